@@ -1,0 +1,31 @@
+# The two entry points: `make run` and `make test`. Both install what is missing first.
+BUILD_DIR ?= build
+BUILD_TYPE ?= RelWithDebInfo
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps configure build run test clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	@if [ -x $(BUILD_DIR)/tessaro ]; then \
+	    $(BUILD_DIR)/tessaro; \
+	else \
+	    echo "Built $(BUILD_DIR)/tessaro-join (the command-line joiner; run it with --help)."; \
+	    echo "The window application is not part of this build yet."; \
+	fi
+
+test: build
+	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD_DIR)

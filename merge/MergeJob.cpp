@@ -1,0 +1,138 @@
+#include "merge/MergeJob.h"
+
+#include <taglib/mpegfile.h>
+#include <taglib/tag.h>
+
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#include "mp3/StreamReader.h"
+#include "workspace/TessaroWorkSpace.h"
+
+namespace tessaro {
+namespace {
+
+std::filesystem::path NativePath(const QString& path) {
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+// Same device and inode, or the same canonical path.
+bool IsSameFile(const QString& a, const QString& b) {
+    std::error_code error;
+    if (std::filesystem::equivalent(NativePath(a), NativePath(b), error)) {
+        return true;
+    }
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
+TagLib::String ToTagString(const QString& text) {
+    return TagLib::String(text.toStdString(), TagLib::String::UTF8);
+}
+
+// Written through TagLib's MPEG file type whatever the output's name ends in.
+bool WriteTag(const TessaroWorkSpace& workspace, const QString& outputPath) {
+    TagLib::MPEG::File file(QFile::encodeName(outputPath).constData(), true,
+                            TagLib::AudioProperties::Average);
+    TagLib::Tag* tag = file.tag();
+    if (!tag) {
+        return false;
+    }
+    tag->setAlbum(ToTagString(workspace.Album()));
+    tag->setArtist(ToTagString(workspace.Artist()));
+    tag->setComment(ToTagString(workspace.Comment()));
+    tag->setTitle(ToTagString(workspace.Title()));
+    // TagLib takes 0 as "no year"; a negative year would otherwise wrap to a huge one.
+    tag->setYear(workspace.Year() > 0 ? unsigned(workspace.Year()) : 0);
+    return file.save();
+}
+
+QString Quoted(const QString& path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
+
+// QFileDevice often reports a failed write as "Unknown error"; the system's own reason is
+// what tells the user the disk is full.
+QString WriteFailure(const QSaveFile& output, int systemError) {
+    const QString reason = systemError != 0 ? qt_error_string(systemError) : output.errorString();
+    return QStringLiteral("Cannot write %1: %2").arg(Quoted(output.fileName()), reason);
+}
+
+}  // namespace
+
+qint64 GetTotalFileSize(const TessaroWorkSpace& workspace) {
+    qint64 total = 0;
+    for (const QString& path : workspace.Paths()) {
+        total += mp3::GetFileSize64(path);
+    }
+    return total;
+}
+
+MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath,
+                     MergeHost& host) {
+    MergeResult result;
+    const qint64 total = GetTotalFileSize(workspace);
+    host.MergeProgress(0, 100);
+
+    for (const QString& input : workspace.Paths()) {
+        if (IsSameFile(outputPath, input)) {
+            result.error = QStringLiteral("The output file %1 is also one of the inputs (%2); "
+                                          "choose another output file.")
+                               .arg(Quoted(outputPath), Quoted(input));
+            return result;
+        }
+    }
+
+    QSaveFile output(outputPath);
+    // A target in a folder where no temporary file can be made is written in place.
+    output.setDirectWriteFallback(true);
+    if (!output.open(QIODevice::WriteOnly)) {
+        result.error = QStringLiteral("Cannot create %1: %2").arg(Quoted(outputPath),
+                                                                  output.errorString());
+        return result;
+    }
+
+    for (const QString& input : workspace.Paths()) {
+        mp3::StreamReader reader(input);
+        if (!reader.IsOpen()) {
+            result.warnings << QStringLiteral("Skipped %1: %2").arg(Quoted(input),
+                                                                    reader.OpenError());
+            continue;
+        }
+        if (reader.AtEnd()) {
+            result.warnings << QStringLiteral("Skipped %1: no MPEG audio frames found")
+                                   .arg(Quoted(input));
+            continue;
+        }
+        ++result.inputsJoined;
+        for (; !reader.AtEnd(); reader.Advance()) {
+            const qint32 length = reader.FrameLength();
+            errno = 0;
+            if (output.write(reinterpret_cast<const char*>(reader.Frame()), length) != length) {
+                result.error = WriteFailure(output, errno);
+                output.cancelWriting();
+                return result;
+            }
+            result.written += length;
+            ++result.frames;
+            // Truncated toward zero; with nothing measured there is nothing left to do.
+            const qint64 percent =
+                total > 0 ? qint64(double(result.written) / double(total) * 100.0) : 100;
+            host.MergeProgress(qint32(quint32(percent)), 0);
+        }
+    }
+
+    errno = 0;
+    if (!output.commit()) {
+        result.error = WriteFailure(output, errno);
+        return result;
+    }
+
+    if (host.QuerySaveID3Tag() && !WriteTag(workspace, outputPath)) {
+        result.warnings << QStringLiteral("Cannot write the tag to %1").arg(Quoted(outputPath));
+    }
+    return result;
+}
+
+}  // namespace tessaro

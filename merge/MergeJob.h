@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tessaro {
+
+class TessaroWorkSpace;
+
+// The two synchronous calls through which the merge job reaches whoever runs it (the window,
+// the command-line tool, a test). Each returns only once the caller has handled it.
+class MergeHost {
+public:
+    virtual ~MergeHost() = default;
+
+    // A new bar position (percent) and a new range maximum; 0 in either means "no change".
+    virtual void MergeProgress(qint32 position, qint32 rangeMax) = 0;
+    // Whether the workspace's tag is to be written into the finished output.
+    virtual bool QuerySaveID3Tag() = 0;
+};
+
+struct MergeResult {
+    qint64 written = 0;    // audio bytes written: the sum of the frame lengths
+    qint64 frames = 0;     // frames written
+    int inputsJoined = 0;  // inputs that gave at least one frame
+    QStringList warnings;  // inputs skipped, a tag that could not be written
+    QString error;         // why the merge failed; empty when it succeeded
+
+    bool Succeeded() const { return error.isEmpty(); }
+};
+
+// The sum of the sizes of the workspace's files; a file that cannot be opened adds 0.
+qint64 GetTotalFileSize(const TessaroWorkSpace& workspace);
+
+// Joins every frame of every workspace file, in order and byte for byte, into outputPath, then
+// writes the workspace's tag when the host asks for it. The output is built in a temporary file
+// beside the target and replaces it only once complete, so a failed merge leaves the target
+// as it was.
+MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath,
+                     MergeHost& host);
+
+}  // namespace tessaro

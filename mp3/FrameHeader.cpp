@@ -1,0 +1,86 @@
+#include "mp3/FrameHeader.h"
+
+#include <cmath>
+
+namespace mp3 {
+namespace {
+
+// kbit/s by bitrate index 0..14 (ISO/IEC 11172-3 and 13818-3); index 0 is free format.
+constexpr qint16 kMpeg1Layer1[15] = {0,   32,  64,  96,  128, 160, 192, 224,
+                                     256, 288, 320, 352, 384, 416, 448};
+constexpr qint16 kMpeg1Layer2[15] = {0,   32,  48,  56,  64,  80,  96, 112,
+                                     128, 160, 192, 224, 256, 320, 384};
+constexpr qint16 kMpeg1Layer3[15] = {0,  32,  40,  48,  56,  64,  80, 96,
+                                     112, 128, 160, 192, 224, 256, 320};
+constexpr qint16 kMpeg2Layer1[15] = {0,   32,  48,  56,  64,  80,  96, 112,
+                                     128, 144, 160, 176, 192, 224, 256};
+constexpr qint16 kMpeg2Layer23[15] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
+
+// Hz by sample-rate index 0..2, for versions 0 (MPEG-2.5), 1 (reserved), 2 and 3.
+constexpr qint32 kSampleRates[4][3] = {
+    {11025, 12000, 8000}, {-1, -1, -1}, {22050, 24000, 16000}, {44100, 48000, 32000}};
+
+// MPEG-2.5 is an extension of MPEG-2 to lower rates and shares its tables and length rules.
+bool IsMpeg2Family(qint32 version) {
+    return version == FrameHeader::Mpeg2 || version == FrameHeader::Mpeg25;
+}
+
+}  // namespace
+
+bool FrameHeader::ParseHeader(const quint8* b) {
+    if (!IsSync(b[0], b[1])) {
+        return false;
+    }
+    version = (b[1] >> 3) & 3;
+    layer = (b[1] >> 1) & 3;
+    protection = b[1] & 1;
+    bitrateIndex = b[2] >> 4;
+    sampleRateIndex = (b[2] >> 2) & 3;
+    padding = (b[2] >> 1) & 1;
+    privateBit = b[2] & 1;
+    channelMode = b[3] >> 6;
+    modeExtension = (b[3] >> 4) & 3;
+    copyright = (b[3] >> 3) & 1;
+    original = (b[3] >> 2) & 1;
+    emphasis = b[3] & 3;
+    return true;
+}
+
+qint32 FrameHeader::GetBitrate() const {
+    if (bitrateIndex == 0 || bitrateIndex == 15) {
+        return -1;
+    }
+    const qint16* table = nullptr;
+    if (version == Mpeg1) {
+        table = layer == Layer1 ? kMpeg1Layer1
+                : layer == Layer2 ? kMpeg1Layer2
+                : layer == Layer3 ? kMpeg1Layer3
+                                  : nullptr;
+    } else if (IsMpeg2Family(version)) {
+        table = layer == Layer1 ? kMpeg2Layer1 : layer != LayerReserved ? kMpeg2Layer23 : nullptr;
+    }
+    return table ? table[bitrateIndex] * 1000 : -2;
+}
+
+qint32 FrameHeader::GetSampleRate() const {
+    return sampleRateIndex == 3 ? -1 : kSampleRates[version & 3][sampleRateIndex];
+}
+
+qint32 FrameHeader::GetFrameLength() const {
+    // The markers are used as they come back: a negative bitrate over a negative rate gives a
+    // positive length, which is what lets the scan step over such a header deterministically.
+    const double br = GetBitrate();
+    const double sr = GetSampleRate();
+    double length = 0;
+    if (layer == Layer1) {
+        // Layer I counts 4-byte slots: the slot count is truncated before the padding slot.
+        length = (std::trunc(br * 12.0 / sr) + padding) * 4;
+    } else if (version == Mpeg1 || (IsMpeg2Family(version) && layer == Layer2)) {
+        length = std::trunc(br * 144.0 / sr + padding);
+    } else if (layer == Layer3) {
+        length = std::trunc(br * 72.0 / sr + padding);
+    }
+    return length > 0 ? qint32(length) : 0;
+}
+
+}  // namespace mp3

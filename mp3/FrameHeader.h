@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QtGlobal>
+
+namespace mp3 {
+
+// The decoded 4-byte header of one MPEG audio frame. Values are kept exactly as the bits say;
+// the queries map them through the standard tables and return negative markers where the
+// tables have no value.
+struct FrameHeader {
+    enum Version { Mpeg25 = 0, VersionReserved = 1, Mpeg2 = 2, Mpeg1 = 3 };
+    enum Layer { LayerReserved = 0, Layer3 = 1, Layer2 = 2, Layer1 = 3 };
+    enum ChannelMode { Stereo = 0, JointStereo = 1, DualChannel = 2, SingleChannel = 3 };
+
+    qint64 offset = 0;  // file offset of the header's first byte (the 0xFF)
+    quint8 raw[4] = {0, 0, 0, 0};
+    qint32 version = 0;
+    qint32 layer = 0;
+    qint32 protection = 0;  // as stored: 0 means a CRC follows the header
+    qint32 bitrateIndex = 0;
+    qint32 sampleRateIndex = 0;
+    qint32 padding = 0;
+    qint32 privateBit = 0;
+    qint32 channelMode = 0;
+    qint32 modeExtension = 0;
+    qint32 copyright = 0;
+    qint32 original = 0;
+    qint32 emphasis = 0;
+
+    // The 11-bit frame sync: 0xFF, then a byte with its top three bits set.
+    static bool IsSync(quint8 b0, quint8 b1) { return b0 == 0xFF && (b1 & 0xE0) == 0xE0; }
+
+    // Fills the fields from b[0..3]; returns false and changes nothing without a sync.
+    bool ParseHeader(const quint8* b);
+    // Bits per second; -1 for free format or index 15, -2 where no table applies.
+    qint32 GetBitrate() const;
+    // Hz; -1 for rate index 3 or the reserved version.
+    qint32 GetSampleRate() const;
+    // Bytes, header included; 0 where the rule gives nothing positive.
+    qint32 GetFrameLength() const;
+    qint32 GetChannelCount() const { return channelMode == SingleChannel ? 1 : 2; }
+};
+
+}  // namespace mp3

@@ -1,0 +1,153 @@
+#include "mp3/StreamReader.h"
+
+#include <id3/tag.h>
+
+#include <QFileInfo>
+#include <algorithm>
+#include <cstring>
+
+namespace mp3 {
+namespace {
+
+// Opens path read-only, refusing what is not a regular file: opening a FIFO would block and a
+// directory has no bytes to give.
+bool OpenRegularFile(QFile& file, const QString& path, QString* error) {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        *error = info.isDir() ? QStringLiteral("is a folder") : QStringLiteral("not a regular file");
+        return false;
+    }
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+// The number of bytes the leading ID3v2 tag occupies in the file, padding and footer included.
+qint64 LeadingTagBytes(const QString& path) {
+    ID3_Tag tag;
+    tag.Link(QFile::encodeName(path).constData(), ID3TT_ID3V2);
+    return qint64(tag.GetPrependedBytes());
+}
+
+[[noreturn]] void ThrowEndOfStream() {
+    throw Exception_EndOfStream{{QStringLiteral("End of stream!")}};
+}
+
+}  // namespace
+
+qint64 GetFileSize64(const QString& path) {
+    QFile file;
+    QString error;
+    return OpenRegularFile(file, path, &error) ? file.size() : 0;
+}
+
+StreamReader::StreamReader() = default;
+
+StreamReader::StreamReader(const QString& path) : path(path) {
+    if (!OpenRegularFile(file, path, &openError)) {
+        return;
+    }
+    readBuffer.reset(new quint8[kReadBufferSize]);
+    startOffset = LeadingTagBytes(path);
+    position = startOffset;
+    atEnd = false;
+    Advance();
+}
+
+StreamReader::~StreamReader() = default;
+
+bool StreamReader::operator==(const StreamReader& other) const {
+    if (atEnd || other.atEnd) {
+        return atEnd == other.atEnd;
+    }
+    return file.handle() == other.file.handle() && frameIndex == other.frameIndex;
+}
+
+bool StreamReader::Fill() {
+    if (position >= bufferStart && position < bufferStart + bufferLength) {
+        return true;
+    }
+    bufferStart = position;
+    bufferLength = 0;
+    if (!file.seek(position)) {
+        return false;
+    }
+    // A read error counts as the end of the file.
+    bufferLength = std::max<qint64>(0, file.read(reinterpret_cast<char*>(readBuffer.get()),
+                                                 kReadBufferSize));
+    return bufferLength > 0;
+}
+
+qint32 StreamReader::ReadBytes(quint8* buffer, qint32 count) {
+    qint32 done = 0;
+    while (done < count && Fill()) {
+        const qint64 available = bufferStart + bufferLength - position;
+        const qint32 n = qint32(std::min<qint64>(available, count - done));
+        std::memcpy(buffer + done, readBuffer.get() + (position - bufferStart), size_t(n));
+        position += n;
+        done += n;
+    }
+    if (done == 0 && count > 0) {
+        ThrowEndOfStream();
+    }
+    return done;
+}
+
+quint8 StreamReader::ReadByte() {
+    quint8 byte = 0;
+    ReadBytes(&byte, 1);
+    return byte;
+}
+
+void StreamReader::FindSync(quint8* headerBytes) {
+    for (;;) {
+        if (!Fill()) {
+            ThrowEndOfStream();
+        }
+        const quint8* begin = readBuffer.get() + (position - bufferStart);
+        const quint8* end = readBuffer.get() + bufferLength;
+        const auto* ff = static_cast<const quint8*>(std::memchr(begin, 0xFF, size_t(end - begin)));
+        if (!ff) {
+            position = bufferStart + bufferLength;
+            continue;
+        }
+        position += (ff - begin) + 1;
+        // A second byte that fails the test is not 0xFF, so the scan goes on behind it.
+        const quint8 second = ReadByte();
+        if (FrameHeader::IsSync(0xFF, second)) {
+            headerBytes[0] = 0xFF;
+            headerBytes[1] = second;
+            // A header cut by the end of the file is not a frame: its last byte does not exist.
+            if (ReadBytes(headerBytes + 2, 2) != 2) {
+                ThrowEndOfStream();
+            }
+            return;
+        }
+    }
+}
+
+void StreamReader::Advance() {
+    if (atEnd) {
+        return;
+    }
+    try {
+        quint8 bytes[4];
+        FindSync(bytes);
+        header.offset = position - 4;
+        std::memcpy(header.raw, bytes, 4);
+        header.ParseHeader(bytes);
+        ++frameIndex;
+        // A length below 4 makes the header a unit of its own, so the scan goes on behind it.
+        const qint32 length = std::max<qint32>(4, header.GetFrameLength());
+        std::memcpy(frame, bytes, 4);
+        // A body cut short by the end of the file: the unit is what exists of it.
+        frameLength = 4 + ReadBytes(frame + 4, length - 4);
+    } catch (const Exception_EndOfStream&) {
+        atEnd = true;
+    }
+}
+
+}  // namespace mp3

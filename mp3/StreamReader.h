@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+#include <memory>
+
+#include "mp3/FrameHeader.h"
+
+namespace mp3 {
+
+// Raised by the reader's low-level reads; never leaves the reader.
+struct Exception {
+    QString message;
+};
+struct Exception_EndOfStream : Exception {};
+
+// Size of a file in bytes; 0 when it cannot be opened or is not a regular file.
+qint64 GetFileSize64(const QString& path);
+
+// Walks one MP3 file frame by frame, starting right behind its leading ID3v2 tag. A frame is
+// found by its 11-bit sync alone and is the run of bytes its header's length rule gives; nothing
+// is decoded. Reads go through one buffer, so scanning costs no system call per byte.
+class StreamReader {
+public:
+    // Longer than any frame the length rule can give (2881 bytes: MPEG-2.5 Layer II, padded).
+    static constexpr int kFrameBufferSize = 10240;
+
+    // The end reader: the position past the last frame of any file.
+    StreamReader();
+    // Opens the file and moves to its first frame; at its end when it cannot be opened.
+    explicit StreamReader(const QString& path);
+    ~StreamReader();
+    StreamReader(const StreamReader&) = delete;
+    StreamReader& operator=(const StreamReader&) = delete;
+
+    void Advance();
+    bool AtEnd() const { return atEnd; }
+
+    // Equal when both are at their end, or when both stand on the same frame of the same file.
+    bool operator==(const StreamReader& other) const;
+    bool operator!=(const StreamReader& other) const { return !(*this == other); }
+
+    const quint8* Frame() const { return frame; }
+    qint32 FrameLength() const { return frameLength; }
+    const FrameHeader& Header() const { return header; }
+    qint32 FrameIndex() const { return frameIndex; }
+    qint64 Position() const { return position; }
+    const QString& Path() const { return path; }
+
+    // Whether the file could be opened, and the system's reason when it could not.
+    bool IsOpen() const { return file.isOpen(); }
+    const QString& OpenError() const { return openError; }
+    // Where the scan began: the number of bytes the leading tag occupies.
+    qint64 StartOffset() const { return startOffset; }
+
+private:
+    static constexpr qint64 kReadBufferSize = 64 * 1024;
+
+    // Makes the byte at position available in the read buffer; false at the end of the file.
+    bool Fill();
+    // Copies up to count bytes from position on; raises at the end when count > 0 and none
+    // could be read, returns fewer than count when the file ends early.
+    qint32 ReadBytes(quint8* buffer, qint32 count);
+    quint8 ReadByte();
+    // Finds the next sync and returns the 4 header bytes behind it.
+    void FindSync(quint8* headerBytes);
+
+    QFile file;
+    QString openError;
+    QString path;
+    bool atEnd = true;
+    FrameHeader header;
+    quint8 frame[kFrameBufferSize] = {};
+    qint32 frameLength = 0;
+    qint64 position = 0;
+    qint32 frameIndex = -1;
+    qint64 startOffset = 0;
+
+    std::unique_ptr<quint8[]> readBuffer;
+    qint64 bufferStart = 0;   // file offset of readBuffer[0]
+    qint64 bufferLength = 0;  // valid bytes in readBuffer
+};
+
+}  // namespace mp3

@@ -1,0 +1,71 @@
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <stdexcept>
+
+#include "mp3/FrameHeader.h"
+
+namespace testing_files {
+
+QString Fixture(const QString& name) {
+    return QStringLiteral(TESSARO_FIXTURES) + QLatin1Char('/') + name;
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw std::runtime_error("cannot read " + path.toStdString());
+    }
+    return file.readAll();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        throw std::runtime_error("cannot write " + path.toStdString());
+    }
+}
+
+QStringList FolderEntries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+QByteArray MakeFrame(int version, int layer, int bitrateIndex, int sampleRateIndex, int padding,
+                     int channelMode, char fill) {
+    const quint8 header[4] = {
+        0xFF, quint8(0xE0 | (version << 3) | (layer << 1) | 1),
+        quint8((bitrateIndex << 4) | (sampleRateIndex << 2) | (padding << 1)),
+        quint8(channelMode << 6)};
+    mp3::FrameHeader parsed;
+    parsed.ParseHeader(header);
+    const int length = std::max(4, int(parsed.GetFrameLength()));
+    QByteArray frame(reinterpret_cast<const char*>(header), 4);
+    frame.append(QByteArray(length - 4, fill));
+    return frame;
+}
+
+QByteArray Mp3Frame(char fill, int padding) { return MakeFrame(3, 1, 9, 0, padding, 0, fill); }
+
+QByteArray Id3v2Tag(const QByteArray& title, int padding) {
+    QByteArray frame("TIT2");
+    const int frameSize = int(title.size()) + 1;  // encoding byte + text
+    frame.append(char(frameSize >> 24)).append(char(frameSize >> 16));
+    frame.append(char(frameSize >> 8)).append(char(frameSize));
+    frame.append(2, '\0').append('\0').append(title);
+    const int size = int(frame.size()) + padding;
+    QByteArray tag("ID3\x03\x00\x00", 6);
+    for (int shift : {21, 14, 7, 0}) {
+        tag.append(char((size >> shift) & 0x7F));
+    }
+    return tag + frame + QByteArray(padding, '\0');
+}
+
+QByteArray Id3v1Tag(const QByteArray& title) {
+    QByteArray tag("TAG");
+    tag.append(title.left(30)).append(QByteArray(30 - std::min<int>(30, title.size()), '\0'));
+    tag.append(QByteArray(128 - tag.size() - 1, '\0')).append(char(12));  // genre
+    return tag;
+}
+
+}  // namespace testing_files

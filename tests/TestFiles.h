@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <utility>
+#include <vector>
+
+#include "merge/MergeJob.h"
+
+namespace testing_files {
+
+QString Fixture(const QString& name);
+QByteArray ReadAll(const QString& path);
+void WriteAll(const QString& path, const QByteArray& bytes);
+// The names of the entries of a folder, hidden ones included.
+QStringList FolderEntries(const QString& folder);
+
+// One synthesized frame: a header from the given fields, then a body of the length the header
+// describes, filled with `fill` (which must not be 0xFF so that no false sync appears in it).
+QByteArray MakeFrame(int version, int layer, int bitrateIndex, int sampleRateIndex, int padding = 0,
+                     int channelMode = 0, char fill = 0x11);
+// MPEG-1 Layer III, 128 kbit/s, 44100 Hz: 417 bytes, 418 with padding.
+QByteArray Mp3Frame(char fill = 0x11, int padding = 0);
+// An ID3v2.3 tag holding one title frame, followed by `padding` zero bytes.
+QByteArray Id3v2Tag(const QByteArray& title, int padding);
+// A 128-byte ID3v1 tag.
+QByteArray Id3v1Tag(const QByteArray& title);
+
+// Records what the merge job reports, and answers the tag query as told.
+class RecordingHost : public tessaro::MergeHost {
+public:
+    explicit RecordingHost(bool saveTag = false) : saveTag(saveTag) {}
+    void MergeProgress(qint32 position, qint32 rangeMax) override {
+        progress.emplace_back(position, rangeMax);
+        events << QStringLiteral("progress");
+    }
+    bool QuerySaveID3Tag() override {
+        events << QStringLiteral("query");
+        return saveTag;
+    }
+
+    bool saveTag;
+    std::vector<std::pair<qint32, qint32>> progress;
+    QStringList events;
+};
+
+}  // namespace testing_files

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+#include <taglib/mpegfile.h>
+#include <taglib/tag.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "TestFiles.h"
+
+namespace {
+
+using namespace testing_files;
+
+struct JoinRun {
+    int exitCode;
+    QString out;
+    QString err;
+};
+
+JoinRun Join(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(TESSARO_JOIN), arguments);
+    process.waitForFinished(60000);
+    return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
+            QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+class TessaroJoinTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    const QString output = dir.filePath(QStringLiteral("out.mp3"));
+    const QString cbr = Fixture(QStringLiteral("cbr128_stereo.mp3"));
+    const QString vbr = Fixture(QStringLiteral("vbr_mono.mp3"));
+};
+
+TEST_F(TessaroJoinTest, HelpExplainsEveryOption) {
+    const JoinRun run = Join({QStringLiteral("--help")});
+    EXPECT_EQ(run.exitCode, 0);
+    for (const char* option : {"-o", "--output", "-q", "--tag", "--album", "--artist", "--title",
+                               "--year", "--comment", "INPUT"}) {
+        EXPECT_TRUE(run.out.contains(QLatin1String(option))) << option;
+    }
+}
+
+TEST_F(TessaroJoinTest, WrongUsageExitsWith2AndShowsTheUsage) {
+    for (const QStringList& arguments :
+         {QStringList{cbr}, QStringList{QStringLiteral("-o"), output},
+          QStringList{QStringLiteral("--bogus"), QStringLiteral("-o"), output, cbr},
+          QStringList{QStringLiteral("--year"), QStringLiteral("20x"), QStringLiteral("-o"),
+                      output, cbr}}) {
+        const JoinRun run = Join(arguments);
+        EXPECT_EQ(run.exitCode, 2) << arguments.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("Usage:")));
+        EXPECT_FALSE(QFile::exists(output));
+    }
+}
+
+TEST_F(TessaroJoinTest, JoinsInOrderAndSummarises) {
+    const JoinRun run = Join({QStringLiteral("-o"), output, vbr, cbr});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(ReadAll(output), ReadAll(vbr) + ReadAll(cbr));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Joined 2 of 2 inputs")));
+    EXPECT_TRUE(run.out.contains(QString::number(QFile(vbr).size() + QFile(cbr).size()) +
+                                 QStringLiteral(" bytes")));
+    EXPECT_TRUE(run.err.isEmpty()) << "no bar when stderr is not a terminal";
+}
+
+TEST_F(TessaroJoinTest, QuietPrintsNothingButWarnings) {
+    const QString missing = dir.filePath(QStringLiteral("missing.mp3"));
+    const JoinRun run = Join({QStringLiteral("-q"), QStringLiteral("-o"), output, cbr, missing});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(run.err.contains(QStringLiteral("warning")));
+    EXPECT_TRUE(run.err.contains(missing));
+    EXPECT_EQ(ReadAll(output), ReadAll(cbr));
+}
+
+TEST_F(TessaroJoinTest, FailureExitsWith1AndSaysWhy) {
+    const QString input = dir.filePath(QStringLiteral("in.mp3"));
+    QFile::copy(cbr, input);
+    const JoinRun run = Join({QStringLiteral("-o"), input, input});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("error")));
+    EXPECT_TRUE(run.err.contains(input));
+    EXPECT_EQ(ReadAll(input), ReadAll(cbr));
+}
+
+TEST_F(TessaroJoinTest, WritesTheTagOnlyWithTag) {
+    const QStringList values{QStringLiteral("--album"),  QStringLiteral("Long album name"),
+                             QStringLiteral("--artist"), QStringLiteral("Artist"),
+                             QStringLiteral("--title"),  QStringLiteral("Title"),
+                             QStringLiteral("--year"),   QStringLiteral("1999"),
+                             QStringLiteral("--comment"), QStringLiteral("Comment")};
+    JoinRun run = Join(values + QStringList{QStringLiteral("-o"), output, cbr});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("--tag")));
+    EXPECT_EQ(ReadAll(output), ReadAll(cbr));
+
+    run = Join(values + QStringList{QStringLiteral("--tag"), QStringLiteral("-o"), output, cbr});
+    EXPECT_EQ(run.exitCode, 0);
+    TagLib::MPEG::File file(QFile::encodeName(output).constData());
+    EXPECT_EQ(file.tag()->album().to8Bit(true), "Long album name");
+    EXPECT_EQ(file.tag()->artist().to8Bit(true), "Artist");
+    EXPECT_EQ(file.tag()->title().to8Bit(true), "Title");
+    EXPECT_EQ(file.tag()->comment().to8Bit(true), "Comment");
+    EXPECT_EQ(file.tag()->year(), 1999u);
+}
+
+}  // namespace

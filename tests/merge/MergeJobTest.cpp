@@ -1,0 +1,228 @@
+#include "merge/MergeJob.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <taglib/mpegfile.h>
+#include <taglib/tag.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "TestFiles.h"
+#include "workspace/PlainTrackList.h"
+#include "workspace/TessaroWorkSpace.h"
+
+namespace {
+
+using namespace testing_files;
+
+class MergeJobTest : public ::testing::Test {
+protected:
+    QString Write(const QString& name, const QByteArray& bytes) {
+        const QString path = dir.filePath(name);
+        WriteAll(path, bytes);
+        return path;
+    }
+    tessaro::MergeResult Merge(bool saveTag = false) {
+        host.saveTag = saveTag;
+        return tessaro::RunMerge(workspace, output, host);
+    }
+
+    QTemporaryDir dir;
+    QString output = dir.filePath(QStringLiteral("out.mp3"));
+    tessaro::PlainTrackList list;
+    tessaro::TessaroWorkSpace workspace{list};
+    RecordingHost host;
+};
+
+TEST_F(MergeJobTest, TwoInputsOfOneFrameEach) {
+    const QByteArray a = Mp3Frame(0x11), b = Mp3Frame(0x22, 1);
+    workspace.AddPath(Write(QStringLiteral("a.mp3"), a));
+    workspace.AddPath(Write(QStringLiteral("b.mp3"), b));
+    const tessaro::MergeResult result = Merge();
+    EXPECT_TRUE(result.Succeeded()) << result.error.toStdString();
+    EXPECT_EQ(ReadAll(output), a + b);
+    EXPECT_EQ(result.written, 835);
+    EXPECT_EQ(result.frames, 2);
+    EXPECT_EQ(result.inputsJoined, 2);
+    EXPECT_TRUE(result.warnings.isEmpty());
+    // The range first, one position per frame, then the tag question.
+    EXPECT_EQ(host.progress, (std::vector<std::pair<qint32, qint32>>{{0, 100}, {49, 0}, {100, 0}}));
+    EXPECT_EQ(host.events.last(), QStringLiteral("query"));
+    EXPECT_EQ(host.events.count(QStringLiteral("query")), 1);
+}
+
+TEST_F(MergeJobTest, EmptyWorkspaceGivesAnEmptyFile) {
+    const tessaro::MergeResult result = Merge();
+    EXPECT_TRUE(result.Succeeded());
+    EXPECT_TRUE(QFile::exists(output));
+    EXPECT_EQ(ReadAll(output).size(), 0);
+    EXPECT_EQ(host.progress, (std::vector<std::pair<qint32, qint32>>{{0, 100}}));
+    EXPECT_EQ(result.written, 0);
+}
+
+TEST_F(MergeJobTest, TagsAtBothEndsAreLeftBehindAndPercentStaysBelow100) {
+    workspace.AddPath(Fixture(QStringLiteral("tagged_v2v1.mp3")));
+    const tessaro::MergeResult result = Merge();
+    EXPECT_TRUE(result.Succeeded());
+    EXPECT_EQ(ReadAll(output), ReadAll(Fixture(QStringLiteral("cbr128_stereo.mp3"))));
+    EXPECT_EQ(host.progress.back().first, 94);  // 9194 of 9683 bytes
+}
+
+TEST_F(MergeJobTest, RealEncoderFilesJoinFrameExactly) {
+    QByteArray expected;
+    for (const char* name : {"cbr128_stereo.mp3", "vbr_mono.mp3", "mpeg2_22k.mp3",
+                             "mpeg25_8k.mp3", "cbr192_48k.mp3", "v1only.mp3"}) {
+        workspace.AddPath(Fixture(QLatin1String(name)));
+    }
+    for (const char* name : {"cbr128_stereo.mp3", "vbr_mono.mp3", "mpeg2_22k.mp3",
+                             "mpeg25_8k.mp3", "cbr192_48k.mp3", "mpeg2_22k.mp3"}) {
+        expected += ReadAll(Fixture(QLatin1String(name)));
+    }
+    const tessaro::MergeResult result = Merge();
+    EXPECT_TRUE(result.Succeeded());
+    EXPECT_EQ(ReadAll(output), expected);
+    EXPECT_EQ(result.written, expected.size());
+    EXPECT_EQ(result.inputsJoined, 6);
+}
+
+TEST_F(MergeJobTest, TheSameFileTwiceIsJoinedTwice) {
+    const QString a = Write(QStringLiteral("a.mp3"), Mp3Frame(0x11) + Mp3Frame(0x12));
+    workspace.AddPath(a);
+    workspace.AddPath(a);
+    EXPECT_TRUE(Merge().Succeeded());
+    EXPECT_EQ(ReadAll(output), ReadAll(a) + ReadAll(a));
+}
+
+TEST_F(MergeJobTest, UnreadableInputsAreSkippedWithAWarningNamingThem) {
+    const QString missing = dir.filePath(QStringLiteral("missing.mp3"));
+    const QString text = Write(QStringLiteral("notes.mp3"), "just some text\n");
+    const QByteArray frame = Mp3Frame();
+    workspace.AddPath(missing);
+    workspace.AddPath(text);
+    workspace.AddPath(Write(QStringLiteral("a.mp3"), frame));
+    const tessaro::MergeResult result = Merge();
+    EXPECT_TRUE(result.Succeeded());
+    EXPECT_EQ(ReadAll(output), frame);
+    EXPECT_EQ(result.inputsJoined, 1);
+    ASSERT_EQ(result.warnings.size(), 2);
+    EXPECT_TRUE(result.warnings[0].contains(missing));
+    EXPECT_TRUE(result.warnings[1].contains(text));
+}
+
+TEST_F(MergeJobTest, AnOutputThatIsAnInputIsRefusedBeforeAnythingIsWritten) {
+    const QByteArray frames = Mp3Frame(0x11) + Mp3Frame(0x22);
+    const QString input = Write(QStringLiteral("in.mp3"), frames);
+    const QString link = dir.filePath(QStringLiteral("link.mp3"));
+    const QString hardLink = dir.filePath(QStringLiteral("hard.mp3"));
+    ASSERT_TRUE(QFile::link(input, link));
+    ASSERT_EQ(::link(QFile::encodeName(input).constData(), QFile::encodeName(hardLink).constData()),
+              0);
+    workspace.AddPath(Write(QStringLiteral("other.mp3"), Mp3Frame(0x33)));
+    workspace.AddPath(input);
+    for (const QString& target :
+         {input, link, hardLink, dir.path() + QStringLiteral("/./in.mp3")}) {
+        const tessaro::MergeResult result = tessaro::RunMerge(workspace, target, host);
+        EXPECT_FALSE(result.Succeeded()) << target.toStdString();
+        EXPECT_TRUE(result.error.contains(target));
+        EXPECT_EQ(ReadAll(input), frames);
+    }
+    EXPECT_EQ(FolderEntries(dir.path()),
+              (QStringList{QStringLiteral("hard.mp3"), QStringLiteral("in.mp3"),
+                           QStringLiteral("link.mp3"), QStringLiteral("other.mp3")}));
+    EXPECT_EQ(host.events.count(QStringLiteral("query")), 0);
+}
+
+TEST_F(MergeJobTest, AFailedWriteLeavesTheOldTargetAndNoTemporaryFile) {
+    const QByteArray old("the previous output");
+    Write(QStringLiteral("out.mp3"), old);
+    QByteArray big;
+    for (int i = 0; i < 200; ++i) {
+        big += Mp3Frame(char(i % 200));
+    }
+    workspace.AddPath(Write(QStringLiteral("big.mp3"), big));
+
+    // A file-size limit makes the disk look full to this process.
+    const auto previous = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = 20000;
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+    const tessaro::MergeResult result = Merge(true);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, previous);
+
+    EXPECT_FALSE(result.Succeeded());
+    EXPECT_TRUE(result.error.contains(output)) << result.error.toStdString();
+    EXPECT_TRUE(result.error.contains(QStringLiteral("large")) ||
+                result.error.contains(QStringLiteral("space")))
+        << result.error.toStdString();
+    EXPECT_EQ(ReadAll(output), old);
+    EXPECT_EQ(FolderEntries(dir.path()),
+              (QStringList{QStringLiteral("big.mp3"), QStringLiteral("out.mp3")}));
+    EXPECT_EQ(host.events.count(QStringLiteral("query")), 0);
+}
+
+TEST_F(MergeJobTest, AnOutputThatCannotBeCreatedIsAnError) {
+    workspace.AddPath(Write(QStringLiteral("a.mp3"), Mp3Frame()));
+    output = dir.filePath(QStringLiteral("no/such/folder/out.mp3"));
+    const tessaro::MergeResult result = Merge();
+    EXPECT_FALSE(result.Succeeded());
+    EXPECT_TRUE(result.error.contains(output));
+}
+
+TEST_F(MergeJobTest, ASuccessfulMergeReplacesTheOldTarget) {
+    Write(QStringLiteral("out.mp3"), "old contents that are longer than one frame");
+    const QByteArray frame = Mp3Frame();
+    workspace.AddPath(Write(QStringLiteral("a.mp3"), frame));
+    EXPECT_TRUE(Merge().Succeeded());
+    EXPECT_EQ(ReadAll(output), frame);
+    EXPECT_EQ(FolderEntries(dir.path()),
+              (QStringList{QStringLiteral("a.mp3"), QStringLiteral("out.mp3")}));
+}
+
+TEST_F(MergeJobTest, TheTagIsWrittenOnlyWhenAskedForAndWhateverTheName) {
+    const QByteArray audio = ReadAll(Fixture(QStringLiteral("cbr128_stereo.mp3")));
+    workspace.AddPath(Fixture(QStringLiteral("tagged_v2v1.mp3")));
+    workspace.SetTag(QStringLiteral("Ålbum longer than seven"), QStringLiteral("Artïst"),
+                     QStringLiteral("Title"), 2008, QStringLiteral("Comment"));
+
+    EXPECT_TRUE(Merge(false).Succeeded());
+    EXPECT_EQ(ReadAll(output), audio);
+
+    output = dir.filePath(QStringLiteral("joined.audio"));
+    const tessaro::MergeResult result = Merge(true);
+    EXPECT_TRUE(result.Succeeded());
+    EXPECT_TRUE(result.warnings.isEmpty());
+    const QByteArray tagged = ReadAll(output);
+    EXPECT_TRUE(tagged.startsWith("ID3"));
+    EXPECT_TRUE(tagged.contains(audio));
+    TagLib::MPEG::File file(QFile::encodeName(output).constData());
+    ASSERT_TRUE(file.isValid());
+    EXPECT_EQ(file.tag()->album().to8Bit(true), "Ålbum longer than seven");
+    EXPECT_EQ(file.tag()->artist().to8Bit(true), "Artïst");
+    EXPECT_EQ(file.tag()->title().to8Bit(true), "Title");
+    EXPECT_EQ(file.tag()->comment().to8Bit(true), "Comment");
+    EXPECT_EQ(file.tag()->year(), 2008u);
+}
+
+TEST_F(MergeJobTest, AYearOfZeroOrBelowWritesNoYear) {
+    workspace.AddPath(Fixture(QStringLiteral("cbr128_stereo.mp3")));
+    workspace.SetTag(QStringLiteral("Album"), QString(), QString(), -5, QString());
+    EXPECT_TRUE(Merge(true).Succeeded());
+    TagLib::MPEG::File file(QFile::encodeName(output).constData());
+    EXPECT_EQ(file.tag()->album().to8Bit(true), "Album");
+    EXPECT_EQ(file.tag()->year(), 0u);
+}
+
+TEST_F(MergeJobTest, TotalSizeCountsWholeFilesAndNothingForMissingOnes) {
+    workspace.AddPath(Fixture(QStringLiteral("tagged_v2v1.mp3")));
+    workspace.AddPath(dir.filePath(QStringLiteral("missing.mp3")));
+    workspace.AddPath(Fixture(QStringLiteral("tagged_v2v1.mp3")));
+    EXPECT_EQ(tessaro::GetTotalFileSize(workspace), 2 * 9683);
+}
+
+}  // namespace

@@ -1,0 +1,268 @@
+#include "mp3/StreamReader.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <random>
+
+#include "TestFiles.h"
+
+namespace {
+
+using namespace testing_files;
+
+struct Unit {
+    qint64 offset;
+    QByteArray bytes;
+    bool operator==(const Unit& o) const { return offset == o.offset && bytes == o.bytes; }
+};
+
+void PrintTo(const Unit& unit, std::ostream* os) {
+    *os << "{offset " << unit.offset << ", " << unit.bytes.size() << " bytes}";
+}
+
+std::vector<Unit> ReadAllUnits(const QString& path) {
+    std::vector<Unit> units;
+    for (mp3::StreamReader reader(path); !reader.AtEnd(); reader.Advance()) {
+        units.push_back({reader.Header().offset,
+                         QByteArray(reinterpret_cast<const char*>(reader.Frame()),
+                                    reader.FrameLength())});
+    }
+    return units;
+}
+
+// The plain scan, one byte at a time: a 0xFF, then a byte with its top three bits set, then
+// the two remaining header bytes; the unit is what the length rule gives, or what exists of it.
+std::vector<Unit> ReferenceScan(const QByteArray& data, qint64 position) {
+    std::vector<Unit> units;
+    const qint64 size = data.size();
+    const auto at = [&](qint64 i) { return quint8(data[i]); };
+    for (;;) {
+        while (position < size && at(position) != 0xFF) {
+            ++position;
+        }
+        if (position + 1 >= size) {
+            return units;
+        }
+        const qint64 start = position;
+        position += 2;
+        if ((at(start + 1) & 0xE0) != 0xE0) {
+            continue;
+        }
+        if (start + 4 > size) {
+            return units;
+        }
+        mp3::FrameHeader header;
+        header.ParseHeader(reinterpret_cast<const quint8*>(data.constData() + start));
+        position = start + 4;
+        const qint64 body = std::max(4, int(header.GetFrameLength())) - 4;
+        const qint64 available = std::min(body, size - position);
+        if (body > 0 && available == 0) {
+            return units;
+        }
+        units.push_back({start, data.mid(start, 4 + available)});
+        position += available;
+    }
+}
+
+class StreamReaderTest : public ::testing::Test {
+protected:
+    QString Write(const QByteArray& bytes, const QString& name = QStringLiteral("in.mp3")) {
+        const QString path = dir.filePath(name);
+        WriteAll(path, bytes);
+        return path;
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(StreamReaderTest, FileOfFramesYieldsEachFrameFromOffsetZero) {
+    const QByteArray a = Mp3Frame(0x11), b = Mp3Frame(0x22, 1), c = MakeFrame(2, 1, 8, 0);
+    const auto units = ReadAllUnits(Write(a + b + c));
+    ASSERT_EQ(units.size(), 3u);
+    EXPECT_EQ(units[0], (Unit{0, a}));
+    EXPECT_EQ(units[1], (Unit{417, b}));
+    EXPECT_EQ(units[2], (Unit{417 + 418, c}));
+}
+
+TEST_F(StreamReaderTest, LastFrameEndingAtEndOfFileIsYieldedThenTheReaderEnds) {
+    mp3::StreamReader reader(Write(Mp3Frame()));
+    ASSERT_FALSE(reader.AtEnd());
+    EXPECT_EQ(reader.FrameIndex(), 0);
+    EXPECT_EQ(reader.FrameLength(), 417);
+    reader.Advance();
+    EXPECT_TRUE(reader.AtEnd());
+    reader.Advance();
+    EXPECT_TRUE(reader.AtEnd());
+}
+
+TEST_F(StreamReaderTest, SyncScanTraps) {
+    // 0xFF 0xFF is a sync: MPEG-1 Layer I without CRC.
+    mp3::StreamReader ffff(Write(QByteArray("\xFF\xFF\x10\x00", 4) + QByteArray(40, 0x11)));
+    ASSERT_FALSE(ffff.AtEnd());
+    EXPECT_EQ(ffff.Header().offset, 0);
+    EXPECT_EQ(ffff.Header().layer, 3);
+    EXPECT_EQ(ffff.Header().protection, 1);
+
+    // 0xFF 0x12 fails the test; the scan passes both bytes and finds the header behind them.
+    const QByteArray frame = Mp3Frame();
+    const auto units = ReadAllUnits(Write(QByteArray("\xFF\x12", 2) + frame, "trap.mp3"));
+    ASSERT_EQ(units.size(), 1u);
+    EXPECT_EQ(units[0], (Unit{2, frame}));
+}
+
+TEST_F(StreamReaderTest, JunkBetweenFramesAndTrailingTagArePassedOver) {
+    const QByteArray a = Mp3Frame(0x11), b = Mp3Frame(0x22);
+    const auto units =
+        ReadAllUnits(Write(a + QByteArray("junk\xFF\x00 junk", 11) + b + Id3v1Tag("Title")));
+    ASSERT_EQ(units.size(), 2u);
+    EXPECT_EQ(units[0].bytes, a);
+    EXPECT_EQ(units[1], (Unit{417 + 11, b}));
+}
+
+TEST_F(StreamReaderTest, BodyCutByEndOfFileYieldsOnlyTheBytesThatExist) {
+    // A longer frame first leaves bytes in the frame buffer that must not show up later.
+    const QByteArray big = MakeFrame(3, 1, 14, 1), cut = Mp3Frame(0x22).left(100);
+    const auto units = ReadAllUnits(Write(big + cut));
+    ASSERT_EQ(units.size(), 2u);
+    EXPECT_EQ(units[1], (Unit{960, cut}));
+}
+
+TEST_F(StreamReaderTest, HeaderAloneOrCutAtTheEndYieldsNoFrame) {
+    // A complete header whose body is missing altogether, and one cut after 3 bytes.
+    EXPECT_TRUE(ReadAllUnits(Write(Mp3Frame().left(4))).empty());
+    EXPECT_TRUE(ReadAllUnits(Write(QByteArray("\x00\xFF\xFB\x90", 4))).empty());
+    const QByteArray frame = Mp3Frame();
+    const auto units = ReadAllUnits(Write(frame + QByteArray("\xFF\xFB\x90", 3)));
+    ASSERT_EQ(units.size(), 1u);
+    EXPECT_EQ(units[0].bytes, frame);
+}
+
+TEST_F(StreamReaderTest, HeaderWithoutALengthIsAUnitOfFourBytes) {
+    // Free-format Layer III: no length, so the header alone is the unit.
+    const QByteArray free("\xFF\xFB\x00\x00", 4);
+    const QByteArray frame = Mp3Frame();
+    const auto units = ReadAllUnits(Write(free + frame));
+    ASSERT_EQ(units.size(), 2u);
+    EXPECT_EQ(units[0], (Unit{0, free}));
+    EXPECT_EQ(units[1], (Unit{4, frame}));
+}
+
+TEST_F(StreamReaderTest, TinyEmptyMissingAndFolderInputsYieldNothing) {
+    for (const QByteArray& bytes :
+         {QByteArray(), QByteArray("\xFF", 1), QByteArray("\xFF\xFB", 2), QByteArray(3, '\xFF')}) {
+        mp3::StreamReader reader(Write(bytes));
+        EXPECT_TRUE(reader.IsOpen());
+        EXPECT_TRUE(reader.AtEnd()) << bytes.size() << " bytes";
+    }
+    mp3::StreamReader missing(dir.filePath(QStringLiteral("missing.mp3")));
+    EXPECT_FALSE(missing.IsOpen());
+    EXPECT_TRUE(missing.AtEnd());
+    EXPECT_FALSE(missing.OpenError().isEmpty());
+    mp3::StreamReader folder(dir.path());
+    EXPECT_FALSE(folder.IsOpen());
+    EXPECT_TRUE(folder.AtEnd());
+}
+
+TEST_F(StreamReaderTest, EqualityWithTheEndReader) {
+    const mp3::StreamReader end;
+    EXPECT_TRUE(end.AtEnd());
+    EXPECT_EQ(end.FrameIndex(), -1);
+    EXPECT_EQ(end.FrameLength(), 0);
+    mp3::StreamReader reader(Write(Mp3Frame() + Mp3Frame()));
+    EXPECT_NE(reader, end);
+    EXPECT_EQ(reader, reader);
+    reader.Advance();
+    EXPECT_NE(reader, end);
+    reader.Advance();
+    EXPECT_EQ(reader, end);
+    EXPECT_EQ(mp3::StreamReader(dir.filePath(QStringLiteral("none"))), end);
+}
+
+TEST_F(StreamReaderTest, ScanStartsBehindTheWholePaddedLeadingTag) {
+    // The padding holds bytes a scan started inside the tag would take for a frame.
+    QByteArray tag = Id3v2Tag("A title", 600);
+    const QByteArray falseFrame = Mp3Frame(0x33);
+    tag.replace(tag.size() - 500, falseFrame.size(), falseFrame);
+    const QByteArray a = Mp3Frame(0x11), b = Mp3Frame(0x22);
+    mp3::StreamReader reader(Write(tag + a + b));
+    EXPECT_EQ(reader.StartOffset(), tag.size());
+    const auto units = ReadAllUnits(reader.Path());
+    ASSERT_EQ(units.size(), 2u);
+    EXPECT_EQ(units[0], (Unit{tag.size(), a}));
+}
+
+TEST_F(StreamReaderTest, RealFilesKeepEveryFrame) {
+    // A padded ID3v2 tag in front and an ID3v1 tag at the end around an untagged encoding.
+    const auto tagged = ReadAllUnits(Fixture(QStringLiteral("tagged_v2v1.mp3")));
+    const auto plain = ReadAllUnits(Fixture(QStringLiteral("cbr128_stereo.mp3")));
+    ASSERT_EQ(tagged.size(), plain.size());
+    for (size_t i = 0; i < plain.size(); ++i) {
+        EXPECT_EQ(tagged[i].bytes, plain[i].bytes) << "frame " << i;
+    }
+    // Only a trailing ID3v1 tag: nothing is lost at the front.
+    QByteArray joined;
+    for (const Unit& unit : ReadAllUnits(Fixture(QStringLiteral("v1only.mp3")))) {
+        joined += unit.bytes;
+    }
+    EXPECT_EQ(joined, ReadAll(Fixture(QStringLiteral("mpeg2_22k.mp3"))));
+}
+
+TEST_F(StreamReaderTest, Mpeg25FramesAreWholeFrames) {
+    const QString path = Fixture(QStringLiteral("mpeg25_8k.mp3"));
+    mp3::StreamReader reader(path);
+    ASSERT_FALSE(reader.AtEnd());
+    EXPECT_EQ(reader.Header().version, 0);
+    EXPECT_EQ(reader.Header().GetBitrate(), 8000);
+    EXPECT_EQ(reader.Header().GetSampleRate(), 8000);
+    EXPECT_EQ(reader.FrameLength(), 72);
+    QByteArray joined;
+    for (const Unit& unit : ReadAllUnits(path)) {
+        EXPECT_EQ(unit.bytes.size(), 72);
+        joined += unit.bytes;
+    }
+    EXPECT_EQ(joined, ReadAll(path));
+}
+
+TEST_F(StreamReaderTest, BufferedScanYieldsExactlyWhatTheByteScanYields) {
+    // Frames of every kind, junk, runs of 0xFF and cut units, across read-buffer boundaries.
+    std::mt19937 random(20261208);
+    const auto pick = [&random](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    for (int round = 0; round < 60; ++round) {
+        QByteArray data;
+        const int target = round < 10 ? pick(0, 12) : pick(1000, 300000);
+        while (data.size() < target) {
+            switch (pick(0, 4)) {
+                case 0:
+                case 1:
+                    data += MakeFrame(pick(0, 3), pick(0, 3), pick(0, 15), pick(0, 3), pick(0, 1),
+                                      pick(0, 3), char(pick(0, 0xFE)));
+                    break;
+                case 2:
+                    data += QByteArray(pick(1, 6), '\xFF');
+                    break;
+                case 3:
+                    data += char(0xE0 | pick(0, 31));
+                    break;
+                default:
+                    for (int i = pick(1, 3000); i > 0; --i) {
+                        data += char(pick(0, 255));
+                    }
+            }
+        }
+        data.truncate(target);
+        const QString path = Write(data);
+        mp3::StreamReader probe(path);
+        ASSERT_EQ(ReadAllUnits(path), ReferenceScan(data, probe.StartOffset()))
+            << "round " << round << ", " << data.size() << " bytes";
+    }
+}
+
+TEST_F(StreamReaderTest, FileSize) {
+    EXPECT_EQ(mp3::GetFileSize64(Write(QByteArray(1234, 'x'))), 1234);
+    EXPECT_EQ(mp3::GetFileSize64(dir.filePath(QStringLiteral("missing"))), 0);
+    EXPECT_EQ(mp3::GetFileSize64(dir.path()), 0);
+}
+
+}  // namespace

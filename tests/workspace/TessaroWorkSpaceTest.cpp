@@ -1,0 +1,121 @@
+#include "workspace/TessaroWorkSpace.h"
+
+#include <gtest/gtest.h>
+
+#include "workspace/Exception.h"
+#include "workspace/PlainTrackList.h"
+
+namespace {
+
+using tessaro::TessaroWorkSpace;
+
+class TessaroWorkSpaceTest : public ::testing::Test {
+protected:
+    void Fill(const QStringList& paths) {
+        for (const QString& path : paths) {
+            workspace.AddPath(path);
+        }
+    }
+    // The workspace and the list name the same files in the same order.
+    void ExpectOrder(const QStringList& expected) {
+        EXPECT_EQ(workspace.Paths(), expected);
+        EXPECT_EQ(list.Entries(), expected);
+    }
+
+    const QString A = QStringLiteral("/music/a.mp3");
+    const QString B = QStringLiteral("/music/b.mp3");
+    const QString C = QStringLiteral("/music/ç.mp3");
+    tessaro::PlainTrackList list;
+    TessaroWorkSpace workspace{list};
+};
+
+TEST_F(TessaroWorkSpaceTest, StartsEmpty) {
+    EXPECT_TRUE(workspace.Album().isEmpty());
+    EXPECT_TRUE(workspace.Artist().isEmpty());
+    EXPECT_TRUE(workspace.Title().isEmpty());
+    EXPECT_TRUE(workspace.Comment().isEmpty());
+    EXPECT_EQ(workspace.Year(), 0);
+    ExpectOrder({});
+}
+
+TEST_F(TessaroWorkSpaceTest, AddAndRemoveKeepTheListInStep) {
+    Fill({A, B, A});
+    ExpectOrder({A, B, A});
+    workspace.RemoveAt(1);
+    ExpectOrder({A, A});
+    EXPECT_THROW(workspace.RemoveAt(2), x::BadBound);
+    EXPECT_THROW(workspace.RemoveAt(-1), x::BadBound);
+    ExpectOrder({A, A});
+}
+
+TEST_F(TessaroWorkSpaceTest, MoveEntryExchangesWithTheNeighbourAndSelectsIt) {
+    Fill({A, B, C});
+    workspace.MoveEntry(1, TessaroWorkSpace::Up);
+    ExpectOrder({B, A, C});
+    EXPECT_EQ(list.Selection(), 0);
+    workspace.MoveEntry(1, TessaroWorkSpace::Down);
+    ExpectOrder({B, C, A});
+    EXPECT_EQ(list.Selection(), 2);
+}
+
+TEST_F(TessaroWorkSpaceTest, MoveEntryPastEitherEndRaisesAndChangesNothing) {
+    Fill({A, B, C});
+    list.SelectTrack(1);
+    EXPECT_THROW(workspace.MoveEntry(0, TessaroWorkSpace::Up), x::BadBound);
+    EXPECT_THROW(workspace.MoveEntry(2, TessaroWorkSpace::Down), x::BadBound);
+    EXPECT_THROW(workspace.MoveEntry(3, TessaroWorkSpace::Up), x::BadBound);
+    ExpectOrder({A, B, C});
+    EXPECT_EQ(list.Selection(), 1);
+
+    workspace.Clear();
+    Fill({A});
+    EXPECT_THROW(workspace.MoveEntry(0, TessaroWorkSpace::Up), x::BadBound);
+    EXPECT_THROW(workspace.MoveEntry(0, TessaroWorkSpace::Down), x::BadBound);
+    ExpectOrder({A});
+}
+
+TEST_F(TessaroWorkSpaceTest, MoveToPutsAPathBeforeTheOneDroppedOn) {
+    Fill({A, B, C});
+    workspace.MoveTo(0, 2);
+    EXPECT_EQ(workspace.Paths(), (QStringList{B, A, C}));
+    workspace.MoveTo(2, 0);
+    EXPECT_EQ(workspace.Paths(), (QStringList{C, B, A}));
+    workspace.MoveTo(1, 1);
+    EXPECT_EQ(workspace.Paths(), (QStringList{C, B, A}));
+    EXPECT_THROW(workspace.MoveTo(3, 0), x::BadBound);
+    EXPECT_THROW(workspace.MoveTo(0, 4), x::BadBound);
+    EXPECT_EQ(workspace.Paths(), (QStringList{C, B, A}));
+    // The list is moved by the drag itself, never by the workspace.
+    EXPECT_EQ(list.Entries(), (QStringList{A, B, C}));
+}
+
+TEST_F(TessaroWorkSpaceTest, ClearEmptiesPathsAndEveryListEntryButKeepsTheTag) {
+    workspace.Clear();
+    ExpectOrder({});
+    workspace.SetTag(QStringLiteral("Album"), QStringLiteral("Artist"), QStringLiteral("Title"),
+                     -7, QStringLiteral("Comment"));
+    Fill({A, B});
+    list.AddTrack(C);  // an entry the workspace does not know of: the list's count decides
+    workspace.Clear();
+    ExpectOrder({});
+    EXPECT_EQ(workspace.Album(), QStringLiteral("Album"));
+    EXPECT_EQ(workspace.Year(), -7);
+}
+
+TEST_F(TessaroWorkSpaceTest, ResetEmptiesTheTagAndThePaths) {
+    workspace.SetTag(QStringLiteral("Album"), QStringLiteral("Artist"), QStringLiteral("Title"),
+                     1999, QStringLiteral("Comment"));
+    EXPECT_EQ(workspace.Artist(), QStringLiteral("Artist"));
+    EXPECT_EQ(workspace.Title(), QStringLiteral("Title"));
+    EXPECT_EQ(workspace.Comment(), QStringLiteral("Comment"));
+    Fill({A, B});
+    workspace.Reset();
+    EXPECT_TRUE(workspace.Album().isEmpty());
+    EXPECT_TRUE(workspace.Artist().isEmpty());
+    EXPECT_TRUE(workspace.Title().isEmpty());
+    EXPECT_TRUE(workspace.Comment().isEmpty());
+    EXPECT_EQ(workspace.Year(), 0);
+    ExpectOrder({});
+}
+
+}  // namespace

@@ -1,0 +1,76 @@
+#include "workspace/TessaroWorkSpace.h"
+
+#include "workspace/Exception.h"
+
+namespace tessaro {
+
+TessaroWorkSpace::TessaroWorkSpace(TrackListView& trackList) : trackList(trackList) {}
+
+void TessaroWorkSpace::AddPath(const QString& path) {
+    paths.append(path);
+    trackList.AddTrack(path);
+}
+
+void TessaroWorkSpace::RemoveAt(int index) {
+    if (index < 0 || index >= paths.size()) {
+        throw x::BadBound();
+    }
+    paths.removeAt(index);
+    trackList.RemoveTrack(index);
+}
+
+void TessaroWorkSpace::MoveEntry(int index, Direction direction) {
+    const int count = int(paths.size());
+    if (index < 0 || index >= count) {
+        throw x::BadBound();
+    }
+    if (direction == Up && index == 0) {
+        throw x::BadBound();
+    }
+    if (direction == Down && index >= count - 1) {
+        throw x::BadBound();
+    }
+    const int target = direction == Up ? index - 1 : index + 1;
+    paths.swapItemsAt(index, target);
+
+    // The list rebuilds the moved entry from its file.
+    const QString path = trackList.GetTrackPath(index);
+    trackList.RemoveTrack(index);
+    trackList.SelectTrack(trackList.InsertTrack(target, path));
+}
+
+void TessaroWorkSpace::MoveTo(int from, int to) {
+    const int count = int(paths.size());
+    if (from < 0 || from >= count || to < 0 || to > count) {
+        throw x::BadBound();
+    }
+    if (from == to) {
+        return;
+    }
+    const QString path = paths.takeAt(from);
+    paths.insert(to < from ? to : to - 1, path);
+}
+
+void TessaroWorkSpace::Clear() {
+    paths.clear();
+    // The list's own count decides, so it ends empty whatever it held.
+    while (trackList.GetTrackCount() != 0) {
+        trackList.RemoveTrack(0);
+    }
+}
+
+void TessaroWorkSpace::Reset() {
+    SetTag(QString(), QString(), QString(), 0, QString());
+    Clear();
+}
+
+void TessaroWorkSpace::SetTag(const QString& album, const QString& artist, const QString& title,
+                              qint32 year, const QString& comment) {
+    this->album = album;
+    this->artist = artist;
+    this->title = title;
+    this->year = year;
+    this->comment = comment;
+}
+
+}  // namespace tessaro

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "workspace/TrackListView.h"
+
+namespace tessaro {
+
+// The one document: the ordered files to join and the tag the joined file is to carry.
+// Every change to the paths is mirrored on the track list in the same call.
+class TessaroWorkSpace {
+public:
+    enum Direction { Up, Down };
+
+    explicit TessaroWorkSpace(TrackListView& trackList);
+    TessaroWorkSpace(const TessaroWorkSpace&) = delete;
+    TessaroWorkSpace& operator=(const TessaroWorkSpace&) = delete;
+
+    void AddPath(const QString& path);
+    // Raises x::BadBound when index is not below the number of paths.
+    void RemoveAt(int index);
+    // Exchanges the path with its neighbour; raises x::BadBound at the ends, changing nothing.
+    void MoveEntry(int index, Direction direction);
+    // The workspace side of a drag: the list has already moved its entry. A path moved down
+    // lands before the path that stood at `to`, so it ends at to - 1.
+    void MoveTo(int from, int to);
+    void Clear();
+    void Reset();
+    void SetTag(const QString& album, const QString& artist, const QString& title, qint32 year,
+                const QString& comment);
+
+    const QString& Album() const { return album; }
+    const QString& Artist() const { return artist; }
+    const QString& Title() const { return title; }
+    const QString& Comment() const { return comment; }
+    qint32 Year() const { return year; }
+    const QStringList& Paths() const { return paths; }
+
+private:
+    QString album;
+    QString artist;
+    QString title;
+    QString comment;
+    qint32 year = 0;
+    QStringList paths;
+    TrackListView& trackList;
+};
+
+}  // namespace tessaro

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+namespace tessaro {
+
+// What the workspace needs of the visible track list. The workspace changes the list in the
+// same call in which it changes its paths, so entry i always shows path i.
+class TrackListView {
+public:
+    virtual ~TrackListView() = default;
+
+    virtual void AddTrack(const QString& path) = 0;
+    // Inserts before the entry at index (0..count); returns the index the entry stands at.
+    virtual int InsertTrack(int index, const QString& path) = 0;
+    virtual void RemoveTrack(int index) = 0;
+    virtual QString GetTrackPath(int index) const = 0;
+    virtual int GetTrackCount() const = 0;
+    virtual void SelectTrack(int index) = 0;
+};
+
+}  // namespace tessaro
