@@ -79,16 +79,15 @@ int main(int argc, char* argv[]) {
         QStringLiteral("Write an ID3 tag with the values below into the output."));
     const QCommandLineOption album(QStringLiteral("album"), QStringLiteral("Album of the tag."),
                                    QStringLiteral("TEXT"));
-    const QCommandLineOption artist(QStringLiteral("artist"),
-                                    QStringLiteral("Artist of the tag."), QStringLiteral("TEXT"));
+    const QCommandLineOption artist(QStringLiteral("artist"), QStringLiteral("Artist of the tag."),
+                                    QStringLiteral("TEXT"));
     const QCommandLineOption title(QStringLiteral("title"), QStringLiteral("Title of the tag."),
                                    QStringLiteral("TEXT"));
     const QCommandLineOption year(QStringLiteral("year"),
                                   QStringLiteral("Year of the tag; 0 or less writes none."),
                                   QStringLiteral("N"));
     const QCommandLineOption comment(QStringLiteral("comment"),
-                                     QStringLiteral("Comment of the tag."),
-                                     QStringLiteral("TEXT"));
+                                     QStringLiteral("Comment of the tag."), QStringLiteral("TEXT"));
     parser.addOptions({output, quiet, tag, album, artist, title, year, comment});
     parser.addPositionalArgument(QStringLiteral("INPUT"),
                                  QStringLiteral("The MP3 files to join, first to last."),
@@ -122,8 +121,8 @@ int main(int argc, char* argv[]) {
         bool ok = false;
         tagYear = parser.value(year).toInt(&ok);
         if (!ok) {
-            return usageError(QStringLiteral("--year needs a whole number, not \"%1\"")
-                                  .arg(parser.value(year)));
+            return usageError(
+                QStringLiteral("--year needs a whole number, not \"%1\"").arg(parser.value(year)));
         }
     }
     const bool writeTag = parser.isSet(tag);

@@ -50,7 +50,9 @@ bool WriteTag(const TessaroWorkSpace& workspace, const QString& outputPath) {
     return file.save();
 }
 
-QString Quoted(const QString& path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
+QString Quoted(const QString& path) {
+    return QLatin1Char('"') + path + QLatin1Char('"');
+}
 
 // QFileDevice often reports a failed write as "Unknown error"; the system's own reason is
 // what tells the user the disk is full.
@@ -58,6 +60,34 @@ QString WriteFailure(const QSaveFile& output, int systemError) {
     const QString reason = systemError != 0 ? qt_error_string(systemError) : output.errorString();
     return QStringLiteral("Cannot write %1: %2").arg(Quoted(output.fileName()), reason);
 }
+
+// Gathers frames into large writes: a system call per frame would cost more than the copy.
+class OutputBuffer {
+public:
+    explicit OutputBuffer(QIODevice& device) : device(device) { bytes.reserve(kCapacity); }
+
+    bool Append(const quint8* data, qint32 length) {
+        if (bytes.size() + length > kCapacity && !Flush()) {
+            return false;
+        }
+        bytes.append(reinterpret_cast<const char*>(data), length);
+        return true;
+    }
+    bool Flush() {
+        errno = 0;
+        const bool written = device.write(bytes) == bytes.size();
+        systemError = errno;
+        bytes.resize(0);
+        return written;
+    }
+    int SystemError() const { return systemError; }
+
+private:
+    static constexpr qsizetype kCapacity = 1 << 20;
+    QIODevice& device;
+    QByteArray bytes;
+    int systemError = 0;
+};
 
 }  // namespace
 
@@ -77,8 +107,9 @@ MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPat
 
     for (const QString& input : workspace.Paths()) {
         if (IsSameFile(outputPath, input)) {
-            result.error = QStringLiteral("The output file %1 is also one of the inputs (%2); "
-                                          "choose another output file.")
+            result.error = QStringLiteral(
+                               "The output file %1 is also one of the inputs (%2); "
+                               "choose another output file.")
                                .arg(Quoted(outputPath), Quoted(input));
             return result;
         }
@@ -87,30 +118,30 @@ MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPat
     QSaveFile output(outputPath);
     // A target in a folder where no temporary file can be made is written in place.
     output.setDirectWriteFallback(true);
-    if (!output.open(QIODevice::WriteOnly)) {
-        result.error = QStringLiteral("Cannot create %1: %2").arg(Quoted(outputPath),
-                                                                  output.errorString());
+    if (!output.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        result.error =
+            QStringLiteral("Cannot create %1: %2").arg(Quoted(outputPath), output.errorString());
         return result;
     }
+    OutputBuffer buffer(output);
 
     for (const QString& input : workspace.Paths()) {
         mp3::StreamReader reader(input);
         if (!reader.IsOpen()) {
-            result.warnings << QStringLiteral("Skipped %1: %2").arg(Quoted(input),
-                                                                    reader.OpenError());
+            result.warnings
+                << QStringLiteral("Skipped %1: %2").arg(Quoted(input), reader.OpenError());
             continue;
         }
         if (reader.AtEnd()) {
-            result.warnings << QStringLiteral("Skipped %1: no MPEG audio frames found")
-                                   .arg(Quoted(input));
+            result.warnings
+                << QStringLiteral("Skipped %1: no MPEG audio frames found").arg(Quoted(input));
             continue;
         }
         ++result.inputsJoined;
         for (; !reader.AtEnd(); reader.Advance()) {
             const qint32 length = reader.FrameLength();
-            errno = 0;
-            if (output.write(reinterpret_cast<const char*>(reader.Frame()), length) != length) {
-                result.error = WriteFailure(output, errno);
+            if (!buffer.Append(reader.Frame(), length)) {
+                result.error = WriteFailure(output, buffer.SystemError());
                 output.cancelWriting();
                 return result;
             }
@@ -123,6 +154,11 @@ MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPat
         }
     }
 
+    if (!buffer.Flush()) {
+        result.error = WriteFailure(output, buffer.SystemError());
+        output.cancelWriting();
+        return result;
+    }
     errno = 0;
     if (!output.commit()) {
         result.error = WriteFailure(output, errno);

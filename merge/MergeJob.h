@@ -36,7 +36,6 @@ qint64 GetTotalFileSize(const TessaroWorkSpace& workspace);
 // writes the workspace's tag when the host asks for it. The output is built in a temporary file
 // beside the target and replaces it only once complete, so a failed merge leaves the target
 // as it was.
-MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath,
-                     MergeHost& host);
+MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHost& host);
 
 }  // namespace tessaro

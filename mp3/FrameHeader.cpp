@@ -10,7 +10,7 @@ constexpr qint16 kMpeg1Layer1[15] = {0,   32,  64,  96,  128, 160, 192, 224,
                                      256, 288, 320, 352, 384, 416, 448};
 constexpr qint16 kMpeg1Layer2[15] = {0,   32,  48,  56,  64,  80,  96, 112,
                                      128, 160, 192, 224, 256, 320, 384};
-constexpr qint16 kMpeg1Layer3[15] = {0,  32,  40,  48,  56,  64,  80, 96,
+constexpr qint16 kMpeg1Layer3[15] = {0,   32,  40,  48,  56,  64,  80, 96,
                                      112, 128, 160, 192, 224, 256, 320};
 constexpr qint16 kMpeg2Layer1[15] = {0,   32,  48,  56,  64,  80,  96, 112,
                                      128, 144, 160, 176, 192, 224, 256};
@@ -52,7 +52,7 @@ qint32 FrameHeader::GetBitrate() const {
     }
     const qint16* table = nullptr;
     if (version == Mpeg1) {
-        table = layer == Layer1 ? kMpeg1Layer1
+        table = layer == Layer1   ? kMpeg1Layer1
                 : layer == Layer2 ? kMpeg1Layer2
                 : layer == Layer3 ? kMpeg1Layer3
                                   : nullptr;

@@ -14,7 +14,8 @@ namespace {
 bool OpenRegularFile(QFile& file, const QString& path, QString* error) {
     const QFileInfo info(path);
     if (info.exists() && !info.isFile()) {
-        *error = info.isDir() ? QStringLiteral("is a folder") : QStringLiteral("not a regular file");
+        *error =
+            info.isDir() ? QStringLiteral("is a folder") : QStringLiteral("not a regular file");
         return false;
     }
     file.setFileName(path);
@@ -72,12 +73,13 @@ bool StreamReader::Fill() {
     }
     bufferStart = position;
     bufferLength = 0;
-    if (!file.seek(position)) {
+    // Reads follow one another, so the file usually stands where the next one begins.
+    if (file.pos() != position && !file.seek(position)) {
         return false;
     }
     // A read error counts as the end of the file.
-    bufferLength = std::max<qint64>(0, file.read(reinterpret_cast<char*>(readBuffer.get()),
-                                                 kReadBufferSize));
+    bufferLength =
+        std::max<qint64>(0, file.read(reinterpret_cast<char*>(readBuffer.get()), kReadBufferSize));
     return bufferLength > 0;
 }
 

@@ -33,10 +33,9 @@ QStringList FolderEntries(const QString& folder) {
 
 QByteArray MakeFrame(int version, int layer, int bitrateIndex, int sampleRateIndex, int padding,
                      int channelMode, char fill) {
-    const quint8 header[4] = {
-        0xFF, quint8(0xE0 | (version << 3) | (layer << 1) | 1),
-        quint8((bitrateIndex << 4) | (sampleRateIndex << 2) | (padding << 1)),
-        quint8(channelMode << 6)};
+    const quint8 header[4] = {0xFF, quint8(0xE0 | (version << 3) | (layer << 1) | 1),
+                              quint8((bitrateIndex << 4) | (sampleRateIndex << 2) | (padding << 1)),
+                              quint8(channelMode << 6)};
     mp3::FrameHeader parsed;
     parsed.ParseHeader(header);
     const int length = std::max(4, int(parsed.GetFrameLength()));
@@ -45,7 +44,9 @@ QByteArray MakeFrame(int version, int layer, int bitrateIndex, int sampleRateInd
     return frame;
 }
 
-QByteArray Mp3Frame(char fill, int padding) { return MakeFrame(3, 1, 9, 0, padding, 0, fill); }
+QByteArray Mp3Frame(char fill, int padding) {
+    return MakeFrame(3, 1, 9, 0, padding, 0, fill);
+}
 
 QByteArray Id3v2Tag(const QByteArray& title, int padding) {
     QByteArray frame("TIT2");

@@ -47,8 +47,8 @@ TEST_F(TessaroJoinTest, WrongUsageExitsWith2AndShowsTheUsage) {
     for (const QStringList& arguments :
          {QStringList{cbr}, QStringList{QStringLiteral("-o"), output},
           QStringList{QStringLiteral("--bogus"), QStringLiteral("-o"), output, cbr},
-          QStringList{QStringLiteral("--year"), QStringLiteral("20x"), QStringLiteral("-o"),
-                      output, cbr}}) {
+          QStringList{QStringLiteral("--year"), QStringLiteral("20x"), QStringLiteral("-o"), output,
+                      cbr}}) {
         const JoinRun run = Join(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(QLatin1Char(' ')).toStdString();
         EXPECT_TRUE(run.err.contains(QStringLiteral("Usage:")));
@@ -87,10 +87,10 @@ TEST_F(TessaroJoinTest, FailureExitsWith1AndSaysWhy) {
 }
 
 TEST_F(TessaroJoinTest, WritesTheTagOnlyWithTag) {
-    const QStringList values{QStringLiteral("--album"),  QStringLiteral("Long album name"),
-                             QStringLiteral("--artist"), QStringLiteral("Artist"),
-                             QStringLiteral("--title"),  QStringLiteral("Title"),
-                             QStringLiteral("--year"),   QStringLiteral("1999"),
+    const QStringList values{QStringLiteral("--album"),   QStringLiteral("Long album name"),
+                             QStringLiteral("--artist"),  QStringLiteral("Artist"),
+                             QStringLiteral("--title"),   QStringLiteral("Title"),
+                             QStringLiteral("--year"),    QStringLiteral("1999"),
                              QStringLiteral("--comment"), QStringLiteral("Comment")};
     JoinRun run = Join(values + QStringList{QStringLiteral("-o"), output, cbr});
     EXPECT_EQ(run.exitCode, 0);

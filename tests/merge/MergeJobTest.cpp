@@ -73,12 +73,12 @@ TEST_F(MergeJobTest, TagsAtBothEndsAreLeftBehindAndPercentStaysBelow100) {
 
 TEST_F(MergeJobTest, RealEncoderFilesJoinFrameExactly) {
     QByteArray expected;
-    for (const char* name : {"cbr128_stereo.mp3", "vbr_mono.mp3", "mpeg2_22k.mp3",
-                             "mpeg25_8k.mp3", "cbr192_48k.mp3", "v1only.mp3"}) {
+    for (const char* name : {"cbr128_stereo.mp3", "vbr_mono.mp3", "mpeg2_22k.mp3", "mpeg25_8k.mp3",
+                             "cbr192_48k.mp3", "v1only.mp3"}) {
         workspace.AddPath(Fixture(QLatin1String(name)));
     }
-    for (const char* name : {"cbr128_stereo.mp3", "vbr_mono.mp3", "mpeg2_22k.mp3",
-                             "mpeg25_8k.mp3", "cbr192_48k.mp3", "mpeg2_22k.mp3"}) {
+    for (const char* name : {"cbr128_stereo.mp3", "vbr_mono.mp3", "mpeg2_22k.mp3", "mpeg25_8k.mp3",
+                             "cbr192_48k.mp3", "mpeg2_22k.mp3"}) {
         expected += ReadAll(Fixture(QLatin1String(name)));
     }
     const tessaro::MergeResult result = Merge();

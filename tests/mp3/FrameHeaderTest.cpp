@@ -38,32 +38,31 @@ TEST_P(FrameLengthTest, FollowsTheLengthRule) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lengths, FrameLengthTest,
-    ::testing::Values(
-        LengthCase{"Mpeg1Layer3_128k_44100", 3, 1, 9, 0, 0, 417},
-        LengthCase{"Mpeg1Layer3_128k_44100_padded", 3, 1, 9, 0, 1, 418},
-        LengthCase{"Mpeg1Layer3_320k_48000", 3, 1, 14, 1, 0, 960},
-        LengthCase{"Mpeg2Layer3_64k_22050", 2, 1, 8, 0, 0, 208},
-        LengthCase{"Mpeg2Layer3_64k_22050_padded", 2, 1, 8, 0, 1, 209},
-        LengthCase{"Mpeg2Layer2_64k_22050", 2, 2, 8, 0, 0, 417},
-        LengthCase{"Mpeg1Layer1_32k_44100", 3, 3, 1, 0, 0, 32},
-        LengthCase{"Mpeg1Layer1_32k_44100_padded", 3, 3, 1, 0, 1, 36},
-        LengthCase{"Mpeg1Layer2_384k_32000_padded", 3, 2, 14, 2, 1, 1729},
-        // Both markers negative: the rule still gives a positive length.
-        LengthCase{"ReservedVersionLayer1", 1, 3, 9, 0, 0, 96},
-        LengthCase{"ReservedVersionLayer1_padded", 1, 3, 9, 0, 1, 100},
-        LengthCase{"ReservedVersionLayer3", 1, 1, 9, 0, 0, 144},
-        LengthCase{"ReservedVersionLayer3_padded", 1, 1, 9, 0, 1, 145},
-        LengthCase{"Layer1FreeFormat", 3, 3, 0, 0, 0, 0},
-        LengthCase{"Layer1FreeFormat_padded", 3, 3, 0, 0, 1, 4},
-        LengthCase{"Mpeg1ReservedLayer", 3, 0, 9, 0, 0, 0},
-        LengthCase{"Mpeg2ReservedLayer", 2, 0, 9, 0, 0, 0},
-        LengthCase{"ReservedVersionLayer2", 1, 2, 9, 0, 0, 0},
-        // MPEG-2.5 takes MPEG-2's tables and rules, at its own lower rates.
-        LengthCase{"Mpeg25Layer3_8k_8000", 0, 1, 1, 2, 0, 72},
-        LengthCase{"Mpeg25Layer3_32k_11025_padded", 0, 1, 4, 0, 1, 209},
-        LengthCase{"Mpeg25Layer2_160k_8000_padded", 0, 2, 14, 2, 1, 2881},
-        LengthCase{"Mpeg25Layer1_32k_12000", 0, 3, 1, 1, 0, 128},
-        LengthCase{"Mpeg25Layer3_RateIndex3", 0, 1, 9, 3, 0, 0}),
+    ::testing::Values(LengthCase{"Mpeg1Layer3_128k_44100", 3, 1, 9, 0, 0, 417},
+                      LengthCase{"Mpeg1Layer3_128k_44100_padded", 3, 1, 9, 0, 1, 418},
+                      LengthCase{"Mpeg1Layer3_320k_48000", 3, 1, 14, 1, 0, 960},
+                      LengthCase{"Mpeg2Layer3_64k_22050", 2, 1, 8, 0, 0, 208},
+                      LengthCase{"Mpeg2Layer3_64k_22050_padded", 2, 1, 8, 0, 1, 209},
+                      LengthCase{"Mpeg2Layer2_64k_22050", 2, 2, 8, 0, 0, 417},
+                      LengthCase{"Mpeg1Layer1_32k_44100", 3, 3, 1, 0, 0, 32},
+                      LengthCase{"Mpeg1Layer1_32k_44100_padded", 3, 3, 1, 0, 1, 36},
+                      LengthCase{"Mpeg1Layer2_384k_32000_padded", 3, 2, 14, 2, 1, 1729},
+                      // Both markers negative: the rule still gives a positive length.
+                      LengthCase{"ReservedVersionLayer1", 1, 3, 9, 0, 0, 96},
+                      LengthCase{"ReservedVersionLayer1_padded", 1, 3, 9, 0, 1, 100},
+                      LengthCase{"ReservedVersionLayer3", 1, 1, 9, 0, 0, 144},
+                      LengthCase{"ReservedVersionLayer3_padded", 1, 1, 9, 0, 1, 145},
+                      LengthCase{"Layer1FreeFormat", 3, 3, 0, 0, 0, 0},
+                      LengthCase{"Layer1FreeFormat_padded", 3, 3, 0, 0, 1, 4},
+                      LengthCase{"Mpeg1ReservedLayer", 3, 0, 9, 0, 0, 0},
+                      LengthCase{"Mpeg2ReservedLayer", 2, 0, 9, 0, 0, 0},
+                      LengthCase{"ReservedVersionLayer2", 1, 2, 9, 0, 0, 0},
+                      // MPEG-2.5 takes MPEG-2's tables and rules, at its own lower rates.
+                      LengthCase{"Mpeg25Layer3_8k_8000", 0, 1, 1, 2, 0, 72},
+                      LengthCase{"Mpeg25Layer3_32k_11025_padded", 0, 1, 4, 0, 1, 209},
+                      LengthCase{"Mpeg25Layer2_160k_8000_padded", 0, 2, 14, 2, 1, 2881},
+                      LengthCase{"Mpeg25Layer1_32k_12000", 0, 3, 1, 1, 0, 128},
+                      LengthCase{"Mpeg25Layer3_RateIndex3", 0, 1, 9, 3, 0, 0}),
     [](const ::testing::TestParamInfo<LengthCase>& info) { return info.param.name; });
 
 TEST(FrameHeaderTest, ParseReadsEveryField) {

@@ -24,9 +24,9 @@ void PrintTo(const Unit& unit, std::ostream* os) {
 std::vector<Unit> ReadAllUnits(const QString& path) {
     std::vector<Unit> units;
     for (mp3::StreamReader reader(path); !reader.AtEnd(); reader.Advance()) {
-        units.push_back({reader.Header().offset,
-                         QByteArray(reinterpret_cast<const char*>(reader.Frame()),
-                                    reader.FrameLength())});
+        units.push_back(
+            {reader.Header().offset,
+             QByteArray(reinterpret_cast<const char*>(reader.Frame()), reader.FrameLength())});
     }
     return units;
 }

@@ -92,8 +92,8 @@ TEST_F(TessaroWorkSpaceTest, MoveToPutsAPathBeforeTheOneDroppedOn) {
 TEST_F(TessaroWorkSpaceTest, ClearEmptiesPathsAndEveryListEntryButKeepsTheTag) {
     workspace.Clear();
     ExpectOrder({});
-    workspace.SetTag(QStringLiteral("Album"), QStringLiteral("Artist"), QStringLiteral("Title"),
-                     -7, QStringLiteral("Comment"));
+    workspace.SetTag(QStringLiteral("Album"), QStringLiteral("Artist"), QStringLiteral("Title"), -7,
+                     QStringLiteral("Comment"));
     Fill({A, B});
     list.AddTrack(C);  // an entry the workspace does not know of: the list's count decides
     workspace.Clear();
