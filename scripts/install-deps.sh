@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake make g++ pkg-config
-    qt6-base-dev
+    qt6-base-dev libx11-dev
     libtag1-dev
     libid3-3.8.3-dev zlib1g-dev
     libgtest-dev

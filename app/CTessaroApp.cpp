@@ -1,0 +1,25 @@
+#include "app/CTessaroApp.h"
+
+#include <QIcon>
+
+#include "app/CMainFrame.h"
+
+CTessaroApp::CTessaroApp(int& argc, char** argv) : QApplication(argc, argv) {
+    setOrganizationName(QStringLiteral("Veskaro Technology"));
+    setApplicationName(QStringLiteral("Zovi Tessaro"));
+    setApplicationVersion(QStringLiteral("1.2"));
+}
+
+CTessaroApp::~CTessaroApp() = default;
+
+void CTessaroApp::InitInstance() {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/tessaro-%1.png").arg(size), QSize(size, size));
+    }
+    setWindowIcon(icon);
+    m_mainFrame = std::make_unique<CMainFrame>();
+    m_mainFrame->setWindowIcon(icon);
+    m_mainFrame->RestoreLayout();
+    m_mainFrame->show();
+}

@@ -1,0 +1,84 @@
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QtTest>
+
+#include "app/CMainFrame.h"
+#include "dialogs/COutputWnd.h"
+#include "view/CTessaroListBox.h"
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() {
+        // Keep the user's own settings out of the way.
+        QVERIFY(config.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        QStandardPaths::setTestModeEnabled(true);
+    }
+
+    void layoutAndTitle() {
+        CMainFrame frame;
+        QCOMPARE(frame.windowTitle(), QStringLiteral("Zovi Tessaro 1.2"));
+        QVERIFY(frame.menuBar());
+        QCOMPARE(frame.findChildren<QToolBar*>().size(), 1);
+        QCOMPARE(frame.toolBarArea(frame.findChild<QToolBar*>()), Qt::TopToolBarArea);
+        QCOMPARE(frame.dockWidgetArea(&frame.Output()), Qt::BottomDockWidgetArea);
+        QCOMPARE(frame.statusBar(), &frame.StatusBar());
+        QCOMPARE(frame.StatusBar().currentMessage(), QStringLiteral("Ready"));
+        frame.StatusBar().showMessage(QStringLiteral("a prompt"));
+        frame.StatusBar().clearMessage();
+        QCOMPARE(frame.StatusBar().currentMessage(), QStringLiteral("Ready"));
+        QStringList indicators;
+        for (auto* label : frame.StatusBar().findChildren<QLabel*>()) {
+            indicators << label->text();
+        }
+        QVERIFY(indicators.contains(QStringLiteral("CAP")));
+        QVERIFY(indicators.contains(QStringLiteral("NUM")));
+        QVERIFY(indicators.contains(QStringLiteral("SCRL")));
+    }
+
+    void theListFillsTheView() {
+        CMainFrame frame;
+        frame.resize(700, 500);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QWidget* view = frame.centralWidget();
+        QCOMPARE(frame.List().geometry(), view->contentsRect());
+        frame.resize(900, 650);
+        QTRY_COMPARE(frame.List().geometry(), view->contentsRect());
+    }
+
+    void progressBarKeepsItsPlaceOnEveryResize() {
+        CMainFrame frame;
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QVERIFY(frame.Progress().isHidden());
+        QCOMPARE(frame.Progress().parentWidget(), &frame.StatusBar());
+        for (const QSize& size : {QSize(800, 600), QSize(1200, 400), QSize(640, 480)}) {
+            frame.resize(size);
+            QTRY_COMPARE(frame.StatusBar().width(), size.width());
+            const QRect bar = frame.StatusBar().rect();
+            QCOMPARE(frame.Progress().geometry(),
+                     QRect(bar.width() - 450, 2, 300, bar.height() - 4));
+        }
+    }
+
+    void theFocusGoesOnToTheList() {
+        CMainFrame frame;
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        frame.activateWindow();
+        frame.setFocus();
+        QTRY_VERIFY(frame.List().hasFocus());
+    }
+
+private:
+    QTemporaryDir config;
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "MainFrameTest.moc"

@@ -1,0 +1,201 @@
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "TestFiles.h"
+#include "view/CTessaroListBox.h"
+#include "workspace/Exception.h"
+#include "workspace/TessaroWorkSpace.h"
+
+using namespace testing_files;
+
+class TessaroListBoxTest : public QObject {
+    Q_OBJECT
+
+private:
+    QString Write(const QString& name, const QByteArray& bytes) {
+        const QString path = dir.filePath(name);
+        WriteAll(path, bytes);
+        return path;
+    }
+    static QStringList Entries(const CTessaroListBox& list) {
+        QStringList paths;
+        for (int i = 0; i < list.GetTrackCount(); ++i) {
+            paths << list.GetTrackPath(i);
+        }
+        return paths;
+    }
+    static QImage Render(const CTessaroListBox& list, int index, bool selected) {
+        QImage image(300, CTessaroListBox::kItemHeight, QImage::Format_RGB32);
+        image.fill(Qt::magenta);
+        QPainter painter(&image);
+        list.DrawTrack(painter, image.rect(), index, selected);
+        return image;
+    }
+    static bool HasPixelDarkerThan(const QImage& image, const QRect& area, int level) {
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                if (qGray(image.pixel(x, y)) < level) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
+    QTemporaryDir dir;
+
+private Q_SLOTS:
+    void listMirrorsTheWorkspaceAfterEveryChange() {
+        CTessaroListBox list;
+        tessaro::TessaroWorkSpace workspace(list);
+        const QString a = Fixture(QStringLiteral("cbr128_stereo.mp3"));
+        const QString b = Fixture(QStringLiteral("vbr_mono.mp3"));
+        const QString missing = dir.filePath(QStringLiteral("gone.mp3"));
+        const auto check = [&] {
+            QCOMPARE(Entries(list), workspace.Paths());
+            QCOMPARE(list.model()->rowCount(), int(workspace.Paths().size()));
+        };
+        for (const QString& path : {a, b, missing, a}) {
+            workspace.AddPath(path);
+            check();
+        }
+        workspace.MoveEntry(0, tessaro::TessaroWorkSpace::Down);
+        check();
+        QCOMPARE(list.GetCurSel(), 1);
+        workspace.MoveEntry(3, tessaro::TessaroWorkSpace::Up);
+        check();
+        QCOMPARE(list.GetCurSel(), 2);
+        QCOMPARE(list.InsertTrack(1, b), 1);
+        workspace.Clear();  // the list's own count decides: the extra entry goes too
+        check();
+        workspace.AddPath(b);
+        workspace.RemoveAt(0);
+        check();
+        workspace.AddPath(a);
+        workspace.SetTag(QStringLiteral("x"), QString(), QString(), 1, QString());
+        workspace.Reset();
+        check();
+        QCOMPARE(list.GetTrackCount(), 0);
+    }
+
+    void pathByIndex() {
+        CTessaroListBox list;
+        list.AddTrack(QStringLiteral("/a.mp3"));
+        QCOMPARE(list.GetTrackPath(-1), QString());
+        QCOMPARE(list.GetTrackPath(0), QStringLiteral("/a.mp3"));
+        QVERIFY_THROWS_EXCEPTION(x::BadBound, list.GetTrackPath(1));
+        QVERIFY_THROWS_EXCEPTION(x::BadBound, list.GetTrackPath(-2));
+        QVERIFY_THROWS_EXCEPTION(x::BadBound, list.InsertTrack(3, QStringLiteral("/b.mp3")));
+        QCOMPARE(list.GetTrackCount(), 1);
+    }
+
+    void formatDuration() {
+        QCOMPARE(CTessaroListBox::FormatDuration(187), QStringLiteral("00:03:07"));
+        QCOMPARE(CTessaroListBox::FormatDuration(360000), QStringLiteral("100:00:00"));
+        QCOMPARE(CTessaroListBox::FormatDuration(0), QStringLiteral("00:00:00"));
+        QCOMPARE(CTessaroListBox::FormatDuration(3599), QStringLiteral("00:59:59"));
+    }
+
+    void durationIsTheWholeFileAtTheFirstBitrate() {
+        QByteArray bytes;
+        while (bytes.size() + 417 <= 1000000) {
+            bytes += Mp3Frame();
+        }
+        bytes.append(QByteArray(1000000 - bytes.size(), '\0'));
+        const TrackInfo info =
+            CTessaroListBox::ReadTrackInfo(Write(QStringLiteral("m.mp3"), bytes));
+        QCOMPARE(info.bitrate, 128000);
+        QCOMPARE(CTessaroListBox::FormatDuration(info.duration), QStringLiteral("00:01:02"));
+    }
+
+    void infoLines() {
+        // channel modes 3 (mono), 1 (joint stereo) and 2 (dual channel)
+        const TrackInfo mono = CTessaroListBox::ReadTrackInfo(
+            Write(QStringLiteral("mono.mp3"), MakeFrame(3, 1, 9, 0, 0, 3)));
+        QCOMPARE(CTessaroListBox::InfoLine(mono), QStringLiteral("44100 Mhz  128000 BPS  Mono"));
+        const TrackInfo joint = CTessaroListBox::ReadTrackInfo(
+            Write(QStringLiteral("joint.mp3"), MakeFrame(2, 1, 8, 0, 0, 1)));
+        QCOMPARE(CTessaroListBox::InfoLine(joint), QStringLiteral("22050 Mhz  64000 BPS  Stereo"));
+        const TrackInfo dual = CTessaroListBox::ReadTrackInfo(
+            Write(QStringLiteral("dual.mp3"), MakeFrame(3, 1, 14, 1, 0, 2)));
+        QCOMPARE(CTessaroListBox::InfoLine(dual), QStringLiteral("48000 Mhz  320000 BPS  Stereo"));
+
+        // A free-format frame first: the figures come from the first frame with a bitrate.
+        const TrackInfo skipped = CTessaroListBox::ReadTrackInfo(Write(
+            QStringLiteral("free.mp3"), MakeFrame(3, 1, 0, 1, 0, 3) + MakeFrame(2, 1, 8, 0, 0, 0)));
+        QCOMPARE(CTessaroListBox::InfoLine(skipped),
+                 QStringLiteral("22050 Mhz  64000 BPS  Stereo"));
+
+        const TrackInfo mpeg25 =
+            CTessaroListBox::ReadTrackInfo(Fixture(QStringLiteral("mpeg25_8k.mp3")));
+        QCOMPARE(CTessaroListBox::InfoLine(mpeg25), QStringLiteral("8000 Mhz  8000 BPS  Mono"));
+    }
+
+    void filesWithoutFiguresSayWhyAndShowNoNumbers() {
+        const TrackInfo missing =
+            CTessaroListBox::ReadTrackInfo(dir.filePath(QStringLiteral("none.mp3")));
+        QVERIFY(CTessaroListBox::InfoLine(missing).startsWith(QStringLiteral("Cannot open")));
+        QCOMPARE(missing.duration, 0);
+        const TrackInfo text = CTessaroListBox::ReadTrackInfo(
+            Write(QStringLiteral("notes.mp3"), "plain text, no audio"));
+        QCOMPARE(CTessaroListBox::InfoLine(text), QStringLiteral("No MPEG audio frames found"));
+        const TrackInfo free = CTessaroListBox::ReadTrackInfo(
+            Write(QStringLiteral("free.mp3"), QByteArray("\xFF\xFB\x00\x00", 4).repeated(5)));
+        QVERIFY(CTessaroListBox::InfoLine(free).startsWith(QStringLiteral("No MPEG audio")));
+        QCOMPARE(text.name, QStringLiteral("notes"));
+    }
+
+    void entryColoursSelectedAndNot() {
+        CTessaroListBox list;
+        list.AddTrack(Fixture(QStringLiteral("cbr128_stereo.mp3")));
+        const QColor frame(153, 222, 253), fill(232, 246, 253);
+
+        const QImage selected = Render(list, 0, true);
+        QCOMPARE(selected.pixelColor(0, 0), frame);
+        QCOMPARE(selected.pixelColor(299, 39), frame);
+        QCOMPARE(selected.pixelColor(150, 0), frame);
+        QCOMPARE(selected.pixelColor(0, 20), frame);
+        QCOMPARE(selected.pixelColor(1, 1), fill);
+        QCOMPARE(selected.pixelColor(37, 20), fill);
+        QCOMPARE(selected.pixelColor(298, 38), fill);
+
+        const QImage plain = Render(list, 0, false);
+        for (const QPoint& p : {QPoint(0, 0), QPoint(299, 39), QPoint(37, 20), QPoint(1, 1)}) {
+            QCOMPARE(plain.pixelColor(p), QColor(Qt::white));
+        }
+        // The name in black near the top, the grey line below it, the time at the right.
+        QVERIFY(HasPixelDarkerThan(plain, QRect(40, 3, 120, 15), 60));
+        QVERIFY(HasPixelDarkerThan(plain, QRect(40, 24, 140, 10), 200));
+        QVERIFY(!HasPixelDarkerThan(plain, QRect(40, 24, 140, 10), 100));
+        QVERIFY(HasPixelDarkerThan(plain, QRect(200, 8, 95, 24), 60));
+        QVERIFY(!HasPixelDarkerThan(plain, QRect(200, 0, 100, 6), 250));
+
+        QCOMPARE(Render(list, -1, true).pixelColor(10, 10), QColor(Qt::magenta));
+    }
+
+    void theListPaintsEntriesWithoutFocusRectAndWhiteBelow() {
+        CTessaroListBox list;
+        list.resize(400, 200);
+        list.AddTrack(Fixture(QStringLiteral("cbr128_stereo.mp3")));
+        list.AddTrack(Fixture(QStringLiteral("vbr_mono.mp3")));
+        list.SelectTrack(1);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        list.setFocus();
+        const QImage image = list.viewport()->grab().toImage();
+        QCOMPARE(image.pixelColor(0, 40), QColor(153, 222, 253));
+        QCOMPARE(image.pixelColor(37, 60), QColor(232, 246, 253));
+        QCOMPARE(image.pixelColor(37, 20), QColor(Qt::white));
+        const int width = list.viewport()->width();
+        for (int y = 80; y < list.viewport()->height(); y += 7) {
+            QCOMPARE(image.pixelColor(width / 2, y), QColor(Qt::white));
+        }
+        // With and without focus the entry looks the same: no focus rectangle.
+        list.clearFocus();
+        QCOMPARE(list.viewport()->grab().toImage(), image);
+    }
+};
+
+QTEST_MAIN(TessaroListBoxTest)
+#include "TessaroListBoxTest.moc"

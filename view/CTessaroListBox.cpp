@@ -1,0 +1,218 @@
+#include "view/CTessaroListBox.h"
+
+#include <QAbstractListModel>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+#include "mp3/StreamReader.h"
+#include "workspace/Exception.h"
+
+// Rows are the list box's records; the model holds no data of its own.
+class TrackListModel : public QAbstractListModel {
+public:
+    TrackListModel(const std::vector<TrackInfo>& tracks, QObject* parent)
+        : QAbstractListModel(parent), tracks(tracks) {}
+
+    int rowCount(const QModelIndex& parent) const override {
+        return parent.isValid() ? 0 : int(tracks.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        // The name is offered for accessibility; painting goes by row into the records.
+        if (role == Qt::DisplayRole && index.isValid()) {
+            return tracks[size_t(index.row())].name;
+        }
+        return {};
+    }
+
+    using QAbstractListModel::beginInsertRows;
+    using QAbstractListModel::beginRemoveRows;
+    using QAbstractListModel::endInsertRows;
+    using QAbstractListModel::endRemoveRows;
+
+private:
+    const std::vector<TrackInfo>& tracks;
+};
+
+namespace {
+
+class TrackDelegate : public QStyledItemDelegate {
+public:
+    explicit TrackDelegate(CTessaroListBox* list) : QStyledItemDelegate(list), list(list) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        // No focus rectangle: the entry is drawn whole by the list.
+        list->DrawTrack(*painter, option.rect, index.row(),
+                        option.state.testFlag(QStyle::State_Selected));
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
+        return {option.rect.width(), CTessaroListBox::kItemHeight};
+    }
+
+private:
+    CTessaroListBox* list;
+};
+
+QFont MakeFont(const QString& family, int pixelSize, QFont::StyleHint hint) {
+    QFont font(family);
+    font.setPixelSize(pixelSize);
+    font.setWeight(QFont::Normal);
+    font.setStyleHint(hint);
+    return font;
+}
+
+QPixmap FileIcon(const QString& path) {
+    static QFileIconProvider provider;
+    return provider.icon(QFileInfo(path)).pixmap(32, 32);
+}
+
+}  // namespace
+
+CTessaroListBox::CTessaroListBox(QWidget* parent)
+    : QListView(parent),
+      m_nameFont(MakeFont(QStringLiteral("Tahoma"), 15, QFont::SansSerif)),
+      m_timeFont(MakeFont(QStringLiteral("Courier New"), 20, QFont::TypeWriter)),
+      m_model(new TrackListModel(m_tracks, this)) {
+    setModel(m_model);
+    setItemDelegate(new TrackDelegate(this));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFrameShape(QFrame::NoFrame);
+    // Below the last entry the list is white.
+    QPalette palette = viewport()->palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    viewport()->setPalette(palette);
+    viewport()->setAutoFillBackground(true);
+}
+
+CTessaroListBox::~CTessaroListBox() = default;
+
+TrackInfo CTessaroListBox::ReadTrackInfo(const QString& path) {
+    TrackInfo info;
+    info.path = path;
+    info.name = QFileInfo(path).completeBaseName();
+    info.icon = FileIcon(path);
+    const qint64 size = mp3::GetFileSize64(path);
+    mp3::StreamReader reader(path);
+    for (; !reader.AtEnd(); reader.Advance()) {
+        const mp3::FrameHeader& header = reader.Header();
+        if (header.GetBitrate() > 0) {
+            info.bitrate = header.GetBitrate();
+            info.channels = header.GetChannelCount();
+            info.sampleRate = header.GetSampleRate();
+            info.duration = qint32(size * 8 / info.bitrate);
+            return info;
+        }
+    }
+    info.problem = !reader.IsOpen() ? QStringLiteral("Cannot open the file: ") + reader.OpenError()
+                   : reader.FrameIndex() < 0
+                       ? QStringLiteral("No MPEG audio frames found")
+                       : QStringLiteral("No MPEG audio frames with a known bitrate");
+    return info;
+}
+
+QString CTessaroListBox::FormatDuration(qint32 seconds) {
+    const auto field = [](qint32 value) {
+        return QString::number(value).rightJustified(2, QLatin1Char('0'));
+    };
+    return field(seconds / 3600) + QLatin1Char(':') + field(seconds / 60 % 60) + QLatin1Char(':') +
+           field(seconds % 60);
+}
+
+QString CTessaroListBox::InfoLine(const TrackInfo& info) {
+    if (!info.problem.isEmpty()) {
+        return info.problem;
+    }
+    return QStringLiteral("%1 Mhz  %2 BPS  %3")
+        .arg(info.sampleRate)
+        .arg(info.bitrate)
+        .arg(info.channels == 2 ? QStringLiteral("Stereo") : QStringLiteral("Mono"));
+}
+
+void CTessaroListBox::AddTrack(const QString& path) {
+    InsertTrack(GetTrackCount(), path);
+}
+
+int CTessaroListBox::InsertTrack(int index, const QString& path) {
+    if (index < 0 || index > GetTrackCount()) {
+        throw x::BadBound();
+    }
+    TrackInfo info = ReadTrackInfo(path);
+    m_model->beginInsertRows(QModelIndex(), index, index);
+    m_tracks.insert(m_tracks.begin() + index, std::move(info));
+    m_model->endInsertRows();
+    return index;
+}
+
+void CTessaroListBox::RemoveTrack(int index) {
+    if (index < 0 || index >= GetTrackCount()) {
+        throw x::BadBound();
+    }
+    m_model->beginRemoveRows(QModelIndex(), index, index);
+    m_tracks.erase(m_tracks.begin() + index);
+    m_model->endRemoveRows();
+}
+
+QString CTessaroListBox::GetTrackPath(int index) const {
+    if (index == -1) {
+        return QString();
+    }
+    return GetTrackInfo(index).path;
+}
+
+const TrackInfo& CTessaroListBox::GetTrackInfo(int index) const {
+    if (unsigned(index) >= m_tracks.size()) {
+        throw x::BadBound();
+    }
+    return m_tracks[size_t(index)];
+}
+
+int CTessaroListBox::GetTrackCount() const {
+    return int(m_tracks.size());
+}
+
+void CTessaroListBox::SelectTrack(int index) {
+    setCurrentIndex(m_model->index(index));
+}
+
+int CTessaroListBox::GetCurSel() const {
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+void CTessaroListBox::DrawTrack(QPainter& painter, const QRect& rect, int index,
+                                bool selected) const {
+    if (index == -1) {
+        return;
+    }
+    const TrackInfo& info = GetTrackInfo(index);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    if (selected) {
+        painter.setPen(QPen(QColor(153, 222, 253), 1));
+        painter.setBrush(QColor(232, 246, 253));
+        painter.drawRect(rect.adjusted(0, 0, -1, -1));
+    } else {
+        painter.fillRect(rect, Qt::white);
+    }
+    const int left = rect.left(), top = rect.top();
+    painter.drawPixmap(left + 3, top + 3, info.icon);
+
+    // Text is placed by the top of its line, as the entry's layout is given in pixels.
+    const QRect textArea(left + 40, top, rect.width() - 40, rect.height());
+    painter.setFont(m_nameFont);
+    painter.setPen(Qt::black);
+    painter.drawText(textArea.adjusted(0, 3, 0, 0), Qt::AlignLeft | Qt::AlignTop, info.name);
+    painter.setPen(QColor(150, 150, 150));
+    painter.drawText(textArea.adjusted(0, 20, 0, 0), Qt::AlignLeft | Qt::AlignTop, InfoLine(info));
+
+    painter.setFont(m_timeFont);
+    painter.setPen(Qt::black);
+    painter.drawText(rect, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
+                     FormatDuration(info.duration) + QLatin1Char(' '));
+    painter.restore();
+}
