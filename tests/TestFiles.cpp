@@ -31,6 +31,18 @@ QStringList FolderEntries(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
+FileSizeLimit::FileSizeLimit(rlim_t bytes) : previousHandler(::signal(SIGXFSZ, SIG_IGN)) {
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, previousHandler);
+}
+
 QByteArray MakeFrame(int version, int layer, int bitrateIndex, int sampleRateIndex, int padding,
                      int channelMode, char fill) {
     const quint8 header[4] = {0xFF, quint8(0xE0 | (version << 3) | (layer << 1) | 1),

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -26,6 +29,20 @@ QByteArray Mp3Frame(char fill = 0x11, int padding = 0);
 QByteArray Id3v2Tag(const QByteArray& title, int padding);
 // A 128-byte ID3v1 tag.
 QByteArray Id3v1Tag(const QByteArray& title);
+
+// While it lives, writes past `bytes` fail with EFBIG instead of ending the process: the disk
+// looks full to this process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved{};
+    sighandler_t previousHandler;
+};
 
 // Records what the merge job reports, and answers the tag query as told.
 class RecordingHost : public tessaro::MergeHost {

@@ -1,8 +1,6 @@
 #include "merge/MergeJob.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <taglib/mpegfile.h>
 #include <taglib/tag.h>
 #include <unistd.h>
@@ -144,16 +142,11 @@ TEST_F(MergeJobTest, AFailedWriteLeavesTheOldTargetAndNoTemporaryFile) {
     }
     workspace.AddPath(Write(QStringLiteral("big.mp3"), big));
 
-    // A file-size limit makes the disk look full to this process.
-    const auto previous = ::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit limited = saved;
-    limited.rlim_cur = 20000;
-    ::setrlimit(RLIMIT_FSIZE, &limited);
-    const tessaro::MergeResult result = Merge(true);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    ::signal(SIGXFSZ, previous);
+    tessaro::MergeResult result;
+    {
+        const FileSizeLimit limit(20000);
+        result = Merge(true);
+    }
 
     EXPECT_FALSE(result.Succeeded());
     EXPECT_TRUE(result.error.contains(output)) << result.error.toStdString();
