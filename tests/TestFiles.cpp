@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <stdexcept>
 
 #include "mp3/FrameHeader.h"
@@ -41,6 +42,14 @@ FileSizeLimit::FileSizeLimit(rlim_t bytes) : previousHandler(::signal(SIGXFSZ, S
 FileSizeLimit::~FileSizeLimit() {
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, previousHandler);
+}
+
+QByteArray U32Le(quint32 value) {
+    return QByteArray(1, char(value)) + char(value >> 8) + char(value >> 16) + char(value >> 24);
+}
+
+QByteArray Utf16Le(const QString& text) {
+    return QStringEncoder(QStringEncoder::Utf16LE).encode(text);
 }
 
 QByteArray MakeFrame(int version, int layer, int bitrateIndex, int sampleRateIndex, int padding,

@@ -19,6 +19,10 @@ void WriteAll(const QString& path, const QByteArray& bytes);
 // The names of the entries of a folder, hidden ones included.
 QStringList FolderEntries(const QString& folder);
 
+// The bytes of the binary formats, built independently of the code under test.
+QByteArray U32Le(quint32 value);
+QByteArray Utf16Le(const QString& text);
+
 // One synthesized frame: a header from the given fields, then a body of the length the header
 // describes, filled with `fill` (which must not be 0xFF so that no false sync appears in it).
 QByteArray MakeFrame(int version, int layer, int bitrateIndex, int sampleRateIndex, int padding = 0,

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <limits>
 
@@ -15,27 +14,19 @@ namespace {
 using namespace testing_files;
 using tessaro::TessaroWorkSpace;
 
-QByteArray U32(quint32 value) {
-    return QByteArray(1, char(value)) + char(value >> 8) + char(value >> 16) + char(value >> 24);
-}
-
-QByteArray Utf16(const QString& text) {
-    return QStringEncoder(QStringEncoder::Utf16LE).encode(text);
-}
-
 // A slot as a writer of the format fills it: 4 ignored bytes, the text, a 0 unit, zero fill,
 // the length and the marker 7.
 QByteArray Slot(const QString& text, quint32 marker = 7) {
-    return QByteArray(4, '\0') + Utf16(text) + QByteArray(16 - 2 * text.size(), '\0') +
-           U32(quint32(text.size())) + U32(marker);
+    return QByteArray(4, '\0') + Utf16Le(text) + QByteArray(16 - 2 * text.size(), '\0') +
+           U32Le(quint32(text.size())) + U32Le(marker);
 }
 
 QByteArray Record(const QString& text) {
-    return U32(quint32(2 * text.size() + 2)) + Utf16(text) + QByteArray(2, '\0');
+    return U32Le(quint32(2 * text.size() + 2)) + Utf16Le(text) + QByteArray(2, '\0');
 }
 
 QByteArray Header(const QByteArray& textSlots, qint32 year, qint32 count) {
-    return "TWKS" + textSlots + U32(quint32(year)) + U32(quint32(count));
+    return "TWKS" + textSlots + U32Le(quint32(year)) + U32Le(quint32(count));
 }
 
 // Four empty slots, year 1, one path "/p.mp3": the base the damage cases start from.
@@ -182,8 +173,8 @@ TEST_F(WorkSpaceFileTest, FilesOfOtherWritersOpen) {
     album.replace(14, 6, "zzzzzz");
     QByteArray title = Slot(QStringLiteral("Seven77"));
     title[18] = 'q';  // where the 0 unit would be; the length decides
-    const QByteArray record =
-        U32(10) + Utf16(QStringLiteral("/a")) + QByteArray(2, '\0') + Utf16(QStringLiteral("zz"));
+    const QByteArray record = U32Le(10) + Utf16Le(QStringLiteral("/a")) + QByteArray(2, '\0') +
+                              Utf16Le(QStringLiteral("zz"));
     const QByteArray bytes =
         Header(album + Slot(QString()) + title + Slot(QStringLiteral("c")), 7, 2) + record +
         Record(QStringLiteral("/b")) + "trailing junk TWKX";
@@ -195,7 +186,7 @@ TEST_F(WorkSpaceFileTest, FilesOfOtherWritersOpen) {
 
 TEST_F(WorkSpaceFileTest, ASlotThatDoesNotHoldItsTextReadsEmptyUnlessTheExtensionGivesIt) {
     QByteArray artist = Slot(QStringLiteral("junk"), 8);
-    artist.replace(20, 4, U32(99));  // a length no short-form slot may have
+    artist.replace(20, 4, U32Le(99));  // a length no short-form slot may have
     const QByteArray head =
         Header(Slot(QStringLiteral("Al")) + artist + Slot(QStringLiteral("T"), 0xFFFFFFFF) +
                    Slot(QStringLiteral("C")),
@@ -218,8 +209,8 @@ TEST_F(WorkSpaceFileTest, AnExtensionThatIsNotWellFormedIsIgnored) {
                             Record(QStringLiteral("/p.mp3"));
     const QByteArray three =
         Record(QStringLiteral("Long album")) + Record(QString()) + Record(QString());
-    for (const QByteArray& tail : {"TWKX" + three, "TWKX" + three + U32(3) + "abc",
-                                   "TWKx" + three + Record(QString()), "TWKX" + three + U32(0)}) {
+    for (const QByteArray& tail : {"TWKX" + three, "TWKX" + three + U32Le(3) + "abc",
+                                   "TWKx" + three + Record(QString()), "TWKX" + three + U32Le(0)}) {
         workspace.LoadFromFile(Write(head + tail));
         EXPECT_EQ(workspace.Album(), QStringLiteral("Long al")) << tail.toHex().toStdString();
         ExpectPaths({QStringLiteral("/p.mp3")});
@@ -264,10 +255,10 @@ TEST_F(WorkSpaceFileTest, DamagedFilesAreRefusedWithNothingChanged) {
     const QByteArray valid = ValidFile();
     const QByteArray header = valid.left(124);
     const auto withSlotLength = [&valid](int slot, quint32 length) {
-        return QByteArray(valid).replace(4 + 28 * slot + 20, 4, U32(length));
+        return QByteArray(valid).replace(4 + 28 * slot + 20, 4, U32Le(length));
     };
     const auto withCount = [&header](qint32 count) {
-        return QByteArray(header).replace(120, 4, U32(quint32(count)));
+        return QByteArray(header).replace(120, 4, U32Le(quint32(count)));
     };
     const struct {
         QByteArray bytes;
@@ -279,10 +270,10 @@ TEST_F(WorkSpaceFileTest, DamagedFilesAreRefusedWithNothingChanged) {
         {withSlotLength(1, 0xFFFFFFFF), "artist slot gives a length of 4294967295"},
         {withSlotLength(2, 9), "title slot"},
         {withSlotLength(3, 1000), "comment slot"},
-        {header + U32(0), "record 1 of 1 has a length of 0"},
-        {header + U32(3) + "abc", "record 1 of 1 has an odd length of 3"},
-        {header + U32(100) + Utf16(QStringLiteral("/p")) + QByteArray(2, '\0'), "past the end"},
-        {header + U32(6) + Utf16(QStringLiteral("abc")), "record 1 of 1 has no 0 unit"},
+        {header + U32Le(0), "record 1 of 1 has a length of 0"},
+        {header + U32Le(3) + "abc", "record 1 of 1 has an odd length of 3"},
+        {header + U32Le(100) + Utf16Le(QStringLiteral("/p")) + QByteArray(2, '\0'), "past the end"},
+        {header + U32Le(6) + Utf16Le(QStringLiteral("abc")), "record 1 of 1 has no 0 unit"},
         {header, "record 1 of 1 is missing"},
         {header + QByteArray(3, '\0'), "record 1 of 1 is missing"},
         {withCount(3) + Record(QStringLiteral("/a")) + Record(QStringLiteral("/b")),
