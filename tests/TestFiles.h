@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <ostream>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -22,6 +24,16 @@ QStringList FolderEntries(const QString& folder);
 // The bytes of the binary formats, built independently of the code under test.
 QByteArray U32Le(quint32 value);
 QByteArray Utf16Le(const QString& text);
+
+// The tag of an MPEG file as TagLib reads it, texts in UTF-8; all empty when there is none.
+struct TagValues {
+    std::string album, artist, title, comment;
+    unsigned year = 0;
+
+    bool operator==(const TagValues& other) const;
+};
+std::ostream& operator<<(std::ostream& out, const TagValues& tag);
+TagValues ReadTag(const QString& path);
 
 // One synthesized frame: a header from the given fields, then a body of the length the header
 // describes, filled with `fill` (which must not be 0xFF so that no false sync appears in it).

@@ -1,8 +1,6 @@
 #include "merge/MergeJob.h"
 
 #include <gtest/gtest.h>
-#include <taglib/mpegfile.h>
-#include <taglib/tag.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -193,22 +191,15 @@ TEST_F(MergeJobTest, TheTagIsWrittenOnlyWhenAskedForAndWhateverTheName) {
     const QByteArray tagged = ReadAll(output);
     EXPECT_TRUE(tagged.startsWith("ID3"));
     EXPECT_TRUE(tagged.contains(audio));
-    TagLib::MPEG::File file(QFile::encodeName(output).constData());
-    ASSERT_TRUE(file.isValid());
-    EXPECT_EQ(file.tag()->album().to8Bit(true), "Ålbum longer than seven");
-    EXPECT_EQ(file.tag()->artist().to8Bit(true), "Artïst");
-    EXPECT_EQ(file.tag()->title().to8Bit(true), "Title");
-    EXPECT_EQ(file.tag()->comment().to8Bit(true), "Comment");
-    EXPECT_EQ(file.tag()->year(), 2008u);
+    EXPECT_EQ(ReadTag(output),
+              (TagValues{"Ålbum longer than seven", "Artïst", "Title", "Comment", 2008}));
 }
 
 TEST_F(MergeJobTest, AYearOfZeroOrBelowWritesNoYear) {
     workspace.AddPath(Fixture(QStringLiteral("cbr128_stereo.mp3")));
     workspace.SetTag(QStringLiteral("Album"), QString(), QString(), -5, QString());
     EXPECT_TRUE(Merge(true).Succeeded());
-    TagLib::MPEG::File file(QFile::encodeName(output).constData());
-    EXPECT_EQ(file.tag()->album().to8Bit(true), "Album");
-    EXPECT_EQ(file.tag()->year(), 0u);
+    EXPECT_EQ(ReadTag(output), (TagValues{"Album", "", "", "", 0}));
 }
 
 TEST_F(MergeJobTest, TotalSizeCountsWholeFilesAndNothingForMissingOnes) {
