@@ -125,19 +125,14 @@ TEST_F(PreferencesTest, RecordsComeBackAsTheyWereWritten) {
     EXPECT_EQ(QFileInfo(file).size(), 524 + 1520 + 521);
 
     tessaro::PrefRecordReader reader(file);
-    std::optional<tessaro::PrefRecord> record = reader.Next();
-    ASSERT_TRUE(record);
-    EXPECT_EQ(record->name, QStringLiteral("Ünïcode"));
-    EXPECT_EQ(record->data, "data");
-    record = reader.Next();
-    ASSERT_TRUE(record);
-    EXPECT_EQ(record->name, longest);
-    EXPECT_EQ(record->data, QByteArray(1000, 'x'));
-    record = reader.Next();
-    ASSERT_TRUE(record);
-    EXPECT_EQ(record->name, longest);
-    EXPECT_EQ(record->data, "\7");
-    EXPECT_FALSE(reader.Next());
+    QStringList names;
+    QList<QByteArray> values;
+    while (const std::optional<tessaro::PrefRecord> record = reader.Next()) {
+        names << record->name;
+        values << record->data;
+    }
+    EXPECT_EQ(names, (QStringList{QStringLiteral("Ünïcode"), longest, longest}));
+    EXPECT_EQ(values, (QList<QByteArray>{"data", QByteArray(1000, 'x'), "\7"}));
 
     tessaro::PrefRecordReader missing(dir.filePath(QStringLiteral("missing.dat")));
     EXPECT_FALSE(missing.Next());
