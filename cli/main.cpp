@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <cstdio>
 
 #include "merge/MergeJob.h"
@@ -17,6 +18,33 @@ enum ExitCode { Success = 0, Failure = 1, WrongUsage = 2 };
 void Print(FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
     std::fputc('\n', stream);
+}
+
+QString Quoted(const QString& path) {
+    return QLatin1Char('"') + path + QLatin1Char('"');
+}
+
+// Fills the workspace from a ".twk" file; returns why the file cannot be used, or an empty text.
+QString LoadWorkspace(tessaro::TessaroWorkSpace& workspace, const QString& path) {
+    // Opened here first for the system's reason: the loader counts a file it cannot open as one
+    // without the identifier.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("cannot open the workspace %1: %2")
+            .arg(Quoted(path), file.errorString());
+    }
+    try {
+        workspace.LoadFromFile(path);
+    } catch (const tessaro::BadTessaroWorkSpaceIden&) {
+        return QStringLiteral("%1 is not a workspace file: it does not start with \"TWKS\"")
+            .arg(Quoted(path));
+    } catch (const tessaro::BadTessaroWorkSpaceFile& damaged) {
+        return QStringLiteral("the workspace %1 is damaged: %2").arg(Quoted(path), damaged.reason);
+    }
+    if (workspace.Paths().isEmpty()) {
+        return QStringLiteral("the workspace %1 lists no files to join").arg(Quoted(path));
+    }
+    return QString();
 }
 
 // Draws a bar on stderr, redrawn only when the percentage changes: the job reports every frame.
@@ -72,6 +100,12 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("Write the joined file to OUTPUT (required)."),
                                     QStringLiteral("OUTPUT"));
+    const QCommandLineOption workspaceFile(
+        {QStringLiteral("w"), QStringLiteral("workspace")},
+        QStringLiteral("Join the files listed in the workspace file WORKSPACE.twk instead of "
+                       "INPUT...; its tag values serve --tag unless the options below override "
+                       "them."),
+        QStringLiteral("WORKSPACE.twk"));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("Show no progress bar and no summary."));
     const QCommandLineOption tag(
@@ -88,7 +122,7 @@ int main(int argc, char* argv[]) {
                                   QStringLiteral("N"));
     const QCommandLineOption comment(QStringLiteral("comment"),
                                      QStringLiteral("Comment of the tag."), QStringLiteral("TEXT"));
-    parser.addOptions({output, quiet, tag, album, artist, title, year, comment});
+    parser.addOptions({output, workspaceFile, quiet, tag, album, artist, title, year, comment});
     parser.addPositionalArgument(QStringLiteral("INPUT"),
                                  QStringLiteral("The MP3 files to join, first to last."),
                                  QStringLiteral("INPUT..."));
@@ -113,8 +147,13 @@ int main(int argc, char* argv[]) {
         return usageError(QStringLiteral("no output file given (-o OUTPUT)"));
     }
     const QStringList inputs = parser.positionalArguments();
-    if (inputs.isEmpty()) {
-        return usageError(QStringLiteral("no input files given"));
+    const bool fromWorkspace = parser.isSet(workspaceFile);
+    if (inputs.isEmpty() && !fromWorkspace) {
+        return usageError(QStringLiteral("no input files given (INPUT... or -w WORKSPACE.twk)"));
+    }
+    if (!inputs.isEmpty() && fromWorkspace) {
+        return usageError(
+            QStringLiteral("give the input files either as INPUT... or with -w, not both"));
     }
     qint32 tagYear = 0;
     if (parser.isSet(year)) {
@@ -135,11 +174,24 @@ int main(int argc, char* argv[]) {
 
     tessaro::PlainTrackList trackList;
     tessaro::TessaroWorkSpace workspace(trackList);
+    if (fromWorkspace) {
+        const QString problem = LoadWorkspace(workspace, parser.value(workspaceFile));
+        if (!problem.isEmpty()) {
+            Print(stderr, QStringLiteral("tessaro-join: error: ") + problem);
+            return Failure;
+        }
+    }
     for (const QString& input : inputs) {
         workspace.AddPath(input);
     }
-    workspace.SetTag(parser.value(album), parser.value(artist), parser.value(title), tagYear,
-                     parser.value(comment));
+    // A tag option replaces the workspace's value; without a workspace those are all empty.
+    const auto valueOr = [&parser](const QCommandLineOption& option, const QString& fallback) {
+        return parser.isSet(option) ? parser.value(option) : fallback;
+    };
+    workspace.SetTag(valueOr(album, workspace.Album()), valueOr(artist, workspace.Artist()),
+                     valueOr(title, workspace.Title()),
+                     parser.isSet(year) ? tagYear : workspace.Year(),
+                     valueOr(comment, workspace.Comment()));
 
     const bool isQuiet = parser.isSet(quiet);
     tessaro::MergeResult result;
@@ -157,7 +209,7 @@ int main(int argc, char* argv[]) {
     if (!isQuiet) {
         Print(stdout, QStringLiteral("Joined %1 of %2 inputs: %3 frames, %4 bytes written to %5")
                           .arg(result.inputsJoined)
-                          .arg(inputs.size())
+                          .arg(workspace.Paths().size())
                           .arg(result.frames)
                           .arg(result.written)
                           .arg(parser.value(output)));

@@ -1,8 +1,13 @@
 #include "TestFiles.h"
 
+#include <taglib/mpegfile.h>
+#include <taglib/tag.h>
+
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <stdexcept>
+#include <tuple>
 
 #include "mp3/FrameHeader.h"
 
@@ -29,6 +34,46 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
 
 QStringList FolderEntries(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes) : previousHandler(::signal(SIGXFSZ, SIG_IGN)) {
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, previousHandler);
+}
+
+QByteArray U32Le(quint32 value) {
+    return QByteArray(1, char(value)) + char(value >> 8) + char(value >> 16) + char(value >> 24);
+}
+
+QByteArray Utf16Le(const QString& text) {
+    return QStringEncoder(QStringEncoder::Utf16LE).encode(text);
+}
+
+bool TagValues::operator==(const TagValues& other) const {
+    return std::tie(album, artist, title, comment, year) ==
+           std::tie(other.album, other.artist, other.title, other.comment, other.year);
+}
+
+std::ostream& operator<<(std::ostream& out, const TagValues& tag) {
+    return out << "{album \"" << tag.album << "\", artist \"" << tag.artist << "\", title \""
+               << tag.title << "\", comment \"" << tag.comment << "\", year " << tag.year << "}";
+}
+
+TagValues ReadTag(const QString& path) {
+    TagLib::MPEG::File file(QFile::encodeName(path).constData());
+    const TagLib::Tag* tag = file.isValid() ? file.tag() : nullptr;
+    if (!tag) {
+        return TagValues();
+    }
+    return {tag->album().to8Bit(true), tag->artist().to8Bit(true), tag->title().to8Bit(true),
+            tag->comment().to8Bit(true), tag->year()};
 }
 
 QByteArray MakeFrame(int version, int layer, int bitrateIndex, int sampleRateIndex, int padding,

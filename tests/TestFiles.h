@@ -1,8 +1,13 @@
 #pragma once
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <ostream>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -16,6 +21,20 @@ void WriteAll(const QString& path, const QByteArray& bytes);
 // The names of the entries of a folder, hidden ones included.
 QStringList FolderEntries(const QString& folder);
 
+// The bytes of the binary formats, built independently of the code under test.
+QByteArray U32Le(quint32 value);
+QByteArray Utf16Le(const QString& text);
+
+// The tag of an MPEG file as TagLib reads it, texts in UTF-8; all empty when there is none.
+struct TagValues {
+    std::string album, artist, title, comment;
+    unsigned year = 0;
+
+    bool operator==(const TagValues& other) const;
+};
+std::ostream& operator<<(std::ostream& out, const TagValues& tag);
+TagValues ReadTag(const QString& path);
+
 // One synthesized frame: a header from the given fields, then a body of the length the header
 // describes, filled with `fill` (which must not be 0xFF so that no false sync appears in it).
 QByteArray MakeFrame(int version, int layer, int bitrateIndex, int sampleRateIndex, int padding = 0,
@@ -26,6 +45,20 @@ QByteArray Mp3Frame(char fill = 0x11, int padding = 0);
 QByteArray Id3v2Tag(const QByteArray& title, int padding);
 // A 128-byte ID3v1 tag.
 QByteArray Id3v1Tag(const QByteArray& title);
+
+// While it lives, writes past `bytes` fail with EFBIG instead of ending the process: the disk
+// looks full to this process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved{};
+    sighandler_t previousHandler;
+};
 
 // Records what the merge job reports, and answers the tag query as told.
 class RecordingHost : public tessaro::MergeHost {

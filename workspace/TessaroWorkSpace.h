@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "workspace/TrackListView.h"
+#include "workspace/WorkSpaceFile.h"
 
 namespace tessaro {
 
@@ -29,6 +30,16 @@ public:
     void Reset();
     void SetTag(const QString& album, const QString& artist, const QString& title, qint32 year,
                 const QString& comment);
+
+    // Writes the workspace to a ".twk" file. The bytes go to a temporary file beside `path`,
+    // which replaces `path` only once all of them are written and flushed. Raises
+    // TessaroWorkSpaceNotSaved, carrying the system's reason, when that fails; whatever stood at
+    // `path` is then unchanged.
+    void SaveToFile(const QString& path) const;
+    // Replaces the tag values and the paths (and so the track list) with those of a ".twk"
+    // file. The whole file is read and checked first: BadTessaroWorkSpaceIden or
+    // BadTessaroWorkSpaceFile is raised before anything has changed.
+    void LoadFromFile(const QString& path);
 
     const QString& Album() const { return album; }
     const QString& Artist() const { return artist; }

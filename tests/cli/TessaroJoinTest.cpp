@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
-#include <taglib/mpegfile.h>
-#include <taglib/tag.h>
 
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include "TestFiles.h"
+#include "workspace/PlainTrackList.h"
+#include "workspace/TessaroWorkSpace.h"
 
 namespace {
 
@@ -37,8 +37,8 @@ protected:
 TEST_F(TessaroJoinTest, HelpExplainsEveryOption) {
     const JoinRun run = Join({QStringLiteral("--help")});
     EXPECT_EQ(run.exitCode, 0);
-    for (const char* option : {"-o", "--output", "-q", "--tag", "--album", "--artist", "--title",
-                               "--year", "--comment", "INPUT"}) {
+    for (const char* option : {"-o", "--output", "-w", "--workspace", "-q", "--tag", "--album",
+                               "--artist", "--title", "--year", "--comment", "INPUT"}) {
         EXPECT_TRUE(run.out.contains(QLatin1String(option))) << option;
     }
 }
@@ -48,7 +48,9 @@ TEST_F(TessaroJoinTest, WrongUsageExitsWith2AndShowsTheUsage) {
          {QStringList{cbr}, QStringList{QStringLiteral("-o"), output},
           QStringList{QStringLiteral("--bogus"), QStringLiteral("-o"), output, cbr},
           QStringList{QStringLiteral("--year"), QStringLiteral("20x"), QStringLiteral("-o"), output,
-                      cbr}}) {
+                      cbr},
+          QStringList{QStringLiteral("-w"), dir.filePath(QStringLiteral("job.twk")),
+                      QStringLiteral("-o"), output, cbr}}) {
         const JoinRun run = Join(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(QLatin1Char(' ')).toStdString();
         EXPECT_TRUE(run.err.contains(QStringLiteral("Usage:")));
@@ -99,12 +101,57 @@ TEST_F(TessaroJoinTest, WritesTheTagOnlyWithTag) {
 
     run = Join(values + QStringList{QStringLiteral("--tag"), QStringLiteral("-o"), output, cbr});
     EXPECT_EQ(run.exitCode, 0);
-    TagLib::MPEG::File file(QFile::encodeName(output).constData());
-    EXPECT_EQ(file.tag()->album().to8Bit(true), "Long album name");
-    EXPECT_EQ(file.tag()->artist().to8Bit(true), "Artist");
-    EXPECT_EQ(file.tag()->title().to8Bit(true), "Title");
-    EXPECT_EQ(file.tag()->comment().to8Bit(true), "Comment");
-    EXPECT_EQ(file.tag()->year(), 1999u);
+    EXPECT_EQ(ReadTag(output), (TagValues{"Long album name", "Artist", "Title", "Comment", 1999}));
+}
+
+TEST_F(TessaroJoinTest, AWorkspaceGivesTheInputsAndTheTagValues) {
+    tessaro::PlainTrackList list;
+    tessaro::TessaroWorkSpace workspace(list);
+    for (const QString& input : {vbr, cbr, vbr}) {
+        workspace.AddPath(input);
+    }
+    workspace.SetTag(QStringLiteral("Album from the workspace"), QStringLiteral("Artist"),
+                     QStringLiteral("Title"), 2001, QStringLiteral("Comment"));
+    const QString twk = dir.filePath(QStringLiteral("job.twk"));
+    workspace.SaveToFile(twk);
+
+    JoinRun run = Join({QStringLiteral("-w"), twk, QStringLiteral("-o"), output});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(ReadAll(output), ReadAll(vbr) + ReadAll(cbr) + ReadAll(vbr));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Joined 3 of 3 inputs")));
+
+    // Options beside the workspace override its values one by one.
+    run = Join({QStringLiteral("--workspace"), twk, QStringLiteral("--tag"),
+                QStringLiteral("--artist"), QStringLiteral("Other"), QStringLiteral("--year"),
+                QStringLiteral("1999"), QStringLiteral("-o"), output});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(ReadTag(output),
+              (TagValues{"Album from the workspace", "Other", "Title", "Comment", 1999}));
+}
+
+TEST_F(TessaroJoinTest, AWorkspaceThatCannotBeUsedExitsWith1AndSaysWhy) {
+    const QString empty = dir.filePath(QStringLiteral("empty.twk"));
+    tessaro::PlainTrackList list;
+    tessaro::TessaroWorkSpace(list).SaveToFile(empty);
+    const QString damaged = dir.filePath(QStringLiteral("damaged.twk"));
+    WriteAll(damaged, ReadAll(empty).left(100));
+    const struct {
+        QString path;
+        const char* reason;
+    } cases[] = {
+        {dir.filePath(QStringLiteral("missing.twk")), "No such file or directory"},
+        {cbr, "is not a workspace file"},
+        {damaged, "is damaged: the header is 100 bytes long"},
+        {empty, "lists no files to join"},
+    };
+    for (const auto& refused : cases) {
+        const JoinRun run =
+            Join({QStringLiteral("-w"), refused.path, QStringLiteral("-o"), output});
+        EXPECT_EQ(run.exitCode, 1) << refused.reason;
+        EXPECT_TRUE(run.err.contains(refused.path));
+        EXPECT_TRUE(run.err.contains(QLatin1String(refused.reason))) << run.err.toStdString();
+        EXPECT_FALSE(QFile::exists(output));
+    }
 }
 
 }  // namespace

@@ -1,0 +1,159 @@
+#include "settings/Preferences.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "TestFiles.h"
+#include "settings/PrefRecords.h"
+
+namespace {
+
+using namespace testing_files;
+
+const QString kSaveID3Tag = QStringLiteral("SaveID3Tag");
+
+// A record as the format lays it out: the name in 512 bytes, 4 reserved bytes, D, the data.
+QByteArray Record(const QString& name, const QByteArray& data, quint32 reserved = 0) {
+    const QByteArray units = Utf16Le(name);
+    return units + QByteArray(512 - units.size(), '\0') + U32Le(reserved) +
+           U32Le(quint32(data.size())) + data;
+}
+
+QByteArray Head(const QString& name, quint32 size) {
+    return Record(name, QByteArray()).left(516) + U32Le(size);
+}
+
+QByteArray Flag(char value) {
+    return Record(kSaveID3Tag, QByteArray(1, value));
+}
+
+// Keeps the user's own configuration out of reach: the folder lives in a temporary folder.
+class PreferencesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        savedConfigHome = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome));
+    }
+    void TearDown() override {
+        if (savedConfigHome.isNull()) {
+            qunsetenv("XDG_CONFIG_HOME");
+        } else {
+            qputenv("XDG_CONFIG_HOME", savedConfigHome);
+        }
+    }
+    bool Read(const QByteArray& bytes) {
+        WriteAll(file, bytes);
+        return tessaro::ReadSaveID3Tag(file);
+    }
+
+    QTemporaryDir dir;
+    const QString configHome = dir.filePath(QStringLiteral("home/.config"));
+    const QString file = dir.filePath(QStringLiteral("preferences.dat"));
+    QByteArray savedConfigHome;
+};
+
+TEST_F(PreferencesTest, ThePathLiesInTheUsersConfigFolderWhichIsCreated) {
+    const QString folder = configHome + QStringLiteral("/Zovi Tessaro 1.2");
+    ASSERT_FALSE(QFileInfo::exists(configHome));
+    const QString path = tessaro::GetPreferencesPath(QStringLiteral("Zovi Tessaro 1.2"));
+    EXPECT_EQ(path, folder + QStringLiteral("/preferences.dat"));
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    EXPECT_FALSE(QFileInfo::exists(path));
+    // An existing folder is no hindrance.
+    EXPECT_EQ(tessaro::GetPreferencesPath(QStringLiteral("Zovi Tessaro 1.2")), path);
+}
+
+TEST_F(PreferencesTest, AFirstRunIsOffAndLeavesOne521ByteRecord) {
+    const QString path = tessaro::GetPreferencesPath(QStringLiteral("Zovi Tessaro 1.2"));
+    EXPECT_FALSE(tessaro::ReadSaveID3Tag(path));
+    EXPECT_EQ(tessaro::WriteSaveID3Tag(path, false), QString());
+    const QByteArray expected =
+        Utf16Le(kSaveID3Tag) + QByteArray(492, '\0') + QByteArray::fromHex("00000000 01000000 00");
+    ASSERT_EQ(expected.size(), 521);
+    EXPECT_EQ(ReadAll(path), expected);
+    EXPECT_FALSE(tessaro::ReadSaveID3Tag(path));
+
+    EXPECT_EQ(tessaro::WriteSaveID3Tag(path, true), QString());
+    EXPECT_EQ(ReadAll(path), expected.left(520) + '\1');
+    EXPECT_TRUE(tessaro::ReadSaveID3Tag(path));
+}
+
+TEST_F(PreferencesTest, TheWholeNameMustMatchAndTheLastRecordWins) {
+    EXPECT_TRUE(Read(Record(QStringLiteral("Other"), "abc") + Flag(1)));
+    EXPECT_FALSE(Read(Flag(1) + Flag(0)));
+    EXPECT_TRUE(Read(Flag(0) + Flag(1)));
+    EXPECT_FALSE(Read(Record(QStringLiteral("saveid3tag"), "\1")));
+    EXPECT_FALSE(Read(Record(QStringLiteral("SaveID3Tag2"), "\1")));
+    EXPECT_FALSE(Read(Record(QStringLiteral("SaveID3"), "\1")));
+    // The reserved field is not looked at.
+    EXPECT_TRUE(Read(Record(kSaveID3Tag, "\1", 0xFFFFFFFF)));
+}
+
+TEST_F(PreferencesTest, ARecordWithoutDataEndsTheReading) {
+    EXPECT_FALSE(Read(Record(QStringLiteral("Other"), QByteArray()) + Flag(1)));
+    EXPECT_TRUE(Read(Flag(1) + Record(kSaveID3Tag, QByteArray()) + Flag(0)));
+}
+
+TEST_F(PreferencesTest, AValueOfAnotherSizeIsSkipped) {
+    EXPECT_FALSE(Read(Record(kSaveID3Tag, QByteArray("\1\1", 2))));
+    EXPECT_TRUE(Read(Flag(1) + Record(kSaveID3Tag, QByteArray(2, '\0'))));
+    // Its bytes are read past: the record after it counts.
+    EXPECT_TRUE(Read(Record(kSaveID3Tag, QByteArray(700, '\0')) + Flag(1)));
+}
+
+TEST_F(PreferencesTest, AFileCutShortUsesOnlyWholeRecords) {
+    EXPECT_FALSE(Read(Flag(1).left(519)));
+    EXPECT_FALSE(Read(Flag(1).left(520)));
+    EXPECT_TRUE(Read(Flag(1) + Flag(0).left(300)));
+    EXPECT_TRUE(Read(Flag(1) + Flag(0).left(520)));
+    // A huge announced size is neither allocated nor used.
+    EXPECT_TRUE(Read(Flag(1) + Head(kSaveID3Tag, 0xFFFFFFFF) + QByteArray(3, '\0')));
+    EXPECT_TRUE(Read(Flag(1) + Head(kSaveID3Tag, 2) + '\0'));
+}
+
+TEST_F(PreferencesTest, RecordsComeBackAsTheyWereWritten) {
+    const QString longest(255, QChar(u'ñ'));
+    tessaro::PrefRecordWriter writer(file);
+    EXPECT_EQ(writer.WriteRecord(QStringLiteral("Ünïcode"), "data"), 524);
+    EXPECT_EQ(writer.WriteRecord(longest, QByteArray(1000, 'x')), 1520);
+    EXPECT_EQ(writer.WriteRecord(longest + QStringLiteral("cut"), "\7"), 521);
+    EXPECT_EQ(writer.Commit(), QString());
+    EXPECT_EQ(QFileInfo(file).size(), 524 + 1520 + 521);
+
+    tessaro::PrefRecordReader reader(file);
+    QStringList names;
+    QList<QByteArray> values;
+    while (const std::optional<tessaro::PrefRecord> record = reader.Next()) {
+        names << record->name;
+        values << record->data;
+    }
+    EXPECT_EQ(names, (QStringList{QStringLiteral("Ünïcode"), longest, longest}));
+    EXPECT_EQ(values, (QList<QByteArray>{"data", QByteArray(1000, 'x'), "\7"}));
+
+    tessaro::PrefRecordReader missing(dir.filePath(QStringLiteral("missing.dat")));
+    EXPECT_FALSE(missing.Next());
+}
+
+TEST_F(PreferencesTest, AFailedSaveLeavesTheOldFile) {
+    ASSERT_EQ(tessaro::WriteSaveID3Tag(file, true), QString());
+    const QByteArray old = ReadAll(file);
+    {
+        const FileSizeLimit limit(100);
+        EXPECT_TRUE(tessaro::WriteSaveID3Tag(file, false).contains(QStringLiteral("large")));
+    }
+    {
+        // Records written but never committed change nothing.
+        tessaro::PrefRecordWriter writer(file);
+        writer.WriteRecord(kSaveID3Tag, QByteArray(1, '\0'));
+    }
+    EXPECT_EQ(tessaro::WriteSaveID3Tag(file + QStringLiteral("/inside.dat"), false),
+              QStringLiteral("Not a directory"));
+    EXPECT_EQ(ReadAll(file), old);
+    EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("preferences.dat")});
+}
+
+}  // namespace

@@ -1,0 +1,329 @@
+#include "workspace/WorkSpaceFile.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <limits>
+
+#include "TestFiles.h"
+#include "workspace/PlainTrackList.h"
+#include "workspace/TessaroWorkSpace.h"
+
+namespace {
+
+using namespace testing_files;
+using tessaro::TessaroWorkSpace;
+
+// A slot as a writer of the format fills it: 4 ignored bytes, the text, a 0 unit, zero fill,
+// the length and the marker 7.
+QByteArray Slot(const QString& text, quint32 marker = 7) {
+    return QByteArray(4, '\0') + Utf16Le(text) + QByteArray(16 - 2 * text.size(), '\0') +
+           U32Le(quint32(text.size())) + U32Le(marker);
+}
+
+QByteArray Record(const QString& text) {
+    return U32Le(quint32(2 * text.size() + 2)) + Utf16Le(text) + QByteArray(2, '\0');
+}
+
+QByteArray Header(const QByteArray& textSlots, qint32 year, qint32 count) {
+    return "TWKS" + textSlots + U32Le(quint32(year)) + U32Le(quint32(count));
+}
+
+// Four empty slots, year 1, one path "/p.mp3": the base the damage cases start from.
+QByteArray ValidFile() {
+    const QByteArray empty = Slot(QString());
+    return Header(empty + empty + empty + empty, 1, 1) + Record(QStringLiteral("/p.mp3"));
+}
+
+class WorkSpaceFileTest : public ::testing::Test {
+protected:
+    const QString& Write(const QByteArray& bytes) {
+        WriteAll(file, bytes);
+        return file;
+    }
+    // The state a refused load must leave alone.
+    void FillBefore() {
+        workspace.SetTag(QStringLiteral("Before"), QStringLiteral("Old"), QStringLiteral("T"), 1999,
+                         QStringLiteral("C"));
+        workspace.AddPath(QStringLiteral("/old/a.mp3"));
+        workspace.AddPath(QStringLiteral("/old/b.mp3"));
+        list.SelectTrack(1);
+    }
+    void ExpectUntouched() {
+        EXPECT_EQ(workspace.Album(), QStringLiteral("Before"));
+        EXPECT_EQ(workspace.Artist(), QStringLiteral("Old"));
+        EXPECT_EQ(workspace.Title(), QStringLiteral("T"));
+        EXPECT_EQ(workspace.Comment(), QStringLiteral("C"));
+        EXPECT_EQ(workspace.Year(), 1999);
+        const QStringList before{QStringLiteral("/old/a.mp3"), QStringLiteral("/old/b.mp3")};
+        EXPECT_EQ(workspace.Paths(), before);
+        EXPECT_EQ(list.Entries(), before);
+        EXPECT_EQ(list.Selection(), 1);
+    }
+    void ExpectTags(const QString& album, const QString& artist, const QString& title, qint32 year,
+                    const QString& comment) {
+        EXPECT_EQ(workspace.Album(), album);
+        EXPECT_EQ(workspace.Artist(), artist);
+        EXPECT_EQ(workspace.Title(), title);
+        EXPECT_EQ(workspace.Year(), year);
+        EXPECT_EQ(workspace.Comment(), comment);
+    }
+    void ExpectPaths(const QStringList& paths) {
+        EXPECT_EQ(workspace.Paths(), paths);
+        EXPECT_EQ(list.Entries(), paths);
+    }
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("work.twk"));
+    tessaro::PlainTrackList list;
+    TessaroWorkSpace workspace{list};
+};
+
+TEST_F(WorkSpaceFileTest, AnEmptyWorkspaceIsTheBare124ByteHeader) {
+    workspace.SaveToFile(file);
+    const QByteArray slot = QByteArray::fromHex(
+        "00000000 00000000000000000000000000000000"
+        "00000000 07000000");
+    const QByteArray expected =
+        "TWKS" + slot + slot + slot + slot + QByteArray::fromHex("00000000 00000000");
+    ASSERT_EQ(expected.size(), 124);
+    EXPECT_EQ(ReadAll(file), expected);
+
+    FillBefore();
+    workspace.LoadFromFile(file);
+    ExpectTags(QString(), QString(), QString(), 0, QString());
+    ExpectPaths({});
+}
+
+TEST_F(WorkSpaceFileTest, ShortTextsAndPathsAreLaidOutInPlaceReplacingTheOldFile) {
+    Write(QByteArray(10000, 'o'));
+    const QString a = QStringLiteral("/a.mp3"), b = QStringLiteral("/mü/ß €.mp3");
+    workspace.SetTag(QStringLiteral("Best"), QStringLiteral("ABC"), QStringLiteral("Live at"), -3,
+                     QStringLiteral("2008"));
+    for (const QString& path : {a, b, a}) {
+        workspace.AddPath(path);
+    }
+    workspace.SaveToFile(file);
+    const QByteArray expected =
+        Header(Slot(QStringLiteral("Best")) + Slot(QStringLiteral("ABC")) +
+                   Slot(QStringLiteral("Live at")) + Slot(QStringLiteral("2008")),
+               -3, 3) +
+        Record(a) + Record(b) + Record(a);
+    EXPECT_EQ(ReadAll(file), expected);
+    // 124 bytes, then 4 + 2k + 2 a path of k units: no extension for texts of 7 units.
+    EXPECT_EQ(expected.size(), 124 + 3 * (4 + 2) + 2 * (6 + 11 + 6));
+    EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("work.twk")});
+}
+
+TEST_F(WorkSpaceFileTest, ALongTextKeepsItsPrefixInTheSlotAndAllFourFollowInTheExtension) {
+    const QString album = QStringLiteral("Long album name");
+    workspace.SetTag(album, QString(), QStringLiteral("Seven 7"), 2024, QStringLiteral("x"));
+    workspace.AddPath(QStringLiteral("/p.mp3"));
+    workspace.SaveToFile(file);
+    const QByteArray expected =
+        Header(Slot(QStringLiteral("Long al")) + Slot(QString()) + Slot(QStringLiteral("Seven 7")) +
+                   Slot(QStringLiteral("x")),
+               2024, 1) +
+        Record(QStringLiteral("/p.mp3")) + "TWKX" + Record(album) + Record(QString()) +
+        Record(QStringLiteral("Seven 7")) + Record(QStringLiteral("x"));
+    EXPECT_EQ(ReadAll(file), expected);
+}
+
+TEST_F(WorkSpaceFileTest, EverythingSurvivesSaveAndOpen) {
+    // An emoji straddles the 7-unit cut, so the slot holds half of it.
+    const QString album = QStringLiteral("Großes 🎵 Album, das länger ist als sieben Zeichen");
+    const QString comment = QString(5000, QChar(u'ж'));
+    QStringList paths;
+    for (int i = 0; i < 10; ++i) {
+        paths << QStringLiteral("/home/åsa/Musik/日本語 %1/Track ♫ %2.mp3").arg(i % 4).arg(i % 3);
+    }
+    paths[7] = paths[2];
+    paths << QStringLiteral("relative/😀.mp3") << QString(300, QChar(u'é'));
+    workspace.SetTag(album, QStringLiteral("Ärtist"), QString(), -2008, comment);
+    for (const QString& path : paths) {
+        workspace.AddPath(path);
+    }
+    workspace.SaveToFile(file);
+
+    tessaro::PlainTrackList otherList;
+    TessaroWorkSpace other(otherList);
+    other.AddPath(QStringLiteral("/old.mp3"));
+    other.LoadFromFile(file);
+    EXPECT_EQ(other.Album(), album);
+    EXPECT_EQ(other.Artist(), QStringLiteral("Ärtist"));
+    EXPECT_EQ(other.Title(), QString());
+    EXPECT_EQ(other.Comment(), comment);
+    EXPECT_EQ(other.Year(), -2008);
+    EXPECT_EQ(other.Paths(), paths);
+    EXPECT_EQ(otherList.Entries(), paths);
+
+    for (const qint32 year :
+         {0, -1, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()}) {
+        workspace.SetTag(QStringLiteral("A"), QString(), QString(), year, QString());
+        workspace.SaveToFile(file);
+        other.LoadFromFile(file);
+        EXPECT_EQ(other.Year(), year);
+        EXPECT_EQ(other.Album(), QStringLiteral("A"));
+    }
+}
+
+TEST_F(WorkSpaceFileTest, FilesOfOtherWritersOpen) {
+    // Bytes the format leaves insignificant hold junk: slot heads, the bytes after a slot's
+    // 0 unit, the bytes after a record's 0 unit, and anything after the last record.
+    QByteArray album = Slot(QStringLiteral("Jazz"));
+    album.replace(0, 4, "\xde\xad\xbe\xef");
+    album.replace(14, 6, "zzzzzz");
+    QByteArray title = Slot(QStringLiteral("Seven77"));
+    title[18] = 'q';  // where the 0 unit would be; the length decides
+    const QByteArray record = U32Le(10) + Utf16Le(QStringLiteral("/a")) + QByteArray(2, '\0') +
+                              Utf16Le(QStringLiteral("zz"));
+    const QByteArray bytes =
+        Header(album + Slot(QString()) + title + Slot(QStringLiteral("c")), 7, 2) + record +
+        Record(QStringLiteral("/b")) + "trailing junk TWKX";
+    workspace.LoadFromFile(Write(bytes));
+    ExpectTags(QStringLiteral("Jazz"), QString(), QStringLiteral("Seven77"), 7,
+               QStringLiteral("c"));
+    ExpectPaths({QStringLiteral("/a"), QStringLiteral("/b")});
+}
+
+TEST_F(WorkSpaceFileTest, ASlotThatDoesNotHoldItsTextReadsEmptyUnlessTheExtensionGivesIt) {
+    QByteArray artist = Slot(QStringLiteral("junk"), 8);
+    artist.replace(20, 4, U32Le(99));  // a length no short-form slot may have
+    const QByteArray head =
+        Header(Slot(QStringLiteral("Al")) + artist + Slot(QStringLiteral("T"), 0xFFFFFFFF) +
+                   Slot(QStringLiteral("C")),
+               5, 0);
+    workspace.LoadFromFile(Write(head));
+    ExpectTags(QStringLiteral("Al"), QString(), QString(), 5, QStringLiteral("C"));
+
+    const QByteArray extension = "TWKX" + Record(QStringLiteral("Album in full")) +
+                                 Record(QStringLiteral("Artist in full")) +
+                                 Record(QStringLiteral("Title")) + Record(QStringLiteral("C"));
+    workspace.LoadFromFile(Write(head + extension));
+    ExpectTags(QStringLiteral("Album in full"), QStringLiteral("Artist in full"),
+               QStringLiteral("Title"), 5, QStringLiteral("C"));
+}
+
+TEST_F(WorkSpaceFileTest, AnExtensionThatIsNotWellFormedIsIgnored) {
+    const QByteArray head = Header(Slot(QStringLiteral("Long al")) + Slot(QString()) +
+                                       Slot(QString()) + Slot(QString()),
+                                   0, 1) +
+                            Record(QStringLiteral("/p.mp3"));
+    const QByteArray three =
+        Record(QStringLiteral("Long album")) + Record(QString()) + Record(QString());
+    for (const QByteArray& tail : {"TWKX" + three, "TWKX" + three + U32Le(3) + "abc",
+                                   "TWKx" + three + Record(QString()), "TWKX" + three + U32Le(0)}) {
+        workspace.LoadFromFile(Write(head + tail));
+        EXPECT_EQ(workspace.Album(), QStringLiteral("Long al")) << tail.toHex().toStdString();
+        ExpectPaths({QStringLiteral("/p.mp3")});
+    }
+}
+
+TEST_F(WorkSpaceFileTest, ACountOfZeroOrLessClearsThePathsAndTakesTheTags) {
+    for (const qint32 count : {0, -1, std::numeric_limits<qint32>::min()}) {
+        FillBefore();
+        const QByteArray bytes = Header(Slot(QStringLiteral("New")) + Slot(QString()) +
+                                            Slot(QString()) + Slot(QString()),
+                                        42, count) +
+                                 Record(QStringLiteral("/ignored.mp3"));
+        workspace.LoadFromFile(Write(bytes));
+        ExpectTags(QStringLiteral("New"), QString(), QString(), 42, QString());
+        ExpectPaths({});
+    }
+}
+
+TEST_F(WorkSpaceFileTest, EachIdentifierByteIsChecked) {
+    FillBefore();
+    const QByteArray valid = ValidFile();
+    for (int i = 0; i < 4; ++i) {
+        for (const char other : {char(valid[i] ^ 0x20), 'X', '\0'}) {
+            QByteArray bytes = valid;
+            bytes[i] = other;
+            EXPECT_THROW(workspace.LoadFromFile(Write(bytes)), tessaro::BadTessaroWorkSpaceIden)
+                << "byte " << i << " = " << int(other);
+        }
+    }
+    for (const QByteArray& shortFile : {QByteArray(), QByteArray("T"), QByteArray("TWK")}) {
+        EXPECT_THROW(workspace.LoadFromFile(Write(shortFile)), tessaro::BadTessaroWorkSpaceIden);
+    }
+    // Files that cannot be opened count as files without the identifier.
+    EXPECT_THROW(workspace.LoadFromFile(dir.filePath(QStringLiteral("missing.twk"))),
+                 tessaro::BadTessaroWorkSpaceIden);
+    EXPECT_THROW(workspace.LoadFromFile(dir.path()), tessaro::BadTessaroWorkSpaceIden);
+    ExpectUntouched();
+}
+
+TEST_F(WorkSpaceFileTest, DamagedFilesAreRefusedWithNothingChanged) {
+    const QByteArray valid = ValidFile();
+    const QByteArray header = valid.left(124);
+    const auto withSlotLength = [&valid](int slot, quint32 length) {
+        return QByteArray(valid).replace(4 + 28 * slot + 20, 4, U32Le(length));
+    };
+    const auto withCount = [&header](qint32 count) {
+        return QByteArray(header).replace(120, 4, U32Le(quint32(count)));
+    };
+    const struct {
+        QByteArray bytes;
+        const char* reason;
+    } cases[] = {
+        {"TWKS", "header is 4 bytes"},
+        {valid.left(123), "header is 123 bytes"},
+        {withSlotLength(0, 8), "album slot gives a length of 8"},
+        {withSlotLength(1, 0xFFFFFFFF), "artist slot gives a length of 4294967295"},
+        {withSlotLength(2, 9), "title slot"},
+        {withSlotLength(3, 1000), "comment slot"},
+        {header + U32Le(0), "record 1 of 1 has a length of 0"},
+        {header + U32Le(3) + "abc", "record 1 of 1 has an odd length of 3"},
+        {header + U32Le(100) + Utf16Le(QStringLiteral("/p")) + QByteArray(2, '\0'), "past the end"},
+        {header + U32Le(6) + Utf16Le(QStringLiteral("abc")), "record 1 of 1 has no 0 unit"},
+        {header, "record 1 of 1 is missing"},
+        {header + QByteArray(3, '\0'), "record 1 of 1 is missing"},
+        {withCount(3) + Record(QStringLiteral("/a")) + Record(QStringLiteral("/b")),
+         "record 3 of 3 is missing"},
+        {withCount(std::numeric_limits<qint32>::max()) + Record(QStringLiteral("/a")),
+         "record 2 of 2147483647 is missing"},
+    };
+    FillBefore();
+    for (const auto& damaged : cases) {
+        SCOPED_TRACE(damaged.bytes.toHex().toStdString());
+        try {
+            workspace.LoadFromFile(Write(damaged.bytes));
+            ADD_FAILURE() << "not refused";
+        } catch (const tessaro::BadTessaroWorkSpaceFile& error) {
+            EXPECT_TRUE(error.reason.contains(QLatin1String(damaged.reason)))
+                << error.reason.toStdString();
+        }
+        ExpectUntouched();
+    }
+}
+
+TEST_F(WorkSpaceFileTest, AFailedSaveLeavesTheOldFileAndSaysWhy) {
+    const QByteArray old = ValidFile();
+    Write(old);
+    for (int i = 0; i < 50; ++i) {
+        workspace.AddPath(QStringLiteral("/a/rather/long/path/to/some/track %1.mp3").arg(i));
+    }
+
+    QString reason;
+    try {
+        const FileSizeLimit limit(1000);
+        workspace.SaveToFile(file);
+    } catch (const tessaro::TessaroWorkSpaceNotSaved& error) {
+        reason = error.reason;
+    }
+
+    EXPECT_TRUE(reason.contains(QStringLiteral("large"))) << reason.toStdString();
+    EXPECT_EQ(ReadAll(file), old);
+    EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("work.twk")});
+
+    // A target whose folder is a regular file cannot even be created.
+    try {
+        workspace.SaveToFile(file + QStringLiteral("/inside.twk"));
+        ADD_FAILURE() << "not refused";
+    } catch (const tessaro::TessaroWorkSpaceNotSaved& error) {
+        EXPECT_EQ(error.reason, QStringLiteral("Not a directory"));
+    }
+    EXPECT_EQ(ReadAll(file), old);
+}
+
+}  // namespace

@@ -1,0 +1,248 @@
+// Saving and opening workspaces; the layout is described in WorkSpaceFile.h.
+
+#include "workspace/WorkSpaceFile.h"
+
+#include <QFile>
+#include <QtEndian>
+#include <algorithm>
+#include <array>
+#include <optional>
+
+#include "io/AtomicWrite.h"
+#include "workspace/TessaroWorkSpace.h"
+
+namespace tessaro {
+namespace {
+
+constexpr char kIdentifier[] = "TWKS";
+constexpr char kExtensionIdentifier[] = "TWKX";
+constexpr qsizetype kIdentifierSize = 4;
+constexpr qsizetype kHeaderSize = 124;
+constexpr qsizetype kSlotSize = 28;
+constexpr qsizetype kSlotTextOffset = 4;
+constexpr qsizetype kSlotLengthOffset = 20;
+constexpr qsizetype kSlotMarkerOffset = 24;
+constexpr qsizetype kYearOffset = 116;
+constexpr qsizetype kCountOffset = 120;
+constexpr quint32 kShortUnits = 7;  // what a slot holds in place; written as its marker too
+
+// Album, artist, title, comment: the order of the slots and of the extension records.
+using Texts = std::array<QString, 4>;
+constexpr std::array<const char*, 4> kTextNames = {"album", "artist", "title", "comment"};
+
+// Everything a file holds, gathered before the workspace is touched.
+struct Contents {
+    Texts texts;
+    qint32 year = 0;
+    QStringList paths;
+};
+
+void AppendU32(QByteArray& out, quint32 value) {
+    char bytes[4];
+    qToLittleEndian(value, bytes);
+    out.append(bytes, 4);
+}
+
+void AppendUnits(QByteArray& out, QStringView text) {
+    for (const QChar unit : text) {
+        char bytes[2];
+        qToLittleEndian(unit.unicode(), bytes);
+        out.append(bytes, 2);
+    }
+}
+
+void AppendRecord(QByteArray& out, const QString& text) {
+    AppendU32(out, quint32(2 * (text.size() + 1)));
+    AppendUnits(out, text);
+    out.append(2, '\0');
+}
+
+void AppendSlot(QByteArray& out, const QString& text) {
+    const QStringView shortForm = QStringView(text).left(kShortUnits);
+    out.append(kSlotTextOffset, '\0');
+    AppendUnits(out, shortForm);
+    // The 0 unit and the rest of the 16-byte area.
+    out.append(kSlotLengthOffset - kSlotTextOffset - 2 * shortForm.size(), '\0');
+    AppendU32(out, quint32(shortForm.size()));
+    AppendU32(out, kShortUnits);
+}
+
+QByteArray Encode(const Texts& texts, qint32 year, const QStringList& paths) {
+    QByteArray out(kIdentifier, kIdentifierSize);
+    for (const QString& text : texts) {
+        AppendSlot(out, text);
+    }
+    AppendU32(out, quint32(year));
+    AppendU32(out, quint32(paths.size()));
+    for (const QString& path : paths) {
+        AppendRecord(out, path);
+    }
+    const bool anyLong = std::any_of(texts.begin(), texts.end(),
+                                     [](const QString& text) { return text.size() > kShortUnits; });
+    if (anyLong) {
+        out.append(kExtensionIdentifier, kIdentifierSize);
+        for (const QString& text : texts) {
+            AppendRecord(out, text);
+        }
+    }
+    return out;
+}
+
+// Compared byte by byte; the file may be shorter than the identifier.
+void CheckIdentifier(const QByteArray& bytes) {
+    for (qsizetype i = 0; i < kIdentifierSize; ++i) {
+        if (i >= bytes.size() || bytes[i] != kIdentifier[i]) {
+            throw BadTessaroWorkSpaceIden();
+        }
+    }
+}
+
+// Reads a file whose identifier has been checked. Every offset is tested against the bytes
+// read before it is used.
+class Decoder {
+public:
+    explicit Decoder(const QByteArray& bytes) : bytes(bytes) {}
+
+    Contents Decode() {
+        if (bytes.size() < kHeaderSize) {
+            throw BadTessaroWorkSpaceFile(
+                QStringLiteral("the header is %1 bytes long instead of %2")
+                    .arg(bytes.size())
+                    .arg(kHeaderSize));
+        }
+        Contents contents;
+        for (size_t i = 0; i < contents.texts.size(); ++i) {
+            contents.texts[i] = Slot(kIdentifierSize + qsizetype(i) * kSlotSize, kTextNames[i]);
+        }
+        contents.year = qint32(U32At(kYearOffset));
+        const qint32 count = qint32(U32At(kCountOffset));
+        qsizetype position = kHeaderSize;
+        for (qint32 i = 0; i < count; ++i) {
+            QString problem;
+            const std::optional<QString> path = Record(position, problem);
+            if (!path) {
+                throw BadTessaroWorkSpaceFile(
+                    QStringLiteral("path record %1 of %2 %3").arg(i + 1).arg(count).arg(problem));
+            }
+            contents.paths.append(*path);
+        }
+        if (const std::optional<Texts> texts = Extension(position)) {
+            contents.texts = *texts;
+        }
+        return contents;
+    }
+
+private:
+    quint32 U32At(qsizetype offset) const {
+        return qFromLittleEndian<quint32>(bytes.constData() + offset);
+    }
+    QString UnitsAt(qsizetype offset, qsizetype count) const {
+        QString text(count, Qt::Uninitialized);
+        for (qsizetype i = 0; i < count; ++i) {
+            text[i] = QChar(qFromLittleEndian<quint16>(bytes.constData() + offset + 2 * i));
+        }
+        return text;
+    }
+
+    // A slot whose marker is 8 or more does not hold its text; only the extension block can
+    // give it.
+    QString Slot(qsizetype offset, const char* name) const {
+        if (U32At(offset + kSlotMarkerOffset) > kShortUnits) {
+            return QString();
+        }
+        const quint32 length = U32At(offset + kSlotLengthOffset);
+        if (length > kShortUnits) {
+            throw BadTessaroWorkSpaceFile(
+                QStringLiteral("the %1 slot gives a length of %2 code units; it holds at most %3")
+                    .arg(QLatin1String(name))
+                    .arg(length)
+                    .arg(kShortUnits));
+        }
+        return UnitsAt(offset + kSlotTextOffset, length);
+    }
+
+    // The record at `position`: its text up to the first 0 unit. Moves `position` past the
+    // record, or leaves it and says in `problem` what is wrong.
+    std::optional<QString> Record(qsizetype& position, QString& problem) const {
+        const qsizetype remaining = bytes.size() - position;
+        if (remaining < 4) {
+            problem = QStringLiteral("is missing: the file ends before it");
+            return std::nullopt;
+        }
+        const quint32 length = U32At(position);
+        if (length == 0) {
+            problem = QStringLiteral("has a length of 0");
+            return std::nullopt;
+        }
+        if (length % 2 != 0) {
+            problem = QStringLiteral("has an odd length of %1 bytes").arg(length);
+            return std::nullopt;
+        }
+        if (length > quint64(remaining - 4)) {
+            problem =
+                QStringLiteral("has a length of %1 bytes, past the end of the file").arg(length);
+            return std::nullopt;
+        }
+        const QString units = UnitsAt(position + 4, length / 2);
+        const qsizetype end = units.indexOf(QChar(0));
+        if (end < 0) {
+            problem = QStringLiteral("has no 0 unit");
+            return std::nullopt;
+        }
+        position += 4 + length;
+        return units.left(end);
+    }
+
+    // The four full texts from a well-formed extension block after the path records; other
+    // trailing bytes are not ours and are ignored, as the format wants.
+    std::optional<Texts> Extension(qsizetype position) const {
+        if (bytes.size() - position < kIdentifierSize ||
+            bytes.mid(position, kIdentifierSize) != kExtensionIdentifier) {
+            return std::nullopt;
+        }
+        position += kIdentifierSize;
+        Texts texts;
+        QString problem;
+        for (QString& text : texts) {
+            const std::optional<QString> record = Record(position, problem);
+            if (!record) {
+                return std::nullopt;
+            }
+            text = *record;
+        }
+        return texts;
+    }
+
+    const QByteArray& bytes;
+};
+
+}  // namespace
+
+void TessaroWorkSpace::SaveToFile(const QString& path) const {
+    const QString reason =
+        WriteAtomically(path, Encode({album, artist, title, comment}, year, paths));
+    if (!reason.isEmpty()) {
+        throw TessaroWorkSpaceNotSaved(reason);
+    }
+}
+
+void TessaroWorkSpace::LoadFromFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw BadTessaroWorkSpaceIden();
+    }
+    // The identifier first, so that a large file chosen by mistake is not read whole.
+    QByteArray bytes = file.read(kIdentifierSize);
+    CheckIdentifier(bytes);
+    bytes += file.readAll();
+    const Contents contents = Decoder(bytes).Decode();
+
+    const Texts& texts = contents.texts;
+    SetTag(texts[0], texts[1], texts[2], contents.year, texts[3]);
+    Clear();
+    for (const QString& entry : contents.paths) {
+        AddPath(entry);
+    }
+}
+
+}  // namespace tessaro

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <utility>
+
+#include "workspace/Exception.h"
+
+// The workspace file (".twk"). Integers are little-endian, texts UTF-16LE.
+//
+//   offset 0    "TWKS"
+//   offset 4    four 28-byte text slots: album, artist, title, comment
+//   offset 116  year, int32
+//   offset 120  N, int32: the number of path records that follow (0 or less: none)
+//   offset 124  N path records: B (uint32) = 2 x (units + 1), then the path and a 0 unit
+//
+// A text slot holds up to 7 code units in place: 4 ignored bytes, the units and a 0 unit in a
+// 16-byte area, the length (uint32, 0..7) and a capacity marker (uint32; 7 when written, a slot
+// whose marker is 8 or more does not hold its text). A longer text keeps its first 7 units in
+// its slot, so every reader of the format shows a readable prefix, and all four texts follow
+// the path records in full in an extension block: "TWKX", then four records laid out like path
+// records (album, artist, title, comment). Readers ignore bytes after the N records, so the
+// block is invisible to those that do not know it.
+
+namespace tessaro {
+
+// The file does not start with "TWKS": it cannot be opened, holds fewer than 4 bytes, or
+// differs in one of them.
+struct BadTessaroWorkSpaceIden : x::Exception {};
+
+// The file starts with "TWKS" but its header or its path records are damaged.
+struct BadTessaroWorkSpaceFile : x::Exception {
+    explicit BadTessaroWorkSpaceFile(QString reason) : reason(std::move(reason)) {}
+    QString reason;  // what is wrong, for example "path record 2 of 3 has no 0 unit"
+};
+
+// A workspace could not be saved. Whatever stood at the target before is unchanged.
+struct TessaroWorkSpaceNotSaved : x::Exception {
+    explicit TessaroWorkSpaceNotSaved(QString reason) : reason(std::move(reason)) {}
+    QString reason;  // the system's reason, for example "No space left on device"
+};
+
+}  // namespace tessaro
