@@ -1,23 +1,54 @@
 #include "app/CMainFrame.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "app/Commands.h"
+#include "app/FrameDialogs.h"
 #include "app/LockKeys.h"
+#include "app/MergeThread.h"
 #include "dialogs/COutputWnd.h"
+#include "settings/Preferences.h"
 #include "view/CChildView.h"
+#include "workspace/Exception.h"
+#include "workspace/WorkSpaceFile.h"
+
+static void InitResources() {
+    Q_INIT_RESOURCE(tessaro);
+}
 
 namespace {
 
+const QString kPreferencesFolder = QStringLiteral("Zovi Tessaro 1.2");
+const QString kMp3Filter = QStringLiteral("MP3 files(*.mp3)");
+const QString kWorkspaceFilter = QStringLiteral("Tessaro Workspace file(*.twk)");
+
 QSettings LayoutSettings() {
     return QSettings(QStringLiteral("Veskaro Technology"), QStringLiteral("Zovi Tessaro"));
+}
+
+QString Quoted(const QString& path) {
+    return QLatin1Char('"') + path + QLatin1Char('"');
+}
+
+// Adds the commands' actions to a menu or a tool bar in order; 0 stands for a separator.
+template <typename Bar>
+void AddItems(Bar* bar, const CMainFrame& frame, std::initializer_list<int> ids) {
+    for (int id : ids) {
+        if (id == 0) {
+            bar->addSeparator();
+        } else {
+            bar->addAction(frame.Action(id));
+        }
+    }
 }
 
 }  // namespace
@@ -29,26 +60,139 @@ CMainFrame::CMainFrame()
       m_wndToolBar(new QToolBar(tr("Tool Bar"), this)),
       m_wndMenuBar(new QMenuBar(this)),
       m_wndStatusBar(new QStatusBar(this)),
-      m_wndOutput(new COutputWnd(this)) {
+      m_wndOutput(new COutputWnd(this)),
+      m_dialogs(std::make_unique<QtFrameDialogs>()) {
+    m_saveID3Tag = tessaro::ReadSaveID3Tag(tessaro::GetPreferencesPath(kPreferencesFolder));
+
+    InitResources();
     setCentralWidget(m_wndView);
     CreateStatusBar();
-    setMenuBar(m_wndMenuBar);
-
-    m_wndToolBar->setObjectName(QStringLiteral("ToolBar"));  // for the saved window layout
-    m_wndToolBar->setIconSize(QSize(16, 16));
-    addToolBar(Qt::TopToolBarArea, m_wndToolBar);
-
     addDockWidget(Qt::BottomDockWidgetArea, m_wndOutput);
     resizeDocks({m_wndOutput}, {100}, Qt::Vertical);
-
+    CreateCommands();
+    CreateMenuBar();
+    CreateToolBar();
+    UpdateCommandUI();
     setWindowTitle(QString::fromLatin1(kTitle));
+    setAcceptDrops(true);
     resize(800, 600);
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // Closing is refused while a merge runs; should the frame go anyway, the worker must not
+    // be left waiting for an answer from it.
+    while (m_mergeThread && !m_mergeThread->wait(10)) {
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    }
+    tessaro::WriteSaveID3Tag(tessaro::GetPreferencesPath(kPreferencesFolder), m_saveID3Tag);
+}
 
 CTessaroListBox& CMainFrame::List() {
     return m_wndView->List();
+}
+
+void CMainFrame::SetDialogs(std::unique_ptr<FrameDialogs> dialogs) {
+    m_dialogs = std::move(dialogs);
+}
+
+QAction* CMainFrame::AddCommand(int id, const QString& text, const QString& prompt,
+                                const QString& icon) {
+    auto* action = new QAction(text, this);
+    // The part before "\n" is the status-bar prompt, the part after it the tool tip.
+    action->setStatusTip(prompt.section(QLatin1Char('\n'), 0, 0));
+    if (prompt.contains(QLatin1Char('\n'))) {
+        action->setToolTip(prompt.section(QLatin1Char('\n'), 1));
+    }
+    if (!icon.isEmpty()) {
+        action->setIcon(QIcon(QStringLiteral(":/icons/tool-%1.png").arg(icon)));
+    }
+    action->setData(id);
+    m_commands.insert(id, action);
+    return action;
+}
+
+void CMainFrame::CreateCommands() {
+    using Direction = tessaro::TessaroWorkSpace::Direction;
+    const auto bind = [this](QAction* action, auto handler) {
+        connect(action, &QAction::triggered, this, handler);
+    };
+    bind(AddCommand(ID_FILE_NEW_WORKSPACE, tr("&New\tCtrl+N"),
+                    tr("Create a new workspace\nNew workspace"), QStringLiteral("new")),
+         &CMainFrame::OnNewWorkspace);
+    bind(AddCommand(ID_FILE_OPEN_WORKSPACE, tr("&Open\tCtrl+O"),
+                    tr("Open an existing workspace from your storage-disk\nOpen workspace"),
+                    QStringLiteral("open")),
+         &CMainFrame::OnOpenWorkspace);
+    bind(AddCommand(ID_FILE_SAVE_WORKSPACE, tr("&Save\tCtrl+S"),
+                    tr("Save workspace to your storage-disk\nSave workspace"),
+                    QStringLiteral("save")),
+         &CMainFrame::OnSaveWorkspace);
+    bind(AddCommand(ID_FILE_INSERT_MP3, tr("&Insert MP3"),
+                    tr("Insert mp3 file to workspace\nInsert MP3"), QStringLiteral("insert")),
+         &CMainFrame::OnInsertMp3);
+    bind(AddCommand(ID_FILE_REMOVE_MP3, tr("&Remove MP3"),
+                    tr("Remove mp3 file from workspace\nRemove MP3"), QStringLiteral("remove")),
+         &CMainFrame::OnRemoveMp3);
+    bind(AddCommand(ID_FILE_MOVE_UP, tr("&Up\tCtrl+UP"),
+                    tr("Move current selected mp3 file up order\nMove UP"), QStringLiteral("up")),
+         [this] { OnMoveEntry(Direction::Up); });
+    bind(AddCommand(ID_FILE_MOVE_DOWN, tr("&Down\tCtrl+DOWN"),
+                    tr("Move current selected mp3 file down order\nMove DOWN"),
+                    QStringLiteral("down")),
+         [this] { OnMoveEntry(Direction::Down); });
+    AddCommand(ID_FILE_ID3TAG_EDITOR, tr("ID&3 Tag Editor ..."), QString());
+    bind(AddCommand(ID_FILE_MERGE, tr("&Merge"), tr("Merge all mp3 files into one\nStart to Merge"),
+                    QStringLiteral("merge")),
+         &CMainFrame::OnMerge);
+    AddCommand(ID_FILE_PREFERENCES, tr("Preferences"), tr("Show preferences\nPreferences"),
+               QStringLiteral("preferences"));
+    bind(AddCommand(ID_APP_EXIT, tr("E&xit"), QString()), &QWidget::close);
+
+    // The pane's and the bar's own toggles keep their check marks in step with them.
+    QAction* output = m_wndOutput->toggleViewAction();
+    output->setText(tr("&Output Window"));
+    output->setStatusTip(tr("Show or hide output window"));
+    output->setData(ID_VIEW_OUTPUT_WINDOW);
+    m_commands.insert(ID_VIEW_OUTPUT_WINDOW, output);
+    QAction* toolBar = m_wndToolBar->toggleViewAction();
+    toolBar->setText(tr("&Tool Bar"));
+    toolBar->setData(ID_VIEW_TOOL_BAR);
+    m_commands.insert(ID_VIEW_TOOL_BAR, toolBar);
+    QAction* statusBar = AddCommand(ID_VIEW_STATUS_BAR, tr("&Status Bar"), QString());
+    statusBar->setCheckable(true);
+    statusBar->setChecked(true);
+    connect(statusBar, &QAction::toggled, m_wndStatusBar, &QWidget::setVisible);
+
+    AddCommand(ID_HELP_HELP, tr("&Help"), tr("Show help topics\nHelp"), QStringLiteral("help"));
+    AddCommand(ID_HELP_VISIT_WEB_SITE, tr("Visit Veskaro Technology ..."), QString());
+    AddCommand(ID_APP_ABOUT, tr("&About ..."), QString());
+
+    // The menu shows these keys, so users expect them to work.
+    Action(ID_FILE_NEW_WORKSPACE)->setShortcut(QKeySequence::New);
+    Action(ID_FILE_OPEN_WORKSPACE)->setShortcut(QKeySequence::Open);
+    Action(ID_FILE_SAVE_WORKSPACE)->setShortcut(QKeySequence::Save);
+}
+
+void CMainFrame::CreateMenuBar() {
+    setMenuBar(m_wndMenuBar);
+    AddItems(m_wndMenuBar->addMenu(tr("&File")), *this,
+             {ID_FILE_NEW_WORKSPACE, 0, ID_FILE_OPEN_WORKSPACE, ID_FILE_SAVE_WORKSPACE, 0,
+              ID_FILE_INSERT_MP3, ID_FILE_REMOVE_MP3, 0, ID_FILE_MOVE_UP, ID_FILE_MOVE_DOWN, 0,
+              ID_FILE_ID3TAG_EDITOR, ID_FILE_MERGE, ID_FILE_PREFERENCES, 0, ID_APP_EXIT});
+    AddItems(m_wndMenuBar->addMenu(tr("&View")), *this,
+             {ID_VIEW_OUTPUT_WINDOW, 0, ID_VIEW_TOOL_BAR, ID_VIEW_STATUS_BAR});
+    AddItems(m_wndMenuBar->addMenu(tr("&Help")), *this,
+             {ID_HELP_HELP, 0, ID_HELP_VISIT_WEB_SITE, 0, ID_APP_ABOUT});
+}
+
+void CMainFrame::CreateToolBar() {
+    m_wndToolBar->setObjectName(QStringLiteral("ToolBar"));  // for the saved window layout
+    m_wndToolBar->setIconSize(QSize(16, 16));
+    AddItems(m_wndToolBar, *this,
+             {ID_FILE_NEW_WORKSPACE, ID_FILE_OPEN_WORKSPACE, ID_FILE_SAVE_WORKSPACE, 0,
+              ID_FILE_INSERT_MP3, ID_FILE_REMOVE_MP3, 0, ID_FILE_MOVE_UP, ID_FILE_MOVE_DOWN, 0,
+              ID_FILE_MERGE, ID_FILE_PREFERENCES, 0, ID_HELP_HELP});
+    addToolBar(Qt::TopToolBarArea, m_wndToolBar);
 }
 
 void CMainFrame::CreateStatusBar() {
@@ -79,6 +223,15 @@ void CMainFrame::CreateStatusBar() {
     m_wndStatusBar->installEventFilter(this);
 }
 
+void CMainFrame::UpdateCommandUI() {
+    const bool idle = !m_mergeThread;
+    for (int id : {ID_FILE_NEW_WORKSPACE, ID_FILE_OPEN_WORKSPACE, ID_FILE_SAVE_WORKSPACE,
+                   ID_FILE_INSERT_MP3, ID_FILE_REMOVE_MP3, ID_FILE_MOVE_UP, ID_FILE_MOVE_DOWN,
+                   ID_FILE_ID3TAG_EDITOR, ID_FILE_MERGE, ID_FILE_PREFERENCES}) {
+        Action(id)->setEnabled(idle);
+    }
+}
+
 void CMainFrame::PlaceProgress() {
     const QRect bar = m_wndStatusBar->rect();
     m_progress->setGeometry(bar.right() + 1 - 450, bar.top() + 2, 300, bar.height() - 4);
@@ -92,6 +245,10 @@ void CMainFrame::UpdateLockIndicators() {
     for (int i = 0; i < 3; ++i) {
         m_indicators[i]->setEnabled(on[i]);
     }
+}
+
+void CMainFrame::Log(const QString& text) {
+    m_wndOutput->AppendLogLine(text);
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
@@ -113,11 +270,191 @@ void CMainFrame::RestoreLayout() {
     QSettings settings = LayoutSettings();
     restoreGeometry(settings.value(QStringLiteral("geometry")).toByteArray());
     restoreState(settings.value(QStringLiteral("windowState")).toByteArray());
+    Action(ID_VIEW_STATUS_BAR)
+        ->setChecked(settings.value(QStringLiteral("statusBar"), true).toBool());
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_mergeThread) {
+        Log(tr("You can not exit the application while merge thread is running ..."));
+        m_dialogs->ShowMessage(this, FrameDialogs::Icon::Error, tr("Error"),
+                               tr("Please wait until the merge thread finish!"));
+        event->ignore();
+        return;
+    }
     QSettings settings = LayoutSettings();
     settings.setValue(QStringLiteral("geometry"), saveGeometry());
     settings.setValue(QStringLiteral("windowState"), saveState());
+    settings.setValue(QStringLiteral("statusBar"), m_wndStatusBar->isVisibleTo(this));
     event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); })) {
+        event->acceptProposedAction();
+    }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (!url.isLocalFile()) {
+            continue;
+        }
+        // The merge reads the workspace in place: files dropped meanwhile wait for its end.
+        if (m_mergeThread) {
+            m_pendingDrops << url.toLocalFile();
+        } else {
+            m_workspace.AddPath(url.toLocalFile());
+        }
+    }
+    event->acceptProposedAction();
+}
+
+void CMainFrame::OnNewWorkspace() {
+    m_workspace.Reset();
+    Log(tr("Create new workspace."));
+}
+
+void CMainFrame::OnOpenWorkspace() {
+    const QString path = m_dialogs->GetOpenFileName(this, kWorkspaceFilter, QStringLiteral("twk"));
+    if (path.isEmpty()) {
+        return;
+    }
+    QString problem;
+    try {
+        m_workspace.LoadFromFile(path);
+        Log(tr("Workspace has been opened."));
+        return;
+    } catch (const tessaro::BadTessaroWorkSpaceIden&) {
+        problem = tr("it is not a Tessaro workspace file, or it cannot be read.");
+    } catch (const tessaro::BadTessaroWorkSpaceFile& damaged) {
+        problem = tr("the file is damaged: %1.").arg(damaged.reason);
+    }
+    m_dialogs->ShowMessage(this, FrameDialogs::Icon::Error, tr("Open workspace"),
+                           tr("Cannot open %1: %2").arg(Quoted(path), problem));
+}
+
+void CMainFrame::OnSaveWorkspace() {
+    const QString path = m_dialogs->GetSaveFileName(this, kWorkspaceFilter, QStringLiteral("twk"));
+    if (path.isEmpty()) {
+        return;
+    }
+    try {
+        m_workspace.SaveToFile(path);
+        Log(tr("Workspace has been saved."));
+    } catch (const tessaro::TessaroWorkSpaceNotSaved& failure) {
+        m_dialogs->ShowMessage(
+            this, FrameDialogs::Icon::Error, tr("Save workspace"),
+            tr("Cannot save the workspace to %1: %2").arg(Quoted(path), failure.reason));
+    }
+}
+
+void CMainFrame::OnInsertMp3() {
+    const QStringList paths = m_dialogs->GetOpenFileNames(this, kMp3Filter, QStringLiteral("mp3"));
+    for (const QString& path : paths) {
+        m_workspace.AddPath(path);
+        Log(tr("MP3 file \"%1\" has been inserted!").arg(path));
+    }
+}
+
+void CMainFrame::OnRemoveMp3() {
+    const int selection = List().GetCurSel();
+    if (selection == -1) {
+        return;
+    }
+    Log(tr("MP3 file has been removed from workspace."));
+    m_workspace.RemoveAt(selection);
+}
+
+void CMainFrame::OnMoveEntry(tessaro::TessaroWorkSpace::Direction direction) {
+    const int selection = List().GetCurSel();
+    if (selection == -1) {
+        return;
+    }
+    try {
+        m_workspace.MoveEntry(selection, direction);
+        Log(direction == tessaro::TessaroWorkSpace::Up ? tr("MP3 file moved up.")
+                                                       : tr("MP3 file moved down."));
+    } catch (const x::Exception&) {
+        // The first entry cannot move up, nor the last one down: nothing to do or say.
+    }
+}
+
+void CMainFrame::OnMerge() {
+    const QString path = m_dialogs->GetSaveFileName(this, kMp3Filter, QStringLiteral("mp3"));
+    if (path.isEmpty()) {
+        return;
+    }
+    m_outputPath = path;
+    m_progress->show();
+    m_mergeThread = std::make_unique<MergeThread>(this, *this, m_workspace, m_outputPath);
+    m_mergeThread->start();
+    Log(tr("Begin to merge mp3 files ..."));
+    UpdateCommandUI();
+}
+
+LRESULT CMainFrame::SendFrameMessage(quint32 message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_MERGE_PROGRESS:
+            return OnMergeProgress(wParam, lParam);
+        case WM_MERGE_FINISHED:
+            return OnMergeFinished();
+        case WM_TRACK_MOVE_UP:
+            OnMoveEntry(tessaro::TessaroWorkSpace::Up);
+            return 0;
+        case WM_TRACK_MOVE_DOWN:
+            OnMoveEntry(tessaro::TessaroWorkSpace::Down);
+            return 0;
+        case WM_LOG_TEXT:
+            Log(QString::fromUtf16(reinterpret_cast<const char16_t*>(lParam)));
+            return 0;
+        case WM_QUERY_MERGING:
+            return m_mergeThread ? 1 : 0;
+        case WM_QUERY_SAVE_ID3TAG:
+            return m_saveID3Tag ? 1 : 0;
+        default:
+            return 0;
+    }
+}
+
+LRESULT CMainFrame::OnMergeProgress(WPARAM position, LPARAM rangeMax) {
+    if (position != 0) {
+        m_progress->setValue(int(position));
+    }
+    if (rangeMax != 0) {
+        m_progress->setRange(0, int(rangeMax));
+    }
+    return 0;
+}
+
+LRESULT CMainFrame::OnMergeFinished() {
+    if (!m_mergeThread) {
+        return 0;
+    }
+    m_mergeThread->wait();
+    const tessaro::MergeResult result = m_mergeThread->Result();
+    m_mergeThread.reset();
+    m_progress->hide();
+    for (const QString& warning : result.warnings) {
+        Log(warning);
+    }
+    if (!result.Succeeded()) {
+        Log(result.error);
+    }
+    Log(tr("merge process has been finished!"));
+    UpdateCommandUI();
+
+    if (!m_pendingDrops.isEmpty()) {
+        for (const QString& path : std::as_const(m_pendingDrops)) {
+            m_workspace.AddPath(path);
+        }
+        Log(tr("%n file(s) dropped during the merge have been added.", nullptr,
+               int(m_pendingDrops.size())));
+        m_pendingDrops.clear();
+    }
+    if (!result.Succeeded()) {
+        m_dialogs->ShowMessage(this, FrameDialogs::Icon::Error, tr("Merge failed"), result.error);
+    }
+    return 0;
 }

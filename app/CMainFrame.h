@@ -1,12 +1,18 @@
 #pragma once
 
+#include <QHash>
 #include <QMainWindow>
+#include <memory>
 
+#include "app/FrameMessages.h"
 #include "workspace/TessaroWorkSpace.h"
 
 class CChildView;
 class COutputWnd;
 class CTessaroListBox;
+class FrameDialogs;
+class MergeThread;
+class QAction;
 class QLabel;
 class QMenuBar;
 class QProgressBar;
@@ -14,37 +20,77 @@ class QStatusBar;
 class QToolBar;
 
 // The one main window: the track list in the middle, the tool bar on top, the output pane
-// docked at the bottom and the status bar with the merge progress bar.
-class CMainFrame : public QMainWindow {
+// docked at the bottom and the status bar with the merge progress bar. It owns the workspace
+// and runs every command on it.
+class CMainFrame : public QMainWindow, public FrameMessageTarget {
     Q_OBJECT
 
 public:
     static constexpr const char* kTitle = "Zovi Tessaro 1.2";
 
+    // Reads the preference file.
     CMainFrame();
+    // Writes the preference file.
     ~CMainFrame() override;
 
     // Window geometry and bar layout of the last run, kept by QSettings.
     void RestoreLayout();
+    // Tests answer the dialogs from a script.
+    void SetDialogs(std::unique_ptr<FrameDialogs> dialogs);
+
+    // Handles one of the frame's messages on the GUI thread and returns its result.
+    LRESULT SendFrameMessage(quint32 message, WPARAM wParam, LPARAM lParam) override;
+
+    // The action of a command id, or null.
+    QAction* Action(int commandId) const { return m_commands.value(commandId); }
+    bool IsMerging() const { return m_mergeThread != nullptr; }
+    bool SaveID3Tag() const { return m_saveID3Tag; }
+    void SetSaveID3Tag(bool on) { m_saveID3Tag = on; }
 
     tessaro::TessaroWorkSpace& Workspace() { return m_workspace; }
     CTessaroListBox& List();
     COutputWnd& Output() { return *m_wndOutput; }
     QProgressBar& Progress() { return *m_progress; }
     QStatusBar& StatusBar() { return *m_wndStatusBar; }
+    QToolBar& ToolBar() { return *m_wndToolBar; }
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    void CreateCommands();
+    void CreateMenuBar();
+    void CreateToolBar();
     void CreateStatusBar();
+    QAction* AddCommand(int id, const QString& text, const QString& prompt,
+                        const QString& icon = QString());
+    // The ten commands that change the workspace or the preference run only while no merge does.
+    void UpdateCommandUI();
     // 300 pixels wide, ending 150 pixels before the status bar's right end, 2 pixels inside it.
     void PlaceProgress();
     void UpdateLockIndicators();
+    void Log(const QString& text);
+
+    void OnNewWorkspace();
+    void OnOpenWorkspace();
+    void OnSaveWorkspace();
+    void OnInsertMp3();
+    void OnRemoveMp3();
+    void OnMoveEntry(tessaro::TessaroWorkSpace::Direction direction);
+    void OnMerge();
+    void OnHelp();
+    void OnVisitWebSite();
+
+    LRESULT OnMergeProgress(WPARAM position, LPARAM rangeMax);
+    LRESULT OnMergeFinished();
 
     QString m_outputPath;
+    // Non-null exactly from the start of a merge until its finish message is handled.
+    std::unique_ptr<MergeThread> m_mergeThread;
     bool m_saveID3Tag = false;
     // Created before the workspace, which binds to its track list.
     CChildView* m_wndView;
@@ -55,4 +101,9 @@ private:
     QStatusBar* m_wndStatusBar;
     COutputWnd* m_wndOutput;
     QLabel* m_indicators[3];  // CAP, NUM, SCRL
+
+    std::unique_ptr<FrameDialogs> m_dialogs;
+    QHash<int, QAction*> m_commands;
+    // Files dropped while a merge runs, added once it has finished.
+    QStringList m_pendingDrops;
 };

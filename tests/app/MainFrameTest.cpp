@@ -1,3 +1,4 @@
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -17,7 +18,6 @@ private Q_SLOTS:
         // Keep the user's own settings out of the way.
         QVERIFY(config.isValid());
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-        QStandardPaths::setTestModeEnabled(true);
     }
 
     void layoutAndTitle() {
@@ -74,6 +74,33 @@ private Q_SLOTS:
         frame.activateWindow();
         frame.setFocus();
         QTRY_VERIFY(frame.List().hasFocus());
+    }
+
+    void preferenceReadAtConstructionAndWrittenAtDestruction() {
+        const QString folder = config.filePath(QStringLiteral("Zovi Tessaro 1.2"));
+        const QString file = folder + QStringLiteral("/preferences.dat");
+        QFile::remove(file);
+        {
+            CMainFrame frame;
+            QVERIFY(!frame.SaveID3Tag());
+            QVERIFY(QFileInfo(folder).isDir());
+            frame.SetSaveID3Tag(true);
+            QVERIFY(!QFile::exists(file));
+        }
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray bytes = written.readAll();
+        QCOMPARE(bytes.size(), 521);
+        QCOMPARE(bytes.left(20), QByteArray("S\0a\0v\0e\0I\0D\0003\0T\0a\0g\0", 20));
+        QCOMPARE(bytes.at(520), '\1');
+        {
+            CMainFrame frame;
+            QVERIFY(frame.SaveID3Tag());
+            frame.SetSaveID3Tag(false);
+        }
+        written.close();  // the file was replaced, not rewritten in place
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll().mid(520), QByteArray(1, '\0'));
     }
 
 private:

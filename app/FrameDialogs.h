@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// The file dialogs and message boxes the frame's commands show, behind an interface so that
+// tests answer them from a script.
+class FrameDialogs {
+public:
+    enum class Icon { Information, Error };
+
+    virtual ~FrameDialogs() = default;
+
+    // An empty result or list means the dialog was cancelled. `filter` is in Qt's form, for
+    // example "MP3 files(*.mp3)"; `suffix` is added to a typed name that has none.
+    virtual QString GetOpenFileName(QWidget* parent, const QString& filter,
+                                    const QString& suffix) = 0;
+    virtual QStringList GetOpenFileNames(QWidget* parent, const QString& filter,
+                                         const QString& suffix) = 0;
+    // Asks before overwriting an existing file.
+    virtual QString GetSaveFileName(QWidget* parent, const QString& filter,
+                                    const QString& suffix) = 0;
+    virtual void ShowMessage(QWidget* parent, Icon icon, const QString& caption,
+                             const QString& text) = 0;
+};
+
+// The real thing: QFileDialog and QMessageBox.
+class QtFrameDialogs : public FrameDialogs {
+public:
+    QString GetOpenFileName(QWidget* parent, const QString& filter, const QString& suffix) override;
+    QStringList GetOpenFileNames(QWidget* parent, const QString& filter,
+                                 const QString& suffix) override;
+    QString GetSaveFileName(QWidget* parent, const QString& filter, const QString& suffix) override;
+    void ShowMessage(QWidget* parent, Icon icon, const QString& caption,
+                     const QString& text) override;
+};

@@ -1,0 +1,371 @@
+#include <QAction>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QtTest>
+
+#include "ScriptedDialogs.h"
+#include "TestFiles.h"
+#include "app/CMainFrame.h"
+#include "app/Commands.h"
+#include "dialogs/COutputWnd.h"
+#include "view/CTessaroListBox.h"
+
+using namespace testing_files;
+
+namespace {
+
+const QString kMp3 = QStringLiteral("MP3 files(*.mp3)|mp3");
+const QString kTwk = QStringLiteral("Tessaro Workspace file(*.twk)|twk");
+const QList<int> kWorkspaceCommands = {
+    ID_FILE_NEW_WORKSPACE, ID_FILE_OPEN_WORKSPACE, ID_FILE_SAVE_WORKSPACE, ID_FILE_INSERT_MP3,
+    ID_FILE_REMOVE_MP3,    ID_FILE_MOVE_UP,        ID_FILE_MOVE_DOWN,      ID_FILE_ID3TAG_EDITOR,
+    ID_FILE_MERGE,         ID_FILE_PREFERENCES};
+const QList<int> kAlwaysEnabled = {
+    ID_VIEW_OUTPUT_WINDOW,  ID_VIEW_TOOL_BAR, ID_VIEW_STATUS_BAR, ID_HELP_HELP,
+    ID_HELP_VISIT_WEB_SITE, ID_APP_ABOUT,     ID_APP_EXIT};
+
+// The log's texts without their time stamps, oldest first.
+QStringList LogTexts(CMainFrame& frame) {
+    QStringList texts;
+    const COutputList& list = frame.Output().List();
+    for (int i = list.count() - 1; i >= 0; --i) {
+        texts << list.item(i)->text().mid(9);
+    }
+    return texts;
+}
+
+QStringList Menu(QMenu* menu) {
+    QStringList items;
+    for (QAction* action : menu->actions()) {
+        items << (action->isSeparator()
+                      ? QStringLiteral("-")
+                      : action->text() + QLatin1Char('=') + action->data().toString());
+    }
+    return items;
+}
+
+// Drop events only reach a widget through a real drag, so the test hands them over directly.
+class DropTarget : public CMainFrame {
+public:
+    using CMainFrame::dropEvent;
+};
+
+}  // namespace
+
+class CommandsTest : public QObject {
+    Q_OBJECT
+
+private:
+    // A frame whose dialogs answer from the script.
+    std::unique_ptr<DropTarget> MakeFrame() {
+        auto frame = std::make_unique<DropTarget>();
+        auto dialogs = std::make_unique<ScriptedDialogs>();
+        script = dialogs.get();
+        frame->SetDialogs(std::move(dialogs));
+        return frame;
+    }
+    QString Write(const QString& name, const QByteArray& bytes) {
+        const QString path = dir.filePath(name);
+        WriteAll(path, bytes);
+        return path;
+    }
+    static void Drop(DropTarget& frame, const QStringList& paths) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& path : paths) {
+            urls << QUrl::fromLocalFile(path);
+        }
+        data.setUrls(urls);
+        QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        frame.dropEvent(&drop);
+    }
+
+    QTemporaryDir dir;
+    QTemporaryDir config;
+    ScriptedDialogs* script = nullptr;
+
+private Q_SLOTS:
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path())); }
+
+    void menusAndToolBarAsLaidOut() {
+        auto frame = MakeFrame();
+        const QList<QAction*> menus = frame->menuBar()->actions();
+        QCOMPARE(menus.size(), 3);
+        QCOMPARE(menus[0]->text(), QStringLiteral("&File"));
+        QCOMPARE(
+            Menu(menus[0]->menu()),
+            (QStringList{"&New\tCtrl+N=32781", "-", "&Open\tCtrl+O=32782", "&Save\tCtrl+S=32783",
+                         "-", "&Insert MP3=32779", "&Remove MP3=32780", "-", "&Up\tCtrl+UP=32777",
+                         "&Down\tCtrl+DOWN=32778", "-", "ID&3 Tag Editor ...=32800", "&Merge=32774",
+                         "Preferences=32775", "-", "E&xit=57665"}));
+        QCOMPARE(menus[1]->text(), QStringLiteral("&View"));
+        QCOMPARE(Menu(menus[1]->menu()), (QStringList{"&Output Window=32776", "-",
+                                                      "&Tool Bar=32798", "&Status Bar=59393"}));
+        QCOMPARE(menus[2]->text(), QStringLiteral("&Help"));
+        QCOMPARE(Menu(menus[2]->menu()),
+                 (QStringList{"&Help=32796", "-", "Visit Veskaro Technology ...=32799", "-",
+                              "&About ...=57664"}));
+
+        QStringList tools;
+        for (QAction* action : frame->ToolBar().actions()) {
+            tools << (action->isSeparator() ? QStringLiteral("-") : action->data().toString());
+            QVERIFY(action->isSeparator() || !action->icon().isNull());
+        }
+        QCOMPARE(tools, (QStringList{"32781", "32782", "32783", "-", "32779", "32780", "-", "32777",
+                                     "32778", "-", "32774", "32775", "-", "32796"}));
+
+        QAction* merge = frame->Action(ID_FILE_MERGE);
+        QCOMPARE(merge->statusTip(), QStringLiteral("Merge all mp3 files into one"));
+        QCOMPARE(merge->toolTip(), QStringLiteral("Start to Merge"));
+        QCOMPARE(frame->Action(ID_FILE_OPEN_WORKSPACE)->statusTip(),
+                 QStringLiteral("Open an existing workspace from your storage-disk"));
+        QCOMPARE(frame->Action(ID_VIEW_OUTPUT_WINDOW)->statusTip(),
+                 QStringLiteral("Show or hide output window"));
+        QCOMPARE(frame->Action(ID_FILE_NEW_WORKSPACE)->shortcut(), QKeySequence::New);
+    }
+
+    void promptsShowInTheStatusBarAndReadyOtherwise() {
+        auto frame = MakeFrame();
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        frame->Action(ID_FILE_INSERT_MP3)->showStatusText(frame.get());
+        QCOMPARE(frame->StatusBar().currentMessage(),
+                 QStringLiteral("Insert mp3 file to workspace"));
+        QStatusTipEvent leave{QString()};
+        QCoreApplication::sendEvent(frame.get(), &leave);
+        QCOMPARE(frame->StatusBar().currentMessage(), QStringLiteral("Ready"));
+    }
+
+    void newOpenAndSave() {
+        auto frame = MakeFrame();
+        tessaro::TessaroWorkSpace& workspace = frame->Workspace();
+        const QString a = Fixture(QStringLiteral("cbr128_stereo.mp3"));
+        workspace.AddPath(a);
+        workspace.SetTag(QStringLiteral("An album longer than seven"), QStringLiteral("Me"),
+                         QString(), -3, QString());
+        const QString saved = dir.filePath(QStringLiteral("saved.twk"));
+        script->saveAnswers << saved;
+        frame->Action(ID_FILE_SAVE_WORKSPACE)->trigger();
+        QVERIFY(QFile::exists(saved));
+
+        frame->Action(ID_FILE_NEW_WORKSPACE)->trigger();
+        QVERIFY(workspace.Paths().isEmpty());
+        QVERIFY(workspace.Album().isEmpty());
+        QCOMPARE(frame->List().GetTrackCount(), 0);
+
+        script->openAnswers << saved;
+        frame->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
+        QCOMPARE(workspace.Paths(), QStringList{a});
+        QCOMPARE(frame->List().GetTrackPath(0), a);
+        QCOMPARE(workspace.Album(), QStringLiteral("An album longer than seven"));
+        QCOMPARE(workspace.Year(), -3);
+
+        // Cancelled dialogs change nothing and log nothing.
+        frame->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
+        frame->Action(ID_FILE_SAVE_WORKSPACE)->trigger();
+        QCOMPARE(script->asked, (QStringList{kTwk, kTwk, kTwk, kTwk}));
+        QCOMPARE(LogTexts(*frame),
+                 (QStringList{"Workspace has been saved.", "Create new workspace.",
+                              "Workspace has been opened."}));
+        QVERIFY(script->messages.isEmpty());
+    }
+
+    void openAndSaveFailuresAreShownAndChangeNothing() {
+        auto frame = MakeFrame();
+        tessaro::TessaroWorkSpace& workspace = frame->Workspace();
+        workspace.AddPath(QStringLiteral("/music/a.mp3"));
+        const QString notWorkspace = Write(QStringLiteral("notes.twk"), "TWKs and more");
+        QByteArray damaged("TWKS");
+        damaged.append(QByteArray(40, '\0'));
+        const QString shortFile = Write(QStringLiteral("short.twk"), damaged);
+        script->openAnswers << notWorkspace << shortFile;
+        frame->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
+        frame->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
+        const QString unwritable = dir.filePath(QStringLiteral("no/such/folder/w.twk"));
+        script->saveAnswers << unwritable;
+        frame->Action(ID_FILE_SAVE_WORKSPACE)->trigger();
+
+        QCOMPARE(workspace.Paths(), QStringList{QStringLiteral("/music/a.mp3")});
+        QCOMPARE(frame->List().GetTrackCount(), 1);
+        QVERIFY(LogTexts(*frame).isEmpty());
+        QCOMPARE(script->messages.size(), 3);
+        QVERIFY(script->messages[0].text.contains(notWorkspace));
+        QVERIFY(script->messages[1].text.contains(shortFile));
+        QVERIFY(script->messages[2].text.contains(unwritable));
+        for (const auto& message : std::as_const(script->messages)) {
+            QCOMPARE(message.icon, FrameDialogs::Icon::Error);
+        }
+    }
+
+    void insertRemoveUpAndDown() {
+        auto frame = MakeFrame();
+        tessaro::TessaroWorkSpace& workspace = frame->Workspace();
+        const QStringList files{dir.filePath(QStringLiteral("c.mp3")),
+                                dir.filePath(QStringLiteral("a.mp3")),
+                                dir.filePath(QStringLiteral("b.mp3"))};
+        script->openManyAnswers << files;
+        frame->Action(ID_FILE_INSERT_MP3)->trigger();
+        frame->Action(ID_FILE_INSERT_MP3)->trigger();  // cancelled
+        QCOMPARE(workspace.Paths(), files);
+        QCOMPARE(script->asked, (QStringList{kMp3, kMp3}));
+
+        // Nothing selected: Remove, Up and Down do nothing.
+        for (int id : {ID_FILE_REMOVE_MP3, ID_FILE_MOVE_UP, ID_FILE_MOVE_DOWN}) {
+            frame->Action(id)->trigger();
+        }
+        QCOMPARE(workspace.Paths(), files);
+
+        frame->List().SelectTrack(0);
+        frame->Action(ID_FILE_MOVE_UP)->trigger();  // already first
+        frame->Action(ID_FILE_MOVE_DOWN)->trigger();
+        QCOMPARE(workspace.Paths(), (QStringList{files[1], files[0], files[2]}));
+        QCOMPARE(frame->List().GetCurSel(), 1);
+        frame->SendFrameMessage(WM_TRACK_MOVE_DOWN, 0, 0);
+        frame->SendFrameMessage(WM_TRACK_MOVE_DOWN, 0, 0);  // already last
+        QCOMPARE(workspace.Paths(), (QStringList{files[1], files[2], files[0]}));
+        frame->SendFrameMessage(WM_TRACK_MOVE_UP, 0, 0);
+        QCOMPARE(workspace.Paths(), (QStringList{files[1], files[0], files[2]}));
+        frame->Action(ID_FILE_REMOVE_MP3)->trigger();
+        QCOMPARE(workspace.Paths(), (QStringList{files[1], files[2]}));
+        QCOMPARE(frame->List().GetTrackCount(), 2);
+
+        const QString text = QStringLiteral("Move mp3 file from position 1 to 0");
+        frame->SendFrameMessage(WM_LOG_TEXT, 0, LPARAM(text.utf16()));
+        QCOMPARE(LogTexts(*frame),
+                 (QStringList{QStringLiteral("MP3 file \"%1\" has been inserted!").arg(files[0]),
+                              QStringLiteral("MP3 file \"%1\" has been inserted!").arg(files[1]),
+                              QStringLiteral("MP3 file \"%1\" has been inserted!").arg(files[2]),
+                              "MP3 file moved down.", "MP3 file moved down.", "MP3 file moved up.",
+                              "MP3 file has been removed from workspace.", text}));
+    }
+
+    void aMergeFromStartToFinish() {
+        auto frame = MakeFrame();
+        const QByteArray a = Mp3Frame(0x11) + Mp3Frame(0x12), b = Mp3Frame(0x22);
+        frame->Workspace().AddPath(Write(QStringLiteral("a.mp3"), a));
+        frame->Workspace().AddPath(Write(QStringLiteral("b.mp3"), b));
+        const QString output = dir.filePath(QStringLiteral("joined.mp3"));
+        script->saveAnswers << output;
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        frame->Action(ID_FILE_MERGE)->trigger();
+
+        // The worker waits for the GUI thread at its first message, so the merge is still
+        // running here.
+        QVERIFY(frame->IsMerging());
+        QCOMPARE(frame->SendFrameMessage(WM_QUERY_MERGING, 0, 0), 1);
+        QVERIFY(frame->Progress().isVisible());
+        for (int id : kWorkspaceCommands) {
+            QVERIFY2(!frame->Action(id)->isEnabled(), qPrintable(QString::number(id)));
+        }
+        for (int id : kAlwaysEnabled) {
+            QVERIFY2(frame->Action(id)->isEnabled(), qPrintable(QString::number(id)));
+        }
+        QVERIFY(!frame->close());
+        QVERIFY(frame->isVisible());
+        QCOMPARE(script->messages.size(), 1);
+        QCOMPARE(script->messages[0].caption, QStringLiteral("Error"));
+        QCOMPARE(script->messages[0].text,
+                 QStringLiteral("Please wait until the merge thread finish!"));
+        Drop(*frame, {dir.filePath(QStringLiteral("late.mp3"))});
+        QCOMPARE(frame->Workspace().Paths().size(), 2);
+
+        QTRY_VERIFY(!frame->IsMerging());
+        QCOMPARE(frame->SendFrameMessage(WM_QUERY_MERGING, 0, 0), 0);
+        QCOMPARE(ReadAll(output), a + b);
+        QVERIFY(frame->Progress().isHidden());
+        QCOMPARE(frame->Progress().value(), 100);
+        for (int id : kWorkspaceCommands) {
+            QVERIFY(frame->Action(id)->isEnabled());
+        }
+        QCOMPARE(frame->Workspace().Paths().last(), dir.filePath(QStringLiteral("late.mp3")));
+        QCOMPARE(LogTexts(*frame),
+                 (QStringList{"Begin to merge mp3 files ...",
+                              "You can not exit the application while merge thread is running ...",
+                              "merge process has been finished!",
+                              "1 file(s) dropped during the merge have been added."}));
+        QCOMPARE(script->messages.size(), 1);
+        QVERIFY(frame->close());
+    }
+
+    void aFailingMergeSaysWhy() {
+        auto frame = MakeFrame();
+        const QString input = Write(QStringLiteral("in.mp3"), Mp3Frame());
+        frame->Workspace().AddPath(input);
+        frame->Workspace().AddPath(dir.filePath(QStringLiteral("missing.mp3")));
+        script->saveAnswers << input;
+        frame->Action(ID_FILE_MERGE)->trigger();
+        QTRY_VERIFY(!frame->IsMerging());
+        const QStringList log = LogTexts(*frame);
+        QCOMPARE(log.size(), 3);
+        QVERIFY(log[1].contains(input));
+        QCOMPARE(log[2], QStringLiteral("merge process has been finished!"));
+        QCOMPARE(script->messages.size(), 1);
+        QVERIFY(script->messages[0].text.contains(input));
+        QCOMPARE(ReadAll(input), Mp3Frame());
+
+        // A skipped input is a warning line of its own; the merge itself succeeds.
+        frame->Workspace().RemoveAt(0);
+        script->saveAnswers << dir.filePath(QStringLiteral("out.mp3"));
+        frame->Action(ID_FILE_MERGE)->trigger();
+        QTRY_VERIFY(!frame->IsMerging());
+        QVERIFY(LogTexts(*frame)[4].contains(QStringLiteral("missing.mp3")));
+        QCOMPARE(LogTexts(*frame).last(), QStringLiteral("merge process has been finished!"));
+        QCOMPARE(script->messages.size(), 1);
+    }
+
+    void progressMessages() {
+        auto frame = MakeFrame();
+        QProgressBar& bar = frame->Progress();
+        QCOMPARE(frame->SendFrameMessage(WM_MERGE_PROGRESS, 0, 100), 0);
+        frame->SendFrameMessage(WM_MERGE_PROGRESS, 42, 0);
+        QCOMPARE(bar.value(), 42);
+        frame->SendFrameMessage(WM_MERGE_PROGRESS, 0, 0);
+        QCOMPARE(bar.value(), 42);
+        QCOMPARE(bar.maximum(), 100);
+        frame->SendFrameMessage(WM_MERGE_PROGRESS, 0, 200);
+        QCOMPARE(bar.maximum(), 200);
+        QCOMPARE(bar.value(), 42);
+        frame->SetSaveID3Tag(true);
+        QCOMPARE(frame->SendFrameMessage(WM_QUERY_SAVE_ID3TAG, 0, 0), 1);
+        frame->SetSaveID3Tag(false);
+        QCOMPARE(frame->SendFrameMessage(WM_QUERY_SAVE_ID3TAG, 0, 0), 0);
+    }
+
+    void dropsAppendInOrderWithoutALogLine() {
+        auto frame = MakeFrame();
+        const QStringList paths{dir.filePath(QStringLiteral("z.mp3")), dir.path(),
+                                dir.filePath(QStringLiteral("notes.txt"))};
+        Drop(*frame, paths);
+        QCOMPARE(frame->Workspace().Paths(), paths);
+        QCOMPARE(frame->List().GetTrackCount(), 3);
+        QVERIFY(LogTexts(*frame).isEmpty());
+    }
+
+    void viewToggles() {
+        auto frame = MakeFrame();
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        for (int id : {ID_VIEW_OUTPUT_WINDOW, ID_VIEW_TOOL_BAR, ID_VIEW_STATUS_BAR}) {
+            QAction* action = frame->Action(id);
+            QVERIFY(action->isCheckable());
+            QVERIFY(action->isChecked());
+            action->trigger();
+            QVERIFY(!action->isChecked());
+            action->trigger();
+            QVERIFY(action->isChecked());
+        }
+        frame->Action(ID_VIEW_OUTPUT_WINDOW)->trigger();
+        QVERIFY(frame->Output().isHidden());
+        frame->Action(ID_VIEW_STATUS_BAR)->trigger();
+        QVERIFY(frame->StatusBar().isHidden());
+        frame->Action(ID_APP_EXIT)->trigger();
+        QVERIFY(!frame->isVisible());
+    }
+};
+
+QTEST_MAIN(CommandsTest)
+#include "CommandsTest.moc"

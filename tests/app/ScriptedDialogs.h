@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QQueue>
+#include <QStringList>
+
+#include "app/FrameDialogs.h"
+
+// Answers the frame's dialogs from queues filled by the test and records every message box.
+class ScriptedDialogs : public FrameDialogs {
+public:
+    struct Message {
+        Icon icon;
+        QString caption;
+        QString text;
+    };
+
+    QString GetOpenFileName(QWidget*, const QString& filter, const QString& suffix) override {
+        asked << filter + QLatin1Char('|') + suffix;
+        return openAnswers.isEmpty() ? QString() : openAnswers.dequeue();
+    }
+    QStringList GetOpenFileNames(QWidget*, const QString& filter, const QString& suffix) override {
+        asked << filter + QLatin1Char('|') + suffix;
+        return openManyAnswers.isEmpty() ? QStringList() : openManyAnswers.dequeue();
+    }
+    QString GetSaveFileName(QWidget*, const QString& filter, const QString& suffix) override {
+        asked << filter + QLatin1Char('|') + suffix;
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
+    }
+    void ShowMessage(QWidget*, Icon icon, const QString& caption, const QString& text) override {
+        messages.append({icon, caption, text});
+    }
+
+    QQueue<QString> openAnswers;
+    QQueue<QStringList> openManyAnswers;
+    QQueue<QString> saveAnswers;
+    QStringList asked;  // "filter|suffix" of every dialog shown
+    QList<Message> messages;
+};
