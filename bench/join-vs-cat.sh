@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Joins about 200 MB of generated MP3 input with `tessaro-join -q` and with `cat`, on a warm
 # page cache, and prints both times and their ratio (best of several runs each).
-# Usage: bench/join-vs-cat.sh [path/to/tessaro-join]
+# When the window's merge benchmark is built, it also times a merge through the main window
+# (offscreen) on the same input.
+# Usage: bench/join-vs-cat.sh [build folder]
 set -euo pipefail
-join=${1:-build/tessaro-join}
+build=${1:-build}
+join=$build/tessaro-join
+window=$build/bench_window_merge
 files=${BENCH_FILES:-100}
 frames=${BENCH_FRAMES:-4800}  # about 2 MB of 128 kbit/s audio per file
 runs=${BENCH_RUNS:-5}
@@ -51,3 +55,13 @@ printf 'output:        %.1f MB of frames\n' "$(echo "$(stat -c %s "$work/join.mp
 printf 'cat:           %.3f s\n' "$t_cat"
 printf 'tessaro-join:  %.3f s\n' "$t_join"
 printf 'ratio:         %.2f x cat\n' "$(echo "$t_join / $t_cat" | bc -l)"
+
+if [ -x "$window" ]; then
+    t_window=""
+    for _ in $(seq "$runs"); do
+        t=$(QT_QPA_PLATFORM=offscreen "$window" "$work/window.mp3" "${inputs[@]}" 2>/dev/null)
+        if [ -z "$t_window" ] || [ "$(echo "$t < $t_window" | bc -l)" = 1 ]; then t_window=$t; fi
+    done
+    cmp -s "$work/window.mp3" "$work/join.mp3" || echo "window output differs from tessaro-join's!"
+    printf 'window merge:  %.3f s (%.2f x tessaro-join)\n' "$t_window" "$(echo "$t_window / $t_join" | bc -l)"
+fi

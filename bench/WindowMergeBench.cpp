@@ -1,0 +1,54 @@
+// Merges the given MP3 files through the main window's Merge command (offscreen) and prints how
+// long it took, from the command until the finish message was handled.
+// Usage: bench_window_merge OUTPUT INPUT...
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <cstdio>
+
+#include "app/CMainFrame.h"
+#include "app/Commands.h"
+#include "app/FrameDialogs.h"
+
+namespace {
+
+// Answers the save dialog with the output path; nothing else is asked.
+class FixedAnswer : public FrameDialogs {
+public:
+    explicit FixedAnswer(QString output) : output(std::move(output)) {}
+    QString GetOpenFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    QStringList GetOpenFileNames(QWidget*, const QString&, const QString&) override { return {}; }
+    QString GetSaveFileName(QWidget*, const QString&, const QString&) override { return output; }
+    void ShowMessage(QWidget*, Icon, const QString&, const QString& text) override {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+    }
+
+private:
+    QString output;
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() < 3) {
+        std::fprintf(stderr, "usage: bench_window_merge OUTPUT INPUT...\n");
+        return 2;
+    }
+    CMainFrame frame;
+    frame.SetDialogs(std::make_unique<FixedAnswer>(arguments[1]));
+    for (const QString& input : arguments.mid(2)) {
+        frame.Workspace().AddPath(input);
+    }
+    frame.show();
+
+    QElapsedTimer timer;
+    timer.start();
+    frame.Action(ID_FILE_MERGE)->trigger();
+    while (frame.IsMerging()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    std::printf("%.3f\n", timer.nsecsElapsed() / 1e9);
+    return 0;
+}
