@@ -18,6 +18,7 @@
 #include "dialogs/COutputWnd.h"
 #include "settings/Preferences.h"
 #include "view/CChildView.h"
+#include "view/CTessaroListBox.h"
 #include "workspace/Exception.h"
 #include "workspace/WorkSpaceFile.h"
 
@@ -63,6 +64,9 @@ CMainFrame::CMainFrame()
       m_wndOutput(new COutputWnd(this)),
       m_dialogs(std::make_unique<QtFrameDialogs>()) {
     m_saveID3Tag = tessaro::ReadSaveID3Tag(tessaro::GetPreferencesPath(kPreferencesFolder));
+    // A drag in the list moves the file in the workspace in the same call.
+    connect(&List(), &CTessaroListBox::trackMoved, this,
+            [this](int source, int target) { m_workspace.MoveTo(source, target); });
 
     InitResources();
     setCentralWidget(m_wndView);

@@ -3,9 +3,12 @@
 #include <QAbstractListModel>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
+#include "app/FrameMessages.h"
 #include "mp3/StreamReader.h"
 #include "workspace/Exception.h"
 
@@ -215,4 +218,171 @@ void CTessaroListBox::DrawTrack(QPainter& painter, const QRect& rect, int index,
     painter.drawText(rect, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
                      FormatDuration(info.duration) + QLatin1Char(' '));
     painter.restore();
+}
+
+qintptr CTessaroListBox::SendToFrame(quint32 message, quintptr wParam, qintptr lParam) {
+    auto* frame = dynamic_cast<FrameMessageTarget*>(window());
+    return frame ? frame->SendFrameMessage(message, wParam, lParam) : 0;
+}
+
+int CTessaroListBox::ItemFromPoint(const QPoint& point) const {
+    if (m_tracks.empty()) {
+        return -1;
+    }
+    // Outside the entries, the nearest one: the first visible above, the last below.
+    const QRect area = viewport()->rect();
+    const QPoint inside(qBound(area.left(), point.x(), area.right()),
+                        qBound(area.top(), point.y(), area.bottom()));
+    const QModelIndex index = indexAt(inside);
+    return index.isValid() ? index.row() : GetTrackCount() - 1;
+}
+
+void CTessaroListBox::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        m_pressPoint = event->position().toPoint();
+    }
+    QListView::mousePressEvent(event);
+}
+
+void CTessaroListBox::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint point = event->position().toPoint();
+    if (IsDragging()) {
+        // The button was let go where the list could not see it: the drag is over.
+        if (!(event->buttons() & Qt::LeftButton)) {
+            EndDrag();
+            return;
+        }
+        SetDropIndex(ItemFromPoint(point));
+        m_dragImage->move(event->globalPosition().toPoint() - m_hotSpot);
+        return;
+    }
+    const bool busy = SendToFrame(WM_QUERY_MERGING) != 0;
+    const QPoint moved = point - m_pressPoint;
+    if ((qAbs(moved.x()) <= 3 && qAbs(moved.y()) <= 3) || !(event->buttons() & Qt::LeftButton) ||
+        busy) {
+        QListView::mouseMoveEvent(event);
+        return;
+    }
+    BeginDrag(point, event->globalPosition().toPoint());
+}
+
+bool CTessaroListBox::BeginDrag(const QPoint& point, const QPoint& globalPoint) {
+    // The entry under the pointer now, not the one that was pressed.
+    const int source = ItemFromPoint(point);
+    if (source == -1) {
+        return false;
+    }
+    const QRect entry = visualRect(m_model->index(source));
+    m_hotSpot = point - entry.topLeft();
+
+    // The picture always shows the entry selected, one pixel shorter than the entry.
+    QPixmap picture(viewport()->width(), kItemHeight - 1);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    DrawTrack(painter, picture.rect(), source, true);
+    painter.end();
+    m_dragImage = std::make_unique<QLabel>(
+        nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput);
+    m_dragImage->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_dragImage->setPixmap(picture);
+    m_dragImage->setWindowOpacity(0.7);
+    m_dragImage->resize(picture.size());
+    m_dragImage->move(globalPoint - m_hotSpot);
+    m_dragImage->show();
+
+    m_dragSource = source;
+    m_dropIndex = source;
+    return true;
+}
+
+void CTessaroListBox::SetDropIndex(int index) {
+    if (index != m_dropIndex) {
+        m_dropIndex = index;
+        viewport()->update();
+    }
+}
+
+void CTessaroListBox::EndDrag() {
+    m_dragImage.reset();
+    m_dropIndex = -1;
+    viewport()->update();
+}
+
+void CTessaroListBox::mouseReleaseEvent(QMouseEvent* event) {
+    if (!IsDragging()) {
+        QListView::mouseReleaseEvent(event);
+        return;
+    }
+    EndDrag();
+    QListView::mouseReleaseEvent(event);
+    MoveTrack(m_dragSource, ItemFromPoint(event->position().toPoint()));
+}
+
+void CTessaroListBox::MoveTrack(int source, int target) {
+    if (source == target) {
+        return;
+    }
+    const QString path = GetTrackInfo(source).path;
+    if (target < source) {
+        RemoveTrack(source);
+        InsertTrack(target, path);
+    } else {
+        InsertTrack(target, path);
+        RemoveTrack(source);
+    }
+    SelectTrack(target);
+    Q_EMIT trackMoved(source, target);
+    const QString text =
+        QStringLiteral("Move mp3 file from position %1 to %2").arg(source).arg(target);
+    SendToFrame(WM_LOG_TEXT, 0, qintptr(text.utf16()));
+}
+
+void CTessaroListBox::paintEvent(QPaintEvent* event) {
+    QListView::paintEvent(event);
+    // The dotted drop marker along the top of the entry under the pointer, never on the
+    // dragged entry itself.
+    if (!IsDragging() || m_dropIndex == -1 || m_dropIndex == m_dragSource) {
+        return;
+    }
+    const QRect entry = visualRect(m_model->index(m_dropIndex));
+    QPainter painter(viewport());
+    painter.setPen(QPen(QColor(37, 112, 146), 1, Qt::DotLine));
+    painter.drawLine(entry.left(), entry.top(), entry.right(), entry.top());
+}
+
+void CTessaroListBox::keyPressEvent(QKeyEvent* event) {
+    const bool busy = SendToFrame(WM_QUERY_MERGING) != 0;
+    if (!(event->modifiers() & Qt::ControlModifier) || busy) {
+        QListView::keyPressEvent(event);
+        return;
+    }
+    if (event->key() == Qt::Key_Up) {
+        SendToFrame(WM_TRACK_MOVE_UP);
+    } else if (event->key() == Qt::Key_Down) {
+        SendToFrame(WM_TRACK_MOVE_DOWN);
+    }
+    // Other Ctrl keys do nothing here.
+    event->accept();
+}
+
+void CTessaroListBox::focusOutEvent(QFocusEvent* event) {
+    if (IsDragging()) {
+        EndDrag();
+    }
+    QListView::focusOutEvent(event);
+}
+
+void CTessaroListBox::hideEvent(QHideEvent* event) {
+    if (IsDragging()) {
+        EndDrag();
+    }
+    QListView::hideEvent(event);
+}
+
+void CTessaroListBox::changeEvent(QEvent* event) {
+    // Another window took the mouse: end the drag rather than leave its picture behind.
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow() && IsDragging()) {
+        EndDrag();
+    }
+    QListView::changeEvent(event);
 }

@@ -3,10 +3,12 @@
 #include <QFont>
 #include <QListView>
 #include <QPixmap>
+#include <memory>
 #include <vector>
 
 #include "workspace/TrackListView.h"
 
+class QLabel;
 class TrackListModel;
 
 // The audio figures of one list entry, read from its file once, when the entry is added.
@@ -25,7 +27,9 @@ struct TrackInfo {
 };
 
 // The list of the workspace's files, one 40-pixel entry per file with its icon, name, audio
-// figures and playing time. It mirrors the workspace entry for entry.
+// figures and playing time. It mirrors the workspace entry for entry. Entries are reordered by
+// dragging them with the mouse, or with Ctrl+Up and Ctrl+Down, which the main window carries
+// out; neither works while a merge runs.
 class CTessaroListBox : public QListView, public tessaro::TrackListView {
     Q_OBJECT
 
@@ -51,15 +55,50 @@ public:
     // Paints entry `index` into `rect`; nothing for -1.
     void DrawTrack(QPainter& painter, const QRect& rect, int index, bool selected) const;
 
+    // Moves the entry at `source` just before the entry at `target`, selects `target`, reports
+    // the move (trackMoved) and logs it in the main window. Nothing happens when they are equal.
+    void MoveTrack(int source, int target);
+    // The entry nearest to a point of the viewport; -1 when the list is empty.
+    int ItemFromPoint(const QPoint& point) const;
+    bool IsDragging() const { return m_dragImage != nullptr; }
+
     static TrackInfo ReadTrackInfo(const QString& path);
     // hh:mm:ss, with as many hour digits as needed.
     static QString FormatDuration(qint32 seconds);
     // The grey line under the name: rate, bitrate and channel layout, or what is wrong.
     static QString InfoLine(const TrackInfo& info);
 
+Q_SIGNALS:
+    // An entry was dragged from `source` to just before the entry at `target`; the workspace
+    // must follow at once.
+    void trackMoved(int source, int target);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 private:
+    // Sends one of the main window's messages; 0 when the list stands in no main window.
+    qintptr SendToFrame(quint32 message, quintptr wParam = 0, qintptr lParam = 0);
+    bool BeginDrag(const QPoint& point, const QPoint& globalPoint);
+    // Ends a drag without moving anything; also used when the list loses the mouse.
+    void EndDrag();
+    void SetDropIndex(int index);
+
     QFont m_nameFont;
     QFont m_timeFont;
     std::vector<TrackInfo> m_tracks;
+    // The picture of the dragged entry that follows the pointer; set exactly while dragging.
+    std::unique_ptr<QLabel> m_dragImage;
+    int m_dropIndex = -1;  // the entry carrying the drop marker
+    int m_dragSource = -1;
+    QPoint m_pressPoint;
+    QPoint m_hotSpot;  // where the pointer holds the picture
     TrackListModel* m_model;
 };

@@ -1,0 +1,214 @@
+#include <QtTest>
+
+#include "ScriptedDialogs.h"
+#include "TestFiles.h"
+#include "app/CMainFrame.h"
+#include "app/Commands.h"
+#include "dialogs/COutputWnd.h"
+#include "view/CTessaroListBox.h"
+
+using namespace testing_files;
+
+class DragTest : public QObject {
+    Q_OBJECT
+
+private:
+    static constexpr int kHeight = CTessaroListBox::kItemHeight;
+
+    QStringList Paths() const {
+        QStringList paths;
+        for (int i = 0; i < list->GetTrackCount(); ++i) {
+            paths << list->GetTrackPath(i);
+        }
+        return paths;
+    }
+    QStringList Names(std::initializer_list<int> order) const {
+        QStringList names;
+        for (int i : order) {
+            names << files[i];
+        }
+        return names;
+    }
+    QString LastLog() const {
+        const COutputList& log = frame->Output().List();
+        return log.count() ? log.item(0)->text().mid(9) : QString();
+    }
+    QWidget* Viewport() const { return list->viewport(); }
+    static QPoint At(int entry, int dy = kHeight / 2) { return {60, entry * kHeight + dy}; }
+
+    // Press on one point, move through the others, release on the last.
+    void Drag(const QPoint& press, std::initializer_list<QPoint> moves) {
+        QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, press);
+        QPoint last = press;
+        for (const QPoint& point : moves) {
+            QTest::mouseMove(Viewport(), point);
+            last = point;
+        }
+        QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, last);
+    }
+    void ExpectInStep() { QCOMPARE(frame->Workspace().Paths(), Paths()); }
+    // Pixels of the drop marker's colour on one row of the viewport.
+    int MarkerPixels(int y) const {
+        const QImage image = Viewport()->grab().toImage();
+        int count = 0;
+        for (int x = 0; x < image.width(); ++x) {
+            count += image.pixelColor(x, y) == QColor(37, 112, 146);
+        }
+        return count;
+    }
+
+    QTemporaryDir config;
+    QTemporaryDir dir;
+    std::unique_ptr<CMainFrame> frame;
+    CTessaroListBox* list = nullptr;
+    ScriptedDialogs* script = nullptr;
+    QStringList files;
+
+private Q_SLOTS:
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path())); }
+
+    void init() {
+        frame = std::make_unique<CMainFrame>();
+        auto dialogs = std::make_unique<ScriptedDialogs>();
+        script = dialogs.get();
+        frame->SetDialogs(std::move(dialogs));
+        list = &frame->List();
+        files.clear();
+        for (const char* name : {"a", "b", "c", "d", "e"}) {
+            files << dir.filePath(QLatin1String(name) + QStringLiteral(".mp3"));
+            WriteAll(files.last(), Mp3Frame(name[0]));
+            frame->Workspace().AddPath(files.last());
+        }
+        frame->resize(700, 600);
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+        list->setFocus();
+    }
+    void cleanup() { frame.reset(); }
+
+    void threePixelsStartNoDragFourDo() {
+        QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, At(0));
+        QTest::mouseMove(Viewport(), At(0) + QPoint(3, 3));
+        QTest::mouseMove(Viewport(), At(0) + QPoint(-3, -3));
+        QVERIFY(!list->IsDragging());
+        QTest::mouseMove(Viewport(), At(0) + QPoint(4, 0));
+        QVERIFY(list->IsDragging());
+        QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, At(0) + QPoint(4, 0));
+        QVERIFY(!list->IsDragging());
+        QCOMPARE(Paths(), files);  // dropped on itself: nothing moves, nothing is logged
+        QCOMPARE(LastLog(), QString());
+
+        // Four pixels down from near the lower edge of an entry: the next entry is dragged.
+        Drag(At(1, kHeight - 2), {At(1, kHeight + 2), At(4)});
+        QCOMPARE(Paths(), Names({0, 1, 3, 2, 4}));
+        ExpectInStep();
+    }
+
+    void draggingDownAndUp() {
+        Drag(At(0), {At(0, 30), At(2), At(3)});
+        QCOMPARE(Paths(), Names({1, 2, 0, 3, 4}));
+        QCOMPARE(list->GetCurSel(), 3);
+        QCOMPARE(LastLog(), QStringLiteral("Move mp3 file from position 0 to 3"));
+        ExpectInStep();
+
+        Drag(At(3), {At(3, 26), At(2), At(1)});
+        QCOMPARE(Paths(), Names({1, 3, 2, 0, 4}));
+        QCOMPARE(list->GetCurSel(), 1);
+        QCOMPARE(LastLog(), QStringLiteral("Move mp3 file from position 3 to 1"));
+        ExpectInStep();
+    }
+
+    void releasesBelowTheLastEntryAndOutsideTheList() {
+        // Never at the very end: below the last entry drops before it.
+        Drag(At(0), {At(0, 26), At(2), QPoint(60, Viewport()->height() - 5)});
+        QCOMPARE(Paths(), Names({1, 2, 3, 0, 4}));
+        ExpectInStep();
+        // Above the list: before the first entry; far to the right: the entry at that height.
+        Drag(At(4), {At(4, 26), At(3), QPoint(60, -30)});
+        QCOMPARE(Paths(), Names({4, 1, 2, 3, 0}));
+        Drag(At(0), {At(0, 26), At(1), QPoint(Viewport()->width() + 200, At(3).y())});
+        QCOMPARE(Paths(), Names({1, 2, 4, 3, 0}));
+        ExpectInStep();
+    }
+
+    void theMarkerNeverStandsOnTheDraggedEntry() {
+        QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, At(1));
+        QTest::mouseMove(Viewport(), At(1, 26));
+        QVERIFY(list->IsDragging());
+        QCOMPARE(MarkerPixels(1 * kHeight), 0);
+        QTest::mouseMove(Viewport(), At(3));
+        QVERIFY(MarkerPixels(3 * kHeight) > Viewport()->width() / 4);
+        QCOMPARE(MarkerPixels(1 * kHeight), 0);
+        QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, At(3));
+        QCOMPARE(MarkerPixels(3 * kHeight), 0);
+        QCOMPARE(MarkerPixels(2 * kHeight), 0);
+    }
+
+    void aLostMouseEndsTheDragCleanly() {
+        QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, At(0));
+        QTest::mouseMove(Viewport(), At(0, 26));
+        QTest::mouseMove(Viewport(), At(2));
+        QVERIFY(list->IsDragging());
+        QVERIFY(MarkerPixels(2 * kHeight) > 0);
+        QFocusEvent lost(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(list, &lost);
+        QVERIFY(!list->IsDragging());
+        QCOMPARE(MarkerPixels(2 * kHeight), 0);
+        QVERIFY(!QApplication::topLevelWidgets().contains(nullptr));
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            QVERIFY(widget == frame.get() || !widget->isVisible());
+        }
+        QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, At(2));
+        QCOMPARE(Paths(), files);
+        QCOMPARE(LastLog(), QString());
+    }
+
+    void ctrlUpAndDown() {
+        list->SelectTrack(0);
+        QTest::keyClick(list, Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(Paths(), files);
+        QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(Paths(), Names({1, 0, 2, 3, 4}));
+        QCOMPARE(list->GetCurSel(), 1);
+        QCOMPARE(LastLog(), QStringLiteral("MP3 file moved down."));
+        list->SelectTrack(4);
+        QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(Paths(), Names({1, 0, 2, 3, 4}));
+        QTest::keyClick(list, Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(Paths(), Names({1, 0, 2, 4, 3}));
+        QCOMPARE(LastLog(), QStringLiteral("MP3 file moved up."));
+        ExpectInStep();
+
+        // Other Ctrl keys do nothing in the list; without Ctrl the list's own keys work.
+        QTest::keyClick(list, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(list, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(list->GetCurSel(), 3);
+        QTest::keyClick(list, Qt::Key_Up);
+        QCOMPARE(list->GetCurSel(), 2);
+        QCOMPARE(Paths(), Names({1, 0, 2, 4, 3}));
+        // The window's own shortcuts still reach it.
+        QTest::keyClick(list, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(list->GetTrackCount(), 0);
+    }
+
+    void everythingIsRefusedWhileAMergeRuns() {
+        script->saveAnswers << dir.filePath(QStringLiteral("out.mp3"));
+        frame->Action(ID_FILE_MERGE)->trigger();
+        // The worker waits at its first message until events run again.
+        QVERIFY(frame->IsMerging());
+        list->SelectTrack(2);
+        QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, At(0));
+        QTest::mouseMove(Viewport(), At(3));
+        QVERIFY(!list->IsDragging());
+        QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, At(3));
+        QTest::keyClick(list, Qt::Key_Up, Qt::ControlModifier);
+        QVERIFY(frame->IsMerging());
+        QCOMPARE(frame->Workspace().Paths(), files);
+        ExpectInStep();
+        QTRY_VERIFY(!frame->IsMerging());
+        QCOMPARE(ReadAll(dir.filePath(QStringLiteral("out.mp3"))).size(), 5 * 417);
+    }
+};
+
+QTEST_MAIN(DragTest)
+#include "DragTest.moc"
