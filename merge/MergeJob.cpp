@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "mp3/StreamReader.h"
+#include "mp3/XingHeader.h"
 #include "workspace/TessaroWorkSpace.h"
 
 namespace tessaro {
@@ -124,6 +125,7 @@ MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPat
         return result;
     }
     OutputBuffer buffer(output);
+    mp3::XingUpdate xingUpdate;
 
     for (const QString& input : workspace.Paths()) {
         mp3::StreamReader reader(input);
@@ -140,6 +142,7 @@ MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPat
         ++result.inputsJoined;
         for (; !reader.AtEnd(); reader.Advance()) {
             const qint32 length = reader.FrameLength();
+            xingUpdate.AddFrame(reader.Frame(), length, reader.FrameIndex() == 0);
             if (!buffer.Append(reader.Frame(), length)) {
                 result.error = WriteFailure(output, buffer.SystemError());
                 output.cancelWriting();
@@ -154,7 +157,17 @@ MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPat
         }
     }
 
-    if (!buffer.Flush()) {
+    // The first frame's header was copied from the first input and describes only that; it is
+    // made to describe the whole output before the output replaces its target.
+    const QByteArray firstFrame = xingUpdate.UpdatedFirstFrame();
+    bool flushed = buffer.Flush();
+    if (flushed && !firstFrame.isEmpty()) {
+        flushed = output.seek(0) &&
+                  buffer.Append(reinterpret_cast<const quint8*>(firstFrame.constData()),
+                                qint32(firstFrame.size())) &&
+                  buffer.Flush();
+    }
+    if (!flushed) {
         result.error = WriteFailure(output, buffer.SystemError());
         output.cancelWriting();
         return result;

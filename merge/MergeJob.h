@@ -33,9 +33,10 @@ struct MergeResult {
 qint64 GetTotalFileSize(const TessaroWorkSpace& workspace);
 
 // Joins every frame of every workspace file, in order and byte for byte, into outputPath, then
-// writes the workspace's tag when the host asks for it. The output is built in a temporary file
-// beside the target and replaces it only once complete, so a failed merge leaves the target
-// as it was.
+// writes the workspace's tag when the host asks for it. Only a "Xing" or "Info" header in the
+// output's first frame is changed, so that it describes the whole output. The output is built in a
+// temporary file beside the target and replaces it only once complete, so a failed merge leaves the
+// target as it was.
 MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHost& host);
 
 }  // namespace tessaro
