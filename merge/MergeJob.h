@@ -23,7 +23,7 @@ struct MergeResult {
     qint64 written = 0;    // audio bytes written: the sum of the frame lengths
     qint64 frames = 0;     // frames written
     int inputsJoined = 0;  // inputs that gave at least one frame
-    QStringList warnings;  // inputs skipped, a tag that could not be written
+    QStringList warnings;  // inputs skipped or unlike the first, a tag that could not be written
     QString error;         // why the merge failed; empty when it succeeded
 
     bool Succeeded() const { return error.isEmpty(); }

@@ -132,6 +132,7 @@ TEST_F(MergeJobTest, RealEncoderFilesJoinFrameExactlyButForTheLeadingHeader) {
     ExpectHeaderDescribesOutput(output, expected, Fixture(QStringLiteral("v1only.mp3")));
     EXPECT_EQ(result.written, expected.size());
     EXPECT_EQ(result.inputsJoined, 6);
+    EXPECT_EQ(result.warnings.size(), 5) << "every later input differs from the first";
 }
 
 TEST_F(MergeJobTest, TheLeadingHeaderOfEachKindDescribesTheWholeJoin) {
@@ -177,6 +178,32 @@ TEST_F(MergeJobTest, AFileJoinedAloneOrBehindAFrameWithoutHeaderIsCopiedByteForB
         ASSERT_TRUE(tessaro::RunMerge(inputs, output, host).Succeeded());
         EXPECT_EQ(ReadAll(output), joined) << paths.join(QLatin1Char(' ')).toStdString();
     }
+}
+
+TEST_F(MergeJobTest, InputsUnlikeTheFirstAreJoinedWithAWarningNamingTheFigures) {
+    const QString cbr = Fixture(QStringLiteral("cbr128_stereo.mp3"));
+    const QString rate48k = Fixture(QStringLiteral("cbr192_48k.mp3"));
+    workspace.AddPath(cbr);
+    workspace.AddPath(rate48k);
+    workspace.AddPath(Fixture(QStringLiteral("tagged_v2v1.mp3")));
+    workspace.AddPath(Write(QStringLiteral("stereo.mp3"), Mp3Frame()));
+    workspace.AddPath(Fixture(QStringLiteral("vbr_mono.mp3")));
+    workspace.AddPath(Fixture(QStringLiteral("mpeg2_22k.mp3")));
+    workspace.AddPath(Write(QStringLiteral("layer2.mp3"), MakeFrame(3, 2, 9, 0)));
+    const tessaro::MergeResult result = Merge();
+    EXPECT_TRUE(result.Succeeded());
+    EXPECT_EQ(result.inputsJoined, 7);
+    ASSERT_EQ(result.warnings.size(), 4) << result.warnings.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(result.warnings[0],
+              QStringLiteral("\"%1\" (48000 Hz) differs from the first input \"%2\" (44100 Hz); "
+                             "many players play the joined file wrongly")
+                  .arg(rate48k, cbr));
+    EXPECT_TRUE(result.warnings[1].contains(QStringLiteral("(1 channel) differs")));
+    EXPECT_TRUE(result.warnings[1].contains(QStringLiteral("(2 channels);")));
+    EXPECT_TRUE(result.warnings[2].contains(QStringLiteral("(MPEG-2, 22050 Hz) differs")));
+    EXPECT_TRUE(result.warnings[2].contains(QStringLiteral("(MPEG-1, 44100 Hz);")));
+    EXPECT_TRUE(result.warnings[3].contains(QStringLiteral("(Layer II) differs")));
+    EXPECT_TRUE(result.warnings[3].contains(QStringLiteral("(Layer III);")));
 }
 
 TEST_F(MergeJobTest, TheSameFileTwiceIsJoinedTwice) {
