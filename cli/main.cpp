@@ -93,7 +93,8 @@ int main(int argc, char* argv[]) {
     parser.setApplicationDescription(QStringLiteral(
         "Joins MP3 files into one without re-encoding: every MPEG audio frame of every input is\n"
         "copied byte for byte, in the order given; the inputs' own tags and any bytes outside\n"
-        "frames are left behind. The output is written to a temporary file beside it and\n"
+        "frames are left behind. A \"Xing\" or \"Info\" header in the first frame is updated to\n"
+        "describe the whole output. The output is written to a temporary file beside it and\n"
         "replaces an existing file only once the join is complete."));
     parser.addHelpOption();
     parser.addVersionOption();

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "mp3/StreamReader.h"
+#include "mp3/XingHeader.h"
 #include "workspace/TessaroWorkSpace.h"
 
 namespace tessaro {
@@ -59,6 +60,40 @@ QString Quoted(const QString& path) {
 QString WriteFailure(const QSaveFile& output, int systemError) {
     const QString reason = systemError != 0 ? qt_error_string(systemError) : output.errorString();
     return QStringLiteral("Cannot write %1: %2").arg(Quoted(output.fileName()), reason);
+}
+
+// The figures by which players set themselves up for a stream: MPEG version, layer, sampling
+// rate and channel count, as its first frame gives them.
+QStringList Figures(const mp3::FrameHeader& header) {
+    static const char* const kVersions[] = {"MPEG-2.5", "reserved MPEG version", "MPEG-2",
+                                            "MPEG-1"};
+    static const char* const kLayers[] = {"reserved layer", "Layer III", "Layer II", "Layer I"};
+    const qint32 rate = header.GetSampleRate();
+    return {
+        QLatin1String(kVersions[header.version]), QLatin1String(kLayers[header.layer]),
+        rate > 0 ? QStringLiteral("%1 Hz").arg(rate) : QStringLiteral("reserved sampling rate"),
+        header.GetChannelCount() == 1 ? QStringLiteral("1 channel") : QStringLiteral("2 channels")};
+}
+
+// Names the figures in which an input differs from the first one; empty when they agree. Many
+// players keep the first frame's and play what follows wrongly.
+QString Mismatch(const QString& firstPath, const QStringList& firstFigures, const QString& path,
+                 const QStringList& figures) {
+    QStringList theirs, ours;
+    for (qsizetype i = 0; i < figures.size(); ++i) {
+        if (figures[i] != firstFigures[i]) {
+            theirs << figures[i];
+            ours << firstFigures[i];
+        }
+    }
+    if (theirs.isEmpty()) {
+        return {};
+    }
+    const QString separator = QStringLiteral(", ");
+    return QStringLiteral(
+               "%1 (%2) differs from the first input %3 (%4); many players play the joined "
+               "file wrongly")
+        .arg(Quoted(path), theirs.join(separator), Quoted(firstPath), ours.join(separator));
 }
 
 // Gathers frames into large writes: a system call per frame would cost more than the copy.
@@ -124,6 +159,9 @@ MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPat
         return result;
     }
     OutputBuffer buffer(output);
+    mp3::XingUpdate xingUpdate;
+    QString firstInput;
+    QStringList firstFigures;
 
     for (const QString& input : workspace.Paths()) {
         mp3::StreamReader reader(input);
@@ -137,9 +175,17 @@ MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPat
                 << QStringLiteral("Skipped %1: no MPEG audio frames found").arg(Quoted(input));
             continue;
         }
-        ++result.inputsJoined;
+        const QStringList figures = Figures(reader.Header());
+        if (++result.inputsJoined == 1) {
+            firstInput = input;
+            firstFigures = figures;
+        } else if (const QString mismatch = Mismatch(firstInput, firstFigures, input, figures);
+                   !mismatch.isEmpty()) {
+            result.warnings << mismatch;
+        }
         for (; !reader.AtEnd(); reader.Advance()) {
             const qint32 length = reader.FrameLength();
+            xingUpdate.AddFrame(reader.Frame(), length, reader.FrameIndex() == 0);
             if (!buffer.Append(reader.Frame(), length)) {
                 result.error = WriteFailure(output, buffer.SystemError());
                 output.cancelWriting();
@@ -154,7 +200,17 @@ MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPat
         }
     }
 
-    if (!buffer.Flush()) {
+    // The first frame's header was copied from the first input and describes only that; it is
+    // made to describe the whole output before the output replaces its target.
+    const QByteArray firstFrame = xingUpdate.UpdatedFirstFrame();
+    bool flushed = buffer.Flush();
+    if (flushed && !firstFrame.isEmpty()) {
+        flushed = output.seek(0) &&
+                  buffer.Append(reinterpret_cast<const quint8*>(firstFrame.constData()),
+                                qint32(firstFrame.size())) &&
+                  buffer.Flush();
+    }
+    if (!flushed) {
         result.error = WriteFailure(output, buffer.SystemError());
         output.cancelWriting();
         return result;

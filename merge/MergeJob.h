@@ -23,7 +23,7 @@ struct MergeResult {
     qint64 written = 0;    // audio bytes written: the sum of the frame lengths
     qint64 frames = 0;     // frames written
     int inputsJoined = 0;  // inputs that gave at least one frame
-    QStringList warnings;  // inputs skipped, a tag that could not be written
+    QStringList warnings;  // inputs skipped or unlike the first, a tag that could not be written
     QString error;         // why the merge failed; empty when it succeeded
 
     bool Succeeded() const { return error.isEmpty(); }
@@ -33,9 +33,10 @@ struct MergeResult {
 qint64 GetTotalFileSize(const TessaroWorkSpace& workspace);
 
 // Joins every frame of every workspace file, in order and byte for byte, into outputPath, then
-// writes the workspace's tag when the host asks for it. The output is built in a temporary file
-// beside the target and replaces it only once complete, so a failed merge leaves the target
-// as it was.
+// writes the workspace's tag when the host asks for it. Only a "Xing" or "Info" header in the
+// output's first frame is changed, so that it describes the whole output. The output is built in a
+// temporary file beside the target and replaces it only once complete, so a failed merge leaves the
+// target as it was.
 MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHost& host);
 
 }  // namespace tessaro

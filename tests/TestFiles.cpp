@@ -114,4 +114,23 @@ QByteArray Id3v1Tag(const QByteArray& title) {
     return tag;
 }
 
+quint16 BitwiseCrc16(const QByteArray& bytes) {
+    quint16 crc = 0;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc & 1) ? quint16((crc >> 1) ^ 0xA001) : quint16(crc >> 1);
+        }
+    }
+    return crc;
+}
+
+quint32 BigEndian(const QByteArray& bytes, qsizetype at, int size) {
+    quint32 value = 0;
+    for (int i = 0; i < size; ++i) {
+        value = (value << 8) | quint8(bytes.at(at + i));
+    }
+    return value;
+}
+
 }  // namespace testing_files

@@ -60,6 +60,11 @@ private:
     sighandler_t previousHandler;
 };
 
+// CRC-16/ARC computed a bit at a time, the plain way, to check the program's table-driven one.
+quint16 BitwiseCrc16(const QByteArray& bytes);
+// The size-byte big-endian number at bytes[at].
+quint32 BigEndian(const QByteArray& bytes, qsizetype at, int size = 4);
+
 // Records what the merge job reports, and answers the tag query as told.
 class RecordingHost : public tessaro::MergeHost {
 public:
