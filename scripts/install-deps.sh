@@ -8,6 +8,7 @@ packages=(
     libtag1-dev
     libid3-3.8.3-dev zlib1g-dev
     libgtest-dev
+    fp-utils
 )
 
 missing=()

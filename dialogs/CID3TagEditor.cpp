@@ -1,0 +1,126 @@
+#include "dialogs/CID3TagEditor.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+#include "dialogs/DialogButtons.h"
+
+namespace {
+
+// The C library's "%d" reads from a buffer of 64 characters, its terminator included.
+constexpr int kYearTextLimit = 63;
+// Wide enough to show a usual album or title in full.
+constexpr int kFieldWidth = 212;
+
+bool IsCSpace(QChar c) {
+    switch (c.unicode()) {
+        case ' ':
+        case '\t':
+        case '\n':
+        case '\v':
+        case '\f':
+        case '\r':
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool IsDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+}  // namespace
+
+std::optional<qint32> CID3TagEditor::ParseYear(const QString& text) {
+    const QStringView window = QStringView(text).left(kYearTextLimit);
+    qsizetype i = 0;
+    while (i < window.size() && IsCSpace(window[i])) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < window.size() && (window[i] == QLatin1Char('+') || window[i] == QLatin1Char('-'))) {
+        negative = window[i] == QLatin1Char('-');
+        ++i;
+    }
+    if (i == window.size() || !IsDigit(window[i])) {
+        return std::nullopt;
+    }
+    // Stop growing one past the largest magnitude a 32-bit integer holds (that of its minimum),
+    // so 63 digits never overflow the accumulator.
+    constexpr qint64 kCap = qint64(std::numeric_limits<qint32>::max()) + 1;
+    qint64 magnitude = 0;
+    for (; i < window.size() && IsDigit(window[i]); ++i) {
+        magnitude = std::min(kCap, magnitude * 10 + (window[i].unicode() - '0'));
+    }
+    if (negative) {
+        return qint32(-magnitude);
+    }
+    return qint32(std::min(magnitude, kCap - 1));
+}
+
+CID3TagEditor::CID3TagEditor(QWidget* parent)
+    : QDialog(parent),
+      m_albumEdit(new QLineEdit(this)),
+      m_artistEdit(new QLineEdit(this)),
+      m_titleEdit(new QLineEdit(this)),
+      m_yearEdit(new QLineEdit(QString::number(m_year), this)),
+      m_commentEdit(new QLineEdit(this)) {
+    setWindowTitle(tr("ID3 tag editor"));
+
+    auto* group = new QGroupBox(tr("Main ID3 tag:"), this);
+    auto* fields = new QGridLayout(group);
+    const std::pair<QString, QLineEdit*> rows[] = {
+        {tr("Album:"), m_albumEdit}, {tr("Artist:"), m_artistEdit},   {tr("Title:"), m_titleEdit},
+        {tr("Year:"), m_yearEdit},   {tr("Comment:"), m_commentEdit},
+    };
+    int row = 0;
+    QWidget* previous = nullptr;
+    for (const auto& [text, edit] : rows) {
+        auto* label = new QLabel(text, group);
+        label->setBuddy(edit);
+        edit->setMinimumWidth(kFieldWidth);
+        fields->addWidget(label, row, 0);
+        fields->addWidget(edit, row, 1);
+        ++row;
+        if (previous) {
+            setTabOrder(previous, edit);
+        }
+        previous = edit;
+    }
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(group);
+    const DialogButtons buttons =
+        AddDialogButtons(*this, *layout, DialogButtons::OkCancel, Qt::AlignHCenter);
+    setTabOrder(previous, buttons.ok);
+    setTabOrder(buttons.ok, buttons.cancel);
+    m_albumEdit->setFocus();
+}
+
+void CID3TagEditor::accept() {
+    const std::optional<qint32> year = ParseYear(m_yearEdit->text());
+    if (!year) {
+        QMessageBox::warning(this, QGuiApplication::applicationDisplayName(),
+                             tr("Enter an integer."));
+        m_yearEdit->setFocus();
+        m_yearEdit->selectAll();
+        return;
+    }
+    m_album = m_albumEdit->text();
+    m_artist = m_artistEdit->text();
+    m_title = m_titleEdit->text();
+    m_year = *year;
+    m_comment = m_commentEdit->text();
+    QDialog::accept();
+}

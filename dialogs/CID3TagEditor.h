@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <optional>
+
+class QLineEdit;
+
+// The modal editor of the main ID3 tag the merged file is to carry. Every editor starts blank
+// with year 0; after exec() returns Accepted the five values hold what the user typed.
+class CID3TagEditor : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CID3TagEditor(QWidget* parent = nullptr);
+
+    // Reads an integer the way the C library's "%d" conversion does: from the first 63
+    // characters, leading white space skipped, an optional sign, then decimal digits; whatever
+    // follows them is ignored. Empty when no digit comes after the blanks and the sign. A number
+    // beyond the 32-bit range is clamped to its nearest end (as strtol does for its own type),
+    // so that no text gives an undefined result.
+    static std::optional<qint32> ParseYear(const QString& text);
+
+    const QString& Album() const { return m_album; }
+    const QString& Artist() const { return m_artist; }
+    const QString& Title() const { return m_title; }
+    qint32 Year() const { return m_year; }
+    const QString& Comment() const { return m_comment; }
+
+    // Takes the fields over and closes, or refuses a year that is not a number and stays open.
+    void accept() override;
+
+private:
+    QString m_album;
+    QString m_artist;
+    QString m_title;
+    qint32 m_year = 0;
+    QString m_comment;
+
+    QLineEdit* m_albumEdit;
+    QLineEdit* m_artistEdit;
+    QLineEdit* m_titleEdit;
+    QLineEdit* m_yearEdit;
+    QLineEdit* m_commentEdit;
+};

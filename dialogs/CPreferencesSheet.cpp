@@ -1,0 +1,21 @@
+#include "dialogs/CPreferencesSheet.h"
+
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "dialogs/DialogButtons.h"
+
+CPreferencesSheet::CPreferencesSheet(QWidget* parent)
+    : QDialog(parent), m_tabs(new QTabWidget(this)), m_standardPage(new CPrefStandardPage) {
+    setWindowTitle(tr("Preferences"));
+    m_tabs->addTab(m_standardPage, m_standardPage->windowTitle());
+    auto* layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(m_tabs);
+    AddDialogButtons(*this, *layout, DialogButtons::OkCancel, Qt::AlignRight);
+}
+
+void CPreferencesSheet::accept() {
+    m_standardPage->UpdateData();
+    QDialog::accept();
+}

@@ -1,0 +1,288 @@
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest>
+#include <cwchar>
+#include <limits>
+#include <optional>
+
+#include "ChildWithText.h"
+#include "dialogs/CID3TagEditor.h"
+
+Q_DECLARE_METATYPE(std::optional<qint32>)
+
+namespace {
+
+constexpr qint32 kMax = std::numeric_limits<qint32>::max();
+constexpr qint32 kMin = std::numeric_limits<qint32>::min();
+
+const QStringList kLabels{QStringLiteral("Album:"), QStringLiteral("Artist:"),
+                          QStringLiteral("Title:"), QStringLiteral("Year:"),
+                          QStringLiteral("Comment:")};
+
+// The field a label stands for.
+QLineEdit* Field(const QDialog& dialog, const QString& label) {
+    QLabel* candidate = ChildWithText<QLabel>(dialog, label);
+    return candidate ? qobject_cast<QLineEdit*>(candidate->buddy()) : nullptr;
+}
+
+QPushButton* Button(const QDialog& dialog, const QString& text) {
+    return ChildWithText<QPushButton>(dialog, text);
+}
+
+// What the C library makes of the text, for texts whose number fits 32 bits.
+std::optional<qint32> CLibraryScan(const QString& text) {
+    int value = 0;
+    const std::wstring wide = text.left(63).toStdWString();
+    if (std::swscanf(wide.c_str(), L"%d", &value) != 1) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Answers every message box that comes up while it lives, remembering the last one.
+class MessageBoxWatch : public QObject {
+public:
+    MessageBoxWatch() {
+        connect(&timer, &QTimer::timeout, this, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                ++seen;
+                text = box->text();
+                icon = box->icon();
+                box->accept();
+            }
+        });
+        timer.start(10);
+    }
+
+    int seen = 0;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+
+private:
+    QTimer timer;
+};
+
+}  // namespace
+
+class ID3TagEditorTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void controlsLabelsAndTabOrder() {
+        CID3TagEditor editor;
+        QCOMPARE(editor.windowTitle(), QStringLiteral("ID3 tag editor"));
+        auto* group = editor.findChild<QGroupBox*>();
+        QVERIFY(group);
+        QCOMPARE(group->title(), QStringLiteral("Main ID3 tag:"));
+
+        QList<QWidget*> chain;
+        int lastTop = -1;
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        for (const QString& label : kLabels) {
+            QLineEdit* field = Field(editor, label);
+            QVERIFY2(field, qPrintable(label));
+            QCOMPARE(field->parentWidget(), group);
+            QVERIFY2(field->y() > lastTop, qPrintable(label));  // top to bottom in this order
+            lastTop = field->y();
+            chain << field;
+        }
+        QPushButton* ok = Button(editor, QStringLiteral("OK"));
+        QPushButton* cancel = Button(editor, QStringLiteral("Cancel"));
+        QVERIFY(ok && cancel);
+        QVERIFY(ok->isDefault());
+        QVERIFY(!cancel->isDefault());
+        QVERIFY(ok->x() < cancel->x());
+        QCOMPARE(editor.findChildren<QPushButton*>().size(), 2);
+        chain << ok << cancel;
+
+        QTRY_COMPARE(QApplication::focusWidget(), chain.first());
+        for (int i = 1; i < chain.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), chain[i]);
+        }
+    }
+
+    void everyEditorOpensBlankAndOkGivesWhatItShows() {
+        // The first editor is filled and confirmed; the second must not show any of it, and OK
+        // at once gives a blank tag with year 0.
+        for (bool typeFirst : {true, false}) {
+            const auto typed = [typeFirst](int field) {
+                return typeFirst ? QStringLiteral("1999 ") + kLabels[field] : QString();
+            };
+            CID3TagEditor editor;
+            for (int field = 0; field < kLabels.size(); ++field) {
+                QLineEdit* edit = Field(editor, kLabels[field]);
+                QCOMPARE(edit->text(), field == 3 ? QStringLiteral("0") : QString());
+                if (typeFirst) {
+                    edit->setText(typed(field));
+                }
+            }
+            editor.show();
+            Button(editor, QStringLiteral("OK"))->click();
+            QCOMPARE(editor.result(), int(QDialog::Accepted));
+            QVERIFY(editor.isHidden());
+            QCOMPARE(editor.Album(), typed(0));
+            QCOMPARE(editor.Artist(), typed(1));
+            QCOMPARE(editor.Title(), typed(2));
+            QCOMPARE(editor.Year(), typeFirst ? 1999 : 0);
+            QCOMPARE(editor.Comment(), typed(4));
+        }
+    }
+
+    void textsArePassedOnWhole() {
+        CID3TagEditor editor;
+        const QString album = QStringLiteral("  Live at the Hall, part one  ");
+        const QString artist = QString::fromUtf16(u"Мария Ёлкина — 東京 \U0001F3B5");
+        const QString title = QString(4000, QLatin1Char('t'));
+        const QString comment = QStringLiteral("\ttabbed ");
+        Field(editor, QStringLiteral("Album:"))->setText(album);
+        Field(editor, QStringLiteral("Artist:"))->setText(artist);
+        Field(editor, QStringLiteral("Title:"))->setText(title);
+        Field(editor, QStringLiteral("Year:"))->setText(QStringLiteral(" 2008 "));
+        Field(editor, QStringLiteral("Comment:"))->setText(comment);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        // Enter in a field presses the default button.
+        QTest::keyClick(Field(editor, QStringLiteral("Comment:")), Qt::Key_Return);
+        QCOMPARE(editor.result(), int(QDialog::Accepted));
+        QCOMPARE(editor.Album(), album);
+        QCOMPARE(editor.Artist(), artist);
+        QCOMPARE(editor.Title(), title);
+        QCOMPARE(editor.Year(), 2008);
+        QCOMPARE(editor.Comment(), comment);
+    }
+
+    void cancelAndEscTakeNothing_data() {
+        QTest::addColumn<bool>("byEsc");
+        QTest::newRow("Cancel") << false;
+        QTest::newRow("Esc") << true;
+    }
+    void cancelAndEscTakeNothing() {
+        QFETCH(bool, byEsc);
+        CID3TagEditor editor;
+        for (const QString& label : kLabels) {
+            Field(editor, label)->setText(QStringLiteral("2001"));
+        }
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        if (byEsc) {
+            QTest::keyClick(Field(editor, QStringLiteral("Title:")), Qt::Key_Escape);
+        } else {
+            Button(editor, QStringLiteral("Cancel"))->click();
+        }
+        QCOMPARE(editor.result(), int(QDialog::Rejected));
+        QVERIFY(editor.isHidden());
+        QVERIFY(editor.Album().isEmpty() && editor.Artist().isEmpty() && editor.Title().isEmpty() &&
+                editor.Comment().isEmpty());
+        QCOMPARE(editor.Year(), 0);
+    }
+
+    void parseYear_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<std::optional<qint32>>("expected");
+        QTest::addColumn<bool>("fitsCLibrary");  // in range, so the C library is an oracle
+        const auto year = [](qint32 value) { return std::optional<qint32>(value); };
+        const std::optional<qint32> refused;
+
+        QTest::newRow("plain") << QStringLiteral("2008") << year(2008) << true;
+        QTest::newRow("leading blanks") << QStringLiteral("  2008") << year(2008) << true;
+        QTest::newRow("surrounding blanks")
+            << QStringLiteral(" \t\n\v\f\r1999  ") << year(1999) << true;
+        QTest::newRow("minus") << QStringLiteral("-5") << year(-5) << true;
+        QTest::newRow("plus") << QStringLiteral("+12") << year(12) << true;
+        QTest::newRow("minus zero") << QStringLiteral("-0") << year(0) << true;
+        QTest::newRow("leading zeros") << QStringLiteral("000042") << year(42) << true;
+        QTest::newRow("letters after") << QStringLiteral("2008abc") << year(2008) << true;
+        QTest::newRow("second number ignored") << QStringLiteral("19 84") << year(19) << true;
+        QTest::newRow("decimal point") << QStringLiteral("2008.7") << year(2008) << true;
+        QTest::newRow("hex is decimal 0") << QStringLiteral("0x1F") << year(0) << true;
+        QTest::newRow("largest") << QStringLiteral("2147483647") << year(kMax) << true;
+        QTest::newRow("smallest") << QStringLiteral("-2147483648") << year(kMin) << true;
+        QTest::newRow("62 blanks, digit")
+            << QString(62, QLatin1Char(' ')) + QLatin1Char('7') << year(7) << true;
+        QTest::newRow("cut after 63 characters")
+            << QString(60, QLatin1Char(' ')) + QStringLiteral("12345") << year(123) << true;
+
+        QTest::newRow("empty") << QString() << refused << true;
+        QTest::newRow("blanks only") << QStringLiteral("   ") << refused << true;
+        QTest::newRow("letters") << QStringLiteral("abc") << refused << true;
+        QTest::newRow("letters first") << QStringLiteral("y2008") << refused << true;
+        QTest::newRow("sign alone") << QStringLiteral("-") << refused << true;
+        QTest::newRow("blank after sign") << QStringLiteral("- 5") << refused << true;
+        QTest::newRow("two signs") << QStringLiteral("+-5") << refused << true;
+        QTest::newRow("63 blanks, digit")
+            << QString(63, QLatin1Char(' ')) + QLatin1Char('7') << refused << true;
+        QTest::newRow("full-width digits") << QString::fromUtf16(u"２００８") << refused << false;
+
+        // Beyond 32 bits: clamped to the nearest end of the range.
+        QTest::newRow("just too large") << QStringLiteral("2147483648") << year(kMax) << false;
+        QTest::newRow("just too small") << QStringLiteral("-2147483649") << year(kMin) << false;
+        QTest::newRow("huge") << QString(62, QLatin1Char('9')) << year(kMax) << false;
+        QTest::newRow("huge negative")
+            << QLatin1Char('-') + QString(62, QLatin1Char('9')) << year(kMin) << false;
+        QTest::newRow("64-bit wrap")
+            << QStringLiteral("18446744073709551617") << year(kMax) << false;
+    }
+    void parseYear() {
+        QFETCH(QString, text);
+        QFETCH(std::optional<qint32>, expected);
+        QFETCH(bool, fitsCLibrary);
+        QCOMPARE(CID3TagEditor::ParseYear(text), expected);
+        if (fitsCLibrary) {
+            QCOMPARE(CID3TagEditor::ParseYear(text), CLibraryScan(text));
+        }
+    }
+
+    void yearOnOk_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<std::optional<qint32>>("year");
+        QTest::newRow("leading blanks") << QStringLiteral("  2008") << std::optional<qint32>(2008);
+        QTest::newRow("minus") << QStringLiteral("-5") << std::optional<qint32>(-5);
+        QTest::newRow("letters after") << QStringLiteral("2008abc") << std::optional<qint32>(2008);
+        QTest::newRow("empty") << QString() << std::optional<qint32>();
+        QTest::newRow("letters") << QStringLiteral("abc") << std::optional<qint32>();
+    }
+    void yearOnOk() {
+        QFETCH(QString, text);
+        QFETCH(std::optional<qint32>, year);
+        MessageBoxWatch watch;
+        CID3TagEditor editor;
+        QLineEdit* yearField = Field(editor, QStringLiteral("Year:"));
+        Field(editor, QStringLiteral("Album:"))->setText(QStringLiteral("An album"));
+        yearField->setText(text);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        Button(editor, QStringLiteral("OK"))->click();
+        if (year) {
+            QCOMPARE(watch.seen, 0);
+            QCOMPARE(editor.result(), int(QDialog::Accepted));
+            QCOMPARE(editor.Year(), *year);
+            return;
+        }
+
+        QCOMPARE(watch.seen, 1);
+        QCOMPARE(watch.text, QStringLiteral("Enter an integer."));
+        QCOMPARE(watch.icon, QMessageBox::Warning);
+        QVERIFY(editor.isVisible());
+        QCOMPARE(editor.result(), int(QDialog::Rejected));  // nothing returned yet
+        QVERIFY(editor.Album().isEmpty());
+        QCOMPARE(editor.focusWidget(), yearField);
+        QCOMPARE(yearField->selectedText(), text);
+        QCOMPARE(yearField->text(), text);
+
+        // Still usable: a number now goes through.
+        yearField->setText(QStringLiteral("1984"));
+        Button(editor, QStringLiteral("OK"))->click();
+        QCOMPARE(watch.seen, 1);
+        QCOMPARE(editor.result(), int(QDialog::Accepted));
+        QCOMPARE(editor.Year(), 1984);
+        QCOMPARE(editor.Album(), QStringLiteral("An album"));
+    }
+};
+
+QTEST_MAIN(ID3TagEditorTest)
+#include "ID3TagEditorTest.moc"

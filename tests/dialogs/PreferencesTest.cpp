@@ -1,0 +1,99 @@
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QtTest>
+
+#include "ChildWithText.h"
+#include "dialogs/CPreferencesSheet.h"
+
+namespace {
+
+QCheckBox& SaveTagBox(CPreferencesSheet& sheet) {
+    return *sheet.StandardPage().findChild<QCheckBox*>();
+}
+
+QPushButton* Button(const QDialog& dialog, const QString& text) {
+    return ChildWithText<QPushButton>(dialog, text);
+}
+
+}  // namespace
+
+class PreferencesTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void oneStandardTabWithOkAndCancelOnly() {
+        CPreferencesSheet sheet;
+        QCOMPARE(sheet.windowTitle(), QStringLiteral("Preferences"));
+        const auto tabs = sheet.findChildren<QTabWidget*>();
+        QCOMPARE(tabs.size(), 1);
+        QCOMPARE(tabs[0]->count(), 1);
+        QCOMPARE(tabs[0]->tabText(0), QStringLiteral("Standard"));
+        QCOMPARE(tabs[0]->widget(0), &sheet.StandardPage());
+
+        QStringList buttons;
+        for (auto* button : sheet.findChildren<QPushButton*>()) {
+            buttons << button->text();
+        }
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{QStringLiteral("Cancel"), QStringLiteral("OK")}));
+        QVERIFY(sheet.findChildren<QDialogButtonBox*>().isEmpty());  // no Apply hiding there
+        QVERIFY(Button(sheet, QStringLiteral("OK"))->isDefault());
+
+        const auto groups = sheet.StandardPage().findChildren<QGroupBox*>();
+        QCOMPARE(groups.size(), 1);
+        QCOMPARE(groups[0]->title(), QStringLiteral("ID3 tag options:"));
+        const auto boxes = groups[0]->findChildren<QCheckBox*>();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0]->text(), QStringLiteral("Save  ID3 tag to output mp3 file"));
+    }
+
+    void closing_data() {
+        QTest::addColumn<bool>("before");
+        QTest::addColumn<bool>("toggle");
+        QTest::addColumn<QString>("close");  // "OK", "Cancel" or "Esc"
+        QTest::addColumn<bool>("after");
+        for (bool before : {false, true}) {
+            const char* state = before ? "on" : "off";
+            QTest::addRow("%s, OK", state) << before << false << QStringLiteral("OK") << before;
+            QTest::addRow("%s, toggled, OK", state)
+                << before << true << QStringLiteral("OK") << !before;
+            QTest::addRow("%s, toggled, Cancel", state)
+                << before << true << QStringLiteral("Cancel") << before;
+            QTest::addRow("%s, toggled, Esc", state)
+                << before << true << QStringLiteral("Esc") << before;
+        }
+    }
+    void closing() {
+        QFETCH(bool, before);
+        QFETCH(bool, toggle);
+        QFETCH(QString, close);
+        QFETCH(bool, after);
+
+        CPreferencesSheet sheet;
+        sheet.StandardPage().SetSaveID3Tag(before);
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        QCheckBox& box = SaveTagBox(sheet);
+        QCOMPARE(box.isChecked(), before);
+        if (toggle) {
+            QTest::mouseClick(&box, Qt::LeftButton);
+            QCOMPARE(box.isChecked(), !before);
+            QCOMPARE(sheet.StandardPage().SaveID3Tag(), before);  // not before OK
+        }
+        if (close == QLatin1String("Esc")) {
+            QTest::keyClick(&box, Qt::Key_Escape);
+        } else {
+            Button(sheet, close)->click();
+        }
+        QVERIFY(sheet.isHidden());
+        QCOMPARE(sheet.result(),
+                 int(close == QLatin1String("OK") ? QDialog::Accepted : QDialog::Rejected));
+        QCOMPARE(sheet.StandardPage().SaveID3Tag(), after);
+    }
+};
+
+QTEST_MAIN(PreferencesTest)
+#include "PreferencesTest.moc"
