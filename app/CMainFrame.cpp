@@ -15,7 +15,12 @@
 #include "app/FrameDialogs.h"
 #include "app/LockKeys.h"
 #include "app/MergeThread.h"
+#include "app/Product.h"
+#include "dialogs/CAboutDlg.h"
+#include "dialogs/CID3TagEditor.h"
 #include "dialogs/COutputWnd.h"
+#include "dialogs/CPreferencesSheet.h"
+#include "dialogs/Help.h"
 #include "settings/Preferences.h"
 #include "view/CChildView.h"
 #include "view/CTessaroListBox.h"
@@ -28,7 +33,7 @@ static void InitResources() {
 
 namespace {
 
-const QString kPreferencesFolder = QStringLiteral("Zovi Tessaro 1.2");
+const QString kPreferencesFolder = QString::fromLatin1(kProductTitle);
 const QString kMp3Filter = QStringLiteral("MP3 files(*.mp3)");
 const QString kWorkspaceFilter = QStringLiteral("Tessaro Workspace file(*.twk)");
 
@@ -77,7 +82,7 @@ CMainFrame::CMainFrame()
     CreateMenuBar();
     CreateToolBar();
     UpdateCommandUI();
-    setWindowTitle(QString::fromLatin1(kTitle));
+    setWindowTitle(QString::fromLatin1(kProductTitle));
     setAcceptDrops(true);
     resize(800, 600);
 }
@@ -144,12 +149,14 @@ void CMainFrame::CreateCommands() {
                     tr("Move current selected mp3 file down order\nMove DOWN"),
                     QStringLiteral("down")),
          [this] { OnMoveEntry(Direction::Down); });
-    AddCommand(ID_FILE_ID3TAG_EDITOR, tr("ID&3 Tag Editor ..."), QString());
+    bind(AddCommand(ID_FILE_ID3TAG_EDITOR, tr("ID&3 Tag Editor ..."), QString()),
+         &CMainFrame::OnID3TagEditor);
     bind(AddCommand(ID_FILE_MERGE, tr("&Merge"), tr("Merge all mp3 files into one\nStart to Merge"),
                     QStringLiteral("merge")),
          &CMainFrame::OnMerge);
-    AddCommand(ID_FILE_PREFERENCES, tr("Preferences"), tr("Show preferences\nPreferences"),
-               QStringLiteral("preferences"));
+    bind(AddCommand(ID_FILE_PREFERENCES, tr("Preferences"), tr("Show preferences\nPreferences"),
+                    QStringLiteral("preferences")),
+         &CMainFrame::OnPreferences);
     bind(AddCommand(ID_APP_EXIT, tr("E&xit"), QString()), &QWidget::close);
 
     // The pane's and the bar's own toggles keep their check marks in step with them.
@@ -167,9 +174,16 @@ void CMainFrame::CreateCommands() {
     statusBar->setChecked(true);
     connect(statusBar, &QAction::toggled, m_wndStatusBar, &QWidget::setVisible);
 
-    AddCommand(ID_HELP_HELP, tr("&Help"), tr("Show help topics\nHelp"), QStringLiteral("help"));
-    AddCommand(ID_HELP_VISIT_WEB_SITE, tr("Visit Veskaro Technology ..."), QString());
-    AddCommand(ID_APP_ABOUT, tr("&About ..."), QString());
+    // A missing help file or web browser is the desktop's to report.
+    bind(
+        AddCommand(ID_HELP_HELP, tr("&Help"), tr("Show help topics\nHelp"), QStringLiteral("help")),
+        [] { tessaro::OpenHelp(); });
+    bind(AddCommand(ID_HELP_VISIT_WEB_SITE, tr("Visit Veskaro Technology ..."), QString()),
+         [] { tessaro::VisitMakerWebSite(); });
+    bind(AddCommand(ID_APP_ABOUT, tr("&About ..."), QString()), [this] {
+        CAboutDlg about(this);
+        about.exec();
+    });
 
     // The menu shows these keys, so users expect them to work.
     Action(ID_FILE_NEW_WORKSPACE)->setShortcut(QKeySequence::New);
@@ -382,6 +396,23 @@ void CMainFrame::OnMoveEntry(tessaro::TessaroWorkSpace::Direction direction) {
                                                        : tr("MP3 file moved down."));
     } catch (const x::Exception&) {
         // The first entry cannot move up, nor the last one down: nothing to do or say.
+    }
+}
+
+void CMainFrame::OnID3TagEditor() {
+    // Every opening starts blank; the workspace's tag is replaced only on OK.
+    CID3TagEditor editor(this);
+    if (editor.exec() == QDialog::Accepted) {
+        m_workspace.SetTag(editor.Album(), editor.Artist(), editor.Title(), editor.Year(),
+                           editor.Comment());
+    }
+}
+
+void CMainFrame::OnPreferences() {
+    CPreferencesSheet sheet(this);
+    sheet.StandardPage().SetSaveID3Tag(m_saveID3Tag);
+    if (sheet.exec() == QDialog::Accepted) {
+        m_saveID3Tag = sheet.StandardPage().SaveID3Tag();
     }
 }
 

@@ -26,8 +26,6 @@ class CMainFrame : public QMainWindow, public FrameMessageTarget {
     Q_OBJECT
 
 public:
-    static constexpr const char* kTitle = "Zovi Tessaro 1.2";
-
     // Reads the preference file.
     CMainFrame();
     // Writes the preference file.
@@ -81,9 +79,9 @@ private:
     void OnInsertMp3();
     void OnRemoveMp3();
     void OnMoveEntry(tessaro::TessaroWorkSpace::Direction direction);
+    void OnID3TagEditor();
     void OnMerge();
-    void OnHelp();
-    void OnVisitWebSite();
+    void OnPreferences();
 
     LRESULT OnMergeProgress(WPARAM position, LPARAM rangeMax);
     LRESULT OnMergeFinished();

@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QLabel>
 
+#include "app/Product.h"
 #include "dialogs/DialogButtons.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
@@ -13,7 +14,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
     icon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    auto* product = new QLabel(QStringLiteral("Zovi Tessaro 1.2"), this);
+    auto* product = new QLabel(QString::fromLatin1(kProductTitle), this);
     QFont productFont(QStringLiteral("Arial"));
     productFont.setStyleHint(QFont::SansSerif);  // where Arial is missing, a face that fits
     productFont.setPixelSize(20);

@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
@@ -342,6 +344,45 @@ private Q_SLOTS:
         Drop(*frame, paths);
         QCOMPARE(frame->Workspace().Paths(), paths);
         QCOMPARE(frame->List().GetTrackCount(), 3);
+        QVERIFY(LogTexts(*frame).isEmpty());
+    }
+
+    void tagEditorAndPreferencesThroughTheirCommands() {
+        auto frame = MakeFrame();
+        frame->Workspace().SetTag(QStringLiteral("Old"), QStringLiteral("Old"),
+                                  QStringLiteral("Old"), 1, QStringLiteral("Old"));
+        // Fills the modal dialog once it shows, then presses OK or Cancel.
+        const auto answer = [](const QStringList& texts, bool ok, bool check = false) {
+            QTimer::singleShot(0, [texts, ok, check] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                QVERIFY(dialog);
+                const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
+                for (int i = 0; i < texts.size() && i < edits.size(); ++i) {
+                    edits[i]->setText(texts[i]);
+                }
+                if (auto* box = dialog->findChild<QCheckBox*>()) {
+                    box->setChecked(check);
+                }
+                QTest::keyClick(dialog, ok ? Qt::Key_Return : Qt::Key_Escape);
+            });
+        };
+        answer({"New album, longer", "Artist", "Title", "2008", "Comment"}, false);
+        frame->Action(ID_FILE_ID3TAG_EDITOR)->trigger();
+        QCOMPARE(frame->Workspace().Album(), QStringLiteral("Old"));
+        answer({"New album, longer", "Ärtist", "Title", " -5x", "Comment"}, true);
+        frame->Action(ID_FILE_ID3TAG_EDITOR)->trigger();
+        QCOMPARE(frame->Workspace().Album(), QStringLiteral("New album, longer"));
+        QCOMPARE(frame->Workspace().Artist(), QStringLiteral("Ärtist"));
+        QCOMPARE(frame->Workspace().Year(), -5);
+        QCOMPARE(frame->Workspace().Comment(), QStringLiteral("Comment"));
+
+        QVERIFY(!frame->SaveID3Tag());
+        answer({}, false, true);
+        frame->Action(ID_FILE_PREFERENCES)->trigger();
+        QVERIFY(!frame->SaveID3Tag());
+        answer({}, true, true);
+        frame->Action(ID_FILE_PREFERENCES)->trigger();
+        QVERIFY(frame->SaveID3Tag());
         QVERIFY(LogTexts(*frame).isEmpty());
     }
 

@@ -1,0 +1,5 @@
+#pragma once
+
+// The product's name and version: the main window's title, the About box's headline and the
+// name of the folder that keeps the preference.
+inline constexpr char kProductTitle[] = "Zovi Tessaro 1.2";
