@@ -1,5 +1,6 @@
 #include "dialogs/CPreferencesSheet.h"
 
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -9,6 +10,8 @@ CPreferencesSheet::CPreferencesSheet(QWidget* parent)
     : QDialog(parent), m_tabs(new QTabWidget(this)), m_standardPage(new CPrefStandardPage) {
     setWindowTitle(tr("Preferences"));
     m_tabs->addTab(m_standardPage, m_standardPage->windowTitle());
+    // The one tab needs no keyboard focus: the sheet opens with the check box focused.
+    m_tabs->tabBar()->setFocusPolicy(Qt::NoFocus);
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(m_tabs);

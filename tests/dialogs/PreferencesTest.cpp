@@ -50,6 +50,16 @@ private Q_SLOTS:
         QCOMPARE(boxes[0]->text(), QStringLiteral("Save  ID3 tag to output mp3 file"));
     }
 
+    void opensWithTheCheckBoxFocused() {
+        CPreferencesSheet sheet;
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        QVERIFY(qobject_cast<QCheckBox*>(sheet.focusWidget()));
+        QTest::keyClick(sheet.focusWidget(), Qt::Key_Space);
+        QTest::keyClick(&sheet, Qt::Key_Return);
+        QVERIFY(sheet.StandardPage().SaveID3Tag());
+    }
+
     void closing_data() {
         QTest::addColumn<bool>("before");
         QTest::addColumn<bool>("toggle");
