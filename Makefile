@@ -17,12 +17,7 @@ build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
-	@if [ -x $(BUILD_DIR)/tessaro ]; then \
-	    $(BUILD_DIR)/tessaro; \
-	else \
-	    echo "Built $(BUILD_DIR)/tessaro-join (the command-line joiner; run it with --help)."; \
-	    echo "The window application is not part of this build yet."; \
-	fi
+	@$(BUILD_DIR)/tessaro
 
 test: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
