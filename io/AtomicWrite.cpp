@@ -4,14 +4,10 @@
 #include <cerrno>
 
 namespace tessaro {
-namespace {
 
-// QFileDevice often reports a failed write as "Unknown error"; errno names the real cause.
-QString Reason(const QSaveFile& file, int systemError) {
+QString FailureReason(const QFileDevice& file, int systemError) {
     return systemError != 0 ? qt_error_string(systemError) : file.errorString();
 }
-
-}  // namespace
 
 QString WriteAtomically(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
@@ -24,11 +20,11 @@ QString WriteAtomically(const QString& path, const QByteArray& bytes) {
     if (file.write(bytes) != bytes.size()) {
         const int systemError = errno;
         file.cancelWriting();
-        return Reason(file, systemError);
+        return FailureReason(file, systemError);
     }
     errno = 0;
     if (!file.commit()) {
-        return Reason(file, errno);
+        return FailureReason(file, errno);
     }
     return QString();
 }

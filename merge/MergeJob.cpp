@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "io/AtomicWrite.h"
 #include "mp3/StreamReader.h"
 #include "mp3/XingHeader.h"
 #include "workspace/TessaroWorkSpace.h"
@@ -55,11 +56,9 @@ QString Quoted(const QString& path) {
     return QLatin1Char('"') + path + QLatin1Char('"');
 }
 
-// QFileDevice often reports a failed write as "Unknown error"; the system's own reason is
-// what tells the user the disk is full.
 QString WriteFailure(const QSaveFile& output, int systemError) {
-    const QString reason = systemError != 0 ? qt_error_string(systemError) : output.errorString();
-    return QStringLiteral("Cannot write %1: %2").arg(Quoted(output.fileName()), reason);
+    return QStringLiteral("Cannot write %1: %2")
+        .arg(Quoted(output.fileName()), FailureReason(output, systemError));
 }
 
 // The figures by which players set themselves up for a stream: MPEG version, layer, sampling
