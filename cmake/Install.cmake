@@ -61,13 +61,15 @@ if(NOT CPACK_PACKAGE_CONTACT)
 endif()
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://veskaro.example.com/")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "join MP3 files into one without re-encoding")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Zovi Tessaro copies every MPEG audio frame of every input, byte for byte and in the order \
-chosen, into one output file, and can write an ID3 tag into it. Nothing is decoded, so the join \
-is exact and as fast as copying the files. A leading Xing or Info header is rewritten to \
-describe the whole joined file.\n\
-This package holds the window application, tessaro, with its user guide, and the command-line \
-joiner, tessaro-join.")
+# Lines as dpkg shows them, under 80 columns.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "Zovi Tessaro copies every MPEG audio frame of every input, byte for byte and"
+    "in the order chosen, into one output file, and can write an ID3 tag into it."
+    "Nothing is decoded, so the join is exact and as fast as copying the files."
+    "A leading Xing or Info header is rewritten to describe the whole joined file."
+    ""
+    "This package holds the window application, tessaro, with its user guide, and"
+    "the command-line joiner, tessaro-join.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
