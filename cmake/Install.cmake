@@ -79,6 +79,6 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # dpkg-shlibdeps names the packages of the libraries the executables load: Qt 6, TagLib, id3lib.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The help file is opened with the desktop's viewer for compiled HTML help.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xchm | kchmviewer")
+# Help hands the help file to xdg-open, which opens it with a viewer for compiled HTML help.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xchm | kchmviewer, xdg-utils")
 include(CPack)
