@@ -22,5 +22,16 @@ run: build
 test: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+# `make install` puts the programs under PREFIX (DESTDIR is honoured for staged installs);
+# `make package` builds the Debian package into the build folder.
+PREFIX ?= /usr/local
+.PHONY: install package
+
+install: build
+	@cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+package: build
+	@cd $(BUILD_DIR) && cpack
+
 clean:
 	rm -rf $(BUILD_DIR)

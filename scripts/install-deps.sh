@@ -9,6 +9,8 @@ packages=(
     libid3-3.8.3-dev zlib1g-dev
     libgtest-dev
     fp-utils
+    desktop-file-utils groff-base xvfb xdotool  # the installation tests
+    dpkg-dev file                                # make package: dpkg-shlibdeps
 )
 
 missing=()

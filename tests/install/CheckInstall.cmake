@@ -1,0 +1,170 @@
+# Installs the build in BUILD_DIR into the empty folder PREFIX with `cmake --install` and checks
+# that every file lies where it belongs and works from there: the link to the window's
+# executable with the help file beside its target, the menu entry and its icons, the manual
+# pages, and tessaro-join.
+cmake_minimum_required(VERSION 3.22)  # policies of the project, IN_LIST among them
+foreach(var BUILD_DIR PREFIX BINDIR APPDIR DATADIR MANDIR VERSION DESKTOP_FILE_VALIDATE GROFF GZIP)
+    if(NOT DEFINED ${var})
+        message(FATAL_ERROR "CheckInstall.cmake needs -D${var}=...")
+    endif()
+endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/InstallLayout.cmake)
+
+# Reads the first BYTES bytes of FILE as lowercase hex into OUT.
+function(read_hex file bytes out)
+    file(READ "${file}" hex LIMIT ${bytes} HEX)
+    set(${out} "${hex}" PARENT_SCOPE)
+endfunction()
+
+# Runs a command; fails unless it exits with 0. Its standard output lands in OUT.
+function(run_ok out)
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE stdout
+        ERROR_VARIABLE stderr)
+    if(NOT result EQUAL 0)
+        list(JOIN ARGN " " command)
+        message(FATAL_ERROR "${command} failed (${result}):\n${stdout}${stderr}")
+    endif()
+    set(${out} "${stdout}" PARENT_SCOPE)
+endfunction()
+
+file(REMOVE_RECURSE "${PREFIX}")
+set(ENV{DESTDIR} "")  # an inherited DESTDIR would send the files elsewhere
+run_ok(ignored "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}")
+
+file(GLOB_RECURSE installed LIST_DIRECTORIES false RELATIVE "${PREFIX}" "${PREFIX}/*")
+check_same_files("cmake --install into ${PREFIX} left the wrong files" "${installed}")
+
+# The window's executable: reached through a relative link in bin/, an ELF file.
+set(link "${PREFIX}/${BINDIR}/tessaro")
+if(NOT IS_SYMLINK "${link}")
+    message(FATAL_ERROR "${link} is not a symbolic link")
+endif()
+file(READ_SYMLINK "${link}" link_target)
+if(IS_ABSOLUTE "${link_target}")
+    message(FATAL_ERROR "${link} points to the absolute path ${link_target}")
+endif()
+file(REAL_PATH "${link}" executable)
+file(REAL_PATH "${PREFIX}/${APPDIR}/tessaro" expected_executable)
+if(NOT executable STREQUAL expected_executable)
+    message(FATAL_ERROR "${link} leads to ${executable}, not to ${expected_executable}")
+endif()
+foreach(program "${executable}" "${PREFIX}/${BINDIR}/tessaro-join")
+    read_hex("${program}" 4 magic)
+    if(NOT magic STREQUAL "7f454c46")
+        message(FATAL_ERROR "${program} is not an ELF executable (starts with ${magic})")
+    endif()
+endforeach()
+
+# Help opens the running executable's real path with ".chm" in place of its extension.
+get_filename_component(executable_dir "${executable}" DIRECTORY)
+get_filename_component(executable_stem "${executable}" NAME_WLE)
+set(help "${executable_dir}/${executable_stem}.chm")
+if(NOT EXISTS "${help}")
+    message(FATAL_ERROR "no help file beside the executable: ${help}")
+endif()
+read_hex("${help}" 4 magic)
+if(NOT magic STREQUAL "49545346")  # "ITSF"
+    message(FATAL_ERROR "${help} is no compiled HTML help file (starts with ${magic})")
+endif()
+
+# Icons: PNG files whose header gives the size their folder promises.
+foreach(size ${ICON_SIZES})
+    set(icon "${PREFIX}/${DATADIR}/icons/hicolor/${size}x${size}/apps/tessaro.png")
+    read_hex("${icon}" 24 header)
+    string(SUBSTRING "${header}" 0 16 signature)
+    string(SUBSTRING "${header}" 32 8 width)
+    string(SUBSTRING "${header}" 40 8 height)
+    math(EXPR width "0x${width}")
+    math(EXPR height "0x${height}")
+    if(NOT signature STREQUAL "89504e470d0a1a0a" OR NOT width EQUAL size
+       OR NOT height EQUAL size)
+        message(FATAL_ERROR "${icon} is not a ${size} x ${size} PNG (${width} x ${height})")
+    endif()
+endforeach()
+
+# The menu entry: valid without a single warning or hint, starting the linked program by name
+# with no file arguments, showing the installed icon, in the audio menu.
+set(entry "${PREFIX}/${DATADIR}/applications/tessaro.desktop")
+execute_process(COMMAND "${DESKTOP_FILE_VALIDATE}" "${entry}" RESULT_VARIABLE result
+    OUTPUT_VARIABLE report ERROR_VARIABLE report)
+if(NOT result EQUAL 0 OR NOT report STREQUAL "")
+    message(FATAL_ERROR "desktop-file-validate ${entry} (${result}):\n${report}")
+endif()
+file(STRINGS "${entry}" lines)
+foreach(key Type Name Comment Exec Icon Categories)
+    set(${key} "")
+    foreach(line ${lines})
+        if(line MATCHES "^${key}=(.*)$")
+            set(${key} "${CMAKE_MATCH_1}")
+        endif()
+    endforeach()
+    if(${key} STREQUAL "")
+        message(FATAL_ERROR "${entry} has no ${key}")
+    endif()
+endforeach()
+if(NOT Type STREQUAL "Application" OR NOT Categories STREQUAL "AudioVideo;Audio;")
+    message(FATAL_ERROR "${entry}: Type=${Type}, Categories=${Categories}")
+endif()
+if(NOT Exec STREQUAL "tessaro")
+    message(FATAL_ERROR "${entry} starts \"${Exec}\", not the tessaro in bin/ with no arguments")
+endif()
+if(NOT Icon STREQUAL "tessaro")
+    message(FATAL_ERROR "${entry} shows the icon \"${Icon}\", not the installed tessaro.png")
+endif()
+
+# The window starts from the installed tree, as the menu entry starts it, and keeps running
+# until it is stopped; a missing library or plugin would end it at once.
+set(ENV{QT_QPA_PLATFORM} offscreen)
+set(ENV{XDG_CONFIG_HOME} "${PREFIX}-config")
+execute_process(COMMAND "${PREFIX}/${BINDIR}/${Exec}" TIMEOUT 5 RESULT_VARIABLE result
+    OUTPUT_VARIABLE output ERROR_VARIABLE output)
+file(REMOVE_RECURSE "${PREFIX}-config")
+if(NOT result MATCHES "timeout")
+    message(FATAL_ERROR "${PREFIX}/${BINDIR}/${Exec} ended at once (${result}):\n${output}")
+endif()
+
+# tessaro-join runs from the installed tree.
+run_ok(usage "${PREFIX}/${BINDIR}/tessaro-join" --help)
+if(NOT usage MATCHES "Usage: [^\n]*tessaro-join \\[options\\] INPUT")
+    message(FATAL_ERROR "tessaro-join --help printed no usage line:\n${usage}")
+endif()
+run_ok(version "${PREFIX}/${BINDIR}/tessaro-join" --version)
+if(NOT version STREQUAL "tessaro-join ${VERSION}\n")
+    message(FATAL_ERROR "tessaro-join --version printed \"${version}\", not version ${VERSION}")
+endif()
+
+# The manual pages: of this version, formatted without a warning, and the one of tessaro-join
+# describes every option its --help lists.
+foreach(page tessaro tessaro-join)
+    run_ok(roff "${GZIP}" -dc "${PREFIX}/${MANDIR}/man1/${page}.1.gz")
+    string(TOUPPER "${page}" title)
+    string(REPLACE "-" "\\\\-" title "${title}")  # TESSARO\-JOIN, as a regex
+    if(NOT roff MATCHES "^\\.TH ${title} 1 \"[^\"]*\" \"Zovi Tessaro ${VERSION}\"")
+        message(FATAL_ERROR "${page}.1 does not open with .TH for ${page}(1) of version ${VERSION}")
+    endif()
+    set(source "${PREFIX}-${page}.1")
+    file(WRITE "${source}" "${roff}")
+    execute_process(COMMAND "${GROFF}" -man -Tutf8 -ww -z "${source}"
+        RESULT_VARIABLE result OUTPUT_VARIABLE warnings ERROR_VARIABLE warnings)
+    file(REMOVE "${source}")
+    if(NOT result EQUAL 0 OR NOT warnings STREQUAL "")
+        message(FATAL_ERROR "groff on ${page}.1 (${result}):\n${warnings}")
+    endif()
+    if(page STREQUAL "tessaro-join")
+        string(REPLACE "\\-" "-" text "${roff}")
+        string(REGEX MATCHALL "(^|[ ,])(-[a-z]|--[a-z][a-z-]*)" options "${usage}")
+        string(REGEX REPLACE "(^|;)[ ,]" "\\1" options "${options}")
+        list(REMOVE_DUPLICATES options)
+        list(LENGTH options count)
+        if(count LESS 10)
+            message(FATAL_ERROR "found only ${count} options in tessaro-join --help:\n${usage}")
+        endif()
+        foreach(option ${options})
+            if(NOT text MATCHES "[^-a-z]${option}[^-a-z]")
+                message(FATAL_ERROR "tessaro-join.1 does not describe ${option}")
+            endif()
+        endforeach()
+    endif()
+endforeach()
+
+message(STATUS "${PREFIX}: every file in place and working")

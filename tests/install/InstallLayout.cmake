@@ -1,0 +1,29 @@
+# The files an installation holds, relative to its prefix, given the folders BINDIR, APPDIR,
+# DATADIR and MANDIR. Shared by the checks of `cmake --install` and of the Debian package.
+set(ICON_SIZES 16 24 32 48 64 128 256)
+set(EXPECTED_FILES
+    ${BINDIR}/tessaro
+    ${BINDIR}/tessaro-join
+    ${APPDIR}/tessaro
+    ${APPDIR}/tessaro.chm
+    ${DATADIR}/applications/tessaro.desktop
+    ${MANDIR}/man1/tessaro.1.gz
+    ${MANDIR}/man1/tessaro-join.1.gz)
+foreach(size ${ICON_SIZES})
+    list(APPEND EXPECTED_FILES ${DATADIR}/icons/hicolor/${size}x${size}/apps/tessaro.png)
+endforeach()
+list(SORT EXPECTED_FILES)
+
+# Fails unless ACTUAL (a list of paths relative to the prefix) is exactly EXPECTED_FILES.
+function(check_same_files what actual)
+    list(SORT actual)
+    set(missing ${EXPECTED_FILES})
+    list(REMOVE_ITEM missing ${actual})
+    set(unexpected ${actual})
+    list(REMOVE_ITEM unexpected ${EXPECTED_FILES})
+    if(missing OR unexpected)
+        list(JOIN missing "\n  " missing)
+        list(JOIN unexpected "\n  " unexpected)
+        message(FATAL_ERROR "${what}\nmissing:\n  ${missing}\nunexpected:\n  ${unexpected}")
+    endif()
+endfunction()
