@@ -5,65 +5,12 @@
 #include <QTemporaryDir>
 #include <random>
 
+#include "ReferenceScan.h"
 #include "TestFiles.h"
 
 namespace {
 
 using namespace testing_files;
-
-struct Unit {
-    qint64 offset;
-    QByteArray bytes;
-    bool operator==(const Unit& o) const { return offset == o.offset && bytes == o.bytes; }
-};
-
-void PrintTo(const Unit& unit, std::ostream* os) {
-    *os << "{offset " << unit.offset << ", " << unit.bytes.size() << " bytes}";
-}
-
-std::vector<Unit> ReadAllUnits(const QString& path) {
-    std::vector<Unit> units;
-    for (mp3::StreamReader reader(path); !reader.AtEnd(); reader.Advance()) {
-        units.push_back(
-            {reader.Header().offset,
-             QByteArray(reinterpret_cast<const char*>(reader.Frame()), reader.FrameLength())});
-    }
-    return units;
-}
-
-// The plain scan, one byte at a time: a 0xFF, then a byte with its top three bits set, then
-// the two remaining header bytes; the unit is what the length rule gives, or what exists of it.
-std::vector<Unit> ReferenceScan(const QByteArray& data, qint64 position) {
-    std::vector<Unit> units;
-    const qint64 size = data.size();
-    const auto at = [&](qint64 i) { return quint8(data[i]); };
-    for (;;) {
-        while (position < size && at(position) != 0xFF) {
-            ++position;
-        }
-        if (position + 1 >= size) {
-            return units;
-        }
-        const qint64 start = position;
-        position += 2;
-        if ((at(start + 1) & 0xE0) != 0xE0) {
-            continue;
-        }
-        if (start + 4 > size) {
-            return units;
-        }
-        mp3::FrameHeader header;
-        header.ParseHeader(reinterpret_cast<const quint8*>(data.constData() + start));
-        position = start + 4;
-        const qint64 body = std::max(4, int(header.GetFrameLength())) - 4;
-        const qint64 available = std::min(body, size - position);
-        if (body > 0 && available == 0) {
-            return units;
-        }
-        units.push_back({start, data.mid(start, 4 + available)});
-        position += available;
-    }
-}
 
 class StreamReaderTest : public ::testing::Test {
 protected:
@@ -200,11 +147,8 @@ TEST_F(StreamReaderTest, RealFilesKeepEveryFrame) {
         EXPECT_EQ(tagged[i].bytes, plain[i].bytes) << "frame " << i;
     }
     // Only a trailing ID3v1 tag: nothing is lost at the front.
-    QByteArray joined;
-    for (const Unit& unit : ReadAllUnits(Fixture(QStringLiteral("v1only.mp3")))) {
-        joined += unit.bytes;
-    }
-    EXPECT_EQ(joined, ReadAll(Fixture(QStringLiteral("mpeg2_22k.mp3"))));
+    EXPECT_EQ(Joined(ReadAllUnits(Fixture(QStringLiteral("v1only.mp3")))),
+              ReadAll(Fixture(QStringLiteral("mpeg2_22k.mp3"))));
 }
 
 TEST_F(StreamReaderTest, Mpeg25FramesAreWholeFrames) {
