@@ -138,6 +138,43 @@ TEST_F(StreamReaderTest, ScanStartsBehindTheWholePaddedLeadingTag) {
     EXPECT_EQ(units[0], (Unit{tag.size(), a}));
 }
 
+TEST_F(StreamReaderTest, LeadingTagsAreMeasuredByTheirHeaders) {
+    // A tag header stating `size` bytes, then `size` bytes (or `body`) that hold a false frame.
+    const auto tag = [](const char* versionAndFlags, int size, int body = -1) {
+        const QByteArray fill =
+            (Mp3Frame(0x44) + QByteArray(size, '\0')).left(body < 0 ? size : body);
+        return QByteArray("ID3") + QByteArray(versionAndFlags, 3) + char(size >> 21 & 0x7F) +
+               char(size >> 14 & 0x7F) + char(size >> 7 & 0x7F) + char(size & 0x7F) + fill;
+    };
+    const QByteArray frames = Mp3Frame(0x11) + Mp3Frame(0x22);
+    // A compressed title frame stating a 4 GB text: parsing it corrupted id3lib's heap.
+    const QByteArray compressed =
+        QByteArray::fromHex("494433 030000 00000011 54495432 00000007 00fd ff77fffb 900079");
+    const QByteArray twoTags = tag("\x03\x00\x00", 500) + tag("\x04\x00\x00", 600);
+    // An ID3v2.4 tag with a footer, which repeats the header with "3DI".
+    const QByteArray footer =
+        tag("\x04\x00\x10", 700) + QByteArray::fromHex("334449 040010 0000053c");
+    const QByteArray pastTheEnd = tag("\x03\x00\x00", 100000, 700) + frames;
+    const struct {
+        QByteArray bytes;
+        qint64 start;
+    } cases[] = {
+        {compressed + frames, compressed.size()},
+        {twoTags + frames, twoTags.size()},
+        {footer + frames, footer.size()},
+        {pastTheEnd, pastTheEnd.size()},
+        // Not tag headers: a size byte with its top bit set, and version 255.
+        {tag("\x03\x00\x00", 300).replace(6, 1, "\x80") + frames, 0},
+        {tag("\xFF\x00\x00", 300) + frames, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes.left(10).toHex().toStdString());
+        const QString path = Write(c.bytes);
+        EXPECT_EQ(mp3::StreamReader(path).StartOffset(), c.start);
+        EXPECT_EQ(ReadAllUnits(path), ReferenceScan(c.bytes, c.start));
+    }
+}
+
 TEST_F(StreamReaderTest, RealFilesKeepEveryFrame) {
     // A padded ID3v2 tag in front and an ID3v1 tag at the end around an untagged encoding.
     const auto tagged = ReadAllUnits(Fixture(QStringLiteral("tagged_v2v1.mp3")));
