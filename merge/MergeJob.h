@@ -35,7 +35,8 @@ qint64 GetTotalFileSize(const TessaroWorkSpace& workspace);
 // Joins every frame of every workspace file, in order and byte for byte, into outputPath, then
 // writes the workspace's tag when the host asks for it. The output is built in a temporary file
 // beside the target and replaces it only once complete, so a failed merge leaves the target
-// as it was.
+// as it was. An input that changes while it is read fails the merge; a tag that cannot be
+// written is a warning, and the output then holds the audio alone.
 MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHost& host);
 
 }  // namespace tessaro

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -60,22 +61,36 @@ private:
     sighandler_t previousHandler;
 };
 
-// Records what the merge job reports, and answers the tag query as told.
+// Runs `scenario` in a child process that cannot ignore file permissions: run as root, the
+// child first becomes the user "nobody". Returns what the scenario returned, or why it could not
+// run.
+QString RunWithoutPrivileges(const std::function<QString()>& scenario);
+
+// Records what the merge job reports, and answers the tag query as told. The hooks run inside
+// the calls, while the job waits: faults are injected there.
 class RecordingHost : public tessaro::MergeHost {
 public:
     explicit RecordingHost(bool saveTag = false) : saveTag(saveTag) {}
     void MergeProgress(qint32 position, qint32 rangeMax) override {
         progress.emplace_back(position, rangeMax);
         events << QStringLiteral("progress");
+        if (duringProgress) {
+            duringProgress();
+        }
     }
     bool QuerySaveID3Tag() override {
         events << QStringLiteral("query");
+        if (duringQuery) {
+            duringQuery();
+        }
         return saveTag;
     }
 
     bool saveTag;
     std::vector<std::pair<qint32, qint32>> progress;
     QStringList events;
+    std::function<void()> duringProgress;
+    std::function<void()> duringQuery;
 };
 
 }  // namespace testing_files
