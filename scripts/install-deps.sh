@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, and only those missing.
+# `install-deps.sh fuzz` adds clang and its runtimes, which only the fuzz build uses.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,9 @@ packages=(
     libid3-3.8.3-dev zlib1g-dev
     libgtest-dev
 )
+if [ "${1:-}" = fuzz ]; then
+    packages+=(clang-14 libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
