@@ -133,6 +133,14 @@ QByteArray Mp3Frame(char fill, int padding) {
     return MakeFrame(3, 1, 9, 0, padding, 0, fill);
 }
 
+QByteArray Mp3Frames(int count) {
+    QByteArray frames;
+    for (int i = 0; i < count; ++i) {
+        frames += Mp3Frame(char(i % 200));
+    }
+    return frames;
+}
+
 QByteArray Id3v2Tag(const QByteArray& title, int padding) {
     QByteArray frame("TIT2");
     const int frameSize = int(title.size()) + 1;  // encoding byte + text

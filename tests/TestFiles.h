@@ -42,6 +42,8 @@ QByteArray MakeFrame(int version, int layer, int bitrateIndex, int sampleRateInd
                      int channelMode = 0, char fill = 0x11);
 // MPEG-1 Layer III, 128 kbit/s, 44100 Hz: 417 bytes, 418 with padding.
 QByteArray Mp3Frame(char fill = 0x11, int padding = 0);
+// `count` such frames back to back, each filled with its own byte.
+QByteArray Mp3Frames(int count);
 // An ID3v2.3 tag holding one title frame, followed by `padding` zero bytes.
 QByteArray Id3v2Tag(const QByteArray& title, int padding);
 // A 128-byte ID3v1 tag.

@@ -7,12 +7,11 @@
 
 #include <QtTest>
 
+#include "FrameTesting.h"
 #include "ReferenceScan.h"
-#include "ScriptedDialogs.h"
 #include "TestFiles.h"
 #include "app/CMainFrame.h"
 #include "app/Commands.h"
-#include "dialogs/COutputWnd.h"
 #include "view/CTessaroListBox.h"
 
 using namespace testing_files;
@@ -50,29 +49,12 @@ QStringList Entries(CMainFrame& frame) {
     return paths;
 }
 
-QStringList LogTexts(CMainFrame& frame) {
-    QStringList texts;
-    const COutputList& list = frame.Output().List();
-    for (int i = list.count() - 1; i >= 0; --i) {
-        texts << list.item(i)->text().mid(9);
-    }
-    return texts;
-}
-
 }  // namespace
 
 class BadInputTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<CMainFrame> MakeFrame() {
-        auto frame = std::make_unique<CMainFrame>();
-        auto dialogs = std::make_unique<ScriptedDialogs>();
-        script = dialogs.get();
-        frame->SetDialogs(std::move(dialogs));
-        return frame;
-    }
-
     QTemporaryDir dir;
     QTemporaryDir config;
     ScriptedDialogs* script = nullptr;
@@ -112,7 +94,7 @@ private Q_SLOTS:
         const QString before = Fixture(QStringLiteral("cbr128_stereo.mp3"));
         const QString after = Fixture(QStringLiteral("mpeg2_22k.mp3"));
         const QStringList paths{before, path, after};
-        auto frame = MakeFrame();
+        auto frame = MakeScriptedFrame(script);
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
 
@@ -138,7 +120,7 @@ private Q_SLOTS:
         const QString saved = dir.filePath(QStringLiteral("bad.twk"));
         script->saveAnswers << saved;
         frame->Action(ID_FILE_SAVE_WORKSPACE)->trigger();
-        auto reopened = MakeFrame();
+        auto reopened = MakeScriptedFrame(script);
         script->openAnswers << saved;
         reopened->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
         QVERIFY(script->messages.isEmpty());

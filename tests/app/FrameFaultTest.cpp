@@ -6,11 +6,10 @@
 #include <functional>
 #include <optional>
 
-#include "ScriptedDialogs.h"
+#include "FrameTesting.h"
 #include "TestFiles.h"
 #include "app/CMainFrame.h"
 #include "app/Commands.h"
-#include "dialogs/COutputWnd.h"
 #include "settings/Preferences.h"
 
 using namespace testing_files;
@@ -33,36 +32,13 @@ public:
     std::function<void()> fault;
 };
 
-QStringList LogTexts(CMainFrame& frame) {
-    QStringList texts;
-    const COutputList& list = frame.Output().List();
-    for (int i = list.count() - 1; i >= 0; --i) {
-        texts << list.item(i)->text().mid(9);
-    }
-    return texts;
-}
-
-QByteArray Frames(int count) {
-    QByteArray frames;
-    for (int i = 0; i < count; ++i) {
-        frames += Mp3Frame(char(i % 200));
-    }
-    return frames;
-}
-
 }  // namespace
 
 class FrameFaultTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<FaultyFrame> MakeFrame() {
-        auto frame = std::make_unique<FaultyFrame>();
-        auto dialogs = std::make_unique<ScriptedDialogs>();
-        script = dialogs.get();
-        frame->SetDialogs(std::move(dialogs));
-        return frame;
-    }
+    std::unique_ptr<FaultyFrame> MakeFrame() { return MakeScriptedFrame<FaultyFrame>(script); }
     QString Write(const QString& name, const QByteArray& bytes) {
         const QString path = dir.filePath(name);
         WriteAll(path, bytes);
@@ -100,8 +76,8 @@ private Q_SLOTS:
 
     void aMergeOntoAFullDisk() {
         auto frame = MakeFrame();
-        frame->Workspace().AddPath(Write(QStringLiteral("a.mp3"), Frames(3000)));
-        frame->Workspace().AddPath(Write(QStringLiteral("b.mp3"), Frames(3000)));
+        frame->Workspace().AddPath(Write(QStringLiteral("a.mp3"), Mp3Frames(3000)));
+        frame->Workspace().AddPath(Write(QStringLiteral("b.mp3"), Mp3Frames(3000)));
         const QString output = Write(QStringLiteral("out.mp3"), kOld);
         {
             const FileSizeLimit full(1 << 20);
@@ -116,7 +92,7 @@ private Q_SLOTS:
 
     void anInputThatShrinksDuringTheMerge() {
         auto frame = MakeFrame();
-        const QString input = Write(QStringLiteral("a.mp3"), Frames(5000));
+        const QString input = Write(QStringLiteral("a.mp3"), Mp3Frames(5000));
         frame->Workspace().AddPath(input);
         const QString output = Write(QStringLiteral("out.mp3"), kOld);
         frame->fault = [&] { QFile::resize(input, 100000); };

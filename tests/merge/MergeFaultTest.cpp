@@ -21,15 +21,6 @@ using namespace testing_files;
 
 const QByteArray kOldTarget("the output of an earlier merge");
 
-// `count` frames, each filled with its own byte.
-QByteArray Frames(int count) {
-    QByteArray frames;
-    for (int i = 0; i < count; ++i) {
-        frames += Mp3Frame(char(i % 200));
-    }
-    return frames;
-}
-
 class MergeFaultTest : public ::testing::Test {
 protected:
     QString Write(const QString& name, const QByteArray& bytes) {
@@ -59,7 +50,7 @@ protected:
 TEST_F(MergeFaultTest, ADiskThatFillsUpAtAnyPointIsReported) {
     // 3 MB of frames: the disk fills before the first write, inside the first 1 MiB write, in a
     // later one and in the last one.
-    workspace.AddPath(Write(QStringLiteral("in.mp3"), Frames(7500)));
+    workspace.AddPath(Write(QStringLiteral("in.mp3"), Mp3Frames(7500)));
     for (const rlim_t limit : {rlim_t(0), rlim_t(4096), rlim_t(1536 * 1024), rlim_t(3100000)}) {
         SCOPED_TRACE(limit);
         host.events.clear();
@@ -75,7 +66,7 @@ TEST_F(MergeFaultTest, ADiskThatFillsUpAtAnyPointIsReported) {
 }
 
 TEST_F(MergeFaultTest, ADiskThatFillsUpWhileTheTagIsWrittenLeavesTheAudioWhole) {
-    const QByteArray audio = Frames(50);
+    const QByteArray audio = Mp3Frames(50);
     workspace.AddPath(Write(QStringLiteral("in.mp3"), audio));
     workspace.SetTag(QStringLiteral("Album"), QStringLiteral("Artist"), QStringLiteral("Title"),
                      2001, QString());
@@ -95,15 +86,15 @@ TEST_F(MergeFaultTest, ADiskThatFillsUpWhileTheTagIsWrittenLeavesTheAudioWhole) 
 
 TEST_F(MergeFaultTest, AnInputThatShrinksOrGrowsWhileItIsReadFailsTheMerge) {
     // Larger than the reader's buffer, so that it reads the file in several parts.
-    const QByteArray frames = Frames(400);
+    const QByteArray frames = Mp3Frames(400);
     const QString input = Write(QStringLiteral("in.mp3"), frames);
-    workspace.AddPath(Write(QStringLiteral("first.mp3"), Frames(3)));
+    workspace.AddPath(Write(QStringLiteral("first.mp3"), Mp3Frames(3)));
     workspace.AddPath(input);
     const std::function<void()> shrink = [&] { QFile::resize(input, 100000); };
     const std::function<void()> grow = [&] {
         QFile file(input);
         file.open(QIODevice::Append);
-        file.write(Frames(2));
+        file.write(Mp3Frames(2));
     };
     for (const auto& change : {shrink, grow}) {
         WriteAll(input, frames);
@@ -120,9 +111,9 @@ TEST_F(MergeFaultTest, AnInputThatShrinksOrGrowsWhileItIsReadFailsTheMerge) {
 }
 
 TEST_F(MergeFaultTest, AnInputRemovedBeforeItIsReadIsSkippedWithAWarning) {
-    const QByteArray a = Frames(3), c = Mp3Frame(0x77);
+    const QByteArray a = Mp3Frames(3), c = Mp3Frame(0x77);
     workspace.AddPath(Write(QStringLiteral("a.mp3"), a));
-    const QString b = Write(QStringLiteral("b.mp3"), Frames(2));
+    const QString b = Write(QStringLiteral("b.mp3"), Mp3Frames(2));
     workspace.AddPath(b);
     workspace.AddPath(Write(QStringLiteral("c.mp3"), c));
     host.duringProgress = [&] { QFile::remove(b); };
@@ -135,7 +126,7 @@ TEST_F(MergeFaultTest, AnInputRemovedBeforeItIsReadIsSkippedWithAWarning) {
 }
 
 TEST_F(MergeFaultTest, AnInputRemovedWhileItIsReadFailsTheMerge) {
-    const QString input = Write(QStringLiteral("in.mp3"), Frames(400));
+    const QString input = Write(QStringLiteral("in.mp3"), Mp3Frames(400));
     workspace.AddPath(input);
     // After its first frame.
     host.duringProgress = [&] {
@@ -153,7 +144,7 @@ protected:
         // The unprivileged child must reach the inputs.
         ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
         ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("locked")));
-        workspace.AddPath(Write(QStringLiteral("in.mp3"), Frames(3)));
+        workspace.AddPath(Write(QStringLiteral("in.mp3"), Mp3Frames(3)));
     }
     void Lock() { ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0555), 0); }
     void TearDown() override { ::chmod(QFile::encodeName(locked).constData(), 0755); }
