@@ -1,5 +1,5 @@
 # The two entry points: `make run` and `make test`. Both install what is missing first.
-# `make fuzz` runs the fuzz targets.
+# `make sanitize` runs the tests under the sanitizers, `make fuzz` runs the fuzz targets.
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = stream_reader workspace preferences
 
-.PHONY: all deps configure build run test fuzz clean
+.PHONY: all deps configure build run test sanitize asan tsan fuzz clean
 
 all: build
 
@@ -36,6 +36,30 @@ test: build
 comma := ,
 configure-in = cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=Debug $(2) >/dev/null
 
+# The whole suite under AddressSanitizer (leaks included) and UndefinedBehaviorSanitizer; any
+# report fails the test that meets it.
+asan: deps
+	@$(call configure-in,build-asan,-DTESSARO_SANITIZE=address$(comma)undefined)
+	@cmake --build build-asan -j $(JOBS)
+	@cd build-asan && QT_QPA_PLATFORM=offscreen \
+	    ASAN_OPTIONS=detect_stack_use_after_return=1:strict_string_checks=1 \
+	    UBSAN_OPTIONS=print_stacktrace=1 \
+	    ctest --output-on-failure -j $(JOBS)
+
+# The merge thread, the frame messages and the core under ThreadSanitizer. Qt is not built with
+# it, so it cannot see Qt's own locking: ignore_noninstrumented_modules drops what the runtime's
+# interceptors (new, delete, memcpy) record for calls made from inside Qt, such as Qt's thread
+# pool handing tasks to its threads. Locks taken through the interceptors still count, and every
+# access made by our code is checked.
+tsan: deps
+	@$(call configure-in,build-tsan,-DTESSARO_SANITIZE=thread)
+	@cmake --build build-tsan -j $(JOBS) --target core_tests command_tests drag_tests \
+	    frame_fault_tests bad_input_tests
+	@cd build-tsan && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS=ignore_noninstrumented_modules=1 \
+	    ctest --output-on-failure -j $(JOBS) -L tsan
+
+sanitize: asan tsan
+
 # libFuzzer needs clang; the targets run under AddressSanitizer and UBSan as well.
 fuzz:
 	@scripts/install-deps.sh fuzz
@@ -45,4 +69,4 @@ fuzz:
 	@scripts/fuzz.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 clean:
-	rm -rf $(BUILD_DIR) build-fuzz
+	rm -rf $(BUILD_DIR) build-asan build-tsan build-fuzz

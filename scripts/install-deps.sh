@@ -9,6 +9,8 @@ packages=(
     libtag1-dev
     libid3-3.8.3-dev zlib1g-dev
     libgtest-dev
+    # GCC's sanitizer runtimes, for `make sanitize`.
+    libasan8 libubsan1 libtsan2
 )
 if [ "${1:-}" = fuzz ]; then
     packages+=(clang-14 libclang-rt-14-dev)
