@@ -1,5 +1,6 @@
 # The two entry points: `make run` and `make test`. Both install what is missing first.
-# `make sanitize` runs the tests under the sanitizers, `make fuzz` runs the fuzz targets.
+# `make sanitize` runs the tests under the sanitizers, `make fuzz` runs the fuzz targets and
+# `make big-tests` the tests with gigabyte inputs.
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
@@ -7,7 +8,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = stream_reader workspace preferences
 
-.PHONY: all deps configure build run test sanitize asan tsan fuzz clean
+.PHONY: all deps configure build run test sanitize asan tsan fuzz big-tests clean
 
 all: build
 
@@ -67,6 +68,10 @@ fuzz:
 	    -DTESSARO_SANITIZE=address$(comma)undefined)
 	@cmake --build build-fuzz -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
 	@scripts/fuzz.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+# Gigabyte inputs, minutes long; TESSARO_BIG_DIR chooses where they are generated.
+big-tests: build
+	@$(BUILD_DIR)/tests/big_input_tests
 
 clean:
 	rm -rf $(BUILD_DIR) build-asan build-tsan build-fuzz
