@@ -1,9 +1,14 @@
 # The two entry points: `make run` and `make test`. Both install what is missing first.
+# `make sanitize` runs the tests under the sanitizers, `make fuzz` runs the fuzz targets and
+# `make big-tests` the tests with gigabyte inputs.
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
+# How long `make fuzz` runs each target, in seconds.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = stream_reader workspace preferences
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test sanitize asan tsan fuzz big-tests clean
 
 all: build
 
@@ -33,5 +38,46 @@ install: build
 package: build
 	@cd $(BUILD_DIR) && cpack
 
+# Each instrumented build has its own folder, configured alike but for its instrumentation:
+# $(call configure-in,FOLDER,CMAKE OPTIONS).
+comma := ,
+configure-in = cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=Debug $(2) >/dev/null
+
+# The whole suite under AddressSanitizer (leaks included) and UndefinedBehaviorSanitizer; any
+# report fails the test that meets it.
+asan: deps
+	@$(call configure-in,build-asan,-DTESSARO_SANITIZE=address$(comma)undefined)
+	@cmake --build build-asan -j $(JOBS)
+	@cd build-asan && QT_QPA_PLATFORM=offscreen \
+	    ASAN_OPTIONS=detect_stack_use_after_return=1:strict_string_checks=1 \
+	    UBSAN_OPTIONS=print_stacktrace=1 \
+	    ctest --output-on-failure -j $(JOBS)
+
+# The merge thread, the frame messages and the core under ThreadSanitizer. Qt is not built with
+# it, so it cannot see Qt's own locking: ignore_noninstrumented_modules drops what the runtime's
+# interceptors (new, delete, memcpy) record for calls made from inside Qt, such as Qt's thread
+# pool handing tasks to its threads. Locks taken through the interceptors still count, and every
+# access made by our code is checked.
+tsan: deps
+	@$(call configure-in,build-tsan,-DTESSARO_SANITIZE=thread)
+	@cmake --build build-tsan -j $(JOBS) --target core_tests command_tests drag_tests \
+	    frame_fault_tests bad_input_tests
+	@cd build-tsan && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS=ignore_noninstrumented_modules=1 \
+	    ctest --output-on-failure -j $(JOBS) -L tsan
+
+sanitize: asan tsan
+
+# libFuzzer needs clang; the targets run under AddressSanitizer and UBSan as well.
+fuzz:
+	@scripts/install-deps.sh fuzz
+	@$(call configure-in,build-fuzz,-DCMAKE_CXX_COMPILER=clang++-14 -DTESSARO_FUZZ=ON \
+	    -DTESSARO_SANITIZE=address$(comma)undefined)
+	@cmake --build build-fuzz -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+	@scripts/fuzz.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+# Gigabyte inputs, minutes long; TESSARO_BIG_DIR chooses where they are generated.
+big-tests: build
+	@$(BUILD_DIR)/tests/big_input_tests
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) build-asan build-tsan build-fuzz

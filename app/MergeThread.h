@@ -2,9 +2,8 @@
 
 #include <QThread>
 
+#include "app/FrameMessages.h"
 #include "merge/MergeJob.h"
-
-class FrameMessageTarget;
 
 namespace tessaro {
 class TessaroWorkSpace;
@@ -25,13 +24,30 @@ public:
     // What the job reported; read once the finish message has arrived.
     const tessaro::MergeResult& Result() const { return m_result; }
 
+    // On the worker: has the frame handle a message on the GUI thread, waits, and returns the
+    // frame's answer.
+    LRESULT SendToFrame(quint32 message, WPARAM wParam, LPARAM lParam);
+
+Q_SIGNALS:
+    // Emitted on the worker; the frame handles m_call, or the finish message, on the GUI thread.
+    void frameCallWaiting();
+    void mergeFinished();
+
 protected:
     void run() override;
 
 private:
-    QObject* m_frame;
+    // A message in flight. Only the GUI thread touches it between the signal and its return.
+    struct FrameCall {
+        quint32 message = 0;
+        WPARAM wParam = 0;
+        LPARAM lParam = 0;
+        LRESULT result = 0;
+    };
+
     FrameMessageTarget& m_target;
     const tessaro::TessaroWorkSpace& m_workspace;
     const QString& m_outputPath;
+    FrameCall m_call;
     tessaro::MergeResult m_result;
 };

@@ -1,7 +1,7 @@
 #include "merge/MergeJob.h"
 
-#include <taglib/mpegfile.h>
-#include <taglib/tag.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2tag.h>
 
 #include <fcntl.h>
 
@@ -9,7 +9,9 @@
 #include <QSaveFile>
 #include <cerrno>
 #include <filesystem>
+#include <optional>
 #include <system_error>
+#include <utility>
 
 #include "io/AtomicWrite.h"
 #include "mp3/StreamReader.h"
@@ -35,23 +37,6 @@ bool IsSameFile(const QString& a, const QString& b) {
 
 TagLib::String ToTagString(const QString& text) {
     return TagLib::String(text.toStdString(), TagLib::String::UTF8);
-}
-
-// Written through TagLib's MPEG file type whatever the output's name ends in.
-bool WriteTag(const TessaroWorkSpace& workspace, const QString& outputPath) {
-    TagLib::MPEG::File file(QFile::encodeName(outputPath).constData(), true,
-                            TagLib::AudioProperties::Average);
-    TagLib::Tag* tag = file.tag();
-    if (!tag) {
-        return false;
-    }
-    tag->setAlbum(ToTagString(workspace.Album()));
-    tag->setArtist(ToTagString(workspace.Artist()));
-    tag->setComment(ToTagString(workspace.Comment()));
-    tag->setTitle(ToTagString(workspace.Title()));
-    // TagLib takes 0 as "no year"; a negative year would otherwise wrap to a huge one.
-    tag->setYear(workspace.Year() > 0 ? unsigned(workspace.Year()) : 0);
-    return file.save();
 }
 
 QString Quoted(const QString& path) {
@@ -95,6 +80,70 @@ QString Mismatch(const QString& firstPath, const QStringList& firstFigures, cons
                "%1 (%2) differs from the first input %3 (%4); many players play the joined "
                "file wrongly")
         .arg(Quoted(path), theirs.join(separator), Quoted(firstPath), ours.join(separator));
+}
+
+QByteArray Bytes(const TagLib::ByteVector& bytes) {
+    return QByteArray(bytes.data(), qsizetype(bytes.size()));
+}
+
+// Puts the workspace's tag around the finished audio as TagLib's MPEG file type saves it, an
+// ID3v2.4 tag in front and an ID3v1 tag at the end, whatever the output's name ends in. TagLib
+// would insert the tag in place and ignore a failed write, which on a full disk cuts the end
+// off the audio; the tagged file is built beside it instead and replaces it once complete, so a
+// failure leaves the untagged output whole. Returns an empty text or what went wrong.
+QString WriteTag(const TessaroWorkSpace& workspace, const QString& outputPath) {
+    TagLib::ID3v2::Tag front;
+    TagLib::ID3v1::Tag back;
+    for (TagLib::Tag* tag : std::initializer_list<TagLib::Tag*>{&front, &back}) {
+        tag->setAlbum(ToTagString(workspace.Album()));
+        tag->setArtist(ToTagString(workspace.Artist()));
+        tag->setComment(ToTagString(workspace.Comment()));
+        tag->setTitle(ToTagString(workspace.Title()));
+        // TagLib takes 0 as "no year"; a negative year would otherwise wrap to a huge one.
+        tag->setYear(workspace.Year() > 0 ? unsigned(workspace.Year()) : 0);
+    }
+    // TagLib saves no tag without a value.
+    if (front.isEmpty()) {
+        return QString();
+    }
+    QFile audio(outputPath);
+    if (!audio.open(QIODevice::ReadOnly)) {
+        return audio.errorString();
+    }
+    QSaveFile tagged(outputPath);
+    if (!tagged.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        return tagged.errorString();
+    }
+    errno = 0;
+    const auto write = [&tagged](const QByteArray& bytes) {
+        return tagged.write(bytes) == bytes.size();
+    };
+    bool written = write(Bytes(front.render()));
+    for (QByteArray chunk; written && !(chunk = audio.read(1 << 20)).isEmpty();) {
+        written = write(chunk);
+    }
+    written = written && audio.error() == QFileDevice::NoError && write(Bytes(back.render()));
+    audio.close();
+    if (!written) {
+        const QString failure = WriteFailure(tagged, errno);
+        tagged.cancelWriting();
+        return failure;
+    }
+    errno = 0;
+    return tagged.commit() ? QString() : WriteFailure(tagged, errno);
+}
+
+// What tells that a file changed: its size and the time of its last change, to the nanosecond;
+// nothing for a file that is gone.
+std::optional<std::pair<std::uintmax_t, std::filesystem::file_time_type>> Stamp(
+    const QString& path) {
+    std::error_code sizeError, timeError;
+    const auto size = std::filesystem::file_size(NativePath(path), sizeError);
+    const auto time = std::filesystem::last_write_time(NativePath(path), timeError);
+    if (sizeError || timeError) {
+        return std::nullopt;
+    }
+    return std::make_pair(size, time);
 }
 
 // Gathers frames into large writes: a system call per frame would cost more than the copy.
@@ -161,9 +210,9 @@ MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPat
         }
     }
 
+    // Never written in place, not even in a folder where no temporary file can be made: a
+    // failure would leave the target half overwritten.
     QSaveFile output(outputPath);
-    // A target in a folder where no temporary file can be made is written in place.
-    output.setDirectWriteFallback(true);
     if (!output.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         result.error =
             QStringLiteral("Cannot create %1: %2").arg(Quoted(outputPath), output.errorString());
@@ -175,6 +224,7 @@ MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPat
     QStringList firstFigures;
 
     for (const QString& input : workspace.Paths()) {
+        const auto before = Stamp(input);
         mp3::StreamReader reader(input);
         if (!reader.IsOpen()) {
             result.warnings
@@ -209,6 +259,14 @@ MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPat
                 total > 0 ? qint64(double(result.written) / double(total) * 100.0) : 100;
             host.MergeProgress(qint32(quint32(percent)), 0);
         }
+        // Frames read from a file that changed meanwhile may be cut or mixed.
+        if (Stamp(input) != before) {
+            result.error =
+                QStringLiteral("%1 was changed or removed while it was being read; join it again")
+                    .arg(Quoted(input));
+            output.cancelWriting();
+            return result;
+        }
     }
 
     // The first frame's header was copied from the first input and describes only that; it is
@@ -232,8 +290,13 @@ MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPat
         return result;
     }
 
-    if (host.QuerySaveID3Tag() && !WriteTag(workspace, outputPath)) {
-        result.warnings << QStringLiteral("Cannot write the tag to %1").arg(Quoted(outputPath));
+    if (host.QuerySaveID3Tag()) {
+        const QString failure = WriteTag(workspace, outputPath);
+        if (!failure.isEmpty()) {
+            result.warnings << QStringLiteral(
+                                   "Cannot write the tag to %1; it holds the audio only: %2")
+                                   .arg(Quoted(outputPath), failure);
+        }
     }
     return result;
 }

@@ -36,7 +36,8 @@ qint64 GetTotalFileSize(const TessaroWorkSpace& workspace);
 // writes the workspace's tag when the host asks for it. Only a "Xing" or "Info" header in the
 // output's first frame is changed, so that it describes the whole output. The output is built in a
 // temporary file beside the target and replaces it only once complete, so a failed merge leaves the
-// target as it was.
+// target as it was. An input that changes while it is read fails the merge; a tag that cannot be
+// written is a warning, and the output then holds the audio alone.
 MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHost& host);
 
 }  // namespace tessaro

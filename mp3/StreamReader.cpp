@@ -26,11 +26,22 @@ bool OpenRegularFile(QFile& file, const QString& path, QString* error) {
     return true;
 }
 
-// The number of bytes the leading ID3v2 tag occupies in the file, padding and footer included.
-qint64 LeadingTagBytes(const QString& path) {
-    ID3_Tag tag;
-    tag.Link(QFile::encodeName(path).constData(), ID3TT_ID3V2);
-    return qint64(tag.GetPrependedBytes());
+// The number of bytes the leading ID3v2 tags occupy in the file, padding and footer included,
+// up to the end of the file. id3lib judges each 10-byte tag header; the tags' frames are not
+// parsed, as id3lib corrupts its heap on some damaged compressed frames.
+qint64 LeadingTagBytes(QFile& file) {
+    qint64 end = 0;
+    uchar header[ID3_TAGHEADERSIZE];
+    while (file.seek(end) &&
+           file.read(reinterpret_cast<char*>(header), ID3_TAGHEADERSIZE) == ID3_TAGHEADERSIZE) {
+        const qint64 size = qint64(ID3_Tag::IsV2Tag(header));
+        if (size == 0) {
+            break;
+        }
+        const bool footer = header[3] == 4 && (header[5] & 0x10) != 0;  // ID3v2.4 only
+        end += size + (footer ? ID3_TAGHEADERSIZE : 0);
+    }
+    return std::min(end, file.size());
 }
 
 [[noreturn]] void ThrowEndOfStream() {
@@ -52,7 +63,7 @@ StreamReader::StreamReader(const QString& path) : path(path) {
         return;
     }
     readBuffer.reset(new quint8[kReadBufferSize]);
-    startOffset = LeadingTagBytes(path);
+    startOffset = LeadingTagBytes(file);
     position = startOffset;
     atEnd = false;
     Advance();

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, and only those missing.
+# `install-deps.sh fuzz` adds clang and its runtimes, which only the fuzz build uses.
 set -euo pipefail
 
 packages=(
@@ -11,7 +12,12 @@ packages=(
     fp-utils
     desktop-file-utils groff-base xvfb xdotool  # the installation tests
     dpkg-dev file                                # make package: dpkg-shlibdeps
+    # GCC's sanitizer runtimes, for `make sanitize`.
+    libasan8 libubsan1 libtsan2
 )
+if [ "${1:-}" = fuzz ]; then
+    packages+=(clang-14 libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

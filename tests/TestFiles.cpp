@@ -1,7 +1,10 @@
 #include "TestFiles.h"
 
+#include <grp.h>
+#include <sys/wait.h>
 #include <taglib/mpegfile.h>
 #include <taglib/tag.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -48,6 +51,43 @@ FileSizeLimit::~FileSizeLimit() {
     ::signal(SIGXFSZ, previousHandler);
 }
 
+QString RunWithoutPrivileges(const std::function<QString()>& scenario) {
+    constexpr uid_t kNobody = 65534;
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        throw std::runtime_error("cannot make a pipe");
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        const bool dropped = ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 &&
+                                                  ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0);
+        const QByteArray text = dropped ? scenario().toUtf8() : "cannot become nobody";
+        for (qsizetype done = 0; done < text.size();) {
+            const ssize_t n = ::write(fds[1], text.constData() + done, size_t(text.size() - done));
+            if (n <= 0) {
+                ::_exit(1);
+            }
+            done += n;
+        }
+        // Straight out: the child must not run the parent's exit handlers or tests.
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    QByteArray text;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, n);
+    }
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (child < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return QStringLiteral("the child process failed");
+    }
+    return QString::fromUtf8(text);
+}
+
 QByteArray U32Le(quint32 value) {
     return QByteArray(1, char(value)) + char(value >> 8) + char(value >> 16) + char(value >> 24);
 }
@@ -91,6 +131,14 @@ QByteArray MakeFrame(int version, int layer, int bitrateIndex, int sampleRateInd
 
 QByteArray Mp3Frame(char fill, int padding) {
     return MakeFrame(3, 1, 9, 0, padding, 0, fill);
+}
+
+QByteArray Mp3Frames(int count) {
+    QByteArray frames;
+    for (int i = 0; i < count; ++i) {
+        frames += Mp3Frame(char(i % 200));
+    }
+    return frames;
 }
 
 QByteArray Id3v2Tag(const QByteArray& title, int padding) {

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -41,6 +42,8 @@ QByteArray MakeFrame(int version, int layer, int bitrateIndex, int sampleRateInd
                      int channelMode = 0, char fill = 0x11);
 // MPEG-1 Layer III, 128 kbit/s, 44100 Hz: 417 bytes, 418 with padding.
 QByteArray Mp3Frame(char fill = 0x11, int padding = 0);
+// `count` such frames back to back, each filled with its own byte.
+QByteArray Mp3Frames(int count);
 // An ID3v2.3 tag holding one title frame, followed by `padding` zero bytes.
 QByteArray Id3v2Tag(const QByteArray& title, int padding);
 // A 128-byte ID3v1 tag.
@@ -65,22 +68,36 @@ quint16 BitwiseCrc16(const QByteArray& bytes);
 // The size-byte big-endian number at bytes[at].
 quint32 BigEndian(const QByteArray& bytes, qsizetype at, int size = 4);
 
-// Records what the merge job reports, and answers the tag query as told.
+// Runs `scenario` in a child process that cannot ignore file permissions: run as root, the
+// child first becomes the user "nobody". Returns what the scenario returned, or why it could not
+// run.
+QString RunWithoutPrivileges(const std::function<QString()>& scenario);
+
+// Records what the merge job reports, and answers the tag query as told. The hooks run inside
+// the calls, while the job waits: faults are injected there.
 class RecordingHost : public tessaro::MergeHost {
 public:
     explicit RecordingHost(bool saveTag = false) : saveTag(saveTag) {}
     void MergeProgress(qint32 position, qint32 rangeMax) override {
         progress.emplace_back(position, rangeMax);
         events << QStringLiteral("progress");
+        if (duringProgress) {
+            duringProgress();
+        }
     }
     bool QuerySaveID3Tag() override {
         events << QStringLiteral("query");
+        if (duringQuery) {
+            duringQuery();
+        }
         return saveTag;
     }
 
     bool saveTag;
     std::vector<std::pair<qint32, qint32>> progress;
     QStringList events;
+    std::function<void()> duringProgress;
+    std::function<void()> duringQuery;
 };
 
 }  // namespace testing_files

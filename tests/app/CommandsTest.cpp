@@ -8,7 +8,7 @@
 #include <QToolBar>
 #include <QtTest>
 
-#include "ScriptedDialogs.h"
+#include "FrameTesting.h"
 #include "TestFiles.h"
 #include "app/CMainFrame.h"
 #include "app/Commands.h"
@@ -28,16 +28,6 @@ const QList<int> kWorkspaceCommands = {
 const QList<int> kAlwaysEnabled = {
     ID_VIEW_OUTPUT_WINDOW,  ID_VIEW_TOOL_BAR, ID_VIEW_STATUS_BAR, ID_HELP_HELP,
     ID_HELP_VISIT_WEB_SITE, ID_APP_ABOUT,     ID_APP_EXIT};
-
-// The log's texts without their time stamps, oldest first.
-QStringList LogTexts(CMainFrame& frame) {
-    QStringList texts;
-    const COutputList& list = frame.Output().List();
-    for (int i = list.count() - 1; i >= 0; --i) {
-        texts << list.item(i)->text().mid(9);
-    }
-    return texts;
-}
 
 QStringList Menu(QMenu* menu) {
     QStringList items;
@@ -62,13 +52,7 @@ class CommandsTest : public QObject {
 
 private:
     // A frame whose dialogs answer from the script.
-    std::unique_ptr<DropTarget> MakeFrame() {
-        auto frame = std::make_unique<DropTarget>();
-        auto dialogs = std::make_unique<ScriptedDialogs>();
-        script = dialogs.get();
-        frame->SetDialogs(std::move(dialogs));
-        return frame;
-    }
+    std::unique_ptr<DropTarget> MakeFrame() { return MakeScriptedFrame<DropTarget>(script); }
     QString Write(const QString& name, const QByteArray& bytes) {
         const QString path = dir.filePath(name);
         WriteAll(path, bytes);

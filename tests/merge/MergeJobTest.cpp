@@ -252,11 +252,7 @@ TEST_F(MergeJobTest, AnOutputThatIsAnInputIsRefusedBeforeAnythingIsWritten) {
 TEST_F(MergeJobTest, AFailedWriteLeavesTheOldTargetAndNoTemporaryFile) {
     const QByteArray old("the previous output");
     Write(QStringLiteral("out.mp3"), old);
-    QByteArray big;
-    for (int i = 0; i < 200; ++i) {
-        big += Mp3Frame(char(i % 200));
-    }
-    workspace.AddPath(Write(QStringLiteral("big.mp3"), big));
+    workspace.AddPath(Write(QStringLiteral("big.mp3"), Mp3Frames(200)));
 
     tessaro::MergeResult result;
     {

@@ -5,65 +5,12 @@
 #include <QTemporaryDir>
 #include <random>
 
+#include "ReferenceScan.h"
 #include "TestFiles.h"
 
 namespace {
 
 using namespace testing_files;
-
-struct Unit {
-    qint64 offset;
-    QByteArray bytes;
-    bool operator==(const Unit& o) const { return offset == o.offset && bytes == o.bytes; }
-};
-
-void PrintTo(const Unit& unit, std::ostream* os) {
-    *os << "{offset " << unit.offset << ", " << unit.bytes.size() << " bytes}";
-}
-
-std::vector<Unit> ReadAllUnits(const QString& path) {
-    std::vector<Unit> units;
-    for (mp3::StreamReader reader(path); !reader.AtEnd(); reader.Advance()) {
-        units.push_back(
-            {reader.Header().offset,
-             QByteArray(reinterpret_cast<const char*>(reader.Frame()), reader.FrameLength())});
-    }
-    return units;
-}
-
-// The plain scan, one byte at a time: a 0xFF, then a byte with its top three bits set, then
-// the two remaining header bytes; the unit is what the length rule gives, or what exists of it.
-std::vector<Unit> ReferenceScan(const QByteArray& data, qint64 position) {
-    std::vector<Unit> units;
-    const qint64 size = data.size();
-    const auto at = [&](qint64 i) { return quint8(data[i]); };
-    for (;;) {
-        while (position < size && at(position) != 0xFF) {
-            ++position;
-        }
-        if (position + 1 >= size) {
-            return units;
-        }
-        const qint64 start = position;
-        position += 2;
-        if ((at(start + 1) & 0xE0) != 0xE0) {
-            continue;
-        }
-        if (start + 4 > size) {
-            return units;
-        }
-        mp3::FrameHeader header;
-        header.ParseHeader(reinterpret_cast<const quint8*>(data.constData() + start));
-        position = start + 4;
-        const qint64 body = std::max(4, int(header.GetFrameLength())) - 4;
-        const qint64 available = std::min(body, size - position);
-        if (body > 0 && available == 0) {
-            return units;
-        }
-        units.push_back({start, data.mid(start, 4 + available)});
-        position += available;
-    }
-}
 
 class StreamReaderTest : public ::testing::Test {
 protected:
@@ -191,6 +138,43 @@ TEST_F(StreamReaderTest, ScanStartsBehindTheWholePaddedLeadingTag) {
     EXPECT_EQ(units[0], (Unit{tag.size(), a}));
 }
 
+TEST_F(StreamReaderTest, LeadingTagsAreMeasuredByTheirHeaders) {
+    // A tag header stating `size` bytes, then `size` bytes (or `body`) that hold a false frame.
+    const auto tag = [](const char* versionAndFlags, int size, int body = -1) {
+        const QByteArray fill =
+            (Mp3Frame(0x44) + QByteArray(size, '\0')).left(body < 0 ? size : body);
+        return QByteArray("ID3") + QByteArray(versionAndFlags, 3) + char(size >> 21 & 0x7F) +
+               char(size >> 14 & 0x7F) + char(size >> 7 & 0x7F) + char(size & 0x7F) + fill;
+    };
+    const QByteArray frames = Mp3Frame(0x11) + Mp3Frame(0x22);
+    // A compressed title frame stating a 4 GB text: parsing it corrupted id3lib's heap.
+    const QByteArray compressed =
+        QByteArray::fromHex("494433 030000 00000011 54495432 00000007 00fd ff77fffb 900079");
+    const QByteArray twoTags = tag("\x03\x00\x00", 500) + tag("\x04\x00\x00", 600);
+    // An ID3v2.4 tag with a footer, which repeats the header with "3DI".
+    const QByteArray footer =
+        tag("\x04\x00\x10", 700) + QByteArray::fromHex("334449 040010 0000053c");
+    const QByteArray pastTheEnd = tag("\x03\x00\x00", 100000, 700) + frames;
+    const struct {
+        QByteArray bytes;
+        qint64 start;
+    } cases[] = {
+        {compressed + frames, compressed.size()},
+        {twoTags + frames, twoTags.size()},
+        {footer + frames, footer.size()},
+        {pastTheEnd, pastTheEnd.size()},
+        // Not tag headers: a size byte with its top bit set, and version 255.
+        {tag("\x03\x00\x00", 300).replace(6, 1, "\x80") + frames, 0},
+        {tag("\xFF\x00\x00", 300) + frames, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes.left(10).toHex().toStdString());
+        const QString path = Write(c.bytes);
+        EXPECT_EQ(mp3::StreamReader(path).StartOffset(), c.start);
+        EXPECT_EQ(ReadAllUnits(path), ReferenceScan(c.bytes, c.start));
+    }
+}
+
 TEST_F(StreamReaderTest, RealFilesKeepEveryFrame) {
     // A padded ID3v2 tag in front and an ID3v1 tag at the end around an untagged encoding.
     const auto tagged = ReadAllUnits(Fixture(QStringLiteral("tagged_v2v1.mp3")));
@@ -200,11 +184,8 @@ TEST_F(StreamReaderTest, RealFilesKeepEveryFrame) {
         EXPECT_EQ(tagged[i].bytes, plain[i].bytes) << "frame " << i;
     }
     // Only a trailing ID3v1 tag: nothing is lost at the front.
-    QByteArray joined;
-    for (const Unit& unit : ReadAllUnits(Fixture(QStringLiteral("v1only.mp3")))) {
-        joined += unit.bytes;
-    }
-    EXPECT_EQ(joined, ReadAll(Fixture(QStringLiteral("mpeg2_22k.mp3"))));
+    EXPECT_EQ(Joined(ReadAllUnits(Fixture(QStringLiteral("v1only.mp3")))),
+              ReadAll(Fixture(QStringLiteral("mpeg2_22k.mp3"))));
 }
 
 TEST_F(StreamReaderTest, Mpeg25FramesAreWholeFrames) {

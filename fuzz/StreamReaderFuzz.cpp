@@ -1,0 +1,53 @@
+// Any bytes as an MP3 file: the reader must not crash or read outside its buffers, must yield
+// exactly the units the plain byte scan finds from where it starts, and a merge of the file
+// must copy exactly those bytes.
+
+#include <cstdint>
+
+#include "FuzzCheck.h"
+#include "ReferenceScan.h"
+#include "TestFiles.h"
+#include "merge/MergeJob.h"
+#include "mp3/StreamReader.h"
+#include "workspace/PlainTrackList.h"
+#include "workspace/TessaroWorkSpace.h"
+
+using fuzzing::Require;
+using testing_files::Unit;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString path = fuzzing::WriteInput(bytes, QStringLiteral("input.mp3"));
+    Require(mp3::GetFileSize64(path) == bytes.size(), "the size is the number of bytes");
+
+    mp3::StreamReader reader(path);
+    Require(reader.IsOpen(), "the file opens");
+    const qint64 start = reader.StartOffset();
+    Require(start >= 0 && start <= bytes.size(), "the scan starts inside the file");
+    Require(start == 0 || bytes.startsWith("ID3"), "only a leading ID3v2 tag is skipped");
+
+    std::vector<Unit> units;
+    for (; !reader.AtEnd(); reader.Advance()) {
+        Require(reader.FrameIndex() == qint32(units.size()), "frames are counted from 0");
+        Require(reader.FrameLength() >= 4 &&
+                    reader.FrameLength() <= mp3::StreamReader::kFrameBufferSize,
+                "a unit fits the frame buffer and holds its header");
+        units.push_back(
+            {reader.Header().offset,
+             QByteArray(reinterpret_cast<const char*>(reader.Frame()), reader.FrameLength())});
+    }
+    Require(units == testing_files::ReferenceScan(bytes, start),
+            "the reader yields what the byte scan yields");
+
+    tessaro::PlainTrackList list;
+    tessaro::TessaroWorkSpace workspace(list);
+    workspace.AddPath(path);
+    testing_files::RecordingHost host;
+    const QString output = fuzzing::WriteInput(QByteArray(), QStringLiteral("output.mp3"));
+    const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host);
+    Require(result.Succeeded(), "the merge succeeds");
+    Require(testing_files::ReadAll(output) == testing_files::MergeOutput({units}),
+            "the merge copies exactly the units");
+    Require(result.frames == qint64(units.size()), "the merge counts the units");
+    return 0;
+}

@@ -1,0 +1,61 @@
+#!/usr/bin/env python3
+"""Writes the hand-made seeds of the workspace and preferences corpora (the stream reader's seeds
+are the MP3 fixtures and the bad inputs in tests/). Inputs that fuzzing found are named by their
+SHA-1, as libFuzzer names them; these seeds are named "seed-...".
+
+    .twk:  "TWKS", four 28-byte text slots (4 ignored bytes, up to 7 UTF-16LE units and a 0 unit
+           in 16 bytes, the length, the capacity marker 7), the year and N (int32), N records
+           (B = 2 x (units + 1), the path, a 0 unit), then optionally "TWKX" and four records
+           holding the full texts.
+    .dat:  records of a 512-byte UTF-16LE name, 4 reserved bytes, D (uint32) and D data bytes.
+"""
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def u32(value):
+    return struct.pack("<I", value & 0xFFFFFFFF)
+
+
+def slot(text):
+    units = text[:7].encode("utf-16-le")
+    return bytes(4) + units + bytes(16 - len(units)) + u32(len(text[:7])) + u32(7)
+
+
+def record(text):
+    units = text.encode("utf-16-le") + bytes(2)
+    return u32(len(units)) + units
+
+
+def workspace(texts, year, paths, count=None):
+    data = b"TWKS" + b"".join(slot(t) for t in texts) + u32(year)
+    data += u32(len(paths) if count is None else count) + b"".join(record(p) for p in paths)
+    if any(len(t) > 7 for t in texts):
+        data += b"TWKX" + b"".join(record(t) for t in texts)
+    return data
+
+
+def pref(name, data):
+    units = name.encode("utf-16-le")
+    return units + bytes(512 - len(units)) + u32(0) + u32(len(data)) + data
+
+
+SEEDS = {
+    "workspace/seed-empty": workspace(["", "", "", ""], 0, []),
+    "workspace/seed-short": workspace(["Best", "ABC", "Live at", "2008"], 2008,
+                                      ["/music/a.mp3", "/music/mü ß.mp3", "/music/a.mp3"]),
+    "workspace/seed-long-texts": workspace(["An album longer than seven", "", "Title", "x"], -3,
+                                           ["relative/😀.mp3"]),
+    "workspace/seed-negative-count": workspace(["A", "", "", ""], 1, ["/ignored.mp3"], count=-1),
+    "preferences/seed-on": pref("SaveID3Tag", b"\x01"),
+    "preferences/seed-off": pref("SaveID3Tag", b"\x00"),
+    "preferences/seed-two-records": pref("Other", b"abc") + pref("SaveID3Tag", b"\x01"),
+    "preferences/seed-empty-record-ends": pref("SaveID3Tag", b"\x01") + pref("Gap", b"")
+    + pref("SaveID3Tag", b"\x00"),
+}
+
+for name, data in SEEDS.items():
+    with open(os.path.join(HERE, "corpus", name), "wb") as out:
+        out.write(data)

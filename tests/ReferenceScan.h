@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <ostream>
+#include <vector>
+
+namespace testing_files {
+
+// One unit a scan yields: where its header starts and its bytes (header and body).
+struct Unit {
+    qint64 offset;
+    QByteArray bytes;
+    bool operator==(const Unit& o) const { return offset == o.offset && bytes == o.bytes; }
+};
+void PrintTo(const Unit& unit, std::ostream* os);
+
+// Every unit mp3::StreamReader yields for the file at `path`, first to last.
+std::vector<Unit> ReadAllUnits(const QString& path);
+
+// The plain scan, one byte at a time from `position`: a 0xFF, then a byte with its top three
+// bits set, then the two remaining header bytes; the unit is what the length rule gives, or what
+// exists of it. What the reader yields must equal this.
+std::vector<Unit> ReferenceScan(const QByteArray& data, qint64 position);
+
+// The bytes of all units, back to back: what a merge copies of that input.
+QByteArray Joined(const std::vector<Unit>& units);
+
+// What a merge writes for inputs given as their units, first input first: the units back to
+// back, with the "Xing" or "Info" header of the first frame, if it has one, made to describe
+// them all (that rewrite is checked field by field in its own tests).
+QByteArray MergeOutput(const std::vector<std::vector<Unit>>& inputs);
+
+}  // namespace testing_files

@@ -1,0 +1,136 @@
+// The bad inputs of tests/bad-inputs, a folder and a file whose name is not UTF-8, each put into
+// the main window's track list between two good files, merged and saved in a workspace: no
+// crash, no hang, and the joined file holds exactly the frames the plain byte scan finds.
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QtTest>
+
+#include "FrameTesting.h"
+#include "ReferenceScan.h"
+#include "TestFiles.h"
+#include "app/CMainFrame.h"
+#include "app/Commands.h"
+#include "view/CTessaroListBox.h"
+
+using namespace testing_files;
+
+namespace {
+
+// Where the audio starts as a leading ID3v2 tag's header states it: 10 bytes and the syncsafe
+// size, at most the whole file.
+qint64 AudioStart(const QByteArray& bytes) {
+    if (!bytes.startsWith("ID3") || bytes.size() < 10) {
+        return 0;
+    }
+    qint64 size = 0;
+    for (int i = 6; i < 10; ++i) {
+        size = size << 7 | (quint8(bytes[i]) & 0x7F);
+    }
+    return std::min<qint64>(10 + size, bytes.size());
+}
+
+// What a merge copies of a file: the frames from where its audio starts; nothing of what cannot
+// be read as a file.
+std::vector<Unit> MergedUnits(const QString& path) {
+    if (!QFileInfo(path).isFile()) {
+        return {};
+    }
+    const QByteArray bytes = ReadAll(path);
+    return ReferenceScan(bytes, AudioStart(bytes));
+}
+
+QStringList Entries(CMainFrame& frame) {
+    QStringList paths;
+    for (int i = 0; i < frame.List().GetTrackCount(); ++i) {
+        paths << frame.List().GetTrackPath(i);
+    }
+    return paths;
+}
+
+}  // namespace
+
+class BadInputTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+    QTemporaryDir config;
+    ScriptedDialogs* script = nullptr;
+    QByteArray raw;  // the name that is not UTF-8
+
+private Q_SLOTS:
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path())); }
+    // The temporary folder cannot remove what Qt cannot name.
+    void cleanupTestCase() { ::unlink(raw.constData()); }
+
+    void listedMergedAndSaved_data() {
+        QTest::addColumn<QString>("path");
+        const QDir inputs(QStringLiteral(TESSARO_BAD_INPUTS));
+        const QStringList names =
+            inputs.entryList({QStringLiteral("*.mp3")}, QDir::Files | QDir::Hidden, QDir::Name);
+        QVERIFY(names.size() >= 8);
+        for (const QString& name : names) {
+            QTest::newRow(qPrintable(name)) << inputs.filePath(name);
+        }
+
+        const QString folder = dir.filePath(QStringLiteral("folder.mp3"));
+        QVERIFY(QDir().mkpath(folder));
+        QTest::newRow("a folder") << folder;
+
+        // Made from raw bytes: Qt cannot name this file, it reads the bytes as U+FFFD.
+        raw = QFile::encodeName(dir.path()) + "/\xFF\xFE.mp3";
+        const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        const QByteArray frame = Mp3Frame(0x55);
+        QCOMPARE(::write(fd, frame.constData(), size_t(frame.size())), ssize_t(frame.size()));
+        ::close(fd);
+        QTest::newRow("a name that is not UTF-8") << QFile::decodeName(raw);
+    }
+
+    void listedMergedAndSaved() {
+        QFETCH(QString, path);
+        const QString before = Fixture(QStringLiteral("cbr128_stereo.mp3"));
+        const QString after = Fixture(QStringLiteral("mpeg2_22k.mp3"));
+        const QStringList paths{before, path, after};
+        auto frame = MakeScriptedFrame(script);
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+
+        script->openManyAnswers << paths;
+        frame->Action(ID_FILE_INSERT_MP3)->trigger();
+        QCOMPARE(frame->Workspace().Paths(), paths);
+        QCOMPARE(Entries(*frame), paths);
+        // An entry without audio figures says why instead.
+        const TrackInfo& info = frame->List().GetTrackInfo(1);
+        QCOMPARE(info.bitrate > 0, info.problem.isEmpty());
+        frame->List().viewport()->grab();  // painted like any other entry
+
+        const QString output = dir.filePath(QStringLiteral("joined.mp3"));
+        script->saveAnswers << output;
+        frame->Action(ID_FILE_MERGE)->trigger();
+        QTRY_VERIFY(!frame->IsMerging());
+        QVERIFY(script->messages.isEmpty());
+        QCOMPARE(ReadAll(output),
+                 MergeOutput({MergedUnits(before), MergedUnits(path), MergedUnits(after)}));
+        // An input that gives nothing is named in the log as skipped.
+        const bool skipped =
+            !LogTexts(*frame).filter(QStringLiteral("Skipped")).filter(path).isEmpty();
+        QCOMPARE(skipped, MergedUnits(path).empty());
+
+        const QString saved = dir.filePath(QStringLiteral("bad.twk"));
+        script->saveAnswers << saved;
+        frame->Action(ID_FILE_SAVE_WORKSPACE)->trigger();
+        auto reopened = MakeScriptedFrame(script);
+        script->openAnswers << saved;
+        reopened->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
+        QVERIFY(script->messages.isEmpty());
+        QCOMPARE(reopened->Workspace().Paths(), paths);
+        QCOMPARE(Entries(*reopened), paths);
+        QCOMPARE(reopened->List().GetTrackInfo(1).problem, info.problem);
+    }
+};
+
+QTEST_MAIN(BadInputTest)
+#include "BadInputTest.moc"

@@ -1,0 +1,139 @@
+// Faults met through the main window: a merge onto a full disk or with an input that shrinks
+// meanwhile, a workspace save and a preference save that fail halfway. Each is shown to the
+// user, and the file it was to replace is left as it was, with no temporary file beside it.
+
+#include <QtTest>
+#include <functional>
+#include <optional>
+
+#include "FrameTesting.h"
+#include "TestFiles.h"
+#include "app/CMainFrame.h"
+#include "app/Commands.h"
+#include "settings/Preferences.h"
+
+using namespace testing_files;
+
+namespace {
+
+const QByteArray kOld("what the file held before");
+
+// Runs `fault` on the GUI thread at the first progress message past 0 %, while the merge
+// thread waits for the answer.
+class FaultyFrame : public CMainFrame {
+public:
+    LRESULT SendFrameMessage(quint32 message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_MERGE_PROGRESS && wParam != 0 && fault) {
+            std::exchange(fault, nullptr)();
+        }
+        return CMainFrame::SendFrameMessage(message, wParam, lParam);
+    }
+
+    std::function<void()> fault;
+};
+
+}  // namespace
+
+class FrameFaultTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<FaultyFrame> MakeFrame() { return MakeScriptedFrame<FaultyFrame>(script); }
+    QString Write(const QString& name, const QByteArray& bytes) {
+        const QString path = dir.filePath(name);
+        WriteAll(path, bytes);
+        return path;
+    }
+    // Runs the Merge command onto `output` until its finish message has been handled.
+    void Merge(CMainFrame& frame, const QString& output) {
+        script->saveAnswers << output;
+        frame.Action(ID_FILE_MERGE)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!frame.IsMerging(), 20000);
+    }
+    // One error box whose text names `subject` and says `reason`; the old file is untouched and
+    // alone in its folder.
+    void ExpectShownAndNothingReplaced(const QString& subject, const QString& reason,
+                                       const QString& file, const QStringList& folderEntries) {
+        QCOMPARE(script->messages.size(), 1);
+        QCOMPARE(script->messages[0].icon, FrameDialogs::Icon::Error);
+        QVERIFY2(script->messages[0].text.contains(subject), qPrintable(script->messages[0].text));
+        QVERIFY2(script->messages[0].text.contains(reason), qPrintable(script->messages[0].text));
+        QCOMPARE(ReadAll(file), kOld);
+        QCOMPARE(FolderEntries(QFileInfo(file).path()), folderEntries);
+    }
+
+    QTemporaryDir dir;
+    QTemporaryDir config;
+    ScriptedDialogs* script = nullptr;
+
+private Q_SLOTS:
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path())); }
+    void init() {
+        for (const QString& name : FolderEntries(dir.path())) {
+            QFile::remove(dir.filePath(name));
+        }
+    }
+
+    void aMergeOntoAFullDisk() {
+        auto frame = MakeFrame();
+        frame->Workspace().AddPath(Write(QStringLiteral("a.mp3"), Mp3Frames(3000)));
+        frame->Workspace().AddPath(Write(QStringLiteral("b.mp3"), Mp3Frames(3000)));
+        const QString output = Write(QStringLiteral("out.mp3"), kOld);
+        {
+            const FileSizeLimit full(1 << 20);
+            Merge(*frame, output);
+        }
+        ExpectShownAndNothingReplaced(output, QStringLiteral("File too large"), output,
+                                      {"a.mp3", "b.mp3", "out.mp3"});
+        const QStringList log = LogTexts(*frame);
+        QVERIFY(log.filter(QStringLiteral("File too large")).size() == 1);
+        QCOMPARE(log.last(), QStringLiteral("merge process has been finished!"));
+    }
+
+    void anInputThatShrinksDuringTheMerge() {
+        auto frame = MakeFrame();
+        const QString input = Write(QStringLiteral("a.mp3"), Mp3Frames(5000));
+        frame->Workspace().AddPath(input);
+        const QString output = Write(QStringLiteral("out.mp3"), kOld);
+        frame->fault = [&] { QFile::resize(input, 100000); };
+        Merge(*frame, output);
+        ExpectShownAndNothingReplaced(input, QStringLiteral("changed or removed"), output,
+                                      {"a.mp3", "out.mp3"});
+    }
+
+    void aWorkspaceSaveThatFailsHalfway() {
+        auto frame = MakeFrame();
+        for (int i = 0; i < 100; ++i) {
+            frame->Workspace().AddPath(
+                QStringLiteral("/music/a rather long path/track %1.mp3").arg(i));
+        }
+        const QString saved = Write(QStringLiteral("work.twk"), kOld);
+        script->saveAnswers << saved;
+        {
+            const FileSizeLimit full(2000);
+            frame->Action(ID_FILE_SAVE_WORKSPACE)->trigger();
+        }
+        ExpectShownAndNothingReplaced(saved, QStringLiteral("File too large"), saved, {"work.twk"});
+        QVERIFY(LogTexts(*frame).isEmpty());
+    }
+
+    void aPreferenceSaveThatFailsAtExit() {
+        const QString file = tessaro::GetPreferencesPath(QStringLiteral("Zovi Tessaro 1.2"));
+        QVERIFY(tessaro::WriteSaveID3Tag(file, true).isEmpty());
+        const QByteArray before = ReadAll(file);
+        {
+            auto frame = MakeFrame();
+            QVERIFY(frame->SaveID3Tag());
+            frame->SetSaveID3Tag(false);
+            const FileSizeLimit full(100);
+            frame.reset();
+        }
+        // Not shown: the window is gone. The old file stays whole.
+        QCOMPARE(ReadAll(file), before);
+        QVERIFY(tessaro::ReadSaveID3Tag(file));
+        QCOMPARE(FolderEntries(QFileInfo(file).path()), QStringList{"preferences.dat"});
+    }
+};
+
+QTEST_MAIN(FrameFaultTest)
+#include "FrameFaultTest.moc"

@@ -1,0 +1,189 @@
+// Faults injected into merges: a disk that fills up, a folder that cannot be written, inputs that
+// change or go away while the merge reads them. Each must be reported, and a failed merge must
+// leave the earlier target as it was and no temporary file behind.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <optional>
+
+#include "TestFiles.h"
+#include "merge/MergeJob.h"
+#include "workspace/PlainTrackList.h"
+#include "workspace/TessaroWorkSpace.h"
+
+namespace {
+
+using namespace testing_files;
+
+const QByteArray kOldTarget("the output of an earlier merge");
+
+class MergeFaultTest : public ::testing::Test {
+protected:
+    QString Write(const QString& name, const QByteArray& bytes) {
+        const QString path = dir.filePath(name);
+        WriteAll(path, bytes);
+        return path;
+    }
+    tessaro::MergeResult Merge() { return tessaro::RunMerge(workspace, output, host); }
+    // A failed merge: said why, naming `culprit`, before the tag question; the folder holds what
+    // it held before.
+    void ExpectFailureThatChangedNothing(const tessaro::MergeResult& result, const QString& culprit,
+                                         const QStringList& entries) {
+        EXPECT_FALSE(result.Succeeded());
+        EXPECT_TRUE(result.error.contains(culprit)) << result.error.toStdString();
+        EXPECT_EQ(ReadAll(output), kOldTarget);
+        EXPECT_EQ(FolderEntries(dir.path()), entries);
+        EXPECT_EQ(host.events.count(QStringLiteral("query")), 0);
+    }
+
+    QTemporaryDir dir;
+    QString output = Write(QStringLiteral("out.mp3"), kOldTarget);
+    tessaro::PlainTrackList list;
+    tessaro::TessaroWorkSpace workspace{list};
+    RecordingHost host{true};
+};
+
+TEST_F(MergeFaultTest, ADiskThatFillsUpAtAnyPointIsReported) {
+    // 3 MB of frames: the disk fills before the first write, inside the first 1 MiB write, in a
+    // later one and in the last one.
+    workspace.AddPath(Write(QStringLiteral("in.mp3"), Mp3Frames(7500)));
+    for (const rlim_t limit : {rlim_t(0), rlim_t(4096), rlim_t(1536 * 1024), rlim_t(3100000)}) {
+        SCOPED_TRACE(limit);
+        host.events.clear();
+        tessaro::MergeResult result;
+        {
+            const FileSizeLimit full(limit);
+            result = Merge();
+        }
+        ExpectFailureThatChangedNothing(result, output, {"in.mp3", "out.mp3"});
+        EXPECT_TRUE(result.error.contains(QStringLiteral("File too large")))
+            << result.error.toStdString();
+    }
+}
+
+TEST_F(MergeFaultTest, ADiskThatFillsUpWhileTheTagIsWrittenLeavesTheAudioWhole) {
+    const QByteArray audio = Mp3Frames(50);
+    workspace.AddPath(Write(QStringLiteral("in.mp3"), audio));
+    workspace.SetTag(QStringLiteral("Album"), QStringLiteral("Artist"), QStringLiteral("Title"),
+                     2001, QString());
+    // The audio is in place when the question comes; then not one more byte fits.
+    std::optional<FileSizeLimit> full;
+    host.duringQuery = [&] { full.emplace(rlim_t(audio.size())); };
+    const tessaro::MergeResult result = Merge();
+    full.reset();
+
+    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    ASSERT_EQ(result.warnings.size(), 1);
+    EXPECT_TRUE(result.warnings[0].contains(output)) << result.warnings[0].toStdString();
+    EXPECT_TRUE(result.warnings[0].contains(QStringLiteral("File too large")));
+    EXPECT_EQ(ReadAll(output), audio);
+    EXPECT_EQ(FolderEntries(dir.path()), (QStringList{"in.mp3", "out.mp3"}));
+}
+
+TEST_F(MergeFaultTest, AnInputThatShrinksOrGrowsWhileItIsReadFailsTheMerge) {
+    // Larger than the reader's buffer, so that it reads the file in several parts.
+    const QByteArray frames = Mp3Frames(400);
+    const QString input = Write(QStringLiteral("in.mp3"), frames);
+    workspace.AddPath(Write(QStringLiteral("first.mp3"), Mp3Frames(3)));
+    workspace.AddPath(input);
+    const std::function<void()> shrink = [&] { QFile::resize(input, 100000); };
+    const std::function<void()> grow = [&] {
+        QFile file(input);
+        file.open(QIODevice::Append);
+        file.write(Mp3Frames(2));
+    };
+    for (const auto& change : {shrink, grow}) {
+        WriteAll(input, frames);
+        host.events.clear();
+        host.progress.clear();
+        // Inside the second input, after its first frame.
+        host.duringProgress = [&] {
+            if (host.progress.size() == 5) {
+                change();
+            }
+        };
+        ExpectFailureThatChangedNothing(Merge(), input, {"first.mp3", "in.mp3", "out.mp3"});
+    }
+}
+
+TEST_F(MergeFaultTest, AnInputRemovedBeforeItIsReadIsSkippedWithAWarning) {
+    const QByteArray a = Mp3Frames(3), c = Mp3Frame(0x77);
+    workspace.AddPath(Write(QStringLiteral("a.mp3"), a));
+    const QString b = Write(QStringLiteral("b.mp3"), Mp3Frames(2));
+    workspace.AddPath(b);
+    workspace.AddPath(Write(QStringLiteral("c.mp3"), c));
+    host.duringProgress = [&] { QFile::remove(b); };
+    const tessaro::MergeResult result = Merge();
+    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    ASSERT_EQ(result.warnings.size(), 1);
+    EXPECT_TRUE(result.warnings[0].contains(b));
+    EXPECT_EQ(ReadAll(output), a + c);
+    EXPECT_EQ(result.inputsJoined, 2);
+}
+
+TEST_F(MergeFaultTest, AnInputRemovedWhileItIsReadFailsTheMerge) {
+    const QString input = Write(QStringLiteral("in.mp3"), Mp3Frames(400));
+    workspace.AddPath(input);
+    // After its first frame.
+    host.duringProgress = [&] {
+        if (host.progress.size() == 2) {
+            QFile::remove(input);
+        }
+    };
+    ExpectFailureThatChangedNothing(Merge(), input, {"out.mp3"});
+}
+
+// A folder the merge may not write in, tried by a process that cannot ignore permissions.
+class LockedFolderTest : public MergeFaultTest {
+protected:
+    void SetUp() override {
+        // The unprivileged child must reach the inputs.
+        ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("locked")));
+        workspace.AddPath(Write(QStringLiteral("in.mp3"), Mp3Frames(3)));
+    }
+    void Lock() { ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0555), 0); }
+    void TearDown() override { ::chmod(QFile::encodeName(locked).constData(), 0755); }
+    QString MergeUnprivileged(std::optional<rlim_t> limit = std::nullopt) {
+        return RunWithoutPrivileges([&] {
+            std::optional<FileSizeLimit> full;
+            if (limit) {
+                full.emplace(*limit);
+            }
+            const tessaro::MergeResult result = Merge();
+            return result.Succeeded() ? QStringLiteral("merged") : result.error;
+        });
+    }
+
+    const QString locked = dir.filePath(QStringLiteral("locked"));
+};
+
+TEST_F(LockedFolderTest, ANewTargetCannotBeCreated) {
+    output = locked + QStringLiteral("/out.mp3");
+    Lock();
+    const QString outcome = MergeUnprivileged();
+    EXPECT_TRUE(outcome.contains(output)) << outcome.toStdString();
+    EXPECT_TRUE(outcome.contains(QStringLiteral("Permission denied"))) << outcome.toStdString();
+    EXPECT_TRUE(FolderEntries(locked).isEmpty());
+}
+
+TEST_F(LockedFolderTest, AnExistingTargetIsNeverHalfOverwritten) {
+    // The target itself may be written, but no temporary file can be made beside it.
+    output = locked + QStringLiteral("/out.mp3");
+    WriteAll(output, kOldTarget);
+    ASSERT_EQ(::chmod(QFile::encodeName(output).constData(), 0666), 0);
+    Lock();
+    for (const std::optional<rlim_t> limit :
+         {std::optional<rlim_t>(), std::optional<rlim_t>(500)}) {
+        const QString outcome = MergeUnprivileged(limit);
+        EXPECT_TRUE(outcome.contains(output)) << outcome.toStdString();
+        EXPECT_EQ(ReadAll(output), kOldTarget);
+        EXPECT_EQ(FolderEntries(locked), QStringList{QStringLiteral("out.mp3")});
+    }
+}
+
+}  // namespace
