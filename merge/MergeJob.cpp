@@ -210,9 +210,10 @@ MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPat
         }
     }
 
-    // Never written in place, not even in a folder where no temporary file can be made: a
-    // failure would leave the target half overwritten.
     QSaveFile output(outputPath);
+    // A writable target in a folder where no temporary file can be made is written in place,
+    // as the user asked for it; only then can a failure leave it half written.
+    output.setDirectWriteFallback(true);
     if (!output.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         result.error =
             QStringLiteral("Cannot create %1: %2").arg(Quoted(outputPath), output.errorString());
