@@ -16,17 +16,6 @@ function(read_hex file bytes out)
     set(${out} "${hex}" PARENT_SCOPE)
 endfunction()
 
-# Runs a command; fails unless it exits with 0. Its standard output lands in OUT.
-function(run_ok out)
-    execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE stdout
-        ERROR_VARIABLE stderr)
-    if(NOT result EQUAL 0)
-        list(JOIN ARGN " " command)
-        message(FATAL_ERROR "${command} failed (${result}):\n${stdout}${stderr}")
-    endif()
-    set(${out} "${stdout}" PARENT_SCOPE)
-endfunction()
-
 file(REMOVE_RECURSE "${PREFIX}")
 set(ENV{DESTDIR} "")  # an inherited DESTDIR would send the files elsewhere
 run_ok(ignored "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}")

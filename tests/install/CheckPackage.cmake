@@ -11,16 +11,6 @@ foreach(var BUILD_DIR OUT_DIR CPACK DPKG_QUERY DPKG_DEB BINDIR APPDIR DATADIR MA
 endforeach()
 include(${CMAKE_CURRENT_LIST_DIR}/InstallLayout.cmake)
 
-function(run_ok out)
-    execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE stdout
-        ERROR_VARIABLE stderr)
-    if(NOT result EQUAL 0)
-        list(JOIN ARGN " " command)
-        message(FATAL_ERROR "${command} failed (${result}):\n${stdout}${stderr}")
-    endif()
-    set(${out} "${stdout}" PARENT_SCOPE)
-endfunction()
-
 file(REMOVE_RECURSE "${OUT_DIR}")
 run_ok(ignored "${CPACK}" --config "${BUILD_DIR}/CPackConfig.cmake" -B "${OUT_DIR}")
 file(GLOB packages "${OUT_DIR}/*.deb")

@@ -27,3 +27,14 @@ function(check_same_files what actual)
         message(FATAL_ERROR "${what}\nmissing:\n  ${missing}\nunexpected:\n  ${unexpected}")
     endif()
 endfunction()
+
+# Runs a command; fails unless it exits with 0. Its standard output lands in OUT.
+function(run_ok out)
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE stdout
+        ERROR_VARIABLE stderr)
+    if(NOT result EQUAL 0)
+        list(JOIN ARGN " " command)
+        message(FATAL_ERROR "${command} failed (${result}):\n${stdout}${stderr}")
+    endif()
+    set(${out} "${stdout}" PARENT_SCOPE)
+endfunction()
