@@ -277,6 +277,20 @@ private Q_SLOTS:
         QVERIFY(frame->close());
     }
 
+    void aFrameDestroyedMidMergeWaitsForTheWorker() {
+        auto frame = MakeFrame();
+        const QByteArray frames = Mp3Frame(0x11) + Mp3Frame(0x12) + Mp3Frame(0x13);
+        frame->Workspace().AddPath(Write(QStringLiteral("in.mp3"), frames));
+        const QString output = dir.filePath(QStringLiteral("late.mp3"));
+        script->saveAnswers << output;
+        frame->Action(ID_FILE_MERGE)->trigger();
+        // The worker is waiting for the window's answer to its first message; the window must
+        // answer it while it goes, or both would wait for ever.
+        QVERIFY(frame->IsMerging());
+        frame.reset();
+        QCOMPARE(ReadAll(output), frames);
+    }
+
     void aFailingMergeSaysWhy() {
         auto frame = MakeFrame();
         const QString input = Write(QStringLiteral("in.mp3"), Mp3Frame());
