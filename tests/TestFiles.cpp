@@ -28,11 +28,12 @@ QByteArray ReadAll(const QString& path) {
     return file.readAll();
 }
 
-void WriteAll(const QString& path, const QByteArray& bytes) {
+QString WriteAll(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
         throw std::runtime_error("cannot write " + path.toStdString());
     }
+    return path;
 }
 
 QStringList FolderEntries(const QString& folder) {

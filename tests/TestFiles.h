@@ -18,7 +18,8 @@ namespace testing_files {
 
 QString Fixture(const QString& name);
 QByteArray ReadAll(const QString& path);
-void WriteAll(const QString& path, const QByteArray& bytes);
+// Writes the file whole and returns its path.
+QString WriteAll(const QString& path, const QByteArray& bytes);
 // The names of the entries of a folder, hidden ones included.
 QStringList FolderEntries(const QString& folder);
 

@@ -54,9 +54,7 @@ private:
     // A frame whose dialogs answer from the script.
     std::unique_ptr<DropTarget> MakeFrame() { return MakeScriptedFrame<DropTarget>(script); }
     QString Write(const QString& name, const QByteArray& bytes) {
-        const QString path = dir.filePath(name);
-        WriteAll(path, bytes);
-        return path;
+        return WriteAll(dir.filePath(name), bytes);
     }
     static void Drop(DropTarget& frame, const QStringList& paths) {
         QMimeData data;

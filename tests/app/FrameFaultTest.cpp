@@ -40,9 +40,7 @@ class FrameFaultTest : public QObject {
 private:
     std::unique_ptr<FaultyFrame> MakeFrame() { return MakeScriptedFrame<FaultyFrame>(script); }
     QString Write(const QString& name, const QByteArray& bytes) {
-        const QString path = dir.filePath(name);
-        WriteAll(path, bytes);
-        return path;
+        return WriteAll(dir.filePath(name), bytes);
     }
     // Runs the Merge command onto `output` until its finish message has been handled.
     void Merge(CMainFrame& frame, const QString& output) {

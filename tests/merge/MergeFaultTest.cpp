@@ -24,9 +24,7 @@ const QByteArray kOldTarget("the output of an earlier merge");
 class MergeFaultTest : public ::testing::Test {
 protected:
     QString Write(const QString& name, const QByteArray& bytes) {
-        const QString path = dir.filePath(name);
-        WriteAll(path, bytes);
-        return path;
+        return WriteAll(dir.filePath(name), bytes);
     }
     tessaro::MergeResult Merge() { return tessaro::RunMerge(workspace, output, host); }
     // A failed merge: said why, naming `culprit`, before the tag question; the folder holds what

@@ -63,9 +63,7 @@ void ExpectHeaderDescribesOutput(const QString& output, const QByteArray& joined
 class MergeJobTest : public ::testing::Test {
 protected:
     QString Write(const QString& name, const QByteArray& bytes) {
-        const QString path = dir.filePath(name);
-        WriteAll(path, bytes);
-        return path;
+        return WriteAll(dir.filePath(name), bytes);
     }
     tessaro::MergeResult Merge(bool saveTag = false) {
         host.saveTag = saveTag;

@@ -15,9 +15,7 @@ using namespace testing_files;
 class StreamReaderTest : public ::testing::Test {
 protected:
     QString Write(const QByteArray& bytes, const QString& name = QStringLiteral("in.mp3")) {
-        const QString path = dir.filePath(name);
-        WriteAll(path, bytes);
-        return path;
+        return WriteAll(dir.filePath(name), bytes);
     }
     QTemporaryDir dir;
 };

@@ -14,9 +14,7 @@ class TessaroListBoxTest : public QObject {
 
 private:
     QString Write(const QString& name, const QByteArray& bytes) {
-        const QString path = dir.filePath(name);
-        WriteAll(path, bytes);
-        return path;
+        return WriteAll(dir.filePath(name), bytes);
     }
     static QStringList Entries(const CTessaroListBox& list) {
         QStringList paths;
