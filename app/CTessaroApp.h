@@ -17,8 +17,6 @@ public:
     // Builds the main window, restores its last layout and shows it.
     void InitInstance();
 
-    CMainFrame* MainFrame() const { return m_mainFrame.get(); }
-
 private:
     // Destroyed after the event loop has ended, which writes the preference file.
     std::unique_ptr<CMainFrame> m_mainFrame;

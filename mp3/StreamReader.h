@@ -44,7 +44,6 @@ public:
     qint32 FrameLength() const { return frameLength; }
     const FrameHeader& Header() const { return header; }
     qint32 FrameIndex() const { return frameIndex; }
-    qint64 Position() const { return position; }
     const QString& Path() const { return path; }
 
     // Whether the file could be opened, and the system's reason when it could not.
