@@ -7,6 +7,7 @@
 #include <QFile>
 #include <cstdio>
 
+#include "io/AtomicWrite.h"
 #include "merge/MergeJob.h"
 #include "workspace/PlainTrackList.h"
 #include "workspace/TessaroWorkSpace.h"
@@ -85,6 +86,7 @@ private:
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    tessaro::IgnoreFileSizeSignal();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tessaro-join"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.2"));
@@ -93,9 +95,10 @@ int main(int argc, char* argv[]) {
     parser.setApplicationDescription(QStringLiteral(
         "Joins MP3 files into one without re-encoding: every MPEG audio frame of every input is\n"
         "copied byte for byte, in the order given; the inputs' own tags and any bytes outside\n"
-        "frames are left behind. A \"Xing\" or \"Info\" header in the first frame is updated to\n"
-        "describe the whole output. The output is written to a temporary file beside it and\n"
-        "replaces an existing file only once the join is complete."));
+        "frames are left behind, and so is each input's own Xing, Info or VBRI header frame but\n"
+        "the first one's, which is rewritten to describe the whole output. The output is\n"
+        "written to a temporary file beside it and replaces an existing file only once the\n"
+        "join is complete."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},

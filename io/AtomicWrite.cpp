@@ -1,7 +1,9 @@
 #include "io/AtomicWrite.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 #include <cerrno>
+#include <csignal>
 
 namespace tessaro {
 
@@ -9,7 +11,25 @@ QString FailureReason(const QFileDevice& file, int systemError) {
     return systemError != 0 ? qt_error_string(systemError) : file.errorString();
 }
 
+QString NotReplaceable(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists() || info.isFile()) {
+        return QString();
+    }
+    return info.isDir() ? QStringLiteral("it is a folder")
+                        : QStringLiteral("it is not a regular file (a FIFO, device or socket)");
+}
+
+void IgnoreFileSizeSignal() {
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
 QString WriteAtomically(const QString& path, const QByteArray& bytes) {
+    if (const QString refusal = NotReplaceable(path); !refusal.isEmpty()) {
+        return refusal;
+    }
     QSaveFile file(path);
     // Unbuffered, so that a failed write shows in write() while errno still holds its cause.
     // No direct-write fallback: writing in place could leave the old file half overwritten.

@@ -11,10 +11,20 @@ namespace tessaro {
 // error"; errno, taken right after the failing call, names the real cause (a full disk).
 QString FailureReason(const QFileDevice& file, int systemError);
 
+// Why whatever stands at `path` must not be replaced by a new file: it is a folder, a FIFO, a
+// device or a socket, which the rename would swap for a plain file. Empty when nothing stands
+// there or a regular file does (links are followed).
+QString NotReplaceable(const QString& path);
+
+// Makes a write past the file-size limit (RLIMIT_FSIZE) fail with EFBIG, reported like a full
+// disk, instead of ending the process with SIGXFSZ. For the programs' start.
+void IgnoreFileSizeSignal();
+
 // Writes `bytes` to a temporary file beside `path` and renames it over `path` only once all of
 // it is written and flushed to disk, so that no reader ever sees a half-written file. Returns
-// an empty text on success; otherwise the system's reason (for example "File too large"), and
-// then whatever stood at `path` is as it was and the temporary file is gone.
+// an empty text on success; otherwise the system's reason (for example "File too large") or why
+// `path` cannot be replaced, and then whatever stood there is as it was and no temporary file is
+// left.
 QString WriteAtomically(const QString& path, const QByteArray& bytes);
 
 }  // namespace tessaro

@@ -4,9 +4,11 @@
 #include <taglib/id3v2tag.h>
 
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <optional>
@@ -146,42 +148,243 @@ std::optional<std::pair<std::uintmax_t, std::filesystem::file_time_type>> Stamp(
     return std::make_pair(size, time);
 }
 
-// Gathers frames into large writes: a system call per frame would cost more than the copy.
-class OutputBuffer {
+// Repeats a positioned read or write until all `length` bytes at `at` are done.
+template <typename Byte, typename Transfer>
+bool TransferAll(Transfer transfer, Byte* data, qint64 length, qint64 at) {
+    while (length > 0) {
+        const ssize_t done = transfer(data, size_t(length), off_t(at));
+        if (done <= 0) {
+            return false;
+        }
+        data += done;
+        length -= done;
+        at += done;
+    }
+    return true;
+}
+
+bool WriteAllAt(int fd, const char* data, qint64 length, qint64 at) {
+    const auto write = [fd](const char* d, size_t n, off_t o) { return ::pwrite(fd, d, n, o); };
+    return TransferAll(write, data, length, at);
+}
+
+bool ReadAllAt(int fd, char* data, qint64 length, qint64 at) {
+    const auto read = [fd](char* d, size_t n, off_t o) { return ::pread(fd, d, n, o); };
+    return TransferAll(read, data, length, at);
+}
+
+// The joined file as it is built: a temporary file beside the target, made only when the first
+// frame comes, so that a join that yields nothing leaves the target alone. Frames are gathered
+// into large writes, as a system call per frame would cost more than the copy.
+class JoinOutput {
 public:
-    explicit OutputBuffer(QFileDevice& device) : device(device) { bytes.reserve(kCapacity); }
+    explicit JoinOutput(const QString& path) : file(path) {}
 
     bool Append(const quint8* data, qint32 length) {
-        if (bytes.size() + length > kCapacity && !Flush()) {
+        if (!Open() || (bytes.size() + length > kCapacity && !Flush())) {
             return false;
         }
         bytes.append(reinterpret_cast<const char*>(data), length);
         return true;
     }
+    // Puts `front` before everything written so far.
+    bool InsertFront(const QByteArray& front) {
+        if (flushed == 0) {
+            bytes.prepend(front);
+            return true;
+        }
+        if (!Flush()) {
+            return false;
+        }
+        // Moved back to front in pieces, so that no piece overwrites one still to be moved.
+        for (qint64 end = flushed; end > 0;) {
+            const qint64 length = std::min<qint64>(end, kCapacity);
+            end -= length;
+            bytes.resize(length);
+            errno = 0;
+            if (!ReadAllAt(file.handle(), bytes.data(), length, end) ||
+                !WriteAllAt(file.handle(), bytes.constData(), length, end + front.size())) {
+                return Fail(errno);
+            }
+        }
+        bytes.resize(0);
+        flushed += front.size();
+        return WriteAt(front, 0) && file.seek(flushed);
+    }
+    // Writes `leadingFrame` over the output's first frame, unless it is empty, and puts the
+    // output in the target's place.
+    bool Commit(const QByteArray& leadingFrame) {
+        if (!Flush() || (!leadingFrame.isEmpty() && !WriteAt(leadingFrame, 0))) {
+            return false;
+        }
+        errno = 0;
+        return file.commit() || Fail(errno);
+    }
+    void Cancel() {
+        if (file.isOpen()) {
+            file.cancelWriting();
+        }
+    }
+    const QString& Error() const { return error; }
+
+private:
+    static constexpr qsizetype kCapacity = 1 << 20;
+
+    bool Open() {
+        if (file.isOpen()) {
+            return true;
+        }
+        // A writable target in a folder where no temporary file can be made is written in
+        // place, as the user asked for it; only then can a failure leave it half written.
+        file.setDirectWriteFallback(true);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            error = QStringLiteral("Cannot create %1: %2")
+                        .arg(Quoted(file.fileName()), file.errorString());
+            return false;
+        }
+        bytes.reserve(kCapacity);
+        return true;
+    }
     bool Flush() {
         errno = 0;
-        const bool written = device.write(bytes) == bytes.size();
-        systemError = errno;
+        if (file.write(bytes) != bytes.size()) {
+            return Fail(errno);
+        }
+        flushed += bytes.size();
         bytes.resize(0);
 #ifdef SYNC_FILE_RANGE_WRITE
         // Start writing back what is written so far, so the final sync has little left to wait
         // for; the copy goes on meanwhile.
-        if (written && (++flushes % 8) == 0) {
-            ::sync_file_range(device.handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
+        if ((++flushes % 8) == 0) {
+            ::sync_file_range(file.handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
         }
 #endif
-        return written;
+        return true;
     }
-    int SystemError() const {
-        return systemError;
+    bool WriteAt(const QByteArray& data, qint64 at) {
+        errno = 0;
+        return WriteAllAt(file.handle(), data.constData(), data.size(), at) || Fail(errno);
+    }
+    bool Fail(int systemError) {
+        error = WriteFailure(file, systemError);
+        return false;
     }
 
-private:
-    static constexpr qsizetype kCapacity = 1 << 20;
-    QFileDevice& device;
+    QSaveFile file;
     QByteArray bytes;
-    int systemError = 0;
+    qint64 flushed = 0;
     int flushes = 0;
+    QString error;
+};
+
+// Why the join must not write to outputPath: it is one of the inputs, or something a new file
+// must not replace. Empty when it may.
+QString RefuseOutput(const TessaroWorkSpace& workspace, const QString& outputPath) {
+    for (const QString& input : workspace.Paths()) {
+        if (IsSameFile(outputPath, input)) {
+            return QStringLiteral(
+                       "The output file %1 is also one of the inputs (%2); "
+                       "choose another output file.")
+                .arg(Quoted(outputPath), Quoted(input));
+        }
+    }
+    const QString refusal = NotReplaceable(outputPath);
+    return refusal.isEmpty() ? QString()
+                             : QStringLiteral("Cannot write %1: %2; choose another output file.")
+                                   .arg(Quoted(outputPath), refusal);
+}
+
+// One join in progress: the inputs' frames go to the output one input at a time, then the
+// leading header is put right and the output takes the target's place.
+class Join {
+public:
+    Join(const QString& outputPath, qint64 total, MergeHost& host)
+        : output(outputPath), outputPath(outputPath), total(total), host(host) {}
+
+    // Copies every frame of one input, or skips it with a warning; false when the join fails.
+    bool CopyInput(const QString& input) {
+        const auto before = Stamp(input);
+        mp3::StreamReader reader(input);
+        if (!reader.IsOpen() || reader.AtEnd()) {
+            const QString reason =
+                reader.IsOpen() ? QStringLiteral("no MPEG audio frames found") : reader.OpenError();
+            result.warnings << QStringLiteral("Skipped %1: %2").arg(Quoted(input), reason);
+            return true;
+        }
+        CompareFormat(input, reader.Header());
+        for (; !reader.AtEnd(); reader.Advance()) {
+            const mp3::JoinedStream::Step step =
+                stream.AddFrame(reader.Frame(), reader.FrameLength(), reader.FrameIndex() == 0);
+            if ((!step.insertFront.isEmpty() &&
+                 !Written(output.InsertFront(step.insertFront), step.insertFront.size())) ||
+                (step.copy && !Written(output.Append(reader.Frame(), reader.FrameLength()),
+                                       reader.FrameLength()))) {
+                return false;
+            }
+        }
+        // Frames read from a file that changed meanwhile may be cut or mixed.
+        if (Stamp(input) != before) {
+            output.Cancel();
+            result.error =
+                QStringLiteral("%1 was changed or removed while it was being read; join it again")
+                    .arg(Quoted(input));
+            return false;
+        }
+        return true;
+    }
+    // Makes the leading header describe the whole output and puts the output in place.
+    bool Finish() {
+        if (result.inputsJoined == 0) {
+            result.error =
+                QStringLiteral("None of the inputs holds an MPEG audio frame; %1 was not written.")
+                    .arg(Quoted(outputPath));
+            return false;
+        }
+        if (!output.Commit(stream.HeaderFrame())) {
+            output.Cancel();
+            result.error = output.Error();
+            return false;
+        }
+        return true;
+    }
+
+    MergeResult result;
+
+private:
+    // Counts a frame (or the bytes put in front) once written, and reports the progress.
+    bool Written(bool succeeded, qint32 length) {
+        if (!succeeded) {
+            output.Cancel();
+            result.error = output.Error();
+            return false;
+        }
+        result.written += length;
+        ++result.frames;
+        // Truncated toward zero; with nothing measured there is nothing left to do.
+        const qint64 percent =
+            total > 0 ? qint64(double(result.written) / double(total) * 100.0) : 100;
+        host.MergeProgress(qint32(quint32(percent)), 0);
+        return true;
+    }
+    // Warns when an input's format differs from the first one's.
+    void CompareFormat(const QString& input, const mp3::FrameHeader& header) {
+        const QStringList figures = Figures(header);
+        if (++result.inputsJoined == 1) {
+            firstInput = input;
+            firstFigures = figures;
+        } else if (const QString mismatch = Mismatch(firstInput, firstFigures, input, figures);
+                   !mismatch.isEmpty()) {
+            result.warnings << mismatch;
+        }
+    }
+
+    JoinOutput output;
+    mp3::JoinedStream stream;
+    const QString outputPath;
+    const qint64 total;
+    MergeHost& host;
+    QString firstInput;
+    QStringList firstFigures;
 };
 
 }  // namespace
@@ -196,101 +399,23 @@ qint64 GetTotalFileSize(const TessaroWorkSpace& workspace) {
 
 MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath,
                      MergeHost& host) {
-    MergeResult result;
     const qint64 total = GetTotalFileSize(workspace);
     host.MergeProgress(0, 100);
-
+    if (const QString refusal = RefuseOutput(workspace, outputPath); !refusal.isEmpty()) {
+        MergeResult refused;
+        refused.error = refusal;
+        return refused;
+    }
+    Join join(outputPath, total, host);
     for (const QString& input : workspace.Paths()) {
-        if (IsSameFile(outputPath, input)) {
-            result.error = QStringLiteral(
-                               "The output file %1 is also one of the inputs (%2); "
-                               "choose another output file.")
-                               .arg(Quoted(outputPath), Quoted(input));
-            return result;
+        if (!join.CopyInput(input)) {
+            return join.result;
         }
     }
-
-    QSaveFile output(outputPath);
-    // A writable target in a folder where no temporary file can be made is written in place,
-    // as the user asked for it; only then can a failure leave it half written.
-    output.setDirectWriteFallback(true);
-    if (!output.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        result.error =
-            QStringLiteral("Cannot create %1: %2").arg(Quoted(outputPath), output.errorString());
-        return result;
+    if (!join.Finish()) {
+        return join.result;
     }
-    OutputBuffer buffer(output);
-    mp3::XingUpdate xingUpdate;
-    QString firstInput;
-    QStringList firstFigures;
-
-    for (const QString& input : workspace.Paths()) {
-        const auto before = Stamp(input);
-        mp3::StreamReader reader(input);
-        if (!reader.IsOpen()) {
-            result.warnings
-                << QStringLiteral("Skipped %1: %2").arg(Quoted(input), reader.OpenError());
-            continue;
-        }
-        if (reader.AtEnd()) {
-            result.warnings
-                << QStringLiteral("Skipped %1: no MPEG audio frames found").arg(Quoted(input));
-            continue;
-        }
-        const QStringList figures = Figures(reader.Header());
-        if (++result.inputsJoined == 1) {
-            firstInput = input;
-            firstFigures = figures;
-        } else if (const QString mismatch = Mismatch(firstInput, firstFigures, input, figures);
-                   !mismatch.isEmpty()) {
-            result.warnings << mismatch;
-        }
-        for (; !reader.AtEnd(); reader.Advance()) {
-            const qint32 length = reader.FrameLength();
-            xingUpdate.AddFrame(reader.Frame(), length, reader.FrameIndex() == 0);
-            if (!buffer.Append(reader.Frame(), length)) {
-                result.error = WriteFailure(output, buffer.SystemError());
-                output.cancelWriting();
-                return result;
-            }
-            result.written += length;
-            ++result.frames;
-            // Truncated toward zero; with nothing measured there is nothing left to do.
-            const qint64 percent =
-                total > 0 ? qint64(double(result.written) / double(total) * 100.0) : 100;
-            host.MergeProgress(qint32(quint32(percent)), 0);
-        }
-        // Frames read from a file that changed meanwhile may be cut or mixed.
-        if (Stamp(input) != before) {
-            result.error =
-                QStringLiteral("%1 was changed or removed while it was being read; join it again")
-                    .arg(Quoted(input));
-            output.cancelWriting();
-            return result;
-        }
-    }
-
-    // The first frame's header was copied from the first input and describes only that; it is
-    // made to describe the whole output before the output replaces its target.
-    const QByteArray firstFrame = xingUpdate.UpdatedFirstFrame();
-    bool flushed = buffer.Flush();
-    if (flushed && !firstFrame.isEmpty()) {
-        flushed = output.seek(0) &&
-                  buffer.Append(reinterpret_cast<const quint8*>(firstFrame.constData()),
-                                qint32(firstFrame.size())) &&
-                  buffer.Flush();
-    }
-    if (!flushed) {
-        result.error = WriteFailure(output, buffer.SystemError());
-        output.cancelWriting();
-        return result;
-    }
-    errno = 0;
-    if (!output.commit()) {
-        result.error = WriteFailure(output, errno);
-        return result;
-    }
-
+    MergeResult result = join.result;
     if (host.QuerySaveID3Tag()) {
         const QString failure = WriteTag(workspace, outputPath);
         if (!failure.isEmpty()) {

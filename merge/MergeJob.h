@@ -20,8 +20,8 @@ public:
 };
 
 struct MergeResult {
-    qint64 written = 0;    // audio bytes written: the sum of the frame lengths
-    qint64 frames = 0;     // frames written
+    qint64 written = 0;    // bytes written: the sum of the frame lengths, header frame included
+    qint64 frames = 0;     // frames written, header frame included
     int inputsJoined = 0;  // inputs that gave at least one frame
     QStringList warnings;  // inputs skipped or unlike the first, a tag that could not be written
     QString error;         // why the merge failed; empty when it succeeded
@@ -32,12 +32,14 @@ struct MergeResult {
 // The sum of the sizes of the workspace's files; a file that cannot be opened adds 0.
 qint64 GetTotalFileSize(const TessaroWorkSpace& workspace);
 
-// Joins every frame of every workspace file, in order and byte for byte, into outputPath, then
-// writes the workspace's tag when the host asks for it. Only a "Xing" or "Info" header in the
-// output's first frame is changed, so that it describes the whole output. The output is built in a
-// temporary file beside the target and replaces it only once complete, so a failed merge leaves the
-// target as it was. An input that changes while it is read fails the merge; a tag that cannot be
-// written is a warning, and the output then holds the audio alone.
+// Joins every audio frame of every workspace file, in order and byte for byte, into outputPath,
+// then writes the workspace's tag when the host asks for it. Each input's own Xing, Info or VBRI
+// header frame is left out but the first one's, which is made to describe the whole output; where
+// the bitrate varies and there is none, a new one is put in front (see mp3::JoinedStream). The
+// output is built in a temporary file beside the target and replaces it only once complete, so a
+// failed merge leaves the target as it was; a merge that finds no frame at all fails and writes
+// nothing. An input that changes while it is read fails the merge; a tag that cannot be written
+// is a warning, and the output then holds the audio alone.
 MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHost& host);
 
 }  // namespace tessaro

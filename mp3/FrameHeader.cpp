@@ -83,4 +83,22 @@ qint32 FrameHeader::GetFrameLength() const {
     return length > 0 ? qint32(length) : 0;
 }
 
+qint32 FrameHeader::GetSampleCount() const {
+    switch (layer) {
+        case Layer1:
+            return 384;
+        case Layer2:
+            return 1152;
+        case Layer3:
+            return version == Mpeg1 ? 1152 : 576;
+        default:
+            return 0;
+    }
+}
+
+double FrameHeader::GetDuration() const {
+    const qint32 rate = GetSampleRate();
+    return rate > 0 ? double(GetSampleCount()) / rate : 0.0;
+}
+
 }  // namespace mp3

@@ -39,6 +39,10 @@ struct FrameHeader {
     // Bytes, header included; 0 where the rule gives nothing positive.
     qint32 GetFrameLength() const;
     qint32 GetChannelCount() const { return channelMode == SingleChannel ? 1 : 2; }
+    // Samples per channel the frame decodes to; 0 for the reserved layer.
+    qint32 GetSampleCount() const;
+    // Seconds the frame plays; 0 where the rate is reserved.
+    double GetDuration() const;
 };
 
 }  // namespace mp3

@@ -1,10 +1,10 @@
 #include "mp3/XingHeader.h"
 
-#include <array>
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <iterator>
 #include <limits>
-
-#include "mp3/FrameHeader.h"
 
 namespace mp3 {
 namespace {
@@ -39,7 +39,9 @@ constexpr CrcTables kCrcTables = MakeCrcTables();
 constexpr char kXingTags[][5] = {"Xing", "Info"};
 constexpr char kLameNames[][5] = {"LAME", "Lavc", "Lavf"};
 constexpr qint32 kLameExtensionLength = 36;
+constexpr int kLameCbr = 1, kLameAbr = 2, kLameCbrTwoPass = 8;
 constexpr qint32 kTocEntries = 100;
+constexpr quint32 kFramesFlag = 0x1, kBytesFlag = 0x2, kTocFlag = 0x4, kQualityFlag = 0x8;
 
 template <size_t N>
 bool StartsWithOneOf(const quint8* bytes, const char (&names)[N][5]) {
@@ -49,6 +51,13 @@ bool StartsWithOneOf(const quint8* bytes, const char (&names)[N][5]) {
         }
     }
     return false;
+}
+
+// The Layer III side information, which the header fields follow: its length depends on version
+// and channels.
+qint32 SideInfoLength(const FrameHeader& header) {
+    const bool mono = header.channelMode == FrameHeader::SingleChannel;
+    return header.version == FrameHeader::Mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17);
 }
 
 quint32 ReadBigEndian32(const quint8* bytes) {
@@ -89,14 +98,10 @@ std::optional<XingHeader> XingHeader::Find(const quint8* frame, qint32 length) {
         frameHeader.version == FrameHeader::VersionReserved) {
         return std::nullopt;
     }
-    // The header follows the side information, whose length depends on version and channels.
-    const bool mono = frameHeader.channelMode == FrameHeader::SingleChannel;
-    const qint32 sideInfo =
-        frameHeader.version == FrameHeader::Mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17);
     const auto hasTagAt = [&](qint32 at) {
         return at + 8 <= length && StartsWithOneOf(frame + at, kXingTags);
     };
-    qint32 at = 4 + sideInfo;
+    qint32 at = 4 + SideInfoLength(frameHeader);
     // Behind a CRC the header stands 2 bytes further on; LAME writes it at the place it would
     // have without the CRC, though, and players look for it there, so both are taken.
     if (frameHeader.protection == 0 && hasTagAt(at + 2)) {
@@ -114,10 +119,11 @@ std::optional<XingHeader> XingHeader::Find(const quint8* frame, qint32 length) {
         return fieldAt;
     };
     XingHeader header;
-    header.framesAt = field(0x1, 4);
-    header.bytesAt = field(0x2, 4);
-    header.tocAt = field(0x4, kTocEntries);
-    field(0x8, 4);  // the quality indicator, which stays as it is
+    header.tagAt = at;
+    header.framesAt = field(kFramesFlag, 4);
+    header.bytesAt = field(kBytesFlag, 4);
+    header.tocAt = field(kTocFlag, kTocEntries);
+    field(kQualityFlag, 4);  // the quality indicator, which stays as it is
     if (next > length) {
         return std::nullopt;
     }
@@ -127,36 +133,76 @@ std::optional<XingHeader> XingHeader::Find(const quint8* frame, qint32 length) {
     return header;
 }
 
+bool XingHeader::IsVbri(const quint8* frame, qint32 length) {
+    // Always 32 bytes behind the frame header, whatever the version and channels.
+    return length >= 40 && std::memcmp(frame + 36, "VBRI", 4) == 0;
+}
+
+QByteArray XingHeader::NewFrame(const quint8* model, bool keepLength) {
+    std::array<quint8, 4> bytes{model[0], model[1], model[2], model[3]};
+    bytes[1] |= 0x01;  // no CRC: nothing in the frame needs protecting
+    if (!keepLength) {
+        bytes[2] &= quint8(~0x02);  // no padding slot
+    }
+    FrameHeader header;
+    header.ParseHeader(bytes.data());
+    if (header.version == FrameHeader::VersionReserved ||
+        header.layer == FrameHeader::LayerReserved || header.GetSampleRate() < 0 ||
+        header.bitrateIndex == 15) {
+        return {};
+    }
+    const qint32 tagAt = 4 + SideInfoLength(header);
+    const qint32 counted = tagAt + 16, full = counted + kTocEntries;
+    if (!keepLength) {
+        // Free format (index 0) has no length of its own, so the search starts at index 1.
+        for (header.bitrateIndex = std::max(header.bitrateIndex, 1);
+             header.bitrateIndex < 14 && header.GetFrameLength() < full; ++header.bitrateIndex) {
+        }
+        bytes[2] = quint8((bytes[2] & 0x0F) | (header.bitrateIndex << 4));
+    }
+    const qint32 length = header.GetFrameLength();
+    if (length < counted) {
+        return {};
+    }
+    // Zero side information: a player that decodes the frame anyway hears silence.
+    QByteArray frame(length, '\0');
+    std::memcpy(frame.data(), bytes.data(), 4);
+    auto* fields = reinterpret_cast<quint8*>(frame.data()) + tagAt;
+    std::memcpy(fields, "Xing", 4);
+    WriteBigEndian(fields + 4, kFramesFlag | kBytesFlag | (length >= full ? kTocFlag : 0), 4);
+    return frame;
+}
+
 qint32 XingHeader::EncoderPadding(const quint8* frame) const {
     // Bytes 21..23 of the extension: 12 bits of delay, then 12 bits of padding.
     return lameAt < 0 ? 0 : ((frame[lameAt + 22] & 0x0F) << 8) | frame[lameAt + 23];
 }
 
-bool XingHeader::Describe(quint8* frame, const Stream& stream) const {
-    const std::vector<quint32>& offsets = stream.frameOffsets;
-    const quint32 frameCount = quint32(offsets.size());
-    // The header's own frame holds no audio and is not counted.
-    const quint32 audioFrames = frameCount - 1;
-    if ((framesAt < 0 || ReadBigEndian32(frame + framesAt) == audioFrames) &&
-        (bytesAt < 0 || ReadBigEndian32(frame + bytesAt) == stream.bytes)) {
-        return false;
-    }
+bool XingHeader::Counts(const quint8* frame, const Stream& stream) const {
+    return (framesAt < 0 || ReadBigEndian32(frame + framesAt) == stream.frames) &&
+           (bytesAt < 0 || ReadBigEndian32(frame + bytesAt) == stream.bytes);
+}
+
+void XingHeader::Describe(quint8* frame, const Stream& stream) const {
+    // Readers take an "Info" stream for one of constant bitrate and measure it by its size.
+    std::memcpy(frame + tagAt, kXingTags[stream.oneBitrate ? 1 : 0], 4);
     if (framesAt >= 0) {
-        WriteBigEndian(frame + framesAt, audioFrames, 4);
+        WriteBigEndian(frame + framesAt, stream.frames, 4);
     }
     if (bytesAt >= 0) {
         WriteBigEndian(frame + bytesAt, stream.bytes, 4);
     }
     if (tocAt >= 0) {
-        // Entry i: where the frame i percent into the stream begins, in 256ths of its bytes.
-        // No frame begins at the very end, so an entry never reaches 256.
-        for (qint32 i = 0; i < kTocEntries; ++i) {
-            const quint64 offset = offsets[size_t(quint64(i) * frameCount / kTocEntries)];
-            frame[tocAt + i] = quint8(offset * 256 / stream.bytes);
-        }
+        std::memcpy(frame + tocAt, stream.seekTable.data(), kTocEntries);
     }
     if (lameAt >= 0) {
         quint8* lame = frame + lameAt;
+        // Byte 9 ends in the encoding method, by which readers take a CBR stream's bitrate for
+        // all of it. A join of several bitrates has none: it counts as of average bitrate.
+        const int method = lame[9] & 0x0F;
+        if (!stream.oneBitrate && (method == kLameCbr || method == kLameCbrTwoPass)) {
+            lame[9] = quint8((lame[9] & 0xF0) | kLameAbr);
+        }
         // The delay is the first file's and stays; the padding is the last file's.
         lame[22] = quint8((lame[22] & 0xF0) | ((stream.encoderPadding >> 8) & 0x0F));
         lame[23] = quint8(stream.encoderPadding);
@@ -165,44 +211,114 @@ bool XingHeader::Describe(quint8* frame, const Stream& stream) const {
         // The tag CRC covers everything before it, so it comes last.
         WriteBigEndian(lame + 34, Crc16(frame, lameAt + 34), 2);
     }
-    return true;
 }
 
-void XingUpdate::AddFrame(const quint8* frame, qint32 length, bool firstOfFile) {
-    if (!started) {
-        started = true;
-        header = XingHeader::Find(frame, length);
-        if (header) {
-            firstFrame = QByteArray(reinterpret_cast<const char*>(frame), length);
+JoinedStream::Step JoinedStream::AddFrame(const quint8* frame, qint32 length, bool firstOfFile) {
+    if (firstOfFile) {
+        ++files;
+        const std::optional<XingHeader> xing = XingHeader::Find(frame, length);
+        lastPadding = xing ? xing->EncoderPadding(frame) : 0;
+        if (xing || XingHeader::IsVbri(frame, length)) {
+            if (files > 1) {
+                return {false, {}};
+            }
+            lead = xing ? Lead::Xing : Lead::Vbri;
+            leadFrame = QByteArray(reinterpret_cast<const char*>(frame), length);
+            return {};
         }
-    } else if (header) {
+    }
+    Step step;
+    FrameHeader header;
+    header.ParseHeader(frame);
+    if (!firstAudio) {
+        firstAudio = std::array<quint8, 4>{frame[0], frame[1], frame[2], frame[3]};
+        firstBitrate = header.GetBitrate();
+    } else if (header.GetBitrate() != firstBitrate) {
+        oneBitrate = false;
+    }
+    // A single input stays as it is, so the header comes only with the second.
+    if (lead == Lead::None && files > 1 && !oneBitrate) {
+        step.insertFront = XingHeader::NewFrame(firstAudio->data(), false);
+        if (!step.insertFront.isEmpty()) {
+            lead = Lead::Inserted;
+            leadFrame = step.insertFront;
+        }
+    }
+    AddAudio(frame, length, header);
+    return step;
+}
+
+void JoinedStream::AddAudio(const quint8* frame, qint32 length, const FrameHeader& header) {
+    // Only a LAME extension, which only an encoder's header frame has, holds the music CRC.
+    if (lead == Lead::Xing) {
         musicCrc = Crc16(frame, length, musicCrc);
     }
-    if (!header) {
+    if (tooLong || audioBytes + quint64(length) > std::numeric_limits<quint32>::max()) {
+        // The header's fields cannot describe the stream.
+        tooLong = true;
+        offsets = {};
         return;
     }
-    if (bytes + quint64(length) > std::numeric_limits<quint32>::max()) {
-        // Its fields cannot describe the stream: leave the header as it is.
-        header.reset();
-        frameOffsets = {};
-        return;
+    const double frameDuration = header.GetDuration();
+    if (runs.empty() || runs.back().frameDuration != frameDuration) {
+        runs.push_back({quint32(offsets.size()), duration, frameDuration});
     }
-    frameOffsets.push_back(quint32(bytes));
-    bytes += quint64(length);
-    if (firstOfFile) {
-        const std::optional<XingHeader> fileHeader = XingHeader::Find(frame, length);
-        lastPadding = fileHeader ? fileHeader->EncoderPadding(frame) : 0;
-    }
+    duration += frameDuration;
+    offsets.push_back(quint32(audioBytes));
+    audioBytes += quint64(length);
 }
 
-QByteArray XingUpdate::UpdatedFirstFrame() const {
+quint32 JoinedStream::FrameAt(double seconds) const {
+    // The last run that starts by then; runs of frames without duration start with the next.
+    const auto run = std::prev(std::upper_bound(
+        runs.begin(), runs.end(), seconds, [](double t, const Run& r) { return t < r.start; }));
+    const quint32 end =
+        std::next(run) == runs.end() ? quint32(offsets.size()) : std::next(run)->first;
+    const double into = run->frameDuration > 0 ? (seconds - run->start) / run->frameDuration : 0;
+    return std::min(end - 1, run->first + quint32(std::max(0.0, into)));
+}
+
+SeekTable JoinedStream::MakeSeekTable(quint32 leadLength, quint32 bytes) const {
+    SeekTable table{};
+    if (offsets.empty()) {
+        return table;
+    }
+    for (qint32 i = 0; i < kTocEntries; ++i) {
+        const double offset = leadLength + offsets[FrameAt(duration * i / kTocEntries)];
+        // Rounded to the nearest step, so that seeks land as often early as late. No frame
+        // begins at the very end, so an entry stays below 256 but for rounding.
+        table[size_t(i)] = quint8(std::min(255L, std::lround(offset * 256 / bytes)));
+    }
+    return table;
+}
+
+QByteArray JoinedStream::HeaderFrame() const {
+    const quint64 bytes = quint64(leadFrame.size()) + audioBytes;
+    if (lead == Lead::None || tooLong || bytes > std::numeric_limits<quint32>::max() ||
+        (lead == Lead::Vbri && files == 1)) {
+        return {};
+    }
+    QByteArray frame =
+        lead == Lead::Vbri
+            ? XingHeader::NewFrame(reinterpret_cast<const quint8*>(leadFrame.data()), true)
+            : leadFrame;
+    auto* data = reinterpret_cast<quint8*>(frame.data());
+    const std::optional<XingHeader> header = XingHeader::Find(data, qint32(frame.size()));
     if (!header) {
         return {};
     }
-    QByteArray frame = firstFrame;
-    const bool changed = header->Describe(reinterpret_cast<quint8*>(frame.data()),
-                                          {frameOffsets, quint32(bytes), musicCrc, lastPadding});
-    return changed ? frame : QByteArray();
+    const XingHeader::Stream stream{quint32(offsets.size()),
+                                    quint32(bytes),
+                                    MakeSeekTable(quint32(frame.size()), quint32(bytes)),
+                                    musicCrc,
+                                    lastPadding,
+                                    oneBitrate};
+    // A single input keeps its own header when that describes it already.
+    if (files == 1 && header->Counts(data, stream)) {
+        return {};
+    }
+    header->Describe(data, stream);
+    return frame;
 }
 
 }  // namespace mp3

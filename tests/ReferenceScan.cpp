@@ -63,16 +63,17 @@ QByteArray Joined(const std::vector<Unit>& units) {
 
 QByteArray MergeOutput(const std::vector<std::vector<Unit>>& inputs) {
     QByteArray bytes;
-    mp3::XingUpdate update;
+    mp3::JoinedStream stream;
     for (const std::vector<Unit>& units : inputs) {
         for (size_t i = 0; i < units.size(); ++i) {
             const QByteArray& unit = units[i].bytes;
-            update.AddFrame(reinterpret_cast<const quint8*>(unit.constData()), qint32(unit.size()),
-                            i == 0);
+            const mp3::JoinedStream::Step step = stream.AddFrame(
+                reinterpret_cast<const quint8*>(unit.constData()), qint32(unit.size()), i == 0);
+            bytes.prepend(step.insertFront);
+            bytes += step.copy ? unit : QByteArray();
         }
-        bytes += Joined(units);
     }
-    const QByteArray first = update.UpdatedFirstFrame();
+    const QByteArray first = stream.HeaderFrame();
     return bytes.replace(0, first.size(), first);
 }
 

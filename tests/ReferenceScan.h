@@ -27,8 +27,8 @@ std::vector<Unit> ReferenceScan(const QByteArray& data, qint64 position);
 QByteArray Joined(const std::vector<Unit>& units);
 
 // What a merge writes for inputs given as their units, first input first: the units back to
-// back, with the "Xing" or "Info" header of the first frame, if it has one, made to describe
-// them all (that rewrite is checked field by field in its own tests).
+// back as mp3::JoinedStream has them, leading header frame and all (that stream is checked
+// field by field in its own tests).
 QByteArray MergeOutput(const std::vector<std::vector<Unit>>& inputs);
 
 }  // namespace testing_files

@@ -307,12 +307,22 @@ private Q_SLOTS:
 
         // A skipped input is a warning line of its own; the merge itself succeeds.
         frame->Workspace().RemoveAt(0);
+        frame->Workspace().AddPath(Write(QStringLiteral("b.mp3"), Mp3Frame()));
         script->saveAnswers << dir.filePath(QStringLiteral("out.mp3"));
         frame->Action(ID_FILE_MERGE)->trigger();
         QTRY_VERIFY(!frame->IsMerging());
         QVERIFY(LogTexts(*frame)[4].contains(QStringLiteral("missing.mp3")));
         QCOMPARE(LogTexts(*frame).last(), QStringLiteral("merge process has been finished!"));
         QCOMPARE(script->messages.size(), 1);
+
+        // With nothing left to join, the merge fails and makes no file.
+        frame->Workspace().RemoveAt(1);
+        script->saveAnswers << dir.filePath(QStringLiteral("none.mp3"));
+        frame->Action(ID_FILE_MERGE)->trigger();
+        QTRY_VERIFY(!frame->IsMerging());
+        QCOMPARE(script->messages.size(), 2);
+        QVERIFY(script->messages[1].text.contains(QStringLiteral("MPEG audio frame")));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none.mp3"))));
     }
 
     void progressMessages() {

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <QFile>
 #include <QProcess>
@@ -19,8 +22,17 @@ struct JoinRun {
     QString err;
 };
 
-JoinRun Join(const QStringList& arguments) {
+// Runs tessaro-join; fileSizeLimit, when not 0, is the largest file it may write, with the
+// signal for larger ones as the system sets it.
+JoinRun Join(const QStringList& arguments, rlim_t fileSizeLimit = 0) {
     QProcess process;
+    process.setChildProcessModifier([fileSizeLimit] {
+        if (fileSizeLimit != 0) {
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            ::signal(SIGXFSZ, SIG_DFL);
+        }
+    });
     process.start(QStringLiteral(TESSARO_JOIN), arguments);
     process.waitForFinished(60000);
     return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
@@ -63,15 +75,15 @@ TEST_F(TessaroJoinTest, JoinsInOrderAndSummarises) {
     const JoinRun run = Join({QStringLiteral("-o"), output, vbr, cbr});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QByteArray joined = ReadAll(output), first = ReadAll(vbr), second = ReadAll(cbr);
-    // Only the header in the first frame changes: its frame count now covers both inputs.
+    // The first frame's header now counts the frames of both; the second's own is left out.
     const qint32 headerFrame = mp3::StreamReader(vbr).FrameLength();
-    EXPECT_EQ(joined.mid(headerFrame), (first + second).mid(headerFrame));
+    const qint32 cbrHeader = mp3::StreamReader(cbr).FrameLength();
+    EXPECT_EQ(joined.mid(headerFrame), first.mid(headerFrame) + second.mid(cbrHeader));
     const int vbrFrames = 21 + 8, cbrFrames = 36 + 8;
     EXPECT_EQ(BigEndian(joined, vbrFrames),
-              BigEndian(first, vbrFrames) + 1 + BigEndian(second, cbrFrames));
+              BigEndian(first, vbrFrames) + BigEndian(second, cbrFrames));
     EXPECT_TRUE(run.out.contains(QStringLiteral("Joined 2 of 2 inputs")));
-    EXPECT_TRUE(
-        run.out.contains(QString::number(first.size() + second.size()) + QStringLiteral(" bytes")));
+    EXPECT_TRUE(run.out.contains(QString::number(joined.size()) + QStringLiteral(" bytes")));
     // The mono input first, and no bar when stderr is not a terminal.
     EXPECT_EQ(run.err, QStringLiteral("tessaro-join: warning: \"%1\" (2 channels) differs from the "
                                       "first input \"%2\" (1 channel); many players play the "
@@ -97,6 +109,18 @@ TEST_F(TessaroJoinTest, FailureExitsWith1AndSaysWhy) {
     EXPECT_TRUE(run.err.contains(QStringLiteral("error")));
     EXPECT_TRUE(run.err.contains(input));
     EXPECT_EQ(ReadAll(input), ReadAll(cbr));
+
+    // Nothing to join, or a file-size limit met: nothing is replaced.
+    const QString missing = dir.filePath(QStringLiteral("missing.mp3"));
+    for (const auto& [arguments, limit] :
+         {std::pair{QStringList{QStringLiteral("-o"), output, missing}, rlim_t(0)},
+          std::pair{QStringList{QStringLiteral("-o"), input, vbr, cbr}, rlim_t(4096)}}) {
+        const JoinRun failed = Join(arguments, limit);
+        EXPECT_EQ(failed.exitCode, 1) << failed.err.toStdString();
+        EXPECT_EQ(failed.err.count(QStringLiteral("error:")), 1) << failed.err.toStdString();
+        EXPECT_FALSE(QFile::exists(output));
+        EXPECT_EQ(ReadAll(input), ReadAll(cbr));
+    }
 }
 
 TEST_F(TessaroJoinTest, WritesTheTagOnlyWithTag) {
@@ -128,11 +152,13 @@ TEST_F(TessaroJoinTest, AWorkspaceGivesTheInputsAndTheTagValues) {
 
     JoinRun run = Join({QStringLiteral("-w"), twk, QStringLiteral("-o"), output});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    // The workspace's order; only the first frame's header is rewritten to cover all three.
+    // The workspace's order, the later inputs' own header frames left out.
     const qint32 headerFrame = mp3::StreamReader(vbr).FrameLength();
-    const QByteArray concatenated = ReadAll(vbr) + ReadAll(cbr) + ReadAll(vbr);
-    EXPECT_EQ(ReadAll(output).size(), concatenated.size());
-    EXPECT_EQ(ReadAll(output).mid(headerFrame), concatenated.mid(headerFrame));
+    const qint32 cbrHeader = mp3::StreamReader(cbr).FrameLength();
+    const QByteArray joined =
+        ReadAll(vbr) + ReadAll(cbr).mid(cbrHeader) + ReadAll(vbr).mid(headerFrame);
+    EXPECT_EQ(ReadAll(output).size(), joined.size());
+    EXPECT_EQ(ReadAll(output).mid(headerFrame), joined.mid(headerFrame));
     EXPECT_TRUE(run.out.contains(QStringLiteral("Joined 3 of 3 inputs")));
 
     // Options beside the workspace override its values one by one.

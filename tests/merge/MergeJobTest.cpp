@@ -1,12 +1,17 @@
 #include "merge/MergeJob.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <cmath>
 
+#include "ReferenceScan.h"
 #include "TestFiles.h"
+#include "io/AtomicWrite.h"
 #include "mp3/StreamReader.h"
 #include "workspace/PlainTrackList.h"
 #include "workspace/TessaroWorkSpace.h"
@@ -22,42 +27,107 @@ qsizetype TagAt(const QByteArray& bytes) {
     return xing >= 0 ? xing : start.indexOf("Info");
 }
 
-// Checks, field by field, that the LAME header frame at the start of the output describes the
-// whole output, and that the output differs from `joined` (the inputs' frames back to back) in
-// nothing else. The frames are those the reader finds; the delay is the first input's and the
-// padding the last input's, as their own headers give them.
-void ExpectHeaderDescribesOutput(const QString& output, const QByteArray& joined,
-                                 const QString& lastInput) {
+// The audio frames of an input: all the reader finds but a leading Xing, Info or VBRI frame.
+std::vector<Unit> AudioOf(const QString& path) {
+    std::vector<Unit> units = ReadAllUnits(path);
+    if (!units.empty() && (TagAt(units[0].bytes) >= 0 || units[0].bytes.mid(36, 4) == "VBRI")) {
+        units.erase(units.begin());
+    }
+    return units;
+}
+
+mp3::FrameHeader HeaderOf(const Unit& unit) {
+    mp3::FrameHeader header;
+    header.ParseHeader(reinterpret_cast<const quint8*>(unit.bytes.constData()));
+    return header;
+}
+
+// Seconds a Layer III frame plays.
+double Duration(const Unit& unit) {
+    const mp3::FrameHeader header = HeaderOf(unit);
+    return (header.version == mp3::FrameHeader::Mpeg1 ? 1152.0 : 576.0) / header.GetSampleRate();
+}
+
+// Checks that the output is a header frame followed by the audio frames of every input, and that
+// the header describes them: label, counts, LAME fields, and a seek table by which seeks land, on
+// average, no further from their aim than its steps of 1/256 of the bytes allow.
+void ExpectHeaderDescribesOutput(const QString& output, const QStringList& inputs) {
     const QByteArray out = ReadAll(output);
-    ASSERT_EQ(out.size(), joined.size());
-    std::vector<qint64> offsets;
-    for (mp3::StreamReader reader(output); !reader.AtEnd(); reader.Advance()) {
-        offsets.push_back(reader.Header().offset);
+    std::vector<Unit> units = ReadAllUnits(output);
+    ASSERT_GE(units.size(), 2u);
+    const QByteArray header = units[0].bytes;
+    units.erase(units.begin());
+    std::vector<Unit> audio;
+    for (const QString& input : inputs) {
+        for (const Unit& unit : AudioOf(input)) {
+            audio.push_back(unit);
+        }
     }
-    ASSERT_GE(offsets.size(), 2u);
-    const qint64 n = qint64(offsets.size()), bytes = out.size();
-    const qsizetype at = TagAt(out), lame = at + 120;
+    ASSERT_EQ(Joined(units), Joined(audio)) << "every input's own header frame is left out";
+    bool oneBitrate = true;
+    for (const Unit& unit : units) {
+        oneBitrate = oneBitrate && HeaderOf(unit).bitrateIndex == HeaderOf(units[0]).bitrateIndex;
+    }
+    const qsizetype at = TagAt(header);
     ASSERT_GE(at, 0);
-    ASSERT_EQ(BigEndian(out, at + 4), 0xFu) << "LAME writes every field";
-    EXPECT_EQ(BigEndian(out, at + 8), n - 1);
-    EXPECT_EQ(BigEndian(out, at + 12), bytes);
-    for (int i = 0; i < 100; ++i) {
-        EXPECT_EQ(quint8(out[at + 16 + i]), 256 * offsets[size_t(i * n / 100)] / bytes) << i;
+    EXPECT_EQ(header.mid(at, 4), oneBitrate ? "Info" : "Xing");
+    ASSERT_EQ(BigEndian(header, at + 4) & 0x7, 0x7u);
+    EXPECT_EQ(BigEndian(header, at + 8), units.size());
+    EXPECT_EQ(BigEndian(header, at + 12), out.size());
+
+    double total = 0;
+    std::vector<double> starts;
+    for (const Unit& unit : units) {
+        starts.push_back(total);
+        total += Duration(unit);
     }
-    ASSERT_EQ(out.mid(lame, 4), "LAME");
-    EXPECT_EQ(BigEndian(out, lame + 21, 3) >> 12, BigEndian(joined, lame + 21, 3) >> 12);
-    const QByteArray last = ReadAll(lastInput);
-    EXPECT_EQ(BigEndian(out, lame + 21, 3) & 0xFFF,
-              BigEndian(last, TagAt(last) + 120 + 21, 3) & 0xFFF);
-    EXPECT_EQ(BigEndian(out, lame + 28), bytes);
-    EXPECT_EQ(BigEndian(out, lame + 32, 2), BitwiseCrc16(out.mid(offsets[1])));
-    EXPECT_EQ(BigEndian(out, lame + 34, 2), BitwiseCrc16(out.left(lame + 34)));
-    QByteArray rest = out;
-    for (const auto& [from, length] :
-         {std::pair<qsizetype, qsizetype>{at + 8, 108}, {lame + 21, 3}, {lame + 28, 8}}) {
-        rest.replace(from, length, joined.mid(from, length));
+    double sum = 0, largest = 0;
+    for (int i = 1; i < 100; ++i) {
+        const double aim = total * i / 100;
+        const double position = quint8(header[at + 16 + i]) * out.size() / 256.0;
+        size_t landed = 0;  // a reader seeks to the next frame from there
+        while (landed + 1 < units.size() &&
+               units[landed].offset - units[0].offset + header.size() < position) {
+            ++landed;
+        }
+        sum += starts[landed] - aim;
+        largest = std::max(largest, std::abs(starts[landed] - aim));
     }
-    EXPECT_EQ(rest, joined);
+    const double step = total / 256, frame = Duration(units[0]);
+    EXPECT_LT(std::abs(sum / 99), step / 4 + frame / 2) << "mean error";
+    EXPECT_LT(largest, step + 2 * frame);
+
+    if (header.mid(at + 120, 4) != "LAME") {
+        return;
+    }
+    const qsizetype lame = at + 120;
+    const QByteArray first = ReadAllUnits(inputs.first())[0].bytes;
+    EXPECT_EQ(BigEndian(header, lame + 21, 3) >> 12, BigEndian(first, lame + 21, 3) >> 12);
+    const QByteArray last = ReadAllUnits(inputs.last())[0].bytes;
+    EXPECT_EQ(BigEndian(header, lame + 21, 3) & 0xFFF,
+              TagAt(last) < 0 ? 0 : BigEndian(last, TagAt(last) + 120 + 21, 3) & 0xFFF);
+    EXPECT_EQ(BigEndian(header, lame + 28), out.size());
+    EXPECT_EQ(BigEndian(header, lame + 32, 2), BitwiseCrc16(Joined(units)));
+    EXPECT_EQ(BigEndian(header, lame + 34, 2), BitwiseCrc16(header.left(lame + 34)));
+    // The rest is the first input's header frame as it was, but for the label and the method.
+    QByteArray rest = header;
+    for (const auto& [from, length] : {std::pair<qsizetype, qsizetype>{at, 4},
+                                       {at + 8, 108},
+                                       {lame + 9, 1},
+                                       {lame + 21, 3},
+                                       {lame + 28, 8}}) {
+        rest.replace(from, length, first.mid(from, length));
+    }
+    EXPECT_EQ(rest, first);
+}
+
+// `count` frames of MPEG-1 Layer III at 44100 Hz with a bitrate that varies as in VBR.
+QByteArray VbrFrames(int count) {
+    QByteArray frames;
+    for (int i = 0; i < count; ++i) {
+        frames += MakeFrame(3, 1, 1 + (i * 7 + i / 13) % 14, 0, 0, 0, char(i % 200));
+    }
+    return frames;
 }
 
 class MergeJobTest : public ::testing::Test {
@@ -68,6 +138,12 @@ protected:
     tessaro::MergeResult Merge(bool saveTag = false) {
         host.saveTag = saveTag;
         return tessaro::RunMerge(workspace, output, host);
+    }
+    void UsePaths(const QStringList& paths) {
+        workspace.Clear();
+        for (const QString& path : paths) {
+            workspace.AddPath(path);
+        }
     }
 
     QTemporaryDir dir;
@@ -94,13 +170,41 @@ TEST_F(MergeJobTest, TwoInputsOfOneFrameEach) {
     EXPECT_EQ(host.events.count(QStringLiteral("query")), 1);
 }
 
-TEST_F(MergeJobTest, EmptyWorkspaceGivesAnEmptyFile) {
-    const tessaro::MergeResult result = Merge();
-    EXPECT_TRUE(result.Succeeded());
-    EXPECT_TRUE(QFile::exists(output));
-    EXPECT_EQ(ReadAll(output).size(), 0);
-    EXPECT_EQ(host.progress, (std::vector<std::pair<qint32, qint32>>{{0, 100}}));
-    EXPECT_EQ(result.written, 0);
+TEST_F(MergeJobTest, AJoinWithoutAnyFrameFailsAndWritesNothing) {
+    const QString old = Write(QStringLiteral("old.mp3"), "the previous output");
+    for (const QStringList& paths :
+         {QStringList{}, QStringList{dir.filePath(QStringLiteral("missing.mp3")),
+                                     Write(QStringLiteral("empty.mp3"), QByteArray()),
+                                     Write(QStringLiteral("text.mp3"), "no frames")}}) {
+        UsePaths(paths);
+        for (const QString& target : {output, old}) {
+            const tessaro::MergeResult result = tessaro::RunMerge(workspace, target, host);
+            EXPECT_FALSE(result.Succeeded());
+            EXPECT_TRUE(result.error.contains(QStringLiteral("MPEG audio frame")))
+                << result.error.toStdString();
+            EXPECT_EQ(result.written, 0);
+        }
+        EXPECT_FALSE(QFile::exists(output)) << "no empty file is made";
+        EXPECT_EQ(ReadAll(old), "the previous output");
+    }
+    EXPECT_EQ(host.events.count(QStringLiteral("query")), 0);
+}
+
+TEST_F(MergeJobTest, WhatIsNotARegularFileIsNeverReplaced) {
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    workspace.AddPath(Fixture(QStringLiteral("cbr128_stereo.mp3")));
+    for (const QString& target : {fifo, dir.path(), QStringLiteral("/dev/null")}) {
+        const tessaro::MergeResult result = tessaro::RunMerge(workspace, target, host);
+        EXPECT_FALSE(result.Succeeded());
+        EXPECT_TRUE(result.error.contains(QStringLiteral("not a regular file")) ||
+                    result.error.contains(QStringLiteral("folder")))
+            << result.error.toStdString();
+    }
+    EXPECT_TRUE(FolderEntries(dir.path()).isEmpty()) << "no temporary file, no regular file";
+    EXPECT_EQ(tessaro::WriteAtomically(fifo, "bytes"),
+              QStringLiteral("it is not a regular file (a FIFO, device or socket)"));
+    EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
 }
 
 TEST_F(MergeJobTest, TagsAtBothEndsAreLeftBehindAndPercentStaysBelow100) {
@@ -111,65 +215,56 @@ TEST_F(MergeJobTest, TagsAtBothEndsAreLeftBehindAndPercentStaysBelow100) {
     EXPECT_EQ(host.progress.back().first, 94);  // 9194 of 9683 bytes
 }
 
-TEST_F(MergeJobTest, RealEncoderFilesJoinFrameExactlyButForTheLeadingHeader) {
-    QByteArray expected;
-    for (const char* name : {"cbr128_stereo.mp3", "vbr_mono.mp3", "mpeg2_22k.mp3", "mpeg25_8k.mp3",
-                             "cbr192_48k.mp3", "v1only.mp3"}) {
-        workspace.AddPath(Fixture(QLatin1String(name)));
-    }
-    for (const char* name : {"cbr128_stereo.mp3", "vbr_mono.mp3", "mpeg2_22k.mp3", "mpeg25_8k.mp3",
-                             "cbr192_48k.mp3", "mpeg2_22k.mp3"}) {
-        expected += ReadAll(Fixture(QLatin1String(name)));
-    }
-    const tessaro::MergeResult result = Merge();
-    EXPECT_TRUE(result.Succeeded());
-    ExpectHeaderDescribesOutput(output, expected, Fixture(QStringLiteral("v1only.mp3")));
-    EXPECT_EQ(result.written, expected.size());
-    EXPECT_EQ(result.inputsJoined, 6);
-    EXPECT_EQ(result.warnings.size(), 5) << "every later input differs from the first";
-}
-
-TEST_F(MergeJobTest, TheLeadingHeaderOfEachKindDescribesTheWholeJoin) {
+TEST_F(MergeJobTest, TheLeadingHeaderDescribesEveryKindOfJoin) {
+    const QString bare = Write(QStringLiteral("bare.mp3"), Mp3Frames(600));
+    const QString vbr =
+        Write(QStringLiteral("vbr.mp3"),
+              ReadAllUnits(Fixture(QStringLiteral("vbr_mono.mp3")))[0].bytes + VbrFrames(1500));
     for (const QStringList& names : {
-             // VBR, CBR, VBR; a "Xing" header in an MPEG-1 mono frame.
+             // CBR and CBR of another bitrate (and rate): "Info" becomes "Xing".
+             QStringList{"cbr128_stereo.mp3", "cbr192_48k.mp3"},
              QStringList{"vbr_mono.mp3", "cbr128_stereo.mp3", "vbr_mono.mp3"},
-             // "Info" in an MPEG-1 stereo frame.
-             QStringList{"cbr128_stereo.mp3", "vbr_mono.mp3"},
+             QStringList{"cbr128_stereo.mp3", "vbr_mono.mp3", "mpeg2_22k.mp3", "mpeg25_8k.mp3",
+                         "cbr192_48k.mp3", "v1only.mp3"},
              // MPEG-2 stereo, then MPEG-2 mono with CRCs.
              QStringList{"mpeg2_22k.mp3", "mpeg2_mono_crc.mp3"},
              QStringList{"mpeg2_mono_crc.mp3", "mpeg2_22k.mp3", "mpeg2_mono_crc.mp3"},
+             // Without a header frame first, one is put in front.
+             QStringList{bare, vbr},
+             QStringList{vbr, bare, vbr},
          }) {
-        tessaro::PlainTrackList tracks;
-        tessaro::TessaroWorkSpace inputs{tracks};
-        QByteArray joined;
+        QStringList paths;
         for (const QString& name : names) {
-            inputs.AddPath(Fixture(name));
-            joined += ReadAll(Fixture(name));
+            paths << (QFileInfo(name).isAbsolute() ? name : Fixture(name));
         }
-        ASSERT_TRUE(tessaro::RunMerge(inputs, output, host).Succeeded());
+        UsePaths(paths);
+        const tessaro::MergeResult result = Merge();
+        ASSERT_TRUE(result.Succeeded());
         SCOPED_TRACE(names.join(QLatin1Char(' ')).toStdString());
-        ExpectHeaderDescribesOutput(output, joined, Fixture(names.last()));
+        ExpectHeaderDescribesOutput(output, paths);
+        EXPECT_EQ(result.written, ReadAll(output).size());
+        EXPECT_EQ(result.frames, qint64(ReadAllUnits(output).size()));
+        EXPECT_EQ(result.inputsJoined, paths.size());
     }
 }
 
-TEST_F(MergeJobTest, AFileJoinedAloneOrBehindAFrameWithoutHeaderIsCopiedByteForByte) {
+TEST_F(MergeJobTest, AFileAloneOrFilesOfOneBitrateWithoutHeaderAreCopiedByteForByte) {
     const QString cbr = Fixture(QStringLiteral("cbr128_stereo.mp3"));
+    const QString plain = Write(QStringLiteral("plain.mp3"), Mp3Frame());
     for (const QStringList& paths : {
              QStringList{cbr},
              QStringList{Fixture(QStringLiteral("vbr_mono.mp3"))},
              QStringList{Fixture(QStringLiteral("mpeg2_mono_crc.mp3"))},
              QStringList{Fixture(QStringLiteral("cbr192_48k.mp3"))},
-             QStringList{Write(QStringLiteral("plain.mp3"), Mp3Frame()), cbr, cbr},
-             QStringList{Fixture(QStringLiteral("mpeg25_8k.mp3")), cbr},
+             QStringList{Write(QStringLiteral("vbr.mp3"), VbrFrames(30))},
+             QStringList{plain, cbr, cbr},
          }) {
-        tessaro::PlainTrackList tracks;
-        tessaro::TessaroWorkSpace inputs{tracks};
-        QByteArray joined;
-        for (const QString& path : paths) {
-            inputs.AddPath(path);
-            joined += ReadAll(path);
+        UsePaths(paths);
+        ASSERT_TRUE(Merge().Succeeded());
+        QByteArray joined = ReadAll(paths[0]);
+        for (const QString& path : paths.mid(1)) {
+            joined += Joined(AudioOf(path));
         }
-        ASSERT_TRUE(tessaro::RunMerge(inputs, output, host).Succeeded());
         EXPECT_EQ(ReadAll(output), joined) << paths.join(QLatin1Char(' ')).toStdString();
     }
 }

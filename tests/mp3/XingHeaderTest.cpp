@@ -122,16 +122,23 @@ TEST(XingHeaderTest, NotFoundForOtherTagsOrFieldsCutShort) {
     }
 }
 
-// Frames of 418, 417, 1000, 200, 300 and 418 bytes behind a 417-byte header frame.
-const std::vector<quint32> kOffsets{0, 417, 835, 1252, 2252, 2452, 2752};
 const quint32 kBytes = 3170;
 
-QByteArray Described(const QByteArray& frame, quint16 musicCrc = 0xBEEF, int padding = 0xABC) {
+// A seek table unlike any the frames give.
+mp3::SeekTable SeekTableOf(quint8 first) {
+    mp3::SeekTable table;
+    for (size_t i = 0; i < table.size(); ++i) {
+        table[i] = quint8(first + i);
+    }
+    return table;
+}
+
+QByteArray Described(const QByteArray& frame, bool oneBitrate = true) {
     QByteArray described = frame;
     const auto header = mp3::XingHeader::Find(Bytes(frame), qint32(frame.size()));
     EXPECT_TRUE(header);
-    EXPECT_TRUE(header->Describe(reinterpret_cast<quint8*>(described.data()),
-                                 {kOffsets, kBytes, musicCrc, padding}));
+    header->Describe(reinterpret_cast<quint8*>(described.data()),
+                     {6, kBytes, SeekTableOf(7), 0xBEEF, 0xABC, oneBitrate});
     return described;
 }
 
@@ -141,10 +148,8 @@ TEST(XingHeaderTest, DescribeWritesEveryFieldOfAFullHeaderAndKeepsTheRest) {
     const int lame = 36 + 120;
     EXPECT_EQ(BigEndian(described, 36 + 8), 6u);
     EXPECT_EQ(BigEndian(described, 36 + 12), kBytes);
-    for (int i = 0; i < 100; ++i) {
-        const quint32 offset = kOffsets[size_t(i * 7 / 100)];
-        EXPECT_EQ(quint8(described[36 + 16 + i]), offset * 256 / kBytes) << i;
-    }
+    EXPECT_EQ(described.mid(36 + 16, 100),
+              QByteArray(reinterpret_cast<const char*>(SeekTableOf(7).data()), 100));
     EXPECT_EQ(BigEndian(described, lame + 21, 3), (kDelay << 12) | 0xABC);
     EXPECT_EQ(BigEndian(described, lame + 28), kBytes);
     EXPECT_EQ(BigEndian(described, lame + 32, 2), 0xBEEFu);
@@ -162,7 +167,7 @@ TEST(XingHeaderTest, DescribeWritesOnlyTheFieldsTheFlagsAnnounce) {
     const QByteArray frame = HeaderFrame(3, 0, false, 36, 0x6);
     const QByteArray described = Described(frame);
     EXPECT_EQ(BigEndian(described, 36 + 8), kBytes);
-    EXPECT_EQ(quint8(described[36 + 12 + 99]), kOffsets[6] * 256 / kBytes);
+    EXPECT_EQ(quint8(described[36 + 12 + 99]), 7 + 99);
     EXPECT_EQ(described.left(36 + 8), frame.left(36 + 8));
     // The extension behind them is LAME's: its padding changes, the rest up to its CRCs stays.
     const int lame = 36 + 112;
@@ -170,55 +175,143 @@ TEST(XingHeaderTest, DescribeWritesOnlyTheFieldsTheFlagsAnnounce) {
     EXPECT_EQ(BigEndian(described, lame + 21, 3), (kDelay << 12) | 0xABC);
 }
 
-TEST(XingHeaderTest, DescribeChangesNothingWhenTheCountsAreRightAlready) {
-    QByteArray frame = HeaderFrame(3, 0, false, 36);
-    Put(frame, 36 + 8, BigEndianBytes(6) + BigEndianBytes(kBytes));
-    QByteArray bytesOnly = HeaderFrame(2, 3, false, 13, 0x2);
-    Put(bytesOnly, 13 + 8, BigEndianBytes(kBytes));
-    for (const QByteArray& original : {frame, bytesOnly}) {
-        QByteArray copy = original;
-        const auto header = mp3::XingHeader::Find(Bytes(copy), qint32(copy.size()));
-        ASSERT_TRUE(header);
-        EXPECT_FALSE(header->Describe(reinterpret_cast<quint8*>(copy.data()),
-                                      {kOffsets, kBytes, 0xBEEF, 0xABC}));
-        EXPECT_EQ(copy, original);
+TEST(XingHeaderTest, ALabelAndMethodOfConstantBitrateOnlyForOneBitrate) {
+    for (const int method : {1, 2, 4, 8}) {
+        QByteArray frame = HeaderFrame(3, 0, false, 36);
+        frame[36 + 120 + 9] = char(0x30 | method);  // revision 3
+        EXPECT_EQ(Described(frame, true).mid(36, 4), "Info");
+        EXPECT_EQ(Described(frame, true)[36 + 129], frame[36 + 129]);
+        const QByteArray varying = Described(frame, false);
+        EXPECT_EQ(varying.mid(36, 4), "Xing");
+        // CBR, and CBR in two passes, become ABR; the VBR methods stay.
+        EXPECT_EQ(varying[36 + 129], char(0x30 | (method == 1 || method == 8 ? 2 : method)))
+            << method;
     }
-    // One count wrong is enough for all to be written.
-    Put(frame, 36 + 8, BigEndianBytes(7));
-    EXPECT_EQ(BigEndian(Described(frame), 36 + 8), 6u);
 }
 
-TEST(XingUpdateTest, PaddingIsTheLastFilesAndNothingChangesWithoutAHeaderFirst) {
+TEST(XingHeaderTest, ANewFrameHasTheModelsFormatAndRoomForTheFields) {
+    struct Case {
+        QByteArray model;
+        bool keepLength;
+        int length;  // 0: no frame
+        bool seekTable;
+    };
+    for (const Case& c : {
+             // MPEG-1 stereo at 32 kbit/s is raised to 48 for the 152 bytes of fields.
+             Case{MakeFrame(3, 1, 1, 0, 1, 1), false, 156, true},
+             Case{MakeFrame(3, 1, 9, 0, 1, 3), false, 417, true},  // no padding slot
+             Case{MakeFrame(3, 1, 9, 0, 1, 3), true, 418, true},   // padding kept
+             Case{MakeFrame(0, 1, 1, 2, 0, 3), true, 72, false},   // no room for the seek table
+             Case{MakeFrame(0, 1, 1, 2, 0, 3), false, 144, true},
+             Case{MakeFrame(3, 1, 0, 0), false, 156, true},  // free format
+             Case{MakeFrame(3, 1, 15, 0), false, 0, false},
+             Case{MakeFrame(3, 0, 9, 0), false, 0, false},  // reserved layer
+         }) {
+        const QByteArray frame = mp3::XingHeader::NewFrame(Bytes(c.model), c.keepLength);
+        ASSERT_EQ(frame.size(), c.length) << c.model.left(4).toHex().toStdString();
+        if (c.length == 0) {
+            continue;
+        }
+        EXPECT_EQ(quint8(frame[1]), quint8(c.model[1]) | 1) << "no CRC";
+        EXPECT_EQ(quint8(frame[3]), quint8(c.model[3]));
+        const auto header = mp3::XingHeader::Find(Bytes(frame), qint32(frame.size()));
+        ASSERT_TRUE(header);
+        const mp3::XingHeader::Stream stream{0, 0, {}, 0, 0, false};
+        EXPECT_TRUE(header->Counts(Bytes(frame), stream));
+        const qsizetype at = frame.indexOf("Xing");
+        EXPECT_EQ(BigEndian(frame, at + 4), c.seekTable ? 7u : 3u);
+        EXPECT_EQ(frame.left(at).mid(4), QByteArray(at - 4, '\0')) << "no side information";
+    }
+}
+
+// The stream a join of `files` makes, and the frame that leads it in the end.
+struct Joined {
+    QByteArray bytes;
+    QByteArray header;
+};
+Joined Join(const std::vector<std::vector<QByteArray>>& files) {
+    mp3::JoinedStream stream;
+    Joined joined;
+    for (const std::vector<QByteArray>& frames : files) {
+        for (size_t i = 0; i < frames.size(); ++i) {
+            const auto step = stream.AddFrame(Bytes(frames[i]), qint32(frames[i].size()), i == 0);
+            joined.bytes.prepend(step.insertFront);
+            joined.bytes += step.copy ? frames[i] : QByteArray();
+        }
+    }
+    joined.header = stream.HeaderFrame();
+    return joined;
+}
+
+TEST(JoinedStreamTest, InputHeadersAreLeftOutAndTheFirstLeads) {
+    const QByteArray info = HeaderFrame(3, 0, false, 36, 0xF, "LAME", 1000);
+    QByteArray vbri = MakeFrame(3, 1, 9, 0, 0, 0, 0);
+    Put(vbri, 36, "VBRI");
+    const QByteArray a = Mp3Frame(0x21), b = Mp3Frame(0x22, 1), slow = MakeFrame(3, 1, 5, 0);
+    struct Case {
+        std::vector<std::vector<QByteArray>> files;
+        QByteArray bytes;   // the stream with its leading frame as first written
+        const char* label;  // of the header in the end; none for no new header
+        quint32 frames;
+    };
+    const QByteArray inserted = mp3::XingHeader::NewFrame(Bytes(a), false);
+    for (const Case& c : {
+             Case{{{info, a}, {info, b}}, info + a + b, "Info", 2},
+             Case{{{info, a}, {vbri, slow}}, info + a + slow, "Xing", 2},
+             Case{{{vbri, a}, {info, b}}, vbri + a + b, "Info", 2},
+             Case{{{vbri, a, slow}}, vbri + a + slow, nullptr, 0},  // alone: as it is
+             Case{{{a, b}, {info, b}}, a + b + b, nullptr, 0},      // one bitrate, no header
+             // A header comes in front once a second input joins the varying bitrate.
+             Case{{{a, slow}}, a + slow, nullptr, 0},
+             Case{{{a, slow}, {info, a}}, inserted + a + slow + a, "Xing", 3},
+             Case{{{a}, {b}, {a, slow, b}}, inserted + a + b + a + slow + b, "Xing", 5},
+         }) {
+        const Joined joined = Join(c.files);
+        EXPECT_EQ(joined.bytes, c.bytes);
+        if (!c.label) {
+            EXPECT_TRUE(joined.header.isEmpty());
+            continue;
+        }
+        // In the place of the frame written first.
+        ASSERT_EQ(joined.header.size(), c.bytes.startsWith(inserted) ? inserted.size() : 417);
+        EXPECT_EQ(joined.header.mid(36, 4), c.label);
+        EXPECT_EQ(BigEndian(joined.header, 36 + 8), c.frames);
+        EXPECT_EQ(BigEndian(joined.header, 36 + 12), quint32(c.bytes.size()));
+    }
+}
+
+TEST(JoinedStreamTest, PaddingIsTheLastFilesAndASingleInputDescribedAlreadyStays) {
     const QByteArray first = HeaderFrame(3, 0, false, 36, 0xF, "LAME", 1000);
     const QByteArray second = HeaderFrame(3, 0, false, 36, 0xF, "LAME", 777);
     const QByteArray noExtension = HeaderFrame(3, 0, false, 36, 0x7, "none");
     const QByteArray audio = Mp3Frame(0x22);
-    const auto update = [&](const std::vector<QByteArray>& files) {
-        mp3::XingUpdate xing;
-        for (const QByteArray& file : files) {
-            xing.AddFrame(Bytes(file), qint32(file.size()), true);
-            xing.AddFrame(Bytes(audio), qint32(audio.size()), false);
+    const auto padding = [&](const std::vector<QByteArray>& leads) {
+        std::vector<std::vector<QByteArray>> files;
+        for (const QByteArray& lead : leads) {
+            files.push_back({lead, audio});
         }
-        return xing.UpdatedFirstFrame();
+        return BigEndian(Join(files).header, 36 + 120 + 22, 2) & 0xFFF;
     };
-    const int padding = 36 + 120 + 22;
-    EXPECT_EQ(BigEndian(update({first, second}), padding, 2) & 0xFFF, 777u);
-    EXPECT_EQ(BigEndian(update({first, second, noExtension}), padding, 2) & 0xFFF, 0u);
-    EXPECT_EQ(BigEndian(update({first, second, audio}), padding, 2) & 0xFFF, 0u);
-    EXPECT_TRUE(update({audio, first}).isEmpty());
+    EXPECT_EQ(padding({first, second}), 777u);
+    EXPECT_EQ(padding({first, second, noExtension}), 0u);
+    EXPECT_EQ(padding({first, second, audio}), 0u);
+    QByteArray described = first;
+    Put(described, 36 + 8, BigEndianBytes(1) + BigEndianBytes(417 * 2));
+    EXPECT_TRUE(Join({{described, audio}}).header.isEmpty());
+    EXPECT_EQ(BigEndian(Join({{first, audio, audio}}).header, 36 + 8), 2u);
 }
 
-TEST(XingUpdateTest, AStreamTooLongForTheFieldsLeavesTheHeaderAlone) {
+TEST(JoinedStreamTest, AStreamTooLongForTheFieldsLeavesTheHeaderAlone) {
     const QByteArray first = HeaderFrame(3, 0, false, 36);
     const QByteArray chunk(1 << 20, 0x33);
-    mp3::XingUpdate xing;
-    xing.AddFrame(Bytes(first), qint32(first.size()), true);
+    mp3::JoinedStream stream;
+    stream.AddFrame(Bytes(first), qint32(first.size()), true);
     for (int i = 0; i < 4095; ++i) {
-        xing.AddFrame(Bytes(chunk), qint32(chunk.size()), false);
+        stream.AddFrame(Bytes(chunk), qint32(chunk.size()), false);
     }
-    EXPECT_FALSE(xing.UpdatedFirstFrame().isEmpty()) << "4 GiB less 1 MiB still fits";
-    xing.AddFrame(Bytes(chunk), qint32(chunk.size()), false);
-    EXPECT_TRUE(xing.UpdatedFirstFrame().isEmpty());
+    EXPECT_FALSE(stream.HeaderFrame().isEmpty()) << "4 GiB less 1 MiB still fits";
+    stream.AddFrame(Bytes(chunk), qint32(chunk.size()), false);
+    EXPECT_TRUE(stream.HeaderFrame().isEmpty());
 }
 
 }  // namespace
