@@ -4,15 +4,13 @@
 #include <taglib/id3v2tag.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
 #include <optional>
-#include <system_error>
 #include <utility>
 
 #include "io/AtomicWrite.h"
@@ -23,18 +21,13 @@
 namespace tessaro {
 namespace {
 
-std::filesystem::path NativePath(const QString& path) {
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
-// Same device and inode, or the same canonical path.
-bool IsSameFile(const QString& a, const QString& b) {
-    std::error_code error;
-    if (std::filesystem::equivalent(NativePath(a), NativePath(b), error)) {
-        return true;
+// The file that stands at path, links followed: none when nothing does.
+std::optional<std::pair<dev_t, ino_t>> FileId(const QString& path) {
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
+        return std::nullopt;
     }
-    const QString canonical = QFileInfo(a).canonicalFilePath();
-    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+    return std::make_pair(info.st_dev, info.st_ino);
 }
 
 TagLib::String ToTagString(const QString& text) {
@@ -88,12 +81,13 @@ QByteArray Bytes(const TagLib::ByteVector& bytes) {
     return QByteArray(bytes.data(), qsizetype(bytes.size()));
 }
 
-// Puts the workspace's tag around the finished audio as TagLib's MPEG file type saves it, an
-// ID3v2.4 tag in front and an ID3v1 tag at the end, whatever the output's name ends in. TagLib
-// would insert the tag in place and ignore a failed write, which on a full disk cuts the end
-// off the audio; the tagged file is built beside it instead and replaces it once complete, so a
-// failure leaves the untagged output whole. Returns an empty text or what went wrong.
-QString WriteTag(const TessaroWorkSpace& workspace, const QString& outputPath) {
+// The workspace's tag as TagLib's MPEG file type saves it, whatever the output's name ends in:
+// an ID3v2.4 tag to stand in front of the audio and an ID3v1 tag behind it. Both are empty when
+// every value is, as TagLib saves no tag without a value.
+struct TagBytes {
+    QByteArray front, back;
+};
+TagBytes RenderTags(const TessaroWorkSpace& workspace) {
     TagLib::ID3v2::Tag front;
     TagLib::ID3v1::Tag back;
     for (TagLib::Tag* tag : std::initializer_list<TagLib::Tag*>{&front, &back}) {
@@ -104,48 +98,10 @@ QString WriteTag(const TessaroWorkSpace& workspace, const QString& outputPath) {
         // TagLib takes 0 as "no year"; a negative year would otherwise wrap to a huge one.
         tag->setYear(workspace.Year() > 0 ? unsigned(workspace.Year()) : 0);
     }
-    // TagLib saves no tag without a value.
     if (front.isEmpty()) {
-        return QString();
+        return {};
     }
-    QFile audio(outputPath);
-    if (!audio.open(QIODevice::ReadOnly)) {
-        return audio.errorString();
-    }
-    QSaveFile tagged(outputPath);
-    if (!tagged.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return tagged.errorString();
-    }
-    errno = 0;
-    const auto write = [&tagged](const QByteArray& bytes) {
-        return tagged.write(bytes) == bytes.size();
-    };
-    bool written = write(Bytes(front.render()));
-    for (QByteArray chunk; written && !(chunk = audio.read(1 << 20)).isEmpty();) {
-        written = write(chunk);
-    }
-    written = written && audio.error() == QFileDevice::NoError && write(Bytes(back.render()));
-    audio.close();
-    if (!written) {
-        const QString failure = WriteFailure(tagged, errno);
-        tagged.cancelWriting();
-        return failure;
-    }
-    errno = 0;
-    return tagged.commit() ? QString() : WriteFailure(tagged, errno);
-}
-
-// What tells that a file changed: its size and the time of its last change, to the nanosecond;
-// nothing for a file that is gone.
-std::optional<std::pair<std::uintmax_t, std::filesystem::file_time_type>> Stamp(
-    const QString& path) {
-    std::error_code sizeError, timeError;
-    const auto size = std::filesystem::file_size(NativePath(path), sizeError);
-    const auto time = std::filesystem::last_write_time(NativePath(path), timeError);
-    if (sizeError || timeError) {
-        return std::nullopt;
-    }
-    return std::make_pair(size, time);
+    return {Bytes(front.render()), Bytes(back.render())};
 }
 
 // Repeats a positioned read or write until all `length` bytes at `at` are done.
@@ -174,31 +130,49 @@ bool ReadAllAt(int fd, char* data, qint64 length, qint64 at) {
 }
 
 // The joined file as it is built: a temporary file beside the target, made only when the first
-// frame comes, so that a join that yields nothing leaves the target alone. Frames are gathered
-// into large writes, as a system call per frame would cost more than the copy.
+// frame comes, so that a join that yields nothing leaves the target alone. What goes in front of
+// the audio comes first and what goes behind it last, so that the file is written in one pass.
+// Frames are gathered into large writes, as a system call per frame would cost more than the
+// copy.
 class JoinOutput {
 public:
     explicit JoinOutput(const QString& path) : file(path) {}
 
+    bool IsOpen() const { return file.isOpen(); }
+    // Makes the file and puts `front` at its start, before the audio.
+    bool Open(const QByteArray& front) {
+        // A writable target in a folder where no temporary file can be made is written in
+        // place, as the user asked for it; only then can a failure leave it half written.
+        file.setDirectWriteFallback(true);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            error = QStringLiteral("Cannot create %1: %2")
+                        .arg(Quoted(file.fileName()), file.errorString());
+            return false;
+        }
+        bytes.reserve(kCapacity);
+        bytes = front;
+        audioStart = front.size();
+        return true;
+    }
     bool Append(const quint8* data, qint32 length) {
-        if (!Open() || (bytes.size() + length > kCapacity && !Flush())) {
+        if (bytes.size() + length > kCapacity && !Flush()) {
             return false;
         }
         bytes.append(reinterpret_cast<const char*>(data), length);
         return true;
     }
-    // Puts `front` before everything written so far.
+    // Puts `front` before all the audio written so far.
     bool InsertFront(const QByteArray& front) {
         if (flushed == 0) {
-            bytes.prepend(front);
+            bytes.insert(audioStart, front);
             return true;
         }
         if (!Flush()) {
             return false;
         }
         // Moved back to front in pieces, so that no piece overwrites one still to be moved.
-        for (qint64 end = flushed; end > 0;) {
-            const qint64 length = std::min<qint64>(end, kCapacity);
+        for (qint64 end = flushed; end > audioStart;) {
+            const qint64 length = std::min<qint64>(end - audioStart, kCapacity);
             end -= length;
             bytes.resize(length);
             errno = 0;
@@ -209,12 +183,13 @@ public:
         }
         bytes.resize(0);
         flushed += front.size();
-        return WriteAt(front, 0) && file.seek(flushed);
+        return WriteAt(front, audioStart) && file.seek(flushed);
     }
-    // Writes `leadingFrame` over the output's first frame, unless it is empty, and puts the
-    // output in the target's place.
-    bool Commit(const QByteArray& leadingFrame) {
-        if (!Flush() || (!leadingFrame.isEmpty() && !WriteAt(leadingFrame, 0))) {
+    // Writes `leadingFrame` over the audio's first frame, unless it is empty, puts `back` behind
+    // the audio, and the output in the target's place.
+    bool Commit(const QByteArray& leadingFrame, const QByteArray& back) {
+        bytes += back;
+        if (!Flush() || (!leadingFrame.isEmpty() && !WriteAt(leadingFrame, audioStart))) {
             return false;
         }
         errno = 0;
@@ -230,21 +205,6 @@ public:
 private:
     static constexpr qsizetype kCapacity = 1 << 20;
 
-    bool Open() {
-        if (file.isOpen()) {
-            return true;
-        }
-        // A writable target in a folder where no temporary file can be made is written in
-        // place, as the user asked for it; only then can a failure leave it half written.
-        file.setDirectWriteFallback(true);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-            error = QStringLiteral("Cannot create %1: %2")
-                        .arg(Quoted(file.fileName()), file.errorString());
-            return false;
-        }
-        bytes.reserve(kCapacity);
-        return true;
-    }
     bool Flush() {
         errno = 0;
         if (file.write(bytes) != bytes.size()) {
@@ -272,6 +232,7 @@ private:
 
     QSaveFile file;
     QByteArray bytes;
+    qint64 audioStart = 0;  // where the audio begins: behind the tag in front
     qint64 flushed = 0;
     int flushes = 0;
     QString error;
@@ -280,12 +241,15 @@ private:
 // Why the join must not write to outputPath: it is one of the inputs, or something a new file
 // must not replace. Empty when it may.
 QString RefuseOutput(const TessaroWorkSpace& workspace, const QString& outputPath) {
-    for (const QString& input : workspace.Paths()) {
-        if (IsSameFile(outputPath, input)) {
-            return QStringLiteral(
-                       "The output file %1 is also one of the inputs (%2); "
-                       "choose another output file.")
-                .arg(Quoted(outputPath), Quoted(input));
+    // A path that names nothing yet cannot be an input, and needs no look at them.
+    if (const auto outputId = FileId(outputPath)) {
+        for (const QString& input : workspace.Paths()) {
+            if (FileId(input) == outputId) {
+                return QStringLiteral(
+                           "The output file %1 is also one of the inputs (%2); "
+                           "choose another output file.")
+                    .arg(Quoted(outputPath), Quoted(input));
+            }
         }
     }
     const QString refusal = NotReplaceable(outputPath);
@@ -298,12 +262,16 @@ QString RefuseOutput(const TessaroWorkSpace& workspace, const QString& outputPat
 // leading header is put right and the output takes the target's place.
 class Join {
 public:
-    Join(const QString& outputPath, qint64 total, MergeHost& host)
-        : output(outputPath), outputPath(outputPath), total(total), host(host) {}
+    Join(const TessaroWorkSpace& workspace, const QString& outputPath, qint64 total,
+         MergeHost& host)
+        : workspace(workspace),
+          output(outputPath),
+          outputPath(outputPath),
+          total(total),
+          host(host) {}
 
     // Copies every frame of one input, or skips it with a warning; false when the join fails.
     bool CopyInput(const QString& input) {
-        const auto before = Stamp(input);
         mp3::StreamReader reader(input);
         if (!reader.IsOpen() || reader.AtEnd()) {
             const QString reason =
@@ -312,6 +280,9 @@ public:
             return true;
         }
         CompareFormat(input, reader.Header());
+        if (!output.IsOpen() && !Open()) {
+            return false;
+        }
         for (; !reader.AtEnd(); reader.Advance()) {
             const mp3::JoinedStream::Step step =
                 stream.AddFrame(reader.Frame(), reader.FrameLength(), reader.FrameIndex() == 0);
@@ -323,7 +294,7 @@ public:
             }
         }
         // Frames read from a file that changed meanwhile may be cut or mixed.
-        if (Stamp(input) != before) {
+        if (reader.Changed()) {
             output.Cancel();
             result.error =
                 QStringLiteral("%1 was changed or removed while it was being read; join it again")
@@ -333,24 +304,32 @@ public:
         return true;
     }
     // Makes the leading header describe the whole output and puts the output in place.
-    bool Finish() {
+    void Finish() {
         if (result.inputsJoined == 0) {
             result.error =
                 QStringLiteral("None of the inputs holds an MPEG audio frame; %1 was not written.")
                     .arg(Quoted(outputPath));
-            return false;
-        }
-        if (!output.Commit(stream.HeaderFrame())) {
+        } else if (!output.Commit(stream.HeaderFrame(), tags.back)) {
             output.Cancel();
             result.error = output.Error();
-            return false;
         }
-        return true;
     }
 
     MergeResult result;
 
 private:
+    // Makes the output once there is audio for it. The tag is known before the first byte is
+    // written, so it goes in without a second pass over the audio.
+    bool Open() {
+        if (host.QuerySaveID3Tag()) {
+            tags = RenderTags(workspace);
+        }
+        if (!output.Open(tags.front)) {
+            result.error = output.Error();
+            return false;
+        }
+        return true;
+    }
     // Counts a frame (or the bytes put in front) once written, and reports the progress.
     bool Written(bool succeeded, qint32 length) {
         if (!succeeded) {
@@ -378,7 +357,9 @@ private:
         }
     }
 
+    const TessaroWorkSpace& workspace;
     JoinOutput output;
+    TagBytes tags;
     mp3::JoinedStream stream;
     const QString outputPath;
     const qint64 total;
@@ -406,25 +387,14 @@ MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPat
         refused.error = refusal;
         return refused;
     }
-    Join join(outputPath, total, host);
+    Join join(workspace, outputPath, total, host);
     for (const QString& input : workspace.Paths()) {
         if (!join.CopyInput(input)) {
             return join.result;
         }
     }
-    if (!join.Finish()) {
-        return join.result;
-    }
-    MergeResult result = join.result;
-    if (host.QuerySaveID3Tag()) {
-        const QString failure = WriteTag(workspace, outputPath);
-        if (!failure.isEmpty()) {
-            result.warnings << QStringLiteral(
-                                   "Cannot write the tag to %1; it holds the audio only: %2")
-                                   .arg(Quoted(outputPath), failure);
-        }
-    }
-    return result;
+    join.Finish();
+    return join.result;
 }
 
 }  // namespace tessaro

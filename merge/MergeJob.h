@@ -15,7 +15,8 @@ public:
 
     // A new bar position (percent) and a new range maximum; 0 in either means "no change".
     virtual void MergeProgress(qint32 position, qint32 rangeMax) = 0;
-    // Whether the workspace's tag is to be written into the finished output.
+    // Whether the workspace's tag is to be written into the output; asked once, before its first
+    // byte is written.
     virtual bool QuerySaveID3Tag() = 0;
 };
 
@@ -23,7 +24,7 @@ struct MergeResult {
     qint64 written = 0;    // bytes written: the sum of the frame lengths, header frame included
     qint64 frames = 0;     // frames written, header frame included
     int inputsJoined = 0;  // inputs that gave at least one frame
-    QStringList warnings;  // inputs skipped or unlike the first, a tag that could not be written
+    QStringList warnings;  // inputs skipped or unlike the first
     QString error;         // why the merge failed; empty when it succeeded
 
     bool Succeeded() const { return error.isEmpty(); }
@@ -33,13 +34,12 @@ struct MergeResult {
 qint64 GetTotalFileSize(const TessaroWorkSpace& workspace);
 
 // Joins every audio frame of every workspace file, in order and byte for byte, into outputPath,
-// then writes the workspace's tag when the host asks for it. Each input's own Xing, Info or VBRI
-// header frame is left out but the first one's, which is made to describe the whole output; where
-// the bitrate varies and there is none, a new one is put in front (see mp3::JoinedStream). The
-// output is built in a temporary file beside the target and replaces it only once complete, so a
-// failed merge leaves the target as it was; a merge that finds no frame at all fails and writes
-// nothing. An input that changes while it is read fails the merge; a tag that cannot be written
-// is a warning, and the output then holds the audio alone.
+// with the workspace's tag around them when the host asks for it. Each input's own Xing, Info or
+// VBRI header frame is left out but the first one's, which is made to describe the whole output;
+// where the bitrate varies and there is none, a new one is put in front (see mp3::JoinedStream).
+// The output is written in one pass to a temporary file beside the target and replaces it only
+// once complete, so a failed merge leaves the target as it was; a merge that finds no frame at
+// all fails and writes nothing. An input that changes while it is read fails the merge.
 MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHost& host);
 
 }  // namespace tessaro

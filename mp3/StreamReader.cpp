@@ -1,29 +1,32 @@
 #include "mp3/StreamReader.h"
 
+#include <fcntl.h>
 #include <id3/tag.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include <QFileInfo>
 #include <algorithm>
 #include <cstring>
 
 namespace mp3 {
 namespace {
 
-// Opens path read-only, refusing what is not a regular file: opening a FIFO would block and a
-// directory has no bytes to give.
-bool OpenRegularFile(QFile& file, const QString& path, QString* error) {
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) {
-        *error =
-            info.isDir() ? QStringLiteral("is a folder") : QStringLiteral("not a regular file");
+// Opens path read-only, refusing what is not a regular file: a folder has no bytes to give, and
+// a FIFO, opened without waiting so that it cannot block, would hand out bytes only once. Fills
+// info with what the file is when it was opened.
+bool OpenRegularFile(QFile& file, const QString& path, QString* error, struct stat* info) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        *error = qt_error_string(errno);
         return false;
     }
-    file.setFileName(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        *error = file.errorString();
+    if (::fstat(fd, info) != 0 || !S_ISREG(info->st_mode)) {
+        *error = S_ISDIR(info->st_mode) ? QStringLiteral("is a folder")
+                                        : QStringLiteral("not a regular file");
+        ::close(fd);
         return false;
     }
-    return true;
+    return file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
 }
 
 // The number of bytes the leading ID3v2 tags occupy in the file, padding and footer included,
@@ -51,15 +54,16 @@ qint64 LeadingTagBytes(QFile& file) {
 }  // namespace
 
 qint64 GetFileSize64(const QString& path) {
-    QFile file;
-    QString error;
-    return OpenRegularFile(file, path, &error) ? file.size() : 0;
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode)
+               ? qint64(info.st_size)
+               : 0;
 }
 
 StreamReader::StreamReader() = default;
 
 StreamReader::StreamReader(const QString& path) : path(path) {
-    if (!OpenRegularFile(file, path, &openError)) {
+    if (!OpenRegularFile(file, path, &openError, &opened)) {
         return;
     }
     readBuffer.reset(new quint8[kReadBufferSize]);
@@ -70,6 +74,14 @@ StreamReader::StreamReader(const QString& path) : path(path) {
 }
 
 StreamReader::~StreamReader() = default;
+
+bool StreamReader::Changed() const {
+    struct stat now;
+    // A removed file has no link left; its bytes are still there to read, but not for long.
+    return ::fstat(file.handle(), &now) != 0 || now.st_nlink == 0 ||
+           now.st_size != opened.st_size || now.st_mtim.tv_sec != opened.st_mtim.tv_sec ||
+           now.st_mtim.tv_nsec != opened.st_mtim.tv_nsec;
+}
 
 bool StreamReader::operator==(const StreamReader& other) const {
     if (atEnd || other.atEnd) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QString>
 #include <memory>
@@ -14,7 +16,7 @@ struct Exception {
 };
 struct Exception_EndOfStream : Exception {};
 
-// Size of a file in bytes; 0 when it cannot be opened or is not a regular file.
+// Size of a file in bytes; 0 when it is missing or not a regular file.
 qint64 GetFileSize64(const QString& path);
 
 // Walks one MP3 file frame by frame, starting right behind its leading ID3v2 tag. A frame is
@@ -51,6 +53,9 @@ public:
     const QString& OpenError() const { return openError; }
     // Where the scan began: the number of bytes the leading tag occupies.
     qint64 StartOffset() const { return startOffset; }
+    // Whether the open file was changed, cut, grown or removed since it was opened: frames read
+    // meanwhile may be cut or mixed.
+    bool Changed() const;
 
 private:
     static constexpr qint64 kReadBufferSize = 64 * 1024;
@@ -65,6 +70,7 @@ private:
     void FindSync(quint8* headerBytes);
 
     QFile file;
+    struct stat opened {};
     QString openError;
     QString path;
     bool atEnd = true;
