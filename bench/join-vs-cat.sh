@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Joins about 200 MB of generated MP3 input (each file led by an "Info" header frame, as encoders
 # write them) with `tessaro-join -q` and with `cat`, on a warm page cache, and prints both times
-# and their ratio (best of several runs each). When the window's merge benchmark is built, it
-# also times a merge through the main window (offscreen) on the same input.
+# and their ratio (best of several runs each): a plain join, one with a tag, and one of many small
+# inputs; then the join's peak memory. When the window's merge benchmark is built, it also times a
+# merge through the main window (offscreen) on the same input. BENCH_DIR chooses where inputs and
+# outputs lie (a tmpfs such as /dev/shm, say); by default a new folder in /tmp.
 # Usage: bench/join-vs-cat.sh [build folder]
 set -euo pipefail
 build=${1:-build}
@@ -11,10 +13,15 @@ window=$build/bench_window_merge
 files=${BENCH_FILES:-100}
 frames=${BENCH_FRAMES:-4800}  # about 2 MB of 128 kbit/s audio per file
 runs=${BENCH_RUNS:-5}
-work=$(mktemp -d)
+work=$(mktemp -d "${BENCH_DIR:-/tmp}/join-vs-cat.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-python3 - "$work" "$files" "$frames" <<'PY'
+small_files=${BENCH_SMALL_FILES:-2000}
+small_frames=${BENCH_SMALL_FRAMES:-300}  # about 128 KB each
+
+generate() {  # generate FOLDER FILES FRAMES
+mkdir -p "$1"
+python3 - "$1" "$2" "$3" <<'PY'
 import os, struct, sys
 work, files, frames = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 def frame(padding):
@@ -38,6 +45,9 @@ for i in range(files):
         f.write(b"".join(audio))
         f.write(b"TAG" + b"\x00" * 125)
 PY
+}
+generate "$work" "$files" "$frames"
+generate "$work/small" "$small_files" "$small_frames"
 
 inputs=("$work"/in*.mp3)
 cat "${inputs[@]}" >/dev/null  # warm the page cache
@@ -56,15 +66,30 @@ best() {  # best wall time in seconds of running "$@" $runs times
 }
 cat_into() { cat "${inputs[@]}" >"$work/cat.out"; }
 join_into() { "$join" -q -o "$work/join.mp3" "${inputs[@]}"; }
+tag_into() {
+    "$join" -q --tag --album "Album" --artist "Artist" --title "Title" --year 2026 \
+        -o "$work/tagged.mp3" "${inputs[@]}"
+}
+small=("$work"/small/in*.mp3)
+cat "${small[@]}" >/dev/null
+small_cat_into() { cat "${small[@]}" >"$work/small-cat.out"; }
+small_join_into() { "$join" -q -o "$work/small-join.mp3" "${small[@]}"; }
+ratio() { echo "$1 / $2" | bc -l; }
 
 t_cat=$(best cat_into)
 t_join=$(best join_into)
+t_tag=$(best tag_into)
+t_small_cat=$(best small_cat_into)
+t_small_join=$(best small_join_into)
+peak=$(/usr/bin/time -f %M "$join" -q -o "$work/peak.mp3" "${inputs[@]}" 2>&1 >/dev/null | tail -1)
 printf 'input:         %d files, %.1f MB\n' "${#inputs[@]}" "$(echo "$total / 1000000" | bc -l)"
 printf 'output:        %.1f MB of frames\n' "$(echo "$(stat -c %s "$work/join.mp3") / 1000000" | bc -l)"
 printf 'cat:           %.3f s\n' "$t_cat"
-printf 'tessaro-join:  %.3f s\n' "$t_join"
-printf 'ratio:         %.2f x cat\n' "$(echo "$t_join / $t_cat" | bc -l)"
-
+printf 'tessaro-join:  %.3f s  %.2f x cat\n' "$t_join" "$(ratio "$t_join" "$t_cat")"
+printf 'with --tag:    %.3f s  %.2f x cat\n' "$t_tag" "$(ratio "$t_tag" "$t_cat")"
+printf 'small inputs:  %d files: cat %.3f s, tessaro-join %.3f s  %.2f x cat\n' "${#small[@]}" \
+    "$t_small_cat" "$t_small_join" "$(ratio "$t_small_join" "$t_small_cat")"
+printf 'peak memory:   %d KB (maximum resident set of the plain join)\n' "$peak"
 if [ -x "$window" ]; then
     t_window=""
     for _ in $(seq "$runs"); do

@@ -9,31 +9,6 @@
 namespace mp3 {
 namespace {
 
-// kCrcTables[k][b]: the CRC of byte b followed by k zero bytes. With them the CRC takes 16 bytes
-// a step (slicing-by-16), several times faster than a byte a step: it runs over every byte of
-// the output.
-constexpr int kCrcSlice = 16;
-using CrcTables = std::array<std::array<quint16, 256>, kCrcSlice>;
-
-constexpr CrcTables MakeCrcTables() {
-    CrcTables tables{};
-    for (int b = 0; b < 256; ++b) {
-        quint16 crc = quint16(b);
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc & 1) ? quint16((crc >> 1) ^ 0xA001) : quint16(crc >> 1);
-        }
-        tables[0][b] = crc;
-    }
-    for (int k = 1; k < kCrcSlice; ++k) {
-        for (int b = 0; b < 256; ++b) {
-            const quint16 previous = tables[k - 1][b];
-            tables[k][b] = quint16((previous >> 8) ^ tables[0][previous & 0xFF]);
-        }
-    }
-    return tables;
-}
-constexpr CrcTables kCrcTables = MakeCrcTables();
-
 // Header tags at the start of the Xing fields, and encoder names at the start of a LAME-style
 // extension (LAME's own, and FFmpeg's library and format layer).
 constexpr char kXingTags[][5] = {"Xing", "Info"};
@@ -72,25 +47,6 @@ void WriteBigEndian(quint8* bytes, quint32 value, int size) {
 }
 
 }  // namespace
-
-quint16 Crc16(const quint8* data, qsizetype length, quint16 crc) {
-    const auto& t = kCrcTables;
-    for (; length >= kCrcSlice; data += kCrcSlice, length -= kCrcSlice) {
-        // The running CRC only meets the first two bytes; the other lookups do not wait on it
-        // and, unrolled, run side by side (twice as fast as the plain loop).
-        quint16 rest = 0;
-#pragma GCC unroll 16
-        for (int k = 2; k < kCrcSlice; ++k) {
-            rest ^= t[kCrcSlice - 1 - k][data[k]];
-        }
-        crc = t[kCrcSlice - 1][(data[0] ^ crc) & 0xFF] ^ t[kCrcSlice - 2][data[1] ^ (crc >> 8)] ^
-              rest;
-    }
-    for (; length > 0; ++data, --length) {
-        crc = quint16((crc >> 8) ^ t[0][(crc ^ *data) & 0xFF]);
-    }
-    return crc;
-}
 
 std::optional<XingHeader> XingHeader::Find(const quint8* frame, qint32 length) {
     FrameHeader frameHeader;
