@@ -1,8 +1,10 @@
 #include "view/CTessaroListBox.h"
 
 #include <QAbstractListModel>
+#include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -23,10 +25,14 @@ public:
     }
     QVariant data(const QModelIndex& index, int role) const override {
         // The name is offered for accessibility; painting goes by row into the records.
-        if (role == Qt::DisplayRole && index.isValid()) {
-            return tracks[size_t(index.row())].name;
+        if (!index.isValid()) {
+            return {};
         }
-        return {};
+        const TrackInfo& track = tracks[size_t(index.row())];
+        // The tool tip tells the whole path, which a long name may not show.
+        return role == Qt::DisplayRole   ? QVariant(track.name)
+               : role == Qt::ToolTipRole ? QVariant(QDir::toNativeSeparators(track.path))
+                                         : QVariant();
     }
 
     using QAbstractListModel::beginInsertRows;
@@ -58,11 +64,18 @@ private:
     CTessaroListBox* list;
 };
 
-QFont MakeFont(const QString& family, int pixelSize, QFont::StyleHint hint) {
+// The largest font of the family whose line (ascent and descent) is at most cellHeight pixels:
+// the entry's layout gives its fonts by the height of their lines, not of their letters.
+QFont MakeFont(const QString& family, int cellHeight, QFont::StyleHint hint) {
     QFont font(family);
-    font.setPixelSize(pixelSize);
     font.setWeight(QFont::Normal);
     font.setStyleHint(hint);
+    for (int pixelSize = cellHeight; pixelSize > 1; --pixelSize) {
+        font.setPixelSize(pixelSize);
+        if (QFontMetrics(font).height() <= cellHeight) {
+            break;
+        }
+    }
     return font;
 }
 
@@ -82,7 +95,7 @@ CTessaroListBox::CTessaroListBox(QWidget* parent)
     setItemDelegate(new TrackDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFrameShape(QFrame::NoFrame);
     // Below the last entry the list is white.
@@ -158,6 +171,9 @@ void CTessaroListBox::RemoveTrack(int index) {
     m_model->beginRemoveRows(QModelIndex(), index, index);
     m_tracks.erase(m_tracks.begin() + index);
     m_model->endRemoveRows();
+    // Qt would select a neighbour; a removal leaves nothing selected, so that a second Remove
+    // or a move changes nothing.
+    selectionModel()->clear();
 }
 
 QString CTessaroListBox::GetTrackPath(int index) const {
@@ -205,18 +221,26 @@ void CTessaroListBox::DrawTrack(QPainter& painter, const QRect& rect, int index,
     const int left = rect.left(), top = rect.top();
     painter.drawPixmap(left + 3, top + 3, info.icon);
 
-    // Text is placed by the top of its line, as the entry's layout is given in pixels.
-    const QRect textArea(left + 40, top, rect.width() - 40, rect.height());
+    // Text is placed by the top of its line, as the entry's layout is given in pixels. The name
+    // and info line end before the duration, cut short with an ellipsis where they are longer.
+    const QString duration = FormatDuration(info.duration) + QLatin1Char(' ');
+    const int textWidth =
+        rect.width() - 40 - QFontMetrics(m_timeFont).horizontalAdvance(duration) - 4;
+    const QRect textArea(left + 40, top, textWidth, rect.height());
+    const auto drawLine = [&](int y, const QString& text) {
+        const QString shown =
+            QFontMetrics(painter.font()).elidedText(text, Qt::ElideRight, textWidth);
+        painter.drawText(textArea.adjusted(0, y, 0, 0), Qt::AlignLeft | Qt::AlignTop, shown);
+    };
     painter.setFont(m_nameFont);
     painter.setPen(Qt::black);
-    painter.drawText(textArea.adjusted(0, 3, 0, 0), Qt::AlignLeft | Qt::AlignTop, info.name);
+    drawLine(3, info.name);
     painter.setPen(QColor(150, 150, 150));
-    painter.drawText(textArea.adjusted(0, 20, 0, 0), Qt::AlignLeft | Qt::AlignTop, InfoLine(info));
+    drawLine(20, InfoLine(info));
 
     painter.setFont(m_timeFont);
     painter.setPen(Qt::black);
-    painter.drawText(rect, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
-                     FormatDuration(info.duration) + QLatin1Char(' '));
+    painter.drawText(rect, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, duration);
     painter.restore();
 }
 

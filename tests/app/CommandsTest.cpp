@@ -215,6 +215,12 @@ private Q_SLOTS:
         frame->Action(ID_FILE_REMOVE_MP3)->trigger();
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[2]}));
         QCOMPARE(frame->List().GetTrackCount(), 2);
+        // Nothing is selected afresh: a second Remove, Up or Down changes nothing.
+        QCOMPARE(frame->List().GetCurSel(), -1);
+        for (int id : {ID_FILE_REMOVE_MP3, ID_FILE_MOVE_UP, ID_FILE_MOVE_DOWN}) {
+            frame->Action(id)->trigger();
+        }
+        QCOMPARE(workspace.Paths(), (QStringList{files[1], files[2]}));
 
         const QString text = QStringLiteral("Move mp3 file from position 1 to 0");
         frame->SendFrameMessage(WM_LOG_TEXT, 0, LPARAM(text.utf16()));

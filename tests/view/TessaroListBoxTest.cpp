@@ -1,4 +1,5 @@
 #include <QPainter>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -192,6 +193,26 @@ private Q_SLOTS:
         // With and without focus the entry looks the same: no focus rectangle.
         list.clearFocus();
         QCOMPARE(list.viewport()->grab().toImage(), image);
+        // A scroll bar only when the entries do not fit.
+        QVERIFY(!list.verticalScrollBar()->isVisible());
+        for (int i = 0; i < 6; ++i) {
+            list.AddTrack(Fixture(QStringLiteral("vbr_mono.mp3")));
+        }
+        QTRY_VERIFY(list.verticalScrollBar()->isVisible());
+    }
+
+    void aLongNameEndsWithAnEllipsisBeforeTheTimeAndTheToolTipTellsThePath() {
+        CTessaroListBox list;
+        const QString shortName = Write(QStringLiteral("a.mp3"), Mp3Frame());
+        const QString longName =
+            Write(QString(60, QLatin1Char('W')) + QStringLiteral(".mp3"), Mp3Frame());
+        list.AddTrack(shortName);
+        list.AddTrack(longName);
+        // The time's place, at the right, looks the same whatever the name.
+        const QRect time(230, 0, 70, CTessaroListBox::kItemHeight);
+        QCOMPARE(Render(list, 1, false).copy(time), Render(list, 0, false).copy(time));
+        QVERIFY(HasPixelDarkerThan(Render(list, 1, false), QRect(150, 3, 40, 15), 60));
+        QCOMPARE(list.model()->index(1, 0).data(Qt::ToolTipRole).toString(), longName);
     }
 };
 
