@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
@@ -36,10 +37,6 @@ namespace {
 const QString kPreferencesFolder = QString::fromLatin1(kProductTitle);
 const QString kMp3Filter = QStringLiteral("MP3 files(*.mp3)");
 const QString kWorkspaceFilter = QStringLiteral("Tessaro Workspace file(*.twk)");
-
-QSettings LayoutSettings() {
-    return QSettings(QStringLiteral("Veskaro Technology"), QStringLiteral("Zovi Tessaro"));
-}
 
 QString Quoted(const QString& path) {
     return QLatin1Char('"') + path + QLatin1Char('"');
@@ -84,7 +81,10 @@ CMainFrame::CMainFrame()
     UpdateCommandUI();
     setWindowTitle(QString::fromLatin1(kProductTitle));
     setAcceptDrops(true);
-    resize(800, 600);
+    // Within the screen's free area, leaving room for the window's frame, so that the status
+    // bar and its progress bar are never off-screen on a small screen.
+    const QSize frameAllowance(16, 48);
+    resize(QSize(800, 600).boundedTo(screen()->availableGeometry().size() - frameAllowance));
 }
 
 CMainFrame::~CMainFrame() {
@@ -285,7 +285,7 @@ void CMainFrame::focusInEvent(QFocusEvent* event) {
 }
 
 void CMainFrame::RestoreLayout() {
-    QSettings settings = LayoutSettings();
+    QSettings settings = WindowSettings();
     restoreGeometry(settings.value(QStringLiteral("geometry")).toByteArray());
     restoreState(settings.value(QStringLiteral("windowState")).toByteArray());
     Action(ID_VIEW_STATUS_BAR)
@@ -300,7 +300,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    QSettings settings = LayoutSettings();
+    QSettings settings = WindowSettings();
     settings.setValue(QStringLiteral("geometry"), saveGeometry());
     settings.setValue(QStringLiteral("windowState"), saveState());
     settings.setValue(QStringLiteral("statusBar"), m_wndStatusBar->isVisibleTo(this));

@@ -1,21 +1,45 @@
 #include "app/FrameDialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QStandardPaths>
+
+#include "app/Product.h"
 
 namespace {
+
+const QString kLastFolderKey = QStringLiteral("lastFolder");
 
 QStringList RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode,
                           QFileDialog::FileMode fileMode, const QString& filter,
                           const QString& suffix) {
-    QFileDialog dialog(parent, QString(), QString(), filter);
+    QFileDialog dialog(parent, QString(), StartFolder(), filter);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(fileMode);
     dialog.setDefaultSuffix(suffix);
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    RememberFolder(dialog.directory().absolutePath());
+    return dialog.selectedFiles();
 }
 
 }  // namespace
+
+QString StartFolder() {
+    const QString last = WindowSettings().value(kLastFolderKey).toString();
+    if (!last.isEmpty() && QFileInfo(last).isDir()) {
+        return last;
+    }
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    return !music.isEmpty() && QFileInfo(music).isDir() ? music : QDir::homePath();
+}
+
+void RememberFolder(const QString& folder) {
+    WindowSettings().setValue(kLastFolderKey, folder);
+}
 
 QString QtFrameDialogs::GetOpenFileName(QWidget* parent, const QString& filter,
                                         const QString& suffix) {

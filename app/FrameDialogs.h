@@ -26,6 +26,11 @@ public:
                              const QString& text) = 0;
 };
 
+// Where a file dialog opens: the folder used last, remembered across runs with the window's
+// settings; the first time, the user's Music folder if there is one, else home.
+QString StartFolder();
+void RememberFolder(const QString& folder);
+
 // The real thing: QFileDialog and QMessageBox.
 class QtFrameDialogs : public FrameDialogs {
 public:

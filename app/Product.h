@@ -1,5 +1,12 @@
 #pragma once
 
+#include <QSettings>
+
 // The product's name and version: the main window's title, the About box's headline and the
 // name of the folder that keeps the preference.
 inline constexpr char kProductTitle[] = "Zovi Tessaro 1.2";
+
+// Where the window keeps its settings: layout, the folder used last.
+inline QSettings WindowSettings() {
+    return QSettings(QStringLiteral("Veskaro Technology"), QStringLiteral("Zovi Tessaro"));
+}

@@ -1,12 +1,17 @@
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScreen>
+#include <QStandardPaths>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
 
 #include "app/CMainFrame.h"
+#include "app/FrameDialogs.h"
 #include "dialogs/COutputWnd.h"
 #include "view/CTessaroListBox.h"
 
@@ -39,6 +44,20 @@ private Q_SLOTS:
         QVERIFY(indicators.contains(QStringLiteral("CAP")));
         QVERIFY(indicators.contains(QStringLiteral("NUM")));
         QVERIFY(indicators.contains(QStringLiteral("SCRL")));
+        // The first size fits the screen's free area (800 by 600 offscreen) with the frame.
+        const QSize screen = frame.screen()->availableGeometry().size();
+        QVERIFY(frame.width() < screen.width() && frame.height() < screen.height());
+    }
+
+    void fileDialogsStartInTheFolderUsedLast() {
+        const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+        const QString first = QFileInfo(music).isDir() ? music : QDir::homePath();
+        QCOMPARE(StartFolder(), first);
+        QTemporaryDir used;
+        RememberFolder(used.path());
+        QCOMPARE(StartFolder(), used.path());
+        used.remove();
+        QCOMPARE(StartFolder(), first);
     }
 
     void theListFillsTheView() {
