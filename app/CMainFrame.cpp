@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -174,12 +175,14 @@ void CMainFrame::CreateCommands() {
     statusBar->setChecked(true);
     connect(statusBar, &QAction::toggled, m_wndStatusBar, &QWidget::setVisible);
 
-    // A missing help file or web browser is the desktop's to report.
     bind(
         AddCommand(ID_HELP_HELP, tr("&Help"), tr("Show help topics\nHelp"), QStringLiteral("help")),
-        [] { tessaro::OpenHelp(); });
-    bind(AddCommand(ID_HELP_VISIT_WEB_SITE, tr("Visit Veskaro Technology ..."), QString()),
-         [] { tessaro::VisitMakerWebSite(); });
+        [this] { OnHelp(); });
+    bind(AddCommand(ID_HELP_VISIT_WEB_SITE, tr("Visit Veskaro Technology ..."), QString()), [this] {
+        if (!tessaro::VisitMakerWebSite()) {
+            ShowNoBrowser(tr("Visit Veskaro Technology"), tessaro::kMakerWebSite.toString());
+        }
+    });
     bind(AddCommand(ID_APP_ABOUT, tr("&About ..."), QString()), [this] {
         CAboutDlg about(this);
         about.exec();
@@ -383,6 +386,35 @@ void CMainFrame::OnRemoveMp3() {
     }
     Log(tr("MP3 file has been removed from workspace."));
     m_workspace.RemoveAt(selection);
+}
+
+void CMainFrame::OnHelp() {
+    const QString help = tessaro::HelpFilePath(QCoreApplication::applicationFilePath());
+    const bool present = QFileInfo(help).isFile();
+    if (present && tessaro::HasHelpViewer() && tessaro::OpenHelp()) {
+        return;
+    }
+    // Handed over without a viewer, the file would open nowhere and nothing would be said.
+    const QString why =
+        present ? tr("No program for compiled HTML help is installed to open the help file %1. "
+                     "Install xchm or kchmviewer, for example with: sudo apt-get install xchm")
+                      .arg(Quoted(help))
+                : tr("The help file %1 is missing.").arg(Quoted(help));
+    const QString guide = tessaro::HtmlGuidePath(QCoreApplication::applicationFilePath());
+    if (guide.isEmpty()) {
+        m_dialogs->ShowMessage(this, FrameDialogs::Icon::Error, tr("Help"), why);
+    } else if (m_dialogs->Confirm(this, tr("Help"),
+                                  why + QStringLiteral("\n\n") +
+                                      tr("The same guide can be read in your web browser."),
+                                  tr("Open in Browser")) &&
+               !tessaro::OpenHtmlGuide()) {
+        ShowNoBrowser(tr("Help"), guide);
+    }
+}
+
+void CMainFrame::ShowNoBrowser(const QString& caption, const QString& address) {
+    m_dialogs->ShowMessage(this, FrameDialogs::Icon::Error, caption,
+                           tr("Cannot start a web browser for %1.").arg(Quoted(address)));
 }
 
 void CMainFrame::OnMoveEntry(tessaro::TessaroWorkSpace::Direction direction) {

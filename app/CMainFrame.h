@@ -77,6 +77,9 @@ private:
     void OnOpenWorkspace();
     void OnSaveWorkspace();
     void OnInsertMp3();
+    void OnHelp();
+    // Says that no web browser could be started for address.
+    void ShowNoBrowser(const QString& caption, const QString& address);
     void OnRemoveMp3();
     void OnMoveEntry(tessaro::TessaroWorkSpace::Direction direction);
     void OnID3TagEditor();

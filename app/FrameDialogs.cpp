@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStandardPaths>
 
 #include "app/Product.h"
@@ -64,4 +65,13 @@ void QtFrameDialogs::ShowMessage(QWidget* parent, Icon icon, const QString& capt
     QMessageBox box(icon == Icon::Error ? QMessageBox::Critical : QMessageBox::Information, caption,
                     text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+bool QtFrameDialogs::Confirm(QWidget* parent, const QString& caption, const QString& text,
+                             const QString& acceptText) {
+    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Close, parent);
+    QPushButton* accept = box.addButton(acceptText, QMessageBox::AcceptRole);
+    box.setDefaultButton(accept);
+    box.exec();
+    return box.clickedButton() == accept;
 }

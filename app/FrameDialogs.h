@@ -24,6 +24,9 @@ public:
                                     const QString& suffix) = 0;
     virtual void ShowMessage(QWidget* parent, Icon icon, const QString& caption,
                              const QString& text) = 0;
+    // A question with a button for `acceptText` and one to close it; true for the first.
+    virtual bool Confirm(QWidget* parent, const QString& caption, const QString& text,
+                         const QString& acceptText) = 0;
 };
 
 // Where a file dialog opens: the folder used last, remembered across runs with the window's
@@ -40,4 +43,6 @@ public:
     QString GetSaveFileName(QWidget* parent, const QString& filter, const QString& suffix) override;
     void ShowMessage(QWidget* parent, Icon icon, const QString& caption,
                      const QString& text) override;
+    bool Confirm(QWidget* parent, const QString& caption, const QString& text,
+                 const QString& acceptText) override;
 };

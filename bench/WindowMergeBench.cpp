@@ -22,6 +22,9 @@ public:
     void ShowMessage(QWidget*, Icon, const QString&, const QString& text) override {
         std::fprintf(stderr, "%s\n", qPrintable(text));
     }
+    bool Confirm(QWidget*, const QString&, const QString&, const QString&) override {
+        return false;
+    }
 
 private:
     QString output;

@@ -15,6 +15,13 @@ endforeach()
 
 install(TARGETS tessaro RUNTIME DESTINATION ${TESSARO_INSTALL_APPDIR})
 install(FILES ${HELP_FILE} DESTINATION ${TESSARO_INSTALL_APPDIR})
+
+# The same guide as HTML pages, for desktops without a viewer for the help file. Help finds them
+# by their place relative to the executable's folder.
+set(TESSARO_INSTALL_HTMLDIR ${CMAKE_INSTALL_DATADIR}/doc/zovi-tessaro/html)
+install(FILES ${HELP_PAGES} DESTINATION ${TESSARO_INSTALL_HTMLDIR})
+file(RELATIVE_PATH TESSARO_HTML_GUIDE /${TESSARO_INSTALL_APPDIR} /${TESSARO_INSTALL_HTMLDIR})
+target_compile_definitions(tessaro_gui PRIVATE TESSARO_HTML_GUIDE="${TESSARO_HTML_GUIDE}")
 install(TARGETS tessaro-join RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # A relative link works under any prefix, inside DESTDIR and inside the package alike.

@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
 
 namespace tessaro {
 
@@ -13,9 +16,40 @@ QString HelpFilePath(const QString& executablePath) {
     return executablePath.left(stemEnd) + QStringLiteral(".chm");
 }
 
+QString HtmlGuidePath(const QString& executablePath) {
+    const QDir folder = QFileInfo(executablePath).dir();
+    // Installed, the guide lies in the documentation folder; built, beside the executable.
+    for (const QString& guide :
+         {QStringLiteral(TESSARO_HTML_GUIDE "/index.html"), QStringLiteral("html/index.html")}) {
+        if (QFileInfo(folder.filePath(guide)).isFile()) {
+            return QDir::cleanPath(folder.filePath(guide));
+        }
+    }
+    return QString();
+}
+
+bool HasHelpViewer() {
+    for (const QString& type :
+         {QStringLiteral("application/vnd.ms-htmlhelp"), QStringLiteral("application/x-chm")}) {
+        QProcess query;
+        query.start(QStringLiteral("xdg-mime"),
+                    {QStringLiteral("query"), QStringLiteral("default"), type});
+        if (query.waitForFinished(5000) && query.exitCode() == 0 &&
+            !query.readAllStandardOutput().trimmed().isEmpty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool OpenHelp() {
     return QDesktopServices::openUrl(
         QUrl::fromLocalFile(HelpFilePath(QCoreApplication::applicationFilePath())));
+}
+
+bool OpenHtmlGuide() {
+    const QString guide = HtmlGuidePath(QCoreApplication::applicationFilePath());
+    return !guide.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(guide));
 }
 
 bool VisitMakerWebSite() {

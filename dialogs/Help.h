@@ -13,9 +13,18 @@ inline const QUrl kMakerWebSite{QStringLiteral("https://veskaro.example.com/")};
 // not count as an extension.
 QString HelpFilePath(const QString& executablePath);
 
-// Hand the help file of the running executable, or the maker's web site, to the desktop's
-// handler for it. False when none could be started; the caller shows nothing of its own.
+// The same guide as HTML pages, installed for the executable or built beside it; empty when it
+// is neither.
+QString HtmlGuidePath(const QString& executablePath);
+
+// Whether the desktop names a program for compiled HTML help, as xdg-open would choose one:
+// without one, the help file would be handed over and nothing would happen.
+bool HasHelpViewer();
+
+// Hand the help file of the running executable, its HTML guide or the maker's web site to the
+// desktop's handler for it. False when none could be started.
 bool OpenHelp();
+bool OpenHtmlGuide();
 bool VisitMakerWebSite();
 
 }  // namespace tessaro

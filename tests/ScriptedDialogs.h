@@ -29,10 +29,16 @@ public:
     void ShowMessage(QWidget*, Icon icon, const QString& caption, const QString& text) override {
         messages.append({icon, caption, text});
     }
+    bool Confirm(QWidget*, const QString& caption, const QString& text,
+                 const QString& acceptText) override {
+        messages.append({Icon::Information, caption, text + QLatin1Char('|') + acceptText});
+        return !confirmAnswers.isEmpty() && confirmAnswers.dequeue();
+    }
 
     QQueue<QString> openAnswers;
     QQueue<QStringList> openManyAnswers;
     QQueue<QString> saveAnswers;
-    QStringList asked;  // "filter|suffix" of every dialog shown
-    QList<Message> messages;
+    QQueue<bool> confirmAnswers;
+    QStringList asked;        // "filter|suffix" of every dialog shown
+    QList<Message> messages;  // questions too, their text ending in "|" and the accept text
 };

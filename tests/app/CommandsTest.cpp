@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
@@ -13,6 +14,7 @@
 #include "app/CMainFrame.h"
 #include "app/Commands.h"
 #include "dialogs/COutputWnd.h"
+#include "dialogs/Help.h"
 #include "view/CTessaroListBox.h"
 
 using namespace testing_files;
@@ -70,6 +72,11 @@ private:
     QTemporaryDir dir;
     QTemporaryDir config;
     ScriptedDialogs* script = nullptr;
+    QList<QUrl> openedUrls;
+
+public Q_SLOTS:
+    // Stands in for the desktop: notes what it is asked to open.
+    void openUrl(const QUrl& url) { openedUrls << url; }
 
 private Q_SLOTS:
     void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path())); }
@@ -396,6 +403,36 @@ private Q_SLOTS:
         frame->Action(ID_FILE_PREFERENCES)->trigger();
         QVERIFY(frame->SaveID3Tag());
         QVERIFY(LogTexts(*frame).isEmpty());
+    }
+
+    void helpWithoutItsFileOrAViewerSaysWhatToDo() {
+        auto frame = MakeFrame();
+        const QString help = tessaro::HelpFilePath(QCoreApplication::applicationFilePath());
+        frame->Action(ID_HELP_HELP)->trigger();
+        QCOMPARE(script->messages.size(), 1);
+        QCOMPARE(script->messages[0].icon, FrameDialogs::Icon::Error);
+        QVERIFY(script->messages[0].text.contains(QStringLiteral("\"%1\" is missing").arg(help)));
+
+        // The file is there but nothing to open it with (no xdg-mime on the path), and the HTML
+        // guide is beside the executable: it is offered, and opened in the browser.
+        const QDir folder(QCoreApplication::applicationDirPath());
+        WriteAll(help, "ITSF");
+        folder.mkdir(QStringLiteral("html"));
+        const QString guide = WriteAll(folder.filePath(QStringLiteral("html/index.html")), "<p>");
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", "/nonexistent");
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openUrl");
+        script->confirmAnswers << true;
+        frame->Action(ID_HELP_HELP)->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        qputenv("PATH", path);
+        QFile::remove(help);
+        QDir(folder.filePath(QStringLiteral("html"))).removeRecursively();
+
+        QCOMPARE(script->messages.size(), 2);
+        QVERIFY(script->messages[1].text.contains(QStringLiteral("xchm or kchmviewer")));
+        QVERIFY(script->messages[1].text.endsWith(QStringLiteral("|Open in Browser")));
+        QCOMPARE(openedUrls, QList<QUrl>{QUrl::fromLocalFile(guide)});
     }
 
     void viewToggles() {

@@ -18,6 +18,9 @@ cat >"$work/stubs/xdg-open" <<STUB
 printf '%s\n' "\$*" >>"$opened"
 STUB
 chmod +x "$work/stubs/xdg-open"
+# And names a viewer for the help file, as a desktop with xchm installed does.
+printf '#!/bin/sh\necho xchm.desktop\n' >"$work/stubs/xdg-mime"
+chmod +x "$work/stubs/xdg-mime"
 
 pids=()
 cleanup() {
