@@ -1,5 +1,7 @@
 #include "app/CTessaroApp.h"
 
+#include "Version.h"
+
 #include <QIcon>
 
 #include "app/CMainFrame.h"
@@ -7,7 +9,7 @@
 CTessaroApp::CTessaroApp(int& argc, char** argv) : QApplication(argc, argv) {
     setOrganizationName(QStringLiteral("Veskaro Technology"));
     setApplicationName(QStringLiteral("Zovi Tessaro"));
-    setApplicationVersion(QStringLiteral("1.2"));
+    setApplicationVersion(QStringLiteral(TESSARO_VERSION));
 }
 
 CTessaroApp::~CTessaroApp() = default;

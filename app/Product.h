@@ -2,9 +2,11 @@
 
 #include <QSettings>
 
+#include "Version.h"
+
 // The product's name and version: the main window's title, the About box's headline and the
 // name of the folder that keeps the preference.
-inline constexpr char kProductTitle[] = "Zovi Tessaro 1.2";
+inline constexpr char kProductTitle[] = TESSARO_PRODUCT_TITLE;
 
 // Where the window keeps its settings: layout, the folder used last.
 inline QSettings WindowSettings() {

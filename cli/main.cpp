@@ -7,6 +7,7 @@
 #include <QFile>
 #include <cstdio>
 
+#include "Version.h"
 #include "io/AtomicWrite.h"
 #include "merge/MergeJob.h"
 #include "workspace/PlainTrackList.h"
@@ -89,7 +90,7 @@ int main(int argc, char* argv[]) {
     tessaro::IgnoreFileSizeSignal();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tessaro-join"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.2"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TESSARO_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -144,7 +145,7 @@ int main(int argc, char* argv[]) {
         return Success;
     }
     if (parser.isSet(QStringLiteral("version"))) {
-        Print(stdout, QStringLiteral("tessaro-join 1.2"));
+        Print(stdout, QStringLiteral("tessaro-join " TESSARO_VERSION));
         return Success;
     }
     if (!parser.isSet(output)) {

@@ -35,6 +35,10 @@ install(FILES ${TESSARO_LINK} DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The menu entry and its icon, under the name the window reports to the desktop (the
 # executable's), so that docks and task bars match the window to the entry.
 install(FILES res/tessaro.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# What software centres list, the desktop file as its launchable.
+set(TESSARO_METAINFO ${CMAKE_CURRENT_BINARY_DIR}/com.example.veskaro.tessaro.metainfo.xml)
+configure_file(res/com.example.veskaro.tessaro.metainfo.xml.in ${TESSARO_METAINFO} @ONLY)
+install(FILES ${TESSARO_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size 16 24 32 48 64 128 256)
     install(FILES res/icons/tessaro-${size}.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
@@ -45,13 +49,15 @@ endforeach()
 find_program(GZIP gzip REQUIRED)
 set(TESSARO_MAN_PAGES)
 foreach(page tessaro.1 tessaro-join.1)
-    set(compressed ${CMAKE_CURRENT_BINARY_DIR}/man/${page}.gz)
+    # The version and the preference folder's name come from the project.
+    set(configured ${CMAKE_CURRENT_BINARY_DIR}/man/${page})
+    configure_file(man/${page} ${configured} @ONLY)
+    set(compressed ${configured}.gz)
     add_custom_command(
         OUTPUT ${compressed}
-        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/man
         # -n: no name or time stamp inside, so the package's bytes depend on the page alone.
-        COMMAND ${GZIP} -9 -n -c ${CMAKE_CURRENT_SOURCE_DIR}/man/${page} > ${compressed}
-        DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/man/${page}
+        COMMAND ${GZIP} -9 -n -c ${configured} > ${compressed}
+        DEPENDS ${configured}
         COMMENT "Compressing the manual page ${page}"
         VERBATIM)
     list(APPEND TESSARO_MAN_PAGES ${compressed})

@@ -10,7 +10,7 @@ packages=(
     libid3-3.8.3-dev zlib1g-dev
     libgtest-dev
     fp-utils
-    desktop-file-utils groff-base xvfb xdotool  # the installation tests
+    desktop-file-utils appstream groff-base xvfb xdotool  # the installation tests
     dpkg-dev file                                # make package: dpkg-shlibdeps
     # GCC's sanitizer runtimes, for `make sanitize`.
     libasan8 libubsan1 libtsan2

@@ -3,7 +3,8 @@
 # executable with the help file beside its target, the menu entry and its icons, the manual
 # pages, and tessaro-join.
 cmake_minimum_required(VERSION 3.22)  # policies of the project, IN_LIST among them
-foreach(var BUILD_DIR PREFIX BINDIR APPDIR DATADIR MANDIR VERSION DESKTOP_FILE_VALIDATE GROFF GZIP)
+foreach(var BUILD_DIR PREFIX BINDIR APPDIR DATADIR MANDIR VERSION DESKTOP_FILE_VALIDATE APPSTREAMCLI
+        GROFF GZIP)
     if(NOT DEFINED ${var})
         message(FATAL_ERROR "CheckInstall.cmake needs -D${var}=...")
     endif()
@@ -78,6 +79,15 @@ execute_process(COMMAND "${DESKTOP_FILE_VALIDATE}" "${entry}" RESULT_VARIABLE re
     OUTPUT_VARIABLE report ERROR_VARIABLE report)
 if(NOT result EQUAL 0 OR NOT report STREQUAL "")
     message(FATAL_ERROR "desktop-file-validate ${entry} (${result}):\n${report}")
+endif()
+# Software centres list it: its metadata passes the strictest check, names the menu entry and
+# this version.
+set(metainfo "${PREFIX}/${DATADIR}/metainfo/com.example.veskaro.tessaro.metainfo.xml")
+run_ok(report "${APPSTREAMCLI}" validate --pedantic --no-net "${metainfo}")
+file(READ "${metainfo}" metadata)
+if(NOT metadata MATCHES "<launchable type=\"desktop-id\">tessaro.desktop</launchable>"
+        OR NOT metadata MATCHES "<release version=\"${VERSION}\"")
+    message(FATAL_ERROR "${metainfo} names no launchable tessaro.desktop or release ${VERSION}")
 endif()
 file(STRINGS "${entry}" lines)
 foreach(key Type Name Comment Exec Icon Categories)

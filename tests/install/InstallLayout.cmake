@@ -7,6 +7,7 @@ set(EXPECTED_FILES
     ${APPDIR}/tessaro
     ${APPDIR}/tessaro.chm
     ${DATADIR}/applications/tessaro.desktop
+    ${DATADIR}/metainfo/com.example.veskaro.tessaro.metainfo.xml
     ${MANDIR}/man1/tessaro.1.gz
     ${MANDIR}/man1/tessaro-join.1.gz)
 foreach(size ${ICON_SIZES})
