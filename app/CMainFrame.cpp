@@ -14,6 +14,7 @@
 #include <QToolBar>
 
 #include "app/Commands.h"
+#include "io/Files.h"
 #include "app/FrameDialogs.h"
 #include "app/LockKeys.h"
 #include "app/MergeThread.h"
@@ -35,13 +36,11 @@ static void InitResources() {
 
 namespace {
 
+using tessaro::Quoted;
+
 const QString kPreferencesFolder = QString::fromLatin1(kProductTitle);
 const QString kMp3Filter = QStringLiteral("MP3 files(*.mp3)");
 const QString kWorkspaceFilter = QStringLiteral("Tessaro Workspace file(*.twk)");
-
-QString Quoted(const QString& path) {
-    return QLatin1Char('"') + path + QLatin1Char('"');
-}
 
 // Adds the commands' actions to a menu or a tool bar in order; 0 stands for a separator.
 template <typename Bar>

@@ -9,21 +9,20 @@
 
 #include "Version.h"
 #include "io/AtomicWrite.h"
+#include "io/Files.h"
 #include "merge/MergeJob.h"
 #include "workspace/PlainTrackList.h"
 #include "workspace/TessaroWorkSpace.h"
 
 namespace {
 
+using tessaro::Quoted;
+
 enum ExitCode { Success = 0, Failure = 1, WrongUsage = 2 };
 
 void Print(FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
     std::fputc('\n', stream);
-}
-
-QString Quoted(const QString& path) {
-    return QLatin1Char('"') + path + QLatin1Char('"');
 }
 
 // Fills the workspace from a ".twk" file; returns why the file cannot be used, or an empty text.

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "FuzzCheck.h"
+#include "io/Files.h"
 #include "ReferenceScan.h"
 #include "TestFiles.h"
 #include "merge/MergeJob.h"
@@ -18,7 +19,7 @@ using testing_files::Unit;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const QString path = fuzzing::WriteInput(bytes, QStringLiteral("input.mp3"));
-    Require(mp3::GetFileSize64(path) == bytes.size(), "the size is the number of bytes");
+    Require(tessaro::GetFileSize64(path) == bytes.size(), "the size is the number of bytes");
 
     mp3::StreamReader reader(path);
     Require(reader.IsOpen(), "the file opens");

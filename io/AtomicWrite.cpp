@@ -1,6 +1,7 @@
 #include "io/AtomicWrite.h"
 
-#include <QFileInfo>
+#include "io/Files.h"
+
 #include <QSaveFile>
 #include <cerrno>
 #include <csignal>
@@ -9,15 +10,6 @@ namespace tessaro {
 
 QString FailureReason(const QFileDevice& file, int systemError) {
     return systemError != 0 ? qt_error_string(systemError) : file.errorString();
-}
-
-QString NotReplaceable(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists() || info.isFile()) {
-        return QString();
-    }
-    return info.isDir() ? QStringLiteral("it is a folder")
-                        : QStringLiteral("it is not a regular file (a FIFO, device or socket)");
 }
 
 void IgnoreFileSizeSignal() {

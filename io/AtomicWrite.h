@@ -11,11 +11,6 @@ namespace tessaro {
 // error"; errno, taken right after the failing call, names the real cause (a full disk).
 QString FailureReason(const QFileDevice& file, int systemError);
 
-// Why whatever stands at `path` must not be replaced by a new file: it is a folder, a FIFO, a
-// device or a socket, which the rename would swap for a plain file. Empty when nothing stands
-// there or a regular file does (links are followed).
-QString NotReplaceable(const QString& path);
-
 // Makes a write past the file-size limit (RLIMIT_FSIZE) fail with EFBIG, reported like a full
 // disk, instead of ending the process with SIGXFSZ. For the programs' start.
 void IgnoreFileSizeSignal();

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "io/AtomicWrite.h"
+#include "io/Files.h"
 #include "mp3/StreamReader.h"
 #include "mp3/XingHeader.h"
 #include "workspace/TessaroWorkSpace.h"
@@ -32,10 +33,6 @@ std::optional<std::pair<dev_t, ino_t>> FileId(const QString& path) {
 
 TagLib::String ToTagString(const QString& text) {
     return TagLib::String(text.toStdString(), TagLib::String::UTF8);
-}
-
-QString Quoted(const QString& path) {
-    return QLatin1Char('"') + path + QLatin1Char('"');
 }
 
 QString WriteFailure(const QSaveFile& output, int systemError) {
@@ -373,7 +370,7 @@ private:
 qint64 GetTotalFileSize(const TessaroWorkSpace& workspace) {
     qint64 total = 0;
     for (const QString& path : workspace.Paths()) {
-        total += mp3::GetFileSize64(path);
+        total += GetFileSize64(path);
     }
     return total;
 }

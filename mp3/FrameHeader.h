@@ -13,7 +13,6 @@ struct FrameHeader {
     enum ChannelMode { Stereo = 0, JointStereo = 1, DualChannel = 2, SingleChannel = 3 };
 
     qint64 offset = 0;  // file offset of the header's first byte (the 0xFF)
-    quint8 raw[4] = {0, 0, 0, 0};
     qint32 version = 0;
     qint32 layer = 0;
     qint32 protection = 0;  // as stored: 0 means a CRC follows the header

@@ -53,15 +53,6 @@ qint64 LeadingTagBytes(QFile& file) {
 
 }  // namespace
 
-qint64 GetFileSize64(const QString& path) {
-    struct stat info;
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode)
-               ? qint64(info.st_size)
-               : 0;
-}
-
-StreamReader::StreamReader() = default;
-
 StreamReader::StreamReader(const QString& path) : path(path) {
     if (!OpenRegularFile(file, path, &openError, &opened)) {
         return;
@@ -81,13 +72,6 @@ bool StreamReader::Changed() const {
     return ::fstat(file.handle(), &now) != 0 || now.st_nlink == 0 ||
            now.st_size != opened.st_size || now.st_mtim.tv_sec != opened.st_mtim.tv_sec ||
            now.st_mtim.tv_nsec != opened.st_mtim.tv_nsec;
-}
-
-bool StreamReader::operator==(const StreamReader& other) const {
-    if (atEnd || other.atEnd) {
-        return atEnd == other.atEnd;
-    }
-    return file.handle() == other.file.handle() && frameIndex == other.frameIndex;
 }
 
 bool StreamReader::Fill() {
@@ -162,7 +146,6 @@ void StreamReader::Advance() {
         quint8 bytes[4];
         FindSync(bytes);
         header.offset = position - 4;
-        std::memcpy(header.raw, bytes, 4);
         header.ParseHeader(bytes);
         ++frameIndex;
         // A length below 4 makes the header a unit of its own, so the scan goes on behind it.

@@ -16,9 +16,6 @@ struct Exception {
 };
 struct Exception_EndOfStream : Exception {};
 
-// Size of a file in bytes; 0 when it is missing or not a regular file.
-qint64 GetFileSize64(const QString& path);
-
 // Walks one MP3 file frame by frame, starting right behind its leading ID3v2 tag. A frame is
 // found by its 11-bit sync alone and is the run of bytes its header's length rule gives; nothing
 // is decoded. Reads go through one buffer, so scanning costs no system call per byte.
@@ -27,8 +24,6 @@ public:
     // Longer than any frame the length rule can give (2881 bytes: MPEG-2.5 Layer II, padded).
     static constexpr int kFrameBufferSize = 10240;
 
-    // The end reader: the position past the last frame of any file.
-    StreamReader();
     // Opens the file and moves to its first frame; at its end when it cannot be opened.
     explicit StreamReader(const QString& path);
     ~StreamReader();
@@ -37,10 +32,6 @@ public:
 
     void Advance();
     bool AtEnd() const { return atEnd; }
-
-    // Equal when both are at their end, or when both stand on the same frame of the same file.
-    bool operator==(const StreamReader& other) const;
-    bool operator!=(const StreamReader& other) const { return !(*this == other); }
 
     const quint8* Frame() const { return frame; }
     qint32 FrameLength() const { return frameLength; }

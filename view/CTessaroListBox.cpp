@@ -1,4 +1,5 @@
 #include "view/CTessaroListBox.h"
+#include "io/Files.h"
 
 #include <QAbstractListModel>
 #include <QDir>
@@ -112,7 +113,7 @@ TrackInfo CTessaroListBox::ReadTrackInfo(const QString& path) {
     info.path = path;
     info.name = QFileInfo(path).completeBaseName();
     info.icon = FileIcon(path);
-    const qint64 size = mp3::GetFileSize64(path);
+    const qint64 size = tessaro::GetFileSize64(path);
     mp3::StreamReader reader(path);
     for (; !reader.AtEnd(); reader.Advance()) {
         const mp3::FrameHeader& header = reader.Header();

@@ -16,6 +16,7 @@
 #include <cstdio>
 
 #include "TestFiles.h"
+#include "io/Files.h"
 #include "merge/MergeJob.h"
 #include "mp3/StreamReader.h"
 #include "view/CTessaroListBox.h"
@@ -114,7 +115,7 @@ TEST_F(BigInputTest, AnInputPast2GiBIsJoinedWhole) {
     const QString input = Generate(QStringLiteral("big.mp3"), frames);
     const qint64 size = frames * kFrameSize;
     ASSERT_GT(size, qint64(INT32_MAX));
-    EXPECT_EQ(mp3::GetFileSize64(input), size);
+    EXPECT_EQ(tessaro::GetFileSize64(input), size);
 
     // The frame that straddles 2 GiB and the last one stand where they are.
     mp3::StreamReader reader(input);
