@@ -16,7 +16,7 @@ deps:
 	@scripts/install-deps.sh
 
 configure: deps
-	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) >/dev/null
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DBUILD_TESTING=ON >/dev/null
 
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -41,7 +41,7 @@ package: build
 # Each instrumented build has its own folder, configured alike but for its instrumentation:
 # $(call configure-in,FOLDER,CMAKE OPTIONS).
 comma := ,
-configure-in = cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=Debug $(2) >/dev/null
+configure-in = cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON $(2) >/dev/null
 
 # The whole suite under AddressSanitizer (leaks included) and UndefinedBehaviorSanitizer; any
 # report fails the test that meets it. Only the check of Help in the installed window is left
