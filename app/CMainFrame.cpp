@@ -14,7 +14,6 @@
 #include <QToolBar>
 
 #include "app/Commands.h"
-#include "io/Files.h"
 #include "app/FrameDialogs.h"
 #include "app/LockKeys.h"
 #include "app/MergeThread.h"
@@ -24,6 +23,7 @@
 #include "dialogs/COutputWnd.h"
 #include "dialogs/CPreferencesSheet.h"
 #include "dialogs/Help.h"
+#include "io/Files.h"
 #include "settings/Preferences.h"
 #include "view/CChildView.h"
 #include "view/CTessaroListBox.h"
@@ -434,8 +434,7 @@ void CMainFrame::OnID3TagEditor() {
     // Every opening starts blank; the workspace's tag is replaced only on OK.
     CID3TagEditor editor(this);
     if (editor.exec() == QDialog::Accepted) {
-        m_workspace.SetTag(editor.Album(), editor.Artist(), editor.Title(), editor.Year(),
-                           editor.Comment());
+        m_workspace.SetTag(editor.Tag());
     }
 }
 

@@ -192,10 +192,10 @@ int main(int argc, char* argv[]) {
     const auto valueOr = [&parser](const QCommandLineOption& option, const QString& fallback) {
         return parser.isSet(option) ? parser.value(option) : fallback;
     };
-    workspace.SetTag(valueOr(album, workspace.Album()), valueOr(artist, workspace.Artist()),
-                     valueOr(title, workspace.Title()),
-                     parser.isSet(year) ? tagYear : workspace.Year(),
-                     valueOr(comment, workspace.Comment()));
+    workspace.SetTag(
+        {valueOr(album, workspace.Tag().album), valueOr(artist, workspace.Tag().artist),
+         valueOr(title, workspace.Tag().title), parser.isSet(year) ? tagYear : workspace.Tag().year,
+         valueOr(comment, workspace.Tag().comment)});
 
     const bool isQuiet = parser.isSet(quiet);
     tessaro::MergeResult result;

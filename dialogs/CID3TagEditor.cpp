@@ -73,7 +73,7 @@ CID3TagEditor::CID3TagEditor(QWidget* parent)
       m_albumEdit(new QLineEdit(this)),
       m_artistEdit(new QLineEdit(this)),
       m_titleEdit(new QLineEdit(this)),
-      m_yearEdit(new QLineEdit(QString::number(m_year), this)),
+      m_yearEdit(new QLineEdit(QString::number(m_tag.year), this)),
       m_commentEdit(new QLineEdit(this)) {
     setWindowTitle(tr("ID3 tag editor"));
 
@@ -117,10 +117,7 @@ void CID3TagEditor::accept() {
         m_yearEdit->selectAll();
         return;
     }
-    m_album = m_albumEdit->text();
-    m_artist = m_artistEdit->text();
-    m_title = m_titleEdit->text();
-    m_year = *year;
-    m_comment = m_commentEdit->text();
+    m_tag = {m_albumEdit->text(), m_artistEdit->text(), m_titleEdit->text(), *year,
+             m_commentEdit->text()};
     QDialog::accept();
 }

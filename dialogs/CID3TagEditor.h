@@ -4,10 +4,12 @@
 #include <QString>
 #include <optional>
 
+#include "workspace/OutputTag.h"
+
 class QLineEdit;
 
 // The modal editor of the main ID3 tag the merged file is to carry. Every editor starts blank
-// with year 0; after exec() returns Accepted the five values hold what the user typed.
+// with year 0; after exec() returns Accepted the tag holds what the user typed.
 class CID3TagEditor : public QDialog {
     Q_OBJECT
 
@@ -21,21 +23,13 @@ public:
     // so that no text gives an undefined result.
     static std::optional<qint32> ParseYear(const QString& text);
 
-    const QString& Album() const { return m_album; }
-    const QString& Artist() const { return m_artist; }
-    const QString& Title() const { return m_title; }
-    qint32 Year() const { return m_year; }
-    const QString& Comment() const { return m_comment; }
+    const tessaro::OutputTag& Tag() const { return m_tag; }
 
     // Takes the fields over and closes, or refuses a year that is not a number and stays open.
     void accept() override;
 
 private:
-    QString m_album;
-    QString m_artist;
-    QString m_title;
-    qint32 m_year = 0;
-    QString m_comment;
+    tessaro::OutputTag m_tag;
 
     QLineEdit* m_albumEdit;
     QLineEdit* m_artistEdit;

@@ -22,8 +22,9 @@ struct Snapshot {
 
     static Snapshot Of(const tessaro::TessaroWorkSpace& workspace,
                        const tessaro::PlainTrackList& list) {
-        return {workspace.Album(), workspace.Artist(), workspace.Title(), workspace.Comment(),
-                workspace.Year(),  workspace.Paths(),  list.Entries(),    list.Selection()};
+        return {workspace.Tag().album,   workspace.Tag().artist, workspace.Tag().title,
+                workspace.Tag().comment, workspace.Tag().year,   workspace.Paths(),
+                list.Entries(),          list.Selection()};
     }
     bool operator==(const Snapshot& o) const {
         return std::tie(album, artist, title, comment, year, paths, entries, selection) ==
@@ -40,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     tessaro::PlainTrackList list;
     tessaro::TessaroWorkSpace workspace(list);
-    workspace.SetTag(QStringLiteral("Album before"), QStringLiteral("Artist"), QString(), 1999,
-                     QStringLiteral("C"));
+    workspace.SetTag({QStringLiteral("Album before"), QStringLiteral("Artist"), QString(), 1999,
+                      QStringLiteral("C")});
     workspace.AddPath(QStringLiteral("/old/a.mp3"));
     workspace.AddPath(QStringLiteral("/old/b.mp3"));
     list.SelectTrack(1);

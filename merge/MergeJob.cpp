@@ -88,12 +88,12 @@ TagBytes RenderTags(const TessaroWorkSpace& workspace) {
     TagLib::ID3v2::Tag front;
     TagLib::ID3v1::Tag back;
     for (TagLib::Tag* tag : std::initializer_list<TagLib::Tag*>{&front, &back}) {
-        tag->setAlbum(ToTagString(workspace.Album()));
-        tag->setArtist(ToTagString(workspace.Artist()));
-        tag->setComment(ToTagString(workspace.Comment()));
-        tag->setTitle(ToTagString(workspace.Title()));
+        tag->setAlbum(ToTagString(workspace.Tag().album));
+        tag->setArtist(ToTagString(workspace.Tag().artist));
+        tag->setComment(ToTagString(workspace.Tag().comment));
+        tag->setTitle(ToTagString(workspace.Tag().title));
         // TagLib takes 0 as "no year"; a negative year would otherwise wrap to a huge one.
-        tag->setYear(workspace.Year() > 0 ? unsigned(workspace.Year()) : 0);
+        tag->setYear(workspace.Tag().year > 0 ? unsigned(workspace.Tag().year) : 0);
     }
     if (front.isEmpty()) {
         return {};

@@ -60,17 +60,8 @@ void TessaroWorkSpace::Clear() {
 }
 
 void TessaroWorkSpace::Reset() {
-    SetTag(QString(), QString(), QString(), 0, QString());
+    SetTag(OutputTag());
     Clear();
-}
-
-void TessaroWorkSpace::SetTag(const QString& album, const QString& artist, const QString& title,
-                              qint32 year, const QString& comment) {
-    this->album = album;
-    this->artist = artist;
-    this->title = title;
-    this->year = year;
-    this->comment = comment;
 }
 
 }  // namespace tessaro

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "workspace/OutputTag.h"
 #include "workspace/TrackListView.h"
 #include "workspace/WorkSpaceFile.h"
 
@@ -28,8 +29,7 @@ public:
     void MoveTo(int from, int to);
     void Clear();
     void Reset();
-    void SetTag(const QString& album, const QString& artist, const QString& title, qint32 year,
-                const QString& comment);
+    void SetTag(const OutputTag& tag) { this->tag = tag; }
 
     // Writes the workspace to a ".twk" file. The bytes go to a temporary file beside `path`,
     // which replaces `path` only once all of them are written and flushed. Raises
@@ -41,19 +41,11 @@ public:
     // BadTessaroWorkSpaceFile is raised before anything has changed.
     void LoadFromFile(const QString& path);
 
-    const QString& Album() const { return album; }
-    const QString& Artist() const { return artist; }
-    const QString& Title() const { return title; }
-    const QString& Comment() const { return comment; }
-    qint32 Year() const { return year; }
+    const OutputTag& Tag() const { return tag; }
     const QStringList& Paths() const { return paths; }
 
 private:
-    QString album;
-    QString artist;
-    QString title;
-    QString comment;
-    qint32 year = 0;
+    OutputTag tag;
     QStringList paths;
     TrackListView& trackList;
 };

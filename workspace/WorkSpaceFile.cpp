@@ -219,8 +219,8 @@ private:
 }  // namespace
 
 void TessaroWorkSpace::SaveToFile(const QString& path) const {
-    const QString reason =
-        WriteAtomically(path, Encode({album, artist, title, comment}, year, paths));
+    const QString reason = WriteAtomically(
+        path, Encode({tag.album, tag.artist, tag.title, tag.comment}, tag.year, paths));
     if (!reason.isEmpty()) {
         throw TessaroWorkSpaceNotSaved(reason);
     }
@@ -238,7 +238,7 @@ void TessaroWorkSpace::LoadFromFile(const QString& path) {
     const Contents contents = Decoder(bytes).Decode();
 
     const Texts& texts = contents.texts;
-    SetTag(texts[0], texts[1], texts[2], contents.year, texts[3]);
+    SetTag({texts[0], texts[1], texts[2], contents.year, texts[3]});
     Clear();
     for (const QString& entry : contents.paths) {
         AddPath(entry);

@@ -135,8 +135,8 @@ private Q_SLOTS:
         tessaro::TessaroWorkSpace& workspace = frame->Workspace();
         const QString a = Fixture(QStringLiteral("cbr128_stereo.mp3"));
         workspace.AddPath(a);
-        workspace.SetTag(QStringLiteral("An album longer than seven"), QStringLiteral("Me"),
-                         QString(), -3, QString());
+        workspace.SetTag({QStringLiteral("An album longer than seven"), QStringLiteral("Me"),
+                          QString(), -3, QString()});
         const QString saved = dir.filePath(QStringLiteral("saved.twk"));
         script->saveAnswers << saved;
         frame->Action(ID_FILE_SAVE_WORKSPACE)->trigger();
@@ -144,15 +144,15 @@ private Q_SLOTS:
 
         frame->Action(ID_FILE_NEW_WORKSPACE)->trigger();
         QVERIFY(workspace.Paths().isEmpty());
-        QVERIFY(workspace.Album().isEmpty());
+        QVERIFY(workspace.Tag().album.isEmpty());
         QCOMPARE(frame->List().GetTrackCount(), 0);
 
         script->openAnswers << saved;
         frame->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
         QCOMPARE(workspace.Paths(), QStringList{a});
         QCOMPARE(frame->List().GetTrackPath(0), a);
-        QCOMPARE(workspace.Album(), QStringLiteral("An album longer than seven"));
-        QCOMPARE(workspace.Year(), -3);
+        QCOMPARE(workspace.Tag().album, QStringLiteral("An album longer than seven"));
+        QCOMPARE(workspace.Tag().year, -3);
 
         // Cancelled dialogs change nothing and log nothing.
         frame->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
@@ -368,8 +368,8 @@ private Q_SLOTS:
 
     void tagEditorAndPreferencesThroughTheirCommands() {
         auto frame = MakeFrame();
-        frame->Workspace().SetTag(QStringLiteral("Old"), QStringLiteral("Old"),
-                                  QStringLiteral("Old"), 1, QStringLiteral("Old"));
+        frame->Workspace().SetTag({QStringLiteral("Old"), QStringLiteral("Old"),
+                                   QStringLiteral("Old"), 1, QStringLiteral("Old")});
         // Fills the modal dialog once it shows, then presses OK or Cancel.
         const auto answer = [](const QStringList& texts, bool ok, bool check = false) {
             QTimer::singleShot(0, [texts, ok, check] {
@@ -387,13 +387,13 @@ private Q_SLOTS:
         };
         answer({"New album, longer", "Artist", "Title", "2008", "Comment"}, false);
         frame->Action(ID_FILE_ID3TAG_EDITOR)->trigger();
-        QCOMPARE(frame->Workspace().Album(), QStringLiteral("Old"));
+        QCOMPARE(frame->Workspace().Tag().album, QStringLiteral("Old"));
         answer({"New album, longer", "Ärtist", "Title", " -5x", "Comment"}, true);
         frame->Action(ID_FILE_ID3TAG_EDITOR)->trigger();
-        QCOMPARE(frame->Workspace().Album(), QStringLiteral("New album, longer"));
-        QCOMPARE(frame->Workspace().Artist(), QStringLiteral("Ärtist"));
-        QCOMPARE(frame->Workspace().Year(), -5);
-        QCOMPARE(frame->Workspace().Comment(), QStringLiteral("Comment"));
+        QCOMPARE(frame->Workspace().Tag().album, QStringLiteral("New album, longer"));
+        QCOMPARE(frame->Workspace().Tag().artist, QStringLiteral("Ärtist"));
+        QCOMPARE(frame->Workspace().Tag().year, -5);
+        QCOMPARE(frame->Workspace().Tag().comment, QStringLiteral("Comment"));
 
         QVERIFY(!frame->SaveID3Tag());
         answer({}, false, true);

@@ -145,8 +145,8 @@ TEST_F(TessaroJoinTest, AWorkspaceGivesTheInputsAndTheTagValues) {
     for (const QString& input : {vbr, cbr, vbr}) {
         workspace.AddPath(input);
     }
-    workspace.SetTag(QStringLiteral("Album from the workspace"), QStringLiteral("Artist"),
-                     QStringLiteral("Title"), 2001, QStringLiteral("Comment"));
+    workspace.SetTag({QStringLiteral("Album from the workspace"), QStringLiteral("Artist"),
+                      QStringLiteral("Title"), 2001, QStringLiteral("Comment")});
     const QString twk = dir.filePath(QStringLiteral("job.twk"));
     workspace.SaveToFile(twk);
 

@@ -125,11 +125,11 @@ private Q_SLOTS:
             Button(editor, QStringLiteral("OK"))->click();
             QCOMPARE(editor.result(), int(QDialog::Accepted));
             QVERIFY(editor.isHidden());
-            QCOMPARE(editor.Album(), typed(0));
-            QCOMPARE(editor.Artist(), typed(1));
-            QCOMPARE(editor.Title(), typed(2));
-            QCOMPARE(editor.Year(), typeFirst ? 1999 : 0);
-            QCOMPARE(editor.Comment(), typed(4));
+            QCOMPARE(editor.Tag().album, typed(0));
+            QCOMPARE(editor.Tag().artist, typed(1));
+            QCOMPARE(editor.Tag().title, typed(2));
+            QCOMPARE(editor.Tag().year, typeFirst ? 1999 : 0);
+            QCOMPARE(editor.Tag().comment, typed(4));
         }
     }
 
@@ -149,11 +149,11 @@ private Q_SLOTS:
         // Enter in a field presses the default button.
         QTest::keyClick(Field(editor, QStringLiteral("Comment:")), Qt::Key_Return);
         QCOMPARE(editor.result(), int(QDialog::Accepted));
-        QCOMPARE(editor.Album(), album);
-        QCOMPARE(editor.Artist(), artist);
-        QCOMPARE(editor.Title(), title);
-        QCOMPARE(editor.Year(), 2008);
-        QCOMPARE(editor.Comment(), comment);
+        QCOMPARE(editor.Tag().album, album);
+        QCOMPARE(editor.Tag().artist, artist);
+        QCOMPARE(editor.Tag().title, title);
+        QCOMPARE(editor.Tag().year, 2008);
+        QCOMPARE(editor.Tag().comment, comment);
     }
 
     void cancelAndEscTakeNothing_data() {
@@ -176,9 +176,9 @@ private Q_SLOTS:
         }
         QCOMPARE(editor.result(), int(QDialog::Rejected));
         QVERIFY(editor.isHidden());
-        QVERIFY(editor.Album().isEmpty() && editor.Artist().isEmpty() && editor.Title().isEmpty() &&
-                editor.Comment().isEmpty());
-        QCOMPARE(editor.Year(), 0);
+        QVERIFY(editor.Tag().album.isEmpty() && editor.Tag().artist.isEmpty() &&
+                editor.Tag().title.isEmpty() && editor.Tag().comment.isEmpty());
+        QCOMPARE(editor.Tag().year, 0);
     }
 
     void parseYear_data() {
@@ -260,7 +260,7 @@ private Q_SLOTS:
         if (year) {
             QCOMPARE(watch.seen, 0);
             QCOMPARE(editor.result(), int(QDialog::Accepted));
-            QCOMPARE(editor.Year(), *year);
+            QCOMPARE(editor.Tag().year, *year);
             return;
         }
 
@@ -269,7 +269,7 @@ private Q_SLOTS:
         QCOMPARE(watch.icon, QMessageBox::Warning);
         QVERIFY(editor.isVisible());
         QCOMPARE(editor.result(), int(QDialog::Rejected));  // nothing returned yet
-        QVERIFY(editor.Album().isEmpty());
+        QVERIFY(editor.Tag().album.isEmpty());
         QCOMPARE(editor.focusWidget(), yearField);
         QCOMPARE(yearField->selectedText(), text);
         QCOMPARE(yearField->text(), text);
@@ -279,8 +279,8 @@ private Q_SLOTS:
         Button(editor, QStringLiteral("OK"))->click();
         QCOMPARE(watch.seen, 1);
         QCOMPARE(editor.result(), int(QDialog::Accepted));
-        QCOMPARE(editor.Year(), 1984);
-        QCOMPARE(editor.Album(), QStringLiteral("An album"));
+        QCOMPARE(editor.Tag().year, 1984);
+        QCOMPARE(editor.Tag().album, QStringLiteral("An album"));
     }
 };
 

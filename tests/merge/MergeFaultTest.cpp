@@ -63,8 +63,8 @@ TEST_F(MergeFaultTest, ADiskThatFillsUpAtAnyPointIsReported) {
 
 TEST_F(MergeFaultTest, ADiskThatFillsUpWhileTheTagIsWrittenIsReportedLikeAnyOther) {
     workspace.AddPath(Write(QStringLiteral("in.mp3"), Mp3Frames(50)));
-    workspace.SetTag(QStringLiteral("Album"), QStringLiteral("Artist"), QStringLiteral("Title"),
-                     2001, QString());
+    workspace.SetTag({QStringLiteral("Album"), QStringLiteral("Artist"), QStringLiteral("Title"),
+                      2001, QString()});
     // The tag goes first, once the question is answered; not all of it fits.
     std::optional<FileSizeLimit> full;
     host.duringQuery = [&] { full.emplace(rlim_t(100)); };

@@ -384,8 +384,8 @@ TEST_F(MergeJobTest, ASuccessfulMergeReplacesTheOldTarget) {
 TEST_F(MergeJobTest, TheTagIsWrittenOnlyWhenAskedForAndWhateverTheName) {
     const QByteArray audio = ReadAll(Fixture(QStringLiteral("cbr128_stereo.mp3")));
     workspace.AddPath(Fixture(QStringLiteral("tagged_v2v1.mp3")));
-    workspace.SetTag(QStringLiteral("Ålbum longer than seven"), QStringLiteral("Artïst"),
-                     QStringLiteral("Title"), 2008, QStringLiteral("Comment"));
+    workspace.SetTag({QStringLiteral("Ålbum longer than seven"), QStringLiteral("Artïst"),
+                      QStringLiteral("Title"), 2008, QStringLiteral("Comment")});
 
     EXPECT_TRUE(Merge(false).Succeeded());
     EXPECT_EQ(ReadAll(output), audio);
@@ -403,7 +403,7 @@ TEST_F(MergeJobTest, TheTagIsWrittenOnlyWhenAskedForAndWhateverTheName) {
 
 TEST_F(MergeJobTest, AYearOfZeroOrBelowWritesNoYear) {
     workspace.AddPath(Fixture(QStringLiteral("cbr128_stereo.mp3")));
-    workspace.SetTag(QStringLiteral("Album"), QString(), QString(), -5, QString());
+    workspace.SetTag({QStringLiteral("Album"), QString(), QString(), -5, QString()});
     EXPECT_TRUE(Merge(true).Succeeded());
     EXPECT_EQ(ReadTag(output), (TagValues{"Album", "", "", "", 0}));
 }

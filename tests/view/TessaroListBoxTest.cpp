@@ -72,7 +72,7 @@ private Q_SLOTS:
         workspace.RemoveAt(0);
         check();
         workspace.AddPath(a);
-        workspace.SetTag(QStringLiteral("x"), QString(), QString(), 1, QString());
+        workspace.SetTag({QStringLiteral("x"), QString(), QString(), 1, QString()});
         workspace.Reset();
         check();
         QCOMPARE(list.GetTrackCount(), 0);

@@ -30,11 +30,11 @@ protected:
 };
 
 TEST_F(TessaroWorkSpaceTest, StartsEmpty) {
-    EXPECT_TRUE(workspace.Album().isEmpty());
-    EXPECT_TRUE(workspace.Artist().isEmpty());
-    EXPECT_TRUE(workspace.Title().isEmpty());
-    EXPECT_TRUE(workspace.Comment().isEmpty());
-    EXPECT_EQ(workspace.Year(), 0);
+    EXPECT_TRUE(workspace.Tag().album.isEmpty());
+    EXPECT_TRUE(workspace.Tag().artist.isEmpty());
+    EXPECT_TRUE(workspace.Tag().title.isEmpty());
+    EXPECT_TRUE(workspace.Tag().comment.isEmpty());
+    EXPECT_EQ(workspace.Tag().year, 0);
     ExpectOrder({});
 }
 
@@ -92,29 +92,29 @@ TEST_F(TessaroWorkSpaceTest, MoveToPutsAPathBeforeTheOneDroppedOn) {
 TEST_F(TessaroWorkSpaceTest, ClearEmptiesPathsAndEveryListEntryButKeepsTheTag) {
     workspace.Clear();
     ExpectOrder({});
-    workspace.SetTag(QStringLiteral("Album"), QStringLiteral("Artist"), QStringLiteral("Title"), -7,
-                     QStringLiteral("Comment"));
+    workspace.SetTag({QStringLiteral("Album"), QStringLiteral("Artist"), QStringLiteral("Title"),
+                      -7, QStringLiteral("Comment")});
     Fill({A, B});
     list.AddTrack(C);  // an entry the workspace does not know of: the list's count decides
     workspace.Clear();
     ExpectOrder({});
-    EXPECT_EQ(workspace.Album(), QStringLiteral("Album"));
-    EXPECT_EQ(workspace.Year(), -7);
+    EXPECT_EQ(workspace.Tag().album, QStringLiteral("Album"));
+    EXPECT_EQ(workspace.Tag().year, -7);
 }
 
 TEST_F(TessaroWorkSpaceTest, ResetEmptiesTheTagAndThePaths) {
-    workspace.SetTag(QStringLiteral("Album"), QStringLiteral("Artist"), QStringLiteral("Title"),
-                     1999, QStringLiteral("Comment"));
-    EXPECT_EQ(workspace.Artist(), QStringLiteral("Artist"));
-    EXPECT_EQ(workspace.Title(), QStringLiteral("Title"));
-    EXPECT_EQ(workspace.Comment(), QStringLiteral("Comment"));
+    workspace.SetTag({QStringLiteral("Album"), QStringLiteral("Artist"), QStringLiteral("Title"),
+                      1999, QStringLiteral("Comment")});
+    EXPECT_EQ(workspace.Tag().artist, QStringLiteral("Artist"));
+    EXPECT_EQ(workspace.Tag().title, QStringLiteral("Title"));
+    EXPECT_EQ(workspace.Tag().comment, QStringLiteral("Comment"));
     Fill({A, B});
     workspace.Reset();
-    EXPECT_TRUE(workspace.Album().isEmpty());
-    EXPECT_TRUE(workspace.Artist().isEmpty());
-    EXPECT_TRUE(workspace.Title().isEmpty());
-    EXPECT_TRUE(workspace.Comment().isEmpty());
-    EXPECT_EQ(workspace.Year(), 0);
+    EXPECT_TRUE(workspace.Tag().album.isEmpty());
+    EXPECT_TRUE(workspace.Tag().artist.isEmpty());
+    EXPECT_TRUE(workspace.Tag().title.isEmpty());
+    EXPECT_TRUE(workspace.Tag().comment.isEmpty());
+    EXPECT_EQ(workspace.Tag().year, 0);
     ExpectOrder({});
 }
 

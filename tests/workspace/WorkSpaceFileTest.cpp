@@ -43,18 +43,18 @@ protected:
     }
     // The state a refused load must leave alone.
     void FillBefore() {
-        workspace.SetTag(QStringLiteral("Before"), QStringLiteral("Old"), QStringLiteral("T"), 1999,
-                         QStringLiteral("C"));
+        workspace.SetTag({QStringLiteral("Before"), QStringLiteral("Old"), QStringLiteral("T"),
+                          1999, QStringLiteral("C")});
         workspace.AddPath(QStringLiteral("/old/a.mp3"));
         workspace.AddPath(QStringLiteral("/old/b.mp3"));
         list.SelectTrack(1);
     }
     void ExpectUntouched() {
-        EXPECT_EQ(workspace.Album(), QStringLiteral("Before"));
-        EXPECT_EQ(workspace.Artist(), QStringLiteral("Old"));
-        EXPECT_EQ(workspace.Title(), QStringLiteral("T"));
-        EXPECT_EQ(workspace.Comment(), QStringLiteral("C"));
-        EXPECT_EQ(workspace.Year(), 1999);
+        EXPECT_EQ(workspace.Tag().album, QStringLiteral("Before"));
+        EXPECT_EQ(workspace.Tag().artist, QStringLiteral("Old"));
+        EXPECT_EQ(workspace.Tag().title, QStringLiteral("T"));
+        EXPECT_EQ(workspace.Tag().comment, QStringLiteral("C"));
+        EXPECT_EQ(workspace.Tag().year, 1999);
         const QStringList before{QStringLiteral("/old/a.mp3"), QStringLiteral("/old/b.mp3")};
         EXPECT_EQ(workspace.Paths(), before);
         EXPECT_EQ(list.Entries(), before);
@@ -62,11 +62,11 @@ protected:
     }
     void ExpectTags(const QString& album, const QString& artist, const QString& title, qint32 year,
                     const QString& comment) {
-        EXPECT_EQ(workspace.Album(), album);
-        EXPECT_EQ(workspace.Artist(), artist);
-        EXPECT_EQ(workspace.Title(), title);
-        EXPECT_EQ(workspace.Year(), year);
-        EXPECT_EQ(workspace.Comment(), comment);
+        EXPECT_EQ(workspace.Tag().album, album);
+        EXPECT_EQ(workspace.Tag().artist, artist);
+        EXPECT_EQ(workspace.Tag().title, title);
+        EXPECT_EQ(workspace.Tag().year, year);
+        EXPECT_EQ(workspace.Tag().comment, comment);
     }
     void ExpectPaths(const QStringList& paths) {
         EXPECT_EQ(workspace.Paths(), paths);
@@ -98,8 +98,8 @@ TEST_F(WorkSpaceFileTest, AnEmptyWorkspaceIsTheBare124ByteHeader) {
 TEST_F(WorkSpaceFileTest, ShortTextsAndPathsAreLaidOutInPlaceReplacingTheOldFile) {
     Write(QByteArray(10000, 'o'));
     const QString a = QStringLiteral("/a.mp3"), b = QStringLiteral("/mü/ß €.mp3");
-    workspace.SetTag(QStringLiteral("Best"), QStringLiteral("ABC"), QStringLiteral("Live at"), -3,
-                     QStringLiteral("2008"));
+    workspace.SetTag({QStringLiteral("Best"), QStringLiteral("ABC"), QStringLiteral("Live at"), -3,
+                      QStringLiteral("2008")});
     for (const QString& path : {a, b, a}) {
         workspace.AddPath(path);
     }
@@ -117,7 +117,7 @@ TEST_F(WorkSpaceFileTest, ShortTextsAndPathsAreLaidOutInPlaceReplacingTheOldFile
 
 TEST_F(WorkSpaceFileTest, ALongTextKeepsItsPrefixInTheSlotAndAllFourFollowInTheExtension) {
     const QString album = QStringLiteral("Long album name");
-    workspace.SetTag(album, QString(), QStringLiteral("Seven 7"), 2024, QStringLiteral("x"));
+    workspace.SetTag({album, QString(), QStringLiteral("Seven 7"), 2024, QStringLiteral("x")});
     workspace.AddPath(QStringLiteral("/p.mp3"));
     workspace.SaveToFile(file);
     const QByteArray expected =
@@ -139,7 +139,7 @@ TEST_F(WorkSpaceFileTest, EverythingSurvivesSaveAndOpen) {
     }
     paths[7] = paths[2];
     paths << QStringLiteral("relative/😀.mp3") << QString(300, QChar(u'é'));
-    workspace.SetTag(album, QStringLiteral("Ärtist"), QString(), -2008, comment);
+    workspace.SetTag({album, QStringLiteral("Ärtist"), QString(), -2008, comment});
     for (const QString& path : paths) {
         workspace.AddPath(path);
     }
@@ -149,21 +149,21 @@ TEST_F(WorkSpaceFileTest, EverythingSurvivesSaveAndOpen) {
     TessaroWorkSpace other(otherList);
     other.AddPath(QStringLiteral("/old.mp3"));
     other.LoadFromFile(file);
-    EXPECT_EQ(other.Album(), album);
-    EXPECT_EQ(other.Artist(), QStringLiteral("Ärtist"));
-    EXPECT_EQ(other.Title(), QString());
-    EXPECT_EQ(other.Comment(), comment);
-    EXPECT_EQ(other.Year(), -2008);
+    EXPECT_EQ(other.Tag().album, album);
+    EXPECT_EQ(other.Tag().artist, QStringLiteral("Ärtist"));
+    EXPECT_EQ(other.Tag().title, QString());
+    EXPECT_EQ(other.Tag().comment, comment);
+    EXPECT_EQ(other.Tag().year, -2008);
     EXPECT_EQ(other.Paths(), paths);
     EXPECT_EQ(otherList.Entries(), paths);
 
     for (const qint32 year :
          {0, -1, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()}) {
-        workspace.SetTag(QStringLiteral("A"), QString(), QString(), year, QString());
+        workspace.SetTag({QStringLiteral("A"), QString(), QString(), year, QString()});
         workspace.SaveToFile(file);
         other.LoadFromFile(file);
-        EXPECT_EQ(other.Year(), year);
-        EXPECT_EQ(other.Album(), QStringLiteral("A"));
+        EXPECT_EQ(other.Tag().year, year);
+        EXPECT_EQ(other.Tag().album, QStringLiteral("A"));
     }
 }
 
@@ -214,7 +214,7 @@ TEST_F(WorkSpaceFileTest, AnExtensionThatIsNotWellFormedIsIgnored) {
     for (const QByteArray& tail : {"TWKX" + three, "TWKX" + three + U32Le(3) + "abc",
                                    "TWKx" + three + Record(QString()), "TWKX" + three + U32Le(0)}) {
         workspace.LoadFromFile(Write(head + tail));
-        EXPECT_EQ(workspace.Album(), QStringLiteral("Long al")) << tail.toHex().toStdString();
+        EXPECT_EQ(workspace.Tag().album, QStringLiteral("Long al")) << tail.toHex().toStdString();
         ExpectPaths({QStringLiteral("/p.mp3")});
     }
 }

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+namespace tessaro {
+
+// The ID3 tag the joined file is to carry, as the user typed it. A year of 0 or less is none.
+struct OutputTag {
+    QString album;
+    QString artist;
+    QString title;
+    qint32 year = 0;
+    QString comment;
+
+    bool operator==(const OutputTag& other) const {
+        return album == other.album && artist == other.artist && title == other.title &&
+               year == other.year && comment == other.comment;
+    }
+};
+
+}  // namespace tessaro
