@@ -38,6 +38,9 @@ namespace {
 
 using tessaro::Quoted;
 
+const QString kChaptersKey = QStringLiteral("joinedFile/chapters");
+const QString kCopyCoverKey = QStringLiteral("joinedFile/copyCover");
+
 const QString kPreferencesFolder = QString::fromLatin1(kProductTitle);
 const QString kMp3Filter = QStringLiteral("MP3 files(*.mp3)");
 const QString kWorkspaceFilter = QStringLiteral("Tessaro Workspace file(*.twk)");
@@ -66,6 +69,9 @@ CMainFrame::CMainFrame()
       m_wndOutput(new COutputWnd(this)),
       m_dialogs(std::make_unique<QtFrameDialogs>()) {
     m_saveID3Tag = tessaro::ReadSaveID3Tag(tessaro::GetPreferencesPath(kPreferencesFolder));
+    const QSettings settings = WindowSettings();
+    m_joinOptions.chapters = settings.value(kChaptersKey, false).toBool();
+    m_joinOptions.copyCover = settings.value(kCopyCoverKey, false).toBool();
     // A drag in the list moves the file in the workspace in the same call.
     connect(&List(), &CTessaroListBox::trackMoved, this,
             [this](int source, int target) { m_workspace.MoveTo(source, target); });
@@ -441,8 +447,14 @@ void CMainFrame::OnID3TagEditor() {
 void CMainFrame::OnPreferences() {
     CPreferencesSheet sheet(this);
     sheet.StandardPage().SetSaveID3Tag(m_saveID3Tag);
+    sheet.StandardPage().SetJoinOptions(m_joinOptions);
     if (sheet.exec() == QDialog::Accepted) {
         m_saveID3Tag = sheet.StandardPage().SaveID3Tag();
+        m_joinOptions = sheet.StandardPage().JoinOptions();
+        // Kept with the window's settings: the preference file holds the tag choice alone.
+        QSettings settings = WindowSettings();
+        settings.setValue(kChaptersKey, m_joinOptions.chapters);
+        settings.setValue(kCopyCoverKey, m_joinOptions.copyCover);
     }
 }
 
@@ -453,7 +465,8 @@ void CMainFrame::OnMerge() {
     }
     m_outputPath = path;
     m_progress->show();
-    m_mergeThread = std::make_unique<MergeThread>(this, *this, m_workspace, m_outputPath);
+    m_mergeThread =
+        std::make_unique<MergeThread>(this, *this, m_workspace, m_outputPath, m_joinOptions);
     m_mergeThread->start();
     Log(tr("Begin to merge mp3 files ..."));
     UpdateCommandUI();

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/FrameMessages.h"
+#include "merge/MergeJob.h"
 #include "workspace/TessaroWorkSpace.h"
 
 class CChildView;
@@ -43,6 +44,7 @@ public:
     QAction* Action(int commandId) const { return m_commands.value(commandId); }
     bool IsMerging() const { return m_mergeThread != nullptr; }
     bool SaveID3Tag() const { return m_saveID3Tag; }
+    const tessaro::JoinOptions& JoinOptions() const { return m_joinOptions; }
     void SetSaveID3Tag(bool on) { m_saveID3Tag = on; }
 
     tessaro::TessaroWorkSpace& Workspace() { return m_workspace; }
@@ -92,6 +94,7 @@ private:
     QString m_outputPath;
     // Non-null exactly from the start of a merge until its finish message is handled.
     std::unique_ptr<MergeThread> m_mergeThread;
+    tessaro::JoinOptions m_joinOptions;  // what the joined file carries beyond the tag
     bool m_saveID3Tag = false;
     // Created before the workspace, which binds to its track list.
     CChildView* m_wndView;

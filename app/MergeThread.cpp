@@ -55,8 +55,9 @@ private:
 // Connected here, on the GUI thread: the worker only emits argumentless signals, so that all it
 // hands over is m_call.
 MergeThread::MergeThread(QObject* frame, FrameMessageTarget& target,
-                         const tessaro::TessaroWorkSpace& workspace, const QString& outputPath)
-    : m_target(target), m_workspace(workspace), m_outputPath(outputPath) {
+                         const tessaro::TessaroWorkSpace& workspace, const QString& outputPath,
+                         const tessaro::JoinOptions& options)
+    : m_target(target), m_workspace(workspace), m_outputPath(outputPath), m_options(options) {
     connect(
         this, &MergeThread::frameCallWaiting, frame,
         [this] {
@@ -80,6 +81,6 @@ LRESULT MergeThread::SendToFrame(quint32 message, WPARAM wParam, LPARAM lParam) 
 
 void MergeThread::run() {
     FrameHost host(*this);
-    m_result = tessaro::RunMerge(m_workspace, m_outputPath, host);
+    m_result = tessaro::RunMerge(m_workspace, m_outputPath, host, m_options);
     Q_EMIT mergeFinished();
 }

@@ -19,7 +19,8 @@ class MergeThread : public QThread {
 public:
     // `frame` is the target's QObject, on the GUI thread.
     MergeThread(QObject* frame, FrameMessageTarget& target,
-                const tessaro::TessaroWorkSpace& workspace, const QString& outputPath);
+                const tessaro::TessaroWorkSpace& workspace, const QString& outputPath,
+                const tessaro::JoinOptions& options = {});
 
     // What the job reported; read once the finish message has arrived.
     const tessaro::MergeResult& Result() const { return m_result; }
@@ -48,6 +49,7 @@ private:
     FrameMessageTarget& m_target;
     const tessaro::TessaroWorkSpace& m_workspace;
     const QString& m_outputPath;
+    const tessaro::JoinOptions m_options;
     FrameCall m_call;
     tessaro::MergeResult m_result;
 };

@@ -126,7 +126,21 @@ int main(int argc, char* argv[]) {
                                   QStringLiteral("N"));
     const QCommandLineOption comment(QStringLiteral("comment"),
                                      QStringLiteral("Comment of the tag."), QStringLiteral("TEXT"));
-    parser.addOptions({output, workspaceFile, quiet, tag, album, artist, title, year, comment});
+    const QCommandLineOption chapters(
+        QStringLiteral("chapters"),
+        QStringLiteral("Add a chapter for each joined input to the output's tag, titled with the "
+                       "input's own title or, without one, its file name."));
+    const QCommandLineOption copyCover(
+        QStringLiteral("copy-cover"),
+        QStringLiteral("Carry the picture of the first joined input that has one (its front "
+                       "cover, else its first) into the output's tag."));
+    const QCommandLineOption cover(
+        QStringLiteral("cover"),
+        QStringLiteral(
+            "Put the JPEG or PNG picture FILE into the output's tag as its front cover."),
+        QStringLiteral("FILE"));
+    parser.addOptions({output, workspaceFile, quiet, tag, album, artist, title, year, comment,
+                       chapters, copyCover, cover});
     parser.addPositionalArgument(QStringLiteral("INPUT"),
                                  QStringLiteral("The MP3 files to join, first to last."),
                                  QStringLiteral("INPUT..."));
@@ -158,6 +172,9 @@ int main(int argc, char* argv[]) {
     if (!inputs.isEmpty() && fromWorkspace) {
         return usageError(
             QStringLiteral("give the input files either as INPUT... or with -w, not both"));
+    }
+    if (parser.isSet(copyCover) && parser.isSet(cover)) {
+        return usageError(QStringLiteral("give either --copy-cover or --cover FILE, not both"));
     }
     qint32 tagYear = 0;
     if (parser.isSet(year)) {
@@ -201,7 +218,9 @@ int main(int argc, char* argv[]) {
     tessaro::MergeResult result;
     {
         ConsoleHost host(!isQuiet && isatty(STDERR_FILENO), writeTag);
-        result = tessaro::RunMerge(workspace, parser.value(output), host);
+        const tessaro::JoinOptions options{parser.isSet(chapters), parser.isSet(copyCover),
+                                           parser.value(cover)};
+        result = tessaro::RunMerge(workspace, parser.value(output), host, options);
     }
     for (const QString& warning : std::as_const(result.warnings)) {
         Print(stderr, QStringLiteral("tessaro-join: warning: ") + warning);

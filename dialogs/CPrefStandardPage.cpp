@@ -5,13 +5,23 @@
 #include <QVBoxLayout>
 
 CPrefStandardPage::CPrefStandardPage(QWidget* parent)
-    : QWidget(parent), m_saveID3TagBox(new QCheckBox(tr("Save  ID3 tag to output mp3 file"))) {
+    : QWidget(parent),
+      m_saveID3TagBox(new QCheckBox(tr("Save  ID3 tag to output mp3 file"))),
+      m_chaptersBox(new QCheckBox(tr("Add a chapter for each input file"))),
+      m_copyCoverBox(new QCheckBox(tr("Copy the first input's cover picture"))) {
     setWindowTitle(tr("Standard"));  // the label of its tab
-    auto* group = new QGroupBox(tr("ID3 tag options:"), this);
-    auto* options = new QVBoxLayout(group);
-    options->addWidget(m_saveID3TagBox);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(group);
+    // Boxes are added in tab order.
+    const auto addGroup = [&](const QString& title, std::initializer_list<QCheckBox*> boxes) {
+        auto* group = new QGroupBox(title, this);
+        auto* options = new QVBoxLayout(group);
+        for (QCheckBox* box : boxes) {
+            options->addWidget(box);
+        }
+        layout->addWidget(group);
+    };
+    addGroup(tr("ID3 tag options:"), {m_saveID3TagBox});
+    addGroup(tr("Joined file:"), {m_chaptersBox, m_copyCoverBox});
     layout->addStretch();
 }
 
@@ -20,6 +30,14 @@ void CPrefStandardPage::SetSaveID3Tag(bool save) {
     m_saveID3TagBox->setChecked(save);
 }
 
+void CPrefStandardPage::SetJoinOptions(const tessaro::JoinOptions& options) {
+    m_joinOptions = options;
+    m_chaptersBox->setChecked(options.chapters);
+    m_copyCoverBox->setChecked(options.copyCover);
+}
+
 void CPrefStandardPage::UpdateData() {
     m_saveID3Tag = m_saveID3TagBox->isChecked();
+    m_joinOptions.chapters = m_chaptersBox->isChecked();
+    m_joinOptions.copyCover = m_copyCoverBox->isChecked();
 }

@@ -5,10 +5,11 @@
 #include <cstdint>
 
 #include "FuzzCheck.h"
-#include "io/Files.h"
 #include "ReferenceScan.h"
 #include "TestFiles.h"
+#include "io/Files.h"
 #include "merge/MergeJob.h"
+#include "mp3/InputTags.h"
 #include "mp3/StreamReader.h"
 #include "workspace/PlainTrackList.h"
 #include "workspace/TessaroWorkSpace.h"
@@ -39,6 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     Require(units == testing_files::ReferenceScan(bytes, start),
             "the reader yields what the byte scan yields");
+
+    // Its title and picture, as chapters and covers take them: whatever the tag, no crash.
+    const mp3::InputTags tags = mp3::ReadInputTags(path);
+    Require(!tags.picture || tags.picture->data.size() <= bytes.size(), "a picture is in the file");
 
     // Joined twice, so that the second copy's header frame is left out or one is put in front.
     tessaro::PlainTrackList list;

@@ -1,20 +1,21 @@
 #include "merge/MergeJob.h"
 
-#include <taglib/id3v1tag.h>
-#include <taglib/id3v2tag.h>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <optional>
 #include <utility>
 
 #include "io/AtomicWrite.h"
 #include "io/Files.h"
+#include "merge/JoinedTag.h"
+#include "mp3/InputTags.h"
 #include "mp3/StreamReader.h"
 #include "mp3/XingHeader.h"
 #include "workspace/TessaroWorkSpace.h"
@@ -29,10 +30,6 @@ std::optional<std::pair<dev_t, ino_t>> FileId(const QString& path) {
         return std::nullopt;
     }
     return std::make_pair(info.st_dev, info.st_ino);
-}
-
-TagLib::String ToTagString(const QString& text) {
-    return TagLib::String(text.toStdString(), TagLib::String::UTF8);
 }
 
 QString WriteFailure(const QSaveFile& output, int systemError) {
@@ -72,33 +69,6 @@ QString Mismatch(const QString& firstPath, const QStringList& firstFigures, cons
                "%1 (%2) differs from the first input %3 (%4); many players play the joined "
                "file wrongly")
         .arg(Quoted(path), theirs.join(separator), Quoted(firstPath), ours.join(separator));
-}
-
-QByteArray Bytes(const TagLib::ByteVector& bytes) {
-    return QByteArray(bytes.data(), qsizetype(bytes.size()));
-}
-
-// The workspace's tag as TagLib's MPEG file type saves it, whatever the output's name ends in:
-// an ID3v2.4 tag to stand in front of the audio and an ID3v1 tag behind it. Both are empty when
-// every value is, as TagLib saves no tag without a value.
-struct TagBytes {
-    QByteArray front, back;
-};
-TagBytes RenderTags(const TessaroWorkSpace& workspace) {
-    TagLib::ID3v2::Tag front;
-    TagLib::ID3v1::Tag back;
-    for (TagLib::Tag* tag : std::initializer_list<TagLib::Tag*>{&front, &back}) {
-        tag->setAlbum(ToTagString(workspace.Tag().album));
-        tag->setArtist(ToTagString(workspace.Tag().artist));
-        tag->setComment(ToTagString(workspace.Tag().comment));
-        tag->setTitle(ToTagString(workspace.Tag().title));
-        // TagLib takes 0 as "no year"; a negative year would otherwise wrap to a huge one.
-        tag->setYear(workspace.Tag().year > 0 ? unsigned(workspace.Tag().year) : 0);
-    }
-    if (front.isEmpty()) {
-        return {};
-    }
-    return {Bytes(front.render()), Bytes(back.render())};
 }
 
 // Repeats a positioned read or write until all `length` bytes at `at` are done.
@@ -182,11 +152,14 @@ public:
         flushed += front.size();
         return WriteAt(front, audioStart) && file.seek(flushed);
     }
-    // Writes `leadingFrame` over the audio's first frame, unless it is empty, puts `back` behind
-    // the audio, and the output in the target's place.
-    bool Commit(const QByteArray& leadingFrame, const QByteArray& back) {
+    // Writes `front` over what was put before the audio and `leadingFrame` over the audio's first
+    // frame, each unless it is empty, puts `back` behind the audio, and the output in the
+    // target's place.
+    bool Commit(const QByteArray& front, const QByteArray& leadingFrame, const QByteArray& back) {
+        Q_ASSERT(front.isEmpty() || front.size() == audioStart);
         bytes += back;
-        if (!Flush() || (!leadingFrame.isEmpty() && !WriteAt(leadingFrame, audioStart))) {
+        if (!Flush() || (!front.isEmpty() && !WriteAt(front, 0)) ||
+            (!leadingFrame.isEmpty() && !WriteAt(leadingFrame, audioStart))) {
             return false;
         }
         errno = 0;
@@ -260,15 +233,20 @@ QString RefuseOutput(const TessaroWorkSpace& workspace, const QString& outputPat
 class Join {
 public:
     Join(const TessaroWorkSpace& workspace, const QString& outputPath, qint64 total,
-         MergeHost& host)
+         MergeHost& host, const JoinOptions& options, std::optional<mp3::Picture> cover)
         : workspace(workspace),
           output(outputPath),
           outputPath(outputPath),
           total(total),
-          host(host) {}
+          host(host),
+          options(options) {
+        tag.picture = std::move(cover);
+    }
 
-    // Copies every frame of one input, or skips it with a warning; false when the join fails.
-    bool CopyInput(const QString& input) {
+    // Copies every frame of the input at `index`, or skips it with a warning; false when the
+    // join fails.
+    bool CopyInput(int index) {
+        const QString& input = workspace.Paths()[index];
         mp3::StreamReader reader(input);
         if (!reader.IsOpen() || reader.AtEnd()) {
             const QString reason =
@@ -280,6 +258,7 @@ public:
         if (!output.IsOpen() && !Open()) {
             return false;
         }
+        const double start = stream.Duration();
         for (; !reader.AtEnd(); reader.Advance()) {
             const mp3::JoinedStream::Step step =
                 stream.AddFrame(reader.Frame(), reader.FrameLength(), reader.FrameIndex() == 0);
@@ -298,15 +277,27 @@ public:
                     .arg(Quoted(input));
             return false;
         }
+        if (options.chapters) {
+            chapters.push_back({titles[size_t(index)], start, stream.Duration()});
+        }
         return true;
     }
-    // Makes the leading header describe the whole output and puts the output in place.
+    // Makes the leading header describe the whole output, the chapters tell their times, and
+    // puts the output in place.
     void Finish() {
         if (result.inputsJoined == 0) {
             result.error =
                 QStringLiteral("None of the inputs holds an MPEG audio frame; %1 was not written.")
                     .arg(Quoted(outputPath));
-        } else if (!output.Commit(stream.HeaderFrame(), tags.back)) {
+            return;
+        }
+        for (const TimedChapter& chapter : chapters) {
+            tag.chapters.push_back(
+                {chapter.title, Milliseconds(chapter.start), Milliseconds(chapter.end)});
+        }
+        // No more chapters than were planned, with the same titles: the tag fits its place.
+        const QByteArray front = RenderJoinedTag(tag, frontSize).front;
+        if (!output.Commit(front, stream.HeaderFrame(), back)) {
             output.Cancel();
             result.error = output.Error();
         }
@@ -315,17 +306,50 @@ public:
     MergeResult result;
 
 private:
+    struct TimedChapter {
+        QString title;
+        double start, end;  // seconds
+    };
+
+    static quint32 Milliseconds(double seconds) {
+        return quint32(std::min(std::llround(seconds * 1000), qint64(0xFFFFFFFE)));
+    }
+
     // Makes the output once there is audio for it. The tag is known before the first byte is
-    // written, so it goes in without a second pass over the audio.
+    // written, but for the chapters' times, so it goes in without a second pass over the audio:
+    // with a chapter for every input that holds a frame, its place is kept, and filled once the
+    // times are known.
     bool Open() {
         if (host.QuerySaveID3Tag()) {
-            tags = RenderTags(workspace);
+            tag.typed = workspace.Tag();
         }
-        if (!output.Open(tags.front)) {
+        if (options.chapters || options.copyCover) {
+            PlanFromInputs();
+        }
+        const TagBytes planned = RenderJoinedTag(tag);
+        tag.chapters.clear();
+        frontSize = planned.front.size();
+        back = planned.back;
+        if (!output.Open(planned.front)) {
             result.error = output.Error();
             return false;
         }
         return true;
+    }
+    // Reads every input's title, and the picture of the first one with frames that has one.
+    void PlanFromInputs() {
+        for (const QString& path : workspace.Paths()) {
+            const bool joined = !mp3::StreamReader(path).AtEnd();
+            mp3::InputTags inputTags = mp3::ReadInputTags(path);
+            titles.push_back(inputTags.title.isEmpty() ? QFileInfo(path).completeBaseName()
+                                                       : inputTags.title);
+            if (joined && options.chapters) {
+                tag.chapters.push_back({titles.back(), 0, 0});
+            }
+            if (joined && options.copyCover && !tag.picture) {
+                tag.picture = std::move(inputTags.picture);
+            }
+        }
     }
     // Counts a frame (or the bytes put in front) once written, and reports the progress.
     bool Written(bool succeeded, qint32 length) {
@@ -356,11 +380,16 @@ private:
 
     const TessaroWorkSpace& workspace;
     JoinOutput output;
-    TagBytes tags;
     mp3::JoinedStream stream;
     const QString outputPath;
     const qint64 total;
     MergeHost& host;
+    const JoinOptions& options;
+    JoinedTag tag;                // the typed values and the picture; the chapters once timed
+    qsizetype frontSize = 0;      // of the tag in front of the audio, as planned
+    QByteArray back;              // the tag behind the audio
+    std::vector<QString> titles;  // of every input, by its place in the workspace
+    std::vector<TimedChapter> chapters;
     QString firstInput;
     QStringList firstFigures;
 };
@@ -375,18 +404,27 @@ qint64 GetTotalFileSize(const TessaroWorkSpace& workspace) {
     return total;
 }
 
-MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath,
-                     MergeHost& host) {
+MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHost& host,
+                     const JoinOptions& options) {
     const qint64 total = GetTotalFileSize(workspace);
     host.MergeProgress(0, 100);
-    if (const QString refusal = RefuseOutput(workspace, outputPath); !refusal.isEmpty()) {
-        MergeResult refused;
-        refused.error = refusal;
+    MergeResult refused;
+    refused.error = RefuseOutput(workspace, outputPath);
+    std::optional<mp3::Picture> cover;
+    if (refused.error.isEmpty() && !options.coverFile.isEmpty()) {
+        QString why;
+        cover = mp3::ReadPictureFile(options.coverFile, &why);
+        if (!cover) {
+            refused.error = QStringLiteral("Cannot use %1 as the cover picture: %2")
+                                .arg(Quoted(options.coverFile), why);
+        }
+    }
+    if (!refused.error.isEmpty()) {
         return refused;
     }
-    Join join(workspace, outputPath, total, host);
-    for (const QString& input : workspace.Paths()) {
-        if (!join.CopyInput(input)) {
+    Join join(workspace, outputPath, total, host, options, std::move(cover));
+    for (int i = 0; i < workspace.Paths().size(); ++i) {
+        if (!join.CopyInput(i)) {
             return join.result;
         }
     }

@@ -30,6 +30,14 @@ struct MergeResult {
     bool Succeeded() const { return error.isEmpty(); }
 };
 
+// What the joined file carries beyond the audio and the typed tag, which are written only when
+// asked for.
+struct JoinOptions {
+    bool chapters = false;   // a chapter for each joined input, titled as the input is
+    bool copyCover = false;  // the picture of the first joined input that has one
+    QString coverFile;       // a JPEG or PNG file to carry as the front cover instead
+};
+
 // The sum of the sizes of the workspace's files; a file that cannot be opened adds 0.
 qint64 GetTotalFileSize(const TessaroWorkSpace& workspace);
 
@@ -40,6 +48,10 @@ qint64 GetTotalFileSize(const TessaroWorkSpace& workspace);
 // The output is written in one pass to a temporary file beside the target and replaces it only
 // once complete, so a failed merge leaves the target as it was; a merge that finds no frame at
 // all fails and writes nothing. An input that changes while it is read fails the merge.
-MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHost& host);
+// Chapters and picture go into the same ID3v2 tag as the typed values, as `options` ask, whether
+// or not the host wants those written. A cover file that is not a JPEG or PNG picture fails the
+// merge before anything is written.
+MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHost& host,
+                     const JoinOptions& options = {});
 
 }  // namespace tessaro

@@ -209,17 +209,18 @@ void JoinedStream::AddAudio(const quint8* frame, qint32 length, const FrameHeade
     if (lead == Lead::Xing) {
         musicCrc = Crc16(frame, length, musicCrc);
     }
+    const double frameDuration = header.GetDuration();
+    const double start = duration;
+    duration += frameDuration;
     if (tooLong || audioBytes + quint64(length) > std::numeric_limits<quint32>::max()) {
         // The header's fields cannot describe the stream.
         tooLong = true;
         offsets = {};
         return;
     }
-    const double frameDuration = header.GetDuration();
     if (runs.empty() || runs.back().frameDuration != frameDuration) {
-        runs.push_back({quint32(offsets.size()), duration, frameDuration});
+        runs.push_back({quint32(offsets.size()), start, frameDuration});
     }
-    duration += frameDuration;
     offsets.push_back(quint32(audioBytes));
     audioBytes += quint64(length);
 }

@@ -77,6 +77,8 @@ public:
     // empty when that stays as it is: no header, a single input that it describes already, or a
     // stream too long for the header's 32-bit fields.
     QByteArray HeaderFrame() const;
+    // Seconds the audio frames added so far play, from each frame's samples and rate.
+    double Duration() const { return duration; }
 
 private:
     enum class Lead { None, Xing, Vbri, Inserted };

@@ -15,6 +15,7 @@
 #include "app/Commands.h"
 #include "dialogs/COutputWnd.h"
 #include "dialogs/Help.h"
+#include "settings/Preferences.h"
 #include "view/CTessaroListBox.h"
 
 using namespace testing_files;
@@ -379,7 +380,7 @@ private Q_SLOTS:
                 for (int i = 0; i < texts.size() && i < edits.size(); ++i) {
                     edits[i]->setText(texts[i]);
                 }
-                if (auto* box = dialog->findChild<QCheckBox*>()) {
+                for (auto* box : dialog->findChildren<QCheckBox*>()) {
                     box->setChecked(check);
                 }
                 QTest::keyClick(dialog, ok ? Qt::Key_Return : Qt::Key_Escape);
@@ -403,6 +404,20 @@ private Q_SLOTS:
         frame->Action(ID_FILE_PREFERENCES)->trigger();
         QVERIFY(frame->SaveID3Tag());
         QVERIFY(LogTexts(*frame).isEmpty());
+
+        // The joined-file boxes survive a restart in the window's settings; the preference file
+        // holds the tag choice alone, byte for byte as without them.
+        QVERIFY(frame->JoinOptions().chapters && frame->JoinOptions().copyCover);
+        frame.reset();
+        const QString saved = tessaro::GetPreferencesPath(QStringLiteral("Zovi Tessaro 1.2"));
+        const QString alone = dir.filePath(QStringLiteral("alone.dat"));
+        QVERIFY(tessaro::WriteSaveID3Tag(alone, true).isEmpty());
+        QCOMPARE(ReadAll(saved), ReadAll(alone));
+        frame = MakeFrame();
+        QVERIFY(frame->JoinOptions().chapters && frame->JoinOptions().copyCover);
+        answer({}, true, false);
+        frame->Action(ID_FILE_PREFERENCES)->trigger();
+        QVERIFY(!frame->JoinOptions().chapters && !frame->JoinOptions().copyCover);
     }
 
     void helpWithoutItsFileOrAViewerSaysWhatToDo() {

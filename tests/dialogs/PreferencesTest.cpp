@@ -43,11 +43,24 @@ private Q_SLOTS:
         QVERIFY(Button(sheet, QStringLiteral("OK"))->isDefault());
 
         const auto groups = sheet.StandardPage().findChildren<QGroupBox*>();
-        QCOMPARE(groups.size(), 1);
+        QCOMPARE(groups.size(), 2);
         QCOMPARE(groups[0]->title(), QStringLiteral("ID3 tag options:"));
         const auto boxes = groups[0]->findChildren<QCheckBox*>();
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0]->text(), QStringLiteral("Save  ID3 tag to output mp3 file"));
+        // Below it the joined file's boxes, next in tab order.
+        QCOMPARE(groups[1]->title(), QStringLiteral("Joined file:"));
+        QVERIFY(groups[0]->geometry().bottom() < groups[1]->geometry().top());
+        QStringList joined;
+        for (QWidget* next = boxes[0]->nextInFocusChain(); joined.size() < 2;
+             next = next->nextInFocusChain()) {
+            if (auto* box = qobject_cast<QCheckBox*>(next)) {
+                QCOMPARE(box->parentWidget(), groups[1]);
+                joined << box->text();
+            }
+        }
+        QCOMPARE(joined, (QStringList{QStringLiteral("Add a chapter for each input file"),
+                                      QStringLiteral("Copy the first input's cover picture")}));
     }
 
     void opensWithTheCheckBoxFocused() {

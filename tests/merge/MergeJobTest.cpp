@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <taglib/attachedpictureframe.h>
+#include <taglib/chapterframe.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/tableofcontentsframe.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -406,6 +411,112 @@ TEST_F(MergeJobTest, AYearOfZeroOrBelowWritesNoYear) {
     workspace.SetTag({QStringLiteral("Album"), QString(), QString(), -5, QString()});
     EXPECT_TRUE(Merge(true).Succeeded());
     EXPECT_EQ(ReadTag(output), (TagValues{"Album", "", "", "", 0}));
+}
+
+// The chapters and pictures of a file's ID3v2 tag, as TagLib reads them.
+struct ReadBack {
+    std::vector<std::tuple<std::string, quint32, quint32>> chapters;  // title, start, end
+    std::vector<std::string> contents;
+    std::vector<std::tuple<int, std::string, QByteArray>> pictures;  // type, MIME type, data
+};
+ReadBack ReadChaptersAndPictures(const QString& path) {
+    ReadBack read;
+    TagLib::MPEG::File file(QFile::encodeName(path).constData(), false);
+    TagLib::ID3v2::Tag* tag = file.ID3v2Tag();
+    for (const auto* frame : tag ? tag->frameListMap()["CHAP"] : TagLib::ID3v2::FrameList()) {
+        const auto* chapter = dynamic_cast<const TagLib::ID3v2::ChapterFrame*>(frame);
+        const auto titles = chapter->embeddedFrameListMap()["TIT2"];
+        read.chapters.emplace_back(titles.isEmpty() ? "" : titles.front()->toString().to8Bit(true),
+                                   chapter->startTime(), chapter->endTime());
+    }
+    for (const auto* frame : tag ? tag->frameListMap()["CTOC"] : TagLib::ID3v2::FrameList()) {
+        const auto* contents = dynamic_cast<const TagLib::ID3v2::TableOfContentsFrame*>(frame);
+        EXPECT_TRUE(contents->isTopLevel() && contents->isOrdered());
+        for (const auto& id : contents->childElements()) {
+            read.contents.emplace_back(id.data(), id.size());
+        }
+    }
+    for (const auto* frame : tag ? tag->frameListMap()["APIC"] : TagLib::ID3v2::FrameList()) {
+        const auto* picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame);
+        read.pictures.emplace_back(
+            int(picture->type()), picture->mimeType().to8Bit(),
+            QByteArray(picture->picture().data(), picture->picture().size()));
+    }
+    return read;
+}
+
+TEST_F(MergeJobTest, AChapterForEachJoinedInputTitledAsTheInputIs) {
+    const QStringList paths{Fixture(QStringLiteral("tagged_v2v1.mp3")),      // ID3v2 title
+                            Write(QStringLiteral("notes.mp3"), "no audio"),  // skipped
+                            Fixture(QStringLiteral("cbr192_48k.mp3")),       // no title, 48 kHz
+                            Fixture(QStringLiteral("v1only.mp3")),           // ID3v1 title, 22 kHz
+                            Fixture(QStringLiteral("mpeg25_8k.mp3"))};
+    UsePaths(paths);
+    for (const bool typed : {false, true}) {
+        workspace.SetTag({QStringLiteral("Album"), {}, {}, 0, {}});
+        host.saveTag = typed;
+        ASSERT_TRUE(
+            tessaro::RunMerge(workspace, output, host, {true, false, QString()}).Succeeded());
+        double start = 0;
+        std::vector<std::tuple<std::string, quint32, quint32>> expected;
+        for (const auto& [path, title] : {std::pair{paths[0], "Tag Title"},
+                                          {paths[2], "cbr192_48k"},
+                                          {paths[3], "Trailing tag"},
+                                          {paths[4], "mpeg25_8k"}}) {
+            double end = start;
+            for (const Unit& unit : AudioOf(path)) {
+                end += Duration(unit);
+            }
+            expected.emplace_back(title, quint32(std::llround(start * 1000)),
+                                  quint32(std::llround(end * 1000)));
+            start = end;
+        }
+        const ReadBack read = ReadChaptersAndPictures(output);
+        EXPECT_EQ(read.chapters, expected);
+        EXPECT_EQ(read.contents, (std::vector<std::string>{"chp0", "chp1", "chp2", "chp3"}));
+        // The typed values only as the preference says; the audio the same either way.
+        EXPECT_EQ(ReadTag(output).album, typed ? "Album" : "");
+        EXPECT_EQ(ReadAll(output).right(128).startsWith("TAG"), typed);
+    }
+}
+
+TEST_F(MergeJobTest, ThePictureOfTheFirstInputThatHasOneOrOfAPictureFile) {
+    const QString pictured = Write(QStringLiteral("pictured.mp3"),
+                                   ReadAll(Fixture(QStringLiteral("cbr128_stereo.mp3"))));
+    const QByteArray jpeg = QByteArray("\xFF\xD8\xFF\xE0") + QByteArray(3000, 'j');
+    {
+        TagLib::MPEG::File file(QFile::encodeName(pictured).constData());
+        for (const auto type : {TagLib::ID3v2::AttachedPictureFrame::BackCover,
+                                TagLib::ID3v2::AttachedPictureFrame::FrontCover}) {
+            auto* picture = new TagLib::ID3v2::AttachedPictureFrame;
+            picture->setType(type);
+            picture->setMimeType("image/jpeg");
+            picture->setPicture(TagLib::ByteVector(jpeg.constData(), unsigned(jpeg.size())) +
+                                TagLib::ByteVector(char(type)));
+            file.ID3v2Tag(true)->addFrame(picture);
+        }
+        ASSERT_TRUE(file.save());
+    }
+    UsePaths({Fixture(QStringLiteral("vbr_mono.mp3")), pictured});
+    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, {false, true, QString()}).Succeeded());
+    EXPECT_EQ(
+        ReadChaptersAndPictures(output).pictures,
+        (std::vector<std::tuple<int, std::string, QByteArray>>{{3, "image/jpeg", jpeg + '\x03'}}));
+
+    const QByteArray png = QByteArray("\x89PNG\r\n\x1A\n", 8) + QByteArray(500, 'p');
+    tessaro::JoinOptions options;
+    options.coverFile = Write(QStringLiteral("cover.png"), png);
+    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
+    EXPECT_EQ(ReadChaptersAndPictures(output).pictures,
+              (std::vector<std::tuple<int, std::string, QByteArray>>{{3, "image/png", png}}));
+
+    // Anything else is refused before a byte is written, whatever its name says.
+    const QByteArray before = ReadAll(output);
+    options.coverFile = Write(QStringLiteral("cover.jpg"), "GIF89a, not what the name says");
+    const tessaro::MergeResult refused = tessaro::RunMerge(workspace, output, host, options);
+    EXPECT_FALSE(refused.Succeeded());
+    EXPECT_TRUE(refused.error.contains(QStringLiteral("not a JPEG or PNG picture")));
+    EXPECT_EQ(ReadAll(output), before);
 }
 
 TEST_F(MergeJobTest, TotalSizeCountsWholeFilesAndNothingForMissingOnes) {

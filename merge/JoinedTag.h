@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <vector>
+
+#include "mp3/InputTags.h"
+#include "workspace/OutputTag.h"
+
+namespace tessaro {
+
+// Where one joined input plays in the output, in milliseconds from its first audio frame.
+struct Chapter {
+    QString title;
+    quint32 startMs = 0;
+    quint32 endMs = 0;
+};
+
+// What the joined file's tag holds: the typed values when they are to be written, a chapter for
+// each joined input when asked for, and a picture when one is to be carried.
+struct JoinedTag {
+    std::optional<OutputTag> typed;
+    std::vector<Chapter> chapters;
+    std::optional<mp3::Picture> picture;
+};
+
+// The tag as it stands in the file: an ID3v2.4 tag in front of the audio (empty when the tag
+// holds nothing) and, for the typed values only, an ID3v1 tag behind it. The front one is padded
+// to at least minimumSize bytes, so that it can take the place of one rendered before.
+struct TagBytes {
+    QByteArray front, back;
+};
+TagBytes RenderJoinedTag(const JoinedTag& tag, qsizetype minimumSize = 0);
+
+}  // namespace tessaro
