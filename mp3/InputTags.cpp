@@ -7,6 +7,9 @@
 
 #include <QFile>
 
+#include "io/Files.h"
+#include "mp3/StreamReader.h"
+
 namespace mp3 {
 namespace {
 
@@ -51,6 +54,26 @@ InputTags ReadInputTags(const QString& path) {
         tags.title = FromTagString(file.ID3v1Tag()->title());
     }
     return tags;
+}
+
+Figures ProbeFigures(const QString& path) {
+    Figures figures;
+    StreamReader reader(path);
+    for (; !reader.AtEnd(); reader.Advance()) {
+        const FrameHeader& header = reader.Header();
+        if (header.GetBitrate() > 0) {
+            figures.bitrate = header.GetBitrate();
+            figures.channels = header.GetChannelCount();
+            figures.sampleRate = header.GetSampleRate();
+            figures.duration = qint32(tessaro::GetFileSize64(path) * 8 / figures.bitrate);
+            return figures;
+        }
+    }
+    figures.problem =
+        !reader.IsOpen()          ? QStringLiteral("Cannot open the file: ") + reader.OpenError()
+        : reader.FrameIndex() < 0 ? QStringLiteral("No MPEG audio frames found")
+                                  : QStringLiteral("No MPEG audio frames with a known bitrate");
+    return figures;
 }
 
 std::optional<Picture> ReadPictureFile(const QString& path, QString* error) {

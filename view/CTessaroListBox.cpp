@@ -1,5 +1,4 @@
 #include "view/CTessaroListBox.h"
-#include "io/Files.h"
 
 #include <QAbstractListModel>
 #include <QDir>
@@ -12,7 +11,6 @@
 #include <QStyledItemDelegate>
 
 #include "app/FrameMessages.h"
-#include "mp3/StreamReader.h"
 #include "workspace/Exception.h"
 
 // Rows are the list box's records; the model holds no data of its own.
@@ -110,25 +108,10 @@ CTessaroListBox::~CTessaroListBox() = default;
 
 TrackInfo CTessaroListBox::ReadTrackInfo(const QString& path) {
     TrackInfo info;
+    static_cast<mp3::Figures&>(info) = mp3::ProbeFigures(path);
     info.path = path;
     info.name = QFileInfo(path).completeBaseName();
     info.icon = FileIcon(path);
-    const qint64 size = tessaro::GetFileSize64(path);
-    mp3::StreamReader reader(path);
-    for (; !reader.AtEnd(); reader.Advance()) {
-        const mp3::FrameHeader& header = reader.Header();
-        if (header.GetBitrate() > 0) {
-            info.bitrate = header.GetBitrate();
-            info.channels = header.GetChannelCount();
-            info.sampleRate = header.GetSampleRate();
-            info.duration = qint32(size * 8 / info.bitrate);
-            return info;
-        }
-    }
-    info.problem = !reader.IsOpen() ? QStringLiteral("Cannot open the file: ") + reader.OpenError()
-                   : reader.FrameIndex() < 0
-                       ? QStringLiteral("No MPEG audio frames found")
-                       : QStringLiteral("No MPEG audio frames with a known bitrate");
     return info;
 }
 

@@ -6,21 +6,15 @@
 #include <memory>
 #include <vector>
 
+#include "mp3/InputTags.h"
 #include "workspace/TrackListView.h"
 
 class QLabel;
 class TrackListModel;
 
 // The audio figures of one list entry, read from its file once, when the entry is added.
-struct TrackInfo {
+struct TrackInfo : mp3::Figures {
     QString path;
-    qint32 bitrate = 0;     // bits per second, of the first frame with a table bitrate
-    qint32 channels = 0;    // 1 for single channel, else 2
-    qint32 sampleRate = 0;  // Hz; -1 for a reserved value
-    qint32 duration = 0;    // whole seconds: file size x 8 / bitrate
-    // Why the figures are missing (the file cannot be opened or has no usable frame); empty
-    // when they are there.
-    QString problem;
     // Cached so that painting never touches the disk.
     QString name;
     QPixmap icon;
