@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace mp3 {
@@ -13,30 +15,39 @@ namespace {
 
 // Opens path read-only, refusing what is not a regular file: a folder has no bytes to give, and
 // a FIFO, opened without waiting so that it cannot block, would hand out bytes only once. Fills
-// info with what the file is when it was opened.
-bool OpenRegularFile(QFile& file, const QString& path, QString* error, struct stat* info) {
+// info with what the file is when it was opened. Returns the descriptor, or -1.
+int OpenRegularFile(const QString& path, QString* error, struct stat* info) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         *error = qt_error_string(errno);
-        return false;
+        return -1;
     }
     if (::fstat(fd, info) != 0 || !S_ISREG(info->st_mode)) {
         *error = S_ISDIR(info->st_mode) ? QStringLiteral("is a folder")
                                         : QStringLiteral("not a regular file");
         ::close(fd);
-        return false;
+        return -1;
     }
-    return file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
+    return fd;
+}
+
+// Up to count bytes from offset `at`; fewer at the end of the file, and a read error counts as
+// that end. Positioned reads need no seek, so an input costs a few system calls.
+qint64 ReadAt(int fd, void* buffer, qint64 count, qint64 at) {
+    ssize_t done;
+    do {
+        done = ::pread(fd, buffer, size_t(count), off_t(at));
+    } while (done < 0 && errno == EINTR);
+    return std::max<qint64>(0, done);
 }
 
 // The number of bytes the leading ID3v2 tags occupy in the file, padding and footer included,
 // up to the end of the file. id3lib judges each 10-byte tag header; the tags' frames are not
 // parsed, as id3lib corrupts its heap on some damaged compressed frames.
-qint64 LeadingTagBytes(QFile& file) {
+qint64 LeadingTagBytes(int fd, qint64 fileSize) {
     qint64 end = 0;
     uchar header[ID3_TAGHEADERSIZE];
-    while (file.seek(end) &&
-           file.read(reinterpret_cast<char*>(header), ID3_TAGHEADERSIZE) == ID3_TAGHEADERSIZE) {
+    while (ReadAt(fd, header, ID3_TAGHEADERSIZE, end) == ID3_TAGHEADERSIZE) {
         const qint64 size = qint64(ID3_Tag::IsV2Tag(header));
         if (size == 0) {
             break;
@@ -44,7 +55,7 @@ qint64 LeadingTagBytes(QFile& file) {
         const bool footer = header[3] == 4 && (header[5] & 0x10) != 0;  // ID3v2.4 only
         end += size + (footer ? ID3_TAGHEADERSIZE : 0);
     }
-    return std::min(end, file.size());
+    return std::min(end, fileSize);
 }
 
 [[noreturn]] void ThrowEndOfStream() {
@@ -54,23 +65,28 @@ qint64 LeadingTagBytes(QFile& file) {
 }  // namespace
 
 StreamReader::StreamReader(const QString& path) : path(path) {
-    if (!OpenRegularFile(file, path, &openError, &opened)) {
+    fd = OpenRegularFile(path, &openError, &opened);
+    if (fd < 0) {
         return;
     }
     readBuffer.reset(new quint8[kReadBufferSize]);
-    startOffset = LeadingTagBytes(file);
+    startOffset = LeadingTagBytes(fd, opened.st_size);
     position = startOffset;
     atEnd = false;
     Advance();
 }
 
-StreamReader::~StreamReader() = default;
+StreamReader::~StreamReader() {
+    if (fd >= 0) {
+        ::close(fd);
+    }
+}
 
 bool StreamReader::Changed() const {
     struct stat now;
     // A removed file has no link left; its bytes are still there to read, but not for long.
-    return ::fstat(file.handle(), &now) != 0 || now.st_nlink == 0 ||
-           now.st_size != opened.st_size || now.st_mtim.tv_sec != opened.st_mtim.tv_sec ||
+    return ::fstat(fd, &now) != 0 || now.st_nlink == 0 || now.st_size != opened.st_size ||
+           now.st_mtim.tv_sec != opened.st_mtim.tv_sec ||
            now.st_mtim.tv_nsec != opened.st_mtim.tv_nsec;
 }
 
@@ -79,14 +95,10 @@ bool StreamReader::Fill() {
         return true;
     }
     bufferStart = position;
-    bufferLength = 0;
-    // Reads follow one another, so the file usually stands where the next one begins.
-    if (file.pos() != position && !file.seek(position)) {
-        return false;
-    }
-    // A read error counts as the end of the file.
+    // Nothing to ask the system for past the size the file had when opened; a file that grew
+    // meanwhile is found changed.
     bufferLength =
-        std::max<qint64>(0, file.read(reinterpret_cast<char*>(readBuffer.get()), kReadBufferSize));
+        position < opened.st_size ? ReadAt(fd, readBuffer.get(), kReadBufferSize, position) : 0;
     return bufferLength > 0;
 }
 

@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <QFile>
 #include <QString>
 #include <memory>
 
@@ -40,7 +39,7 @@ public:
     const QString& Path() const { return path; }
 
     // Whether the file could be opened, and the system's reason when it could not.
-    bool IsOpen() const { return file.isOpen(); }
+    bool IsOpen() const { return fd >= 0; }
     const QString& OpenError() const { return openError; }
     // Where the scan began: the number of bytes the leading tag occupies.
     qint64 StartOffset() const { return startOffset; }
@@ -60,7 +59,7 @@ private:
     // Finds the next sync and returns the 4 header bytes behind it.
     void FindSync(quint8* headerBytes);
 
-    QFile file;
+    int fd = -1;
     struct stat opened {};
     QString openError;
     QString path;
