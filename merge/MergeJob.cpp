@@ -121,6 +121,10 @@ public:
         audioStart = front.size();
         return true;
     }
+    // Keeps the Crc16 of all audio written from `offset` bytes into it on: large writes take it
+    // at the speed of memory, where frame by frame its setting up would cost more than the sum.
+    void ChecksumFrom(qint64 offset) { crcStart = audioStart + offset; }
+    quint16 Checksum() const { return crc; }
     bool Append(const quint8* data, qint32 length) {
         if (bytes.size() + length > kCapacity && !Flush()) {
             return false;
@@ -150,13 +154,17 @@ public:
         }
         bytes.resize(0);
         flushed += front.size();
+        crcStart += crcStart >= 0 ? front.size() : 0;
         return WriteAt(front, audioStart) && file.seek(flushed);
     }
+    // Writes out the audio gathered so far, so that its checksum is complete.
+    bool FlushAudio() { return Flush(); }
     // Writes `front` over what was put before the audio and `leadingFrame` over the audio's first
     // frame, each unless it is empty, puts `back` behind the audio, and the output in the
     // target's place.
     bool Commit(const QByteArray& front, const QByteArray& leadingFrame, const QByteArray& back) {
         Q_ASSERT(front.isEmpty() || front.size() == audioStart);
+        crcStart = -1;
         bytes += back;
         if (!Flush() || (!front.isEmpty() && !WriteAt(front, 0)) ||
             (!leadingFrame.isEmpty() && !WriteAt(leadingFrame, audioStart))) {
@@ -176,6 +184,11 @@ private:
     static constexpr qsizetype kCapacity = 1 << 20;
 
     bool Flush() {
+        if (crcStart >= 0 && flushed + bytes.size() > crcStart) {
+            const qint64 from = std::max<qint64>(crcStart - flushed, 0);
+            crc = mp3::Crc16(reinterpret_cast<const quint8*>(bytes.constData()) + from,
+                             bytes.size() - from, crc);
+        }
         errno = 0;
         if (file.write(bytes) != bytes.size()) {
             return Fail(errno);
@@ -203,6 +216,8 @@ private:
     QSaveFile file;
     QByteArray bytes;
     qint64 audioStart = 0;  // where the audio begins: behind the tag in front
+    qint64 crcStart = -1;   // where the checksummed audio begins; -1 for none
+    quint16 crc = 0;
     qint64 flushed = 0;
     int flushes = 0;
     QString error;
@@ -262,6 +277,10 @@ public:
         for (; !reader.AtEnd(); reader.Advance()) {
             const mp3::JoinedStream::Step step =
                 stream.AddFrame(reader.Frame(), reader.FrameLength(), reader.FrameIndex() == 0);
+            // The leading frame is the first written; the checksum covers what follows it.
+            if (result.frames == 0 && stream.NeedsMusicCrc()) {
+                output.ChecksumFrom(reader.FrameLength());
+            }
             if ((!step.insertFront.isEmpty() &&
                  !Written(output.InsertFront(step.insertFront), step.insertFront.size())) ||
                 (step.copy && !Written(output.Append(reader.Frame(), reader.FrameLength()),
@@ -297,7 +316,8 @@ public:
         }
         // No more chapters than were planned, with the same titles: the tag fits its place.
         const QByteArray front = RenderJoinedTag(tag, frontSize).front;
-        if (!output.Commit(front, stream.HeaderFrame(), back)) {
+        if (!output.FlushAudio() ||
+            !output.Commit(front, stream.HeaderFrame(output.Checksum()), back)) {
             output.Cancel();
             result.error = output.Error();
         }

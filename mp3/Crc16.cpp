@@ -59,9 +59,10 @@ quint16 TableCrc16(const quint8* data, qsizetype length, quint16 crc) {
 #ifdef TESSARO_CLMUL
 // With carry-less multiplication the CRC runs at memory speed: the message, as a polynomial over
 // GF(2), is folded 64 bytes a step into four 128-bit remainders congruent to it modulo the CRC's
-// polynomial P = x^16 + x^15 + x^2 + 1, and the table finishes the 16 bytes left. The folding
-// works in the plain bit order, so each 16-byte block is turned around: bytes last to first, and
-// the bits of each byte, which the CRC takes lowest first.
+// polynomial P = x^16 + x^15 + x^2 + 1, and the table finishes the 16 bytes left. The CRC takes
+// each byte lowest bit first, so a block as it lies in memory is the polynomial with its bits
+// reversed, and so is the remainder; the constants are reversed to match, and no block needs
+// turning around.
 
 // x^k mod P, plain bit order.
 constexpr quint64 PowerModP(int k) {
@@ -75,44 +76,42 @@ constexpr quint64 PowerModP(int k) {
     return remainder;
 }
 
-// Multiplying a 128-bit remainder by x^bits modulo P: the constants for its two halves.
+// A polynomial of degree below 64 with its 64 bits reversed.
+constexpr quint64 Reversed64(quint64 value) {
+    quint64 reversed = 0;
+    for (int i = 0; i < 64; ++i) {
+        reversed |= ((value >> i) & 1) << (63 - i);
+    }
+    return reversed;
+}
+
+// Multiplying a 128-bit remainder by x^bits modulo P: the constants for its two halves, the
+// high half (in memory the low one) first. The carry-less product of two halves reversed over 64
+// bits is their product reversed over 127, one bit short of 128: the constants are one power of x
+// lower to make up for it.
 struct Fold {
-    quint64 high, low;  // x^(bits + 64) mod P and x^bits mod P
+    quint64 high, low;  // x^(bits + 63) mod P and x^(bits - 1) mod P, reversed
 };
 constexpr Fold FoldBy(int bits) {
-    return {PowerModP(bits + 64), PowerModP(bits)};
+    return {Reversed64(PowerModP(bits + 63)), Reversed64(PowerModP(bits - 1))};
 }
 constexpr Fold kFold128 = FoldBy(128), kFold256 = FoldBy(256), kFold384 = FoldBy(384),
                kFold512 = FoldBy(512);
 
-// Turns a block around, both ways: bytes last to first and the bits of each byte.
-__attribute__((target("pclmul,ssse3"))) __m128i TurnAround(__m128i block) {
-    const __m128i lastToFirst = _mm_set_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    const __m128i reversed = _mm_set_epi8(15, 7, 11, 3, 13, 5, 9, 1, 14, 6, 10, 2, 12, 4, 8, 0);
-    const __m128i reversedHigh =
-        _mm_set_epi8(-16, 112, -80, 48, -48, 80, -112, 16, -32, 96, -96, 32, -64, 64, -128, 0);
-    const __m128i nibble = _mm_set1_epi8(0x0F);
-    block = _mm_shuffle_epi8(block, lastToFirst);
-    const __m128i low = _mm_shuffle_epi8(reversedHigh, _mm_and_si128(block, nibble));
-    const __m128i high =
-        _mm_shuffle_epi8(reversed, _mm_and_si128(_mm_srli_epi16(block, 4), nibble));
-    return _mm_or_si128(low, high);
-}
-
-__attribute__((target("pclmul,ssse3"))) __m128i Load(const quint8* data) {
-    return TurnAround(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data)));
+__attribute__((target("pclmul,sse2"))) __m128i Load(const quint8* data) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
 }
 
 // A remainder times x^bits, congruent modulo P, in 128 bits again.
-__attribute__((target("pclmul,ssse3"))) __m128i Times(__m128i remainder, const Fold& fold) {
+__attribute__((target("pclmul,sse2"))) __m128i Times(__m128i remainder, const Fold& fold) {
     const __m128i constants = _mm_set_epi64x(qint64(fold.low), qint64(fold.high));
-    return _mm_xor_si128(_mm_clmulepi64_si128(remainder, constants, 0x01),
-                         _mm_clmulepi64_si128(remainder, constants, 0x10));
+    return _mm_xor_si128(_mm_clmulepi64_si128(remainder, constants, 0x00),
+                         _mm_clmulepi64_si128(remainder, constants, 0x11));
 }
 
 // For length >= 64.
-__attribute__((target("pclmul,ssse3"))) quint16 ClmulCrc16(const quint8* data, qsizetype length,
-                                                           quint16 crc) {
+__attribute__((target("pclmul,sse2"))) quint16 ClmulCrc16(const quint8* data, qsizetype length,
+                                                          quint16 crc) {
     // A CRC carried over from earlier bytes is the same as those two bits flipped at the start.
     quint8 first[16];
     std::memcpy(first, data, 16);
@@ -132,11 +131,11 @@ __attribute__((target("pclmul,ssse3"))) quint16 ClmulCrc16(const quint8* data, q
     }
     // The remainder, as 16 bytes, has the CRC of all that was folded into it.
     quint8 folded[16];
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(folded), TurnAround(remainder));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(folded), remainder);
     return TableCrc16(data, length, TableCrc16(folded, 16, 0));
 }
 
-const bool kHasClmul = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("ssse3");
+const bool kHasClmul = __builtin_cpu_supports("pclmul");
 #endif
 
 }  // namespace

@@ -200,15 +200,11 @@ JoinedStream::Step JoinedStream::AddFrame(const quint8* frame, qint32 length, bo
             leadFrame = step.insertFront;
         }
     }
-    AddAudio(frame, length, header);
+    AddAudio(length, header);
     return step;
 }
 
-void JoinedStream::AddAudio(const quint8* frame, qint32 length, const FrameHeader& header) {
-    // Only a LAME extension, which only an encoder's header frame has, holds the music CRC.
-    if (lead == Lead::Xing) {
-        musicCrc = Crc16(frame, length, musicCrc);
-    }
+void JoinedStream::AddAudio(qint32 length, const FrameHeader& header) {
     const double frameDuration = header.GetDuration();
     const double start = duration;
     duration += frameDuration;
@@ -249,7 +245,7 @@ SeekTable JoinedStream::MakeSeekTable(quint32 leadLength, quint32 bytes) const {
     return table;
 }
 
-QByteArray JoinedStream::HeaderFrame() const {
+QByteArray JoinedStream::HeaderFrame(quint16 musicCrc) const {
     const quint64 bytes = quint64(leadFrame.size()) + audioBytes;
     if (lead == Lead::None || tooLong || bytes > std::numeric_limits<quint32>::max() ||
         (lead == Lead::Vbri && files == 1)) {

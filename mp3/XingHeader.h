@@ -64,7 +64,7 @@ private:
 // input's own header frame (Xing, Info or VBRI) describes that input only and is left out, but
 // the first input's stands in front of the audio, to describe the whole join at its end. Where
 // the first input has none and the bitrate varies, a new "Xing" frame is put in front. Keeps 4
-// bytes an audio frame.
+// bytes an audio frame. The music CRC is the writer's to take, over its large writes.
 class JoinedStream {
 public:
     struct Step {
@@ -73,10 +73,14 @@ public:
     };
     // Every frame of every input in join order; firstOfFile marks the first frame of an input.
     Step AddFrame(const quint8* frame, qint32 length, bool firstOfFile);
+    // Whether the leading frame is an encoder's, whose LAME extension wants the CRC of the audio
+    // behind it: known from the first frame on.
+    bool NeedsMusicCrc() const { return lead == Lead::Xing; }
     // The leading frame as it is to be in the end, to write over the one at the output's start;
     // empty when that stays as it is: no header, a single input that it describes already, or a
-    // stream too long for the header's 32-bit fields.
-    QByteArray HeaderFrame() const;
+    // stream too long for the header's 32-bit fields. musicCrc is the Crc16 of every frame
+    // written behind the leading one, when NeedsMusicCrc().
+    QByteArray HeaderFrame(quint16 musicCrc = 0) const;
     // Seconds the audio frames added so far play, from each frame's samples and rate.
     double Duration() const { return duration; }
 
@@ -89,7 +93,7 @@ private:
         double frameDuration;
     };
 
-    void AddAudio(const quint8* frame, qint32 length, const FrameHeader& header);
+    void AddAudio(qint32 length, const FrameHeader& header);
     quint32 FrameAt(double seconds) const;
     SeekTable MakeSeekTable(quint32 leadLength, quint32 bytes) const;
 
@@ -104,7 +108,6 @@ private:
     quint64 audioBytes = 0;
     std::vector<Run> runs;
     double duration = 0;
-    quint16 musicCrc = 0;
     qint32 lastPadding = 0;
 };
 

@@ -73,7 +73,19 @@ QByteArray MergeOutput(const std::vector<std::vector<Unit>>& inputs) {
             bytes += step.copy ? unit : QByteArray();
         }
     }
-    const QByteArray first = stream.HeaderFrame();
+    // The music CRC covers every frame behind the leading one.
+    qsizetype lead = 0;
+    for (const std::vector<Unit>& units : inputs) {
+        if (!units.empty()) {
+            lead = units[0].bytes.size();
+            break;
+        }
+    }
+    const quint16 crc = stream.NeedsMusicCrc()
+                            ? mp3::Crc16(reinterpret_cast<const quint8*>(bytes.constData()) + lead,
+                                         bytes.size() - lead)
+                            : 0;
+    const QByteArray first = stream.HeaderFrame(crc);
     return bytes.replace(0, first.size(), first);
 }
 
