@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "io/AtomicWrite.h"
+#include "io/BackgroundWriter.h"
 #include "io/Files.h"
 #include "merge/JoinedTag.h"
 #include "mp3/InputTags.h"
@@ -100,7 +101,7 @@ bool ReadAllAt(int fd, char* data, qint64 length, qint64 at) {
 // frame comes, so that a join that yields nothing leaves the target alone. What goes in front of
 // the audio comes first and what goes behind it last, so that the file is written in one pass.
 // Frames are gathered into large writes, as a system call per frame would cost more than the
-// copy.
+// copy, and written on a thread of their own while the next ones are read.
 class JoinOutput {
 public:
     explicit JoinOutput(const QString& path) : file(path) {}
@@ -116,8 +117,9 @@ public:
                         .arg(Quoted(file.fileName()), file.errorString());
             return false;
         }
-        bytes.reserve(kCapacity);
+        writer.emplace(file.handle());
         bytes = front;
+        bytes.reserve(kCapacity);
         audioStart = front.size();
         return true;
     }
@@ -138,7 +140,7 @@ public:
             bytes.insert(audioStart, front);
             return true;
         }
-        if (!Flush()) {
+        if (!Flush() || !Drain()) {
             return false;
         }
         // Moved back to front in pieces, so that no piece overwrites one still to be moved.
@@ -155,7 +157,9 @@ public:
         bytes.resize(0);
         flushed += front.size();
         crcStart += crcStart >= 0 ? front.size() : 0;
-        return WriteAt(front, audioStart) && file.seek(flushed);
+        errno = 0;
+        return WriteAt(front, audioStart) &&
+               (::lseek(file.handle(), flushed, SEEK_SET) == flushed || Fail(errno));
     }
     // Writes out the audio gathered so far, so that its checksum is complete.
     bool FlushAudio() { return Flush(); }
@@ -166,14 +170,16 @@ public:
         Q_ASSERT(front.isEmpty() || front.size() == audioStart);
         crcStart = -1;
         bytes += back;
-        if (!Flush() || (!front.isEmpty() && !WriteAt(front, 0)) ||
+        if (!Flush() || !Drain() || (!front.isEmpty() && !WriteAt(front, 0)) ||
             (!leadingFrame.isEmpty() && !WriteAt(leadingFrame, audioStart))) {
             return false;
         }
+        writer.reset();
         errno = 0;
         return file.commit() || Fail(errno);
     }
     void Cancel() {
+        writer.reset();
         if (file.isOpen()) {
             file.cancelWriting();
         }
@@ -189,21 +195,15 @@ private:
             crc = mp3::Crc16(reinterpret_cast<const quint8*>(bytes.constData()) + from,
                              bytes.size() - from, crc);
         }
-        errno = 0;
-        if (file.write(bytes) != bytes.size()) {
-            return Fail(errno);
-        }
         flushed += bytes.size();
-        bytes.resize(0);
-#ifdef SYNC_FILE_RANGE_WRITE
-        // Start writing back what is written so far, so the final sync has little left to wait
-        // for; the copy goes on meanwhile.
-        if ((++flushes % 8) == 0) {
-            ::sync_file_range(file.handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
+        if (!writer->Hand(bytes)) {
+            return Fail(writer->Error());
         }
-#endif
+        bytes.reserve(kCapacity);
         return true;
     }
+    // Waits for what is handed to the writer, before the file is written at a place of its own.
+    bool Drain() { return writer->Drain() || Fail(writer->Error()); }
     bool WriteAt(const QByteArray& data, qint64 at) {
         errno = 0;
         return WriteAllAt(file.handle(), data.constData(), data.size(), at) || Fail(errno);
@@ -214,12 +214,12 @@ private:
     }
 
     QSaveFile file;
+    std::optional<BackgroundWriter> writer;  // of `file`, so gone before it is closed
     QByteArray bytes;
     qint64 audioStart = 0;  // where the audio begins: behind the tag in front
     qint64 crcStart = -1;   // where the checksummed audio begins; -1 for none
     quint16 crc = 0;
     qint64 flushed = 0;
-    int flushes = 0;
     QString error;
 };
 
