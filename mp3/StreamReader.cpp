@@ -162,7 +162,16 @@ void StreamReader::Advance() {
         ++frameIndex;
         // A length below 4 makes the header a unit of its own, so the scan goes on behind it.
         const qint32 length = std::max<qint32>(4, header.GetFrameLength());
+        // A frame wholly in the read buffer is used where it lies; only one that straddles the
+        // buffer's end is put together in the frame buffer.
+        if (header.offset >= bufferStart && header.offset + length <= bufferStart + bufferLength) {
+            framePointer = readBuffer.get() + (header.offset - bufferStart);
+            frameLength = length;
+            position = header.offset + length;
+            return;
+        }
         std::memcpy(frame, bytes, 4);
+        framePointer = frame;
         // A body cut short by the end of the file: the unit is what exists of it.
         frameLength = 4 + ReadBytes(frame + 4, length - 4);
     } catch (const Exception_EndOfStream&) {

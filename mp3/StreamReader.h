@@ -32,7 +32,8 @@ public:
     void Advance();
     bool AtEnd() const { return atEnd; }
 
-    const quint8* Frame() const { return frame; }
+    // Valid until the next Advance().
+    const quint8* Frame() const { return framePointer; }
     qint32 FrameLength() const { return frameLength; }
     const FrameHeader& Header() const { return header; }
     qint32 FrameIndex() const { return frameIndex; }
@@ -66,6 +67,7 @@ private:
     bool atEnd = true;
     FrameHeader header;
     quint8 frame[kFrameBufferSize] = {};
+    const quint8* framePointer = frame;  // into the read buffer, or at `frame`
     qint32 frameLength = 0;
     qint64 position = 0;
     qint32 frameIndex = -1;
