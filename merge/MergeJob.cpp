@@ -314,8 +314,15 @@ public:
             tag.chapters.push_back(
                 {chapter.title, Milliseconds(chapter.start), Milliseconds(chapter.end)});
         }
-        // No more chapters than were planned, with the same titles: the tag fits its place.
+        // No more chapters than were planned, with the same titles: the tag fits its place,
+        // unless an input that held no frame when planned gave some when joined.
         const QByteArray front = RenderJoinedTag(tag, frontSize).front;
+        if (front.size() != frontSize) {
+            output.Cancel();
+            result.error =
+                QStringLiteral("The inputs changed while they were being joined; join them again");
+            return;
+        }
         if (!output.FlushAudio() ||
             !output.Commit(front, stream.HeaderFrame(output.Checksum()), back)) {
             output.Cancel();

@@ -126,6 +126,20 @@ TEST_F(MergeFaultTest, AnInputRemovedWhileItIsReadFailsTheMerge) {
     ExpectFailureThatChangedNothing(Merge(), input, {"out.mp3"});
 }
 
+TEST_F(MergeFaultTest, AnInputThatGainsFramesAfterTheChaptersArePlannedFailsTheMerge) {
+    const QString later = Write(QStringLiteral("later.mp3"), "no frames yet");
+    workspace.AddPath(Write(QStringLiteral("first.mp3"), Mp3Frames(3)));
+    workspace.AddPath(later);
+    host.duringProgress = [&] {
+        if (host.progress.size() == 2) {
+            WriteAll(later, Mp3Frames(2));
+        }
+    };
+    ExpectFailureThatChangedNothing(
+        tessaro::RunMerge(workspace, output, host, {true, false, QString()}),
+        QStringLiteral("changed"), {"first.mp3", "later.mp3", "out.mp3"});
+}
+
 // A folder the merge may not write in, tried by a process that cannot ignore permissions.
 class LockedFolderTest : public MergeFaultTest {
 protected:
