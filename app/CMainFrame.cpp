@@ -412,7 +412,7 @@ void CMainFrame::OnHelp() {
                                   why + QStringLiteral("\n\n") +
                                       tr("The same guide can be read in your web browser."),
                                   tr("Open in Browser")) &&
-               !tessaro::OpenHtmlGuide()) {
+               !tessaro::OpenHtmlGuide(guide)) {
         ShowNoBrowser(tr("Help"), guide);
     }
 }

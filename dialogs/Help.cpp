@@ -47,9 +47,8 @@ bool OpenHelp() {
         QUrl::fromLocalFile(HelpFilePath(QCoreApplication::applicationFilePath())));
 }
 
-bool OpenHtmlGuide() {
-    const QString guide = HtmlGuidePath(QCoreApplication::applicationFilePath());
-    return !guide.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(guide));
+bool OpenHtmlGuide(const QString& guide) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(guide));
 }
 
 bool VisitMakerWebSite() {

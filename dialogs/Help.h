@@ -21,10 +21,10 @@ QString HtmlGuidePath(const QString& executablePath);
 // without one, the help file would be handed over and nothing would happen.
 bool HasHelpViewer();
 
-// Hand the help file of the running executable, its HTML guide or the maker's web site to the
-// desktop's handler for it. False when none could be started.
+// Hand the help file of the running executable, the HTML guide at `guide` or the maker's web
+// site to the desktop's handler for it. False when none could be started.
 bool OpenHelp();
-bool OpenHtmlGuide();
+bool OpenHtmlGuide(const QString& guide);
 bool VisitMakerWebSite();
 
 }  // namespace tessaro

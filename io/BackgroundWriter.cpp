@@ -1,33 +1,13 @@
 #include "io/BackgroundWriter.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <utility>
 
+#include "io/Files.h"
+
 namespace tessaro {
-namespace {
-
-// Writes all of bytes at the descriptor's position; the errno of a failure, else 0.
-int WriteAll(int fd, const QByteArray& bytes) {
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t done = ::write(fd, data, size_t(left));
-        if (done < 0 && errno == EINTR) {
-            continue;
-        }
-        if (done <= 0) {
-            return done < 0 ? errno : ENOSPC;
-        }
-        data += done;
-        left -= done;
-    }
-    return 0;
-}
-
-}  // namespace
 
 BackgroundWriter::BackgroundWriter(int fd) : fd(fd), thread([this] { Run(); }) {}
 
@@ -41,13 +21,14 @@ BackgroundWriter::~BackgroundWriter() {
     thread.join();
 }
 
-bool BackgroundWriter::Hand(QByteArray& bytes) {
+bool BackgroundWriter::Hand(QByteArray& bytes, qint64 at) {
     std::unique_lock<std::mutex> lock(mutex);
     changed.wait(lock, [this] { return !busy; });
     if (error != 0) {
         return false;
     }
     std::swap(pending, bytes);
+    pendingAt = at;
     bytes.resize(0);
     busy = true;
     lock.unlock();
@@ -76,7 +57,11 @@ void BackgroundWriter::Run() {
         // After a failure nothing more is written: the file is given up.
         const bool givenUp = error != 0;
         lock.unlock();
-        const int failure = givenUp ? 0 : WriteAll(fd, pending);
+        errno = 0;
+        const bool written =
+            givenUp || WriteAllAt(fd, pending.constData(), pending.size(), pendingAt);
+        // A write that takes nothing and says nothing can only mean a full disk.
+        const int failure = written ? 0 : errno != 0 ? errno : ENOSPC;
 #ifdef SYNC_FILE_RANGE_WRITE
         // Start writing back what is written so far, so the final sync has little left to wait
         // for.

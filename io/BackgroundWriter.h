@@ -7,7 +7,7 @@
 
 namespace tessaro {
 
-// Appends buffers to a file on a thread of its own, in the order they are handed over: the
+// Writes buffers into a file on a thread of its own, in the order they are handed over: the
 // system's copy into the file goes on while the caller fills the next buffer. One buffer is
 // written while the other fills, so memory stays at two buffers.
 class BackgroundWriter {
@@ -18,9 +18,9 @@ public:
     BackgroundWriter(const BackgroundWriter&) = delete;
     BackgroundWriter& operator=(const BackgroundWriter&) = delete;
 
-    // Hands `bytes` over to be written and gives back an empty buffer of the same capacity.
-    // False once a write has failed; Error() then says why.
-    bool Hand(QByteArray& bytes);
+    // Hands `bytes` over to be written at offset `at` and gives back an empty buffer of the same
+    // capacity. False once a write has failed; Error() then says why.
+    bool Hand(QByteArray& bytes, qint64 at);
     // Waits until everything handed over is written; false once a write has failed.
     bool Drain();
     // The errno of the first failed write; 0 while none failed.
@@ -32,7 +32,8 @@ private:
     const int fd;
     mutable std::mutex mutex;
     std::condition_variable changed;
-    QByteArray pending;  // the writer's alone while busy
+    QByteArray pending;  // the writer's alone while busy, with where it goes
+    qint64 pendingAt = 0;
     bool busy = false;
     bool stopping = false;
     int error = 0;

@@ -1,8 +1,6 @@
 #include "merge/MergeJob.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -72,31 +70,6 @@ QString Mismatch(const QString& firstPath, const QStringList& firstFigures, cons
         .arg(Quoted(path), theirs.join(separator), Quoted(firstPath), ours.join(separator));
 }
 
-// Repeats a positioned read or write until all `length` bytes at `at` are done.
-template <typename Byte, typename Transfer>
-bool TransferAll(Transfer transfer, Byte* data, qint64 length, qint64 at) {
-    while (length > 0) {
-        const ssize_t done = transfer(data, size_t(length), off_t(at));
-        if (done <= 0) {
-            return false;
-        }
-        data += done;
-        length -= done;
-        at += done;
-    }
-    return true;
-}
-
-bool WriteAllAt(int fd, const char* data, qint64 length, qint64 at) {
-    const auto write = [fd](const char* d, size_t n, off_t o) { return ::pwrite(fd, d, n, o); };
-    return TransferAll(write, data, length, at);
-}
-
-bool ReadAllAt(int fd, char* data, qint64 length, qint64 at) {
-    const auto read = [fd](char* d, size_t n, off_t o) { return ::pread(fd, d, n, o); };
-    return TransferAll(read, data, length, at);
-}
-
 // The joined file as it is built: a temporary file beside the target, made only when the first
 // frame comes, so that a join that yields nothing leaves the target alone. What goes in front of
 // the audio comes first and what goes behind it last, so that the file is written in one pass.
@@ -157,9 +130,7 @@ public:
         bytes.resize(0);
         flushed += front.size();
         crcStart += crcStart >= 0 ? front.size() : 0;
-        errno = 0;
-        return WriteAt(front, audioStart) &&
-               (::lseek(file.handle(), flushed, SEEK_SET) == flushed || Fail(errno));
+        return WriteAt(front, audioStart);
     }
     // Writes out the audio gathered so far, so that its checksum is complete.
     bool FlushAudio() { return Flush(); }
@@ -195,8 +166,9 @@ private:
             crc = mp3::Crc16(reinterpret_cast<const quint8*>(bytes.constData()) + from,
                              bytes.size() - from, crc);
         }
+        const qint64 at = flushed;
         flushed += bytes.size();
-        if (!writer->Hand(bytes)) {
+        if (!writer->Hand(bytes, at)) {
             return Fail(writer->Error());
         }
         bytes.reserve(kCapacity);
@@ -290,14 +262,13 @@ public:
         }
         // Frames read from a file that changed meanwhile may be cut or mixed.
         if (reader.Changed()) {
-            output.Cancel();
-            result.error =
+            return Fail(
                 QStringLiteral("%1 was changed or removed while it was being read; join it again")
-                    .arg(Quoted(input));
-            return false;
+                    .arg(Quoted(input)));
         }
         if (options.chapters) {
-            chapters.push_back({titles[size_t(index)], start, stream.Duration()});
+            tag.chapters.push_back(
+                {titles[size_t(index)], Milliseconds(start), Milliseconds(stream.Duration())});
         }
         return true;
     }
@@ -310,34 +281,27 @@ public:
                     .arg(Quoted(outputPath));
             return;
         }
-        for (const TimedChapter& chapter : chapters) {
-            tag.chapters.push_back(
-                {chapter.title, Milliseconds(chapter.start), Milliseconds(chapter.end)});
-        }
         // No more chapters than were planned, with the same titles: the tag fits its place,
         // unless an input that held no frame when planned gave some when joined.
         const QByteArray front = RenderJoinedTag(tag, frontSize).front;
         if (front.size() != frontSize) {
-            output.Cancel();
-            result.error =
-                QStringLiteral("The inputs changed while they were being joined; join them again");
-            return;
-        }
-        if (!output.FlushAudio() ||
-            !output.Commit(front, stream.HeaderFrame(output.Checksum()), back)) {
-            output.Cancel();
-            result.error = output.Error();
+            Fail(
+                QStringLiteral("The inputs changed while they were being joined; join them again"));
+        } else if (!output.FlushAudio() ||
+                   !output.Commit(front, stream.HeaderFrame(output.Checksum()), back)) {
+            Fail(output.Error());
         }
     }
 
     MergeResult result;
 
 private:
-    struct TimedChapter {
-        QString title;
-        double start, end;  // seconds
-    };
-
+    // Gives the output up: no temporary file stays, the target is as it was.
+    bool Fail(const QString& error) {
+        output.Cancel();
+        result.error = error;
+        return false;
+    }
     static quint32 Milliseconds(double seconds) {
         return quint32(std::min(std::llround(seconds * 1000), qint64(0xFFFFFFFE)));
     }
@@ -381,9 +345,7 @@ private:
     // Counts a frame (or the bytes put in front) once written, and reports the progress.
     bool Written(bool succeeded, qint32 length) {
         if (!succeeded) {
-            output.Cancel();
-            result.error = output.Error();
-            return false;
+            return Fail(output.Error());
         }
         result.written += length;
         ++result.frames;
@@ -412,11 +374,10 @@ private:
     const qint64 total;
     MergeHost& host;
     const JoinOptions& options;
-    JoinedTag tag;                // the typed values and the picture; the chapters once timed
+    JoinedTag tag;                // the typed values, the picture, the chapters joined so far
     qsizetype frontSize = 0;      // of the tag in front of the audio, as planned
     QByteArray back;              // the tag behind the audio
     std::vector<QString> titles;  // of every input, by its place in the workspace
-    std::vector<TimedChapter> chapters;
     QString firstInput;
     QStringList firstFigures;
 };

@@ -7,7 +7,6 @@
 
 #include <QFile>
 
-#include "io/Files.h"
 #include "mp3/StreamReader.h"
 
 namespace mp3 {
@@ -65,7 +64,7 @@ Figures ProbeFigures(const QString& path) {
             figures.bitrate = header.GetBitrate();
             figures.channels = header.GetChannelCount();
             figures.sampleRate = header.GetSampleRate();
-            figures.duration = qint32(tessaro::GetFileSize64(path) * 8 / figures.bitrate);
+            figures.duration = qint32(reader.FileSize() * 8 / figures.bitrate);
             return figures;
         }
     }

@@ -44,6 +44,8 @@ public:
     const QString& OpenError() const { return openError; }
     // Where the scan began: the number of bytes the leading tag occupies.
     qint64 StartOffset() const { return startOffset; }
+    // The file's size when it was opened.
+    qint64 FileSize() const { return opened.st_size; }
     // Whether the open file was changed, cut, grown or removed since it was opened: frames read
     // meanwhile may be cut or mixed.
     bool Changed() const;
