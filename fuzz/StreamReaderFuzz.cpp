@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (; !reader.AtEnd(); reader.Advance()) {
         Require(reader.FrameIndex() == qint32(units.size()), "frames are counted from 0");
         Require(reader.FrameLength() >= 4 &&
-                    reader.FrameLength() <= mp3::StreamReader::kFrameBufferSize,
-                "a unit fits the frame buffer and holds its header");
+                    reader.FrameLength() <= mp3::StreamReader::kMaxFrameLength,
+                "a unit holds its header and no more than a frame can");
         units.push_back(
             {reader.Header().offset,
              QByteArray(reinterpret_cast<const char*>(reader.Frame()), reader.FrameLength())});

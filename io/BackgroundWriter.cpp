@@ -9,28 +9,30 @@
 
 namespace tessaro {
 
+Piece Piece::Own(QByteArray bytes, qint64 at) {
+    const auto owned = std::make_shared<const QByteArray>(std::move(bytes));
+    return {owned->constData(), owned->size(), at, owned};
+}
+
 BackgroundWriter::BackgroundWriter(int fd) : fd(fd), thread([this] { Run(); }) {}
 
 BackgroundWriter::~BackgroundWriter() {
     {
         std::unique_lock<std::mutex> lock(mutex);
-        changed.wait(lock, [this] { return !busy; });
+        changed.wait(lock, [this] { return queue.empty(); });
         stopping = true;
     }
     changed.notify_all();
     thread.join();
 }
 
-bool BackgroundWriter::Hand(QByteArray& bytes, qint64 at) {
+bool BackgroundWriter::Hand(Piece piece) {
     std::unique_lock<std::mutex> lock(mutex);
-    changed.wait(lock, [this] { return !busy; });
+    changed.wait(lock, [this] { return queue.size() < kQueueDepth; });
     if (error != 0) {
         return false;
     }
-    std::swap(pending, bytes);
-    pendingAt = at;
-    bytes.resize(0);
-    busy = true;
+    queue.push_back(std::move(piece));
     lock.unlock();
     changed.notify_all();
     return true;
@@ -38,7 +40,7 @@ bool BackgroundWriter::Hand(QByteArray& bytes, qint64 at) {
 
 bool BackgroundWriter::Drain() {
     std::unique_lock<std::mutex> lock(mutex);
-    changed.wait(lock, [this] { return !busy; });
+    changed.wait(lock, [this] { return queue.empty(); });
     return error == 0;
 }
 
@@ -50,28 +52,30 @@ int BackgroundWriter::Error() const {
 void BackgroundWriter::Run() {
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
-        changed.wait(lock, [this] { return busy || stopping; });
-        if (!busy) {
+        changed.wait(lock, [this] { return !queue.empty() || stopping; });
+        if (queue.empty()) {
             return;
         }
         // After a failure nothing more is written: the file is given up.
         const bool givenUp = error != 0;
+        const Piece& piece = queue.front();
         lock.unlock();
         errno = 0;
-        const bool written =
-            givenUp || WriteAllAt(fd, pending.constData(), pending.size(), pendingAt);
+        const bool written = givenUp || WriteAllAt(fd, piece.data, piece.length, piece.at);
         // A write that takes nothing and says nothing can only mean a full disk.
         const int failure = written ? 0 : errno != 0 ? errno : ENOSPC;
 #ifdef SYNC_FILE_RANGE_WRITE
         // Start writing back what is written so far, so the final sync has little left to wait
         // for.
-        if (failure == 0 && ++writes % 8 == 0) {
+        unsynced += piece.length;
+        if (failure == 0 && unsynced >= (8 << 20)) {
             ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+            unsynced = 0;
         }
 #endif
         lock.lock();
         error = error == 0 ? failure : error;
-        busy = false;
+        queue.pop_front();
         changed.notify_all();
     }
 }

@@ -70,11 +70,20 @@ QString Mismatch(const QString& firstPath, const QStringList& firstFigures, cons
         .arg(Quoted(path), theirs.join(separator), Quoted(firstPath), ours.join(separator));
 }
 
+QString InputsChanged() {
+    return QStringLiteral("The inputs changed while they were being joined; join them again");
+}
+
+QString ChangedWhileRead(const QString& input) {
+    return QStringLiteral("%1 was changed or removed while it was being read; join it again")
+        .arg(Quoted(input));
+}
+
 // The joined file as it is built: a temporary file beside the target, made only when the first
 // frame comes, so that a join that yields nothing leaves the target alone. What goes in front of
 // the audio comes first and what goes behind it last, so that the file is written in one pass.
-// Frames are gathered into large writes, as a system call per frame would cost more than the
-// copy, and written on a thread of their own while the next ones are read.
+// Frames that lie one behind the other in an input's read buffer go out as one write straight
+// from it, on a thread of their own while the next ones are found.
 class JoinOutput {
 public:
     explicit JoinOutput(const QString& path) : file(path) {}
@@ -91,44 +100,46 @@ public:
             return false;
         }
         writer.emplace(file.handle());
-        bytes = front;
-        bytes.reserve(kCapacity);
-        audioStart = front.size();
-        return true;
+        audioStart = end = front.size();
+        return Hand(Piece::Own(front, 0));
     }
-    // Keeps the Crc16 of all audio written from `offset` bytes into it on: large writes take it
+    // Keeps the Crc16 of all audio written from `offset` bytes into it on: runs of frames take it
     // at the speed of memory, where frame by frame its setting up would cost more than the sum.
     void ChecksumFrom(qint64 offset) { crcStart = audioStart + offset; }
     quint16 Checksum() const { return crc; }
-    bool Append(const quint8* data, qint32 length) {
-        if (bytes.size() + length > kCapacity && !Flush()) {
+    // Puts the frame at `data`, which lies in `buffer`, behind what is written.
+    bool Append(const quint8* data, qint32 length, const std::shared_ptr<const void>& buffer) {
+        if (run.length > 0 &&
+            (buffer != run.buffer || data != run.data + run.length ||
+             run.length + length > kRunLength) &&
+            !Flush()) {
             return false;
         }
-        bytes.append(reinterpret_cast<const char*>(data), length);
+        if (run.length == 0) {
+            run = {buffer, data, 0, end};
+        }
+        run.length += length;
+        end += length;
         return true;
     }
     // Puts `front` before all the audio written so far.
     bool InsertFront(const QByteArray& front) {
-        if (flushed == 0) {
-            bytes.insert(audioStart, front);
-            return true;
-        }
         if (!Flush() || !Drain()) {
             return false;
         }
         // Moved back to front in pieces, so that no piece overwrites one still to be moved.
-        for (qint64 end = flushed; end > audioStart;) {
-            const qint64 length = std::min<qint64>(end - audioStart, kCapacity);
-            end -= length;
+        QByteArray bytes;
+        for (qint64 pieceEnd = end; pieceEnd > audioStart;) {
+            const qint64 length = std::min<qint64>(pieceEnd - audioStart, kMoveLength);
+            pieceEnd -= length;
             bytes.resize(length);
             errno = 0;
-            if (!ReadAllAt(file.handle(), bytes.data(), length, end) ||
-                !WriteAllAt(file.handle(), bytes.constData(), length, end + front.size())) {
+            if (!ReadAllAt(file.handle(), bytes.data(), length, pieceEnd) ||
+                !WriteAllAt(file.handle(), bytes.constData(), length, pieceEnd + front.size())) {
                 return Fail(errno);
             }
         }
-        bytes.resize(0);
-        flushed += front.size();
+        end += front.size();
         crcStart += crcStart >= 0 ? front.size() : 0;
         return WriteAt(front, audioStart);
     }
@@ -139,9 +150,8 @@ public:
     // target's place.
     bool Commit(const QByteArray& front, const QByteArray& leadingFrame, const QByteArray& back) {
         Q_ASSERT(front.isEmpty() || front.size() == audioStart);
-        crcStart = -1;
-        bytes += back;
-        if (!Flush() || !Drain() || (!front.isEmpty() && !WriteAt(front, 0)) ||
+        if (!Flush() || !Hand(Piece::Own(back, end)) || !Drain() ||
+            (!front.isEmpty() && !WriteAt(front, 0)) ||
             (!leadingFrame.isEmpty() && !WriteAt(leadingFrame, audioStart))) {
             return false;
         }
@@ -158,22 +168,34 @@ public:
     const QString& Error() const { return error; }
 
 private:
-    static constexpr qsizetype kCapacity = 1 << 20;
+    // Long enough that a write costs little more than its copy, short enough that the checksum
+    // finds the run in the cache and the writer starts early.
+    static constexpr qint64 kRunLength = 1 << 20;
+    // Pieces in which the audio is moved up to make room in front of it.
+    static constexpr qint64 kMoveLength = 1 << 20;
+
+    // Frames lying one behind the other in a read buffer, not yet handed to the writer.
+    struct Run {
+        std::shared_ptr<const void> buffer;
+        const quint8* data = nullptr;
+        qint64 length = 0;
+        qint64 at = 0;
+    };
 
     bool Flush() {
-        if (crcStart >= 0 && flushed + bytes.size() > crcStart) {
-            const qint64 from = std::max<qint64>(crcStart - flushed, 0);
-            crc = mp3::Crc16(reinterpret_cast<const quint8*>(bytes.constData()) + from,
-                             bytes.size() - from, crc);
+        if (run.length == 0) {
+            return true;
         }
-        const qint64 at = flushed;
-        flushed += bytes.size();
-        if (!writer->Hand(bytes, at)) {
-            return Fail(writer->Error());
+        if (crcStart >= 0 && run.at + run.length > crcStart) {
+            const qint64 from = std::max<qint64>(crcStart - run.at, 0);
+            crc = mp3::Crc16(run.data + from, run.length - from, crc);
         }
-        bytes.reserve(kCapacity);
-        return true;
+        const bool handed = Hand(
+            {reinterpret_cast<const char*>(run.data), run.length, run.at, std::move(run.buffer)});
+        run = {};
+        return handed;
     }
+    bool Hand(Piece piece) { return writer->Hand(std::move(piece)) || Fail(writer->Error()); }
     // Waits for what is handed to the writer, before the file is written at a place of its own.
     bool Drain() { return writer->Drain() || Fail(writer->Error()); }
     bool WriteAt(const QByteArray& data, qint64 at) {
@@ -181,17 +203,18 @@ private:
         return WriteAllAt(file.handle(), data.constData(), data.size(), at) || Fail(errno);
     }
     bool Fail(int systemError) {
-        error = WriteFailure(file, systemError);
+        // Bytes the system could not read for a write: an input cut short under its mapping.
+        error = systemError == EFAULT ? InputsChanged() : WriteFailure(file, systemError);
         return false;
     }
 
     QSaveFile file;
     std::optional<BackgroundWriter> writer;  // of `file`, so gone before it is closed
-    QByteArray bytes;
+    Run run;
     qint64 audioStart = 0;  // where the audio begins: behind the tag in front
+    qint64 end = 0;         // of what is written or handed to the writer, run included
     qint64 crcStart = -1;   // where the checksummed audio begins; -1 for none
     quint16 crc = 0;
-    qint64 flushed = 0;
     QString error;
 };
 
@@ -255,16 +278,16 @@ public:
             }
             if ((!step.insertFront.isEmpty() &&
                  !Written(output.InsertFront(step.insertFront), step.insertFront.size())) ||
-                (step.copy && !Written(output.Append(reader.Frame(), reader.FrameLength()),
-                                       reader.FrameLength()))) {
-                return false;
+                (step.copy &&
+                 !Written(output.Append(reader.Frame(), reader.FrameLength(), reader.Buffer()),
+                          reader.FrameLength()))) {
+                // A write that fails as its input changes fails for the input.
+                return reader.Changed() ? Fail(ChangedWhileRead(input)) : false;
             }
         }
         // Frames read from a file that changed meanwhile may be cut or mixed.
         if (reader.Changed()) {
-            return Fail(
-                QStringLiteral("%1 was changed or removed while it was being read; join it again")
-                    .arg(Quoted(input)));
+            return Fail(ChangedWhileRead(input));
         }
         if (options.chapters) {
             tag.chapters.push_back(
@@ -285,8 +308,7 @@ public:
         // unless an input that held no frame when planned gave some when joined.
         const QByteArray front = RenderJoinedTag(tag, frontSize).front;
         if (front.size() != frontSize) {
-            Fail(
-                QStringLiteral("The inputs changed while they were being joined; join them again"));
+            Fail(InputsChanged());
         } else if (!output.FlushAudio() ||
                    !output.Commit(front, stream.HeaderFrame(output.Checksum()), back)) {
             Fail(output.Error());

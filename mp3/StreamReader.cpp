@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "io/MappedFile.h"
+
 namespace mp3 {
 namespace {
 
@@ -41,23 +43,6 @@ qint64 ReadAt(int fd, void* buffer, qint64 count, qint64 at) {
     return std::max<qint64>(0, done);
 }
 
-// The number of bytes the leading ID3v2 tags occupy in the file, padding and footer included,
-// up to the end of the file. id3lib judges each 10-byte tag header; the tags' frames are not
-// parsed, as id3lib corrupts its heap on some damaged compressed frames.
-qint64 LeadingTagBytes(int fd, qint64 fileSize) {
-    qint64 end = 0;
-    uchar header[ID3_TAGHEADERSIZE];
-    while (ReadAt(fd, header, ID3_TAGHEADERSIZE, end) == ID3_TAGHEADERSIZE) {
-        const qint64 size = qint64(ID3_Tag::IsV2Tag(header));
-        if (size == 0) {
-            break;
-        }
-        const bool footer = header[3] == 4 && (header[5] & 0x10) != 0;  // ID3v2.4 only
-        end += size + (footer ? ID3_TAGHEADERSIZE : 0);
-    }
-    return std::min(end, fileSize);
-}
-
 [[noreturn]] void ThrowEndOfStream() {
     throw Exception_EndOfStream{{QStringLiteral("End of stream!")}};
 }
@@ -69,8 +54,7 @@ StreamReader::StreamReader(const QString& path) : path(path) {
     if (fd < 0) {
         return;
     }
-    readBuffer.reset(new quint8[kReadBufferSize]);
-    startOffset = LeadingTagBytes(fd, opened.st_size);
+    startOffset = LeadingTagBytes();
     position = startOffset;
     atEnd = false;
     Advance();
@@ -82,6 +66,24 @@ StreamReader::~StreamReader() {
     }
 }
 
+qint64 StreamReader::LeadingTagBytes() {
+    qint64 end = 0;
+    quint8 header[ID3_TAGHEADERSIZE];
+    try {
+        for (position = 0; ReadBytes(header, ID3_TAGHEADERSIZE) == ID3_TAGHEADERSIZE;
+             position = end) {
+            const qint64 size = qint64(ID3_Tag::IsV2Tag(header));
+            if (size == 0) {
+                break;
+            }
+            const bool footer = header[3] == 4 && (header[5] & 0x10) != 0;  // ID3v2.4 only
+            end += size + (footer ? ID3_TAGHEADERSIZE : 0);
+        }
+    } catch (const Exception_EndOfStream&) {
+    }
+    return std::min<qint64>(end, opened.st_size);
+}
+
 bool StreamReader::Changed() const {
     struct stat now;
     // A removed file has no link left; its bytes are still there to read, but not for long.
@@ -91,23 +93,47 @@ bool StreamReader::Changed() const {
 }
 
 bool StreamReader::Fill() {
-    if (position >= bufferStart && position < bufferStart + bufferLength) {
-        return true;
-    }
+    return (position >= bufferStart && position < bufferStart + bufferLength) || Refill();
+}
+
+bool StreamReader::Refill() {
     bufferStart = position;
     // Nothing to ask the system for past the size the file had when opened; a file that grew
     // meanwhile is found changed.
-    bufferLength =
-        position < opened.st_size ? ReadAt(fd, readBuffer.get(), kReadBufferSize, position) : 0;
+    const qint64 left = opened.st_size - position;
+    if (left > kReadBufferSize) {
+        QString error;
+        if (auto mapping =
+                tessaro::MappedFile::Map(fd, position, std::min(left, kMappedLength), &error)) {
+            buffer = mapping->Data();
+            bufferLength = std::min(left, kMappedLength);
+            keeper = std::move(mapping);
+            ownBuffer = nullptr;
+            return true;
+        }
+        // A file that cannot be mapped is read.
+    }
+    return ReadIntoBuffer(std::clamp<qint64>(left, 0, kReadBufferSize));
+}
+
+bool StreamReader::ReadIntoBuffer(qint64 length) {
+    // A buffer still held by another keeps its bytes; the reader takes a new one.
+    if (!ownBuffer || keeper.use_count() > 1) {
+        std::shared_ptr<quint8[]> fresh(new quint8[kReadBufferSize]);
+        ownBuffer = fresh.get();
+        keeper = std::move(fresh);
+    }
+    buffer = ownBuffer;
+    bufferLength = length > 0 ? ReadAt(fd, ownBuffer, length, position) : 0;
     return bufferLength > 0;
 }
 
-qint32 StreamReader::ReadBytes(quint8* buffer, qint32 count) {
+qint32 StreamReader::ReadBytes(quint8* into, qint32 count) {
     qint32 done = 0;
     while (done < count && Fill()) {
         const qint64 available = bufferStart + bufferLength - position;
         const qint32 n = qint32(std::min<qint64>(available, count - done));
-        std::memcpy(buffer + done, readBuffer.get() + (position - bufferStart), size_t(n));
+        std::memcpy(into + done, buffer + (position - bufferStart), size_t(n));
         position += n;
         done += n;
     }
@@ -128,8 +154,8 @@ void StreamReader::FindSync(quint8* headerBytes) {
         if (!Fill()) {
             ThrowEndOfStream();
         }
-        const quint8* begin = readBuffer.get() + (position - bufferStart);
-        const quint8* end = readBuffer.get() + bufferLength;
+        const quint8* begin = buffer + (position - bufferStart);
+        const quint8* end = buffer + bufferLength;
         const auto* ff = static_cast<const quint8*>(std::memchr(begin, 0xFF, size_t(end - begin)));
         if (!ff) {
             position = bufferStart + bufferLength;
@@ -162,18 +188,26 @@ void StreamReader::Advance() {
         ++frameIndex;
         // A length below 4 makes the header a unit of its own, so the scan goes on behind it.
         const qint32 length = std::max<qint32>(4, header.GetFrameLength());
-        // A frame wholly in the read buffer is used where it lies; only one that straddles the
-        // buffer's end is put together in the frame buffer.
-        if (header.offset >= bufferStart && header.offset + length <= bufferStart + bufferLength) {
-            framePointer = readBuffer.get() + (header.offset - bufferStart);
-            frameLength = length;
-            position = header.offset + length;
-            return;
+        // A frame that straddles the buffer's end is read anew from its start.
+        if (header.offset < bufferStart || header.offset + length > bufferStart + bufferLength) {
+            position = header.offset;
+            Refill();
+            position = header.offset + 4;
         }
-        std::memcpy(frame, bytes, 4);
-        framePointer = frame;
-        // A body cut short by the end of the file: the unit is what exists of it.
-        frameLength = 4 + ReadBytes(frame + 4, length - 4);
+        // A body cut short by the end of the file: the unit is what exists of it, and a header
+        // without any of its body is no frame.
+        const qint64 available = bufferStart + bufferLength - header.offset;
+        if (available < std::min<qint64>(length, 5)) {
+            ThrowEndOfStream();
+        }
+        framePointer = buffer + (header.offset - bufferStart);
+        frameLength = qint32(std::min<qint64>(length, available));
+        position = header.offset + frameLength;
+        // Frames lie far apart for the processor's own look-ahead, which stops at each page:
+        // asking for the bytes some frames ahead early hides the wait for memory.
+        if (position + kLookAhead < bufferStart + bufferLength) {
+            __builtin_prefetch(buffer + (position + kLookAhead - bufferStart));
+        }
     } catch (const Exception_EndOfStream&) {
         atEnd = true;
     }

@@ -17,11 +17,13 @@ struct Exception_EndOfStream : Exception {};
 
 // Walks one MP3 file frame by frame, starting right behind its leading ID3v2 tag. A frame is
 // found by its 11-bit sync alone and is the run of bytes its header's length rule gives; nothing
-// is decoded. Reads go through one buffer, so scanning costs no system call per byte.
+// is decoded. Reads go through a large buffer, so scanning costs no system call per byte, and
+// every frame is handed out where it lies in that buffer. Long stretches of a file are mapped
+// instead of read, as a read would copy them once more.
 class StreamReader {
 public:
-    // Longer than any frame the length rule can give (2881 bytes: MPEG-2.5 Layer II, padded).
-    static constexpr int kFrameBufferSize = 10240;
+    // The longest frame the length rule can give: MPEG-2.5 Layer II, 160 kbit/s, 8000 Hz, padded.
+    static constexpr int kMaxFrameLength = 2881;
 
     // Opens the file and moves to its first frame; at its end when it cannot be opened.
     explicit StreamReader(const QString& path);
@@ -32,7 +34,7 @@ public:
     void Advance();
     bool AtEnd() const { return atEnd; }
 
-    // Valid until the next Advance().
+    // Valid until the next Advance(), or as long as Buffer() is held.
     const quint8* Frame() const { return framePointer; }
     qint32 FrameLength() const { return frameLength; }
     const FrameHeader& Header() const { return header; }
@@ -49,15 +51,28 @@ public:
     // Whether the open file was changed, cut, grown or removed since it was opened: frames read
     // meanwhile may be cut or mixed.
     bool Changed() const;
+    // What keeps the buffer Frame() lies in. Whoever holds it keeps its bytes: the reader reads
+    // on into a buffer of its own.
+    const std::shared_ptr<const void>& Buffer() const { return keeper; }
 
 private:
-    static constexpr qint64 kReadBufferSize = 64 * 1024;
+    static constexpr qint64 kReadBufferSize = 256 * 1024;
+    static constexpr qint64 kMappedLength = 8 << 20;
+    static constexpr qint64 kLookAhead = 4096;
 
     // Makes the byte at position available in the read buffer; false at the end of the file.
     bool Fill();
+    // The number of bytes the leading ID3v2 tags occupy, padding and footer included, up to the
+    // end of the file. id3lib judges each 10-byte tag header; the tags' frames are not parsed,
+    // as id3lib corrupts its heap on some damaged compressed frames.
+    qint64 LeadingTagBytes();
+    // Maps or reads the buffer anew from position on.
+    bool Refill();
+    // Reads what is left up to kReadBufferSize bytes into a buffer of the reader's own.
+    bool ReadIntoBuffer(qint64 length);
     // Copies up to count bytes from position on; raises at the end when count > 0 and none
     // could be read, returns fewer than count when the file ends early.
-    qint32 ReadBytes(quint8* buffer, qint32 count);
+    qint32 ReadBytes(quint8* into, qint32 count);
     quint8 ReadByte();
     // Finds the next sync and returns the 4 header bytes behind it.
     void FindSync(quint8* headerBytes);
@@ -68,16 +83,17 @@ private:
     QString path;
     bool atEnd = true;
     FrameHeader header;
-    quint8 frame[kFrameBufferSize] = {};
-    const quint8* framePointer = frame;  // into the read buffer, or at `frame`
+    const quint8* framePointer = nullptr;  // into the read buffer
     qint32 frameLength = 0;
     qint64 position = 0;
     qint32 frameIndex = -1;
     qint64 startOffset = 0;
 
-    std::unique_ptr<quint8[]> readBuffer;
-    qint64 bufferStart = 0;   // file offset of readBuffer[0]
-    qint64 bufferLength = 0;  // valid bytes in readBuffer
+    std::shared_ptr<const void> keeper;  // of the buffer: a mapping or the one at `ownBuffer`
+    const quint8* buffer = nullptr;
+    quint8* ownBuffer = nullptr;  // while `buffer` is read into memory of the reader's own
+    qint64 bufferStart = 0;       // file offset of buffer[0]
+    qint64 bufferLength = 0;      // valid bytes in buffer
 };
 
 }  // namespace mp3

@@ -1,5 +1,5 @@
-#include "mp3/StreamReader.h"
 #include "io/Files.h"
+#include "mp3/StreamReader.h"
 
 #include <gtest/gtest.h>
 
@@ -205,7 +205,10 @@ TEST_F(StreamReaderTest, BufferedScanYieldsExactlyWhatTheByteScanYields) {
     };
     for (int round = 0; round < 60; ++round) {
         QByteArray data;
-        const int target = round < 10 ? pick(0, 12) : pick(1000, 300000);
+        // Small files are read, larger ones mapped, the largest in more than one piece.
+        const int target = round < 10   ? pick(0, 12)
+                           : round < 57 ? pick(1000, 600000)
+                                        : pick(8380000, 8400000);
         while (data.size() < target) {
             switch (pick(0, 4)) {
                 case 0:
@@ -230,6 +233,29 @@ TEST_F(StreamReaderTest, BufferedScanYieldsExactlyWhatTheByteScanYields) {
         mp3::StreamReader probe(path);
         ASSERT_EQ(ReadAllUnits(path), ReferenceScan(data, probe.StartOffset()))
             << "round " << round << ", " << data.size() << " bytes";
+    }
+}
+
+TEST_F(StreamReaderTest, AFileCutShortWhileReadIsFoundChangedAndKillsNothing) {
+    // On the disk and, where there is one, on a tmpfs; read at once, and mapped.
+    QTemporaryDir shm(QStringLiteral("/dev/shm/stream-reader-XXXXXX"));
+    for (const QString& folder : {dir.path(), shm.path()}) {
+        for (const int frames : {400, 2000}) {
+            if (folder.isEmpty()) {
+                continue;
+            }
+            SCOPED_TRACE(QStringLiteral("%1 frames in %2").arg(frames).arg(folder).toStdString());
+            const QString path = WriteAll(folder + QStringLiteral("/cut.mp3"), Mp3Frames(frames));
+            mp3::StreamReader reader(path);
+            ASSERT_TRUE(QFile::resize(path, 100000));
+            int units = 0;
+            for (; !reader.AtEnd(); reader.Advance()) {
+                ++units;
+            }
+            EXPECT_TRUE(reader.Changed());
+            // What was read before the cut is all there is; past it, the pages read as zeros.
+            EXPECT_EQ(units, frames < 1000 ? frames : 100000 / Mp3Frame().size() + 1);
+        }
     }
 }
 
