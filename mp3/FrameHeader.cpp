@@ -1,5 +1,6 @@
 #include "mp3/FrameHeader.h"
 
+#include <array>
 #include <cmath>
 
 namespace mp3 {
@@ -67,6 +68,25 @@ qint32 FrameHeader::GetSampleRate() const {
 }
 
 qint32 FrameHeader::GetFrameLength() const {
+    // Looked up, as the scan asks for every frame's: the rule's 2,048 cases worked out once.
+    static const auto lengths = [] {
+        std::array<qint32, 2048> table{};
+        for (size_t key = 0; key < table.size(); ++key) {
+            FrameHeader header;
+            header.version = qint32(key >> 9);
+            header.layer = (key >> 7) & 3;
+            header.bitrateIndex = (key >> 3) & 15;
+            header.sampleRateIndex = (key >> 1) & 3;
+            header.padding = key & 1;
+            table[key] = header.ComputeFrameLength();
+        }
+        return table;
+    }();
+    return lengths[size_t((version & 3) << 9 | (layer & 3) << 7 | (bitrateIndex & 15) << 3 |
+                          (sampleRateIndex & 3) << 1 | (padding & 1))];
+}
+
+qint32 FrameHeader::ComputeFrameLength() const {
     // The markers are used as they come back: a negative bitrate over a negative rate gives a
     // positive length, which is what lets the scan step over such a header deterministically.
     const double br = GetBitrate();

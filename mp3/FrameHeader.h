@@ -42,6 +42,9 @@ struct FrameHeader {
     qint32 GetSampleCount() const;
     // Seconds the frame plays; 0 where the rate is reserved.
     double GetDuration() const;
+
+private:
+    qint32 ComputeFrameLength() const;
 };
 
 }  // namespace mp3

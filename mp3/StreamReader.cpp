@@ -9,11 +9,48 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
+#include <vector>
 
 #include "io/MappedFile.h"
 
 namespace mp3 {
 namespace {
+
+// Read buffers, which outlive their reader while the writer holds them, kept for the next
+// readers: fresh memory would cost a page fault every 4 KiB, and the heap would give it back to
+// the system and take it again from one input to the next.
+class BufferPool {
+public:
+    explicit BufferPool(qint64 size) : size(size) {}
+    std::shared_ptr<quint8[]> Take() {
+        std::unique_lock<std::mutex> lock(mutex);
+        quint8* bytes = nullptr;
+        if (kept.empty()) {
+            lock.unlock();
+            bytes = new quint8[size_t(size)];
+        } else {
+            bytes = kept.back().release();
+            kept.pop_back();
+        }
+        return std::shared_ptr<quint8[]>(bytes, [this](quint8* given) { Give(given); });
+    }
+
+private:
+    static constexpr size_t kKept = 8;  // more than the writer holds at once
+
+    void Give(quint8* bytes) {
+        std::unique_ptr<quint8[]> owned(bytes);
+        std::lock_guard<std::mutex> lock(mutex);
+        if (kept.size() < kKept) {
+            kept.push_back(std::move(owned));
+        }
+    }
+
+    const qint64 size;
+    std::mutex mutex;
+    std::vector<std::unique_ptr<quint8[]>> kept;
+};
 
 // Opens path read-only, refusing what is not a regular file: a folder has no bytes to give, and
 // a FIFO, opened without waiting so that it cannot block, would hand out bytes only once. Fills
@@ -119,7 +156,9 @@ bool StreamReader::Refill() {
 bool StreamReader::ReadIntoBuffer(qint64 length) {
     // A buffer still held by another keeps its bytes; the reader takes a new one.
     if (!ownBuffer || keeper.use_count() > 1) {
-        std::shared_ptr<quint8[]> fresh(new quint8[kReadBufferSize]);
+        // Never destroyed, as buffers may come back to it until the process ends.
+        static BufferPool* const pool = new BufferPool(kReadBufferSize);
+        std::shared_ptr<quint8[]> fresh = pool->Take();
         ownBuffer = fresh.get();
         keeper = std::move(fresh);
     }
@@ -156,12 +195,22 @@ void StreamReader::FindSync(quint8* headerBytes) {
         }
         const quint8* begin = buffer + (position - bufferStart);
         const quint8* end = buffer + bufferLength;
-        const auto* ff = static_cast<const quint8*>(std::memchr(begin, 0xFF, size_t(end - begin)));
+        // Frames mostly follow one another, so the sync is mostly right here.
+        const auto* ff =
+            *begin == 0xFF
+                ? begin
+                : static_cast<const quint8*>(std::memchr(begin, 0xFF, size_t(end - begin)));
         if (!ff) {
             position = bufferStart + bufferLength;
             continue;
         }
         position += (ff - begin) + 1;
+        // A whole header in the buffer is taken from there.
+        if (end - ff >= 4 && FrameHeader::IsSync(ff[0], ff[1])) {
+            std::memcpy(headerBytes, ff, 4);
+            position += 3;
+            return;
+        }
         // A second byte that fails the test is not 0xFF, so the scan goes on behind it.
         const quint8 second = ReadByte();
         if (FrameHeader::IsSync(0xFF, second)) {
@@ -203,10 +252,13 @@ void StreamReader::Advance() {
         framePointer = buffer + (header.offset - bufferStart);
         frameLength = qint32(std::min<qint64>(length, available));
         position = header.offset + frameLength;
-        // Frames lie far apart for the processor's own look-ahead, which stops at each page:
-        // asking for the bytes some frames ahead early hides the wait for memory.
-        if (position + kLookAhead < bufferStart + bufferLength) {
-            __builtin_prefetch(buffer + (position + kLookAhead - bufferStart));
+        // The processor's own look-ahead stops at each page, and frames lie far apart: asking
+        // for as many bytes as this frame holds some frames ahead hides the wait for memory
+        // from the scan and from the checksum taken over them next.
+        const qint64 ahead =
+            std::min(position + kLookAhead + frameLength, bufferStart + bufferLength);
+        for (qint64 at = position + kLookAhead; at < ahead; at += 64) {
+            __builtin_prefetch(buffer + (at - bufferStart));
         }
     } catch (const Exception_EndOfStream&) {
         atEnd = true;
