@@ -139,8 +139,14 @@ int main(int argc, char* argv[]) {
         QStringLiteral(
             "Put the JPEG or PNG picture FILE into the output's tag as its front cover."),
         QStringLiteral("FILE"));
+    const QCommandLineOption seamless(
+        QStringLiteral("seamless"),
+        QStringLiteral("Join the inputs without the silence their encoders put at both ends: the "
+                       "few frames around each join are decoded and encoded anew. Inputs whose "
+                       "headers do not tell that silence, or of different formats, are joined as "
+                       "they are, with a warning."));
     parser.addOptions({output, workspaceFile, quiet, tag, album, artist, title, year, comment,
-                       chapters, copyCover, cover});
+                       chapters, copyCover, cover, seamless});
     parser.addPositionalArgument(QStringLiteral("INPUT"),
                                  QStringLiteral("The MP3 files to join, first to last."),
                                  QStringLiteral("INPUT..."));
@@ -219,7 +225,7 @@ int main(int argc, char* argv[]) {
     {
         ConsoleHost host(!isQuiet && isatty(STDERR_FILENO), writeTag);
         const tessaro::JoinOptions options{parser.isSet(chapters), parser.isSet(copyCover),
-                                           parser.value(cover)};
+                                           parser.value(cover), parser.isSet(seamless)};
         result = tessaro::RunMerge(workspace, parser.value(output), host, options);
     }
     for (const QString& warning : std::as_const(result.warnings)) {

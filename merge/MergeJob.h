@@ -36,6 +36,9 @@ struct JoinOptions {
     bool chapters = false;   // a chapter for each joined input, titled as the input is
     bool copyCover = false;  // the picture of the first joined input that has one
     QString coverFile;       // a JPEG or PNG file to carry as the front cover instead
+    // Each join between two inputs made without the encoders' silence: the frames around it are
+    // decoded and encoded anew.
+    bool seamless = false;
 };
 
 // The sum of the sizes of the workspace's files; a file that cannot be opened adds 0.

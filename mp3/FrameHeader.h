@@ -38,6 +38,11 @@ struct FrameHeader {
     // Bytes, header included; 0 where the rule gives nothing positive.
     qint32 GetFrameLength() const;
     qint32 GetChannelCount() const { return channelMode == SingleChannel ? 1 : 2; }
+    // Bytes of Layer III side information behind the header (and its CRC, if any).
+    qint32 GetSideInfoLength() const {
+        const bool mono = channelMode == SingleChannel;
+        return version == Mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17);
+    }
     // Samples per channel the frame decodes to; 0 for the reserved layer.
     qint32 GetSampleCount() const;
     // Seconds the frame plays; 0 where the rate is reserved.

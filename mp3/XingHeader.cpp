@@ -30,11 +30,6 @@ bool StartsWithOneOf(const quint8* bytes, const char (&names)[N][5]) {
 
 // The Layer III side information, which the header fields follow: its length depends on version
 // and channels.
-qint32 SideInfoLength(const FrameHeader& header) {
-    const bool mono = header.channelMode == FrameHeader::SingleChannel;
-    return header.version == FrameHeader::Mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17);
-}
-
 quint32 ReadBigEndian32(const quint8* bytes) {
     return (quint32(bytes[0]) << 24) | (quint32(bytes[1]) << 16) | (quint32(bytes[2]) << 8) |
            bytes[3];
@@ -57,7 +52,7 @@ std::optional<XingHeader> XingHeader::Find(const quint8* frame, qint32 length) {
     const auto hasTagAt = [&](qint32 at) {
         return at + 8 <= length && StartsWithOneOf(frame + at, kXingTags);
     };
-    qint32 at = 4 + SideInfoLength(frameHeader);
+    qint32 at = 4 + frameHeader.GetSideInfoLength();
     // Behind a CRC the header stands 2 bytes further on; LAME writes it at the place it would
     // have without the CRC, though, and players look for it there, so both are taken.
     if (frameHeader.protection == 0 && hasTagAt(at + 2)) {
@@ -107,7 +102,7 @@ QByteArray XingHeader::NewFrame(const quint8* model, bool keepLength) {
         header.bitrateIndex == 15) {
         return {};
     }
-    const qint32 tagAt = 4 + SideInfoLength(header);
+    const qint32 tagAt = 4 + header.GetSideInfoLength();
     const qint32 counted = tagAt + 16, full = counted + kTocEntries;
     if (!keepLength) {
         // Free format (index 0) has no length of its own, so the search starts at index 1.
@@ -127,6 +122,10 @@ QByteArray XingHeader::NewFrame(const quint8* model, bool keepLength) {
     std::memcpy(fields, "Xing", 4);
     WriteBigEndian(fields + 4, kFramesFlag | kBytesFlag | (length >= full ? kTocFlag : 0), 4);
     return frame;
+}
+
+qint32 XingHeader::EncoderDelay(const quint8* frame) const {
+    return lameAt < 0 ? 0 : (frame[lameAt + 21] << 4) | (frame[lameAt + 22] >> 4);
 }
 
 qint32 XingHeader::EncoderPadding(const quint8* frame) const {

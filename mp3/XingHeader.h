@@ -34,6 +34,10 @@ public:
     // model's until all three fields fit. Empty when model's format has no such frame.
     static QByteArray NewFrame(const quint8* model, bool keepLength);
 
+    // Whether the header has a LAME extension, which tells the encoder's delay and padding.
+    bool HasEncoderExtension() const { return lameAt >= 0; }
+    // Samples the encoder put in front of the audio; 0 without a LAME extension.
+    qint32 EncoderDelay(const quint8* frame) const;
     // Samples the encoder appended at the end; 0 without a LAME extension.
     qint32 EncoderPadding(const quint8* frame) const;
 

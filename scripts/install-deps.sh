@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev libx11-dev
     libtag1-dev
     libid3-3.8.3-dev zlib1g-dev
+    libmpg123-dev libmp3lame-dev                # seamless joins: decode and re-encode the seams
     libgtest-dev
     fp-utils
     desktop-file-utils appstream groff-base xvfb xdotool  # the installation tests

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+#include "mp3/FrameHeader.h"
+
+namespace tessaro {
+
+// An input as a seam sees it.
+struct SeamInput {
+    mp3::FrameHeader format;  // of its first audio frame
+    qint32 delay = -1;        // samples its encoder put in front; -1 when its header does not say
+    qint32 padding = -1;      // samples its encoder appended; -1 when its header does not say
+    qint32 bitrate = 0;       // bits per second of every audio frame; 0 when it varies
+    qint32 meanBitrate = 0;   // over all its audio frames
+    // Copies of its audio frames at the seam: the earlier input's last ones (as many as
+    // EarlierFramesNeeded), the later input's first ones (kLaterFramesNeeded).
+    std::vector<QByteArray> frames;
+};
+
+// What takes the place of the end of one input and the start of the next, so that the decoded
+// audio runs on from the one into the other without the encoders' silence between them.
+struct Seam {
+    std::vector<QByteArray> frames;  // the new frames
+    int earlierReplaced = 0;         // last frames of the earlier input they take the place of
+    int laterReplaced = 0;           // first frames of the later input they take the place of
+    // Samples by which the later input's audio comes early (dropped) or, below 0, late
+    // (repeated): each input's frames keep their own grid, so what is left of the sum of the
+    // padding and the delay over whole frames cannot go anywhere else.
+    qint32 shift = 0;
+    QString failure;  // why no seam could be made; empty when it was
+};
+
+// Takes the encoder's delay and padding, and the format, from an input's first frame when that
+// is a header frame with a LAME extension; false when it is not.
+bool ReadEncoderHeader(const quint8* frame, qint32 length, SeamInput* input);
+
+// The number of frames at the end of `earlier` a seam takes in, once its header is known.
+int EarlierFramesNeeded(const SeamInput& earlier);
+constexpr int kLaterFramesNeeded = 16;
+
+// Decodes the frames on both sides of the join, puts the two pieces of audio together, and
+// encodes that stretch anew with the earlier input's format and bitrate, on the same grid of
+// frames, so that the frames around it still fit: the new frames do not draw on reserved bytes
+// of frames before them, and the last one carries the reserved bytes the later input's frames
+// after it draw on.
+Seam MakeSeam(const SeamInput& earlier, const SeamInput& later);
+
+}  // namespace tessaro
