@@ -40,6 +40,7 @@ using tessaro::Quoted;
 
 const QString kChaptersKey = QStringLiteral("joinedFile/chapters");
 const QString kCopyCoverKey = QStringLiteral("joinedFile/copyCover");
+const QString kSeamlessKey = QStringLiteral("joinedFile/seamless");
 
 const QString kPreferencesFolder = QString::fromLatin1(kProductTitle);
 const QString kMp3Filter = QStringLiteral("MP3 files(*.mp3)");
@@ -72,6 +73,7 @@ CMainFrame::CMainFrame()
     const QSettings settings = WindowSettings();
     m_joinOptions.chapters = settings.value(kChaptersKey, false).toBool();
     m_joinOptions.copyCover = settings.value(kCopyCoverKey, false).toBool();
+    m_joinOptions.seamless = settings.value(kSeamlessKey, false).toBool();
     // A drag in the list moves the file in the workspace in the same call.
     connect(&List(), &CTessaroListBox::trackMoved, this,
             [this](int source, int target) { m_workspace.MoveTo(source, target); });
@@ -455,6 +457,7 @@ void CMainFrame::OnPreferences() {
         QSettings settings = WindowSettings();
         settings.setValue(kChaptersKey, m_joinOptions.chapters);
         settings.setValue(kCopyCoverKey, m_joinOptions.copyCover);
+        settings.setValue(kSeamlessKey, m_joinOptions.seamless);
     }
 }
 

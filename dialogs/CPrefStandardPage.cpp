@@ -8,7 +8,8 @@ CPrefStandardPage::CPrefStandardPage(QWidget* parent)
     : QWidget(parent),
       m_saveID3TagBox(new QCheckBox(tr("Save  ID3 tag to output mp3 file"))),
       m_chaptersBox(new QCheckBox(tr("Add a chapter for each input file"))),
-      m_copyCoverBox(new QCheckBox(tr("Copy the first input's cover picture"))) {
+      m_copyCoverBox(new QCheckBox(tr("Copy the first input's cover picture"))),
+      m_seamlessBox(new QCheckBox(tr("Join seamlessly (re-encodes a few frames at each join)"))) {
     setWindowTitle(tr("Standard"));  // the label of its tab
     auto* layout = new QVBoxLayout(this);
     // Boxes are added in tab order.
@@ -21,7 +22,7 @@ CPrefStandardPage::CPrefStandardPage(QWidget* parent)
         layout->addWidget(group);
     };
     addGroup(tr("ID3 tag options:"), {m_saveID3TagBox});
-    addGroup(tr("Joined file:"), {m_chaptersBox, m_copyCoverBox});
+    addGroup(tr("Joined file:"), {m_chaptersBox, m_copyCoverBox, m_seamlessBox});
     layout->addStretch();
 }
 
@@ -34,10 +35,12 @@ void CPrefStandardPage::SetJoinOptions(const tessaro::JoinOptions& options) {
     m_joinOptions = options;
     m_chaptersBox->setChecked(options.chapters);
     m_copyCoverBox->setChecked(options.copyCover);
+    m_seamlessBox->setChecked(options.seamless);
 }
 
 void CPrefStandardPage::UpdateData() {
     m_saveID3Tag = m_saveID3TagBox->isChecked();
     m_joinOptions.chapters = m_chaptersBox->isChecked();
     m_joinOptions.copyCover = m_copyCoverBox->isChecked();
+    m_joinOptions.seamless = m_seamlessBox->isChecked();
 }

@@ -33,4 +33,5 @@ private:
     QCheckBox* m_saveID3TagBox;
     QCheckBox* m_chaptersBox;
     QCheckBox* m_copyCoverBox;
+    QCheckBox* m_seamlessBox;
 };
