@@ -21,7 +21,7 @@ using mp3::FrameHeader;
 constexpr qint64 kDecoderDelay = 529;
 // Frames decoded before the earlier input's audio is trusted: reserved bytes and the filter
 // banks need what came before.
-constexpr int kWarmUpFrames = 4;
+constexpr int kWarmUpFrames = 8;
 // Frames encoded before the new ones, so that the encoder has the audio before them, and after
 // them, so that it has the audio behind them.
 constexpr int kLeadFrames = 2;

@@ -1,6 +1,8 @@
 #include "merge/MergeJob.h"
 
 #include <gtest/gtest.h>
+#include <lame/lame.h>
+#include <mpg123.h>
 #include <sys/stat.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/chapterframe.h>
@@ -13,6 +15,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cmath>
+#include <memory>
+#include <set>
 
 #include "ReferenceScan.h"
 #include "TestFiles.h"
@@ -517,6 +521,155 @@ TEST_F(MergeJobTest, ThePictureOfTheFirstInputThatHasOneOrOfAPictureFile) {
     EXPECT_FALSE(refused.Succeeded());
     EXPECT_TRUE(refused.error.contains(QStringLiteral("not a JPEG or PNG picture")));
     EXPECT_EQ(ReadAll(output), before);
+}
+
+// A piece of a continuous recording in stereo at 44.1 kHz: tones with vibrato over quiet noise,
+// never silent, so that a gap or a step where pieces meet shows.
+std::vector<float> Recording(int from, int count) {
+    std::vector<float> samples;
+    for (int i = from; i < from + count; ++i) {
+        const double t = i / 44100.0;
+        const double tones = 0.3 * std::sin(2 * M_PI * 220 * t + 3 * std::sin(2 * M_PI * 5 * t)) +
+                             0.2 * std::sin(2 * M_PI * 330.5 * t) +
+                             0.05 * std::sin(double(i) * i * 1e-7);
+        samples.push_back(float(tones));
+        samples.push_back(float(0.8 * tones + 0.1 * std::sin(2 * M_PI * 440 * t)));
+    }
+    return samples;
+}
+
+// The samples encoded by LAME as its front end writes a file: a header frame with the LAME
+// extension, which tells the encoder's delay and padding, in front of the audio.
+QByteArray EncodeWithLame(const std::vector<float>& samples, bool vbr) {
+    std::unique_ptr<lame_global_flags, int (*)(lame_global_flags*)> lame(lame_init(), lame_close);
+    lame_set_in_samplerate(lame.get(), 44100);
+    lame_set_num_channels(lame.get(), 2);
+    lame_set_VBR(lame.get(), vbr ? vbr_default : vbr_off);
+    lame_set_write_id3tag_automatic(lame.get(), 0);
+    EXPECT_GE(lame_init_params(lame.get()), 0);
+    std::vector<unsigned char> bytes(samples.size() + 16384);
+    const int count = int(samples.size() / 2);
+    int written = lame_encode_buffer_interleaved_ieee_float(lame.get(), samples.data(), count,
+                                                            bytes.data(), int(bytes.size()));
+    written += lame_encode_flush(lame.get(), bytes.data() + written, int(bytes.size()) - written);
+    QByteArray file(reinterpret_cast<const char*>(bytes.data()), written);
+    unsigned char header[2881];
+    const size_t length = lame_get_lametag_frame(lame.get(), header, sizeof header);
+    return file.replace(0, qsizetype(length),
+                        QByteArray(reinterpret_cast<const char*>(header), qsizetype(length)));
+}
+
+// The file decoded as players do, without the encoder's delay and padding its header tells.
+std::vector<float> DecodeAsPlayers(const QString& path) {
+    std::unique_ptr<mpg123_handle, void (*)(mpg123_handle*)> decoder(mpg123_new(nullptr, nullptr),
+                                                                     mpg123_delete);
+    mpg123_param(decoder.get(), MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0);
+    mpg123_format_none(decoder.get());
+    mpg123_format(decoder.get(), 44100, MPG123_STEREO, MPG123_ENC_FLOAT_32);
+    std::vector<float> samples;
+    if (mpg123_open(decoder.get(), QFile::encodeName(path).constData()) != MPG123_OK) {
+        return samples;
+    }
+    float buffer[8192];
+    size_t bytes = 0;
+    int result;
+    while ((result = mpg123_read(decoder.get(), buffer, sizeof buffer, &bytes)) == MPG123_OK ||
+           result == MPG123_NEW_FORMAT) {
+        samples.insert(samples.end(), buffer, buffer + bytes / sizeof(float));
+    }
+    samples.insert(samples.end(), buffer, buffer + bytes / sizeof(float));
+    return samples;
+}
+
+// The lag within +-1152 samples at which the decoded join matches the pieces decoded alone
+// best over 4096 samples from `at` on, and the signal-to-noise ratio there in dB.
+std::pair<int, double> Match(const std::vector<float>& join, const std::vector<float>& pieces,
+                             size_t at) {
+    std::pair<int, double> best{0, -1e9};
+    for (int lag = -1152; lag <= 1152; ++lag) {
+        double signal = 0, noise = 0;
+        for (size_t i = at * 2; i < (at + 4096) * 2; ++i) {
+            const double difference = join[size_t(qint64(i) + 2 * lag)] - pieces[i];
+            signal += double(pieces[i]) * pieces[i];
+            noise += difference * difference;
+        }
+        const double snr = 10 * std::log10(signal / std::max(noise, 1e-20));
+        best = snr > best.second ? std::pair{lag, snr} : best;
+    }
+    return best;
+}
+
+TEST_F(MergeJobTest, SeamlessJoinsRunOnWithoutGapOrClickAndCopyTheOtherFrames) {
+    // Cut inside frames, each piece encoded on its own, as tracks of a live album are.
+    const std::vector<int> cuts{0, 152937, 305871, 458760};
+    for (const bool vbr : {false, true}) {
+        SCOPED_TRACE(vbr ? "VBR" : "CBR");
+        QStringList paths;
+        std::vector<float> pieces;  // each piece as players decode it alone
+        for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+            paths << Write(QStringLiteral("piece%1.mp3").arg(i),
+                           EncodeWithLame(Recording(cuts[i], cuts[i + 1] - cuts[i]), vbr));
+            const std::vector<float> alone = DecodeAsPlayers(paths.back());
+            pieces.insert(pieces.end(), alone.begin(), alone.end());
+        }
+        UsePaths(paths);
+        // Joined as they are, the pieces come out longer by the encoders' silence between them.
+        ASSERT_TRUE(Merge().Succeeded());
+        EXPECT_GT(DecodeAsPlayers(output).size(), pieces.size() + 2 * 1152 * 2);
+
+        const tessaro::MergeResult result =
+            tessaro::RunMerge(workspace, output, host, {false, false, QString(), true});
+        ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+        EXPECT_TRUE(result.warnings.isEmpty()) << result.warnings.join(' ').toStdString();
+        const std::vector<float> join = DecodeAsPlayers(output);
+        EXPECT_NEAR(double(join.size()), double(pieces.size()), 1152.0 * 2);
+        // No run of silence and no step larger than the music's own around each cut: every
+        // step of the pieces' channels stays within what they step anywhere.
+        double largestStep = 0;
+        for (size_t i = 2; i < pieces.size(); ++i) {
+            largestStep = std::max(largestStep, double(std::abs(pieces[i] - pieces[i - 2])));
+        }
+        int lag = 0;
+        for (size_t c = 1; c + 1 < cuts.size(); ++c) {
+            SCOPED_TRACE(c);
+            size_t quiet = 0, longestQuiet = 0;
+            double step = 0;
+            for (size_t i = size_t(cuts[c] - 2205) * 2; i < size_t(cuts[c] + 2205) * 2; ++i) {
+                quiet = std::abs(join[i]) < 1e-3 ? quiet + 1 : 0;
+                longestQuiet = std::max(longestQuiet, quiet);
+                step = std::max(step, double(std::abs(join[i] - join[i - 2])));
+            }
+            EXPECT_LT(longestQuiet, 2 * 44u);  // 1 ms
+            EXPECT_LT(step, 1.2 * largestStep);
+            // Behind the cut the later piece plays as it does alone, shifted by half a frame at
+            // the most.
+            const auto [after, snr] = Match(join, pieces, size_t(cuts[c] + 4410));
+            EXPECT_LE(std::abs(after - lag), 576);
+            EXPECT_GT(snr, 30.0);
+            lag = after;
+        }
+        // All the other frames as they were.
+        std::set<QByteArray> joined;
+        for (const Unit& unit : AudioOf(output)) {
+            joined.insert(unit.bytes);
+        }
+        size_t frames = 0, copied = 0;
+        for (const QString& path : paths) {
+            for (const Unit& unit : AudioOf(path)) {
+                ++frames;
+                copied += joined.count(unit.bytes);
+            }
+        }
+        EXPECT_GE(copied * 100, frames * 95) << copied << " of " << frames;
+    }
+    // Where an input's header does not tell its encoder's silence, the join is made as it is.
+    UsePaths({dir.filePath(QStringLiteral("piece0.mp3")),
+              Write(QStringLiteral("bare.mp3"), Mp3Frames(50))});
+    const tessaro::MergeResult result =
+        tessaro::RunMerge(workspace, output, host, {false, false, QString(), true});
+    ASSERT_EQ(result.warnings.size(), 1);
+    EXPECT_TRUE(result.warnings[0].contains(QStringLiteral("bare.mp3")) &&
+                result.warnings[0].contains(QStringLiteral("as they are")));
 }
 
 TEST_F(MergeJobTest, TotalSizeCountsWholeFilesAndNothingForMissingOnes) {
