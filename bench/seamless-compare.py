@@ -14,6 +14,8 @@ import sys
 
 import numpy as np
 
+from mp3frames import frames
+
 RATE = 44100
 LENGTH = 30 * RATE
 # Cuts near 10 s and 20 s that fall inside MPEG frames (neither is a multiple of 1152), midway
@@ -141,48 +143,16 @@ def make(folder):
 # ---------------------------------------------------------------------------------------------
 # MPEG audio frames.
 
-RATES = {3: (44100, 48000, 32000), 2: (22050, 24000, 16000), 0: (11025, 12000, 8000)}
-KBPS1 = (0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320)
-KBPS2 = (0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160)
-
-
-def frames(path):
-    """The bytes of every Layer III frame behind the leading ID3v2 tags, in order."""
-    data = open(path, "rb").read()
-    at = 0
-    while data[at:at + 3] == b"ID3" and at + 10 <= len(data):
-        at += 10 + sum((b & 0x7F) << (7 * (3 - i)) for i, b in enumerate(data[at + 6:at + 10]))
-    found = []
-    while at + 4 <= len(data):
-        b1, b2 = data[at + 1], data[at + 2]
-        version, layer, bitrate, rate = (b1 >> 3) & 3, (b1 >> 1) & 3, b2 >> 4, (b2 >> 2) & 3
-        if data[at] != 0xFF or b1 & 0xE0 != 0xE0 or version == 1 or layer != 1 \
-                or bitrate in (0, 15) or rate == 3:
-            at += 1
-            continue
-        hz = RATES[version][rate]
-        padding = (b2 >> 1) & 1
-        if version == 3:
-            length = 144 * KBPS1[bitrate] * 1000 // hz + padding
-        else:
-            length = 72 * KBPS2[bitrate] * 1000 // hz + padding
-        if at + length > len(data):
-            break
-        found.append(data[at:at + length])
-        at += length
-    return found
-
-
 def audio_frames(path):
     """The frames that carry audio: all but a leading "Xing" or "Info" header frame."""
-    found = frames(path)
+    found = [frame for _, frame, _, _ in frames(path)]
     if found and (b"Xing" in found[0][:64] or b"Info" in found[0][:64]):
         found = found[1:]
     return found
 
 
 def copied(inputs, output):
-    present = set(frames(output))
+    present = set(frame for _, frame, _, _ in frames(output))
     wanted = [f for path in inputs for f in audio_frames(path)]
     hits = sum(f in present for f in wanted)
     return "%d of %d input frames copied byte for byte (%.1f %%)" % (
