@@ -398,6 +398,17 @@ Seam MakeSeam(const SeamInput& earlier, const SeamInput& later) {
         earlier.padding < kDecoderDelay || laterStart >= kLaterFramesNeeded * frameSamples / 2) {
         return Failed(QStringLiteral("an input is too short"));
     }
+    const auto whole = [&format](const QByteArray& frame) {
+        const FrameHeader header = Parse(frame);
+        return header.version == format.version && header.layer == format.layer &&
+               header.sampleRateIndex == format.sampleRateIndex &&
+               header.GetChannelCount() == format.GetChannelCount() && header.bitrateIndex > 0 &&
+               header.bitrateIndex < 15 && frame.size() == header.GetFrameLength();
+    };
+    if (!std::all_of(earlier.frames.begin(), earlier.frames.end(), whole) ||
+        !std::all_of(later.frames.begin(), later.frames.end(), whole)) {
+        return Failed(QStringLiteral("the frames around it are damaged or of another format"));
+    }
     // The earlier frames the decoder starts with must hold the reserved bytes of those it is
     // trusted from on.
     qint32 reserve = 0;

@@ -670,6 +670,18 @@ TEST_F(MergeJobTest, SeamlessJoinsRunOnWithoutGapOrClickAndCopyTheOtherFrames) {
     ASSERT_EQ(result.warnings.size(), 1);
     EXPECT_TRUE(result.warnings[0].contains(QStringLiteral("bare.mp3")) &&
                 result.warnings[0].contains(QStringLiteral("as they are")));
+    // So is a join with an input cut short, or whose frames are damaged.
+    const QString piece = dir.filePath(QStringLiteral("piece1.mp3"));
+    QByteArray damaged = ReadAll(piece);
+    damaged[qsizetype(ReadAllUnits(piece)[4].offset) + 2] |= char(0xF0);  // no bitrate, no length
+    for (const QByteArray& later : {damaged.left(3000), damaged}) {
+        UsePaths({dir.filePath(QStringLiteral("piece0.mp3")),
+                  Write(QStringLiteral("later.mp3"), later)});
+        const tessaro::MergeResult joined =
+            tessaro::RunMerge(workspace, output, host, {false, false, QString(), true});
+        ASSERT_TRUE(joined.Succeeded());
+        EXPECT_EQ(joined.warnings.size(), 1);
+    }
 }
 
 TEST_F(MergeJobTest, TotalSizeCountsWholeFilesAndNothingForMissingOnes) {
