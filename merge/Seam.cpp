@@ -375,28 +375,31 @@ int EarlierFramesNeeded(const SeamInput& earlier) {
     return kBeforeSeam + TailFramesReplaced(earlier, earlier.format.GetSampleCount());
 }
 
-Seam MakeSeam(const SeamInput& earlier, const SeamInput& later) {
+namespace {
+
+// Why no seam can be made between the two inputs; empty when one can.
+QString Refusal(const SeamInput& earlier, const SeamInput& later) {
     const FrameHeader& format = earlier.format;
     const qint64 frameSamples = format.GetSampleCount();
     if (earlier.delay < 0 || later.delay < 0) {
-        return Failed(
-            QStringLiteral("the header of the %1 one does not tell its encoder's delay "
-                           "and padding")
-                .arg(earlier.delay < 0 ? QStringLiteral("first") : QStringLiteral("second")));
+        return QStringLiteral(
+                   "the header of the %1 one does not tell its encoder's delay and "
+                   "padding")
+            .arg(earlier.delay < 0 ? QStringLiteral("first") : QStringLiteral("second"));
     }
     if (format.layer != FrameHeader::Layer3 || later.format.layer != FrameHeader::Layer3 ||
         later.format.version != format.version ||
         later.format.GetSampleRate() != format.GetSampleRate() ||
         later.format.GetChannelCount() != format.GetChannelCount()) {
-        return Failed(QStringLiteral("the formats differ"));
+        return QStringLiteral("the formats differ");
     }
-    const int replaced = TailFramesReplaced(earlier, frameSamples);
-    const int taken = kBeforeSeam + replaced;
-    const qint64 earlierEnd = taken * frameSamples - earlier.padding + kDecoderDelay;
-    const qint64 laterStart = later.delay + kDecoderDelay;
-    if (int(earlier.frames.size()) < taken || int(later.frames.size()) < kLaterFramesNeeded ||
-        earlier.padding < kDecoderDelay || laterStart >= kLaterFramesNeeded * frameSamples / 2) {
-        return Failed(QStringLiteral("an input is too short"));
+    if (earlier.padding < kDecoderDelay ||
+        later.delay + kDecoderDelay >= kLaterFramesNeeded * frameSamples / 2) {
+        return QStringLiteral("their headers tell a delay and padding no encoder writes");
+    }
+    const size_t taken = size_t(EarlierFramesNeeded(earlier));
+    if (earlier.frames.size() < taken || later.frames.size() < size_t(kLaterFramesNeeded)) {
+        return QStringLiteral("an input is too short");
     }
     const auto whole = [&format](const QByteArray& frame) {
         const FrameHeader header = Parse(frame);
@@ -407,69 +410,95 @@ Seam MakeSeam(const SeamInput& earlier, const SeamInput& later) {
     };
     if (!std::all_of(earlier.frames.begin(), earlier.frames.end(), whole) ||
         !std::all_of(later.frames.begin(), later.frames.end(), whole)) {
-        return Failed(QStringLiteral("the frames around it are damaged or of another format"));
+        return QStringLiteral("the frames around it are damaged or of another format");
     }
     // The earlier frames the decoder starts with must hold the reserved bytes of those it is
     // trusted from on.
     qint32 reserve = 0;
-    for (int i = 0; i < taken; ++i) {
-        if (i >= kWarmUpFrames - 2 && MainDataBegin(earlier.frames[size_t(i)]) > reserve) {
-            return Failed(
-                QStringLiteral("the earlier input's frames draw on too many reserved bytes"));
+    for (size_t i = 0; i < taken; ++i) {
+        if (i + 2 >= size_t(kWarmUpFrames) && MainDataBegin(earlier.frames[i]) > reserve) {
+            return QStringLiteral("the earlier input's frames draw on too many reserved bytes");
         }
-        reserve += MainDataRoom(earlier.frames[size_t(i)]);
+        reserve += MainDataRoom(earlier.frames[i]);
     }
+    return {};
+}
+
+// The new frames for the stretch of `count` frames behind the earlier input's first
+// kBeforeSeam frames taken in; empty with *why set when the encoder fails.
+std::vector<QByteArray> EncodeStretch(const SeamInput& earlier, const Splice& splice, qint64 count,
+                                      QString* why) {
+    const qint64 frameSamples = earlier.format.GetSampleCount();
+    Encoder encoder(earlier);
+    if (!encoder.Ready()) {
+        *why = QStringLiteral("the encoder does not take the earlier input's format");
+        return {};
+    }
+    // The encoder's first frame starts kLeadFrames frames before the stretch; its last ones,
+    // kTrailFrames behind it, are dropped.
+    const qint64 first =
+        (kBeforeSeam - kLeadFrames) * frameSamples + encoder.Delay() + kDecoderDelay;
+    const qint64 end = (kBeforeSeam + count + kTrailFrames) * frameSamples;
+    std::vector<QByteArray> frames =
+        encoder.Encode(splice.Samples(first, end - first), earlier.format.GetChannelCount());
+    if (qint64(frames.size()) < kLeadFrames + count) {
+        *why = QStringLiteral("the encoder gave too few frames");
+        return {};
+    }
+    frames.erase(frames.begin(), frames.begin() + kLeadFrames);
+    frames.resize(size_t(count));
+    for (const QByteArray& frame : frames) {
+        if (Parse(frame).GetSampleRate() != earlier.format.GetSampleRate() ||
+            MainDataBegin(frame) != 0) {
+            *why = QStringLiteral("the encoder's frames do not fit in");
+            return {};
+        }
+    }
+    return frames;
+}
+
+}  // namespace
+
+Seam MakeSeam(const SeamInput& earlier, const SeamInput& later) {
+    if (const QString refusal = Refusal(earlier, later); !refusal.isEmpty()) {
+        return Failed(refusal);
+    }
+    const FrameHeader& format = earlier.format;
+    const qint64 frameSamples = format.GetSampleCount();
+    const int replaced = TailFramesReplaced(earlier, frameSamples);
     const std::vector<float> before = Decode(earlier.frames, format);
     const std::vector<float> after = Decode(later.frames, format);
     if (before.empty() || after.empty()) {
         return Failed(QStringLiteral("their frames cannot be decoded"));
     }
-    const int channels = format.GetChannelCount();
-    Splice splice(before, earlierEnd, after, laterStart, channels);
+    const qint64 laterStart = later.delay + kDecoderDelay;
+    Splice splice(before, (kBeforeSeam + replaced) * frameSamples - earlier.padding + kDecoderDelay,
+                  after, laterStart, format.GetChannelCount());
     // The later input's first frames up to the one its audio starts in are replaced, or more
-    // when the frame behind them draws on more reserved bytes than the new frames can carry.
+    // when the frames behind them draw on more reserved bytes than the new frames can carry.
     const int firstKept = int(std::max<qint64>(1, (laterStart + frameSamples - 1) / frameSamples));
     for (int laterReplaced = firstKept; laterReplaced < firstKept + 3; ++laterReplaced) {
+        // What the replaced frames hold of the audio, in whole new frames: what is left over
+        // is the shift.
         const qint64 span =
             (replaced + laterReplaced) * frameSamples - earlier.padding - later.delay;
-        const qint64 count = (span + frameSamples / 2) / frameSamples;  // new frames
+        const qint64 count = (span + frameSamples / 2) / frameSamples;
+        const qint64 shift = span - count * frameSamples;
         const qint64 stretchStart = kBeforeSeam * frameSamples;
-        const qint64 stretchEnd = stretchStart + count * frameSamples;
-        splice.Place(span - count * frameSamples, stretchStart + kEdge, stretchEnd - kEdge);
-        Encoder encoder(earlier);
-        if (!encoder.Ready()) {
-            return Failed(QStringLiteral("the encoder does not take the earlier input's format"));
-        }
-        // The encoder's first frame starts `kLeadFrames` frames before the stretch.
-        const qint64 first =
-            stretchStart - kLeadFrames * frameSamples + encoder.Delay() + kDecoderDelay;
-        const qint64 end = stretchEnd + kTrailFrames * frameSamples;
-        std::vector<QByteArray> frames =
-            encoder.Encode(splice.Samples(first, end - first), channels);
-        if (qint64(frames.size()) < kLeadFrames + count) {
-            return Failed(QStringLiteral("the encoder gave too few frames"));
-        }
-        frames.erase(frames.begin(), frames.begin() + kLeadFrames);
-        frames.resize(size_t(count));
-        for (const QByteArray& frame : frames) {
-            if (Parse(frame).GetSampleRate() != format.GetSampleRate() ||
-                MainDataBegin(frame) != 0) {
-                return Failed(QStringLiteral("the encoder's frames do not fit in"));
-            }
+        splice.Place(shift, stretchStart + kEdge, stretchStart + count * frameSamples - kEdge);
+        QString why;
+        const std::vector<QByteArray> frames = EncodeStretch(earlier, splice, count, &why);
+        if (frames.empty()) {
+            return Failed(why);
         }
         bool fits = false;
         const QByteArray reserved = ReservedBytes(later.frames, size_t(laterReplaced), &fits);
         // As few frames as may be made wider, to keep the bitrate where it was.
         for (size_t widened = 0; fits && widened <= frames.size(); ++widened) {
             std::vector<QByteArray> packed = frames;
-            if (!Pack(&packed, reserved, widened)) {
-                continue;
+            if (Pack(&packed, reserved, widened)) {
+                return {std::move(packed), replaced, laterReplaced, qint32(shift), {}};
             }
-            return {std::move(packed),
-                    replaced,
-                    laterReplaced,
-                    qint32(span - count * frameSamples),
-                    {}};
         }
     }
     return Failed(QStringLiteral("the later input's frames draw on too many reserved bytes"));
