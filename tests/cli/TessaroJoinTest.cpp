@@ -50,8 +50,9 @@ protected:
 TEST_F(TessaroJoinTest, HelpExplainsEveryOption) {
     const JoinRun run = Join({QStringLiteral("--help")});
     EXPECT_EQ(run.exitCode, 0);
-    for (const char* option : {"-o", "--output", "-w", "--workspace", "-q", "--tag", "--album",
-                               "--artist", "--title", "--year", "--comment", "INPUT"}) {
+    for (const char* option :
+         {"-o", "--output", "-w", "--workspace", "-q", "--tag", "--album", "--artist", "--title",
+          "--year", "--comment", "--chapters", "--copy-cover", "--cover", "--seamless", "INPUT"}) {
         EXPECT_TRUE(run.out.contains(QLatin1String(option))) << option;
     }
 }
@@ -99,6 +100,12 @@ TEST_F(TessaroJoinTest, QuietPrintsNothingButWarnings) {
     EXPECT_TRUE(run.err.contains(QStringLiteral("warning")));
     EXPECT_TRUE(run.err.contains(missing));
     EXPECT_EQ(ReadAll(output), ReadAll(cbr));
+    // A join that cannot be made seamless is made as it is, and said so.
+    const JoinRun plain =
+        Join({QStringLiteral("-q"), QStringLiteral("--seamless"), QStringLiteral("-o"), output, cbr,
+              Fixture(QStringLiteral("mpeg2_22k.mp3"))});
+    EXPECT_EQ(plain.exitCode, 0);
+    EXPECT_TRUE(plain.err.contains(QStringLiteral("not seamlessly"))) << plain.err.toStdString();
 }
 
 TEST_F(TessaroJoinTest, FailureExitsWith1AndSaysWhy) {
