@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <deque>
 #include <optional>
 #include <utility>
 
@@ -251,7 +250,8 @@ public:
           outputPath(outputPath),
           total(total),
           host(host),
-          options(options) {
+          options(options),
+          seams(options.seamless) {
         tag.picture = std::move(cover);
     }
 
@@ -267,24 +267,19 @@ public:
             return true;
         }
         CompareFormat(input, reader.Header());
-        if ((!output.IsOpen() && !Open()) || !JoinToEarlier(input)) {
+        if ((!output.IsOpen() && !Open()) ||
+            !WriteCopies(seams.StartInput(input, &result.warnings))) {
             return false;
         }
         if (options.chapters) {
             StartChapter(titles[size_t(index)]);
         }
-        current = {};
         for (; !reader.AtEnd(); reader.Advance()) {
             const bool first = reader.FrameIndex() == 0;
-            if (options.seamless) {
-                Observe(reader.Frame(), reader.FrameLength(), first);
-            }
-            if (!first && laterReplaced > 0) {
-                --laterReplaced;  // the seam's new frames stand in their place
-            } else if (!(first || held.capacity == 0
-                             ? WriteFrame(reader.Frame(), reader.FrameLength(), reader.Buffer(),
-                                          first)
-                             : Hold(reader.Frame(), reader.FrameLength()))) {
+            const SeamMaker::Taken taken = seams.Take(reader.Frame(), reader.FrameLength(), first);
+            if ((taken.writeNow &&
+                 !WriteFrame(reader.Frame(), reader.FrameLength(), reader.Buffer(), first)) ||
+                (!taken.released.isEmpty() && !WriteCopy(taken.released))) {
                 // A write that fails as its input changes fails for the input.
                 return reader.Changed() ? Fail(ChangedWhileRead(input)) : false;
             }
@@ -293,7 +288,6 @@ public:
         if (reader.Changed()) {
             return Fail(ChangedWhileRead(input));
         }
-        earlierInput = input;
         return true;
     }
     // Makes the leading header describe the whole output, the chapters tell their times, and
@@ -306,14 +300,14 @@ public:
             return;
         }
         if (!tag.chapters.empty()) {
-            tag.chapters.back().endMs = Milliseconds(stream.Duration() + HeldDuration());
+            tag.chapters.back().endMs = Milliseconds(stream.Duration() + seams.KeptSeconds());
         }
         // No more chapters than were planned, with the same titles: the tag fits its place,
         // unless an input that held no frame when planned gave some when joined.
         const QByteArray front = RenderJoinedTag(tag, frontSize).front;
         if (front.size() != frontSize) {
             Fail(InputsChanged());
-        } else if (!WriteHeldFrames(held.frames.size()) || !output.FlushAudio() ||
+        } else if (!WriteCopies(seams.Release()) || !output.FlushAudio() ||
                    !output.Commit(front, stream.HeaderFrame(output.Checksum()), back)) {
             Fail(output.Error());
         }
@@ -365,94 +359,15 @@ private:
                 Written(output.InsertFront(step.insertFront), step.insertFront.size())) &&
                (!step.copy || Written(output.Append(frame, length, keeper), length));
     }
+    // Writes a frame the seams kept back or made, none an input's first.
     bool WriteCopy(const QByteArray& frame) {
         const auto keeper = std::make_shared<const QByteArray>(frame);
         return WriteFrame(reinterpret_cast<const quint8*>(keeper->constData()),
                           qint32(keeper->size()), keeper, false);
     }
-    // Keeps the input's last frames back for the seam with the next input.
-    bool Hold(const quint8* frame, qint32 length) {
-        held.frames.emplace_back(reinterpret_cast<const char*>(frame), length);
-        return held.frames.size() <= held.capacity || WriteHeldFrames(1);
-    }
-    bool WriteHeldFrames(size_t count) {
-        for (; count > 0; --count) {
-            const QByteArray frame = std::move(held.frames.front());
-            held.frames.pop_front();
-            if (!WriteCopy(frame)) {
-                return false;
-            }
-        }
-        return true;
-    }
-    double HeldDuration() const {
-        double seconds = 0;
-        for (const QByteArray& frame : held.frames) {
-            mp3::FrameHeader header;
-            header.ParseHeader(reinterpret_cast<const quint8*>(frame.constData()));
-            seconds += header.GetDuration();
-        }
-        return seconds;
-    }
-    // Notes what a seam needs to know of the input being joined.
-    void Observe(const quint8* frame, qint32 length, bool first) {
-        mp3::FrameHeader header;
-        header.ParseHeader(frame);
-        if (first && ReadEncoderHeader(frame, length, &current)) {
-            held.capacity = size_t(EarlierFramesNeeded(current));
-            return;
-        }
-        const qint32 bitrate = header.GetBitrate();
-        current.bitrate = audioFrames == 0 || bitrate == current.bitrate ? bitrate : 0;
-        ++audioFrames;
-        audioSeconds += header.GetDuration();
-        audioBytes += length;
-        current.meanBitrate = audioSeconds > 0 ? qint32(double(audioBytes) * 8 / audioSeconds) : 0;
-    }
-    // Makes the seam between the input joined last and `input`: the last frames of the one and
-    // the first of the other give way to frames encoded anew. Where that cannot be, they are
-    // written as they are, with a warning.
-    bool JoinToEarlier(const QString& input) {
-        if (options.seamless && !earlierInput.isEmpty()) {
-            SeamInput later = PeekSeamInput(input);
-            current.frames.assign(held.frames.begin(), held.frames.end());
-            const Seam seam = MakeSeam(current, later);
-            if (!seam.failure.isEmpty()) {
-                result.warnings << QStringLiteral(
-                                       "%1 and %2 are joined as they are, not "
-                                       "seamlessly: %3")
-                                       .arg(Quoted(earlierInput), Quoted(input), seam.failure);
-            }
-            if (!WriteHeldFrames(held.frames.size() - size_t(seam.earlierReplaced))) {
-                return false;
-            }
-            for (const QByteArray& frame : seam.frames) {
-                if (!WriteCopy(frame)) {
-                    return false;
-                }
-            }
-            held.frames.clear();
-            laterReplaced = seam.laterReplaced;
-        }
-        current = {};
-        held.capacity = 0;
-        audioFrames = audioBytes = 0;
-        audioSeconds = 0;
-        return true;
-    }
-    // The delay, padding, format and first frames of `path`, as the seam in front of it needs.
-    static SeamInput PeekSeamInput(const QString& path) {
-        SeamInput input;
-        mp3::StreamReader reader(path);
-        for (; !reader.AtEnd() && input.frames.size() < size_t(kLaterFramesNeeded);
-             reader.Advance()) {
-            if (reader.FrameIndex() > 0 ||
-                !ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &input)) {
-                input.frames.emplace_back(reinterpret_cast<const char*>(reader.Frame()),
-                                          reader.FrameLength());
-            }
-        }
-        return input;
+    bool WriteCopies(const std::vector<QByteArray>& frames) {
+        return std::all_of(frames.begin(), frames.end(),
+                           [this](const QByteArray& frame) { return WriteCopy(frame); });
     }
     // Ends the chapter before and starts the input's, once the seam in front of it is written.
     void StartChapter(const QString& title) {
@@ -515,18 +430,7 @@ private:
     std::vector<QString> titles;  // of every input, by its place in the workspace
     QString firstInput;
     QStringList firstFigures;
-    // Seamless joins: the input joined last, what is known of the one being joined, its last
-    // frames kept back, and how many first frames of it the seam in front of it replaced.
-    QString earlierInput;
-    SeamInput current;
-    struct {
-        std::deque<QByteArray> frames;
-        size_t capacity = 0;
-    } held;
-    int laterReplaced = 0;
-    qint64 audioFrames = 0;
-    qint64 audioBytes = 0;
-    double audioSeconds = 0;
+    SeamMaker seams;
 };
 
 }  // namespace

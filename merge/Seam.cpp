@@ -3,6 +3,8 @@
 #include <lame/lame.h>
 #include <mpg123.h>
 
+#include "io/Files.h"
+#include "mp3/StreamReader.h"
 #include "mp3/XingHeader.h"
 
 #include <algorithm>
@@ -502,6 +504,91 @@ Seam MakeSeam(const SeamInput& earlier, const SeamInput& later) {
         }
     }
     return Failed(QStringLiteral("the later input's frames draw on too many reserved bytes"));
+}
+
+namespace {
+
+// The delay, padding, format and first frames of `path`, as the seam in front of it needs them.
+SeamInput PeekSeamInput(const QString& path) {
+    SeamInput input;
+    mp3::StreamReader reader(path);
+    for (; !reader.AtEnd() && input.frames.size() < size_t(kLaterFramesNeeded); reader.Advance()) {
+        if (reader.FrameIndex() > 0 ||
+            !ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &input)) {
+            input.frames.emplace_back(reinterpret_cast<const char*>(reader.Frame()),
+                                      reader.FrameLength());
+        }
+    }
+    return input;
+}
+
+}  // namespace
+
+std::vector<QByteArray> SeamMaker::StartInput(const QString& path, QStringList* warnings) {
+    std::vector<QByteArray> frames;
+    if (on && !earlierPath.isEmpty()) {
+        current.frames.assign(kept.begin(), kept.end());
+        const Seam seam = MakeSeam(current, PeekSeamInput(path));
+        if (!seam.failure.isEmpty()) {
+            *warnings << QStringLiteral("%1 and %2 are joined as they are, not seamlessly: %3")
+                             .arg(Quoted(earlierPath), Quoted(path), seam.failure);
+        }
+        frames.assign(kept.begin(), kept.end() - seam.earlierReplaced);
+        frames.insert(frames.end(), seam.frames.begin(), seam.frames.end());
+        skip = seam.laterReplaced;
+    }
+    earlierPath = path;
+    current = {};
+    kept.clear();
+    keep = 0;
+    audioBytes = 0;
+    audioSeconds = 0;
+    return frames;
+}
+
+SeamMaker::Taken SeamMaker::Take(const quint8* frame, qint32 length, bool first) {
+    if (!on) {
+        return {};
+    }
+    if (first && ReadEncoderHeader(frame, length, &current)) {
+        keep = size_t(EarlierFramesNeeded(current));
+        return {};
+    }
+    FrameHeader header;
+    header.ParseHeader(frame);
+    const qint32 bitrate = header.GetBitrate();
+    current.bitrate = audioBytes == 0 || bitrate == current.bitrate ? bitrate : 0;
+    audioBytes += length;
+    audioSeconds += header.GetDuration();
+    current.meanBitrate = audioSeconds > 0 ? qint32(double(audioBytes) * 8 / audioSeconds) : 0;
+    if (first || (skip == 0 && keep == 0)) {
+        return {};
+    }
+    if (skip > 0) {
+        --skip;  // the seam's new frames stand in its place
+        return {false, {}};
+    }
+    kept.emplace_back(reinterpret_cast<const char*>(frame), length);
+    if (kept.size() <= keep) {
+        return {false, {}};
+    }
+    Taken taken{false, std::move(kept.front())};
+    kept.pop_front();
+    return taken;
+}
+
+std::vector<QByteArray> SeamMaker::Release() {
+    std::vector<QByteArray> frames(kept.begin(), kept.end());
+    kept.clear();
+    return frames;
+}
+
+double SeamMaker::KeptSeconds() const {
+    double seconds = 0;
+    for (const QByteArray& frame : kept) {
+        seconds += Parse(frame).GetDuration();
+    }
+    return seconds;
 }
 
 }  // namespace tessaro
