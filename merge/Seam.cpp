@@ -34,10 +34,13 @@ constexpr int kBeforeSeam = kWarmUpFrames + kLeadFrames;  // earlier frames kept
 constexpr qint64 kShortestStretch = 3456;
 constexpr qint64 kSpliceLength = 512;  // samples over which the two pieces are cross-faded
 constexpr qint64 kMatchLength = 512;   // samples compared to find where they splice best
+// Samples kept between the splice and the stretch's ends: a granule of overlap, and half the fade.
 constexpr qint64 kEdge = 576 + kSpliceLength / 2;
 // How far back a frame can draw on reserved bytes (9 bits of main_data_begin).
 constexpr qint32 kMaxReserved = 511;
 
+// The earlier input's last frames the new ones replace: those whose decoded output reaches into
+// its padding, and as many more as make the stretch long enough.
 int TailFramesReplaced(const SeamInput& earlier, qint64 frameSamples) {
     const qint64 padded =
         (qint64(earlier.padding) - kDecoderDelay + frameSamples - 1) / frameSamples;
