@@ -214,18 +214,36 @@ void JoinedStream::AddAudio(qint32 length, const FrameHeader& header) {
         return;
     }
     if (runs.empty() || runs.back().frameDuration != frameDuration) {
-        runs.push_back({quint32(offsets.size()), start, frameDuration});
+        runs.push_back({frameCount, start, frameDuration});
     }
-    offsets.push_back(quint32(audioBytes));
+    if (frameCount % stride == 0) {
+        offsets.push_back(quint32(audioBytes));
+    }
+    // Every other offset goes once there are many: a seek table of 256 steps needs no more, and
+    // memory stays the same whatever the length.
+    if (offsets.size() > kMaxOffsets) {
+        for (size_t i = 0; 2 * i < offsets.size(); ++i) {
+            offsets[i] = offsets[2 * i];
+        }
+        offsets.resize((offsets.size() + 1) / 2);
+        stride *= 2;
+    }
+    ++frameCount;
     audioBytes += quint64(length);
+}
+
+double JoinedStream::OffsetOf(quint32 frame) const {
+    // Between two kept offsets, frames are taken to be of equal length.
+    const size_t kept = frame / stride;
+    const double next = kept + 1 < offsets.size() ? offsets[kept + 1] : double(audioBytes);
+    return offsets[kept] + (next - offsets[kept]) * (frame % stride) / stride;
 }
 
 quint32 JoinedStream::FrameAt(double seconds) const {
     // The last run that starts by then; runs of frames without duration start with the next.
     const auto run = std::prev(std::upper_bound(
         runs.begin(), runs.end(), seconds, [](double t, const Run& r) { return t < r.start; }));
-    const quint32 end =
-        std::next(run) == runs.end() ? quint32(offsets.size()) : std::next(run)->first;
+    const quint32 end = std::next(run) == runs.end() ? frameCount : std::next(run)->first;
     const double into = run->frameDuration > 0 ? (seconds - run->start) / run->frameDuration : 0;
     return std::min(end - 1, run->first + quint32(std::max(0.0, into)));
 }
@@ -236,7 +254,7 @@ SeekTable JoinedStream::MakeSeekTable(quint32 leadLength, quint32 bytes) const {
         return table;
     }
     for (qint32 i = 0; i < kTocEntries; ++i) {
-        const double offset = leadLength + offsets[FrameAt(duration * i / kTocEntries)];
+        const double offset = leadLength + OffsetOf(FrameAt(duration * i / kTocEntries));
         // Rounded to the nearest step, so that seeks land as often early as late. No frame
         // begins at the very end, so an entry stays below 256 but for rounding.
         table[size_t(i)] = quint8(std::min(255L, std::lround(offset * 256 / bytes)));
@@ -259,12 +277,9 @@ QByteArray JoinedStream::HeaderFrame(quint16 musicCrc) const {
     if (!header) {
         return {};
     }
-    const XingHeader::Stream stream{quint32(offsets.size()),
-                                    quint32(bytes),
-                                    MakeSeekTable(quint32(frame.size()), quint32(bytes)),
-                                    musicCrc,
-                                    lastPadding,
-                                    oneBitrate};
+    const XingHeader::Stream stream{
+        frameCount, quint32(bytes), MakeSeekTable(quint32(frame.size()), quint32(bytes)),
+        musicCrc,   lastPadding,    oneBitrate};
     // A single input keeps its own header when that describes it already.
     if (files == 1 && header->Counts(data, stream)) {
         return {};

@@ -68,7 +68,8 @@ private:
 // input's own header frame (Xing, Info or VBRI) describes that input only and is left out, but
 // the first input's stands in front of the audio, to describe the whole join at its end. Where
 // the first input has none and the bitrate varies, a new "Xing" frame is put in front. Keeps 4
-// bytes an audio frame. The music CRC is the writer's to take, over its large writes.
+// bytes an audio frame up to 65,536 frames, and no more beyond. The music CRC is the writer's to
+// take, over its large writes.
 class JoinedStream {
 public:
     struct Step {
@@ -99,6 +100,7 @@ private:
 
     void AddAudio(qint32 length, const FrameHeader& header);
     quint32 FrameAt(double seconds) const;
+    double OffsetOf(quint32 frame) const;
     SeekTable MakeSeekTable(quint32 leadLength, quint32 bytes) const;
 
     int files = 0;
@@ -108,7 +110,10 @@ private:
     qint32 firstBitrate = 0;
     bool oneBitrate = true;
     bool tooLong = false;
-    std::vector<quint32> offsets;  // of every audio frame, from the first one's start
+    static constexpr size_t kMaxOffsets = 1 << 16;
+    quint32 frameCount = 0;        // audio frames
+    std::vector<quint32> offsets;  // of every `stride`-th audio frame, from the first one's start
+    quint32 stride = 1;
     quint64 audioBytes = 0;
     std::vector<Run> runs;
     double duration = 0;

@@ -302,6 +302,29 @@ TEST(JoinedStreamTest, PaddingIsTheLastFilesAndASingleInputDescribedAlreadyStays
     EXPECT_EQ(BigEndian(Join({{first, audio, audio}}).header, 36 + 8), 2u);
 }
 
+TEST(JoinedStreamTest, ALongStreamsSeekTableIsAsRightAsOneKeptFrameByFrame) {
+    // 300,000 frames, the first half twice as long as the second: past the offsets kept.
+    const QByteArray first = HeaderFrame(3, 0, false, 36);
+    const QByteArray fast = Mp3Frame(0x21), slow = MakeFrame(3, 1, 5, 0);
+    mp3::JoinedStream stream;
+    stream.AddFrame(Bytes(first), qint32(first.size()), true);
+    std::vector<quint32> offsets;
+    quint32 bytes = 0;
+    for (int i = 0; i < 300000; ++i) {
+        const QByteArray& frame = i < 150000 ? fast : slow;
+        stream.AddFrame(Bytes(frame), qint32(frame.size()), false);
+        offsets.push_back(bytes);
+        bytes += quint32(frame.size());
+    }
+    const QByteArray header = stream.HeaderFrame();
+    ASSERT_EQ(BigEndian(header, 36 + 8), 300000u);
+    for (int i = 0; i < 100; ++i) {
+        const double at = first.size() + offsets[size_t(i) * 3000];
+        const double entry = quint8(header[36 + 16 + i]);
+        EXPECT_NEAR(entry, at * 256 / (bytes + first.size()), 0.51) << i;
+    }
+}
+
 TEST(JoinedStreamTest, AStreamTooLongForTheFieldsLeavesTheHeaderAlone) {
     const QByteArray first = HeaderFrame(3, 0, false, 36);
     const QByteArray chunk(1 << 20, 0x33);
