@@ -268,7 +268,7 @@ public:
         }
         CompareFormat(input, reader.Header());
         if ((!output.IsOpen() && !Open()) ||
-            !WriteCopies(seams.StartInput(input, &result.warnings))) {
+            !WriteViews(seams.StartInput(input, &result.warnings))) {
             return false;
         }
         if (options.chapters) {
@@ -276,10 +276,13 @@ public:
         }
         for (; !reader.AtEnd(); reader.Advance()) {
             const bool first = reader.FrameIndex() == 0;
-            const SeamMaker::Taken taken = seams.Take(reader.Frame(), reader.FrameLength(), first);
+            const SeamMaker::Taken taken =
+                seams.Take(reader.Frame(), reader.FrameLength(), reader.Buffer(), first);
+            const FrameView& released = taken.released;
             if ((taken.writeNow &&
                  !WriteFrame(reader.Frame(), reader.FrameLength(), reader.Buffer(), first)) ||
-                (!taken.released.isEmpty() && !WriteCopy(taken.released))) {
+                (released.data &&
+                 !WriteFrame(released.data, released.length, released.keeper, false))) {
                 // A write that fails as its input changes fails for the input.
                 return reader.Changed() ? Fail(ChangedWhileRead(input)) : false;
             }
@@ -307,7 +310,7 @@ public:
         const QByteArray front = RenderJoinedTag(tag, frontSize).front;
         if (front.size() != frontSize) {
             Fail(InputsChanged());
-        } else if (!WriteCopies(seams.Release()) || !output.FlushAudio() ||
+        } else if (!WriteViews(seams.Release()) || !output.FlushAudio() ||
                    !output.Commit(front, stream.HeaderFrame(output.Checksum()), back)) {
             Fail(output.Error());
         }
@@ -359,15 +362,11 @@ private:
                 Written(output.InsertFront(step.insertFront), step.insertFront.size())) &&
                (!step.copy || Written(output.Append(frame, length, keeper), length));
     }
-    // Writes a frame the seams kept back or made, none an input's first.
-    bool WriteCopy(const QByteArray& frame) {
-        const auto keeper = std::make_shared<const QByteArray>(frame);
-        return WriteFrame(reinterpret_cast<const quint8*>(keeper->constData()),
-                          qint32(keeper->size()), keeper, false);
-    }
-    bool WriteCopies(const std::vector<QByteArray>& frames) {
-        return std::all_of(frames.begin(), frames.end(),
-                           [this](const QByteArray& frame) { return WriteCopy(frame); });
+    // Writes frames the seams kept back or made, none an input's first.
+    bool WriteViews(const std::vector<FrameView>& frames) {
+        return std::all_of(frames.begin(), frames.end(), [this](const FrameView& frame) {
+            return WriteFrame(frame.data, frame.length, frame.keeper, false);
+        });
     }
     // Ends the chapter before and starts the input's, once the seam in front of it is written.
     void StartChapter(const QString& title) {

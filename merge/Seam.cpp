@@ -527,17 +527,24 @@ SeamInput PeekSeamInput(const QString& path) {
 
 }  // namespace
 
-std::vector<QByteArray> SeamMaker::StartInput(const QString& path, QStringList* warnings) {
-    std::vector<QByteArray> frames;
+std::vector<FrameView> SeamMaker::StartInput(const QString& path, QStringList* warnings) {
+    std::vector<FrameView> frames;
     if (on && !earlierPath.isEmpty()) {
-        current.frames.assign(kept.begin(), kept.end());
+        current.frames.clear();
+        for (const FrameView& frame : kept) {
+            current.frames.emplace_back(reinterpret_cast<const char*>(frame.data), frame.length);
+        }
         const Seam seam = MakeSeam(current, PeekSeamInput(path));
         if (!seam.failure.isEmpty()) {
             *warnings << QStringLiteral("%1 and %2 are joined as they are, not seamlessly: %3")
                              .arg(Quoted(earlierPath), Quoted(path), seam.failure);
         }
         frames.assign(kept.begin(), kept.end() - seam.earlierReplaced);
-        frames.insert(frames.end(), seam.frames.begin(), seam.frames.end());
+        for (const QByteArray& frame : seam.frames) {
+            const auto keeper = std::make_shared<const QByteArray>(frame);
+            frames.push_back({reinterpret_cast<const quint8*>(keeper->constData()),
+                              qint32(keeper->size()), keeper});
+        }
         skip = seam.laterReplaced;
     }
     earlierPath = path;
@@ -549,16 +556,17 @@ std::vector<QByteArray> SeamMaker::StartInput(const QString& path, QStringList* 
     return frames;
 }
 
-SeamMaker::Taken SeamMaker::Take(const quint8* frame, qint32 length, bool first) {
+SeamMaker::Taken SeamMaker::Take(const quint8* data, qint32 length,
+                                 const std::shared_ptr<const void>& keeper, bool first) {
     if (!on) {
         return {};
     }
-    if (first && ReadEncoderHeader(frame, length, &current)) {
+    if (first && ReadEncoderHeader(data, length, &current)) {
         keep = size_t(EarlierFramesNeeded(current));
         return {};
     }
     FrameHeader header;
-    header.ParseHeader(frame);
+    header.ParseHeader(data);
     const qint32 bitrate = header.GetBitrate();
     current.bitrate = audioBytes == 0 || bitrate == current.bitrate ? bitrate : 0;
     audioBytes += length;
@@ -571,7 +579,7 @@ SeamMaker::Taken SeamMaker::Take(const quint8* frame, qint32 length, bool first)
         --skip;  // the seam's new frames stand in its place
         return {false, {}};
     }
-    kept.emplace_back(reinterpret_cast<const char*>(frame), length);
+    kept.push_back({data, length, keeper});
     if (kept.size() <= keep) {
         return {false, {}};
     }
@@ -580,16 +588,18 @@ SeamMaker::Taken SeamMaker::Take(const quint8* frame, qint32 length, bool first)
     return taken;
 }
 
-std::vector<QByteArray> SeamMaker::Release() {
-    std::vector<QByteArray> frames(kept.begin(), kept.end());
+std::vector<FrameView> SeamMaker::Release() {
+    std::vector<FrameView> frames(kept.begin(), kept.end());
     kept.clear();
     return frames;
 }
 
 double SeamMaker::KeptSeconds() const {
     double seconds = 0;
-    for (const QByteArray& frame : kept) {
-        seconds += Parse(frame).GetDuration();
+    for (const FrameView& frame : kept) {
+        FrameHeader header;
+        header.ParseHeader(frame.data);
+        seconds += header.GetDuration();
     }
     return seconds;
 }
