@@ -36,8 +36,6 @@ constexpr qint64 kSpliceLength = 512;  // samples over which the two pieces are 
 constexpr qint64 kMatchLength = 512;   // samples compared to find where they splice best
 // Samples kept between the splice and the stretch's ends: a granule of overlap, and half the fade.
 constexpr qint64 kEdge = 576 + kSpliceLength / 2;
-// How far back a frame can draw on reserved bytes (9 bits of main_data_begin).
-constexpr qint32 kMaxReserved = 511;
 
 // The earlier input's last frames the new ones replace: those whose decoded output reaches into
 // its padding, and as many more as make the stretch long enough.
@@ -60,6 +58,12 @@ FrameHeader Parse(const QByteArray& frame) {
     FrameHeader header;
     header.ParseHeader(reinterpret_cast<const quint8*>(frame.constData()));
     return header;
+}
+
+// How far back a frame can draw on reserved bytes: main_data_begin has 9 bits in MPEG-1, 8 in
+// the others.
+qint32 FarthestBack(const FrameHeader& header) {
+    return header.version == FrameHeader::Mpeg1 ? 511 : 255;
 }
 
 // How many bytes before its own main data the frame's main data begins.
@@ -293,7 +297,7 @@ private:
 QByteArray ReservedBytes(const std::vector<QByteArray>& frames, size_t first, bool* fits) {
     qint32 needed = 0;
     qint32 since = 0;  // main data bytes from frame `first` up to the frame looked at
-    for (size_t i = first; i < frames.size() && since < kMaxReserved; ++i) {
+    for (size_t i = first; i < frames.size() && since < FarthestBack(Parse(frames[i])); ++i) {
         needed = std::max(needed, MainDataBegin(frames[i]) - since);
         since += MainDataRoom(frames[i]);
     }
@@ -323,8 +327,7 @@ bool Pack(std::vector<QByteArray>* frames, const QByteArray& reserved, size_t wi
         const qint64 areaStart = stream.size();
         const qint64 room = header.GetFrameLength() - start;
         const qint32 own = MainDataLength(frame);
-        const qint32 farthest = header.version == FrameHeader::Mpeg1 ? kMaxReserved : 255;
-        const qint64 begin = std::max(end, areaStart - farthest);
+        const qint64 begin = std::max(end, areaStart - FarthestBack(header));
         if (begin + own > areaStart + room) {
             return false;
         }
