@@ -1,5 +1,7 @@
 #include "io/MappedFile.h"
 
+#include "io/InputFile.h"
+
 #include <sys/mman.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -18,6 +20,7 @@ struct Slot {
     std::atomic<bool> taken{false};
     std::atomic<uintptr_t> begin{0};
     std::atomic<uintptr_t> end{0};
+    std::atomic<bool> faulted{false};  // a page of zeros stands for one of the file's
 };
 constexpr int kSlots = 1024;
 Slot slots[kSlots];
@@ -26,13 +29,14 @@ uintptr_t pageSize = 4096;
 std::once_flag handlerInstalled;
 
 // A read past the end of a file cut short while mapped: a page of zeros takes the missing page's
-// place, so that the read goes on and the file's owner finds the cut afterwards. Faults elsewhere
+// place, so that the read goes on, and the mapping remembers it. Faults elsewhere
 // go to the handler that was there before, or kill the process as they always would.
 void OnBusError(int signal, siginfo_t* info, void* context) {
     const auto address = reinterpret_cast<uintptr_t>(info->si_addr);
     for (Slot& slot : slots) {
         if (info->si_code == BUS_ADRERR && address >= slot.begin.load() &&
             address < slot.end.load()) {
+            slot.faulted = true;
             // The system call itself, as a sanitizer's wrapper need not be safe in a handler.
             if (::syscall(SYS_mmap, address & ~(pageSize - 1), pageSize, PROT_READ,
                           MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != -1) {
@@ -73,13 +77,14 @@ int TakeSlot() {
 void FreeSlot(int slot) {
     slots[slot].end = 0;
     slots[slot].begin = 0;
+    slots[slot].faulted = false;
     slots[slot].taken = false;
 }
 
 }  // namespace
 
-std::shared_ptr<const MappedFile> MappedFile::Map(int fd, qint64 offset, qint64 length,
-                                                  QString* error) {
+std::shared_ptr<const MappedFile> MappedFile::Map(std::shared_ptr<const InputFile> file,
+                                                  qint64 offset, qint64 length, QString* error) {
     std::call_once(handlerInstalled, InstallHandler);
     const int slot = TakeSlot();
     if (slot < 0) {
@@ -87,8 +92,8 @@ std::shared_ptr<const MappedFile> MappedFile::Map(int fd, qint64 offset, qint64 
         return nullptr;
     }
     const qint64 skipped = offset % qint64(pageSize);
-    void* data = ::mmap(nullptr, size_t(length + skipped), PROT_READ, MAP_SHARED, fd,
-                        off_t(offset - skipped));
+    void* data = ::mmap(nullptr, size_t(length + skipped), PROT_READ, MAP_SHARED,
+                        file->Descriptor(), off_t(offset - skipped));
     if (data == MAP_FAILED) {
         *error = qt_error_string(errno);
         FreeSlot(slot);
@@ -97,17 +102,22 @@ std::shared_ptr<const MappedFile> MappedFile::Map(int fd, qint64 offset, qint64 
     const auto begin = reinterpret_cast<uintptr_t>(data);
     slots[slot].begin = begin;
     slots[slot].end = begin + uintptr_t(length + skipped);
-    return std::shared_ptr<const MappedFile>(
-        new MappedFile(static_cast<const quint8*>(data), length + skipped, skipped, slot));
+    return std::shared_ptr<const MappedFile>(new MappedFile(
+        std::move(file), static_cast<const quint8*>(data), length + skipped, skipped, slot));
 }
 
-MappedFile::MappedFile(const quint8* mapping, qint64 length, qint64 skipped, int slot)
-    : mapping(mapping), length(length), skipped(skipped), slot(slot) {}
+MappedFile::MappedFile(std::shared_ptr<const InputFile> file, const quint8* mapping, qint64 length,
+                       qint64 skipped, int slot)
+    : file(std::move(file)), mapping(mapping), length(length), skipped(skipped), slot(slot) {}
 
 MappedFile::~MappedFile() {
+    const bool faulted = slots[slot].faulted;
     // Out of the handler's table first, as the addresses may be mapped anew right after.
     FreeSlot(slot);
     ::munmap(const_cast<quint8*>(mapping), size_t(length));
+    if (faulted || file->Changed()) {
+        file->Spoil();
+    }
 }
 
 }  // namespace tessaro

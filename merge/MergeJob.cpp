@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -73,6 +74,10 @@ QString Mismatch(const QString& firstPath, const QStringList& firstFigures, cons
 
 QString InputsChanged() {
     return QStringLiteral("The inputs changed while they were being joined; join them again");
+}
+
+QString CannotRead(const QString& input, const QString& reason) {
+    return QStringLiteral("Cannot read %1: %2").arg(Quoted(input), reason);
 }
 
 QString ChangedWhileRead(const QString& input) {
@@ -148,8 +153,9 @@ public:
     bool FlushAudio() { return Flush(); }
     // Writes `front` over what was put before the audio and `leadingFrame` over the audio's first
     // frame, each unless it is empty, puts `back` behind the audio, and the output in the
-    // target's place.
-    bool Commit(const QByteArray& front, const QByteArray& leadingFrame, const QByteArray& back) {
+    // target's place unless `lastCheck`, asked once all is written, says why not.
+    bool Commit(const QByteArray& front, const QByteArray& leadingFrame, const QByteArray& back,
+                const std::function<QString()>& lastCheck) {
         Q_ASSERT(front.isEmpty() || front.size() == audioStart);
         if (!Flush() || !Hand(Piece::Own(back, end)) || !Drain() ||
             (!front.isEmpty() && !WriteAt(front, 0)) ||
@@ -157,8 +163,9 @@ public:
             return false;
         }
         writer.reset();
+        error = lastCheck();
         errno = 0;
-        return file.commit() || Fail(errno);
+        return error.isEmpty() && (file.commit() || Fail(errno));
     }
     void Cancel() {
         writer.reset();
@@ -260,6 +267,9 @@ public:
     bool CopyInput(int index) {
         const QString& input = workspace.Paths()[index];
         mp3::StreamReader reader(input);
+        if (!reader.ReadError().isEmpty()) {
+            return Fail(CannotRead(input, reader.ReadError()));
+        }
         if (!reader.IsOpen() || reader.AtEnd()) {
             const QString reason =
                 reader.IsOpen() ? QStringLiteral("no MPEG audio frames found") : reader.OpenError();
@@ -287,10 +297,14 @@ public:
                 return reader.Changed() ? Fail(ChangedWhileRead(input)) : false;
             }
         }
+        if (!reader.ReadError().isEmpty()) {
+            return Fail(CannotRead(input, reader.ReadError()));
+        }
         // Frames read from a file that changed meanwhile may be cut or mixed.
         if (reader.Changed()) {
             return Fail(ChangedWhileRead(input));
         }
+        spoiled.emplace_back(input, reader.Spoiled());
         return true;
     }
     // Makes the leading header describe the whole output, the chapters tell their times, and
@@ -311,7 +325,8 @@ public:
         if (front.size() != frontSize) {
             Fail(InputsChanged());
         } else if (!WriteViews(seams.Release()) || !output.FlushAudio() ||
-                   !output.Commit(front, stream.HeaderFrame(output.Checksum()), back)) {
+                   !output.Commit(front, stream.HeaderFrame(output.Checksum()), back,
+                                  [this] { return SpoiledInput(); })) {
             Fail(output.Error());
         }
     }
@@ -324,6 +339,16 @@ private:
         output.Cancel();
         result.error = error;
         return false;
+    }
+    // Names the first input whose bytes may have changed under their mapping before they were
+    // written out; empty when none.
+    QString SpoiledInput() const {
+        for (const auto& [input, flag] : spoiled) {
+            if (*flag) {
+                return ChangedWhileRead(input);
+            }
+        }
+        return {};
     }
     static quint32 Milliseconds(double seconds) {
         return quint32(std::min(std::llround(seconds * 1000), qint64(0xFFFFFFFE)));
@@ -427,6 +452,8 @@ private:
     qsizetype frontSize = 0;      // of the tag in front of the audio, as planned
     QByteArray back;              // the tag behind the audio
     std::vector<QString> titles;  // of every input, by its place in the workspace
+    // Of every input joined: set when bytes it gave may have changed before they were written.
+    std::vector<std::pair<QString, std::shared_ptr<const std::atomic<bool>>>> spoiled;
     QString firstInput;
     QStringList firstFigures;
     SeamMaker seams;

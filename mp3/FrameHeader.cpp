@@ -1,7 +1,6 @@
 #include "mp3/FrameHeader.h"
 
 #include <array>
-#include <cmath>
 
 namespace mp3 {
 namespace {
@@ -87,20 +86,25 @@ qint32 FrameHeader::GetFrameLength() const {
 }
 
 qint32 FrameHeader::ComputeFrameLength() const {
-    // The markers are used as they come back: a negative bitrate over a negative rate gives a
-    // positive length, which is what lets the scan step over such a header deterministically.
-    const double br = GetBitrate();
-    const double sr = GetSampleRate();
-    double length = 0;
-    if (layer == Layer1) {
-        // Layer I counts 4-byte slots: the slot count is truncated before the padding slot.
-        length = (std::trunc(br * 12.0 / sr) + padding) * 4;
-    } else if (version == Mpeg1 || (IsMpeg2Family(version) && layer == Layer2)) {
-        length = std::trunc(br * 144.0 / sr + padding);
-    } else if (layer == Layer3) {
-        length = std::trunc(br * 72.0 / sr + padding);
+    if (!IsValid() || IsFreeFormat()) {
+        return 0;
     }
-    return length > 0 ? qint32(length) : 0;
+    // Integer division throughout, as ISO/IEC 11172-3 and 13818-3 give the rule.
+    return (GetSlotsPerBit() * GetBitrate() / GetSampleRate() + padding) * GetSlotLength();
+}
+
+qint32 FrameHeader::GetSlotsPerBit() const {
+    return layer == Layer1 ? 12 : layer == Layer3 && IsMpeg2Family(version) ? 72 : 144;
+}
+
+qint32 FrameHeader::GetBitrate(qint32 frameLength) const {
+    if (!IsFreeFormat()) {
+        return GetBitrate();
+    }
+    // The length rule turned round, the padding slot left out. The division in the rule loses
+    // the bitrate's last digits; encoders choose whole kbit/s.
+    const qint64 slots = frameLength / GetSlotLength() - padding;
+    return qint32((slots * GetSampleRate() / GetSlotsPerBit() + 500) / 1000 * 1000);
 }
 
 qint32 FrameHeader::GetSampleCount() const {

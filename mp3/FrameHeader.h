@@ -31,11 +31,29 @@ struct FrameHeader {
 
     // Fills the fields from b[0..3]; returns false and changes nothing without a sync.
     bool ParseHeader(const quint8* b);
+    // Whether no field holds a reserved value: only such a header can start a frame.
+    bool IsValid() const {
+        return version != VersionReserved && layer != LayerReserved && bitrateIndex != 15 &&
+               sampleRateIndex != 3;
+    }
+    // Free format: the bitrate is not in the header, and the frame's length is found from where
+    // the next one starts.
+    bool IsFreeFormat() const { return bitrateIndex == 0; }
+    // Whether both belong to one stream: same version, layer and sampling rate.
+    bool SameStream(const FrameHeader& other) const {
+        return version == other.version && layer == other.layer &&
+               sampleRateIndex == other.sampleRateIndex;
+    }
+    // Bytes a padding slot adds: 4 in Layer I, 1 otherwise.
+    qint32 GetSlotLength() const { return layer == Layer1 ? 4 : 1; }
     // Bits per second; -1 for free format or index 15, -2 where no table applies.
     qint32 GetBitrate() const;
+    // Bits per second of a frame `frameLength` bytes long: its free-format bitrate, or the
+    // header's own.
+    qint32 GetBitrate(qint32 frameLength) const;
     // Hz; -1 for rate index 3 or the reserved version.
     qint32 GetSampleRate() const;
-    // Bytes, header included; 0 where the rule gives nothing positive.
+    // Bytes, header included; 0 for a header that is not valid or is free format.
     qint32 GetFrameLength() const;
     qint32 GetChannelCount() const { return channelMode == SingleChannel ? 1 : 2; }
     // Bytes of Layer III side information behind the header (and its CRC, if any).
@@ -50,6 +68,9 @@ struct FrameHeader {
 
 private:
     qint32 ComputeFrameLength() const;
+    // The slots of a frame times its sampling rate over its bitrate: 12 in Layer I, 72 in
+    // MPEG-2 and 2.5 Layer III, 144 otherwise.
+    qint32 GetSlotsPerBit() const;
 };
 
 }  // namespace mp3

@@ -60,8 +60,8 @@ Figures ProbeFigures(const QString& path) {
     StreamReader reader(path);
     for (; !reader.AtEnd(); reader.Advance()) {
         const FrameHeader& header = reader.Header();
-        if (header.GetBitrate() > 0) {
-            figures.bitrate = header.GetBitrate();
+        if (header.GetBitrate(reader.FrameLength()) > 0) {
+            figures.bitrate = header.GetBitrate(reader.FrameLength());
             figures.channels = header.GetChannelCount();
             figures.sampleRate = header.GetSampleRate();
             figures.duration = qint32(reader.FileSize() * 8 / figures.bitrate);

@@ -12,7 +12,9 @@
 #include <mutex>
 #include <vector>
 
+#include "io/InputFile.h"
 #include "io/MappedFile.h"
+#include "mp3/TrailingTags.h"
 
 namespace mp3 {
 namespace {
@@ -52,32 +54,14 @@ private:
     std::vector<std::unique_ptr<quint8[]>> kept;
 };
 
-// Opens path read-only, refusing what is not a regular file: a folder has no bytes to give, and
-// a FIFO, opened without waiting so that it cannot block, would hand out bytes only once. Fills
-// info with what the file is when it was opened. Returns the descriptor, or -1.
-int OpenRegularFile(const QString& path, QString* error, struct stat* info) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        *error = qt_error_string(errno);
-        return -1;
-    }
-    if (::fstat(fd, info) != 0 || !S_ISREG(info->st_mode)) {
-        *error = S_ISDIR(info->st_mode) ? QStringLiteral("is a folder")
-                                        : QStringLiteral("not a regular file");
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-// Up to count bytes from offset `at`; fewer at the end of the file, and a read error counts as
-// that end. Positioned reads need no seek, so an input costs a few system calls.
+// Up to count bytes from offset `at`; fewer at the end of the file, -1 when it cannot be read.
+// Positioned reads need no seek, so an input costs a few system calls.
 qint64 ReadAt(int fd, void* buffer, qint64 count, qint64 at) {
     ssize_t done;
     do {
         done = ::pread(fd, buffer, size_t(count), off_t(at));
     } while (done < 0 && errno == EINTR);
-    return std::max<qint64>(0, done);
+    return done;
 }
 
 [[noreturn]] void ThrowEndOfStream() {
@@ -87,8 +71,13 @@ qint64 ReadAt(int fd, void* buffer, qint64 count, qint64 at) {
 }  // namespace
 
 StreamReader::StreamReader(const QString& path) : path(path) {
-    fd = OpenRegularFile(path, &openError, &opened);
-    if (fd < 0) {
+    file = tessaro::InputFile::Open(path, &openError);
+    if (!file) {
+        return;
+    }
+    audioEnd = FindAudioEnd(file->Descriptor(), file->Size(), &readError);
+    if (audioEnd < 0) {
+        audioEnd = 0;
         return;
     }
     startOffset = LeadingTagBytes();
@@ -97,10 +86,18 @@ StreamReader::StreamReader(const QString& path) : path(path) {
     Advance();
 }
 
-StreamReader::~StreamReader() {
-    if (fd >= 0) {
-        ::close(fd);
-    }
+StreamReader::~StreamReader() = default;
+
+qint64 StreamReader::FileSize() const {
+    return file ? file->Size() : 0;
+}
+
+bool StreamReader::Changed() const {
+    return !file || file->Changed();
+}
+
+std::shared_ptr<const std::atomic<bool>> StreamReader::Spoiled() const {
+    return file ? file->Spoiled() : nullptr;
 }
 
 qint64 StreamReader::LeadingTagBytes() {
@@ -118,15 +115,7 @@ qint64 StreamReader::LeadingTagBytes() {
         }
     } catch (const Exception_EndOfStream&) {
     }
-    return std::min<qint64>(end, opened.st_size);
-}
-
-bool StreamReader::Changed() const {
-    struct stat now;
-    // A removed file has no link left; its bytes are still there to read, but not for long.
-    return ::fstat(fd, &now) != 0 || now.st_nlink == 0 || now.st_size != opened.st_size ||
-           now.st_mtim.tv_sec != opened.st_mtim.tv_sec ||
-           now.st_mtim.tv_nsec != opened.st_mtim.tv_nsec;
+    return std::min(end, audioEnd);
 }
 
 bool StreamReader::Fill() {
@@ -135,13 +124,12 @@ bool StreamReader::Fill() {
 
 bool StreamReader::Refill() {
     bufferStart = position;
-    // Nothing to ask the system for past the size the file had when opened; a file that grew
-    // meanwhile is found changed.
-    const qint64 left = opened.st_size - position;
+    // Nothing to ask the system for past the audio: a file that grew meanwhile is found changed.
+    const qint64 left = audioEnd - position;
     if (left > kReadBufferSize) {
         QString error;
         if (auto mapping =
-                tessaro::MappedFile::Map(fd, position, std::min(left, kMappedLength), &error)) {
+                tessaro::MappedFile::Map(file, position, std::min(left, kMappedLength), &error)) {
             buffer = mapping->Data();
             bufferLength = std::min(left, kMappedLength);
             keeper = std::move(mapping);
@@ -163,7 +151,11 @@ bool StreamReader::ReadIntoBuffer(qint64 length) {
         keeper = std::move(fresh);
     }
     buffer = ownBuffer;
-    bufferLength = length > 0 ? ReadAt(fd, ownBuffer, length, position) : 0;
+    bufferLength = length > 0 ? ReadAt(file->Descriptor(), ownBuffer, length, position) : 0;
+    if (bufferLength < 0) {
+        readError = qt_error_string(errno);
+        bufferLength = 0;
+    }
     return bufferLength > 0;
 }
 
@@ -230,38 +222,106 @@ void StreamReader::Advance() {
         return;
     }
     try {
-        quint8 bytes[4];
-        FindSync(bytes);
-        header.offset = position - 4;
-        header.ParseHeader(bytes);
-        ++frameIndex;
-        // A length below 4 makes the header a unit of its own, so the scan goes on behind it.
-        const qint32 length = std::max<qint32>(4, header.GetFrameLength());
-        // A frame that straddles the buffer's end is read anew from its start.
-        if (header.offset < bufferStart || header.offset + length > bufferStart + bufferLength) {
-            position = header.offset;
-            Refill();
-            position = header.offset + 4;
-        }
-        // A body cut short by the end of the file: the unit is what exists of it, and a header
-        // without any of its body is no frame.
-        const qint64 available = bufferStart + bufferLength - header.offset;
-        if (available < std::min<qint64>(length, 5)) {
-            ThrowEndOfStream();
-        }
-        framePointer = buffer + (header.offset - bufferStart);
-        frameLength = qint32(std::min<qint64>(length, available));
-        position = header.offset + frameLength;
-        // The processor's own look-ahead stops at each page, and frames lie far apart: asking
-        // for as many bytes as this frame holds some frames ahead hides the wait for memory
-        // from the scan and from the checksum taken over them next.
-        const qint64 ahead =
-            std::min(position + kLookAhead + frameLength, bufferStart + bufferLength);
-        for (qint64 at = position + kLookAhead; at < ahead; at += 64) {
-            __builtin_prefetch(buffer + (at - bufferStart));
+        for (;;) {
+            quint8 bytes[4];
+            FindSync(bytes);
+            FrameHeader candidate;
+            candidate.ParseHeader(bytes);
+            candidate.offset = position - 4;
+            if (Take(candidate)) {
+                return;
+            }
+            position = candidate.offset + 1;
         }
     } catch (const Exception_EndOfStream&) {
         atEnd = true;
+    }
+}
+
+bool StreamReader::Take(const FrameHeader& candidate) {
+    if (!candidate.IsValid()) {
+        return false;
+    }
+    const qint64 offset = candidate.offset;
+    const bool follows =
+        frameIndex >= 0 && offset == header.offset + frameLength && candidate.SameStream(header);
+    // The frame, and the headers behind it that may tell whether it is one.
+    Hold(offset, offset + (follows ? 1 : kConfirmations + 2) * kMaxFrameLength + 4);
+    qint32 length = candidate.GetFrameLength();
+    if (candidate.IsFreeFormat()) {
+        // A free-format stream keeps its length from frame to frame, but for the padding slot.
+        length = follows && header.IsFreeFormat()
+                     ? frameLength + (candidate.padding - header.padding) * header.GetSlotLength()
+                     : NextFreeFormatHeader(candidate) - offset;
+    }
+    const qint64 end = offset + length;
+    // Cut short by the end of the audio, or by the file itself should it have shrunk.
+    if (length <= 4 || end > audioEnd || end > BufferEnd() ||
+        (!follows && !Confirmed(candidate, length))) {
+        return false;
+    }
+    header = candidate;
+    framePointer = buffer + (offset - bufferStart);
+    frameLength = length;
+    ++frameIndex;
+    position = end;
+    // The processor's own look-ahead stops at each page, and frames lie far apart: asking for as
+    // many bytes as this frame holds some frames ahead hides the wait for memory from the scan
+    // and from the checksum taken over them next.
+    const qint64 ahead = std::min(position + kLookAhead + frameLength, BufferEnd());
+    for (qint64 at = position + kLookAhead; at < ahead; at += 64) {
+        __builtin_prefetch(buffer + (at - bufferStart));
+    }
+    return true;
+}
+
+qint64 StreamReader::NextFreeFormatHeader(const FrameHeader& candidate) const {
+    const qint64 offset = candidate.offset;
+    const qint64 end = std::min({offset + kFreeFormatReach, BufferEnd() - 3, audioEnd});
+    for (qint64 at = offset + 4; at < end; ++at) {
+        const auto* ff = static_cast<const quint8*>(
+            std::memchr(buffer + (at - bufferStart), 0xFF, size_t(end - at)));
+        if (!ff) {
+            break;
+        }
+        at = ff - buffer + bufferStart;
+        if (HeaderAt(at, candidate)) {
+            return at;
+        }
+    }
+    return offset;
+}
+
+bool StreamReader::Confirmed(const FrameHeader& candidate, qint32 length) const {
+    // Free-format headers hold fewer fixed bits, and 0xFF 0xFB 0x00 is common in quiet 16-bit
+    // PCM: they need one more.
+    const int needed = candidate.IsFreeFormat() ? kConfirmations + 1 : kConfirmations;
+    const qint32 unpadded = length - candidate.padding * candidate.GetSlotLength();
+    qint64 at = candidate.offset + length;
+    for (int i = 0; i < needed && at != audioEnd; ++i) {
+        FrameHeader next;
+        if (!HeaderAt(at, candidate) || !next.ParseHeader(buffer + (at - bufferStart))) {
+            return false;
+        }
+        at += candidate.IsFreeFormat() ? unpadded + next.padding * next.GetSlotLength()
+                                       : next.GetFrameLength();
+    }
+    return true;
+}
+
+bool StreamReader::HeaderAt(qint64 at, const FrameHeader& like) const {
+    FrameHeader next;
+    return at >= bufferStart && at + 4 <= BufferEnd() && at + 4 <= audioEnd &&
+           next.ParseHeader(buffer + (at - bufferStart)) && next.IsValid() &&
+           next.SameStream(like) && next.IsFreeFormat() == like.IsFreeFormat();
+}
+
+void StreamReader::Hold(qint64 at, qint64 end) {
+    if (at < bufferStart || std::min(end, audioEnd) > BufferEnd()) {
+        const qint64 resume = position;
+        position = at;
+        Refill();
+        position = resume;
     }
 }
 

@@ -1,11 +1,14 @@
 #pragma once
 
-#include <sys/stat.h>
-
 #include <QString>
+#include <atomic>
 #include <memory>
 
 #include "mp3/FrameHeader.h"
+
+namespace tessaro {
+class InputFile;
+}
 
 namespace mp3 {
 
@@ -15,15 +18,21 @@ struct Exception {
 };
 struct Exception_EndOfStream : Exception {};
 
-// Walks one MP3 file frame by frame, starting right behind its leading ID3v2 tag. A frame is
-// found by its 11-bit sync alone and is the run of bytes its header's length rule gives; nothing
-// is decoded. Reads go through a large buffer, so scanning costs no system call per byte, and
-// every frame is handed out where it lies in that buffer. Long stretches of a file are mapped
-// instead of read, as a read would copy them once more.
+// Walks one MP3 file frame by frame, between its leading ID3v2 tags and its trailing tags.
+// Nothing is decoded, but only real, whole frames are taken: a header with no reserved field,
+// the frame its length rule gives (free format: up to the next such header) lying whole in the
+// audio, and either right behind the frame taken before it, or followed right away by the
+// headers of the next frames of the same stream or by the end of the audio. Anything else is
+// passed over a byte at a time.
+// Reads go through a large buffer, so scanning costs no system call per byte, and every frame is
+// handed out where it lies in that buffer. Long stretches of a file are mapped instead of read,
+// as a read would copy them once more.
 class StreamReader {
 public:
-    // The longest frame the length rule can give: MPEG-2.5 Layer II, 160 kbit/s, 8000 Hz, padded.
-    static constexpr int kMaxFrameLength = 2881;
+    // How far ahead a free-format frame's end is looked for.
+    static constexpr int kFreeFormatReach = 8192;
+    // No frame is longer: the reach and a padding slot.
+    static constexpr int kMaxFrameLength = kFreeFormatReach + 4;
 
     // Opens the file and moves to its first frame; at its end when it cannot be opened.
     explicit StreamReader(const QString& path);
@@ -42,15 +51,24 @@ public:
     const QString& Path() const { return path; }
 
     // Whether the file could be opened, and the system's reason when it could not.
-    bool IsOpen() const { return fd >= 0; }
+    bool IsOpen() const { return file != nullptr; }
     const QString& OpenError() const { return openError; }
+    // Why the file could not be read on at some point (the reader then ends there); empty
+    // while it could.
+    const QString& ReadError() const { return readError; }
     // Where the scan began: the number of bytes the leading tag occupies.
     qint64 StartOffset() const { return startOffset; }
+    // Where the audio ends: the trailing tags begin there.
+    qint64 AudioEnd() const { return audioEnd; }
     // The file's size when it was opened.
-    qint64 FileSize() const { return opened.st_size; }
+    qint64 FileSize() const;
     // Whether the open file was changed, cut, grown or removed since it was opened: frames read
     // meanwhile may be cut or mixed.
     bool Changed() const;
+    // Set once bytes of a mapping were found not to be those the file held when opened, which
+    // may happen until the mapping is released: ask once all frames are written out. Null when
+    // the file could not be opened.
+    std::shared_ptr<const std::atomic<bool>> Spoiled() const;
     // What keeps the buffer Frame() lies in. Whoever holds it keeps its bytes: the reader reads
     // on into a buffer of its own.
     const std::shared_ptr<const void>& Buffer() const { return keeper; }
@@ -59,11 +77,13 @@ private:
     static constexpr qint64 kReadBufferSize = 256 * 1024;
     static constexpr qint64 kMappedLength = 8 << 20;
     static constexpr qint64 kLookAhead = 4096;
+    // Headers that must follow a frame that does not follow one.
+    static constexpr int kConfirmations = 2;
 
-    // Makes the byte at position available in the read buffer; false at the end of the file.
+    // Makes the byte at position available in the read buffer; false at the end of the audio.
     bool Fill();
     // The number of bytes the leading ID3v2 tags occupy, padding and footer included, up to the
-    // end of the file. id3lib judges each 10-byte tag header; the tags' frames are not parsed,
+    // end of the audio. id3lib judges each 10-byte tag header; the tags' frames are not parsed,
     // as id3lib corrupts its heap on some damaged compressed frames.
     qint64 LeadingTagBytes();
     // Maps or reads the buffer anew from position on.
@@ -71,15 +91,29 @@ private:
     // Reads what is left up to kReadBufferSize bytes into a buffer of the reader's own.
     bool ReadIntoBuffer(qint64 length);
     // Copies up to count bytes from position on; raises at the end when count > 0 and none
-    // could be read, returns fewer than count when the file ends early.
+    // could be read, returns fewer than count when the audio ends early.
     qint32 ReadBytes(quint8* into, qint32 count);
     quint8 ReadByte();
     // Finds the next sync and returns the 4 header bytes behind it.
     void FindSync(quint8* headerBytes);
+    // Takes the frame `candidate` starts, if it is one, as the current frame.
+    bool Take(const FrameHeader& candidate);
+    // Where the next free-format header of the stream `candidate` starts is, found up to
+    // kFreeFormatReach bytes ahead; its own offset when there is none.
+    qint64 NextFreeFormatHeader(const FrameHeader& candidate) const;
+    // Whether the headers of the next frames of the stream stand where `length` and their own
+    // lengths put them, or the audio ends at one: one header behind another by chance is not
+    // rare in other data.
+    bool Confirmed(const FrameHeader& candidate, qint32 length) const;
+    // Whether a valid header of the stream `like` starts at `at`, free format if `like` is.
+    bool HeaderAt(qint64 at, const FrameHeader& like) const;
+    // Makes the bytes from `at` up to `end` (or the end of the audio) lie in the buffer.
+    void Hold(qint64 at, qint64 end);
+    qint64 BufferEnd() const { return bufferStart + bufferLength; }
 
-    int fd = -1;
-    struct stat opened {};
+    std::shared_ptr<tessaro::InputFile> file;
     QString openError;
+    QString readError;
     QString path;
     bool atEnd = true;
     FrameHeader header;
@@ -88,6 +122,7 @@ private:
     qint64 position = 0;
     qint32 frameIndex = -1;
     qint64 startOffset = 0;
+    qint64 audioEnd = 0;
 
     std::shared_ptr<const void> keeper;  // of the buffer: a mapping or the one at `ownBuffer`
     const quint8* buffer = nullptr;

@@ -1,6 +1,7 @@
 #include "ReferenceScan.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "mp3/StreamReader.h"
 #include "mp3/XingHeader.h"
@@ -21,36 +22,146 @@ std::vector<Unit> ReadAllUnits(const QString& path) {
     return units;
 }
 
+namespace {
+
+quint32 Le32(const QByteArray& data, qint64 at) {
+    quint32 value = 0;
+    for (int i = 3; i >= 0; --i) {
+        value = value << 8 | quint8(data[at + i]);
+    }
+    return value;
+}
+
+// The bytes of the trailing tag that ends at `end`; 0 when none does.
+qint64 TrailingTag(const QByteArray& data, qint64 end) {
+    const auto holds = [&](qint64 at, const char* text) {
+        const QByteArray expected(text);
+        return at >= 0 && at + expected.size() <= end && data.mid(at, expected.size()) == expected;
+    };
+    if (holds(end - 128, "TAG")) {
+        return 128;
+    }
+    if (holds(end - 32, "APETAGEX")) {
+        const qint64 size = Le32(data, end - 20), header = (Le32(data, end - 12) >> 31) * 32;
+        if (size >= 32 && size + header <= end) {
+            return size + header;
+        }
+    }
+    if (holds(end - 9, "LYRICS200")) {
+        const QByteArray digits = data.mid(end - 15, 6);
+        const qint64 size = digits.toLongLong() + 15;
+        if (std::all_of(digits.begin(), digits.end(),
+                        [](char c) { return c >= '0' && c <= '9'; }) &&
+            holds(end - size, "LYRICSBEGIN")) {
+            return size;
+        }
+    }
+    if (holds(end - 10, "3DI") && quint8(data[end - 7]) != 0xFF && quint8(data[end - 6]) != 0xFF) {
+        qint64 size = 0;
+        for (qint64 i = end - 4; i < end; ++i) {
+            if (quint8(data[i]) & 0x80) {
+                return 0;
+            }
+            size = size << 7 | quint8(data[i]);
+        }
+        return size + 20 <= end ? size + 20 : 0;
+    }
+    return 0;
+}
+
+// A header's fields, by the tables of ISO/IEC 11172-3 and 13818-3.
+struct Header {
+    int version, layer, bitrateIndex, rateIndex, padding;
+
+    explicit Header(const QByteArray& data, qint64 at)
+        : version(quint8(data[at + 1]) >> 3 & 3),
+          layer(quint8(data[at + 1]) >> 1 & 3),
+          bitrateIndex(quint8(data[at + 2]) >> 4),
+          rateIndex(quint8(data[at + 2]) >> 2 & 3),
+          padding(quint8(data[at + 2]) >> 1 & 1) {}
+    bool Valid() const {
+        return version != 1 && layer != 0 && bitrateIndex != 15 && rateIndex != 3;
+    }
+    bool Like(const Header& o) const {
+        return version == o.version && layer == o.layer && rateIndex == o.rateIndex;
+    }
+    int Slot() const { return layer == 3 ? 4 : 1; }
+    // Bytes; 0 for free format.
+    qint64 Length() const {
+        static const int kbps[2][3][16] = {
+            {{0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},
+             {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},
+             {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}},
+            {{0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},
+             {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},
+             {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}}};
+        static const int rates[4][3] = {
+            {11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
+        const qint64 br = kbps[version == 3 ? 0 : 1][3 - layer][bitrateIndex] * 1000;
+        const qint64 sr = rates[version][rateIndex];
+        if (layer == 3) {
+            return (12 * br / sr + padding) * 4;
+        }
+        return (layer == 1 && version != 3 ? 72 : 144) * br / sr + padding;
+    }
+};
+
+bool IsHeader(const QByteArray& data, qint64 at, qint64 end) {
+    return at + 4 <= end && quint8(data[at]) == 0xFF && (quint8(data[at + 1]) & 0xE0) == 0xE0 &&
+           Header(data, at).Valid();
+}
+
+}  // namespace
+
 std::vector<Unit> ReferenceScan(const QByteArray& data, qint64 position) {
+    qint64 end = data.size();
+    while (const qint64 tag = TrailingTag(data, end)) {
+        end -= tag;
+    }
     std::vector<Unit> units;
-    const qint64 size = data.size();
-    const auto at = [&](qint64 i) { return quint8(data[i]); };
-    for (;;) {
-        while (position < size && at(position) != 0xFF) {
-            ++position;
-        }
-        if (position + 1 >= size) {
-            return units;
-        }
-        const qint64 start = position;
-        position += 2;
-        if ((at(start + 1) & 0xE0) != 0xE0) {
+    qint64 previousEnd = -1, previousLength = 0;
+    std::optional<Header> previous;
+    const auto sameStreamAt = [&](qint64 at, const Header& like) {
+        return IsHeader(data, at, end) && Header(data, at).Like(like) &&
+               (Header(data, at).bitrateIndex == 0) == (like.bitrateIndex == 0);
+    };
+    for (; position + 4 <= end; ++position) {
+        if (!IsHeader(data, position, end)) {
             continue;
         }
-        if (start + 4 > size) {
-            return units;
+        const Header header(data, position);
+        const bool follows = position == previousEnd && header.Like(*previous);
+        const bool free = header.bitrateIndex == 0;
+        qint64 length = header.Length();
+        if (free && follows && previous->bitrateIndex == 0) {
+            length = previousLength + (header.padding - previous->padding) * header.Slot();
+        } else if (free) {
+            length = 0;
+            for (qint64 at = position + 4; at < position + 8192 && length == 0; ++at) {
+                length = sameStreamAt(at, header) ? at - position : 0;
+            }
         }
-        mp3::FrameHeader header;
-        header.ParseHeader(reinterpret_cast<const quint8*>(data.constData() + start));
-        position = start + 4;
-        const qint64 body = std::max(4, int(header.GetFrameLength())) - 4;
-        const qint64 available = std::min(body, size - position);
-        if (body > 0 && available == 0) {
-            return units;
+        // A frame that does not follow one needs the next two frames' headers behind it (three
+        // for free format), or the end of the audio before them.
+        qint64 at = position + length;
+        for (int i = 0; i < (free ? 3 : 2) && at != end && !follows && length > 0; ++i) {
+            if (!sameStreamAt(at, header)) {
+                length = 0;
+                break;
+            }
+            const Header next(data, at);
+            at += free ? length + (next.padding - header.padding) * header.Slot() : next.Length();
         }
-        units.push_back({start, data.mid(start, 4 + available)});
-        position += available;
+        if (length <= 4 || position + length > end) {
+            continue;
+        }
+        units.push_back({position, data.mid(position, length)});
+        previous = header;
+        previousEnd = position + length;
+        previousLength = length;
+        position += length - 1;
     }
+    return units;
 }
 
 QByteArray Joined(const std::vector<Unit>& units) {
@@ -60,7 +171,6 @@ QByteArray Joined(const std::vector<Unit>& units) {
     }
     return bytes;
 }
-
 QByteArray MergeOutput(const std::vector<std::vector<Unit>>& inputs) {
     QByteArray bytes;
     mp3::JoinedStream stream;

@@ -18,9 +18,11 @@ void PrintTo(const Unit& unit, std::ostream* os);
 // Every unit mp3::StreamReader yields for the file at `path`, first to last.
 std::vector<Unit> ReadAllUnits(const QString& path);
 
-// The plain scan, one byte at a time from `position`: a 0xFF, then a byte with its top three
-// bits set, then the two remaining header bytes; the unit is what the length rule gives, or what
-// exists of it. What the reader yields must equal this.
+// The frame rule written out plainly, one byte at a time from `position`, with tables and
+// lengths of its own: the audio ends before the trailing tags; a header with no reserved field
+// starts a frame when the frame lies whole in the audio and follows the frame before it, or the
+// next frames' headers (two, three for free format) or the end of the audio follow it. What the
+// reader yields must equal this.
 std::vector<Unit> ReferenceScan(const QByteArray& data, qint64 position);
 
 // The bytes of all units, back to back: what a merge copies of that input.

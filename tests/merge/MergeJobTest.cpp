@@ -688,7 +688,7 @@ TEST_F(MergeJobTest, SeamlessJoinsRunOnWithoutGapOrClickAndCopyTheOtherFrames) {
     // so it is with an input cut short, or whose frames are damaged: one warning each.
     const QString piece = dir.filePath(QStringLiteral("piece1.mp3"));
     QByteArray damaged = ReadAll(piece);
-    damaged[qsizetype(ReadAllUnits(piece)[4].offset) + 2] |= char(0xF0);  // no bitrate, no length
+    damaged[qsizetype(ReadAllUnits(piece)[4].offset) + 3] |= char(0xC0);  // one mono frame
     for (const QByteArray& later : {Mp3Frames(50), damaged.left(3000), damaged}) {
         UsePaths({dir.filePath(QStringLiteral("piece0.mp3")),
                   Write(QStringLiteral("later.mp3"), later)});

@@ -47,16 +47,13 @@ INSTANTIATE_TEST_SUITE_P(
                       LengthCase{"Mpeg1Layer1_32k_44100", 3, 3, 1, 0, 0, 32},
                       LengthCase{"Mpeg1Layer1_32k_44100_padded", 3, 3, 1, 0, 1, 36},
                       LengthCase{"Mpeg1Layer2_384k_32000_padded", 3, 2, 14, 2, 1, 1729},
-                      // Both markers negative: the rule still gives a positive length.
-                      LengthCase{"ReservedVersionLayer1", 1, 3, 9, 0, 0, 96},
-                      LengthCase{"ReservedVersionLayer1_padded", 1, 3, 9, 0, 1, 100},
-                      LengthCase{"ReservedVersionLayer3", 1, 1, 9, 0, 0, 144},
-                      LengthCase{"ReservedVersionLayer3_padded", 1, 1, 9, 0, 1, 145},
-                      LengthCase{"Layer1FreeFormat", 3, 3, 0, 0, 0, 0},
-                      LengthCase{"Layer1FreeFormat_padded", 3, 3, 0, 0, 1, 4},
+                      // A reserved field or free format: no length from the header.
+                      LengthCase{"ReservedVersionLayer1", 1, 3, 9, 0, 0, 0},
+                      LengthCase{"ReservedVersionLayer3_padded", 1, 1, 9, 0, 1, 0},
+                      LengthCase{"BitrateIndex15", 3, 1, 15, 0, 0, 0},
+                      LengthCase{"Layer1FreeFormat_padded", 3, 3, 0, 0, 1, 0},
                       LengthCase{"Mpeg1ReservedLayer", 3, 0, 9, 0, 0, 0},
                       LengthCase{"Mpeg2ReservedLayer", 2, 0, 9, 0, 0, 0},
-                      LengthCase{"ReservedVersionLayer2", 1, 2, 9, 0, 0, 0},
                       // MPEG-2.5 takes MPEG-2's tables and rules, at its own lower rates.
                       LengthCase{"Mpeg25Layer3_8k_8000", 0, 1, 1, 2, 0, 72},
                       LengthCase{"Mpeg25Layer3_32k_11025_padded", 0, 1, 4, 0, 1, 209},
@@ -115,6 +112,14 @@ TEST(FrameHeaderTest, BitrateMarkersAndTables) {
     EXPECT_EQ(Make(2, 1, 14, 0, 0).GetBitrate(), 160000);
     EXPECT_EQ(Make(0, 1, 1, 0, 0).GetBitrate(), 8000);
     EXPECT_EQ(Make(0, 3, 14, 0, 0).GetBitrate(), 256000);
+}
+
+TEST(FrameHeaderTest, FreeFormatBitrateFollowsFromTheFrameLength) {
+    EXPECT_EQ(Make(3, 1, 0, 0, 0).GetBitrate(626), 192000);  // 144 * 192000 / 44100 = 626.9
+    EXPECT_EQ(Make(3, 1, 0, 0, 1).GetBitrate(627), 192000);
+    EXPECT_EQ(Make(3, 3, 0, 2, 1).GetBitrate(4 * 19), 48000);  // Layer I: 4-byte slots
+    EXPECT_EQ(Make(0, 1, 0, 2, 0).GetBitrate(72), 8000);
+    EXPECT_EQ(Make(3, 1, 9, 0, 0).GetBitrate(1000), 128000);  // the header's own when it has one
 }
 
 TEST(FrameHeaderTest, SampleRateTable) {

@@ -22,7 +22,7 @@ protected:
 };
 
 TEST_F(StreamReaderTest, FileOfFramesYieldsEachFrameFromOffsetZero) {
-    const QByteArray a = Mp3Frame(0x11), b = Mp3Frame(0x22, 1), c = MakeFrame(2, 1, 8, 0);
+    const QByteArray a = Mp3Frame(0x11), b = Mp3Frame(0x22, 1), c = Mp3Frame(0x33);
     const auto units = ReadAllUnits(Write(a + b + c));
     ASSERT_EQ(units.size(), 3u);
     EXPECT_EQ(units[0], (Unit{0, a}));
@@ -42,8 +42,8 @@ TEST_F(StreamReaderTest, LastFrameEndingAtEndOfFileIsYieldedThenTheReaderEnds) {
 }
 
 TEST_F(StreamReaderTest, SyncScanTraps) {
-    // 0xFF 0xFF is a sync: MPEG-1 Layer I without CRC.
-    mp3::StreamReader ffff(Write(QByteArray("\xFF\xFF\x10\x00", 4) + QByteArray(40, 0x11)));
+    // 0xFF 0xFF is a sync: MPEG-1 Layer I without CRC, 32 kbit/s: 32 bytes.
+    mp3::StreamReader ffff(Write(QByteArray("\xFF\xFF\x10\x00", 4) + QByteArray(28, 0x11)));
     ASSERT_FALSE(ffff.AtEnd());
     EXPECT_EQ(ffff.Header().offset, 0);
     EXPECT_EQ(ffff.Header().layer, 3);
@@ -57,40 +57,42 @@ TEST_F(StreamReaderTest, SyncScanTraps) {
 }
 
 TEST_F(StreamReaderTest, JunkBetweenFramesAndTrailingTagArePassedOver) {
-    const QByteArray a = Mp3Frame(0x11), b = Mp3Frame(0x22);
-    const auto units =
-        ReadAllUnits(Write(a + QByteArray("junk\xFF\x00 junk", 11) + b + Id3v1Tag("Title")));
-    ASSERT_EQ(units.size(), 2u);
-    EXPECT_EQ(units[0].bytes, a);
-    EXPECT_EQ(units[1], (Unit{417 + 11, b}));
+    const QByteArray a = Mp3Frame(0x11), b = Mp3Frame(0x22), c = Mp3Frame(0x33);
+    const auto units = ReadAllUnits(
+        Write(a + b + c + QByteArray("junk\xFF\x00 junk", 11) + a + b + Id3v1Tag("T")));
+    ASSERT_EQ(units.size(), 5u);
+    EXPECT_EQ(units[2].bytes, c);
+    EXPECT_EQ(units[3], (Unit{3 * 417 + 11, a}));
 }
 
-TEST_F(StreamReaderTest, BodyCutByEndOfFileYieldsOnlyTheBytesThatExist) {
+TEST_F(StreamReaderTest, AFrameNotWholeOrNotConfirmedIsPassedOver) {
     // A longer frame first leaves bytes in the frame buffer that must not show up later.
-    const QByteArray big = MakeFrame(3, 1, 14, 1), cut = Mp3Frame(0x22).left(100);
-    const auto units = ReadAllUnits(Write(big + cut));
-    ASSERT_EQ(units.size(), 2u);
-    EXPECT_EQ(units[1], (Unit{960, cut}));
-}
-
-TEST_F(StreamReaderTest, HeaderAloneOrCutAtTheEndYieldsNoFrame) {
-    // A complete header whose body is missing altogether, and one cut after 3 bytes.
-    EXPECT_TRUE(ReadAllUnits(Write(Mp3Frame().left(4))).empty());
+    const QByteArray big = MakeFrame(3, 1, 14, 1), cut = MakeFrame(3, 1, 9, 1).left(100);
+    EXPECT_EQ(ReadAllUnits(Write(big + big + cut)), (std::vector<Unit>{{0, big}, {960, big}}));
+    // A header whose body is missing, or cut after 3 bytes, or followed by junk, or by a frame of
+    // another stream.
+    const QByteArray frame = Mp3Frame();
+    EXPECT_TRUE(ReadAllUnits(Write(frame.left(4))).empty());
     EXPECT_TRUE(ReadAllUnits(Write(QByteArray("\x00\xFF\xFB\x90", 4))).empty());
-    const QByteArray frame = Mp3Frame();
-    const auto units = ReadAllUnits(Write(frame + QByteArray("\xFF\xFB\x90", 3)));
-    ASSERT_EQ(units.size(), 1u);
-    EXPECT_EQ(units[0].bytes, frame);
+    EXPECT_EQ(ReadAllUnits(Write(frame + frame + frame + QByteArray("\xFF\xFB\x90", 3))).size(),
+              3u);
+    // Followed by one header only, then junk.
+    EXPECT_TRUE(ReadAllUnits(Write(frame + frame + QByteArray("junk"))).empty());
+    EXPECT_TRUE(ReadAllUnits(Write(frame + QByteArray("junk"))).empty());
+    EXPECT_EQ(ReadAllUnits(Write(frame + big)), (std::vector<Unit>{{417, big}}));
 }
 
-TEST_F(StreamReaderTest, HeaderWithoutALengthIsAUnitOfFourBytes) {
-    // Free-format Layer III: no length, so the header alone is the unit.
-    const QByteArray free("\xFF\xFB\x00\x00", 4);
-    const QByteArray frame = Mp3Frame();
-    const auto units = ReadAllUnits(Write(free + frame));
-    ASSERT_EQ(units.size(), 2u);
-    EXPECT_EQ(units[0], (Unit{0, free}));
-    EXPECT_EQ(units[1], (Unit{4, frame}));
+TEST_F(StreamReaderTest, FreeFormatFramesReachToTheNextFreeFormatHeader) {
+    // Two free-format streams: 300 and 301 bytes (padded), then a last frame that repeats the
+    // length before it, padding aside; one whose next header is too far; a lone free header.
+    const auto free = [](int length, int padding, char fill) {
+        return QByteArray("\xFF\xFB", 2) + char(padding << 1) + '\0' + QByteArray(length - 4, fill);
+    };
+    const QByteArray a = free(300, 0, 0x11), b = free(301, 1, 0x22), c = free(300, 0, 0x33);
+    EXPECT_EQ(ReadAllUnits(Write(a + b + c)), (std::vector<Unit>{{0, a}, {300, b}, {601, c}}));
+    const QByteArray far = free(9000, 0, 0x11);
+    EXPECT_TRUE(ReadAllUnits(Write(far + far)).empty());
+    EXPECT_EQ(ReadAllUnits(Write(free(4, 0, 0) + Mp3Frame())).size(), 1u);
 }
 
 TEST_F(StreamReaderTest, TinyEmptyMissingAndFolderInputsYieldNothing) {
@@ -179,6 +181,73 @@ TEST_F(StreamReaderTest, RealFilesKeepEveryFrame) {
     // Only a trailing ID3v1 tag: nothing is lost at the front.
     EXPECT_EQ(Joined(ReadAllUnits(Fixture(QStringLiteral("v1only.mp3")))),
               ReadAll(Fixture(QStringLiteral("mpeg2_22k.mp3"))));
+}
+
+TEST_F(StreamReaderTest, InputsYieldTheirRealFramesAndNothingElse) {
+    // 16-bit PCM of a quiet noise: its negative samples are runs of 0xFF bytes.
+    std::mt19937 random(20261209);
+    QByteArray wav = QByteArray("RIFF") + U32Le(36 + 400000) + "WAVEfmt " + U32Le(16) +
+                     QByteArray::fromHex("01000200 44ac0000 10b10200 04001000") + "data" +
+                     U32Le(400000);
+    for (int i = 0; i < 200000; ++i) {
+        const qint16 sample = qint16(std::uniform_int_distribution<int>(-300, 300)(random));
+        wav += char(sample & 0xFF);
+        wav += char(sample >> 8);
+    }
+    QByteArray noise;
+    for (int i = 0; i < 1 << 20; ++i) {
+        noise += char(random());
+    }
+    const QByteArray mp3 = ReadAll(Fixture(QStringLiteral("cbr128_stereo.mp3")));
+    const QByteArray jpeg = ReadAll(Fixture(QStringLiteral("plasma.jpg")));
+    const QByteArray frames = Mp3Frame(0x55) + Mp3Frame(0x66);  // sync bytes inside tags
+    const QByteArray apeItem = U32Le(quint32(frames.size() + jpeg.size())) + U32Le(0) +
+                               "Cover Art (Front)" + '\0' + frames + jpeg;
+    const auto ape = [&apeItem](quint32 flags) {
+        return "APETAGEX" + U32Le(2000) + U32Le(quint32(apeItem.size() + 32)) + U32Le(1) +
+               U32Le(flags) + QByteArray(8, '\0');
+    };
+    const QByteArray apeTag = ape(0xA0000000u) + apeItem + ape(0x80000000u);
+    const QByteArray lyricsTag = "LYRICSBEGININD00002" + QByteArray("10") + "LYR" +
+                                 QByteArray::number(frames.size()).rightJustified(5, '0') + frames;
+    const QByteArray lyrics3 =
+        lyricsTag + QByteArray::number(lyricsTag.size()).rightJustified(6, '0') + "LYRICS200";
+    const QByteArray id3v2Body = Id3v2Tag(frames, 0).mid(10);
+    const auto id3v2 = [&id3v2Body](const char* identifier) {
+        const int n = int(id3v2Body.size());
+        return QByteArray(identifier) + QByteArray::fromHex("040010") + char(n >> 21 & 0x7F) +
+               char(n >> 14 & 0x7F) + char(n >> 7 & 0x7F) + char(n & 0x7F);
+    };
+    const QByteArray appended = id3v2("ID3") + id3v2Body + id3v2("3DI");
+    const QByteArray free = ReadAll(Fixture(QStringLiteral("freeformat_200k.mp3")));
+    const QByteArray mpeg25 = ReadAll(Fixture(QStringLiteral("mpeg25_8k.mp3")));
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QByteArray audio;  // what the frames yielded hold, back to back
+        size_t frames;
+    } cases[] = {
+        {"WAV", wav, {}, 0},
+        {"FLAC", ReadAll(Fixture(QStringLiteral("noise.flac"))), {}, 0},
+        {"JPEG", jpeg, {}, 0},
+        {"random bytes", noise, {}, 0},
+        {"among junk", wav.left(5000) + jpeg + mp3 + noise.left(5000), mp3, 22},
+        {"APEv2 with a picture", mp3 + apeTag + Id3v1Tag("T"), mp3, 22},
+        {"ID3v1 title of 0xFF", mp3 + Id3v1Tag(frames.left(30)), mp3, 22},
+        {"Lyrics3v2", mp3 + lyrics3 + Id3v1Tag("T"), mp3, 22},
+        {"appended ID3v2", mp3 + appended, mp3, 22},
+        {"cut last frame", mp3 + mp3.mid(417, 300), mp3, 22},
+        {"free format", free, free, 22},
+        {"MPEG-2.5", mpeg25, mpeg25, 11},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = Write(c.bytes);
+        const auto units = ReadAllUnits(path);
+        EXPECT_EQ(units.size(), c.frames);
+        EXPECT_EQ(Joined(units), c.audio);
+        EXPECT_EQ(units, ReferenceScan(c.bytes, mp3::StreamReader(path).StartOffset()));
+    }
 }
 
 TEST_F(StreamReaderTest, Mpeg25FramesAreWholeFrames) {

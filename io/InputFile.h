@@ -1,0 +1,44 @@
+#pragma once
+
+#include <sys/stat.h>
+
+#include <QString>
+#include <atomic>
+#include <memory>
+
+namespace tessaro {
+
+// A file open for reading, shared by its reader and by the mappings of it still waiting to be
+// written out; the last of them closes it. Bytes of a mapping may change under it until they are
+// written, so each mapping, once released, tells the file whether that happened; the verdict
+// outlives the file.
+class InputFile {
+public:
+    // Opens path read-only, refusing what is not a regular file: a folder has no bytes to give,
+    // and a FIFO, opened without waiting so that it cannot block, would hand them out only once.
+    // Null with the reason in *error.
+    static std::shared_ptr<InputFile> Open(const QString& path, QString* error);
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    int Descriptor() const { return fd; }
+    // The size it had when opened.
+    qint64 Size() const { return opened.st_size; }
+    // Whether it was changed, cut, grown or removed since it was opened. A rewrite that puts its
+    // modification time back still changes its status time.
+    bool Changed() const;
+    // Records that bytes read from it may not be those it held when opened.
+    void Spoil() const { spoiled->store(true); }
+    // Set once Spoil() was called; stays with whoever asks after the file is closed.
+    std::shared_ptr<const std::atomic<bool>> Spoiled() const { return spoiled; }
+
+private:
+    InputFile(int fd, const struct stat& opened);
+
+    const int fd;
+    const struct stat opened;
+    const std::shared_ptr<std::atomic<bool>> spoiled = std::make_shared<std::atomic<bool>>(false);
+};
+
+}  // namespace tessaro

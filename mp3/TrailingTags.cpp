@@ -1,0 +1,131 @@
+#include "mp3/TrailingTags.h"
+
+#include <QtEndian>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "io/Files.h"
+
+namespace mp3 {
+namespace {
+
+constexpr qint64 kId3v1Length = 128;
+constexpr qint64 kApeFooterLength = 32;
+constexpr quint32 kApeHasHeader = 0x80000000u;
+constexpr qint64 kLyricsTailLength = 15;  // six digits of size, then "LYRICS200"
+constexpr qint64 kId3v2FooterLength = 10;
+
+// Finds the tags from the end of a file, reading its last bytes before each one: all tags but
+// Lyrics3v2 are recognised from the last 128.
+class TagFinder {
+public:
+    TagFinder(int fd, QString* error) : fd(fd), error(error) {}
+
+    // The length of the tag that ends at `before`; 0 when none does, -1 when the file cannot be
+    // read.
+    qint64 LengthBefore(qint64 before) {
+        end = before;
+        const qint64 n = std::min(end, kId3v1Length);
+        if (!Read(reinterpret_cast<char*>(tail) + kId3v1Length - n, n, end - n)) {
+            return -1;
+        }
+        // An ID3v1 tag is the last if there is one; the others follow in order of how common.
+        if (const qint64 length = Id3v1Length() ? Id3v1Length() : ApeLength()) {
+            return length;
+        }
+        const qint64 lyrics = LyricsLength();
+        return lyrics != 0 ? lyrics : Id3v2Length();
+    }
+
+private:
+    // The n bytes that end `back` bytes before `end`.
+    const quint8* Last(qint64 back, qint64 n) const { return tail + kId3v1Length - back - n; }
+    bool Holds(qint64 back, const char* text) const {
+        const qint64 n = qint64(std::strlen(text));
+        return end >= back + n && std::memcmp(Last(back, n), text, size_t(n)) == 0;
+    }
+    bool Read(char* into, qint64 n, qint64 at) {
+        errno = 0;
+        if (tessaro::ReadAllAt(fd, into, n, at)) {
+            return true;
+        }
+        *error = errno != 0 ? qt_error_string(errno) : QStringLiteral("the file was cut short");
+        return false;
+    }
+
+    qint64 Id3v1Length() const { return Holds(kId3v1Length - 3, "TAG") ? kId3v1Length : 0; }
+
+    qint64 ApeLength() const {
+        if (!Holds(kApeFooterLength - 8, "APETAGEX")) {
+            return 0;
+        }
+        const quint8* footer = Last(0, kApeFooterLength);
+        const qint64 size = qFromLittleEndian<quint32>(footer + 12);  // items and footer
+        const quint32 flags = qFromLittleEndian<quint32>(footer + 20);
+        const qint64 length = size + ((flags & kApeHasHeader) ? kApeFooterLength : 0);
+        return size >= kApeFooterLength && length <= end ? length : 0;
+    }
+
+    qint64 LyricsLength() {
+        if (!Holds(0, "LYRICS200")) {
+            return 0;
+        }
+        qint64 size = 0;
+        for (const quint8* digit = Last(9, 6); digit < Last(9, 0); ++digit) {
+            if (*digit < '0' || *digit > '9') {
+                return 0;
+            }
+            size = size * 10 + (*digit - '0');
+        }
+        // The size counts from "LYRICSBEGIN" up to the size itself.
+        const qint64 length = size + kLyricsTailLength;
+        char begin[11];
+        if (length > end) {
+            return 0;
+        }
+        if (!Read(begin, sizeof begin, end - length)) {
+            return -1;
+        }
+        return std::memcmp(begin, "LYRICSBEGIN", sizeof begin) == 0 ? length : 0;
+    }
+
+    qint64 Id3v2Length() const {
+        if (!Holds(kId3v2FooterLength - 3, "3DI")) {
+            return 0;
+        }
+        const quint8* footer = Last(0, kId3v2FooterLength);
+        qint64 size = 0;
+        for (int i = 6; i < 10; ++i) {
+            if (footer[i] & 0x80) {
+                return 0;
+            }
+            size = size << 7 | footer[i];
+        }
+        // Header, frames and footer.
+        const qint64 length = size + 2 * kId3v2FooterLength;
+        return footer[3] != 0xFF && footer[4] != 0xFF && length <= end ? length : 0;
+    }
+
+    const int fd;
+    QString* const error;
+    quint8 tail[kId3v1Length] = {};
+    qint64 end = 0;
+};
+
+}  // namespace
+
+qint64 FindAudioEnd(int fd, qint64 size, QString* error) {
+    TagFinder finder(fd, error);
+    qint64 end = size;
+    while (end > 0) {
+        const qint64 length = finder.LengthBefore(end);
+        if (length <= 0) {
+            return length < 0 ? -1 : end;
+        }
+        end -= length;
+    }
+    return end;
+}
+
+}  // namespace mp3

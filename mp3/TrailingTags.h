@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace mp3 {
+
+// Where the audio of the file open at `fd`, `size` bytes long, ends: before the tags appended to
+// it, found from the end in any order and as often as they repeat: ID3v1, APEv2 (with its header
+// when the footer tells of one), Lyrics3v2 and an appended ID3v2 tag (with its footer). Their
+// bytes may look like frames, so the frame scan stops there. -1 with the system's reason in
+// *error when the file cannot be read.
+qint64 FindAudioEnd(int fd, qint64 size, QString* error);
+
+}  // namespace mp3
