@@ -1,6 +1,8 @@
 #include "TestFiles.h"
 
+#include <fcntl.h>
 #include <grp.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <taglib/mpegfile.h>
 #include <taglib/tag.h>
@@ -9,7 +11,9 @@
 #include <QDir>
 #include <QFile>
 #include <QStringEncoder>
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 #include <tuple>
 
 #include "mp3/FrameHeader.h"
@@ -34,6 +38,21 @@ QString WriteAll(const QString& path, const QByteArray& bytes) {
         throw std::runtime_error("cannot write " + path.toStdString());
     }
     return path;
+}
+
+void RewriteKeepingTimes(const QString& path, const QByteArray& bytes) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat before;
+    const timespec* const times =
+        ::stat(name.constData(), &before) == 0 ? &before.st_atim : nullptr;
+    const timespec kept[2] = {before.st_atim, before.st_mtim};
+    // File times move in clock ticks of a few milliseconds: the change must fall in a later one
+    // than the file's last, as it would but in a test.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    WriteAll(path, bytes);
+    if (!times || ::utimensat(AT_FDCWD, name.constData(), kept, 0) != 0) {
+        throw std::runtime_error("cannot put the times of " + path.toStdString() + " back");
+    }
 }
 
 QStringList FolderEntries(const QString& folder) {

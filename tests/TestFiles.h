@@ -20,6 +20,9 @@ QString Fixture(const QString& name);
 QByteArray ReadAll(const QString& path);
 // Writes the file whole and returns its path.
 QString WriteAll(const QString& path, const QByteArray& bytes);
+// Writes `bytes` over the file in place, a clock tick after its last change, and puts its access
+// and modification times back.
+void RewriteKeepingTimes(const QString& path, const QByteArray& bytes);
 // The names of the entries of a folder, hidden ones included.
 QStringList FolderEntries(const QString& folder);
 

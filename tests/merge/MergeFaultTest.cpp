@@ -2,8 +2,10 @@
 // change or go away while the merge reads them. Each must be reported, and a failed merge must
 // leave the earlier target as it was and no temporary file behind.
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +16,33 @@
 #include "merge/MergeJob.h"
 #include "workspace/PlainTrackList.h"
 #include "workspace/TessaroWorkSpace.h"
+
+namespace {
+
+// Reads of the file at this path fail with EIO from this offset on, as on a disk going bad. The
+// reader's own calls come here: the test program's definition stands before the C library's.
+QByteArray failingPath;
+off_t failingFrom = 0;
+
+bool ReadFails(int fd, size_t count, off_t at) {
+    char path[4096];
+    const ssize_t length = ::readlink(
+        QByteArray("/proc/self/fd/" + QByteArray::number(fd)).constData(), path, sizeof path);
+    return !failingPath.isEmpty() && at + off_t(count) > failingFrom && length > 0 &&
+           QByteArray(path, int(length)) == failingPath;
+}
+
+}  // namespace
+
+extern "C" ssize_t pread(int fd, void* buffer, size_t count, off_t at) {
+    static const auto next =
+        reinterpret_cast<ssize_t (*)(int, void*, size_t, off_t)>(::dlsym(RTLD_NEXT, "pread"));
+    if (ReadFails(fd, count, at)) {
+        errno = EIO;
+        return -1;
+    }
+    return next(fd, buffer, count, at);
+}
 
 namespace {
 
@@ -78,6 +107,10 @@ TEST_F(MergeFaultTest, AnInputThatShrinksOrGrowsWhileItIsReadFailsTheMerge) {
     workspace.AddPath(Write(QStringLiteral("first.mp3"), Mp3Frames(3)));
     workspace.AddPath(input);
     const std::function<void()> shrink = [&] { QFile::resize(input, 100000); };
+    // Other bytes of the same size, with the time of the change put back.
+    const std::function<void()> rewrite = [&] {
+        RewriteKeepingTimes(input, ReadAll(input).replace(char(0x12), char(0x13)));
+    };
     const std::function<void()> grow = [&] {
         QFile file(input);
         file.open(QIODevice::Append);
@@ -85,7 +118,7 @@ TEST_F(MergeFaultTest, AnInputThatShrinksOrGrowsWhileItIsReadFailsTheMerge) {
     };
     // Read at once, and mapped: cut short under the mapping, it must not kill the process.
     for (const int frames : {400, 1500}) {
-        for (const auto& change : {shrink, grow}) {
+        for (const auto& change : {shrink, grow, rewrite}) {
             WriteAll(input, Mp3Frames(frames));
             host.events.clear();
             host.progress.clear();
@@ -98,6 +131,21 @@ TEST_F(MergeFaultTest, AnInputThatShrinksOrGrowsWhileItIsReadFailsTheMerge) {
             ExpectFailureThatChangedNothing(Merge(), input, {"first.mp3", "in.mp3", "out.mp3"});
         }
     }
+}
+
+TEST_F(MergeFaultTest, AnInputThatCannotBeReadFailsTheMergeNamingIt) {
+    workspace.AddPath(Write(QStringLiteral("first.mp3"), Mp3Frames(3)));
+    const QString input = Write(QStringLiteral("in.mp3"), Mp3Frames(400));
+    workspace.AddPath(input);
+    failingPath = QFile::encodeName(input);
+    // Its trailing tags cannot be looked for; its frames cannot be read from the middle on.
+    for (const off_t from : {off_t(0), off_t(417 * 200)}) {
+        failingFrom = from;
+        const tessaro::MergeResult result = Merge();
+        ExpectFailureThatChangedNothing(result, input, {"first.mp3", "in.mp3", "out.mp3"});
+        EXPECT_TRUE(result.error.contains(qt_error_string(EIO))) << result.error.toStdString();
+    }
+    failingPath.clear();
 }
 
 TEST_F(MergeFaultTest, AnInputRemovedBeforeItIsReadIsSkippedWithAWarning) {

@@ -315,16 +315,37 @@ TEST_F(StreamReaderTest, AFileCutShortWhileReadIsFoundChangedAndKillsNothing) {
             }
             SCOPED_TRACE(QStringLiteral("%1 frames in %2").arg(frames).arg(folder).toStdString());
             const QString path = WriteAll(folder + QStringLiteral("/cut.mp3"), Mp3Frames(frames));
-            mp3::StreamReader reader(path);
+            auto reader = std::make_unique<mp3::StreamReader>(path);
             ASSERT_TRUE(QFile::resize(path, 100000));
             int units = 0;
-            for (; !reader.AtEnd(); reader.Advance()) {
+            for (; !reader->AtEnd(); reader->Advance()) {
                 ++units;
             }
-            EXPECT_TRUE(reader.Changed());
-            // What was read before the cut is all there is; past it, the pages read as zeros.
+            EXPECT_TRUE(reader->Changed());
+            // What was read before the cut is all there is; past it, the pages read as zeros,
+            // which the mapping tells once released.
             EXPECT_EQ(units, frames < 1000 ? frames : 100000 / Mp3Frame().size() + 1);
+            const auto spoiled = reader->Spoiled();
+            reader.reset();
+            EXPECT_EQ(*spoiled, frames > 1000);
         }
+    }
+    // Rewritten in place once read, its time put back: the mapping, released later, tells.
+    const QString path = Write(Mp3Frames(2000));
+    for (const bool rewritten : {false, true}) {
+        auto reader = std::make_unique<mp3::StreamReader>(path);
+        std::shared_ptr<const void> lastFrames;  // as the writer holds them
+        for (; !reader->AtEnd(); reader->Advance()) {
+            lastFrames = reader->Buffer();
+        }
+        if (rewritten) {
+            RewriteKeepingTimes(path, Mp3Frames(2000).replace(char(0x12), char(0x13)));
+        }
+        const auto spoiled = reader->Spoiled();
+        reader.reset();
+        EXPECT_FALSE(*spoiled);
+        lastFrames.reset();
+        EXPECT_EQ(*spoiled, rewritten);
     }
 }
 
