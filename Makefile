@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 # How long `make fuzz` runs each target, in seconds.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = stream_reader workspace preferences
+FUZZ_TARGETS = stream_reader seam workspace preferences
 
 .PHONY: all deps configure build run test sanitize asan tsan fuzz big-tests clean
 

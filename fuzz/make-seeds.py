@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Writes the hand-made seeds of the workspace and preferences corpora (the stream reader's seeds
-are the MP3 fixtures and the bad inputs in tests/). Inputs that fuzzing found are named by their
-SHA-1, as libFuzzer names them; these seeds are named "seed-...".
+"""Writes the hand-made seeds of the workspace, preferences and seam corpora (the stream reader's
+seeds are the MP3 fixtures and the bad inputs in tests/). Inputs that fuzzing found are named by
+their SHA-1, as libFuzzer names them; these seeds are named "seed-...".
 
     .twk:  "TWKS", four 28-byte text slots (4 ignored bytes, up to 7 UTF-16LE units and a 0 unit
            in 16 bytes, the length, the capacity marker 7), the year and N (int32), N records
@@ -42,6 +42,18 @@ def pref(name, data):
     return units + bytes(512 - len(units)) + u32(0) + u32(len(data)) + data
 
 
+def damaged_frame(name, frame, at, value):
+    """The fixture with byte `at` of its frame number `frame` (from 0) set to `value`."""
+    with open(os.path.join(HERE, "..", "tests", "fixtures", name), "rb") as fixture:
+        data = bytearray(fixture.read())
+    kbits = [0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320]
+    start = 0
+    for _ in range(frame):  # MPEG-1 Layer III frames at 44.1 kHz: 144 * bitrate / rate bytes
+        start += 144000 * kbits[data[start + 2] >> 4] // 44100 + (data[start + 2] >> 1 & 1)
+    data[start + at] = value
+    return bytes(data)
+
+
 SEEDS = {
     "workspace/seed-empty": workspace(["", "", "", ""], 0, []),
     "workspace/seed-short": workspace(["Best", "ABC", "Live at", "2008"], 2008,
@@ -54,6 +66,8 @@ SEEDS = {
     "preferences/seed-two-records": pref("Other", b"abc") + pref("SaveID3Tag", b"\x01"),
     "preferences/seed-empty-record-ends": pref("SaveID3Tag", b"\x01") + pref("Gap", b"")
     + pref("SaveID3Tag", b"\x00"),
+    # Side information that decodes to samples far beyond full scale, on which LAME asserts.
+    "seam/seed-damaged-side-info": damaged_frame("cbr128_stereo.mp3", 3, 24, 0xE9),
 }
 
 for name, data in SEEDS.items():

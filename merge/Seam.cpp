@@ -194,8 +194,12 @@ public:
     }
     bool Ready() const { return ready; }
     qint64 Delay() const { return lame_get_encoder_delay(flags.get()); }
-    // Encodes interleaved samples to the end.
-    std::vector<QByteArray> Encode(const std::vector<float>& samples, int channels) {
+    // Encodes interleaved samples to the end. Damaged frames decode to anything, and LAME
+    // aborts on samples far outside full scale, so those are cut to it and NaN silenced.
+    std::vector<QByteArray> Encode(std::vector<float> samples, int channels) {
+        for (float& sample : samples) {
+            sample = std::isfinite(sample) ? std::clamp(sample, -1.0f, 1.0f) : 0.0f;
+        }
         const int count = int(samples.size() / size_t(channels));
         std::vector<unsigned char> bytes(size_t(count) * 5 / 4 + 7200 * 2);
         const int written =

@@ -17,6 +17,7 @@ constexpr qint32 kLameExtensionLength = 36;
 constexpr int kLameCbr = 1, kLameAbr = 2, kLameCbrTwoPass = 8;
 constexpr qint32 kTocEntries = 100;
 constexpr quint32 kFramesFlag = 0x1, kBytesFlag = 0x2, kTocFlag = 0x4, kQualityFlag = 0x8;
+constexpr quint64 kLargestCount = std::numeric_limits<quint32>::max();
 
 template <size_t N>
 bool StartsWithOneOf(const quint8* bytes, const char (&names)[N][5]) {
@@ -70,6 +71,7 @@ std::optional<XingHeader> XingHeader::Find(const quint8* frame, qint32 length) {
         return fieldAt;
     };
     XingHeader header;
+    header.length = length;
     header.tagAt = at;
     header.framesAt = field(kFramesFlag, 4);
     header.bytesAt = field(kBytesFlag, 4);
@@ -139,13 +141,41 @@ bool XingHeader::Counts(const quint8* frame, const Stream& stream) const {
 }
 
 void XingHeader::Describe(quint8* frame, const Stream& stream) const {
+    XingHeader fields = *this;
+    if (stream.frames > kLargestCount) {
+        fields.Drop(frame, kFramesFlag);
+    }
+    if (stream.bytes > kLargestCount) {
+        fields.Drop(frame, kBytesFlag);
+    }
+    fields.Write(frame, stream);
+}
+
+void XingHeader::Drop(quint8* frame, quint32 flag) {
+    qint32& field = flag == kFramesFlag ? framesAt : bytesAt;
+    const qint32 at = field;
+    if (at < 0) {
+        return;
+    }
+    // Readers look for each field right behind those flagged before it, so what follows the
+    // count moves up into its place.
+    std::memmove(frame + at, frame + at + 4, size_t(length - at - 4));
+    std::memset(frame + length - 4, 0, 4);
+    WriteBigEndian(frame + tagAt + 4, ReadBigEndian32(frame + tagAt + 4) & ~flag, 4);
+    for (qint32* later : {&framesAt, &bytesAt, &tocAt, &lameAt}) {
+        *later -= *later > at ? 4 : 0;
+    }
+    field = -1;
+}
+
+void XingHeader::Write(quint8* frame, const Stream& stream) const {
     // Readers take an "Info" stream for one of constant bitrate and measure it by its size.
     std::memcpy(frame + tagAt, kXingTags[stream.oneBitrate ? 1 : 0], 4);
     if (framesAt >= 0) {
-        WriteBigEndian(frame + framesAt, stream.frames, 4);
+        WriteBigEndian(frame + framesAt, quint32(stream.frames), 4);
     }
     if (bytesAt >= 0) {
-        WriteBigEndian(frame + bytesAt, stream.bytes, 4);
+        WriteBigEndian(frame + bytesAt, quint32(stream.bytes), 4);
     }
     if (tocAt >= 0) {
         std::memcpy(frame + tocAt, stream.seekTable.data(), kTocEntries);
@@ -161,7 +191,7 @@ void XingHeader::Describe(quint8* frame, const Stream& stream) const {
         // The delay is the first file's and stays; the padding is the last file's.
         lame[22] = quint8((lame[22] & 0xF0) | ((stream.encoderPadding >> 8) & 0x0F));
         lame[23] = quint8(stream.encoderPadding);
-        WriteBigEndian(lame + 28, stream.bytes, 4);
+        WriteBigEndian(lame + 28, stream.bytes > kLargestCount ? 0 : quint32(stream.bytes), 4);
         WriteBigEndian(lame + 32, stream.musicCrc, 2);
         // The tag CRC covers everything before it, so it comes last.
         WriteBigEndian(lame + 34, Crc16(frame, lameAt + 34), 2);
@@ -207,17 +237,11 @@ void JoinedStream::AddAudio(qint32 length, const FrameHeader& header) {
     const double frameDuration = header.GetDuration();
     const double start = duration;
     duration += frameDuration;
-    if (tooLong || audioBytes + quint64(length) > std::numeric_limits<quint32>::max()) {
-        // The header's fields cannot describe the stream.
-        tooLong = true;
-        offsets = {};
-        return;
-    }
     if (runs.empty() || runs.back().frameDuration != frameDuration) {
         runs.push_back({frameCount, start, frameDuration});
     }
     if (frameCount % stride == 0) {
-        offsets.push_back(quint32(audioBytes));
+        offsets.push_back(audioBytes);
     }
     // Every other offset goes once there are many: a seek table of 256 steps needs no more, and
     // memory stays the same whatever the length.
@@ -232,23 +256,23 @@ void JoinedStream::AddAudio(qint32 length, const FrameHeader& header) {
     audioBytes += quint64(length);
 }
 
-double JoinedStream::OffsetOf(quint32 frame) const {
+double JoinedStream::OffsetOf(quint64 frame) const {
     // Between two kept offsets, frames are taken to be of equal length.
     const size_t kept = frame / stride;
     const double next = kept + 1 < offsets.size() ? offsets[kept + 1] : double(audioBytes);
     return offsets[kept] + (next - offsets[kept]) * (frame % stride) / stride;
 }
 
-quint32 JoinedStream::FrameAt(double seconds) const {
+quint64 JoinedStream::FrameAt(double seconds) const {
     // The last run that starts by then; runs of frames without duration start with the next.
     const auto run = std::prev(std::upper_bound(
         runs.begin(), runs.end(), seconds, [](double t, const Run& r) { return t < r.start; }));
-    const quint32 end = std::next(run) == runs.end() ? frameCount : std::next(run)->first;
+    const quint64 end = std::next(run) == runs.end() ? frameCount : std::next(run)->first;
     const double into = run->frameDuration > 0 ? (seconds - run->start) / run->frameDuration : 0;
-    return std::min(end - 1, run->first + quint32(std::max(0.0, into)));
+    return std::min(end - 1, run->first + quint64(std::max(0.0, into)));
 }
 
-SeekTable JoinedStream::MakeSeekTable(quint32 leadLength, quint32 bytes) const {
+SeekTable JoinedStream::MakeSeekTable(quint32 leadLength, quint64 bytes) const {
     SeekTable table{};
     if (offsets.empty()) {
         return table;
@@ -263,9 +287,7 @@ SeekTable JoinedStream::MakeSeekTable(quint32 leadLength, quint32 bytes) const {
 }
 
 QByteArray JoinedStream::HeaderFrame(quint16 musicCrc) const {
-    const quint64 bytes = quint64(leadFrame.size()) + audioBytes;
-    if (lead == Lead::None || tooLong || bytes > std::numeric_limits<quint32>::max() ||
-        (lead == Lead::Vbri && files == 1)) {
+    if (lead == Lead::None || (lead == Lead::Vbri && files == 1)) {
         return {};
     }
     QByteArray frame =
@@ -277,9 +299,10 @@ QByteArray JoinedStream::HeaderFrame(quint16 musicCrc) const {
     if (!header) {
         return {};
     }
+    const quint64 bytes = quint64(frame.size()) + audioBytes;
     const XingHeader::Stream stream{
-        frameCount, quint32(bytes), MakeSeekTable(quint32(frame.size()), quint32(bytes)),
-        musicCrc,   lastPadding,    oneBitrate};
+        frameCount, bytes,       MakeSeekTable(quint32(frame.size()), bytes),
+        musicCrc,   lastPadding, oneBitrate};
     // A single input keeps its own header when that describes it already.
     if (files == 1 && header->Counts(data, stream)) {
         return {};

@@ -43,8 +43,8 @@ public:
 
     // A stream of frames that starts with the header's own frame.
     struct Stream {
-        quint32 frames;         // audio frames: all but the header's own
-        quint32 bytes;          // all frames together
+        quint64 frames;         // audio frames: all but the header's own
+        quint64 bytes;          // all frames together
         SeekTable seekTable;    // from the header frame's start
         quint16 musicCrc;       // Crc16 of every frame but the first
         qint32 encoderPadding;  // of the last file in the stream
@@ -52,22 +52,28 @@ public:
     };
     // Whether the header's frame and byte counts are those of stream.
     bool Counts(const quint8* frame, const Stream& stream) const;
-    // Makes the header in frame describe stream: "Info" for one bitrate, "Xing" otherwise.
+    // Makes the header in frame describe stream: "Info" for one bitrate, "Xing" otherwise. A
+    // count too large for its 32 bits is taken out, flag and all, and the LAME extension's byte
+    // count says 0, so that readers measure the stream by the file's size instead.
     void Describe(quint8* frame, const Stream& stream) const;
 
 private:
+    void Drop(quint8* frame, quint32 flag);
+    void Write(quint8* frame, const Stream& stream) const;
+
     // Offsets of the fields within the frame; -1 for a field the header does not have.
     qint32 tagAt = -1;
     qint32 framesAt = -1;
     qint32 bytesAt = -1;
     qint32 tocAt = -1;
     qint32 lameAt = -1;
+    qint32 length = 0;  // of the frame: what lies behind a field taken out moves up to its end
 };
 
 // Follows the frames of a join as they are written and decides what leads the output: each
 // input's own header frame (Xing, Info or VBRI) describes that input only and is left out, but
 // the first input's stands in front of the audio, to describe the whole join at its end. Where
-// the first input has none and the bitrate varies, a new "Xing" frame is put in front. Keeps 4
+// the first input has none and the bitrate varies, a new "Xing" frame is put in front. Keeps 8
 // bytes an audio frame up to 65,536 frames, and no more beyond. The music CRC is the writer's to
 // take, over its large writes.
 class JoinedStream {
@@ -82,9 +88,8 @@ public:
     // behind it: known from the first frame on.
     bool NeedsMusicCrc() const { return lead == Lead::Xing; }
     // The leading frame as it is to be in the end, to write over the one at the output's start;
-    // empty when that stays as it is: no header, a single input that it describes already, or a
-    // stream too long for the header's 32-bit fields. musicCrc is the Crc16 of every frame
-    // written behind the leading one, when NeedsMusicCrc().
+    // empty when that stays as it is: no header, or a single input that it describes already.
+    // musicCrc is the Crc16 of every frame written behind the leading one, when NeedsMusicCrc().
     QByteArray HeaderFrame(quint16 musicCrc = 0) const;
     // Seconds the audio frames added so far play, from each frame's samples and rate.
     double Duration() const { return duration; }
@@ -93,15 +98,15 @@ private:
     enum class Lead { None, Xing, Vbri, Inserted };
     // Frames of one duration in a row, from frame `first` on, starting at `start` seconds.
     struct Run {
-        quint32 first;
+        quint64 first;
         double start;
         double frameDuration;
     };
 
     void AddAudio(qint32 length, const FrameHeader& header);
-    quint32 FrameAt(double seconds) const;
-    double OffsetOf(quint32 frame) const;
-    SeekTable MakeSeekTable(quint32 leadLength, quint32 bytes) const;
+    quint64 FrameAt(double seconds) const;
+    double OffsetOf(quint64 frame) const;
+    SeekTable MakeSeekTable(quint32 leadLength, quint64 bytes) const;
 
     int files = 0;
     Lead lead = Lead::None;
@@ -109,11 +114,10 @@ private:
     std::optional<std::array<quint8, 4>> firstAudio;  // header bytes of the first audio frame
     qint32 firstBitrate = 0;
     bool oneBitrate = true;
-    bool tooLong = false;
     static constexpr size_t kMaxOffsets = 1 << 16;
-    quint32 frameCount = 0;        // audio frames
-    std::vector<quint32> offsets;  // of every `stride`-th audio frame, from the first one's start
-    quint32 stride = 1;
+    quint64 frameCount = 0;        // audio frames
+    std::vector<quint64> offsets;  // of every `stride`-th audio frame, from the first one's start
+    quint64 stride = 1;
     quint64 audioBytes = 0;
     std::vector<Run> runs;
     double duration = 0;

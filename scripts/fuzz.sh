@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs each fuzz target of a libFuzzer build for a bounded time, one after the other.
 # Usage: scripts/fuzz.sh BUILD_DIR SECONDS TARGET...
-# New inputs collect in BUILD_DIR/corpus/TARGET (seeded from fuzz/corpus/TARGET and, for the
-# stream reader, the MP3 fixtures and bad inputs); a finding is written to
-# BUILD_DIR/findings/TARGET/ and ends the run with its status. To keep new inputs, merge them
+# New inputs collect in BUILD_DIR/corpus/TARGET (seeded from fuzz/corpus/TARGET, the MP3
+# fixtures for the stream reader and the seam, and the bad inputs for the stream reader); a
+# finding is written to BUILD_DIR/findings/TARGET/ and ends the run with its status. To keep new inputs, merge them
 # into the committed corpus:
 #   BUILD_DIR/fuzz/fuzz_TARGET -merge=1 fuzz/corpus/TARGET BUILD_DIR/corpus/TARGET
 set -euo pipefail
@@ -18,7 +18,10 @@ fi
 
 for target in "$@"; do
     seeds=(fuzz/corpus/"$target")
-    [ "$target" = stream_reader ] && seeds+=(tests/fixtures tests/bad-inputs)
+    case $target in
+        stream_reader) seeds+=(tests/fixtures tests/bad-inputs) ;;
+        seam) seeds+=(tests/fixtures) ;;
+    esac
     mkdir -p "$build/corpus/$target" "$build/findings/$target"
     echo "== fuzz_$target for $seconds s"
     "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \

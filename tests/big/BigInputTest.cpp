@@ -1,9 +1,11 @@
 // Opt-in tests with big inputs, too slow for every test run (`make big-tests`): a 1.9 GB input
-// merges in memory that does not grow with it, an input past 2 GiB - 1 bytes is joined whole,
-// and a workspace of 10,000 paths saves and opens. Each prints its figures. The inputs are
-// generated in $TESSARO_BIG_DIR (default: the temporary folder) and removed again.
+// merges in memory that does not grow with it, an input past 2 GiB - 1 bytes is joined whole, a
+// join past 4 GiB tells libmpg123 its length, and a workspace of 10,000 paths saves and opens. Each
+// prints its figures. The inputs are generated in $TESSARO_BIG_DIR (default: the temporary folder)
+// and removed again.
 
 #include <gtest/gtest.h>
+#include <mpg123.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +16,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <memory>
 
 #include "TestFiles.h"
 #include "io/Files.h"
@@ -144,6 +147,32 @@ TEST_F(BigInputTest, AnInputPast2GiBIsJoinedWhole) {
 
     // The list's playing time is reckoned in 64 bits too.
     EXPECT_EQ(CTessaroListBox::ReadTrackInfo(input).duration, qint32(size * 8 / 128000));
+}
+
+TEST_F(BigInputTest, AJoinPast4GiBTellsLibmpg123ItsWholeLength) {
+    // A LAME file's header leads; its 32-bit byte count cannot hold what follows.
+    const QString big = Generate(QStringLiteral("big.mp3"), (qint64(1) << 31) / kFrameSize + 1000);
+    tessaro::PlainTrackList list;
+    tessaro::TessaroWorkSpace workspace(list);
+    for (const QString& path : {Fixture(QStringLiteral("cbr128_stereo.mp3")), big, big}) {
+        workspace.AddPath(path);
+    }
+    const QString output = dir.filePath(QStringLiteral("out.mp3"));
+    CountingHost host;
+    const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host);
+    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    ASSERT_GT(result.written, qint64(1) << 32);
+
+    // Its length as the header tells it, without a scan and without the encoder's silence.
+    mpg123_init();
+    std::unique_ptr<mpg123_handle, void (*)(mpg123_handle*)> decoder(mpg123_new(nullptr, nullptr),
+                                                                     mpg123_delete);
+    mpg123_param(decoder.get(), MPG123_REMOVE_FLAGS, MPG123_GAPLESS, 0);
+    ASSERT_EQ(mpg123_open(decoder.get(), QFile::encodeName(output).constData()), MPG123_OK);
+    const off_t samples = mpg123_length(decoder.get());
+    std::printf("%lld-byte join: libmpg123 tells %lld samples, %.0f s\n", result.written,
+                qint64(samples), samples / 44100.0);
+    EXPECT_EQ(qint64(samples), (result.frames - 1) * 1152);
 }
 
 TEST_F(BigInputTest, AWorkspaceOf10000PathsSavesAndOpens) {

@@ -700,6 +700,31 @@ TEST_F(MergeJobTest, SeamlessJoinsRunOnWithoutGapOrClickAndCopyTheOtherFrames) {
     }
 }
 
+TEST_F(MergeJobTest, DamagedSideInformationAroundASeamNeverAbortsTheJoin) {
+    // 0xE9 in byte 24 (side information) of a frame a seam decodes, before it or behind it: the
+    // decoder hands out samples far beyond full scale there, on which LAME's encoder asserts.
+    const Encoding cbr{"CBR", false, 2, 44100};
+    const QString earlier =
+        Write(QStringLiteral("earlier.mp3"), EncodeWithLame(Recording(0, 441000), cbr));
+    const QString later =
+        Write(QStringLiteral("later.mp3"), EncodeWithLame(Recording(441000, 88200), cbr));
+    const size_t length = DecodeAsPlayers(earlier, cbr).size() + DecodeAsPlayers(later, cbr).size();
+    for (const auto& [path, frame] : {std::pair{earlier, ReadAllUnits(earlier).rbegin()[5]},
+                                      std::pair{later, ReadAllUnits(later)[3]}}) {
+        SCOPED_TRACE(path.toStdString());
+        QByteArray damaged = ReadAll(path);
+        damaged[qsizetype(frame.offset) + 24] = char(0xE9);
+        const QString copy = Write(QStringLiteral("damaged.mp3"), damaged);
+        UsePaths(path == earlier ? QStringList{copy, later} : QStringList{earlier, copy});
+        const tessaro::MergeResult joined =
+            tessaro::RunMerge(workspace, output, host, {false, false, QString(), true});
+        ASSERT_TRUE(joined.Succeeded()) << joined.error.toStdString();
+        EXPECT_TRUE(joined.warnings.isEmpty()) << joined.warnings.join(' ').toStdString();
+        // Seamless, within a frame of both pieces' length.
+        EXPECT_NEAR(double(DecodeAsPlayers(output, cbr).size()), double(length), 2 * 1152);
+    }
+}
+
 TEST_F(MergeJobTest, TotalSizeCountsWholeFilesAndNothingForMissingOnes) {
     workspace.AddPath(Fixture(QStringLiteral("tagged_v2v1.mp3")));
     workspace.AddPath(dir.filePath(QStringLiteral("missing.mp3")));

@@ -176,6 +176,46 @@ TEST(XingHeaderTest, DescribeWritesOnlyTheFieldsTheFlagsAnnounce) {
     EXPECT_EQ(BigEndian(described, lame + 21, 3), (kDelay << 12) | 0xABC);
 }
 
+TEST(XingHeaderTest, ACountTooLargeForItsFieldIsLeftOutAndTheRestMovesUp) {
+    constexpr quint64 kPast = quint64(1) << 32;
+    struct Case {
+        quint32 flags;  // of the header as found
+        quint64 frames, bytes;
+        quint32 described;  // its flags once described
+    };
+    for (const Case& c : {Case{0xF, 0xFFFFFFFF, 0xFFFFFFFF, 0xF}, Case{0xF, kPast, kBytes, 0xE},
+                          Case{0xF, 6, kPast, 0xD}, Case{0xF, kPast + 6, kPast + 9, 0xC},
+                          Case{0xD, 6, kPast, 0xD}}) {
+        SCOPED_TRACE(testing::Message() << c.frames << " frames, " << c.bytes << " bytes");
+        QByteArray frame = HeaderFrame(3, 0, false, 36, c.flags);
+        Put(frame, 413, "tail");
+        QByteArray described = frame;
+        mp3::XingHeader::Find(Bytes(frame), qint32(frame.size()))
+            ->Describe(reinterpret_cast<quint8*>(described.data()),
+                       {c.frames, c.bytes, SeekTableOf(7), 0xBEEF, 0xABC, true});
+        ASSERT_EQ(described.size(), frame.size());
+        EXPECT_EQ(BigEndian(described, 36 + 4), c.described);
+        // Readers take each field right behind those the flags announce before it.
+        qsizetype at = 36 + 8;
+        for (const auto& [flag, count] : {std::pair{0x1u, c.frames}, std::pair{0x2u, c.bytes}}) {
+            if (c.described & flag) {
+                EXPECT_EQ(BigEndian(described, at), count);
+                at += 4;
+            }
+        }
+        EXPECT_EQ(quint8(described[at + 99]), 7 + 99);
+        EXPECT_EQ(BigEndian(described, at + 100), 0x55u);
+        const qsizetype lame = at + 104;
+        EXPECT_EQ(described.mid(lame, 9), "LAME3.100");
+        EXPECT_EQ(BigEndian(described, lame + 21, 3), (kDelay << 12) | 0xABC);
+        EXPECT_EQ(BigEndian(described, lame + 28), c.bytes < kPast ? c.bytes : 0);
+        EXPECT_EQ(BigEndian(described, lame + 34, 2), BitwiseCrc16(described.left(lame + 34)));
+        // Up to the frame's end, where zeros take the place of what moved.
+        const qsizetype moved = frame.indexOf("LAME") - lame;
+        EXPECT_EQ(described.right(4 + moved), "tail" + QByteArray(moved, '\0'));
+    }
+}
+
 TEST(XingHeaderTest, ALabelAndMethodOfConstantBitrateOnlyForOneBitrate) {
     for (const int method : {1, 2, 4, 8}) {
         QByteArray frame = HeaderFrame(3, 0, false, 36);
@@ -325,17 +365,44 @@ TEST(JoinedStreamTest, ALongStreamsSeekTableIsAsRightAsOneKeptFrameByFrame) {
     }
 }
 
-TEST(JoinedStreamTest, AStreamTooLongForTheFieldsLeavesTheHeaderAlone) {
+TEST(JoinedStreamTest, PastFourGiBTheByteCountIsLeftOutAndFramesAndSeekTableStayRight) {
+    // Frames said to be up to 1 MiB long: only their headers are read, so 6 GiB cost nothing.
     const QByteArray first = HeaderFrame(3, 0, false, 36);
-    const QByteArray chunk(1 << 20, 0x33);
+    QByteArray chunk = Mp3Frame();
+    chunk.resize(1 << 20, 0x33);
     mp3::JoinedStream stream;
     stream.AddFrame(Bytes(first), qint32(first.size()), true);
-    for (int i = 0; i < 4095; ++i) {
-        stream.AddFrame(Bytes(chunk), qint32(chunk.size()), false);
+    std::vector<quint64> offsets;  // of the audio frames, from the header frame's start
+    quint64 bytes = quint64(first.size());
+    const auto add = [&](quint64 until) {
+        while (bytes < until) {
+            const qint32 length = qint32(std::min<quint64>(quint64(chunk.size()), until - bytes));
+            stream.AddFrame(Bytes(chunk), length, false);
+            offsets.push_back(bytes);
+            bytes += quint64(length);
+        }
+    };
+    add(0xFFFFFFFF);
+    const QByteArray fits = stream.HeaderFrame();
+    EXPECT_EQ(BigEndian(fits, 36 + 4), 0xFu);
+    EXPECT_EQ(BigEndian(fits, 36 + 12), 0xFFFFFFFFu);
+    EXPECT_EQ(BigEndian(fits, 36 + 120 + 28), 0xFFFFFFFFu);
+
+    for (const quint64 until : {quint64(1) << 32, quint64(6) << 30}) {
+        SCOPED_TRACE(until);
+        add(until);
+        const QByteArray header = stream.HeaderFrame();
+        ASSERT_EQ(header.size(), first.size());
+        EXPECT_EQ(BigEndian(header, 36 + 4), 0xDu) << "no byte count";
+        EXPECT_EQ(BigEndian(header, 36 + 8), offsets.size());
+        for (size_t i = 0; i < 100; ++i) {
+            const double at = double(offsets[i * offsets.size() / 100]);
+            EXPECT_NEAR(quint8(header[36 + 12 + qsizetype(i)]), at * 256 / double(bytes), 0.51)
+                << i;
+        }
+        EXPECT_EQ(header.mid(36 + 116, 4), "LAME");
+        EXPECT_EQ(BigEndian(header, 36 + 116 + 28), 0u) << "no music length";
     }
-    EXPECT_FALSE(stream.HeaderFrame().isEmpty()) << "4 GiB less 1 MiB still fits";
-    stream.AddFrame(Bytes(chunk), qint32(chunk.size()), false);
-    EXPECT_TRUE(stream.HeaderFrame().isEmpty());
 }
 
 }  // namespace
