@@ -326,7 +326,7 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
 
 void CMainFrame::dropEvent(QDropEvent* event) {
     for (const QUrl& url : event->mimeData()->urls()) {
-        if (!url.isLocalFile()) {
+        if (!url.isLocalFile() || !UsableInput(url.toLocalFile())) {
             continue;
         }
         // The merge reads the workspace in place: files dropped meanwhile wait for its end.
@@ -349,11 +349,13 @@ void CMainFrame::OnOpenWorkspace() {
     if (path.isEmpty()) {
         return;
     }
-    QString problem;
+    QString problem = tessaro::UnusableName(path);
     try {
-        m_workspace.LoadFromFile(path);
-        Log(tr("Workspace has been opened."));
-        return;
+        if (problem.isEmpty()) {
+            m_workspace.LoadFromFile(path);
+            Log(tr("Workspace has been opened."));
+            return;
+        }
     } catch (const tessaro::BadTessaroWorkSpaceIden&) {
         problem = tr("it is not a Tessaro workspace file, or it cannot be read.");
     } catch (const tessaro::BadTessaroWorkSpaceFile& damaged) {
@@ -381,9 +383,19 @@ void CMainFrame::OnSaveWorkspace() {
 void CMainFrame::OnInsertMp3() {
     const QStringList paths = m_dialogs->GetOpenFileNames(this, kMp3Filter, QStringLiteral("mp3"));
     for (const QString& path : paths) {
-        m_workspace.AddPath(path);
-        Log(tr("MP3 file \"%1\" has been inserted!").arg(path));
+        if (UsableInput(path)) {
+            m_workspace.AddPath(path);
+            Log(tr("MP3 file \"%1\" has been inserted!").arg(path));
+        }
     }
+}
+
+bool CMainFrame::UsableInput(const QString& path) {
+    const QString problem = tessaro::UnusableName(path);
+    if (!problem.isEmpty()) {
+        Log(tr("MP3 file %1 has not been added: %2.").arg(Quoted(path), problem));
+    }
+    return problem.isEmpty();
 }
 
 void CMainFrame::OnRemoveMp3() {

@@ -74,6 +74,8 @@ private:
     void PlaceProgress();
     void UpdateLockIndicators();
     void Log(const QString& text);
+    // Whether a file chosen or dropped can be added by the name it came with; logs why not.
+    bool UsableInput(const QString& path);
 
     void OnNewWorkspace();
     void OnOpenWorkspace();

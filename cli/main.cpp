@@ -27,6 +27,9 @@ void Print(FILE* stream, const QString& text) {
 
 // Fills the workspace from a ".twk" file; returns why the file cannot be used, or an empty text.
 QString LoadWorkspace(tessaro::TessaroWorkSpace& workspace, const QString& path) {
+    if (const QString problem = tessaro::UnusableName(path); !problem.isEmpty()) {
+        return QStringLiteral("cannot open the workspace %1: %2").arg(Quoted(path), problem);
+    }
     // Opened here first for the system's reason: the loader counts a file it cannot open as one
     // without the identifier.
     QFile file(path);
@@ -87,6 +90,7 @@ private:
 
 int main(int argc, char* argv[]) {
     tessaro::IgnoreFileSizeSignal();
+    tessaro::RemoveTemporaryFileOnSignals();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tessaro-join"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TESSARO_VERSION));

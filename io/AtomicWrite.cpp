@@ -2,11 +2,36 @@
 
 #include "io/Files.h"
 
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
 #include <QSaveFile>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 
 namespace tessaro {
+namespace {
+
+// The temporary file a signal is to remove: its name is put in place before the flag says it is
+// there, in a buffer made beforehand, as a signal handler may not allocate.
+char temporaryName[PATH_MAX];
+std::atomic<bool> temporaryNamed{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "a signal handler reads it");
+
+void RemoveTemporaryFileAndEnd(int signal) {
+    if (temporaryNamed.load()) {
+        ::unlink(temporaryName);
+    }
+    // The default action is back (SA_RESETHAND): the signal, raised again, ends the process once
+    // the handler returns.
+    ::raise(signal);
+}
+
+}  // namespace
 
 QString FailureReason(const QFileDevice& file, int systemError) {
     return systemError != 0 ? qt_error_string(systemError) : file.errorString();
@@ -18,9 +43,55 @@ void IgnoreFileSizeSignal() {
 #endif
 }
 
+void RemoveTemporaryFileOnSignals() {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction action {};
+        if (::sigaction(signal, nullptr, &action) != 0 || action.sa_handler == SIG_IGN) {
+            continue;
+        }
+        action.sa_handler = RemoveTemporaryFileAndEnd;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESETHAND;
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
+TemporaryFileMark::TemporaryFileMark(const QSaveFile& file) {
+    struct stat info;
+    if (::fstat(file.handle(), &info) != 0 || info.st_nlink == 0 || WritesInPlace(file)) {
+        return;
+    }
+    temporaryNamed.store(false);
+    char link[32];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", file.handle());
+    const ssize_t length = ::readlink(link, temporaryName, sizeof temporaryName - 1);
+    // A name as long as the buffer may have been cut.
+    if (length <= 0 || length >= ssize_t(sizeof temporaryName - 1)) {
+        return;
+    }
+    temporaryName[length] = '\0';
+    temporaryNamed.store(true);
+    marked = true;
+}
+
+TemporaryFileMark::~TemporaryFileMark() {
+    if (marked) {
+        temporaryNamed.store(false);
+    }
+}
+
+bool WritesInPlace(const QSaveFile& file) {
+    struct stat open, target;
+    return ::fstat(file.handle(), &open) == 0 &&
+           ::stat(QFile::encodeName(file.fileName()).constData(), &target) == 0 &&
+           open.st_dev == target.st_dev && open.st_ino == target.st_ino;
+}
+
 QString WriteAtomically(const QString& path, const QByteArray& bytes) {
-    if (const QString refusal = NotReplaceable(path); !refusal.isEmpty()) {
-        return refusal;
+    for (const QString& refusal : {UnusableName(path), NotReplaceable(path)}) {
+        if (!refusal.isEmpty()) {
+            return refusal;
+        }
     }
     QSaveFile file(path);
     // Unbuffered, so that a failed write shows in write() while errno still holds its cause.

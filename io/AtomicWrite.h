@@ -4,6 +4,7 @@
 #include <QString>
 
 class QFileDevice;
+class QSaveFile;
 
 namespace tessaro {
 
@@ -14,6 +15,29 @@ QString FailureReason(const QFileDevice& file, int systemError);
 // Makes a write past the file-size limit (RLIMIT_FSIZE) fail with EFBIG, reported like a full
 // disk, instead of ending the process with SIGXFSZ. For the programs' start.
 void IgnoreFileSizeSignal();
+
+// Makes SIGINT, SIGTERM and SIGHUP remove the named temporary file marked by a TemporaryFileMark,
+// then end the process as they would have. A signal ignored at the start, as nohup ignores
+// SIGHUP, stays ignored. For the command-line tool's start: the window is not ended that way.
+void RemoveTemporaryFileOnSignals();
+
+// While it lives, the temporary file that the open `file` writes is the one those signals remove,
+// if it has a name: an unnamed one (O_TMPFILE) goes with the process anyway, and a target written
+// in place must never be removed. One at a time: the signals remove the file of the latest.
+class TemporaryFileMark {
+public:
+    explicit TemporaryFileMark(const QSaveFile& file);
+    ~TemporaryFileMark();
+    TemporaryFileMark(const TemporaryFileMark&) = delete;
+    TemporaryFileMark& operator=(const TemporaryFileMark&) = delete;
+
+private:
+    bool marked = false;
+};
+
+// Whether the open `file` writes its target itself: the direct-write fallback, taken in a folder
+// where no temporary file can be made. A failure then leaves the target cut short.
+bool WritesInPlace(const QSaveFile& file);
 
 // Writes `bytes` to a temporary file beside `path` and renames it over `path` only once all of
 // it is written and flushed to disk, so that no reader ever sees a half-written file. Returns

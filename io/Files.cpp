@@ -1,10 +1,10 @@
 #include "io/Files.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
-#include <QFileInfo>
 #include <cerrno>
 
 namespace tessaro {
@@ -21,6 +21,15 @@ qint64 GetFileSize64(const QString& path) {
 }
 
 namespace {
+
+// Why a file of this type is not a regular one; empty for a regular one.
+QString NotRegular(mode_t mode) {
+    if (S_ISREG(mode)) {
+        return QString();
+    }
+    return S_ISDIR(mode) ? QStringLiteral("it is a folder")
+                         : QStringLiteral("it is not a regular file (a FIFO, device or socket)");
+}
 
 template <typename Byte, typename Transfer>
 bool TransferAll(Transfer transfer, Byte* data, qint64 length, qint64 at) {
@@ -51,13 +60,38 @@ bool WriteAllAt(int fd, const char* data, qint64 length, qint64 at) {
     return TransferAll(write, data, length, at);
 }
 
-QString NotReplaceable(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists() || info.isFile()) {
+int OpenRegularFile(const QString& path, QString* error, qint64* size) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        *error = qt_error_string(errno);
+        return -1;
+    }
+    struct stat info;
+    *error = ::fstat(fd, &info) != 0 ? qt_error_string(errno) : NotRegular(info.st_mode);
+    if (!error->isEmpty()) {
+        ::close(fd);
+        return -1;
+    }
+    if (size) {
+        *size = qint64(info.st_size);
+    }
+    return fd;
+}
+
+QString UnusableName(const QString& name) {
+    if (!name.contains(QChar::ReplacementCharacter) &&
+        QFile::decodeName(QFile::encodeName(name)) == name) {
         return QString();
     }
-    return info.isDir() ? QStringLiteral("it is a folder")
-                        : QStringLiteral("it is not a regular file (a FIFO, device or socket)");
+    return QStringLiteral(
+        "the name is not valid UTF-8 (U+FFFD marks the bytes that are not), so it would stand "
+        "for another file; rename the file");
+}
+
+QString NotReplaceable(const QString& path) {
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? NotRegular(info.st_mode)
+                                                                   : QString();
 }
 
 }  // namespace tessaro

@@ -16,6 +16,17 @@ qint64 GetFileSize64(const QString& path);
 bool ReadAllAt(int fd, char* data, qint64 length, qint64 at);
 bool WriteAllAt(int fd, const char* data, qint64 length, qint64 at);
 
+// Opens `path` for reading and keeps it open only when it is a regular file, judged by the open
+// descriptor so that nothing can swap the file in between: a FIFO (opened without waiting for a
+// writer) or a device gives no end of bytes, or none. Returns the descriptor, or -1 with the
+// reason in *error. *size, when given, is the file's size as it was opened.
+int OpenRegularFile(const QString& path, QString* error, qint64* size = nullptr);
+
+// Why `name` cannot serve as a file's name as it stands: the system takes names as bytes and Qt
+// keeps them as text, so bytes that are not UTF-8 reach Qt as U+FFFD, and the name it would hand
+// back names another file. Empty when the name can be used.
+QString UnusableName(const QString& name);
+
 // Why whatever stands at `path` must not be replaced by a new file: it is a folder, a FIFO, a
 // device or a socket, which the rename would swap for a plain file. Empty when nothing stands
 // there or a regular file does (links are followed).

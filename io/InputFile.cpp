@@ -1,27 +1,22 @@
 #include "io/InputFile.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <QFile>
 #include <cerrno>
+
+#include "io/Files.h"
 
 namespace tessaro {
 
 std::shared_ptr<InputFile> InputFile::Open(const QString& path, QString* error) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        *error = qt_error_string(errno);
-        return nullptr;
-    }
+    const int fd = OpenRegularFile(path, error);
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        *error = S_ISDIR(info.st_mode) ? QStringLiteral("is a folder")
-                                       : QStringLiteral("not a regular file");
+    if (fd >= 0 && ::fstat(fd, &info) != 0) {
+        *error = qt_error_string(errno);
         ::close(fd);
         return nullptr;
     }
-    return std::shared_ptr<InputFile>(new InputFile(fd, info));
+    return fd >= 0 ? std::shared_ptr<InputFile>(new InputFile(fd, info)) : nullptr;
 }
 
 InputFile::InputFile(int fd, const struct stat& opened) : fd(fd), opened(opened) {}

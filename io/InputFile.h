@@ -14,9 +14,7 @@ namespace tessaro {
 // outlives the file.
 class InputFile {
 public:
-    // Opens path read-only, refusing what is not a regular file: a folder has no bytes to give,
-    // and a FIFO, opened without waiting so that it cannot block, would hand them out only once.
-    // Null with the reason in *error.
+    // Opens path read-only as OpenRegularFile does; null with the reason in *error.
     static std::shared_ptr<InputFile> Open(const QString& path, QString* error);
     ~InputFile();
     InputFile(const InputFile&) = delete;

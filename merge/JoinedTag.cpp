@@ -99,4 +99,15 @@ TagBytes RenderJoinedTag(const JoinedTag& tag, qsizetype minimumSize) {
     return bytes;
 }
 
+QString TagTooLarge(qint64 size) {
+    if (size <= kMaxId3v2TagBytes) {
+        return QString();
+    }
+    return QStringLiteral(
+               "its ID3v2 tag (the cover picture and chapters included) would take %1 "
+               "bytes, more than the %2 an ID3v2 tag can hold")
+        .arg(size)
+        .arg(kMaxId3v2TagBytes);
+}
+
 }  // namespace tessaro

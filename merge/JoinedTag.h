@@ -33,4 +33,11 @@ struct TagBytes {
 };
 TagBytes RenderJoinedTag(const JoinedTag& tag, qsizetype minimumSize = 0);
 
+// The largest ID3v2 tag: its header gives the size of what follows its 10 bytes in 28 bits, and
+// a larger size would wrap to a small one, which readers take for the end of the tag.
+constexpr qint64 kMaxId3v2TagBytes = 10 + (qint64(1) << 28) - 1;
+
+// Why a tag of `size` bytes, header included, cannot go into the file; empty when it can.
+QString TagTooLarge(qint64 size);
+
 }  // namespace tessaro

@@ -105,6 +105,8 @@ public:
                         .arg(Quoted(file.fileName()), file.errorString());
             return false;
         }
+        inPlace = WritesInPlace(file);
+        mark.emplace(file);
         writer.emplace(file.handle());
         audioStart = end = front.size();
         return Hand(Piece::Own(front, 0));
@@ -174,6 +176,14 @@ public:
         }
     }
     const QString& Error() const { return error; }
+    // What a failure has done to the target: none of it, unless it was written in place.
+    QString Damage() const {
+        return inPlace ? QStringLiteral(
+                             "; no temporary file could be made beside %1, so it was "
+                             "written in place and is now overwritten in part")
+                             .arg(Quoted(file.fileName()))
+                       : QString();
+    }
 
 private:
     // Long enough that a write costs little more than its copy, short enough that the checksum
@@ -216,7 +226,9 @@ private:
         return false;
     }
 
+    std::optional<TemporaryFileMark> mark;  // of `file`, so kept until its temporary file is gone
     QSaveFile file;
+    bool inPlace = false;                    // `file` writes the target itself
     std::optional<BackgroundWriter> writer;  // of `file`, so gone before it is closed
     Run run;
     qint64 audioStart = 0;  // where the audio begins: behind the tag in front
@@ -244,6 +256,18 @@ QString RefuseOutput(const TessaroWorkSpace& workspace, const QString& outputPat
     return refusal.isEmpty() ? QString()
                              : QStringLiteral("Cannot write %1: %2; choose another output file.")
                                    .arg(Quoted(outputPath), refusal);
+}
+
+// Why a name the join is given, of an input, the output or the cover picture, cannot be used as
+// it stands. Empty when all can.
+QString RefuseNames(const TessaroWorkSpace& workspace, const QString& outputPath,
+                    const JoinOptions& options) {
+    for (const QString& name : workspace.Paths() + QStringList{outputPath, options.coverFile}) {
+        if (const QString problem = UnusableName(name); !problem.isEmpty()) {
+            return QStringLiteral("Cannot use %1: %2.").arg(Quoted(name), problem);
+        }
+    }
+    return QString();
 }
 
 // One join in progress: the inputs' frames go to the output one input at a time, then the
@@ -337,7 +361,7 @@ private:
     // Gives the output up: no temporary file stays, the target is as it was.
     bool Fail(const QString& error) {
         output.Cancel();
-        result.error = error;
+        result.error = error + output.Damage();
         return false;
     }
     // Names the first input whose bytes may have changed under their mapping before they were
@@ -369,6 +393,10 @@ private:
         tag.chapters.clear();
         frontSize = planned.front.size();
         back = planned.back;
+        if (const QString tooLarge = TagTooLarge(frontSize); !tooLarge.isEmpty()) {
+            result.error = QStringLiteral("Cannot write %1: %2.").arg(Quoted(outputPath), tooLarge);
+            return false;
+        }
         if (!output.Open(planned.front)) {
             result.error = output.Error();
             return false;
@@ -474,7 +502,10 @@ MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPat
     const qint64 total = GetTotalFileSize(workspace);
     host.MergeProgress(0, 100);
     MergeResult refused;
-    refused.error = RefuseOutput(workspace, outputPath);
+    refused.error = RefuseNames(workspace, outputPath, options);
+    if (refused.error.isEmpty()) {
+        refused.error = RefuseOutput(workspace, outputPath);
+    }
     std::optional<mp3::Picture> cover;
     if (refused.error.isEmpty() && !options.coverFile.isEmpty()) {
         QString why;

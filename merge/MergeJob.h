@@ -52,8 +52,9 @@ qint64 GetTotalFileSize(const TessaroWorkSpace& workspace);
 // once complete, so a failed merge leaves the target as it was; a merge that finds no frame at
 // all fails and writes nothing. An input that changes while it is read fails the merge.
 // Chapters and picture go into the same ID3v2 tag as the typed values, as `options` ask, whether
-// or not the host wants those written. A cover file that is not a JPEG or PNG picture fails the
-// merge before anything is written.
+// or not the host wants those written. A name that is not valid UTF-8, a cover file that is not
+// a JPEG or PNG picture in a regular file of at most 64 MiB, or a tag larger than an ID3v2 tag can
+// hold fails the merge before anything is written.
 MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHost& host,
                      const JoinOptions& options = {});
 

@@ -4,9 +4,12 @@
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/tfilestream.h>
+#include <unistd.h>
 
-#include <QFile>
+#include <cerrno>
 
+#include "io/Files.h"
 #include "mp3/StreamReader.h"
 
 namespace mp3 {
@@ -36,12 +39,44 @@ std::optional<Picture> FirstPicture(TagLib::ID3v2::Tag& tag) {
                    QByteArray(data.data(), qsizetype(data.size())), quint8(chosen->textEncoding())};
 }
 
+// The bytes of the picture file open at fd, of `size` bytes when opened; none, with the reason in
+// *error, when it is too large or cannot be read whole.
+std::optional<QByteArray> ReadPictureBytes(int fd, qint64 size, QString* error) {
+    if (size > kMaxPictureFileBytes) {
+        *error =
+            QStringLiteral("it is %1 bytes long, more than the %2 MiB a cover picture may have")
+                .arg(size)
+                .arg(kMaxPictureFileBytes >> 20);
+        return std::nullopt;
+    }
+    // No more than its size when opened: a file that grows meanwhile stays under the cap.
+    QByteArray bytes(size, Qt::Uninitialized);
+    errno = 0;
+    if (!tessaro::ReadAllAt(fd, bytes.data(), size, 0)) {
+        *error = errno != 0 ? qt_error_string(errno)
+                            : QStringLiteral("it was cut short while it was being read");
+        return std::nullopt;
+    }
+    return bytes;
+}
+
 }  // namespace
 
 InputTags ReadInputTags(const QString& path) {
     InputTags tags;
+    // TagLib would wait for a FIFO's writer, or read a device's bytes without end.
+    QString ignored;
+    const int fd = tessaro::OpenRegularFile(path, &ignored);
+    if (fd < 0) {
+        return tags;
+    }
+    TagLib::FileStream stream(fd, true);  // closes fd once it holds it
+    if (!stream.isOpen()) {
+        ::close(fd);
+        return tags;
+    }
     // Only the tags are read: no audio properties, which would scan the frames.
-    TagLib::MPEG::File file(QFile::encodeName(path).constData(), false);
+    TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
     if (!file.isValid()) {
         return tags;
     }
@@ -76,20 +111,24 @@ Figures ProbeFigures(const QString& path) {
 }
 
 std::optional<Picture> ReadPictureFile(const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = file.errorString();
+    qint64 size = 0;
+    const int fd = tessaro::OpenRegularFile(path, error, &size);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    const std::optional<QByteArray> bytes = ReadPictureBytes(fd, size, error);
+    ::close(fd);
+    if (!bytes) {
         return std::nullopt;
     }
     Picture picture;
-    picture.data = file.readAll();
+    picture.data = *bytes;
     if (picture.data.startsWith("\xFF\xD8\xFF")) {
         picture.mimeType = QStringLiteral("image/jpeg");
     } else if (picture.data.startsWith("\x89PNG\r\n\x1A\n")) {
         picture.mimeType = QStringLiteral("image/png");
     } else {
-        *error = file.error() != QFileDevice::NoError ? file.errorString()
-                                                      : QStringLiteral("not a JPEG or PNG picture");
+        *error = QStringLiteral("not a JPEG or PNG picture");
         return std::nullopt;
     }
     return picture;

@@ -19,7 +19,7 @@ struct Picture {
 
 // What an input's own tags tell of it: its title (the ID3v2 one, else the ID3v1 one) and its
 // picture (the front cover, else the first attached). A damaged tag costs what it holds, never
-// more: an input that cannot be read has neither.
+// more: an input that cannot be read, or is not a regular file, has neither.
 struct InputTags {
     QString title;
     std::optional<Picture> picture;
@@ -38,8 +38,13 @@ struct Figures {
 };
 Figures ProbeFigures(const QString& path);
 
+// The largest picture file taken as a cover: far above any real cover, far below what the tag
+// can hold.
+constexpr qint64 kMaxPictureFileBytes = 64 << 20;
+
 // A picture file as a front cover, recognised as JPEG or PNG by its first bytes, never by its
-// name. Empty, with the reason in *error, for anything else or a file that cannot be read.
+// name. Empty, with the reason in *error, for anything else, a file that cannot be read, is not a
+// regular file or is larger than kMaxPictureFileBytes.
 std::optional<Picture> ReadPictureFile(const QString& path, QString* error);
 
 }  // namespace mp3

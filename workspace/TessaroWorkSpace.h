@@ -38,7 +38,8 @@ public:
     void SaveToFile(const QString& path) const;
     // Replaces the tag values and the paths (and so the track list) with those of a ".twk"
     // file. The whole file is read and checked first: BadTessaroWorkSpaceIden or
-    // BadTessaroWorkSpaceFile is raised before anything has changed.
+    // BadTessaroWorkSpaceFile (also for a path that is not valid UTF-8, which would name another
+    // file) is raised before anything has changed.
     void LoadFromFile(const QString& path);
 
     const OutputTag& Tag() const { return tag; }

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "io/AtomicWrite.h"
+#include "io/Files.h"
 #include "workspace/TessaroWorkSpace.h"
 
 namespace tessaro {
@@ -120,7 +121,10 @@ public:
         for (qint32 i = 0; i < count; ++i) {
             QString problem;
             const std::optional<QString> path = Record(position, problem);
-            if (!path) {
+            if (path && !(problem = UnusableName(*path)).isEmpty()) {
+                problem = QStringLiteral("holds %1: %2").arg(Quoted(*path), problem);
+            }
+            if (!problem.isEmpty()) {
                 throw BadTessaroWorkSpaceFile(
                     QStringLiteral("path record %1 of %2 %3").arg(i + 1).arg(count).arg(problem));
             }

@@ -367,6 +367,41 @@ private Q_SLOTS:
         QVERIFY(LogTexts(*frame).isEmpty());
     }
 
+    void aNameThatIsNotUtf8IsRefusedWhereverItComesIn() {
+        // Qt reads the name bytes 0xFF 0xFE as U+FFFD U+FFFD, which spell the names of these
+        // other files: never to be read or written in the place of the file chosen.
+        const QByteArray otherFrame = Mp3Frame(0x66);
+        const QString other = Write(QStringLiteral("\uFFFD\uFFFD.mp3"), otherFrame);
+        auto frame = MakeFrame();
+        frame->Workspace().AddPath(Write(QStringLiteral("decoy.mp3"), Mp3Frame()));
+        const QString otherTwk = dir.filePath(QStringLiteral("\uFFFD.twk"));
+        frame->Workspace().SaveToFile(dir.filePath(QStringLiteral("decoy.twk")));
+        QVERIFY(QFile::rename(dir.filePath(QStringLiteral("decoy.twk")), otherTwk));
+        const QByteArray otherWorkspace = ReadAll(otherTwk);
+
+        script->openManyAnswers << QStringList{other};
+        frame->Action(ID_FILE_INSERT_MP3)->trigger();
+        Drop(*frame, {other});
+        QCOMPARE(frame->Workspace().Paths().size(), 1);
+        QCOMPARE(LogTexts(*frame).filter(QStringLiteral("not valid UTF-8")).size(), 2);
+
+        script->saveAnswers << other;
+        frame->Action(ID_FILE_MERGE)->trigger();
+        QTRY_VERIFY(!frame->IsMerging());
+        script->saveAnswers << otherTwk;
+        frame->Action(ID_FILE_SAVE_WORKSPACE)->trigger();
+        script->openAnswers << otherTwk;
+        frame->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
+        QCOMPARE(script->messages.size(), 3);
+        for (const ScriptedDialogs::Message& message : std::as_const(script->messages)) {
+            QVERIFY2(message.text.contains(QStringLiteral("not valid UTF-8")),
+                     qPrintable(message.text));
+        }
+        QCOMPARE(ReadAll(other), otherFrame);
+        QCOMPARE(ReadAll(otherTwk), otherWorkspace);
+        QCOMPARE(frame->Workspace().Paths().size(), 1);
+    }
+
     void tagEditorAndPreferencesThroughTheirCommands() {
         auto frame = MakeFrame();
         frame->Workspace().SetTag({QStringLiteral("Old"), QStringLiteral("Old"),

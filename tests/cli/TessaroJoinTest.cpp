@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <vector>
 
 #include "TestFiles.h"
 #include "mp3/StreamReader.h"
@@ -23,14 +28,26 @@ struct JoinRun {
 };
 
 // Runs tessaro-join; fileSizeLimit, when not 0, is the largest file it may write, with the
-// signal for larger ones as the system sets it.
-JoinRun Join(const QStringList& arguments, rlim_t fileSizeLimit = 0) {
+// signal for larger ones as the system sets it. rawArguments, when given, are passed instead of
+// `arguments` byte for byte, as a shell passes names that are not UTF-8 (a QString cannot).
+JoinRun Join(const QStringList& arguments, rlim_t fileSizeLimit = 0,
+             QList<QByteArray> rawArguments = {}) {
+    std::vector<char*> argv;
+    rawArguments.prepend(TESSARO_JOIN);
+    for (QByteArray& argument : rawArguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
     QProcess process;
-    process.setChildProcessModifier([fileSizeLimit] {
+    process.setChildProcessModifier([fileSizeLimit, &argv] {
         if (fileSizeLimit != 0) {
             const rlimit limit{fileSizeLimit, fileSizeLimit};
             ::setrlimit(RLIMIT_FSIZE, &limit);
             ::signal(SIGXFSZ, SIG_DFL);
+        }
+        if (argv.size() > 2) {
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
         }
     });
     process.start(QStringLiteral(TESSARO_JOIN), arguments);
@@ -203,3 +220,105 @@ TEST_F(TessaroJoinTest, AWorkspaceThatCannotBeUsedExitsWith1AndSaysWhy) {
 }
 
 }  // namespace
+
+TEST_F(TessaroJoinTest, InputsThatAreNotRegularFilesAreSkippedTagsAndAll) {
+    // A FIFO that no one writes and a device without end: not waited for, not read.
+    const QString fifo = dir.filePath(QStringLiteral("fifo.mp3"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    const QString zero = QStringLiteral("/dev/zero");
+    const JoinRun run = Join({QStringLiteral("--chapters"), QStringLiteral("--copy-cover"),
+                              QStringLiteral("-o"), output, fifo, cbr, zero});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    for (const QString& skipped : {fifo, zero}) {
+        EXPECT_TRUE(run.err.contains(QStringLiteral("Skipped \"%1\"").arg(skipped)))
+            << run.err.toStdString();
+    }
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Joined 1 of 3 inputs")));
+    EXPECT_TRUE(ReadAll(output).endsWith(ReadAll(cbr)));
+}
+
+TEST_F(TessaroJoinTest, ACoverThatIsNotARegularFileFailsBeforeAnythingIsWritten) {
+    const QString fifo = dir.filePath(QStringLiteral("fifo.png"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    WriteAll(output, "an earlier join");
+    const QStringList entries = FolderEntries(dir.path());
+    for (const auto& [cover, reason] : {std::pair{fifo, "not a regular file"},
+                                        {QStringLiteral("/dev/zero"), "not a regular file"},
+                                        {dir.path(), "it is a folder"}}) {
+        const JoinRun run =
+            Join({QStringLiteral("--cover"), cover, QStringLiteral("-o"), output, cbr});
+        EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("\"%1\" as the cover picture").arg(cover)));
+        EXPECT_TRUE(run.err.contains(QLatin1String(reason))) << run.err.toStdString();
+        EXPECT_EQ(ReadAll(output), "an earlier join");
+        EXPECT_EQ(FolderEntries(dir.path()), entries);
+    }
+}
+
+TEST_F(TessaroJoinTest, NamesThatAreNotUtf8AreRefusedNotTakenForOthers) {
+    // Where each name would lead, its byte 0xFF read as U+FFFD: files that must stay untouched.
+    WriteAll(dir.filePath(QStringLiteral("in\uFFFD.mp3")), ReadAll(vbr));
+    const QString otherOutput = WriteAll(dir.filePath(QStringLiteral("out\uFFFD.mp3")), "other");
+    WriteAll(dir.filePath(QStringLiteral("cover\uFFFD.png")), "\x89PNG\r\n\x1A\n a picture");
+    tessaro::PlainTrackList list;
+    tessaro::TessaroWorkSpace workspace(list);
+    workspace.AddPath(vbr);
+    const QString job = dir.filePath(QStringLiteral("job.twk"));
+    workspace.SaveToFile(job);
+    ASSERT_TRUE(QFile::rename(job, dir.filePath(QStringLiteral("job\uFFFD.twk"))));
+    const QStringList entries = FolderEntries(dir.path());
+
+    const QByteArray folder = QFile::encodeName(dir.path()) + '/';
+    const QByteArray out = QFile::encodeName(output), input = QFile::encodeName(cbr);
+    for (const QList<QByteArray>& arguments :
+         {QList<QByteArray>{"-o", out, folder + "in\xFF.mp3"},
+          QList<QByteArray>{"-o", folder + "out\xFF.mp3", input},
+          QList<QByteArray>{"-o", out, "-w", folder + "job\xFF.twk"},
+          QList<QByteArray>{"--cover", folder + "cover\xFF.png", "-o", out, input}}) {
+        const JoinRun run = Join({}, 0, arguments);
+        SCOPED_TRACE(run.err.toStdString());
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.contains(QStringLiteral("\uFFFD")));
+        EXPECT_TRUE(run.err.contains(QStringLiteral("not valid UTF-8")));
+        EXPECT_EQ(FolderEntries(dir.path()), entries);
+        EXPECT_EQ(ReadAll(otherOutput), "other");
+    }
+}
+
+TEST_F(TessaroJoinTest, ASignalThatEndsAJoinRemovesItsNamedTemporaryFile) {
+    const QString input = WriteAll(dir.filePath(QStringLiteral("in.mp3")), Mp3Frames(10000));
+    WriteAll(output, "an earlier join");
+    // 100 MB: long enough to be caught at work.
+    QStringList arguments{QStringLiteral("-q"), QStringLiteral("-o"), output};
+    for (int i = 0; i < 24; ++i) {
+        arguments << input;
+    }
+    // Where O_TMPFILE fails, as on file systems without it, the temporary file has a name.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(TESSARO_NAMED_TEMPORARY_FILES));
+    // Under AddressSanitizer, which wants its runtime loaded first.
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                       environment.value(QStringLiteral("ASAN_OPTIONS")) +
+                           QStringLiteral(":verify_asan_link_order=0"));
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(TESSARO_JOIN), arguments);
+        // Caught once audio is written to the temporary file beside the target.
+        QFileInfo temporary;
+        QElapsedTimer clock;
+        clock.start();
+        while (temporary.size() == 0 && clock.elapsed() < 20000) {
+            const QStringList named = FolderEntries(dir.path()).filter(QStringLiteral("out.mp3."));
+            temporary = QFileInfo(named.isEmpty() ? QString() : dir.filePath(named[0]));
+        }
+        ASSERT_GT(temporary.size(), 0);
+        ::kill(pid_t(process.processId()), signal);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitStatus(), QProcess::CrashExit);
+        EXPECT_EQ(FolderEntries(dir.path()),
+                  (QStringList{QStringLiteral("in.mp3"), QStringLiteral("out.mp3")}));
+        EXPECT_EQ(ReadAll(output), "an earlier join");
+    }
+}

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <optional>
 
 #include "TestFiles.h"
@@ -189,6 +190,33 @@ TEST_F(MergeFaultTest, AnInputThatGainsFramesAfterTheChaptersArePlannedFailsTheM
         QStringLiteral("changed"), {"first.mp3", "later.mp3", "out.mp3"});
 }
 
+// An ID3v2.3 tag holding a picture of `size` zero bytes in a compressed frame: a few hundred KiB
+// in the file, `size` bytes once read.
+QByteArray TagWithInflatingPicture(qint64 size) {
+    // Text encoding, MIME type, picture type, empty description, then the picture. qCompress
+    // puts the length in front of the zlib stream, as the compressed frame wants it.
+    QByteArray fields(14 + size, '\0');
+    fields.replace(0, 14, QByteArray("\0image/jpeg\0\x03\0", 14));
+    const QByteArray body = qCompress(fields, 1);
+    QByteArray frame = "APIC" + QByteArray(4, 0) + QByteArray("\0\x80", 2) + body;
+    qToBigEndian(quint32(body.size()), frame.data() + 4);
+    QByteArray header("ID3\x03\0\0", 6);
+    for (int shift = 21; shift >= 0; shift -= 7) {
+        header += char((frame.size() >> shift) & 0x7F);  // synchsafe
+    }
+    return header + frame;
+}
+
+TEST_F(MergeFaultTest, ATagLargerThanID3v2CanHoldFailsTheMergeBeforeAnythingIsWritten) {
+    workspace.AddPath(
+        Write(QStringLiteral("in.mp3"), TagWithInflatingPicture(qint64(1) << 28) + Mp3Frames(3)));
+    const tessaro::MergeResult result =
+        tessaro::RunMerge(workspace, output, host, {false, true, QString()});
+    ExpectFailureThatChangedNothing(result, output, {"in.mp3", "out.mp3"});
+    EXPECT_TRUE(result.error.contains(QStringLiteral("more than the 268435465 an ID3v2 tag")))
+        << result.error.toStdString();
+}
+
 // A folder the merge may not write in, tried by a process that cannot ignore permissions.
 class LockedFolderTest : public MergeFaultTest {
 protected:
@@ -234,6 +262,8 @@ TEST_F(LockedFolderTest, AnExistingTargetIsWrittenInPlace) {
     // Written in place, a full disk cannot spare the old file, but it is still reported.
     const QString outcome = MergeUnprivileged(500);
     EXPECT_TRUE(outcome.contains(output)) << outcome.toStdString();
+    EXPECT_TRUE(outcome.contains(QStringLiteral("written in place and is now overwritten in part")))
+        << outcome.toStdString();
     EXPECT_EQ(FolderEntries(locked), QStringList{QStringLiteral("out.mp3")});
 }
 

@@ -21,6 +21,7 @@
 #include "ReferenceScan.h"
 #include "TestFiles.h"
 #include "io/AtomicWrite.h"
+#include "merge/JoinedTag.h"
 #include "mp3/StreamReader.h"
 #include "workspace/PlainTrackList.h"
 #include "workspace/TessaroWorkSpace.h"
@@ -521,6 +522,24 @@ TEST_F(MergeJobTest, ThePictureOfTheFirstInputThatHasOneOrOfAPictureFile) {
     EXPECT_FALSE(refused.Succeeded());
     EXPECT_TRUE(refused.error.contains(QStringLiteral("not a JPEG or PNG picture")));
     EXPECT_EQ(ReadAll(output), before);
+
+    // Up to 64 MiB; a larger file is refused unread (sparse here: no disk taken).
+    options.coverFile = Write(QStringLiteral("huge.jpg"), jpeg);
+    QFile huge(options.coverFile);
+    ASSERT_TRUE(huge.resize((64 << 20) + 1));
+    const tessaro::MergeResult tooLarge = tessaro::RunMerge(workspace, output, host, options);
+    EXPECT_TRUE(tooLarge.error.contains(QStringLiteral("67108865 bytes long")))
+        << tooLarge.error.toStdString();
+    EXPECT_EQ(ReadAll(output), before);
+    ASSERT_TRUE(huge.resize(64 << 20));
+    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
+    EXPECT_EQ(std::get<2>(ReadChaptersAndPictures(output).pictures.at(0)).size(), 64 << 20);
+}
+
+TEST(JoinedTagTest, ATagIsRefusedOnceItsSizeNoLongerFitsTheHeadersTwentyEightBits) {
+    const qint64 largest = 10 + (1 << 28) - 1;  // the header and what its size field can state
+    EXPECT_TRUE(tessaro::TagTooLarge(largest).isEmpty());
+    EXPECT_TRUE(tessaro::TagTooLarge(largest + 1).contains(QStringLiteral("268435466 bytes")));
 }
 
 // A piece of a continuous recording in stereo at 44.1 kHz: tones with vibrato over quiet noise,

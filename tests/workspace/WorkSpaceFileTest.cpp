@@ -282,6 +282,11 @@ TEST_F(WorkSpaceFileTest, DamagedFilesAreRefusedWithNothingChanged) {
          "record 3 of 3 is missing"},
         {withCount(std::numeric_limits<qint32>::max()) + Record(QStringLiteral("/a")),
          "record 2 of 2147483647 is missing"},
+        // Names that would open other files: one read from bytes that were not UTF-8, one that
+        // has no UTF-8 form (a lone surrogate).
+        {withCount(2) + Record(QStringLiteral("/a")) + Record(QStringLiteral("/b\uFFFD.mp3")),
+         "record 2 of 2 holds"},
+        {header + U32Le(6) + QByteArray("/\0\0\xD8\0\0", 6), "not valid UTF-8"},
     };
     FillBefore();
     for (const auto& damaged : cases) {
@@ -324,6 +329,17 @@ TEST_F(WorkSpaceFileTest, AFailedSaveLeavesTheOldFileAndSaysWhy) {
         EXPECT_EQ(error.reason, QStringLiteral("Not a directory"));
     }
     EXPECT_EQ(ReadAll(file), old);
+
+    // A name holding U+FFFD may have been read from bytes that are not UTF-8: the file it spells
+    // is another one, and is left alone.
+    const QString lossy = WriteAll(dir.filePath(QStringLiteral("\uFFFD.twk")), old);
+    try {
+        workspace.SaveToFile(lossy);
+        ADD_FAILURE() << "not refused";
+    } catch (const tessaro::TessaroWorkSpaceNotSaved& error) {
+        EXPECT_TRUE(error.reason.contains(QStringLiteral("not valid UTF-8")));
+    }
+    EXPECT_EQ(ReadAll(lossy), old);
 }
 
 }  // namespace
