@@ -25,6 +25,7 @@
 #include "dialogs/Help.h"
 #include "io/Files.h"
 #include "settings/Preferences.h"
+#include "settings/WindowSettings.h"
 #include "view/CChildView.h"
 #include "view/CTessaroListBox.h"
 #include "workspace/Exception.h"
@@ -37,10 +38,6 @@ static void InitResources() {
 namespace {
 
 using tessaro::Quoted;
-
-const QString kChaptersKey = QStringLiteral("joinedFile/chapters");
-const QString kCopyCoverKey = QStringLiteral("joinedFile/copyCover");
-const QString kSeamlessKey = QStringLiteral("joinedFile/seamless");
 
 const QString kPreferencesFolder = QString::fromLatin1(kProductTitle);
 const QString kMp3Filter = QStringLiteral("MP3 files(*.mp3)");
@@ -69,11 +66,7 @@ CMainFrame::CMainFrame()
       m_wndStatusBar(new QStatusBar(this)),
       m_wndOutput(new COutputWnd(this)),
       m_dialogs(std::make_unique<QtFrameDialogs>()) {
-    m_saveID3Tag = tessaro::ReadSaveID3Tag(tessaro::GetPreferencesPath(kPreferencesFolder));
-    const QSettings settings = WindowSettings();
-    m_joinOptions.chapters = settings.value(kChaptersKey, false).toBool();
-    m_joinOptions.copyCover = settings.value(kCopyCoverKey, false).toBool();
-    m_joinOptions.seamless = settings.value(kSeamlessKey, false).toBool();
+    m_preferences = tessaro::LoadJoinPreferences(tessaro::GetPreferencesPath(kPreferencesFolder));
     // A drag in the list moves the file in the workspace in the same call.
     connect(&List(), &CTessaroListBox::trackMoved, this,
             [this](int source, int target) { m_workspace.MoveTo(source, target); });
@@ -101,7 +94,8 @@ CMainFrame::~CMainFrame() {
     while (m_mergeThread && !m_mergeThread->wait(10)) {
         QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     }
-    tessaro::WriteSaveID3Tag(tessaro::GetPreferencesPath(kPreferencesFolder), m_saveID3Tag);
+    tessaro::WriteSaveID3Tag(tessaro::GetPreferencesPath(kPreferencesFolder),
+                             m_preferences.saveID3Tag);
 }
 
 CTessaroListBox& CMainFrame::List() {
@@ -295,7 +289,7 @@ void CMainFrame::focusInEvent(QFocusEvent* event) {
 }
 
 void CMainFrame::RestoreLayout() {
-    QSettings settings = WindowSettings();
+    QSettings settings = tessaro::WindowSettings();
     restoreGeometry(settings.value(QStringLiteral("geometry")).toByteArray());
     restoreState(settings.value(QStringLiteral("windowState")).toByteArray());
     Action(ID_VIEW_STATUS_BAR)
@@ -310,7 +304,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    QSettings settings = WindowSettings();
+    QSettings settings = tessaro::WindowSettings();
     settings.setValue(QStringLiteral("geometry"), saveGeometry());
     settings.setValue(QStringLiteral("windowState"), saveState());
     settings.setValue(QStringLiteral("statusBar"), m_wndStatusBar->isVisibleTo(this));
@@ -460,16 +454,11 @@ void CMainFrame::OnID3TagEditor() {
 
 void CMainFrame::OnPreferences() {
     CPreferencesSheet sheet(this);
-    sheet.StandardPage().SetSaveID3Tag(m_saveID3Tag);
-    sheet.StandardPage().SetJoinOptions(m_joinOptions);
+    sheet.StandardPage().SetPreferences(m_preferences);
     if (sheet.exec() == QDialog::Accepted) {
-        m_saveID3Tag = sheet.StandardPage().SaveID3Tag();
-        m_joinOptions = sheet.StandardPage().JoinOptions();
-        // Kept with the window's settings: the preference file holds the tag choice alone.
-        QSettings settings = WindowSettings();
-        settings.setValue(kChaptersKey, m_joinOptions.chapters);
-        settings.setValue(kCopyCoverKey, m_joinOptions.copyCover);
-        settings.setValue(kSeamlessKey, m_joinOptions.seamless);
+        m_preferences = sheet.StandardPage().Preferences();
+        // The options are kept at once; the preference file is written as the window closes.
+        tessaro::SaveJoinOptions(m_preferences.options);
     }
 }
 
@@ -480,8 +469,8 @@ void CMainFrame::OnMerge() {
     }
     m_outputPath = path;
     m_progress->show();
-    m_mergeThread =
-        std::make_unique<MergeThread>(this, *this, m_workspace, m_outputPath, m_joinOptions);
+    m_mergeThread = std::make_unique<MergeThread>(this, *this, m_workspace, m_outputPath,
+                                                  m_preferences.options);
     m_mergeThread->start();
     Log(tr("Begin to merge mp3 files ..."));
     UpdateCommandUI();
@@ -505,7 +494,7 @@ LRESULT CMainFrame::SendFrameMessage(quint32 message, WPARAM wParam, LPARAM lPar
         case WM_QUERY_MERGING:
             return m_mergeThread ? 1 : 0;
         case WM_QUERY_SAVE_ID3TAG:
-            return m_saveID3Tag ? 1 : 0;
+            return m_preferences.saveID3Tag ? 1 : 0;
         default:
             return 0;
     }

@@ -43,9 +43,9 @@ public:
     // The action of a command id, or null.
     QAction* Action(int commandId) const { return m_commands.value(commandId); }
     bool IsMerging() const { return m_mergeThread != nullptr; }
-    bool SaveID3Tag() const { return m_saveID3Tag; }
-    const tessaro::JoinOptions& JoinOptions() const { return m_joinOptions; }
-    void SetSaveID3Tag(bool on) { m_saveID3Tag = on; }
+    bool SaveID3Tag() const { return m_preferences.saveID3Tag; }
+    const tessaro::JoinOptions& JoinOptions() const { return m_preferences.options; }
+    void SetSaveID3Tag(bool on) { m_preferences.saveID3Tag = on; }
 
     tessaro::TessaroWorkSpace& Workspace() { return m_workspace; }
     CTessaroListBox& List();
@@ -96,8 +96,8 @@ private:
     QString m_outputPath;
     // Non-null exactly from the start of a merge until its finish message is handled.
     std::unique_ptr<MergeThread> m_mergeThread;
-    tessaro::JoinOptions m_joinOptions;  // what the joined file carries beyond the tag
-    bool m_saveID3Tag = false;
+    // SaveID3Tag, and what the joined file carries beyond the tag.
+    tessaro::JoinPreferences m_preferences;
     // Created before the workspace, which binds to its track list.
     CChildView* m_wndView;
     tessaro::TessaroWorkSpace m_workspace;

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 
-#include "app/Product.h"
+#include "settings/WindowSettings.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ QStringList RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode,
 }  // namespace
 
 QString StartFolder() {
-    const QString last = WindowSettings().value(kLastFolderKey).toString();
+    const QString last = tessaro::WindowSettings().value(kLastFolderKey).toString();
     if (!last.isEmpty() && QFileInfo(last).isDir()) {
         return last;
     }
@@ -39,7 +39,7 @@ QString StartFolder() {
 }
 
 void RememberFolder(const QString& folder) {
-    WindowSettings().setValue(kLastFolderKey, folder);
+    tessaro::WindowSettings().setValue(kLastFolderKey, folder);
 }
 
 QString QtFrameDialogs::GetOpenFileName(QWidget* parent, const QString& filter,

@@ -1,14 +1,7 @@
 #pragma once
 
-#include <QSettings>
-
 #include "Version.h"
 
 // The product's name and version: the main window's title, the About box's headline and the
 // name of the folder that keeps the preference.
 inline constexpr char kProductTitle[] = TESSARO_PRODUCT_TITLE;
-
-// Where the window keeps its settings: layout, the folder used last.
-inline QSettings WindowSettings() {
-    return QSettings(QStringLiteral("Veskaro Technology"), QStringLiteral("Zovi Tessaro"));
-}

@@ -86,16 +86,70 @@ private:
     bool drawn = false;
 };
 
-}  // namespace
+// The options, declared once for the parser and for reading what it found.
+struct Options {
+    const QCommandLineOption output{{QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("Write the joined file to OUTPUT (required)."),
+                                    QStringLiteral("OUTPUT")};
+    const QCommandLineOption workspaceFile{
+        {QStringLiteral("w"), QStringLiteral("workspace")},
+        QStringLiteral("Join the files listed in the workspace file WORKSPACE.twk instead of "
+                       "INPUT...; its tag values serve --tag unless the options below override "
+                       "them."),
+        QStringLiteral("WORKSPACE.twk")};
+    const QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")},
+                                   QStringLiteral("Show no progress bar and no summary.")};
+    const QCommandLineOption tag{
+        QStringLiteral("tag"),
+        QStringLiteral("Write an ID3 tag with the values below into the output.")};
+    const QCommandLineOption album{QStringLiteral("album"), QStringLiteral("Album of the tag."),
+                                   QStringLiteral("TEXT")};
+    const QCommandLineOption artist{QStringLiteral("artist"), QStringLiteral("Artist of the tag."),
+                                    QStringLiteral("TEXT")};
+    const QCommandLineOption title{QStringLiteral("title"), QStringLiteral("Title of the tag."),
+                                   QStringLiteral("TEXT")};
+    const QCommandLineOption year{QStringLiteral("year"),
+                                  QStringLiteral("Year of the tag; 0 or less writes none."),
+                                  QStringLiteral("N")};
+    const QCommandLineOption comment{QStringLiteral("comment"),
+                                     QStringLiteral("Comment of the tag."), QStringLiteral("TEXT")};
+    const QCommandLineOption chapters{
+        QStringLiteral("chapters"),
+        QStringLiteral("Add a chapter for each joined input to the output's tag, titled with the "
+                       "input's own title or, without one, its file name.")};
+    const QCommandLineOption copyCover{
+        QStringLiteral("copy-cover"),
+        QStringLiteral("Carry the picture of the first joined input that has one (its front "
+                       "cover, else its first) into the output's tag.")};
+    const QCommandLineOption cover{
+        QStringLiteral("cover"),
+        QStringLiteral(
+            "Put the JPEG or PNG picture FILE into the output's tag as its front cover."),
+        QStringLiteral("FILE")};
+    const QCommandLineOption seamless{
+        QStringLiteral("seamless"),
+        QStringLiteral("Join the inputs without the silence their encoders put at both ends: the "
+                       "few frames around each join are decoded and encoded anew. Inputs whose "
+                       "headers do not tell that silence, or of different formats, are joined as "
+                       "they are, with a warning.")};
 
-int main(int argc, char* argv[]) {
-    tessaro::IgnoreFileSizeSignal();
-    tessaro::RemoveTemporaryFileOnSignals();
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("tessaro-join"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(TESSARO_VERSION));
+    void AddTo(QCommandLineParser& parser) const {
+        parser.addOptions({output, workspaceFile, quiet, tag, album, artist, title, year, comment,
+                           chapters, copyCover, cover, seamless});
+    }
+};
 
-    QCommandLineParser parser;
+// What the command line asks for.
+struct Request {
+    QString output;
+    QString workspaceFile;  // empty when the inputs are given one by one
+    QStringList inputs;
+    bool quiet = false;
+    tessaro::JoinPreferences preferences;  // SaveID3Tag is --tag
+    qint32 year = 0;
+};
+
+void SetUpParser(QCommandLineParser& parser, const Options& options) {
     parser.setApplicationDescription(QStringLiteral(
         "Joins MP3 files into one without re-encoding: every MPEG audio frame of every input is\n"
         "copied byte for byte, in the order given; the inputs' own tags and any bytes outside\n"
@@ -105,147 +159,142 @@ int main(int argc, char* argv[]) {
         "join is complete."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("Write the joined file to OUTPUT (required)."),
-                                    QStringLiteral("OUTPUT"));
-    const QCommandLineOption workspaceFile(
-        {QStringLiteral("w"), QStringLiteral("workspace")},
-        QStringLiteral("Join the files listed in the workspace file WORKSPACE.twk instead of "
-                       "INPUT...; its tag values serve --tag unless the options below override "
-                       "them."),
-        QStringLiteral("WORKSPACE.twk"));
-    const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
-                                   QStringLiteral("Show no progress bar and no summary."));
-    const QCommandLineOption tag(
-        QStringLiteral("tag"),
-        QStringLiteral("Write an ID3 tag with the values below into the output."));
-    const QCommandLineOption album(QStringLiteral("album"), QStringLiteral("Album of the tag."),
-                                   QStringLiteral("TEXT"));
-    const QCommandLineOption artist(QStringLiteral("artist"), QStringLiteral("Artist of the tag."),
-                                    QStringLiteral("TEXT"));
-    const QCommandLineOption title(QStringLiteral("title"), QStringLiteral("Title of the tag."),
-                                   QStringLiteral("TEXT"));
-    const QCommandLineOption year(QStringLiteral("year"),
-                                  QStringLiteral("Year of the tag; 0 or less writes none."),
-                                  QStringLiteral("N"));
-    const QCommandLineOption comment(QStringLiteral("comment"),
-                                     QStringLiteral("Comment of the tag."), QStringLiteral("TEXT"));
-    const QCommandLineOption chapters(
-        QStringLiteral("chapters"),
-        QStringLiteral("Add a chapter for each joined input to the output's tag, titled with the "
-                       "input's own title or, without one, its file name."));
-    const QCommandLineOption copyCover(
-        QStringLiteral("copy-cover"),
-        QStringLiteral("Carry the picture of the first joined input that has one (its front "
-                       "cover, else its first) into the output's tag."));
-    const QCommandLineOption cover(
-        QStringLiteral("cover"),
-        QStringLiteral(
-            "Put the JPEG or PNG picture FILE into the output's tag as its front cover."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption seamless(
-        QStringLiteral("seamless"),
-        QStringLiteral("Join the inputs without the silence their encoders put at both ends: the "
-                       "few frames around each join are decoded and encoded anew. Inputs whose "
-                       "headers do not tell that silence, or of different formats, are joined as "
-                       "they are, with a warning."));
-    parser.addOptions({output, workspaceFile, quiet, tag, album, artist, title, year, comment,
-                       chapters, copyCover, cover, seamless});
+    options.AddTo(parser);
     parser.addPositionalArgument(QStringLiteral("INPUT"),
                                  QStringLiteral("The MP3 files to join, first to last."),
                                  QStringLiteral("INPUT..."));
+}
 
-    const auto usageError = [&parser](const QString& message) {
-        Print(stderr, QStringLiteral("tessaro-join: ") + message);
-        Print(stderr, parser.helpText());
-        return WrongUsage;
-    };
-    if (!parser.parse(QCoreApplication::arguments())) {
-        return usageError(parser.errorText());
+// Why the arguments the parser found make no request; empty when they make one.
+QString Misuse(const QCommandLineParser& parser, const Options& options) {
+    const bool inputsGiven = !parser.positionalArguments().isEmpty();
+    const bool fromWorkspace = parser.isSet(options.workspaceFile);
+    if (!parser.isSet(options.output)) {
+        return QStringLiteral("no output file given (-o OUTPUT)");
     }
-    if (parser.isSet(QStringLiteral("help"))) {
-        Print(stdout, parser.helpText());
-        return Success;
+    if (!inputsGiven && !fromWorkspace) {
+        return QStringLiteral("no input files given (INPUT... or -w WORKSPACE.twk)");
     }
-    if (parser.isSet(QStringLiteral("version"))) {
-        Print(stdout, QStringLiteral("tessaro-join " TESSARO_VERSION));
-        return Success;
+    if (inputsGiven && fromWorkspace) {
+        return QStringLiteral("give the input files either as INPUT... or with -w, not both");
     }
-    if (!parser.isSet(output)) {
-        return usageError(QStringLiteral("no output file given (-o OUTPUT)"));
+    if (parser.isSet(options.copyCover) && parser.isSet(options.cover)) {
+        return QStringLiteral("give either --copy-cover or --cover FILE, not both");
     }
-    const QStringList inputs = parser.positionalArguments();
-    const bool fromWorkspace = parser.isSet(workspaceFile);
-    if (inputs.isEmpty() && !fromWorkspace) {
-        return usageError(QStringLiteral("no input files given (INPUT... or -w WORKSPACE.twk)"));
+    bool wholeNumber = true;
+    if (parser.isSet(options.year)) {
+        parser.value(options.year).toInt(&wholeNumber);
     }
-    if (!inputs.isEmpty() && fromWorkspace) {
-        return usageError(
-            QStringLiteral("give the input files either as INPUT... or with -w, not both"));
-    }
-    if (parser.isSet(copyCover) && parser.isSet(cover)) {
-        return usageError(QStringLiteral("give either --copy-cover or --cover FILE, not both"));
-    }
-    qint32 tagYear = 0;
-    if (parser.isSet(year)) {
-        bool ok = false;
-        tagYear = parser.value(year).toInt(&ok);
-        if (!ok) {
-            return usageError(
-                QStringLiteral("--year needs a whole number, not \"%1\"").arg(parser.value(year)));
+    return wholeNumber ? QString()
+                       : QStringLiteral("--year needs a whole number, not \"%1\"")
+                             .arg(parser.value(options.year));
+}
+
+Request ReadRequest(const QCommandLineParser& parser, const Options& options) {
+    Request request;
+    request.output = parser.value(options.output);
+    request.workspaceFile = parser.value(options.workspaceFile);
+    request.inputs = parser.positionalArguments();
+    request.quiet = parser.isSet(options.quiet);
+    request.preferences.saveID3Tag = parser.isSet(options.tag);
+    request.preferences.options = {parser.isSet(options.chapters), parser.isSet(options.copyCover),
+                                   parser.value(options.cover), parser.isSet(options.seamless)};
+    request.year = parser.value(options.year).toInt();
+    return request;
+}
+
+// Fills the workspace with the inputs asked for and the tag values given, each of which replaces
+// the workspace's own; returns why it cannot be, or an empty text.
+QString FillWorkspace(tessaro::TessaroWorkSpace& workspace, const Request& request,
+                      const QCommandLineParser& parser, const Options& options) {
+    if (!request.workspaceFile.isEmpty()) {
+        if (const QString problem = LoadWorkspace(workspace, request.workspaceFile);
+            !problem.isEmpty()) {
+            return problem;
         }
     }
-    const bool writeTag = parser.isSet(tag);
-    const bool tagValuesGiven = parser.isSet(album) || parser.isSet(artist) ||
-                                parser.isSet(title) || parser.isSet(year) || parser.isSet(comment);
-    if (tagValuesGiven && !writeTag) {
-        Print(stderr, QStringLiteral("tessaro-join: warning: tag values given without --tag; "
-                                     "no tag is written"));
-    }
-
-    tessaro::PlainTrackList trackList;
-    tessaro::TessaroWorkSpace workspace(trackList);
-    if (fromWorkspace) {
-        const QString problem = LoadWorkspace(workspace, parser.value(workspaceFile));
-        if (!problem.isEmpty()) {
-            Print(stderr, QStringLiteral("tessaro-join: error: ") + problem);
-            return Failure;
-        }
-    }
-    for (const QString& input : inputs) {
+    for (const QString& input : request.inputs) {
         workspace.AddPath(input);
     }
-    // A tag option replaces the workspace's value; without a workspace those are all empty.
+    // Without a workspace the values to replace are all empty.
     const auto valueOr = [&parser](const QCommandLineOption& option, const QString& fallback) {
         return parser.isSet(option) ? parser.value(option) : fallback;
     };
-    workspace.SetTag(
-        {valueOr(album, workspace.Tag().album), valueOr(artist, workspace.Tag().artist),
-         valueOr(title, workspace.Tag().title), parser.isSet(year) ? tagYear : workspace.Tag().year,
-         valueOr(comment, workspace.Tag().comment)});
+    const tessaro::OutputTag& kept = workspace.Tag();
+    workspace.SetTag({valueOr(options.album, kept.album), valueOr(options.artist, kept.artist),
+                      valueOr(options.title, kept.title),
+                      parser.isSet(options.year) ? request.year : kept.year,
+                      valueOr(options.comment, kept.comment)});
+    return QString();
+}
 
-    const bool isQuiet = parser.isSet(quiet);
-    tessaro::MergeResult result;
-    {
-        ConsoleHost host(!isQuiet && isatty(STDERR_FILENO), writeTag);
-        const tessaro::JoinOptions options{parser.isSet(chapters), parser.isSet(copyCover),
-                                           parser.value(cover), parser.isSet(seamless)};
-        result = tessaro::RunMerge(workspace, parser.value(output), host, options);
-    }
-    for (const QString& warning : std::as_const(result.warnings)) {
+// Prints the warnings and the outcome; returns the exit code.
+int Report(const tessaro::MergeResult& result, const Request& request, qsizetype inputCount) {
+    for (const QString& warning : result.warnings) {
         Print(stderr, QStringLiteral("tessaro-join: warning: ") + warning);
     }
     if (!result.Succeeded()) {
         Print(stderr, QStringLiteral("tessaro-join: error: ") + result.error);
         return Failure;
     }
-    if (!isQuiet) {
+    if (!request.quiet) {
         Print(stdout, QStringLiteral("Joined %1 of %2 inputs: %3 frames, %4 bytes written to %5")
                           .arg(result.inputsJoined)
-                          .arg(workspace.Paths().size())
+                          .arg(inputCount)
                           .arg(result.frames)
                           .arg(result.written)
-                          .arg(parser.value(output)));
+                          .arg(request.output));
     }
     return Success;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    tessaro::IgnoreFileSizeSignal();
+    tessaro::RemoveTemporaryFileOnSignals();
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tessaro-join"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TESSARO_VERSION));
+
+    const Options options;
+    QCommandLineParser parser;
+    SetUpParser(parser, options);
+    const bool parsed = parser.parse(QCoreApplication::arguments());
+    if (parsed && parser.isSet(QStringLiteral("help"))) {
+        Print(stdout, parser.helpText());
+        return Success;
+    }
+    if (parsed && parser.isSet(QStringLiteral("version"))) {
+        Print(stdout, QStringLiteral("tessaro-join " TESSARO_VERSION));
+        return Success;
+    }
+    if (const QString misuse = parsed ? Misuse(parser, options) : parser.errorText();
+        !misuse.isEmpty()) {
+        Print(stderr, QStringLiteral("tessaro-join: ") + misuse);
+        Print(stderr, parser.helpText());
+        return WrongUsage;
+    }
+    const Request request = ReadRequest(parser, options);
+    if (!request.preferences.saveID3Tag &&
+        (parser.isSet(options.album) || parser.isSet(options.artist) ||
+         parser.isSet(options.title) || parser.isSet(options.year) ||
+         parser.isSet(options.comment))) {
+        Print(stderr, QStringLiteral("tessaro-join: warning: tag values given without --tag; "
+                                     "no tag is written"));
+    }
+
+    tessaro::PlainTrackList trackList;
+    tessaro::TessaroWorkSpace workspace(trackList);
+    if (const QString problem = FillWorkspace(workspace, request, parser, options);
+        !problem.isEmpty()) {
+        Print(stderr, QStringLiteral("tessaro-join: error: ") + problem);
+        return Failure;
+    }
+    tessaro::MergeResult result;
+    {
+        ConsoleHost host(!request.quiet && isatty(STDERR_FILENO), request.preferences.saveID3Tag);
+        result = tessaro::RunMerge(workspace, request.output, host, request.preferences.options);
+    }
+    return Report(result, request, workspace.Paths().size());
 }

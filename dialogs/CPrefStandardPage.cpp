@@ -26,21 +26,17 @@ CPrefStandardPage::CPrefStandardPage(QWidget* parent)
     layout->addStretch();
 }
 
-void CPrefStandardPage::SetSaveID3Tag(bool save) {
-    m_saveID3Tag = save;
-    m_saveID3TagBox->setChecked(save);
-}
-
-void CPrefStandardPage::SetJoinOptions(const tessaro::JoinOptions& options) {
-    m_joinOptions = options;
-    m_chaptersBox->setChecked(options.chapters);
-    m_copyCoverBox->setChecked(options.copyCover);
-    m_seamlessBox->setChecked(options.seamless);
+void CPrefStandardPage::SetPreferences(const tessaro::JoinPreferences& preferences) {
+    m_preferences = preferences;
+    m_saveID3TagBox->setChecked(preferences.saveID3Tag);
+    m_chaptersBox->setChecked(preferences.options.chapters);
+    m_copyCoverBox->setChecked(preferences.options.copyCover);
+    m_seamlessBox->setChecked(preferences.options.seamless);
 }
 
 void CPrefStandardPage::UpdateData() {
-    m_saveID3Tag = m_saveID3TagBox->isChecked();
-    m_joinOptions.chapters = m_chaptersBox->isChecked();
-    m_joinOptions.copyCover = m_copyCoverBox->isChecked();
-    m_joinOptions.seamless = m_seamlessBox->isChecked();
+    m_preferences.saveID3Tag = m_saveID3TagBox->isChecked();
+    m_preferences.options.chapters = m_chaptersBox->isChecked();
+    m_preferences.options.copyCover = m_copyCoverBox->isChecked();
+    m_preferences.options.seamless = m_seamlessBox->isChecked();
 }

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "merge/MergeJob.h"
+#include "settings/JoinPreferences.h"
 
 class QCheckBox;
 
@@ -14,22 +14,19 @@ class CPrefStandardPage : public QWidget {
 public:
     explicit CPrefStandardPage(QWidget* parent = nullptr);
 
-    // Sets the preference and shows it in the check box.
-    void SetSaveID3Tag(bool save);
-    // The preference as last set or taken from the check box; a toggle of the box alone does
-    // not change it.
-    bool SaveID3Tag() const { return m_saveID3Tag; }
-
-    // The same for what the joined file carries; no cover file is chosen here.
-    void SetJoinOptions(const tessaro::JoinOptions& options);
-    const tessaro::JoinOptions& JoinOptions() const { return m_joinOptions; }
+    // Sets the preferences and shows them in the check boxes; no cover file is chosen here.
+    void SetPreferences(const tessaro::JoinPreferences& preferences);
+    // The preferences as last set or taken from the check boxes; a toggle of a box alone does
+    // not change them.
+    const tessaro::JoinPreferences& Preferences() const { return m_preferences; }
+    void SetSaveID3Tag(bool save) { SetPreferences({save, m_preferences.options}); }
+    bool SaveID3Tag() const { return m_preferences.saveID3Tag; }
 
     // Takes the check boxes' states into the preferences (the sheet's OK).
     void UpdateData();
 
 private:
-    bool m_saveID3Tag = false;
-    tessaro::JoinOptions m_joinOptions;
+    tessaro::JoinPreferences m_preferences;
     QCheckBox* m_saveID3TagBox;
     QCheckBox* m_chaptersBox;
     QCheckBox* m_copyCoverBox;

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "settings/JoinPreferences.h"
+
 namespace tessaro {
 
 class TessaroWorkSpace;
@@ -28,17 +30,6 @@ struct MergeResult {
     QString error;         // why the merge failed; empty when it succeeded
 
     bool Succeeded() const { return error.isEmpty(); }
-};
-
-// What the joined file carries beyond the audio and the typed tag, which are written only when
-// asked for.
-struct JoinOptions {
-    bool chapters = false;   // a chapter for each joined input, titled as the input is
-    bool copyCover = false;  // the picture of the first joined input that has one
-    QString coverFile;       // a JPEG or PNG file to carry as the front cover instead
-    // Each join between two inputs made without the encoders' silence: the frames around it are
-    // decoded and encoded anew.
-    bool seamless = false;
 };
 
 // The sum of the sizes of the workspace's files; a file that cannot be opened adds 0.

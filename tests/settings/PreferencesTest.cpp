@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "TestFiles.h"
+#include "settings/JoinPreferences.h"
 #include "settings/PrefRecords.h"
 
 namespace {
@@ -80,6 +81,24 @@ TEST_F(PreferencesTest, AFirstRunIsOffAndLeavesOne521ByteRecord) {
     EXPECT_EQ(tessaro::WriteSaveID3Tag(path, true), QString());
     EXPECT_EQ(ReadAll(path), expected.left(520) + '\1');
     EXPECT_TRUE(tessaro::ReadSaveID3Tag(path));
+}
+
+TEST_F(PreferencesTest, JoinPreferencesComeFromBothStoresAndTheOptionsLeaveTheFileAlone) {
+    const QString path = tessaro::GetPreferencesPath(QStringLiteral("Zovi Tessaro 1.2"));
+    ASSERT_EQ(tessaro::WriteSaveID3Tag(path, true), QString());
+    const QByteArray before = ReadAll(path);
+    for (const tessaro::JoinOptions& options :
+         {tessaro::JoinOptions{true, false, QStringLiteral("cover.jpg"), true},
+          tessaro::JoinOptions{false, true, QString(), false}}) {
+        tessaro::SaveJoinOptions(options);
+        const tessaro::JoinPreferences loaded = tessaro::LoadJoinPreferences(path);
+        EXPECT_TRUE(loaded.saveID3Tag);
+        EXPECT_EQ(loaded.options.chapters, options.chapters);
+        EXPECT_EQ(loaded.options.copyCover, options.copyCover);
+        EXPECT_EQ(loaded.options.seamless, options.seamless);
+        EXPECT_TRUE(loaded.options.coverFile.isEmpty());  // chosen for one join only
+        EXPECT_EQ(ReadAll(path), before);
+    }
 }
 
 TEST_F(PreferencesTest, TheWholeNameMustMatchAndTheLastRecordWins) {

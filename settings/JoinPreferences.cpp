@@ -1,0 +1,32 @@
+#include "settings/JoinPreferences.h"
+
+#include "settings/Preferences.h"
+#include "settings/WindowSettings.h"
+
+namespace tessaro {
+namespace {
+
+const QString kChaptersKey = QStringLiteral("joinedFile/chapters");
+const QString kCopyCoverKey = QStringLiteral("joinedFile/copyCover");
+const QString kSeamlessKey = QStringLiteral("joinedFile/seamless");
+
+}  // namespace
+
+JoinPreferences LoadJoinPreferences(const QString& preferencesPath) {
+    JoinPreferences preferences;
+    preferences.saveID3Tag = ReadSaveID3Tag(preferencesPath);
+    const QSettings settings = WindowSettings();
+    preferences.options.chapters = settings.value(kChaptersKey, false).toBool();
+    preferences.options.copyCover = settings.value(kCopyCoverKey, false).toBool();
+    preferences.options.seamless = settings.value(kSeamlessKey, false).toBool();
+    return preferences;
+}
+
+void SaveJoinOptions(const JoinOptions& options) {
+    QSettings settings = WindowSettings();
+    settings.setValue(kChaptersKey, options.chapters);
+    settings.setValue(kCopyCoverKey, options.copyCover);
+    settings.setValue(kSeamlessKey, options.seamless);
+}
+
+}  // namespace tessaro

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+namespace tessaro {
+
+// What the joined file carries beyond the audio and the typed tag.
+struct JoinOptions {
+    bool chapters = false;   // a chapter for each joined input, titled as the input is
+    bool copyCover = false;  // the picture of the first joined input that has one
+    QString coverFile;       // a JPEG or PNG file to carry as the front cover instead
+    // Each join between two inputs made without the encoders' silence: the frames around it are
+    // decoded and encoded anew.
+    bool seamless = false;
+};
+
+// The choices a join is made with, whoever starts it: whether the workspace's tag is written
+// (SaveID3Tag) and what else the joined file carries. The window keeps them between runs,
+// SaveID3Tag in "preferences.dat" as it always has, the options with its other settings.
+struct JoinPreferences {
+    bool saveID3Tag = false;
+    JoinOptions options;
+};
+
+// What the window kept: SaveID3Tag from the preferences file at `preferencesPath`, the options
+// from its settings. A cover file is never kept: it is chosen for one join.
+JoinPreferences LoadJoinPreferences(const QString& preferencesPath);
+
+// Keeps the joined-file options with the window's settings.
+void SaveJoinOptions(const JoinOptions& options);
+
+}  // namespace tessaro
