@@ -13,7 +13,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "app/Commands.h"
+#include "app/CommandTable.h"
 #include "app/FrameDialogs.h"
 #include "app/LockKeys.h"
 #include "app/MergeThread.h"
@@ -42,18 +42,6 @@ using tessaro::Quoted;
 const QString kPreferencesFolder = QString::fromLatin1(kProductTitle);
 const QString kMp3Filter = QStringLiteral("MP3 files(*.mp3)");
 const QString kWorkspaceFilter = QStringLiteral("Tessaro Workspace file(*.twk)");
-
-// Adds the commands' actions to a menu or a tool bar in order; 0 stands for a separator.
-template <typename Bar>
-void AddItems(Bar* bar, const CMainFrame& frame, std::initializer_list<int> ids) {
-    for (int id : ids) {
-        if (id == 0) {
-            bar->addSeparator();
-        } else {
-            bar->addAction(frame.Action(id));
-        }
-    }
-}
 
 }  // namespace
 
@@ -123,97 +111,67 @@ QAction* CMainFrame::AddCommand(int id, const QString& text, const QString& prom
 }
 
 void CMainFrame::CreateCommands() {
-    using Direction = tessaro::TessaroWorkSpace::Direction;
-    const auto bind = [this](QAction* action, auto handler) {
-        connect(action, &QAction::triggered, this, handler);
-    };
-    bind(AddCommand(ID_FILE_NEW_WORKSPACE, tr("&New\tCtrl+N"),
-                    tr("Create a new workspace\nNew workspace"), QStringLiteral("new")),
-         &CMainFrame::OnNewWorkspace);
-    bind(AddCommand(ID_FILE_OPEN_WORKSPACE, tr("&Open\tCtrl+O"),
-                    tr("Open an existing workspace from your storage-disk\nOpen workspace"),
-                    QStringLiteral("open")),
-         &CMainFrame::OnOpenWorkspace);
-    bind(AddCommand(ID_FILE_SAVE_WORKSPACE, tr("&Save\tCtrl+S"),
-                    tr("Save workspace to your storage-disk\nSave workspace"),
-                    QStringLiteral("save")),
-         &CMainFrame::OnSaveWorkspace);
-    bind(AddCommand(ID_FILE_INSERT_MP3, tr("&Insert MP3"),
-                    tr("Insert mp3 file to workspace\nInsert MP3"), QStringLiteral("insert")),
-         &CMainFrame::OnInsertMp3);
-    bind(AddCommand(ID_FILE_REMOVE_MP3, tr("&Remove MP3"),
-                    tr("Remove mp3 file from workspace\nRemove MP3"), QStringLiteral("remove")),
-         &CMainFrame::OnRemoveMp3);
-    bind(AddCommand(ID_FILE_MOVE_UP, tr("&Up\tCtrl+UP"),
-                    tr("Move current selected mp3 file up order\nMove UP"), QStringLiteral("up")),
-         [this] { OnMoveEntry(Direction::Up); });
-    bind(AddCommand(ID_FILE_MOVE_DOWN, tr("&Down\tCtrl+DOWN"),
-                    tr("Move current selected mp3 file down order\nMove DOWN"),
-                    QStringLiteral("down")),
-         [this] { OnMoveEntry(Direction::Down); });
-    bind(AddCommand(ID_FILE_ID3TAG_EDITOR, tr("ID&3 Tag Editor ..."), QString()),
-         &CMainFrame::OnID3TagEditor);
-    bind(AddCommand(ID_FILE_MERGE, tr("&Merge"), tr("Merge all mp3 files into one\nStart to Merge"),
-                    QStringLiteral("merge")),
-         &CMainFrame::OnMerge);
-    bind(AddCommand(ID_FILE_PREFERENCES, tr("Preferences"), tr("Show preferences\nPreferences"),
-                    QStringLiteral("preferences")),
-         &CMainFrame::OnPreferences);
-    bind(AddCommand(ID_APP_EXIT, tr("E&xit"), QString()), &QWidget::close);
-
-    // The pane's and the bar's own toggles keep their check marks in step with them.
-    QAction* output = m_wndOutput->toggleViewAction();
-    output->setText(tr("&Output Window"));
-    output->setStatusTip(tr("Show or hide output window"));
-    output->setData(ID_VIEW_OUTPUT_WINDOW);
-    m_commands.insert(ID_VIEW_OUTPUT_WINDOW, output);
-    QAction* toolBar = m_wndToolBar->toggleViewAction();
-    toolBar->setText(tr("&Tool Bar"));
-    toolBar->setData(ID_VIEW_TOOL_BAR);
-    m_commands.insert(ID_VIEW_TOOL_BAR, toolBar);
-    QAction* statusBar = AddCommand(ID_VIEW_STATUS_BAR, tr("&Status Bar"), QString());
+    for (const Command& command : CommandTable()) {
+        const QString text = tr(command.text);
+        const QString prompt = command.prompt ? tr(command.prompt) : QString();
+        QAction* action = ViewToggle(command.id);
+        if (action) {
+            // The pane's and the bar's own toggles keep their check marks in step with them.
+            action->setText(text);
+            action->setStatusTip(prompt);
+            action->setData(command.id);
+            m_commands.insert(command.id, action);
+        } else {
+            action = AddCommand(command.id, text, prompt,
+                                command.icon ? QString::fromLatin1(command.icon) : QString());
+        }
+        // The menu shows these keys, so users expect them to work.
+        action->setShortcut(command.shortcut);
+        if (command.handler) {
+            connect(action, &QAction::triggered, this, command.handler);
+        }
+    }
+    QAction* statusBar = Action(ID_VIEW_STATUS_BAR);
     statusBar->setCheckable(true);
     statusBar->setChecked(true);
     connect(statusBar, &QAction::toggled, m_wndStatusBar, &QWidget::setVisible);
+}
 
-    bind(
-        AddCommand(ID_HELP_HELP, tr("&Help"), tr("Show help topics\nHelp"), QStringLiteral("help")),
-        [this] { OnHelp(); });
-    bind(AddCommand(ID_HELP_VISIT_WEB_SITE, tr("Visit Veskaro Technology ..."), QString()), [this] {
-        if (!tessaro::VisitMakerWebSite()) {
-            ShowNoBrowser(tr("Visit Veskaro Technology"), tessaro::kMakerWebSite.toString());
-        }
-    });
-    bind(AddCommand(ID_APP_ABOUT, tr("&About ..."), QString()), [this] {
-        CAboutDlg about(this);
-        about.exec();
-    });
-
-    // The menu shows these keys, so users expect them to work.
-    Action(ID_FILE_NEW_WORKSPACE)->setShortcut(QKeySequence::New);
-    Action(ID_FILE_OPEN_WORKSPACE)->setShortcut(QKeySequence::Open);
-    Action(ID_FILE_SAVE_WORKSPACE)->setShortcut(QKeySequence::Save);
+QAction* CMainFrame::ViewToggle(int id) const {
+    return id == ID_VIEW_OUTPUT_WINDOW ? m_wndOutput->toggleViewAction()
+           : id == ID_VIEW_TOOL_BAR    ? m_wndToolBar->toggleViewAction()
+                                       : nullptr;
 }
 
 void CMainFrame::CreateMenuBar() {
     setMenuBar(m_wndMenuBar);
-    AddItems(m_wndMenuBar->addMenu(tr("&File")), *this,
-             {ID_FILE_NEW_WORKSPACE, 0, ID_FILE_OPEN_WORKSPACE, ID_FILE_SAVE_WORKSPACE, 0,
-              ID_FILE_INSERT_MP3, ID_FILE_REMOVE_MP3, 0, ID_FILE_MOVE_UP, ID_FILE_MOVE_DOWN, 0,
-              ID_FILE_ID3TAG_EDITOR, ID_FILE_MERGE, ID_FILE_PREFERENCES, 0, ID_APP_EXIT});
-    AddItems(m_wndMenuBar->addMenu(tr("&View")), *this,
-             {ID_VIEW_OUTPUT_WINDOW, 0, ID_VIEW_TOOL_BAR, ID_VIEW_STATUS_BAR});
-    AddItems(m_wndMenuBar->addMenu(tr("&Help")), *this,
-             {ID_HELP_HELP, 0, ID_HELP_VISIT_WEB_SITE, 0, ID_APP_ABOUT});
+    const std::pair<CommandMenu, QString> menus[] = {{CommandMenu::File, tr("&File")},
+                                                     {CommandMenu::View, tr("&View")},
+                                                     {CommandMenu::Help, tr("&Help")}};
+    for (const auto& [which, title] : menus) {
+        QMenu* menu = m_wndMenuBar->addMenu(title);
+        for (const Command& command : CommandTable()) {
+            if (command.menu == which) {
+                if (command.menuSeparator) {
+                    menu->addSeparator();
+                }
+                menu->addAction(Action(command.id));
+            }
+        }
+    }
 }
 
 void CMainFrame::CreateToolBar() {
     m_wndToolBar->setObjectName(QStringLiteral("ToolBar"));  // for the saved window layout
     m_wndToolBar->setIconSize(QSize(16, 16));
-    AddItems(m_wndToolBar, *this,
-             {ID_FILE_NEW_WORKSPACE, ID_FILE_OPEN_WORKSPACE, ID_FILE_SAVE_WORKSPACE, 0,
-              ID_FILE_INSERT_MP3, ID_FILE_REMOVE_MP3, 0, ID_FILE_MOVE_UP, ID_FILE_MOVE_DOWN, 0,
-              ID_FILE_MERGE, ID_FILE_PREFERENCES, 0, ID_HELP_HELP});
+    for (const Command& command : CommandTable()) {
+        if (command.icon) {
+            if (command.toolBarSeparator) {
+                m_wndToolBar->addSeparator();
+            }
+            m_wndToolBar->addAction(Action(command.id));
+        }
+    }
     addToolBar(Qt::TopToolBarArea, m_wndToolBar);
 }
 
@@ -246,11 +204,10 @@ void CMainFrame::CreateStatusBar() {
 }
 
 void CMainFrame::UpdateCommandUI() {
-    const bool idle = !m_mergeThread;
-    for (int id : {ID_FILE_NEW_WORKSPACE, ID_FILE_OPEN_WORKSPACE, ID_FILE_SAVE_WORKSPACE,
-                   ID_FILE_INSERT_MP3, ID_FILE_REMOVE_MP3, ID_FILE_MOVE_UP, ID_FILE_MOVE_DOWN,
-                   ID_FILE_ID3TAG_EDITOR, ID_FILE_MERGE, ID_FILE_PREFERENCES}) {
-        Action(id)->setEnabled(idle);
+    for (const Command& command : CommandTable()) {
+        if (command.idleOnly) {
+            Action(command.id)->setEnabled(!m_mergeThread);
+        }
     }
 }
 
@@ -460,6 +417,29 @@ void CMainFrame::OnPreferences() {
         // The options are kept at once; the preference file is written as the window closes.
         tessaro::SaveJoinOptions(m_preferences.options);
     }
+}
+
+void CMainFrame::OnMoveUp() {
+    OnMoveEntry(tessaro::TessaroWorkSpace::Direction::Up);
+}
+
+void CMainFrame::OnMoveDown() {
+    OnMoveEntry(tessaro::TessaroWorkSpace::Direction::Down);
+}
+
+void CMainFrame::OnExit() {
+    close();
+}
+
+void CMainFrame::OnVisitWebSite() {
+    if (!tessaro::VisitMakerWebSite()) {
+        ShowNoBrowser(tr("Visit Veskaro Technology"), tessaro::kMakerWebSite.toString());
+    }
+}
+
+void CMainFrame::OnAbout() {
+    CAboutDlg about(this);
+    about.exec();
 }
 
 void CMainFrame::OnMerge() {

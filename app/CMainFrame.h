@@ -14,6 +14,7 @@ class CTessaroListBox;
 class FrameDialogs;
 class MergeThread;
 class QAction;
+struct Command;
 class QLabel;
 class QMenuBar;
 class QProgressBar;
@@ -62,12 +63,16 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    friend const std::vector<Command>& CommandTable();
+
     void CreateCommands();
     void CreateMenuBar();
     void CreateToolBar();
     void CreateStatusBar();
     QAction* AddCommand(int id, const QString& text, const QString& prompt,
                         const QString& icon = QString());
+    // The action of the output pane's or the tool bar's own toggle; null for other commands.
+    QAction* ViewToggle(int id) const;
     // The ten commands that change the workspace or the preference run only while no merge does.
     void UpdateCommandUI();
     // 300 pixels wide, ending 150 pixels before the status bar's right end, 2 pixels inside it.
@@ -86,6 +91,11 @@ private:
     void ShowNoBrowser(const QString& caption, const QString& address);
     void OnRemoveMp3();
     void OnMoveEntry(tessaro::TessaroWorkSpace::Direction direction);
+    void OnMoveUp();
+    void OnMoveDown();
+    void OnExit();
+    void OnVisitWebSite();
+    void OnAbout();
     void OnID3TagEditor();
     void OnMerge();
     void OnPreferences();
