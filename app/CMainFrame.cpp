@@ -17,7 +17,6 @@
 #include "app/FrameDialogs.h"
 #include "app/LockKeys.h"
 #include "app/MergeThread.h"
-#include "app/Product.h"
 #include "dialogs/CAboutDlg.h"
 #include "dialogs/CID3TagEditor.h"
 #include "dialogs/COutputWnd.h"
@@ -25,6 +24,7 @@
 #include "dialogs/Help.h"
 #include "io/Files.h"
 #include "settings/Preferences.h"
+#include "settings/Product.h"
 #include "settings/WindowSettings.h"
 #include "view/CChildView.h"
 #include "view/CTessaroListBox.h"
@@ -55,10 +55,6 @@ CMainFrame::CMainFrame()
       m_wndOutput(new COutputWnd(this)),
       m_dialogs(std::make_unique<QtFrameDialogs>()) {
     m_preferences = tessaro::LoadJoinPreferences(tessaro::GetPreferencesPath(kPreferencesFolder));
-    // A drag in the list moves the file in the workspace in the same call.
-    connect(&List(), &CTessaroListBox::trackMoved, this,
-            [this](int source, int target) { m_workspace.MoveTo(source, target); });
-
     InitResources();
     setCentralWidget(m_wndView);
     CreateStatusBar();
@@ -468,8 +464,11 @@ LRESULT CMainFrame::SendFrameMessage(quint32 message, WPARAM wParam, LPARAM lPar
         case WM_TRACK_MOVE_DOWN:
             OnMoveEntry(tessaro::TessaroWorkSpace::Down);
             return 0;
+        case WM_TRACK_MOVED:
+            m_workspace.MoveTo(int(wParam), int(lParam));
+            return 0;
         case WM_LOG_TEXT:
-            Log(QString::fromUtf16(reinterpret_cast<const char16_t*>(lParam)));
+            Log(LogTextOf(lParam));
             return 0;
         case WM_QUERY_MERGING:
             return m_mergeThread ? 1 : 0;

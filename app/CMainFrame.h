@@ -4,7 +4,7 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "app/FrameMessages.h"
+#include "merge/FrameMessages.h"
 #include "merge/MergeJob.h"
 #include "workspace/TessaroWorkSpace.h"
 

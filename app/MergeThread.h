@@ -2,7 +2,7 @@
 
 #include <QThread>
 
-#include "app/FrameMessages.h"
+#include "merge/FrameMessages.h"
 #include "merge/MergeJob.h"
 
 namespace tessaro {

@@ -4,7 +4,7 @@
 #include <QGridLayout>
 #include <QLabel>
 
-#include "app/Product.h"
+#include "settings/Product.h"
 #include "dialogs/DialogButtons.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {

@@ -10,7 +10,7 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
-#include "app/FrameMessages.h"
+#include "merge/FrameMessages.h"
 #include "workspace/Exception.h"
 
 // Rows are the list box's records; the model holds no data of its own.
@@ -339,10 +339,10 @@ void CTessaroListBox::MoveTrack(int source, int target) {
         RemoveTrack(source);
     }
     SelectTrack(target);
-    Q_EMIT trackMoved(source, target);
+    SendToFrame(WM_TRACK_MOVED, WPARAM(source), LPARAM(target));
     const QString text =
         QStringLiteral("Move mp3 file from position %1 to %2").arg(source).arg(target);
-    SendToFrame(WM_LOG_TEXT, 0, qintptr(text.utf16()));
+    SendToFrame(WM_LOG_TEXT, 0, LogTextParam(text));
 }
 
 void CTessaroListBox::paintEvent(QPaintEvent* event) {

@@ -50,7 +50,8 @@ public:
     void DrawTrack(QPainter& painter, const QRect& rect, int index, bool selected) const;
 
     // Moves the entry at `source` just before the entry at `target`, selects `target`, reports
-    // the move (trackMoved) and logs it in the main window. Nothing happens when they are equal.
+    // the move to the main frame (WM_TRACK_MOVED) and logs it there. Nothing happens when they are
+    // equal.
     void MoveTrack(int source, int target);
     // The entry nearest to a point of the viewport; -1 when the list is empty.
     int ItemFromPoint(const QPoint& point) const;
@@ -61,11 +62,6 @@ public:
     static QString FormatDuration(qint32 seconds);
     // The grey line under the name: rate, bitrate and channel layout, or what is wrong.
     static QString InfoLine(const TrackInfo& info);
-
-Q_SIGNALS:
-    // An entry was dragged from `source` to just before the entry at `target`; the workspace
-    // must follow at once.
-    void trackMoved(int source, int target);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

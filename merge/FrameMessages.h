@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QString>
 
 // The main frame's private message protocol: the merge worker and the track list reach the
-// frame only through these seven messages.
+// frame only through these messages: the protocol's seven, and the move of a drag.
 using WPARAM = quintptr;
 using LPARAM = qintptr;
 using LRESULT = qintptr;
@@ -23,7 +23,18 @@ enum FrameMessage : quint32 {
     WM_QUERY_MERGING = WM_APP + 1005,
     // Result 1 when the tag is to be written into the merge output.
     WM_QUERY_SAVE_ID3TAG = WM_APP + 1006,
+    // wParam: the index a drag took a file from; lParam: the index it was dropped on. Sent once
+    // the list shows the move, so that the workspace makes the same.
+    WM_TRACK_MOVED = WM_APP + 1007,
 };
+
+// WM_LOG_TEXT's text, as it travels: a pointer to its UTF-16 units, valid during the call only.
+inline LPARAM LogTextParam(const QString& text) {
+    return LPARAM(text.utf16());
+}
+inline QString LogTextOf(LPARAM lParam) {
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(lParam));
+}
 
 // The window that handles the messages, on the GUI thread.
 class FrameMessageTarget {
