@@ -24,6 +24,9 @@ class QToolBar;
 // The one main window: the track list in the middle, the tool bar on top, the output pane
 // docked at the bottom and the status bar with the merge progress bar. It owns the workspace
 // and runs every command on it.
+//
+// Errors: what the core reports goes to the output log, a line of its own for each; a message
+// box only where the user must answer.
 class CMainFrame : public QMainWindow, public FrameMessageTarget {
     Q_OBJECT
 

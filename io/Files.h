@@ -2,6 +2,9 @@
 
 #include <QString>
 
+// Errors: a call that can fail says so in its result, a bool with errno set or the system's
+// reason as text (empty when it succeeded); nothing here throws.
+
 namespace tessaro {
 
 // A path as messages show it: in double quotes.

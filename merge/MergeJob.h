@@ -5,6 +5,9 @@
 
 #include "settings/JoinPreferences.h"
 
+// Errors: the join reports what failed in a MergeResult, in words a user reads (warnings for
+// inputs left out, an error when nothing or no complete file was written); it never throws.
+
 namespace tessaro {
 
 class TessaroWorkSpace;

@@ -10,6 +10,10 @@ namespace tessaro {
 class InputFile;
 }
 
+// Errors: nothing leaves this layer as an exception. A reader that cannot open its file, read it
+// or find a frame says so through IsOpen()/OpenError(), ReadError() and AtEnd(); the end-of-stream
+// exception below stays inside the reader.
+
 namespace mp3 {
 
 // Raised by the reader's low-level reads; never leaves the reader.

@@ -4,6 +4,9 @@
 
 // The one user preference, SaveID3Tag (write the workspace's tag into the joined file), kept
 // as a single record in "preferences.dat".
+//
+// Errors: reading never fails (a missing or damaged file reads as off); writing returns the
+// system's reason as text, empty when it succeeded.
 
 namespace tessaro {
 

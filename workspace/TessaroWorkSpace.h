@@ -7,6 +7,10 @@
 #include "workspace/TrackListView.h"
 #include "workspace/WorkSpaceFile.h"
 
+// Errors: the workspace file's formats' own: an index past an end raises x::BadBound, a file
+// without its identifier BadTessaroWorkSpaceIden, one damaged or not saved the exceptions beside
+// them, each thrown by value; those about a file carry the reason a user reads.
+
 namespace tessaro {
 
 // The one document: the ordered files to join and the tag the joined file is to carry.
