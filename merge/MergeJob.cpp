@@ -15,10 +15,12 @@
 #include "io/BackgroundWriter.h"
 #include "io/Files.h"
 #include "merge/JoinedTag.h"
-#include "merge/Seam.h"
+#include "merge/SeamMaker.h"
+#include "mp3/Crc16.h"
 #include "mp3/InputTags.h"
+#include "mp3/JoinedStream.h"
+#include "mp3/StreamFormat.h"
 #include "mp3/StreamReader.h"
-#include "mp3/XingHeader.h"
 #include "workspace/TessaroWorkSpace.h"
 
 namespace tessaro {
@@ -38,38 +40,19 @@ QString WriteFailure(const QSaveFile& output, int systemError) {
         .arg(Quoted(output.fileName()), FailureReason(output, systemError));
 }
 
-// The figures by which players set themselves up for a stream: MPEG version, layer, sampling
-// rate and channel count, as its first frame gives them.
-QStringList Figures(const mp3::FrameHeader& header) {
-    static const char* const kVersions[] = {"MPEG-2.5", "reserved MPEG version", "MPEG-2",
-                                            "MPEG-1"};
-    static const char* const kLayers[] = {"reserved layer", "Layer III", "Layer II", "Layer I"};
-    const qint32 rate = header.GetSampleRate();
-    return {
-        QLatin1String(kVersions[header.version]), QLatin1String(kLayers[header.layer]),
-        rate > 0 ? QStringLiteral("%1 Hz").arg(rate) : QStringLiteral("reserved sampling rate"),
-        header.GetChannelCount() == 1 ? QStringLiteral("1 channel") : QStringLiteral("2 channels")};
-}
-
-// Names the figures in which an input differs from the first one; empty when they agree. Many
-// players keep the first frame's and play what follows wrongly.
-QString Mismatch(const QString& firstPath, const QStringList& firstFigures, const QString& path,
-                 const QStringList& figures) {
-    QStringList theirs, ours;
-    for (qsizetype i = 0; i < figures.size(); ++i) {
-        if (figures[i] != firstFigures[i]) {
-            theirs << figures[i];
-            ours << firstFigures[i];
-        }
-    }
-    if (theirs.isEmpty()) {
+// Names the figures in which an input's format differs from the first one's; empty when they
+// agree. Many players keep the first frame's and play what follows wrongly.
+QString Mismatch(const QString& firstPath, const mp3::StreamFormat& firstFormat,
+                 const QString& path, const mp3::StreamFormat& format) {
+    if (format == firstFormat) {
         return {};
     }
     const QString separator = QStringLiteral(", ");
     return QStringLiteral(
                "%1 (%2) differs from the first input %3 (%4); many players play the joined "
                "file wrongly")
-        .arg(Quoted(path), theirs.join(separator), Quoted(firstPath), ours.join(separator));
+        .arg(Quoted(path), format.FiguresDifferingFrom(firstFormat).join(separator),
+             Quoted(firstPath), firstFormat.FiguresDifferingFrom(format).join(separator));
 }
 
 QString InputsChanged() {
@@ -459,11 +442,11 @@ private:
     }
     // Warns when an input's format differs from the first one's.
     void CompareFormat(const QString& input, const mp3::FrameHeader& header) {
-        const QStringList figures = Figures(header);
+        const mp3::StreamFormat format(header);
         if (++result.inputsJoined == 1) {
             firstInput = input;
-            firstFigures = figures;
-        } else if (const QString mismatch = Mismatch(firstInput, firstFigures, input, figures);
+            firstFormat = format;
+        } else if (const QString mismatch = Mismatch(firstInput, firstFormat, input, format);
                    !mismatch.isEmpty()) {
             result.warnings << mismatch;
         }
@@ -483,7 +466,7 @@ private:
     // Of every input joined: set when bytes it gave may have changed before they were written.
     std::vector<std::pair<QString, std::shared_ptr<const std::atomic<bool>>>> spoiled;
     QString firstInput;
-    QStringList firstFigures;
+    mp3::StreamFormat firstFormat;
     SeamMaker seams;
 };
 

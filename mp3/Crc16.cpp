@@ -1,8 +1,7 @@
-#include <QtGlobal>
+#include "mp3/Crc16.h"
+
 #include <array>
 #include <cstring>
-
-#include "mp3/XingHeader.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>

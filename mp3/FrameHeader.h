@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QtGlobal>
 
 namespace mp3 {
@@ -56,11 +57,6 @@ struct FrameHeader {
     // Bytes, header included; 0 for a header that is not valid or is free format.
     qint32 GetFrameLength() const;
     qint32 GetChannelCount() const { return channelMode == SingleChannel ? 1 : 2; }
-    // Bytes of Layer III side information behind the header (and its CRC, if any).
-    qint32 GetSideInfoLength() const {
-        const bool mono = channelMode == SingleChannel;
-        return version == Mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17);
-    }
     // Samples per channel the frame decodes to; 0 for the reserved layer.
     qint32 GetSampleCount() const;
     // Seconds the frame plays; 0 where the rate is reserved.
@@ -72,5 +68,12 @@ private:
     // MPEG-2 and 2.5 Layer III, 144 otherwise.
     qint32 GetSlotsPerBit() const;
 };
+
+// The header of the frame that `frame` starts with; all fields 0 where it has no sync.
+inline FrameHeader HeaderOf(const QByteArray& frame) {
+    FrameHeader header;
+    header.ParseHeader(reinterpret_cast<const quint8*>(frame.constData()));
+    return header;
+}
 
 }  // namespace mp3

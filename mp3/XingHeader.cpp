@@ -1,10 +1,11 @@
 #include "mp3/XingHeader.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
-#include <iterator>
 #include <limits>
+
+#include "mp3/Crc16.h"
+#include "mp3/LayerIII.h"
 
 namespace mp3 {
 namespace {
@@ -29,8 +30,6 @@ bool StartsWithOneOf(const quint8* bytes, const char (&names)[N][5]) {
     return false;
 }
 
-// The Layer III side information, which the header fields follow: its length depends on version
-// and channels.
 quint32 ReadBigEndian32(const quint8* bytes) {
     return (quint32(bytes[0]) << 24) | (quint32(bytes[1]) << 16) | (quint32(bytes[2]) << 8) |
            bytes[3];
@@ -53,11 +52,14 @@ std::optional<XingHeader> XingHeader::Find(const quint8* frame, qint32 length) {
     const auto hasTagAt = [&](qint32 at) {
         return at + 8 <= length && StartsWithOneOf(frame + at, kXingTags);
     };
-    qint32 at = 4 + frameHeader.GetSideInfoLength();
-    // Behind a CRC the header stands 2 bytes further on; LAME writes it at the place it would
-    // have without the CRC, though, and players look for it there, so both are taken.
-    if (frameHeader.protection == 0 && hasTagAt(at + 2)) {
-        at += 2;
+    // The header stands where the main data would. Behind a CRC that is 2 bytes further on; LAME
+    // writes it at the place it would have without the CRC, though, and players look for it
+    // there, so both are taken.
+    FrameHeader withoutCrc = frameHeader;
+    withoutCrc.protection = 1;
+    qint32 at = MainDataStart(withoutCrc);
+    if (frameHeader.protection == 0 && hasTagAt(MainDataStart(frameHeader))) {
+        at = MainDataStart(frameHeader);
     } else if (!hasTagAt(at)) {
         return std::nullopt;
     }
@@ -104,7 +106,7 @@ QByteArray XingHeader::NewFrame(const quint8* model, bool keepLength) {
         header.bitrateIndex == 15) {
         return {};
     }
-    const qint32 tagAt = 4 + header.GetSideInfoLength();
+    const qint32 tagAt = MainDataStart(header);
     const qint32 counted = tagAt + 16, full = counted + kTocEntries;
     if (!keepLength) {
         // Free format (index 0) has no length of its own, so the search starts at index 1.
@@ -196,119 +198,6 @@ void XingHeader::Write(quint8* frame, const Stream& stream) const {
         // The tag CRC covers everything before it, so it comes last.
         WriteBigEndian(lame + 34, Crc16(frame, lameAt + 34), 2);
     }
-}
-
-JoinedStream::Step JoinedStream::AddFrame(const quint8* frame, qint32 length, bool firstOfFile) {
-    if (firstOfFile) {
-        ++files;
-        const std::optional<XingHeader> xing = XingHeader::Find(frame, length);
-        lastPadding = xing ? xing->EncoderPadding(frame) : 0;
-        if (xing || XingHeader::IsVbri(frame, length)) {
-            if (files > 1) {
-                return {false, {}};
-            }
-            lead = xing ? Lead::Xing : Lead::Vbri;
-            leadFrame = QByteArray(reinterpret_cast<const char*>(frame), length);
-            return {};
-        }
-    }
-    Step step;
-    FrameHeader header;
-    header.ParseHeader(frame);
-    if (!firstAudio) {
-        firstAudio = std::array<quint8, 4>{frame[0], frame[1], frame[2], frame[3]};
-        firstBitrate = header.GetBitrate();
-    } else if (header.GetBitrate() != firstBitrate) {
-        oneBitrate = false;
-    }
-    // A single input stays as it is, so the header comes only with the second.
-    if (lead == Lead::None && files > 1 && !oneBitrate) {
-        step.insertFront = XingHeader::NewFrame(firstAudio->data(), false);
-        if (!step.insertFront.isEmpty()) {
-            lead = Lead::Inserted;
-            leadFrame = step.insertFront;
-        }
-    }
-    AddAudio(length, header);
-    return step;
-}
-
-void JoinedStream::AddAudio(qint32 length, const FrameHeader& header) {
-    const double frameDuration = header.GetDuration();
-    const double start = duration;
-    duration += frameDuration;
-    if (runs.empty() || runs.back().frameDuration != frameDuration) {
-        runs.push_back({frameCount, start, frameDuration});
-    }
-    if (frameCount % stride == 0) {
-        offsets.push_back(audioBytes);
-    }
-    // Every other offset goes once there are many: a seek table of 256 steps needs no more, and
-    // memory stays the same whatever the length.
-    if (offsets.size() > kMaxOffsets) {
-        for (size_t i = 0; 2 * i < offsets.size(); ++i) {
-            offsets[i] = offsets[2 * i];
-        }
-        offsets.resize((offsets.size() + 1) / 2);
-        stride *= 2;
-    }
-    ++frameCount;
-    audioBytes += quint64(length);
-}
-
-double JoinedStream::OffsetOf(quint64 frame) const {
-    // Between two kept offsets, frames are taken to be of equal length.
-    const size_t kept = frame / stride;
-    const double next = kept + 1 < offsets.size() ? offsets[kept + 1] : double(audioBytes);
-    return offsets[kept] + (next - offsets[kept]) * (frame % stride) / stride;
-}
-
-quint64 JoinedStream::FrameAt(double seconds) const {
-    // The last run that starts by then; runs of frames without duration start with the next.
-    const auto run = std::prev(std::upper_bound(
-        runs.begin(), runs.end(), seconds, [](double t, const Run& r) { return t < r.start; }));
-    const quint64 end = std::next(run) == runs.end() ? frameCount : std::next(run)->first;
-    const double into = run->frameDuration > 0 ? (seconds - run->start) / run->frameDuration : 0;
-    return std::min(end - 1, run->first + quint64(std::max(0.0, into)));
-}
-
-SeekTable JoinedStream::MakeSeekTable(quint32 leadLength, quint64 bytes) const {
-    SeekTable table{};
-    if (offsets.empty()) {
-        return table;
-    }
-    for (qint32 i = 0; i < kTocEntries; ++i) {
-        const double offset = leadLength + OffsetOf(FrameAt(duration * i / kTocEntries));
-        // Rounded to the nearest step, so that seeks land as often early as late. No frame
-        // begins at the very end, so an entry stays below 256 but for rounding.
-        table[size_t(i)] = quint8(std::min(255L, std::lround(offset * 256 / bytes)));
-    }
-    return table;
-}
-
-QByteArray JoinedStream::HeaderFrame(quint16 musicCrc) const {
-    if (lead == Lead::None || (lead == Lead::Vbri && files == 1)) {
-        return {};
-    }
-    QByteArray frame =
-        lead == Lead::Vbri
-            ? XingHeader::NewFrame(reinterpret_cast<const quint8*>(leadFrame.data()), true)
-            : leadFrame;
-    auto* data = reinterpret_cast<quint8*>(frame.data());
-    const std::optional<XingHeader> header = XingHeader::Find(data, qint32(frame.size()));
-    if (!header) {
-        return {};
-    }
-    const quint64 bytes = quint64(frame.size()) + audioBytes;
-    const XingHeader::Stream stream{
-        frameCount, bytes,       MakeSeekTable(quint32(frame.size()), bytes),
-        musicCrc,   lastPadding, oneBitrate};
-    // A single input keeps its own header when that describes it already.
-    if (files == 1 && header->Counts(data, stream)) {
-        return {};
-    }
-    header->Describe(data, stream);
-    return frame;
 }
 
 }  // namespace mp3

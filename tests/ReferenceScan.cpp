@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <optional>
 
+#include "mp3/Crc16.h"
+#include "mp3/JoinedStream.h"
 #include "mp3/StreamReader.h"
-#include "mp3/XingHeader.h"
 
 namespace testing_files {
 

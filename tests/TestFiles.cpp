@@ -153,6 +153,64 @@ QByteArray Mp3Frame(char fill, int padding) {
     return MakeFrame(3, 1, 9, 0, padding, 0, fill);
 }
 
+SideInfoLayout LayoutOf(const QByteArray& frame) {
+    const bool mpeg1 = ((quint8(frame[1]) >> 3) & 3) == 3;
+    const bool crc = (frame[1] & 1) == 0;
+    const bool mono = (quint8(frame[3]) >> 6) == 3;
+    SideInfoLayout layout;
+    int at = 8 * (crc ? 6 : 4);
+    layout.mainDataBeginAt = at;
+    layout.mainDataBeginBits = mpeg1 ? 9 : 8;
+    at += layout.mainDataBeginBits;
+    at += mpeg1 ? (mono ? 5 : 3) : (mono ? 1 : 2);  // private_bits
+    at += mpeg1 ? (mono ? 4 : 8) : 0;               // scfsi
+    for (int field = 0; field < (mpeg1 ? 2 : 1) * (mono ? 1 : 2); ++field) {
+        layout.part23LengthAt.push_back(at);
+        at += 12 + 9;  // part2_3_length, big_values
+        layout.globalGainAt.push_back(at);
+        at += 8;
+        at += mpeg1 ? 4 : 9;  // scalefac_compress
+        at += 1 + 22;         // window_switching_flag, then 22 bits either way
+        at += mpeg1 ? 3 : 2;  // (preflag,) scalefac_scale, count1table_select
+    }
+    layout.mainDataAt = at / 8;
+    return layout;
+}
+
+int Bits(const QByteArray& bytes, int at, int count) {
+    int value = 0;
+    for (int i = at; i < at + count; ++i) {
+        value = value * 2 + ((quint8(bytes[i / 8]) & (0x80 >> (i % 8))) ? 1 : 0);
+    }
+    return value;
+}
+
+QByteArray Layer3Frame(int version, int bitrateIndex, int sampleRateIndex, bool mono, bool crc,
+                       const SideInfo& side, char fill) {
+    QByteArray frame = MakeFrame(version, 1, bitrateIndex, sampleRateIndex, 0, mono ? 3 : 0, fill);
+    if (crc) {
+        frame[1] = char(frame[1] & ~1);
+    }
+    const SideInfoLayout layout = LayoutOf(frame);
+    const int sideStart = crc ? 6 : 4;
+    frame.replace(4, sideStart - 4, QByteArray(sideStart - 4, '\0'));
+    frame.replace(sideStart, layout.mainDataAt - sideStart,
+                  QByteArray(layout.mainDataAt - sideStart, char(0xFF)));
+    const auto put = [&frame](int at, int count, int value) {
+        for (int i = at + count - 1; i >= at; --i, value /= 2) {
+            frame[i / 8] = char(value % 2 ? frame[i / 8] | (0x80 >> (i % 8))
+                                          : frame[i / 8] & ~(0x80 >> (i % 8)));
+        }
+    };
+    put(layout.mainDataBeginAt, layout.mainDataBeginBits, side.mainDataBegin);
+    for (size_t i = 0; i < layout.globalGainAt.size(); ++i) {
+        put(layout.part23LengthAt[i], 12,
+            i < side.part23Lengths.size() ? side.part23Lengths[i] : 0);
+        put(layout.globalGainAt[i], 8, i < side.globalGains.size() ? side.globalGains[i] : 0);
+    }
+    return frame;
+}
+
 QByteArray Mp3Frames(int count) {
     QByteArray frames;
     for (int i = 0; i < count; ++i) {

@@ -48,6 +48,29 @@ QByteArray MakeFrame(int version, int layer, int bitrateIndex, int sampleRateInd
 QByteArray Mp3Frame(char fill = 0x11, int padding = 0);
 // `count` such frames back to back, each filled with its own byte.
 QByteArray Mp3Frames(int count);
+// Where a Layer III frame's side-information fields stand, in bits from its start, worked out
+// field by field in the order the standard lists them; and where its main data area starts.
+struct SideInfoLayout {
+    int mainDataBeginAt = 0, mainDataBeginBits = 0;
+    // Of each granule and channel, granule by granule.
+    std::vector<int> part23LengthAt, globalGainAt;
+    int mainDataAt = 0;  // bytes
+};
+SideInfoLayout LayoutOf(const QByteArray& frame);
+// The side-information fields a test sets, granule by granule and channel by channel; 0 where
+// not given.
+struct SideInfo {
+    int mainDataBegin = 0;
+    std::vector<int> part23Lengths, globalGains;
+};
+// A Layer III frame of MakeFrame's header, mono or stereo, with a CRC word of 0 when `crc`: the
+// fields of `side` are written bit by bit, every other side-information bit set, so that a field
+// read one bit off shows. Its main data area is filled with `fill`.
+QByteArray Layer3Frame(int version, int bitrateIndex, int sampleRateIndex, bool mono, bool crc,
+                       const SideInfo& side, char fill = 0x11);
+// The `count` bits of `bytes` from bit `at` on, most significant first.
+int Bits(const QByteArray& bytes, int at, int count);
+
 // An ID3v2.3 tag holding one title frame, followed by `padding` zero bytes.
 QByteArray Id3v2Tag(const QByteArray& title, int padding);
 // A 128-byte ID3v1 tag.

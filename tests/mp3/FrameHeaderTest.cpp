@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QStringList>
 #include <array>
+
+#include "mp3/StreamFormat.h"
 
 namespace {
 
@@ -132,6 +135,34 @@ TEST(FrameHeaderTest, SampleRateTable) {
     EXPECT_EQ(Make(0, 1, 9, 2, 0).GetSampleRate(), 8000);
     EXPECT_EQ(Make(3, 1, 9, 3, 0).GetSampleRate(), -1);
     EXPECT_EQ(Make(1, 1, 9, 0, 0).GetSampleRate(), -1);
+}
+
+struct FormatCase {
+    FrameHeader header;
+    QStringList theirs, ours;  // the figures named where the two differ
+};
+
+TEST(StreamFormatTest, OnlyVersionLayerRateAndChannelsCountAndEachDifferenceIsNamed) {
+    const mp3::StreamFormat first(Make(3, 1, 9, 0, 0));
+    EXPECT_EQ(first.Figures(), QStringList({"MPEG-1", "Layer III", "44100 Hz", "2 channels"}));
+    // Another bitrate, a padding slot, a CRC and joint stereo.
+    const mp3::StreamFormat same(Parse(0xFF, 0xFA, 0xE2, 0x40));
+    EXPECT_EQ(same, first);
+    EXPECT_TRUE(same.FiguresDifferingFrom(first).isEmpty());
+    for (const FormatCase& c : {
+             FormatCase{Make(2, 1, 9, 0, 0), {"MPEG-2", "22050 Hz"}, {"MPEG-1", "44100 Hz"}},
+             FormatCase{Make(3, 2, 9, 0, 0), {"Layer II"}, {"Layer III"}},
+             FormatCase{Make(3, 1, 9, 1, 0), {"48000 Hz"}, {"44100 Hz"}},
+             FormatCase{Parse(0xFF, 0xFB, 0x90, 0xC0), {"1 channel"}, {"2 channels"}},
+             FormatCase{Make(0, 3, 9, 3, 0),
+                        {"MPEG-2.5", "Layer I", "reserved sampling rate"},
+                        {"MPEG-1", "Layer III", "44100 Hz"}},
+         }) {
+        const mp3::StreamFormat other(c.header);
+        EXPECT_NE(other, first);
+        EXPECT_EQ(other.FiguresDifferingFrom(first), c.theirs);
+        EXPECT_EQ(first.FiguresDifferingFrom(other), c.ours);
+    }
 }
 
 }  // namespace

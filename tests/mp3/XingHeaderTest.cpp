@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "TestFiles.h"
+#include "mp3/Crc16.h"
+#include "mp3/JoinedStream.h"
 
 namespace {
 

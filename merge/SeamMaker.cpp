@@ -1,0 +1,102 @@
+#include "merge/SeamMaker.h"
+
+#include "io/Files.h"
+#include "mp3/StreamReader.h"
+
+namespace tessaro {
+namespace {
+
+// The delay, padding, format and first frames of `path`, as the seam in front of it needs them.
+SeamInput PeekSeamInput(const QString& path) {
+    SeamInput input;
+    mp3::StreamReader reader(path);
+    for (; !reader.AtEnd() && input.frames.size() < size_t(kLaterFramesNeeded); reader.Advance()) {
+        if (reader.FrameIndex() > 0 ||
+            !ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &input)) {
+            input.frames.emplace_back(reinterpret_cast<const char*>(reader.Frame()),
+                                      reader.FrameLength());
+        }
+    }
+    return input;
+}
+
+}  // namespace
+
+std::vector<FrameView> SeamMaker::StartInput(const QString& path, QStringList* warnings) {
+    std::vector<FrameView> frames;
+    if (on && !earlierPath.isEmpty()) {
+        current.frames.clear();
+        for (const FrameView& frame : kept) {
+            current.frames.emplace_back(reinterpret_cast<const char*>(frame.data), frame.length);
+        }
+        const Seam seam = MakeSeam(current, PeekSeamInput(path));
+        if (!seam.failure.isEmpty()) {
+            *warnings << QStringLiteral("%1 and %2 are joined as they are, not seamlessly: %3")
+                             .arg(Quoted(earlierPath), Quoted(path), seam.failure);
+        }
+        frames.assign(kept.begin(), kept.end() - seam.earlierReplaced);
+        for (const QByteArray& frame : seam.frames) {
+            const auto keeper = std::make_shared<const QByteArray>(frame);
+            frames.push_back({reinterpret_cast<const quint8*>(keeper->constData()),
+                              qint32(keeper->size()), keeper});
+        }
+        skip = seam.laterReplaced;
+    }
+    earlierPath = path;
+    current = {};
+    kept.clear();
+    keep = 0;
+    audioBytes = 0;
+    audioSeconds = 0;
+    return frames;
+}
+
+SeamMaker::Taken SeamMaker::Take(const quint8* data, qint32 length,
+                                 const std::shared_ptr<const void>& keeper, bool first) {
+    if (!on) {
+        return {};
+    }
+    if (first && ReadEncoderHeader(data, length, &current)) {
+        keep = size_t(EarlierFramesNeeded(current));
+        return {};
+    }
+    mp3::FrameHeader header;
+    header.ParseHeader(data);
+    const qint32 bitrate = header.GetBitrate();
+    current.bitrate = audioBytes == 0 || bitrate == current.bitrate ? bitrate : 0;
+    audioBytes += length;
+    audioSeconds += header.GetDuration();
+    current.meanBitrate = audioSeconds > 0 ? qint32(double(audioBytes) * 8 / audioSeconds) : 0;
+    if (first || (skip == 0 && keep == 0)) {
+        return {};
+    }
+    if (skip > 0) {
+        --skip;  // the seam's new frames stand in its place
+        return {false, {}};
+    }
+    kept.push_back({data, length, keeper});
+    if (kept.size() <= keep) {
+        return {false, {}};
+    }
+    Taken taken{false, std::move(kept.front())};
+    kept.pop_front();
+    return taken;
+}
+
+std::vector<FrameView> SeamMaker::Release() {
+    std::vector<FrameView> frames(kept.begin(), kept.end());
+    kept.clear();
+    return frames;
+}
+
+double SeamMaker::KeptSeconds() const {
+    double seconds = 0;
+    for (const FrameView& frame : kept) {
+        mp3::FrameHeader header;
+        header.ParseHeader(frame.data);
+        seconds += header.GetDuration();
+    }
+    return seconds;
+}
+
+}  // namespace tessaro

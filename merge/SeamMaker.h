@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "merge/Seam.h"
+
+namespace tessaro {
+
+// A frame where it lies, and what keeps its bytes there.
+struct FrameView {
+    const quint8* data = nullptr;
+    qint32 length = 0;
+    std::shared_ptr<const void> keeper;
+};
+
+// The seams of a join as it goes, input by input: what is known of the input being joined, and
+// its last frames, kept back until the next input shows whether a seam can be made. Off, it keeps
+// nothing back and every frame is written as it comes.
+class SeamMaker {
+public:
+    explicit SeamMaker(bool on) : on(on) {}
+
+    // Starts the input at `path`, which holds frames: the frames to write before its own, those
+    // the input before kept back and the seam's, or, where no seam can be made, the kept ones
+    // alone and a warning naming both inputs.
+    std::vector<FrameView> StartInput(const QString& path, QStringList* warnings);
+    // What becomes of a frame of the input, its first when `first`: written now or not (replaced
+    // by the seam in front, or kept back where it lies), and a kept frame to be written now in
+    // its stead.
+    struct Taken {
+        bool writeNow = true;
+        FrameView released;
+    };
+    Taken Take(const quint8* data, qint32 length, const std::shared_ptr<const void>& keeper,
+               bool first);
+    // The frames still kept back, to be written at the end, and the seconds they play.
+    std::vector<FrameView> Release();
+    double KeptSeconds() const;
+
+private:
+    const bool on;
+    QString earlierPath;         // of the input joined last; empty before the first
+    SeamInput current;           // what is known of the input being joined
+    std::deque<FrameView> kept;  // its last frames
+    size_t keep = 0;             // frames the seam behind the input needs kept back
+    int skip = 0;                // first frames of the input the seam in front of it replaced
+    qint64 audioBytes = 0;
+    double audioSeconds = 0;
+};
+
+}  // namespace tessaro

@@ -1,0 +1,66 @@
+#include "mp3/LayerIII.h"
+
+#include <gtest/gtest.h>
+
+#include "TestFiles.h"
+
+namespace {
+
+using namespace testing_files;
+
+struct LayoutCase {
+    const char* name;
+    int version;
+    bool mono;
+    qint32 sideInfoLength;
+    qint32 farthestBack;
+    std::vector<qint32> globalGainBits;  // without CRC
+};
+
+TEST(LayerIIITest, SideInformationFieldsAreFoundAndWrittenWhereTheyStand) {
+    for (const LayoutCase& c : {
+             LayoutCase{"MPEG-1 stereo", 3, false, 32, 511, {73, 132, 191, 250}},
+             LayoutCase{"MPEG-1 mono", 3, true, 17, 511, {71, 130}},
+             LayoutCase{"MPEG-2 stereo", 2, false, 17, 255, {63, 126}},
+             LayoutCase{"MPEG-2 mono", 2, true, 9, 255, {62}},
+             LayoutCase{"MPEG-2.5 stereo", 0, false, 17, 255, {63, 126}},
+         }) {
+        for (const bool crc : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (crc ? " with CRC" : ""));
+            // main_data_begin at its largest; part2_3_lengths of 12 bits, the first all set.
+            SideInfo side{c.farthestBack, {4095, 1, 2048, 700}, {0x80, 0x01, 0x7E, 0x5A}};
+            const QByteArray frame = Layer3Frame(c.version, 9, 0, c.mono, crc, side);
+            const mp3::FrameHeader header = mp3::HeaderOf(frame);
+            const SideInfoLayout layout = LayoutOf(frame);
+            std::vector<qint32> gains = c.globalGainBits;
+            for (qint32& at : gains) {
+                at += crc ? 16 : 0;
+            }
+            ASSERT_EQ(layout.globalGainAt, gains) << "the test's own layout";
+
+            EXPECT_EQ(mp3::SideInfoStart(header), crc ? 6 : 4);
+            EXPECT_EQ(mp3::SideInfoLength(header), c.sideInfoLength);
+            EXPECT_EQ(mp3::MainDataStart(header), layout.mainDataAt);
+            EXPECT_EQ(mp3::MainDataRoom(frame), frame.size() - layout.mainDataAt);
+            EXPECT_EQ(mp3::FarthestBack(header), c.farthestBack);
+            EXPECT_EQ(mp3::GlobalGainBits(header), gains);
+            qint32 bits = 0;
+            for (size_t i = 0; i < gains.size(); ++i) {
+                bits += side.part23Lengths[i];
+            }
+            EXPECT_EQ(mp3::MainDataLength(frame), (bits + 7) / 8);
+
+            EXPECT_EQ(mp3::MainDataBegin(frame), c.farthestBack);
+            // Every value, its top bit included, goes in without touching the bits around it.
+            for (const qint32 back : {0, 1, (c.farthestBack + 1) / 2, c.farthestBack - 1}) {
+                QByteArray written = frame;
+                mp3::SetMainDataBegin(&written, back);
+                side.mainDataBegin = back;
+                EXPECT_EQ(written, Layer3Frame(c.version, 9, 0, c.mono, crc, side)) << back;
+                EXPECT_EQ(mp3::MainDataBegin(written), back);
+            }
+        }
+    }
+}
+
+}  // namespace
