@@ -3,20 +3,16 @@
 #include <sys/stat.h>
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <functional>
 #include <optional>
 #include <utility>
 
-#include "io/AtomicWrite.h"
-#include "io/BackgroundWriter.h"
 #include "io/Files.h"
+#include "merge/JoinOutput.h"
 #include "merge/JoinedTag.h"
 #include "merge/SeamMaker.h"
-#include "mp3/Crc16.h"
 #include "mp3/InputTags.h"
 #include "mp3/JoinedStream.h"
 #include "mp3/StreamFormat.h"
@@ -35,11 +31,6 @@ std::optional<std::pair<dev_t, ino_t>> FileId(const QString& path) {
     return std::make_pair(info.st_dev, info.st_ino);
 }
 
-QString WriteFailure(const QSaveFile& output, int systemError) {
-    return QStringLiteral("Cannot write %1: %2")
-        .arg(Quoted(output.fileName()), FailureReason(output, systemError));
-}
-
 // Names the figures in which an input's format differs from the first one's; empty when they
 // agree. Many players keep the first frame's and play what follows wrongly.
 QString Mismatch(const QString& firstPath, const mp3::StreamFormat& firstFormat,
@@ -55,10 +46,6 @@ QString Mismatch(const QString& firstPath, const mp3::StreamFormat& firstFormat,
              Quoted(firstPath), firstFormat.FiguresDifferingFrom(format).join(separator));
 }
 
-QString InputsChanged() {
-    return QStringLiteral("The inputs changed while they were being joined; join them again");
-}
-
 QString CannotRead(const QString& input, const QString& reason) {
     return QStringLiteral("Cannot read %1: %2").arg(Quoted(input), reason);
 }
@@ -67,159 +54,6 @@ QString ChangedWhileRead(const QString& input) {
     return QStringLiteral("%1 was changed or removed while it was being read; join it again")
         .arg(Quoted(input));
 }
-
-// The joined file as it is built: a temporary file beside the target, made only when the first
-// frame comes, so that a join that yields nothing leaves the target alone. What goes in front of
-// the audio comes first and what goes behind it last, so that the file is written in one pass.
-// Frames that lie one behind the other in an input's read buffer go out as one write straight
-// from it, on a thread of their own while the next ones are found.
-class JoinOutput {
-public:
-    explicit JoinOutput(const QString& path) : file(path) {}
-
-    bool IsOpen() const { return file.isOpen(); }
-    // Makes the file and puts `front` at its start, before the audio.
-    bool Open(const QByteArray& front) {
-        // A writable target in a folder where no temporary file can be made is written in
-        // place, as the user asked for it; only then can a failure leave it half written.
-        file.setDirectWriteFallback(true);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-            error = QStringLiteral("Cannot create %1: %2")
-                        .arg(Quoted(file.fileName()), file.errorString());
-            return false;
-        }
-        inPlace = WritesInPlace(file);
-        mark.emplace(file);
-        writer.emplace(file.handle());
-        audioStart = end = front.size();
-        return Hand(Piece::Own(front, 0));
-    }
-    // Keeps the Crc16 of all audio written from `offset` bytes into it on: runs of frames take it
-    // at the speed of memory, where frame by frame its setting up would cost more than the sum.
-    void ChecksumFrom(qint64 offset) { crcStart = audioStart + offset; }
-    quint16 Checksum() const { return crc; }
-    // Puts the frame at `data`, which lies in `buffer`, behind what is written.
-    bool Append(const quint8* data, qint32 length, const std::shared_ptr<const void>& buffer) {
-        if (run.length > 0 &&
-            (buffer != run.buffer || data != run.data + run.length ||
-             run.length + length > kRunLength) &&
-            !Flush()) {
-            return false;
-        }
-        if (run.length == 0) {
-            run = {buffer, data, 0, end};
-        }
-        run.length += length;
-        end += length;
-        return true;
-    }
-    // Puts `front` before all the audio written so far.
-    bool InsertFront(const QByteArray& front) {
-        if (!Flush() || !Drain()) {
-            return false;
-        }
-        // Moved back to front in pieces, so that no piece overwrites one still to be moved.
-        QByteArray bytes;
-        for (qint64 pieceEnd = end; pieceEnd > audioStart;) {
-            const qint64 length = std::min<qint64>(pieceEnd - audioStart, kMoveLength);
-            pieceEnd -= length;
-            bytes.resize(length);
-            errno = 0;
-            if (!ReadAllAt(file.handle(), bytes.data(), length, pieceEnd) ||
-                !WriteAllAt(file.handle(), bytes.constData(), length, pieceEnd + front.size())) {
-                return Fail(errno);
-            }
-        }
-        end += front.size();
-        crcStart += crcStart >= 0 ? front.size() : 0;
-        return WriteAt(front, audioStart);
-    }
-    // Writes out the audio gathered so far, so that its checksum is complete.
-    bool FlushAudio() { return Flush(); }
-    // Writes `front` over what was put before the audio and `leadingFrame` over the audio's first
-    // frame, each unless it is empty, puts `back` behind the audio, and the output in the
-    // target's place unless `lastCheck`, asked once all is written, says why not.
-    bool Commit(const QByteArray& front, const QByteArray& leadingFrame, const QByteArray& back,
-                const std::function<QString()>& lastCheck) {
-        Q_ASSERT(front.isEmpty() || front.size() == audioStart);
-        if (!Flush() || !Hand(Piece::Own(back, end)) || !Drain() ||
-            (!front.isEmpty() && !WriteAt(front, 0)) ||
-            (!leadingFrame.isEmpty() && !WriteAt(leadingFrame, audioStart))) {
-            return false;
-        }
-        writer.reset();
-        error = lastCheck();
-        errno = 0;
-        return error.isEmpty() && (file.commit() || Fail(errno));
-    }
-    void Cancel() {
-        writer.reset();
-        if (file.isOpen()) {
-            file.cancelWriting();
-        }
-    }
-    const QString& Error() const { return error; }
-    // What a failure has done to the target: none of it, unless it was written in place.
-    QString Damage() const {
-        return inPlace ? QStringLiteral(
-                             "; no temporary file could be made beside %1, so it was "
-                             "written in place and is now overwritten in part")
-                             .arg(Quoted(file.fileName()))
-                       : QString();
-    }
-
-private:
-    // Long enough that a write costs little more than its copy, short enough that the checksum
-    // finds the run in the cache and the writer starts early.
-    static constexpr qint64 kRunLength = 1 << 20;
-    // Pieces in which the audio is moved up to make room in front of it.
-    static constexpr qint64 kMoveLength = 1 << 20;
-
-    // Frames lying one behind the other in a read buffer, not yet handed to the writer.
-    struct Run {
-        std::shared_ptr<const void> buffer;
-        const quint8* data = nullptr;
-        qint64 length = 0;
-        qint64 at = 0;
-    };
-
-    bool Flush() {
-        if (run.length == 0) {
-            return true;
-        }
-        if (crcStart >= 0 && run.at + run.length > crcStart) {
-            const qint64 from = std::max<qint64>(crcStart - run.at, 0);
-            crc = mp3::Crc16(run.data + from, run.length - from, crc);
-        }
-        const bool handed = Hand(
-            {reinterpret_cast<const char*>(run.data), run.length, run.at, std::move(run.buffer)});
-        run = {};
-        return handed;
-    }
-    bool Hand(Piece piece) { return writer->Hand(std::move(piece)) || Fail(writer->Error()); }
-    // Waits for what is handed to the writer, before the file is written at a place of its own.
-    bool Drain() { return writer->Drain() || Fail(writer->Error()); }
-    bool WriteAt(const QByteArray& data, qint64 at) {
-        errno = 0;
-        return WriteAllAt(file.handle(), data.constData(), data.size(), at) || Fail(errno);
-    }
-    bool Fail(int systemError) {
-        // Bytes the system could not read for a write: an input cut short under its mapping.
-        error = systemError == EFAULT ? InputsChanged() : WriteFailure(file, systemError);
-        return false;
-    }
-
-    std::optional<TemporaryFileMark> mark;  // of `file`, so kept until its temporary file is gone
-    QSaveFile file;
-    bool inPlace = false;                    // `file` writes the target itself
-    std::optional<BackgroundWriter> writer;  // of `file`, so gone before it is closed
-    Run run;
-    qint64 audioStart = 0;  // where the audio begins: behind the tag in front
-    qint64 end = 0;         // of what is written or handed to the writer, run included
-    qint64 crcStart = -1;   // where the checksummed audio begins; -1 for none
-    quint16 crc = 0;
-    QString error;
-};
 
 // Why the join must not write to outputPath: it is one of the inputs, or something a new file
 // must not replace. Empty when it may.
