@@ -1,5 +1,9 @@
 #include "io/Files.h"
 
+#include <sys/resource.h>
+
+#include <limits>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -76,6 +80,20 @@ int OpenRegularFile(const QString& path, QString* error, qint64* size) {
         *size = qint64(info.st_size);
     }
     return fd;
+}
+
+qint64 RaiseOpenFileLimit() {
+    struct rlimit limit;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        return 1024;
+    }
+    if (limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+        ::getrlimit(RLIMIT_NOFILE, &limit);
+    }
+    return limit.rlim_cur == RLIM_INFINITY ? std::numeric_limits<qint64>::max()
+                                           : qint64(limit.rlim_cur);
 }
 
 QString UnusableName(const QString& name) {

@@ -25,6 +25,10 @@ bool WriteAllAt(int fd, const char* data, qint64 length, qint64 at);
 // reason in *error. *size, when given, is the file's size as it was opened.
 int OpenRegularFile(const QString& path, QString* error, qint64* size = nullptr);
 
+// Raises the number of files this process may hold open to the most the system allows it, and
+// returns that number: a join keeps its inputs open from their first look to their copy.
+qint64 RaiseOpenFileLimit();
+
 // Why `name` cannot serve as a file's name as it stands: the system takes names as bytes and Qt
 // keeps them as text, so bytes that are not UTF-8 reach Qt as U+FFFD, and the name it would hand
 // back names another file. Empty when the name can be used.

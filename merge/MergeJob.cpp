@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "io/Files.h"
+#include "io/InputFile.h"
 #include "merge/JoinOutput.h"
 #include "merge/JoinedTag.h"
 #include "merge/SeamMaker.h"
@@ -107,19 +108,24 @@ public:
     // join fails.
     bool CopyInput(int index) {
         const QString& input = workspace.Paths()[index];
-        mp3::StreamReader reader(input);
+        QString openError;
+        const std::shared_ptr<InputFile> file = OpenInput(index, &openError);
+        mp3::StreamReader reader(file, input);
         if (!reader.ReadError().isEmpty()) {
             return Fail(CannotRead(input, reader.ReadError()));
         }
-        if (!reader.IsOpen() || reader.AtEnd()) {
-            const QString reason =
-                reader.IsOpen() ? QStringLiteral("no MPEG audio frames found") : reader.OpenError();
+        // Opened when the join was planned, it may have changed since.
+        if (file && reader.AtEnd() && reader.Changed()) {
+            return Fail(ChangedWhileRead(input));
+        }
+        if (!file || reader.AtEnd()) {
+            const QString reason = file ? QStringLiteral("no MPEG audio frames found") : openError;
             result.warnings << QStringLiteral("Skipped %1: %2").arg(Quoted(input), reason);
             return true;
         }
         CompareFormat(input, reader.Header());
         if ((!output.IsOpen() && !Open()) ||
-            !WriteViews(seams.StartInput(input, &result.warnings))) {
+            !WriteViews(seams.StartInput(input, file, &result.warnings))) {
             return false;
         }
         if (options.chapters) {
@@ -247,10 +253,16 @@ private:
         tag.chapters.push_back({title, now, now});
     }
     // Reads every input's title, and the picture of the first one with frames that has one.
+    // Each input is kept open from here to its copy, so that both read the same file; as many as
+    // the system lets the process hold, with room to spare.
     void PlanFromInputs() {
+        const qint64 keepable = RaiseOpenFileLimit() / 2;
         for (const QString& path : workspace.Paths()) {
-            const bool joined = !mp3::StreamReader(path).AtEnd();
-            mp3::InputTags inputTags = mp3::ReadInputTags(path);
+            QString ignored;  // the copy finds it again
+            std::shared_ptr<InputFile> file = InputFile::Open(path, &ignored);
+            const bool joined = file && !mp3::StreamReader(file, path).AtEnd();
+            mp3::InputTags inputTags = file ? mp3::ReadInputTags(*file) : mp3::InputTags();
+            planned.push_back(qint64(planned.size()) < keepable ? std::move(file) : nullptr);
             titles.push_back(inputTags.title.isEmpty() ? QFileInfo(path).completeBaseName()
                                                        : inputTags.title);
             if (joined && options.chapters) {
@@ -260,6 +272,13 @@ private:
                 tag.picture = std::move(inputTags.picture);
             }
         }
+    }
+    // The input at `index` as the plan opened it, or opened now.
+    std::shared_ptr<InputFile> OpenInput(int index, QString* error) {
+        if (size_t(index) < planned.size() && planned[size_t(index)]) {
+            return std::move(planned[size_t(index)]);
+        }
+        return InputFile::Open(workspace.Paths()[index], error);
     }
     // Counts a frame (or the bytes put in front) once written, and reports the progress.
     bool Written(bool succeeded, qint32 length) {
@@ -297,6 +316,8 @@ private:
     qsizetype frontSize = 0;      // of the tag in front of the audio, as planned
     QByteArray back;              // the tag behind the audio
     std::vector<QString> titles;  // of every input, by its place in the workspace
+    // Inputs opened by the plan, by their place, until they are copied.
+    std::vector<std::shared_ptr<InputFile>> planned;
     // Of every input joined: set when bytes it gave may have changed before they were written.
     std::vector<std::pair<QString, std::shared_ptr<const std::atomic<bool>>>> spoiled;
     QString firstInput;

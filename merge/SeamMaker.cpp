@@ -1,15 +1,16 @@
 #include "merge/SeamMaker.h"
 
 #include "io/Files.h"
+#include "io/InputFile.h"
 #include "mp3/StreamReader.h"
 
 namespace tessaro {
 namespace {
 
 // The delay, padding, format and first frames of `path`, as the seam in front of it needs them.
-SeamInput PeekSeamInput(const QString& path) {
+SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& path) {
     SeamInput input;
-    mp3::StreamReader reader(path);
+    mp3::StreamReader reader(file, path);
     for (; !reader.AtEnd() && input.frames.size() < size_t(kLaterFramesNeeded); reader.Advance()) {
         if (reader.FrameIndex() > 0 ||
             !ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &input)) {
@@ -22,14 +23,16 @@ SeamInput PeekSeamInput(const QString& path) {
 
 }  // namespace
 
-std::vector<FrameView> SeamMaker::StartInput(const QString& path, QStringList* warnings) {
+std::vector<FrameView> SeamMaker::StartInput(const QString& path,
+                                             const std::shared_ptr<InputFile>& file,
+                                             QStringList* warnings) {
     std::vector<FrameView> frames;
     if (on && !earlierPath.isEmpty()) {
         current.frames.clear();
         for (const FrameView& frame : kept) {
             current.frames.emplace_back(reinterpret_cast<const char*>(frame.data), frame.length);
         }
-        const Seam seam = MakeSeam(current, PeekSeamInput(path));
+        const Seam seam = MakeSeam(current, PeekSeamInput(file, path));
         if (!seam.failure.isEmpty()) {
             *warnings << QStringLiteral("%1 and %2 are joined as they are, not seamlessly: %3")
                              .arg(Quoted(earlierPath), Quoted(path), seam.failure);

@@ -10,6 +10,8 @@
 
 namespace tessaro {
 
+class InputFile;
+
 // A frame where it lies, and what keeps its bytes there.
 struct FrameView {
     const quint8* data = nullptr;
@@ -24,10 +26,11 @@ class SeamMaker {
 public:
     explicit SeamMaker(bool on) : on(on) {}
 
-    // Starts the input at `path`, which holds frames: the frames to write before its own, those
-    // the input before kept back and the seam's, or, where no seam can be made, the kept ones
-    // alone and a warning naming both inputs.
-    std::vector<FrameView> StartInput(const QString& path, QStringList* warnings);
+    // Starts the input at `path`, open as `file`, which holds frames: the frames to write before
+    // its own, those the input before kept back and the seam's, or, where no seam can be made, the
+    // kept ones alone and a warning naming both inputs.
+    std::vector<FrameView> StartInput(const QString& path, const std::shared_ptr<InputFile>& file,
+                                      QStringList* warnings);
     // What becomes of a frame of the input, its first when `first`: written now or not (replaced
     // by the seam in front, or kept back where it lies), and a kept frame to be written now in
     // its stead.

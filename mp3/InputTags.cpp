@@ -10,6 +10,7 @@
 #include <cerrno>
 
 #include "io/Files.h"
+#include "io/InputFile.h"
 #include "mp3/StreamReader.h"
 
 namespace mp3 {
@@ -63,10 +64,16 @@ std::optional<QByteArray> ReadPictureBytes(int fd, qint64 size, QString* error) 
 }  // namespace
 
 InputTags ReadInputTags(const QString& path) {
-    InputTags tags;
     // TagLib would wait for a FIFO's writer, or read a device's bytes without end.
     QString ignored;
-    const int fd = tessaro::OpenRegularFile(path, &ignored);
+    const auto file = tessaro::InputFile::Open(path, &ignored);
+    return file ? ReadInputTags(*file) : InputTags();
+}
+
+InputTags ReadInputTags(const tessaro::InputFile& input) {
+    InputTags tags;
+    // TagLib closes what it is given; its reads move no offset the frames are read by.
+    const int fd = ::dup(input.Descriptor());
     if (fd < 0) {
         return tags;
     }

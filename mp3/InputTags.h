@@ -4,6 +4,10 @@
 #include <QString>
 #include <optional>
 
+namespace tessaro {
+class InputFile;
+}
+
 namespace mp3 {
 
 // An attached picture as ID3v2 carries it.
@@ -25,6 +29,7 @@ struct InputTags {
     std::optional<Picture> picture;
 };
 InputTags ReadInputTags(const QString& path);
+InputTags ReadInputTags(const tessaro::InputFile& file);
 
 // The figures the list shows of a file, from its first frame with a table bitrate.
 struct Figures {

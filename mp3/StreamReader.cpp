@@ -71,7 +71,16 @@ qint64 ReadAt(int fd, void* buffer, qint64 count, qint64 at) {
 }  // namespace
 
 StreamReader::StreamReader(const QString& path) : path(path) {
-    file = tessaro::InputFile::Open(path, &openError);
+    Start(tessaro::InputFile::Open(path, &openError));
+}
+
+StreamReader::StreamReader(std::shared_ptr<tessaro::InputFile> file, const QString& path)
+    : path(path) {
+    Start(std::move(file));
+}
+
+void StreamReader::Start(std::shared_ptr<tessaro::InputFile> opened) {
+    file = std::move(opened);
     if (!file) {
         return;
     }

@@ -40,6 +40,9 @@ public:
 
     // Opens the file and moves to its first frame; at its end when it cannot be opened.
     explicit StreamReader(const QString& path);
+    // Reads the file at `path` as already opened, so that all who read an input read the same
+    // file; at its end when `file` is null.
+    StreamReader(std::shared_ptr<tessaro::InputFile> file, const QString& path);
     ~StreamReader();
     StreamReader(const StreamReader&) = delete;
     StreamReader& operator=(const StreamReader&) = delete;
@@ -84,6 +87,8 @@ private:
     // Headers that must follow a frame that does not follow one.
     static constexpr int kConfirmations = 2;
 
+    // Finds the audio part of `file` and moves to its first frame.
+    void Start(std::shared_ptr<tessaro::InputFile> opened);
     // Makes the byte at position available in the read buffer; false at the end of the audio.
     bool Fill();
     // The number of bytes the leading ID3v2 tags occupy, padding and footer included, up to the

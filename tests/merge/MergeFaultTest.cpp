@@ -190,6 +190,24 @@ TEST_F(MergeFaultTest, AnInputThatGainsFramesAfterTheChaptersArePlannedFailsTheM
         QStringLiteral("changed"), {"first.mp3", "later.mp3", "out.mp3"});
 }
 
+TEST_F(MergeFaultTest, AnInputReplacedAfterItsTagsWereReadFailsTheMerge) {
+    // The chapters' titles come from the file that was opened; another file put in its place
+    // must not give the audio.
+    const QString later = Write(QStringLiteral("later.mp3"), Id3v2Tag("Planned", 0) + Mp3Frames(3));
+    const QString other = Write(QStringLiteral("other.mp3"), Id3v2Tag("Other", 0) + Mp3Frames(5));
+    workspace.AddPath(Write(QStringLiteral("first.mp3"), Mp3Frames(3)));
+    workspace.AddPath(later);
+    host.duringProgress = [&] {
+        if (host.progress.size() == 2) {
+            QFile::remove(later);
+            QFile::rename(other, later);
+        }
+    };
+    ExpectFailureThatChangedNothing(
+        tessaro::RunMerge(workspace, output, host, {true, false, QString()}), later,
+        {"first.mp3", "later.mp3", "out.mp3"});
+}
+
 // An ID3v2.3 tag holding a picture of `size` zero bytes in a compressed frame: a few hundred KiB
 // in the file, `size` bytes once read.
 QByteArray TagWithInflatingPicture(qint64 size) {
