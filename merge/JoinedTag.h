@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "mp3/InputTags.h"
+#include "mp3/Picture.h"
 #include "workspace/OutputTag.h"
 
 namespace tessaro {

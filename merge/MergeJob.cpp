@@ -15,6 +15,7 @@
 #include "merge/JoinedTag.h"
 #include "merge/SeamMaker.h"
 #include "mp3/InputTags.h"
+#include "mp3/PictureFile.h"
 #include "mp3/JoinedStream.h"
 #include "mp3/StreamFormat.h"
 #include "mp3/StreamReader.h"

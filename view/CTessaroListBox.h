@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "mp3/InputTags.h"
+#include "mp3/ListFigures.h"
 #include "workspace/TrackListView.h"
 
 class QLabel;
