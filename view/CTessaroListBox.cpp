@@ -245,6 +245,13 @@ int CTessaroListBox::ItemFromPoint(const QPoint& point) const {
     return index.isValid() ? index.row() : GetTrackCount() - 1;
 }
 
+int CTessaroListBox::DropIndexAt(const QPoint& point) const {
+    // Below the last entry a file is dropped behind it, at the end.
+    const int last = GetTrackCount() - 1;
+    const bool belowAll = last >= 0 && point.y() > visualRect(m_model->index(last)).bottom();
+    return belowAll ? GetTrackCount() : ItemFromPoint(point);
+}
+
 void CTessaroListBox::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         m_pressPoint = event->position().toPoint();
@@ -260,7 +267,7 @@ void CTessaroListBox::mouseMoveEvent(QMouseEvent* event) {
             EndDrag();
             return;
         }
-        SetDropIndex(ItemFromPoint(point));
+        SetDropIndex(DropIndexAt(point));
         m_dragImage->move(event->globalPosition().toPoint() - m_hotSpot);
         return;
     }
@@ -323,7 +330,7 @@ void CTessaroListBox::mouseReleaseEvent(QMouseEvent* event) {
     }
     EndDrag();
     QListView::mouseReleaseEvent(event);
-    MoveTrack(m_dragSource, ItemFromPoint(event->position().toPoint()));
+    MoveTrack(m_dragSource, DropIndexAt(event->position().toPoint()));
 }
 
 void CTessaroListBox::MoveTrack(int source, int target) {
@@ -338,7 +345,8 @@ void CTessaroListBox::MoveTrack(int source, int target) {
         InsertTrack(target, path);
         RemoveTrack(source);
     }
-    SelectTrack(target);
+    // The moved file stays selected, where it now stands.
+    SelectTrack(target < source ? target : target - 1);
     SendToFrame(WM_TRACK_MOVED, WPARAM(source), LPARAM(target));
     const QString text =
         QStringLiteral("Move mp3 file from position %1 to %2").arg(source).arg(target);
@@ -352,10 +360,13 @@ void CTessaroListBox::paintEvent(QPaintEvent* event) {
     if (!IsDragging() || m_dropIndex == -1 || m_dropIndex == m_dragSource) {
         return;
     }
-    const QRect entry = visualRect(m_model->index(m_dropIndex));
+    // Behind the last entry, along its bottom.
+    const bool atEnd = m_dropIndex == GetTrackCount();
+    const QRect entry = visualRect(m_model->index(atEnd ? m_dropIndex - 1 : m_dropIndex));
+    const int y = atEnd ? entry.bottom() : entry.top();
     QPainter painter(viewport());
     painter.setPen(QPen(QColor(37, 112, 146), 1, Qt::DotLine));
-    painter.drawLine(entry.left(), entry.top(), entry.right(), entry.top());
+    painter.drawLine(entry.left(), y, entry.right(), y);
 }
 
 void CTessaroListBox::keyPressEvent(QKeyEvent* event) {

@@ -49,12 +49,15 @@ public:
     // Paints entry `index` into `rect`; nothing for -1.
     void DrawTrack(QPainter& painter, const QRect& rect, int index, bool selected) const;
 
-    // Moves the entry at `source` just before the entry at `target`, selects `target`, reports
-    // the move to the main frame (WM_TRACK_MOVED) and logs it there. Nothing happens when they are
-    // equal.
+    // Moves the entry at `source` just before the entry at `target` (at the end when `target` is
+    // the entry count), keeps it selected, reports the move to the main frame (WM_TRACK_MOVED)
+    // and logs it there. Nothing happens when they are equal.
     void MoveTrack(int source, int target);
     // The entry nearest to a point of the viewport; -1 when the list is empty.
     int ItemFromPoint(const QPoint& point) const;
+    // Where a file dropped at a point of the viewport goes: before the entry there, or at the
+    // end (the entry count) below the last one.
+    int DropIndexAt(const QPoint& point) const;
     bool IsDragging() const { return m_dragImage != nullptr; }
 
     static TrackInfo ReadTrackInfo(const QString& path);

@@ -107,7 +107,7 @@ private Q_SLOTS:
     void draggingDownAndUp() {
         Drag(At(0), {At(0, 30), At(2), At(3)});
         QCOMPARE(Paths(), Names({1, 2, 0, 3, 4}));
-        QCOMPARE(list->GetCurSel(), 3);
+        QCOMPARE(list->GetCurSel(), 2);  // the moved file, not the one it was dropped on
         QCOMPARE(LastLog(), QStringLiteral("Move mp3 file from position 0 to 3"));
         ExpectInStep();
 
@@ -119,15 +119,16 @@ private Q_SLOTS:
     }
 
     void releasesBelowTheLastEntryAndOutsideTheList() {
-        // Never at the very end: below the last entry drops before it.
+        // Below the last entry: behind it, at the end, and still selected there.
         Drag(At(0), {At(0, 26), At(2), QPoint(60, Viewport()->height() - 5)});
-        QCOMPARE(Paths(), Names({1, 2, 3, 0, 4}));
+        QCOMPARE(Paths(), Names({1, 2, 3, 4, 0}));
+        QCOMPARE(list->GetCurSel(), 4);
         ExpectInStep();
         // Above the list: before the first entry; far to the right: the entry at that height.
         Drag(At(4), {At(4, 26), At(3), QPoint(60, -30)});
-        QCOMPARE(Paths(), Names({4, 1, 2, 3, 0}));
+        QCOMPARE(Paths(), Names({0, 1, 2, 3, 4}));
         Drag(At(0), {At(0, 26), At(1), QPoint(Viewport()->width() + 200, At(3).y())});
-        QCOMPARE(Paths(), Names({1, 2, 4, 3, 0}));
+        QCOMPARE(Paths(), Names({1, 2, 0, 3, 4}));
         ExpectInStep();
     }
 
