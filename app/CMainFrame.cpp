@@ -398,8 +398,8 @@ void CMainFrame::OnMoveEntry(tessaro::TessaroWorkSpace::Direction direction) {
 }
 
 void CMainFrame::OnID3TagEditor() {
-    // Every opening starts blank; the workspace's tag is replaced only on OK.
-    CID3TagEditor editor(this);
+    // It shows the workspace's tag, which is replaced only on OK.
+    CID3TagEditor editor(this, m_workspace.Tag());
     if (editor.exec() == QDialog::Accepted) {
         m_workspace.SetTag(editor.Tag());
     }

@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -18,6 +19,8 @@ namespace {
 
 // The C library's "%d" reads from a buffer of 64 characters, its terminator included.
 constexpr int kYearTextLimit = 63;
+// The last year an ID3v1 tag's four digits hold.
+constexpr int kLastYear = 9999;
 // Wide enough to show a usual album or title in full.
 constexpr int kFieldWidth = 212;
 
@@ -68,14 +71,16 @@ std::optional<qint32> CID3TagEditor::ParseYear(const QString& text) {
     return qint32(std::min(magnitude, kCap - 1));
 }
 
-CID3TagEditor::CID3TagEditor(QWidget* parent)
+CID3TagEditor::CID3TagEditor(QWidget* parent, const tessaro::OutputTag& tag)
     : QDialog(parent),
-      m_albumEdit(new QLineEdit(this)),
-      m_artistEdit(new QLineEdit(this)),
-      m_titleEdit(new QLineEdit(this)),
-      m_yearEdit(new QLineEdit(QString::number(m_tag.year), this)),
-      m_commentEdit(new QLineEdit(this)) {
+      m_tag(tag),
+      m_albumEdit(new QLineEdit(tag.album, this)),
+      m_artistEdit(new QLineEdit(tag.artist, this)),
+      m_titleEdit(new QLineEdit(tag.title, this)),
+      m_yearEdit(new QLineEdit(tag.year == 0 ? QString() : QString::number(tag.year), this)),
+      m_commentEdit(new QLineEdit(tag.comment, this)) {
     setWindowTitle(tr("ID3 tag editor"));
+    m_yearEdit->setValidator(new QIntValidator(0, kLastYear, m_yearEdit));
 
     auto* group = new QGroupBox(tr("Main ID3 tag:"), this);
     auto* fields = new QGridLayout(group);
@@ -109,10 +114,13 @@ CID3TagEditor::CID3TagEditor(QWidget* parent)
 }
 
 void CID3TagEditor::accept() {
-    const std::optional<qint32> year = ParseYear(m_yearEdit->text());
-    if (!year) {
-        QMessageBox::warning(this, QGuiApplication::applicationDisplayName(),
-                             tr("Enter an integer."));
+    const QString text = m_yearEdit->text();
+    const std::optional<qint32> year =
+        text.trimmed().isEmpty() ? std::optional<qint32>(0) : ParseYear(text);
+    if (!year || *year < 0 || *year > kLastYear) {
+        QMessageBox::warning(
+            this, QGuiApplication::applicationDisplayName(),
+            !year ? tr("Enter an integer.") : tr("Enter a year from 0 to %1.").arg(kLastYear));
         m_yearEdit->setFocus();
         m_yearEdit->selectAll();
         return;

@@ -8,13 +8,15 @@
 
 class QLineEdit;
 
-// The modal editor of the main ID3 tag the merged file is to carry. Every editor starts blank
-// with year 0; after exec() returns Accepted the tag holds what the user typed.
+// The modal editor of the main ID3 tag the merged file is to carry. It opens with the tag given
+// (year 0 shown empty), so that a second look changes only what is typed anew; after exec()
+// returns Accepted the tag holds what the fields show. The year takes 0 to 9999, checked as it
+// is typed; an empty year is 0.
 class CID3TagEditor : public QDialog {
     Q_OBJECT
 
 public:
-    explicit CID3TagEditor(QWidget* parent = nullptr);
+    explicit CID3TagEditor(QWidget* parent = nullptr, const tessaro::OutputTag& tag = {});
 
     // Reads an integer the way the C library's "%d" conversion does: from the first 63
     // characters, leading white space skipped, an optional sign, then decimal digits; whatever
@@ -25,7 +27,8 @@ public:
 
     const tessaro::OutputTag& Tag() const { return m_tag; }
 
-    // Takes the fields over and closes, or refuses a year that is not a number and stays open.
+    // Takes the fields over and closes, or refuses a year that is not a number from 0 to 9999
+    // and stays open.
     void accept() override;
 
 private:

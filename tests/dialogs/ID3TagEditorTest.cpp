@@ -106,9 +106,11 @@ private Q_SLOTS:
         }
     }
 
-    void everyEditorOpensBlankAndOkGivesWhatItShows() {
-        // The first editor is filled and confirmed; the second must not show any of it, and OK
-        // at once gives a blank tag with year 0.
+    void anEditorOpensWithTheTagGivenAndOkGivesWhatItShows() {
+        // A blank tag shows blank fields, year 0 too; a tag typed before shows again, so that OK
+        // at once keeps it.
+        const tessaro::OutputTag before{QStringLiteral("Album"), QStringLiteral("Artist"),
+                                        QStringLiteral("Title"), 1999, QStringLiteral("Comment")};
         for (bool typeFirst : {true, false}) {
             const auto typed = [typeFirst](int field) {
                 return typeFirst ? QStringLiteral("1999 ") + kLabels[field] : QString();
@@ -116,7 +118,7 @@ private Q_SLOTS:
             CID3TagEditor editor;
             for (int field = 0; field < kLabels.size(); ++field) {
                 QLineEdit* edit = Field(editor, kLabels[field]);
-                QCOMPARE(edit->text(), field == 3 ? QStringLiteral("0") : QString());
+                QCOMPARE(edit->text(), QString());
                 if (typeFirst) {
                     edit->setText(typed(field));
                 }
@@ -131,6 +133,18 @@ private Q_SLOTS:
             QCOMPARE(editor.Tag().year, typeFirst ? 1999 : 0);
             QCOMPARE(editor.Tag().comment, typed(4));
         }
+        CID3TagEditor again(nullptr, before);
+        QCOMPARE(Field(again, QStringLiteral("Year:"))->text(), QStringLiteral("1999"));
+        again.show();
+        Button(again, QStringLiteral("OK"))->click();
+        QCOMPARE(again.Tag(), before);
+    }
+
+    void theYearTakesOnlyWhatFitsAsItIsTyped() {
+        CID3TagEditor editor;
+        QLineEdit* year = Field(editor, QStringLiteral("Year:"));
+        QTest::keyClicks(year, QStringLiteral("-2a0x0 87"));
+        QCOMPARE(year->text(), QStringLiteral("2008"));  // no sign, letter, blank or fifth digit
     }
 
     void textsArePassedOnWhole() {
@@ -241,9 +255,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<std::optional<qint32>>("year");
         QTest::newRow("leading blanks") << QStringLiteral("  2008") << std::optional<qint32>(2008);
-        QTest::newRow("minus") << QStringLiteral("-5") << std::optional<qint32>(-5);
+        QTest::newRow("empty is 0") << QString() << std::optional<qint32>(0);
         QTest::newRow("letters after") << QStringLiteral("2008abc") << std::optional<qint32>(2008);
-        QTest::newRow("empty") << QString() << std::optional<qint32>();
+        QTest::newRow("minus") << QStringLiteral("-5") << std::optional<qint32>();
+        QTest::newRow("past 9999") << QStringLiteral("10000") << std::optional<qint32>();
         QTest::newRow("letters") << QStringLiteral("abc") << std::optional<qint32>();
     }
     void yearOnOk() {
@@ -265,7 +280,9 @@ private Q_SLOTS:
         }
 
         QCOMPARE(watch.seen, 1);
-        QCOMPARE(watch.text, QStringLiteral("Enter an integer."));
+        QCOMPARE(watch.text, text.startsWith(QLatin1String("abc"))
+                                 ? QStringLiteral("Enter an integer.")
+                                 : QStringLiteral("Enter a year from 0 to 9999."));
         QCOMPARE(watch.icon, QMessageBox::Warning);
         QVERIFY(editor.isVisible());
         QCOMPARE(editor.result(), int(QDialog::Rejected));  // nothing returned yet
