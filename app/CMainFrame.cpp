@@ -12,6 +12,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "app/CommandTable.h"
 #include "app/FrameDialogs.h"
@@ -49,6 +50,8 @@ CMainFrame::CMainFrame()
     : m_wndView(new CChildView(this)),
       m_workspace(m_wndView->List()),
       m_progress(new QProgressBar),
+      m_cancelButton(new QToolButton),
+      m_figures(new QLabel),
       m_wndToolBar(new QToolBar(tr("Tool Bar"), this)),
       m_wndMenuBar(new QMenuBar(this)),
       m_wndStatusBar(new QStatusBar(this)),
@@ -181,6 +184,12 @@ void CMainFrame::CreateStatusBar() {
                     m_wndStatusBar->showMessage(tr("Ready"));
                 }
             });
+    m_wndStatusBar->addPermanentWidget(m_figures);
+    connect(m_wndView->List().model(), &QAbstractItemModel::rowsInserted, this,
+            &CMainFrame::UpdateStatusFigures);
+    connect(m_wndView->List().model(), &QAbstractItemModel::rowsRemoved, this,
+            &CMainFrame::UpdateStatusFigures);
+    UpdateStatusFigures();
     const char* names[3] = {"CAP", "NUM", "SCRL"};
     for (int i = 0; i < 3; ++i) {
         m_indicators[i] = new QLabel(QString::fromLatin1(names[i]), m_wndStatusBar);
@@ -196,6 +205,11 @@ void CMainFrame::CreateStatusBar() {
     m_progress->setParent(m_wndStatusBar);
     m_progress->setTextVisible(false);
     m_progress->hide();
+    m_cancelButton->setParent(m_wndStatusBar);
+    m_cancelButton->setText(tr("Cancel"));
+    m_cancelButton->setToolTip(tr("Stop the merge; the output file stays as it was (Esc)"));
+    m_cancelButton->hide();
+    connect(m_cancelButton, &QToolButton::clicked, this, &CMainFrame::OnCancelMerge);
     m_wndStatusBar->installEventFilter(this);
 }
 
@@ -211,6 +225,30 @@ void CMainFrame::PlaceProgress() {
     const QRect bar = m_wndStatusBar->rect();
     m_progress->setGeometry(bar.right() + 1 - 450, bar.top() + 2, 300, bar.height() - 4);
     m_progress->update();
+    const int width = m_cancelButton->sizeHint().width();
+    m_cancelButton->setGeometry(m_progress->x() - 4 - width, bar.top() + 1, width,
+                                bar.height() - 2);
+}
+
+QString CMainFrame::StatusFigures() const {
+    const CTessaroListBox& list = m_wndView->List();
+    double seconds = 0;
+    for (int i = 0; i < list.GetTrackCount(); ++i) {
+        seconds += list.GetTrackInfo(i).duration;
+    }
+    const qint64 whole = qint64(seconds);
+    const QString files =
+        list.GetTrackCount() == 1 ? tr("1 file") : tr("%1 files").arg(list.GetTrackCount());
+    return QStringLiteral("%1, %2:%3:%4")
+        .arg(files)
+        .arg(whole / 3600)
+        .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(whole % 60, 2, 10, QLatin1Char('0'));
+}
+
+void CMainFrame::UpdateStatusFigures() {
+    m_figures->setText(StatusFigures());
+    m_figures->setVisible(!m_mergeThread);
 }
 
 void CMainFrame::UpdateLockIndicators() {
@@ -445,11 +483,21 @@ void CMainFrame::OnMerge() {
     }
     m_outputPath = path;
     m_progress->show();
+    m_cancelButton->setEnabled(true);
+    m_cancelButton->show();
     m_mergeThread = std::make_unique<MergeThread>(this, *this, m_workspace, m_outputPath,
                                                   m_preferences.options);
     m_mergeThread->start();
     Log(tr("Begin to merge mp3 files ..."));
     UpdateCommandUI();
+    UpdateStatusFigures();
+}
+
+void CMainFrame::OnCancelMerge() {
+    if (m_mergeThread && !m_mergeThread->IsCancelled()) {
+        m_mergeThread->Cancel();
+        m_cancelButton->setEnabled(false);
+    }
 }
 
 LRESULT CMainFrame::SendFrameMessage(quint32 message, WPARAM wParam, LPARAM lParam) {
@@ -466,6 +514,9 @@ LRESULT CMainFrame::SendFrameMessage(quint32 message, WPARAM wParam, LPARAM lPar
             return 0;
         case WM_TRACK_MOVED:
             m_workspace.MoveTo(int(wParam), int(lParam));
+            return 0;
+        case WM_CANCEL_MERGE:
+            OnCancelMerge();
             return 0;
         case WM_LOG_TEXT:
             Log(LogTextOf(lParam));
@@ -497,6 +548,8 @@ LRESULT CMainFrame::OnMergeFinished() {
     const tessaro::MergeResult result = m_mergeThread->Result();
     m_mergeThread.reset();
     m_progress->hide();
+    m_cancelButton->hide();
+    UpdateStatusFigures();
     for (const QString& warning : result.warnings) {
         Log(warning);
     }
@@ -514,7 +567,8 @@ LRESULT CMainFrame::OnMergeFinished() {
                int(m_pendingDrops.size())));
         m_pendingDrops.clear();
     }
-    if (!result.Succeeded()) {
+    // A cancelled merge did what was asked: the log says so, no box is needed.
+    if (!result.Succeeded() && !result.cancelled) {
         m_dialogs->ShowMessage(this, FrameDialogs::Icon::Error, tr("Merge failed"), result.error);
     }
     return 0;

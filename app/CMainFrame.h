@@ -20,6 +20,7 @@ class QMenuBar;
 class QProgressBar;
 class QStatusBar;
 class QToolBar;
+class QToolButton;
 
 // The one main window: the track list in the middle, the tool bar on top, the output pane
 // docked at the bottom and the status bar with the merge progress bar. It owns the workspace
@@ -55,6 +56,9 @@ public:
     CTessaroListBox& List();
     COutputWnd& Output() { return *m_wndOutput; }
     QProgressBar& Progress() { return *m_progress; }
+    QToolButton& CancelButton() { return *m_cancelButton; }
+    // The number of files in the list and their playing time, beside the lock indicators.
+    QString StatusFigures() const;
     QStatusBar& StatusBar() { return *m_wndStatusBar; }
     QToolBar& ToolBar() { return *m_wndToolBar; }
 
@@ -78,8 +82,11 @@ private:
     QAction* ViewToggle(int id) const;
     // The ten commands that change the workspace or the preference run only while no merge does.
     void UpdateCommandUI();
-    // 300 pixels wide, ending 150 pixels before the status bar's right end, 2 pixels inside it.
+    // 300 pixels wide, ending 150 pixels before the status bar's right end, 2 pixels inside it;
+    // the Cancel button just before it.
     void PlaceProgress();
+    // Shows the list's figures anew; while a merge runs the progress bar stands in their place.
+    void UpdateStatusFigures();
     void UpdateLockIndicators();
     void Log(const QString& text);
     // Whether a file chosen or dropped can be added by the name it came with; logs why not.
@@ -101,6 +108,8 @@ private:
     void OnAbout();
     void OnID3TagEditor();
     void OnMerge();
+    // Asks the running merge to stop; it ends as a failed one does, leaving the target as it was.
+    void OnCancelMerge();
     void OnPreferences();
 
     LRESULT OnMergeProgress(WPARAM position, LPARAM rangeMax);
@@ -115,6 +124,8 @@ private:
     CChildView* m_wndView;
     tessaro::TessaroWorkSpace m_workspace;
     QProgressBar* m_progress;
+    QToolButton* m_cancelButton;
+    QLabel* m_figures;
     QToolBar* m_wndToolBar;
     QMenuBar* m_wndMenuBar;
     QStatusBar* m_wndStatusBar;

@@ -23,8 +23,12 @@ QStringList RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode,
     if (dialog.exec() != QDialog::Accepted) {
         return {};
     }
-    RememberFolder(dialog.directory().absolutePath());
-    return dialog.selectedFiles();
+    // The chosen file's folder, which differs from the one shown when a full path was typed.
+    const QStringList chosen = dialog.selectedFiles();
+    if (!chosen.isEmpty()) {
+        RememberFolder(QFileInfo(chosen.first()).absolutePath());
+    }
+    return chosen;
 }
 
 }  // namespace

@@ -43,6 +43,7 @@ public:
         thread.SendToFrame(WM_MERGE_PROGRESS, WPARAM(quint32(position)), LPARAM(rangeMax));
     }
     bool QuerySaveID3Tag() override { return thread.SendToFrame(WM_QUERY_SAVE_ID3TAG, 0, 0) != 0; }
+    bool MergeCancelled() override { return thread.IsCancelled(); }
 
 private:
     MergeThread& thread;

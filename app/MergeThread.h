@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QThread>
+#include <atomic>
 
 #include "merge/FrameMessages.h"
 #include "merge/MergeJob.h"
@@ -21,6 +22,10 @@ public:
     MergeThread(QObject* frame, FrameMessageTarget& target,
                 const tessaro::TessaroWorkSpace& workspace, const QString& outputPath,
                 const tessaro::JoinOptions& options = {});
+
+    // Asks the job to stop at its next frame; any thread may.
+    void Cancel() { m_cancelled = true; }
+    bool IsCancelled() const { return m_cancelled; }
 
     // What the job reported; read once the finish message has arrived.
     const tessaro::MergeResult& Result() const { return m_result; }
@@ -51,5 +56,6 @@ private:
     const QString& m_outputPath;
     const tessaro::JoinOptions m_options;
     FrameCall m_call;
+    std::atomic<bool> m_cancelled{false};
     tessaro::MergeResult m_result;
 };

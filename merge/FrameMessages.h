@@ -3,7 +3,8 @@
 #include <QString>
 
 // The main frame's private message protocol: the merge worker and the track list reach the
-// frame only through these messages: the protocol's seven, and the move of a drag.
+// frame only through these messages: the protocol's seven, the move of a drag and a request to
+// stop the merge.
 using WPARAM = quintptr;
 using LPARAM = qintptr;
 using LRESULT = qintptr;
@@ -26,6 +27,8 @@ enum FrameMessage : quint32 {
     // wParam: the index a drag took a file from; lParam: the index it was dropped on. Sent once
     // the list shows the move, so that the workspace makes the same.
     WM_TRACK_MOVED = WM_APP + 1007,
+    // Asks the running merge, if any, to stop.
+    WM_CANCEL_MERGE = WM_APP + 1008,
 };
 
 // WM_LOG_TEXT's text, as it travels: a pointer to its UTF-16 units, valid during the call only.

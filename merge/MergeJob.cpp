@@ -14,9 +14,10 @@
 #include "merge/JoinOutput.h"
 #include "merge/JoinedTag.h"
 #include "merge/SeamMaker.h"
+#include "mp3/AudioPart.h"
 #include "mp3/InputTags.h"
-#include "mp3/PictureFile.h"
 #include "mp3/JoinedStream.h"
+#include "mp3/PictureFile.h"
 #include "mp3/StreamFormat.h"
 #include "mp3/StreamReader.h"
 #include "workspace/TessaroWorkSpace.h"
@@ -93,21 +94,24 @@ QString RefuseNames(const TessaroWorkSpace& workspace, const QString& outputPath
 // leading header is put right and the output takes the target's place.
 class Join {
 public:
-    Join(const TessaroWorkSpace& workspace, const QString& outputPath, qint64 total,
-         MergeHost& host, const JoinOptions& options, std::optional<mp3::Picture> cover)
+    Join(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHost& host,
+         const JoinOptions& options, std::optional<mp3::Picture> cover)
         : workspace(workspace),
           output(outputPath),
           outputPath(outputPath),
-          total(total),
           host(host),
           options(options),
           seams(options.seamless) {
         tag.picture = std::move(cover);
+        OpenInputs();
     }
 
     // Copies every frame of the input at `index`, or skips it with a warning; false when the
     // join fails.
     bool CopyInput(int index) {
+        if (host.MergeCancelled()) {
+            return Cancelled();
+        }
         const QString& input = workspace.Paths()[index];
         QString openError;
         const std::shared_ptr<InputFile> file = OpenInput(index, &openError);
@@ -210,8 +214,8 @@ private:
         if (host.QuerySaveID3Tag()) {
             tag.typed = workspace.Tag();
         }
-        if (options.chapters || options.copyCover) {
-            PlanFromInputs();
+        if ((options.chapters || options.copyCover) && !PlanFromInputs()) {
+            return Cancelled();
         }
         const TagBytes planned = RenderJoinedTag(tag);
         tag.chapters.clear();
@@ -253,17 +257,31 @@ private:
         }
         tag.chapters.push_back({title, now, now});
     }
-    // Reads every input's title, and the picture of the first one with frames that has one.
-    // Each input is kept open from here to its copy, so that both read the same file; as many as
-    // the system lets the process hold, with room to spare.
-    void PlanFromInputs() {
+    // Opens every input and sums the bytes of their audio parts, which the progress counts.
+    // Each is kept open from here to its copy, so that all who read it read the same file; as
+    // many as the system lets the process hold, with room to spare.
+    void OpenInputs() {
         const qint64 keepable = RaiseOpenFileLimit() / 2;
         for (const QString& path : workspace.Paths()) {
             QString ignored;  // the copy finds it again
             std::shared_ptr<InputFile> file = InputFile::Open(path, &ignored);
+            total += file ? mp3::AudioPartLength(file->Descriptor(), file->Size()) : 0;
+            planned.push_back(qint64(planned.size()) < keepable ? std::move(file) : nullptr);
+        }
+    }
+    // Reads every input's title, and the picture of the first one with frames that has one;
+    // false when the host cancels the join meanwhile.
+    bool PlanFromInputs() {
+        for (int i = 0; i < workspace.Paths().size(); ++i) {
+            if (host.MergeCancelled()) {
+                return false;
+            }
+            const QString& path = workspace.Paths()[i];
+            QString ignored;
+            const std::shared_ptr<InputFile> file =
+                planned[size_t(i)] ? planned[size_t(i)] : InputFile::Open(path, &ignored);
             const bool joined = file && !mp3::StreamReader(file, path).AtEnd();
             mp3::InputTags inputTags = file ? mp3::ReadInputTags(*file) : mp3::InputTags();
-            planned.push_back(qint64(planned.size()) < keepable ? std::move(file) : nullptr);
             titles.push_back(inputTags.title.isEmpty() ? QFileInfo(path).completeBaseName()
                                                        : inputTags.title);
             if (joined && options.chapters) {
@@ -273,6 +291,7 @@ private:
                 tag.picture = std::move(inputTags.picture);
             }
         }
+        return true;
     }
     // The input at `index` as the plan opened it, or opened now.
     std::shared_ptr<InputFile> OpenInput(int index, QString* error) {
@@ -290,9 +309,16 @@ private:
         ++result.frames;
         // Truncated toward zero; with nothing measured there is nothing left to do.
         const qint64 percent =
-            total > 0 ? qint64(double(result.written) / double(total) * 100.0) : 100;
+            total > 0
+                ? std::min<qint64>(100, qint64(double(result.written) / double(total) * 100.0))
+                : 100;
         host.MergeProgress(qint32(quint32(percent)), 0);
-        return true;
+        return !host.MergeCancelled() || Cancelled();
+    }
+    // Gives the output up as the host asked.
+    bool Cancelled() {
+        result.cancelled = true;
+        return Fail(QStringLiteral("The merge was cancelled."));
     }
     // Warns when an input's format differs from the first one's.
     void CompareFormat(const QString& input, const mp3::FrameHeader& header) {
@@ -310,7 +336,7 @@ private:
     JoinOutput output;
     mp3::JoinedStream stream;
     const QString outputPath;
-    const qint64 total;
+    qint64 total = 0;  // bytes of the inputs' audio parts
     MergeHost& host;
     const JoinOptions& options;
     JoinedTag tag;                // the typed values, the picture, the chapters joined so far
@@ -328,17 +354,8 @@ private:
 
 }  // namespace
 
-qint64 GetTotalFileSize(const TessaroWorkSpace& workspace) {
-    qint64 total = 0;
-    for (const QString& path : workspace.Paths()) {
-        total += GetFileSize64(path);
-    }
-    return total;
-}
-
 MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHost& host,
                      const JoinOptions& options) {
-    const qint64 total = GetTotalFileSize(workspace);
     host.MergeProgress(0, 100);
     MergeResult refused;
     refused.error = RefuseNames(workspace, outputPath, options);
@@ -357,7 +374,7 @@ MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPat
     if (!refused.error.isEmpty()) {
         return refused;
     }
-    Join join(workspace, outputPath, total, host, options, std::move(cover));
+    Join join(workspace, outputPath, host, options, std::move(cover));
     for (int i = 0; i < workspace.Paths().size(); ++i) {
         if (!join.CopyInput(i)) {
             return join.result;

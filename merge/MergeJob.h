@@ -18,25 +18,26 @@ class MergeHost {
 public:
     virtual ~MergeHost() = default;
 
-    // A new bar position (percent) and a new range maximum; 0 in either means "no change".
+    // A new bar position (percent of the inputs' audio bytes written) and a new range maximum;
+    // 0 in either means "no change".
     virtual void MergeProgress(qint32 position, qint32 rangeMax) = 0;
     // Whether the workspace's tag is to be written into the output; asked once, before its first
     // byte is written.
     virtual bool QuerySaveID3Tag() = 0;
+    // Whether whoever runs the join wants it stopped; asked for every frame, so it must be cheap.
+    virtual bool MergeCancelled() { return false; }
 };
 
 struct MergeResult {
-    qint64 written = 0;    // bytes written: the sum of the frame lengths, header frame included
-    qint64 frames = 0;     // frames written, header frame included
-    int inputsJoined = 0;  // inputs that gave at least one frame
-    QStringList warnings;  // inputs skipped or unlike the first
-    QString error;         // why the merge failed; empty when it succeeded
+    qint64 written = 0;      // bytes written: the sum of the frame lengths, header frame included
+    qint64 frames = 0;       // frames written, header frame included
+    int inputsJoined = 0;    // inputs that gave at least one frame
+    QStringList warnings;    // inputs skipped or unlike the first
+    QString error;           // why the merge failed; empty when it succeeded
+    bool cancelled = false;  // the host asked it to stop: the error says so, and nothing is lost
 
     bool Succeeded() const { return error.isEmpty(); }
 };
-
-// The sum of the sizes of the workspace's files; a file that cannot be opened adds 0.
-qint64 GetTotalFileSize(const TessaroWorkSpace& workspace);
 
 // Joins every audio frame of every workspace file, in order and byte for byte, into outputPath,
 // with the workspace's tag around them when the host asks for it. Each input's own Xing, Info or
@@ -48,7 +49,8 @@ qint64 GetTotalFileSize(const TessaroWorkSpace& workspace);
 // Chapters and picture go into the same ID3v2 tag as the typed values, as `options` ask, whether
 // or not the host wants those written. A name that is not valid UTF-8, a cover file that is not
 // a JPEG or PNG picture in a regular file of at most 64 MiB, or a tag larger than an ID3v2 tag can
-// hold fails the merge before anything is written.
+// hold fails the merge before anything is written. A merge the host cancels ends as a failed one
+// does, with the target as it was.
 MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHost& host,
                      const JoinOptions& options = {});
 

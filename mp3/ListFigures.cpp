@@ -1,19 +1,51 @@
 #include "mp3/ListFigures.h"
 
+#include <cmath>
+
 #include "mp3/StreamReader.h"
+#include "mp3/XingHeader.h"
 
 namespace mp3 {
+namespace {
+
+// Playing time and mean bitrate from the counts of the header in the reader's frame; false when
+// it has none or counts no frame.
+bool FromLeadingHeader(const StreamReader& reader, Figures& figures) {
+    const quint8* frame = reader.Frame();
+    const std::optional<XingHeader> xing = XingHeader::Find(frame, reader.FrameLength());
+    const std::optional<quint32> frames = xing ? xing->FrameCount(frame) : std::nullopt;
+    if (!frames || *frames == 0) {
+        return false;
+    }
+    const double rate = figures.sampleRate;
+    const double played = double(*frames) * reader.Header().GetSampleCount() / rate;
+    const qint64 trimmed = xing->EncoderDelay(frame) + xing->EncoderPadding(frame);
+    figures.duration = std::max(0.0, played - double(trimmed) / rate);
+    // The byte count covers the header's own frame, which holds no audio.
+    const std::optional<quint32> told = xing->ByteCount(frame);
+    const qint64 audioBytes =
+        told && *told > quint32(reader.FrameLength())
+            ? qint64(*told) - reader.FrameLength()
+            : reader.AudioEnd() - reader.Header().offset - reader.FrameLength();
+    figures.bitrate = qint32(std::lround(double(audioBytes) * 8 / played / 1000) * 1000);
+    return true;
+}
+
+}  // namespace
 
 Figures ProbeFigures(const QString& path) {
     Figures figures;
     StreamReader reader(path);
     for (; !reader.AtEnd(); reader.Advance()) {
         const FrameHeader& header = reader.Header();
-        if (header.GetBitrate(reader.FrameLength()) > 0) {
-            figures.bitrate = header.GetBitrate(reader.FrameLength());
+        const qint32 bitrate = header.GetBitrate(reader.FrameLength());
+        if (bitrate > 0) {
             figures.channels = header.GetChannelCount();
             figures.sampleRate = header.GetSampleRate();
-            figures.duration = qint32(reader.FileSize() * 8 / figures.bitrate);
+            if (figures.sampleRate <= 0 || !FromLeadingHeader(reader, figures)) {
+                figures.bitrate = bitrate;
+                figures.duration = double(reader.AudioEnd() - header.offset) * 8 / bitrate;
+            }
             return figures;
         }
     }

@@ -4,12 +4,16 @@
 
 namespace mp3 {
 
-// The figures the list shows of a file, from its first frame with a table bitrate.
+// The figures the list shows of a file: its format from its first frame with a bitrate, its
+// playing time and bitrate as players tell them.
 struct Figures {
-    qint32 bitrate = 0;     // bits per second
+    qint32 bitrate = 0;     // bits per second: the mean, rounded to whole kbit/s, of a file
+                            // whose leading header counts its frames; else the first frame's
     qint32 channels = 0;    // 1 for single channel, else 2
     qint32 sampleRate = 0;  // Hz; -1 for a reserved value
-    qint32 duration = 0;    // whole seconds: file size x 8 / bitrate
+    // Seconds: the frames the leading header counts, less the encoder's delay and padding it
+    // tells; without one, the audio part's bytes (tags left out) at the first frame's bitrate.
+    double duration = 0;
     // Why the figures are missing (the file cannot be opened or has no usable frame); empty
     // when they are there.
     QString problem;

@@ -14,7 +14,7 @@
 
 #include "io/InputFile.h"
 #include "io/MappedFile.h"
-#include "mp3/TrailingTags.h"
+#include "mp3/AudioPart.h"
 
 namespace mp3 {
 namespace {
@@ -115,12 +115,11 @@ qint64 StreamReader::LeadingTagBytes() {
     try {
         for (position = 0; ReadBytes(header, ID3_TAGHEADERSIZE) == ID3_TAGHEADERSIZE;
              position = end) {
-            const qint64 size = qint64(ID3_Tag::IsV2Tag(header));
-            if (size == 0) {
+            const qint64 length = LeadingTagLength(header);
+            if (length == 0) {
                 break;
             }
-            const bool footer = header[3] == 4 && (header[5] & 0x10) != 0;  // ID3v2.4 only
-            end += size + (footer ? ID3_TAGHEADERSIZE : 0);
+            end += length;
         }
     } catch (const Exception_EndOfStream&) {
     }

@@ -92,8 +92,7 @@ private:
     // Makes the byte at position available in the read buffer; false at the end of the audio.
     bool Fill();
     // The number of bytes the leading ID3v2 tags occupy, padding and footer included, up to the
-    // end of the audio. id3lib judges each 10-byte tag header; the tags' frames are not parsed,
-    // as id3lib corrupts its heap on some damaged compressed frames.
+    // end of the audio; read through the buffer, which then holds the first frames too.
     qint64 LeadingTagBytes();
     // Maps or reads the buffer anew from position on.
     bool Refill();

@@ -128,6 +128,14 @@ QByteArray XingHeader::NewFrame(const quint8* model, bool keepLength) {
     return frame;
 }
 
+std::optional<quint32> XingHeader::FrameCount(const quint8* frame) const {
+    return framesAt < 0 ? std::nullopt : std::optional(ReadBigEndian32(frame + framesAt));
+}
+
+std::optional<quint32> XingHeader::ByteCount(const quint8* frame) const {
+    return bytesAt < 0 ? std::nullopt : std::optional(ReadBigEndian32(frame + bytesAt));
+}
+
 qint32 XingHeader::EncoderDelay(const quint8* frame) const {
     return lameAt < 0 ? 0 : (frame[lameAt + 21] << 4) | (frame[lameAt + 22] >> 4);
 }

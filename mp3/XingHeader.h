@@ -29,6 +29,11 @@ public:
     // model's until all three fields fit. Empty when model's format has no such frame.
     static QByteArray NewFrame(const quint8* model, bool keepLength);
 
+    // What the header tells of the stream it heads, each count only when it has the field:
+    // audio frames (its own left out) and bytes (all frames).
+    std::optional<quint32> FrameCount(const quint8* frame) const;
+    std::optional<quint32> ByteCount(const quint8* frame) const;
+
     // Whether the header has a LAME extension, which tells the encoder's delay and padding.
     bool HasEncoderExtension() const { return lameAt >= 0; }
     // Samples the encoder put in front of the audio; 0 without a LAME extension.

@@ -207,7 +207,7 @@ void CTessaroListBox::DrawTrack(QPainter& painter, const QRect& rect, int index,
 
     // Text is placed by the top of its line, as the entry's layout is given in pixels. The name
     // and info line end before the duration, cut short with an ellipsis where they are longer.
-    const QString duration = FormatDuration(info.duration) + QLatin1Char(' ');
+    const QString duration = FormatDuration(qint32(info.duration)) + QLatin1Char(' ');
     const int textWidth =
         rect.width() - 40 - QFontMetrics(m_timeFont).horizontalAdvance(duration) - 4;
     const QRect textArea(left + 40, top, textWidth, rect.height());
@@ -371,6 +371,11 @@ void CTessaroListBox::paintEvent(QPaintEvent* event) {
 
 void CTessaroListBox::keyPressEvent(QKeyEvent* event) {
     const bool busy = SendToFrame(WM_QUERY_MERGING) != 0;
+    if (busy && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        SendToFrame(WM_CANCEL_MERGE);
+        event->accept();
+        return;
+    }
     if (!(event->modifiers() & Qt::ControlModifier) || busy) {
         QListView::keyPressEvent(event);
         return;

@@ -23,7 +23,7 @@ struct TrackInfo : mp3::Figures {
 // The list of the workspace's files, one 40-pixel entry per file with its icon, name, audio
 // figures and playing time. It mirrors the workspace entry for entry. Entries are reordered by
 // dragging them with the mouse, or with Ctrl+Up and Ctrl+Down, which the main window carries
-// out; neither works while a merge runs.
+// out; neither works while a merge runs, when Esc asks the main window to stop it instead.
 class CTessaroListBox : public QListView, public tessaro::TrackListView {
     Q_OBJECT
 

@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 #include <QtTest>
 
 #include "FrameTesting.h"
@@ -223,6 +224,7 @@ private Q_SLOTS:
         frame->Action(ID_FILE_REMOVE_MP3)->trigger();
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[2]}));
         QCOMPARE(frame->List().GetTrackCount(), 2);
+        QCOMPARE(frame->StatusFigures(), QStringLiteral("2 files, 0:00:00"));
         // Nothing is selected afresh: a second Remove, Up or Down changes nothing.
         QCOMPARE(frame->List().GetCurSel(), -1);
         for (int id : {ID_FILE_REMOVE_MP3, ID_FILE_MOVE_UP, ID_FILE_MOVE_DOWN}) {
@@ -287,6 +289,38 @@ private Q_SLOTS:
                               "1 file(s) dropped during the merge have been added."}));
         QCOMPARE(script->messages.size(), 1);
         QVERIFY(frame->close());
+    }
+
+    void aCancelledMergeLeavesTheTargetAsItWas() {
+        auto frame = MakeFrame();
+        // 62.5 s of audio each: the status bar sums the times players show.
+        const QByteArray minute = Mp3Frame().repeated(2398) + QByteArray(34, '\0');
+        frame->Workspace().AddPath(Write(QStringLiteral("a.mp3"), minute));
+        QCOMPARE(frame->StatusFigures(), QStringLiteral("1 file, 0:01:02"));
+        frame->Workspace().AddPath(Write(QStringLiteral("b.mp3"), minute));
+        QCOMPARE(frame->StatusFigures(), QStringLiteral("2 files, 0:02:05"));
+        const QString output = Write(QStringLiteral("target.mp3"), "the previous output");
+        script->saveAnswers << output;
+        const QStringList before = FolderEntries(dir.path());
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        frame->Action(ID_FILE_MERGE)->trigger();
+        // The worker waits for the window at its first message: Esc in the list stops it before
+        // it writes a byte.
+        QVERIFY(frame->CancelButton().isVisible() && frame->CancelButton().isEnabled());
+        QTest::keyClick(&frame->List(), Qt::Key_Escape);
+        QVERIFY(!frame->CancelButton().isEnabled());
+        QTRY_VERIFY(!frame->IsMerging());
+        QVERIFY(frame->CancelButton().isHidden());
+        QCOMPARE(ReadAll(output), QByteArray("the previous output"));
+        QCOMPARE(FolderEntries(dir.path()), before);  // nothing left behind
+        QCOMPARE(LogTexts(*frame).mid(1),
+                 (QStringList{"The merge was cancelled.", "merge process has been finished!"}));
+        QVERIFY(script->messages.isEmpty());
+        // Without a merge, Esc and the message change nothing.
+        QTest::keyClick(&frame->List(), Qt::Key_Escape);
+        frame->SendFrameMessage(WM_CANCEL_MERGE, 0, 0);
+        QCOMPARE(LogTexts(*frame).size(), 3);
     }
 
     void aFrameDestroyedMidMergeWaitsForTheWorker() {

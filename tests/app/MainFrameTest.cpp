@@ -1,6 +1,8 @@
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
@@ -58,6 +60,22 @@ private Q_SLOTS:
         QCOMPARE(StartFolder(), used.path());
         used.remove();
         QCOMPARE(StartFolder(), first);
+
+        // A full path typed into the dialog: its folder is kept, not the one the dialog showed.
+        QTemporaryDir shown, typed;
+        RememberFolder(shown.path());
+        const QString file = typed.filePath(QStringLiteral("a.mp3"));
+        QTimer::singleShot(0, [file] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(file);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QtFrameDialogs dialogs;
+        QCOMPARE(dialogs.GetSaveFileName(nullptr, QStringLiteral("MP3 files(*.mp3)"),
+                                         QStringLiteral("mp3")),
+                 file);
+        QCOMPARE(StartFolder(), typed.path());
     }
 
     void theListFillsTheView() {

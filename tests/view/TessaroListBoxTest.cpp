@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "TestFiles.h"
+#include "mp3/XingHeader.h"
 #include "view/CTessaroListBox.h"
 #include "workspace/Exception.h"
 #include "workspace/TessaroWorkSpace.h"
@@ -96,7 +97,7 @@ private Q_SLOTS:
         QCOMPARE(CTessaroListBox::FormatDuration(3599), QStringLiteral("00:59:59"));
     }
 
-    void durationIsTheWholeFileAtTheFirstBitrate() {
+    void playingTimeAndBitrateAsPlayersTellThem() {
         QByteArray bytes;
         while (bytes.size() + 417 <= 1000000) {
             bytes += Mp3Frame();
@@ -105,7 +106,36 @@ private Q_SLOTS:
         const TrackInfo info =
             CTessaroListBox::ReadTrackInfo(Write(QStringLiteral("m.mp3"), bytes));
         QCOMPARE(info.bitrate, 128000);
-        QCOMPARE(CTessaroListBox::FormatDuration(info.duration), QStringLiteral("00:01:02"));
+        QCOMPARE(CTessaroListBox::FormatDuration(qint32(info.duration)),
+                 QStringLiteral("00:01:02"));
+        // A large cover in front and an ID3v1 tag behind add no time.
+        const TrackInfo covered = CTessaroListBox::ReadTrackInfo(
+            Write(QStringLiteral("covered.mp3"), Id3v2Tag("t", 300000) + bytes + Id3v1Tag("t")));
+        QCOMPARE(covered.duration, info.duration);
+
+        // Variable bitrate (64 and 256 kbit/s by turns) under a header that counts the frames:
+        // their time and mean bitrate, not the first frame's.
+        QByteArray vbr;
+        for (int i = 0; i < 600; ++i) {
+            vbr += MakeFrame(3, 1, i % 2 ? 5 : 13, 0, 0, 3);
+        }
+        QByteArray head =
+            mp3::XingHeader::NewFrame(reinterpret_cast<const quint8*>(vbr.constData()), false);
+        auto* data = reinterpret_cast<quint8*>(head.data());
+        const quint64 all = quint64(head.size() + vbr.size());
+        mp3::XingHeader::Find(data, qint32(head.size()))
+            ->Describe(data, {600, all, {}, 0, 0, false});
+        const TrackInfo variable =
+            CTessaroListBox::ReadTrackInfo(Write(QStringLiteral("vbr.mp3"), head + vbr));
+        QCOMPARE(qRound(variable.duration * 1000), qRound(600 * 1152 / 44.1));
+        QCOMPARE(variable.bitrate, 160000);
+        QCOMPARE(CTessaroListBox::InfoLine(variable),
+                 QStringLiteral("44100 Mhz  160000 BPS  Mono"));
+
+        // LAME's files: the encoder's delay and padding are no playing time.
+        const TrackInfo lame =
+            CTessaroListBox::ReadTrackInfo(Fixture(QStringLiteral("vbr_mono.mp3")));
+        QCOMPARE(qRound(lame.duration * 1000), 600);  // mpg123's length of it
     }
 
     void infoLines() {
@@ -135,7 +165,7 @@ private Q_SLOTS:
         const TrackInfo missing =
             CTessaroListBox::ReadTrackInfo(dir.filePath(QStringLiteral("none.mp3")));
         QVERIFY(CTessaroListBox::InfoLine(missing).startsWith(QStringLiteral("Cannot open")));
-        QCOMPARE(missing.duration, 0);
+        QCOMPARE(missing.duration, 0.0);
         const TrackInfo text = CTessaroListBox::ReadTrackInfo(
             Write(QStringLiteral("notes.mp3"), "plain text, no audio"));
         QCOMPARE(CTessaroListBox::InfoLine(text), QStringLiteral("No MPEG audio frames found"));

@@ -1,9 +1,11 @@
-#include "mp3/TrailingTags.h"
+#include "mp3/AudioPart.h"
 
 #include <QtEndian>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include <id3/tag.h>
 
 #include "io/Files.h"
 
@@ -126,6 +128,25 @@ qint64 FindAudioEnd(int fd, qint64 size, QString* error) {
         end -= length;
     }
     return end;
+}
+
+qint64 LeadingTagLength(const quint8* header) {
+    const qint64 size = qint64(ID3_Tag::IsV2Tag(header));
+    const bool footer = size > 0 && header[3] == 4 && (header[5] & 0x10) != 0;  // ID3v2.4 only
+    return size + (footer ? kId3v2FooterLength : 0);
+}
+
+qint64 AudioPartLength(int fd, qint64 size) {
+    QString ignored;  // the join that reads the file says why it cannot
+    const qint64 end = FindAudioEnd(fd, size, &ignored);
+    qint64 start = 0;
+    quint8 header[ID3_TAGHEADERSIZE];
+    for (qint64 length = 1; length > 0 && start < end; start += length) {
+        length = tessaro::ReadAllAt(fd, reinterpret_cast<char*>(header), sizeof header, start)
+                     ? LeadingTagLength(header)
+                     : 0;
+    }
+    return std::max<qint64>(0, end - start);
 }
 
 }  // namespace mp3

@@ -11,4 +11,13 @@ namespace mp3 {
 // *error when the file cannot be read.
 qint64 FindAudioEnd(int fd, qint64 size, QString* error);
 
+// The length of the ID3v2 tag whose 10-byte header is `header`, padding and footer included; 0
+// when it is none. id3lib judges the header; the tag's frames are not parsed, as id3lib corrupts
+// its heap on some damaged compressed frames.
+qint64 LeadingTagLength(const quint8* header);
+
+// The bytes of the file open at `fd`, `size` bytes long, between its leading ID3v2 tags and its
+// trailing tags: what a join of it reads frames from. 0 when it cannot be read.
+qint64 AudioPartLength(int fd, qint64 size);
+
 }  // namespace mp3
