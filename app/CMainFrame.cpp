@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
@@ -311,17 +312,38 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
 
 void CMainFrame::dropEvent(QDropEvent* event) {
     for (const QUrl& url : event->mimeData()->urls()) {
-        if (!url.isLocalFile() || !UsableInput(url.toLocalFile())) {
-            continue;
-        }
-        // The merge reads the workspace in place: files dropped meanwhile wait for its end.
-        if (m_mergeThread) {
-            m_pendingDrops << url.toLocalFile();
-        } else {
-            m_workspace.AddPath(url.toLocalFile());
+        if (url.isLocalFile()) {
+            AddDroppedFile(url.toLocalFile());
         }
     }
     event->acceptProposedAction();
+}
+
+void CMainFrame::AddDroppedFile(const QString& path) {
+    if (!UsableInput(path)) {
+        return;
+    }
+    // The merge reads the workspace in place: files dropped meanwhile wait for its end.
+    if (m_mergeThread) {
+        m_pendingDrops << path;
+    } else {
+        m_workspace.AddPath(path);
+    }
+}
+
+void CMainFrame::OpenFiles(const QStringList& names) {
+    // Kept as absolute paths, as dropped files are, so that a saved workspace still finds them.
+    QStringList paths;
+    for (const QString& name : names) {
+        paths << QDir::current().absoluteFilePath(name);
+    }
+    if (paths.size() == 1 && paths[0].endsWith(QStringLiteral(".twk"), Qt::CaseInsensitive)) {
+        OpenWorkspace(paths[0]);
+        return;
+    }
+    for (const QString& path : std::as_const(paths)) {
+        AddDroppedFile(path);
+    }
 }
 
 void CMainFrame::OnNewWorkspace() {
@@ -331,9 +353,12 @@ void CMainFrame::OnNewWorkspace() {
 
 void CMainFrame::OnOpenWorkspace() {
     const QString path = m_dialogs->GetOpenFileName(this, kWorkspaceFilter, QStringLiteral("twk"));
-    if (path.isEmpty()) {
-        return;
+    if (!path.isEmpty()) {
+        OpenWorkspace(path);
     }
+}
+
+void CMainFrame::OpenWorkspace(const QString& path) {
     QString problem = tessaro::UnusableName(path);
     try {
         if (problem.isEmpty()) {

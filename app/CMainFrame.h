@@ -41,6 +41,10 @@ public:
     void RestoreLayout();
     // Tests answer the dialogs from a script.
     void SetDialogs(std::unique_ptr<FrameDialogs> dialogs);
+    // The files named on the command line, relative to the working folder: a workspace file
+    // (*.twk) named alone is opened as File > Open opens it; any other files are added in order,
+    // as dropped files are.
+    void OpenFiles(const QStringList& names);
 
     // Handles one of the frame's messages on the GUI thread and returns its result.
     LRESULT SendFrameMessage(quint32 message, WPARAM wParam, LPARAM lParam) override;
@@ -91,6 +95,10 @@ private:
     void Log(const QString& text);
     // Whether a file chosen or dropped can be added by the name it came with; logs why not.
     bool UsableInput(const QString& path);
+    // Appends a dropped file, or keeps it for the end of the merge that runs.
+    void AddDroppedFile(const QString& path);
+    // Replaces the workspace with the one in the file, or says why it cannot.
+    void OpenWorkspace(const QString& path);
 
     void OnNewWorkspace();
     void OnOpenWorkspace();

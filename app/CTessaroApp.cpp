@@ -24,4 +24,6 @@ void CTessaroApp::InitInstance() {
     m_mainFrame->setWindowIcon(icon);
     m_mainFrame->RestoreLayout();
     m_mainFrame->show();
+    // Once shown, so that a workspace that cannot be opened is reported over the window.
+    m_mainFrame->OpenFiles(arguments().mid(1));
 }

@@ -5,8 +5,8 @@
 
 class CMainFrame;
 
-// The application: creates the one main frame and shows it. The command line is not looked at
-// (Qt's own platform options aside).
+// The application: creates the one main frame and shows it, with the files named on the command
+// line (what remains of it once Qt has taken its own options out).
 class CTessaroApp : public QApplication {
     Q_OBJECT
 
@@ -14,7 +14,7 @@ public:
     CTessaroApp(int& argc, char** argv);
     ~CTessaroApp() override;
 
-    // Builds the main window, restores its last layout and shows it.
+    // Builds the main window, restores its last layout, shows it and hands it the files named.
     void InitInstance();
 
 private:

@@ -265,6 +265,10 @@ int main(int argc, char* argv[]) {
         Print(stdout, parser.helpText());
         return Success;
     }
+    if (parsed && parser.isSet(QStringLiteral("help-all"))) {
+        // Only the parser knows Qt's own options: it prints them with ours and exits.
+        parser.process(QCoreApplication::arguments());
+    }
     if (parsed && parser.isSet(QStringLiteral("version"))) {
         Print(stdout, QStringLiteral("tessaro-join " TESSARO_VERSION));
         return Success;

@@ -39,6 +39,10 @@ install(FILES res/tessaro.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applicati
 set(TESSARO_METAINFO ${CMAKE_CURRENT_BINARY_DIR}/com.example.veskaro.tessaro.metainfo.xml)
 configure_file(res/com.example.veskaro.tessaro.metainfo.xml.in ${TESSARO_METAINFO} @ONLY)
 install(FILES ${TESSARO_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The workspace file's MIME type, which the menu entry names beside MP3 files. The package's
+# installation compiles it into the system's database (shared-mime-info's trigger); after a
+# `make install`, update-mime-database PREFIX/share/mime does.
+install(FILES res/zovi-tessaro.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 foreach(size 16 24 32 48 64 128 256)
     install(FILES res/icons/tessaro-${size}.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps

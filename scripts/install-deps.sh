@@ -12,6 +12,7 @@ packages=(
     libgtest-dev
     fp-utils
     desktop-file-utils appstream groff-base xvfb xdotool  # the installation tests
+    xdg-utils shared-mime-info libglib2.0-bin    # and the workspace's MIME type in them
     dpkg-dev file                                # make package: dpkg-shlibdeps
     # GCC's sanitizer runtimes, for `make sanitize`.
     libasan8 libubsan1 libtsan2

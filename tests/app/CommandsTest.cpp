@@ -401,6 +401,50 @@ private Q_SLOTS:
         QVERIFY(LogTexts(*frame).isEmpty());
     }
 
+    void filesNamedOnTheCommandLine() {
+        // None: the window starts empty and silent.
+        auto frame = MakeFrame();
+        frame->OpenFiles({});
+        QVERIFY(frame->Workspace().Paths().isEmpty() && LogTexts(*frame).isEmpty());
+        QVERIFY(script->asked.isEmpty() && script->messages.isEmpty());
+
+        // MP3 files go in as named, relative to the working folder, and fare as dropped ones: a
+        // missing file shows why on its entry, a name that is not UTF-8 is logged and left out.
+        const QString a = Write(QStringLiteral("a.mp3"), Mp3Frame());
+        Write(QStringLiteral("b.mp3"), Mp3Frame(0x22));
+        const QString missing = dir.filePath(QStringLiteral("missing.mp3"));
+        const QString working = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        const QString b = QDir::currentPath() + QStringLiteral("/b.mp3");
+        frame->OpenFiles({QStringLiteral("b.mp3"), a, missing, QStringLiteral("\uFFFD.mp3")});
+        QDir::setCurrent(working);
+        QCOMPARE(frame->Workspace().Paths(), (QStringList{b, a, missing}));
+        QCOMPARE(frame->List().GetTrackPath(0), b);
+        QVERIFY(frame->List().GetTrackInfo(2).problem.startsWith(QStringLiteral("Cannot open")));
+        QCOMPARE(LogTexts(*frame).size(), 1);
+        QVERIFY(LogTexts(*frame)[0].contains(QStringLiteral("not valid UTF-8")));
+
+        // A workspace file named alone is opened, its tag too; named with others, it is a file.
+        frame->Workspace().SetTag({QStringLiteral("Album"), {}, {}, 2008, {}});
+        const QString twk = dir.filePath(QStringLiteral("started.TWK"));
+        frame->Workspace().SaveToFile(twk);
+        auto opened = MakeFrame();
+        opened->OpenFiles({twk});
+        QCOMPARE(opened->Workspace().Paths(), (QStringList{b, a, missing}));
+        QCOMPARE(opened->Workspace().Tag().year, 2008);
+        QCOMPARE(LogTexts(*opened), QStringList{"Workspace has been opened."});
+        opened->OpenFiles({twk, a});
+        QCOMPARE(opened->Workspace().Paths().mid(3), (QStringList{twk, a}));
+
+        // One that cannot be opened is reported as File > Open reports it.
+        auto failed = MakeFrame();
+        failed->OpenFiles({dir.filePath(QStringLiteral("missing.twk"))});
+        QVERIFY(failed->Workspace().Paths().isEmpty());
+        QCOMPARE(script->messages.size(), 1);
+        QCOMPARE(script->messages[0].caption, QStringLiteral("Open workspace"));
+        QVERIFY(script->messages[0].text.contains(QStringLiteral("missing.twk")));
+    }
+
     void aNameThatIsNotUtf8IsRefusedWhereverItComesIn() {
         // Qt reads the name bytes 0xFF 0xFE as U+FFFD U+FFFD, which spell the names of these
         // other files: never to be read or written in the place of the file chosen.

@@ -72,6 +72,10 @@ TEST_F(TessaroJoinTest, HelpExplainsEveryOption) {
           "--year", "--comment", "--chapters", "--copy-cover", "--cover", "--seamless", "INPUT"}) {
         EXPECT_TRUE(run.out.contains(QLatin1String(option))) << option;
     }
+    const JoinRun all = Join({QStringLiteral("--help-all")});
+    EXPECT_EQ(all.exitCode, 0) << all.err.toStdString();
+    EXPECT_TRUE(all.out.startsWith(run.out.section(QLatin1Char('\n'), 0, 0)));
+    EXPECT_GT(all.out.size(), run.out.size());
 }
 
 TEST_F(TessaroJoinTest, WrongUsageExitsWith2AndShowsTheUsage) {

@@ -1,10 +1,10 @@
 # Installs the build in BUILD_DIR into the empty folder PREFIX with `cmake --install` and checks
 # that every file lies where it belongs and works from there: the link to the window's
-# executable with the help file beside its target, the menu entry and its icons, the manual
-# pages, and tessaro-join.
+# executable with the help file beside its target, the menu entry and its icons, the workspace's
+# MIME type, the manual pages, and tessaro-join.
 cmake_minimum_required(VERSION 3.22)  # policies of the project, IN_LIST among them
 foreach(var BUILD_DIR PREFIX BINDIR APPDIR DATADIR MANDIR VERSION DESKTOP_FILE_VALIDATE APPSTREAMCLI
-        GROFF GZIP)
+        GROFF GZIP UPDATE_MIME_DATABASE XDG_MIME WORKSPACE_SAMPLE)
     if(NOT DEFINED ${var})
         message(FATAL_ERROR "CheckInstall.cmake needs -D${var}=...")
     endif()
@@ -73,7 +73,8 @@ foreach(size ${ICON_SIZES})
 endforeach()
 
 # The menu entry: valid without a single warning or hint, starting the linked program by name
-# with no file arguments, showing the installed icon, in the audio menu.
+# with the files opened with it, for MP3 files and workspaces, showing the installed icon, in the
+# audio menu.
 set(entry "${PREFIX}/${DATADIR}/applications/tessaro.desktop")
 execute_process(COMMAND "${DESKTOP_FILE_VALIDATE}" "${entry}" RESULT_VARIABLE result
     OUTPUT_VARIABLE report ERROR_VARIABLE report)
@@ -90,7 +91,7 @@ if(NOT metadata MATCHES "<launchable type=\"desktop-id\">tessaro.desktop</launch
     message(FATAL_ERROR "${metainfo} names no launchable tessaro.desktop or release ${VERSION}")
 endif()
 file(STRINGS "${entry}" lines)
-foreach(key Type Name Comment Exec Icon Categories)
+foreach(key Type Name Comment Exec Icon Categories MimeType)
     set(${key} "")
     foreach(line ${lines})
         if(line MATCHES "^${key}=(.*)$")
@@ -104,8 +105,12 @@ endforeach()
 if(NOT Type STREQUAL "Application" OR NOT Categories STREQUAL "AudioVideo;Audio;")
     message(FATAL_ERROR "${entry}: Type=${Type}, Categories=${Categories}")
 endif()
-if(NOT Exec STREQUAL "tessaro")
-    message(FATAL_ERROR "${entry} starts \"${Exec}\", not the tessaro in bin/ with no arguments")
+if(NOT Exec STREQUAL "tessaro %F")
+    message(FATAL_ERROR "${entry} starts \"${Exec}\", not the tessaro in bin/ with the files (%F)")
+endif()
+set(workspace_type application/x-tessaro-workspace)
+if(NOT MimeType STREQUAL "audio/mpeg;${workspace_type};")
+    message(FATAL_ERROR "${entry} opens \"${MimeType}\", not MP3 files and workspaces")
 endif()
 if(NOT Icon STREQUAL "tessaro")
     message(FATAL_ERROR "${entry} shows the icon \"${Icon}\", not the installed tessaro.png")
@@ -115,12 +120,46 @@ endif()
 # until it is stopped; a missing library or plugin would end it at once.
 set(ENV{QT_QPA_PLATFORM} offscreen)
 set(ENV{XDG_CONFIG_HOME} "${PREFIX}-config")
-execute_process(COMMAND "${PREFIX}/${BINDIR}/${Exec}" TIMEOUT 5 RESULT_VARIABLE result
+execute_process(COMMAND "${PREFIX}/${BINDIR}/tessaro" TIMEOUT 5 RESULT_VARIABLE result
     OUTPUT_VARIABLE output ERROR_VARIABLE output)
 file(REMOVE_RECURSE "${PREFIX}-config")
 if(NOT result MATCHES "timeout")
     message(FATAL_ERROR "${PREFIX}/${BINDIR}/${Exec} ended at once (${result}):\n${output}")
 endif()
+
+# A workspace is known as such by its name and, under any other name, by its first bytes, once
+# the installed definition is compiled as a system's database is. xdg-mime asks gio on a GNOME
+# desktop, which reads the databases under XDG_DATA_DIRS and XDG_DATA_HOME; without a desktop it
+# would ask `file`, which knows nothing of them, so the desktop is named here.
+run_ok(ignored "${UPDATE_MIME_DATABASE}" "${PREFIX}/${DATADIR}/mime")
+set(samples "${PREFIX}-mime")
+file(REMOVE_RECURSE "${samples}")
+file(MAKE_DIRECTORY "${samples}")
+file(COPY_FILE "${WORKSPACE_SAMPLE}" "${samples}/concert.twk")
+file(COPY_FILE "${WORKSPACE_SAMPLE}" "${samples}/concert")
+file(WRITE "${samples}/notes" "TWK but no workspace")
+set(ENV{XDG_DATA_DIRS} "${PREFIX}/${DATADIR}")
+set(ENV{XDG_DATA_HOME} "${samples}/data-home")
+set(ENV{XDG_CURRENT_DESKTOP} GNOME)
+set(ENV{GIO_USE_VFS} local)  # no file system daemon to ask
+set(ENV{XDG_UTILS_DEBUG_LEVEL} 1)  # says which program it asked
+# The file that starts with other bytes is no workspace, whatever else it is taken for.
+foreach(sample concert.twk:TRUE concert:TRUE notes:FALSE)
+    string(REPLACE ":" ";" sample "${sample}")
+    list(GET sample 0 name)
+    list(GET sample 1 workspace)
+    execute_process(COMMAND "${XDG_MIME}" query filetype "${samples}/${name}"
+        RESULT_VARIABLE result OUTPUT_VARIABLE type ERROR_VARIABLE asked)
+    string(STRIP "${type}" type)
+    set(known FALSE)
+    if(type STREQUAL workspace_type)
+        set(known TRUE)
+    endif()
+    if(NOT result EQUAL 0 OR type STREQUAL "" OR NOT known STREQUAL workspace)
+        message(FATAL_ERROR "xdg-mime takes ${name} for \"${type}\" (${result}):\n${asked}")
+    endif()
+endforeach()
+file(REMOVE_RECURSE "${samples}")
 
 # tessaro-join runs from the installed tree.
 run_ok(usage "${PREFIX}/${BINDIR}/tessaro-join" --help)

@@ -8,6 +8,7 @@ set(EXPECTED_FILES
     ${APPDIR}/tessaro.chm
     ${DATADIR}/applications/tessaro.desktop
     ${DATADIR}/metainfo/com.example.veskaro.tessaro.metainfo.xml
+    ${DATADIR}/mime/packages/zovi-tessaro.xml
     ${MANDIR}/man1/tessaro.1.gz
     ${MANDIR}/man1/tessaro-join.1.gz)
 foreach(size ${ICON_SIZES})
