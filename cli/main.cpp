@@ -86,6 +86,23 @@ private:
     bool drawn = false;
 };
 
+// Quieter than this, loudness meters measure nothing but gated-out silence.
+constexpr int kLowestTarget = -70;
+
+// --level's value may be left out, which the parser cannot take: alone, it aims at the
+// reference loudness. Arguments behind "--" are inputs, whatever their names.
+QStringList WithLevelValue(QStringList arguments) {
+    for (QString& argument : arguments) {
+        if (argument == QStringLiteral("--")) {
+            break;
+        }
+        if (argument == QStringLiteral("--level")) {
+            argument += QLatin1Char('=') + QString::number(tessaro::kReferenceLoudness);
+        }
+    }
+    return arguments;
+}
+
 // The options, declared once for the parser and for reading what it found.
 struct Options {
     const QCommandLineOption output{{QStringLiteral("o"), QStringLiteral("output")},
@@ -133,9 +150,17 @@ struct Options {
                        "headers do not tell that silence, or of different formats, are joined as "
                        "they are, with a warning.")};
 
+    const QCommandLineOption level{
+        QStringLiteral("level"),
+        QStringLiteral("Level the loudness of the inputs to LUFS (alone, --level aims at -18, "
+                       "ReplayGain 2.0's reference) by changing the gain their frames carry, in "
+                       "steps of 1.5 dB: no re-encoding. An input gets less gain where more "
+                       "would clip its peaks. The output's tag tells its ReplayGain."),
+        QStringLiteral("LUFS")};
+
     void AddTo(QCommandLineParser& parser) const {
         parser.addOptions({output, workspaceFile, quiet, tag, album, artist, title, year, comment,
-                           chapters, copyCover, cover, seamless});
+                           chapters, copyCover, cover, seamless, level});
     }
 };
 
@@ -181,6 +206,15 @@ QString Misuse(const QCommandLineParser& parser, const Options& options) {
     if (parser.isSet(options.copyCover) && parser.isSet(options.cover)) {
         return QStringLiteral("give either --copy-cover or --cover FILE, not both");
     }
+    if (parser.isSet(options.level)) {
+        bool number = false;
+        const double lufs = parser.value(options.level).toDouble(&number);
+        if (!number || lufs < kLowestTarget || lufs > 0) {
+            return QStringLiteral("--level needs a loudness in LUFS from %1 to 0, not \"%2\"")
+                .arg(kLowestTarget)
+                .arg(parser.value(options.level));
+        }
+    }
     bool wholeNumber = true;
     if (parser.isSet(options.year)) {
         parser.value(options.year).toInt(&wholeNumber);
@@ -198,7 +232,10 @@ Request ReadRequest(const QCommandLineParser& parser, const Options& options) {
     request.quiet = parser.isSet(options.quiet);
     request.preferences.saveID3Tag = parser.isSet(options.tag);
     request.preferences.options = {parser.isSet(options.chapters), parser.isSet(options.copyCover),
-                                   parser.value(options.cover), parser.isSet(options.seamless)};
+                                   parser.value(options.cover), parser.isSet(options.seamless),
+                                   parser.isSet(options.level)
+                                       ? std::optional(parser.value(options.level).toDouble())
+                                       : std::nullopt};
     request.year = parser.value(options.year).toInt();
     return request;
 }
@@ -260,7 +297,7 @@ int main(int argc, char* argv[]) {
     const Options options;
     QCommandLineParser parser;
     SetUpParser(parser, options);
-    const bool parsed = parser.parse(QCoreApplication::arguments());
+    const bool parsed = parser.parse(WithLevelValue(QCoreApplication::arguments()));
     if (parsed && parser.isSet(QStringLiteral("help"))) {
         Print(stdout, parser.helpText());
         return Success;

@@ -9,7 +9,9 @@ CPrefStandardPage::CPrefStandardPage(QWidget* parent)
       m_saveID3TagBox(new QCheckBox(tr("Save  ID3 tag to output mp3 file"))),
       m_chaptersBox(new QCheckBox(tr("Add a chapter for each input file"))),
       m_copyCoverBox(new QCheckBox(tr("Copy the first input's cover picture"))),
-      m_seamlessBox(new QCheckBox(tr("Join seamlessly (re-encodes a few frames at each join)"))) {
+      m_seamlessBox(new QCheckBox(tr("Join seamlessly (re-encodes a few frames at each join)"))),
+      m_levelBox(new QCheckBox(
+          tr("Level the loudness of the inputs (changes gain only, no re-encoding)"))) {
     setWindowTitle(tr("Standard"));  // the label of its tab
     auto* layout = new QVBoxLayout(this);
     // Boxes are added in tab order.
@@ -22,7 +24,7 @@ CPrefStandardPage::CPrefStandardPage(QWidget* parent)
         layout->addWidget(group);
     };
     addGroup(tr("ID3 tag options:"), {m_saveID3TagBox});
-    addGroup(tr("Joined file:"), {m_chaptersBox, m_copyCoverBox, m_seamlessBox});
+    addGroup(tr("Joined file:"), {m_chaptersBox, m_copyCoverBox, m_seamlessBox, m_levelBox});
     layout->addStretch();
 }
 
@@ -32,6 +34,7 @@ void CPrefStandardPage::SetPreferences(const tessaro::JoinPreferences& preferenc
     m_chaptersBox->setChecked(preferences.options.chapters);
     m_copyCoverBox->setChecked(preferences.options.copyCover);
     m_seamlessBox->setChecked(preferences.options.seamless);
+    m_levelBox->setChecked(preferences.options.level.has_value());
 }
 
 void CPrefStandardPage::UpdateData() {
@@ -39,4 +42,9 @@ void CPrefStandardPage::UpdateData() {
     m_preferences.options.chapters = m_chaptersBox->isChecked();
     m_preferences.options.copyCover = m_copyCoverBox->isChecked();
     m_preferences.options.seamless = m_seamlessBox->isChecked();
+    // The window aims at the reference loudness; the tool may be told another.
+    m_preferences.options.level =
+        m_levelBox->isChecked()
+            ? std::optional(m_preferences.options.level.value_or(tessaro::kReferenceLoudness))
+            : std::nullopt;
 }

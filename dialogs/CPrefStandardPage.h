@@ -31,4 +31,5 @@ private:
     QCheckBox* m_chaptersBox;
     QCheckBox* m_copyCoverBox;
     QCheckBox* m_seamlessBox;
+    QCheckBox* m_levelBox;
 };

@@ -7,6 +7,8 @@
 #include <taglib/tableofcontentsframe.h>
 #include <taglib/textidentificationframe.h>
 
+#include <cstdio>
+
 namespace tessaro {
 namespace {
 
@@ -62,6 +64,17 @@ void AddPicture(TagLib::ID3v2::Tag& tag, const mp3::Picture& picture) {
     tag.addFrame(frame);
 }
 
+void AddReplayGain(TagLib::ID3v2::Tag& tag, const JoinedTag::ReplayGain& gain) {
+    const auto add = [&tag](const char* name, const char* format, double value) {
+        char text[32];
+        std::snprintf(text, sizeof text, format, value);
+        tag.addFrame(new TagLib::ID3v2::UserTextIdentificationFrame(
+            name, TagLib::StringList(TagLib::String(text)), TagLib::String::Latin1));
+    };
+    add("REPLAYGAIN_TRACK_GAIN", "%.2f dB", gain.gainDb);
+    add("REPLAYGAIN_TRACK_PEAK", "%.6f", gain.peak);
+}
+
 // More padding behind the frames: the size in the header counts it.
 QByteArray Padded(QByteArray tag, qsizetype size) {
     if (tag.size() >= size) {
@@ -87,6 +100,9 @@ TagBytes RenderJoinedTag(const JoinedTag& tag, qsizetype minimumSize) {
     AddChapters(front, tag.chapters);
     if (tag.picture) {
         AddPicture(front, *tag.picture);
+    }
+    if (tag.replayGain) {
+        AddReplayGain(front, *tag.replayGain);
     }
     TagBytes bytes;
     // TagLib saves no tag without a value.

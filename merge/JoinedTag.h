@@ -23,10 +23,17 @@ struct JoinedTag {
     std::optional<OutputTag> typed;
     std::vector<Chapter> chapters;
     std::optional<mp3::Picture> picture;
+    // ReplayGain 2.0's track values of the joined file, when its loudness is known.
+    struct ReplayGain {
+        double gainDb = 0;  // to bring it to -18 LUFS
+        double peak = 0;    // of its samples, 1.0 being full scale
+    };
+    std::optional<ReplayGain> replayGain;
 };
 
 // The tag as it stands in the file: an ID3v2.4 tag in front of the audio (empty when the tag
-// holds nothing) and, for the typed values only, an ID3v1 tag behind it. The front one is padded
+// holds nothing; ReplayGain as TXXX frames) and, for the typed values only, an ID3v1 tag behind
+// it. The front one is padded
 // to at least minimumSize bytes, so that it can take the place of one rendered before.
 struct TagBytes {
     QByteArray front, back;

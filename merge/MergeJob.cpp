@@ -7,19 +7,23 @@
 #include <cmath>
 #include <functional>
 #include <optional>
+#include <thread>
 #include <utility>
 
 #include "io/Files.h"
 #include "io/InputFile.h"
 #include "merge/JoinOutput.h"
 #include "merge/JoinedTag.h"
+#include "merge/Loudness.h"
 #include "merge/SeamMaker.h"
 #include "mp3/AudioPart.h"
 #include "mp3/InputTags.h"
 #include "mp3/JoinedStream.h"
+#include "mp3/LayerIII.h"
 #include "mp3/PictureFile.h"
 #include "mp3/StreamFormat.h"
 #include "mp3/StreamReader.h"
+#include "mp3/XingHeader.h"
 #include "workspace/TessaroWorkSpace.h"
 
 namespace tessaro {
@@ -48,6 +52,9 @@ QString Mismatch(const QString& firstPath, const mp3::StreamFormat& firstFormat,
         .arg(Quoted(path), format.FiguresDifferingFrom(firstFormat).join(separator),
              Quoted(firstPath), firstFormat.FiguresDifferingFrom(format).join(separator));
 }
+
+// Of levelling: the decoding takes far longer than the copy, so most of the bar is its.
+constexpr double kMeasureShare = 0.9;
 
 QString CannotRead(const QString& input, const QString& reason) {
     return QStringLiteral("Cannot read %1: %2").arg(Quoted(input), reason);
@@ -136,13 +143,15 @@ public:
         if (options.chapters) {
             StartChapter(titles[size_t(index)]);
         }
+        const int gain = steps.empty() ? 0 : steps[size_t(index)];
         for (; !reader.AtEnd(); reader.Advance()) {
             const bool first = reader.FrameIndex() == 0;
+            const FrameView frame =
+                Levelled({reader.Frame(), reader.FrameLength(), reader.Buffer()}, gain, first);
             const SeamMaker::Taken taken =
-                seams.Take(reader.Frame(), reader.FrameLength(), reader.Buffer(), first);
+                seams.Take(frame.data, frame.length, frame.keeper, first);
             const FrameView& released = taken.released;
-            if ((taken.writeNow &&
-                 !WriteFrame(reader.Frame(), reader.FrameLength(), reader.Buffer(), first)) ||
+            if ((taken.writeNow && !WriteFrame(frame.data, frame.length, frame.keeper, first)) ||
                 (released.data &&
                  !WriteFrame(released.data, released.length, released.keeper, false))) {
                 // A write that fails as its input changes fails for the input.
@@ -157,6 +166,35 @@ public:
             return Fail(ChangedWhileRead(input));
         }
         spoiled.emplace_back(input, reader.Spoiled());
+        return true;
+    }
+    // Measures every input and settles its gain, the warnings for inputs whose gain cannot
+    // change as asked, and the joined file's ReplayGain values; false when the host cancels.
+    bool Level() {
+        std::vector<LoudnessInput> inputs;
+        for (int i = 0; i < workspace.Paths().size(); ++i) {
+            inputs.push_back({workspace.Paths()[i], planned[size_t(i)]});
+        }
+        LoudnessPass pass(std::move(inputs));
+        while (!pass.Done()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (host.MergeCancelled()) {
+                return Cancelled();
+            }
+            measured = pass.BytesDone();
+            ReportProgress();
+        }
+        measured = total;
+        for (int i = 0; i < workspace.Paths().size(); ++i) {
+            steps.push_back(SettleGain(workspace.Paths()[i], pass.Results()[size_t(i)]));
+            if (steps.back() != 0) {
+                stream.GainChanged();
+            }
+        }
+        const InputLoudness joined = JoinedLoudness(pass.Results(), steps);
+        if (joined.measured) {
+            tag.replayGain = {kReferenceLoudness - joined.lufs, joined.peak};
+        }
         return true;
     }
     // Makes the leading header describe the whole output, the chapters tell their times, and
@@ -307,18 +345,56 @@ private:
         }
         result.written += length;
         ++result.frames;
-        // Truncated toward zero; with nothing measured there is nothing left to do.
-        const qint64 percent =
-            total > 0
-                ? std::min<qint64>(100, qint64(double(result.written) / double(total) * 100.0))
-                : 100;
-        host.MergeProgress(qint32(quint32(percent)), 0);
+        ReportProgress();
         return !host.MergeCancelled() || Cancelled();
+    }
+    // The part of the inputs' audio measured and written, truncated toward zero; with nothing
+    // to do, all is done.
+    void ReportProgress() {
+        const double share = options.level ? kMeasureShare : 0;
+        const double done = share * double(measured) + (1 - share) * double(result.written);
+        const qint64 percent =
+            total > 0 ? std::min<qint64>(100, qint64(done / double(total) * 100.0)) : 100;
+        host.MergeProgress(qint32(quint32(percent)), 0);
+    }
+    // The gain steps an input gets, with a warning when they are fewer than it needs.
+    int SettleGain(const QString& input, const InputLoudness& loudness) {
+        bool heldBack = false;
+        const int gain = GainSteps(loudness, *options.level, &heldBack);
+        if (gain != 0 && !loudness.layerIII) {
+            result.warnings << QStringLiteral(
+                                   "%1 is not of Layer III, whose frames alone carry a gain: "
+                                   "it keeps its own level")
+                                   .arg(Quoted(input));
+            return 0;
+        }
+        if (heldBack) {
+            result.warnings << QStringLiteral(
+                                   "%1 was made %2 dB louder only, as more would clip its peaks")
+                                   .arg(Quoted(input))
+                                   .arg(GainDb(gain), 0, 'f', 1);
+        }
+        return gain;
+    }
+    // The frame `gain` steps louder, in a buffer of its own; an encoder's header frame and frames
+    // of other layers as they are.
+    static FrameView Levelled(const FrameView& frame, int gain, bool firstOfFile) {
+        mp3::FrameHeader header;
+        if (gain == 0 || !header.ParseHeader(frame.data) ||
+            header.layer != mp3::FrameHeader::Layer3 ||
+            (firstOfFile && (mp3::XingHeader::Find(frame.data, frame.length) ||
+                             mp3::XingHeader::IsVbri(frame.data, frame.length)))) {
+            return frame;
+        }
+        auto copy =
+            std::make_shared<QByteArray>(reinterpret_cast<const char*>(frame.data), frame.length);
+        mp3::AddGlobalGain(copy.get(), gain);
+        return {reinterpret_cast<const quint8*>(copy->constData()), frame.length, copy};
     }
     // Gives the output up as the host asked.
     bool Cancelled() {
         result.cancelled = true;
-        return Fail(QStringLiteral("The merge was cancelled."));
+        return Fail(QStringLiteral("The merge was cancelled"));
     }
     // Warns when an input's format differs from the first one's.
     void CompareFormat(const QString& input, const mp3::FrameHeader& header) {
@@ -336,7 +412,9 @@ private:
     JoinOutput output;
     mp3::JoinedStream stream;
     const QString outputPath;
-    qint64 total = 0;  // bytes of the inputs' audio parts
+    qint64 total = 0;        // bytes of the inputs' audio parts
+    qint64 measured = 0;     // of those, decoded to measure their loudness
+    std::vector<int> steps;  // of gain, by each input's place; empty when the levels stay
     MergeHost& host;
     const JoinOptions& options;
     JoinedTag tag;                // the typed values, the picture, the chapters joined so far
@@ -375,6 +453,9 @@ MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPat
         return refused;
     }
     Join join(workspace, outputPath, host, options, std::move(cover));
+    if (options.level && !join.Level()) {
+        return join.result;
+    }
     for (int i = 0; i < workspace.Paths().size(); ++i) {
         if (!join.CopyInput(i)) {
             return join.result;

@@ -113,7 +113,7 @@ QByteArray JoinedStream::HeaderFrame(quint16 musicCrc) const {
         frameCount, bytes,       MakeSeekTable(quint32(frame.size()), bytes),
         musicCrc,   lastPadding, oneBitrate};
     // A single input keeps its own header when that describes it already.
-    if (files == 1 && header->Counts(data, stream)) {
+    if (files == 1 && !gainChanged && header->Counts(data, stream)) {
         return {};
     }
     header->Describe(data, stream);

@@ -34,6 +34,8 @@ public:
     QByteArray HeaderFrame(quint16 musicCrc = 0) const;
     // Seconds the audio frames added so far play, from each frame's samples and rate.
     double Duration() const { return duration; }
+    // The inputs' gain was changed: a single input's own header no longer describes the output.
+    void GainChanged() { gainChanged = true; }
 
 private:
     enum class Lead { None, Xing, Vbri, Inserted };
@@ -63,6 +65,7 @@ private:
     std::vector<Run> runs;
     double duration = 0;
     qint32 lastPadding = 0;
+    bool gainChanged = false;
 };
 
 }  // namespace mp3

@@ -1,5 +1,7 @@
 #include "mp3/LayerIII.h"
 
+#include <algorithm>
+
 namespace mp3 {
 namespace {
 
@@ -104,6 +106,35 @@ qint32 MainDataLength(const QByteArray& frame) {
 
 qint32 MainDataRoom(const QByteArray& frame) {
     return qint32(frame.size()) - MainDataStart(HeaderOf(frame));
+}
+
+void AddGlobalGain(QByteArray* frame, int steps) {
+    const FrameHeader header = HeaderOf(*frame);
+    for (const qint32 at : GlobalGainBits(header)) {
+        WriteBits(frame, at, 8, std::clamp(ReadBits(*frame, at, 8) + steps, 0, 255));
+    }
+    if (header.protection == 0) {
+        const quint16 crc = FrameCrc(*frame);
+        (*frame)[4] = char(crc >> 8);
+        (*frame)[5] = char(crc);
+    }
+}
+
+quint16 FrameCrc(const QByteArray& frame) {
+    const FrameHeader header = HeaderOf(frame);
+    quint16 crc = 0xFFFF;
+    const auto add = [&crc](quint8 byte) {
+        for (int bit = 7; bit >= 0; --bit) {
+            const bool carry = ((crc >> 15) ^ (byte >> bit)) & 1;
+            crc = quint16(crc << 1) ^ (carry ? 0x8005 : 0);
+        }
+    };
+    add(quint8(frame[2]));
+    add(quint8(frame[3]));
+    for (qint32 i = SideInfoStart(header); i < MainDataStart(header); ++i) {
+        add(quint8(frame[i]));
+    }
+    return crc;
 }
 
 }  // namespace mp3

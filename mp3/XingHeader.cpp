@@ -198,6 +198,8 @@ void XingHeader::Write(quint8* frame, const Stream& stream) const {
         if (!stream.oneBitrate && (method == kLameCbr || method == kLameCbrTwoPass)) {
             lame[9] = quint8((lame[9] & 0xF0) | kLameAbr);
         }
+        // The peak and ReplayGain fields told of the first file only: "not known" now.
+        std::fill(lame + 11, lame + 19, quint8(0));
         // The delay is the first file's and stays; the padding is the last file's.
         lame[22] = quint8((lame[22] & 0xF0) | ((stream.encoderPadding >> 8) & 0x0F));
         lame[23] = quint8(stream.encoderPadding);

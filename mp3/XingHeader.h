@@ -52,7 +52,8 @@ public:
     };
     // Whether the header's frame and byte counts are those of stream.
     bool Counts(const quint8* frame, const Stream& stream) const;
-    // Makes the header in frame describe stream: "Info" for one bitrate, "Xing" otherwise. A
+    // Makes the header in frame describe stream: "Info" for one bitrate, "Xing" otherwise, its
+    // peak and ReplayGain fields unknown. A
     // count too large for its 32 bits is taken out, flag and all, and the LAME extension's byte
     // count says 0, so that readers measure the stream by the file's size instead.
     void Describe(quint8* frame, const Stream& stream) const;

@@ -9,6 +9,7 @@ packages=(
     libtag1-dev
     libid3-3.8.3-dev zlib1g-dev
     libmpg123-dev libmp3lame-dev                # seamless joins: decode and re-encode the seams
+    libebur128-dev                              # levelling: the inputs' loudness
     libgtest-dev
     fp-utils
     desktop-file-utils appstream groff-base xvfb xdotool  # the installation tests

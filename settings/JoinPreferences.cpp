@@ -9,6 +9,7 @@ namespace {
 const QString kChaptersKey = QStringLiteral("joinedFile/chapters");
 const QString kCopyCoverKey = QStringLiteral("joinedFile/copyCover");
 const QString kSeamlessKey = QStringLiteral("joinedFile/seamless");
+const QString kLevelKey = QStringLiteral("joinedFile/level");
 
 }  // namespace
 
@@ -19,6 +20,9 @@ JoinPreferences LoadJoinPreferences(const QString& preferencesPath) {
     preferences.options.chapters = settings.value(kChaptersKey, false).toBool();
     preferences.options.copyCover = settings.value(kCopyCoverKey, false).toBool();
     preferences.options.seamless = settings.value(kSeamlessKey, false).toBool();
+    if (settings.value(kLevelKey, false).toBool()) {
+        preferences.options.level = kReferenceLoudness;
+    }
     return preferences;
 }
 
@@ -27,6 +31,7 @@ void SaveJoinOptions(const JoinOptions& options) {
     settings.setValue(kChaptersKey, options.chapters);
     settings.setValue(kCopyCoverKey, options.copyCover);
     settings.setValue(kSeamlessKey, options.seamless);
+    settings.setValue(kLevelKey, options.level.has_value());
 }
 
 }  // namespace tessaro

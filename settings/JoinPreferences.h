@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 namespace tessaro {
 
@@ -12,7 +13,13 @@ struct JoinOptions {
     // Each join between two inputs made without the encoders' silence: the frames around it are
     // decoded and encoded anew.
     bool seamless = false;
+    // The loudness, in LUFS, each input is brought nearest to by changing its frames' gain;
+    // none to leave the inputs' levels as they are.
+    std::optional<double> level;
 };
+
+// ReplayGain 2.0's reference loudness, which levelling aims at unless told otherwise.
+constexpr double kReferenceLoudness = -18.0;
 
 // The choices a join is made with, whoever starts it: whether the workspace's tag is written
 // (SaveID3Tag) and what else the joined file carries. The window keeps them between runs,

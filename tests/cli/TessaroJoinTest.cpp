@@ -69,7 +69,7 @@ TEST_F(TessaroJoinTest, HelpExplainsEveryOption) {
     EXPECT_EQ(run.exitCode, 0);
     for (const char* option :
          {"-o", "--output", "-w", "--workspace", "-q", "--tag", "--album", "--artist", "--title",
-          "--year", "--comment", "--chapters", "--copy-cover", "--cover", "--seamless", "INPUT"}) {
+          "--year", "--comment", "--chapters", "--copy-cover", "--cover", "--seamless", "--level", "INPUT"}) {
         EXPECT_TRUE(run.out.contains(QLatin1String(option))) << option;
     }
     const JoinRun all = Join({QStringLiteral("--help-all")});
@@ -85,7 +85,9 @@ TEST_F(TessaroJoinTest, WrongUsageExitsWith2AndShowsTheUsage) {
           QStringList{QStringLiteral("--year"), QStringLiteral("20x"), QStringLiteral("-o"), output,
                       cbr},
           QStringList{QStringLiteral("-w"), dir.filePath(QStringLiteral("job.twk")),
-                      QStringLiteral("-o"), output, cbr}}) {
+                      QStringLiteral("-o"), output, cbr},
+          QStringList{QStringLiteral("--level=loud"), QStringLiteral("-o"), output, cbr},
+          QStringList{QStringLiteral("--level=5"), QStringLiteral("-o"), output, cbr}}) {
         const JoinRun run = Join(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(QLatin1Char(' ')).toStdString();
         EXPECT_TRUE(run.err.contains(QStringLiteral("Usage:")));
@@ -224,6 +226,20 @@ TEST_F(TessaroJoinTest, AWorkspaceThatCannotBeUsedExitsWith1AndSaysWhy) {
 }
 
 }  // namespace
+
+TEST_F(TessaroJoinTest, LevelTakesItsTargetOrAimsAtTheReference) {
+    // Alone, --level takes no value from the argument behind it; behind "--", it is an input.
+    for (const QStringList& options :
+         {QStringList{QStringLiteral("--level")}, QStringList{QStringLiteral("--level=-23")}}) {
+        const JoinRun run = Join(options + QStringList{QStringLiteral("-o"), output, cbr, cbr});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_TRUE(ReadAll(output).contains("REPLAYGAIN_TRACK_GAIN"));
+    }
+    const JoinRun run = Join({QStringLiteral("-o"), output, cbr, QStringLiteral("--"),
+                              QStringLiteral("--level")});
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Skipped \"--level\"")));
+    EXPECT_FALSE(ReadAll(output).contains("REPLAYGAIN_TRACK_GAIN"));
+}
 
 TEST_F(TessaroJoinTest, InputsThatAreNotRegularFilesAreSkippedTagsAndAll) {
     // A FIFO that no one writes and a device without end: not waited for, not read.

@@ -186,7 +186,7 @@ TEST_F(MergeFaultTest, AnInputThatGainsFramesAfterTheChaptersArePlannedFailsTheM
         }
     };
     ExpectFailureThatChangedNothing(
-        tessaro::RunMerge(workspace, output, host, {true, false, QString()}),
+        tessaro::RunMerge(workspace, output, host, {true, false, QString(), false, {}}),
         QStringLiteral("changed"), {"first.mp3", "later.mp3", "out.mp3"});
 }
 
@@ -204,7 +204,7 @@ TEST_F(MergeFaultTest, AnInputReplacedAfterItsTagsWereReadFailsTheMerge) {
         }
     };
     ExpectFailureThatChangedNothing(
-        tessaro::RunMerge(workspace, output, host, {true, false, QString()}), later,
+        tessaro::RunMerge(workspace, output, host, {true, false, QString(), false, {}}), later,
         {"first.mp3", "later.mp3", "out.mp3"});
 }
 
@@ -229,7 +229,7 @@ TEST_F(MergeFaultTest, ATagLargerThanID3v2CanHoldFailsTheMergeBeforeAnythingIsWr
     workspace.AddPath(
         Write(QStringLiteral("in.mp3"), TagWithInflatingPicture(qint64(1) << 28) + Mp3Frames(3)));
     const tessaro::MergeResult result =
-        tessaro::RunMerge(workspace, output, host, {false, true, QString()});
+        tessaro::RunMerge(workspace, output, host, {false, true, QString(), false, {}});
     ExpectFailureThatChangedNothing(result, output, {"in.mp3", "out.mp3"});
     EXPECT_TRUE(result.error.contains(QStringLiteral("more than the 268435465 an ID3v2 tag")))
         << result.error.toStdString();

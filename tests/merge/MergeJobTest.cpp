@@ -1,5 +1,6 @@
 #include "merge/MergeJob.h"
 
+#include <ebur128.h>
 #include <gtest/gtest.h>
 #include <lame/lame.h>
 #include <mpg123.h>
@@ -9,6 +10,7 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/tableofcontentsframe.h>
+#include <taglib/textidentificationframe.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -22,6 +24,7 @@
 #include "TestFiles.h"
 #include "io/AtomicWrite.h"
 #include "merge/JoinedTag.h"
+#include "mp3/LayerIII.h"
 #include "mp3/StreamReader.h"
 #include "workspace/PlainTrackList.h"
 #include "workspace/TessaroWorkSpace.h"
@@ -119,11 +122,14 @@ void ExpectHeaderDescribesOutput(const QString& output, const QStringList& input
     EXPECT_EQ(BigEndian(header, lame + 28), out.size());
     EXPECT_EQ(BigEndian(header, lame + 32, 2), BitwiseCrc16(Joined(units)));
     EXPECT_EQ(BigEndian(header, lame + 34, 2), BitwiseCrc16(header.left(lame + 34)));
+    // The peak and ReplayGain fields told of the first input alone.
+    EXPECT_EQ(header.mid(lame + 11, 8), QByteArray(8, '\0'));
     // The rest is the first input's header frame as it was, but for the label and the method.
     QByteArray rest = header;
     for (const auto& [from, length] : {std::pair<qsizetype, qsizetype>{at, 4},
                                        {at + 8, 108},
                                        {lame + 9, 1},
+                                       {lame + 11, 8},
                                        {lame + 21, 3},
                                        {lame + 28, 8}}) {
         rest.replace(from, length, first.mid(from, length));
@@ -460,8 +466,8 @@ TEST_F(MergeJobTest, AChapterForEachJoinedInputTitledAsTheInputIs) {
     for (const bool typed : {false, true}) {
         workspace.SetTag({QStringLiteral("Album"), {}, {}, 0, {}});
         host.saveTag = typed;
-        ASSERT_TRUE(
-            tessaro::RunMerge(workspace, output, host, {true, false, QString()}).Succeeded());
+        ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, {true, false, QString(), false, {}})
+                        .Succeeded());
         double start = 0;
         std::vector<std::tuple<std::string, quint32, quint32>> expected;
         for (const auto& [path, title] : {std::pair{paths[0], "Tag Title"},
@@ -503,7 +509,8 @@ TEST_F(MergeJobTest, ThePictureOfTheFirstInputThatHasOneOrOfAPictureFile) {
         ASSERT_TRUE(file.save());
     }
     UsePaths({Fixture(QStringLiteral("vbr_mono.mp3")), pictured});
-    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, {false, true, QString()}).Succeeded());
+    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, {false, true, QString(), false, {}})
+                    .Succeeded());
     EXPECT_EQ(
         ReadChaptersAndPictures(output).pictures,
         (std::vector<std::tuple<int, std::string, QByteArray>>{{3, "image/jpeg", jpeg + '\x03'}}));
@@ -657,7 +664,7 @@ TEST_F(MergeJobTest, SeamlessJoinsRunOnWithoutGapOrClickAndCopyTheOtherFrames) {
         EXPECT_GT(DecodeAsPlayers(output, encoding).size(), pieces.size() + frame * channels);
 
         const tessaro::MergeResult result =
-            tessaro::RunMerge(workspace, output, host, {false, false, QString(), true});
+            tessaro::RunMerge(workspace, output, host, {false, false, QString(), true, {}});
         ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
         EXPECT_TRUE(result.warnings.isEmpty()) << result.warnings.join(' ').toStdString();
         const std::vector<float> join = DecodeAsPlayers(output, encoding);
@@ -712,11 +719,101 @@ TEST_F(MergeJobTest, SeamlessJoinsRunOnWithoutGapOrClickAndCopyTheOtherFrames) {
         UsePaths({dir.filePath(QStringLiteral("piece0.mp3")),
                   Write(QStringLiteral("later.mp3"), later)});
         const tessaro::MergeResult joined =
-            tessaro::RunMerge(workspace, output, host, {false, false, QString(), true});
+            tessaro::RunMerge(workspace, output, host, {false, false, QString(), true, {}});
         ASSERT_TRUE(joined.Succeeded());
         EXPECT_EQ(joined.warnings.filter(QStringLiteral("joined as they are")).size(), 1);
         EXPECT_TRUE(joined.warnings.join(' ').contains(QStringLiteral("later.mp3")));
     }
+}
+
+// Integrated loudness (EBU R128) of interleaved stereo at 44.1 kHz.
+double Lufs(const std::vector<float>& samples, size_t from, size_t to) {
+    ebur128_state* meter = ebur128_init(2, 44100, EBUR128_MODE_I);
+    ebur128_add_frames_float(meter, samples.data() + 2 * from, to - from);
+    double lufs = 0;
+    ebur128_loudness_global(meter, &lufs);
+    ebur128_destroy(&meter);
+    return lufs;
+}
+
+size_t Clipped(const std::vector<float>& samples) {
+    return size_t(std::count_if(samples.begin(), samples.end(),
+                                [](float sample) { return std::abs(sample) >= 1.0f; }));
+}
+
+TEST_F(MergeJobTest, LevellingBringsPiecesTogetherByTheirFramesGainAlone) {
+    // One music-like piece at three levels 16 LU apart, then a quiet one with full-scale clicks.
+    const Encoding cbr{"CBR", false, 2, 44100};
+    const size_t length = 441000;
+    QStringList inputs;
+    std::vector<float> decoded;
+    for (const double scale : {1.0, 0.158, 0.025, 0.01}) {
+        std::vector<float> piece = Recording(0, int(length));
+        for (float& sample : piece) {
+            sample = float(sample * scale);
+        }
+        if (inputs.size() == 3) {
+            for (size_t i = 0; i < piece.size(); i += 44100) {
+                piece[i] = 0.99f;
+            }
+        }
+        inputs << Write(QStringLiteral("level%1.mp3").arg(inputs.size()),
+                        EncodeWithLame(piece, cbr));
+        const std::vector<float> alone = DecodeAsPlayers(inputs.back(), cbr);
+        decoded.insert(decoded.end(), alone.begin(), alone.end());
+    }
+    UsePaths(inputs);
+    const tessaro::MergeResult result =
+        tessaro::RunMerge(workspace, output, host, {false, false, QString(), false, -18.0});
+    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    // Only the clicked one is held back, and says so.
+    ASSERT_EQ(result.warnings.size(), 1) << result.warnings.join(' ').toStdString();
+    EXPECT_TRUE(result.warnings[0].contains(QStringLiteral("level3.mp3")));
+
+    // Each piece measures within 1.5 LU of the others, and none clips more than before.
+    const std::vector<float> joined = DecodeAsPlayers(output, cbr);
+    // Each join adds the encoders' silence, less than a frame or two.
+    ASSERT_NEAR(double(joined.size()), double(decoded.size()), 3 * 2 * 1152 * 2);
+    std::vector<double> levels;
+    for (size_t i = 0; i < 3; ++i) {
+        levels.push_back(Lufs(joined, i * length + 4410, (i + 1) * length - 4410));
+    }
+    EXPECT_LT(*std::max_element(levels.begin(), levels.end()) -
+                  *std::min_element(levels.begin(), levels.end()),
+              1.5);
+    EXPECT_LT(Lufs(joined, 3 * length + 4410, 4 * length - 4410), levels[2] - 3);
+    EXPECT_LE(Clipped(joined), Clipped(decoded));
+
+    // Every audio frame keeps its main data and side information but for global_gain (and a
+    // CRC): the input frames' are the output's, in order.
+    std::vector<Unit> in, out = ReadAllUnits(output);
+    for (const QString& input : inputs) {
+        const std::vector<Unit> units = ReadAllUnits(input);
+        in.insert(in.end(), units.begin() + 1, units.end());  // the header frame stays behind
+    }
+    out.erase(out.begin());
+    ASSERT_EQ(in.size(), out.size());
+    for (size_t i = 0; i < in.size(); ++i) {
+        QByteArray masked = out[i].bytes;
+        for (const qint32 at : mp3::GlobalGainBits(mp3::HeaderOf(masked))) {
+            for (qint32 bit = at; bit < at + 8; ++bit) {
+                const char mask = char(0x80 >> (bit % 8));
+                masked[bit / 8] = char((masked[bit / 8] & ~mask) | (in[i].bytes[bit / 8] & mask));
+            }
+        }
+        ASSERT_EQ(masked, in[i].bytes) << "frame " << i;
+    }
+
+    // The joined file's own ReplayGain: what it takes to bring the result to -18 LUFS.
+    TagLib::MPEG::File file(QFile::encodeName(output).constData());
+    ASSERT_TRUE(file.ID3v2Tag());
+    const auto* gain =
+        TagLib::ID3v2::UserTextIdentificationFrame::find(file.ID3v2Tag(), "REPLAYGAIN_TRACK_GAIN");
+    ASSERT_TRUE(gain);
+    EXPECT_NEAR(std::stod(gain->fieldList()[1].to8Bit()), -18 - Lufs(joined, 0, joined.size() / 2),
+                0.5);
+    EXPECT_TRUE(
+        TagLib::ID3v2::UserTextIdentificationFrame::find(file.ID3v2Tag(), "REPLAYGAIN_TRACK_PEAK"));
 }
 
 TEST_F(MergeJobTest, DamagedSideInformationAroundASeamNeverAbortsTheJoin) {
@@ -736,7 +833,7 @@ TEST_F(MergeJobTest, DamagedSideInformationAroundASeamNeverAbortsTheJoin) {
         const QString copy = Write(QStringLiteral("damaged.mp3"), damaged);
         UsePaths(path == earlier ? QStringList{copy, later} : QStringList{earlier, copy});
         const tessaro::MergeResult joined =
-            tessaro::RunMerge(workspace, output, host, {false, false, QString(), true});
+            tessaro::RunMerge(workspace, output, host, {false, false, QString(), true, {}});
         ASSERT_TRUE(joined.Succeeded()) << joined.error.toStdString();
         EXPECT_TRUE(joined.warnings.isEmpty()) << joined.warnings.join(' ').toStdString();
         // Seamless, within a frame of both pieces' length.

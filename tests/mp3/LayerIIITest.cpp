@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "ReferenceScan.h"
 #include "TestFiles.h"
 
 namespace {
@@ -59,7 +62,34 @@ TEST(LayerIIITest, SideInformationFieldsAreFoundAndWrittenWhereTheyStand) {
                 EXPECT_EQ(written, Layer3Frame(c.version, 9, 0, c.mono, crc, side)) << back;
                 EXPECT_EQ(mp3::MainDataBegin(written), back);
             }
+
+            // Gain steps go into every global_gain alone, kept within 0..255.
+            for (const int steps : {5, -200, 200}) {
+                QByteArray louder = frame;
+                mp3::AddGlobalGain(&louder, steps);
+                SideInfo expected = side;
+                expected.mainDataBegin = c.farthestBack;
+                for (int& gain : expected.globalGains) {
+                    gain = std::clamp(gain + steps, 0, 255);
+                }
+                QByteArray made = Layer3Frame(c.version, 9, 0, c.mono, crc, expected);
+                if (crc) {
+                    EXPECT_EQ(BigEndian(louder, 4, 2), mp3::FrameCrc(made)) << steps;
+                    made.replace(4, 2, louder.mid(4, 2));
+                }
+                EXPECT_EQ(louder, made) << steps;
+            }
         }
+    }
+}
+
+TEST(LayerIIITest, FrameCrcsAgreeWithLames) {
+    const std::vector<Unit> units = ReadAllUnits(Fixture(QStringLiteral("mpeg2_mono_crc.mp3")));
+    ASSERT_GT(units.size(), 10u);
+    // Every audio frame's; LAME's own header frame follows the CRC flag of the audio only.
+    for (auto unit = units.begin() + 1; unit != units.end(); ++unit) {
+        EXPECT_EQ(mp3::HeaderOf(unit->bytes).protection, 0);
+        EXPECT_EQ(mp3::FrameCrc(unit->bytes), BigEndian(unit->bytes, 4, 2));
     }
 }
 

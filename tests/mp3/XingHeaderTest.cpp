@@ -157,9 +157,12 @@ TEST(XingHeaderTest, DescribeWritesEveryFieldOfAFullHeaderAndKeepsTheRest) {
     EXPECT_EQ(BigEndian(described, lame + 28), kBytes);
     EXPECT_EQ(BigEndian(described, lame + 32, 2), 0xBEEFu);
     EXPECT_EQ(BigEndian(described, lame + 34, 2), BitwiseCrc16(described.left(lame + 34)));
+    // The peak and ReplayGain fields, which told of one input, say "not known".
+    EXPECT_EQ(described.mid(lame + 11, 8), QByteArray(8, '\0'));
     // Tag, flags, quality and the rest of the extension stay.
     QByteArray masked = described;
     Put(masked, 36 + 8, frame.mid(36 + 8, 108));
+    Put(masked, lame + 11, frame.mid(lame + 11, 8));
     Put(masked, lame + 21, frame.mid(lame + 21, 3));
     Put(masked, lame + 28, frame.mid(lame + 28, 8));
     EXPECT_EQ(masked, frame);
@@ -172,9 +175,11 @@ TEST(XingHeaderTest, DescribeWritesOnlyTheFieldsTheFlagsAnnounce) {
     EXPECT_EQ(BigEndian(described, 36 + 8), kBytes);
     EXPECT_EQ(quint8(described[36 + 12 + 99]), 7 + 99);
     EXPECT_EQ(described.left(36 + 8), frame.left(36 + 8));
-    // The extension behind them is LAME's: its padding changes, the rest up to its CRCs stays.
+    // The extension behind them is LAME's: its gain fields and padding change, the rest up to
+    // its CRCs stays.
     const int lame = 36 + 112;
-    EXPECT_EQ(described.mid(lame, 21), frame.mid(lame, 21));
+    EXPECT_EQ(described.mid(lame, 11), frame.mid(lame, 11));
+    EXPECT_EQ(described.mid(lame + 19, 2), frame.mid(lame + 19, 2));
     EXPECT_EQ(BigEndian(described, lame + 21, 3), (kDelay << 12) | 0xABC);
 }
 

@@ -1,0 +1,175 @@
+#include "merge/Loudness.h"
+
+#include <ebur128.h>
+#include <mpg123.h>
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+
+#include "io/InputFile.h"
+#include "mp3/StreamReader.h"
+#include "mp3/XingHeader.h"
+
+namespace tessaro {
+namespace {
+
+// A step of global_gain scales the samples by 2^(1/4): 1.5 dB, or 1.505 more exactly.
+const double kStepDb = 20 * std::log10(std::pow(2.0, 0.25));
+
+double StepsToGain(int steps) {
+    return std::pow(10.0, GainDb(steps) / 20.0);
+}
+
+using Decoder = std::unique_ptr<mpg123_handle, void (*)(mpg123_handle*)>;
+using Meter = std::unique_ptr<ebur128_state, void (*)(ebur128_state*)>;
+
+void DestroyMeter(ebur128_state* state) {
+    ebur128_destroy(&state);
+}
+
+// A decoder fed frame by frame that hands out float samples of the stream's first format.
+Decoder OpenDecoder() {
+    static std::once_flag initialised;
+    std::call_once(initialised, [] { mpg123_init(); });
+    Decoder decoder(mpg123_new(nullptr, nullptr), mpg123_delete);
+    if (decoder && (mpg123_param(decoder.get(), MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_FORCE_FLOAT,
+                                 0) != MPG123_OK ||
+                    mpg123_open_feed(decoder.get()) != MPG123_OK)) {
+        decoder.reset();
+    }
+    return decoder;
+}
+
+}  // namespace
+
+LoudnessPass::LoudnessPass(std::vector<LoudnessInput> inputs)
+    : inputs(std::move(inputs)), results(this->inputs.size()) {
+    const int count = std::clamp(int(std::thread::hardware_concurrency()), 1,
+                                 std::max(1, int(this->inputs.size())));
+    for (int i = 0; i < count; ++i) {
+        workers.emplace_back([this] { Work(); });
+    }
+}
+
+LoudnessPass::~LoudnessPass() {
+    Stop();
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
+}
+
+void LoudnessPass::Work() {
+    for (int i = next++; i < int(inputs.size()) && !stopping; i = next++) {
+        results[size_t(i)] = Measure(inputs[size_t(i)]);
+    }
+    ++finished;
+}
+
+InputLoudness LoudnessPass::Measure(const LoudnessInput& input) {
+    QString ignored;  // the join says why an input cannot be read
+    mp3::StreamReader reader(input.file ? input.file : InputFile::Open(input.path, &ignored),
+                             input.path);
+    Decoder decoder = OpenDecoder();
+    if (reader.AtEnd() || !decoder) {
+        return {};
+    }
+    const mp3::FrameHeader first = reader.Header();
+    InputLoudness loudness;
+    loudness.layerIII = first.layer == mp3::FrameHeader::Layer3;
+    // The samples keep the first frame's rate and channels, whatever follows.
+    mpg123_format_none(decoder.get());
+    mpg123_format(decoder.get(), first.GetSampleRate(),
+                  first.GetChannelCount() == 1 ? MPG123_MONO : MPG123_STEREO, MPG123_ENC_FLOAT_32);
+    const unsigned channels = unsigned(first.GetChannelCount());
+    Meter meter(ebur128_init(channels, unsigned(first.GetSampleRate()),
+                             EBUR128_MODE_I | EBUR128_MODE_SAMPLE_PEAK | EBUR128_MODE_HISTOGRAM),
+                DestroyMeter);
+    if (!meter) {
+        return {};
+    }
+    size_t samples = 0;
+    for (; !reader.AtEnd() && !stopping; reader.Advance()) {
+        // An encoder's header frame holds no audio.
+        if (reader.FrameIndex() == 0 &&
+            (mp3::XingHeader::Find(reader.Frame(), reader.FrameLength()) ||
+             mp3::XingHeader::IsVbri(reader.Frame(), reader.FrameLength()))) {
+            continue;
+        }
+        mpg123_feed(decoder.get(), reader.Frame(), size_t(reader.FrameLength()));
+        bytesDone += reader.FrameLength();
+        off_t number = 0;
+        unsigned char* audio = nullptr;
+        size_t bytes = 0;
+        for (int result = MPG123_OK; result == MPG123_OK || result == MPG123_NEW_FORMAT;) {
+            result = mpg123_decode_frame(decoder.get(), &number, &audio, &bytes);
+            const size_t frames = result == MPG123_OK ? bytes / sizeof(float) / channels : 0;
+            if (frames > 0) {
+                ebur128_add_frames_float(meter.get(), reinterpret_cast<const float*>(audio),
+                                         frames);
+                samples += frames;
+            }
+        }
+    }
+    double peak = 0;
+    for (unsigned channel = 0; channel < channels; ++channel) {
+        double channelPeak = 0;
+        ebur128_sample_peak(meter.get(), channel, &channelPeak);
+        peak = std::max(peak, channelPeak);
+    }
+    double lufs = -HUGE_VAL;
+    ebur128_loudness_global(meter.get(), &lufs);
+    loudness.measured = std::isfinite(lufs);
+    loudness.lufs = loudness.measured ? lufs : 0;
+    loudness.peak = peak;
+    loudness.seconds = double(samples) / first.GetSampleRate();
+    return loudness;
+}
+
+double GainDb(int steps) {
+    return steps * kStepDb;
+}
+
+int GainSteps(const InputLoudness& loudness, double target, bool* heldBack) {
+    *heldBack = false;
+    if (!loudness.measured) {
+        return 0;
+    }
+    int steps = int(std::lround((target - loudness.lufs) / kStepDb));
+    while (steps > 0 && loudness.peak * StepsToGain(steps) > 1.0) {
+        --steps;
+        *heldBack = true;
+    }
+    return steps;
+}
+
+InputLoudness JoinedLoudness(const std::vector<InputLoudness>& inputs,
+                             const std::vector<int>& steps) {
+    InputLoudness joined;
+    std::vector<double> levels;  // of each input's loudness once levelled, as energy
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        const double gain = StepsToGain(steps[i]);
+        joined.peak = std::max(joined.peak, inputs[i].peak * gain);
+        joined.seconds += inputs[i].seconds;
+        levels.push_back(inputs[i].measured ? std::pow(10.0, inputs[i].lufs / 10.0) * gain * gain
+                                            : 0);
+    }
+    // The mean energy of the inputs at or above `threshold`, weighted by their lengths.
+    const auto mean = [&](double threshold) {
+        double energy = 0, seconds = 0;
+        for (size_t i = 0; i < inputs.size(); ++i) {
+            if (levels[i] > 0 && levels[i] >= threshold) {
+                energy += levels[i] * inputs[i].seconds;
+                seconds += inputs[i].seconds;
+            }
+        }
+        return seconds > 0 ? energy / seconds : 0;
+    };
+    // As the meter's relative gate, 10 LU below the whole, leaves out what is much quieter.
+    const double energy = mean(0.1 * mean(0));
+    joined.measured = energy > 0;
+    joined.lufs = joined.measured ? 10 * std::log10(energy) : 0;
+    return joined;
+}
+
+}  // namespace tessaro

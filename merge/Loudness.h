@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace tessaro {
+
+class InputFile;
+
+// What one input measures, decoded: its integrated loudness (ITU-R BS.1770 with EBU R128
+// gating) and its highest sample.
+struct InputLoudness {
+    bool measured = false;  // false when it held no frame that decodes, or holds only silence
+    bool layerIII = false;  // whether its first frame is of Layer III, whose gain can change
+    double lufs = 0;
+    double peak = 0;     // of the samples, 1.0 being full scale
+    double seconds = 0;  // decoded
+};
+
+// The input to measure: the file as opened for the join, or null to open it by its path.
+struct LoudnessInput {
+    QString path;
+    std::shared_ptr<InputFile> file;
+};
+
+// Measures the inputs on as many threads as there are cores, each input on one thread, from
+// the frames the join copies. Stops early, its results incomplete, when asked to or destroyed.
+class LoudnessPass {
+public:
+    explicit LoudnessPass(std::vector<LoudnessInput> inputs);
+    ~LoudnessPass();
+    LoudnessPass(const LoudnessPass&) = delete;
+    LoudnessPass& operator=(const LoudnessPass&) = delete;
+
+    // Whether every input has been measured (or the pass stopped).
+    bool Done() const { return finished == int(workers.size()); }
+    // The bytes of frames decoded so far, for the progress.
+    qint64 BytesDone() const { return bytesDone; }
+    void Stop() { stopping = true; }
+    // By the inputs' order; read once Done().
+    const std::vector<InputLoudness>& Results() const { return results; }
+
+private:
+    void Work();
+    InputLoudness Measure(const LoudnessInput& input);
+
+    std::vector<LoudnessInput> inputs;
+    std::vector<InputLoudness> results;
+    std::atomic<int> next{0};
+    std::atomic<int> finished{0};
+    std::atomic<qint64> bytesDone{0};
+    std::atomic<bool> stopping{false};
+    std::vector<std::thread> workers;
+};
+
+// The gain of `steps` steps of global_gain, in dB.
+double GainDb(int steps);
+
+// The whole number of 1.5 dB gain steps that brings an input of `loudness` nearest to `target`
+// LUFS, fewer while its peak would go above full scale (then *heldBack is set).
+int GainSteps(const InputLoudness& loudness, double target, bool* heldBack);
+
+// The loudness and peak of the inputs played one after the other, each `steps[i]` gain steps
+// louder: their energies, weighted by their lengths, and the highest peak.
+InputLoudness JoinedLoudness(const std::vector<InputLoudness>& inputs,
+                             const std::vector<int>& steps);
+
+}  // namespace tessaro
