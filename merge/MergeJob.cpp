@@ -136,14 +136,14 @@ public:
             return true;
         }
         CompareFormat(input, reader.Header());
+        const int gain = steps.empty() ? 0 : steps[size_t(index)];
         if ((!output.IsOpen() && !Open()) ||
-            !WriteViews(seams.StartInput(input, file, &result.warnings))) {
+            !WriteViews(seams.StartInput(input, file, gain, &result.warnings))) {
             return false;
         }
         if (options.chapters) {
             StartChapter(titles[size_t(index)]);
         }
-        const int gain = steps.empty() ? 0 : steps[size_t(index)];
         for (; !reader.AtEnd(); reader.Advance()) {
             const bool first = reader.FrameIndex() == 0;
             const FrameView frame =

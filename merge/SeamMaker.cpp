@@ -2,13 +2,15 @@
 
 #include "io/Files.h"
 #include "io/InputFile.h"
+#include "mp3/LayerIII.h"
 #include "mp3/StreamReader.h"
 
 namespace tessaro {
 namespace {
 
 // The delay, padding, format and first frames of `path`, as the seam in front of it needs them.
-SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& path) {
+SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& path,
+                        int gainSteps) {
     SeamInput input;
     mp3::StreamReader reader(file, path);
     for (; !reader.AtEnd() && input.frames.size() < size_t(kLaterFramesNeeded); reader.Advance()) {
@@ -16,6 +18,10 @@ SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& p
             !ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &input)) {
             input.frames.emplace_back(reinterpret_cast<const char*>(reader.Frame()),
                                       reader.FrameLength());
+            // As the join will copy it; a seam is made of Layer III frames only.
+            if (gainSteps != 0 && reader.Header().layer == mp3::FrameHeader::Layer3) {
+                mp3::AddGlobalGain(&input.frames.back(), gainSteps);
+            }
         }
     }
     return input;
@@ -24,7 +30,7 @@ SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& p
 }  // namespace
 
 std::vector<FrameView> SeamMaker::StartInput(const QString& path,
-                                             const std::shared_ptr<InputFile>& file,
+                                             const std::shared_ptr<InputFile>& file, int gainSteps,
                                              QStringList* warnings) {
     std::vector<FrameView> frames;
     if (on && !earlierPath.isEmpty()) {
@@ -32,7 +38,7 @@ std::vector<FrameView> SeamMaker::StartInput(const QString& path,
         for (const FrameView& frame : kept) {
             current.frames.emplace_back(reinterpret_cast<const char*>(frame.data), frame.length);
         }
-        const Seam seam = MakeSeam(current, PeekSeamInput(file, path));
+        const Seam seam = MakeSeam(current, PeekSeamInput(file, path, gainSteps));
         if (!seam.failure.isEmpty()) {
             *warnings << QStringLiteral("%1 and %2 are joined as they are, not seamlessly: %3")
                              .arg(Quoted(earlierPath), Quoted(path), seam.failure);

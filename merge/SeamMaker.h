@@ -26,11 +26,12 @@ class SeamMaker {
 public:
     explicit SeamMaker(bool on) : on(on) {}
 
-    // Starts the input at `path`, open as `file`, which holds frames: the frames to write before
-    // its own, those the input before kept back and the seam's, or, where no seam can be made, the
-    // kept ones alone and a warning naming both inputs.
+    // Starts the input at `path`, open as `file`, which holds frames and is to be made
+    // `gainSteps` steps of global_gain louder: the frames to write before its own, those the input
+    // before kept back and the seam's, or, where no seam can be made, the kept ones alone and a
+    // warning naming both inputs.
     std::vector<FrameView> StartInput(const QString& path, const std::shared_ptr<InputFile>& file,
-                                      QStringList* warnings);
+                                      int gainSteps, QStringList* warnings);
     // What becomes of a frame of the input, its first when `first`: written now or not (replaced
     // by the seam in front, or kept back where it lies), and a kept frame to be written now in
     // its stead.

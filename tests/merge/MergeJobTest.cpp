@@ -763,57 +763,71 @@ TEST_F(MergeJobTest, LevellingBringsPiecesTogetherByTheirFramesGainAlone) {
         decoded.insert(decoded.end(), alone.begin(), alone.end());
     }
     UsePaths(inputs);
-    const tessaro::MergeResult result =
-        tessaro::RunMerge(workspace, output, host, {false, false, QString(), false, -18.0});
-    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
-    // Only the clicked one is held back, and says so.
-    ASSERT_EQ(result.warnings.size(), 1) << result.warnings.join(' ').toStdString();
-    EXPECT_TRUE(result.warnings[0].contains(QStringLiteral("level3.mp3")));
+    for (const bool seamless : {false, true}) {
+        SCOPED_TRACE(seamless ? "seamless" : "as they are");
+        const tessaro::MergeResult result =
+            tessaro::RunMerge(workspace, output, host, {false, false, QString(), seamless, -18.0});
+        ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+        // Only the clicked one is held back, and says so.
+        ASSERT_EQ(result.warnings.size(), 1) << result.warnings.join(' ').toStdString();
+        EXPECT_TRUE(result.warnings[0].contains(QStringLiteral("level3.mp3")));
 
-    // Each piece measures within 1.5 LU of the others, and none clips more than before.
-    const std::vector<float> joined = DecodeAsPlayers(output, cbr);
-    // Each join adds the encoders' silence, less than a frame or two.
-    ASSERT_NEAR(double(joined.size()), double(decoded.size()), 3 * 2 * 1152 * 2);
-    std::vector<double> levels;
-    for (size_t i = 0; i < 3; ++i) {
-        levels.push_back(Lufs(joined, i * length + 4410, (i + 1) * length - 4410));
-    }
-    EXPECT_LT(*std::max_element(levels.begin(), levels.end()) -
-                  *std::min_element(levels.begin(), levels.end()),
-              1.5);
-    EXPECT_LT(Lufs(joined, 3 * length + 4410, 4 * length - 4410), levels[2] - 3);
-    EXPECT_LE(Clipped(joined), Clipped(decoded));
-
-    // Every audio frame keeps its main data and side information but for global_gain (and a
-    // CRC): the input frames' are the output's, in order.
-    std::vector<Unit> in, out = ReadAllUnits(output);
-    for (const QString& input : inputs) {
-        const std::vector<Unit> units = ReadAllUnits(input);
-        in.insert(in.end(), units.begin() + 1, units.end());  // the header frame stays behind
-    }
-    out.erase(out.begin());
-    ASSERT_EQ(in.size(), out.size());
-    for (size_t i = 0; i < in.size(); ++i) {
-        QByteArray masked = out[i].bytes;
-        for (const qint32 at : mp3::GlobalGainBits(mp3::HeaderOf(masked))) {
-            for (qint32 bit = at; bit < at + 8; ++bit) {
-                const char mask = char(0x80 >> (bit % 8));
-                masked[bit / 8] = char((masked[bit / 8] & ~mask) | (in[i].bytes[bit / 8] & mask));
-            }
+        // Each piece measures within 1.5 LU of the others, and none clips more than before.
+        const std::vector<float> joined = DecodeAsPlayers(output, cbr);
+        // Each join adds the encoders' silence, less than a frame or two.
+        ASSERT_NEAR(double(joined.size()), double(decoded.size()), 3 * 2 * 1152 * 2);
+        std::vector<double> levels;
+        for (size_t i = 0; i < 3; ++i) {
+            levels.push_back(Lufs(joined, i * length + 4410, (i + 1) * length - 4410));
         }
-        ASSERT_EQ(masked, in[i].bytes) << "frame " << i;
-    }
+        EXPECT_LT(*std::max_element(levels.begin(), levels.end()) -
+                      *std::min_element(levels.begin(), levels.end()),
+                  1.5);
+        EXPECT_LT(Lufs(joined, 3 * length + 4410, 4 * length - 4410), levels[2] - 3);
+        EXPECT_LE(Clipped(joined), Clipped(decoded));
+        if (seamless) {
+            // A seam's frames are encoded from the levelled audio: right behind each join, the
+            // later piece is as loud as further on.
+            for (size_t i = 1; i < 3; ++i) {
+                EXPECT_NEAR(Lufs(joined, i * length + 200, i * length + 18000) -
+                                Lufs(joined, i * length + 18000, i * length + 60000),
+                            0, 1.5);
+            }
+            continue;
+        }
 
-    // The joined file's own ReplayGain: what it takes to bring the result to -18 LUFS.
-    TagLib::MPEG::File file(QFile::encodeName(output).constData());
-    ASSERT_TRUE(file.ID3v2Tag());
-    const auto* gain =
-        TagLib::ID3v2::UserTextIdentificationFrame::find(file.ID3v2Tag(), "REPLAYGAIN_TRACK_GAIN");
-    ASSERT_TRUE(gain);
-    EXPECT_NEAR(std::stod(gain->fieldList()[1].to8Bit()), -18 - Lufs(joined, 0, joined.size() / 2),
-                0.5);
-    EXPECT_TRUE(
-        TagLib::ID3v2::UserTextIdentificationFrame::find(file.ID3v2Tag(), "REPLAYGAIN_TRACK_PEAK"));
+        // Every audio frame keeps its main data and side information but for global_gain (and
+        // a CRC): the input frames' are the output's, in order.
+        std::vector<Unit> in, out = ReadAllUnits(output);
+        for (const QString& input : inputs) {
+            const std::vector<Unit> units = ReadAllUnits(input);
+            in.insert(in.end(), units.begin() + 1, units.end());  // the header frame stays behind
+        }
+        out.erase(out.begin());
+        ASSERT_EQ(in.size(), out.size());
+        for (size_t i = 0; i < in.size(); ++i) {
+            QByteArray masked = out[i].bytes;
+            for (const qint32 at : mp3::GlobalGainBits(mp3::HeaderOf(masked))) {
+                for (qint32 bit = at; bit < at + 8; ++bit) {
+                    const char mask = char(0x80 >> (bit % 8));
+                    masked[bit / 8] =
+                        char((masked[bit / 8] & ~mask) | (in[i].bytes[bit / 8] & mask));
+                }
+            }
+            ASSERT_EQ(masked, in[i].bytes) << "frame " << i;
+        }
+
+        // The joined file's own ReplayGain: what it takes to bring the result to -18 LUFS.
+        TagLib::MPEG::File file(QFile::encodeName(output).constData());
+        ASSERT_TRUE(file.ID3v2Tag());
+        const auto* gain = TagLib::ID3v2::UserTextIdentificationFrame::find(
+            file.ID3v2Tag(), "REPLAYGAIN_TRACK_GAIN");
+        ASSERT_TRUE(gain);
+        EXPECT_NEAR(std::stod(gain->fieldList()[1].to8Bit()),
+                    -18 - Lufs(joined, 0, joined.size() / 2), 0.5);
+        EXPECT_TRUE(TagLib::ID3v2::UserTextIdentificationFrame::find(file.ID3v2Tag(),
+                                                                     "REPLAYGAIN_TRACK_PEAK"));
+    }
 }
 
 TEST_F(MergeJobTest, DamagedSideInformationAroundASeamNeverAbortsTheJoin) {
