@@ -23,15 +23,25 @@ public:
         return parent.isValid() ? 0 : int(tracks.size());
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        // The name is offered for accessibility; painting goes by row into the records.
+        // Painting goes by row into the records; these roles are for search, tool tips and
+        // assistive tools, which should hear what the entry shows.
         if (!index.isValid()) {
             return {};
         }
         const TrackInfo& track = tracks[size_t(index.row())];
-        // The tool tip tells the whole path, which a long name may not show.
-        return role == Qt::DisplayRole   ? QVariant(track.name)
-               : role == Qt::ToolTipRole ? QVariant(QDir::toNativeSeparators(track.path))
-                                         : QVariant();
+        switch (role) {
+            case Qt::DisplayRole:
+            case Qt::AccessibleTextRole:
+                return track.name;
+            case Qt::AccessibleDescriptionRole:
+                return CTessaroListBox::FormatDuration(track.duration) + QStringLiteral(", ") +
+                       CTessaroListBox::InfoLine(track);
+            case Qt::ToolTipRole:
+                // The whole path, which a long name may not show.
+                return QDir::toNativeSeparators(track.path);
+            default:
+                return {};
+        }
     }
 
     using QAbstractListModel::beginInsertRows;
@@ -78,6 +88,37 @@ QFont MakeFont(const QString& family, int cellHeight, QFont::StyleHint hint) {
     return font;
 }
 
+// The colours an entry is drawn in.
+struct EntryColours {
+    QColor background, text, info, selectionFrame, selectionFill, marker;
+};
+
+QColor Mix(const QColor& from, const QColor& to, double share) {
+    const auto channel = [share](int a, int b) { return int(a + (b - a) * share + 0.5); };
+    return QColor(channel(from.red(), to.red()), channel(from.green(), to.green()),
+                  channel(from.blue(), to.blue()));
+}
+
+// A light palette keeps the list's own fixed colours. Under a dark one (judged by the lightness
+// of the base the list is drawn on) black text on white would glare, so the colours come from
+// the palette; the selection is a tint of the highlight, which keeps the text readable whatever
+// the highlight is. The info line is mixed from text and base, since many dark palettes leave
+// the placeholder colour at its light default.
+EntryColours ColoursFor(const QPalette& palette) {
+    const QColor base = palette.color(QPalette::Base);
+    if (base.lightness() >= 128) {
+        return {Qt::white,
+                Qt::black,
+                QColor(150, 150, 150),
+                QColor(153, 222, 253),
+                QColor(232, 246, 253),
+                QColor(37, 112, 146)};
+    }
+    const QColor text = palette.color(QPalette::Text);
+    const QColor highlight = palette.color(QPalette::Highlight);
+    return {base, text, Mix(base, text, 0.6), highlight, Mix(base, highlight, 0.35), text};
+}
+
 QPixmap FileIcon(const QString& path) {
     static QFileIconProvider provider;
     return provider.icon(QFileInfo(path)).pixmap(32, 32);
@@ -97,11 +138,8 @@ CTessaroListBox::CTessaroListBox(QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFrameShape(QFrame::NoFrame);
-    // Below the last entry the list is white.
-    QPalette palette = viewport()->palette();
-    palette.setColor(QPalette::Base, Qt::white);
-    viewport()->setPalette(palette);
     viewport()->setAutoFillBackground(true);
+    FollowPalette();
 }
 
 CTessaroListBox::~CTessaroListBox() = default;
@@ -193,14 +231,15 @@ void CTessaroListBox::DrawTrack(QPainter& painter, const QRect& rect, int index,
         return;
     }
     const TrackInfo& info = GetTrackInfo(index);
+    const EntryColours colours = ColoursFor(palette());
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     if (selected) {
-        painter.setPen(QPen(QColor(153, 222, 253), 1));
-        painter.setBrush(QColor(232, 246, 253));
+        painter.setPen(QPen(colours.selectionFrame, 1));
+        painter.setBrush(colours.selectionFill);
         painter.drawRect(rect.adjusted(0, 0, -1, -1));
     } else {
-        painter.fillRect(rect, Qt::white);
+        painter.fillRect(rect, colours.background);
     }
     const int left = rect.left(), top = rect.top();
     painter.drawPixmap(left + 3, top + 3, info.icon);
@@ -217,13 +256,13 @@ void CTessaroListBox::DrawTrack(QPainter& painter, const QRect& rect, int index,
         painter.drawText(textArea.adjusted(0, y, 0, 0), Qt::AlignLeft | Qt::AlignTop, shown);
     };
     painter.setFont(m_nameFont);
-    painter.setPen(Qt::black);
+    painter.setPen(colours.text);
     drawLine(3, info.name);
-    painter.setPen(QColor(150, 150, 150));
+    painter.setPen(colours.info);
     drawLine(20, InfoLine(info));
 
     painter.setFont(m_timeFont);
-    painter.setPen(Qt::black);
+    painter.setPen(colours.text);
     painter.drawText(rect, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, duration);
     painter.restore();
 }
@@ -290,24 +329,27 @@ bool CTessaroListBox::BeginDrag(const QPoint& point, const QPoint& globalPoint) 
     const QRect entry = visualRect(m_model->index(source));
     m_hotSpot = point - entry.topLeft();
 
-    // The picture always shows the entry selected, one pixel shorter than the entry.
-    QPixmap picture(viewport()->width(), kItemHeight - 1);
-    picture.fill(Qt::white);
-    QPainter painter(&picture);
-    DrawTrack(painter, picture.rect(), source, true);
-    painter.end();
     m_dragImage = std::make_unique<QLabel>(
         nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput);
     m_dragImage->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_dragImage->setPixmap(picture);
+    m_dragImage->setPixmap(DragPicture(source));
     m_dragImage->setWindowOpacity(0.7);
-    m_dragImage->resize(picture.size());
+    m_dragImage->resize(m_dragImage->pixmap().size());
     m_dragImage->move(globalPoint - m_hotSpot);
     m_dragImage->show();
 
     m_dragSource = source;
     m_dropIndex = source;
     return true;
+}
+
+QPixmap CTessaroListBox::DragPicture(int source) const {
+    // The entry always shown selected, one pixel shorter than the entry.
+    QPixmap picture(viewport()->width(), kItemHeight - 1);
+    picture.fill(ColoursFor(palette()).background);
+    QPainter painter(&picture);
+    DrawTrack(painter, picture.rect(), source, true);
+    return picture;
 }
 
 void CTessaroListBox::SetDropIndex(int index) {
@@ -365,7 +407,7 @@ void CTessaroListBox::paintEvent(QPaintEvent* event) {
     const QRect entry = visualRect(m_model->index(atEnd ? m_dropIndex - 1 : m_dropIndex));
     const int y = atEnd ? entry.bottom() : entry.top();
     QPainter painter(viewport());
-    painter.setPen(QPen(QColor(37, 112, 146), 1, Qt::DotLine));
+    painter.setPen(QPen(ColoursFor(palette()).marker, 1, Qt::DotLine));
     painter.drawLine(entry.left(), y, entry.right(), y);
 }
 
@@ -408,5 +450,20 @@ void CTessaroListBox::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && !isActiveWindow() && IsDragging()) {
         EndDrag();
     }
+    if (event->type() == QEvent::PaletteChange ||
+        event->type() == QEvent::ApplicationPaletteChange) {
+        FollowPalette();
+    }
     QListView::changeEvent(event);
+}
+
+void CTessaroListBox::FollowPalette() {
+    // The viewport's own base is what shows below the last entry; it is set explicitly because
+    // on a light palette the list stays white whatever the palette's base.
+    QPalette below;
+    below.setColor(QPalette::Base, ColoursFor(palette()).background);
+    viewport()->setPalette(below);
+    if (IsDragging()) {
+        m_dragImage->setPixmap(DragPicture(m_dragSource));
+    }
 }

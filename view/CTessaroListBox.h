@@ -24,6 +24,7 @@ struct TrackInfo : mp3::Figures {
 // figures and playing time. It mirrors the workspace entry for entry. Entries are reordered by
 // dragging them with the mouse, or with Ctrl+Up and Ctrl+Down, which the main window carries
 // out; neither works while a merge runs, when Esc asks the main window to stop it instead.
+// Under a dark palette the entries take the palette's colours.
 class CTessaroListBox : public QListView, public tessaro::TrackListView {
     Q_OBJECT
 
@@ -83,6 +84,9 @@ private:
     // Ends a drag without moving anything; also used when the list loses the mouse.
     void EndDrag();
     void SetDropIndex(int index);
+    QPixmap DragPicture(int source) const;
+    // Takes the list's palette into the viewport and the drag picture.
+    void FollowPalette();
 
     QFont m_nameFont;
     QFont m_timeFont;

@@ -1,3 +1,5 @@
+#include <QAccessible>
+#include <QLabel>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -41,6 +43,35 @@ private:
             }
         }
         return false;
+    }
+
+    static int Lightest(const QImage& image, const QRect& area) {
+        int lightest = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                lightest = qMax(lightest, image.pixelColor(x, y).lightness());
+            }
+        }
+        return lightest;
+    }
+    // As dark desktop themes give it; the placeholder colour is left at its light default.
+    static QPalette Dark() {
+        QPalette palette;
+        palette.setColor(QPalette::Window, QColor(53, 53, 53));
+        palette.setColor(QPalette::Base, QColor(35, 35, 38));
+        palette.setColor(QPalette::Text, QColor(230, 230, 230));
+        palette.setColor(QPalette::Highlight, QColor(42, 130, 218));
+        return palette;
+    }
+    // The picture that follows the pointer during a drag.
+    static QImage DragPicture() {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* label = qobject_cast<QLabel*>(widget);
+            if (label && label->isVisible()) {
+                return label->pixmap().toImage();
+            }
+        }
+        return {};
     }
 
     QTemporaryDir dir;
@@ -203,14 +234,59 @@ private Q_SLOTS:
         QCOMPARE(Render(list, -1, true).pixelColor(10, 10), QColor(Qt::magenta));
     }
 
-    void theListPaintsEntriesWithoutFocusRectAndWhiteBelow() {
+    void aDarkPaletteDrawsEntriesInItsColoursReadably() {
+        CTessaroListBox list;
+        list.AddTrack(Fixture(QStringLiteral("cbr128_stereo.mp3")));
+        const QImage light = Render(list, 0, false);
+        // A light palette keeps the list's own colours, even where its base is not white.
+        QPalette offWhite;
+        offWhite.setColor(QPalette::Base, QColor(240, 240, 236));
+        list.setPalette(offWhite);
+        QCOMPARE(Render(list, 0, false), light);
+
+        list.setPalette(Dark());
+        const QColor base = Dark().color(QPalette::Base);
+        const QRect name(40, 3, 120, 15), infoLine(40, 24, 140, 10), time(200, 8, 95, 24);
+        const QImage plain = Render(list, 0, false);
+        QCOMPARE(plain.pixelColor(37, 20), base);
+        // Light letters, none black; the info line dimmer than the name, yet readable.
+        QVERIFY(!HasPixelDarkerThan(plain, name, qGray(base.rgb())));
+        QVERIFY(Lightest(plain, name) - base.lightness() > 150);
+        QVERIFY(Lightest(plain, time) - base.lightness() > 150);
+        QVERIFY(Lightest(plain, infoLine) - base.lightness() > 70);
+        QVERIFY(Lightest(plain, infoLine) < Lightest(plain, name));
+
+        const QImage selected = Render(list, 0, true);
+        const QColor fill = selected.pixelColor(37, 20);
+        QVERIFY(fill != base && fill.lightness() < 128);
+        QVERIFY(selected.pixelColor(0, 0) != fill);  // framed
+        QVERIFY(Lightest(selected, name) - fill.lightness() > 120);
+    }
+
+    void entriesTellAssistiveToolsTheirNameTimeAndFigures() {
+        CTessaroListBox list;
+        list.AddTrack(Write(QStringLiteral("five seconds.mp3"), Mp3Frame().repeated(200)));
+        list.AddTrack(dir.filePath(QStringLiteral("gone.mp3")));
+        QAccessibleInterface* view = QAccessible::queryAccessibleInterface(&list);
+        QVERIFY(view);
+        QCOMPARE(view->childCount(), 2);
+        QCOMPARE(view->child(0)->text(QAccessible::Name), QStringLiteral("five seconds"));
+        QCOMPARE(view->child(0)->text(QAccessible::Description),
+                 QStringLiteral("00:00:05, 44100 Mhz  128000 BPS  Stereo"));
+        QCOMPARE(view->child(1)->text(QAccessible::Name), QStringLiteral("gone"));
+        QVERIFY(view->child(1)
+                    ->text(QAccessible::Description)
+                    .startsWith(QStringLiteral("00:00:00, Cannot open")));
+    }
+
+    void theListPaintsEntriesWithoutFocusRectAndWhiteBelowAndFollowsThePalette() {
         CTessaroListBox list;
         list.resize(400, 200);
         list.AddTrack(Fixture(QStringLiteral("cbr128_stereo.mp3")));
         list.AddTrack(Fixture(QStringLiteral("vbr_mono.mp3")));
         list.SelectTrack(1);
         list.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        QVERIFY(QTest::qWaitForWindowActive(&list));
         list.setFocus();
         const QImage image = list.viewport()->grab().toImage();
         QCOMPARE(image.pixelColor(0, 40), QColor(153, 222, 253));
@@ -223,6 +299,33 @@ private Q_SLOTS:
         // With and without focus the entry looks the same: no focus rectangle.
         list.clearFocus();
         QCOMPARE(list.viewport()->grab().toImage(), image);
+
+        // A dark palette at run time, which reaches the widgets through the event loop.
+        QWidget* viewport = list.viewport();
+        const QPalette original = QApplication::palette();
+        const auto restore = qScopeGuard([&] { QApplication::setPalette(original); });
+        QApplication::setPalette(Dark());
+        const QColor base = Dark().color(QPalette::Base);
+        QTRY_COMPARE(viewport->grab().toImage().pixelColor(37, 20), base);
+        QCOMPARE(viewport->grab().toImage().pixelColor(width / 2, 150), base);
+        // Dragging the second entry onto the first: the marker along its top stands out.
+        QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, QPoint(60, 60));
+        QTest::mouseMove(viewport, QPoint(60, 66));
+        QTest::mouseMove(viewport, QPoint(60, 20));
+        QVERIFY(list.IsDragging());
+        const QImage dark = viewport->grab().toImage();
+        int marker = 0;
+        for (int x = 0; x < dark.width(); ++x) {
+            marker += dark.pixelColor(x, 0).lightness() - base.lightness() > 100;
+        }
+        QVERIFY(marker > dark.width() / 4);
+        QVERIFY(DragPicture().pixelColor(37, 20).lightness() < 128);
+        // Back to light in the middle of the drag, then dropped where it came from.
+        QApplication::setPalette(original);
+        QTRY_COMPARE(DragPicture().pixelColor(37, 20), QColor(232, 246, 253));
+        QTest::mouseMove(viewport, QPoint(60, 60));
+        QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, QPoint(60, 60));
+        QCOMPARE(viewport->grab().toImage(), image);
         // A scroll bar only when the entries do not fit.
         QVERIFY(!list.verticalScrollBar()->isVisible());
         for (int i = 0; i < 6; ++i) {
