@@ -2,7 +2,10 @@
 
 #include <QString>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -35,12 +38,13 @@ public:
     LoudnessPass(const LoudnessPass&) = delete;
     LoudnessPass& operator=(const LoudnessPass&) = delete;
 
-    // Whether every input has been measured (or the pass stopped).
-    bool Done() const { return finished == int(workers.size()); }
+    // Waits until every input has been measured (or the pass stopped), at most `timeout`;
+    // whether it has.
+    bool WaitFor(std::chrono::milliseconds timeout);
     // The bytes of frames decoded so far, for the progress.
     qint64 BytesDone() const { return bytesDone; }
     void Stop() { stopping = true; }
-    // By the inputs' order; read once Done().
+    // By the inputs' order; read once WaitFor() said all are measured.
     const std::vector<InputLoudness>& Results() const { return results; }
 
 private:
@@ -50,7 +54,9 @@ private:
     std::vector<LoudnessInput> inputs;
     std::vector<InputLoudness> results;
     std::atomic<int> next{0};
-    std::atomic<int> finished{0};
+    int finished = 0;  // workers, under `lock`
+    std::mutex lock;
+    std::condition_variable workerFinished;
     std::atomic<qint64> bytesDone{0};
     std::atomic<bool> stopping{false};
     std::vector<std::thread> workers;

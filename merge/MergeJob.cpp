@@ -5,9 +5,9 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <optional>
-#include <thread>
 #include <utility>
 
 #include "io/Files.h"
@@ -176,8 +176,7 @@ public:
             inputs.push_back({workspace.Paths()[i], planned[size_t(i)]});
         }
         LoudnessPass pass(std::move(inputs));
-        while (!pass.Done()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        while (!pass.WaitFor(std::chrono::milliseconds(50))) {
             if (host.MergeCancelled()) {
                 return Cancelled();
             }
@@ -376,9 +375,10 @@ private:
         }
         return gain;
     }
-    // The frame `gain` steps louder, in a buffer of its own; an encoder's header frame and frames
-    // of other layers as they are.
-    static FrameView Levelled(const FrameView& frame, int gain, bool firstOfFile) {
+    // The frame `gain` steps louder; an encoder's header frame and frames of other layers as they
+    // are. Copies lie one behind the other in blocks of their own, so that the writer takes them
+    // in runs, as it takes frames as read.
+    FrameView Levelled(const FrameView& frame, int gain, bool firstOfFile) {
         mp3::FrameHeader header;
         if (gain == 0 || !header.ParseHeader(frame.data) ||
             header.layer != mp3::FrameHeader::Layer3 ||
@@ -386,10 +386,15 @@ private:
                              mp3::XingHeader::IsVbri(frame.data, frame.length)))) {
             return frame;
         }
-        auto copy =
-            std::make_shared<QByteArray>(reinterpret_cast<const char*>(frame.data), frame.length);
-        mp3::AddGlobalGain(copy.get(), gain);
-        return {reinterpret_cast<const quint8*>(copy->constData()), frame.length, copy};
+        if (!levelled || levelledUsed + size_t(frame.length) > levelled->size()) {
+            levelled = std::make_shared<std::vector<quint8>>(kLevelledBlock);
+            levelledUsed = 0;
+        }
+        quint8* copy = levelled->data() + levelledUsed;
+        std::memcpy(copy, frame.data, size_t(frame.length));
+        levelledUsed += size_t(frame.length);
+        mp3::AddGlobalGain(copy, gain);
+        return {copy, frame.length, levelled};
     }
     // Gives the output up as the host asked.
     bool Cancelled() {
@@ -415,6 +420,9 @@ private:
     qint64 total = 0;        // bytes of the inputs' audio parts
     qint64 measured = 0;     // of those, decoded to measure their loudness
     std::vector<int> steps;  // of gain, by each input's place; empty when the levels stay
+    static constexpr size_t kLevelledBlock = 1 << 20;
+    std::shared_ptr<std::vector<quint8>> levelled;  // the block levelled frames are copied into
+    size_t levelledUsed = 0;
     MergeHost& host;
     const JoinOptions& options;
     JoinedTag tag;                // the typed values, the picture, the chapters joined so far

@@ -41,19 +41,22 @@ std::vector<qint32> GranuleChannelStarts(const FrameHeader& header) {
     return starts;
 }
 
-qint32 ReadBits(const QByteArray& bytes, qint32 at, qint32 count) {
+qint32 ReadBits(const quint8* bytes, qint32 at, qint32 count) {
     qint32 value = 0;
     for (qint32 i = at; i < at + count; ++i) {
-        value = (value << 1) | ((quint8(bytes[i / 8]) >> (7 - i % 8)) & 1);
+        value = (value << 1) | ((bytes[i / 8] >> (7 - i % 8)) & 1);
     }
     return value;
 }
+qint32 ReadBits(const QByteArray& bytes, qint32 at, qint32 count) {
+    return ReadBits(reinterpret_cast<const quint8*>(bytes.constData()), at, count);
+}
 
-void WriteBits(QByteArray* bytes, qint32 at, qint32 count, qint32 value) {
+void WriteBits(quint8* bytes, qint32 at, qint32 count, qint32 value) {
     for (qint32 i = at + count - 1; i >= at; --i, value >>= 1) {
         const quint8 bit = quint8(0x80 >> (i % 8));
-        char& byte = (*bytes)[i / 8];
-        byte = char((value & 1) ? (quint8(byte) | bit) : (quint8(byte) & ~bit));
+        quint8& byte = bytes[i / 8];
+        byte = (value & 1) ? (byte | bit) : (byte & ~bit);
     }
 }
 
@@ -93,7 +96,8 @@ qint32 MainDataBegin(const QByteArray& frame) {
 
 void SetMainDataBegin(QByteArray* frame, qint32 back) {
     const FrameHeader header = HeaderOf(*frame);
-    WriteBits(frame, 8 * SideInfoStart(header), MainDataBeginBits(header), back);
+    WriteBits(reinterpret_cast<quint8*>(frame->data()), 8 * SideInfoStart(header),
+              MainDataBeginBits(header), back);
 }
 
 qint32 MainDataLength(const QByteArray& frame) {
@@ -108,20 +112,22 @@ qint32 MainDataRoom(const QByteArray& frame) {
     return qint32(frame.size()) - MainDataStart(HeaderOf(frame));
 }
 
-void AddGlobalGain(QByteArray* frame, int steps) {
-    const FrameHeader header = HeaderOf(*frame);
+void AddGlobalGain(quint8* frame, int steps) {
+    FrameHeader header;
+    header.ParseHeader(frame);
     for (const qint32 at : GlobalGainBits(header)) {
-        WriteBits(frame, at, 8, std::clamp(ReadBits(*frame, at, 8) + steps, 0, 255));
+        WriteBits(frame, at, 8, std::clamp(ReadBits(frame, at, 8) + steps, 0, 255));
     }
     if (header.protection == 0) {
-        const quint16 crc = FrameCrc(*frame);
-        (*frame)[4] = char(crc >> 8);
-        (*frame)[5] = char(crc);
+        const quint16 crc = FrameCrc(frame);
+        frame[4] = quint8(crc >> 8);
+        frame[5] = quint8(crc);
     }
 }
 
-quint16 FrameCrc(const QByteArray& frame) {
-    const FrameHeader header = HeaderOf(frame);
+quint16 FrameCrc(const quint8* frame) {
+    FrameHeader header;
+    header.ParseHeader(frame);
     quint16 crc = 0xFFFF;
     const auto add = [&crc](quint8 byte) {
         for (int bit = 7; bit >= 0; --bit) {
@@ -129,10 +135,10 @@ quint16 FrameCrc(const QByteArray& frame) {
             crc = quint16(crc << 1) ^ (carry ? 0x8005 : 0);
         }
     };
-    add(quint8(frame[2]));
-    add(quint8(frame[3]));
+    add(frame[2]);
+    add(frame[3]);
     for (qint32 i = SideInfoStart(header); i < MainDataStart(header); ++i) {
-        add(quint8(frame[i]));
+        add(frame[i]);
     }
     return crc;
 }

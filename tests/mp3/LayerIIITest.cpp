@@ -66,7 +66,7 @@ TEST(LayerIIITest, SideInformationFieldsAreFoundAndWrittenWhereTheyStand) {
             // Gain steps go into every global_gain alone, kept within 0..255.
             for (const int steps : {5, -200, 200}) {
                 QByteArray louder = frame;
-                mp3::AddGlobalGain(&louder, steps);
+                mp3::AddGlobalGain(reinterpret_cast<quint8*>(louder.data()), steps);
                 SideInfo expected = side;
                 expected.mainDataBegin = c.farthestBack;
                 for (int& gain : expected.globalGains) {
@@ -74,7 +74,9 @@ TEST(LayerIIITest, SideInformationFieldsAreFoundAndWrittenWhereTheyStand) {
                 }
                 QByteArray made = Layer3Frame(c.version, 9, 0, c.mono, crc, expected);
                 if (crc) {
-                    EXPECT_EQ(BigEndian(louder, 4, 2), mp3::FrameCrc(made)) << steps;
+                    EXPECT_EQ(BigEndian(louder, 4, 2),
+                              mp3::FrameCrc(reinterpret_cast<const quint8*>(made.constData())))
+                        << steps;
                     made.replace(4, 2, louder.mid(4, 2));
                 }
                 EXPECT_EQ(louder, made) << steps;
@@ -89,7 +91,8 @@ TEST(LayerIIITest, FrameCrcsAgreeWithLames) {
     // Every audio frame's; LAME's own header frame follows the CRC flag of the audio only.
     for (auto unit = units.begin() + 1; unit != units.end(); ++unit) {
         EXPECT_EQ(mp3::HeaderOf(unit->bytes).protection, 0);
-        EXPECT_EQ(mp3::FrameCrc(unit->bytes), BigEndian(unit->bytes, 4, 2));
+        EXPECT_EQ(mp3::FrameCrc(reinterpret_cast<const quint8*>(unit->bytes.constData())),
+                  BigEndian(unit->bytes, 4, 2));
     }
 }
 
