@@ -828,6 +828,15 @@ TEST_F(MergeJobTest, LevellingBringsPiecesTogetherByTheirFramesGainAlone) {
         EXPECT_TRUE(TagLib::ID3v2::UserTextIdentificationFrame::find(file.ID3v2Tag(),
                                                                      "REPLAYGAIN_TRACK_PEAK"));
     }
+
+    // Layer II frames carry no gain to change: a quiet one keeps its level, with a warning.
+    const QString layer2 = Fixture(QStringLiteral("layer2_quiet.mp2"));
+    UsePaths({layer2});
+    const tessaro::MergeResult kept =
+        tessaro::RunMerge(workspace, output, host, {false, false, QString(), false, -18.0});
+    ASSERT_TRUE(kept.Succeeded()) << kept.error.toStdString();
+    EXPECT_TRUE(kept.warnings.join(' ').contains(QStringLiteral("not of Layer III")));
+    EXPECT_TRUE(ReadAll(output).endsWith(ReadAll(layer2)));
 }
 
 TEST_F(MergeJobTest, DamagedSideInformationAroundASeamNeverAbortsTheJoin) {
