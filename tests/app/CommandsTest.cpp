@@ -523,6 +523,7 @@ private Q_SLOTS:
         // holds the tag choice alone, byte for byte as without them.
         QVERIFY(frame->JoinOptions().chapters && frame->JoinOptions().copyCover &&
                 frame->JoinOptions().seamless);
+        QCOMPARE(frame->JoinOptions().level, std::optional(tessaro::kReferenceLoudness));
         frame.reset();
         const QString saved = tessaro::GetPreferencesPath(QStringLiteral("Zovi Tessaro 1.2"));
         const QString alone = dir.filePath(QStringLiteral("alone.dat"));
@@ -530,11 +531,11 @@ private Q_SLOTS:
         QCOMPARE(ReadAll(saved), ReadAll(alone));
         frame = MakeFrame();
         QVERIFY(frame->JoinOptions().chapters && frame->JoinOptions().copyCover &&
-                frame->JoinOptions().seamless);
+                frame->JoinOptions().seamless && frame->JoinOptions().level);
         answer({}, true, false);
         frame->Action(ID_FILE_PREFERENCES)->trigger();
         QVERIFY(!frame->JoinOptions().chapters && !frame->JoinOptions().copyCover &&
-                !frame->JoinOptions().seamless);
+                !frame->JoinOptions().seamless && !frame->JoinOptions().level);
     }
 
     void helpWithoutItsFileOrAViewerSaysWhatToDo() {
