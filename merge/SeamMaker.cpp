@@ -32,9 +32,9 @@ SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& p
 
 std::vector<FrameView> SeamMaker::StartInput(const QString& path,
                                              const std::shared_ptr<InputFile>& file, int gainSteps,
-                                             QStringList* warnings) {
-    std::vector<FrameView> frames;
-    if (on && !earlierPath.isEmpty()) {
+                                             bool reencoded, QStringList* warnings) {
+    std::vector<FrameView> frames(kept.begin(), kept.end());
+    if (on && !earlierPath.isEmpty() && (seamless || reencoded || earlierReencoded)) {
         current.frames.clear();
         for (const FrameView& frame : kept) {
             current.frames.emplace_back(reinterpret_cast<const char*>(frame.data), frame.length);
@@ -53,6 +53,7 @@ std::vector<FrameView> SeamMaker::StartInput(const QString& path,
         skip = seam.laterReplaced;
     }
     earlierPath = path;
+    earlierReencoded = reencoded;
     current = {};
     kept.clear();
     keep = 0;

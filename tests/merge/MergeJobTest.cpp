@@ -25,6 +25,7 @@
 #include "io/AtomicWrite.h"
 #include "merge/JoinedTag.h"
 #include "mp3/LayerIII.h"
+#include "mp3/StreamFormat.h"
 #include "mp3/StreamReader.h"
 #include "workspace/PlainTrackList.h"
 #include "workspace/TessaroWorkSpace.h"
@@ -301,7 +302,10 @@ TEST_F(MergeJobTest, InputsUnlikeTheFirstAreJoinedWithAWarningNamingTheFigures) 
     ASSERT_EQ(result.warnings.size(), 4) << result.warnings.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(result.warnings[0],
               QStringLiteral("\"%1\" (48000 Hz) differs from the first input \"%2\" (44100 Hz); "
-                             "many players play the joined file wrongly")
+                             "many players play the joined file wrongly, unless inputs of another "
+                             "format are re-encoded to match the first (tessaro-join --conform, or "
+                             "\"Re-encode inputs of another format to match the first\" in the "
+                             "preferences)")
                   .arg(rate48k, cbr));
     EXPECT_TRUE(result.warnings[1].contains(QStringLiteral("(1 channel) differs")));
     EXPECT_TRUE(result.warnings[1].contains(QStringLiteral("(2 channels);")));
@@ -570,7 +574,7 @@ struct Encoding {
     bool vbr;
     int channels;
     int rate;
-    int FrameSamples() const { return rate > 32000 ? 1152 : 576; }
+    int FrameSamples() const { return rate >= 32000 ? 1152 : 576; }
 };
 
 // The samples encoded by LAME as its front end writes a file: a header frame with the LAME
@@ -828,6 +832,116 @@ TEST_F(MergeJobTest, LevellingBringsPiecesTogetherByTheirFramesGainAlone) {
         EXPECT_TRUE(TagLib::ID3v2::UserTextIdentificationFrame::find(file.ID3v2Tag(),
                                                                      "REPLAYGAIN_TRACK_PEAK"));
     }
+}
+
+// A tone at `hertz` in stereo at 44.1 kHz, as long as `count` samples.
+std::vector<float> Tone(double hertz, int count) {
+    std::vector<float> samples;
+    for (int i = 0; i < count; ++i) {
+        const float value = float(0.4 * std::sin(2 * M_PI * hertz * i / 44100));
+        samples.insert(samples.end(), {value, value});
+    }
+    return samples;
+}
+
+// The pitch of the first channel between two samples, from its zero crossings.
+double Pitch(const std::vector<float>& samples, size_t from, size_t to) {
+    int crossings = 0;
+    for (size_t i = from + 1; i < to; ++i) {
+        crossings += (samples[2 * i] < 0) != (samples[2 * (i - 1)] < 0);
+    }
+    return crossings / 2.0 * 44100 / double(to - from);
+}
+
+// Where the tone at `earlier` hertz gives way to the one at `later`, looked for around `near`.
+size_t Boundary(const std::vector<float>& samples, size_t near, double earlier, double later) {
+    constexpr size_t kWindow = 441;
+    for (size_t at = near - 3 * 1152; at + kWindow < samples.size() / 2; at += 16) {
+        if (std::abs(Pitch(samples, at, at + kWindow) - later) <
+            std::abs(Pitch(samples, at, at + kWindow) - earlier)) {
+            return at + kWindow / 2;
+        }
+    }
+    return samples.size() / 2;
+}
+
+TEST_F(MergeJobTest, InputsOfAnotherFormatAreReEncodedToMatchTheFirstAndTheOthersCopied) {
+    const std::vector<std::pair<Encoding, double>> pieces{{{"CBR", false, 2, 44100}, 300},
+                                                          {{"48 kHz", false, 2, 48000}, 450},
+                                                          {{"MPEG-2", true, 1, 22050}, 600},
+                                                          {{"32 kHz", false, 1, 32000}, 800},
+                                                          {{"VBR", true, 2, 44100}, 1000}};
+    QStringList paths;
+    std::vector<double> lengths;  // of each piece, in samples at 44.1 kHz
+    for (const auto& [encoding, hertz] : pieces) {
+        lengths.push_back(88200 + double(paths.size()) * 5000);
+        paths << Write(QStringLiteral("%1.mp3").arg(QLatin1String(encoding.name)),
+                       EncodeWithLame(Tone(hertz, int(lengths.back())), encoding));
+    }
+    UsePaths(paths);
+    // Without the option, as ever: every frame copied, with warnings that say what would help.
+    tessaro::MergeResult result = Merge();
+    ASSERT_TRUE(result.Succeeded());
+    EXPECT_EQ(result.warnings.filter(QStringLiteral("--conform")).size(), 3);
+    std::vector<Unit> inputFrames;
+    for (const QString& path : paths) {
+        const std::vector<Unit> frames = AudioOf(path);
+        inputFrames.insert(inputFrames.end(), frames.begin(), frames.end());
+    }
+    EXPECT_EQ(Joined(AudioOf(output)), Joined(inputFrames));
+
+    tessaro::JoinOptions conform;
+    conform.conform = true;
+    result = tessaro::RunMerge(workspace, output, host, conform);
+    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    ASSERT_EQ(result.warnings.size(), 3) << result.warnings.join(' ').toStdString();
+    EXPECT_EQ(result.warnings[0], QStringLiteral("re-encoded \"%1\" (48000 Hz to 44100 Hz) to "
+                                                 "match the first input")
+                                      .arg(paths[1]));
+    EXPECT_TRUE(result.warnings[1].contains(
+        QStringLiteral("(MPEG-2, 22050 Hz, 1 channel to MPEG-1, 44100 Hz, 2 channels)")));
+    EXPECT_EQ(host.progress.back().first, 100);
+    const std::vector<Unit> audio = AudioOf(output);
+    const mp3::StreamFormat first(HeaderOf(AudioOf(paths[0])[0]));
+    for (const Unit& unit : audio) {
+        ASSERT_EQ(mp3::StreamFormat(HeaderOf(unit)), first) << unit.offset;
+    }
+    // Each piece at its own pitch and length, and the whole as long as the pieces.
+    const std::vector<float> decoded = DecodeAsPlayers(output, pieces[0].first);
+    double total = 0;
+    size_t start = 0;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        SCOPED_TRACE(pieces[i].first.name);
+        total += lengths[i];
+        const size_t end = i + 1 < pieces.size() ? Boundary(decoded, size_t(total),
+                                                            pieces[i].second, pieces[i + 1].second)
+                                                 : decoded.size() / 2;
+        EXPECT_NEAR(Pitch(decoded, start + 2000, end - 2000), pieces[i].second,
+                    pieces[i].second / 100);
+        EXPECT_NEAR(double(end - start), lengths[i], 1152) << start << " " << end << " " << total;
+        start = end;
+    }
+    EXPECT_NEAR(double(decoded.size() / 2), total, 1152);
+    // The inputs in its format are copied, but for the frames seams next to them replace.
+    std::set<QByteArray> written;
+    for (const Unit& unit : audio) {
+        written.insert(unit.bytes);
+    }
+    for (const QString& path : {paths[0], paths[4]}) {
+        const std::vector<Unit> frames = AudioOf(path);
+        const size_t copied =
+            size_t(std::count_if(frames.begin(), frames.end(),
+                                 [&](const Unit& u) { return written.count(u.bytes) > 0; }));
+        EXPECT_GE(copied + 8, frames.size()) << path.toStdString();
+    }
+
+    // A first input the encoder cannot match refuses the join before anything is written.
+    UsePaths({Write(QStringLiteral("layer2.mp3"), MakeFrame(3, 2, 9, 0)), paths[1]});
+    QFile::remove(output);
+    result = tessaro::RunMerge(workspace, output, host, conform);
+    EXPECT_TRUE(result.error.contains(QStringLiteral("not of Layer III")))
+        << result.error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(output));
 }
 
 TEST_F(MergeJobTest, DamagedSideInformationAroundASeamNeverAbortsTheJoin) {

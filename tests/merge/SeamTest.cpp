@@ -224,7 +224,7 @@ TEST(SeamCodecTest, ADecoderStartsEachStreamAfreshAndTheEncoderMakesFramesOfItsO
         std::vector<float> loud = before;
         loud[100] = 1e9f;
         loud[101] = std::nanf("");
-        tessaro::LameEncoder encoder(header, 64000, 0);
+        tessaro::LameEncoder encoder({header, 64000, 0});
         ASSERT_TRUE(encoder.Ready());
         EXPECT_GT(encoder.Delay(), 0);
         const std::vector<QByteArray> frames = encoder.Encode(loud);

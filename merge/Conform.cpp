@@ -1,0 +1,259 @@
+#include "merge/Conform.h"
+
+#include <soxr.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+
+#include "io/InputFile.h"
+#include "merge/LameEncoder.h"
+#include "merge/Mpg123Decoder.h"
+#include "merge/Seam.h"
+#include "mp3/StreamFormat.h"
+#include "mp3/StreamReader.h"
+#include "mp3/XingHeader.h"
+
+namespace tessaro {
+namespace {
+
+using mp3::FrameHeader;
+
+// Samples handed on at a time, and bytes of frames gathered before they are written.
+constexpr size_t kChunk = 8192;
+constexpr size_t kWriteChunk = 1 << 20;
+
+bool IsHeaderFrame(const mp3::StreamReader& reader) {
+    return reader.FrameIndex() == 0 &&
+           (mp3::XingHeader::Find(reader.Frame(), reader.FrameLength()) ||
+            mp3::XingHeader::IsVbri(reader.Frame(), reader.FrameLength()));
+}
+
+// libsoxr from one rate to another, as a stream.
+class Resampler {
+public:
+    Resampler(double from, double to, unsigned channels) : channels(channels), ratio(to / from) {
+        const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+        const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+        soxr_error_t error = nullptr;
+        handle = soxr_create(from, to, channels, &error, &io, &quality, nullptr);
+        if (error) {
+            handle = nullptr;
+        }
+    }
+    ~Resampler() { soxr_delete(handle); }
+    Resampler(const Resampler&) = delete;
+    Resampler& operator=(const Resampler&) = delete;
+
+    bool Ready() const { return handle != nullptr; }
+    // What the samples become; with none, what the resampler still holds.
+    std::vector<float> Process(const std::vector<float>& samples) {
+        const size_t count = samples.size() / channels;
+        const size_t room = size_t(double(count) * ratio) + kChunk;
+        std::vector<float> out;
+        for (size_t taken = 0;;) {
+            const size_t made = out.size() / channels;
+            out.resize((made + room) * channels);
+            size_t used = 0, gave = 0;
+            soxr_process(handle, count > 0 ? samples.data() + taken * channels : nullptr,
+                         count - taken, &used, out.data() + made * channels, room, &gave);
+            taken += used;
+            out.resize((made + gave) * channels);
+            if (count > 0 ? taken >= count && gave < room : gave == 0) {
+                return out;
+            }
+        }
+    }
+
+private:
+    soxr_t handle = nullptr;
+    const unsigned channels;
+    const double ratio;
+};
+
+// The samples an input decodes to, trimmed of its encoder's delay and padding, on their way to
+// the encoder: gained, mixed to the target's channels and resampled to its rate, and the frames
+// they become gathered in a file without a name.
+class Conversion {
+public:
+    Conversion(const ConformTarget& target, const mp3::StreamFormat& source, double gainDb,
+               const SeamInput& told)
+        : inChannels(size_t(source.channels)),
+          outChannels(size_t(target.format.GetChannelCount())),
+          mixChannels(std::min(inChannels, outChannels)),
+          gain(float(std::pow(10.0, gainDb / 20))),
+          encoder({target.format, target.bitrate, 0, target.bitrate > 0 ? -1 : target.vbrQuality,
+                   false}),
+          fd(::memfd_create("tessaro-conformed", MFD_CLOEXEC)) {
+        // The decoder's own delay, of Layer III, comes before the encoder's.
+        const qint64 decoderDelay = source.layer == FrameHeader::Layer3 ? kDecoderDelay : 0;
+        skip = std::max(told.delay, 0) + decoderDelay;
+        holdBack = size_t(std::max<qint64>(told.padding - decoderDelay, 0));
+        if (source.sampleRate != target.format.GetSampleRate()) {
+            resampler = std::make_unique<Resampler>(source.sampleRate,
+                                                    target.format.GetSampleRate(), mixChannels);
+        }
+    }
+    ~Conversion() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    Conversion(const Conversion&) = delete;
+    Conversion& operator=(const Conversion&) = delete;
+
+    bool Ready() const { return encoder.Ready() && fd >= 0 && (!resampler || resampler->Ready()); }
+    bool Failed() const { return !error.isEmpty(); }
+    // Takes `count` samples (per channel) as decoded.
+    void Add(const float* samples, size_t count) {
+        const size_t dropped = std::min(size_t(skip), count);
+        skip -= qint64(dropped);
+        pending.insert(pending.end(), samples + dropped * inChannels, samples + count * inChannels);
+        if (pending.size() / inChannels > holdBack + kChunk) {
+            Pass(pending.size() / inChannels - holdBack);
+        }
+    }
+    // Encodes what is left but the padding, and hands the file over.
+    Conformed Finish() {
+        Pass(pending.size() / inChannels - std::min(pending.size() / inChannels, holdBack));
+        if (resampler) {
+            Encode(resampler->Process({}));
+        }
+        if (!Failed() && !encoder.Finish(&bytes)) {
+            error = QStringLiteral("the encoder failed");
+        }
+        const QByteArray header = encoder.HeaderFrame();
+        if (!Failed() && (!Write() || ::pwrite(fd, header.constData(), size_t(header.size()), 0) !=
+                                          header.size())) {
+            error = qt_error_string(errno);
+        }
+        if (Failed()) {
+            return {nullptr, error};
+        }
+        Conformed conformed;
+        conformed.file = InputFile::Adopt(std::exchange(fd, -1), &conformed.error);
+        return conformed;
+    }
+
+private:
+    // Sends the first `count` samples pending on to the encoder.
+    void Pass(size_t count) {
+        std::vector<float> mixed(count * mixChannels);
+        const float* in = pending.data();
+        for (size_t i = 0; i < count; ++i, in += inChannels) {
+            for (size_t c = 0; c < mixChannels; ++c) {
+                mixed[i * mixChannels + c] =
+                    gain * (inChannels > mixChannels ? (in[0] + in[1]) / 2 : in[c]);
+            }
+        }
+        pending.erase(pending.begin(), pending.begin() + qint64(count * inChannels));
+        Encode(resampler ? resampler->Process(mixed) : std::move(mixed));
+    }
+    void Encode(std::vector<float> samples) {
+        if (outChannels > mixChannels) {
+            std::vector<float> both(samples.size() * 2);
+            for (size_t i = 0; i < samples.size(); ++i) {
+                both[2 * i] = both[2 * i + 1] = samples[i];
+            }
+            samples = std::move(both);
+        }
+        if (Failed() || samples.empty()) {
+            return;
+        }
+        if (!encoder.Add(std::move(samples), &bytes)) {
+            error = QStringLiteral("the encoder failed");
+        } else if (bytes.size() >= kWriteChunk && !Write()) {
+            error = qt_error_string(errno);
+        }
+    }
+    bool Write() {
+        for (size_t at = 0; at < bytes.size();) {
+            const ssize_t written = ::write(fd, bytes.data() + at, bytes.size() - at);
+            if (written < 0 && errno != EINTR) {
+                return false;
+            }
+            at += size_t(std::max<ssize_t>(written, 0));
+        }
+        bytes.clear();
+        return true;
+    }
+
+    const size_t inChannels, outChannels, mixChannels;
+    const float gain;
+    qint64 skip = 0;             // samples still to leave out: the delays
+    size_t holdBack = 0;         // samples kept back at the end: the padding, once all is decoded
+    std::vector<float> pending;  // decoded, at the input's channels
+    std::unique_ptr<Resampler> resampler;  // none where the rates agree
+    LameEncoder encoder;
+    std::vector<unsigned char> bytes;  // encoded, not yet written
+    int fd;
+    QString error;
+};
+
+}  // namespace
+
+ConformTarget TargetOf(const std::shared_ptr<InputFile>& file, const QString& path) {
+    ConformTarget target;
+    bool audio = false;
+    for (mp3::StreamReader reader(file, path); !reader.AtEnd(); reader.Advance()) {
+        const std::optional<mp3::XingHeader> xing =
+            reader.FrameIndex() == 0 ? mp3::XingHeader::Find(reader.Frame(), reader.FrameLength())
+                                     : std::nullopt;
+        const std::optional<quint32> quality =
+            xing && xing->HasEncoderExtension() ? xing->Quality(reader.Frame()) : std::nullopt;
+        if (quality && *quality <= 100) {
+            target.vbrQuality = std::clamp(int(100 - *quality) / 10, 0, 9);
+        }
+        if (IsHeaderFrame(reader)) {
+            continue;
+        }
+        if (!audio) {
+            audio = true;
+            target.format = reader.Header();
+            target.bitrate = reader.Header().GetBitrate();
+        } else if (reader.Header().GetBitrate() != target.bitrate) {
+            target.bitrate = 0;
+            break;
+        }
+    }
+    return target;
+}
+
+ConformPass::ConformPass(std::vector<ConformInput> inputs, const ConformTarget& target)
+    : inputs(std::move(inputs)),
+      target(target),
+      results(this->inputs.size()),
+      workers(int(this->inputs.size()),
+              [this](int i) { results[size_t(i)] = Encode(this->inputs[size_t(i)]); }) {}
+
+Conformed ConformPass::Encode(const ConformInput& input) {
+    QString error;
+    mp3::StreamReader reader(input.file ? input.file : InputFile::Open(input.path, &error),
+                             input.path);
+    if (reader.AtEnd()) {
+        return {nullptr, error.isEmpty() ? QStringLiteral("no MPEG audio frames found") : error};
+    }
+    SeamInput told;  // the delay and padding its header tells
+    ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
+    const mp3::StreamFormat source(reader.Header());
+    Mpg123Stream decoder(source);
+    Conversion conversion(target, source, input.gainDb, told);
+    if (!decoder.Ready() || !conversion.Ready()) {
+        return {nullptr, QStringLiteral("the decoder or encoder does not take its format")};
+    }
+    const Mpg123Stream::Take take = [&conversion](const float* samples, size_t count) {
+        conversion.Add(samples, count);
+    };
+    for (; !reader.AtEnd() && !workers.Stopping() && !conversion.Failed(); reader.Advance()) {
+        if (!IsHeaderFrame(reader)) {
+            bytesDone += reader.FrameLength();
+            decoder.Feed(reader.Frame(), reader.FrameLength(), take);
+        }
+    }
+    decoder.Finish(take);
+    return conversion.Finish();
+}
+
+}  // namespace tessaro
