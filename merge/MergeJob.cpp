@@ -151,12 +151,14 @@ public:
                       reencoded ? formats[size_t(index)] : mp3::StreamFormat(reader.Header()),
                       reencoded);
         const int gain = steps.empty() ? 0 : steps[size_t(index)];
+        const double framesStart = stream.Duration() + seams.KeptSeconds();
         if ((!output.IsOpen() && !Open()) ||
             !WriteViews(seams.StartInput(input, file, gain, reencoded, &result.warnings))) {
             return false;
         }
+        const double audioStart = AudioStart(framesStart, reader);
         if (options.chapters) {
-            StartChapter(titles[size_t(index)]);
+            StartChapter(titles[size_t(index)], audioStart);
         }
         for (; !reader.AtEnd(); reader.Advance()) {
             const bool first = reader.FrameIndex() == 0;
@@ -285,7 +287,8 @@ public:
             return;
         }
         if (!tag.chapters.empty()) {
-            tag.chapters.back().endMs = Milliseconds(stream.Duration() + seams.KeptSeconds());
+            tag.chapters.back().endMs =
+                Milliseconds(stream.Duration() + seams.KeptSeconds() - earlierTail - firstLead);
         }
         // No more chapters than were planned, with the same titles: the tag fits its place,
         // unless an input that held no frame when planned gave some when joined.
@@ -322,7 +325,21 @@ private:
         return {};
     }
     static quint32 Milliseconds(double seconds) {
-        return quint32(std::min(std::llround(seconds * 1000), qint64(0xFFFFFFFE)));
+        return quint32(std::clamp(std::llround(seconds * 1000), qint64(0), qint64(0xFFFFFFFE)));
+    }
+    // Where the audio of the input being joined starts in the timeline players show, which
+    // begins behind the first input's encoder delay and the decoder's: behind its own encoder's
+    // silence, or, where a seam joins it, right where the earlier input's audio ends. Its frames
+    // would start at `framesStart`; `reader` stands at its first.
+    double AudioStart(double framesStart, const mp3::StreamReader& reader) {
+        SeamInput told;
+        ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
+        const double rate = reader.Header().GetSampleRate();
+        const double lead = told.delay >= 0 ? double(told.delay + kDecoderDelay) / rate : 0;
+        firstLead = firstLead < 0 ? lead : firstLead;
+        const double start = seams.Seamed() ? framesStart - earlierTail : framesStart + lead;
+        earlierTail = told.padding >= 0 ? double(told.padding - kDecoderDelay) / rate : 0;
+        return start - firstLead;
     }
 
     // Makes the output once there is audio for it. The tag is known before the first byte is
@@ -368,9 +385,9 @@ private:
             return WriteFrame(frame.data, frame.length, frame.keeper, false);
         });
     }
-    // Ends the chapter before and starts the input's, once the seam in front of it is written.
-    void StartChapter(const QString& title) {
-        const quint32 now = Milliseconds(stream.Duration());
+    // Ends the chapter before and starts the input's at `seconds`.
+    void StartChapter(const QString& title, double seconds) {
+        const quint32 now = Milliseconds(seconds);
         if (!tag.chapters.empty()) {
             tag.chapters.back().endMs = now;
         }
@@ -517,6 +534,10 @@ private:
     qint64 passTotal = 0;  // bytes the passes decode: every input to level, those to re-encode
     qint64 passDone = 0;
     qint32 shown = -1;  // percent last reported
+    // Seconds of the first input's encoder and decoder delay, once known, and of the silence the
+    // input joined last ends with.
+    double firstLead = -1;
+    double earlierTail = 0;
     // Of re-encoding, by each input's place: whether it is, and its format as it was; empty
     // when no input is. `first` is the place of the first input with frames.
     std::vector<bool> reencode;

@@ -34,6 +34,7 @@ std::vector<FrameView> SeamMaker::StartInput(const QString& path,
                                              const std::shared_ptr<InputFile>& file, int gainSteps,
                                              bool reencoded, QStringList* warnings) {
     std::vector<FrameView> frames(kept.begin(), kept.end());
+    seamed = false;
     if (on && !earlierPath.isEmpty() && (seamless || reencoded || earlierReencoded)) {
         current.frames.clear();
         for (const FrameView& frame : kept) {
@@ -51,6 +52,7 @@ std::vector<FrameView> SeamMaker::StartInput(const QString& path,
                               qint32(keeper->size()), keeper});
         }
         skip = seam.laterReplaced;
+        seamed = seam.failure.isEmpty();
     }
     earlierPath = path;
     earlierReencoded = reencoded;
@@ -96,6 +98,7 @@ SeamMaker::Taken SeamMaker::Take(const quint8* data, qint32 length,
 
 std::vector<FrameView> SeamMaker::Release() {
     std::vector<FrameView> frames(kept.begin(), kept.end());
+    seamed = false;
     kept.clear();
     return frames;
 }

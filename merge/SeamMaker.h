@@ -44,12 +44,15 @@ public:
                bool first);
     // The frames still kept back, to be written at the end, and the seconds they play.
     std::vector<FrameView> Release();
+    // Whether a seam joins the input started last to the one before.
+    bool Seamed() const { return seamed; }
     double KeptSeconds() const;
 
 private:
     bool seamless;
     bool on;
     bool earlierReencoded = false;
+    bool seamed = false;
     QString earlierPath;         // of the input joined last; empty before the first
     SeamInput current;           // what is known of the input being joined
     std::deque<FrameView> kept;  // its last frames
