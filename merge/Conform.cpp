@@ -7,6 +7,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 #include "io/InputFile.h"
 #include "merge/LameEncoder.h"
@@ -73,20 +78,62 @@ private:
     const double ratio;
 };
 
+// Chunks of samples handed from the thread that decodes to the one that encodes, a few at most
+// waiting, so that both run at once and the memory stays small.
+class ChunkQueue {
+public:
+    // Waits while the queue is full; false once it is closed.
+    bool Push(std::vector<float> chunk) {
+        std::unique_lock<std::mutex> guard(lock);
+        changed.wait(guard, [this] { return chunks.size() < kDepth || closed; });
+        if (closed) {
+            return false;
+        }
+        chunks.push_back(std::move(chunk));
+        changed.notify_all();
+        return true;
+    }
+    // The next chunk, waiting for it; none once the queue is closed and empty.
+    std::optional<std::vector<float>> Pop() {
+        std::unique_lock<std::mutex> guard(lock);
+        changed.wait(guard, [this] { return !chunks.empty() || closed; });
+        if (chunks.empty()) {
+            return std::nullopt;
+        }
+        std::vector<float> chunk = std::move(chunks.front());
+        chunks.pop_front();
+        changed.notify_all();
+        return chunk;
+    }
+    void Close() {
+        const std::lock_guard<std::mutex> guard(lock);
+        closed = true;
+        changed.notify_all();
+    }
+    bool Closed() {
+        const std::lock_guard<std::mutex> guard(lock);
+        return closed;
+    }
+
+private:
+    static constexpr size_t kDepth = 4;
+    std::mutex lock;
+    std::condition_variable changed;
+    std::deque<std::vector<float>> chunks;
+    bool closed = false;
+};
+
 // The samples an input decodes to, trimmed of its encoder's delay and padding, on their way to
-// the encoder: gained, mixed to the target's channels and resampled to its rate, and the frames
-// they become gathered in a file without a name.
+// the encoder: gained, mixed to the target's channels and resampled to its rate.
 class Conversion {
 public:
     Conversion(const ConformTarget& target, const mp3::StreamFormat& source, double gainDb,
-               const SeamInput& told)
+               const SeamInput& told, ChunkQueue& queue)
         : inChannels(size_t(source.channels)),
           outChannels(size_t(target.format.GetChannelCount())),
           mixChannels(std::min(inChannels, outChannels)),
           gain(float(std::pow(10.0, gainDb / 20))),
-          encoder({target.format, target.bitrate, 0, target.bitrate > 0 ? -1 : target.vbrQuality,
-                   false}),
-          fd(::memfd_create("tessaro-conformed", MFD_CLOEXEC)) {
+          queue(queue) {
         // The decoder's own delay, of Layer III, comes before the encoder's.
         const qint64 decoderDelay = source.layer == FrameHeader::Layer3 ? kDecoderDelay : 0;
         skip = std::max(told.delay, 0) + decoderDelay;
@@ -96,16 +143,8 @@ public:
                                                     target.format.GetSampleRate(), mixChannels);
         }
     }
-    ~Conversion() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-    Conversion(const Conversion&) = delete;
-    Conversion& operator=(const Conversion&) = delete;
 
-    bool Ready() const { return encoder.Ready() && fd >= 0 && (!resampler || resampler->Ready()); }
-    bool Failed() const { return !error.isEmpty(); }
+    bool Ready() const { return !resampler || resampler->Ready(); }
     // Takes `count` samples (per channel) as decoded.
     void Add(const float* samples, size_t count) {
         const size_t dropped = std::min(size_t(skip), count);
@@ -115,30 +154,17 @@ public:
             Pass(pending.size() / inChannels - holdBack);
         }
     }
-    // Encodes what is left but the padding, and hands the file over.
-    Conformed Finish() {
+    // Hands on what is left but the padding, and closes the queue.
+    void Finish() {
         Pass(pending.size() / inChannels - std::min(pending.size() / inChannels, holdBack));
         if (resampler) {
-            Encode(resampler->Process({}));
+            Hand(resampler->Process({}));
         }
-        if (!Failed() && !encoder.Finish(&bytes)) {
-            error = QStringLiteral("the encoder failed");
-        }
-        const QByteArray header = encoder.HeaderFrame();
-        if (!Failed() && (!Write() || ::pwrite(fd, header.constData(), size_t(header.size()), 0) !=
-                                          header.size())) {
-            error = qt_error_string(errno);
-        }
-        if (Failed()) {
-            return {nullptr, error};
-        }
-        Conformed conformed;
-        conformed.file = InputFile::Adopt(std::exchange(fd, -1), &conformed.error);
-        return conformed;
+        queue.Close();
     }
 
 private:
-    // Sends the first `count` samples pending on to the encoder.
+    // Hands the first `count` samples pending on to the encoder.
     void Pass(size_t count) {
         std::vector<float> mixed(count * mixChannels);
         const float* in = pending.data();
@@ -149,9 +175,9 @@ private:
             }
         }
         pending.erase(pending.begin(), pending.begin() + qint64(count * inChannels));
-        Encode(resampler ? resampler->Process(mixed) : std::move(mixed));
+        Hand(resampler ? resampler->Process(mixed) : std::move(mixed));
     }
-    void Encode(std::vector<float> samples) {
+    void Hand(std::vector<float> samples) {
         if (outChannels > mixChannels) {
             std::vector<float> both(samples.size() * 2);
             for (size_t i = 0; i < samples.size(); ++i) {
@@ -159,15 +185,70 @@ private:
             }
             samples = std::move(both);
         }
-        if (Failed() || samples.empty()) {
-            return;
-        }
-        if (!encoder.Add(std::move(samples), &bytes)) {
-            error = QStringLiteral("the encoder failed");
-        } else if (bytes.size() >= kWriteChunk && !Write()) {
-            error = qt_error_string(errno);
+        if (!samples.empty()) {
+            queue.Push(std::move(samples));
         }
     }
+
+    const size_t inChannels, outChannels, mixChannels;
+    const float gain;
+    ChunkQueue& queue;
+    qint64 skip = 0;                       // samples still to leave out: the delays
+    size_t holdBack = 0;                   // samples kept back at the end: the padding
+    std::vector<float> pending;            // decoded, at the input's channels
+    std::unique_ptr<Resampler> resampler;  // none where the rates agree
+};
+
+// The encoder's end: the frames the samples become, gathered in a file without a name.
+class Encoding {
+public:
+    explicit Encoding(const ConformTarget& target)
+        : encoder({target.format, target.bitrate, 0, target.bitrate > 0 ? -1 : target.vbrQuality,
+                   false}),
+          fd(::memfd_create("tessaro-conformed", MFD_CLOEXEC)) {}
+    ~Encoding() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    Encoding(const Encoding&) = delete;
+    Encoding& operator=(const Encoding&) = delete;
+
+    bool Ready() const { return encoder.Ready() && fd >= 0; }
+    // Encodes what comes through the queue until it is closed, or closes it on a failure.
+    void Run(ChunkQueue& queue) {
+        while (std::optional<std::vector<float>> chunk = queue.Pop()) {
+            if (!encoder.Add(std::move(*chunk), &bytes)) {
+                error = QStringLiteral("the encoder failed");
+            } else if (bytes.size() >= kWriteChunk && !Write()) {
+                error = qt_error_string(errno);
+            }
+            if (!error.isEmpty()) {
+                queue.Close();
+                return;
+            }
+        }
+    }
+    // Ends the stream, writes its header frame over the one it began with, and hands the file
+    // over.
+    Conformed Finish() {
+        if (error.isEmpty() && !encoder.Finish(&bytes)) {
+            error = QStringLiteral("the encoder failed");
+        }
+        const QByteArray header = encoder.HeaderFrame();
+        if (error.isEmpty() && (!Write() || ::pwrite(fd, header.constData(), size_t(header.size()),
+                                                     0) != header.size())) {
+            error = qt_error_string(errno);
+        }
+        if (!error.isEmpty()) {
+            return {nullptr, error};
+        }
+        Conformed conformed;
+        conformed.file = InputFile::Adopt(std::exchange(fd, -1), &conformed.error);
+        return conformed;
+    }
+
+private:
     bool Write() {
         for (size_t at = 0; at < bytes.size();) {
             const ssize_t written = ::write(fd, bytes.data() + at, bytes.size() - at);
@@ -180,12 +261,6 @@ private:
         return true;
     }
 
-    const size_t inChannels, outChannels, mixChannels;
-    const float gain;
-    qint64 skip = 0;             // samples still to leave out: the delays
-    size_t holdBack = 0;         // samples kept back at the end: the padding, once all is decoded
-    std::vector<float> pending;  // decoded, at the input's channels
-    std::unique_ptr<Resampler> resampler;  // none where the rates agree
     LameEncoder encoder;
     std::vector<unsigned char> bytes;  // encoded, not yet written
     int fd;
@@ -239,21 +314,29 @@ Conformed ConformPass::Encode(const ConformInput& input) {
     ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
     const mp3::StreamFormat source(reader.Header());
     Mpg123Stream decoder(source);
-    Conversion conversion(target, source, input.gainDb, told);
-    if (!decoder.Ready() || !conversion.Ready()) {
+    ChunkQueue queue;
+    Conversion conversion(target, source, input.gainDb, told, queue);
+    Encoding encoding(target);
+    if (!decoder.Ready() || !conversion.Ready() || !encoding.Ready()) {
         return {nullptr, QStringLiteral("the decoder or encoder does not take its format")};
     }
-    const Mpg123Stream::Take take = [&conversion](const float* samples, size_t count) {
-        conversion.Add(samples, count);
-    };
-    for (; !reader.AtEnd() && !workers.Stopping() && !conversion.Failed(); reader.Advance()) {
-        if (!IsHeaderFrame(reader)) {
-            bytesDone += reader.FrameLength();
-            decoder.Feed(reader.Frame(), reader.FrameLength(), take);
+    // Decoding and resampling on a thread of their own, beside the encoder, which takes longest.
+    std::thread decoding([&] {
+        const Mpg123Stream::Take take = [&conversion](const float* samples, size_t count) {
+            conversion.Add(samples, count);
+        };
+        for (; !reader.AtEnd() && !workers.Stopping() && !queue.Closed(); reader.Advance()) {
+            if (!IsHeaderFrame(reader)) {
+                bytesDone += reader.FrameLength();
+                decoder.Feed(reader.Frame(), reader.FrameLength(), take);
+            }
         }
-    }
-    decoder.Finish(take);
-    return conversion.Finish();
+        decoder.Finish(take);
+        conversion.Finish();
+    });
+    encoding.Run(queue);
+    decoding.join();
+    return encoding.Finish();
 }
 
 }  // namespace tessaro
