@@ -915,6 +915,7 @@ TEST_F(MergeJobTest, InputsOfAnotherFormatAreReEncodedToMatchTheFirstAndTheOther
     tessaro::JoinOptions conform;
     conform.conform = true;
     conform.chapters = true;
+    host.progress.clear();
     result = tessaro::RunMerge(workspace, output, host, conform);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
     ASSERT_EQ(result.warnings.size(), 3) << result.warnings.join(' ').toStdString();
@@ -923,6 +924,10 @@ TEST_F(MergeJobTest, InputsOfAnotherFormatAreReEncodedToMatchTheFirstAndTheOther
                                       .arg(paths[1]));
     EXPECT_TRUE(result.warnings[1].contains(
         QStringLiteral("(MPEG-2, 22050 Hz, 1 channel to MPEG-1, 44100 Hz, 2 channels)")));
+    // The bar never goes back as the work passes from encoding to writing.
+    for (size_t i = 1; i < host.progress.size(); ++i) {
+        EXPECT_GE(host.progress[i].first, host.progress[i - 1].first);
+    }
     EXPECT_EQ(host.progress.back().first, 100);
     const std::vector<Unit> audio = AudioOf(output);
     const mp3::StreamFormat first(HeaderOf(AudioOf(paths[0])[0]));
@@ -969,6 +974,15 @@ TEST_F(MergeJobTest, InputsOfAnotherFormatAreReEncodedToMatchTheFirstAndTheOther
     const std::vector<float> levelled = DecodeAsPlayers(output, pieces[0].first);
     EXPECT_LT(Lufs(decoded, 90000, 170000), Lufs(decoded, 4000, 84000) - 15);
     EXPECT_NEAR(Lufs(levelled, 90000, 170000), Lufs(levelled, 4000, 84000), 1.5);
+
+    // Cancelled while it encodes, the join leaves nothing behind.
+    QFile::remove(output);
+    struct : RecordingHost {
+        bool MergeCancelled() override { return progress.size() > 2; }
+    } cancelling;
+    result = tessaro::RunMerge(workspace, output, cancelling, conform);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_FALSE(QFileInfo::exists(output));
 
     // A first input the encoder cannot match refuses the join before anything is written.
     UsePaths({Write(QStringLiteral("layer2.mp3"), MakeFrame(3, 2, 9, 0)), paths[1]});
