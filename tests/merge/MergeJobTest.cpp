@@ -23,6 +23,8 @@
 #include "ReferenceScan.h"
 #include "TestFiles.h"
 #include "io/AtomicWrite.h"
+#include "io/InputFile.h"
+#include "merge/Conform.h"
 #include "merge/JoinedTag.h"
 #include "mp3/LayerIII.h"
 #include "mp3/StreamFormat.h"
@@ -974,6 +976,18 @@ TEST_F(MergeJobTest, InputsOfAnotherFormatAreReEncodedToMatchTheFirstAndTheOther
     const std::vector<float> levelled = DecodeAsPlayers(output, pieces[0].first);
     EXPECT_LT(Lufs(decoded, 90000, 170000), Lufs(decoded, 4000, 84000) - 15);
     EXPECT_NEAR(Lufs(levelled, 90000, 170000), Lufs(levelled, 4000, 84000), 1.5);
+
+    // The first input tells what to encode to: its one bitrate, or its LAME header's VBR quality.
+    const auto targetOf = [](const QString& path) {
+        QString ignored;
+        return tessaro::TargetOf(tessaro::InputFile::Open(path, &ignored), path);
+    };
+    EXPECT_EQ(targetOf(paths[0]).bitrate, 128000);  // LAME's own
+    EXPECT_EQ(targetOf(paths[4]).bitrate, 0);
+    EXPECT_EQ(targetOf(paths[4]).vbrQuality, 4);  // LAME's own
+    const tessaro::ConformTarget mono = targetOf(Fixture(QStringLiteral("vbr_mono.mp3")));
+    EXPECT_EQ(mono.vbrQuality, 2);
+    EXPECT_EQ(mono.format.channelMode, mp3::FrameHeader::SingleChannel);
 
     // Cancelled while it encodes, the join leaves nothing behind.
     QFile::remove(output);
