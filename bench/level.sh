@@ -24,14 +24,8 @@ done
 inputs=("$work"/in*.mp3)
 cat "${inputs[@]}" >/dev/null  # warm the page cache
 
-seconds_of() {  # wall time in seconds of running "$@"
-    local t0 t1
-    t0=$(date +%s.%N)
-    "$@" >/dev/null 2>&1
-    t1=$(date +%s.%N)
-    echo "$t1 - $t0" | bc -l
-}
-min() { if [ -z "$1" ] || [ "$(echo "$2 < $1" | bc -l)" = 1 ]; then echo "$2"; else echo "$1"; fi; }
+# shellcheck source=bench/timing.sh
+source "$(dirname "$0")/timing.sh"
 lufs() {  # integrated loudness of FILE, from SECONDS on, for DURATION seconds
     ffmpeg -nostats -ss "$2" -t "$3" -i "$1" -af ebur128 -f null - 2>&1 |
         awk '/Integrated loudness:/ {found=1} found && /I:/ {print $2; exit}'
@@ -48,7 +42,7 @@ for _ in $(seq "$runs"); do
     t_level=$(min "$t_level" "$level")
     t_copy=$(min "$t_copy" "$(seconds_of "$join" -q -o "$work/plain.mp3" "${inputs[@]}")")
 done
-median=$(printf '%s\n' "${ratios[@]}" | sort -g | awk '{r[NR] = $1} END {print r[int((NR + 1) / 2)]}')
+median=$(median "${ratios[@]}")
 printf 'inputs:              %d files of %d s, %d cores\n' "$files" "$seconds" "$(nproc)"
 printf 'mpg123 -t:           %.3f s\n' "$t_decode"
 printf 'tessaro-join --level: %.3f s  %.2f x mpg123 -t\n' "$t_level" \

@@ -157,10 +157,17 @@ struct Options {
                        "steps of 1.5 dB: no re-encoding. An input gets less gain where more "
                        "would clip its peaks. The output's tag tells its ReplayGain."),
         QStringLiteral("LUFS")};
+    const QCommandLineOption conform{
+        QStringLiteral("conform"),
+        QStringLiteral("Re-encode inputs of another format (MPEG version, layer, sampling rate or "
+                       "channel count) to match the first input, which must be of Layer III: "
+                       "each is decoded, resampled, mixed to its channels and encoded in its "
+                       "format, and runs into its neighbours without gap. The other inputs are "
+                       "copied as ever.")};
 
     void AddTo(QCommandLineParser& parser) const {
         parser.addOptions({output, workspaceFile, quiet, tag, album, artist, title, year, comment,
-                           chapters, copyCover, cover, seamless, level});
+                           chapters, copyCover, cover, seamless, level, conform});
     }
 };
 
@@ -231,11 +238,14 @@ Request ReadRequest(const QCommandLineParser& parser, const Options& options) {
     request.inputs = parser.positionalArguments();
     request.quiet = parser.isSet(options.quiet);
     request.preferences.saveID3Tag = parser.isSet(options.tag);
-    request.preferences.options = {parser.isSet(options.chapters), parser.isSet(options.copyCover),
-                                   parser.value(options.cover), parser.isSet(options.seamless),
+    request.preferences.options = {parser.isSet(options.chapters),
+                                   parser.isSet(options.copyCover),
+                                   parser.value(options.cover),
+                                   parser.isSet(options.seamless),
                                    parser.isSet(options.level)
                                        ? std::optional(parser.value(options.level).toDouble())
-                                       : std::nullopt};
+                                       : std::nullopt,
+                                   parser.isSet(options.conform)};
     request.year = parser.value(options.year).toInt();
     return request;
 }

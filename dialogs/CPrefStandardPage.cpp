@@ -11,7 +11,8 @@ CPrefStandardPage::CPrefStandardPage(QWidget* parent)
       m_copyCoverBox(new QCheckBox(tr("Copy the first input's cover picture"))),
       m_seamlessBox(new QCheckBox(tr("Join seamlessly (re-encodes a few frames at each join)"))),
       m_levelBox(new QCheckBox(
-          tr("Level the loudness of the inputs (changes gain only, no re-encoding)"))) {
+          tr("Level the loudness of the inputs (changes gain only, no re-encoding)"))),
+      m_conformBox(new QCheckBox(tr("Re-encode inputs of another format to match the first"))) {
     setWindowTitle(tr("Standard"));  // the label of its tab
     auto* layout = new QVBoxLayout(this);
     // Boxes are added in tab order.
@@ -24,7 +25,8 @@ CPrefStandardPage::CPrefStandardPage(QWidget* parent)
         layout->addWidget(group);
     };
     addGroup(tr("ID3 tag options:"), {m_saveID3TagBox});
-    addGroup(tr("Joined file:"), {m_chaptersBox, m_copyCoverBox, m_seamlessBox, m_levelBox});
+    addGroup(tr("Joined file:"),
+             {m_chaptersBox, m_copyCoverBox, m_seamlessBox, m_levelBox, m_conformBox});
     layout->addStretch();
 }
 
@@ -35,6 +37,7 @@ void CPrefStandardPage::SetPreferences(const tessaro::JoinPreferences& preferenc
     m_copyCoverBox->setChecked(preferences.options.copyCover);
     m_seamlessBox->setChecked(preferences.options.seamless);
     m_levelBox->setChecked(preferences.options.level.has_value());
+    m_conformBox->setChecked(preferences.options.conform);
 }
 
 void CPrefStandardPage::UpdateData() {
@@ -42,6 +45,7 @@ void CPrefStandardPage::UpdateData() {
     m_preferences.options.chapters = m_chaptersBox->isChecked();
     m_preferences.options.copyCover = m_copyCoverBox->isChecked();
     m_preferences.options.seamless = m_seamlessBox->isChecked();
+    m_preferences.options.conform = m_conformBox->isChecked();
     // The window aims at the reference loudness; the tool may be told another.
     m_preferences.options.level =
         m_levelBox->isChecked()

@@ -32,4 +32,5 @@ private:
     QCheckBox* m_copyCoverBox;
     QCheckBox* m_seamlessBox;
     QCheckBox* m_levelBox;
+    QCheckBox* m_conformBox;
 };

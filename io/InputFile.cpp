@@ -9,7 +9,10 @@
 namespace tessaro {
 
 std::shared_ptr<InputFile> InputFile::Open(const QString& path, QString* error) {
-    const int fd = OpenRegularFile(path, error);
+    return Adopt(OpenRegularFile(path, error), error);
+}
+
+std::shared_ptr<InputFile> InputFile::Adopt(int fd, QString* error) {
     struct stat info {};
     if (fd >= 0 && ::fstat(fd, &info) != 0) {
         *error = qt_error_string(errno);
@@ -27,9 +30,10 @@ InputFile::~InputFile() {
 
 bool InputFile::Changed() const {
     struct stat now;
-    // A removed file has no link left; its bytes are still there to read, but not for long.
-    return ::fstat(fd, &now) != 0 || now.st_nlink == 0 || now.st_size != opened.st_size ||
-           now.st_mtim.tv_sec != opened.st_mtim.tv_sec ||
+    // A removed file has no link left; its bytes are still there to read, but not for long. A
+    // file made without a name had none from the start.
+    return ::fstat(fd, &now) != 0 || (now.st_nlink == 0) != (opened.st_nlink == 0) ||
+           now.st_size != opened.st_size || now.st_mtim.tv_sec != opened.st_mtim.tv_sec ||
            now.st_mtim.tv_nsec != opened.st_mtim.tv_nsec ||
            now.st_ctim.tv_sec != opened.st_ctim.tv_sec ||
            now.st_ctim.tv_nsec != opened.st_ctim.tv_nsec;

@@ -25,10 +25,24 @@ std::vector<QByteArray> SplitFrames(const std::vector<unsigned char>& bytes) {
     return frames;
 }
 
+void SetRate(lame_global_flags* gf, const LameSettings& settings) {
+    if (settings.bitrate > 0) {
+        lame_set_VBR(gf, vbr_off);
+        lame_set_brate(gf, settings.bitrate / 1000);
+    } else if (settings.vbrQuality >= 0) {
+        lame_set_VBR(gf, vbr_default);
+        lame_set_VBR_quality(gf, float(settings.vbrQuality));
+    } else {
+        lame_set_VBR(gf, vbr_abr);
+        lame_set_VBR_mean_bitrate_kbps(gf, std::max(8, settings.meanBitrate / 1000));
+    }
+}
+
 }  // namespace
 
-LameEncoder::LameEncoder(const FrameHeader& format, qint32 bitrate, qint32 meanBitrate)
-    : flags(lame_init(), lame_close), channels(format.GetChannelCount()) {
+LameEncoder::LameEncoder(const LameSettings& settings)
+    : flags(lame_init(), lame_close), channels(settings.format.GetChannelCount()) {
+    const FrameHeader& format = settings.format;
     lame_global_flags* gf = flags.get();
     lame_set_num_channels(gf, channels);
     lame_set_in_samplerate(gf, format.GetSampleRate());
@@ -36,16 +50,12 @@ LameEncoder::LameEncoder(const FrameHeader& format, qint32 bitrate, qint32 meanB
     lame_set_mode(gf, format.channelMode == FrameHeader::SingleChannel ? MONO
                       : format.channelMode == FrameHeader::JointStereo ? JOINT_STEREO
                                                                        : STEREO);
-    if (bitrate > 0) {
-        lame_set_VBR(gf, vbr_off);
-        lame_set_brate(gf, bitrate / 1000);
-    } else {
-        lame_set_VBR(gf, vbr_abr);
-        lame_set_VBR_mean_bitrate_kbps(gf, std::max(8, meanBitrate / 1000));
+    SetRate(gf, settings);
+    if (settings.standalone) {
+        lame_set_quality(gf, 2);
     }
-    lame_set_quality(gf, 2);
-    lame_set_disable_reservoir(gf, 1);
-    lame_set_bWriteVbrTag(gf, 0);
+    lame_set_disable_reservoir(gf, settings.standalone);
+    lame_set_bWriteVbrTag(gf, !settings.standalone);
     lame_set_write_id3tag_automatic(gf, 0);
     lame_set_error_protection(gf, 0);
     ready = lame_init_params(gf) >= 0;
@@ -56,26 +66,42 @@ qint64 LameEncoder::Delay() const {
 }
 
 std::vector<QByteArray> LameEncoder::Encode(std::vector<float> samples) {
+    std::vector<unsigned char> bytes;
+    if (!Add(std::move(samples), &bytes) || !Finish(&bytes)) {
+        return {};
+    }
+    return SplitFrames(bytes);
+}
+
+bool LameEncoder::Add(std::vector<float> samples, std::vector<unsigned char>* bytes) {
     for (float& sample : samples) {
         sample = std::isfinite(sample) ? std::clamp(sample, -1.0f, 1.0f) : 0.0f;
     }
     const int count = int(samples.size() / size_t(channels));
-    std::vector<unsigned char> bytes(size_t(count) * 5 / 4 + 7200 * 2);
+    const size_t at = bytes->size();
+    bytes->resize(at + size_t(count) * 5 / 4 + 7200);
+    const int room = int(bytes->size() - at);
     const int written =
         channels == 1 ? lame_encode_buffer_ieee_float(flags.get(), samples.data(), samples.data(),
-                                                      count, bytes.data(), int(bytes.size()))
-                      : lame_encode_buffer_interleaved_ieee_float(
-                            flags.get(), samples.data(), count, bytes.data(), int(bytes.size()));
-    if (written < 0) {
-        return {};
-    }
-    const int flushed =
-        lame_encode_flush(flags.get(), bytes.data() + written, int(bytes.size()) - written);
-    if (flushed < 0) {
-        return {};
-    }
-    bytes.resize(size_t(written + flushed));
-    return SplitFrames(bytes);
+                                                      count, bytes->data() + at, room)
+                      : lame_encode_buffer_interleaved_ieee_float(flags.get(), samples.data(),
+                                                                  count, bytes->data() + at, room);
+    bytes->resize(at + size_t(std::max(written, 0)));
+    return written >= 0;
+}
+
+bool LameEncoder::Finish(std::vector<unsigned char>* bytes) {
+    const size_t at = bytes->size();
+    bytes->resize(at + 7200 * 2);
+    const int flushed = lame_encode_flush(flags.get(), bytes->data() + at, 7200 * 2);
+    bytes->resize(at + size_t(std::max(flushed, 0)));
+    return flushed >= 0;
+}
+
+QByteArray LameEncoder::HeaderFrame() const {
+    unsigned char frame[2881];
+    const size_t length = lame_get_lametag_frame(flags.get(), frame, sizeof frame);
+    return QByteArray(reinterpret_cast<const char*>(frame), qsizetype(length));
 }
 
 }  // namespace tessaro

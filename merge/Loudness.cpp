@@ -1,14 +1,13 @@
 #include "merge/Loudness.h"
 
 #include <ebur128.h>
-#include <mpg123.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <mutex>
 
 #include "io/InputFile.h"
+#include "merge/Mpg123Decoder.h"
 #include "mp3/StreamReader.h"
 #include "mp3/XingHeader.h"
 
@@ -22,74 +21,35 @@ double StepsToGain(int steps) {
     return std::pow(10.0, GainDb(steps) / 20.0);
 }
 
-using Decoder = std::unique_ptr<mpg123_handle, void (*)(mpg123_handle*)>;
 using Meter = std::unique_ptr<ebur128_state, void (*)(ebur128_state*)>;
 
 void DestroyMeter(ebur128_state* state) {
     ebur128_destroy(&state);
 }
 
-// A decoder fed frame by frame that hands out float samples of the stream's first format.
-Decoder OpenDecoder() {
-    static std::once_flag initialised;
-    std::call_once(initialised, [] { mpg123_init(); });
-    Decoder decoder(mpg123_new(nullptr, nullptr), mpg123_delete);
-    if (decoder && (mpg123_param(decoder.get(), MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_FORCE_FLOAT,
-                                 0) != MPG123_OK ||
-                    mpg123_open_feed(decoder.get()) != MPG123_OK)) {
-        decoder.reset();
-    }
-    return decoder;
-}
-
 }  // namespace
 
 LoudnessPass::LoudnessPass(std::vector<LoudnessInput> inputs)
-    : inputs(std::move(inputs)), results(this->inputs.size()) {
-    const int count = std::clamp(int(std::thread::hardware_concurrency()), 1,
-                                 std::max(1, int(this->inputs.size())));
-    for (int i = 0; i < count; ++i) {
-        workers.emplace_back([this] { Work(); });
-    }
-}
-
-LoudnessPass::~LoudnessPass() {
-    Stop();
-    for (std::thread& worker : workers) {
-        worker.join();
-    }
-}
-
-void LoudnessPass::Work() {
-    for (int i = next++; i < int(inputs.size()) && !stopping; i = next++) {
-        results[size_t(i)] = Measure(inputs[size_t(i)]);
-    }
-    const std::lock_guard<std::mutex> guard(lock);
-    ++finished;
-    workerFinished.notify_all();
-}
-
-bool LoudnessPass::WaitFor(std::chrono::milliseconds timeout) {
-    std::unique_lock<std::mutex> guard(lock);
-    return workerFinished.wait_for(guard, timeout,
-                                   [this] { return finished == int(workers.size()); });
-}
+    : inputs(std::move(inputs)),
+      results(this->inputs.size()),
+      workers(int(this->inputs.size()),
+              [this](int i) { results[size_t(i)] = Measure(this->inputs[size_t(i)]); }) {}
 
 InputLoudness LoudnessPass::Measure(const LoudnessInput& input) {
     QString ignored;  // the join says why an input cannot be read
     mp3::StreamReader reader(input.file ? input.file : InputFile::Open(input.path, &ignored),
                              input.path);
-    Decoder decoder = OpenDecoder();
-    if (reader.AtEnd() || !decoder) {
+    if (reader.AtEnd()) {
         return {};
     }
     const mp3::FrameHeader first = reader.Header();
+    // The samples keep the first frame's rate and channels, whatever follows.
+    Mpg123Stream decoder{mp3::StreamFormat(first)};
+    if (!decoder.Ready()) {
+        return {};
+    }
     InputLoudness loudness;
     loudness.layerIII = first.layer == mp3::FrameHeader::Layer3;
-    // The samples keep the first frame's rate and channels, whatever follows.
-    mpg123_format_none(decoder.get());
-    mpg123_format(decoder.get(), first.GetSampleRate(),
-                  first.GetChannelCount() == 1 ? MPG123_MONO : MPG123_STEREO, MPG123_ENC_FLOAT_32);
     const unsigned channels = unsigned(first.GetChannelCount());
     Meter meter(ebur128_init(channels, unsigned(first.GetSampleRate()),
                              EBUR128_MODE_I | EBUR128_MODE_HISTOGRAM),
@@ -101,31 +61,23 @@ InputLoudness LoudnessPass::Measure(const LoudnessInput& input) {
     // Kept here rather than by the meter, whose peak costs a tenth of the pass: the magnitude's
     // bits, which order as the magnitudes do, so that the loop runs on vector registers.
     quint32 peakBits = 0;
-    for (; !reader.AtEnd() && !stopping; reader.Advance()) {
+    const Mpg123Stream::Take take = [&](const float* audio, size_t frames) {
+        const auto* bits = reinterpret_cast<const quint32*>(audio);
+        for (size_t i = 0; i < frames * channels; ++i) {
+            peakBits = std::max(peakBits, bits[i] & 0x7FFFFFFFu);
+        }
+        ebur128_add_frames_float(meter.get(), audio, frames);
+        samples += frames;
+    };
+    for (; !reader.AtEnd() && !workers.Stopping(); reader.Advance()) {
         // An encoder's header frame holds no audio.
         if (reader.FrameIndex() == 0 &&
             (mp3::XingHeader::Find(reader.Frame(), reader.FrameLength()) ||
              mp3::XingHeader::IsVbri(reader.Frame(), reader.FrameLength()))) {
             continue;
         }
-        mpg123_feed(decoder.get(), reader.Frame(), size_t(reader.FrameLength()));
         bytesDone += reader.FrameLength();
-        off_t number = 0;
-        unsigned char* audio = nullptr;
-        size_t bytes = 0;
-        for (int result = MPG123_OK; result == MPG123_OK || result == MPG123_NEW_FORMAT;) {
-            result = mpg123_decode_frame(decoder.get(), &number, &audio, &bytes);
-            const size_t frames = result == MPG123_OK ? bytes / sizeof(float) / channels : 0;
-            if (frames > 0) {
-                const auto* bits = reinterpret_cast<const quint32*>(audio);
-                for (size_t i = 0; i < frames * channels; ++i) {
-                    peakBits = std::max(peakBits, bits[i] & 0x7FFFFFFFu);
-                }
-                ebur128_add_frames_float(meter.get(), reinterpret_cast<const float*>(audio),
-                                         frames);
-                samples += frames;
-            }
-        }
+        decoder.Feed(reader.Frame(), reader.FrameLength(), take);
     }
     double lufs = -HUGE_VAL;
     ebur128_loudness_global(meter.get(), &lufs);

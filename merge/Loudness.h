@@ -3,11 +3,10 @@
 #include <QString>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
+
+#include "merge/Workers.h"
 
 namespace tessaro {
 
@@ -34,32 +33,22 @@ struct LoudnessInput {
 class LoudnessPass {
 public:
     explicit LoudnessPass(std::vector<LoudnessInput> inputs);
-    ~LoudnessPass();
-    LoudnessPass(const LoudnessPass&) = delete;
-    LoudnessPass& operator=(const LoudnessPass&) = delete;
 
     // Waits until every input has been measured (or the pass stopped), at most `timeout`;
     // whether it has.
-    bool WaitFor(std::chrono::milliseconds timeout);
+    bool WaitFor(std::chrono::milliseconds timeout) { return workers.WaitFor(timeout); }
     // The bytes of frames decoded so far, for the progress.
     qint64 BytesDone() const { return bytesDone; }
-    void Stop() { stopping = true; }
     // By the inputs' order; read once WaitFor() said all are measured.
     const std::vector<InputLoudness>& Results() const { return results; }
 
 private:
-    void Work();
     InputLoudness Measure(const LoudnessInput& input);
 
     std::vector<LoudnessInput> inputs;
     std::vector<InputLoudness> results;
-    std::atomic<int> next{0};
-    int finished = 0;  // workers, under `lock`
-    std::mutex lock;
-    std::condition_variable workerFinished;
     std::atomic<qint64> bytesDone{0};
-    std::atomic<bool> stopping{false};
-    std::vector<std::thread> workers;
+    Workers workers;  // last, so that they stop before what they use goes
 };
 
 // The gain of `steps` steps of global_gain, in dB.

@@ -12,6 +12,7 @@
 
 #include "io/Files.h"
 #include "io/InputFile.h"
+#include "merge/Conform.h"
 #include "merge/JoinOutput.h"
 #include "merge/JoinedTag.h"
 #include "merge/Loudness.h"
@@ -46,15 +47,24 @@ QString Mismatch(const QString& firstPath, const mp3::StreamFormat& firstFormat,
         return {};
     }
     const QString separator = QStringLiteral(", ");
+    // LAME, which re-encodes, writes Layer III alone.
+    const QString remedy =
+        firstFormat.layer == mp3::FrameHeader::Layer3
+            ? QStringLiteral(
+                  ", unless inputs of another format are re-encoded to match the first "
+                  "(tessaro-join --conform, or \"Re-encode inputs of another format to match the "
+                  "first\" in the preferences)")
+            : QString();
     return QStringLiteral(
                "%1 (%2) differs from the first input %3 (%4); many players play the joined "
-               "file wrongly")
+               "file wrongly%5")
         .arg(Quoted(path), format.FiguresDifferingFrom(firstFormat).join(separator),
-             Quoted(firstPath), firstFormat.FiguresDifferingFrom(format).join(separator));
+             Quoted(firstPath), firstFormat.FiguresDifferingFrom(format).join(separator), remedy);
 }
 
-// Of levelling: the decoding takes far longer than the copy, so most of the bar is its.
-constexpr double kMeasureShare = 0.9;
+// Of levelling and re-encoding: the decoding and encoding take far longer than the copy, so most
+// of the bar is theirs.
+constexpr double kPassShare = 0.9;
 
 QString CannotRead(const QString& input, const QString& reason) {
     return QStringLiteral("Cannot read %1: %2").arg(Quoted(input), reason);
@@ -108,9 +118,10 @@ public:
           outputPath(outputPath),
           host(host),
           options(options),
-          seams(options.seamless) {
+          seams(options.seamless, false) {
         tag.picture = std::move(cover);
         OpenInputs();
+        passTotal = options.level ? total : 0;
     }
 
     // Copies every frame of the input at `index`, or skips it with a warning; false when the
@@ -135,14 +146,19 @@ public:
             result.warnings << QStringLiteral("Skipped %1: %2").arg(Quoted(input), reason);
             return true;
         }
-        CompareFormat(input, reader.Header());
+        const bool reencoded = !reencode.empty() && reencode[size_t(index)];
+        CompareFormat(input,
+                      reencoded ? formats[size_t(index)] : mp3::StreamFormat(reader.Header()),
+                      reencoded);
         const int gain = steps.empty() ? 0 : steps[size_t(index)];
+        const double framesStart = stream.Duration() + seams.KeptSeconds();
         if ((!output.IsOpen() && !Open()) ||
-            !WriteViews(seams.StartInput(input, file, gain, &result.warnings))) {
+            !WriteViews(seams.StartInput(input, file, gain, reencoded, &result.warnings))) {
             return false;
         }
+        const double audioStart = AudioStart(framesStart, reader);
         if (options.chapters) {
-            StartChapter(titles[size_t(index)]);
+            StartChapter(titles[size_t(index)], audioStart);
         }
         for (; !reader.AtEnd(); reader.Advance()) {
             const bool first = reader.FrameIndex() == 0;
@@ -180,10 +196,10 @@ public:
             if (host.MergeCancelled()) {
                 return Cancelled();
             }
-            measured = pass.BytesDone();
+            passDone = pass.BytesDone();
             ReportProgress();
         }
-        measured = total;
+        passDone = total;
         for (int i = 0; i < workspace.Paths().size(); ++i) {
             steps.push_back(SettleGain(workspace.Paths()[i], pass.Results()[size_t(i)]));
             if (steps.back() != 0) {
@@ -193,6 +209,71 @@ public:
         const InputLoudness joined = JoinedLoudness(pass.Results(), steps);
         if (joined.measured) {
             tag.replayGain = {kReferenceLoudness - joined.lufs, joined.peak};
+        }
+        return true;
+    }
+    // Finds the inputs whose format differs from the first one's, to be encoded anew; false, the
+    // join refused, when the first one is not of Layer III, the only layer LAME encodes.
+    bool PlanConform() {
+        for (int i = 0; i < workspace.Paths().size(); ++i) {
+            const mp3::StreamReader reader(Planned(i), workspace.Paths()[i]);
+            formats.push_back(reader.AtEnd() ? mp3::StreamFormat()
+                                             : mp3::StreamFormat(reader.Header()));
+            reencode.push_back(!reader.AtEnd() && first >= 0 && formats.back() != formats[first]);
+            passTotal += reencode.back() ? audioBytes[size_t(i)] : 0;
+            first = first < 0 && !reader.AtEnd() ? i : first;
+        }
+        if (first >= 0 && formats[size_t(first)].layer != mp3::FrameHeader::Layer3) {
+            result.error = QStringLiteral(
+                               "Cannot re-encode inputs to match the first input %1: it is not "
+                               "of Layer III, the only layer the encoder writes; nothing was "
+                               "written.")
+                               .arg(Quoted(workspace.Paths()[first]));
+            return false;
+        }
+        seams = SeamMaker(options.seamless,
+                          std::find(reencode.begin(), reencode.end(), true) != reencode.end());
+        return true;
+    }
+    // Encodes the inputs planned anew, each from its audio as levelling leaves it, and joins
+    // those instead; false when the host cancels or an input cannot be encoded.
+    bool Conform() {
+        std::vector<ConformInput> inputs;
+        std::vector<size_t> places;
+        for (size_t i = 0; i < reencode.size(); ++i) {
+            if (reencode[i]) {
+                inputs.push_back({workspace.Paths()[qsizetype(i)], Planned(int(i)),
+                                  steps.empty() ? 0 : GainDb(steps[i])});
+                places.push_back(i);
+            }
+        }
+        if (inputs.empty()) {
+            return true;
+        }
+        ConformPass pass(std::move(inputs), TargetOf(Planned(first), workspace.Paths()[first]));
+        const qint64 before = passDone;
+        while (!pass.WaitFor(std::chrono::milliseconds(50))) {
+            if (host.MergeCancelled()) {
+                return Cancelled();
+            }
+            passDone = before + pass.BytesDone();
+            ReportProgress();
+        }
+        passDone = passTotal;
+        for (size_t k = 0; k < places.size(); ++k) {
+            const Conformed& conformed = pass.Results()[k];
+            const size_t i = places[k];
+            if (!conformed.file) {
+                return Fail(QStringLiteral("Cannot re-encode %1: %2")
+                                .arg(Quoted(workspace.Paths()[qsizetype(i)]), conformed.error));
+            }
+            total += mp3::AudioPartLength(conformed.file->Descriptor(), conformed.file->Size()) -
+                     audioBytes[i];
+            planned[i] = conformed.file;
+            // Its new frames carry the gain already.
+            if (!steps.empty()) {
+                steps[i] = 0;
+            }
         }
         return true;
     }
@@ -206,7 +287,8 @@ public:
             return;
         }
         if (!tag.chapters.empty()) {
-            tag.chapters.back().endMs = Milliseconds(stream.Duration() + seams.KeptSeconds());
+            tag.chapters.back().endMs =
+                Milliseconds(stream.Duration() + seams.KeptSeconds() - earlierTail - firstLead);
         }
         // No more chapters than were planned, with the same titles: the tag fits its place,
         // unless an input that held no frame when planned gave some when joined.
@@ -217,6 +299,9 @@ public:
                    !output.Commit(front, stream.HeaderFrame(output.Checksum()), back,
                                   [this] { return SpoiledInput(); })) {
             Fail(output.Error());
+        } else if (shown < 100) {
+            // Frames a seam or re-encoding replaced are counted by what took their place.
+            host.MergeProgress(100, 0);
         }
     }
 
@@ -240,7 +325,21 @@ private:
         return {};
     }
     static quint32 Milliseconds(double seconds) {
-        return quint32(std::min(std::llround(seconds * 1000), qint64(0xFFFFFFFE)));
+        return quint32(std::clamp(std::llround(seconds * 1000), qint64(0), qint64(0xFFFFFFFE)));
+    }
+    // Where the audio of the input being joined starts in the timeline players show, which
+    // begins behind the first input's encoder delay and the decoder's: behind its own encoder's
+    // silence, or, where a seam joins it, right where the earlier input's audio ends. Its frames
+    // would start at `framesStart`; `reader` stands at its first.
+    double AudioStart(double framesStart, const mp3::StreamReader& reader) {
+        SeamInput told;
+        ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
+        const double rate = reader.Header().GetSampleRate();
+        const double lead = told.delay >= 0 ? double(told.delay + kDecoderDelay) / rate : 0;
+        firstLead = firstLead < 0 ? lead : firstLead;
+        const double start = seams.Seamed() ? framesStart - earlierTail : framesStart + lead;
+        earlierTail = told.padding >= 0 ? double(told.padding - kDecoderDelay) / rate : 0;
+        return start - firstLead;
     }
 
     // Makes the output once there is audio for it. The tag is known before the first byte is
@@ -286,9 +385,9 @@ private:
             return WriteFrame(frame.data, frame.length, frame.keeper, false);
         });
     }
-    // Ends the chapter before and starts the input's, once the seam in front of it is written.
-    void StartChapter(const QString& title) {
-        const quint32 now = Milliseconds(stream.Duration());
+    // Ends the chapter before and starts the input's at `seconds`.
+    void StartChapter(const QString& title, double seconds) {
+        const quint32 now = Milliseconds(seconds);
         if (!tag.chapters.empty()) {
             tag.chapters.back().endMs = now;
         }
@@ -302,7 +401,8 @@ private:
         for (const QString& path : workspace.Paths()) {
             QString ignored;  // the copy finds it again
             std::shared_ptr<InputFile> file = InputFile::Open(path, &ignored);
-            total += file ? mp3::AudioPartLength(file->Descriptor(), file->Size()) : 0;
+            audioBytes.push_back(file ? mp3::AudioPartLength(file->Descriptor(), file->Size()) : 0);
+            total += audioBytes.back();
             planned.push_back(qint64(planned.size()) < keepable ? std::move(file) : nullptr);
         }
     }
@@ -314,9 +414,7 @@ private:
                 return false;
             }
             const QString& path = workspace.Paths()[i];
-            QString ignored;
-            const std::shared_ptr<InputFile> file =
-                planned[size_t(i)] ? planned[size_t(i)] : InputFile::Open(path, &ignored);
+            const std::shared_ptr<InputFile> file = Planned(i);
             const bool joined = file && !mp3::StreamReader(file, path).AtEnd();
             mp3::InputTags inputTags = file ? mp3::ReadInputTags(*file) : mp3::InputTags();
             titles.push_back(inputTags.title.isEmpty() ? QFileInfo(path).completeBaseName()
@@ -329,6 +427,12 @@ private:
             }
         }
         return true;
+    }
+    // The input at `index` as the plan opened it, or opened now; it stays planned.
+    std::shared_ptr<InputFile> Planned(int index) {
+        QString ignored;  // the copy says why it cannot be opened
+        return planned[size_t(index)] ? planned[size_t(index)]
+                                      : InputFile::Open(workspace.Paths()[index], &ignored);
     }
     // The input at `index` as the plan opened it, or opened now.
     std::shared_ptr<InputFile> OpenInput(int index, QString* error) {
@@ -347,14 +451,16 @@ private:
         ReportProgress();
         return !host.MergeCancelled() || Cancelled();
     }
-    // The part of the inputs' audio measured and written, truncated toward zero; with nothing
-    // to do, all is done.
+    // The part of the work done, decoding and encoding for the passes and writing the inputs'
+    // audio, truncated toward zero; with nothing to do, all is done.
     void ReportProgress() {
-        const double share = options.level ? kMeasureShare : 0;
-        const double done = share * double(measured) + (1 - share) * double(result.written);
-        const qint64 percent =
-            total > 0 ? std::min<qint64>(100, qint64(done / double(total) * 100.0)) : 100;
-        host.MergeProgress(qint32(quint32(percent)), 0);
+        const double share = passTotal > 0 ? kPassShare : 0;
+        const double done =
+            (passTotal > 0 ? share * double(passDone) / double(passTotal) : 0) +
+            (1 - share) * double(result.written) / double(std::max<qint64>(total, 1));
+        const qint64 percent = total > 0 ? std::min<qint64>(100, qint64(done * 100.0)) : 100;
+        shown = qint32(percent);
+        host.MergeProgress(shown, 0);
     }
     // The gain steps an input gets, with a warning when they are fewer than it needs.
     int SettleGain(const QString& input, const InputLoudness& loudness) {
@@ -401,12 +507,18 @@ private:
         result.cancelled = true;
         return Fail(QStringLiteral("The merge was cancelled"));
     }
-    // Warns when an input's format differs from the first one's.
-    void CompareFormat(const QString& input, const mp3::FrameHeader& header) {
-        const mp3::StreamFormat format(header);
+    // Warns when an input's format differs from the first one's, or says what its re-encoding
+    // changed.
+    void CompareFormat(const QString& input, const mp3::StreamFormat& format, bool reencoded) {
+        const QString separator = QStringLiteral(", ");
         if (++result.inputsJoined == 1) {
             firstInput = input;
             firstFormat = format;
+        } else if (reencoded) {
+            result.warnings << QStringLiteral("re-encoded %1 (%2 to %3) to match the first input")
+                                   .arg(Quoted(input),
+                                        format.FiguresDifferingFrom(firstFormat).join(separator),
+                                        firstFormat.FiguresDifferingFrom(format).join(separator));
         } else if (const QString mismatch = Mismatch(firstInput, firstFormat, input, format);
                    !mismatch.isEmpty()) {
             result.warnings << mismatch;
@@ -417,8 +529,20 @@ private:
     JoinOutput output;
     mp3::JoinedStream stream;
     const QString outputPath;
-    qint64 total = 0;        // bytes of the inputs' audio parts
-    qint64 measured = 0;     // of those, decoded to measure their loudness
+    qint64 total = 0;                // bytes of the inputs' audio parts, as joined
+    std::vector<qint64> audioBytes;  // of each input's audio part, by its place, as opened
+    qint64 passTotal = 0;  // bytes the passes decode: every input to level, those to re-encode
+    qint64 passDone = 0;
+    qint32 shown = -1;  // percent last reported
+    // Seconds of the first input's encoder and decoder delay, once known, and of the silence the
+    // input joined last ends with.
+    double firstLead = -1;
+    double earlierTail = 0;
+    // Of re-encoding, by each input's place: whether it is, and its format as it was; empty
+    // when no input is. `first` is the place of the first input with frames.
+    std::vector<bool> reencode;
+    std::vector<mp3::StreamFormat> formats;
+    int first = -1;
     std::vector<int> steps;  // of gain, by each input's place; empty when the levels stay
     static constexpr size_t kLevelledBlock = 1 << 20;
     std::shared_ptr<std::vector<quint8>> levelled;  // the block levelled frames are copied into
@@ -461,7 +585,8 @@ MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPat
         return refused;
     }
     Join join(workspace, outputPath, host, options, std::move(cover));
-    if (options.level && !join.Level()) {
+    if ((options.conform && !join.PlanConform()) || (options.level && !join.Level()) ||
+        (options.conform && !join.Conform())) {
         return join.result;
     }
     for (int i = 0; i < workspace.Paths().size(); ++i) {

@@ -7,24 +7,36 @@
 #include "mp3/FrameHeader.h"
 
 namespace tessaro {
+namespace {
 
-Mpg123Decoder::Mpg123Decoder(const mp3::StreamFormat& format)
-    : handle(nullptr, mpg123_delete), channels(format.channels) {
+// A decoder for frames of `format`, or null when libmpg123 does not take it.
+Mpg123Handle OpenDecoder(const mp3::StreamFormat& format) {
     static std::once_flag initialised;
     std::call_once(initialised, [] { mpg123_init(); });
-    handle.reset(mpg123_new(nullptr, nullptr));
+    Mpg123Handle handle(mpg123_new(nullptr, nullptr), mpg123_delete);
     mpg123_handle* decoder = handle.get();
-    ready = decoder && mpg123_param(decoder, MPG123_REMOVE_FLAGS, MPG123_GAPLESS, 0) == MPG123_OK &&
-            mpg123_param(decoder, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_FORCE_FLOAT, 0) ==
-                MPG123_OK &&
-            mpg123_format_none(decoder) == MPG123_OK &&
-            mpg123_format(decoder, format.sampleRate, channels == 1 ? MPG123_MONO : MPG123_STEREO,
-                          MPG123_ENC_FLOAT_32) == MPG123_OK;
+    const bool ready =
+        decoder && mpg123_param(decoder, MPG123_REMOVE_FLAGS, MPG123_GAPLESS, 0) == MPG123_OK &&
+        mpg123_param(decoder, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_FORCE_FLOAT, 0) ==
+            MPG123_OK &&
+        mpg123_format_none(decoder) == MPG123_OK &&
+        mpg123_format(decoder, format.sampleRate,
+                      format.channels == 1 ? MPG123_MONO : MPG123_STEREO,
+                      MPG123_ENC_FLOAT_32) == MPG123_OK;
+    if (!ready) {
+        handle.reset();
+    }
+    return handle;
 }
+
+}  // namespace
+
+Mpg123Decoder::Mpg123Decoder(const mp3::StreamFormat& format)
+    : handle(OpenDecoder(format)), channels(format.channels) {}
 
 std::vector<float> Mpg123Decoder::Decode(const std::vector<QByteArray>& frames) {
     // Opening the feed anew forgets the stream decoded before.
-    if (!ready || frames.empty() || mpg123_open_feed(handle.get()) != MPG123_OK) {
+    if (!handle || frames.empty() || mpg123_open_feed(handle.get()) != MPG123_OK) {
         return {};
     }
     QByteArray stream;
@@ -57,6 +69,49 @@ std::vector<float> Mpg123Decoder::Decode(const std::vector<QByteArray>& frames) 
         samples.insert(samples.end(), decoded, decoded + values);
     }
     return samples;
+}
+
+Mpg123Stream::Mpg123Stream(const mp3::StreamFormat& format)
+    : handle(OpenDecoder(format)), channels(size_t(format.channels)) {
+    if (handle && mpg123_open_feed(handle.get()) != MPG123_OK) {
+        handle.reset();
+    }
+}
+
+void Mpg123Stream::Feed(const quint8* frame, qint32 length, const Take& take) {
+    mpg123_feed(handle.get(), frame, size_t(length));
+    last = QByteArray(reinterpret_cast<const char*>(frame), length);
+    ++fed;
+    Drain(take);
+}
+
+void Mpg123Stream::Finish(const Take& take) {
+    if (decoded >= fed) {
+        return;
+    }
+    mpg123_feed(handle.get(), reinterpret_cast<const unsigned char*>(last.constData()),
+                size_t(last.size()));
+    off_t number = 0;
+    unsigned char* audio = nullptr;
+    size_t bytes = 0;
+    if (mpg123_decode_frame(handle.get(), &number, &audio, &bytes) == MPG123_OK && bytes > 0) {
+        take(reinterpret_cast<const float*>(audio), bytes / sizeof(float) / channels);
+    }
+    decoded = fed;
+}
+
+void Mpg123Stream::Drain(const Take& take) {
+    off_t number = 0;
+    unsigned char* audio = nullptr;
+    size_t bytes = 0;
+    for (int result = MPG123_OK; result == MPG123_OK || result == MPG123_NEW_FORMAT;) {
+        result = mpg123_decode_frame(handle.get(), &number, &audio, &bytes);
+        const size_t count = result == MPG123_OK ? bytes / sizeof(float) / channels : 0;
+        if (count > 0) {
+            ++decoded;
+            take(reinterpret_cast<const float*>(audio), count);
+        }
+    }
 }
 
 }  // namespace tessaro

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -9,6 +10,8 @@
 struct mpg123_handle_struct;
 
 namespace tessaro {
+
+using Mpg123Handle = std::unique_ptr<mpg123_handle_struct, void (*)(mpg123_handle_struct*)>;
 
 // libmpg123, set up for frames of one format, of any layer: their samples as floats at the
 // format's own rate and channels, nothing trimmed (an encoder's delay and padding stay in).
@@ -20,9 +23,30 @@ public:
     std::vector<float> Decode(const std::vector<QByteArray>& frames);
 
 private:
-    std::unique_ptr<mpg123_handle_struct, void (*)(mpg123_handle_struct*)> handle;
+    Mpg123Handle handle;
     const int channels;
-    bool ready = false;
+};
+
+// The same decoder fed a whole stream frame by frame, without holding it: what each frame
+// decodes to goes to `take`, channels interleaved, with its count of samples per channel.
+class Mpg123Stream {
+public:
+    using Take = std::function<void(const float* samples, size_t count)>;
+
+    explicit Mpg123Stream(const mp3::StreamFormat& format);
+    bool Ready() const { return bool(handle); }
+    void Feed(const quint8* frame, qint32 length, const Take& take);
+    // Decodes the last frame fed, where the decoder holds it until it sees another begin.
+    void Finish(const Take& take);
+
+private:
+    void Drain(const Take& take);
+
+    Mpg123Handle handle;
+    const size_t channels;
+    QByteArray last;  // frame fed
+    qint64 fed = 0;   // frames
+    qint64 decoded = 0;
 };
 
 }  // namespace tessaro

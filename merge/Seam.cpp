@@ -48,7 +48,7 @@ Seam Failed(const QString& why) {
 std::vector<QByteArray> EncodeStretch(const SeamInput& earlier, const Splice& splice, qint64 count,
                                       QString* why) {
     const qint64 frameSamples = earlier.format.GetSampleCount();
-    LameEncoder encoder(earlier.format, earlier.bitrate, earlier.meanBitrate);
+    LameEncoder encoder({earlier.format, earlier.bitrate, earlier.meanBitrate});
     if (!encoder.Ready()) {
         *why = QStringLiteral("the encoder does not take the earlier input's format");
         return {};

@@ -32,9 +32,10 @@ SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& p
 
 std::vector<FrameView> SeamMaker::StartInput(const QString& path,
                                              const std::shared_ptr<InputFile>& file, int gainSteps,
-                                             QStringList* warnings) {
-    std::vector<FrameView> frames;
-    if (on && !earlierPath.isEmpty()) {
+                                             bool reencoded, QStringList* warnings) {
+    std::vector<FrameView> frames(kept.begin(), kept.end());
+    seamed = false;
+    if (on && !earlierPath.isEmpty() && (seamless || reencoded || earlierReencoded)) {
         current.frames.clear();
         for (const FrameView& frame : kept) {
             current.frames.emplace_back(reinterpret_cast<const char*>(frame.data), frame.length);
@@ -51,8 +52,10 @@ std::vector<FrameView> SeamMaker::StartInput(const QString& path,
                               qint32(keeper->size()), keeper});
         }
         skip = seam.laterReplaced;
+        seamed = seam.failure.isEmpty();
     }
     earlierPath = path;
+    earlierReencoded = reencoded;
     current = {};
     kept.clear();
     keep = 0;
@@ -95,6 +98,7 @@ SeamMaker::Taken SeamMaker::Take(const quint8* data, qint32 length,
 
 std::vector<FrameView> SeamMaker::Release() {
     std::vector<FrameView> frames(kept.begin(), kept.end());
+    seamed = false;
     kept.clear();
     return frames;
 }

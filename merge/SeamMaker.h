@@ -21,17 +21,18 @@ struct FrameView {
 
 // The seams of a join as it goes, input by input: what is known of the input being joined, and
 // its last frames, kept back until the next input shows whether a seam can be made. Off, it keeps
-// nothing back and every frame is written as it comes.
+// nothing back and every frame is written as it comes. Seams are made at every join when the
+// joins are to be seamless, and otherwise at the joins of inputs encoded anew for the join alone.
 class SeamMaker {
 public:
-    explicit SeamMaker(bool on) : on(on) {}
+    SeamMaker(bool seamless, bool reencoding) : seamless(seamless), on(seamless || reencoding) {}
 
-    // Starts the input at `path`, open as `file`, which holds frames and is to be made
-    // `gainSteps` steps of global_gain louder: the frames to write before its own, those the input
-    // before kept back and the seam's, or, where no seam can be made, the kept ones alone and a
-    // warning naming both inputs.
+    // Starts the input at `path`, open as `file`, which holds frames, is to be made `gainSteps`
+    // steps of global_gain louder and was encoded anew for the join when `reencoded`: the frames
+    // to write before its own, those the input before kept back and the seam's, or, where no seam
+    // can be made, the kept ones alone and a warning naming both inputs.
     std::vector<FrameView> StartInput(const QString& path, const std::shared_ptr<InputFile>& file,
-                                      int gainSteps, QStringList* warnings);
+                                      int gainSteps, bool reencoded, QStringList* warnings);
     // What becomes of a frame of the input, its first when `first`: written now or not (replaced
     // by the seam in front, or kept back where it lies), and a kept frame to be written now in
     // its stead.
@@ -43,10 +44,15 @@ public:
                bool first);
     // The frames still kept back, to be written at the end, and the seconds they play.
     std::vector<FrameView> Release();
+    // Whether a seam joins the input started last to the one before.
+    bool Seamed() const { return seamed; }
     double KeptSeconds() const;
 
 private:
-    const bool on;
+    bool seamless;
+    bool on;
+    bool earlierReencoded = false;
+    bool seamed = false;
     QString earlierPath;         // of the input joined last; empty before the first
     SeamInput current;           // what is known of the input being joined
     std::deque<FrameView> kept;  // its last frames

@@ -78,7 +78,7 @@ std::optional<XingHeader> XingHeader::Find(const quint8* frame, qint32 length) {
     header.framesAt = field(kFramesFlag, 4);
     header.bytesAt = field(kBytesFlag, 4);
     header.tocAt = field(kTocFlag, kTocEntries);
-    field(kQualityFlag, 4);  // the quality indicator, which stays as it is
+    header.qualityAt = field(kQualityFlag, 4);
     if (next > length) {
         return std::nullopt;
     }
@@ -136,6 +136,10 @@ std::optional<quint32> XingHeader::ByteCount(const quint8* frame) const {
     return bytesAt < 0 ? std::nullopt : std::optional(ReadBigEndian32(frame + bytesAt));
 }
 
+std::optional<quint32> XingHeader::Quality(const quint8* frame) const {
+    return qualityAt < 0 ? std::nullopt : std::optional(ReadBigEndian32(frame + qualityAt));
+}
+
 qint32 XingHeader::EncoderDelay(const quint8* frame) const {
     return lameAt < 0 ? 0 : (frame[lameAt + 21] << 4) | (frame[lameAt + 22] >> 4);
 }
@@ -172,7 +176,7 @@ void XingHeader::Drop(quint8* frame, quint32 flag) {
     std::memmove(frame + at, frame + at + 4, size_t(length - at - 4));
     std::memset(frame + length - 4, 0, 4);
     WriteBigEndian(frame + tagAt + 4, ReadBigEndian32(frame + tagAt + 4) & ~flag, 4);
-    for (qint32* later : {&framesAt, &bytesAt, &tocAt, &lameAt}) {
+    for (qint32* later : {&framesAt, &bytesAt, &tocAt, &qualityAt, &lameAt}) {
         *later -= *later > at ? 4 : 0;
     }
     field = -1;

@@ -33,6 +33,9 @@ public:
     // audio frames (its own left out) and bytes (all frames).
     std::optional<quint32> FrameCount(const quint8* frame) const;
     std::optional<quint32> ByteCount(const quint8* frame) const;
+    // The quality indicator, which LAME writes as 100 - 10 * its VBR quality - its
+    // algorithm quality.
+    std::optional<quint32> Quality(const quint8* frame) const;
 
     // Whether the header has a LAME extension, which tells the encoder's delay and padding.
     bool HasEncoderExtension() const { return lameAt >= 0; }
@@ -67,6 +70,7 @@ private:
     qint32 framesAt = -1;
     qint32 bytesAt = -1;
     qint32 tocAt = -1;
+    qint32 qualityAt = -1;
     qint32 lameAt = -1;
     qint32 length = 0;  // of the frame: what lies behind a field taken out moves up to its end
 };

@@ -10,6 +10,7 @@ packages=(
     libid3-3.8.3-dev zlib1g-dev
     libmpg123-dev libmp3lame-dev                # seamless joins: decode and re-encode the seams
     libebur128-dev                              # levelling: the inputs' loudness
+    libsoxr-dev                                 # re-encoding inputs of another format: resampling
     libgtest-dev
     fp-utils
     desktop-file-utils appstream groff-base xvfb xdotool  # the installation tests

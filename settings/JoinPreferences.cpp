@@ -10,6 +10,7 @@ const QString kChaptersKey = QStringLiteral("joinedFile/chapters");
 const QString kCopyCoverKey = QStringLiteral("joinedFile/copyCover");
 const QString kSeamlessKey = QStringLiteral("joinedFile/seamless");
 const QString kLevelKey = QStringLiteral("joinedFile/level");
+const QString kConformKey = QStringLiteral("joinedFile/conform");
 
 }  // namespace
 
@@ -23,6 +24,7 @@ JoinPreferences LoadJoinPreferences(const QString& preferencesPath) {
     if (settings.value(kLevelKey, false).toBool()) {
         preferences.options.level = kReferenceLoudness;
     }
+    preferences.options.conform = settings.value(kConformKey, false).toBool();
     return preferences;
 }
 
@@ -32,6 +34,7 @@ void SaveJoinOptions(const JoinOptions& options) {
     settings.setValue(kCopyCoverKey, options.copyCover);
     settings.setValue(kSeamlessKey, options.seamless);
     settings.setValue(kLevelKey, options.level.has_value());
+    settings.setValue(kConformKey, options.conform);
 }
 
 }  // namespace tessaro

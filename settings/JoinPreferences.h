@@ -16,6 +16,9 @@ struct JoinOptions {
     // The loudness, in LUFS, each input is brought nearest to by changing its frames' gain;
     // none to leave the inputs' levels as they are.
     std::optional<double> level;
+    // Inputs whose format differs from the first one's are decoded and encoded anew in its
+    // format; the others are copied as ever.
+    bool conform = false;
 };
 
 // ReplayGain 2.0's reference loudness, which levelling aims at unless told otherwise.

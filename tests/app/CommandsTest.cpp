@@ -522,7 +522,7 @@ private Q_SLOTS:
         // The joined-file boxes survive a restart in the window's settings; the preference file
         // holds the tag choice alone, byte for byte as without them.
         QVERIFY(frame->JoinOptions().chapters && frame->JoinOptions().copyCover &&
-                frame->JoinOptions().seamless);
+                frame->JoinOptions().seamless && frame->JoinOptions().conform);
         QCOMPARE(frame->JoinOptions().level, std::optional(tessaro::kReferenceLoudness));
         frame.reset();
         const QString saved = tessaro::GetPreferencesPath(QStringLiteral("Zovi Tessaro 1.2"));
@@ -531,11 +531,13 @@ private Q_SLOTS:
         QCOMPARE(ReadAll(saved), ReadAll(alone));
         frame = MakeFrame();
         QVERIFY(frame->JoinOptions().chapters && frame->JoinOptions().copyCover &&
-                frame->JoinOptions().seamless && frame->JoinOptions().level);
+                frame->JoinOptions().seamless && frame->JoinOptions().conform &&
+                frame->JoinOptions().level);
         answer({}, true, false);
         frame->Action(ID_FILE_PREFERENCES)->trigger();
         QVERIFY(!frame->JoinOptions().chapters && !frame->JoinOptions().copyCover &&
-                !frame->JoinOptions().seamless && !frame->JoinOptions().level);
+                !frame->JoinOptions().seamless && !frame->JoinOptions().conform &&
+                !frame->JoinOptions().level);
     }
 
     void helpWithoutItsFileOrAViewerSaysWhatToDo() {

@@ -69,7 +69,8 @@ TEST_F(TessaroJoinTest, HelpExplainsEveryOption) {
     EXPECT_EQ(run.exitCode, 0);
     for (const char* option :
          {"-o", "--output", "-w", "--workspace", "-q", "--tag", "--album", "--artist", "--title",
-          "--year", "--comment", "--chapters", "--copy-cover", "--cover", "--seamless", "--level", "INPUT"}) {
+          "--year", "--comment", "--chapters", "--copy-cover", "--cover", "--seamless", "--level",
+          "--conform", "INPUT"}) {
         EXPECT_TRUE(run.out.contains(QLatin1String(option))) << option;
     }
     const JoinRun all = Join({QStringLiteral("--help-all")});
@@ -111,7 +112,10 @@ TEST_F(TessaroJoinTest, JoinsInOrderAndSummarises) {
     // The mono input first, and no bar when stderr is not a terminal.
     EXPECT_EQ(run.err, QStringLiteral("tessaro-join: warning: \"%1\" (2 channels) differs from the "
                                       "first input \"%2\" (1 channel); many players play the "
-                                      "joined file wrongly\n")
+                                      "joined file wrongly, unless inputs of another format are "
+                                      "re-encoded to match the first (tessaro-join --conform, or "
+                                      "\"Re-encode inputs of another format to match the first\" "
+                                      "in the preferences)\n")
                            .arg(cbr, vbr));
 }
 
@@ -151,6 +155,23 @@ TEST_F(TessaroJoinTest, FailureExitsWith1AndSaysWhy) {
         EXPECT_FALSE(QFile::exists(output));
         EXPECT_EQ(ReadAll(input), ReadAll(cbr));
     }
+}
+
+TEST_F(TessaroJoinTest, ConformReEncodesWhatDiffersAndRefusesAFirstInputNotOfLayerIII) {
+    const JoinRun run = Join({QStringLiteral("--conform"), QStringLiteral("-o"), output, cbr,
+                              Fixture(QStringLiteral("cbr192_48k.mp3"))});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("warning: re-encoded \"%1\" (48000 Hz to 44100 Hz)")
+                                     .arg(Fixture(QStringLiteral("cbr192_48k.mp3")))))
+        << run.err.toStdString();
+    QFile::remove(output);
+    const QString layer2 = WriteAll(dir.filePath(QStringLiteral("a.mp2")), MakeFrame(3, 2, 9, 0));
+    const JoinRun refused =
+        Join({QStringLiteral("--conform"), QStringLiteral("-o"), output, layer2, cbr});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("not of Layer III")))
+        << refused.err.toStdString();
+    EXPECT_FALSE(QFile::exists(output));
 }
 
 TEST_F(TessaroJoinTest, WritesTheTagOnlyWithTag) {
@@ -235,8 +256,8 @@ TEST_F(TessaroJoinTest, LevelTakesItsTargetOrAimsAtTheReference) {
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
         EXPECT_TRUE(ReadAll(output).contains("REPLAYGAIN_TRACK_GAIN"));
     }
-    const JoinRun run = Join({QStringLiteral("-o"), output, cbr, QStringLiteral("--"),
-                              QStringLiteral("--level")});
+    const JoinRun run =
+        Join({QStringLiteral("-o"), output, cbr, QStringLiteral("--"), QStringLiteral("--level")});
     EXPECT_TRUE(run.err.contains(QStringLiteral("Skipped \"--level\"")));
     EXPECT_FALSE(ReadAll(output).contains("REPLAYGAIN_TRACK_GAIN"));
 }

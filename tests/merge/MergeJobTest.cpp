@@ -23,9 +23,13 @@
 #include "ReferenceScan.h"
 #include "TestFiles.h"
 #include "io/AtomicWrite.h"
+#include "io/InputFile.h"
+#include "merge/Conform.h"
 #include "merge/JoinedTag.h"
 #include "mp3/LayerIII.h"
+#include "mp3/StreamFormat.h"
 #include "mp3/StreamReader.h"
+#include "mp3/XingHeader.h"
 #include "workspace/PlainTrackList.h"
 #include "workspace/TessaroWorkSpace.h"
 
@@ -301,7 +305,10 @@ TEST_F(MergeJobTest, InputsUnlikeTheFirstAreJoinedWithAWarningNamingTheFigures) 
     ASSERT_EQ(result.warnings.size(), 4) << result.warnings.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(result.warnings[0],
               QStringLiteral("\"%1\" (48000 Hz) differs from the first input \"%2\" (44100 Hz); "
-                             "many players play the joined file wrongly")
+                             "many players play the joined file wrongly, unless inputs of another "
+                             "format are re-encoded to match the first (tessaro-join --conform, or "
+                             "\"Re-encode inputs of another format to match the first\" in the "
+                             "preferences)")
                   .arg(rate48k, cbr));
     EXPECT_TRUE(result.warnings[1].contains(QStringLiteral("(1 channel) differs")));
     EXPECT_TRUE(result.warnings[1].contains(QStringLiteral("(2 channels);")));
@@ -456,6 +463,19 @@ ReadBack ReadChaptersAndPictures(const QString& path) {
     return read;
 }
 
+// The encoder's and decoder's silence a player leaves out at the start and at the end of a file
+// alone, in seconds, as its LAME header tells; none without one.
+std::pair<double, double> Silence(const QString& path) {
+    const Unit first = ReadAllUnits(path)[0];
+    const auto* frame = reinterpret_cast<const quint8*>(first.bytes.constData());
+    const auto xing = mp3::XingHeader::Find(frame, qint32(first.bytes.size()));
+    if (!xing || !xing->HasEncoderExtension()) {
+        return {0, 0};
+    }
+    const double rate = HeaderOf(first).GetSampleRate();
+    return {(xing->EncoderDelay(frame) + 529) / rate, (xing->EncoderPadding(frame) - 529) / rate};
+}
+
 TEST_F(MergeJobTest, AChapterForEachJoinedInputTitledAsTheInputIs) {
     const QStringList paths{Fixture(QStringLiteral("tagged_v2v1.mp3")),      // ID3v2 title
                             Write(QStringLiteral("notes.mp3"), "no audio"),  // skipped
@@ -468,19 +488,25 @@ TEST_F(MergeJobTest, AChapterForEachJoinedInputTitledAsTheInputIs) {
         host.saveTag = typed;
         ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, {true, false, QString(), false, {}})
                         .Succeeded());
-        double start = 0;
+        // In the timeline players show, behind the first input's silence: each input's starts
+        // behind its own encoder's silence.
+        const double lead = Silence(paths[0]).first;
+        double frames = 0;  // where the input's frames start
         std::vector<std::tuple<std::string, quint32, quint32>> expected;
         for (const auto& [path, title] : {std::pair{paths[0], "Tag Title"},
                                           {paths[2], "cbr192_48k"},
                                           {paths[3], "Trailing tag"},
                                           {paths[4], "mpeg25_8k"}}) {
-            double end = start;
-            for (const Unit& unit : AudioOf(path)) {
-                end += Duration(unit);
+            const quint32 start =
+                quint32(std::llround((frames + Silence(path).first - lead) * 1000));
+            if (!expected.empty()) {
+                std::get<2>(expected.back()) = start;
             }
-            expected.emplace_back(title, quint32(std::llround(start * 1000)),
-                                  quint32(std::llround(end * 1000)));
-            start = end;
+            for (const Unit& unit : AudioOf(path)) {
+                frames += Duration(unit);
+            }
+            expected.emplace_back(
+                title, start, quint32(std::llround((frames - Silence(path).second - lead) * 1000)));
         }
         const ReadBack read = ReadChaptersAndPictures(output);
         EXPECT_EQ(read.chapters, expected);
@@ -570,7 +596,7 @@ struct Encoding {
     bool vbr;
     int channels;
     int rate;
-    int FrameSamples() const { return rate > 32000 ? 1152 : 576; }
+    int FrameSamples() const { return rate >= 32000 ? 1152 : 576; }
 };
 
 // The samples encoded by LAME as its front end writes a file: a header frame with the LAME
@@ -837,6 +863,157 @@ TEST_F(MergeJobTest, LevellingBringsPiecesTogetherByTheirFramesGainAlone) {
     ASSERT_TRUE(kept.Succeeded()) << kept.error.toStdString();
     EXPECT_TRUE(kept.warnings.join(' ').contains(QStringLiteral("not of Layer III")));
     EXPECT_TRUE(ReadAll(output).endsWith(ReadAll(layer2)));
+}
+
+// A tone at `hertz` in stereo at 44.1 kHz, as long as `count` samples.
+std::vector<float> Tone(double hertz, int count, double amplitude) {
+    std::vector<float> samples;
+    for (int i = 0; i < count; ++i) {
+        const float value = float(amplitude * std::sin(2 * M_PI * hertz * i / 44100));
+        samples.insert(samples.end(), {value, value});
+    }
+    return samples;
+}
+
+// The pitch of the first channel between two samples, from its zero crossings.
+double Pitch(const std::vector<float>& samples, size_t from, size_t to) {
+    int crossings = 0;
+    for (size_t i = from + 1; i < to; ++i) {
+        crossings += (samples[2 * i] < 0) != (samples[2 * (i - 1)] < 0);
+    }
+    return crossings / 2.0 * 44100 / double(to - from);
+}
+
+// Where the tone at `earlier` hertz gives way to the one at `later`, looked for around `near`.
+size_t Boundary(const std::vector<float>& samples, size_t near, double earlier, double later) {
+    constexpr size_t kWindow = 441;
+    for (size_t at = near - 3 * 1152; at + kWindow < samples.size() / 2; at += 16) {
+        if (std::abs(Pitch(samples, at, at + kWindow) - later) <
+            std::abs(Pitch(samples, at, at + kWindow) - earlier)) {
+            return at + kWindow / 2;
+        }
+    }
+    return samples.size() / 2;
+}
+
+TEST_F(MergeJobTest, InputsOfAnotherFormatAreReEncodedToMatchTheFirstAndTheOthersCopied) {
+    const std::vector<std::pair<Encoding, double>> pieces{{{"CBR", false, 2, 44100}, 300},
+                                                          {{"48 kHz", false, 2, 48000}, 450},
+                                                          {{"MPEG-2", true, 1, 22050}, 600},
+                                                          {{"32 kHz", false, 1, 32000}, 800},
+                                                          {{"VBR", true, 2, 44100}, 1000}};
+    QStringList paths;
+    std::vector<double> lengths;  // of each piece, in samples at 44.1 kHz
+    for (const auto& [encoding, hertz] : pieces) {
+        lengths.push_back(88200 + double(paths.size()) * 5000);
+        paths << Write(
+            QStringLiteral("%1.mp3").arg(QLatin1String(encoding.name)),
+            EncodeWithLame(Tone(hertz, int(lengths.back()), paths.size() == 1 ? 0.04 : 0.4),
+                           encoding));
+    }
+    UsePaths(paths);
+    // Without the option, as ever: every frame copied, with warnings that say what would help.
+    tessaro::MergeResult result = Merge();
+    ASSERT_TRUE(result.Succeeded());
+    EXPECT_EQ(result.warnings.filter(QStringLiteral("--conform")).size(), 3);
+    std::vector<Unit> inputFrames;
+    for (const QString& path : paths) {
+        const std::vector<Unit> frames = AudioOf(path);
+        inputFrames.insert(inputFrames.end(), frames.begin(), frames.end());
+    }
+    EXPECT_EQ(Joined(AudioOf(output)), Joined(inputFrames));
+
+    tessaro::JoinOptions conform;
+    conform.conform = true;
+    conform.chapters = true;
+    host.progress.clear();
+    result = tessaro::RunMerge(workspace, output, host, conform);
+    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    ASSERT_EQ(result.warnings.size(), 3) << result.warnings.join(' ').toStdString();
+    EXPECT_EQ(result.warnings[0], QStringLiteral("re-encoded \"%1\" (48000 Hz to 44100 Hz) to "
+                                                 "match the first input")
+                                      .arg(paths[1]));
+    EXPECT_TRUE(result.warnings[1].contains(
+        QStringLiteral("(MPEG-2, 22050 Hz, 1 channel to MPEG-1, 44100 Hz, 2 channels)")));
+    // The bar never goes back as the work passes from encoding to writing.
+    for (size_t i = 1; i < host.progress.size(); ++i) {
+        EXPECT_GE(host.progress[i].first, host.progress[i - 1].first);
+    }
+    EXPECT_EQ(host.progress.back().first, 100);
+    const std::vector<Unit> audio = AudioOf(output);
+    const mp3::StreamFormat first(HeaderOf(AudioOf(paths[0])[0]));
+    for (const Unit& unit : audio) {
+        ASSERT_EQ(mp3::StreamFormat(HeaderOf(unit)), first) << unit.offset;
+    }
+    // Each piece at its own pitch and length, and the whole as long as the pieces.
+    const std::vector<float> decoded = DecodeAsPlayers(output, pieces[0].first);
+    const auto chapters = ReadChaptersAndPictures(output).chapters;
+    ASSERT_EQ(chapters.size(), pieces.size());
+    double total = 0;
+    size_t start = 0;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        SCOPED_TRACE(pieces[i].first.name);
+        total += lengths[i];
+        const size_t end = i + 1 < pieces.size() ? Boundary(decoded, size_t(total),
+                                                            pieces[i].second, pieces[i + 1].second)
+                                                 : decoded.size() / 2;
+        EXPECT_NEAR(Pitch(decoded, start + 2000, end - 2000), pieces[i].second,
+                    pieces[i].second / 100);
+        EXPECT_NEAR(double(end - start), lengths[i], 1152);
+        // Its chapter starts where it is heard to, but for the half frame by which a seam may
+        // shift it, and the resolution of the tones.
+        EXPECT_NEAR(std::get<1>(chapters[i]), start / 44.1, 576 / 44.1 + 3);
+        start = end;
+    }
+    EXPECT_NEAR(double(decoded.size() / 2), total, 1152);
+    // The inputs in its format are copied, but for the frames seams next to them replace.
+    std::set<QByteArray> written;
+    for (const Unit& unit : audio) {
+        written.insert(unit.bytes);
+    }
+    for (const QString& path : {paths[0], paths[4]}) {
+        const std::vector<Unit> frames = AudioOf(path);
+        const size_t copied =
+            size_t(std::count_if(frames.begin(), frames.end(),
+                                 [&](const Unit& u) { return written.count(u.bytes) > 0; }));
+        EXPECT_GE(copied + 8, frames.size()) << path.toStdString();
+    }
+
+    // Levelled, the quiet one is encoded from its levelled audio, its frames' gain left as it is.
+    conform.level = -18.0;
+    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, conform).Succeeded());
+    const std::vector<float> levelled = DecodeAsPlayers(output, pieces[0].first);
+    EXPECT_LT(Lufs(decoded, 90000, 170000), Lufs(decoded, 4000, 84000) - 15);
+    EXPECT_NEAR(Lufs(levelled, 90000, 170000), Lufs(levelled, 4000, 84000), 1.5);
+
+    // The first input tells what to encode to: its one bitrate, or its LAME header's VBR quality.
+    const auto targetOf = [](const QString& path) {
+        QString ignored;
+        return tessaro::TargetOf(tessaro::InputFile::Open(path, &ignored), path);
+    };
+    EXPECT_EQ(targetOf(paths[0]).bitrate, 128000);  // LAME's own
+    EXPECT_EQ(targetOf(paths[4]).bitrate, 0);
+    EXPECT_EQ(targetOf(paths[4]).vbrQuality, 4);  // LAME's own
+    const tessaro::ConformTarget mono = targetOf(Fixture(QStringLiteral("vbr_mono.mp3")));
+    EXPECT_EQ(mono.vbrQuality, 2);
+    EXPECT_EQ(mono.format.channelMode, mp3::FrameHeader::SingleChannel);
+
+    // Cancelled while it encodes, the join leaves nothing behind.
+    QFile::remove(output);
+    struct : RecordingHost {
+        bool MergeCancelled() override { return progress.size() > 2; }
+    } cancelling;
+    result = tessaro::RunMerge(workspace, output, cancelling, conform);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_FALSE(QFileInfo::exists(output));
+
+    // A first input the encoder cannot match refuses the join before anything is written.
+    UsePaths({Write(QStringLiteral("layer2.mp3"), MakeFrame(3, 2, 9, 0)), paths[1]});
+    QFile::remove(output);
+    result = tessaro::RunMerge(workspace, output, host, conform);
+    EXPECT_TRUE(result.error.contains(QStringLiteral("not of Layer III")))
+        << result.error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(output));
 }
 
 TEST_F(MergeJobTest, DamagedSideInformationAroundASeamNeverAbortsTheJoin) {

@@ -219,12 +219,25 @@ TEST(SeamCodecTest, ADecoderStartsEachStreamAfreshAndTheEncoderMakesFramesOfItsO
         EXPECT_EQ(decoder.Decode(second), tessaro::Mpg123Decoder(format).Decode(second));
         EXPECT_EQ(decoder.Decode(first), before);
         EXPECT_TRUE(decoder.Decode({}).empty());
+        // Fed frame by frame, the same samples, each frame's once.
+        std::vector<float> streamed;
+        tessaro::Mpg123Stream stream(format);
+        const tessaro::Mpg123Stream::Take take = [&](const float* samples, size_t count) {
+            streamed.insert(streamed.end(), samples, samples + count * size_t(format.channels));
+        };
+        for (const QByteArray& frame : first) {
+            stream.Feed(reinterpret_cast<const quint8*>(frame.constData()), qint32(frame.size()),
+                        take);
+        }
+        stream.Finish(take);
+        stream.Finish(take);
+        EXPECT_EQ(streamed, before);
 
         // Far beyond full scale, and NaN, as damaged frames decode: cut, not an abort.
         std::vector<float> loud = before;
         loud[100] = 1e9f;
         loud[101] = std::nanf("");
-        tessaro::LameEncoder encoder(header, 64000, 0);
+        tessaro::LameEncoder encoder({header, 64000, 0});
         ASSERT_TRUE(encoder.Ready());
         EXPECT_GT(encoder.Delay(), 0);
         const std::vector<QByteArray> frames = encoder.Encode(loud);

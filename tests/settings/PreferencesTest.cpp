@@ -88,8 +88,8 @@ TEST_F(PreferencesTest, JoinPreferencesComeFromBothStoresAndTheOptionsLeaveTheFi
     ASSERT_EQ(tessaro::WriteSaveID3Tag(path, true), QString());
     const QByteArray before = ReadAll(path);
     for (const tessaro::JoinOptions& options :
-         {tessaro::JoinOptions{true, false, QStringLiteral("cover.jpg"), true, -18.0},
-          tessaro::JoinOptions{false, true, QString(), false, {}}}) {
+         {tessaro::JoinOptions{true, false, QStringLiteral("cover.jpg"), true, -18.0, true},
+          tessaro::JoinOptions{false, true, QString(), false, {}, false}}) {
         tessaro::SaveJoinOptions(options);
         const tessaro::JoinPreferences loaded = tessaro::LoadJoinPreferences(path);
         EXPECT_TRUE(loaded.saveID3Tag);
@@ -97,6 +97,7 @@ TEST_F(PreferencesTest, JoinPreferencesComeFromBothStoresAndTheOptionsLeaveTheFi
         EXPECT_EQ(loaded.options.copyCover, options.copyCover);
         EXPECT_EQ(loaded.options.seamless, options.seamless);
         EXPECT_EQ(loaded.options.level, options.level);
+        EXPECT_EQ(loaded.options.conform, options.conform);
         EXPECT_TRUE(loaded.options.coverFile.isEmpty());  // chosen for one join only
         EXPECT_EQ(ReadAll(path), before);
     }

@@ -1,0 +1,342 @@
+#include "merge/Conform.h"
+
+#include <soxr.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "io/InputFile.h"
+#include "merge/LameEncoder.h"
+#include "merge/Mpg123Decoder.h"
+#include "merge/Seam.h"
+#include "mp3/StreamFormat.h"
+#include "mp3/StreamReader.h"
+#include "mp3/XingHeader.h"
+
+namespace tessaro {
+namespace {
+
+using mp3::FrameHeader;
+
+// Samples handed on at a time, and bytes of frames gathered before they are written.
+constexpr size_t kChunk = 8192;
+constexpr size_t kWriteChunk = 1 << 20;
+
+bool IsHeaderFrame(const mp3::StreamReader& reader) {
+    return reader.FrameIndex() == 0 &&
+           (mp3::XingHeader::Find(reader.Frame(), reader.FrameLength()) ||
+            mp3::XingHeader::IsVbri(reader.Frame(), reader.FrameLength()));
+}
+
+// libsoxr from one rate to another, as a stream.
+class Resampler {
+public:
+    Resampler(double from, double to, unsigned channels) : channels(channels), ratio(to / from) {
+        const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+        const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+        soxr_error_t error = nullptr;
+        handle = soxr_create(from, to, channels, &error, &io, &quality, nullptr);
+        if (error) {
+            handle = nullptr;
+        }
+    }
+    ~Resampler() { soxr_delete(handle); }
+    Resampler(const Resampler&) = delete;
+    Resampler& operator=(const Resampler&) = delete;
+
+    bool Ready() const { return handle != nullptr; }
+    // What the samples become; with none, what the resampler still holds.
+    std::vector<float> Process(const std::vector<float>& samples) {
+        const size_t count = samples.size() / channels;
+        const size_t room = size_t(double(count) * ratio) + kChunk;
+        std::vector<float> out;
+        for (size_t taken = 0;;) {
+            const size_t made = out.size() / channels;
+            out.resize((made + room) * channels);
+            size_t used = 0, gave = 0;
+            soxr_process(handle, count > 0 ? samples.data() + taken * channels : nullptr,
+                         count - taken, &used, out.data() + made * channels, room, &gave);
+            taken += used;
+            out.resize((made + gave) * channels);
+            if (count > 0 ? taken >= count && gave < room : gave == 0) {
+                return out;
+            }
+        }
+    }
+
+private:
+    soxr_t handle = nullptr;
+    const unsigned channels;
+    const double ratio;
+};
+
+// Chunks of samples handed from the thread that decodes to the one that encodes, a few at most
+// waiting, so that both run at once and the memory stays small.
+class ChunkQueue {
+public:
+    // Waits while the queue is full; false once it is closed.
+    bool Push(std::vector<float> chunk) {
+        std::unique_lock<std::mutex> guard(lock);
+        changed.wait(guard, [this] { return chunks.size() < kDepth || closed; });
+        if (closed) {
+            return false;
+        }
+        chunks.push_back(std::move(chunk));
+        changed.notify_all();
+        return true;
+    }
+    // The next chunk, waiting for it; none once the queue is closed and empty.
+    std::optional<std::vector<float>> Pop() {
+        std::unique_lock<std::mutex> guard(lock);
+        changed.wait(guard, [this] { return !chunks.empty() || closed; });
+        if (chunks.empty()) {
+            return std::nullopt;
+        }
+        std::vector<float> chunk = std::move(chunks.front());
+        chunks.pop_front();
+        changed.notify_all();
+        return chunk;
+    }
+    void Close() {
+        const std::lock_guard<std::mutex> guard(lock);
+        closed = true;
+        changed.notify_all();
+    }
+    bool Closed() {
+        const std::lock_guard<std::mutex> guard(lock);
+        return closed;
+    }
+
+private:
+    static constexpr size_t kDepth = 4;
+    std::mutex lock;
+    std::condition_variable changed;
+    std::deque<std::vector<float>> chunks;
+    bool closed = false;
+};
+
+// The samples an input decodes to, trimmed of its encoder's delay and padding, on their way to
+// the encoder: gained, mixed to the target's channels and resampled to its rate.
+class Conversion {
+public:
+    Conversion(const ConformTarget& target, const mp3::StreamFormat& source, double gainDb,
+               const SeamInput& told, ChunkQueue& queue)
+        : inChannels(size_t(source.channels)),
+          outChannels(size_t(target.format.GetChannelCount())),
+          mixChannels(std::min(inChannels, outChannels)),
+          gain(float(std::pow(10.0, gainDb / 20))),
+          queue(queue) {
+        // The decoder's own delay, of Layer III, comes before the encoder's.
+        const qint64 decoderDelay = source.layer == FrameHeader::Layer3 ? kDecoderDelay : 0;
+        skip = std::max(told.delay, 0) + decoderDelay;
+        holdBack = size_t(std::max<qint64>(told.padding - decoderDelay, 0));
+        if (source.sampleRate != target.format.GetSampleRate()) {
+            resampler = std::make_unique<Resampler>(source.sampleRate,
+                                                    target.format.GetSampleRate(), mixChannels);
+        }
+    }
+
+    bool Ready() const { return !resampler || resampler->Ready(); }
+    // Takes `count` samples (per channel) as decoded.
+    void Add(const float* samples, size_t count) {
+        const size_t dropped = std::min(size_t(skip), count);
+        skip -= qint64(dropped);
+        pending.insert(pending.end(), samples + dropped * inChannels, samples + count * inChannels);
+        if (pending.size() / inChannels > holdBack + kChunk) {
+            Pass(pending.size() / inChannels - holdBack);
+        }
+    }
+    // Hands on what is left but the padding, and closes the queue.
+    void Finish() {
+        Pass(pending.size() / inChannels - std::min(pending.size() / inChannels, holdBack));
+        if (resampler) {
+            Hand(resampler->Process({}));
+        }
+        queue.Close();
+    }
+
+private:
+    // Hands the first `count` samples pending on to the encoder.
+    void Pass(size_t count) {
+        std::vector<float> mixed(count * mixChannels);
+        const float* in = pending.data();
+        for (size_t i = 0; i < count; ++i, in += inChannels) {
+            for (size_t c = 0; c < mixChannels; ++c) {
+                mixed[i * mixChannels + c] =
+                    gain * (inChannels > mixChannels ? (in[0] + in[1]) / 2 : in[c]);
+            }
+        }
+        pending.erase(pending.begin(), pending.begin() + qint64(count * inChannels));
+        Hand(resampler ? resampler->Process(mixed) : std::move(mixed));
+    }
+    void Hand(std::vector<float> samples) {
+        if (outChannels > mixChannels) {
+            std::vector<float> both(samples.size() * 2);
+            for (size_t i = 0; i < samples.size(); ++i) {
+                both[2 * i] = both[2 * i + 1] = samples[i];
+            }
+            samples = std::move(both);
+        }
+        if (!samples.empty()) {
+            queue.Push(std::move(samples));
+        }
+    }
+
+    const size_t inChannels, outChannels, mixChannels;
+    const float gain;
+    ChunkQueue& queue;
+    qint64 skip = 0;                       // samples still to leave out: the delays
+    size_t holdBack = 0;                   // samples kept back at the end: the padding
+    std::vector<float> pending;            // decoded, at the input's channels
+    std::unique_ptr<Resampler> resampler;  // none where the rates agree
+};
+
+// The encoder's end: the frames the samples become, gathered in a file without a name.
+class Encoding {
+public:
+    explicit Encoding(const ConformTarget& target)
+        : encoder({target.format, target.bitrate, 0, target.bitrate > 0 ? -1 : target.vbrQuality,
+                   false}),
+          fd(::memfd_create("tessaro-conformed", MFD_CLOEXEC)) {}
+    ~Encoding() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    Encoding(const Encoding&) = delete;
+    Encoding& operator=(const Encoding&) = delete;
+
+    bool Ready() const { return encoder.Ready() && fd >= 0; }
+    // Encodes what comes through the queue until it is closed, or closes it on a failure.
+    void Run(ChunkQueue& queue) {
+        while (std::optional<std::vector<float>> chunk = queue.Pop()) {
+            if (!encoder.Add(std::move(*chunk), &bytes)) {
+                error = QStringLiteral("the encoder failed");
+            } else if (bytes.size() >= kWriteChunk && !Write()) {
+                error = qt_error_string(errno);
+            }
+            if (!error.isEmpty()) {
+                queue.Close();
+                return;
+            }
+        }
+    }
+    // Ends the stream, writes its header frame over the one it began with, and hands the file
+    // over.
+    Conformed Finish() {
+        if (error.isEmpty() && !encoder.Finish(&bytes)) {
+            error = QStringLiteral("the encoder failed");
+        }
+        const QByteArray header = encoder.HeaderFrame();
+        if (error.isEmpty() && (!Write() || ::pwrite(fd, header.constData(), size_t(header.size()),
+                                                     0) != header.size())) {
+            error = qt_error_string(errno);
+        }
+        if (!error.isEmpty()) {
+            return {nullptr, error};
+        }
+        Conformed conformed;
+        conformed.file = InputFile::Adopt(std::exchange(fd, -1), &conformed.error);
+        return conformed;
+    }
+
+private:
+    bool Write() {
+        for (size_t at = 0; at < bytes.size();) {
+            const ssize_t written = ::write(fd, bytes.data() + at, bytes.size() - at);
+            if (written < 0 && errno != EINTR) {
+                return false;
+            }
+            at += size_t(std::max<ssize_t>(written, 0));
+        }
+        bytes.clear();
+        return true;
+    }
+
+    LameEncoder encoder;
+    std::vector<unsigned char> bytes;  // encoded, not yet written
+    int fd;
+    QString error;
+};
+
+}  // namespace
+
+ConformTarget TargetOf(const std::shared_ptr<InputFile>& file, const QString& path) {
+    ConformTarget target;
+    bool audio = false;
+    for (mp3::StreamReader reader(file, path); !reader.AtEnd(); reader.Advance()) {
+        const std::optional<mp3::XingHeader> xing =
+            reader.FrameIndex() == 0 ? mp3::XingHeader::Find(reader.Frame(), reader.FrameLength())
+                                     : std::nullopt;
+        const std::optional<quint32> quality =
+            xing && xing->HasEncoderExtension() ? xing->Quality(reader.Frame()) : std::nullopt;
+        if (quality && *quality <= 100) {
+            target.vbrQuality = std::clamp(int(100 - *quality) / 10, 0, 9);
+        }
+        if (IsHeaderFrame(reader)) {
+            continue;
+        }
+        if (!audio) {
+            audio = true;
+            target.format = reader.Header();
+            target.bitrate = reader.Header().GetBitrate();
+        } else if (reader.Header().GetBitrate() != target.bitrate) {
+            target.bitrate = 0;
+            break;
+        }
+    }
+    return target;
+}
+
+ConformPass::ConformPass(std::vector<ConformInput> inputs, const ConformTarget& target)
+    : inputs(std::move(inputs)),
+      target(target),
+      results(this->inputs.size()),
+      workers(int(this->inputs.size()),
+              [this](int i) { results[size_t(i)] = Encode(this->inputs[size_t(i)]); }) {}
+
+Conformed ConformPass::Encode(const ConformInput& input) {
+    QString error;
+    mp3::StreamReader reader(input.file ? input.file : InputFile::Open(input.path, &error),
+                             input.path);
+    if (reader.AtEnd()) {
+        return {nullptr, error.isEmpty() ? QStringLiteral("no MPEG audio frames found") : error};
+    }
+    SeamInput told;  // the delay and padding its header tells
+    ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
+    const mp3::StreamFormat source(reader.Header());
+    Mpg123Stream decoder(source);
+    ChunkQueue queue;
+    Conversion conversion(target, source, input.gainDb, told, queue);
+    Encoding encoding(target);
+    if (!decoder.Ready() || !conversion.Ready() || !encoding.Ready()) {
+        return {nullptr, QStringLiteral("the decoder or encoder does not take its format")};
+    }
+    // Decoding and resampling on a thread of their own, beside the encoder, which takes longest.
+    std::thread decoding([&] {
+        const Mpg123Stream::Take take = [&conversion](const float* samples, size_t count) {
+            conversion.Add(samples, count);
+        };
+        for (; !reader.AtEnd() && !workers.Stopping() && !queue.Closed(); reader.Advance()) {
+            if (!IsHeaderFrame(reader)) {
+                bytesDone += reader.FrameLength();
+                decoder.Feed(reader.Frame(), reader.FrameLength(), take);
+            }
+        }
+        decoder.Finish(take);
+        conversion.Finish();
+    });
+    encoding.Run(queue);
+    decoding.join();
+    return encoding.Finish();
+}
+
+}  // namespace tessaro

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "merge/Workers.h"
+#include "mp3/FrameHeader.h"
+
+namespace tessaro {
+
+class InputFile;
+
+// What inputs of another format are encoded to: the first input's format, at its bitrate where
+// every audio frame has one, else at the VBR quality its LAME header tells, else at -V 2.
+struct ConformTarget {
+    mp3::FrameHeader format;  // of its first audio frame
+    qint32 bitrate = 0;       // 0 for VBR
+    int vbrQuality = 2;
+};
+
+// Reads the target from the first input's frames.
+ConformTarget TargetOf(const std::shared_ptr<InputFile>& file, const QString& path);
+
+// An input to re-encode: the file as opened for the join, and the gain its audio gets, in dB.
+struct ConformInput {
+    QString path;
+    std::shared_ptr<InputFile> file;
+    double gainDb = 0;
+};
+
+// What an input became: a file without a name holding it encoded as the target says, a header
+// frame in front telling the encoder's delay and padding; null with the reason in `error`.
+struct Conformed {
+    std::shared_ptr<InputFile> file;
+    QString error;
+};
+
+// Re-encodes the inputs on as many threads as there are cores, each input on one thread: each is
+// decoded without its encoder's delay and padding, resampled to the target's rate (libsoxr's
+// high-quality recipe), mixed to its channels (mono to both, stereo to their mean) and encoded.
+// Stops early, its results incomplete, when asked to or destroyed.
+class ConformPass {
+public:
+    ConformPass(std::vector<ConformInput> inputs, const ConformTarget& target);
+
+    bool WaitFor(std::chrono::milliseconds timeout) { return workers.WaitFor(timeout); }
+    // The bytes of frames decoded so far, for the progress.
+    qint64 BytesDone() const { return bytesDone; }
+    // By the inputs' order; read once WaitFor() said all are done.
+    const std::vector<Conformed>& Results() const { return results; }
+
+private:
+    Conformed Encode(const ConformInput& input);
+
+    std::vector<ConformInput> inputs;
+    const ConformTarget target;
+    std::vector<Conformed> results;
+    std::atomic<qint64> bytesDone{0};
+    Workers workers;  // last, so that they stop before what they use goes
+};
+
+}  // namespace tessaro
