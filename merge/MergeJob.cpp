@@ -184,6 +184,19 @@ public:
         spoiled.emplace_back(input, reader.Spoiled());
         return true;
     }
+    // Waits for a pass over the inputs, its progress counted on from `before`; false, the join
+    // given up, when the host cancels meanwhile.
+    template <typename Pass>
+    bool Await(Pass& pass, qint64 before) {
+        while (!pass.WaitFor(std::chrono::milliseconds(50))) {
+            if (host.MergeCancelled()) {
+                return Cancelled();
+            }
+            passDone = before + pass.BytesDone();
+            ReportProgress();
+        }
+        return true;
+    }
     // Measures every input and settles its gain, the warnings for inputs whose gain cannot
     // change as asked, and the joined file's ReplayGain values; false when the host cancels.
     bool Level() {
@@ -192,12 +205,8 @@ public:
             inputs.push_back({workspace.Paths()[i], planned[size_t(i)]});
         }
         LoudnessPass pass(std::move(inputs));
-        while (!pass.WaitFor(std::chrono::milliseconds(50))) {
-            if (host.MergeCancelled()) {
-                return Cancelled();
-            }
-            passDone = pass.BytesDone();
-            ReportProgress();
+        if (!Await(pass, 0)) {
+            return false;
         }
         passDone = total;
         for (int i = 0; i < workspace.Paths().size(); ++i) {
@@ -251,13 +260,8 @@ public:
             return true;
         }
         ConformPass pass(std::move(inputs), TargetOf(Planned(first), workspace.Paths()[first]));
-        const qint64 before = passDone;
-        while (!pass.WaitFor(std::chrono::milliseconds(50))) {
-            if (host.MergeCancelled()) {
-                return Cancelled();
-            }
-            passDone = before + pass.BytesDone();
-            ReportProgress();
+        if (!Await(pass, passDone)) {
+            return false;
         }
         passDone = passTotal;
         for (size_t k = 0; k < places.size(); ++k) {
