@@ -32,8 +32,7 @@ constexpr size_t kWriteChunk = 1 << 20;
 
 bool IsHeaderFrame(const mp3::StreamReader& reader) {
     return reader.FrameIndex() == 0 &&
-           (mp3::XingHeader::Find(reader.Frame(), reader.FrameLength()) ||
-            mp3::XingHeader::IsVbri(reader.Frame(), reader.FrameLength()));
+           mp3::XingHeader::IsEncoderHeader(reader.Frame(), reader.FrameLength());
 }
 
 // libsoxr from one rate to another, as a stream.

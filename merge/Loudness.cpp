@@ -72,8 +72,7 @@ InputLoudness LoudnessPass::Measure(const LoudnessInput& input) {
     for (; !reader.AtEnd() && !workers.Stopping(); reader.Advance()) {
         // An encoder's header frame holds no audio.
         if (reader.FrameIndex() == 0 &&
-            (mp3::XingHeader::Find(reader.Frame(), reader.FrameLength()) ||
-             mp3::XingHeader::IsVbri(reader.Frame(), reader.FrameLength()))) {
+            mp3::XingHeader::IsEncoderHeader(reader.Frame(), reader.FrameLength())) {
             continue;
         }
         bytesDone += reader.FrameLength();

@@ -492,8 +492,7 @@ private:
         mp3::FrameHeader header;
         if (gain == 0 || !header.ParseHeader(frame.data) ||
             header.layer != mp3::FrameHeader::Layer3 ||
-            (firstOfFile && (mp3::XingHeader::Find(frame.data, frame.length) ||
-                             mp3::XingHeader::IsVbri(frame.data, frame.length)))) {
+            (firstOfFile && mp3::XingHeader::IsEncoderHeader(frame.data, frame.length))) {
             return frame;
         }
         if (!levelled || levelledUsed + size_t(frame.length) > levelled->size()) {

@@ -23,6 +23,10 @@ public:
     static std::optional<XingHeader> Find(const quint8* frame, qint32 length);
     // Whether frame carries the "VBRI" header of Fraunhofer's encoder instead.
     static bool IsVbri(const quint8* frame, qint32 length);
+    // Whether frame is an encoder's header frame, which holds no audio: a Xing, Info or VBRI one.
+    static bool IsEncoderHeader(const quint8* frame, qint32 length) {
+        return Find(frame, length) || IsVbri(frame, length);
+    }
     // A frame of model's version, layer, sampling rate and channel mode that holds no audio, only
     // a "Xing" header announcing frame count, byte count and, room permitting, seek table, all 0.
     // It keeps model's length when keepLength is set; otherwise its bitrate is raised from
