@@ -1,6 +1,8 @@
 // Any bytes as an MP3 file joined seamlessly before and behind a whole LAME file of its format:
 // damaged frames around a seam must neither crash the join nor make it fail, and whatever the
-// seam becomes, the LAME file's frames away from it are copied byte for byte.
+// seam becomes, the LAME file's frames away from it are copied byte for byte. Joined levelled and
+// re-encoded too, where each frame's gain is edited and misfits are decoded: no crash, and no
+// failure but the input's own.
 
 #include <array>
 #include <cstdint>
@@ -42,17 +44,22 @@ QString PartnerFor(const std::vector<Unit>& units) {
     return testing_files::Fixture(QString::fromLatin1(kPartners[0]));
 }
 
-QByteArray JoinSeamlessly(const QStringList& paths) {
+tessaro::MergeResult Join(const QStringList& paths, const QString& output,
+                          const tessaro::JoinOptions& options) {
     tessaro::PlainTrackList list;
     tessaro::TessaroWorkSpace workspace(list);
     for (const QString& path : paths) {
         workspace.AddPath(path);
     }
     testing_files::RecordingHost host;
+    return tessaro::RunMerge(workspace, output, host, options);
+}
+
+QByteArray JoinSeamlessly(const QStringList& paths) {
     const QString output = fuzzing::WriteInput(QByteArray(), QStringLiteral("output.mp3"));
     tessaro::JoinOptions options;
     options.seamless = true;
-    const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, options);
+    const tessaro::MergeResult result = Join(paths, output, options);
     Require(result.Succeeded(), "a join with a whole LAME file succeeds");
     const QByteArray written = testing_files::ReadAll(output);
     Require(result.written == written.size(), "the join counts the bytes");
@@ -78,5 +85,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray behind = JoinSeamlessly({path, partner});
     const std::vector<Unit> tail(audio.end() - qsizetype(kept), audio.end());
     Require(behind.endsWith(testing_files::Joined(tail)), "the frames behind the seam are copied");
+
+    tessaro::JoinOptions all;
+    all.seamless = true;
+    all.level = tessaro::kReferenceLoudness;
+    all.conform = true;
+    const tessaro::MergeResult levelled =
+        Join({partner, path, partner},
+             fuzzing::WriteInput(QByteArray(), QStringLiteral("levelled.mp3")), all);
+    // Whole LAME files join whatever the input is: only the input can fail the join.
+    Require(levelled.Succeeded() || levelled.error.contains(QStringLiteral("input.mp3")),
+            "a levelled, re-encoded join fails only for the input");
     return 0;
 }

@@ -502,7 +502,7 @@ private:
         quint8* copy = levelled->data() + levelledUsed;
         std::memcpy(copy, frame.data, size_t(frame.length));
         levelledUsed += size_t(frame.length);
-        mp3::AddGlobalGain(copy, gain);
+        mp3::AddGlobalGain(copy, frame.length, gain);
         return {copy, frame.length, levelled};
     }
     // Gives the output up as the host asked.

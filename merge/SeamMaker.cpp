@@ -20,7 +20,8 @@ SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& p
                                       reader.FrameLength());
             // As the join will copy it; a seam is made of Layer III frames only.
             if (gainSteps != 0 && reader.Header().layer == mp3::FrameHeader::Layer3) {
-                mp3::AddGlobalGain(reinterpret_cast<quint8*>(input.frames.back().data()),
+                QByteArray& frame = input.frames.back();
+                mp3::AddGlobalGain(reinterpret_cast<quint8*>(frame.data()), qint32(frame.size()),
                                    gainSteps);
             }
         }

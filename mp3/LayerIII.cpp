@@ -112,9 +112,11 @@ qint32 MainDataRoom(const QByteArray& frame) {
     return qint32(frame.size()) - MainDataStart(HeaderOf(frame));
 }
 
-void AddGlobalGain(quint8* frame, int steps) {
+bool AddGlobalGain(quint8* frame, qint32 length, int steps) {
     FrameHeader header;
-    header.ParseHeader(frame);
+    if (length < 4 || !header.ParseHeader(frame) || length < MainDataStart(header)) {
+        return false;
+    }
     for (const qint32 at : GlobalGainBits(header)) {
         WriteBits(frame, at, 8, std::clamp(ReadBits(frame, at, 8) + steps, 0, 255));
     }
@@ -123,6 +125,7 @@ void AddGlobalGain(quint8* frame, int steps) {
         frame[4] = quint8(crc >> 8);
         frame[5] = quint8(crc);
     }
+    return true;
 }
 
 quint16 FrameCrc(const quint8* frame) {

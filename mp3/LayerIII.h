@@ -35,10 +35,11 @@ qint32 MainDataLength(const QByteArray& frame);
 // The bytes of its main data area, behind the side information.
 qint32 MainDataRoom(const QByteArray& frame);
 
-// Of a frame that holds its header and side information whole: adds `steps` (1.5 dB each) to
-// every global_gain, each kept within 0..255, and sets its CRC anew when it has one. Nothing
-// else changes: players then decode the same audio that much louder or softer.
-void AddGlobalGain(quint8* frame, int steps);
+// Of a Layer III frame of `length` bytes: adds `steps` (1.5 dB each) to every global_gain, each
+// kept within 0..255, and sets its CRC anew when it has one. Nothing else changes: players then
+// decode the same audio that much louder or softer. A frame too short to hold its side
+// information is left as it is (false): its fields would lie in the bytes behind it.
+bool AddGlobalGain(quint8* frame, qint32 length, int steps);
 // The CRC a protected frame carries behind its header: CRC-16 (polynomial 0x8005, initial value
 // 0xFFFF) of the header's last two bytes and the side information.
 quint16 FrameCrc(const quint8* frame);

@@ -27,6 +27,15 @@ def text_frame(name, text):
     return name + len(body).to_bytes(4, "big") + b"\x00\x00" + body
 
 
+def stereo_fixture_audio():
+    """The audio frames of the 44.1 kHz stereo fixture: LAME's header frame left out."""
+    with open(os.path.join(HERE, "..", "fixtures", "cbr128_stereo.mp3"), "rb") as fixture:
+        data = fixture.read()
+    header = bytes([0xFF, 0xFB, 0x90, 0x64])
+    assert data.startswith(header) and b"Info" in data[:64]
+    return data[data.find(header, 4):]
+
+
 FILES = {
     "empty.mp3": b"",
     "one-byte.mp3": b"\xFF",
@@ -45,6 +54,10 @@ FILES = {
     + frame(0x11) + frame(0x22),
     # Three frames, the last one cut after 100 of its 417 bytes.
     "truncated-last-frame.mp3": frame(0x11) + frame(0x22) + frame(0x33)[:100],
+    # Five frames of 8 bytes in free format, too short to hold the side information a gain edit
+    # writes, then half a second of audio of their stream, long enough to be levelled.
+    "free-format-tiny-frames.mp3": (bytes([0xFF, 0xFB, 0x00, 0x64]) + bytes(4)) * 5
+    + stereo_fixture_audio(),
 }
 
 for name, data in FILES.items():

@@ -66,7 +66,8 @@ TEST(LayerIIITest, SideInformationFieldsAreFoundAndWrittenWhereTheyStand) {
             // Gain steps go into every global_gain alone, kept within 0..255.
             for (const int steps : {5, -200, 200}) {
                 QByteArray louder = frame;
-                mp3::AddGlobalGain(reinterpret_cast<quint8*>(louder.data()), steps);
+                mp3::AddGlobalGain(reinterpret_cast<quint8*>(louder.data()), qint32(louder.size()),
+                                   steps);
                 SideInfo expected = side;
                 expected.mainDataBegin = c.farthestBack;
                 for (int& gain : expected.globalGains) {
@@ -82,6 +83,23 @@ TEST(LayerIIITest, SideInformationFieldsAreFoundAndWrittenWhereTheyStand) {
                 EXPECT_EQ(louder, made) << steps;
             }
         }
+    }
+}
+
+TEST(LayerIIITest, AFrameTooShortForItsSideInformationKeepsItsBytes) {
+    // Free-format frames may be a few bytes long: their side information would lie behind them.
+    for (const bool crc : {false, true}) {
+        const QByteArray whole = Layer3Frame(3, 9, 0, false, crc, SideInfo{});
+        const qint32 needed = LayoutOf(whole).mainDataAt;
+        for (const qint32 length : {0, 3, 8, needed - 1}) {
+            // Exactly as long as the frame, so that a write past it is one past the allocation.
+            std::vector<quint8> frame(whole.begin(), whole.begin() + length);
+            EXPECT_FALSE(mp3::AddGlobalGain(frame.data(), length, 5)) << length;
+            EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(frame.data()), length),
+                      whole.left(length));
+        }
+        std::vector<quint8> frame(whole.begin(), whole.begin() + needed);
+        EXPECT_TRUE(mp3::AddGlobalGain(frame.data(), needed, 5));
     }
 }
 

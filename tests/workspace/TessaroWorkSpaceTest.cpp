@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "workspace/Exception.h"
+#include "workspace/NaturalOrder.h"
 #include "workspace/PlainTrackList.h"
 
 namespace {
@@ -116,6 +119,54 @@ TEST_F(TessaroWorkSpaceTest, ResetEmptiesTheTagAndThePaths) {
     EXPECT_TRUE(workspace.Tag().comment.isEmpty());
     EXPECT_EQ(workspace.Tag().year, 0);
     ExpectOrder({});
+}
+
+}  // namespace
+
+namespace {
+
+TEST(NaturalOrderTest, NamesCompareByTheirNumbersThenCaseInsensitively) {
+    const auto sorted = [](QStringList names) {
+        std::sort(names.begin(), names.end(), tessaro::NaturalLess);
+        return names;
+    };
+    const auto list = [](std::initializer_list<const char16_t*> names) {
+        QStringList out;
+        for (const char16_t* name : names) {
+            out << QString::fromUtf16(name);
+        }
+        return out;
+    };
+    // Digits by value, however many; longer than any integer type too.
+    EXPECT_EQ(
+        sorted(list({u"Chapter 10.mp3", u"Chapter 2.mp3", u"Chapter 1.mp3", u"Chapter 20.mp3"})),
+        list({u"Chapter 1.mp3", u"Chapter 2.mp3", u"Chapter 10.mp3", u"Chapter 20.mp3"}));
+    EXPECT_TRUE(tessaro::NaturalLess(QStringLiteral("x99999999999999999999999"),
+                                     QStringLiteral("x100000000000000000000000")));
+    EXPECT_EQ(sorted(list({u"t 3 b", u"t 3 a 10", u"t 3 a 9"})),
+              list({u"t 3 a 9", u"t 3 a 10", u"t 3 b"}));
+    // Case and Unicode: folded, not by the locale; an accented letter is another letter.
+    EXPECT_EQ(sorted(list({u"b.mp3", u"A.mp3", u"Été.mp3", u"été 2.mp3", u"ete.mp3"})),
+              list({u"A.mp3", u"b.mp3", u"ete.mp3", u"été 2.mp3", u"Été.mp3"}));
+    EXPECT_EQ(tessaro::NaturalCompare(QString::fromUtf16(u"ÄRGER"), QString::fromUtf16(u"ärger 1")),
+              -1);
+    // Folders first, part by part: a folder's files stay together.
+    EXPECT_EQ(
+        sorted(list(
+            {u"CD2/Track 1.mp3", u"CD10/Track 1.mp3", u"CD1/Track 9.mp3", u"CD1/Track 10.mp3"})),
+        list({u"CD1/Track 9.mp3", u"CD1/Track 10.mp3", u"CD2/Track 1.mp3", u"CD10/Track 1.mp3"}));
+    EXPECT_TRUE(tessaro::NaturalLess(QStringLiteral("Disc/b.mp3"), QStringLiteral("Disc 1/a.mp3")));
+    // Names alike but for case or leading zeros still have one repeatable order; equal ones none.
+    EXPECT_EQ(tessaro::NaturalCompare(QStringLiteral("a.mp3"), QStringLiteral("a.mp3")), 0);
+    EXPECT_EQ(tessaro::NaturalCompare(QStringLiteral("A 01"), QStringLiteral("a 1")),
+              -tessaro::NaturalCompare(QStringLiteral("a 1"), QStringLiteral("A 01")));
+    EXPECT_NE(tessaro::NaturalCompare(QStringLiteral("A 01"), QStringLiteral("a 1")), 0);
+    // By file name: the folders they lie in only break ties.
+    EXPECT_EQ(tessaro::SortedByFileName({QStringLiteral("/z/Part 10.mp3"),
+                                         QStringLiteral("/a/Part 9.mp3"),
+                                         QStringLiteral("/b/Part 9.mp3")}),
+              QStringList({QStringLiteral("/a/Part 9.mp3"), QStringLiteral("/b/Part 9.mp3"),
+                           QStringLiteral("/z/Part 10.mp3")}));
 }
 
 }  // namespace

@@ -1,0 +1,87 @@
+#include "workspace/NaturalOrder.h"
+
+#include <QFileInfo>
+#include <algorithm>
+
+namespace tessaro {
+namespace {
+
+// The run of digits from `at` on, its leading zeros left out.
+QStringView DigitRun(QStringView text, qsizetype* at) {
+    const qsizetype start = *at;
+    while (*at < text.size() && text[*at].isDigit()) {
+        ++*at;
+    }
+    QStringView run = text.mid(start, *at - start);
+    while (run.size() > 1 && run.front().digitValue() == 0) {
+        run = run.mid(1);
+    }
+    return run;
+}
+
+// By value: a longer run without leading zeros is the larger number, whatever its size.
+int CompareNumbers(QStringView a, QStringView b) {
+    if (a.size() != b.size()) {
+        return a.size() < b.size() ? -1 : 1;
+    }
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (a[i].digitValue() != b[i].digitValue()) {
+            return a[i].digitValue() < b[i].digitValue() ? -1 : 1;
+        }
+    }
+    return 0;
+}
+
+// One folder or file name against another; 0 when they are alike but for case and leading zeros.
+int ComparePart(QStringView a, QStringView b) {
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            if (const int order = CompareNumbers(DigitRun(a, &i), DigitRun(b, &j))) {
+                return order;
+            }
+            continue;
+        }
+        // Case folded as Unicode folds it, not as the locale would; whole code points, so that
+        // a character beyond the first plane compares as one.
+        const qsizetype nextI = a[i].isHighSurrogate() && i + 1 < a.size() ? i + 2 : i + 1;
+        const qsizetype nextJ = b[j].isHighSurrogate() && j + 1 < b.size() ? j + 2 : j + 1;
+        if (const int order =
+                a.mid(i, nextI - i).compare(b.mid(j, nextJ - j), Qt::CaseInsensitive)) {
+            return order < 0 ? -1 : 1;
+        }
+        i = nextI;
+        j = nextJ;
+    }
+    return (i < a.size()) - (j < b.size());
+}
+
+}  // namespace
+
+int NaturalCompare(const QString& a, const QString& b) {
+    const QList<QStringView> partsA = QStringView(a).split(u'/');
+    const QList<QStringView> partsB = QStringView(b).split(u'/');
+    for (qsizetype k = 0; k < partsA.size() && k < partsB.size(); ++k) {
+        if (const int order = ComparePart(partsA[k], partsB[k])) {
+            return order;
+        }
+    }
+    if (partsA.size() != partsB.size()) {
+        return partsA.size() < partsB.size() ? -1 : 1;
+    }
+    const int exact = a.compare(b);
+    return exact < 0 ? -1 : exact > 0 ? 1 : 0;
+}
+
+QStringList SortedByFileName(QStringList paths) {
+    std::stable_sort(paths.begin(), paths.end(), [](const QString& a, const QString& b) {
+        if (const int order = NaturalCompare(QFileInfo(a).fileName(), QFileInfo(b).fileName())) {
+            return order < 0;
+        }
+        return NaturalLess(a, b);
+    });
+    return paths;
+}
+
+}  // namespace tessaro
