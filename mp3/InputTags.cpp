@@ -36,6 +36,16 @@ std::optional<Picture> FirstPicture(TagLib::ID3v2::Tag& tag) {
                    QByteArray(data.data(), qsizetype(data.size())), quint8(chosen->textEncoding())};
 }
 
+// The number before a slash ("3/12"), 0 when there is none.
+int PositionIn(TagLib::ID3v2::Tag& tag, const char* frameId) {
+    const TagLib::ID3v2::FrameList& frames = tag.frameListMap()[frameId];
+    return frames.isEmpty() ? 0
+                            : qMax(0, FromTagString(frames.front()->toString())
+                                          .section(u'/', 0, 0)
+                                          .trimmed()
+                                          .toInt());
+}
+
 }  // namespace
 
 InputTags ReadInputTags(const QString& path) {
@@ -65,9 +75,12 @@ InputTags ReadInputTags(const tessaro::InputFile& input) {
     if (TagLib::ID3v2::Tag* front = file.ID3v2Tag()) {
         tags.title = FromTagString(front->title());
         tags.picture = FirstPicture(*front);
+        tags.disc = PositionIn(*front, "TPOS");
+        tags.track = PositionIn(*front, "TRCK");
     }
-    if (tags.title.isEmpty() && file.ID3v1Tag()) {
-        tags.title = FromTagString(file.ID3v1Tag()->title());
+    if (TagLib::ID3v1::Tag* back = file.ID3v1Tag()) {
+        tags.title = tags.title.isEmpty() ? FromTagString(back->title()) : tags.title;
+        tags.track = tags.track == 0 ? int(back->track()) : tags.track;
     }
     return tags;
 }

@@ -2,6 +2,10 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <tuple>
+#include <vector>
+
+#include "mp3/InputTags.h"
 
 namespace tessaro {
 namespace {
@@ -74,13 +78,42 @@ int NaturalCompare(const QString& a, const QString& b) {
     return exact < 0 ? -1 : exact > 0 ? 1 : 0;
 }
 
+namespace {
+
+bool FileNameLess(const QString& a, const QString& b) {
+    if (const int order = NaturalCompare(QFileInfo(a).fileName(), QFileInfo(b).fileName())) {
+        return order < 0;
+    }
+    return NaturalLess(a, b);
+}
+
+}  // namespace
+
 QStringList SortedByFileName(QStringList paths) {
-    std::stable_sort(paths.begin(), paths.end(), [](const QString& a, const QString& b) {
-        if (const int order = NaturalCompare(QFileInfo(a).fileName(), QFileInfo(b).fileName())) {
-            return order < 0;
+    std::stable_sort(paths.begin(), paths.end(), FileNameLess);
+    return paths;
+}
+
+QStringList SortedByTrack(QStringList paths) {
+    struct Entry {
+        bool untagged;
+        int disc, track;
+        QString path;
+    };
+    std::vector<Entry> entries;
+    for (const QString& path : paths) {
+        const mp3::InputTags tags = mp3::ReadInputTags(path);
+        entries.push_back({tags.track == 0 && tags.disc == 0, tags.disc, tags.track, path});
+    }
+    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        if (std::tie(a.untagged, a.disc, a.track) != std::tie(b.untagged, b.disc, b.track)) {
+            return std::tie(a.untagged, a.disc, a.track) < std::tie(b.untagged, b.disc, b.track);
         }
-        return NaturalLess(a, b);
+        return FileNameLess(a.path, b.path);
     });
+    for (size_t i = 0; i < entries.size(); ++i) {
+        paths[qsizetype(i)] = entries[i].path;
+    }
     return paths;
 }
 

@@ -17,5 +17,8 @@ inline bool NaturalLess(const QString& a, const QString& b) {
 // `paths` in natural order of their file names (the last part), whole paths breaking ties; the
 // sort is stable.
 QStringList SortedByFileName(QStringList paths);
+// `paths` by the disc, then the track number their tags tell; those alike, or untagged, in
+// natural order of their file names, behind the tagged ones.
+QStringList SortedByTrack(QStringList paths);
 
 }  // namespace tessaro

@@ -2,7 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
+
+#include <QTemporaryDir>
 #include <algorithm>
+#include <array>
+
+#include "TestFiles.h"
 
 #include "workspace/Exception.h"
 #include "workspace/NaturalOrder.h"
@@ -167,6 +175,35 @@ TEST(NaturalOrderTest, NamesCompareByTheirNumbersThenCaseInsensitively) {
                                          QStringLiteral("/b/Part 9.mp3")}),
               QStringList({QStringLiteral("/a/Part 9.mp3"), QStringLiteral("/b/Part 9.mp3"),
                            QStringLiteral("/z/Part 10.mp3")}));
+}
+
+TEST(NaturalOrderTest, TracksSortByDiscAndTrackNumberThenByName) {
+    QTemporaryDir dir;
+    // name, TPOS, TRCK ("" for none)
+    const std::vector<std::array<const char*, 3>> files{
+        {"a 10.mp3", "", ""},     {"b.mp3", "2/2", "1"}, {"c.mp3", "1", "10/12"},
+        {"d.mp3", "1/2", "9/12"}, {"a 9.mp3", "", ""},   {"e.mp3", "1", "9"}};
+    QStringList paths;
+    for (const auto& [name, disc, track] : files) {
+        paths << testing_files::WriteAll(
+            dir.filePath(QString::fromLatin1(name)),
+            testing_files::ReadAll(testing_files::Fixture(QStringLiteral("cbr128_stereo.mp3"))));
+        TagLib::MPEG::File file(QFile::encodeName(paths.back()).constData(), false);
+        file.ID3v2Tag(true)->setTitle("x");
+        for (const auto& [id, value] : {std::pair{"TPOS", disc}, std::pair{"TRCK", track}}) {
+            if (*value) {
+                auto* frame = new TagLib::ID3v2::TextIdentificationFrame(id);
+                frame->setText(value);
+                file.ID3v2Tag()->addFrame(frame);
+            }
+        }
+        ASSERT_TRUE(file.save());
+    }
+    QStringList expected;
+    for (const char* name : {"d.mp3", "e.mp3", "c.mp3", "b.mp3", "a 9.mp3", "a 10.mp3"}) {
+        expected << dir.filePath(QString::fromLatin1(name));
+    }
+    EXPECT_EQ(tessaro::SortedByTrack(paths), expected);
 }
 
 }  // namespace
