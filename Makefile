@@ -7,6 +7,9 @@ JOBS ?= $(shell nproc)
 # How long `make fuzz` runs each target, in seconds.
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = stream_reader seam workspace preferences
+# CMake's makefiles call make within make: without this, every step says which folder it enters
+# and leaves.
+MAKEFLAGS += --no-print-directory
 
 .PHONY: all deps configure build run test sanitize asan tsan fuzz big-tests clean
 
@@ -21,7 +24,9 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-run: build
+# The window alone: the tests, fuzz targets and benchmarks wait for `make test`.
+run: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target tessaro
 	@$(BUILD_DIR)/tessaro
 
 test: build

@@ -432,6 +432,13 @@ void CMainFrame::OnHelp() {
     const QString guide = tessaro::HtmlGuidePath(QCoreApplication::applicationFilePath());
     if (guide.isEmpty()) {
         m_dialogs->ShowMessage(this, FrameDialogs::Icon::Error, tr("Help"), why);
+    } else if (!tessaro::HasWebBrowser()) {
+        m_dialogs->ShowMessage(this, FrameDialogs::Icon::Error, tr("Help"),
+                               why + QStringLiteral("\n\n") +
+                                   tr("No web browser was found either to read the same guide, "
+                                      "%1. Install one, for example with: sudo apt-get install "
+                                      "firefox-esr")
+                                       .arg(Quoted(guide)));
     } else if (m_dialogs->Confirm(this, tr("Help"),
                                   why + QStringLiteral("\n\n") +
                                       tr("The same guide can be read in your web browser."),

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 
 namespace tessaro {
 
@@ -28,14 +29,38 @@ QString HtmlGuidePath(const QString& executablePath) {
     return QString();
 }
 
-bool HasHelpViewer() {
-    for (const QString& type :
-         {QStringLiteral("application/vnd.ms-htmlhelp"), QStringLiteral("application/x-chm")}) {
+namespace {
+
+// Whether xdg-mime names the desktop's program for one of `types`.
+bool HasDefaultFor(const QStringList& types) {
+    for (const QString& type : types) {
         QProcess query;
         query.start(QStringLiteral("xdg-mime"),
                     {QStringLiteral("query"), QStringLiteral("default"), type});
         if (query.waitForFinished(5000) && query.exitCode() == 0 &&
             !query.readAllStandardOutput().trimmed().isEmpty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool HasHelpViewer() {
+    return HasDefaultFor(
+        {QStringLiteral("application/vnd.ms-htmlhelp"), QStringLiteral("application/x-chm")});
+}
+
+bool HasWebBrowser() {
+    if (!qEnvironmentVariableIsEmpty("BROWSER") || HasDefaultFor({QStringLiteral("text/html")})) {
+        return true;
+    }
+    // xdg-open's own list, without the browsers that need a terminal.
+    for (const char* name :
+         {"x-www-browser", "firefox", "firefox-esr", "chromium", "chromium-browser",
+          "google-chrome", "epiphany", "konqueror", "falkon", "seamonkey"}) {
+        if (!QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty()) {
             return true;
         }
     }

@@ -20,6 +20,10 @@ QString HtmlGuidePath(const QString& executablePath);
 // Whether the desktop names a program for compiled HTML help, as xdg-open would choose one:
 // without one, the help file would be handed over and nothing would happen.
 bool HasHelpViewer();
+// Whether xdg-open would find a graphical program for an HTML page: the desktop's default for
+// one, the user's $BROWSER, or one of the browsers it tries in turn. Without one, the guide would
+// be handed over and nothing would happen.
+bool HasWebBrowser();
 
 // Hand the help file of the running executable, the HTML guide at `guide` or the maker's web
 // site to the desktop's handler for it. False when none could be started.

@@ -556,18 +556,26 @@ private Q_SLOTS:
         const QString guide = WriteAll(folder.filePath(QStringLiteral("html/index.html")), "<p>");
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", "/nonexistent");
+        qputenv("BROWSER", "a-browser");
         QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openUrl");
         script->confirmAnswers << true;
+        frame->Action(ID_HELP_HELP)->trigger();
+        // Nor a browser: handed over, the guide would open nowhere; the message says so.
+        qunsetenv("BROWSER");
         frame->Action(ID_HELP_HELP)->trigger();
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         qputenv("PATH", path);
         QFile::remove(help);
         QDir(folder.filePath(QStringLiteral("html"))).removeRecursively();
 
-        QCOMPARE(script->messages.size(), 2);
+        QCOMPARE(script->messages.size(), 3);
         QVERIFY(script->messages[1].text.contains(QStringLiteral("xchm or kchmviewer")));
         QVERIFY(script->messages[1].text.endsWith(QStringLiteral("|Open in Browser")));
         QCOMPARE(openedUrls, QList<QUrl>{QUrl::fromLocalFile(guide)});
+        QCOMPARE(script->messages[2].icon, FrameDialogs::Icon::Error);
+        QVERIFY(script->messages[2].text.contains(
+            QStringLiteral("No web browser was found either to read the same guide, \"%1\"")
+                .arg(guide)));
     }
 
     void viewToggles() {

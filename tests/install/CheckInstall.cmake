@@ -109,8 +109,10 @@ if(NOT Exec STREQUAL "tessaro %F")
     message(FATAL_ERROR "${entry} starts \"${Exec}\", not the tessaro in bin/ with the files (%F)")
 endif()
 set(workspace_type application/x-tessaro-workspace)
-if(NOT MimeType STREQUAL "audio/mpeg;${workspace_type};")
-    message(FATAL_ERROR "${entry} opens \"${MimeType}\", not MP3 files and workspaces")
+# Workspaces alone: a joiner named for MP3 files would become the desktop's player for them
+# wherever it is the first to name them (a /usr/local entry comes before the system's).
+if(NOT MimeType STREQUAL "${workspace_type};")
+    message(FATAL_ERROR "${entry} opens \"${MimeType}\", not workspaces alone")
 endif()
 if(NOT Icon STREQUAL "tessaro")
     message(FATAL_ERROR "${entry} shows the icon \"${Icon}\", not the installed tessaro.png")
@@ -160,6 +162,24 @@ foreach(sample concert.twk:TRUE concert:TRUE notes:FALSE)
     endif()
 endforeach()
 file(REMOVE_RECURSE "${samples}")
+# MP3 files keep their own player: the entry is an "Open with" choice for them, never the default.
+run_ok(ignored "${UPDATE_DESKTOP_DATABASE}" "${PREFIX}/${DATADIR}/applications")
+set(ENV{PATH} "${PREFIX}/${BINDIR}:$ENV{PATH}")  # where the desktop looks for the entry's Exec
+foreach(type audio/mpeg:FALSE ${workspace_type}:TRUE)
+    string(REPLACE ":" ";" type "${type}")
+    list(GET type 1 ours)
+    list(GET type 0 type)
+    execute_process(COMMAND "${XDG_MIME}" query default ${type}
+        OUTPUT_VARIABLE default ERROR_VARIABLE asked)
+    string(STRIP "${default}" default)
+    set(opened FALSE)
+    if(default STREQUAL "tessaro.desktop")
+        set(opened TRUE)
+    endif()
+    if(NOT opened STREQUAL ours)
+        message(FATAL_ERROR "xdg-mime opens ${type} with \"${default}\":\n${asked}")
+    endif()
+endforeach()
 
 # tessaro-join runs from the installed tree.
 run_ok(usage "${PREFIX}/${BINDIR}/tessaro-join" --help)
