@@ -146,6 +146,12 @@ public:
             result.warnings << QStringLiteral("Skipped %1: %2").arg(Quoted(input), reason);
             return true;
         }
+        if (!reader.UnconfirmedTag().isEmpty()) {
+            result.warnings << QStringLiteral(
+                                   "%1 ends in the footer of an %2 tag that is not where the "
+                                   "footer says; what lies before it is read as audio")
+                                   .arg(Quoted(input), reader.UnconfirmedTag());
+        }
         const bool reencoded = !reencode.empty() && reencode[size_t(index)];
         CompareFormat(input,
                       reencoded ? formats[size_t(index)] : mp3::StreamFormat(reader.Header()),

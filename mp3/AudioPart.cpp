@@ -24,6 +24,10 @@ class TagFinder {
 public:
     TagFinder(int fd, QString* error) : fd(fd), error(error) {}
 
+    // The kind of tag whose footer ended the audio without its tag where the footer says it
+    // starts; empty when none did.
+    QString unconfirmed;
+
     // The length of the tag that ends at `before`; 0 when none does, -1 when the file cannot be
     // read.
     qint64 LengthBefore(qint64 before) {
@@ -58,7 +62,7 @@ private:
 
     qint64 Id3v1Length() const { return Holds(kId3v1Length - 3, "TAG") ? kId3v1Length : 0; }
 
-    qint64 ApeLength() const {
+    qint64 ApeLength() {
         if (!Holds(kApeFooterLength - 8, "APETAGEX")) {
             return 0;
         }
@@ -66,7 +70,31 @@ private:
         const qint64 size = qFromLittleEndian<quint32>(footer + 12);  // items and footer
         const quint32 flags = qFromLittleEndian<quint32>(footer + 20);
         const qint64 length = size + ((flags & kApeHasHeader) ? kApeFooterLength : 0);
-        return size >= kApeFooterLength && length <= end ? length : 0;
+        if (size < kApeFooterLength || length > end) {
+            return Confirmed(false, QStringLiteral("APEv2"), length);
+        }
+        // Where the footer says the tag starts: its header, or else its first item (value size,
+        // flags, a printable key ended by a zero byte).
+        quint8 start[8 + 256];
+        const qint64 n = std::min<qint64>(sizeof start, length - kApeFooterLength);
+        if (!Read(reinterpret_cast<char*>(start), n, end - length)) {
+            return -1;
+        }
+        const auto keyEnd = std::find(start + 8, start + n, quint8(0));
+        const bool confirmed = (flags & kApeHasHeader)
+                                   ? n >= 8 && std::memcmp(start, "APETAGEX", 8) == 0
+                                   : n > 10 && qFromLittleEndian<quint32>(start) < size &&
+                                         keyEnd - start > 9 && keyEnd < start + n &&
+                                         std::all_of(start + 8, keyEnd, [](quint8 c) {
+                                             return c >= 0x20 && c < 0x7F;
+                                         });
+        return Confirmed(confirmed, QStringLiteral("APEv2"), length);
+    }
+    qint64 Confirmed(bool confirmed, const QString& kind, qint64 length) {
+        if (!confirmed) {
+            unconfirmed = kind;
+        }
+        return confirmed ? length : 0;
     }
 
     qint64 LyricsLength() {
@@ -92,21 +120,30 @@ private:
         return std::memcmp(begin, "LYRICSBEGIN", sizeof begin) == 0 ? length : 0;
     }
 
-    qint64 Id3v2Length() const {
+    qint64 Id3v2Length() {
         if (!Holds(kId3v2FooterLength - 3, "3DI")) {
             return 0;
         }
         const quint8* footer = Last(0, kId3v2FooterLength);
         qint64 size = 0;
+        bool syncsafe = true;
         for (int i = 6; i < 10; ++i) {
-            if (footer[i] & 0x80) {
-                return 0;
-            }
-            size = size << 7 | footer[i];
+            syncsafe = syncsafe && (footer[i] & 0x80) == 0;
+            size = size << 7 | (footer[i] & 0x7F);
         }
         // Header, frames and footer.
         const qint64 length = size + 2 * kId3v2FooterLength;
-        return footer[3] != 0xFF && footer[4] != 0xFF && length <= end ? length : 0;
+        if (!syncsafe || footer[3] == 0xFF || footer[4] == 0xFF || length > end) {
+            return Confirmed(false, QStringLiteral("ID3v2"), length);
+        }
+        // Its header: "ID3", then the version, flags and size the footer repeats.
+        char header[kId3v2FooterLength];
+        if (!Read(header, kId3v2FooterLength, end - length)) {
+            return -1;
+        }
+        return Confirmed(std::memcmp(header, "ID3", 3) == 0 &&
+                             std::memcmp(header + 3, footer + 3, kId3v2FooterLength - 3) == 0,
+                         QStringLiteral("ID3v2"), length);
     }
 
     const int fd;
@@ -117,15 +154,17 @@ private:
 
 }  // namespace
 
-qint64 FindAudioEnd(int fd, qint64 size, QString* error) {
+qint64 FindAudioEnd(int fd, qint64 size, QString* error, QString* unconfirmed) {
     TagFinder finder(fd, error);
     qint64 end = size;
-    while (end > 0) {
-        const qint64 length = finder.LengthBefore(end);
-        if (length <= 0) {
-            return length < 0 ? -1 : end;
+    for (qint64 length = 1; end > 0 && length > 0; end -= length) {
+        length = finder.LengthBefore(end);
+        if (length < 0) {
+            return -1;
         }
-        end -= length;
+    }
+    if (unconfirmed) {
+        *unconfirmed = finder.unconfirmed;
     }
     return end;
 }

@@ -84,7 +84,7 @@ void StreamReader::Start(std::shared_ptr<tessaro::InputFile> opened) {
     if (!file) {
         return;
     }
-    audioEnd = FindAudioEnd(file->Descriptor(), file->Size(), &readError);
+    audioEnd = FindAudioEnd(file->Descriptor(), file->Size(), &readError, &unconfirmedTag);
     if (audioEnd < 0) {
         audioEnd = 0;
         return;

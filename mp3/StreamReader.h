@@ -63,6 +63,9 @@ public:
     // Why the file could not be read on at some point (the reader then ends there); empty
     // while it could.
     const QString& ReadError() const { return readError; }
+    // The kind of tag ("APEv2", "ID3v2") whose footer ends the file without the tag where it
+    // says: its bytes are scanned as audio. Empty when there is none.
+    const QString& UnconfirmedTag() const { return unconfirmedTag; }
     // Where the scan began: the number of bytes the leading tag occupies.
     qint64 StartOffset() const { return startOffset; }
     // Where the audio ends: the trailing tags begin there.
@@ -122,6 +125,7 @@ private:
     std::shared_ptr<tessaro::InputFile> file;
     QString openError;
     QString readError;
+    QString unconfirmedTag;
     QString path;
     bool atEnd = true;
     FrameHeader header;

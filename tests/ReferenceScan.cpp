@@ -42,9 +42,17 @@ qint64 TrailingTag(const QByteArray& data, qint64 end) {
     if (holds(end - 128, "TAG")) {
         return 128;
     }
+    // APEv2 and appended ID3v2 only where the footer's tag starts where it says: with its header,
+    // or, an APE tag without one, with an item (a value size, flags, a key of 2 or more printable
+    // characters ended by a zero byte).
     if (holds(end - 32, "APETAGEX")) {
         const qint64 size = Le32(data, end - 20), header = (Le32(data, end - 12) >> 31) * 32;
-        if (size >= 32 && size + header <= end) {
+        const qint64 start = end - size - header;
+        const QByteArray key = data.mid(start + 8, std::min<qint64>(256, size - 32 - 8));
+        const bool item = Le32(data, start) < size && key.indexOf('\0') >= 2 &&
+                          std::all_of(key.begin(), key.begin() + key.indexOf('\0'),
+                                      [](char c) { return c >= 0x20 && c < 0x7F; });
+        if (size >= 32 && start >= 0 && (header ? holds(start, "APETAGEX") : item)) {
             return size + header;
         }
     }
@@ -65,7 +73,10 @@ qint64 TrailingTag(const QByteArray& data, qint64 end) {
             }
             size = size << 7 | quint8(data[i]);
         }
-        return size + 20 <= end ? size + 20 : 0;
+        return size + 20 <= end && holds(end - size - 20, "ID3") &&
+                       data.mid(end - size - 17, 7) == data.mid(end - 7, 7)
+                   ? size + 20
+                   : 0;
     }
     return 0;
 }

@@ -342,6 +342,19 @@ TEST_F(MergeJobTest, UnreadableInputsAreSkippedWithAWarningNamingThem) {
     EXPECT_TRUE(result.warnings[1].contains(text));
 }
 
+TEST_F(MergeJobTest, ATagFooterWithoutItsTagCutsNoAudioAndIsWarnedOf) {
+    // An APEv2 footer that claims two of the three frames, its header nowhere.
+    const QByteArray frames = Mp3Frame(0x11) + Mp3Frame(0x22) + Mp3Frame(0x33);
+    const QByteArray footer = "APETAGEX" + U32Le(2000) + U32Le(quint32(2 * 417 + 32)) + U32Le(1) +
+                              U32Le(0x80000000u) + QByteArray(8, '\0');
+    workspace.AddPath(Write(QStringLiteral("a.mp3"), frames + footer));
+    const tessaro::MergeResult result = Merge();
+    EXPECT_TRUE(result.Succeeded());
+    EXPECT_EQ(ReadAll(output), frames);
+    ASSERT_EQ(result.warnings.size(), 1);
+    EXPECT_TRUE(result.warnings[0].contains(QStringLiteral("the footer of an APEv2 tag")));
+}
+
 TEST_F(MergeJobTest, AnOutputThatIsAnInputIsRefusedBeforeAnythingIsWritten) {
     const QByteArray frames = Mp3Frame(0x11) + Mp3Frame(0x22);
     const QString input = Write(QStringLiteral("in.mp3"), frames);

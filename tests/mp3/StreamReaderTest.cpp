@@ -236,6 +236,12 @@ TEST_F(StreamReaderTest, InputsYieldTheirRealFramesAndNothingElse) {
         {"ID3v1 title of 0xFF", mp3 + Id3v1Tag(frames.left(30)), mp3, 22},
         {"Lyrics3v2", mp3 + lyrics3 + Id3v1Tag("T"), mp3, 22},
         {"appended ID3v2", mp3 + appended, mp3, 22},
+        {"APEv2 item without header", mp3 + apeItem + ape(0), mp3, 22},
+        // A footer without its tag claims the audio before it: that is scanned as audio.
+        {"APEv2 footer alone", mp3 + mp3 + ape(0x80000000u), mp3 + mp3, 44},
+        {"APEv2 footer behind no item", mp3 + frames + ape(0), mp3 + frames, 24},
+        {"APEv2 footer behind no header", mp3 + apeItem + ape(0x80000000u), mp3, 22},
+        {"ID3v2 footer alone", mp3 + id3v2Body + id3v2("3DI"), mp3, 22},
         {"cut last frame", mp3 + mp3.mid(417, 300), mp3, 22},
         {"free format", free, free, 22},
         {"MPEG-2.5", mpeg25, mpeg25, 11},
@@ -246,7 +252,10 @@ TEST_F(StreamReaderTest, InputsYieldTheirRealFramesAndNothingElse) {
         const auto units = ReadAllUnits(path);
         EXPECT_EQ(units.size(), c.frames);
         EXPECT_EQ(Joined(units), c.audio);
-        EXPECT_EQ(units, ReferenceScan(c.bytes, mp3::StreamReader(path).StartOffset()));
+        const mp3::StreamReader reader(path);
+        EXPECT_EQ(units, ReferenceScan(c.bytes, reader.StartOffset()));
+        const QByteArray name(c.name);
+        EXPECT_EQ(reader.UnconfirmedTag().isEmpty(), !name.contains("footer"));
     }
 }
 
