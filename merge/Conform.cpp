@@ -202,8 +202,8 @@ private:
 class Encoding {
 public:
     explicit Encoding(const ConformTarget& target)
-        : encoder({target.format, target.bitrate, 0, target.bitrate > 0 ? -1 : target.vbrQuality,
-                   false}),
+        : encoder({target.format, target.bitrate, target.meanBitrate,
+                   target.bitrate > 0 ? -1 : target.vbrQuality, false}),
           fd(::memfd_create("tessaro-conformed", MFD_CLOEXEC)) {}
     ~Encoding() {
         if (fd >= 0) {
@@ -268,6 +268,11 @@ private:
 
 }  // namespace
 
+int VbrQualityOf(quint32 stored) {
+    const int quality = std::clamp(int(100 - std::min(stored, 100u)) / 10, 0, 9);
+    return quality == 5 || quality == 6 ? -1 : quality;
+}
+
 ConformTarget TargetOf(const std::shared_ptr<InputFile>& file, const QString& path) {
     ConformTarget target;
     bool audio = false;
@@ -278,7 +283,19 @@ ConformTarget TargetOf(const std::shared_ptr<InputFile>& file, const QString& pa
         const std::optional<quint32> quality =
             xing && xing->HasEncoderExtension() ? xing->Quality(reader.Frame()) : std::nullopt;
         if (quality && *quality <= 100) {
-            target.vbrQuality = std::clamp(int(100 - *quality) / 10, 0, 9);
+            target.vbrQuality = VbrQualityOf(*quality);
+            // Where the quality is not known for sure, the first input's own mean bitrate.
+            const std::optional<quint32> frames = xing->FrameCount(reader.Frame());
+            const std::optional<quint32> bytes = xing->ByteCount(reader.Frame());
+            if (target.vbrQuality < 0 && frames && bytes && *frames > 0) {
+                const mp3::FrameHeader& header = reader.Header();
+                target.meanBitrate =
+                    qint32(qint64(*bytes - quint32(reader.FrameLength())) * 8 *
+                           header.GetSampleRate() / (qint64(*frames) * header.GetSampleCount()));
+            } else if (target.vbrQuality < 0) {
+                // Of the settings that store it, the one of the lowest bitrate.
+                target.vbrQuality = int(100 - *quality) / 10 + 3;
+            }
         }
         if (IsHeaderFrame(reader)) {
             continue;

@@ -18,8 +18,14 @@ class InputFile;
 struct ConformTarget {
     mp3::FrameHeader format;  // of its first audio frame
     qint32 bitrate = 0;       // 0 for VBR
-    int vbrQuality = 2;
+    int vbrQuality = 2;       // -1 to aim at meanBitrate instead
+    qint32 meanBitrate = 0;
 };
+
+// The VBR quality (-V) of LAME's whose header frame stores `stored` as its quality: 100 - 10 *
+// the quality - the algorithm quality's penalty. -1 where LAME 3.100 stores the same for several:
+// 50 for -V 5, 7 and 8, 40 for -V 6 and 9.
+int VbrQualityOf(quint32 stored);
 
 // Reads the target from the first input's frames.
 ConformTarget TargetOf(const std::shared_ptr<InputFile>& file, const QString& path);

@@ -228,7 +228,8 @@ public:
         return true;
     }
     // Finds the inputs whose format differs from the first one's, to be encoded anew; false, the
-    // join refused, when the first one is not of Layer III, the only layer LAME encodes.
+    // join refused, when there are such and the first one is not of Layer III, the only layer
+    // LAME encodes.
     bool PlanConform() {
         for (int i = 0; i < workspace.Paths().size(); ++i) {
             const mp3::StreamReader reader(Planned(i), workspace.Paths()[i]);
@@ -238,7 +239,8 @@ public:
             passTotal += reencode.back() ? audioBytes[size_t(i)] : 0;
             first = first < 0 && !reader.AtEnd() ? i : first;
         }
-        if (first >= 0 && formats[size_t(first)].layer != mp3::FrameHeader::Layer3) {
+        const bool any = std::find(reencode.begin(), reencode.end(), true) != reencode.end();
+        if (any && formats[size_t(first)].layer != mp3::FrameHeader::Layer3) {
             result.error = QStringLiteral(
                                "Cannot re-encode inputs to match the first input %1: it is not "
                                "of Layer III, the only layer the encoder writes; nothing was "
@@ -246,8 +248,7 @@ public:
                                .arg(Quoted(workspace.Paths()[first]));
             return false;
         }
-        seams = SeamMaker(options.seamless,
-                          std::find(reencode.begin(), reencode.end(), true) != reencode.end());
+        seams = SeamMaker(options.seamless, any);
         return true;
     }
     // Encodes the inputs planned anew, each from its audio as levelling leaves it, and joins

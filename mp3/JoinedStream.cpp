@@ -11,8 +11,9 @@ JoinedStream::Step JoinedStream::AddFrame(const quint8* frame, qint32 length, bo
         ++files;
         const std::optional<XingHeader> xing = XingHeader::Find(frame, length);
         lastPadding = xing ? xing->EncoderPadding(frame) : 0;
-        if (xing || XingHeader::IsVbri(frame, length)) {
-            if (files > 1) {
+        // One whose fields are not whole still holds no audio, but describes nothing either.
+        if (XingHeader::IsEncoderHeader(frame, length)) {
+            if (files > 1 || !(xing || XingHeader::IsVbri(frame, length))) {
                 return {false, {}};
             }
             lead = xing ? Lead::Xing : Lead::Vbri;

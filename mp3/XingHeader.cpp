@@ -43,11 +43,11 @@ void WriteBigEndian(quint8* bytes, quint32 value, int size) {
 
 }  // namespace
 
-std::optional<XingHeader> XingHeader::Find(const quint8* frame, qint32 length) {
+qint32 XingHeader::TagOffset(const quint8* frame, qint32 length) {
     FrameHeader frameHeader;
     if (length < 4 || !frameHeader.ParseHeader(frame) ||
         frameHeader.version == FrameHeader::VersionReserved) {
-        return std::nullopt;
+        return -1;
     }
     const auto hasTagAt = [&](qint32 at) {
         return at + 8 <= length && StartsWithOneOf(frame + at, kXingTags);
@@ -57,10 +57,15 @@ std::optional<XingHeader> XingHeader::Find(const quint8* frame, qint32 length) {
     // there, so both are taken.
     FrameHeader withoutCrc = frameHeader;
     withoutCrc.protection = 1;
-    qint32 at = MainDataStart(withoutCrc);
     if (frameHeader.protection == 0 && hasTagAt(MainDataStart(frameHeader))) {
-        at = MainDataStart(frameHeader);
-    } else if (!hasTagAt(at)) {
+        return MainDataStart(frameHeader);
+    }
+    return hasTagAt(MainDataStart(withoutCrc)) ? MainDataStart(withoutCrc) : -1;
+}
+
+std::optional<XingHeader> XingHeader::Find(const quint8* frame, qint32 length) {
+    const qint32 at = TagOffset(frame, length);
+    if (at < 0) {
         return std::nullopt;
     }
 

@@ -23,9 +23,10 @@ public:
     static std::optional<XingHeader> Find(const quint8* frame, qint32 length);
     // Whether frame carries the "VBRI" header of Fraunhofer's encoder instead.
     static bool IsVbri(const quint8* frame, qint32 length);
-    // Whether frame is an encoder's header frame, which holds no audio: a Xing, Info or VBRI one.
+    // Whether frame is an encoder's header frame, which holds no audio: a Xing, Info or VBRI one,
+    // whether or not its fields are whole.
     static bool IsEncoderHeader(const quint8* frame, qint32 length) {
-        return Find(frame, length) || IsVbri(frame, length);
+        return TagOffset(frame, length) >= 0 || IsVbri(frame, length);
     }
     // A frame of model's version, layer, sampling rate and channel mode that holds no audio, only
     // a "Xing" header announcing frame count, byte count and, room permitting, seek table, all 0.
@@ -66,6 +67,8 @@ public:
     void Describe(quint8* frame, const Stream& stream) const;
 
 private:
+    // Where the "Xing" or "Info" tag stands in frame; -1 when it has none.
+    static qint32 TagOffset(const quint8* frame, qint32 length);
     void Drop(quint8* frame, quint32 flag);
     void Write(quint8* frame, const Stream& stream) const;
 

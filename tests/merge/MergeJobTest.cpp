@@ -1010,6 +1010,23 @@ TEST_F(MergeJobTest, InputsOfAnotherFormatAreReEncodedToMatchTheFirstAndTheOther
     const tessaro::ConformTarget mono = targetOf(Fixture(QStringLiteral("vbr_mono.mp3")));
     EXPECT_EQ(mono.vbrQuality, 2);
     EXPECT_EQ(mono.format.channelMode, mp3::FrameHeader::SingleChannel);
+    // LAME 3.100 stores 50 for -V 5, 7 and 8, and 40 for -V 6 and 9 (less with -q 4 and more):
+    // those aim at the first input's mean bitrate.
+    for (const auto& [stored, quality] : std::vector<std::pair<quint32, int>>{{100, 0},
+                                                                              {93, 0},
+                                                                              {80, 2},
+                                                                              {73, 2},
+                                                                              {60, 4},
+                                                                              {53, 4},
+                                                                              {50, -1},
+                                                                              {43, -1},
+                                                                              {40, -1},
+                                                                              {33, -1},
+                                                                              {30, 7},
+                                                                              {0, 9},
+                                                                              {250, 0}}) {
+        EXPECT_EQ(tessaro::VbrQualityOf(stored), quality) << stored;
+    }
 
     // Cancelled while it encodes, the join leaves nothing behind.
     QFile::remove(output);
@@ -1020,8 +1037,12 @@ TEST_F(MergeJobTest, InputsOfAnotherFormatAreReEncodedToMatchTheFirstAndTheOther
     EXPECT_TRUE(result.cancelled);
     EXPECT_FALSE(QFileInfo::exists(output));
 
+    // Inputs of Layer II that all fit need no encoder: they are joined as ever.
+    const QString layer2 = Write(QStringLiteral("layer2.mp3"), MakeFrame(3, 2, 9, 0));
+    UsePaths({layer2, layer2});
+    EXPECT_TRUE(tessaro::RunMerge(workspace, output, host, conform).Succeeded());
     // A first input the encoder cannot match refuses the join before anything is written.
-    UsePaths({Write(QStringLiteral("layer2.mp3"), MakeFrame(3, 2, 9, 0)), paths[1]});
+    UsePaths({layer2, paths[1]});
     QFile::remove(output);
     result = tessaro::RunMerge(workspace, output, host, conform);
     EXPECT_TRUE(result.error.contains(QStringLiteral("not of Layer III")))

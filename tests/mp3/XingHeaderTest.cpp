@@ -303,6 +303,12 @@ TEST(JoinedStreamTest, InputHeadersAreLeftOutAndTheFirstLeads) {
         quint32 frames;
     };
     const QByteArray inserted = mp3::XingHeader::NewFrame(Bytes(a), false);
+    // "Xing" with every field announced in a frame too short for them: no audio, and nothing
+    // it tells can be trusted.
+    QByteArray broken = MakeFrame(3, 1, 1, 0, 0, 0, 0);
+    Put(broken, 36, "Xing");
+    Put(broken, 40, QByteArray::fromHex("0000000F"));
+    ASSERT_FALSE(mp3::XingHeader::Find(Bytes(broken), qint32(broken.size())));
     for (const Case& c : {
              Case{{{info, a}, {info, b}}, info + a + b, "Info", 2},
              Case{{{info, a}, {vbri, slow}}, info + a + slow, "Xing", 2},
@@ -313,6 +319,8 @@ TEST(JoinedStreamTest, InputHeadersAreLeftOutAndTheFirstLeads) {
              Case{{{a, slow}}, a + slow, nullptr, 0},
              Case{{{a, slow}, {info, a}}, inserted + a + slow + a, "Xing", 3},
              Case{{{a}, {b}, {a, slow, b}}, inserted + a + b + a + slow + b, "Xing", 5},
+             Case{{{broken}, {a, slow}}, inserted + a + slow, "Xing", 2},
+             Case{{{broken, a}, {broken, slow}}, inserted + a + slow, "Xing", 2},
          }) {
         const Joined joined = Join(c.files);
         EXPECT_EQ(joined.bytes, c.bytes);
