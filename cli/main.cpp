@@ -213,10 +213,11 @@ void SetUpParser(QCommandLineParser& parser, const Options& options) {
     parser.addHelpOption();
     parser.addVersionOption();
     options.AddTo(parser);
-    parser.addPositionalArgument(QStringLiteral("INPUT"),
-                                 QStringLiteral("The MP3 files to join, first to last; a folder stands for "
-                                                "the MPEG audio files under it."),
-                                 QStringLiteral("INPUT..."));
+    parser.addPositionalArgument(
+        QStringLiteral("INPUT"),
+        QStringLiteral("The MP3 files to join, first to last; a folder stands for "
+                       "the MPEG audio files under it."),
+        QStringLiteral("INPUT..."));
 }
 
 // Why the arguments the parser found make no request; empty when they make one.
