@@ -31,6 +31,8 @@
 #include "view/CChildView.h"
 #include "view/CTessaroListBox.h"
 #include "workspace/Exception.h"
+#include "workspace/FolderInputs.h"
+#include "workspace/NaturalOrder.h"
 #include "workspace/WorkSpaceFile.h"
 
 static void InitResources() {
@@ -265,6 +267,12 @@ void CMainFrame::Log(const QString& text) {
     m_wndOutput->AppendLogLine(text);
 }
 
+void CMainFrame::LogEach(const QStringList& lines) {
+    for (const QString& line : lines) {
+        Log(line);
+    }
+}
+
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_wndStatusBar && event->type() == QEvent::Resize) {
         PlaceProgress();
@@ -311,24 +319,33 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {
+    QStringList paths;
     for (const QUrl& url : event->mimeData()->urls()) {
         if (url.isLocalFile()) {
-            AddDroppedFile(url.toLocalFile());
+            paths << url.toLocalFile();
         }
     }
+    AddInputs(paths);
     event->acceptProposedAction();
 }
 
-void CMainFrame::AddDroppedFile(const QString& path) {
-    if (!UsableInput(path)) {
-        return;
+QStringList CMainFrame::AddInputs(const QStringList& paths) {
+    const tessaro::FolderInputs inputs = tessaro::ExpandFolders(paths);
+    LogEach(inputs.notes);
+    QStringList added;
+    for (const QString& path : inputs.files) {
+        if (!UsableInput(path)) {
+            continue;
+        }
+        // The merge reads the workspace in place: files dropped meanwhile wait for its end.
+        if (m_mergeThread) {
+            m_pendingDrops << path;
+        } else {
+            m_workspace.AddPath(path);
+        }
+        added << path;
     }
-    // The merge reads the workspace in place: files dropped meanwhile wait for its end.
-    if (m_mergeThread) {
-        m_pendingDrops << path;
-    } else {
-        m_workspace.AddPath(path);
-    }
+    return added;
 }
 
 void CMainFrame::OpenFiles(const QStringList& names) {
@@ -341,9 +358,7 @@ void CMainFrame::OpenFiles(const QStringList& names) {
         OpenWorkspace(paths[0]);
         return;
     }
-    for (const QString& path : std::as_const(paths)) {
-        AddDroppedFile(path);
-    }
+    AddInputs(paths);
 }
 
 void CMainFrame::OnNewWorkspace() {
@@ -362,8 +377,9 @@ void CMainFrame::OpenWorkspace(const QString& path) {
     QString problem = tessaro::UnusableName(path);
     try {
         if (problem.isEmpty()) {
-            m_workspace.LoadFromFile(path);
+            const tessaro::FolderInputs folders = m_workspace.LoadFromFile(path);
             Log(tr("Workspace has been opened."));
+            LogEach(folders.notes);
             return;
         }
     } catch (const tessaro::BadTessaroWorkSpaceIden&) {
@@ -391,12 +407,21 @@ void CMainFrame::OnSaveWorkspace() {
 }
 
 void CMainFrame::OnInsertMp3() {
-    const QStringList paths = m_dialogs->GetOpenFileNames(this, kMp3Filter, QStringLiteral("mp3"));
-    for (const QString& path : paths) {
-        if (UsableInput(path)) {
-            m_workspace.AddPath(path);
-            Log(tr("MP3 file \"%1\" has been inserted!").arg(path));
-        }
+    // Picked together, numbered files go in as people count them, whatever the dialog's order.
+    const QStringList paths = tessaro::SortedByFileName(
+        m_dialogs->GetOpenFileNames(this, kMp3Filter, QStringLiteral("mp3")));
+    for (const QString& path : AddInputs(paths)) {
+        Log(tr("MP3 file \"%1\" has been inserted!").arg(path));
+    }
+}
+
+void CMainFrame::OnInsertFolder() {
+    const QString folder = m_dialogs->GetExistingFolder(this);
+    if (folder.isEmpty()) {
+        return;
+    }
+    if (const QStringList added = AddInputs({folder}); !added.isEmpty()) {
+        Log(tr("Folder \"%1\" has been inserted with %2 MP3 files!").arg(folder).arg(added.size()));
     }
 }
 
@@ -582,9 +607,7 @@ LRESULT CMainFrame::OnMergeFinished() {
     m_progress->hide();
     m_cancelButton->hide();
     UpdateStatusFigures();
-    for (const QString& warning : result.warnings) {
-        Log(warning);
-    }
+    LogEach(result.warnings);
     if (!result.Succeeded()) {
         Log(result.error);
     }

@@ -43,7 +43,7 @@ public:
     void SetDialogs(std::unique_ptr<FrameDialogs> dialogs);
     // The files named on the command line, relative to the working folder: a workspace file
     // (*.twk) named alone is opened as File > Open opens it; any other files are added in order,
-    // as dropped files are.
+    // and folders stand for their files, as dropped ones do.
     void OpenFiles(const QStringList& names);
 
     // Handles one of the frame's messages on the GUI thread and returns its result.
@@ -93,10 +93,14 @@ private:
     void UpdateStatusFigures();
     void UpdateLockIndicators();
     void Log(const QString& text);
+    void LogEach(const QStringList& lines);
     // Whether a file chosen or dropped can be added by the name it came with; logs why not.
     bool UsableInput(const QString& path);
-    // Appends a dropped file, or keeps it for the end of the merge that runs.
-    void AddDroppedFile(const QString& path);
+    // Appends files inserted, dropped or named on the command line, each folder among them
+    // standing for the MPEG audio files under it, or keeps them for the end of the merge that
+    // runs; logs what the folders left out and each name that cannot be used. Returns the files
+    // it took.
+    QStringList AddInputs(const QStringList& paths);
     // Replaces the workspace with the one in the file, or says why it cannot.
     void OpenWorkspace(const QString& path);
 
@@ -104,6 +108,7 @@ private:
     void OnOpenWorkspace();
     void OnSaveWorkspace();
     void OnInsertMp3();
+    void OnInsertFolder();
     void OnHelp();
     // Says that no web browser could be started for address.
     void ShowNoBrowser(const QString& caption, const QString& address);

@@ -21,6 +21,11 @@ const std::vector<Command>& CommandTable() {
         {ID_FILE_INSERT_MP3, QT_TRANSLATE_NOOP("CMainFrame", "&Insert MP3"),
          QT_TRANSLATE_NOOP("CMainFrame", "Insert mp3 file to workspace\nInsert MP3"), "insert",
          none, &CMainFrame::OnInsertMp3, true, M::File, true, true},
+        {ID_FILE_INSERT_FOLDER, QT_TRANSLATE_NOOP("CMainFrame", "Insert Folder..."),
+         QT_TRANSLATE_NOOP("CMainFrame",
+                           "Insert the mp3 files of a folder and its subfolders to workspace\n"
+                           "Insert Folder"),
+         nullptr, none, &CMainFrame::OnInsertFolder, true, M::File, false, false},
         {ID_FILE_REMOVE_MP3, QT_TRANSLATE_NOOP("CMainFrame", "&Remove MP3"),
          QT_TRANSLATE_NOOP("CMainFrame", "Remove mp3 file from workspace\nRemove MP3"), "remove",
          none, &CMainFrame::OnRemoveMp3, true, M::File, false, false},

@@ -58,6 +58,14 @@ QStringList QtFrameDialogs::GetOpenFileNames(QWidget* parent, const QString& fil
                          suffix);
 }
 
+QString QtFrameDialogs::GetExistingFolder(QWidget* parent) {
+    const QString folder = QFileDialog::getExistingDirectory(parent, QString(), StartFolder());
+    if (!folder.isEmpty()) {
+        RememberFolder(folder);
+    }
+    return folder;
+}
+
 QString QtFrameDialogs::GetSaveFileName(QWidget* parent, const QString& filter,
                                         const QString& suffix) {
     return RunFileDialog(parent, QFileDialog::AcceptSave, QFileDialog::AnyFile, filter, suffix)

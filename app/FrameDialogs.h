@@ -19,6 +19,8 @@ public:
                                     const QString& suffix) = 0;
     virtual QStringList GetOpenFileNames(QWidget* parent, const QString& filter,
                                          const QString& suffix) = 0;
+    // A folder to take files from; empty when cancelled.
+    virtual QString GetExistingFolder(QWidget* parent) = 0;
     // Asks before overwriting an existing file.
     virtual QString GetSaveFileName(QWidget* parent, const QString& filter,
                                     const QString& suffix) = 0;
@@ -40,6 +42,7 @@ public:
     QString GetOpenFileName(QWidget* parent, const QString& filter, const QString& suffix) override;
     QStringList GetOpenFileNames(QWidget* parent, const QString& filter,
                                  const QString& suffix) override;
+    QString GetExistingFolder(QWidget* parent) override;
     QString GetSaveFileName(QWidget* parent, const QString& filter, const QString& suffix) override;
     void ShowMessage(QWidget* parent, Icon icon, const QString& caption,
                      const QString& text) override;

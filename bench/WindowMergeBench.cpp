@@ -18,6 +18,7 @@ public:
     explicit FixedAnswer(QString output) : output(std::move(output)) {}
     QString GetOpenFileName(QWidget*, const QString&, const QString&) override { return {}; }
     QStringList GetOpenFileNames(QWidget*, const QString&, const QString&) override { return {}; }
+    QString GetExistingFolder(QWidget*) override { return {}; }
     QString GetSaveFileName(QWidget*, const QString&, const QString&) override { return output; }
     void ShowMessage(QWidget*, Icon, const QString&, const QString& text) override {
         std::fprintf(stderr, "%s\n", qPrintable(text));

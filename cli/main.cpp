@@ -11,6 +11,8 @@
 #include "io/AtomicWrite.h"
 #include "io/Files.h"
 #include "merge/MergeJob.h"
+#include "workspace/FolderInputs.h"
+#include "workspace/NaturalOrder.h"
 #include "workspace/PlainTrackList.h"
 #include "workspace/TessaroWorkSpace.h"
 
@@ -18,15 +20,22 @@ namespace {
 
 using tessaro::Quoted;
 
-enum ExitCode { Success = 0, Failure = 1, WrongUsage = 2 };
+// 3 lets a script tell a join that lost inputs from one that took them all.
+enum ExitCode { Success = 0, Failure = 1, WrongUsage = 2, InputsSkipped = 3 };
 
 void Print(FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
     std::fputc('\n', stream);
 }
 
-// Fills the workspace from a ".twk" file; returns why the file cannot be used, or an empty text.
-QString LoadWorkspace(tessaro::TessaroWorkSpace& workspace, const QString& path) {
+void Warn(const QString& text) {
+    Print(stderr, QStringLiteral("tessaro-join: warning: ") + text);
+}
+
+// Fills the workspace from a ".twk" file, the folders it lists standing for their files (what
+// they came to in `folders`); returns why the file cannot be used, or an empty text.
+QString LoadWorkspace(tessaro::TessaroWorkSpace& workspace, const QString& path,
+                      tessaro::FolderInputs& folders) {
     if (const QString problem = tessaro::UnusableName(path); !problem.isEmpty()) {
         return QStringLiteral("cannot open the workspace %1: %2").arg(Quoted(path), problem);
     }
@@ -38,7 +47,7 @@ QString LoadWorkspace(tessaro::TessaroWorkSpace& workspace, const QString& path)
             .arg(Quoted(path), file.errorString());
     }
     try {
-        workspace.LoadFromFile(path);
+        folders = workspace.LoadFromFile(path);
     } catch (const tessaro::BadTessaroWorkSpaceIden&) {
         return QStringLiteral("%1 is not a workspace file: it does not start with \"TWKS\"")
             .arg(Quoted(path));
@@ -85,6 +94,8 @@ private:
     qint32 shown = -1;
     bool drawn = false;
 };
+
+const QStringList kOrders{QStringLiteral("natural"), QStringLiteral("track")};
 
 // Quieter than this, loudness meters measure nothing but gated-out silence.
 constexpr int kLowestTarget = -70;
@@ -165,9 +176,18 @@ struct Options {
                        "format, and runs into its neighbours without gap. The other inputs are "
                        "copied as ever.")};
 
+    const QCommandLineOption sort{
+        QStringLiteral("sort"),
+        QStringLiteral("Join the inputs in ORDER instead of the order given: natural, by their "
+                       "file names with numbers by value (\"Chapter 2\" before \"Chapter 10\"); "
+                       "or track, by the disc and track numbers of their tags, those alike or "
+                       "untagged by name."),
+        QStringLiteral("ORDER")};
+
     void AddTo(QCommandLineParser& parser) const {
         parser.addOptions({output, workspaceFile, quiet, tag, album, artist, title, year, comment,
                            chapters, copyCover, cover, seamless, level, conform});
+        parser.addOption(sort);
     }
 };
 
@@ -176,6 +196,7 @@ struct Request {
     QString output;
     QString workspaceFile;  // empty when the inputs are given one by one
     QStringList inputs;
+    QString order;  // of --sort; empty for the order given
     bool quiet = false;
     tessaro::JoinPreferences preferences;  // SaveID3Tag is --tag
     qint32 year = 0;
@@ -192,9 +213,11 @@ void SetUpParser(QCommandLineParser& parser, const Options& options) {
     parser.addHelpOption();
     parser.addVersionOption();
     options.AddTo(parser);
-    parser.addPositionalArgument(QStringLiteral("INPUT"),
-                                 QStringLiteral("The MP3 files to join, first to last."),
-                                 QStringLiteral("INPUT..."));
+    parser.addPositionalArgument(
+        QStringLiteral("INPUT"),
+        QStringLiteral("The MP3 files to join, first to last; a folder stands for "
+                       "the MPEG audio files under it."),
+        QStringLiteral("INPUT..."));
 }
 
 // Why the arguments the parser found make no request; empty when they make one.
@@ -222,6 +245,10 @@ QString Misuse(const QCommandLineParser& parser, const Options& options) {
                 .arg(parser.value(options.level));
         }
     }
+    if (parser.isSet(options.sort) && !kOrders.contains(parser.value(options.sort))) {
+        return QStringLiteral("--sort needs natural or track, not \"%1\"")
+            .arg(parser.value(options.sort));
+    }
     bool wholeNumber = true;
     if (parser.isSet(options.year)) {
         parser.value(options.year).toInt(&wholeNumber);
@@ -236,6 +263,7 @@ Request ReadRequest(const QCommandLineParser& parser, const Options& options) {
     request.output = parser.value(options.output);
     request.workspaceFile = parser.value(options.workspaceFile);
     request.inputs = parser.positionalArguments();
+    request.order = parser.value(options.sort);
     request.quiet = parser.isSet(options.quiet);
     request.preferences.saveID3Tag = parser.isSet(options.tag);
     request.preferences.options = {parser.isSet(options.chapters),
@@ -250,19 +278,49 @@ Request ReadRequest(const QCommandLineParser& parser, const Options& options) {
     return request;
 }
 
-// Fills the workspace with the inputs asked for and the tag values given, each of which replaces
-// the workspace's own; returns why it cannot be, or an empty text.
-QString FillWorkspace(tessaro::TessaroWorkSpace& workspace, const Request& request,
-                      const QCommandLineParser& parser, const Options& options) {
-    if (!request.workspaceFile.isEmpty()) {
-        if (const QString problem = LoadWorkspace(workspace, request.workspaceFile);
-            !problem.isEmpty()) {
-            return problem;
+// Puts the inputs in the order asked for; without one, warns of numbered names that natural
+// order would put the other way round, as a shell's "Chapter*.mp3" gives them.
+void Order(tessaro::TessaroWorkSpace& workspace, const QString& order) {
+    if (order.isEmpty()) {
+        if (const auto pair = tessaro::FirstPairOutOfOrder(workspace.Paths())) {
+            Warn(QStringLiteral("%1 is joined before %2, against the natural order of their "
+                                "names; --sort=natural joins the inputs in that order")
+                     .arg(Quoted(pair->first), Quoted(pair->second)));
         }
+        return;
     }
-    for (const QString& input : request.inputs) {
-        workspace.AddPath(input);
+    const QStringList sorted = order == QStringLiteral("track")
+                                   ? tessaro::SortedByTrack(workspace.Paths())
+                                   : tessaro::SortedByFileName(workspace.Paths());
+    workspace.Clear();
+    for (const QString& path : sorted) {
+        workspace.AddPath(path);
     }
+}
+
+// Fills the workspace with the inputs asked for, each folder standing for its files, in the
+// order asked for, and the tag values given, each of which replaces the workspace's own; returns
+// why it cannot be, or an empty text. `skipped` counts the folders that gave nothing.
+QString FillWorkspace(tessaro::TessaroWorkSpace& workspace, const Request& request,
+                      const QCommandLineParser& parser, const Options& options, int& skipped) {
+    tessaro::FolderInputs folders;
+    QString problem;
+    if (request.workspaceFile.isEmpty()) {
+        folders = tessaro::ExpandFolders(request.inputs);
+        for (const QString& input : std::as_const(folders.files)) {
+            workspace.AddPath(input);
+        }
+    } else {
+        problem = LoadWorkspace(workspace, request.workspaceFile, folders);
+    }
+    for (const QString& note : std::as_const(folders.notes)) {
+        Warn(note);
+    }
+    if (!problem.isEmpty()) {
+        return problem;
+    }
+    skipped = folders.skipped;
+    Order(workspace, request.order);
     // Without a workspace the values to replace are all empty.
     const auto valueOr = [&parser](const QCommandLineOption& option, const QString& fallback) {
         return parser.isSet(option) ? parser.value(option) : fallback;
@@ -275,24 +333,28 @@ QString FillWorkspace(tessaro::TessaroWorkSpace& workspace, const Request& reque
     return QString();
 }
 
-// Prints the warnings and the outcome; returns the exit code.
+// Prints the warnings and the outcome; returns the exit code. `inputCount` counts the folders
+// that gave no file among the inputs.
 int Report(const tessaro::MergeResult& result, const Request& request, qsizetype inputCount) {
     for (const QString& warning : result.warnings) {
-        Print(stderr, QStringLiteral("tessaro-join: warning: ") + warning);
+        Warn(warning);
     }
     if (!result.Succeeded()) {
         Print(stderr, QStringLiteral("tessaro-join: error: ") + result.error);
         return Failure;
     }
+    const qsizetype skipped = inputCount - result.inputsJoined;
     if (!request.quiet) {
-        Print(stdout, QStringLiteral("Joined %1 of %2 inputs: %3 frames, %4 bytes written to %5")
-                          .arg(result.inputsJoined)
-                          .arg(inputCount)
-                          .arg(result.frames)
-                          .arg(result.written)
-                          .arg(request.output));
+        Print(stdout,
+              QStringLiteral("Joined %1 of %2 inputs%3: %4 frames, %5 bytes written to %6")
+                  .arg(result.inputsJoined)
+                  .arg(inputCount)
+                  .arg(skipped == 0 ? QString() : QStringLiteral(" (%1 skipped)").arg(skipped))
+                  .arg(result.frames)
+                  .arg(result.written)
+                  .arg(request.output));
     }
-    return Success;
+    return skipped == 0 ? Success : InputsSkipped;
 }
 
 }  // namespace
@@ -331,13 +393,13 @@ int main(int argc, char* argv[]) {
         (parser.isSet(options.album) || parser.isSet(options.artist) ||
          parser.isSet(options.title) || parser.isSet(options.year) ||
          parser.isSet(options.comment))) {
-        Print(stderr, QStringLiteral("tessaro-join: warning: tag values given without --tag; "
-                                     "no tag is written"));
+        Warn(QStringLiteral("tag values given without --tag; no tag is written"));
     }
 
     tessaro::PlainTrackList trackList;
     tessaro::TessaroWorkSpace workspace(trackList);
-    if (const QString problem = FillWorkspace(workspace, request, parser, options);
+    int skippedFolders = 0;
+    if (const QString problem = FillWorkspace(workspace, request, parser, options, skippedFolders);
         !problem.isEmpty()) {
         Print(stderr, QStringLiteral("tessaro-join: error: ") + problem);
         return Failure;
@@ -347,5 +409,5 @@ int main(int argc, char* argv[]) {
         ConsoleHost host(!request.quiet && isatty(STDERR_FILENO), request.preferences.saveID3Tag);
         result = tessaro::RunMerge(workspace, request.output, host, request.preferences.options);
     }
-    return Report(result, request, workspace.Paths().size());
+    return Report(result, request, workspace.Paths().size() + skippedFolders);
 }

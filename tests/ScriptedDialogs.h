@@ -22,6 +22,10 @@ public:
         asked << filter + QLatin1Char('|') + suffix;
         return openManyAnswers.isEmpty() ? QStringList() : openManyAnswers.dequeue();
     }
+    QString GetExistingFolder(QWidget*) override {
+        asked << QStringLiteral("folder");
+        return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();
+    }
     QString GetSaveFileName(QWidget*, const QString& filter, const QString& suffix) override {
         asked << filter + QLatin1Char('|') + suffix;
         return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
@@ -37,8 +41,9 @@ public:
 
     QQueue<QString> openAnswers;
     QQueue<QStringList> openManyAnswers;
+    QQueue<QString> folderAnswers;
     QQueue<QString> saveAnswers;
     QQueue<bool> confirmAnswers;
-    QStringList asked;        // "filter|suffix" of every dialog shown
+    QStringList asked;        // "filter|suffix" of every file dialog shown, "folder" for others
     QList<Message> messages;  // questions too, their text ending in "|" and the accept text
 };

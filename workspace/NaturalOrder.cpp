@@ -1,6 +1,7 @@
 #include "workspace/NaturalOrder.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <algorithm>
 #include <tuple>
 #include <vector>
@@ -80,6 +81,20 @@ int NaturalCompare(const QString& a, const QString& b) {
 
 namespace {
 
+// The name case folded, each run of digits in it as one '#': names that differ only in their
+// numbers have the same.
+QString NumberlessName(const QString& name) {
+    QString numberless;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (!name[i].isDigit()) {
+            numberless += name[i];
+        } else if (i == 0 || !name[i - 1].isDigit()) {
+            numberless += QLatin1Char('#');
+        }
+    }
+    return numberless.toCaseFolded();
+}
+
 bool FileNameLess(const QString& a, const QString& b) {
     if (const int order = NaturalCompare(QFileInfo(a).fileName(), QFileInfo(b).fileName())) {
         return order < 0;
@@ -115,6 +130,22 @@ QStringList SortedByTrack(QStringList paths) {
         paths[qsizetype(i)] = entries[i].path;
     }
     return paths;
+}
+
+std::optional<std::pair<QString, QString>> FirstPairOutOfOrder(const QStringList& paths) {
+    // For each folder and numberless name, the path of that kind given last.
+    QHash<QString, QString> last;
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        const QString kind = info.path() + QLatin1Char('/') + NumberlessName(info.fileName());
+        const auto seen = last.constFind(kind);
+        if (seen != last.cend() &&
+            NaturalCompare(info.fileName(), QFileInfo(*seen).fileName()) < 0) {
+            return std::pair(*seen, path);
+        }
+        last.insert(kind, path);
+    }
+    return std::nullopt;
 }
 
 }  // namespace tessaro

@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
+#include <utility>
 
 namespace tessaro {
 
@@ -20,5 +22,10 @@ QStringList SortedByFileName(QStringList paths);
 // `paths` by the disc, then the track number their tags tell; those alike, or untagged, in
 // natural order of their file names, behind the tagged ones.
 QStringList SortedByTrack(QStringList paths);
+
+// The first two of `paths` that lie in one folder, have names that differ only in their numbers
+// and stand against natural order ("Chapter 10.mp3" given before "Chapter 2.mp3"), the earlier
+// one first; none when natural order keeps every such pair as it is.
+std::optional<std::pair<QString, QString>> FirstPairOutOfOrder(const QStringList& paths);
 
 }  // namespace tessaro

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "workspace/FolderInputs.h"
 #include "workspace/OutputTag.h"
 #include "workspace/TrackListView.h"
 #include "workspace/WorkSpaceFile.h"
@@ -43,8 +44,9 @@ public:
     // Replaces the tag values and the paths (and so the track list) with those of a ".twk"
     // file. The whole file is read and checked first: BadTessaroWorkSpaceIden or
     // BadTessaroWorkSpaceFile (also for a path that is not valid UTF-8, which would name another
-    // file) is raised before anything has changed.
-    void LoadFromFile(const QString& path);
+    // file) is raised before anything has changed. A folder the file lists stands for the MPEG
+    // audio files under it (ExpandFolders); returns what the folders came to.
+    FolderInputs LoadFromFile(const QString& path);
 
     const OutputTag& Tag() const { return tag; }
     const QStringList& Paths() const { return paths; }

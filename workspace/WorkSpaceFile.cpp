@@ -230,7 +230,7 @@ void TessaroWorkSpace::SaveToFile(const QString& path) const {
     }
 }
 
-void TessaroWorkSpace::LoadFromFile(const QString& path) {
+FolderInputs TessaroWorkSpace::LoadFromFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         throw BadTessaroWorkSpaceIden();
@@ -240,13 +240,15 @@ void TessaroWorkSpace::LoadFromFile(const QString& path) {
     CheckIdentifier(bytes);
     bytes += file.readAll();
     const Contents contents = Decoder(bytes).Decode();
+    FolderInputs inputs = ExpandFolders(contents.paths);
 
     const Texts& texts = contents.texts;
     SetTag({texts[0], texts[1], texts[2], contents.year, texts[3]});
     Clear();
-    for (const QString& entry : contents.paths) {
+    for (const QString& entry : std::as_const(inputs.files)) {
         AddPath(entry);
     }
+    return inputs;
 }
 
 }  // namespace tessaro

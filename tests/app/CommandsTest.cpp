@@ -18,6 +18,7 @@
 #include "dialogs/Help.h"
 #include "settings/Preferences.h"
 #include "view/CTessaroListBox.h"
+#include "workspace/PlainTrackList.h"
 
 using namespace testing_files;
 
@@ -28,7 +29,7 @@ const QString kTwk = QStringLiteral("Tessaro Workspace file(*.twk)|twk");
 const QList<int> kWorkspaceCommands = {
     ID_FILE_NEW_WORKSPACE, ID_FILE_OPEN_WORKSPACE, ID_FILE_SAVE_WORKSPACE, ID_FILE_INSERT_MP3,
     ID_FILE_REMOVE_MP3,    ID_FILE_MOVE_UP,        ID_FILE_MOVE_DOWN,      ID_FILE_ID3TAG_EDITOR,
-    ID_FILE_MERGE,         ID_FILE_PREFERENCES};
+    ID_FILE_MERGE,         ID_FILE_PREFERENCES,    ID_FILE_INSERT_FOLDER};
 const QList<int> kAlwaysEnabled = {
     ID_VIEW_OUTPUT_WINDOW,  ID_VIEW_TOOL_BAR, ID_VIEW_STATUS_BAR, ID_HELP_HELP,
     ID_HELP_VISIT_WEB_SITE, ID_APP_ABOUT,     ID_APP_EXIT};
@@ -91,9 +92,10 @@ private Q_SLOTS:
         QCOMPARE(
             Menu(menus[0]->menu()),
             (QStringList{"&New\tCtrl+N=32781", "-", "&Open\tCtrl+O=32782", "&Save\tCtrl+S=32783",
-                         "-", "&Insert MP3=32779", "&Remove MP3=32780", "-", "&Up\tCtrl+UP=32777",
-                         "&Down\tCtrl+DOWN=32778", "-", "ID&3 Tag Editor ...=32800", "&Merge=32774",
-                         "Preferences=32775", "-", "E&xit=57665"}));
+                         "-", "&Insert MP3=32779", "Insert Folder...=32801", "&Remove MP3=32780",
+                         "-", "&Up\tCtrl+UP=32777", "&Down\tCtrl+DOWN=32778", "-",
+                         "ID&3 Tag Editor ...=32800", "&Merge=32774", "Preferences=32775", "-",
+                         "E&xit=57665"}));
         QCOMPARE(menus[1]->text(), QStringLiteral("&View"));
         QCOMPARE(Menu(menus[1]->menu()), (QStringList{"&Output Window=32776", "-",
                                                       "&Tool Bar=32798", "&Status Bar=59393"}));
@@ -196,10 +198,11 @@ private Q_SLOTS:
     void insertRemoveUpAndDown() {
         auto frame = MakeFrame();
         tessaro::TessaroWorkSpace& workspace = frame->Workspace();
-        const QStringList files{dir.filePath(QStringLiteral("c.mp3")),
-                                dir.filePath(QStringLiteral("a.mp3")),
-                                dir.filePath(QStringLiteral("b.mp3"))};
-        script->openManyAnswers << files;
+        // Picked together, they go in in natural order of their names.
+        const QStringList files{dir.filePath(QStringLiteral("part 1.mp3")),
+                                dir.filePath(QStringLiteral("Part 2.mp3")),
+                                dir.filePath(QStringLiteral("Part 10.mp3"))};
+        script->openManyAnswers << QStringList{files[2], files[0], files[1]};
         frame->Action(ID_FILE_INSERT_MP3)->trigger();
         frame->Action(ID_FILE_INSERT_MP3)->trigger();  // cancelled
         QCOMPARE(workspace.Paths(), files);
@@ -393,12 +396,67 @@ private Q_SLOTS:
 
     void dropsAppendInOrderWithoutALogLine() {
         auto frame = MakeFrame();
-        const QStringList paths{dir.filePath(QStringLiteral("z.mp3")), dir.path(),
+        const QStringList paths{dir.filePath(QStringLiteral("z.mp3")),
                                 dir.filePath(QStringLiteral("notes.txt"))};
         Drop(*frame, paths);
         QCOMPARE(frame->Workspace().Paths(), paths);
-        QCOMPARE(frame->List().GetTrackCount(), 3);
+        QCOMPARE(frame->List().GetTrackCount(), 2);
         QVERIFY(LogTexts(*frame).isEmpty());
+    }
+
+    void aFolderStandsForItsMp3FilesWhereverItComesIn() {
+        const QString book = dir.filePath(QStringLiteral("book"));
+        QVERIFY(QDir().mkpath(book + QStringLiteral("/Part 2")));
+        const QStringList files{Write(QStringLiteral("book/Part 2/Track 1.mp2"), Mp3Frame()),
+                                Write(QStringLiteral("book/Track 9.mp3"), Mp3Frame()),
+                                Write(QStringLiteral("book/Track 10.mp3"), Mp3Frame())};
+        Write(QStringLiteral("book/readme.txt"), "read me");
+        const QString leftOut = QStringLiteral(
+                                    "Left out 1 file of another type in \"%1\"; only MPEG audio "
+                                    "files (.mp3, .mp2, .mp1, .mpa) are joined")
+                                    .arg(book);
+
+        // Insert Folder: a folder dialog, the files, a line like Insert's and one for the rest.
+        auto frame = MakeFrame();
+        script->folderAnswers << book;
+        frame->Action(ID_FILE_INSERT_FOLDER)->trigger();
+        frame->Action(ID_FILE_INSERT_FOLDER)->trigger();  // cancelled
+        QCOMPARE(script->asked, (QStringList{"folder", "folder"}));
+        QCOMPARE(frame->Workspace().Paths(), files);
+        QCOMPARE(frame->List().GetTrackCount(), 3);
+        QCOMPARE(LogTexts(*frame),
+                 (QStringList{leftOut, QStringLiteral("Folder \"%1\" has been inserted with 3 MP3 "
+                                                      "files!")
+                                           .arg(book)}));
+        // A folder without any: said so, nothing inserted.
+        const QString pictures = dir.filePath(QStringLiteral("pictures"));
+        QVERIFY(QDir().mkpath(pictures));
+        script->folderAnswers << pictures;
+        frame->Action(ID_FILE_INSERT_FOLDER)->trigger();
+        QCOMPARE(frame->Workspace().Paths(), files);
+        QVERIFY(LogTexts(*frame).last().startsWith(QStringLiteral("Skipped \"%1\"").arg(pictures)));
+
+        // Dropped between files, given to `tessaro FOLDER`, listed in a workspace.
+        auto dropped = MakeFrame();
+        const QString first = dir.filePath(QStringLiteral("first.mp3"));
+        Drop(*dropped, {first, book});
+        QCOMPARE(dropped->Workspace().Paths(), QStringList{first} + files);
+        QCOMPARE(LogTexts(*dropped), QStringList{leftOut});
+        auto named = MakeFrame();
+        const QString working = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        named->OpenFiles({QStringLiteral("book")});
+        QDir::setCurrent(working);
+        QCOMPARE(named->Workspace().Paths(), files);
+        const QString twk = dir.filePath(QStringLiteral("folder.twk"));
+        tessaro::PlainTrackList list;
+        tessaro::TessaroWorkSpace listing(list);
+        listing.AddPath(book);
+        listing.SaveToFile(twk);
+        auto opened = MakeFrame();
+        opened->OpenFiles({twk});
+        QCOMPARE(opened->Workspace().Paths(), files);
+        QCOMPARE(LogTexts(*opened), (QStringList{"Workspace has been opened.", leftOut}));
     }
 
     void filesNamedOnTheCommandLine() {

@@ -9,8 +9,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <vector>
+
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+
+#include <QDir>
 
 #include "TestFiles.h"
 #include "mp3/StreamReader.h"
@@ -67,11 +73,16 @@ protected:
 TEST_F(TessaroJoinTest, HelpExplainsEveryOption) {
     const JoinRun run = Join({QStringLiteral("--help")});
     EXPECT_EQ(run.exitCode, 0);
+    // Each where the list of options names it, "-o, --output" as one: "-o" alone would be found
+    // inside "--output", and "--tag" inside another option's explanation.
     for (const char* option :
-         {"-o", "--output", "-w", "--workspace", "-q", "--tag", "--album", "--artist", "--title",
-          "--year", "--comment", "--chapters", "--copy-cover", "--cover", "--seamless", "--level",
-          "--conform", "INPUT"}) {
-        EXPECT_TRUE(run.out.contains(QLatin1String(option))) << option;
+         {"-o, --output", "-w, --workspace", "-q, --quiet", "--tag", "--album", "--artist",
+          "--title", "--year", "--comment", "--chapters", "--copy-cover", "--cover", "--seamless",
+          "--level", "--conform", "--sort", "INPUT"}) {
+        const QRegularExpression listed(
+            QStringLiteral("^  %1( |=|$)").arg(QRegularExpression::escape(QLatin1String(option))),
+            QRegularExpression::MultilineOption);
+        EXPECT_TRUE(run.out.contains(listed)) << option;
     }
     const JoinRun all = Join({QStringLiteral("--help-all")});
     EXPECT_EQ(all.exitCode, 0) << all.err.toStdString();
@@ -88,7 +99,8 @@ TEST_F(TessaroJoinTest, WrongUsageExitsWith2AndShowsTheUsage) {
           QStringList{QStringLiteral("-w"), dir.filePath(QStringLiteral("job.twk")),
                       QStringLiteral("-o"), output, cbr},
           QStringList{QStringLiteral("--level=loud"), QStringLiteral("-o"), output, cbr},
-          QStringList{QStringLiteral("--level=5"), QStringLiteral("-o"), output, cbr}}) {
+          QStringList{QStringLiteral("--level=5"), QStringLiteral("-o"), output, cbr},
+          QStringList{QStringLiteral("--sort=size"), QStringLiteral("-o"), output, cbr}}) {
         const JoinRun run = Join(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(QLatin1Char(' ')).toStdString();
         EXPECT_TRUE(run.err.contains(QStringLiteral("Usage:")));
@@ -122,7 +134,7 @@ TEST_F(TessaroJoinTest, JoinsInOrderAndSummarises) {
 TEST_F(TessaroJoinTest, QuietPrintsNothingButWarnings) {
     const QString missing = dir.filePath(QStringLiteral("missing.mp3"));
     const JoinRun run = Join({QStringLiteral("-q"), QStringLiteral("-o"), output, cbr, missing});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, 3);
     EXPECT_TRUE(run.out.isEmpty());
     EXPECT_TRUE(run.err.contains(QStringLiteral("warning")));
     EXPECT_TRUE(run.err.contains(missing));
@@ -172,6 +184,124 @@ TEST_F(TessaroJoinTest, ConformReEncodesWhatDiffersAndRefusesAFirstInputNotOfLay
     EXPECT_TRUE(refused.err.contains(QStringLiteral("not of Layer III")))
         << refused.err.toStdString();
     EXPECT_FALSE(QFile::exists(output));
+}
+
+TEST_F(TessaroJoinTest, TheExitStatusTellsWhetherEveryInputWasJoined) {
+    const QString missing = dir.filePath(QStringLiteral("missing.mp3"));
+    const QString empty = WriteAll(dir.filePath(QStringLiteral("empty.mp3")), QByteArray());
+    const struct {
+        QStringList inputs;
+        int status;
+        const char* summary;  // null for none
+    } cases[] = {
+        {{cbr, vbr}, 0, "Joined 2 of 2 inputs: "},
+        {{cbr, missing, vbr}, 3, "Joined 2 of 3 inputs (1 skipped): "},
+        {{empty, cbr, missing}, 3, "Joined 1 of 3 inputs (2 skipped): "},
+        {{missing, empty}, 1, nullptr},
+        {{}, 2, nullptr},
+    };
+    for (const auto& expected : cases) {
+        QFile::remove(output);
+        const JoinRun run = Join(QStringList{QStringLiteral("-o"), output} + expected.inputs);
+        SCOPED_TRACE(run.err.toStdString());
+        EXPECT_EQ(run.exitCode, expected.status);
+        EXPECT_EQ(QFile::exists(output), expected.summary != nullptr);
+        if (expected.summary) {
+            EXPECT_TRUE(run.out.startsWith(QLatin1String(expected.summary)))
+                << run.out.toStdString();
+        }
+    }
+}
+
+// Chapters whose frames tell them apart, in a folder of their own.
+class TessaroJoinOrderTest : public TessaroJoinTest {
+protected:
+    QString Chapter(int number) {
+        QDir().mkpath(book);
+        return WriteAll(book + QStringLiteral("/Chapter %1.mp3").arg(number),
+                        Mp3Frame(char(0x20 + number)));
+    }
+    static QByteArray Frames(std::initializer_list<int> numbers) {
+        QByteArray frames;
+        for (const int number : numbers) {
+            frames += Mp3Frame(char(0x20 + number));
+        }
+        return frames;
+    }
+
+    const QString book = dir.filePath(QStringLiteral("book"));
+};
+
+TEST_F(TessaroJoinOrderTest, SortJoinsInNaturalOrderOfNamesOrByTrackNumbers) {
+    const QString one = Chapter(1), two = Chapter(2), ten = Chapter(10);
+    JoinRun run =
+        Join({QStringLiteral("--sort=natural"), QStringLiteral("-o"), output, ten, two, one});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(ReadAll(output), Frames({1, 2, 10}));
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+
+    // Tracks 3, 1 and 2 against the names; the tags are left behind as ever.
+    for (const auto& [path, track] : {std::pair{one, "3"}, {two, "1"}, {ten, "2"}}) {
+        TagLib::MPEG::File file(QFile::encodeName(path).constData(), false);
+        file.ID3v2Tag(true)->setTrack(QByteArray(track).toUInt());
+        ASSERT_TRUE(file.save());
+    }
+    run = Join({QStringLiteral("--sort"), QStringLiteral("track"), QStringLiteral("-o"), output,
+                one, two, ten});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(ReadAll(output), Frames({2, 10, 1}));
+}
+
+TEST_F(TessaroJoinOrderTest, NumberedNamesAgainstNaturalOrderAreJoinedAsGivenWithAWarning) {
+    const QString one = Chapter(1), two = Chapter(2), ten = Chapter(10);
+    JoinRun run = Join({QStringLiteral("-o"), output, one, ten, two});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(ReadAll(output), Frames({1, 10, 2}));
+    EXPECT_EQ(run.err, QStringLiteral("tessaro-join: warning: \"%1\" is joined before \"%2\", "
+                                      "against the natural order of their names; --sort=natural "
+                                      "joins the inputs in that order\n")
+                           .arg(ten, two));
+    // In natural order, in an order asked for, or differing in more than numbers: no warning.
+    const QString appendix = WriteAll(book + QStringLiteral("/Appendix 2.mp3"), Mp3Frame());
+    for (const QStringList& options :
+         {QStringList{one, two, ten}, QStringList{QStringLiteral("--sort=track"), one, ten, two},
+          QStringList{ten, appendix}}) {
+        run = Join(QStringList{QStringLiteral("-o"), output} + options);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    }
+}
+
+TEST_F(TessaroJoinOrderTest, AFolderStandsForTheMpegAudioFilesUnderIt) {
+    Chapter(10), Chapter(2), Chapter(1);
+    WriteAll(book + QStringLiteral("/cover.jpg"), "\xFF\xD8\xFF");
+    QDir().mkpath(book + QStringLiteral("/Part 2"));
+    WriteAll(book + QStringLiteral("/Part 2/Chapter 3.MP3"), Mp3Frame(char(0x23)));
+    JoinRun run = Join({QStringLiteral("-o"), output, book});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(ReadAll(output), Frames({1, 2, 10, 3}));
+    EXPECT_EQ(run.err, QStringLiteral("tessaro-join: warning: Left out 1 file of another type in "
+                                      "\"%1\"; only MPEG audio files (.mp3, .mp2, .mp1, .mpa) "
+                                      "are joined\n")
+                           .arg(book));
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("Joined 4 of 4 inputs: ")));
+
+    // A folder without any is an input skipped; a workspace may list folders too.
+    const QString empty = dir.filePath(QStringLiteral("empty"));
+    QDir().mkpath(empty);
+    tessaro::PlainTrackList list;
+    tessaro::TessaroWorkSpace workspace(list);
+    workspace.AddPath(empty);
+    workspace.AddPath(book);
+    const QString twk = dir.filePath(QStringLiteral("job.twk"));
+    workspace.SaveToFile(twk);
+    run = Join({QStringLiteral("-o"), output, QStringLiteral("-w"), twk});
+    EXPECT_EQ(run.exitCode, 3) << run.err.toStdString();
+    EXPECT_EQ(ReadAll(output), Frames({1, 2, 10, 3}));
+    EXPECT_TRUE(
+        run.err.contains(QStringLiteral("warning: Skipped \"%1\": no MPEG audio files").arg(empty)))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("Joined 4 of 5 inputs (1 skipped): ")));
 }
 
 TEST_F(TessaroJoinTest, WritesTheTagOnlyWithTag) {
@@ -269,12 +399,12 @@ TEST_F(TessaroJoinTest, InputsThatAreNotRegularFilesAreSkippedTagsAndAll) {
     const QString zero = QStringLiteral("/dev/zero");
     const JoinRun run = Join({QStringLiteral("--chapters"), QStringLiteral("--copy-cover"),
                               QStringLiteral("-o"), output, fifo, cbr, zero});
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.exitCode, 3) << run.err.toStdString();
     for (const QString& skipped : {fifo, zero}) {
         EXPECT_TRUE(run.err.contains(QStringLiteral("Skipped \"%1\"").arg(skipped)))
             << run.err.toStdString();
     }
-    EXPECT_TRUE(run.out.contains(QStringLiteral("Joined 1 of 3 inputs")));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Joined 1 of 3 inputs (2 skipped): ")));
     EXPECT_TRUE(ReadAll(output).endsWith(ReadAll(cbr)));
 }
 

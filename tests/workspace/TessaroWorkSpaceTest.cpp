@@ -6,6 +6,8 @@
 #include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <array>
@@ -13,6 +15,7 @@
 #include "TestFiles.h"
 
 #include "workspace/Exception.h"
+#include "workspace/FolderInputs.h"
 #include "workspace/NaturalOrder.h"
 #include "workspace/PlainTrackList.h"
 
@@ -204,6 +207,121 @@ TEST(NaturalOrderTest, TracksSortByDiscAndTrackNumberThenByName) {
         expected << dir.filePath(QString::fromLatin1(name));
     }
     EXPECT_EQ(tessaro::SortedByTrack(paths), expected);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(NaturalOrderTest, TheFirstNumberedPairAgainstNaturalOrderIsFound) {
+    using Pair = std::pair<QString, QString>;
+    QStringList shell;  // as a shell's "Chapter*.mp3" gives them: 1, 10..19, 2, 20, 3..9
+    for (const int i : {1, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 2, 20, 3}) {
+        shell << QStringLiteral("/book/Chapter %1.mp3").arg(i);
+    }
+    EXPECT_EQ(tessaro::FirstPairOutOfOrder(shell),
+              Pair(QStringLiteral("/book/Chapter 19.mp3"), QStringLiteral("/book/Chapter 2.mp3")));
+    // Names that differ in more than their numbers, or lie in other folders, are the user's
+    // order; so are names in natural order, case and leading zeros aside, and repeated ones.
+    for (const QStringList& kept :
+         {QStringList{"/b/Intro 10.mp3", "/b/Outro 2.mp3"},
+          QStringList{"/a/Part 10.mp3", "/b/Part 2.mp3"},
+          QStringList{"/b/part 1.mp3", "/b/Part 02.mp3", "/b/PART 10.mp3", "/b/part 10.mp3"},
+          QStringList{"CD1/Track 9.mp3", "CD1/Track 10.mp3", "CD2/Track 1.mp3"}}) {
+        EXPECT_EQ(tessaro::FirstPairOutOfOrder(kept), std::nullopt)
+            << kept.join(u' ').toStdString();
+    }
+    // Another kind between them does not hide a pair; case does not either.
+    EXPECT_EQ(tessaro::FirstPairOutOfOrder(
+                  {"x/Disc 2 Track 1.mp3", "x/notes 5.mp3", "x/disc 1 track 7.mp3"}),
+              Pair(QStringLiteral("x/Disc 2 Track 1.mp3"), QStringLiteral("x/disc 1 track 7.mp3")));
+}
+
+class FolderInputsTest : public ::testing::Test {
+protected:
+    QString Make(const QString& name) {
+        const QString path = dir.filePath(name);
+        QDir().mkpath(QFileInfo(path).path());
+        return testing_files::WriteAll(path, "x");
+    }
+    QString Link(const QString& name, const QString& target) {
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(QFile::link(target, path)) << name.toStdString();
+        return path;
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(FolderInputsTest, AFolderStandsForItsMpegAudioFilesInNaturalOrderOfTheirPaths) {
+    for (const char* name :
+         {"book/Chapter 10.mp3", "book/Chapter 2.mp3", "book/Chapter 1.MP3", "book/notes.txt",
+          "book/cover.jpg", "book/x.mp3x", "book/Disc 10/a.mp2", "book/Disc 9/c.mp1",
+          "book/Disc 9/b.Mpa", "book/.hidden.mp3", "book/._Chapter 1.mp3", "book/.git/x.mp3",
+          "book/Disc 9/.mp3"}) {
+        Make(QString::fromUtf8(name));
+    }
+    const QString single = Make(QStringLiteral("single.txt"));
+    const QString missing = dir.filePath(QStringLiteral("missing"));
+    const QString book = dir.filePath(QStringLiteral("book"));
+    const tessaro::FolderInputs inputs = tessaro::ExpandFolders({single, book, missing});
+    QStringList expected{single};
+    for (const char* name : {"Chapter 1.MP3", "Chapter 2.mp3", "Chapter 10.mp3", "Disc 9/b.Mpa",
+                             "Disc 9/c.mp1", "Disc 10/a.mp2"}) {
+        expected << book + QLatin1Char('/') + QString::fromUtf8(name);
+    }
+    expected << missing;
+    EXPECT_EQ(inputs.files, expected);
+    // Hidden ones unsaid; the rest (notes.txt, cover.jpg, x.mp3x) in one line.
+    EXPECT_EQ(
+        inputs.notes,
+        QStringList(QStringLiteral("Left out 3 files of other types in \"%1\"; only MPEG audio "
+                                   "files (.mp3, .mp2, .mp1, .mpa) are joined")
+                        .arg(book)));
+    EXPECT_EQ(inputs.skipped, 0);
+}
+
+TEST_F(FolderInputsTest, LinksThatLoopAreWalkedOnceAndAFolderWithoutAudioIsSkipped) {
+    const QString root = dir.filePath(QStringLiteral("root"));
+    const QString a = Make(QStringLiteral("root/sub/a.mp3"));
+    const QString outside = Make(QStringLiteral("elsewhere/b.mp3"));
+    Link(QStringLiteral("root/sub/up"), root);
+    Link(QStringLiteral("root/sub/self"), QStringLiteral("."));
+    Link(QStringLiteral("root/more"), dir.filePath(QStringLiteral("elsewhere")));
+    Link(QStringLiteral("root/linked.mp3"), outside);
+    const tessaro::FolderInputs inputs = tessaro::ExpandFolders({root});
+    EXPECT_EQ(inputs.files, (QStringList{root + QStringLiteral("/linked.mp3"),
+                                         root + QStringLiteral("/more/b.mp3"), a}));
+    EXPECT_TRUE(inputs.notes.isEmpty());
+    // A link to a folder stands for it as the folder does.
+    EXPECT_EQ(tessaro::ExpandFolders({dir.filePath(QStringLiteral("root/more"))}).files,
+              QStringList(root + QStringLiteral("/more/b.mp3")));
+
+    const QString pictures = dir.filePath(QStringLiteral("pictures"));
+    Make(QStringLiteral("pictures/front.jpg"));
+    const QString empty = dir.filePath(QStringLiteral("empty"));
+    QDir().mkpath(empty);
+    const tessaro::FolderInputs none = tessaro::ExpandFolders({pictures, empty});
+    EXPECT_TRUE(none.files.isEmpty());
+    EXPECT_EQ(none.skipped, 2);
+    EXPECT_EQ(none.notes,
+              (QStringList{QStringLiteral("Skipped \"%1\": no MPEG audio files (.mp3, .mp2, .mp1, "
+                                          ".mpa) in it, only 1 file of another type")
+                               .arg(pictures),
+                           QStringLiteral("Skipped \"%1\": no MPEG audio files (.mp3, .mp2, .mp1, "
+                                          ".mpa) in it")
+                               .arg(empty)}));
+}
+
+TEST_F(FolderInputsTest, ANameThatIsNotUtf8IsNeitherWalkedNorLost) {
+    // U+FFFD spells the name another folder really has: walking it would take that one's files.
+    Make(QStringLiteral("\uFFFD/other.mp3"));
+    const QString unusable = dir.filePath(QStringLiteral("\uFFFD"));
+    EXPECT_EQ(tessaro::ExpandFolders({unusable}).files, QStringList(unusable));
+    // Below a folder, kept for the caller to refuse by name.
+    Make(QStringLiteral("top/a.mp3"));
+    Make(QStringLiteral("top/\uFFFD.mp3"));
+    EXPECT_EQ(tessaro::ExpandFolders({dir.filePath(QStringLiteral("top"))}).files.size(), 2);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <limits>
 
@@ -230,6 +231,31 @@ TEST_F(WorkSpaceFileTest, ACountOfZeroOrLessClearsThePathsAndTakesTheTags) {
         ExpectTags(QStringLiteral("New"), QString(), QString(), 42, QString());
         ExpectPaths({});
     }
+}
+
+TEST_F(WorkSpaceFileTest, AFolderListedStandsForItsFilesWhenOpened) {
+    const QString folder = dir.filePath(QStringLiteral("book"));
+    QDir().mkpath(folder + QStringLiteral("/extra"));
+    const QString two = WriteAll(folder + QStringLiteral("/Chapter 2.mp3"), Mp3Frame());
+    const QString ten = WriteAll(folder + QStringLiteral("/Chapter 10.mp3"), Mp3Frame());
+    const QString extra = WriteAll(folder + QStringLiteral("/extra/Bonus.mp3"), Mp3Frame());
+    WriteAll(folder + QStringLiteral("/booklet.pdf"), "%PDF");
+    const QString empty = dir.filePath(QStringLiteral("empty"));
+    QDir().mkpath(empty);
+    const QString first = QStringLiteral("/first.mp3");
+    const QByteArray noTexts =
+        Slot(QString()) + Slot(QString()) + Slot(QString()) + Slot(QString());
+    const tessaro::FolderInputs folders = workspace.LoadFromFile(
+        Write(Header(noTexts, 0, 3) + Record(first) + Record(folder) + Record(empty)));
+    ExpectPaths({first, two, ten, extra});
+    EXPECT_EQ(folders.notes.size(), 2);
+    EXPECT_TRUE(folders.notes[0].contains(QStringLiteral("1 file of another type")));
+    EXPECT_TRUE(folders.notes[1].startsWith(QStringLiteral("Skipped \"%1\"").arg(empty)));
+    EXPECT_EQ(folders.skipped, 1);
+    // Saved again, it lists the files in the one layout there is.
+    workspace.SaveToFile(file);
+    EXPECT_EQ(ReadAll(file),
+              Header(noTexts, 0, 4) + Record(first) + Record(two) + Record(ten) + Record(extra));
 }
 
 TEST_F(WorkSpaceFileTest, EachIdentifierByteIsChecked) {
