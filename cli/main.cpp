@@ -40,11 +40,12 @@ QString LoadWorkspace(tessaro::TessaroWorkSpace& workspace, const QString& path,
         return QStringLiteral("cannot open the workspace %1: %2").arg(Quoted(path), problem);
     }
     // Opened here first for the system's reason: the loader counts a file it cannot open as one
-    // without the identifier.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return QStringLiteral("cannot open the workspace %1: %2")
-            .arg(Quoted(path), file.errorString());
+    // without the identifier. Not waiting for a FIFO's writer.
+    QString reason;
+    if (const int fd = tessaro::OpenRegularFile(path, &reason); fd >= 0) {
+        ::close(fd);
+    } else {
+        return QStringLiteral("cannot open the workspace %1: %2").arg(Quoted(path), reason);
     }
     try {
         folders = workspace.LoadFromFile(path);
@@ -357,6 +358,20 @@ int Report(const tessaro::MergeResult& result, const Request& request, qsizetype
     return skipped == 0 ? Success : InputsSkipped;
 }
 
+// Why an argument cannot be used as its bytes stand; empty when all can. Qt reads bytes that are
+// not UTF-8 as U+FFFD, which may spell another file's name: the bytes are judged here, while
+// they are at hand.
+QString UnusableArgument(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray bytes(argv[i]);
+        if (const QString problem = tessaro::UnusableName(bytes); !problem.isEmpty()) {
+            return QStringLiteral("Cannot use %1: %2.")
+                .arg(Quoted(QFile::decodeName(bytes)), problem);
+        }
+    }
+    return QString();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -387,6 +402,10 @@ int main(int argc, char* argv[]) {
         Print(stderr, QStringLiteral("tessaro-join: ") + misuse);
         Print(stderr, parser.helpText());
         return WrongUsage;
+    }
+    if (const QString problem = UnusableArgument(argc, argv); !problem.isEmpty()) {
+        Print(stderr, QStringLiteral("tessaro-join: error: ") + problem);
+        return Failure;
     }
     const Request request = ReadRequest(parser, options);
     if (!request.preferences.saveID3Tag &&

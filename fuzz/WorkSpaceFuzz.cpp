@@ -49,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Snapshot before = Snapshot::Of(workspace, list);
 
     try {
-        workspace.LoadFromFile(path);
+        // A record naming a folder would walk it: the paths as stored are what is checked here.
+        workspace.LoadFromFile(path, tessaro::TessaroWorkSpace::Folders::Keep);
     } catch (const tessaro::BadTessaroWorkSpaceIden&) {
         Require(!bytes.startsWith("TWKS"), "only a file without \"TWKS\" lacks the identifier");
         Require(Snapshot::Of(workspace, list) == before, "a refused file changes nothing");
@@ -71,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     workspace.SaveToFile(saved);
     tessaro::PlainTrackList otherList;
     tessaro::TessaroWorkSpace other(otherList);
-    other.LoadFromFile(saved);
+    other.LoadFromFile(saved, tessaro::TessaroWorkSpace::Folders::Keep);
     const Snapshot reloaded = Snapshot::Of(other, otherList);
     Require(std::tie(reloaded.album, reloaded.artist, reloaded.title, reloaded.comment,
                      reloaded.year, reloaded.paths, reloaded.entries) ==

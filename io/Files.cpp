@@ -1,5 +1,7 @@
 #include "io/Files.h"
 
+#include <dirent.h>
+
 #include <sys/resource.h>
 
 #include <limits>
@@ -96,14 +98,53 @@ qint64 RaiseOpenFileLimit() {
                                            : qint64(limit.rlim_cur);
 }
 
-QString UnusableName(const QString& name) {
-    if (!name.contains(QChar::ReplacementCharacter) &&
-        QFile::decodeName(QFile::encodeName(name)) == name) {
-        return QString();
+namespace {
+
+// Whether the folder `folder` holds an entry other than `bytes` whose name reads as `part`: then
+// a name read from it may have been that entry's.
+bool HasLossyTwin(const QByteArray& folder, const QByteArray& bytes, const QString& part) {
+    DIR* dir = ::opendir(folder.constData());
+    bool twin = false;
+    while (dir && !twin) {
+        const dirent* entry = ::readdir(dir);
+        if (!entry) {
+            break;
+        }
+        const QByteArray entryName(entry->d_name);
+        twin = entryName != bytes && QFile::decodeName(entryName) == part;
     }
+    if (dir) {
+        ::closedir(dir);
+    }
+    return twin;
+}
+
+QString NotUtf8Reason() {
     return QStringLiteral(
         "the name is not valid UTF-8 (U+FFFD marks the bytes that are not), so it would stand "
         "for another file; rename the file");
+}
+
+}  // namespace
+
+QString UnusableName(const QString& name) {
+    // A lone surrogate has no UTF-8 form.
+    bool usable = QFile::decodeName(QFile::encodeName(name)) == name;
+    // U+FFFD may be part of a name, or stand for bytes that are not UTF-8: those of an entry of
+    // the same folder that reads the same.
+    QByteArray folder;
+    for (const QString& part : name.split(QLatin1Char('/'))) {
+        const QByteArray bytes = QFile::encodeName(part);
+        if (usable && part.contains(QChar::ReplacementCharacter)) {
+            usable = !HasLossyTwin(folder.isEmpty() ? QByteArray(".") : folder, bytes, part);
+        }
+        folder += bytes + '/';
+    }
+    return usable ? QString() : NotUtf8Reason();
+}
+
+QString UnusableName(const QByteArray& bytes) {
+    return QString::fromUtf8(bytes).toUtf8() == bytes ? QString() : NotUtf8Reason();
 }
 
 QString NotReplaceable(const QString& path) {

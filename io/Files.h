@@ -31,8 +31,13 @@ qint64 RaiseOpenFileLimit();
 
 // Why `name` cannot serve as a file's name as it stands: the system takes names as bytes and Qt
 // keeps them as text, so bytes that are not UTF-8 reach Qt as U+FFFD, and the name it would hand
-// back names another file. Empty when the name can be used.
+// back names another file. A name holding U+FFFD can be used unless its folder holds another
+// entry whose name reads the same: that one's bytes may be what the U+FFFD stands for. Empty
+// when the name can be used.
 QString UnusableName(const QString& name);
+// The same of a name still in the system's bytes, as a program's arguments come: exact, unlike
+// the name Qt makes of them.
+QString UnusableName(const QByteArray& bytes);
 
 // Why whatever stands at `path` must not be replaced by a new file: it is a folder, a FIFO, a
 // device or a socket, which the rename would swap for a plain file. Empty when nothing stands

@@ -40,6 +40,16 @@ QString WriteAll(const QString& path, const QByteArray& bytes) {
     return path;
 }
 
+QString MakeNotUtf8Name(const QString& folder, const QByteArray& name) {
+    const QByteArray path = QFile::encodeName(folder) + '/' + name;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) {
+        throw std::runtime_error("cannot make " + path.toStdString());
+    }
+    ::close(fd);
+    return QFile::decodeName(path);
+}
+
 void RewriteKeepingTimes(const QString& path, const QByteArray& bytes) {
     const QByteArray name = QFile::encodeName(path);
     struct stat before;

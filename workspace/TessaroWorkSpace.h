@@ -45,8 +45,10 @@ public:
     // file. The whole file is read and checked first: BadTessaroWorkSpaceIden or
     // BadTessaroWorkSpaceFile (also for a path that is not valid UTF-8, which would name another
     // file) is raised before anything has changed. A folder the file lists stands for the MPEG
-    // audio files under it (ExpandFolders); returns what the folders came to.
-    FolderInputs LoadFromFile(const QString& path);
+    // audio files under it (ExpandFolders) unless the paths are to be kept as stored, none of
+    // them looked at; returns what the folders came to.
+    enum class Folders { Expand, Keep };
+    FolderInputs LoadFromFile(const QString& path, Folders folders = Folders::Expand);
 
     const OutputTag& Tag() const { return tag; }
     const QStringList& Paths() const { return paths; }

@@ -2,10 +2,15 @@
 
 #include "workspace/WorkSpaceFile.h"
 
+#include <unistd.h>
+
 #include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QtEndian>
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <optional>
 
 #include "io/AtomicWrite.h"
@@ -18,6 +23,9 @@ namespace {
 constexpr char kIdentifier[] = "TWKS";
 constexpr char kExtensionIdentifier[] = "TWKX";
 constexpr qsizetype kIdentifierSize = 4;
+// Far more than any list of files takes (100,000 paths are a few MiB), and no more than is
+// read into memory at once.
+constexpr qint64 kMaxWorkSpaceBytes = qint64(64) << 20;
 constexpr qsizetype kHeaderSize = 124;
 constexpr qsizetype kSlotSize = 28;
 constexpr qsizetype kSlotTextOffset = 4;
@@ -230,17 +238,42 @@ void TessaroWorkSpace::SaveToFile(const QString& path) const {
     }
 }
 
-FolderInputs TessaroWorkSpace::LoadFromFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+FolderInputs TessaroWorkSpace::LoadFromFile(const QString& path, Folders folders) {
+    // A FIFO would keep the caller waiting for a writer, a device give bytes without end. (A
+    // folder cannot be opened as a file, as ever.)
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile() && !info.isDir()) {
+        throw BadTessaroWorkSpaceFile(QStringLiteral("it is not a regular file"));
+    }
+    QString ignored;  // a file that cannot be opened counts as one without the identifier
+    qint64 size = 0;
+    const int fd = OpenRegularFile(path, &ignored, &size);
+    if (fd < 0) {
         throw BadTessaroWorkSpaceIden();
     }
+    const auto closing = qScopeGuard([fd] { ::close(fd); });
     // The identifier first, so that a large file chosen by mistake is not read whole.
-    QByteArray bytes = file.read(kIdentifierSize);
+    QByteArray bytes(std::min<qint64>(size, kIdentifierSize), '\0');
+    if (!ReadAllAt(fd, bytes.data(), bytes.size(), 0)) {
+        throw BadTessaroWorkSpaceIden();
+    }
     CheckIdentifier(bytes);
-    bytes += file.readAll();
+    if (size > kMaxWorkSpaceBytes) {
+        throw BadTessaroWorkSpaceFile(
+            QStringLiteral("it is %1 MiB long, more than any workspace (%2 MiB)")
+                .arg(size >> 20)
+                .arg(kMaxWorkSpaceBytes >> 20));
+    }
+    bytes.resize(size);
+    errno = 0;
+    if (!ReadAllAt(fd, bytes.data() + kIdentifierSize, size - kIdentifierSize, kIdentifierSize)) {
+        throw BadTessaroWorkSpaceFile(
+            QStringLiteral("it cannot be read: %1")
+                .arg(errno != 0 ? qt_error_string(errno) : QStringLiteral("it was cut short")));
+    }
     const Contents contents = Decoder(bytes).Decode();
-    FolderInputs inputs = ExpandFolders(contents.paths);
+    FolderInputs inputs = folders == Folders::Expand ? ExpandFolders(contents.paths)
+                                                     : FolderInputs{contents.paths, {}, 0};
 
     const Texts& texts = contents.texts;
     SetTag({texts[0], texts[1], texts[2], contents.year, texts[3]});

@@ -445,6 +445,7 @@ private Q_SLOTS:
         auto named = MakeFrame();
         const QString working = QDir::currentPath();
         QVERIFY(QDir::setCurrent(dir.path()));
+        QCOMPARE(MakeNotUtf8Name(QStringLiteral("."), "\xFF.mp3"), QStringLiteral("./\uFFFD.mp3"));
         named->OpenFiles({QStringLiteral("book")});
         QDir::setCurrent(working);
         QCOMPARE(named->Workspace().Paths(), files);
@@ -473,6 +474,7 @@ private Q_SLOTS:
         const QString missing = dir.filePath(QStringLiteral("missing.mp3"));
         const QString working = QDir::currentPath();
         QVERIFY(QDir::setCurrent(dir.path()));
+        QCOMPARE(MakeNotUtf8Name(QStringLiteral("."), "\xFF.mp3"), QStringLiteral("./\uFFFD.mp3"));
         const QString b = QDir::currentPath() + QStringLiteral("/b.mp3");
         frame->OpenFiles({QStringLiteral("b.mp3"), a, missing, QStringLiteral("\uFFFD.mp3")});
         QDir::setCurrent(working);
@@ -508,11 +510,13 @@ private Q_SLOTS:
         // other files: never to be read or written in the place of the file chosen.
         const QByteArray otherFrame = Mp3Frame(0x66);
         const QString other = Write(QStringLiteral("\uFFFD\uFFFD.mp3"), otherFrame);
+        QCOMPARE(MakeNotUtf8Name(dir.path(), "\xFF\xFE.mp3"), other);
         auto frame = MakeFrame();
         frame->Workspace().AddPath(Write(QStringLiteral("decoy.mp3"), Mp3Frame()));
         const QString otherTwk = dir.filePath(QStringLiteral("\uFFFD.twk"));
         frame->Workspace().SaveToFile(dir.filePath(QStringLiteral("decoy.twk")));
         QVERIFY(QFile::rename(dir.filePath(QStringLiteral("decoy.twk")), otherTwk));
+        QCOMPARE(MakeNotUtf8Name(dir.path(), "\xFF.twk"), otherTwk);
         const QByteArray otherWorkspace = ReadAll(otherTwk);
 
         script->openManyAnswers << QStringList{other};

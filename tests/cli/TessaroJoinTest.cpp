@@ -454,6 +454,10 @@ TEST_F(TessaroJoinTest, NamesThatAreNotUtf8AreRefusedNotTakenForOthers) {
         EXPECT_EQ(FolderEntries(dir.path()), entries);
         EXPECT_EQ(ReadAll(otherOutput), "other");
     }
+    // U+FFFD written as itself is a name like any other.
+    const JoinRun run = Join({}, 0, {"-o", out, folder + "in\xEF\xBF\xBD.mp3"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(ReadAll(output), ReadAll(vbr));
 }
 
 TEST_F(TessaroJoinTest, ASignalThatEndsAJoinRemovesItsNamedTemporaryFile) {

@@ -316,7 +316,7 @@ TEST_F(FolderInputsTest, LinksThatLoopAreWalkedOnceAndAFolderWithoutAudioIsSkipp
 TEST_F(FolderInputsTest, ANameThatIsNotUtf8IsNeitherWalkedNorLost) {
     // U+FFFD spells the name another folder really has: walking it would take that one's files.
     Make(QStringLiteral("\uFFFD/other.mp3"));
-    const QString unusable = dir.filePath(QStringLiteral("\uFFFD"));
+    const QString unusable = testing_files::MakeNotUtf8Name(dir.path(), "\xFF");
     EXPECT_EQ(tessaro::ExpandFolders({unusable}).files, QStringList(unusable));
     // Below a folder, kept for the caller to refuse by name.
     Make(QStringLiteral("top/a.mp3"));

@@ -1,5 +1,7 @@
 #include "workspace/WorkSpaceFile.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -310,7 +312,8 @@ TEST_F(WorkSpaceFileTest, DamagedFilesAreRefusedWithNothingChanged) {
          "record 2 of 2147483647 is missing"},
         // Names that would open other files: one read from bytes that were not UTF-8, one that
         // has no UTF-8 form (a lone surrogate).
-        {withCount(2) + Record(QStringLiteral("/a")) + Record(QStringLiteral("/b\uFFFD.mp3")),
+        {withCount(2) + Record(QStringLiteral("/a")) +
+             Record(MakeNotUtf8Name(dir.path(), "b\xFF.mp3")),
          "record 2 of 2 holds"},
         {header + U32Le(6) + QByteArray("/\0\0\xD8\0\0", 6), "not valid UTF-8"},
     };
@@ -326,6 +329,30 @@ TEST_F(WorkSpaceFileTest, DamagedFilesAreRefusedWithNothingChanged) {
         }
         ExpectUntouched();
     }
+}
+
+TEST_F(WorkSpaceFileTest, AFifoOrAHugeFileIsRefusedAtOnce) {
+    // A FIFO without a writer would keep the open waiting for ever.
+    const QString fifo = dir.filePath(QStringLiteral("fifo.twk"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    FillBefore();
+    try {
+        workspace.LoadFromFile(fifo);
+        ADD_FAILURE() << "not refused";
+    } catch (const tessaro::BadTessaroWorkSpaceFile& error) {
+        EXPECT_EQ(error.reason, QStringLiteral("it is not a regular file"));
+    }
+    // Larger than any list of files: not read into memory.
+    const QString huge = Write(ValidFile());
+    ASSERT_TRUE(QFile::resize(huge, qint64(65) << 20));
+    try {
+        workspace.LoadFromFile(huge);
+        ADD_FAILURE() << "not refused";
+    } catch (const tessaro::BadTessaroWorkSpaceFile& error) {
+        EXPECT_EQ(error.reason,
+                  QStringLiteral("it is 65 MiB long, more than any workspace (64 MiB)"));
+    }
+    ExpectUntouched();
 }
 
 TEST_F(WorkSpaceFileTest, AFailedSaveLeavesTheOldFileAndSaysWhy) {
@@ -356,9 +383,12 @@ TEST_F(WorkSpaceFileTest, AFailedSaveLeavesTheOldFileAndSaysWhy) {
     }
     EXPECT_EQ(ReadAll(file), old);
 
-    // A name holding U+FFFD may have been read from bytes that are not UTF-8: the file it spells
-    // is another one, and is left alone.
+    // A name holding U+FFFD may be the file's own, or have been read from bytes that are not
+    // UTF-8, where the file it spells is another one, to be left alone.
     const QString lossy = WriteAll(dir.filePath(QStringLiteral("\uFFFD.twk")), old);
+    workspace.SaveToFile(lossy);
+    WriteAll(lossy, old);
+    EXPECT_EQ(MakeNotUtf8Name(dir.path(), "\xFF.twk"), lossy);
     try {
         workspace.SaveToFile(lossy);
         ADD_FAILURE() << "not refused";
