@@ -160,11 +160,8 @@ public:
             return false;
         }
         const double audioStart = AudioStart(framesStart, reader);
-        const QString& title = titles.empty() ? QString() : titles[size_t(index)];
-        if (options.chapters && options.chapterFile.isEmpty() &&
-            (!options.chaptersByTitle || tag.chapters.empty() ||
-             tag.chapters.back().title != title)) {
-            StartChapter(title, audioStart);
+        if (!titles.empty() && StartsChapter(titles[size_t(index)])) {
+            StartChapter(titles[size_t(index)], audioStart);
         }
         for (; !reader.AtEnd(); reader.Advance()) {
             const bool first = reader.FrameIndex() == 0;
@@ -420,6 +417,13 @@ private:
             return WriteFrame(frame.data, frame.length, frame.keeper, false);
         });
     }
+    // Whether a joined input titled `title` starts a chapter of its own: each does, unless the
+    // chapters go by title and the one before has the same, or come from a file.
+    bool StartsChapter(const QString& title) const {
+        return options.chapters && options.chapterFile.isEmpty() &&
+               (!options.chaptersByTitle || tag.chapters.empty() ||
+                tag.chapters.back().title != title);
+    }
     // Ends the chapter before and starts the input's at `seconds`.
     void StartChapter(const QString& title, double seconds) {
         const quint32 now = Milliseconds(seconds);
@@ -457,9 +461,7 @@ private:
             const QString title =
                 inputTags.title.isEmpty() ? QFileInfo(path).completeBaseName() : inputTags.title;
             titles.push_back(options.chaptersByTitle ? RunTitle(title) : title);
-            if (joined && options.chapters && options.chapterFile.isEmpty() &&
-                (!options.chaptersByTitle || tag.chapters.empty() ||
-                 tag.chapters.back().title != titles.back())) {
+            if (joined && StartsChapter(titles.back())) {
                 tag.chapters.push_back({titles.back(), 0, 0});
             }
             if (joined && options.copyTags) {
