@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <cmath>
 #include <cstdio>
 
 #include "Version.h"
@@ -207,8 +208,7 @@ struct Options {
         {level, QString::number(tessaro::kReferenceLoudness),
          [](const QString& next) {
              bool number = false;
-             next.toDouble(&number);
-             return number;
+             return std::isfinite(next.toDouble(&number)) && number;
          }},
         {chapters, QString(), [](const QString& next) { return next == QLatin1String("title"); }}};
 
@@ -295,7 +295,8 @@ QString Misuse(const QCommandLineParser& parser, const Options& options) {
     if (parser.isSet(options.level)) {
         bool number = false;
         const double lufs = parser.value(options.level).toDouble(&number);
-        if (!number || lufs < kLowestTarget || lufs > 0) {
+        // So written that "nan" is refused too.
+        if (!number || !(lufs >= kLowestTarget && lufs <= 0)) {
             return QStringLiteral("--level needs a loudness in LUFS from %1 to 0, not \"%2\"")
                 .arg(kLowestTarget)
                 .arg(parser.value(options.level));

@@ -110,6 +110,7 @@ TEST_F(TessaroJoinTest, WrongUsageExitsWith2AndShowsTheUsage) {
                       QStringLiteral("-o"), output, cbr},
           QStringList{QStringLiteral("--level=loud"), QStringLiteral("-o"), output, cbr},
           QStringList{QStringLiteral("--level=5"), QStringLiteral("-o"), output, cbr},
+          QStringList{QStringLiteral("--level=nan"), QStringLiteral("-o"), output, cbr},
           // A number behind --level is its value, however far out.
           QStringList{QStringLiteral("--level"), QStringLiteral("20"), QStringLiteral("-o"), output,
                       cbr},
