@@ -5,11 +5,14 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <cmath>
 #include <cstdio>
 
 #include "Version.h"
 #include "io/AtomicWrite.h"
 #include "io/Files.h"
+#include "merge/Chapters.h"
 #include "merge/MergeJob.h"
 #include "workspace/FolderInputs.h"
 #include "workspace/NaturalOrder.h"
@@ -101,20 +104,6 @@ const QStringList kOrders{QStringLiteral("natural"), QStringLiteral("track")};
 // Quieter than this, loudness meters measure nothing but gated-out silence.
 constexpr int kLowestTarget = -70;
 
-// --level's value may be left out, which the parser cannot take: alone, it aims at the
-// reference loudness. Arguments behind "--" are inputs, whatever their names.
-QStringList WithLevelValue(QStringList arguments) {
-    for (QString& argument : arguments) {
-        if (argument == QStringLiteral("--")) {
-            break;
-        }
-        if (argument == QStringLiteral("--level")) {
-            argument += QLatin1Char('=') + QString::number(tessaro::kReferenceLoudness);
-        }
-    }
-    return arguments;
-}
-
 // The options, declared once for the parser and for reading what it found.
 struct Options {
     const QCommandLineOption output{{QStringLiteral("o"), QStringLiteral("output")},
@@ -142,10 +131,44 @@ struct Options {
                                   QStringLiteral("N")};
     const QCommandLineOption comment{QStringLiteral("comment"),
                                      QStringLiteral("Comment of the tag."), QStringLiteral("TEXT")};
+    const QCommandLineOption genre{QStringLiteral("genre"), QStringLiteral("Genre of the tag."),
+                                   QStringLiteral("TEXT")};
+    const QCommandLineOption albumArtist{QStringLiteral("album-artist"),
+                                         QStringLiteral("Album artist of the tag."),
+                                         QStringLiteral("TEXT")};
+    const QCommandLineOption composer{
+        QStringLiteral("composer"),
+        QStringLiteral("Composer of the tag (where audiobook tools file the narrator)."),
+        QStringLiteral("TEXT")};
+    const QCommandLineOption copyTags{
+        QStringLiteral("copy-tags"),
+        QStringLiteral("Copy into the output's tag every text frame all joined inputs share "
+                       "(album, artist, album artist, genre, year, composer, comment, ...), but "
+                       "their titles, track and disc numbers and ReplayGain; a tag without a "
+                       "title is titled with the album. The values typed above win.")};
+    const QCommandLineOption id3v23{
+        QStringLiteral("id3v2.3"),
+        QStringLiteral("Write the tag, chapters and cover included, as ID3v2.3, which Windows "
+                       "and many older players read, instead of ID3v2.4.")};
     const QCommandLineOption chapters{
         QStringLiteral("chapters"),
         QStringLiteral("Add a chapter for each joined input to the output's tag, titled with the "
-                       "input's own title or, without one, its file name.")};
+                       "input's own title or, without one, its file name. With =title, one "
+                       "chapter for each run of inputs whose titles agree once a trailing part "
+                       "or track number is left out (\"Chapter 3 (1/2)\", \"Chapter 3 - Part "
+                       "2\")."),
+        QStringLiteral("title")};
+    const QCommandLineOption chapterFile{
+        QStringLiteral("chapter-file"),
+        QStringLiteral("Take the output's chapters from FILE, a line \"HH:MM:SS.mmm Title\" for "
+                       "each, its start on the joined timeline as players show it. A file whose "
+                       "times do not increase or pass the end of the audio is refused."),
+        QStringLiteral("FILE")};
+    const QCommandLineOption exportChapters{
+        QStringLiteral("export-chapters"),
+        QStringLiteral("Write the output's chapters to FILE in the same form (with neither "
+                       "option above: a chapter for each joined input)."),
+        QStringLiteral("FILE")};
     const QCommandLineOption copyCover{
         QStringLiteral("copy-cover"),
         QStringLiteral("Carry the picture of the first joined input that has one (its front "
@@ -186,9 +209,55 @@ struct Options {
         QStringLiteral("ORDER")};
 
     void AddTo(QCommandLineParser& parser) const {
-        parser.addOptions({output, workspaceFile, quiet, tag, album, artist, title, year, comment,
-                           chapters, copyCover, cover, seamless, level, conform});
-        parser.addOption(sort);
+        parser.addOptions({output,      workspaceFile,  quiet,     tag,     album,
+                           artist,      title,          year,      comment, genre,
+                           albumArtist, composer,       copyTags,  id3v23,  chapters,
+                           chapterFile, exportChapters, copyCover, cover,   seamless,
+                           level,       conform,        sort});
+    }
+
+    // Options whose value may be left out, which the parser cannot take: "--name=VALUE" or
+    // "--name VALUE" gives one, and so does "--name" before an argument it accepts as a value;
+    // alone, "--name" stands for `fallback`.
+    struct OptionalValue {
+        const QCommandLineOption& option;
+        QString fallback;
+        bool (*accepts)(const QString& next);
+    };
+    const std::vector<OptionalValue> optionalValues{
+        {level, QString::number(tessaro::kReferenceLoudness),
+         [](const QString& next) {
+             bool number = false;
+             return std::isfinite(next.toDouble(&number)) && number;
+         }},
+        {chapters, QString(), [](const QString& next) { return next == QLatin1String("title"); }}};
+
+    // The arguments with every optional value given, for the parser. Arguments behind "--" are
+    // inputs, whatever their names.
+    QStringList WithOptionalValues(QStringList arguments) const {
+        for (qsizetype i = 0; i < arguments.size() && arguments[i] != QLatin1String("--"); ++i) {
+            for (const OptionalValue& optional : optionalValues) {
+                if (arguments[i] != QLatin1String("--") + optional.option.names().first()) {
+                    continue;
+                }
+                const bool valueFollows =
+                    i + 1 < arguments.size() && optional.accepts(arguments[i + 1]);
+                arguments[i] +=
+                    QLatin1Char('=') + (valueFollows ? arguments.takeAt(i + 1) : optional.fallback);
+            }
+        }
+        return arguments;
+    }
+    // The parser's help, which shows every value as needed, with the optional ones as such.
+    QString HelpText(const QCommandLineParser& parser) const {
+        QString help = parser.helpText();
+        for (const OptionalValue& optional : optionalValues) {
+            const QString name = QLatin1String("--") + optional.option.names().first();
+            help.replace(
+                name + QStringLiteral(" <") + optional.option.valueName() + QLatin1Char('>'),
+                name + QStringLiteral("[=") + optional.option.valueName() + QLatin1Char(']'));
+        }
+        return help;
     }
 };
 
@@ -201,6 +270,7 @@ struct Request {
     bool quiet = false;
     tessaro::JoinPreferences preferences;  // SaveID3Tag is --tag
     qint32 year = 0;
+    QString exportChapters;  // where the chapters go; empty for nowhere
 };
 
 void SetUpParser(QCommandLineParser& parser, const Options& options) {
@@ -237,10 +307,19 @@ QString Misuse(const QCommandLineParser& parser, const Options& options) {
     if (parser.isSet(options.copyCover) && parser.isSet(options.cover)) {
         return QStringLiteral("give either --copy-cover or --cover FILE, not both");
     }
+    if (parser.isSet(options.chapters) && parser.isSet(options.chapterFile)) {
+        return QStringLiteral("give either --chapters or --chapter-file FILE, not both");
+    }
+    if (parser.isSet(options.chapters) && !parser.value(options.chapters).isEmpty() &&
+        parser.value(options.chapters) != QLatin1String("title")) {
+        return QStringLiteral("--chapters takes no value or \"title\", not \"%1\"")
+            .arg(parser.value(options.chapters));
+    }
     if (parser.isSet(options.level)) {
         bool number = false;
         const double lufs = parser.value(options.level).toDouble(&number);
-        if (!number || lufs < kLowestTarget || lufs > 0) {
+        // So written that "nan" is refused too.
+        if (!number || !(lufs >= kLowestTarget && lufs <= 0)) {
             return QStringLiteral("--level needs a loudness in LUFS from %1 to 0, not \"%2\"")
                 .arg(kLowestTarget)
                 .arg(parser.value(options.level));
@@ -267,14 +346,24 @@ Request ReadRequest(const QCommandLineParser& parser, const Options& options) {
     request.order = parser.value(options.sort);
     request.quiet = parser.isSet(options.quiet);
     request.preferences.saveID3Tag = parser.isSet(options.tag);
-    request.preferences.options = {parser.isSet(options.chapters),
-                                   parser.isSet(options.copyCover),
-                                   parser.value(options.cover),
-                                   parser.isSet(options.seamless),
-                                   parser.isSet(options.level)
-                                       ? std::optional(parser.value(options.level).toDouble())
-                                       : std::nullopt,
-                                   parser.isSet(options.conform)};
+    tessaro::JoinOptions& join = request.preferences.options;
+    join.chapterFile = parser.value(options.chapterFile);
+    request.exportChapters = parser.value(options.exportChapters);
+    // Chapters to export are made as for the tag.
+    join.chapters = parser.isSet(options.chapters) ||
+                    (!request.exportChapters.isEmpty() && join.chapterFile.isEmpty());
+    join.chaptersByTitle = parser.value(options.chapters) == QLatin1String("title");
+    join.copyCover = parser.isSet(options.copyCover);
+    join.coverFile = parser.value(options.cover);
+    join.seamless = parser.isSet(options.seamless);
+    if (parser.isSet(options.level)) {
+        join.level = parser.value(options.level).toDouble();
+    }
+    join.conform = parser.isSet(options.conform);
+    join.copyTags = parser.isSet(options.copyTags);
+    join.id3v23 = parser.isSet(options.id3v23);
+    join.moreTag = {parser.value(options.genre), parser.value(options.albumArtist),
+                    parser.value(options.composer)};
     request.year = parser.value(options.year).toInt();
     return request;
 }
@@ -334,8 +423,27 @@ QString FillWorkspace(tessaro::TessaroWorkSpace& workspace, const Request& reque
     return QString();
 }
 
-// Prints the warnings and the outcome; returns the exit code. `inputCount` counts the folders
-// that gave no file among the inputs.
+// Why the chapters must not be written to the file asked for: it is the output or an input,
+// which they would replace. Empty when they may.
+QString RefuseExport(const Request& request, const tessaro::TessaroWorkSpace& workspace) {
+    const QFileInfo target(request.exportChapters);
+    for (const QString& path : workspace.Paths() + QStringList{request.output}) {
+        const QFileInfo other(path);
+        if (target.absoluteFilePath() == other.absoluteFilePath() ||
+            (target.exists() && target.canonicalFilePath() == other.canonicalFilePath())) {
+            return QStringLiteral("cannot write the chapters to %1: it is the output or an input")
+                .arg(Quoted(request.exportChapters));
+        }
+    }
+    if (const QString problem = tessaro::UnusableName(request.exportChapters); !problem.isEmpty()) {
+        return QStringLiteral("cannot write the chapters to %1: %2")
+            .arg(Quoted(request.exportChapters), problem);
+    }
+    return QString();
+}
+
+// Prints the warnings and the outcome, and writes the chapters where asked; returns the exit
+// code. `inputCount` counts the folders that gave no file among the inputs.
 int Report(const tessaro::MergeResult& result, const Request& request, qsizetype inputCount) {
     for (const QString& warning : result.warnings) {
         Warn(warning);
@@ -343,6 +451,15 @@ int Report(const tessaro::MergeResult& result, const Request& request, qsizetype
     if (!result.Succeeded()) {
         Print(stderr, QStringLiteral("tessaro-join: error: ") + result.error);
         return Failure;
+    }
+    if (!request.exportChapters.isEmpty()) {
+        if (const QString failure = tessaro::WriteAtomically(
+                request.exportChapters, tessaro::FormatChapters(result.chapters));
+            !failure.isEmpty()) {
+            Print(stderr, QStringLiteral("tessaro-join: error: cannot write the chapters to %1: %2")
+                              .arg(Quoted(request.exportChapters), failure));
+            return Failure;
+        }
     }
     const qsizetype skipped = inputCount - result.inputsJoined;
     if (!request.quiet) {
@@ -384,9 +501,9 @@ int main(int argc, char* argv[]) {
     const Options options;
     QCommandLineParser parser;
     SetUpParser(parser, options);
-    const bool parsed = parser.parse(WithLevelValue(QCoreApplication::arguments()));
+    const bool parsed = parser.parse(options.WithOptionalValues(QCoreApplication::arguments()));
     if (parsed && parser.isSet(QStringLiteral("help"))) {
-        Print(stdout, parser.helpText());
+        Print(stdout, options.HelpText(parser));
         return Success;
     }
     if (parsed && parser.isSet(QStringLiteral("help-all"))) {
@@ -400,7 +517,7 @@ int main(int argc, char* argv[]) {
     if (const QString misuse = parsed ? Misuse(parser, options) : parser.errorText();
         !misuse.isEmpty()) {
         Print(stderr, QStringLiteral("tessaro-join: ") + misuse);
-        Print(stderr, parser.helpText());
+        Print(stderr, options.HelpText(parser));
         return WrongUsage;
     }
     if (const QString problem = UnusableArgument(argc, argv); !problem.isEmpty()) {
@@ -411,7 +528,8 @@ int main(int argc, char* argv[]) {
     if (!request.preferences.saveID3Tag &&
         (parser.isSet(options.album) || parser.isSet(options.artist) ||
          parser.isSet(options.title) || parser.isSet(options.year) ||
-         parser.isSet(options.comment))) {
+         parser.isSet(options.comment) || parser.isSet(options.genre) ||
+         parser.isSet(options.albumArtist) || parser.isSet(options.composer))) {
         Warn(QStringLiteral("tag values given without --tag; no tag is written"));
     }
 
@@ -421,6 +539,12 @@ int main(int argc, char* argv[]) {
     if (const QString problem = FillWorkspace(workspace, request, parser, options, skippedFolders);
         !problem.isEmpty()) {
         Print(stderr, QStringLiteral("tessaro-join: error: ") + problem);
+        return Failure;
+    }
+    if (const QString refusal =
+            request.exportChapters.isEmpty() ? QString() : RefuseExport(request, workspace);
+        !refusal.isEmpty()) {
+        Print(stderr, QStringLiteral("tessaro-join: error: ") + refusal);
         return Failure;
     }
     tessaro::MergeResult result;

@@ -7,7 +7,8 @@
 class QCheckBox;
 
 // The "Standard" page of the preferences: whether the merged file gets the main ID3 tag, and
-// what else the joined file carries: a chapter for each input, the first input's cover picture.
+// what else the joined file carries: a chapter for each input, the first input's cover picture,
+// the tag the inputs share, and in which version of ID3v2 its tag is written.
 class CPrefStandardPage : public QWidget {
     Q_OBJECT
 
@@ -33,4 +34,6 @@ private:
     QCheckBox* m_seamlessBox;
     QCheckBox* m_levelBox;
     QCheckBox* m_conformBox;
+    QCheckBox* m_copyTagsBox;
+    QCheckBox* m_id3v23Box;
 };

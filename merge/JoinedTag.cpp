@@ -2,6 +2,7 @@
 
 #include <taglib/attachedpictureframe.h>
 #include <taglib/chapterframe.h>
+#include <taglib/commentsframe.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/tableofcontentsframe.h>
@@ -20,18 +21,91 @@ QByteArray Bytes(const TagLib::ByteVector& bytes) {
     return QByteArray(bytes.data(), qsizetype(bytes.size()));
 }
 
-void SetTyped(TagLib::Tag& tag, const OutputTag& typed) {
-    tag.setAlbum(ToTagString(typed.album));
-    tag.setArtist(ToTagString(typed.artist));
-    tag.setComment(ToTagString(typed.comment));
-    tag.setTitle(ToTagString(typed.title));
+TagLib::StringList ToTagStrings(const QStringList& texts) {
+    TagLib::StringList list;
+    for (const QString& text : texts) {
+        list.append(ToTagString(text));
+    }
+    return list;
+}
+
+// A frame as an input holds it, in UTF-8, which an ID3v2.3 tag renders as UTF-16.
+TagLib::ID3v2::Frame* MakeFrame(const mp3::TextFrame& frame) {
+    if (frame.id == "TXXX") {
+        return new TagLib::ID3v2::UserTextIdentificationFrame(
+            ToTagString(frame.description), ToTagStrings(frame.text), TagLib::String::UTF8);
+    }
+    if (frame.id == "COMM") {
+        auto* comment = new TagLib::ID3v2::CommentsFrame(TagLib::String::UTF8);
+        comment->setLanguage(frame.language.size() == 3
+                                 ? TagLib::ByteVector(frame.language.constData(), 3)
+                                 : TagLib::ByteVector("XXX", 3));
+        comment->setDescription(ToTagString(frame.description));
+        comment->setText(ToTagString(frame.text.join(QLatin1Char(' '))));
+        return comment;
+    }
+    auto* text = new TagLib::ID3v2::TextIdentificationFrame(
+        TagLib::ByteVector(frame.id.constData(), unsigned(frame.id.size())), TagLib::String::UTF8);
+    text->setText(ToTagStrings(frame.text));
+    return text;
+}
+
+// Puts the typed values that are not empty in place of what the tag holds of them. On a tag
+// that holds nothing yet this sets them as ever.
+void SetTyped(TagLib::ID3v2::Tag& tag, const OutputTag& typed, const MoreTagFields& more) {
+    const auto set = [&tag](const char* id, const QString& value, auto setter) {
+        if (!value.isEmpty()) {
+            tag.removeFrames(id);
+            (tag.*setter)(ToTagString(value));
+        }
+    };
+    set("TALB", typed.album, &TagLib::Tag::setAlbum);
+    set("TPE1", typed.artist, &TagLib::Tag::setArtist);
+    if (!typed.comment.isEmpty()) {
+        // In place of the comment without description; the others stay.
+        const TagLib::ID3v2::FrameList comments = tag.frameListMap()["COMM"];
+        for (TagLib::ID3v2::Frame* frame : comments) {
+            const auto* comment = dynamic_cast<TagLib::ID3v2::CommentsFrame*>(frame);
+            if (comment && comment->description().isEmpty()) {
+                tag.removeFrame(frame);
+            }
+        }
+        if (tag.frameListMap()["COMM"].isEmpty()) {
+            tag.setComment(ToTagString(typed.comment));
+        } else {
+            tag.addFrame(MakeFrame({"COMM", {}, "XXX", {typed.comment}}));
+        }
+    }
+    set("TIT2", typed.title, &TagLib::Tag::setTitle);
     // TagLib takes 0 as "no year"; a negative year would otherwise wrap to a huge one.
-    tag.setYear(typed.year > 0 ? unsigned(typed.year) : 0);
+    if (typed.year > 0) {
+        tag.removeFrames("TDRC");
+        tag.setYear(unsigned(typed.year));
+    }
+    set("TCON", more.genre, &TagLib::Tag::setGenre);
+    for (const auto& [id, value] : {std::pair{"TPE2", more.albumArtist}, {"TCOM", more.composer}}) {
+        if (!value.isEmpty()) {
+            tag.removeFrames(id);
+            tag.addFrame(MakeFrame({id, {}, {}, {value}}));
+        }
+    }
+}
+
+// What an ID3v1 tag can hold of the front one.
+void SetFrom(TagLib::ID3v1::Tag& back, const TagLib::Tag& front) {
+    back.setTitle(front.title());
+    back.setArtist(front.artist());
+    back.setAlbum(front.album());
+    back.setComment(front.comment());
+    back.setGenre(front.genre());
+    back.setYear(front.year());
 }
 
 // One chapter frame per joined input, with its title, and a table of contents listing them in
 // order. Byte offsets are not given (all ones), as readers go by the times.
-void AddChapters(TagLib::ID3v2::Tag& tag, const std::vector<Chapter>& chapters) {
+// The table carries a title, without which some podcast apps show no chapters.
+void AddChapters(TagLib::ID3v2::Tag& tag, const std::vector<Chapter>& chapters,
+                 const QString& title) {
     if (chapters.empty()) {
         return;
     }
@@ -48,7 +122,11 @@ void AddChapters(TagLib::ID3v2::Tag& tag, const std::vector<Chapter>& chapters) 
                                                      kNoOffset, kNoOffset, embedded));
         ids.append(id);
     }
-    auto* contents = new TagLib::ID3v2::TableOfContentsFrame("toc", ids);
+    TagLib::ID3v2::FrameList embedded;
+    if (!title.isEmpty()) {
+        embedded.append(MakeFrame({"TIT2", {}, {}, {title}}));
+    }
+    auto* contents = new TagLib::ID3v2::TableOfContentsFrame("toc", ids, embedded);
     contents->setIsTopLevel(true);
     contents->setIsOrdered(true);
     tag.addFrame(contents);
@@ -92,12 +170,20 @@ QByteArray Padded(QByteArray tag, qsizetype size) {
 
 TagBytes RenderJoinedTag(const JoinedTag& tag, qsizetype minimumSize) {
     TagLib::ID3v2::Tag front;
-    TagLib::ID3v1::Tag back;
-    if (tag.typed) {
-        SetTyped(front, *tag.typed);
-        SetTyped(back, *tag.typed);
+    if (tag.shared) {
+        for (const mp3::TextFrame& frame : *tag.shared) {
+            front.addFrame(MakeFrame(frame));
+        }
     }
-    AddChapters(front, tag.chapters);
+    if (tag.typed) {
+        SetTyped(front, *tag.typed, tag.moreTyped);
+    }
+    if (tag.shared && front.title().isEmpty() && !front.album().isEmpty()) {
+        front.setTitle(front.album());
+    }
+    AddChapters(
+        front, tag.chapters,
+        front.title().isEmpty() ? tag.name : QString::fromStdString(front.title().to8Bit(true)));
     if (tag.picture) {
         AddPicture(front, *tag.picture);
     }
@@ -107,9 +193,12 @@ TagBytes RenderJoinedTag(const JoinedTag& tag, qsizetype minimumSize) {
     TagBytes bytes;
     // TagLib saves no tag without a value.
     if (!front.frameList().isEmpty()) {
-        bytes.front = Padded(Bytes(front.render()), minimumSize);
+        bytes.front = Padded(
+            Bytes(front.render(tag.id3v23 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4)), minimumSize);
     }
-    if (tag.typed && !back.isEmpty()) {
+    TagLib::ID3v1::Tag back;
+    SetFrom(back, front);
+    if ((tag.typed || tag.shared) && !back.isEmpty()) {
         bytes.back = Bytes(back.render());
     }
     return bytes;

@@ -5,7 +5,9 @@
 #include <optional>
 #include <vector>
 
+#include "mp3/InputTags.h"
 #include "mp3/Picture.h"
+#include "settings/JoinPreferences.h"
 #include "workspace/OutputTag.h"
 
 namespace tessaro {
@@ -17,10 +19,18 @@ struct Chapter {
     quint32 endMs = 0;
 };
 
-// What the joined file's tag holds: the typed values when they are to be written, a chapter for
-// each joined input when asked for, and a picture when one is to be carried.
+// What the joined file's tag holds: the typed values when they are to be written, the text
+// frames the inputs share when they are to be copied, chapters when asked for, and a picture
+// when one is to be carried.
 struct JoinedTag {
     std::optional<OutputTag> typed;
+    MoreTagFields moreTyped;  // written with `typed`
+    // Copied: the typed values that are not empty take their place. With them, a tag without a
+    // typed title is titled with its album.
+    std::optional<std::vector<mp3::TextFrame>> shared;
+    // The title of the chapters' table when the tag has none: the output's name.
+    QString name;
+    bool id3v23 = false;  // ID3v2.3 rather than ID3v2.4
     std::vector<Chapter> chapters;
     std::optional<mp3::Picture> picture;
     // ReplayGain 2.0's track values of the joined file, when its loudness is known.
@@ -31,10 +41,10 @@ struct JoinedTag {
     std::optional<ReplayGain> replayGain;
 };
 
-// The tag as it stands in the file: an ID3v2.4 tag in front of the audio (empty when the tag
-// holds nothing; ReplayGain as TXXX frames) and, for the typed values only, an ID3v1 tag behind
-// it. The front one is padded
-// to at least minimumSize bytes, so that it can take the place of one rendered before.
+// The tag as it stands in the file: an ID3v2.4 (or ID3v2.3) tag in front of the audio (empty
+// when the tag holds nothing; ReplayGain as TXXX frames) and, for the typed or copied values
+// only, an ID3v1 tag behind it. The front one is padded to at least minimumSize bytes, so that
+// it can take the place of one rendered before.
 struct TagBytes {
     QByteArray front, back;
 };

@@ -12,11 +12,13 @@
 
 #include "io/Files.h"
 #include "io/InputFile.h"
+#include "merge/Chapters.h"
 #include "merge/Conform.h"
 #include "merge/JoinOutput.h"
 #include "merge/JoinedTag.h"
 #include "merge/Loudness.h"
 #include "merge/SeamMaker.h"
+#include "merge/SharedTag.h"
 #include "mp3/AudioPart.h"
 #include "mp3/InputTags.h"
 #include "mp3/JoinedStream.h"
@@ -99,7 +101,8 @@ QString RefuseOutput(const TessaroWorkSpace& workspace, const QString& outputPat
 // it stands. Empty when all can.
 QString RefuseNames(const TessaroWorkSpace& workspace, const QString& outputPath,
                     const JoinOptions& options) {
-    for (const QString& name : workspace.Paths() + QStringList{outputPath, options.coverFile}) {
+    for (const QString& name :
+         workspace.Paths() + QStringList{outputPath, options.coverFile, options.chapterFile}) {
         if (const QString problem = UnusableName(name); !problem.isEmpty()) {
             return QStringLiteral("Cannot use %1: %2.").arg(Quoted(name), problem);
         }
@@ -163,7 +166,7 @@ public:
             return false;
         }
         const double audioStart = AudioStart(framesStart, reader);
-        if (options.chapters) {
+        if (!titles.empty() && StartsChapter(titles[size_t(index)])) {
             StartChapter(titles[size_t(index)], audioStart);
         }
         for (; !reader.AtEnd(); reader.Advance()) {
@@ -298,9 +301,13 @@ public:
             return;
         }
         if (!tag.chapters.empty()) {
-            tag.chapters.back().endMs =
-                Milliseconds(stream.Duration() + seams.KeptSeconds() - earlierTail - firstLead);
+            // A chapter read from a file may start a little past the end that was planned,
+            // where seams or re-encoding shortened the audio.
+            tag.chapters.back().endMs = std::max(
+                tag.chapters.back().startMs,
+                Milliseconds(stream.Duration() + seams.KeptSeconds() - earlierTail - firstLead));
         }
+        result.chapters = tag.chapters;
         // No more chapters than were planned, with the same titles: the tag fits its place,
         // unless an input that held no frame when planned gave some when joined.
         const QByteArray front = RenderJoinedTag(tag, frontSize).front;
@@ -314,6 +321,21 @@ public:
             // Frames a seam or re-encoding replaced are counted by what took their place.
             host.MergeProgress(100, 0);
         }
+    }
+
+    // Takes the chapters from the chapter file, refused unless its times increase and each lies
+    // before the end of the audio planned; false when it is refused.
+    bool ImportChapters() {
+        QString why;
+        std::optional<std::vector<Chapter>> chapters =
+            ReadChapterFile(options.chapterFile, PlannedEnd(), &why);
+        if (!chapters) {
+            result.error = QStringLiteral("Cannot use %1 as the chapters: %2; nothing was written.")
+                               .arg(Quoted(options.chapterFile), why);
+            return false;
+        }
+        tag.chapters = std::move(*chapters);
+        return true;
     }
 
     MergeResult result;
@@ -360,12 +382,18 @@ private:
     bool Open() {
         if (host.QuerySaveID3Tag()) {
             tag.typed = workspace.Tag();
+            tag.moreTyped = options.moreTag;
         }
-        if ((options.chapters || options.copyCover) && !PlanFromInputs()) {
+        tag.id3v23 = options.id3v23;
+        tag.name = QFileInfo(outputPath).completeBaseName();
+        if ((options.chapters || options.copyCover || options.copyTags) && !PlanFromInputs()) {
             return Cancelled();
         }
         const TagBytes planned = RenderJoinedTag(tag);
-        tag.chapters.clear();
+        // Those of the inputs come as they are joined.
+        if (options.chapterFile.isEmpty()) {
+            tag.chapters.clear();
+        }
         frontSize = planned.front.size();
         back = planned.back;
         if (const QString tooLarge = TagTooLarge(frontSize); !tooLarge.isEmpty()) {
@@ -396,6 +424,13 @@ private:
             return WriteFrame(frame.data, frame.length, frame.keeper, false);
         });
     }
+    // Whether a joined input titled `title` starts a chapter of its own: each does, unless the
+    // chapters go by title and the one before has the same, or come from a file.
+    bool StartsChapter(const QString& title) const {
+        return options.chapters && options.chapterFile.isEmpty() &&
+               (!options.chaptersByTitle || tag.chapters.empty() ||
+                tag.chapters.back().title != title);
+    }
     // Ends the chapter before and starts the input's at `seconds`.
     void StartChapter(const QString& title, double seconds) {
         const quint32 now = Milliseconds(seconds);
@@ -417,9 +452,11 @@ private:
             planned.push_back(qint64(planned.size()) < keepable ? std::move(file) : nullptr);
         }
     }
-    // Reads every input's title, and the picture of the first one with frames that has one;
-    // false when the host cancels the join meanwhile.
+    // Reads every input's title (as the chapters group them), the text frames those with frames
+    // share, and the picture of the first one with frames that has one; false when the host
+    // cancels the join meanwhile.
     bool PlanFromInputs() {
+        std::vector<std::vector<mp3::TextFrame>> frames;
         for (int i = 0; i < workspace.Paths().size(); ++i) {
             if (host.MergeCancelled()) {
                 return false;
@@ -428,16 +465,47 @@ private:
             const std::shared_ptr<InputFile> file = Planned(i);
             const bool joined = file && !mp3::StreamReader(file, path).AtEnd();
             mp3::InputTags inputTags = file ? mp3::ReadInputTags(*file) : mp3::InputTags();
-            titles.push_back(inputTags.title.isEmpty() ? QFileInfo(path).completeBaseName()
-                                                       : inputTags.title);
-            if (joined && options.chapters) {
+            const QString title =
+                inputTags.title.isEmpty() ? QFileInfo(path).completeBaseName() : inputTags.title;
+            titles.push_back(options.chaptersByTitle ? RunTitle(title) : title);
+            if (joined && StartsChapter(titles.back())) {
                 tag.chapters.push_back({titles.back(), 0, 0});
+            }
+            if (joined && options.copyTags) {
+                frames.push_back(std::move(inputTags.frames));
             }
             if (joined && options.copyCover && !tag.picture) {
                 tag.picture = std::move(inputTags.picture);
             }
         }
+        if (options.copyTags) {
+            tag.shared = SharedFrames(frames);
+        }
         return true;
+    }
+    // Where the audio planned ends in the timeline players show, in milliseconds: what the
+    // inputs' audio frames play, less the first one's encoder and decoder delay and the last
+    // one's padding.
+    quint32 PlannedEnd() {
+        double seconds = 0, lead = -1, tail = 0;
+        for (int i = 0; i < workspace.Paths().size(); ++i) {
+            mp3::StreamReader reader(Planned(i), workspace.Paths()[i]);
+            if (reader.AtEnd()) {
+                continue;
+            }
+            SeamInput told;
+            ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
+            const double rate = reader.Header().GetSampleRate();
+            lead = lead >= 0 ? lead : told.delay >= 0 ? (told.delay + kDecoderDelay) / rate : 0;
+            tail = told.padding >= 0 ? (told.padding - kDecoderDelay) / rate : 0;
+            for (; !reader.AtEnd(); reader.Advance()) {
+                if (reader.FrameIndex() != 0 ||
+                    !mp3::XingHeader::IsEncoderHeader(reader.Frame(), reader.FrameLength())) {
+                    seconds += reader.Header().GetDuration();
+                }
+            }
+        }
+        return Milliseconds(seconds - std::max(lead, 0.0) - tail);
     }
     // The input at `index` as the plan opened it, or opened now; it stays planned.
     std::shared_ptr<InputFile> Planned(int index) {
@@ -595,7 +663,8 @@ MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPat
         return refused;
     }
     Join join(workspace, outputPath, host, options, std::move(cover));
-    if ((options.conform && !join.PlanConform()) || (options.level && !join.Level()) ||
+    if ((!options.chapterFile.isEmpty() && !join.ImportChapters()) ||
+        (options.conform && !join.PlanConform()) || (options.level && !join.Level()) ||
         (options.conform && !join.Conform())) {
         return join.result;
     }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "merge/JoinedTag.h"
 #include "settings/JoinPreferences.h"
 
 // Errors: the join reports what failed in a MergeResult, in words a user reads (warnings for
@@ -35,6 +36,7 @@ struct MergeResult {
     QStringList warnings;    // inputs skipped or unlike the first
     QString error;           // why the merge failed; empty when it succeeded
     bool cancelled = false;  // the host asked it to stop: the error says so, and nothing is lost
+    std::vector<Chapter> chapters;  // of the joined file, when it has any
 
     bool Succeeded() const { return error.isEmpty(); }
 };
@@ -46,8 +48,10 @@ struct MergeResult {
 // The output is written in one pass to a temporary file beside the target and replaces it only
 // once complete, so a failed merge leaves the target as it was; a merge that finds no frame at
 // all fails and writes nothing. An input that changes while it is read fails the merge.
-// Chapters and picture go into the same ID3v2 tag as the typed values, as `options` ask, whether
-// or not the host wants those written. A name that is not valid UTF-8, a cover file that is not
+// Chapters, picture and the text frames the inputs share go into the same ID3v2 tag as the typed
+// values, as `options` ask, whether or not the host wants those written. A chapter file whose
+// times do not increase or reach past the audio planned fails the merge before anything is
+// written. A name that is not valid UTF-8, a cover file that is not
 // a JPEG or PNG picture in a regular file of at most 64 MiB, or a tag larger than an ID3v2 tag can
 // hold fails the merge before anything is written. A merge the host cancels ends as a failed one
 // does, with the target as it was.

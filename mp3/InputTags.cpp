@@ -1,11 +1,16 @@
 #include "mp3/InputTags.h"
 
 #include <taglib/attachedpictureframe.h>
+#include <taglib/commentsframe.h>
+#include <taglib/id3v1genres.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
 #include <taglib/tfilestream.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include "io/InputFile.h"
 
@@ -46,6 +51,70 @@ int PositionIn(TagLib::ID3v2::Tag& tag, const char* frameId) {
                                           .toInt());
 }
 
+QStringList FromTagStrings(const TagLib::StringList& texts) {
+    QStringList list;
+    for (const TagLib::String& text : texts) {
+        list << FromTagString(text);
+    }
+    return list;
+}
+
+// A genre given by its ID3v1 number, as ID3v2.3 taggers write it, by its name.
+QString GenreName(const QString& genre) {
+    bool number = false;
+    const int index = genre.toInt(&number);
+    const QString name = number ? FromTagString(TagLib::ID3v1::genre(index)) : QString();
+    return name.isEmpty() ? genre : name;
+}
+
+void Add(std::vector<TextFrame>& frames, TextFrame frame) {
+    const auto same = [&frame](const TextFrame& other) { return other.SameField(frame); };
+    if (std::none_of(frames.begin(), frames.end(), same)) {
+        frames.push_back(std::move(frame));
+    }
+}
+
+void AddTextFrames(TagLib::ID3v2::Tag& tag, std::vector<TextFrame>& frames) {
+    for (const TagLib::ID3v2::Frame* frame : tag.frameList()) {
+        const QByteArray id(frame->frameID().data(), qsizetype(frame->frameID().size()));
+        if (const auto* user =
+                dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame)) {
+            // Its first field is the description.
+            Add(frames, {id,
+                         FromTagString(user->description()),
+                         {},
+                         FromTagStrings(user->fieldList()).mid(1)});
+        } else if (const auto* text =
+                       dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frame)) {
+            QStringList values = FromTagStrings(text->fieldList());
+            if (id == "TCON") {
+                std::transform(values.begin(), values.end(), values.begin(), GenreName);
+            }
+            Add(frames, {id, {}, {}, values});
+        } else if (const auto* comment = dynamic_cast<const TagLib::ID3v2::CommentsFrame*>(frame)) {
+            const TagLib::ByteVector language = comment->language();
+            Add(frames, {id,
+                         FromTagString(comment->description()),
+                         QByteArray(language.data(), qsizetype(language.size())),
+                         {FromTagString(comment->text())}});
+        }
+    }
+}
+
+void AddId3v1Fields(const TagLib::ID3v1::Tag& tag, std::vector<TextFrame>& frames) {
+    const std::pair<const char*, QString> fields[] = {
+        {"TALB", FromTagString(tag.album())},
+        {"TPE1", FromTagString(tag.artist())},
+        {"TDRC", tag.year() > 0 ? QString::number(tag.year()) : QString()},
+        {"COMM", FromTagString(tag.comment())},
+        {"TCON", FromTagString(tag.genre())}};
+    for (const auto& [id, value] : fields) {
+        if (!value.isEmpty()) {
+            Add(frames, {id, {}, id == QByteArrayView("COMM") ? "XXX" : QByteArray(), {value}});
+        }
+    }
+}
+
 }  // namespace
 
 InputTags ReadInputTags(const QString& path) {
@@ -77,10 +146,12 @@ InputTags ReadInputTags(const tessaro::InputFile& input) {
         tags.picture = FirstPicture(*front);
         tags.disc = PositionIn(*front, "TPOS");
         tags.track = PositionIn(*front, "TRCK");
+        AddTextFrames(*front, tags.frames);
     }
     if (TagLib::ID3v1::Tag* back = file.ID3v1Tag()) {
         tags.title = tags.title.isEmpty() ? FromTagString(back->title()) : tags.title;
         tags.track = tags.track == 0 ? int(back->track()) : tags.track;
+        AddId3v1Fields(*back, tags.frames);
     }
     return tags;
 }

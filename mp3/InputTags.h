@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <optional>
+#include <vector>
 
 #include "mp3/Picture.h"
 
@@ -10,6 +13,20 @@ class InputFile;
 }
 
 namespace mp3 {
+
+// A text frame of an ID3v2 tag: a T frame (TXXX, a user's, named by its description) or a
+// comment (COMM, by its description; its language goes with it).
+struct TextFrame {
+    QByteArray id;
+    QString description;  // of TXXX and COMM
+    QByteArray language;  // of COMM
+    QStringList text;
+
+    // Whether the two are the same field of a tag, whatever their values.
+    bool SameField(const TextFrame& other) const {
+        return id == other.id && description == other.description;
+    }
+};
 
 // What an input's own tags tell of it: its title (the ID3v2 one, else the ID3v1 one), its
 // picture (the front cover, else the first attached), and its disc and track numbers (TPOS,
@@ -20,6 +37,9 @@ struct InputTags {
     std::optional<Picture> picture;
     int disc = 0;
     int track = 0;
+    // Its text frames in the order of its ID3v2 tag, each field once, then its ID3v1 album,
+    // artist, year, comment and genre where the ID3v2 tag has none; genres by name.
+    std::vector<TextFrame> frames;
 };
 InputTags ReadInputTags(const QString& path);
 InputTags ReadInputTags(const tessaro::InputFile& file);

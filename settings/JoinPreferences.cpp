@@ -11,6 +11,8 @@ const QString kCopyCoverKey = QStringLiteral("joinedFile/copyCover");
 const QString kSeamlessKey = QStringLiteral("joinedFile/seamless");
 const QString kLevelKey = QStringLiteral("joinedFile/level");
 const QString kConformKey = QStringLiteral("joinedFile/conform");
+const QString kCopyTagsKey = QStringLiteral("joinedFile/copyTags");
+const QString kId3v23Key = QStringLiteral("joinedFile/id3v23");
 
 }  // namespace
 
@@ -25,6 +27,8 @@ JoinPreferences LoadJoinPreferences(const QString& preferencesPath) {
         preferences.options.level = kReferenceLoudness;
     }
     preferences.options.conform = settings.value(kConformKey, false).toBool();
+    preferences.options.copyTags = settings.value(kCopyTagsKey, false).toBool();
+    preferences.options.id3v23 = settings.value(kId3v23Key, false).toBool();
     return preferences;
 }
 
@@ -35,6 +39,8 @@ void SaveJoinOptions(const JoinOptions& options) {
     settings.setValue(kSeamlessKey, options.seamless);
     settings.setValue(kLevelKey, options.level.has_value());
     settings.setValue(kConformKey, options.conform);
+    settings.setValue(kCopyTagsKey, options.copyTags);
+    settings.setValue(kId3v23Key, options.id3v23);
 }
 
 }  // namespace tessaro

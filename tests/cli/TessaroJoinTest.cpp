@@ -76,9 +76,11 @@ TEST_F(TessaroJoinTest, HelpExplainsEveryOption) {
     // Each where the list of options names it, "-o, --output" as one: "-o" alone would be found
     // inside "--output", and "--tag" inside another option's explanation.
     for (const char* option :
-         {"-o, --output", "-w, --workspace", "-q, --quiet", "--tag", "--album", "--artist",
-          "--title", "--year", "--comment", "--chapters", "--copy-cover", "--cover", "--seamless",
-          "--level", "--conform", "--sort", "INPUT"}) {
+         {"-o, --output",   "-w, --workspace",   "-q, --quiet",  "--tag",     "--album",
+          "--artist",       "--title",           "--year",       "--comment", "--genre",
+          "--album-artist", "--composer",        "--copy-tags",  "--id3v2.3", "--chapters[=title]",
+          "--chapter-file", "--export-chapters", "--copy-cover", "--cover",   "--seamless",
+          "--level[=LUFS]", "--conform",         "--sort",       "INPUT"}) {
         const QRegularExpression listed(
             QStringLiteral("^  %1( |=|$)").arg(QRegularExpression::escape(QLatin1String(option))),
             QRegularExpression::MultilineOption);
@@ -100,7 +102,14 @@ TEST_F(TessaroJoinTest, WrongUsageExitsWith2AndShowsTheUsage) {
                       QStringLiteral("-o"), output, cbr},
           QStringList{QStringLiteral("--level=loud"), QStringLiteral("-o"), output, cbr},
           QStringList{QStringLiteral("--level=5"), QStringLiteral("-o"), output, cbr},
-          QStringList{QStringLiteral("--sort=size"), QStringLiteral("-o"), output, cbr}}) {
+          QStringList{QStringLiteral("--sort=size"), QStringLiteral("-o"), output, cbr},
+          QStringList{QStringLiteral("--level=nan"), QStringLiteral("-o"), output, cbr},
+          // A number behind --level is its value, however far out.
+          QStringList{QStringLiteral("--level"), QStringLiteral("20"), QStringLiteral("-o"), output,
+                      cbr},
+          QStringList{QStringLiteral("--chapters=each"), QStringLiteral("-o"), output, cbr},
+          QStringList{QStringLiteral("--chapters"), QStringLiteral("--chapter-file"), cbr,
+                      QStringLiteral("-o"), output, cbr}}) {
         const JoinRun run = Join(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(QLatin1Char(' ')).toStdString();
         EXPECT_TRUE(run.err.contains(QStringLiteral("Usage:")));
@@ -379,17 +388,56 @@ TEST_F(TessaroJoinTest, AWorkspaceThatCannotBeUsedExitsWith1AndSaysWhy) {
 }  // namespace
 
 TEST_F(TessaroJoinTest, LevelTakesItsTargetOrAimsAtTheReference) {
-    // Alone, --level takes no value from the argument behind it; behind "--", it is an input.
+    // Alone, --level takes no value from an argument behind it that is not a number; behind
+    // "--", it is an input.
+    QByteArray gains;
     for (const QStringList& options :
-         {QStringList{QStringLiteral("--level")}, QStringList{QStringLiteral("--level=-23")}}) {
-        const JoinRun run = Join(options + QStringList{QStringLiteral("-o"), output, cbr, cbr});
+         {QStringList{QStringLiteral("--level")}, QStringList{QStringLiteral("--level=-23")},
+          QStringList{QStringLiteral("--level"), QStringLiteral("-23")},
+          QStringList{QStringLiteral("-o"), output, QStringLiteral("--level")}}) {
+        const JoinRun run = Join(
+            options + QStringList{QStringLiteral("-o"), output, cbr, QStringLiteral("-q"), cbr});
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-        EXPECT_TRUE(ReadAll(output).contains("REPLAYGAIN_TRACK_GAIN"));
+        const QByteArray joined = ReadAll(output);
+        const qsizetype gain = joined.indexOf("REPLAYGAIN_TRACK_GAIN");
+        EXPECT_GT(gain, 0);
+        gains += joined.mid(gain, 40) + '\n';
     }
+    const QList<QByteArray> told = gains.split('\n');
+    EXPECT_EQ(told[0], told[3]) << "-18 both ways";
+    EXPECT_EQ(told[1], told[2]) << "-23 both ways";
+    EXPECT_NE(told[0], told[1]);
     const JoinRun run =
         Join({QStringLiteral("-o"), output, cbr, QStringLiteral("--"), QStringLiteral("--level")});
     EXPECT_TRUE(run.err.contains(QStringLiteral("Skipped \"--level\"")));
     EXPECT_FALSE(ReadAll(output).contains("REPLAYGAIN_TRACK_GAIN"));
+}
+
+TEST_F(TessaroJoinTest, ChaptersByTitleFromAFileAndToOne) {
+    const QString exported = dir.filePath(QStringLiteral("chapters.txt"));
+    JoinRun run = Join({QStringLiteral("--chapters=title"), QStringLiteral("--export-chapters"),
+                        exported, QStringLiteral("-o"), output, cbr, cbr});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    // Inputs without a title share their file's name: one chapter.
+    EXPECT_EQ(ReadAll(exported), "00:00:00.000 cbr128_stereo\n");
+    run = Join(
+        {QStringLiteral("--export-chapters"), exported, QStringLiteral("-o"), output, cbr, cbr});
+    EXPECT_EQ(ReadAll(exported).count('\n'), 2) << "one an input without --chapters";
+
+    // Taken back, and refused, before anything is written, naming the line.
+    run =
+        Join({QStringLiteral("--chapter-file"), exported, QStringLiteral("-o"), output, cbr, cbr});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QByteArray before = ReadAll(output);
+    WriteAll(exported, "00:00:00.000 One\n00:00:00.000 Two\n");
+    run = Join({QStringLiteral("--chapter-file"), exported, QStringLiteral("-o"), output, cbr});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("line 2: "))) << run.err.toStdString();
+    EXPECT_EQ(ReadAll(output), before);
+    // Never over the output or an input.
+    run = Join({QStringLiteral("--export-chapters"), cbr, QStringLiteral("-o"), output, cbr});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(ReadAll(output), before);
 }
 
 TEST_F(TessaroJoinTest, InputsThatAreNotRegularFilesAreSkippedTagsAndAll) {

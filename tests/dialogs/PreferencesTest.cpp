@@ -63,6 +63,33 @@ private Q_SLOTS:
                                       QStringLiteral("Copy the first input's cover picture")}));
     }
 
+    void theJoinedFileBoxesAreKeptOnOkAndLeftOnCancel() {
+        const QStringList texts{
+            QStringLiteral("&Copy the tag the inputs share (album, artist, genre, \u2026)"),
+            QStringLiteral("&Write the tag as ID3v2.3 (for Windows and older players)")};
+        for (const QString& close : {QStringLiteral("OK"), QStringLiteral("Cancel")}) {
+            CPreferencesSheet sheet;
+            tessaro::JoinPreferences preferences;
+            preferences.options.id3v23 = true;
+            sheet.StandardPage().SetPreferences(preferences);
+            sheet.show();
+            QVERIFY(QTest::qWaitForWindowActive(&sheet));
+            QCheckBox* copyTags = ChildWithText<QCheckBox>(sheet.StandardPage(), texts[0]);
+            QCheckBox* id3v23 = ChildWithText<QCheckBox>(sheet.StandardPage(), texts[1]);
+            QVERIFY(copyTags && id3v23);
+            QVERIFY(!copyTags->isChecked() && id3v23->isChecked());
+            // By their access keys, which click a button as a press of the mouse would.
+            QTest::keyClick(sheet.focusWidget(), Qt::Key_C, Qt::AltModifier);
+            QTRY_VERIFY(copyTags->isChecked());
+            QTest::keyClick(sheet.focusWidget(), Qt::Key_W, Qt::AltModifier);
+            QTRY_VERIFY(!id3v23->isChecked());
+            Button(sheet, close)->click();
+            const bool kept = close == QLatin1String("OK");
+            QCOMPARE(sheet.StandardPage().Preferences().options.copyTags, kept);
+            QCOMPARE(sheet.StandardPage().Preferences().options.id3v23, !kept);
+        }
+    }
+
     void opensWithTheCheckBoxFocused() {
         CPreferencesSheet sheet;
         sheet.show();

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/chapterframe.h>
+#include <taglib/commentsframe.h>
+#include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/tableofcontentsframe.h>
@@ -24,6 +26,7 @@
 #include "TestFiles.h"
 #include "io/AtomicWrite.h"
 #include "io/InputFile.h"
+#include "merge/Chapters.h"
 #include "merge/Conform.h"
 #include "merge/JoinedTag.h"
 #include "mp3/LayerIII.h"
@@ -580,6 +583,238 @@ TEST_F(MergeJobTest, ThePictureOfTheFirstInputThatHasOneOrOfAPictureFile) {
     ASSERT_TRUE(huge.resize(64 << 20));
     ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
     EXPECT_EQ(std::get<2>(ReadChaptersAndPictures(output).pictures.at(0)).size(), 64 << 20);
+}
+
+// A copy of the 128 kbit/s fixture whose ID3v2 tag holds `frames` (frame id, text; "TXXX:name"
+// and "COMM:description" for those) and, when given, an ID3v1 tag with `v1Album`.
+QString TaggedCopy(const QString& path, const std::vector<std::pair<QString, QString>>& frames,
+                   const QString& v1Album = QString()) {
+    WriteAll(path, ReadAll(Fixture(QStringLiteral("cbr128_stereo.mp3"))));
+    TagLib::MPEG::File file(QFile::encodeName(path).constData());
+    TagLib::ID3v2::Tag* tag = file.ID3v2Tag(true);
+    for (const auto& [id, text] : frames) {
+        const TagLib::String value(text.toStdString(), TagLib::String::UTF8);
+        const TagLib::String name(id.section(u':', 1).toStdString(), TagLib::String::UTF8);
+        if (id.startsWith(QLatin1String("TXXX"))) {
+            tag->addFrame(new TagLib::ID3v2::UserTextIdentificationFrame(name, value));
+        } else if (id.startsWith(QLatin1String("COMM"))) {
+            auto* comment = new TagLib::ID3v2::CommentsFrame(TagLib::String::UTF8);
+            comment->setLanguage("eng");
+            comment->setDescription(name);
+            comment->setText(value);
+            tag->addFrame(comment);
+        } else {
+            auto* frame = new TagLib::ID3v2::TextIdentificationFrame(
+                TagLib::ByteVector(id.toLatin1().constData(), 4), TagLib::String::UTF8);
+            frame->setText(value);
+            tag->addFrame(frame);
+        }
+    }
+    if (!v1Album.isEmpty()) {
+        file.ID3v1Tag(true)->setAlbum(TagLib::String(v1Album.toStdString(), TagLib::String::UTF8));
+    }
+    EXPECT_TRUE(file.save(TagLib::MPEG::File::AllTags, TagLib::File::StripNone));
+    return path;
+}
+
+// The text frames of a file's ID3v2 tag as "ID=text" ("TXXX:name=text", "COMM:description=
+// text"), in its order.
+QStringList TextFramesOf(const QString& path) {
+    QStringList texts;
+    TagLib::MPEG::File file(QFile::encodeName(path).constData(), false);
+    for (const auto* frame :
+         file.ID3v2Tag() ? file.ID3v2Tag()->frameList() : TagLib::ID3v2::FrameList()) {
+        QString id = QString::fromLatin1(frame->frameID().data(), int(frame->frameID().size()));
+        QString text = QString::fromStdString(frame->toString().to8Bit(true));
+        if (const auto* user =
+                dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame)) {
+            id += u':' + QString::fromStdString(user->description().to8Bit(true));
+            text = QString::fromStdString(user->fieldList().back().to8Bit(true));
+        } else if (const auto* comment = dynamic_cast<const TagLib::ID3v2::CommentsFrame*>(frame)) {
+            id += u':' + QString::fromStdString(comment->description().to8Bit(true));
+        } else if (!id.startsWith(u'T')) {
+            continue;
+        }
+        texts << id + u'=' + text;
+    }
+    return texts;
+}
+
+TEST_F(MergeJobTest,
+       TheJoinedTagCarriesWhatTheInputsShareTypedValuesWinAndId3v23AsTheStandardSays) {
+    const std::vector<std::pair<QString, QString>> book{
+        {QStringLiteral("TALB"), QStringLiteral("Das Buch")},
+        {QStringLiteral("TPE1"), QStringLiteral("Autorin Ü")},
+        {QStringLiteral("TCON"), QStringLiteral("(101)")},  // by its ID3v1 number: "Speech"
+        {QStringLiteral("TCOM"), QStringLiteral("Sprecher")},
+        {QStringLiteral("TXXX:SERIES"), QStringLiteral("Saga")},
+        {QStringLiteral("COMM:"), QStringLiteral("Ungekürzt")},
+        // Shared, but each input's own.
+        {QStringLiteral("TPOS"), QStringLiteral("1/1")},
+        {QStringLiteral("TXXX:REPLAYGAIN_TRACK_GAIN"), QStringLiteral("-1.00 dB")},
+        {QStringLiteral("COMM:iTunSMPB"), QStringLiteral("00000000 00000210")}};
+    auto first = book, second = book;
+    first.insert(first.end(), {{QStringLiteral("TIT2"), QStringLiteral("Kapitel 1")},
+                               {QStringLiteral("TRCK"), QStringLiteral("1")},
+                               {QStringLiteral("TPUB"), QStringLiteral("Verlag")},
+                               {QStringLiteral("TLAN"), QStringLiteral("deu")}});
+    second.insert(second.end(), {{QStringLiteral("TIT2"), QStringLiteral("Kapitel 2")},
+                                 {QStringLiteral("TRCK"), QStringLiteral("2")},
+                                 {QStringLiteral("TLAN"), QStringLiteral("ger")}});
+    second[2].second = QStringLiteral("Speech");  // the same genre by its name
+    const QString a = TaggedCopy(dir.filePath(QStringLiteral("a.mp3")), first);
+    const QString b = TaggedCopy(dir.filePath(QStringLiteral("b.mp3")), second);
+    // An input with its album in ID3v1 alone shares it; a skipped one is not asked.
+    const QString c = TaggedCopy(dir.filePath(QStringLiteral("c.mp3")),
+                                 {book.begin() + 1, book.end()}, QStringLiteral("Das Buch"));
+    UsePaths({a, Write(QStringLiteral("notes.mp3"), "no audio"), b, c});
+    const QStringList shared{QStringLiteral("TALB=Das Buch"),    QStringLiteral("TPE1=Autorin Ü"),
+                             QStringLiteral("TCON=Speech"),      QStringLiteral("TCOM=Sprecher"),
+                             QStringLiteral("TXXX:SERIES=Saga"), QStringLiteral("COMM:=Ungekürzt")};
+
+    tessaro::JoinOptions options;
+    options.copyTags = true;
+    host.saveTag = false;
+    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
+    EXPECT_EQ(TextFramesOf(output), shared + QStringList{QStringLiteral("TIT2=Das Buch")});
+    EXPECT_EQ(ReadTag(output), (TagValues{"Das Buch", "Autorin Ü", "Das Buch", "Ungekürzt", 0}));
+    const QByteArray joined = ReadAll(output);
+    EXPECT_EQ(joined.right(128).at(127), char(101)) << "the genre in the ID3v1 tag too";
+
+    // Typed values that are not empty win; the typed comment leaves the described ones alone.
+    workspace.SetTag({QStringLiteral("Album"), QString(), QString(), 2021, QStringLiteral("Note")});
+    options.moreTag = {QStringLiteral("Hörbuch"), QStringLiteral("Alle"), QString()};
+    host.saveTag = true;
+    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
+    EXPECT_EQ(TextFramesOf(output),
+              (QStringList{QStringLiteral("TPE1=Autorin Ü"), QStringLiteral("TCOM=Sprecher"),
+                           QStringLiteral("TXXX:SERIES=Saga"), QStringLiteral("TALB=Album"),
+                           QStringLiteral("COMM:=Note"), QStringLiteral("TDRC=2021"),
+                           QStringLiteral("TCON=Hörbuch"), QStringLiteral("TPE2=Alle"),
+                           QStringLiteral("TIT2=Album")}));
+
+    // Without copying, the typed values alone, as ever; the audio the same.
+    options.copyTags = false;
+    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
+    EXPECT_EQ(TextFramesOf(output),
+              (QStringList{QStringLiteral("TALB=Album"), QStringLiteral("COMM:=Note"),
+                           QStringLiteral("TDRC=2021"), QStringLiteral("TCON=Hörbuch"),
+                           QStringLiteral("TPE2=Alle")}));
+
+    // ID3v2.3: TYER for TDRC, UTF-16 with a byte order mark for what Latin-1 cannot hold, frame
+    // sizes in plain 32 bits (a 300-character title in Latin-1: 0x12D, where 28 synchsafe bits say
+    // 0x22D), the chapters' own titles too, and a title for their table.
+    const QString longTitle(300, u'T');
+    workspace.SetTag({QStringLiteral("Album"), QString(), longTitle, 2021, QString()});
+    options = {};
+    options.id3v23 = true;
+    options.chapters = true;
+    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
+    const QByteArray v23 = ReadAll(output);
+    EXPECT_EQ(v23.left(5), QByteArray("ID3\x03\x00", 5));
+    EXPECT_TRUE(v23.contains(QByteArray("TYER\0\0\0\x05\0\0\0002021", 15)));
+    EXPECT_FALSE(v23.contains("TDRC"));
+    EXPECT_TRUE(v23.contains(QByteArray("TIT2\0\0\x01\x2D\0\0\0", 11) + longTitle.toLatin1()));
+    EXPECT_TRUE(v23.contains(
+        QByteArray("TIT2\0\0\0\x15\0\0\x01\xFF\xFEK\0a\0p\0i\0t\0e\0l\0 \0001\0", 31)));
+    const qsizetype toc = v23.indexOf("CTOC");
+    ASSERT_GT(toc, 0);
+    EXPECT_EQ(v23.mid(toc + 31, 4), "TIT2") << "the table's title follows its children";
+    EXPECT_EQ(ReadChaptersAndPictures(output).chapters.size(), 3u);
+    EXPECT_EQ(ReadTag(output).year, 2021u);
+    // As ever without it.
+    options.id3v23 = false;
+    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
+    EXPECT_EQ(ReadAll(output).left(5), QByteArray("ID3\x04\x00", 5));
+    EXPECT_TRUE(ReadAll(output).contains("TDRC"));
+}
+
+TEST_F(MergeJobTest, ChaptersFromAChapterFileToOneAndByTitle) {
+    QStringList paths;
+    for (const QString& title :
+         {QStringLiteral("Chapter 1 (1/2)"), QStringLiteral("Chapter 1 (2/2)"),
+          QStringLiteral("Chapter 2 - Part 1"), QStringLiteral("chapter 2 - part 2"),
+          QStringLiteral("Chapter 2 - Part 3"), QStringLiteral("Chapter 3")}) {
+        paths << TaggedCopy(dir.filePath(QString::number(paths.size()) + QStringLiteral(".mp3")),
+                            {{QStringLiteral("TIT2"), title}});
+    }
+    paths.insert(2, Write(QStringLiteral("notes.mp3"), "no audio"));  // skipped, joins no run
+    UsePaths(paths);
+    tessaro::JoinOptions options;
+    options.chapters = true;
+    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
+    const auto perInput = ReadChaptersAndPictures(output).chapters;
+    ASSERT_EQ(perInput.size(), 6u);
+    const quint32 end = std::get<2>(perInput.back());
+
+    options.chaptersByTitle = true;
+    const tessaro::MergeResult byTitle = tessaro::RunMerge(workspace, output, host, options);
+    ASSERT_TRUE(byTitle.Succeeded());
+    using Chapters = std::vector<std::tuple<std::string, quint32, quint32>>;
+    const Chapters grouped{{"Chapter 1", 0, std::get<1>(perInput[2])},
+                           {"Chapter 2", std::get<1>(perInput[2]), std::get<1>(perInput[3])},
+                           {"chapter 2", std::get<1>(perInput[3]), std::get<1>(perInput[4])},
+                           {"Chapter 2", std::get<1>(perInput[4]), std::get<1>(perInput[5])},
+                           {"Chapter 3", std::get<1>(perInput[5]), end}};
+    EXPECT_EQ(ReadChaptersAndPictures(output).chapters, grouped);
+    EXPECT_EQ(byTitle.chapters.size(), grouped.size());
+    for (const auto& [title, run] :
+         {std::pair{"Chapter 3 [2]", "Chapter 3"},
+          {"Chapter 3, pt. 2", "Chapter 3"},
+          {"Chapter 3 (1 of 2)", "Chapter 3"},
+          {"Chapter 3_part2", "Chapter 3"},
+          {"Chapter 3 Track 04/12", "Chapter 3"},
+          // A number alone is the chapter's own; a title of its part alone stays.
+          {"Chapter 3", "Chapter 3"},
+          {"Chapter 3 of 10", "Chapter 3 of 10"},
+          {"Part 2", "Part 2"},
+          {"Departure 2", "Departure 2"}}) {
+        EXPECT_EQ(tessaro::RunTitle(QString::fromUtf8(title)), QString::fromUtf8(run)) << title;
+    }
+
+    // Exported and read back, the same chapters, to the millisecond.
+    options = {};
+    const QByteArray exported = tessaro::FormatChapters(byTitle.chapters);
+    EXPECT_TRUE(exported.startsWith("00:00:00.000 Chapter 1\n00:00:"));
+    options.chapterFile = Write(QStringLiteral("chapters.txt"), exported);
+    tessaro::MergeResult imported = tessaro::RunMerge(workspace, output, host, options);
+    ASSERT_TRUE(imported.Succeeded()) << imported.error.toStdString();
+    EXPECT_EQ(ReadChaptersAndPictures(output).chapters, grouped);
+
+    // Hours, a short fraction or none, blank lines, a byte order mark and CR LF endings.
+    options.chapterFile = Write(QStringLiteral("chapters.txt"),
+                                "\xEF\xBB\xBF"
+                                "0:00:00 Anfang\r\n\r\n00:00:01.5  Zweiter Teil\r\n");
+    imported = tessaro::RunMerge(workspace, output, host, options);
+    ASSERT_TRUE(imported.Succeeded()) << imported.error.toStdString();
+    EXPECT_EQ(ReadChaptersAndPictures(output).chapters,
+              (Chapters{{"Anfang", 0, 1500}, {"Zweiter Teil", 1500, end}}));
+
+    // Refused before anything is written, naming the line.
+    const QByteArray before = ReadAll(output);
+    const auto endText = QStringLiteral("00:00:%1.%2")
+                             .arg(end / 1000, 2, 10, QLatin1Char('0'))
+                             .arg(end % 1000, 3, 10, QLatin1Char('0'));
+    for (const auto& [text, why] :
+         {std::pair{QByteArray("00:00:00.000 A\n\n00:00:01.000 B\n00:00:01.000 C\n"),
+                    QStringLiteral("line 4: 00:00:01.000 does not come after the chapter before "
+                                   "(00:00:01.000)")},
+          {QByteArray("00:00:00.000 A\n") + endText.toLatin1() + " Z\n",
+           QStringLiteral("line 2: %1 is not before the end of the joined audio (%1)")
+               .arg(endText)},
+          {QByteArray("00:00:00.000 A\n1:2:3 B\n"), QStringLiteral("line 2: \"1:2:3 B\"")},
+          {QByteArray("00:00:00.000 A\n00:61:00.000 B\n"), QStringLiteral("line 2: ")},
+          {QByteArray("\n\n"), QStringLiteral("holds no chapter")},
+          {QByteArray("00:00:00.000 \xFF\n"), QStringLiteral("not UTF-8")}}) {
+        options.chapterFile = Write(QStringLiteral("bad.txt"), text);
+        const tessaro::MergeResult refused = tessaro::RunMerge(workspace, output, host, options);
+        EXPECT_TRUE(refused.error.contains(why)) << refused.error.toStdString();
+        EXPECT_TRUE(refused.error.contains(QStringLiteral("nothing was written")));
+        EXPECT_EQ(ReadAll(output), before);
+    }
+    options.chapterFile = dir.path();
+    EXPECT_FALSE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
+    EXPECT_EQ(ReadAll(output), before);
 }
 
 TEST(JoinedTagTest, ATagIsRefusedOnceItsSizeNoLongerFitsTheHeadersTwentyEightBits) {

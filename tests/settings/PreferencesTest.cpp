@@ -87,9 +87,10 @@ TEST_F(PreferencesTest, JoinPreferencesComeFromBothStoresAndTheOptionsLeaveTheFi
     const QString path = tessaro::GetPreferencesPath(QStringLiteral("Zovi Tessaro 1.2"));
     ASSERT_EQ(tessaro::WriteSaveID3Tag(path, true), QString());
     const QByteArray before = ReadAll(path);
+    tessaro::JoinOptions allOn{true, false, QStringLiteral("cover.jpg"), true, -18.0, true};
+    allOn.copyTags = allOn.id3v23 = true;
     for (const tessaro::JoinOptions& options :
-         {tessaro::JoinOptions{true, false, QStringLiteral("cover.jpg"), true, -18.0, true},
-          tessaro::JoinOptions{false, true, QString(), false, {}, false}}) {
+         {allOn, tessaro::JoinOptions{false, true, QString(), false, {}, false}}) {
         tessaro::SaveJoinOptions(options);
         const tessaro::JoinPreferences loaded = tessaro::LoadJoinPreferences(path);
         EXPECT_TRUE(loaded.saveID3Tag);
@@ -98,6 +99,8 @@ TEST_F(PreferencesTest, JoinPreferencesComeFromBothStoresAndTheOptionsLeaveTheFi
         EXPECT_EQ(loaded.options.seamless, options.seamless);
         EXPECT_EQ(loaded.options.level, options.level);
         EXPECT_EQ(loaded.options.conform, options.conform);
+        EXPECT_EQ(loaded.options.copyTags, options.copyTags);
+        EXPECT_EQ(loaded.options.id3v23, options.id3v23);
         EXPECT_TRUE(loaded.options.coverFile.isEmpty());  // chosen for one join only
         EXPECT_EQ(ReadAll(path), before);
     }
