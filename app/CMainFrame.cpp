@@ -48,10 +48,12 @@ const QString kWorkspaceFilter = QStringLiteral("Tessaro Workspace file(*.twk)")
 }  // namespace
 
 CMainFrame::CMainFrame()
-    : m_wndView(new CChildView(this)),
-      m_workspace(m_wndView->List()),
+    : m_tracks(new TrackListModel(this)),
+      m_wndView(new CChildView(*m_tracks, this)),
+      m_workspace(*m_tracks),
       m_progress(new QProgressBar),
       m_cancelButton(new QToolButton),
+      m_cancelAction(new QAction(tr("Cancel"), this)),
       m_figures(new QLabel),
       m_wndToolBar(new QToolBar(tr("Tool Bar"), this)),
       m_wndMenuBar(new QMenuBar(this)),
@@ -67,6 +69,7 @@ CMainFrame::CMainFrame()
     CreateCommands();
     CreateMenuBar();
     CreateToolBar();
+    ConnectList();
     UpdateCommandUI();
     setWindowTitle(QString::fromLatin1(kProductTitle));
     setAcceptDrops(true);
@@ -186,10 +189,10 @@ void CMainFrame::CreateStatusBar() {
                 }
             });
     m_wndStatusBar->addPermanentWidget(m_figures);
-    connect(m_wndView->List().model(), &QAbstractItemModel::rowsInserted, this,
-            &CMainFrame::UpdateStatusFigures);
-    connect(m_wndView->List().model(), &QAbstractItemModel::rowsRemoved, this,
-            &CMainFrame::UpdateStatusFigures);
+    // Rows come and go, and their figures arrive once read.
+    connect(m_tracks, &QAbstractItemModel::rowsInserted, this, &CMainFrame::UpdateStatusFigures);
+    connect(m_tracks, &QAbstractItemModel::rowsRemoved, this, &CMainFrame::UpdateStatusFigures);
+    connect(m_tracks, &QAbstractItemModel::dataChanged, this, &CMainFrame::UpdateStatusFigures);
     UpdateStatusFigures();
     const char* names[3] = {"CAP", "NUM", "SCRL"};
     for (int i = 0; i < 3; ++i) {
@@ -211,7 +214,25 @@ void CMainFrame::CreateStatusBar() {
     m_cancelButton->setToolTip(tr("Stop the merge; the output file stays as it was (Esc)"));
     m_cancelButton->hide();
     connect(m_cancelButton, &QToolButton::clicked, this, &CMainFrame::OnCancelMerge);
+    // A window-wide shortcut, so that Esc stops the merge wherever the focus is.
+    m_cancelAction->setShortcut(Qt::Key_Escape);
+    m_cancelAction->setShortcutContext(Qt::WindowShortcut);
+    addAction(m_cancelAction);
+    connect(m_cancelAction, &QAction::triggered, this, &CMainFrame::OnCancelMerge);
     m_wndStatusBar->installEventFilter(this);
+}
+
+void CMainFrame::ConnectList() {
+    CTessaroListBox& list = List();
+    list.SetMergingQuery([this] { return SendFrameMessage(WM_QUERY_MERGING, 0, 0) != 0; });
+    connect(&list, &CTessaroListBox::moveUpRequested, this,
+            [this] { SendFrameMessage(WM_TRACK_MOVE_UP, 0, 0); });
+    connect(&list, &CTessaroListBox::moveDownRequested, this,
+            [this] { SendFrameMessage(WM_TRACK_MOVE_DOWN, 0, 0); });
+    connect(&list, &CTessaroListBox::trackMoveRequested, this, [this](int source, int target) {
+        SendFrameMessage(WM_TRACK_MOVED, WPARAM(source), LPARAM(target));
+    });
+    connect(&list, &CTessaroListBox::logText, this, &CMainFrame::Log);
 }
 
 void CMainFrame::UpdateCommandUI() {
@@ -220,6 +241,7 @@ void CMainFrame::UpdateCommandUI() {
             Action(command.id)->setEnabled(!m_mergeThread);
         }
     }
+    m_cancelAction->setEnabled(m_mergeThread != nullptr);
 }
 
 void CMainFrame::PlaceProgress() {
@@ -232,14 +254,13 @@ void CMainFrame::PlaceProgress() {
 }
 
 QString CMainFrame::StatusFigures() const {
-    const CTessaroListBox& list = m_wndView->List();
+    const int count = m_tracks->GetTrackCount();
     double seconds = 0;
-    for (int i = 0; i < list.GetTrackCount(); ++i) {
-        seconds += list.GetTrackInfo(i).duration;
+    for (int i = 0; i < count; ++i) {
+        seconds += m_tracks->Track(i).duration;
     }
     const qint64 whole = qint64(seconds);
-    const QString files =
-        list.GetTrackCount() == 1 ? tr("1 file") : tr("%1 files").arg(list.GetTrackCount());
+    const QString files = count == 1 ? tr("1 file") : tr("%1 files").arg(count);
     return QStringLiteral("%1, %2:%3:%4")
         .arg(files)
         .arg(whole / 3600)
@@ -542,9 +563,6 @@ LRESULT CMainFrame::SendFrameMessage(quint32 message, WPARAM wParam, LPARAM lPar
             return 0;
         case WM_CANCEL_MERGE:
             OnCancelMerge();
-            return 0;
-        case WM_LOG_TEXT:
-            Log(LogTextOf(lParam));
             return 0;
         case WM_QUERY_MERGING:
             return m_mergeThread ? 1 : 0;

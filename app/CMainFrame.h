@@ -12,6 +12,7 @@ class CChildView;
 class COutputWnd;
 class CTessaroListBox;
 class FrameDialogs;
+class TrackListModel;
 class MergeThread;
 class QAction;
 struct Command;
@@ -58,6 +59,7 @@ public:
 
     tessaro::TessaroWorkSpace& Workspace() { return m_workspace; }
     CTessaroListBox& List();
+    TrackListModel& Tracks() { return *m_tracks; }
     COutputWnd& Output() { return *m_wndOutput; }
     QProgressBar& Progress() { return *m_progress; }
     QToolButton& CancelButton() { return *m_cancelButton; }
@@ -80,6 +82,8 @@ private:
     void CreateMenuBar();
     void CreateToolBar();
     void CreateStatusBar();
+    // The list asks for moves and log lines through its signals; the frame answers them.
+    void ConnectList();
     QAction* AddCommand(int id, const QString& text, const QString& prompt,
                         const QString& icon = QString());
     // The action of the output pane's or the tool bar's own toggle; null for other commands.
@@ -128,11 +132,14 @@ private:
     std::unique_ptr<MergeThread> m_mergeThread;
     // SaveID3Tag, and what the joined file carries beyond the tag.
     tessaro::JoinPreferences m_preferences;
-    // Created before the workspace, which binds to its track list.
+    // Created before the workspace, which binds to them: the rows of the list, and its view.
+    TrackListModel* m_tracks;
     CChildView* m_wndView;
     tessaro::TessaroWorkSpace m_workspace;
     QProgressBar* m_progress;
     QToolButton* m_cancelButton;
+    // Esc anywhere in the window while a merge runs.
+    QAction* m_cancelAction;
     QLabel* m_figures;
     QToolBar* m_wndToolBar;
     QMenuBar* m_wndMenuBar;

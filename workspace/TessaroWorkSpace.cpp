@@ -31,12 +31,13 @@ void TessaroWorkSpace::MoveEntry(int index, Direction direction) {
         throw x::BadBound();
     }
     const int target = direction == Up ? index - 1 : index + 1;
-    paths.swapItemsAt(index, target);
+    Move(index, target);
+    trackList.SelectTrack(target);
+}
 
-    // The list rebuilds the moved entry from its file.
-    const QString path = trackList.GetTrackPath(index);
-    trackList.RemoveTrack(index);
-    trackList.SelectTrack(trackList.InsertTrack(target, path));
+void TessaroWorkSpace::Move(int from, int to) {
+    paths.move(from, to);
+    trackList.MoveTrack(from, to);
 }
 
 void TessaroWorkSpace::MoveTo(int from, int to) {
@@ -47,8 +48,9 @@ void TessaroWorkSpace::MoveTo(int from, int to) {
     if (from == to) {
         return;
     }
-    const QString path = paths.takeAt(from);
-    paths.insert(to < from ? to : to - 1, path);
+    const int landing = to < from ? to : to - 1;
+    Move(from, landing);
+    trackList.SelectTrack(landing);
 }
 
 void TessaroWorkSpace::Clear() {

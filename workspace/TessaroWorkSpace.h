@@ -28,8 +28,8 @@ public:
     void RemoveAt(int index);
     // Exchanges the path with its neighbour; raises x::BadBound at the ends, changing nothing.
     void MoveEntry(int index, Direction direction);
-    // The workspace side of a drag: the list has already moved its entry. A path moved down
-    // lands before the path that stood at `to`, so it ends at to - 1.
+    // A drag: the path goes before the path that stood at `to` (0..count), so moved down it
+    // ends at to - 1; it is selected where it lands.
     void MoveTo(int from, int to);
     void Clear();
     void Reset();
@@ -50,6 +50,9 @@ public:
     const QStringList& Paths() const { return paths; }
 
 private:
+    // The path at `from` comes to stand at `to`, in the paths and the list alike.
+    void Move(int from, int to);
+
     OutputTag tag;
     QStringList paths;
     TrackListView& trackList;

@@ -147,12 +147,12 @@ private Q_SLOTS:
         frame->Action(ID_FILE_NEW_WORKSPACE)->trigger();
         QVERIFY(workspace.Paths().isEmpty());
         QVERIFY(workspace.Tag().album.isEmpty());
-        QCOMPARE(frame->List().GetTrackCount(), 0);
+        QCOMPARE(frame->Tracks().GetTrackCount(), 0);
 
         script->openAnswers << saved;
         frame->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
         QCOMPARE(workspace.Paths(), QStringList{a});
-        QCOMPARE(frame->List().GetTrackPath(0), a);
+        QCOMPARE(frame->Tracks().GetTrackPath(0), a);
         QCOMPARE(workspace.Tag().album, QStringLiteral("An album longer than seven"));
         QCOMPARE(workspace.Tag().year, -3);
 
@@ -182,7 +182,7 @@ private Q_SLOTS:
         frame->Action(ID_FILE_SAVE_WORKSPACE)->trigger();
 
         QCOMPARE(workspace.Paths(), QStringList{QStringLiteral("/music/a.mp3")});
-        QCOMPARE(frame->List().GetTrackCount(), 1);
+        QCOMPARE(frame->Tracks().GetTrackCount(), 1);
         QVERIFY(LogTexts(*frame).isEmpty());
         QCOMPARE(script->messages.size(), 3);
         QVERIFY(script->messages[0].text.contains(notWorkspace));
@@ -211,7 +211,7 @@ private Q_SLOTS:
         }
         QCOMPARE(workspace.Paths(), files);
 
-        frame->List().SelectTrack(0);
+        frame->List().SelectRows({0});
         frame->Action(ID_FILE_MOVE_UP)->trigger();  // already first
         frame->Action(ID_FILE_MOVE_DOWN)->trigger();
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[0], files[2]}));
@@ -223,7 +223,7 @@ private Q_SLOTS:
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[0], files[2]}));
         frame->Action(ID_FILE_REMOVE_MP3)->trigger();
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[2]}));
-        QCOMPARE(frame->List().GetTrackCount(), 2);
+        QCOMPARE(frame->Tracks().GetTrackCount(), 2);
         QCOMPARE(frame->StatusFigures(), QStringLiteral("2 files, 0:00:00"));
         // Nothing is selected afresh: a second Remove, Up or Down changes nothing.
         QCOMPARE(frame->List().GetCurSel(), -1);
@@ -233,7 +233,7 @@ private Q_SLOTS:
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[2]}));
 
         const QString text = QStringLiteral("Move mp3 file from position 1 to 0");
-        frame->SendFrameMessage(WM_LOG_TEXT, 0, LPARAM(text.utf16()));
+        Q_EMIT frame->List().logText(text);
         QCOMPARE(LogTexts(*frame),
                  (QStringList{QStringLiteral("MP3 file \"%1\" has been inserted!").arg(files[0]),
                               QStringLiteral("MP3 file \"%1\" has been inserted!").arg(files[1]),
@@ -296,9 +296,9 @@ private Q_SLOTS:
         // 62.5 s of audio each: the status bar sums the times players show.
         const QByteArray minute = Mp3Frame().repeated(2398) + QByteArray(34, '\0');
         frame->Workspace().AddPath(Write(QStringLiteral("a.mp3"), minute));
-        QCOMPARE(frame->StatusFigures(), QStringLiteral("1 file, 0:01:02"));
+        QTRY_COMPARE(frame->StatusFigures(), QStringLiteral("1 file, 0:01:02"));
         frame->Workspace().AddPath(Write(QStringLiteral("b.mp3"), minute));
-        QCOMPARE(frame->StatusFigures(), QStringLiteral("2 files, 0:02:05"));
+        QTRY_COMPARE(frame->StatusFigures(), QStringLiteral("2 files, 0:02:05"));
         const QString output = Write(QStringLiteral("target.mp3"), "the previous output");
         script->saveAnswers << output;
         const QStringList before = FolderEntries(dir.path());
@@ -397,7 +397,7 @@ private Q_SLOTS:
                                 dir.filePath(QStringLiteral("notes.txt"))};
         Drop(*frame, paths);
         QCOMPARE(frame->Workspace().Paths(), paths);
-        QCOMPARE(frame->List().GetTrackCount(), 3);
+        QCOMPARE(frame->Tracks().GetTrackCount(), 3);
         QVERIFY(LogTexts(*frame).isEmpty());
     }
 
@@ -419,8 +419,9 @@ private Q_SLOTS:
         frame->OpenFiles({QStringLiteral("b.mp3"), a, missing, QStringLiteral("\uFFFD.mp3")});
         QDir::setCurrent(working);
         QCOMPARE(frame->Workspace().Paths(), (QStringList{b, a, missing}));
-        QCOMPARE(frame->List().GetTrackPath(0), b);
-        QVERIFY(frame->List().GetTrackInfo(2).problem.startsWith(QStringLiteral("Cannot open")));
+        QCOMPARE(frame->Tracks().GetTrackPath(0), b);
+        QTRY_VERIFY(!frame->Tracks().FiguresPending());
+        QVERIFY(frame->Tracks().Track(2).problem.startsWith(QStringLiteral("Cannot open")));
         QCOMPARE(LogTexts(*frame).size(), 1);
         QVERIFY(LogTexts(*frame)[0].contains(QStringLiteral("not valid UTF-8")));
 

@@ -17,8 +17,8 @@ private:
 
     QStringList Paths() const {
         QStringList paths;
-        for (int i = 0; i < list->GetTrackCount(); ++i) {
-            paths << list->GetTrackPath(i);
+        for (int i = 0; i < list->Model().GetTrackCount(); ++i) {
+            paths << list->Model().GetTrackPath(i);
         }
         return paths;
     }
@@ -165,14 +165,14 @@ private Q_SLOTS:
     }
 
     void ctrlUpAndDown() {
-        list->SelectTrack(0);
+        list->SelectRows({0});
         QTest::keyClick(list, Qt::Key_Up, Qt::ControlModifier);
         QCOMPARE(Paths(), files);
         QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
         QCOMPARE(Paths(), Names({1, 0, 2, 3, 4}));
         QCOMPARE(list->GetCurSel(), 1);
         QCOMPARE(LastLog(), QStringLiteral("MP3 file moved down."));
-        list->SelectTrack(4);
+        list->SelectRows({4});
         QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
         QCOMPARE(Paths(), Names({1, 0, 2, 3, 4}));
         QTest::keyClick(list, Qt::Key_Up, Qt::ControlModifier);
@@ -189,7 +189,7 @@ private Q_SLOTS:
         QCOMPARE(Paths(), Names({1, 0, 2, 4, 3}));
         // The window's own shortcuts still reach it.
         QTest::keyClick(list, Qt::Key_N, Qt::ControlModifier);
-        QCOMPARE(list->GetTrackCount(), 0);
+        QCOMPARE(list->Model().GetTrackCount(), 0);
     }
 
     void everythingIsRefusedWhileAMergeRuns() {
@@ -197,7 +197,7 @@ private Q_SLOTS:
         frame->Action(ID_FILE_MERGE)->trigger();
         // The worker waits at its first message until events run again.
         QVERIFY(frame->IsMerging());
-        list->SelectTrack(2);
+        list->SelectRows({2});
         QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, At(0));
         QTest::mouseMove(Viewport(), At(3));
         QVERIFY(!list->IsDragging());

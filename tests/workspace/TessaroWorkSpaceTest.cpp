@@ -95,9 +95,11 @@ TEST_F(TessaroWorkSpaceTest, MoveToPutsAPathBeforeTheOneDroppedOn) {
     EXPECT_EQ(workspace.Paths(), (QStringList{C, B, A}));
     EXPECT_THROW(workspace.MoveTo(3, 0), x::BadBound);
     EXPECT_THROW(workspace.MoveTo(0, 4), x::BadBound);
-    EXPECT_EQ(workspace.Paths(), (QStringList{C, B, A}));
-    // The list is moved by the drag itself, never by the workspace.
-    EXPECT_EQ(list.Entries(), (QStringList{A, B, C}));
+    ExpectOrder({C, B, A});
+    // The moved path is selected where it landed.
+    workspace.MoveTo(0, 3);
+    ExpectOrder({B, A, C});
+    EXPECT_EQ(list.Selection(), 2);
 }
 
 TEST_F(TessaroWorkSpaceTest, ClearEmptiesPathsAndEveryListEntryButKeepsTheTag) {
