@@ -229,9 +229,7 @@ void CMainFrame::ConnectList() {
             [this] { SendFrameMessage(WM_TRACK_MOVE_UP, 0, 0); });
     connect(&list, &CTessaroListBox::moveDownRequested, this,
             [this] { SendFrameMessage(WM_TRACK_MOVE_DOWN, 0, 0); });
-    connect(&list, &CTessaroListBox::trackMoveRequested, this, [this](int source, int target) {
-        SendFrameMessage(WM_TRACK_MOVED, WPARAM(source), LPARAM(target));
-    });
+    connect(&list, &CTessaroListBox::tracksMoveRequested, this, &CMainFrame::OnTracksDropped);
     connect(&list, &CTessaroListBox::logText, this, &CMainFrame::Log);
 }
 
@@ -430,12 +428,14 @@ bool CMainFrame::UsableInput(const QString& path) {
 }
 
 void CMainFrame::OnRemoveMp3() {
-    const int selection = List().GetCurSel();
-    if (selection == -1) {
+    const QList<int> selection = List().SelectedRows();
+    if (selection.isEmpty()) {
         return;
     }
-    Log(tr("MP3 file has been removed from workspace."));
-    m_workspace.RemoveAt(selection);
+    Log(selection.size() == 1
+            ? tr("MP3 file has been removed from workspace.")
+            : tr("%n MP3 files have been removed from workspace.", nullptr, int(selection.size())));
+    m_workspace.RemoveRows(selection);
 }
 
 void CMainFrame::OnHelp() {
@@ -468,17 +468,24 @@ void CMainFrame::ShowNoBrowser(const QString& caption, const QString& address) {
 }
 
 void CMainFrame::OnMoveEntry(tessaro::TessaroWorkSpace::Direction direction) {
-    const int selection = List().GetCurSel();
-    if (selection == -1) {
+    const QList<int> selection = List().SelectedRows();
+    if (selection.isEmpty()) {
         return;
     }
+    const bool up = direction == tessaro::TessaroWorkSpace::Up;
+    const int count = int(selection.size());
     try {
-        m_workspace.MoveEntry(selection, direction);
-        Log(direction == tessaro::TessaroWorkSpace::Up ? tr("MP3 file moved up.")
-                                                       : tr("MP3 file moved down."));
+        m_workspace.MoveEntries(selection, direction);
+        Log(count == 1 ? (up ? tr("MP3 file moved up.") : tr("MP3 file moved down."))
+                       : (up ? tr("%n MP3 files moved up.", nullptr, count)
+                             : tr("%n MP3 files moved down.", nullptr, count)));
     } catch (const x::Exception&) {
         // The first entry cannot move up, nor the last one down: nothing to do or say.
     }
+}
+
+void CMainFrame::OnTracksDropped(const QList<int>& rows, int target) {
+    m_workspace.MoveRows(rows, target);
 }
 
 void CMainFrame::OnID3TagEditor() {
@@ -559,7 +566,7 @@ LRESULT CMainFrame::SendFrameMessage(quint32 message, WPARAM wParam, LPARAM lPar
             OnMoveEntry(tessaro::TessaroWorkSpace::Down);
             return 0;
         case WM_TRACK_MOVED:
-            m_workspace.MoveTo(int(wParam), int(lParam));
+            OnTracksDropped({int(wParam)}, int(lParam));
             return 0;
         case WM_CANCEL_MERGE:
             OnCancelMerge();

@@ -113,6 +113,8 @@ private:
     void ShowNoBrowser(const QString& caption, const QString& address);
     void OnRemoveMp3();
     void OnMoveEntry(tessaro::TessaroWorkSpace::Direction direction);
+    // A drag of the list's: the entries at `rows` go before the one at `target`.
+    void OnTracksDropped(const QList<int>& rows, int target);
     void OnMoveUp();
     void OnMoveDown();
     void OnExit();

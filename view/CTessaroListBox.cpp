@@ -4,7 +4,10 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QTimer>
+#include <algorithm>
 
 namespace {
 
@@ -78,10 +81,11 @@ CTessaroListBox::CTessaroListBox(TrackListModel& model, QWidget* parent)
     : QListView(parent),
       m_model(model),
       m_nameFont(MakeFont(QStringLiteral("Tahoma"), 15, QFont::SansSerif)),
-      m_timeFont(MakeFont(QStringLiteral("Courier New"), 20, QFont::TypeWriter)) {
+      m_timeFont(MakeFont(QStringLiteral("Courier New"), 20, QFont::TypeWriter)),
+      m_scrollTimer(new QTimer(this)) {
     setModel(&m_model);
     setItemDelegate(new TrackDelegate(this));
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setUniformItemSizes(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -89,6 +93,8 @@ CTessaroListBox::CTessaroListBox(TrackListModel& model, QWidget* parent)
     viewport()->setAutoFillBackground(true);
     FollowPalette();
     connect(&m_model, &TrackListModel::selectionRequested, this, &CTessaroListBox::SelectRows);
+    m_scrollTimer->setInterval(80);
+    connect(m_scrollTimer, &QTimer::timeout, this, &CTessaroListBox::AutoScroll);
     // Qt would make a neighbour current; a removal leaves nothing selected, so that a second
     // Remove or a move changes nothing.
     connect(&m_model, &QAbstractItemModel::rowsRemoved, this,
@@ -97,9 +103,13 @@ CTessaroListBox::CTessaroListBox(TrackListModel& model, QWidget* parent)
 
 CTessaroListBox::~CTessaroListBox() = default;
 
-int CTessaroListBox::GetCurSel() const {
-    const QModelIndexList selected = selectionModel()->selectedIndexes();
-    return selected.isEmpty() ? -1 : selected.first().row();
+QList<int> CTessaroListBox::SelectedRows() const {
+    QList<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedIndexes()) {
+        rows << index.row();
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 void CTessaroListBox::SelectRows(const QList<int>& rows) {
@@ -181,8 +191,17 @@ int CTessaroListBox::DropIndexAt(const QPoint& point) const {
 }
 
 void CTessaroListBox::mousePressEvent(QMouseEvent* event) {
+    m_deferredClick = false;
     if (event->button() == Qt::LeftButton) {
         m_pressPoint = event->position().toPoint();
+        // Pressing one of several selected entries keeps them selected, so they can be dragged.
+        const QModelIndex pressed = indexAt(m_pressPoint);
+        if (event->modifiers() == Qt::NoModifier && pressed.isValid() &&
+            selectionModel()->isSelected(pressed) && SelectedRows().size() > 1) {
+            m_deferredClick = true;
+            event->accept();
+            return;
+        }
     }
     QListView::mousePressEvent(event);
 }
@@ -195,8 +214,17 @@ void CTessaroListBox::mouseMoveEvent(QMouseEvent* event) {
             EndDrag();
             return;
         }
+        m_dragPoint = point;
         SetDropIndex(DropIndexAt(point));
         m_dragImage->move(event->globalPosition().toPoint() - m_hotSpot);
+        // Near an edge, or past it, the list scrolls until the pointer leaves the edge.
+        const int edge = kItemHeight / 2;
+        const bool nearEdge = point.y() < edge || point.y() >= viewport()->height() - edge;
+        if (nearEdge && !m_scrollTimer->isActive()) {
+            m_scrollTimer->start();
+        } else if (!nearEdge) {
+            m_scrollTimer->stop();
+        }
         return;
     }
     const bool busy = Merging();
@@ -229,7 +257,22 @@ bool CTessaroListBox::BeginDrag(const QPoint& point, const QPoint& globalPoint) 
 
     m_dragSource = source;
     m_dropIndex = source;
+    m_dragPoint = point;
+    // The selection is dragged when it holds the entry; else that entry alone.
+    m_dragRows = SelectedRows();
+    if (!m_dragRows.contains(source)) {
+        m_dragRows = {source};
+        SelectRows(m_dragRows);
+    }
+    m_deferredClick = false;
     return true;
+}
+
+void CTessaroListBox::AutoScroll() {
+    const int step = m_dragPoint.y() < viewport()->height() / 2 ? -1 : 1;
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(bar->value() + step * bar->singleStep());
+    SetDropIndex(DropIndexAt(m_dragPoint));
 }
 
 QPixmap CTessaroListBox::DragPicture(int source) const {
@@ -249,34 +292,47 @@ void CTessaroListBox::SetDropIndex(int index) {
 }
 
 void CTessaroListBox::EndDrag() {
+    m_scrollTimer->stop();
     m_dragImage.reset();
     m_dropIndex = -1;
     viewport()->update();
 }
 
 void CTessaroListBox::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_deferredClick) {
+        m_deferredClick = false;
+        const QModelIndex pressed = indexAt(m_pressPoint);
+        if (pressed.isValid()) {
+            SelectRows({pressed.row()});
+        }
+        event->accept();
+        return;
+    }
     if (!IsDragging()) {
         QListView::mouseReleaseEvent(event);
         return;
     }
     EndDrag();
     QListView::mouseReleaseEvent(event);
-    DropTrack(m_dragSource, DropIndexAt(event->position().toPoint()));
+    DropTracks(m_dragRows, DropIndexAt(event->position().toPoint()));
 }
 
-void CTessaroListBox::DropTrack(int source, int target) {
-    if (source == target) {
+void CTessaroListBox::DropTracks(const QList<int>& rows, int target) {
+    if (rows.contains(target)) {
         return;
     }
-    Q_EMIT trackMoveRequested(source, target);
-    Q_EMIT logText(QStringLiteral("Move mp3 file from position %1 to %2").arg(source).arg(target));
+    Q_EMIT tracksMoveRequested(rows, target);
+    Q_EMIT logText(
+        rows.size() == 1
+            ? QStringLiteral("Move mp3 file from position %1 to %2").arg(rows.first()).arg(target)
+            : tr("Move %n mp3 files to position %1", nullptr, int(rows.size())).arg(target));
 }
 
 void CTessaroListBox::paintEvent(QPaintEvent* event) {
     QListView::paintEvent(event);
-    // The dotted drop marker along the top of the entry under the pointer, never on the
-    // dragged entry itself.
-    if (!IsDragging() || m_dropIndex == -1 || m_dropIndex == m_dragSource) {
+    // The dotted drop marker along the top of the entry under the pointer, never on a dragged
+    // entry.
+    if (!IsDragging() || m_dropIndex == -1 || m_dragRows.contains(m_dropIndex)) {
         return;
     }
     // Behind the last entry, along its bottom.
@@ -289,7 +345,8 @@ void CTessaroListBox::paintEvent(QPaintEvent* event) {
 }
 
 void CTessaroListBox::keyPressEvent(QKeyEvent* event) {
-    if (!(event->modifiers() & Qt::ControlModifier) || Merging()) {
+    if (!(event->modifiers() & Qt::ControlModifier) || Merging() ||
+        event->matches(QKeySequence::SelectAll)) {
         QListView::keyPressEvent(event);
         return;
     }

@@ -9,6 +9,7 @@
 #include "view/TrackListModel.h"
 
 class QLabel;
+class QTimer;
 
 // The view of the workspace's files (a TrackListModel), one 40-pixel entry per file with its
 // icon, name, audio figures and playing time. Entries are reordered by dragging them with the
@@ -28,17 +29,18 @@ public:
     // Answers whether a merge runs (WM_QUERY_MERGING); none runs until one is set.
     void SetMergingQuery(std::function<bool()> query) { m_mergingQuery = std::move(query); }
 
-    // The selected entry, or -1.
-    int GetCurSel() const;
+    // The selected entries, first to last.
+    QList<int> SelectedRows() const;
     // Makes exactly these entries the selection, the first of them current.
     void SelectRows(const QList<int>& rows);
 
     // Paints entry `index` into `rect`; nothing for -1.
     void DrawTrack(QPainter& painter, const QRect& rect, int index, bool selected) const;
 
-    // A drop of the entry at `source` before the entry at `target` (at the end when `target` is
-    // the entry count): asks for the move and logs it. Nothing happens when they are equal.
-    void DropTrack(int source, int target);
+    // A drop of the entries at `rows` before the entry at `target` (at the end when `target` is
+    // the entry count): asks for the move and logs it. Nothing happens when dropped on one of
+    // them.
+    void DropTracks(const QList<int>& rows, int target);
     // The entry nearest to a point of the viewport; -1 when the list is empty.
     int ItemFromPoint(const QPoint& point) const;
     // Where a file dropped at a point of the viewport goes: before the entry there, or at the
@@ -50,8 +52,8 @@ Q_SIGNALS:
     // WM_TRACK_MOVE_UP and WM_TRACK_MOVE_DOWN: Ctrl+Up and Ctrl+Down.
     void moveUpRequested();
     void moveDownRequested();
-    // WM_TRACK_MOVED: a drag asks that the entry at `source` go before the one at `target`.
-    void trackMoveRequested(int source, int target);
+    // WM_TRACK_MOVED: a drag asks that the entries at `rows` go before the one at `target`.
+    void tracksMoveRequested(const QList<int>& rows, int target);
     // WM_LOG_TEXT.
     void logText(const QString& text);
 
@@ -72,6 +74,8 @@ private:
     // Ends a drag without moving anything; also used when the list loses the mouse.
     void EndDrag();
     void SetDropIndex(int index);
+    // Scrolls while the pointer of a drag is near the top or bottom edge.
+    void AutoScroll();
     QPixmap DragPicture(int source) const;
     // Takes the list's palette into the viewport and the drag picture.
     void FollowPalette();
@@ -82,8 +86,14 @@ private:
     QFont m_timeFont;
     // The picture of the dragged entry that follows the pointer; set exactly while dragging.
     std::unique_ptr<QLabel> m_dragImage;
-    int m_dropIndex = -1;  // the entry carrying the drop marker
-    int m_dragSource = -1;
+    int m_dropIndex = -1;   // the entry carrying the drop marker
+    int m_dragSource = -1;  // the entry the pointer holds
+    QList<int> m_dragRows;  // the entries dragged, m_dragSource among them
+    QPoint m_dragPoint;     // the pointer, in the viewport
+    QTimer* m_scrollTimer;
+    // A press without modifiers on one of several selected entries: it selects that entry
+    // alone at the release, unless the selection is dragged meanwhile.
+    bool m_deferredClick = false;
     QPoint m_pressPoint;
     QPoint m_hotSpot;  // where the pointer holds the picture
 };

@@ -215,7 +215,7 @@ private Q_SLOTS:
         frame->Action(ID_FILE_MOVE_UP)->trigger();  // already first
         frame->Action(ID_FILE_MOVE_DOWN)->trigger();
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[0], files[2]}));
-        QCOMPARE(frame->List().GetCurSel(), 1);
+        QCOMPARE(frame->List().SelectedRows(), QList<int>{1});
         frame->SendFrameMessage(WM_TRACK_MOVE_DOWN, 0, 0);
         frame->SendFrameMessage(WM_TRACK_MOVE_DOWN, 0, 0);  // already last
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[2], files[0]}));
@@ -226,7 +226,7 @@ private Q_SLOTS:
         QCOMPARE(frame->Tracks().GetTrackCount(), 2);
         QCOMPARE(frame->StatusFigures(), QStringLiteral("2 files, 0:00:00"));
         // Nothing is selected afresh: a second Remove, Up or Down changes nothing.
-        QCOMPARE(frame->List().GetCurSel(), -1);
+        QVERIFY(frame->List().SelectedRows().isEmpty());
         for (int id : {ID_FILE_REMOVE_MP3, ID_FILE_MOVE_UP, ID_FILE_MOVE_DOWN}) {
             frame->Action(id)->trigger();
         }

@@ -102,10 +102,10 @@ private Q_SLOTS:
         }
         workspace.MoveEntry(0, tessaro::TessaroWorkSpace::Down);
         check();
-        QCOMPARE(list.GetCurSel(), 1);
+        QCOMPARE(list.SelectedRows(), QList<int>{1});
         workspace.MoveEntry(3, tessaro::TessaroWorkSpace::Up);
         check();
-        QCOMPARE(list.GetCurSel(), 2);
+        QCOMPARE(list.SelectedRows(), QList<int>{2});
         QCOMPARE(model.InsertTrack(1, b), 1);
         workspace.Clear();  // the list's own count decides: the extra entry goes too
         check();
