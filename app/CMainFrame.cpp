@@ -14,11 +14,13 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoStack>
 
 #include "app/CommandTable.h"
 #include "app/FrameDialogs.h"
 #include "app/LockKeys.h"
 #include "app/MergeThread.h"
+#include "app/WorkspaceChange.h"
 #include "dialogs/CAboutDlg.h"
 #include "dialogs/CID3TagEditor.h"
 #include "dialogs/COutputWnd.h"
@@ -31,6 +33,7 @@
 #include "view/CChildView.h"
 #include "view/CTessaroListBox.h"
 #include "workspace/Exception.h"
+#include "workspace/NaturalOrder.h"
 #include "workspace/WorkSpaceFile.h"
 
 static void InitResources() {
@@ -59,7 +62,8 @@ CMainFrame::CMainFrame()
       m_wndMenuBar(new QMenuBar(this)),
       m_wndStatusBar(new QStatusBar(this)),
       m_wndOutput(new COutputWnd(this)),
-      m_dialogs(std::make_unique<QtFrameDialogs>()) {
+      m_dialogs(std::make_unique<QtFrameDialogs>()),
+      m_undoStack(new QUndoStack(this)) {
     m_preferences = tessaro::LoadJoinPreferences(tessaro::GetPreferencesPath(kPreferencesFolder));
     InitResources();
     setCentralWidget(m_wndView);
@@ -70,6 +74,7 @@ CMainFrame::CMainFrame()
     CreateMenuBar();
     CreateToolBar();
     ConnectList();
+    connect(m_undoStack, &QUndoStack::indexChanged, this, &CMainFrame::UpdateCommandUI);
     UpdateCommandUI();
     setWindowTitle(QString::fromLatin1(kProductTitle));
     setAcceptDrops(true);
@@ -87,6 +92,8 @@ CMainFrame::~CMainFrame() {
     }
     tessaro::WriteSaveID3Tag(tessaro::GetPreferencesPath(kPreferencesFolder),
                              m_preferences.saveID3Tag);
+    // The stack clears itself as it goes, when the actions it would update are gone.
+    disconnect(m_undoStack, nullptr, this, nullptr);
 }
 
 CTessaroListBox& CMainFrame::List() {
@@ -149,6 +156,7 @@ QAction* CMainFrame::ViewToggle(int id) const {
 void CMainFrame::CreateMenuBar() {
     setMenuBar(m_wndMenuBar);
     const std::pair<CommandMenu, QString> menus[] = {{CommandMenu::File, tr("&File")},
+                                                     {CommandMenu::Edit, tr("&Edit")},
                                                      {CommandMenu::View, tr("&View")},
                                                      {CommandMenu::Help, tr("&Help")}};
     for (const auto& [which, title] : menus) {
@@ -240,6 +248,59 @@ void CMainFrame::UpdateCommandUI() {
         }
     }
     m_cancelAction->setEnabled(m_mergeThread != nullptr);
+    // Undo and Redo name the step they take, and there must be one.
+    const auto name = [](const QString& command, const QString& step) {
+        return step.isEmpty() ? command : command + QLatin1Char(' ') + step;
+    };
+    Action(ID_EDIT_UNDO)->setText(name(tr("&Undo"), m_undoStack->undoText()));
+    Action(ID_EDIT_REDO)->setText(name(tr("&Redo"), m_undoStack->redoText()));
+    Action(ID_EDIT_UNDO)->setEnabled(!m_mergeThread && m_undoStack->canUndo());
+    Action(ID_EDIT_REDO)->setEnabled(!m_mergeThread && m_undoStack->canRedo());
+}
+
+WorkspaceState CMainFrame::State() {
+    return {m_workspace.Paths(), m_workspace.Tag(), List().SelectedRows()};
+}
+
+void CMainFrame::Record(const QString& text, const std::function<void()>& change) {
+    WorkspaceState before = State();
+    change();
+    WorkspaceState after = State();
+    // A change that changed nothing (a drop where the files stood) is no step to undo.
+    if (after.paths != before.paths || !(after.tag == before.tag)) {
+        m_undoStack->push(
+            new WorkspaceChange(text, m_workspace, *m_tracks, std::move(before), std::move(after)));
+    }
+}
+
+void CMainFrame::OnUndo() {
+    if (m_undoStack->canUndo()) {
+        Log(tr("Undo: %1").arg(m_undoStack->undoText()));
+        m_undoStack->undo();
+    }
+}
+
+void CMainFrame::OnRedo() {
+    if (m_undoStack->canRedo()) {
+        Log(tr("Redo: %1").arg(m_undoStack->redoText()));
+        m_undoStack->redo();
+    }
+}
+
+void CMainFrame::OnSelectAll() {
+    List().selectAll();
+}
+
+void CMainFrame::OnSortByFileName() {
+    Record(tr("Sort by File Name"),
+           [this] { m_workspace.SetPaths(tessaro::SortedByFileName(m_workspace.Paths())); });
+    Log(tr("MP3 files sorted by file name."));
+}
+
+void CMainFrame::OnSortByTrack() {
+    Record(tr("Sort by Track Number"),
+           [this] { m_workspace.SetPaths(tessaro::SortedByTrack(m_workspace.Paths())); });
+    Log(tr("MP3 files sorted by track number."));
 }
 
 void CMainFrame::PlaceProgress() {
@@ -330,11 +391,13 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) {
-            AddDroppedFile(url.toLocalFile());
+    Record(tr("Drop"), [&] {
+        for (const QUrl& url : event->mimeData()->urls()) {
+            if (url.isLocalFile()) {
+                AddDroppedFile(url.toLocalFile());
+            }
         }
-    }
+    });
     event->acceptProposedAction();
 }
 
@@ -360,13 +423,15 @@ void CMainFrame::OpenFiles(const QStringList& names) {
         OpenWorkspace(paths[0]);
         return;
     }
-    for (const QString& path : std::as_const(paths)) {
-        AddDroppedFile(path);
-    }
+    Record(tr("Insert"), [&] {
+        for (const QString& path : std::as_const(paths)) {
+            AddDroppedFile(path);
+        }
+    });
 }
 
 void CMainFrame::OnNewWorkspace() {
-    m_workspace.Reset();
+    Record(tr("New"), [this] { m_workspace.Reset(); });
     Log(tr("Create new workspace."));
 }
 
@@ -381,7 +446,7 @@ void CMainFrame::OpenWorkspace(const QString& path) {
     QString problem = tessaro::UnusableName(path);
     try {
         if (problem.isEmpty()) {
-            m_workspace.LoadFromFile(path);
+            Record(tr("Open"), [&] { m_workspace.LoadFromFile(path); });
             Log(tr("Workspace has been opened."));
             return;
         }
@@ -411,12 +476,14 @@ void CMainFrame::OnSaveWorkspace() {
 
 void CMainFrame::OnInsertMp3() {
     const QStringList paths = m_dialogs->GetOpenFileNames(this, kMp3Filter, QStringLiteral("mp3"));
-    for (const QString& path : paths) {
-        if (UsableInput(path)) {
-            m_workspace.AddPath(path);
-            Log(tr("MP3 file \"%1\" has been inserted!").arg(path));
+    Record(tr("Insert"), [&] {
+        for (const QString& path : paths) {
+            if (UsableInput(path)) {
+                m_workspace.AddPath(path);
+                Log(tr("MP3 file \"%1\" has been inserted!").arg(path));
+            }
         }
-    }
+    });
 }
 
 bool CMainFrame::UsableInput(const QString& path) {
@@ -435,7 +502,7 @@ void CMainFrame::OnRemoveMp3() {
     Log(selection.size() == 1
             ? tr("MP3 file has been removed from workspace.")
             : tr("%n MP3 files have been removed from workspace.", nullptr, int(selection.size())));
-    m_workspace.RemoveRows(selection);
+    Record(tr("Remove"), [&] { m_workspace.RemoveRows(selection); });
 }
 
 void CMainFrame::OnHelp() {
@@ -475,7 +542,8 @@ void CMainFrame::OnMoveEntry(tessaro::TessaroWorkSpace::Direction direction) {
     const bool up = direction == tessaro::TessaroWorkSpace::Up;
     const int count = int(selection.size());
     try {
-        m_workspace.MoveEntries(selection, direction);
+        Record(up ? tr("Move Up") : tr("Move Down"),
+               [&] { m_workspace.MoveEntries(selection, direction); });
         Log(count == 1 ? (up ? tr("MP3 file moved up.") : tr("MP3 file moved down."))
                        : (up ? tr("%n MP3 files moved up.", nullptr, count)
                              : tr("%n MP3 files moved down.", nullptr, count)));
@@ -485,14 +553,14 @@ void CMainFrame::OnMoveEntry(tessaro::TessaroWorkSpace::Direction direction) {
 }
 
 void CMainFrame::OnTracksDropped(const QList<int>& rows, int target) {
-    m_workspace.MoveRows(rows, target);
+    Record(tr("Move"), [&] { m_workspace.MoveRows(rows, target); });
 }
 
 void CMainFrame::OnID3TagEditor() {
     // It shows the workspace's tag, which is replaced only on OK.
     CID3TagEditor editor(this, m_workspace.Tag());
     if (editor.exec() == QDialog::Accepted) {
-        m_workspace.SetTag(editor.Tag());
+        Record(tr("Tag"), [&] { m_workspace.SetTag(editor.Tag()); });
     }
 }
 
@@ -610,9 +678,11 @@ LRESULT CMainFrame::OnMergeFinished() {
     UpdateCommandUI();
 
     if (!m_pendingDrops.isEmpty()) {
-        for (const QString& path : std::as_const(m_pendingDrops)) {
-            m_workspace.AddPath(path);
-        }
+        Record(tr("Drop"), [this] {
+            for (const QString& path : std::as_const(m_pendingDrops)) {
+                m_workspace.AddPath(path);
+            }
+        });
         Log(tr("%n file(s) dropped during the merge have been added.", nullptr,
                int(m_pendingDrops.size())));
         m_pendingDrops.clear();

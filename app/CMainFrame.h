@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 #include "merge/FrameMessages.h"
@@ -22,6 +23,8 @@ class QProgressBar;
 class QStatusBar;
 class QToolBar;
 class QToolButton;
+class QUndoStack;
+struct WorkspaceState;
 
 // The one main window: the track list in the middle, the tool bar on top, the output pane
 // docked at the bottom and the status bar with the merge progress bar. It owns the workspace
@@ -97,6 +100,9 @@ private:
     void UpdateStatusFigures();
     void UpdateLockIndicators();
     void Log(const QString& text);
+    // Makes a change of the workspace (its paths or its tag) one step that Undo takes back.
+    void Record(const QString& text, const std::function<void()>& change);
+    WorkspaceState State();
     // Whether a file chosen or dropped can be added by the name it came with; logs why not.
     bool UsableInput(const QString& path);
     // Appends a dropped file, or keeps it for the end of the merge that runs.
@@ -115,6 +121,11 @@ private:
     void OnMoveEntry(tessaro::TessaroWorkSpace::Direction direction);
     // A drag of the list's: the entries at `rows` go before the one at `target`.
     void OnTracksDropped(const QList<int>& rows, int target);
+    void OnUndo();
+    void OnRedo();
+    void OnSelectAll();
+    void OnSortByFileName();
+    void OnSortByTrack();
     void OnMoveUp();
     void OnMoveDown();
     void OnExit();
@@ -151,6 +162,7 @@ private:
 
     std::unique_ptr<FrameDialogs> m_dialogs;
     QHash<int, QAction*> m_commands;
+    QUndoStack* m_undoStack;
     // Files dropped while a merge runs, added once it has finished.
     QStringList m_pendingDrops;
 };

@@ -18,6 +18,8 @@
 #include "dialogs/Help.h"
 #include "settings/Preferences.h"
 #include "view/CTessaroListBox.h"
+#include "workspace/NaturalOrder.h"
+#include "workspace/PlainTrackList.h"
 
 using namespace testing_files;
 
@@ -86,7 +88,7 @@ private Q_SLOTS:
     void menusAndToolBarAsLaidOut() {
         auto frame = MakeFrame();
         const QList<QAction*> menus = frame->menuBar()->actions();
-        QCOMPARE(menus.size(), 3);
+        QCOMPARE(menus.size(), 4);
         QCOMPARE(menus[0]->text(), QStringLiteral("&File"));
         QCOMPARE(
             Menu(menus[0]->menu()),
@@ -94,11 +96,18 @@ private Q_SLOTS:
                          "-", "&Insert MP3=32779", "&Remove MP3=32780", "-", "&Up\tCtrl+UP=32777",
                          "&Down\tCtrl+DOWN=32778", "-", "ID&3 Tag Editor ...=32800", "&Merge=32774",
                          "Preferences=32775", "-", "E&xit=57665"}));
-        QCOMPARE(menus[1]->text(), QStringLiteral("&View"));
-        QCOMPARE(Menu(menus[1]->menu()), (QStringList{"&Output Window=32776", "-",
+        QCOMPARE(menus[1]->text(), QStringLiteral("&Edit"));
+        QStringList edit;
+        for (QAction* action : menus[1]->menu()->actions()) {
+            edit << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        }
+        QCOMPARE(edit, (QStringList{"&Undo", "&Redo", "-", "&Delete\tDel", "Select &All", "-",
+                                    "Sort by &File Name", "Sort by &Track Number"}));
+        QCOMPARE(menus[2]->text(), QStringLiteral("&View"));
+        QCOMPARE(Menu(menus[2]->menu()), (QStringList{"&Output Window=32776", "-",
                                                       "&Tool Bar=32798", "&Status Bar=59393"}));
-        QCOMPARE(menus[2]->text(), QStringLiteral("&Help"));
-        QCOMPARE(Menu(menus[2]->menu()),
+        QCOMPARE(menus[3]->text(), QStringLiteral("&Help"));
+        QCOMPARE(Menu(menus[3]->menu()),
                  (QStringList{"&Help=32796", "-", "Visit Veskaro Technology ...=32799", "-",
                               "&About ...=57664"}));
 
@@ -539,6 +548,136 @@ private Q_SLOTS:
         QVERIFY(!frame->JoinOptions().chapters && !frame->JoinOptions().copyCover &&
                 !frame->JoinOptions().seamless && !frame->JoinOptions().conform &&
                 !frame->JoinOptions().level);
+    }
+
+    void everyChangeOfListAndTagIsUndoneAndRedone() {
+        auto frame = MakeFrame();
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        CTessaroListBox& list = frame->List();
+        list.setFocus();
+        QStringList c;
+        for (const char* name : {"Chapter 10", "Chapter 9", "Chapter 1", "Chapter 2"}) {
+            c << Write(QLatin1String(name) + QStringLiteral(".mp3"), Mp3Frame());
+        }
+        const QString saved = dir.filePath(QStringLiteral("other.twk"));
+        {
+            tessaro::PlainTrackList entries;
+            tessaro::TessaroWorkSpace other(entries);
+            other.AddPath(c[3]);
+            other.SetTag({QStringLiteral("Other"), {}, {}, 0, {}});
+            other.SaveToFile(saved);
+        }
+        const auto tagEdit = [&] {
+            QTimer::singleShot(0, [] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                QVERIFY(dialog);
+                dialog->findChildren<QLineEdit*>().first()->setText(QStringLiteral("Book"));
+                QTest::keyClick(dialog, Qt::Key_Return);
+            });
+            frame->Action(ID_FILE_ID3TAG_EDITOR)->trigger();
+        };
+        // Each change, made with these entries selected.
+        const struct {
+            const char* name;
+            std::function<void()> change;
+            QList<int> select;
+        } changes[] = {
+            {"insert",
+             [&] {
+                 script->openManyAnswers << QStringList{c[0], c[1], c[2]};
+                 frame->Action(ID_FILE_INSERT_MP3)->trigger();
+             }},
+            {"drop", [&] { Drop(*frame, {c[3]}); }},
+            {"sort by track", [&] { frame->Action(ID_EDIT_SORT_BY_TRACK)->trigger(); }},
+            {"move up", [&] { QTest::keyClick(&list, Qt::Key_Up, Qt::ControlModifier); }, {2}},
+            {"drag", [&] { Q_EMIT list.tracksMoveRequested({0}, 4); }},
+            {"sort by name", [&] { frame->Action(ID_EDIT_SORT_BY_NAME)->trigger(); }},
+            {"delete key", [&] { QTest::keyClick(&list, Qt::Key_Delete); }, {0, 2}},
+            {"tag", tagEdit},
+            {"new", [&] { frame->Action(ID_FILE_NEW_WORKSPACE)->trigger(); }},
+            {"open",
+             [&] {
+                 script->openAnswers << saved;
+                 frame->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
+             }},
+        };
+        tessaro::TessaroWorkSpace& workspace = frame->Workspace();
+        const auto state = [&] {
+            QStringList entries;
+            for (int i = 0; i < frame->Tracks().GetTrackCount(); ++i) {
+                entries << frame->Tracks().GetTrackPath(i);
+            }
+            [&] { QCOMPARE(entries, workspace.Paths()); }();
+            return std::pair(workspace.Paths(), workspace.Tag().album);
+        };
+        for (const auto& [name, change, select] : changes) {
+            list.SelectRows(select);
+            const auto before = state();
+            const QList<int> selected = list.SelectedRows();
+            change();
+            const auto after = state();
+            QVERIFY2(after != before, name);
+            QTRY_VERIFY(!frame->Tracks().FiguresPending());
+            frame->activateWindow();  // back from a dialog
+            QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+            QTest::keyClick(&list, Qt::Key_Z, Qt::ControlModifier);
+            QVERIFY2(state() == before, name);
+            // A new order is put back by moves, which read nothing again; what was selected is
+            // selected again.
+            QStringList was = before.first, is = after.first;
+            was.sort();
+            is.sort();
+            QVERIFY2(was != is || !frame->Tracks().FiguresPending(), name);
+            QVERIFY2(list.SelectedRows() == selected, name);
+            QTest::keyClick(&list, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+            QVERIFY2(state() == after, name);
+        }
+        QCOMPARE(workspace.Paths(), QStringList{c[3]});
+        QCOMPARE(workspace.Tag().album, QStringLiteral("Other"));
+        // All the way back, then forward again.
+        for (size_t i = 0; i < std::size(changes); ++i) {
+            frame->Action(ID_EDIT_UNDO)->trigger();
+        }
+        QVERIFY(workspace.Paths().isEmpty() && !frame->Action(ID_EDIT_UNDO)->isEnabled());
+        QCOMPARE(frame->Action(ID_EDIT_REDO)->text(), QStringLiteral("&Redo Insert"));
+        for (size_t i = 0; i < std::size(changes); ++i) {
+            frame->Action(ID_EDIT_REDO)->trigger();
+        }
+        QCOMPARE(workspace.Paths(), QStringList{c[3]});
+        QVERIFY(!frame->Action(ID_EDIT_REDO)->isEnabled());
+        QCOMPARE(frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo Open"));
+        QVERIFY(LogTexts(*frame).contains(QStringLiteral("Undo: Insert")));
+    }
+
+    void sortsPutTheListInNaturalAndTrackOrder() {
+        auto frame = MakeFrame();
+        // Numbers by value, case folded; the CLI's orders exactly.
+        const QString ten = Write(QStringLiteral("Part 10.mp3"), Mp3Frame());
+        const QString two = Write(QStringLiteral("part 2.mp3"), Mp3Frame());
+        const QString first = Write(QStringLiteral("z.mp3"), Id3v2Tag("t", 0) + Mp3Frame());
+        frame->Action(ID_EDIT_SORT_BY_NAME)->trigger();  // nothing to sort: no step to undo
+        QVERIFY(!frame->Action(ID_EDIT_UNDO)->isEnabled());
+        for (const QString& path : {ten, first, two}) {
+            frame->Workspace().AddPath(path);
+        }
+        frame->Action(ID_EDIT_SORT_BY_NAME)->trigger();
+        QCOMPARE(frame->Workspace().Paths(), (QStringList{two, ten, first}));
+        QCOMPARE(frame->Workspace().Paths(), tessaro::SortedByFileName({ten, first, two}));
+        frame->Action(ID_EDIT_SORT_BY_TRACK)->trigger();
+        QCOMPARE(frame->Workspace().Paths(), tessaro::SortedByTrack({ten, first, two}));
+        QCOMPARE(LogTexts(*frame),
+                 (QStringList{"MP3 files sorted by file name.", "MP3 files sorted by file name.",
+                              "MP3 files sorted by track number."}));
+        // While a merge runs, neither sort nor undo is to be had.
+        script->saveAnswers << dir.filePath(QStringLiteral("out.mp3"));
+        frame->Action(ID_FILE_MERGE)->trigger();
+        for (int id : {ID_EDIT_SORT_BY_NAME, ID_EDIT_SORT_BY_TRACK, ID_EDIT_UNDO, ID_EDIT_CLEAR}) {
+            QVERIFY(!frame->Action(id)->isEnabled());
+        }
+        QVERIFY(frame->Action(ID_EDIT_SELECT_ALL)->isEnabled());
+        QTRY_VERIFY(!frame->IsMerging());
+        QVERIFY(frame->Action(ID_EDIT_UNDO)->isEnabled());
     }
 
     void helpWithoutItsFileOrAViewerSaysWhatToDo() {
