@@ -188,12 +188,12 @@ void CMainFrame::CreateToolBar() {
 
 void CMainFrame::CreateStatusBar() {
     setStatusBar(m_wndStatusBar);
-    m_wndStatusBar->showMessage(tr("Ready"));
-    // The message area falls back to "Ready" whenever a prompt goes away.
+    m_wndStatusBar->showMessage(IdleMessage());
+    // The message area falls back to "Ready", or "Merging…", whenever a prompt goes away.
     connect(m_wndStatusBar, &QStatusBar::messageChanged, m_wndStatusBar,
             [this](const QString& message) {
                 if (message.isEmpty()) {
-                    m_wndStatusBar->showMessage(tr("Ready"));
+                    m_wndStatusBar->showMessage(IdleMessage());
                 }
             });
     m_wndStatusBar->addPermanentWidget(m_figures);
@@ -215,7 +215,7 @@ void CMainFrame::CreateStatusBar() {
 
     // Placed by hand rather than by the bar's layout, so that it keeps its own geometry.
     m_progress->setParent(m_wndStatusBar);
-    m_progress->setTextVisible(false);
+    m_progress->setFormat(QStringLiteral("%p%"));
     m_progress->hide();
     m_cancelButton->setParent(m_wndStatusBar);
     m_cancelButton->setText(tr("Cancel"));
@@ -303,13 +303,32 @@ void CMainFrame::OnSortByTrack() {
     Log(tr("MP3 files sorted by track number."));
 }
 
+QString CMainFrame::IdleMessage() const {
+    return m_mergeThread ? tr("Merging…") : tr("Ready");
+}
+
 void CMainFrame::PlaceProgress() {
     const QRect bar = m_wndStatusBar->rect();
-    m_progress->setGeometry(bar.right() + 1 - 450, bar.top() + 2, 300, bar.height() - 4);
+    const int cancelWidth = m_cancelButton->sizeHint().width();
+    // Where the bar is too narrow for Cancel, the bar's gap at the right end, then the progress
+    // bar itself give way, so Cancel stays whole at any window width.
+    const int margin = 2;
+    const int shortOf = qMax(0, margin + cancelWidth + 4 + 300 + 150 - bar.width());
+    const int gap = 150 - qMin(150, shortOf);
+    const int width = qMax(0, 300 - qMax(0, shortOf - 150));
+    const int right = bar.right() + 1 - gap;
+    m_progress->setGeometry(right - width, bar.top() + 2, width, bar.height() - 4);
     m_progress->update();
-    const int width = m_cancelButton->sizeHint().width();
-    m_cancelButton->setGeometry(m_progress->x() - 4 - width, bar.top() + 1, width,
-                                bar.height() - 2);
+    m_cancelButton->setGeometry(qMax(margin, right - width - 4 - cancelWidth), bar.top() + 1,
+                                cancelWidth, bar.height() - 2);
+}
+
+QString CMainFrame::Clock(double seconds) {
+    const qint64 whole = qint64(seconds);
+    return QStringLiteral("%1:%2:%3")
+        .arg(whole / 3600)
+        .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(whole % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString CMainFrame::StatusFigures() const {
@@ -318,13 +337,8 @@ QString CMainFrame::StatusFigures() const {
     for (int i = 0; i < count; ++i) {
         seconds += m_tracks->Track(i).duration;
     }
-    const qint64 whole = qint64(seconds);
     const QString files = count == 1 ? tr("1 file") : tr("%1 files").arg(count);
-    return QStringLiteral("%1, %2:%3:%4")
-        .arg(files)
-        .arg(whole / 3600)
-        .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(whole % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1, %2").arg(files, Clock(seconds));
 }
 
 void CMainFrame::UpdateStatusFigures() {
@@ -558,7 +572,7 @@ void CMainFrame::OnTracksDropped(const QList<int>& rows, int target) {
 
 void CMainFrame::OnID3TagEditor() {
     // It shows the workspace's tag, which is replaced only on OK.
-    CID3TagEditor editor(this, m_workspace.Tag());
+    CID3TagEditor editor(this, m_workspace.Tag(), m_preferences.saveID3Tag);
     if (editor.exec() == QDialog::Accepted) {
         Record(tr("Tag"), [&] { m_workspace.SetTag(editor.Tag()); });
     }
@@ -612,6 +626,8 @@ void CMainFrame::OnMerge() {
     Log(tr("Begin to merge mp3 files ..."));
     UpdateCommandUI();
     UpdateStatusFigures();
+    m_progress->setValue(0);
+    m_wndStatusBar->showMessage(IdleMessage());
 }
 
 void CMainFrame::OnCancelMerge() {
@@ -668,11 +684,26 @@ LRESULT CMainFrame::OnMergeFinished() {
     m_progress->hide();
     m_cancelButton->hide();
     UpdateStatusFigures();
+    m_wndStatusBar->showMessage(IdleMessage());
     for (const QString& warning : result.warnings) {
         Log(warning);
     }
+    // The line that says how it went: the reason it failed (a cancel among them), or what it
+    // made.
     if (!result.Succeeded()) {
         Log(result.error);
+    } else {
+        if (!m_workspace.Tag().IsEmpty() && !m_preferences.saveID3Tag) {
+            Log(
+                tr("The ID3 tag was not written, as \"Save ID3 tag\" is off: turn it on in File "
+                   "> Preferences."));
+        }
+        const QString name = QFileInfo(m_outputPath).fileName();
+        Log(result.inputsJoined == 1
+                ? tr("Joined 1 file into %1 (%2)").arg(name, Clock(result.seconds))
+                : tr("Joined %1 files into %2 (%3)")
+                      .arg(result.inputsJoined)
+                      .arg(name, Clock(result.seconds)));
     }
     Log(tr("merge process has been finished!"));
     UpdateCommandUI();

@@ -96,6 +96,10 @@ private:
     // 300 pixels wide, ending 150 pixels before the status bar's right end, 2 pixels inside it;
     // the Cancel button just before it.
     void PlaceProgress();
+    // What the status bar's message area shows when no prompt does: "Ready", or "Merging…".
+    QString IdleMessage() const;
+    // h:mm:ss.
+    static QString Clock(double seconds);
     // Shows the list's figures anew; while a merge runs the progress bar stands in their place.
     void UpdateStatusFigures();
     void UpdateLockIndicators();

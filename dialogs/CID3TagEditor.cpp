@@ -71,7 +71,7 @@ std::optional<qint32> CID3TagEditor::ParseYear(const QString& text) {
     return qint32(std::min(magnitude, kCap - 1));
 }
 
-CID3TagEditor::CID3TagEditor(QWidget* parent, const tessaro::OutputTag& tag)
+CID3TagEditor::CID3TagEditor(QWidget* parent, const tessaro::OutputTag& tag, bool written)
     : QDialog(parent),
       m_tag(tag),
       m_albumEdit(new QLineEdit(tag.album, this)),
@@ -106,6 +106,14 @@ CID3TagEditor::CID3TagEditor(QWidget* parent, const tessaro::OutputTag& tag)
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(group);
+    // A tag typed in vain would otherwise be left out of the joined file without a word.
+    auto* note = new QLabel(
+        written ? tr("The tag is written into the joined file.")
+                : tr("The tag is not written into the joined file while \"Save ID3 tag\" is off "
+                     "in File > Preferences."),
+        this);
+    note->setWordWrap(true);
+    layout->addWidget(note);
     const DialogButtons buttons =
         AddDialogButtons(*this, *layout, DialogButtons::OkCancel, Qt::AlignHCenter);
     setTabOrder(previous, buttons.ok);

@@ -267,6 +267,8 @@ private Q_SLOTS:
         QVERIFY(frame->IsMerging());
         QCOMPARE(frame->SendFrameMessage(WM_QUERY_MERGING, 0, 0), 1);
         QVERIFY(frame->Progress().isVisible());
+        QCOMPARE(frame->StatusBar().currentMessage(), QStringLiteral("Merging…"));
+        QCOMPARE(frame->Progress().text(), QStringLiteral("0%"));
         for (int id : kWorkspaceCommands) {
             QVERIFY2(!frame->Action(id)->isEnabled(), qPrintable(QString::number(id)));
         }
@@ -287,6 +289,7 @@ private Q_SLOTS:
         QCOMPARE(ReadAll(output), a + b);
         QVERIFY(frame->Progress().isHidden());
         QCOMPARE(frame->Progress().value(), 100);
+        QCOMPARE(frame->StatusBar().currentMessage(), QStringLiteral("Ready"));
         for (int id : kWorkspaceCommands) {
             QVERIFY(frame->Action(id)->isEnabled());
         }
@@ -294,6 +297,7 @@ private Q_SLOTS:
         QCOMPARE(LogTexts(*frame),
                  (QStringList{"Begin to merge mp3 files ...",
                               "You can not exit the application while merge thread is running ...",
+                              "Joined 2 files into joined.mp3 (0:00:00)",
                               "merge process has been finished!",
                               "1 file(s) dropped during the merge have been added."}));
         QCOMPARE(script->messages.size(), 1);
@@ -330,6 +334,57 @@ private Q_SLOTS:
         QTest::keyClick(&frame->List(), Qt::Key_Escape);
         frame->SendFrameMessage(WM_CANCEL_MERGE, 0, 0);
         QCOMPARE(LogTexts(*frame).size(), 3);
+    }
+
+    void theResultLineTellsTheTimeAndATagLeftOut() {
+        auto frame = MakeFrame();
+        const QByteArray minute = Mp3Frame().repeated(2398) + QByteArray(34, '\0');
+        frame->Workspace().AddPath(Write(QStringLiteral("one.mp3"), minute));
+        frame->Workspace().AddPath(Write(QStringLiteral("two.mp3"), minute));
+        frame->Workspace().SetTag({QStringLiteral("Book"), {}, {}, 0, {}});
+        const auto merge = [&](bool saveTag) {
+            frame->SetSaveID3Tag(saveTag);
+            script->saveAnswers << dir.filePath(QStringLiteral("book.mp3"));
+            frame->Action(ID_FILE_MERGE)->trigger();
+            QTRY_VERIFY(!frame->IsMerging());
+        };
+        merge(false);
+        QCOMPARE(LogTexts(*frame).mid(1),
+                 (QStringList{"The ID3 tag was not written, as \"Save ID3 tag\" is off: turn it "
+                              "on in File > Preferences.",
+                              "Joined 2 files into book.mp3 (0:02:05)",
+                              "merge process has been finished!"}));
+        frame->Output().List().clear();
+        merge(true);
+        QCOMPARE(LogTexts(*frame).mid(1), (QStringList{"Joined 2 files into book.mp3 (0:02:05)",
+                                                       "merge process has been finished!"}));
+        // No tag typed: nothing to say about it.
+        frame->Output().List().clear();
+        frame->Workspace().SetTag({});
+        frame->Workspace().RemoveAt(1);
+        merge(false);
+        QCOMPARE(LogTexts(*frame).mid(1), (QStringList{"Joined 1 file into book.mp3 (0:01:02)",
+                                                       "merge process has been finished!"}));
+        QVERIFY(script->messages.isEmpty());
+    }
+
+    void cancelStaysWholeInANarrowWindow() {
+        auto frame = MakeFrame();
+        frame->Workspace().AddPath(Write(QStringLiteral("in.mp3"), Mp3Frame()));
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        script->saveAnswers << dir.filePath(QStringLiteral("narrow.mp3"));
+        frame->Action(ID_FILE_MERGE)->trigger();
+        for (int width : {800, 420, 260, 160}) {
+            frame->resize(width, 300);
+            QTRY_COMPARE(frame->StatusBar().width(), frame->width());
+            const QRect cancel = frame->CancelButton().geometry();
+            QVERIFY2(cancel.left() >= 0 && cancel.right() < frame->StatusBar().width(),
+                     qPrintable(QString::number(width)));
+            QVERIFY(cancel.right() < frame->Progress().geometry().left() ||
+                    frame->Progress().width() == 0);
+        }
+        QTRY_VERIFY(!frame->IsMerging());
     }
 
     void aFrameDestroyedMidMergeWaitsForTheWorker() {
@@ -587,20 +642,22 @@ private Q_SLOTS:
              [&] {
                  script->openManyAnswers << QStringList{c[0], c[1], c[2]};
                  frame->Action(ID_FILE_INSERT_MP3)->trigger();
-             }},
-            {"drop", [&] { Drop(*frame, {c[3]}); }},
-            {"sort by track", [&] { frame->Action(ID_EDIT_SORT_BY_TRACK)->trigger(); }},
+             },
+             {}},
+            {"drop", [&] { Drop(*frame, {c[3]}); }, {}},
+            {"sort by track", [&] { frame->Action(ID_EDIT_SORT_BY_TRACK)->trigger(); }, {}},
             {"move up", [&] { QTest::keyClick(&list, Qt::Key_Up, Qt::ControlModifier); }, {2}},
-            {"drag", [&] { Q_EMIT list.tracksMoveRequested({0}, 4); }},
-            {"sort by name", [&] { frame->Action(ID_EDIT_SORT_BY_NAME)->trigger(); }},
+            {"drag", [&] { Q_EMIT list.tracksMoveRequested({0}, 4); }, {}},
+            {"sort by name", [&] { frame->Action(ID_EDIT_SORT_BY_NAME)->trigger(); }, {}},
             {"delete key", [&] { QTest::keyClick(&list, Qt::Key_Delete); }, {0, 2}},
-            {"tag", tagEdit},
-            {"new", [&] { frame->Action(ID_FILE_NEW_WORKSPACE)->trigger(); }},
+            {"tag", tagEdit, {}},
+            {"new", [&] { frame->Action(ID_FILE_NEW_WORKSPACE)->trigger(); }, {}},
             {"open",
              [&] {
                  script->openAnswers << saved;
                  frame->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
-             }},
+             },
+             {}},
         };
         tessaro::TessaroWorkSpace& workspace = frame->Workspace();
         const auto state = [&] {

@@ -106,6 +106,19 @@ private Q_SLOTS:
         }
     }
 
+    void theEditorTellsWhetherTheTagIsWritten() {
+        const auto says = [](const CID3TagEditor& editor, const QString& text) {
+            return ChildWithText<QLabel>(editor, text) != nullptr;
+        };
+        const QString written = QStringLiteral("The tag is written into the joined file.");
+        const QString left = QStringLiteral(
+            "The tag is not written into the joined file while \"Save ID3 tag\" is off in File "
+            "> Preferences.");
+        const CID3TagEditor off(nullptr, {}, false), on(nullptr, {}, true);
+        QVERIFY(says(off, left) && !says(off, written));
+        QVERIFY(says(on, written) && !says(on, left));
+    }
+
     void anEditorOpensWithTheTagGivenAndOkGivesWhatItShows() {
         // A blank tag shows blank fields, year 0 too; a tag typed before shows again, so that OK
         // at once keeps it.
