@@ -85,8 +85,9 @@ CID3TagEditor::CID3TagEditor(QWidget* parent, const tessaro::OutputTag& tag, boo
     auto* group = new QGroupBox(tr("Main ID3 tag:"), this);
     auto* fields = new QGridLayout(group);
     const std::pair<QString, QLineEdit*> rows[] = {
-        {tr("Album:"), m_albumEdit}, {tr("Artist:"), m_artistEdit},   {tr("Title:"), m_titleEdit},
-        {tr("Year:"), m_yearEdit},   {tr("Comment:"), m_commentEdit},
+        {tr("&Album:"), m_albumEdit},     {tr("A&rtist:"), m_artistEdit},
+        {tr("&Title:"), m_titleEdit},     {tr("&Year:"), m_yearEdit},
+        {tr("&Comment:"), m_commentEdit},
     };
     int row = 0;
     QWidget* previous = nullptr;

@@ -6,13 +6,13 @@
 
 CPrefStandardPage::CPrefStandardPage(QWidget* parent)
     : QWidget(parent),
-      m_saveID3TagBox(new QCheckBox(tr("Save  ID3 tag to output mp3 file"))),
-      m_chaptersBox(new QCheckBox(tr("Add a chapter for each input file"))),
-      m_copyCoverBox(new QCheckBox(tr("Copy the first input's cover picture"))),
-      m_seamlessBox(new QCheckBox(tr("Join seamlessly (re-encodes a few frames at each join)"))),
+      m_saveID3TagBox(new QCheckBox(tr("&Save  ID3 tag to output mp3 file"))),
+      m_chaptersBox(new QCheckBox(tr("Add a &chapter for each input file"))),
+      m_copyCoverBox(new QCheckBox(tr("Copy the first input's co&ver picture"))),
+      m_seamlessBox(new QCheckBox(tr("&Join seamlessly (re-encodes a few frames at each join)"))),
       m_levelBox(new QCheckBox(
-          tr("Level the loudness of the inputs (changes gain only, no re-encoding)"))),
-      m_conformBox(new QCheckBox(tr("Re-encode inputs of another format to match the first"))) {
+          tr("&Level the loudness of the inputs (changes gain only, no re-encoding)"))),
+      m_conformBox(new QCheckBox(tr("&Re-encode inputs of another format to match the first"))) {
     setWindowTitle(tr("Standard"));  // the label of its tab
     auto* layout = new QVBoxLayout(this);
     // Boxes are added in tab order.

@@ -129,6 +129,48 @@ private Q_SLOTS:
         QCOMPARE(frame->Action(ID_FILE_NEW_WORKSPACE)->shortcut(), QKeySequence::New);
     }
 
+    void shortcutsReachTheirCommandsFromAnywhereInTheWindow() {
+        auto frame = MakeFrame();
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+        const struct {
+            QKeySequence keys;
+            int command;
+        } shortcuts[] = {
+            {QKeySequence(QStringLiteral("Ctrl+I")), ID_FILE_INSERT_MP3},
+            {QKeySequence(QStringLiteral("Del")), ID_FILE_REMOVE_MP3},
+            {QKeySequence(QStringLiteral("Ctrl+M")), ID_FILE_MERGE},
+            {QKeySequence(QStringLiteral("Ctrl+,")), ID_FILE_PREFERENCES},
+            {QKeySequence(QStringLiteral("F1")), ID_HELP_HELP},
+            {QKeySequence(QStringLiteral("Ctrl+Q")), ID_APP_EXIT},
+            {QKeySequence(QStringLiteral("Ctrl+S")), ID_FILE_SAVE_WORKSPACE},
+            {QKeySequence(QStringLiteral("Ctrl+Z")), ID_EDIT_UNDO},
+            {QKeySequence(QStringLiteral("Ctrl+Shift+Z")), ID_EDIT_REDO},
+            {QKeySequence(QStringLiteral("Ctrl+A")), ID_EDIT_SELECT_ALL},
+        };
+        // Each key is bound once, and where the focus is (the log, the list) does not matter.
+        QHash<QKeySequence, int> bound;
+        for (QAction* action : frame->findChildren<QAction*>()) {
+            for (const QKeySequence& keys : action->shortcuts()) {
+                QVERIFY2(!bound.contains(keys), qPrintable(keys.toString()));
+                bound.insert(keys, action->data().toInt());
+            }
+        }
+        for (const auto& [keys, command] : shortcuts) {
+            QCOMPARE(bound.value(keys), command);
+            QSignalSpy triggered(frame->Action(command), &QAction::triggered);
+            // Counted, not run; Undo and Redo would wait for a step to take.
+            frame->Action(command)->setEnabled(true);
+            QObject::disconnect(frame->Action(command), &QAction::triggered, frame.get(), nullptr);
+            for (QWidget* focus : {static_cast<QWidget*>(&frame->Output().List()),
+                                   static_cast<QWidget*>(&frame->List())}) {
+                focus->setFocus();
+                QTest::keySequence(focus, keys);
+            }
+            QVERIFY2(triggered.count() == 2, qPrintable(keys.toString()));
+        }
+    }
+
     void promptsShowInTheStatusBarAndReadyOtherwise() {
         auto frame = MakeFrame();
         frame->show();

@@ -47,7 +47,7 @@ private Q_SLOTS:
         QCOMPARE(groups[0]->title(), QStringLiteral("ID3 tag options:"));
         const auto boxes = groups[0]->findChildren<QCheckBox*>();
         QCOMPARE(boxes.size(), 1);
-        QCOMPARE(boxes[0]->text(), QStringLiteral("Save  ID3 tag to output mp3 file"));
+        QCOMPARE(boxes[0]->text(), QStringLiteral("&Save  ID3 tag to output mp3 file"));
         // Below it the joined file's boxes, next in tab order.
         QCOMPARE(groups[1]->title(), QStringLiteral("Joined file:"));
         QVERIFY(groups[0]->geometry().bottom() < groups[1]->geometry().top());
@@ -59,8 +59,27 @@ private Q_SLOTS:
                 joined << box->text();
             }
         }
-        QCOMPARE(joined, (QStringList{QStringLiteral("Add a chapter for each input file"),
-                                      QStringLiteral("Copy the first input's cover picture")}));
+        QCOMPARE(joined, (QStringList{QStringLiteral("Add a &chapter for each input file"),
+                                      QStringLiteral("Copy the first input's co&ver picture")}));
+    }
+
+    void everyBoxHasAnAccessKeyOfItsOwn() {
+        CPreferencesSheet sheet;
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        QString keys;
+        for (QCheckBox* box : sheet.StandardPage().findChildren<QCheckBox*>()) {
+            const qsizetype amp = box->text().indexOf(QLatin1Char('&'));
+            QVERIFY2(amp >= 0, qPrintable(box->text()));
+            const QChar key = box->text().at(amp + 1).toLower();
+            QVERIFY2(!keys.contains(key), qPrintable(box->text()));
+            keys += key;
+            // Alt and the key toggles the box.
+            const bool was = box->isChecked();
+            QTest::keyClick(&sheet, key.toLatin1(), Qt::AltModifier);
+            QTRY_VERIFY2(box->isChecked() != was, qPrintable(box->text()));  // an animated click
+        }
+        QCOMPARE(keys.size(), 6);
     }
 
     void opensWithTheCheckBoxFocused() {
