@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
@@ -47,6 +48,8 @@ using tessaro::Quoted;
 const QString kPreferencesFolder = QString::fromLatin1(kProductTitle);
 const QString kMp3Filter = QStringLiteral("MP3 files(*.mp3)");
 const QString kWorkspaceFilter = QStringLiteral("Tessaro Workspace file(*.twk)");
+const QString kRecentKey = QStringLiteral("recentWorkspaces");
+constexpr int kRecentCount = 8;
 
 }  // namespace
 
@@ -63,7 +66,8 @@ CMainFrame::CMainFrame()
       m_wndStatusBar(new QStatusBar(this)),
       m_wndOutput(new COutputWnd(this)),
       m_dialogs(std::make_unique<QtFrameDialogs>()),
-      m_undoStack(new QUndoStack(this)) {
+      m_undoStack(new QUndoStack(this)),
+      m_recentMenu(new QMenu(tr("Recent &Workspaces"), this)) {
     m_preferences = tessaro::LoadJoinPreferences(tessaro::GetPreferencesPath(kPreferencesFolder));
     InitResources();
     setCentralWidget(m_wndView);
@@ -167,9 +171,34 @@ void CMainFrame::CreateMenuBar() {
                     menu->addSeparator();
                 }
                 menu->addAction(Action(command.id));
+                if (command.id == ID_FILE_SAVE_WORKSPACE) {
+                    menu->addMenu(m_recentMenu);
+                }
             }
         }
     }
+    FillRecentMenu();
+}
+
+void CMainFrame::FillRecentMenu() {
+    m_recentMenu->clear();
+    const QStringList recent = tessaro::WindowSettings().value(kRecentKey).toStringList();
+    for (int i = 0; i < recent.size(); ++i) {
+        const QString path = recent[i];
+        QAction* open = m_recentMenu->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)));
+        connect(open, &QAction::triggered, this, [this, path] { OpenWorkspace(path); });
+    }
+    m_recentMenu->setEnabled(!recent.isEmpty() && !m_mergeThread);
+}
+
+void CMainFrame::RememberWorkspace(const QString& path) {
+    QSettings settings = tessaro::WindowSettings();
+    QStringList recent = settings.value(kRecentKey).toStringList();
+    recent.removeAll(path);
+    recent.prepend(path);
+    settings.setValue(kRecentKey, QStringList(recent.mid(0, kRecentCount)));
+    FillRecentMenu();
 }
 
 void CMainFrame::CreateToolBar() {
@@ -248,6 +277,7 @@ void CMainFrame::UpdateCommandUI() {
         }
     }
     m_cancelAction->setEnabled(m_mergeThread != nullptr);
+    m_recentMenu->setEnabled(!m_recentMenu->isEmpty() && !m_mergeThread);
     // Undo and Redo name the step they take, and there must be one.
     const auto name = [](const QString& command, const QString& step) {
         return step.isEmpty() ? command : command + QLatin1Char(' ') + step;
@@ -462,6 +492,7 @@ void CMainFrame::OpenWorkspace(const QString& path) {
         if (problem.isEmpty()) {
             Record(tr("Open"), [&] { m_workspace.LoadFromFile(path); });
             Log(tr("Workspace has been opened."));
+            RememberWorkspace(path);
             return;
         }
     } catch (const tessaro::BadTessaroWorkSpaceIden&) {
@@ -481,6 +512,7 @@ void CMainFrame::OnSaveWorkspace() {
     try {
         m_workspace.SaveToFile(path);
         Log(tr("Workspace has been saved."));
+        RememberWorkspace(path);
     } catch (const tessaro::TessaroWorkSpaceNotSaved& failure) {
         m_dialogs->ShowMessage(
             this, FrameDialogs::Icon::Error, tr("Save workspace"),

@@ -18,6 +18,7 @@ class MergeThread;
 class QAction;
 struct Command;
 class QLabel;
+class QMenu;
 class QMenuBar;
 class QProgressBar;
 class QStatusBar;
@@ -70,6 +71,7 @@ public:
     QString StatusFigures() const;
     QStatusBar& StatusBar() { return *m_wndStatusBar; }
     QToolBar& ToolBar() { return *m_wndToolBar; }
+    QMenu& RecentMenu() { return *m_recentMenu; }
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
@@ -113,6 +115,10 @@ private:
     void AddDroppedFile(const QString& path);
     // Replaces the workspace with the one in the file, or says why it cannot.
     void OpenWorkspace(const QString& path);
+    // Puts a workspace file opened or saved first in File > Recent Workspaces, which keeps the
+    // last eight in the window's settings.
+    void RememberWorkspace(const QString& path);
+    void FillRecentMenu();
 
     void OnNewWorkspace();
     void OnOpenWorkspace();
@@ -167,6 +173,7 @@ private:
     std::unique_ptr<FrameDialogs> m_dialogs;
     QHash<int, QAction*> m_commands;
     QUndoStack* m_undoStack;
+    QMenu* m_recentMenu;
     // Files dropped while a merge runs, added once it has finished.
     QStringList m_pendingDrops;
 };

@@ -90,12 +90,12 @@ private Q_SLOTS:
         const QList<QAction*> menus = frame->menuBar()->actions();
         QCOMPARE(menus.size(), 4);
         QCOMPARE(menus[0]->text(), QStringLiteral("&File"));
-        QCOMPARE(
-            Menu(menus[0]->menu()),
-            (QStringList{"&New\tCtrl+N=32781", "-", "&Open\tCtrl+O=32782", "&Save\tCtrl+S=32783",
-                         "-", "&Insert MP3=32779", "&Remove MP3=32780", "-", "&Up\tCtrl+UP=32777",
-                         "&Down\tCtrl+DOWN=32778", "-", "ID&3 Tag Editor ...=32800", "&Merge=32774",
-                         "Preferences=32775", "-", "E&xit=57665"}));
+        QCOMPARE(Menu(menus[0]->menu()),
+                 (QStringList{"&New\tCtrl+N=32781", "-", "&Open\tCtrl+O=32782",
+                              "&Save\tCtrl+S=32783", "Recent &Workspaces=", "-",
+                              "&Insert MP3=32779", "&Remove MP3=32780", "-", "&Up\tCtrl+UP=32777",
+                              "&Down\tCtrl+DOWN=32778", "-", "ID&3 Tag Editor ...=32800",
+                              "&Merge=32774", "Preferences=32775", "-", "E&xit=57665"}));
         QCOMPARE(menus[1]->text(), QStringLiteral("&Edit"));
         QStringList edit;
         for (QAction* action : menus[1]->menu()->actions()) {
@@ -127,6 +127,42 @@ private Q_SLOTS:
         QCOMPARE(frame->Action(ID_VIEW_OUTPUT_WINDOW)->statusTip(),
                  QStringLiteral("Show or hide output window"));
         QCOMPARE(frame->Action(ID_FILE_NEW_WORKSPACE)->shortcut(), QKeySequence::New);
+    }
+
+    void recentWorkspacesListTheLastEightOpenedOrSaved() {
+        QSettings(QStringLiteral("Veskaro Technology"), QStringLiteral("Zovi Tessaro"))
+            .remove(QStringLiteral("recentWorkspaces"));
+        auto frame = MakeFrame();
+        QVERIFY(!frame->RecentMenu().isEnabled());
+        QStringList saved;
+        for (int i = 0; i < 9; ++i) {
+            frame->Workspace().AddPath(Write(QStringLiteral("%1.mp3").arg(i), Mp3Frame()));
+            saved << dir.filePath(QStringLiteral("w%1.twk").arg(i));
+            script->saveAnswers << saved.last();
+            frame->Action(ID_FILE_SAVE_WORKSPACE)->trigger();
+        }
+        // Opened again, the first one saved comes first; the oldest beyond eight is gone.
+        script->openAnswers << saved[1];
+        frame->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
+        const auto listed = [](CMainFrame& frame) {
+            QStringList texts;
+            for (QAction* action : frame.RecentMenu().actions()) {
+                texts << action->text();
+            }
+            return texts;
+        };
+        QStringList expected{QStringLiteral("&1 ") + saved[1]};
+        for (int i = 8; i >= 2; --i) {
+            expected << QStringLiteral("&%1 ").arg(10 - i) + saved[i];
+        }
+        QCOMPARE(listed(*frame), expected);
+        // A later run lists them too, and choosing one opens it.
+        auto later = MakeFrame();
+        QCOMPARE(listed(*later), expected);
+        later->RecentMenu().actions().at(1)->trigger();
+        QCOMPARE(later->Workspace().Paths().size(), 9);
+        QCOMPARE(LogTexts(*later), QStringList{"Workspace has been opened."});
+        QCOMPARE(listed(*later).first(), QStringLiteral("&1 ") + saved[8]);
     }
 
     void shortcutsReachTheirCommandsFromAnywhereInTheWindow() {
