@@ -53,6 +53,28 @@ constexpr int kRecentCount = 8;
 
 }  // namespace
 
+namespace {
+
+// The desktop theme's icon for a tool-bar button where it has one, which its scalable or larger
+// pictures keep sharp at any scale; else the program's own.
+QIcon ToolIcon(const QString& name) {
+    static const QHash<QString, QString> themed = {
+        {QStringLiteral("new"), QStringLiteral("document-new")},
+        {QStringLiteral("open"), QStringLiteral("document-open")},
+        {QStringLiteral("save"), QStringLiteral("document-save")},
+        {QStringLiteral("insert"), QStringLiteral("list-add")},
+        {QStringLiteral("remove"), QStringLiteral("list-remove")},
+        {QStringLiteral("up"), QStringLiteral("go-up")},
+        {QStringLiteral("down"), QStringLiteral("go-down")},
+        {QStringLiteral("preferences"), QStringLiteral("preferences-system")},
+        {QStringLiteral("help"), QStringLiteral("help-contents")},
+    };
+    const QIcon own(QStringLiteral(":/icons/tool-%1.png").arg(name));
+    return themed.contains(name) ? QIcon::fromTheme(themed.value(name), own) : own;
+}
+
+}  // namespace
+
 CMainFrame::CMainFrame()
     : m_tracks(new TrackListModel(this)),
       m_wndView(new CChildView(*m_tracks, this)),
@@ -117,7 +139,7 @@ QAction* CMainFrame::AddCommand(int id, const QString& text, const QString& prom
         action->setToolTip(prompt.section(QLatin1Char('\n'), 1));
     }
     if (!icon.isEmpty()) {
-        action->setIcon(QIcon(QStringLiteral(":/icons/tool-%1.png").arg(icon)));
+        action->setIcon(ToolIcon(icon));
     }
     action->setData(id);
     m_commands.insert(id, action);

@@ -17,9 +17,17 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
-        // No focus rectangle: the entry is drawn whole by the list.
         list->DrawTrack(*painter, option.rect, index.row(),
                         option.state.testFlag(QStyle::State_Selected));
+        // Where the keyboard acts, while the list has the focus: a dotted frame inside the
+        // entry, which leaves its own frame and fill as they are.
+        if (option.state.testFlag(QStyle::State_HasFocus)) {
+            painter->save();
+            painter->setPen(QPen(list->palette().color(QPalette::Text), 1, Qt::DotLine));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(option.rect.adjusted(2, 2, -3, -3));
+            painter->restore();
+        }
     }
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
         return {option.rect.width(), CTessaroListBox::kItemHeight};
