@@ -1,5 +1,6 @@
 #include "view/CTessaroListBox.h"
 
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
@@ -30,7 +31,7 @@ public:
         }
     }
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
-        return {option.rect.width(), CTessaroListBox::kItemHeight};
+        return {option.rect.width(), list->ItemHeight()};
     }
 
 private:
@@ -86,11 +87,7 @@ EntryColours ColoursFor(const QPalette& palette) {
 }  // namespace
 
 CTessaroListBox::CTessaroListBox(TrackListModel& model, QWidget* parent)
-    : QListView(parent),
-      m_model(model),
-      m_nameFont(MakeFont(QStringLiteral("Tahoma"), 15, QFont::SansSerif)),
-      m_timeFont(MakeFont(QStringLiteral("Courier New"), 20, QFont::TypeWriter)),
-      m_scrollTimer(new QTimer(this)) {
+    : QListView(parent), m_model(model), m_scrollTimer(new QTimer(this)) {
     setModel(&m_model);
     setItemDelegate(new TrackDelegate(this));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -100,6 +97,7 @@ CTessaroListBox::CTessaroListBox(TrackListModel& model, QWidget* parent)
     setFrameShape(QFrame::NoFrame);
     viewport()->setAutoFillBackground(true);
     FollowPalette();
+    FollowFont();
     connect(&m_model, &TrackListModel::selectionRequested, this, &CTessaroListBox::SelectRows);
     m_scrollTimer->setInterval(80);
     connect(m_scrollTimer, &QTimer::timeout, this, &CTessaroListBox::AutoScroll);
@@ -169,9 +167,9 @@ void CTessaroListBox::DrawTrack(QPainter& painter, const QRect& rect, int index,
     };
     painter.setFont(m_nameFont);
     painter.setPen(colours.text);
-    drawLine(3, info.name);
+    drawLine(qRound(3 * m_scale), info.name);
     painter.setPen(colours.info);
-    drawLine(20, info.read ? TrackListModel::InfoLine(info) : QString());
+    drawLine(qRound(20 * m_scale), info.read ? TrackListModel::InfoLine(info) : QString());
 
     painter.setFont(m_timeFont);
     painter.setPen(colours.text);
@@ -226,7 +224,7 @@ void CTessaroListBox::mouseMoveEvent(QMouseEvent* event) {
         SetDropIndex(DropIndexAt(point));
         m_dragImage->move(event->globalPosition().toPoint() - m_hotSpot);
         // Near an edge, or past it, the list scrolls until the pointer leaves the edge.
-        const int edge = kItemHeight / 2;
+        const int edge = ItemHeight() / 2;
         const bool nearEdge = point.y() < edge || point.y() >= viewport()->height() - edge;
         if (nearEdge && !m_scrollTimer->isActive()) {
             m_scrollTimer->start();
@@ -285,7 +283,7 @@ void CTessaroListBox::AutoScroll() {
 
 QPixmap CTessaroListBox::DragPicture(int source) const {
     // The entry always shown selected, one pixel shorter than the entry.
-    QPixmap picture(viewport()->width(), kItemHeight - 1);
+    QPixmap picture(viewport()->width(), ItemHeight() - 1);
     picture.fill(ColoursFor(palette()).background);
     QPainter painter(&picture);
     DrawTrack(painter, picture.rect(), source, true);
@@ -386,11 +384,24 @@ void CTessaroListBox::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && !isActiveWindow() && IsDragging()) {
         EndDrag();
     }
+    if (event->type() == QEvent::FontChange) {
+        FollowFont();
+    }
     if (event->type() == QEvent::PaletteChange ||
         event->type() == QEvent::ApplicationPaletteChange) {
         FollowPalette();
     }
     QListView::changeEvent(event);
+}
+
+void CTessaroListBox::FollowFont() {
+    // The entry's layout was made for fonts of 9 points, the desktop's usual size; a larger
+    // desktop font makes the layout grow with it, never shrink below it.
+    m_scale = qMax(1.0, QFontInfo(font()).pointSizeF() / 9.0);
+    m_nameFont = MakeFont(QStringLiteral("Tahoma"), qRound(15 * m_scale), QFont::SansSerif);
+    m_timeFont = MakeFont(QStringLiteral("Courier New"), qRound(20 * m_scale), QFont::TypeWriter);
+    scheduleDelayedItemsLayout();
+    viewport()->update();
 }
 
 void CTessaroListBox::FollowPalette() {

@@ -20,12 +20,15 @@ class CTessaroListBox : public QListView {
     Q_OBJECT
 
 public:
+    // An entry's height under an application font of 9 points or less; larger fonts make
+    // entries as much higher.
     static constexpr int kItemHeight = 40;
 
     explicit CTessaroListBox(TrackListModel& model, QWidget* parent = nullptr);
     ~CTessaroListBox() override;
 
     TrackListModel& Model() const { return m_model; }
+    int ItemHeight() const { return qRound(kItemHeight * m_scale); }
     // Answers whether a merge runs (WM_QUERY_MERGING); none runs until one is set.
     void SetMergingQuery(std::function<bool()> query) { m_mergingQuery = std::move(query); }
 
@@ -79,9 +82,12 @@ private:
     QPixmap DragPicture(int source) const;
     // Takes the list's palette into the viewport and the drag picture.
     void FollowPalette();
+    // Sizes the entries' fonts, and so the entries, by the list's font.
+    void FollowFont();
 
     TrackListModel& m_model;
     std::function<bool()> m_mergingQuery;
+    double m_scale = 1;  // of the entry's layout
     QFont m_nameFont;
     QFont m_timeFont;
     // The picture of the dragged entry that follows the pointer; set exactly while dragging.

@@ -389,6 +389,39 @@ private Q_SLOTS:
         QTRY_VERIFY(list.verticalScrollBar()->isVisible());
     }
 
+    void entriesGrowWithTheApplicationFont() {
+        TrackListModel model;
+        CTessaroListBox list(model);
+        list.resize(400, 300);
+        AddRead(model, {Fixture(QStringLiteral("cbr128_stereo.mp3")),
+                        Fixture(QStringLiteral("vbr_mono.mp3"))});
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        QCOMPARE(list.visualRect(model.index(1)).top(), CTessaroListBox::kItemHeight);
+        const auto lettersHeight = [&] {
+            // The rows of the name's letters in the first entry, left of the time.
+            const QImage image = list.viewport()->grab().toImage();
+            int rows = 0;
+            for (int y = 0; y < list.ItemHeight(); ++y) {
+                rows += HasPixelDarkerThan(image, QRect(40, y, 150, 1), 60);
+            }
+            return rows;
+        };
+        const int small = lettersHeight();
+        const QFont original = QApplication::font();
+        const auto restore = qScopeGuard([&] { QApplication::setFont(original); });
+        QFont large = original;
+        large.setPointSizeF(18);
+        QApplication::setFont(large);
+        QTRY_COMPARE(list.visualRect(model.index(1)).top(), 2 * CTessaroListBox::kItemHeight);
+        QTRY_VERIFY(lettersHeight() > small * 3 / 2);
+        // Smaller than the layout was made for: it keeps its size.
+        QFont tiny = original;
+        tiny.setPointSizeF(6);
+        QApplication::setFont(tiny);
+        QTRY_COMPARE(list.visualRect(model.index(1)).top(), CTessaroListBox::kItemHeight);
+    }
+
     void aLongNameEndsWithAnEllipsisBeforeTheTimeAndTheToolTipTellsThePath() {
         TrackListModel model;
         CTessaroListBox list(model);
