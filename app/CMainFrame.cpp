@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
@@ -14,11 +15,13 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoStack>
 
 #include "app/CommandTable.h"
 #include "app/FrameDialogs.h"
 #include "app/LockKeys.h"
 #include "app/MergeThread.h"
+#include "app/WorkspaceChange.h"
 #include "dialogs/CAboutDlg.h"
 #include "dialogs/CID3TagEditor.h"
 #include "dialogs/COutputWnd.h"
@@ -46,20 +49,48 @@ using tessaro::Quoted;
 const QString kPreferencesFolder = QString::fromLatin1(kProductTitle);
 const QString kMp3Filter = QStringLiteral("MP3 files(*.mp3)");
 const QString kWorkspaceFilter = QStringLiteral("Tessaro Workspace file(*.twk)");
+const QString kRecentKey = QStringLiteral("recentWorkspaces");
+constexpr int kRecentCount = 8;
+
+}  // namespace
+
+namespace {
+
+// The desktop theme's icon for a tool-bar button where it has one, which its scalable or larger
+// pictures keep sharp at any scale; else the program's own.
+QIcon ToolIcon(const QString& name) {
+    static const QHash<QString, QString> themed = {
+        {QStringLiteral("new"), QStringLiteral("document-new")},
+        {QStringLiteral("open"), QStringLiteral("document-open")},
+        {QStringLiteral("save"), QStringLiteral("document-save")},
+        {QStringLiteral("insert"), QStringLiteral("list-add")},
+        {QStringLiteral("remove"), QStringLiteral("list-remove")},
+        {QStringLiteral("up"), QStringLiteral("go-up")},
+        {QStringLiteral("down"), QStringLiteral("go-down")},
+        {QStringLiteral("preferences"), QStringLiteral("preferences-system")},
+        {QStringLiteral("help"), QStringLiteral("help-contents")},
+    };
+    const QIcon own(QStringLiteral(":/icons/tool-%1.png").arg(name));
+    return themed.contains(name) ? QIcon::fromTheme(themed.value(name), own) : own;
+}
 
 }  // namespace
 
 CMainFrame::CMainFrame()
-    : m_wndView(new CChildView(this)),
-      m_workspace(m_wndView->List()),
+    : m_tracks(new TrackListModel(this)),
+      m_wndView(new CChildView(*m_tracks, this)),
+      m_workspace(*m_tracks),
       m_progress(new QProgressBar),
       m_cancelButton(new QToolButton),
+      m_cancelAction(new QAction(tr("Cancel"), this)),
       m_figures(new QLabel),
       m_wndToolBar(new QToolBar(tr("Tool Bar"), this)),
       m_wndMenuBar(new QMenuBar(this)),
       m_wndStatusBar(new QStatusBar(this)),
       m_wndOutput(new COutputWnd(this)),
-      m_dialogs(std::make_unique<QtFrameDialogs>()) {
+      m_dialogs(std::make_unique<QtFrameDialogs>()),
+      m_undoStack(new QUndoStack(this)),
+      m_recentMenu(new QMenu(tr("Recent &Workspaces"), this)) {
     m_preferences = tessaro::LoadJoinPreferences(tessaro::GetPreferencesPath(kPreferencesFolder));
     InitResources();
     setCentralWidget(m_wndView);
@@ -69,6 +100,8 @@ CMainFrame::CMainFrame()
     CreateCommands();
     CreateMenuBar();
     CreateToolBar();
+    ConnectList();
+    connect(m_undoStack, &QUndoStack::indexChanged, this, &CMainFrame::UpdateCommandUI);
     UpdateCommandUI();
     setWindowTitle(QString::fromLatin1(kProductTitle));
     setAcceptDrops(true);
@@ -86,6 +119,8 @@ CMainFrame::~CMainFrame() {
     }
     tessaro::WriteSaveID3Tag(tessaro::GetPreferencesPath(kPreferencesFolder),
                              m_preferences.saveID3Tag);
+    // The stack clears itself as it goes, when the actions it would update are gone.
+    disconnect(m_undoStack, nullptr, this, nullptr);
 }
 
 CTessaroListBox& CMainFrame::List() {
@@ -105,7 +140,7 @@ QAction* CMainFrame::AddCommand(int id, const QString& text, const QString& prom
         action->setToolTip(prompt.section(QLatin1Char('\n'), 1));
     }
     if (!icon.isEmpty()) {
-        action->setIcon(QIcon(QStringLiteral(":/icons/tool-%1.png").arg(icon)));
+        action->setIcon(ToolIcon(icon));
     }
     action->setData(id);
     m_commands.insert(id, action);
@@ -148,6 +183,7 @@ QAction* CMainFrame::ViewToggle(int id) const {
 void CMainFrame::CreateMenuBar() {
     setMenuBar(m_wndMenuBar);
     const std::pair<CommandMenu, QString> menus[] = {{CommandMenu::File, tr("&File")},
+                                                     {CommandMenu::Edit, tr("&Edit")},
                                                      {CommandMenu::View, tr("&View")},
                                                      {CommandMenu::Help, tr("&Help")}};
     for (const auto& [which, title] : menus) {
@@ -158,9 +194,34 @@ void CMainFrame::CreateMenuBar() {
                     menu->addSeparator();
                 }
                 menu->addAction(Action(command.id));
+                if (command.id == ID_FILE_SAVE_WORKSPACE) {
+                    menu->addMenu(m_recentMenu);
+                }
             }
         }
     }
+    FillRecentMenu();
+}
+
+void CMainFrame::FillRecentMenu() {
+    m_recentMenu->clear();
+    const QStringList recent = tessaro::WindowSettings().value(kRecentKey).toStringList();
+    for (int i = 0; i < recent.size(); ++i) {
+        const QString path = recent[i];
+        QAction* open = m_recentMenu->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)));
+        connect(open, &QAction::triggered, this, [this, path] { OpenWorkspace(path); });
+    }
+    m_recentMenu->setEnabled(!recent.isEmpty() && !m_mergeThread);
+}
+
+void CMainFrame::RememberWorkspace(const QString& path) {
+    QSettings settings = tessaro::WindowSettings();
+    QStringList recent = settings.value(kRecentKey).toStringList();
+    recent.removeAll(path);
+    recent.prepend(path);
+    settings.setValue(kRecentKey, QStringList(recent.mid(0, kRecentCount)));
+    FillRecentMenu();
 }
 
 void CMainFrame::CreateToolBar() {
@@ -179,19 +240,19 @@ void CMainFrame::CreateToolBar() {
 
 void CMainFrame::CreateStatusBar() {
     setStatusBar(m_wndStatusBar);
-    m_wndStatusBar->showMessage(tr("Ready"));
-    // The message area falls back to "Ready" whenever a prompt goes away.
+    m_wndStatusBar->showMessage(IdleMessage());
+    // The message area falls back to "Ready", or "Merging…", whenever a prompt goes away.
     connect(m_wndStatusBar, &QStatusBar::messageChanged, m_wndStatusBar,
             [this](const QString& message) {
                 if (message.isEmpty()) {
-                    m_wndStatusBar->showMessage(tr("Ready"));
+                    m_wndStatusBar->showMessage(IdleMessage());
                 }
             });
     m_wndStatusBar->addPermanentWidget(m_figures);
-    connect(m_wndView->List().model(), &QAbstractItemModel::rowsInserted, this,
-            &CMainFrame::UpdateStatusFigures);
-    connect(m_wndView->List().model(), &QAbstractItemModel::rowsRemoved, this,
-            &CMainFrame::UpdateStatusFigures);
+    // Rows come and go, and their figures arrive once read.
+    connect(m_tracks, &QAbstractItemModel::rowsInserted, this, &CMainFrame::UpdateStatusFigures);
+    connect(m_tracks, &QAbstractItemModel::rowsRemoved, this, &CMainFrame::UpdateStatusFigures);
+    connect(m_tracks, &QAbstractItemModel::dataChanged, this, &CMainFrame::UpdateStatusFigures);
     UpdateStatusFigures();
     const char* names[3] = {"CAP", "NUM", "SCRL"};
     for (int i = 0; i < 3; ++i) {
@@ -206,14 +267,30 @@ void CMainFrame::CreateStatusBar() {
 
     // Placed by hand rather than by the bar's layout, so that it keeps its own geometry.
     m_progress->setParent(m_wndStatusBar);
-    m_progress->setTextVisible(false);
+    m_progress->setFormat(QStringLiteral("%p%"));
     m_progress->hide();
     m_cancelButton->setParent(m_wndStatusBar);
     m_cancelButton->setText(tr("Cancel"));
     m_cancelButton->setToolTip(tr("Stop the merge; the output file stays as it was (Esc)"));
     m_cancelButton->hide();
     connect(m_cancelButton, &QToolButton::clicked, this, &CMainFrame::OnCancelMerge);
+    // A window-wide shortcut, so that Esc stops the merge wherever the focus is.
+    m_cancelAction->setShortcut(Qt::Key_Escape);
+    m_cancelAction->setShortcutContext(Qt::WindowShortcut);
+    addAction(m_cancelAction);
+    connect(m_cancelAction, &QAction::triggered, this, &CMainFrame::OnCancelMerge);
     m_wndStatusBar->installEventFilter(this);
+}
+
+void CMainFrame::ConnectList() {
+    CTessaroListBox& list = List();
+    list.SetMergingQuery([this] { return SendFrameMessage(WM_QUERY_MERGING, 0, 0) != 0; });
+    connect(&list, &CTessaroListBox::moveUpRequested, this,
+            [this] { SendFrameMessage(WM_TRACK_MOVE_UP, 0, 0); });
+    connect(&list, &CTessaroListBox::moveDownRequested, this,
+            [this] { SendFrameMessage(WM_TRACK_MOVE_DOWN, 0, 0); });
+    connect(&list, &CTessaroListBox::tracksMoveRequested, this, &CMainFrame::OnTracksDropped);
+    connect(&list, &CTessaroListBox::logText, this, &CMainFrame::Log);
 }
 
 void CMainFrame::UpdateCommandUI() {
@@ -222,31 +299,99 @@ void CMainFrame::UpdateCommandUI() {
             Action(command.id)->setEnabled(!m_mergeThread);
         }
     }
+    m_cancelAction->setEnabled(m_mergeThread != nullptr);
+    m_recentMenu->setEnabled(!m_recentMenu->isEmpty() && !m_mergeThread);
+    // Undo and Redo name the step they take, and there must be one.
+    const auto name = [](const QString& command, const QString& step) {
+        return step.isEmpty() ? command : command + QLatin1Char(' ') + step;
+    };
+    Action(ID_EDIT_UNDO)->setText(name(tr("&Undo"), m_undoStack->undoText()));
+    Action(ID_EDIT_REDO)->setText(name(tr("&Redo"), m_undoStack->redoText()));
+    Action(ID_EDIT_UNDO)->setEnabled(!m_mergeThread && m_undoStack->canUndo());
+    Action(ID_EDIT_REDO)->setEnabled(!m_mergeThread && m_undoStack->canRedo());
+}
+
+WorkspaceState CMainFrame::State() {
+    return {m_workspace.Paths(), m_workspace.Tag(), List().SelectedRows()};
+}
+
+void CMainFrame::Record(const QString& text, const std::function<void()>& change) {
+    WorkspaceState before = State();
+    change();
+    WorkspaceState after = State();
+    // A change that changed nothing (a drop where the files stood) is no step to undo.
+    if (after.paths != before.paths || !(after.tag == before.tag)) {
+        m_undoStack->push(
+            new WorkspaceChange(text, m_workspace, *m_tracks, std::move(before), std::move(after)));
+    }
+}
+
+void CMainFrame::OnUndo() {
+    if (m_undoStack->canUndo()) {
+        Log(tr("Undo: %1").arg(m_undoStack->undoText()));
+        m_undoStack->undo();
+    }
+}
+
+void CMainFrame::OnRedo() {
+    if (m_undoStack->canRedo()) {
+        Log(tr("Redo: %1").arg(m_undoStack->redoText()));
+        m_undoStack->redo();
+    }
+}
+
+void CMainFrame::OnSelectAll() {
+    List().selectAll();
+}
+
+void CMainFrame::OnSortByFileName() {
+    Record(tr("Sort by File Name"),
+           [this] { m_workspace.SetPaths(tessaro::SortedByFileName(m_workspace.Paths())); });
+    Log(tr("MP3 files sorted by file name."));
+}
+
+void CMainFrame::OnSortByTrack() {
+    Record(tr("Sort by Track Number"),
+           [this] { m_workspace.SetPaths(tessaro::SortedByTrack(m_workspace.Paths())); });
+    Log(tr("MP3 files sorted by track number."));
+}
+
+QString CMainFrame::IdleMessage() const {
+    return m_mergeThread ? tr("Merging…") : tr("Ready");
 }
 
 void CMainFrame::PlaceProgress() {
     const QRect bar = m_wndStatusBar->rect();
-    m_progress->setGeometry(bar.right() + 1 - 450, bar.top() + 2, 300, bar.height() - 4);
+    const int cancelWidth = m_cancelButton->sizeHint().width();
+    // Where the bar is too narrow for Cancel, the bar's gap at the right end, then the progress
+    // bar itself give way, so Cancel stays whole at any window width.
+    const int margin = 2;
+    const int shortOf = qMax(0, margin + cancelWidth + 4 + 300 + 150 - bar.width());
+    const int gap = 150 - qMin(150, shortOf);
+    const int width = qMax(0, 300 - qMax(0, shortOf - 150));
+    const int right = bar.right() + 1 - gap;
+    m_progress->setGeometry(right - width, bar.top() + 2, width, bar.height() - 4);
     m_progress->update();
-    const int width = m_cancelButton->sizeHint().width();
-    m_cancelButton->setGeometry(m_progress->x() - 4 - width, bar.top() + 1, width,
-                                bar.height() - 2);
+    m_cancelButton->setGeometry(qMax(margin, right - width - 4 - cancelWidth), bar.top() + 1,
+                                cancelWidth, bar.height() - 2);
 }
 
-QString CMainFrame::StatusFigures() const {
-    const CTessaroListBox& list = m_wndView->List();
-    double seconds = 0;
-    for (int i = 0; i < list.GetTrackCount(); ++i) {
-        seconds += list.GetTrackInfo(i).duration;
-    }
+QString CMainFrame::Clock(double seconds) {
     const qint64 whole = qint64(seconds);
-    const QString files =
-        list.GetTrackCount() == 1 ? tr("1 file") : tr("%1 files").arg(list.GetTrackCount());
-    return QStringLiteral("%1, %2:%3:%4")
-        .arg(files)
+    return QStringLiteral("%1:%2:%3")
         .arg(whole / 3600)
         .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
         .arg(whole % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString CMainFrame::StatusFigures() const {
+    const int count = m_tracks->GetTrackCount();
+    double seconds = 0;
+    for (int i = 0; i < count; ++i) {
+        seconds += m_tracks->Track(i).duration;
+    }
+    const QString files = count == 1 ? tr("1 file") : tr("%1 files").arg(count);
+    return QStringLiteral("%1, %2").arg(files, Clock(seconds));
 }
 
 void CMainFrame::UpdateStatusFigures() {
@@ -325,7 +470,7 @@ void CMainFrame::dropEvent(QDropEvent* event) {
             paths << url.toLocalFile();
         }
     }
-    AddInputs(paths);
+    Record(tr("Drop"), [&] { AddInputs(paths); });
     event->acceptProposedAction();
 }
 
@@ -358,11 +503,11 @@ void CMainFrame::OpenFiles(const QStringList& names) {
         OpenWorkspace(paths[0]);
         return;
     }
-    AddInputs(paths);
+    Record(tr("Insert"), [&] { AddInputs(paths); });
 }
 
 void CMainFrame::OnNewWorkspace() {
-    m_workspace.Reset();
+    Record(tr("New"), [this] { m_workspace.Reset(); });
     Log(tr("Create new workspace."));
 }
 
@@ -377,9 +522,11 @@ void CMainFrame::OpenWorkspace(const QString& path) {
     QString problem = tessaro::UnusableName(path);
     try {
         if (problem.isEmpty()) {
-            const tessaro::FolderInputs folders = m_workspace.LoadFromFile(path);
+            tessaro::FolderInputs folders;
+            Record(tr("Open"), [&] { folders = m_workspace.LoadFromFile(path); });
             Log(tr("Workspace has been opened."));
             LogEach(folders.notes);
+            RememberWorkspace(path);
             return;
         }
     } catch (const tessaro::BadTessaroWorkSpaceIden&) {
@@ -399,6 +546,7 @@ void CMainFrame::OnSaveWorkspace() {
     try {
         m_workspace.SaveToFile(path);
         Log(tr("Workspace has been saved."));
+        RememberWorkspace(path);
     } catch (const tessaro::TessaroWorkSpaceNotSaved& failure) {
         m_dialogs->ShowMessage(
             this, FrameDialogs::Icon::Error, tr("Save workspace"),
@@ -410,9 +558,11 @@ void CMainFrame::OnInsertMp3() {
     // Picked together, numbered files go in as people count them, whatever the dialog's order.
     const QStringList paths = tessaro::SortedByFileName(
         m_dialogs->GetOpenFileNames(this, kMp3Filter, QStringLiteral("mp3")));
-    for (const QString& path : AddInputs(paths)) {
-        Log(tr("MP3 file \"%1\" has been inserted!").arg(path));
-    }
+    Record(tr("Insert"), [&] {
+        for (const QString& path : AddInputs(paths)) {
+            Log(tr("MP3 file \"%1\" has been inserted!").arg(path));
+        }
+    });
 }
 
 void CMainFrame::OnInsertFolder() {
@@ -420,9 +570,13 @@ void CMainFrame::OnInsertFolder() {
     if (folder.isEmpty()) {
         return;
     }
-    if (const QStringList added = AddInputs({folder}); !added.isEmpty()) {
-        Log(tr("Folder \"%1\" has been inserted with %2 MP3 files!").arg(folder).arg(added.size()));
-    }
+    Record(tr("Insert Folder"), [&] {
+        if (const QStringList added = AddInputs({folder}); !added.isEmpty()) {
+            Log(tr("Folder \"%1\" has been inserted with %2 MP3 files!")
+                    .arg(folder)
+                    .arg(added.size()));
+        }
+    });
 }
 
 bool CMainFrame::UsableInput(const QString& path) {
@@ -434,12 +588,14 @@ bool CMainFrame::UsableInput(const QString& path) {
 }
 
 void CMainFrame::OnRemoveMp3() {
-    const int selection = List().GetCurSel();
-    if (selection == -1) {
+    const QList<int> selection = List().SelectedRows();
+    if (selection.isEmpty()) {
         return;
     }
-    Log(tr("MP3 file has been removed from workspace."));
-    m_workspace.RemoveAt(selection);
+    Log(selection.size() == 1
+            ? tr("MP3 file has been removed from workspace.")
+            : tr("%n MP3 files have been removed from workspace.", nullptr, int(selection.size())));
+    Record(tr("Remove"), [&] { m_workspace.RemoveRows(selection); });
 }
 
 void CMainFrame::OnHelp() {
@@ -479,24 +635,32 @@ void CMainFrame::ShowNoBrowser(const QString& caption, const QString& address) {
 }
 
 void CMainFrame::OnMoveEntry(tessaro::TessaroWorkSpace::Direction direction) {
-    const int selection = List().GetCurSel();
-    if (selection == -1) {
+    const QList<int> selection = List().SelectedRows();
+    if (selection.isEmpty()) {
         return;
     }
+    const bool up = direction == tessaro::TessaroWorkSpace::Up;
+    const int count = int(selection.size());
     try {
-        m_workspace.MoveEntry(selection, direction);
-        Log(direction == tessaro::TessaroWorkSpace::Up ? tr("MP3 file moved up.")
-                                                       : tr("MP3 file moved down."));
+        Record(up ? tr("Move Up") : tr("Move Down"),
+               [&] { m_workspace.MoveEntries(selection, direction); });
+        Log(count == 1 ? (up ? tr("MP3 file moved up.") : tr("MP3 file moved down."))
+                       : (up ? tr("%n MP3 files moved up.", nullptr, count)
+                             : tr("%n MP3 files moved down.", nullptr, count)));
     } catch (const x::Exception&) {
         // The first entry cannot move up, nor the last one down: nothing to do or say.
     }
 }
 
+void CMainFrame::OnTracksDropped(const QList<int>& rows, int target) {
+    Record(tr("Move"), [&] { m_workspace.MoveRows(rows, target); });
+}
+
 void CMainFrame::OnID3TagEditor() {
     // It shows the workspace's tag, which is replaced only on OK.
-    CID3TagEditor editor(this, m_workspace.Tag());
+    CID3TagEditor editor(this, m_workspace.Tag(), m_preferences.saveID3Tag);
     if (editor.exec() == QDialog::Accepted) {
-        m_workspace.SetTag(editor.Tag());
+        Record(tr("Tag"), [&] { m_workspace.SetTag(editor.Tag()); });
     }
 }
 
@@ -548,6 +712,8 @@ void CMainFrame::OnMerge() {
     Log(tr("Begin to merge mp3 files ..."));
     UpdateCommandUI();
     UpdateStatusFigures();
+    m_progress->setValue(0);
+    m_wndStatusBar->showMessage(IdleMessage());
 }
 
 void CMainFrame::OnCancelMerge() {
@@ -570,13 +736,10 @@ LRESULT CMainFrame::SendFrameMessage(quint32 message, WPARAM wParam, LPARAM lPar
             OnMoveEntry(tessaro::TessaroWorkSpace::Down);
             return 0;
         case WM_TRACK_MOVED:
-            m_workspace.MoveTo(int(wParam), int(lParam));
+            OnTracksDropped({int(wParam)}, int(lParam));
             return 0;
         case WM_CANCEL_MERGE:
             OnCancelMerge();
-            return 0;
-        case WM_LOG_TEXT:
-            Log(LogTextOf(lParam));
             return 0;
         case WM_QUERY_MERGING:
             return m_mergeThread ? 1 : 0;
@@ -607,17 +770,34 @@ LRESULT CMainFrame::OnMergeFinished() {
     m_progress->hide();
     m_cancelButton->hide();
     UpdateStatusFigures();
+    m_wndStatusBar->showMessage(IdleMessage());
     LogEach(result.warnings);
+    // The line that says how it went: the reason it failed (a cancel among them), or what it
+    // made.
     if (!result.Succeeded()) {
         Log(result.error);
+    } else {
+        if (!m_workspace.Tag().IsEmpty() && !m_preferences.saveID3Tag) {
+            Log(
+                tr("The ID3 tag was not written, as \"Save ID3 tag\" is off: turn it on in File "
+                   "> Preferences."));
+        }
+        const QString name = QFileInfo(m_outputPath).fileName();
+        Log(result.inputsJoined == 1
+                ? tr("Joined 1 file into %1 (%2)").arg(name, Clock(result.seconds))
+                : tr("Joined %1 files into %2 (%3)")
+                      .arg(result.inputsJoined)
+                      .arg(name, Clock(result.seconds)));
     }
     Log(tr("merge process has been finished!"));
     UpdateCommandUI();
 
     if (!m_pendingDrops.isEmpty()) {
-        for (const QString& path : std::as_const(m_pendingDrops)) {
-            m_workspace.AddPath(path);
-        }
+        Record(tr("Drop"), [this] {
+            for (const QString& path : std::as_const(m_pendingDrops)) {
+                m_workspace.AddPath(path);
+            }
+        });
         Log(tr("%n file(s) dropped during the merge have been added.", nullptr,
                int(m_pendingDrops.size())));
         m_pendingDrops.clear();

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 #include "merge/FrameMessages.h"
@@ -12,15 +13,19 @@ class CChildView;
 class COutputWnd;
 class CTessaroListBox;
 class FrameDialogs;
+class TrackListModel;
 class MergeThread;
 class QAction;
 struct Command;
 class QLabel;
+class QMenu;
 class QMenuBar;
 class QProgressBar;
 class QStatusBar;
 class QToolBar;
 class QToolButton;
+class QUndoStack;
+struct WorkspaceState;
 
 // The one main window: the track list in the middle, the tool bar on top, the output pane
 // docked at the bottom and the status bar with the merge progress bar. It owns the workspace
@@ -58,6 +63,7 @@ public:
 
     tessaro::TessaroWorkSpace& Workspace() { return m_workspace; }
     CTessaroListBox& List();
+    TrackListModel& Tracks() { return *m_tracks; }
     COutputWnd& Output() { return *m_wndOutput; }
     QProgressBar& Progress() { return *m_progress; }
     QToolButton& CancelButton() { return *m_cancelButton; }
@@ -65,6 +71,7 @@ public:
     QString StatusFigures() const;
     QStatusBar& StatusBar() { return *m_wndStatusBar; }
     QToolBar& ToolBar() { return *m_wndToolBar; }
+    QMenu& RecentMenu() { return *m_recentMenu; }
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
@@ -80,6 +87,8 @@ private:
     void CreateMenuBar();
     void CreateToolBar();
     void CreateStatusBar();
+    // The list asks for moves and log lines through its signals; the frame answers them.
+    void ConnectList();
     QAction* AddCommand(int id, const QString& text, const QString& prompt,
                         const QString& icon = QString());
     // The action of the output pane's or the tool bar's own toggle; null for other commands.
@@ -89,11 +98,18 @@ private:
     // 300 pixels wide, ending 150 pixels before the status bar's right end, 2 pixels inside it;
     // the Cancel button just before it.
     void PlaceProgress();
+    // What the status bar's message area shows when no prompt does: "Ready", or "Merging…".
+    QString IdleMessage() const;
+    // h:mm:ss.
+    static QString Clock(double seconds);
     // Shows the list's figures anew; while a merge runs the progress bar stands in their place.
     void UpdateStatusFigures();
     void UpdateLockIndicators();
     void Log(const QString& text);
     void LogEach(const QStringList& lines);
+    // Makes a change of the workspace (its paths or its tag) one step that Undo takes back.
+    void Record(const QString& text, const std::function<void()>& change);
+    WorkspaceState State();
     // Whether a file chosen or dropped can be added by the name it came with; logs why not.
     bool UsableInput(const QString& path);
     // Appends files inserted, dropped or named on the command line, each folder among them
@@ -103,6 +119,10 @@ private:
     QStringList AddInputs(const QStringList& paths);
     // Replaces the workspace with the one in the file, or says why it cannot.
     void OpenWorkspace(const QString& path);
+    // Puts a workspace file opened or saved first in File > Recent Workspaces, which keeps the
+    // last eight in the window's settings.
+    void RememberWorkspace(const QString& path);
+    void FillRecentMenu();
 
     void OnNewWorkspace();
     void OnOpenWorkspace();
@@ -114,6 +134,13 @@ private:
     void ShowNoBrowser(const QString& caption, const QString& address);
     void OnRemoveMp3();
     void OnMoveEntry(tessaro::TessaroWorkSpace::Direction direction);
+    // A drag of the list's: the entries at `rows` go before the one at `target`.
+    void OnTracksDropped(const QList<int>& rows, int target);
+    void OnUndo();
+    void OnRedo();
+    void OnSelectAll();
+    void OnSortByFileName();
+    void OnSortByTrack();
     void OnMoveUp();
     void OnMoveDown();
     void OnExit();
@@ -133,11 +160,14 @@ private:
     std::unique_ptr<MergeThread> m_mergeThread;
     // SaveID3Tag, and what the joined file carries beyond the tag.
     tessaro::JoinPreferences m_preferences;
-    // Created before the workspace, which binds to its track list.
+    // Created before the workspace, which binds to them: the rows of the list, and its view.
+    TrackListModel* m_tracks;
     CChildView* m_wndView;
     tessaro::TessaroWorkSpace m_workspace;
     QProgressBar* m_progress;
     QToolButton* m_cancelButton;
+    // Esc anywhere in the window while a merge runs.
+    QAction* m_cancelAction;
     QLabel* m_figures;
     QToolBar* m_wndToolBar;
     QMenuBar* m_wndMenuBar;
@@ -147,6 +177,8 @@ private:
 
     std::unique_ptr<FrameDialogs> m_dialogs;
     QHash<int, QAction*> m_commands;
+    QUndoStack* m_undoStack;
+    QMenu* m_recentMenu;
     // Files dropped while a merge runs, added once it has finished.
     QStringList m_pendingDrops;
 };

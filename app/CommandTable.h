@@ -8,7 +8,7 @@
 class CMainFrame;
 
 // Where a command shows in the menu bar.
-enum class CommandMenu { File, View, Help };
+enum class CommandMenu { File, Edit, View, Help };
 
 // One command of the main frame, from which its action, its menu item, its tool-bar button and
 // its enabling are made.
@@ -17,7 +17,7 @@ struct Command {
     const char* text;    // the menu text: "&" before its key, "\t" before the shortcut shown
     const char* prompt;  // the status-bar prompt, "\n", the tool tip; null for none
     const char* icon;    // of its tool-bar button; null when it has none
-    QKeySequence::StandardKey shortcut;
+    QKeySequence shortcut;
     void (CMainFrame::*handler)();  // null for the view toggles, whose pane or bar acts
     bool idleOnly;                  // disabled while a merge runs
     CommandMenu menu;

@@ -4,8 +4,8 @@
 #include <QGridLayout>
 #include <QLabel>
 
-#include "settings/Product.h"
 #include "dialogs/DialogButtons.h"
+#include "settings/Product.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(tr("About ..."));

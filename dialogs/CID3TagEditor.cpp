@@ -71,7 +71,7 @@ std::optional<qint32> CID3TagEditor::ParseYear(const QString& text) {
     return qint32(std::min(magnitude, kCap - 1));
 }
 
-CID3TagEditor::CID3TagEditor(QWidget* parent, const tessaro::OutputTag& tag)
+CID3TagEditor::CID3TagEditor(QWidget* parent, const tessaro::OutputTag& tag, bool written)
     : QDialog(parent),
       m_tag(tag),
       m_albumEdit(new QLineEdit(tag.album, this)),
@@ -85,8 +85,9 @@ CID3TagEditor::CID3TagEditor(QWidget* parent, const tessaro::OutputTag& tag)
     auto* group = new QGroupBox(tr("Main ID3 tag:"), this);
     auto* fields = new QGridLayout(group);
     const std::pair<QString, QLineEdit*> rows[] = {
-        {tr("Album:"), m_albumEdit}, {tr("Artist:"), m_artistEdit},   {tr("Title:"), m_titleEdit},
-        {tr("Year:"), m_yearEdit},   {tr("Comment:"), m_commentEdit},
+        {tr("&Album:"), m_albumEdit},     {tr("A&rtist:"), m_artistEdit},
+        {tr("&Title:"), m_titleEdit},     {tr("&Year:"), m_yearEdit},
+        {tr("&Comment:"), m_commentEdit},
     };
     int row = 0;
     QWidget* previous = nullptr;
@@ -106,6 +107,14 @@ CID3TagEditor::CID3TagEditor(QWidget* parent, const tessaro::OutputTag& tag)
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(group);
+    // A tag typed in vain would otherwise be left out of the joined file without a word.
+    auto* note = new QLabel(
+        written ? tr("The tag is written into the joined file.")
+                : tr("The tag is not written into the joined file while \"Save ID3 tag\" is off "
+                     "in File > Preferences."),
+        this);
+    note->setWordWrap(true);
+    layout->addWidget(note);
     const DialogButtons buttons =
         AddDialogButtons(*this, *layout, DialogButtons::OkCancel, Qt::AlignHCenter);
     setTabOrder(previous, buttons.ok);

@@ -16,7 +16,10 @@ class CID3TagEditor : public QDialog {
     Q_OBJECT
 
 public:
-    explicit CID3TagEditor(QWidget* parent = nullptr, const tessaro::OutputTag& tag = {});
+    // `written`: whether the merge writes the tag (the "Save ID3 tag" preference), which the
+    // editor tells under the fields.
+    explicit CID3TagEditor(QWidget* parent = nullptr, const tessaro::OutputTag& tag = {},
+                           bool written = false);
 
     // Reads an integer the way the C library's "%d" conversion does: from the first 63
     // characters, leading white space skipped, an optional sign, then decimal digits; whatever

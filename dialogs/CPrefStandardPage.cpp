@@ -6,15 +6,15 @@
 
 CPrefStandardPage::CPrefStandardPage(QWidget* parent)
     : QWidget(parent),
-      m_saveID3TagBox(new QCheckBox(tr("Save  ID3 tag to output mp3 file"))),
-      m_chaptersBox(new QCheckBox(tr("Add a chapter for each input file"))),
-      m_copyCoverBox(new QCheckBox(tr("Copy the first input's cover picture"))),
-      m_seamlessBox(new QCheckBox(tr("Join seamlessly (re-encodes a few frames at each join)"))),
+      m_saveID3TagBox(new QCheckBox(tr("&Save  ID3 tag to output mp3 file"))),
+      m_chaptersBox(new QCheckBox(tr("Add a &chapter for each input file"))),
+      m_copyCoverBox(new QCheckBox(tr("Copy the first input's co&ver picture"))),
+      m_seamlessBox(new QCheckBox(tr("&Join seamlessly (re-encodes a few frames at each join)"))),
       m_levelBox(new QCheckBox(
-          tr("Level the loudness of the inputs (changes gain only, no re-encoding)"))),
-      m_conformBox(new QCheckBox(tr("Re-encode inputs of another format to match the first"))),
+          tr("&Level the loudness of the inputs (changes gain only, no re-encoding)"))),
+      m_conformBox(new QCheckBox(tr("&Re-encode inputs of another format to match the first"))),
       m_copyTagsBox(
-          new QCheckBox(tr("&Copy the tag the inputs share (album, artist, genre, \u2026)"))),
+          new QCheckBox(tr("Copy the &tag the inputs share (album, artist, genre, \u2026)"))),
       m_id3v23Box(new QCheckBox(tr("&Write the tag as ID3v2.3 (for Windows and older players)"))) {
     setWindowTitle(tr("Standard"));  // the label of its tab
     auto* layout = new QVBoxLayout(this);

@@ -18,7 +18,7 @@ enum FrameMessage : quint32 {
     WM_MERGE_FINISHED = WM_APP + 1001,
     WM_TRACK_MOVE_UP = WM_APP + 1002,
     WM_TRACK_MOVE_DOWN = WM_APP + 1003,
-    // lParam: a zero-terminated UTF-16 text owned by the sender.
+    // A line for the log; its text travels typed, as the argument of a signal.
     WM_LOG_TEXT = WM_APP + 1004,
     // Result 1 while a merge runs.
     WM_QUERY_MERGING = WM_APP + 1005,
@@ -30,14 +30,6 @@ enum FrameMessage : quint32 {
     // Asks the running merge, if any, to stop.
     WM_CANCEL_MERGE = WM_APP + 1008,
 };
-
-// WM_LOG_TEXT's text, as it travels: a pointer to its UTF-16 units, valid during the call only.
-inline LPARAM LogTextParam(const QString& text) {
-    return LPARAM(text.utf16());
-}
-inline QString LogTextOf(LPARAM lParam) {
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(lParam));
-}
 
 // The window that handles the messages, on the GUI thread.
 class FrameMessageTarget {

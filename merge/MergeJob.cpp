@@ -311,15 +311,19 @@ public:
         // No more chapters than were planned, with the same titles: the tag fits its place,
         // unless an input that held no frame when planned gave some when joined.
         const QByteArray front = RenderJoinedTag(tag, frontSize).front;
+        const double seconds = stream.Duration() + seams.KeptSeconds();
         if (front.size() != frontSize) {
             Fail(InputsChanged());
         } else if (!WriteViews(seams.Release()) || !output.FlushAudio() ||
                    !output.Commit(front, stream.HeaderFrame(output.Checksum()), back,
                                   [this] { return SpoiledInput(); })) {
             Fail(output.Error());
-        } else if (shown < 100) {
-            // Frames a seam or re-encoding replaced are counted by what took their place.
-            host.MergeProgress(100, 0);
+        } else {
+            result.seconds = seconds;
+            if (shown < 100) {
+                // Frames a seam or re-encoding replaced are counted by what took their place.
+                host.MergeProgress(100, 0);
+            }
         }
     }
 

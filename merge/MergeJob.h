@@ -33,6 +33,7 @@ struct MergeResult {
     qint64 written = 0;      // bytes written: the sum of the frame lengths, header frame included
     qint64 frames = 0;       // frames written, header frame included
     int inputsJoined = 0;    // inputs that gave at least one frame
+    double seconds = 0;      // the joined audio's playing time, once it succeeded
     QStringList warnings;    // inputs skipped or unlike the first
     QString error;           // why the merge failed; empty when it succeeded
     bool cancelled = false;  // the host asked it to stop: the error says so, and nothing is lost

@@ -2,7 +2,8 @@
 
 #include <QVBoxLayout>
 
-CChildView::CChildView(QWidget* parent) : QFrame(parent), m_wndList(new CTessaroListBox(this)) {
+CChildView::CChildView(TrackListModel& model, QWidget* parent)
+    : QFrame(parent), m_wndList(new CTessaroListBox(model, this)) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

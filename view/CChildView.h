@@ -9,7 +9,7 @@ class CChildView : public QFrame {
     Q_OBJECT
 
 public:
-    explicit CChildView(QWidget* parent = nullptr);
+    explicit CChildView(TrackListModel& model, QWidget* parent = nullptr);
 
     CTessaroListBox& List() { return *m_wndList; }
 

@@ -1,57 +1,14 @@
 #include "view/CTessaroListBox.h"
 
-#include <QAbstractListModel>
-#include <QDir>
-#include <QFileIconProvider>
-#include <QFileInfo>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
-
-#include "merge/FrameMessages.h"
-#include "workspace/Exception.h"
-
-// Rows are the list box's records; the model holds no data of its own.
-class TrackListModel : public QAbstractListModel {
-public:
-    TrackListModel(const std::vector<TrackInfo>& tracks, QObject* parent)
-        : QAbstractListModel(parent), tracks(tracks) {}
-
-    int rowCount(const QModelIndex& parent) const override {
-        return parent.isValid() ? 0 : int(tracks.size());
-    }
-    QVariant data(const QModelIndex& index, int role) const override {
-        // Painting goes by row into the records; these roles are for search, tool tips and
-        // assistive tools, which should hear what the entry shows.
-        if (!index.isValid()) {
-            return {};
-        }
-        const TrackInfo& track = tracks[size_t(index.row())];
-        switch (role) {
-            case Qt::DisplayRole:
-            case Qt::AccessibleTextRole:
-                return track.name;
-            case Qt::AccessibleDescriptionRole:
-                return CTessaroListBox::FormatDuration(track.duration) + QStringLiteral(", ") +
-                       CTessaroListBox::InfoLine(track);
-            case Qt::ToolTipRole:
-                // The whole path, which a long name may not show.
-                return QDir::toNativeSeparators(track.path);
-            default:
-                return {};
-        }
-    }
-
-    using QAbstractListModel::beginInsertRows;
-    using QAbstractListModel::beginRemoveRows;
-    using QAbstractListModel::endInsertRows;
-    using QAbstractListModel::endRemoveRows;
-
-private:
-    const std::vector<TrackInfo>& tracks;
-};
+#include <QTimer>
+#include <algorithm>
 
 namespace {
 
@@ -61,12 +18,20 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
-        // No focus rectangle: the entry is drawn whole by the list.
         list->DrawTrack(*painter, option.rect, index.row(),
                         option.state.testFlag(QStyle::State_Selected));
+        // Where the keyboard acts, while the list has the focus: a dotted frame inside the
+        // entry, which leaves its own frame and fill as they are.
+        if (option.state.testFlag(QStyle::State_HasFocus)) {
+            painter->save();
+            painter->setPen(QPen(list->palette().color(QPalette::Text), 1, Qt::DotLine));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(option.rect.adjusted(2, 2, -3, -3));
+            painter->restore();
+        }
     }
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
-        return {option.rect.width(), CTessaroListBox::kItemHeight};
+        return {option.rect.width(), list->ItemHeight()};
     }
 
 private:
@@ -119,110 +84,52 @@ EntryColours ColoursFor(const QPalette& palette) {
     return {base, text, Mix(base, text, 0.6), highlight, Mix(base, highlight, 0.35), text};
 }
 
-QPixmap FileIcon(const QString& path) {
-    static QFileIconProvider provider;
-    return provider.icon(QFileInfo(path)).pixmap(32, 32);
-}
-
 }  // namespace
 
-CTessaroListBox::CTessaroListBox(QWidget* parent)
-    : QListView(parent),
-      m_nameFont(MakeFont(QStringLiteral("Tahoma"), 15, QFont::SansSerif)),
-      m_timeFont(MakeFont(QStringLiteral("Courier New"), 20, QFont::TypeWriter)),
-      m_model(new TrackListModel(m_tracks, this)) {
-    setModel(m_model);
+CTessaroListBox::CTessaroListBox(TrackListModel& model, QWidget* parent)
+    : QListView(parent), m_model(model), m_scrollTimer(new QTimer(this)) {
+    setModel(&m_model);
     setItemDelegate(new TrackDelegate(this));
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setUniformItemSizes(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFrameShape(QFrame::NoFrame);
     viewport()->setAutoFillBackground(true);
     FollowPalette();
+    FollowFont();
+    connect(&m_model, &TrackListModel::selectionRequested, this, &CTessaroListBox::SelectRows);
+    m_scrollTimer->setInterval(80);
+    connect(m_scrollTimer, &QTimer::timeout, this, &CTessaroListBox::AutoScroll);
+    // Qt would make a neighbour current; a removal leaves nothing selected, so that a second
+    // Remove or a move changes nothing.
+    connect(&m_model, &QAbstractItemModel::rowsRemoved, this,
+            [this] { selectionModel()->clear(); });
 }
 
 CTessaroListBox::~CTessaroListBox() = default;
 
-TrackInfo CTessaroListBox::ReadTrackInfo(const QString& path) {
-    TrackInfo info;
-    static_cast<mp3::Figures&>(info) = mp3::ProbeFigures(path);
-    info.path = path;
-    info.name = QFileInfo(path).completeBaseName();
-    info.icon = FileIcon(path);
-    return info;
-}
-
-QString CTessaroListBox::FormatDuration(qint32 seconds) {
-    const auto field = [](qint32 value) {
-        return QString::number(value).rightJustified(2, QLatin1Char('0'));
-    };
-    return field(seconds / 3600) + QLatin1Char(':') + field(seconds / 60 % 60) + QLatin1Char(':') +
-           field(seconds % 60);
-}
-
-QString CTessaroListBox::InfoLine(const TrackInfo& info) {
-    if (!info.problem.isEmpty()) {
-        return info.problem;
+QList<int> CTessaroListBox::SelectedRows() const {
+    QList<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedIndexes()) {
+        rows << index.row();
     }
-    return QStringLiteral("%1 Mhz  %2 BPS  %3")
-        .arg(info.sampleRate)
-        .arg(info.bitrate)
-        .arg(info.channels == 2 ? QStringLiteral("Stereo") : QStringLiteral("Mono"));
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
-void CTessaroListBox::AddTrack(const QString& path) {
-    InsertTrack(GetTrackCount(), path);
-}
-
-int CTessaroListBox::InsertTrack(int index, const QString& path) {
-    if (index < 0 || index > GetTrackCount()) {
-        throw x::BadBound();
+void CTessaroListBox::SelectRows(const QList<int>& rows) {
+    QItemSelection selection;
+    for (int row : rows) {
+        const QModelIndex index = m_model.index(row);
+        selection.select(index, index);
     }
-    TrackInfo info = ReadTrackInfo(path);
-    m_model->beginInsertRows(QModelIndex(), index, index);
-    m_tracks.insert(m_tracks.begin() + index, std::move(info));
-    m_model->endInsertRows();
-    return index;
-}
-
-void CTessaroListBox::RemoveTrack(int index) {
-    if (index < 0 || index >= GetTrackCount()) {
-        throw x::BadBound();
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (!rows.isEmpty()) {
+        selectionModel()->setCurrentIndex(m_model.index(rows.first()),
+                                          QItemSelectionModel::NoUpdate);
+        scrollTo(currentIndex());
     }
-    m_model->beginRemoveRows(QModelIndex(), index, index);
-    m_tracks.erase(m_tracks.begin() + index);
-    m_model->endRemoveRows();
-    // Qt would select a neighbour; a removal leaves nothing selected, so that a second Remove
-    // or a move changes nothing.
-    selectionModel()->clear();
-}
-
-QString CTessaroListBox::GetTrackPath(int index) const {
-    if (index == -1) {
-        return QString();
-    }
-    return GetTrackInfo(index).path;
-}
-
-const TrackInfo& CTessaroListBox::GetTrackInfo(int index) const {
-    if (unsigned(index) >= m_tracks.size()) {
-        throw x::BadBound();
-    }
-    return m_tracks[size_t(index)];
-}
-
-int CTessaroListBox::GetTrackCount() const {
-    return int(m_tracks.size());
-}
-
-void CTessaroListBox::SelectTrack(int index) {
-    setCurrentIndex(m_model->index(index));
-}
-
-int CTessaroListBox::GetCurSel() const {
-    const QModelIndexList selected = selectionModel()->selectedIndexes();
-    return selected.isEmpty() ? -1 : selected.first().row();
 }
 
 void CTessaroListBox::DrawTrack(QPainter& painter, const QRect& rect, int index,
@@ -230,7 +137,7 @@ void CTessaroListBox::DrawTrack(QPainter& painter, const QRect& rect, int index,
     if (index == -1) {
         return;
     }
-    const TrackInfo& info = GetTrackInfo(index);
+    const TrackInfo& info = m_model.Track(index);
     const EntryColours colours = ColoursFor(palette());
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -246,7 +153,10 @@ void CTessaroListBox::DrawTrack(QPainter& painter, const QRect& rect, int index,
 
     // Text is placed by the top of its line, as the entry's layout is given in pixels. The name
     // and info line end before the duration, cut short with an ellipsis where they are longer.
-    const QString duration = FormatDuration(qint32(info.duration)) + QLatin1Char(' ');
+    // Until its figures are read an entry shows its name alone.
+    const QString duration =
+        info.read ? TrackListModel::FormatDuration(qint32(info.duration)) + QLatin1Char(' ')
+                  : QString();
     const int textWidth =
         rect.width() - 40 - QFontMetrics(m_timeFont).horizontalAdvance(duration) - 4;
     const QRect textArea(left + 40, top, textWidth, rect.height());
@@ -257,9 +167,9 @@ void CTessaroListBox::DrawTrack(QPainter& painter, const QRect& rect, int index,
     };
     painter.setFont(m_nameFont);
     painter.setPen(colours.text);
-    drawLine(3, info.name);
+    drawLine(qRound(3 * m_scale), info.name);
     painter.setPen(colours.info);
-    drawLine(20, InfoLine(info));
+    drawLine(qRound(20 * m_scale), info.read ? TrackListModel::InfoLine(info) : QString());
 
     painter.setFont(m_timeFont);
     painter.setPen(colours.text);
@@ -267,13 +177,8 @@ void CTessaroListBox::DrawTrack(QPainter& painter, const QRect& rect, int index,
     painter.restore();
 }
 
-qintptr CTessaroListBox::SendToFrame(quint32 message, quintptr wParam, qintptr lParam) {
-    auto* frame = dynamic_cast<FrameMessageTarget*>(window());
-    return frame ? frame->SendFrameMessage(message, wParam, lParam) : 0;
-}
-
 int CTessaroListBox::ItemFromPoint(const QPoint& point) const {
-    if (m_tracks.empty()) {
+    if (Count() == 0) {
         return -1;
     }
     // Outside the entries, the nearest one: the first visible above, the last below.
@@ -281,19 +186,28 @@ int CTessaroListBox::ItemFromPoint(const QPoint& point) const {
     const QPoint inside(qBound(area.left(), point.x(), area.right()),
                         qBound(area.top(), point.y(), area.bottom()));
     const QModelIndex index = indexAt(inside);
-    return index.isValid() ? index.row() : GetTrackCount() - 1;
+    return index.isValid() ? index.row() : Count() - 1;
 }
 
 int CTessaroListBox::DropIndexAt(const QPoint& point) const {
     // Below the last entry a file is dropped behind it, at the end.
-    const int last = GetTrackCount() - 1;
-    const bool belowAll = last >= 0 && point.y() > visualRect(m_model->index(last)).bottom();
-    return belowAll ? GetTrackCount() : ItemFromPoint(point);
+    const int last = Count() - 1;
+    const bool belowAll = last >= 0 && point.y() > visualRect(m_model.index(last)).bottom();
+    return belowAll ? Count() : ItemFromPoint(point);
 }
 
 void CTessaroListBox::mousePressEvent(QMouseEvent* event) {
+    m_deferredClick = false;
     if (event->button() == Qt::LeftButton) {
         m_pressPoint = event->position().toPoint();
+        // Pressing one of several selected entries keeps them selected, so they can be dragged.
+        const QModelIndex pressed = indexAt(m_pressPoint);
+        if (event->modifiers() == Qt::NoModifier && pressed.isValid() &&
+            selectionModel()->isSelected(pressed) && SelectedRows().size() > 1) {
+            m_deferredClick = true;
+            event->accept();
+            return;
+        }
     }
     QListView::mousePressEvent(event);
 }
@@ -306,11 +220,20 @@ void CTessaroListBox::mouseMoveEvent(QMouseEvent* event) {
             EndDrag();
             return;
         }
+        m_dragPoint = point;
         SetDropIndex(DropIndexAt(point));
         m_dragImage->move(event->globalPosition().toPoint() - m_hotSpot);
+        // Near an edge, or past it, the list scrolls until the pointer leaves the edge.
+        const int edge = ItemHeight() / 2;
+        const bool nearEdge = point.y() < edge || point.y() >= viewport()->height() - edge;
+        if (nearEdge && !m_scrollTimer->isActive()) {
+            m_scrollTimer->start();
+        } else if (!nearEdge) {
+            m_scrollTimer->stop();
+        }
         return;
     }
-    const bool busy = SendToFrame(WM_QUERY_MERGING) != 0;
+    const bool busy = Merging();
     const QPoint moved = point - m_pressPoint;
     if ((qAbs(moved.x()) <= 3 && qAbs(moved.y()) <= 3) || !(event->buttons() & Qt::LeftButton) ||
         busy) {
@@ -326,7 +249,7 @@ bool CTessaroListBox::BeginDrag(const QPoint& point, const QPoint& globalPoint) 
     if (source == -1) {
         return false;
     }
-    const QRect entry = visualRect(m_model->index(source));
+    const QRect entry = visualRect(m_model.index(source));
     m_hotSpot = point - entry.topLeft();
 
     m_dragImage = std::make_unique<QLabel>(
@@ -340,12 +263,27 @@ bool CTessaroListBox::BeginDrag(const QPoint& point, const QPoint& globalPoint) 
 
     m_dragSource = source;
     m_dropIndex = source;
+    m_dragPoint = point;
+    // The selection is dragged when it holds the entry; else that entry alone.
+    m_dragRows = SelectedRows();
+    if (!m_dragRows.contains(source)) {
+        m_dragRows = {source};
+        SelectRows(m_dragRows);
+    }
+    m_deferredClick = false;
     return true;
+}
+
+void CTessaroListBox::AutoScroll() {
+    const int step = m_dragPoint.y() < viewport()->height() / 2 ? -1 : 1;
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(bar->value() + step * bar->singleStep());
+    SetDropIndex(DropIndexAt(m_dragPoint));
 }
 
 QPixmap CTessaroListBox::DragPicture(int source) const {
     // The entry always shown selected, one pixel shorter than the entry.
-    QPixmap picture(viewport()->width(), kItemHeight - 1);
+    QPixmap picture(viewport()->width(), ItemHeight() - 1);
     picture.fill(ColoursFor(palette()).background);
     QPainter painter(&picture);
     DrawTrack(painter, picture.rect(), source, true);
@@ -360,51 +298,52 @@ void CTessaroListBox::SetDropIndex(int index) {
 }
 
 void CTessaroListBox::EndDrag() {
+    m_scrollTimer->stop();
     m_dragImage.reset();
     m_dropIndex = -1;
     viewport()->update();
 }
 
 void CTessaroListBox::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_deferredClick) {
+        m_deferredClick = false;
+        const QModelIndex pressed = indexAt(m_pressPoint);
+        if (pressed.isValid()) {
+            SelectRows({pressed.row()});
+        }
+        event->accept();
+        return;
+    }
     if (!IsDragging()) {
         QListView::mouseReleaseEvent(event);
         return;
     }
     EndDrag();
     QListView::mouseReleaseEvent(event);
-    MoveTrack(m_dragSource, DropIndexAt(event->position().toPoint()));
+    DropTracks(m_dragRows, DropIndexAt(event->position().toPoint()));
 }
 
-void CTessaroListBox::MoveTrack(int source, int target) {
-    if (source == target) {
+void CTessaroListBox::DropTracks(const QList<int>& rows, int target) {
+    if (rows.contains(target)) {
         return;
     }
-    const QString path = GetTrackInfo(source).path;
-    if (target < source) {
-        RemoveTrack(source);
-        InsertTrack(target, path);
-    } else {
-        InsertTrack(target, path);
-        RemoveTrack(source);
-    }
-    // The moved file stays selected, where it now stands.
-    SelectTrack(target < source ? target : target - 1);
-    SendToFrame(WM_TRACK_MOVED, WPARAM(source), LPARAM(target));
-    const QString text =
-        QStringLiteral("Move mp3 file from position %1 to %2").arg(source).arg(target);
-    SendToFrame(WM_LOG_TEXT, 0, LogTextParam(text));
+    Q_EMIT tracksMoveRequested(rows, target);
+    Q_EMIT logText(
+        rows.size() == 1
+            ? QStringLiteral("Move mp3 file from position %1 to %2").arg(rows.first()).arg(target)
+            : tr("Move %n mp3 files to position %1", nullptr, int(rows.size())).arg(target));
 }
 
 void CTessaroListBox::paintEvent(QPaintEvent* event) {
     QListView::paintEvent(event);
-    // The dotted drop marker along the top of the entry under the pointer, never on the
-    // dragged entry itself.
-    if (!IsDragging() || m_dropIndex == -1 || m_dropIndex == m_dragSource) {
+    // The dotted drop marker along the top of the entry under the pointer, never on a dragged
+    // entry.
+    if (!IsDragging() || m_dropIndex == -1 || m_dragRows.contains(m_dropIndex)) {
         return;
     }
     // Behind the last entry, along its bottom.
-    const bool atEnd = m_dropIndex == GetTrackCount();
-    const QRect entry = visualRect(m_model->index(atEnd ? m_dropIndex - 1 : m_dropIndex));
+    const bool atEnd = m_dropIndex == Count();
+    const QRect entry = visualRect(m_model.index(atEnd ? m_dropIndex - 1 : m_dropIndex));
     const int y = atEnd ? entry.bottom() : entry.top();
     QPainter painter(viewport());
     painter.setPen(QPen(ColoursFor(palette()).marker, 1, Qt::DotLine));
@@ -412,20 +351,15 @@ void CTessaroListBox::paintEvent(QPaintEvent* event) {
 }
 
 void CTessaroListBox::keyPressEvent(QKeyEvent* event) {
-    const bool busy = SendToFrame(WM_QUERY_MERGING) != 0;
-    if (busy && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        SendToFrame(WM_CANCEL_MERGE);
-        event->accept();
-        return;
-    }
-    if (!(event->modifiers() & Qt::ControlModifier) || busy) {
+    if (!(event->modifiers() & Qt::ControlModifier) || Merging() ||
+        event->matches(QKeySequence::SelectAll)) {
         QListView::keyPressEvent(event);
         return;
     }
     if (event->key() == Qt::Key_Up) {
-        SendToFrame(WM_TRACK_MOVE_UP);
+        Q_EMIT moveUpRequested();
     } else if (event->key() == Qt::Key_Down) {
-        SendToFrame(WM_TRACK_MOVE_DOWN);
+        Q_EMIT moveDownRequested();
     }
     // Other Ctrl keys do nothing here.
     event->accept();
@@ -450,11 +384,24 @@ void CTessaroListBox::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && !isActiveWindow() && IsDragging()) {
         EndDrag();
     }
+    if (event->type() == QEvent::FontChange) {
+        FollowFont();
+    }
     if (event->type() == QEvent::PaletteChange ||
         event->type() == QEvent::ApplicationPaletteChange) {
         FollowPalette();
     }
     QListView::changeEvent(event);
+}
+
+void CTessaroListBox::FollowFont() {
+    // The entry's layout was made for fonts of 9 points, the desktop's usual size; a larger
+    // desktop font makes the layout grow with it, never shrink below it.
+    m_scale = qMax(1.0, QFontInfo(font()).pointSizeF() / 9.0);
+    m_nameFont = MakeFont(QStringLiteral("Tahoma"), qRound(15 * m_scale), QFont::SansSerif);
+    m_timeFont = MakeFont(QStringLiteral("Courier New"), qRound(20 * m_scale), QFont::TypeWriter);
+    scheduleDelayedItemsLayout();
+    viewport()->update();
 }
 
 void CTessaroListBox::FollowPalette() {

@@ -3,57 +3,47 @@
 #include <QFont>
 #include <QListView>
 #include <QPixmap>
+#include <functional>
 #include <memory>
-#include <vector>
 
-#include "mp3/ListFigures.h"
-#include "workspace/TrackListView.h"
+#include "view/TrackListModel.h"
 
 class QLabel;
-class TrackListModel;
+class QTimer;
 
-// The audio figures of one list entry, read from its file once, when the entry is added.
-struct TrackInfo : mp3::Figures {
-    QString path;
-    // Cached so that painting never touches the disk.
-    QString name;
-    QPixmap icon;
-};
-
-// The list of the workspace's files, one 40-pixel entry per file with its icon, name, audio
-// figures and playing time. It mirrors the workspace entry for entry. Entries are reordered by
-// dragging them with the mouse, or with Ctrl+Up and Ctrl+Down, which the main window carries
-// out; neither works while a merge runs, when Esc asks the main window to stop it instead.
-// Under a dark palette the entries take the palette's colours.
-class CTessaroListBox : public QListView, public tessaro::TrackListView {
+// The view of the workspace's files (a TrackListModel), one 40-pixel entry per file with its
+// icon, name, audio figures and playing time. Entries are reordered by dragging them with the
+// mouse, or with Ctrl+Up and Ctrl+Down; the list only asks for these moves (its signals), which
+// the main window carries out on the workspace, and refuses them while a merge runs. Under a
+// dark palette the entries take the palette's colours.
+class CTessaroListBox : public QListView {
     Q_OBJECT
 
 public:
+    // An entry's height under an application font of 9 points or less; larger fonts make
+    // entries as much higher.
     static constexpr int kItemHeight = 40;
 
-    explicit CTessaroListBox(QWidget* parent = nullptr);
+    explicit CTessaroListBox(TrackListModel& model, QWidget* parent = nullptr);
     ~CTessaroListBox() override;
 
-    // TrackListView
-    void AddTrack(const QString& path) override;
-    int InsertTrack(int index, const QString& path) override;
-    void RemoveTrack(int index) override;
-    // "" for -1; raises x::BadBound for an index that, taken as unsigned, is not below the count.
-    QString GetTrackPath(int index) const override;
-    int GetTrackCount() const override;
-    void SelectTrack(int index) override;
+    TrackListModel& Model() const { return m_model; }
+    int ItemHeight() const { return qRound(kItemHeight * m_scale); }
+    // Answers whether a merge runs (WM_QUERY_MERGING); none runs until one is set.
+    void SetMergingQuery(std::function<bool()> query) { m_mergingQuery = std::move(query); }
 
-    const TrackInfo& GetTrackInfo(int index) const;
-    // The selected entry, or -1.
-    int GetCurSel() const;
+    // The selected entries, first to last.
+    QList<int> SelectedRows() const;
+    // Makes exactly these entries the selection, the first of them current.
+    void SelectRows(const QList<int>& rows);
 
     // Paints entry `index` into `rect`; nothing for -1.
     void DrawTrack(QPainter& painter, const QRect& rect, int index, bool selected) const;
 
-    // Moves the entry at `source` just before the entry at `target` (at the end when `target` is
-    // the entry count), keeps it selected, reports the move to the main frame (WM_TRACK_MOVED)
-    // and logs it there. Nothing happens when they are equal.
-    void MoveTrack(int source, int target);
+    // A drop of the entries at `rows` before the entry at `target` (at the end when `target` is
+    // the entry count): asks for the move and logs it. Nothing happens when dropped on one of
+    // them.
+    void DropTracks(const QList<int>& rows, int target);
     // The entry nearest to a point of the viewport; -1 when the list is empty.
     int ItemFromPoint(const QPoint& point) const;
     // Where a file dropped at a point of the viewport goes: before the entry there, or at the
@@ -61,11 +51,14 @@ public:
     int DropIndexAt(const QPoint& point) const;
     bool IsDragging() const { return m_dragImage != nullptr; }
 
-    static TrackInfo ReadTrackInfo(const QString& path);
-    // hh:mm:ss, with as many hour digits as needed.
-    static QString FormatDuration(qint32 seconds);
-    // The grey line under the name: rate, bitrate and channel layout, or what is wrong.
-    static QString InfoLine(const TrackInfo& info);
+Q_SIGNALS:
+    // WM_TRACK_MOVE_UP and WM_TRACK_MOVE_DOWN: Ctrl+Up and Ctrl+Down.
+    void moveUpRequested();
+    void moveDownRequested();
+    // WM_TRACK_MOVED: a drag asks that the entries at `rows` go before the one at `target`.
+    void tracksMoveRequested(const QList<int>& rows, int target);
+    // WM_LOG_TEXT.
+    void logText(const QString& text);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -78,24 +71,35 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    // Sends one of the main window's messages; 0 when the list stands in no main window.
-    qintptr SendToFrame(quint32 message, quintptr wParam = 0, qintptr lParam = 0);
+    bool Merging() const { return m_mergingQuery && m_mergingQuery(); }
+    int Count() const { return m_model.GetTrackCount(); }
     bool BeginDrag(const QPoint& point, const QPoint& globalPoint);
     // Ends a drag without moving anything; also used when the list loses the mouse.
     void EndDrag();
     void SetDropIndex(int index);
+    // Scrolls while the pointer of a drag is near the top or bottom edge.
+    void AutoScroll();
     QPixmap DragPicture(int source) const;
     // Takes the list's palette into the viewport and the drag picture.
     void FollowPalette();
+    // Sizes the entries' fonts, and so the entries, by the list's font.
+    void FollowFont();
 
+    TrackListModel& m_model;
+    std::function<bool()> m_mergingQuery;
+    double m_scale = 1;  // of the entry's layout
     QFont m_nameFont;
     QFont m_timeFont;
-    std::vector<TrackInfo> m_tracks;
     // The picture of the dragged entry that follows the pointer; set exactly while dragging.
     std::unique_ptr<QLabel> m_dragImage;
-    int m_dropIndex = -1;  // the entry carrying the drop marker
-    int m_dragSource = -1;
+    int m_dropIndex = -1;   // the entry carrying the drop marker
+    int m_dragSource = -1;  // the entry the pointer holds
+    QList<int> m_dragRows;  // the entries dragged, m_dragSource among them
+    QPoint m_dragPoint;     // the pointer, in the viewport
+    QTimer* m_scrollTimer;
+    // A press without modifiers on one of several selected entries: it selects that entry
+    // alone at the release, unless the selection is dragged meanwhile.
+    bool m_deferredClick = false;
     QPoint m_pressPoint;
     QPoint m_hotSpot;  // where the pointer holds the picture
-    TrackListModel* m_model;
 };

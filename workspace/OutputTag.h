@@ -13,6 +13,11 @@ struct OutputTag {
     qint32 year = 0;
     QString comment;
 
+    // Nothing typed: what a tag editor left blank gives.
+    bool IsEmpty() const {
+        return album.isEmpty() && artist.isEmpty() && title.isEmpty() && year <= 0 &&
+               comment.isEmpty();
+    }
     bool operator==(const OutputTag& other) const {
         return album == other.album && artist == other.artist && title == other.title &&
                year == other.year && comment == other.comment;

@@ -16,9 +16,13 @@ public:
         return index;
     }
     void RemoveTrack(int index) override { entries.removeAt(index); }
+    void MoveTrack(int from, int to) override { entries.move(from, to); }
     QString GetTrackPath(int index) const override { return entries.at(index); }
     int GetTrackCount() const override { return int(entries.size()); }
     void SelectTrack(int index) override { selection = index; }
+    void SelectTracks(const QList<int>& indexes) override {
+        selection = indexes.isEmpty() ? -1 : indexes.first();
+    }
 
     const QStringList& Entries() const { return entries; }
     int Selection() const { return selection; }

@@ -27,11 +27,22 @@ public:
     void AddPath(const QString& path);
     // Raises x::BadBound when index is not below the number of paths.
     void RemoveAt(int index);
+    // Removes the paths at these indexes; raises x::BadBound, changing nothing, for one that is
+    // not below the number of paths.
+    void RemoveRows(const QList<int>& rows);
     // Exchanges the path with its neighbour; raises x::BadBound at the ends, changing nothing.
     void MoveEntry(int index, Direction direction);
-    // The workspace side of a drag: the list has already moved its entry. A path moved down
-    // lands before the path that stood at `to`, so it ends at to - 1.
-    void MoveTo(int from, int to);
+    // Moves each of these paths one place, past the neighbour that is not one of them, and
+    // selects them where they land; raises x::BadBound, changing nothing, when the first would
+    // pass the top (Up) or the last the bottom (Down).
+    void MoveEntries(const QList<int>& rows, Direction direction);
+    // A drag: the paths, in their order, go before the first path at or after `to` (0..count)
+    // that is not one of them, and are selected where they land. One path moved down so ends
+    // at to - 1.
+    void MoveRows(const QList<int>& rows, int to);
+    // Gives the workspace these paths, changing the list as little as it takes: entries that
+    // stay are moved, never removed and added again.
+    void SetPaths(const QStringList& target);
     void Clear();
     void Reset();
     void SetTag(const OutputTag& tag) { this->tag = tag; }
@@ -54,6 +65,13 @@ public:
     const QStringList& Paths() const { return paths; }
 
 private:
+    // The path at `from` comes to stand at `to`, in the paths and the list alike.
+    void Move(int from, int to);
+    // The rows sorted, each once; raises x::BadBound for one outside the paths.
+    QList<int> CheckedRows(QList<int> rows) const;
+    // Puts the paths in the order given by old indexes, and selects where `selected` went.
+    void Arrange(const QList<int>& order, const QList<int>& selected);
+
     OutputTag tag;
     QStringList paths;
     TrackListView& trackList;

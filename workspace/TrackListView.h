@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 namespace tessaro {
@@ -14,9 +15,13 @@ public:
     // Inserts before the entry at index (0..count); returns the index the entry stands at.
     virtual int InsertTrack(int index, const QString& path) = 0;
     virtual void RemoveTrack(int index) = 0;
+    // The entry at `from` comes to stand at `to` (both below count), the others closing up.
+    virtual void MoveTrack(int from, int to) = 0;
     virtual QString GetTrackPath(int index) const = 0;
     virtual int GetTrackCount() const = 0;
     virtual void SelectTrack(int index) = 0;
+    // Makes exactly these entries the selection, the first of them current.
+    virtual void SelectTracks(const QList<int>& indexes) = 0;
 };
 
 }  // namespace tessaro

@@ -40,8 +40,8 @@ std::vector<Unit> MergedUnits(const QString& path) {
 
 QStringList Entries(CMainFrame& frame) {
     QStringList paths;
-    for (int i = 0; i < frame.List().GetTrackCount(); ++i) {
-        paths << frame.List().GetTrackPath(i);
+    for (int i = 0; i < frame.Tracks().GetTrackCount(); ++i) {
+        paths << frame.Tracks().GetTrackPath(i);
     }
     return paths;
 }
@@ -93,7 +93,8 @@ private Q_SLOTS:
         QCOMPARE(frame->Workspace().Paths(), listed);
         QCOMPARE(Entries(*frame), listed);
         // An entry without audio figures says why instead.
-        const TrackInfo& info = frame->List().GetTrackInfo(1);
+        QTRY_VERIFY(!frame->Tracks().FiguresPending());
+        const TrackInfo& info = frame->Tracks().Track(1);
         QCOMPARE(info.bitrate > 0, info.problem.isEmpty());
         frame->List().viewport()->grab();  // painted like any other entry
 
@@ -118,7 +119,8 @@ private Q_SLOTS:
         QVERIFY(script->messages.isEmpty());
         QCOMPARE(reopened->Workspace().Paths(), listed);
         QCOMPARE(Entries(*reopened), listed);
-        QCOMPARE(reopened->List().GetTrackInfo(1).problem, info.problem);
+        QTRY_VERIFY(!reopened->Tracks().FiguresPending());
+        QCOMPARE(reopened->Tracks().Track(1).problem, info.problem);
     }
 };
 

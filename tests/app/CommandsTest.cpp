@@ -18,6 +18,7 @@
 #include "dialogs/Help.h"
 #include "settings/Preferences.h"
 #include "view/CTessaroListBox.h"
+#include "workspace/NaturalOrder.h"
 #include "workspace/PlainTrackList.h"
 
 using namespace testing_files;
@@ -87,20 +88,27 @@ private Q_SLOTS:
     void menusAndToolBarAsLaidOut() {
         auto frame = MakeFrame();
         const QList<QAction*> menus = frame->menuBar()->actions();
-        QCOMPARE(menus.size(), 3);
+        QCOMPARE(menus.size(), 4);
         QCOMPARE(menus[0]->text(), QStringLiteral("&File"));
         QCOMPARE(
             Menu(menus[0]->menu()),
             (QStringList{"&New\tCtrl+N=32781", "-", "&Open\tCtrl+O=32782", "&Save\tCtrl+S=32783",
-                         "-", "&Insert MP3=32779", "Insert Folder...=32801", "&Remove MP3=32780",
-                         "-", "&Up\tCtrl+UP=32777", "&Down\tCtrl+DOWN=32778", "-",
-                         "ID&3 Tag Editor ...=32800", "&Merge=32774", "Preferences=32775", "-",
+                         "Recent &Workspaces=", "-", "&Insert MP3=32779", "Insert Folder...=32801",
+                         "&Remove MP3=32780", "-", "&Up\tCtrl+UP=32777", "&Down\tCtrl+DOWN=32778",
+                         "-", "ID&3 Tag Editor ...=32800", "&Merge=32774", "Preferences=32775", "-",
                          "E&xit=57665"}));
-        QCOMPARE(menus[1]->text(), QStringLiteral("&View"));
-        QCOMPARE(Menu(menus[1]->menu()), (QStringList{"&Output Window=32776", "-",
+        QCOMPARE(menus[1]->text(), QStringLiteral("&Edit"));
+        QStringList edit;
+        for (QAction* action : menus[1]->menu()->actions()) {
+            edit << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        }
+        QCOMPARE(edit, (QStringList{"&Undo", "&Redo", "-", "&Delete\tDel", "Select &All", "-",
+                                    "Sort by &File Name", "Sort by &Track Number"}));
+        QCOMPARE(menus[2]->text(), QStringLiteral("&View"));
+        QCOMPARE(Menu(menus[2]->menu()), (QStringList{"&Output Window=32776", "-",
                                                       "&Tool Bar=32798", "&Status Bar=59393"}));
-        QCOMPARE(menus[2]->text(), QStringLiteral("&Help"));
-        QCOMPARE(Menu(menus[2]->menu()),
+        QCOMPARE(menus[3]->text(), QStringLiteral("&Help"));
+        QCOMPARE(Menu(menus[3]->menu()),
                  (QStringList{"&Help=32796", "-", "Visit Veskaro Technology ...=32799", "-",
                               "&About ...=57664"}));
 
@@ -120,6 +128,84 @@ private Q_SLOTS:
         QCOMPARE(frame->Action(ID_VIEW_OUTPUT_WINDOW)->statusTip(),
                  QStringLiteral("Show or hide output window"));
         QCOMPARE(frame->Action(ID_FILE_NEW_WORKSPACE)->shortcut(), QKeySequence::New);
+    }
+
+    void recentWorkspacesListTheLastEightOpenedOrSaved() {
+        QSettings(QStringLiteral("Veskaro Technology"), QStringLiteral("Zovi Tessaro"))
+            .remove(QStringLiteral("recentWorkspaces"));
+        auto frame = MakeFrame();
+        QVERIFY(!frame->RecentMenu().isEnabled());
+        QStringList saved;
+        for (int i = 0; i < 9; ++i) {
+            frame->Workspace().AddPath(Write(QStringLiteral("%1.mp3").arg(i), Mp3Frame()));
+            saved << dir.filePath(QStringLiteral("w%1.twk").arg(i));
+            script->saveAnswers << saved.last();
+            frame->Action(ID_FILE_SAVE_WORKSPACE)->trigger();
+        }
+        // Opened again, the first one saved comes first; the oldest beyond eight is gone.
+        script->openAnswers << saved[1];
+        frame->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
+        const auto listed = [](CMainFrame& frame) {
+            QStringList texts;
+            for (QAction* action : frame.RecentMenu().actions()) {
+                texts << action->text();
+            }
+            return texts;
+        };
+        QStringList expected{QStringLiteral("&1 ") + saved[1]};
+        for (int i = 8; i >= 2; --i) {
+            expected << QStringLiteral("&%1 ").arg(10 - i) + saved[i];
+        }
+        QCOMPARE(listed(*frame), expected);
+        // A later run lists them too, and choosing one opens it.
+        auto later = MakeFrame();
+        QCOMPARE(listed(*later), expected);
+        later->RecentMenu().actions().at(1)->trigger();
+        QCOMPARE(later->Workspace().Paths().size(), 9);
+        QCOMPARE(LogTexts(*later), QStringList{"Workspace has been opened."});
+        QCOMPARE(listed(*later).first(), QStringLiteral("&1 ") + saved[8]);
+    }
+
+    void shortcutsReachTheirCommandsFromAnywhereInTheWindow() {
+        auto frame = MakeFrame();
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+        const struct {
+            QKeySequence keys;
+            int command;
+        } shortcuts[] = {
+            {QKeySequence(QStringLiteral("Ctrl+I")), ID_FILE_INSERT_MP3},
+            {QKeySequence(QStringLiteral("Del")), ID_FILE_REMOVE_MP3},
+            {QKeySequence(QStringLiteral("Ctrl+M")), ID_FILE_MERGE},
+            {QKeySequence(QStringLiteral("Ctrl+,")), ID_FILE_PREFERENCES},
+            {QKeySequence(QStringLiteral("F1")), ID_HELP_HELP},
+            {QKeySequence(QStringLiteral("Ctrl+Q")), ID_APP_EXIT},
+            {QKeySequence(QStringLiteral("Ctrl+S")), ID_FILE_SAVE_WORKSPACE},
+            {QKeySequence(QStringLiteral("Ctrl+Z")), ID_EDIT_UNDO},
+            {QKeySequence(QStringLiteral("Ctrl+Shift+Z")), ID_EDIT_REDO},
+            {QKeySequence(QStringLiteral("Ctrl+A")), ID_EDIT_SELECT_ALL},
+        };
+        // Each key is bound once, and where the focus is (the log, the list) does not matter.
+        QHash<QKeySequence, int> bound;
+        for (QAction* action : frame->findChildren<QAction*>()) {
+            for (const QKeySequence& keys : action->shortcuts()) {
+                QVERIFY2(!bound.contains(keys), qPrintable(keys.toString()));
+                bound.insert(keys, action->data().toInt());
+            }
+        }
+        for (const auto& [keys, command] : shortcuts) {
+            QCOMPARE(bound.value(keys), command);
+            QSignalSpy triggered(frame->Action(command), &QAction::triggered);
+            // Counted, not run; Undo and Redo would wait for a step to take.
+            frame->Action(command)->setEnabled(true);
+            QObject::disconnect(frame->Action(command), &QAction::triggered, frame.get(), nullptr);
+            for (QWidget* focus : {static_cast<QWidget*>(&frame->Output().List()),
+                                   static_cast<QWidget*>(&frame->List())}) {
+                focus->setFocus();
+                QTest::keySequence(focus, keys);
+            }
+            QVERIFY2(triggered.count() == 2, qPrintable(keys.toString()));
+        }
     }
 
     void promptsShowInTheStatusBarAndReadyOtherwise() {
@@ -149,12 +235,12 @@ private Q_SLOTS:
         frame->Action(ID_FILE_NEW_WORKSPACE)->trigger();
         QVERIFY(workspace.Paths().isEmpty());
         QVERIFY(workspace.Tag().album.isEmpty());
-        QCOMPARE(frame->List().GetTrackCount(), 0);
+        QCOMPARE(frame->Tracks().GetTrackCount(), 0);
 
         script->openAnswers << saved;
         frame->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
         QCOMPARE(workspace.Paths(), QStringList{a});
-        QCOMPARE(frame->List().GetTrackPath(0), a);
+        QCOMPARE(frame->Tracks().GetTrackPath(0), a);
         QCOMPARE(workspace.Tag().album, QStringLiteral("An album longer than seven"));
         QCOMPARE(workspace.Tag().year, -3);
 
@@ -184,7 +270,7 @@ private Q_SLOTS:
         frame->Action(ID_FILE_SAVE_WORKSPACE)->trigger();
 
         QCOMPARE(workspace.Paths(), QStringList{QStringLiteral("/music/a.mp3")});
-        QCOMPARE(frame->List().GetTrackCount(), 1);
+        QCOMPARE(frame->Tracks().GetTrackCount(), 1);
         QVERIFY(LogTexts(*frame).isEmpty());
         QCOMPARE(script->messages.size(), 3);
         QVERIFY(script->messages[0].text.contains(notWorkspace));
@@ -214,11 +300,11 @@ private Q_SLOTS:
         }
         QCOMPARE(workspace.Paths(), files);
 
-        frame->List().SelectTrack(0);
+        frame->List().SelectRows({0});
         frame->Action(ID_FILE_MOVE_UP)->trigger();  // already first
         frame->Action(ID_FILE_MOVE_DOWN)->trigger();
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[0], files[2]}));
-        QCOMPARE(frame->List().GetCurSel(), 1);
+        QCOMPARE(frame->List().SelectedRows(), QList<int>{1});
         frame->SendFrameMessage(WM_TRACK_MOVE_DOWN, 0, 0);
         frame->SendFrameMessage(WM_TRACK_MOVE_DOWN, 0, 0);  // already last
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[2], files[0]}));
@@ -226,17 +312,17 @@ private Q_SLOTS:
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[0], files[2]}));
         frame->Action(ID_FILE_REMOVE_MP3)->trigger();
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[2]}));
-        QCOMPARE(frame->List().GetTrackCount(), 2);
+        QCOMPARE(frame->Tracks().GetTrackCount(), 2);
         QCOMPARE(frame->StatusFigures(), QStringLiteral("2 files, 0:00:00"));
         // Nothing is selected afresh: a second Remove, Up or Down changes nothing.
-        QCOMPARE(frame->List().GetCurSel(), -1);
+        QVERIFY(frame->List().SelectedRows().isEmpty());
         for (int id : {ID_FILE_REMOVE_MP3, ID_FILE_MOVE_UP, ID_FILE_MOVE_DOWN}) {
             frame->Action(id)->trigger();
         }
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[2]}));
 
         const QString text = QStringLiteral("Move mp3 file from position 1 to 0");
-        frame->SendFrameMessage(WM_LOG_TEXT, 0, LPARAM(text.utf16()));
+        Q_EMIT frame->List().logText(text);
         QCOMPARE(LogTexts(*frame),
                  (QStringList{QStringLiteral("MP3 file \"%1\" has been inserted!").arg(files[0]),
                               QStringLiteral("MP3 file \"%1\" has been inserted!").arg(files[1]),
@@ -261,6 +347,8 @@ private Q_SLOTS:
         QVERIFY(frame->IsMerging());
         QCOMPARE(frame->SendFrameMessage(WM_QUERY_MERGING, 0, 0), 1);
         QVERIFY(frame->Progress().isVisible());
+        QCOMPARE(frame->StatusBar().currentMessage(), QStringLiteral("Merging…"));
+        QCOMPARE(frame->Progress().text(), QStringLiteral("0%"));
         for (int id : kWorkspaceCommands) {
             QVERIFY2(!frame->Action(id)->isEnabled(), qPrintable(QString::number(id)));
         }
@@ -281,6 +369,7 @@ private Q_SLOTS:
         QCOMPARE(ReadAll(output), a + b);
         QVERIFY(frame->Progress().isHidden());
         QCOMPARE(frame->Progress().value(), 100);
+        QCOMPARE(frame->StatusBar().currentMessage(), QStringLiteral("Ready"));
         for (int id : kWorkspaceCommands) {
             QVERIFY(frame->Action(id)->isEnabled());
         }
@@ -288,6 +377,7 @@ private Q_SLOTS:
         QCOMPARE(LogTexts(*frame),
                  (QStringList{"Begin to merge mp3 files ...",
                               "You can not exit the application while merge thread is running ...",
+                              "Joined 2 files into joined.mp3 (0:00:00)",
                               "merge process has been finished!",
                               "1 file(s) dropped during the merge have been added."}));
         QCOMPARE(script->messages.size(), 1);
@@ -299,9 +389,9 @@ private Q_SLOTS:
         // 62.5 s of audio each: the status bar sums the times players show.
         const QByteArray minute = Mp3Frame().repeated(2398) + QByteArray(34, '\0');
         frame->Workspace().AddPath(Write(QStringLiteral("a.mp3"), minute));
-        QCOMPARE(frame->StatusFigures(), QStringLiteral("1 file, 0:01:02"));
+        QTRY_COMPARE(frame->StatusFigures(), QStringLiteral("1 file, 0:01:02"));
         frame->Workspace().AddPath(Write(QStringLiteral("b.mp3"), minute));
-        QCOMPARE(frame->StatusFigures(), QStringLiteral("2 files, 0:02:05"));
+        QTRY_COMPARE(frame->StatusFigures(), QStringLiteral("2 files, 0:02:05"));
         const QString output = Write(QStringLiteral("target.mp3"), "the previous output");
         script->saveAnswers << output;
         const QStringList before = FolderEntries(dir.path());
@@ -324,6 +414,57 @@ private Q_SLOTS:
         QTest::keyClick(&frame->List(), Qt::Key_Escape);
         frame->SendFrameMessage(WM_CANCEL_MERGE, 0, 0);
         QCOMPARE(LogTexts(*frame).size(), 3);
+    }
+
+    void theResultLineTellsTheTimeAndATagLeftOut() {
+        auto frame = MakeFrame();
+        const QByteArray minute = Mp3Frame().repeated(2398) + QByteArray(34, '\0');
+        frame->Workspace().AddPath(Write(QStringLiteral("one.mp3"), minute));
+        frame->Workspace().AddPath(Write(QStringLiteral("two.mp3"), minute));
+        frame->Workspace().SetTag({QStringLiteral("Book"), {}, {}, 0, {}});
+        const auto merge = [&](bool saveTag) {
+            frame->SetSaveID3Tag(saveTag);
+            script->saveAnswers << dir.filePath(QStringLiteral("book.mp3"));
+            frame->Action(ID_FILE_MERGE)->trigger();
+            QTRY_VERIFY(!frame->IsMerging());
+        };
+        merge(false);
+        QCOMPARE(LogTexts(*frame).mid(1),
+                 (QStringList{"The ID3 tag was not written, as \"Save ID3 tag\" is off: turn it "
+                              "on in File > Preferences.",
+                              "Joined 2 files into book.mp3 (0:02:05)",
+                              "merge process has been finished!"}));
+        frame->Output().List().clear();
+        merge(true);
+        QCOMPARE(LogTexts(*frame).mid(1), (QStringList{"Joined 2 files into book.mp3 (0:02:05)",
+                                                       "merge process has been finished!"}));
+        // No tag typed: nothing to say about it.
+        frame->Output().List().clear();
+        frame->Workspace().SetTag({});
+        frame->Workspace().RemoveAt(1);
+        merge(false);
+        QCOMPARE(LogTexts(*frame).mid(1), (QStringList{"Joined 1 file into book.mp3 (0:01:02)",
+                                                       "merge process has been finished!"}));
+        QVERIFY(script->messages.isEmpty());
+    }
+
+    void cancelStaysWholeInANarrowWindow() {
+        auto frame = MakeFrame();
+        frame->Workspace().AddPath(Write(QStringLiteral("in.mp3"), Mp3Frame()));
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        script->saveAnswers << dir.filePath(QStringLiteral("narrow.mp3"));
+        frame->Action(ID_FILE_MERGE)->trigger();
+        for (int width : {800, 420, 260, 160}) {
+            frame->resize(width, 300);
+            QTRY_COMPARE(frame->StatusBar().width(), frame->width());
+            const QRect cancel = frame->CancelButton().geometry();
+            QVERIFY2(cancel.left() >= 0 && cancel.right() < frame->StatusBar().width(),
+                     qPrintable(QString::number(width)));
+            QVERIFY(cancel.right() < frame->Progress().geometry().left() ||
+                    frame->Progress().width() == 0);
+        }
+        QTRY_VERIFY(!frame->IsMerging());
     }
 
     void aFrameDestroyedMidMergeWaitsForTheWorker() {
@@ -400,7 +541,7 @@ private Q_SLOTS:
                                 dir.filePath(QStringLiteral("notes.txt"))};
         Drop(*frame, paths);
         QCOMPARE(frame->Workspace().Paths(), paths);
-        QCOMPARE(frame->List().GetTrackCount(), 2);
+        QCOMPARE(frame->Tracks().GetTrackCount(), 2);
         QVERIFY(LogTexts(*frame).isEmpty());
     }
 
@@ -423,7 +564,7 @@ private Q_SLOTS:
         frame->Action(ID_FILE_INSERT_FOLDER)->trigger();  // cancelled
         QCOMPARE(script->asked, (QStringList{"folder", "folder"}));
         QCOMPARE(frame->Workspace().Paths(), files);
-        QCOMPARE(frame->List().GetTrackCount(), 3);
+        QCOMPARE(frame->Tracks().GetTrackCount(), 3);
         QCOMPARE(LogTexts(*frame),
                  (QStringList{leftOut, QStringLiteral("Folder \"%1\" has been inserted with 3 MP3 "
                                                       "files!")
@@ -479,8 +620,9 @@ private Q_SLOTS:
         frame->OpenFiles({QStringLiteral("b.mp3"), a, missing, QStringLiteral("\uFFFD.mp3")});
         QDir::setCurrent(working);
         QCOMPARE(frame->Workspace().Paths(), (QStringList{b, a, missing}));
-        QCOMPARE(frame->List().GetTrackPath(0), b);
-        QVERIFY(frame->List().GetTrackInfo(2).problem.startsWith(QStringLiteral("Cannot open")));
+        QCOMPARE(frame->Tracks().GetTrackPath(0), b);
+        QTRY_VERIFY(!frame->Tracks().FiguresPending());
+        QVERIFY(frame->Tracks().Track(2).problem.startsWith(QStringLiteral("Cannot open")));
         QCOMPARE(LogTexts(*frame).size(), 1);
         QVERIFY(LogTexts(*frame)[0].contains(QStringLiteral("not valid UTF-8")));
 
@@ -600,6 +742,138 @@ private Q_SLOTS:
         QVERIFY(!frame->JoinOptions().chapters && !frame->JoinOptions().copyCover &&
                 !frame->JoinOptions().seamless && !frame->JoinOptions().conform &&
                 !frame->JoinOptions().level);
+    }
+
+    void everyChangeOfListAndTagIsUndoneAndRedone() {
+        auto frame = MakeFrame();
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        CTessaroListBox& list = frame->List();
+        list.setFocus();
+        QStringList c;
+        for (const char* name : {"Chapter 10", "Chapter 9", "Chapter 1", "Chapter 2"}) {
+            c << Write(QLatin1String(name) + QStringLiteral(".mp3"), Mp3Frame());
+        }
+        const QString saved = dir.filePath(QStringLiteral("other.twk"));
+        {
+            tessaro::PlainTrackList entries;
+            tessaro::TessaroWorkSpace other(entries);
+            other.AddPath(c[3]);
+            other.SetTag({QStringLiteral("Other"), {}, {}, 0, {}});
+            other.SaveToFile(saved);
+        }
+        const auto tagEdit = [&] {
+            QTimer::singleShot(0, [] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                QVERIFY(dialog);
+                dialog->findChildren<QLineEdit*>().first()->setText(QStringLiteral("Book"));
+                QTest::keyClick(dialog, Qt::Key_Return);
+            });
+            frame->Action(ID_FILE_ID3TAG_EDITOR)->trigger();
+        };
+        // Each change, made with these entries selected.
+        const struct {
+            const char* name;
+            std::function<void()> change;
+            QList<int> select;
+        } changes[] = {
+            {"insert",
+             [&] {
+                 script->openManyAnswers << QStringList{c[0], c[1], c[2]};
+                 frame->Action(ID_FILE_INSERT_MP3)->trigger();
+             },
+             {}},
+            {"drop", [&] { Drop(*frame, {c[3]}); }, {}},
+            {"sort by track", [&] { frame->Action(ID_EDIT_SORT_BY_TRACK)->trigger(); }, {}},
+            {"move up", [&] { QTest::keyClick(&list, Qt::Key_Up, Qt::ControlModifier); }, {2}},
+            {"drag", [&] { Q_EMIT list.tracksMoveRequested({0}, 4); }, {}},
+            {"sort by name", [&] { frame->Action(ID_EDIT_SORT_BY_NAME)->trigger(); }, {}},
+            {"delete key", [&] { QTest::keyClick(&list, Qt::Key_Delete); }, {0, 2}},
+            {"tag", tagEdit, {}},
+            {"new", [&] { frame->Action(ID_FILE_NEW_WORKSPACE)->trigger(); }, {}},
+            {"open",
+             [&] {
+                 script->openAnswers << saved;
+                 frame->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
+             },
+             {}},
+        };
+        tessaro::TessaroWorkSpace& workspace = frame->Workspace();
+        const auto state = [&] {
+            QStringList entries;
+            for (int i = 0; i < frame->Tracks().GetTrackCount(); ++i) {
+                entries << frame->Tracks().GetTrackPath(i);
+            }
+            [&] { QCOMPARE(entries, workspace.Paths()); }();
+            return std::pair(workspace.Paths(), workspace.Tag().album);
+        };
+        for (const auto& [name, change, select] : changes) {
+            list.SelectRows(select);
+            const auto before = state();
+            const QList<int> selected = list.SelectedRows();
+            change();
+            const auto after = state();
+            QVERIFY2(after != before, name);
+            QTRY_VERIFY(!frame->Tracks().FiguresPending());
+            frame->activateWindow();  // back from a dialog
+            QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+            QTest::keyClick(&list, Qt::Key_Z, Qt::ControlModifier);
+            QVERIFY2(state() == before, name);
+            // A new order is put back by moves, which read nothing again; what was selected is
+            // selected again.
+            QStringList was = before.first, is = after.first;
+            was.sort();
+            is.sort();
+            QVERIFY2(was != is || !frame->Tracks().FiguresPending(), name);
+            QVERIFY2(list.SelectedRows() == selected, name);
+            QTest::keyClick(&list, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+            QVERIFY2(state() == after, name);
+        }
+        QCOMPARE(workspace.Paths(), QStringList{c[3]});
+        QCOMPARE(workspace.Tag().album, QStringLiteral("Other"));
+        // All the way back, then forward again.
+        for (size_t i = 0; i < std::size(changes); ++i) {
+            frame->Action(ID_EDIT_UNDO)->trigger();
+        }
+        QVERIFY(workspace.Paths().isEmpty() && !frame->Action(ID_EDIT_UNDO)->isEnabled());
+        QCOMPARE(frame->Action(ID_EDIT_REDO)->text(), QStringLiteral("&Redo Insert"));
+        for (size_t i = 0; i < std::size(changes); ++i) {
+            frame->Action(ID_EDIT_REDO)->trigger();
+        }
+        QCOMPARE(workspace.Paths(), QStringList{c[3]});
+        QVERIFY(!frame->Action(ID_EDIT_REDO)->isEnabled());
+        QCOMPARE(frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo Open"));
+        QVERIFY(LogTexts(*frame).contains(QStringLiteral("Undo: Insert")));
+    }
+
+    void sortsPutTheListInNaturalAndTrackOrder() {
+        auto frame = MakeFrame();
+        // Numbers by value, case folded; the CLI's orders exactly.
+        const QString ten = Write(QStringLiteral("Part 10.mp3"), Mp3Frame());
+        const QString two = Write(QStringLiteral("part 2.mp3"), Mp3Frame());
+        const QString first = Write(QStringLiteral("z.mp3"), Id3v2Tag("t", 0) + Mp3Frame());
+        frame->Action(ID_EDIT_SORT_BY_NAME)->trigger();  // nothing to sort: no step to undo
+        QVERIFY(!frame->Action(ID_EDIT_UNDO)->isEnabled());
+        for (const QString& path : {ten, first, two}) {
+            frame->Workspace().AddPath(path);
+        }
+        frame->Action(ID_EDIT_SORT_BY_NAME)->trigger();
+        QCOMPARE(frame->Workspace().Paths(), (QStringList{two, ten, first}));
+        QCOMPARE(frame->Workspace().Paths(), tessaro::SortedByFileName({ten, first, two}));
+        frame->Action(ID_EDIT_SORT_BY_TRACK)->trigger();
+        QCOMPARE(frame->Workspace().Paths(), tessaro::SortedByTrack({ten, first, two}));
+        QCOMPARE(LogTexts(*frame),
+                 (QStringList{"MP3 files sorted by file name.", "MP3 files sorted by file name.",
+                              "MP3 files sorted by track number."}));
+        // While a merge runs, neither sort nor undo is to be had.
+        script->saveAnswers << dir.filePath(QStringLiteral("out.mp3"));
+        frame->Action(ID_FILE_MERGE)->trigger();
+        for (int id : {ID_EDIT_SORT_BY_NAME, ID_EDIT_SORT_BY_TRACK, ID_EDIT_UNDO, ID_EDIT_CLEAR}) {
+            QVERIFY(!frame->Action(id)->isEnabled());
+        }
+        QVERIFY(frame->Action(ID_EDIT_SELECT_ALL)->isEnabled());
+        QTRY_VERIFY(!frame->IsMerging());
+        QVERIFY(frame->Action(ID_EDIT_UNDO)->isEnabled());
     }
 
     void helpWithoutItsFileOrAViewerSaysWhatToDo() {

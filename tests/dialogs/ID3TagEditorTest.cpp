@@ -18,9 +18,9 @@ namespace {
 constexpr qint32 kMax = std::numeric_limits<qint32>::max();
 constexpr qint32 kMin = std::numeric_limits<qint32>::min();
 
-const QStringList kLabels{QStringLiteral("Album:"), QStringLiteral("Artist:"),
-                          QStringLiteral("Title:"), QStringLiteral("Year:"),
-                          QStringLiteral("Comment:")};
+const QStringList kLabels{QStringLiteral("&Album:"), QStringLiteral("A&rtist:"),
+                          QStringLiteral("&Title:"), QStringLiteral("&Year:"),
+                          QStringLiteral("&Comment:")};
 
 // The field a label stands for.
 QLineEdit* Field(const QDialog& dialog, const QString& label) {
@@ -104,6 +104,28 @@ private Q_SLOTS:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), chain[i]);
         }
+        // Each field is reached by Alt and a key of its own, the one its label underlines.
+        QString keys;
+        for (const QString& label : kLabels) {
+            const QChar key = label.at(label.indexOf(QLatin1Char('&')) + 1).toLower();
+            QVERIFY(!keys.contains(key));
+            keys += key;
+            QTest::keyClick(QApplication::focusWidget(), key.toLatin1(), Qt::AltModifier);
+            QCOMPARE(QApplication::focusWidget(), Field(editor, label));
+        }
+    }
+
+    void theEditorTellsWhetherTheTagIsWritten() {
+        const auto says = [](const CID3TagEditor& editor, const QString& text) {
+            return ChildWithText<QLabel>(editor, text) != nullptr;
+        };
+        const QString written = QStringLiteral("The tag is written into the joined file.");
+        const QString left = QStringLiteral(
+            "The tag is not written into the joined file while \"Save ID3 tag\" is off in File "
+            "> Preferences.");
+        const CID3TagEditor off(nullptr, {}, false), on(nullptr, {}, true);
+        QVERIFY(says(off, left) && !says(off, written));
+        QVERIFY(says(on, written) && !says(on, left));
     }
 
     void anEditorOpensWithTheTagGivenAndOkGivesWhatItShows() {
@@ -134,7 +156,7 @@ private Q_SLOTS:
             QCOMPARE(editor.Tag().comment, typed(4));
         }
         CID3TagEditor again(nullptr, before);
-        QCOMPARE(Field(again, QStringLiteral("Year:"))->text(), QStringLiteral("1999"));
+        QCOMPARE(Field(again, QStringLiteral("&Year:"))->text(), QStringLiteral("1999"));
         again.show();
         Button(again, QStringLiteral("OK"))->click();
         QCOMPARE(again.Tag(), before);
@@ -142,7 +164,7 @@ private Q_SLOTS:
 
     void theYearTakesOnlyWhatFitsAsItIsTyped() {
         CID3TagEditor editor;
-        QLineEdit* year = Field(editor, QStringLiteral("Year:"));
+        QLineEdit* year = Field(editor, QStringLiteral("&Year:"));
         QTest::keyClicks(year, QStringLiteral("-2a0x0 87"));
         QCOMPARE(year->text(), QStringLiteral("2008"));  // no sign, letter, blank or fifth digit
     }
@@ -153,15 +175,15 @@ private Q_SLOTS:
         const QString artist = QString::fromUtf16(u"Мария Ёлкина — 東京 \U0001F3B5");
         const QString title = QString(4000, QLatin1Char('t'));
         const QString comment = QStringLiteral("\ttabbed ");
-        Field(editor, QStringLiteral("Album:"))->setText(album);
-        Field(editor, QStringLiteral("Artist:"))->setText(artist);
-        Field(editor, QStringLiteral("Title:"))->setText(title);
-        Field(editor, QStringLiteral("Year:"))->setText(QStringLiteral(" 2008 "));
-        Field(editor, QStringLiteral("Comment:"))->setText(comment);
+        Field(editor, QStringLiteral("&Album:"))->setText(album);
+        Field(editor, QStringLiteral("A&rtist:"))->setText(artist);
+        Field(editor, QStringLiteral("&Title:"))->setText(title);
+        Field(editor, QStringLiteral("&Year:"))->setText(QStringLiteral(" 2008 "));
+        Field(editor, QStringLiteral("&Comment:"))->setText(comment);
         editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
         // Enter in a field presses the default button.
-        QTest::keyClick(Field(editor, QStringLiteral("Comment:")), Qt::Key_Return);
+        QTest::keyClick(Field(editor, QStringLiteral("&Comment:")), Qt::Key_Return);
         QCOMPARE(editor.result(), int(QDialog::Accepted));
         QCOMPARE(editor.Tag().album, album);
         QCOMPARE(editor.Tag().artist, artist);
@@ -184,7 +206,7 @@ private Q_SLOTS:
         editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
         if (byEsc) {
-            QTest::keyClick(Field(editor, QStringLiteral("Title:")), Qt::Key_Escape);
+            QTest::keyClick(Field(editor, QStringLiteral("&Title:")), Qt::Key_Escape);
         } else {
             Button(editor, QStringLiteral("Cancel"))->click();
         }
@@ -266,8 +288,8 @@ private Q_SLOTS:
         QFETCH(std::optional<qint32>, year);
         MessageBoxWatch watch;
         CID3TagEditor editor;
-        QLineEdit* yearField = Field(editor, QStringLiteral("Year:"));
-        Field(editor, QStringLiteral("Album:"))->setText(QStringLiteral("An album"));
+        QLineEdit* yearField = Field(editor, QStringLiteral("&Year:"));
+        Field(editor, QStringLiteral("&Album:"))->setText(QStringLiteral("An album"));
         yearField->setText(text);
         editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));

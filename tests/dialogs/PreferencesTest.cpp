@@ -47,7 +47,7 @@ private Q_SLOTS:
         QCOMPARE(groups[0]->title(), QStringLiteral("ID3 tag options:"));
         const auto boxes = groups[0]->findChildren<QCheckBox*>();
         QCOMPARE(boxes.size(), 1);
-        QCOMPARE(boxes[0]->text(), QStringLiteral("Save  ID3 tag to output mp3 file"));
+        QCOMPARE(boxes[0]->text(), QStringLiteral("&Save  ID3 tag to output mp3 file"));
         // Below it the joined file's boxes, next in tab order.
         QCOMPARE(groups[1]->title(), QStringLiteral("Joined file:"));
         QVERIFY(groups[0]->geometry().bottom() < groups[1]->geometry().top());
@@ -59,13 +59,32 @@ private Q_SLOTS:
                 joined << box->text();
             }
         }
-        QCOMPARE(joined, (QStringList{QStringLiteral("Add a chapter for each input file"),
-                                      QStringLiteral("Copy the first input's cover picture")}));
+        QCOMPARE(joined, (QStringList{QStringLiteral("Add a &chapter for each input file"),
+                                      QStringLiteral("Copy the first input's co&ver picture")}));
+    }
+
+    void everyBoxHasAnAccessKeyOfItsOwn() {
+        CPreferencesSheet sheet;
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        QString keys;
+        for (QCheckBox* box : sheet.StandardPage().findChildren<QCheckBox*>()) {
+            const qsizetype amp = box->text().indexOf(QLatin1Char('&'));
+            QVERIFY2(amp >= 0, qPrintable(box->text()));
+            const QChar key = box->text().at(amp + 1).toLower();
+            QVERIFY2(!keys.contains(key), qPrintable(box->text()));
+            keys += key;
+            // Alt and the key toggles the box.
+            const bool was = box->isChecked();
+            QTest::keyClick(&sheet, key.toLatin1(), Qt::AltModifier);
+            QTRY_VERIFY2(box->isChecked() != was, qPrintable(box->text()));  // an animated click
+        }
+        QCOMPARE(keys.size(), 8);
     }
 
     void theJoinedFileBoxesAreKeptOnOkAndLeftOnCancel() {
         const QStringList texts{
-            QStringLiteral("&Copy the tag the inputs share (album, artist, genre, \u2026)"),
+            QStringLiteral("Copy the &tag the inputs share (album, artist, genre, \u2026)"),
             QStringLiteral("&Write the tag as ID3v2.3 (for Windows and older players)")};
         for (const QString& close : {QStringLiteral("OK"), QStringLiteral("Cancel")}) {
             CPreferencesSheet sheet;
@@ -79,7 +98,7 @@ private Q_SLOTS:
             QVERIFY(copyTags && id3v23);
             QVERIFY(!copyTags->isChecked() && id3v23->isChecked());
             // By their access keys, which click a button as a press of the mouse would.
-            QTest::keyClick(sheet.focusWidget(), Qt::Key_C, Qt::AltModifier);
+            QTest::keyClick(sheet.focusWidget(), Qt::Key_T, Qt::AltModifier);
             QTRY_VERIFY(copyTags->isChecked());
             QTest::keyClick(sheet.focusWidget(), Qt::Key_W, Qt::AltModifier);
             QTRY_VERIFY(!id3v23->isChecked());

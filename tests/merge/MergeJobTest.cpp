@@ -186,6 +186,7 @@ TEST_F(MergeJobTest, TwoInputsOfOneFrameEach) {
     EXPECT_EQ(result.written, 835);
     EXPECT_EQ(result.frames, 2);
     EXPECT_EQ(result.inputsJoined, 2);
+    EXPECT_DOUBLE_EQ(result.seconds, 2 * 1152 / 44100.0);  // two frames of 44.1 kHz
     EXPECT_TRUE(result.warnings.isEmpty());
     // The range first, the tag question before the first byte, then one position per frame.
     EXPECT_EQ(host.progress, (std::vector<std::pair<qint32, qint32>>{{0, 100}, {49, 0}, {100, 0}}));

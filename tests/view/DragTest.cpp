@@ -1,3 +1,4 @@
+#include <QScrollBar>
 #include <QtTest>
 
 #include "ScriptedDialogs.h"
@@ -17,8 +18,8 @@ private:
 
     QStringList Paths() const {
         QStringList paths;
-        for (int i = 0; i < list->GetTrackCount(); ++i) {
-            paths << list->GetTrackPath(i);
+        for (int i = 0; i < list->Model().GetTrackCount(); ++i) {
+            paths << list->Model().GetTrackPath(i);
         }
         return paths;
     }
@@ -107,13 +108,14 @@ private Q_SLOTS:
     void draggingDownAndUp() {
         Drag(At(0), {At(0, 30), At(2), At(3)});
         QCOMPARE(Paths(), Names({1, 2, 0, 3, 4}));
-        QCOMPARE(list->GetCurSel(), 2);  // the moved file, not the one it was dropped on
+        QCOMPARE(list->SelectedRows(),
+                 QList<int>{2});  // the moved file, not the one it was dropped on
         QCOMPARE(LastLog(), QStringLiteral("Move mp3 file from position 0 to 3"));
         ExpectInStep();
 
         Drag(At(3), {At(3, 26), At(2), At(1)});
         QCOMPARE(Paths(), Names({1, 3, 2, 0, 4}));
-        QCOMPARE(list->GetCurSel(), 1);
+        QCOMPARE(list->SelectedRows(), QList<int>{1});
         QCOMPARE(LastLog(), QStringLiteral("Move mp3 file from position 3 to 1"));
         ExpectInStep();
     }
@@ -122,7 +124,7 @@ private Q_SLOTS:
         // Below the last entry: behind it, at the end, and still selected there.
         Drag(At(0), {At(0, 26), At(2), QPoint(60, Viewport()->height() - 5)});
         QCOMPARE(Paths(), Names({1, 2, 3, 4, 0}));
-        QCOMPARE(list->GetCurSel(), 4);
+        QCOMPARE(list->SelectedRows(), QList<int>{4});
         ExpectInStep();
         // Above the list: before the first entry; far to the right: the entry at that height.
         Drag(At(4), {At(4, 26), At(3), QPoint(60, -30)});
@@ -165,14 +167,14 @@ private Q_SLOTS:
     }
 
     void ctrlUpAndDown() {
-        list->SelectTrack(0);
+        list->SelectRows({0});
         QTest::keyClick(list, Qt::Key_Up, Qt::ControlModifier);
         QCOMPARE(Paths(), files);
         QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
         QCOMPARE(Paths(), Names({1, 0, 2, 3, 4}));
-        QCOMPARE(list->GetCurSel(), 1);
+        QCOMPARE(list->SelectedRows(), QList<int>{1});
         QCOMPARE(LastLog(), QStringLiteral("MP3 file moved down."));
-        list->SelectTrack(4);
+        list->SelectRows({4});
         QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
         QCOMPARE(Paths(), Names({1, 0, 2, 3, 4}));
         QTest::keyClick(list, Qt::Key_Up, Qt::ControlModifier);
@@ -183,13 +185,89 @@ private Q_SLOTS:
         // Other Ctrl keys do nothing in the list; without Ctrl the list's own keys work.
         QTest::keyClick(list, Qt::Key_Home, Qt::ControlModifier);
         QTest::keyClick(list, Qt::Key_End, Qt::ControlModifier);
-        QCOMPARE(list->GetCurSel(), 3);
+        QCOMPARE(list->SelectedRows(), QList<int>{3});
         QTest::keyClick(list, Qt::Key_Up);
-        QCOMPARE(list->GetCurSel(), 2);
+        QCOMPARE(list->SelectedRows(), QList<int>{2});
         QCOMPARE(Paths(), Names({1, 0, 2, 4, 3}));
         // The window's own shortcuts still reach it.
         QTest::keyClick(list, Qt::Key_N, Qt::ControlModifier);
-        QCOMPARE(list->GetTrackCount(), 0);
+        QCOMPARE(list->Model().GetTrackCount(), 0);
+    }
+
+    void theSelectionMovesGoesAndStaysSelectedWhereItLands() {
+        // Shift and Ctrl clicks make the selection; a plain click on one of it keeps it for a
+        // drag, and selects that one alone when no drag follows.
+        QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::NoModifier, At(1));
+        QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::ShiftModifier, At(2));
+        QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::ControlModifier, At(4));
+        QCOMPARE(list->SelectedRows(), (QList<int>{1, 2, 4}));
+        QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::NoModifier, At(2));
+        QCOMPARE(list->SelectedRows(), QList<int>{2});
+        QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(list->SelectedRows(), (QList<int>{0, 1, 2, 3, 4}));
+
+        // Dragged by the one under the pointer, all go together before the entry dropped on.
+        list->SelectRows({1, 3});
+        Drag(At(3), {At(3, 26), At(1), At(0)});
+        QCOMPARE(Paths(), Names({1, 3, 0, 2, 4}));
+        QCOMPARE(list->SelectedRows(), (QList<int>{0, 1}));
+        QCOMPARE(LastLog(), QStringLiteral("Move 2 mp3 files to position 0"));
+        ExpectInStep();
+        // Dropped on one of them: nothing moves, nothing is logged.
+        Drag(At(0), {At(0, 26), At(1)});
+        QCOMPARE(Paths(), Names({1, 3, 0, 2, 4}));
+        // An entry outside the selection is dragged alone.
+        Drag(At(4), {At(4, 26), At(3), At(2)});
+        QCOMPARE(Paths(), Names({1, 3, 4, 0, 2}));
+        QCOMPARE(list->SelectedRows(), QList<int>{2});
+
+        // Ctrl+Down and Up move the selection, blocked as a whole at either end.
+        list->SelectRows({0, 2});
+        QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(Paths(), Names({3, 1, 0, 4, 2}));
+        QCOMPARE(list->SelectedRows(), (QList<int>{1, 3}));
+        QCOMPARE(LastLog(), QStringLiteral("2 MP3 files moved down."));
+        frame->Action(ID_FILE_MOVE_UP)->trigger();
+        QCOMPARE(Paths(), Names({1, 3, 4, 0, 2}));
+        frame->Action(ID_FILE_MOVE_UP)->trigger();  // the first is at the top
+        QCOMPARE(Paths(), Names({1, 3, 4, 0, 2}));
+        QCOMPARE(list->SelectedRows(), (QList<int>{0, 2}));
+        ExpectInStep();
+
+        frame->Action(ID_FILE_REMOVE_MP3)->trigger();
+        QCOMPARE(Paths(), Names({3, 0, 2}));
+        QCOMPARE(LastLog(), QStringLiteral("2 MP3 files have been removed from workspace."));
+        QVERIFY(list->SelectedRows().isEmpty());
+        ExpectInStep();
+    }
+
+    void draggingNearAnEdgeScrollsTheList() {
+        for (int i = 0; i < 30; ++i) {
+            frame->Workspace().AddPath(files[i % 5]);
+        }
+        QScrollBar* bar = list->verticalScrollBar();
+        QCOMPARE(bar->value(), 0);
+        const int bottom = Viewport()->height() - 4;
+        QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, At(0));
+        QTest::mouseMove(Viewport(), At(0, 26));
+        QTest::mouseMove(Viewport(), QPoint(60, bottom));
+        QTRY_COMPARE(bar->value(), bar->maximum());
+        QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(60, bottom));
+        // Dropped past what the list showed at first: before the last entry.
+        QCOMPARE(frame->Workspace().Paths().at(33), files[0]);
+        QCOMPARE(frame->Workspace().Paths().at(0), files[1]);
+        ExpectInStep();
+        // Back up along the top edge, and away from it the list stands still.
+        QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, At(2));
+        QTest::mouseMove(Viewport(), At(2, 26));
+        QTest::mouseMove(Viewport(), QPoint(60, 2));
+        QTRY_VERIFY(bar->value() < bar->maximum() - 2);
+        QTest::mouseMove(Viewport(), At(3));
+        const int still = bar->value();
+        QTest::qWait(300);
+        QCOMPARE(bar->value(), still);
+        QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, At(3));
+        ExpectInStep();
     }
 
     void everythingIsRefusedWhileAMergeRuns() {
@@ -197,7 +275,7 @@ private Q_SLOTS:
         frame->Action(ID_FILE_MERGE)->trigger();
         // The worker waits at its first message until events run again.
         QVERIFY(frame->IsMerging());
-        list->SelectTrack(2);
+        list->SelectRows({2});
         QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, At(0));
         QTest::mouseMove(Viewport(), At(3));
         QVERIFY(!list->IsDragging());

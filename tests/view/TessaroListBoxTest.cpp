@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "TestFiles.h"
+#include "mp3/ListFigures.h"
 #include "mp3/XingHeader.h"
 #include "view/CTessaroListBox.h"
 #include "workspace/Exception.h"
@@ -20,12 +21,19 @@ private:
     QString Write(const QString& name, const QByteArray& bytes) {
         return WriteAll(dir.filePath(name), bytes);
     }
-    static QStringList Entries(const CTessaroListBox& list) {
+    static QStringList Entries(const TrackListModel& model) {
         QStringList paths;
-        for (int i = 0; i < list.GetTrackCount(); ++i) {
-            paths << list.GetTrackPath(i);
+        for (int i = 0; i < model.GetTrackCount(); ++i) {
+            paths << model.GetTrackPath(i);
         }
         return paths;
+    }
+    // Adds the files and waits until their figures have been read.
+    static void AddRead(TrackListModel& model, const QStringList& paths) {
+        for (const QString& path : paths) {
+            model.AddTrack(path);
+        }
+        QTRY_VERIFY(!model.FiguresPending());
     }
     static QImage Render(const CTessaroListBox& list, int index, bool selected) {
         QImage image(300, CTessaroListBox::kItemHeight, QImage::Format_RGB32);
@@ -78,13 +86,14 @@ private:
 
 private Q_SLOTS:
     void listMirrorsTheWorkspaceAfterEveryChange() {
-        CTessaroListBox list;
-        tessaro::TessaroWorkSpace workspace(list);
+        TrackListModel model;
+        CTessaroListBox list(model);
+        tessaro::TessaroWorkSpace workspace(model);
         const QString a = Fixture(QStringLiteral("cbr128_stereo.mp3"));
         const QString b = Fixture(QStringLiteral("vbr_mono.mp3"));
         const QString missing = dir.filePath(QStringLiteral("gone.mp3"));
         const auto check = [&] {
-            QCOMPARE(Entries(list), workspace.Paths());
+            QCOMPARE(Entries(model), workspace.Paths());
             QCOMPARE(list.model()->rowCount(), int(workspace.Paths().size()));
         };
         for (const QString& path : {a, b, missing, a}) {
@@ -93,11 +102,11 @@ private Q_SLOTS:
         }
         workspace.MoveEntry(0, tessaro::TessaroWorkSpace::Down);
         check();
-        QCOMPARE(list.GetCurSel(), 1);
+        QCOMPARE(list.SelectedRows(), QList<int>{1});
         workspace.MoveEntry(3, tessaro::TessaroWorkSpace::Up);
         check();
-        QCOMPARE(list.GetCurSel(), 2);
-        QCOMPARE(list.InsertTrack(1, b), 1);
+        QCOMPARE(list.SelectedRows(), QList<int>{2});
+        QCOMPARE(model.InsertTrack(1, b), 1);
         workspace.Clear();  // the list's own count decides: the extra entry goes too
         check();
         workspace.AddPath(b);
@@ -107,25 +116,26 @@ private Q_SLOTS:
         workspace.SetTag({QStringLiteral("x"), QString(), QString(), 1, QString()});
         workspace.Reset();
         check();
-        QCOMPARE(list.GetTrackCount(), 0);
+        QCOMPARE(model.GetTrackCount(), 0);
     }
 
     void pathByIndex() {
-        CTessaroListBox list;
-        list.AddTrack(QStringLiteral("/a.mp3"));
-        QCOMPARE(list.GetTrackPath(-1), QString());
-        QCOMPARE(list.GetTrackPath(0), QStringLiteral("/a.mp3"));
-        QVERIFY_THROWS_EXCEPTION(x::BadBound, list.GetTrackPath(1));
-        QVERIFY_THROWS_EXCEPTION(x::BadBound, list.GetTrackPath(-2));
-        QVERIFY_THROWS_EXCEPTION(x::BadBound, list.InsertTrack(3, QStringLiteral("/b.mp3")));
-        QCOMPARE(list.GetTrackCount(), 1);
+        TrackListModel model;
+        CTessaroListBox list(model);
+        model.AddTrack(QStringLiteral("/a.mp3"));
+        QCOMPARE(model.GetTrackPath(-1), QString());
+        QCOMPARE(model.GetTrackPath(0), QStringLiteral("/a.mp3"));
+        QVERIFY_THROWS_EXCEPTION(x::BadBound, model.GetTrackPath(1));
+        QVERIFY_THROWS_EXCEPTION(x::BadBound, model.GetTrackPath(-2));
+        QVERIFY_THROWS_EXCEPTION(x::BadBound, model.InsertTrack(3, QStringLiteral("/b.mp3")));
+        QCOMPARE(model.GetTrackCount(), 1);
     }
 
     void formatDuration() {
-        QCOMPARE(CTessaroListBox::FormatDuration(187), QStringLiteral("00:03:07"));
-        QCOMPARE(CTessaroListBox::FormatDuration(360000), QStringLiteral("100:00:00"));
-        QCOMPARE(CTessaroListBox::FormatDuration(0), QStringLiteral("00:00:00"));
-        QCOMPARE(CTessaroListBox::FormatDuration(3599), QStringLiteral("00:59:59"));
+        QCOMPARE(TrackListModel::FormatDuration(187), QStringLiteral("00:03:07"));
+        QCOMPARE(TrackListModel::FormatDuration(360000), QStringLiteral("100:00:00"));
+        QCOMPARE(TrackListModel::FormatDuration(0), QStringLiteral("00:00:00"));
+        QCOMPARE(TrackListModel::FormatDuration(3599), QStringLiteral("00:59:59"));
     }
 
     void playingTimeAndBitrateAsPlayersTellThem() {
@@ -134,13 +144,11 @@ private Q_SLOTS:
             bytes += Mp3Frame();
         }
         bytes.append(QByteArray(1000000 - bytes.size(), '\0'));
-        const TrackInfo info =
-            CTessaroListBox::ReadTrackInfo(Write(QStringLiteral("m.mp3"), bytes));
+        const mp3::Figures info = mp3::ProbeFigures(Write(QStringLiteral("m.mp3"), bytes));
         QCOMPARE(info.bitrate, 128000);
-        QCOMPARE(CTessaroListBox::FormatDuration(qint32(info.duration)),
-                 QStringLiteral("00:01:02"));
+        QCOMPARE(TrackListModel::FormatDuration(qint32(info.duration)), QStringLiteral("00:01:02"));
         // A large cover in front and an ID3v1 tag behind add no time.
-        const TrackInfo covered = CTessaroListBox::ReadTrackInfo(
+        const mp3::Figures covered = mp3::ProbeFigures(
             Write(QStringLiteral("covered.mp3"), Id3v2Tag("t", 300000) + bytes + Id3v1Tag("t")));
         QCOMPARE(covered.duration, info.duration);
 
@@ -156,59 +164,96 @@ private Q_SLOTS:
         const quint64 all = quint64(head.size() + vbr.size());
         mp3::XingHeader::Find(data, qint32(head.size()))
             ->Describe(data, {600, all, {}, 0, 0, false});
-        const TrackInfo variable =
-            CTessaroListBox::ReadTrackInfo(Write(QStringLiteral("vbr.mp3"), head + vbr));
+        const mp3::Figures variable =
+            mp3::ProbeFigures(Write(QStringLiteral("vbr.mp3"), head + vbr));
         QCOMPARE(qRound(variable.duration * 1000), qRound(600 * 1152 / 44.1));
         QCOMPARE(variable.bitrate, 160000);
-        QCOMPARE(CTessaroListBox::InfoLine(variable),
-                 QStringLiteral("44100 Mhz  160000 BPS  Mono"));
+        QCOMPARE(TrackListModel::InfoLine(variable), QStringLiteral("44100 Hz  160 kbps  Mono"));
 
         // LAME's files: the encoder's delay and padding are no playing time.
-        const TrackInfo lame =
-            CTessaroListBox::ReadTrackInfo(Fixture(QStringLiteral("vbr_mono.mp3")));
+        const mp3::Figures lame = mp3::ProbeFigures(Fixture(QStringLiteral("vbr_mono.mp3")));
         QCOMPARE(qRound(lame.duration * 1000), 600);  // mpg123's length of it
     }
 
     void infoLines() {
         // channel modes 3 (mono), 1 (joint stereo) and 2 (dual channel)
-        const TrackInfo mono = CTessaroListBox::ReadTrackInfo(
-            Write(QStringLiteral("mono.mp3"), MakeFrame(3, 1, 9, 0, 0, 3)));
-        QCOMPARE(CTessaroListBox::InfoLine(mono), QStringLiteral("44100 Mhz  128000 BPS  Mono"));
-        const TrackInfo joint = CTessaroListBox::ReadTrackInfo(
-            Write(QStringLiteral("joint.mp3"), MakeFrame(2, 1, 8, 0, 0, 1)));
-        QCOMPARE(CTessaroListBox::InfoLine(joint), QStringLiteral("22050 Mhz  64000 BPS  Stereo"));
-        const TrackInfo dual = CTessaroListBox::ReadTrackInfo(
-            Write(QStringLiteral("dual.mp3"), MakeFrame(3, 1, 14, 1, 0, 2)));
-        QCOMPARE(CTessaroListBox::InfoLine(dual), QStringLiteral("48000 Mhz  320000 BPS  Stereo"));
+        const mp3::Figures mono =
+            mp3::ProbeFigures(Write(QStringLiteral("mono.mp3"), MakeFrame(3, 1, 9, 0, 0, 3)));
+        QCOMPARE(TrackListModel::InfoLine(mono), QStringLiteral("44100 Hz  128 kbps  Mono"));
+        const mp3::Figures joint =
+            mp3::ProbeFigures(Write(QStringLiteral("joint.mp3"), MakeFrame(2, 1, 8, 0, 0, 1)));
+        QCOMPARE(TrackListModel::InfoLine(joint), QStringLiteral("22050 Hz  64 kbps  Stereo"));
+        const mp3::Figures dual =
+            mp3::ProbeFigures(Write(QStringLiteral("dual.mp3"), MakeFrame(3, 1, 14, 1, 0, 2)));
+        QCOMPARE(TrackListModel::InfoLine(dual), QStringLiteral("48000 Hz  320 kbps  Stereo"));
 
         // A free-format frame first: the figures come from the first frame with a bitrate.
-        const TrackInfo skipped = CTessaroListBox::ReadTrackInfo(Write(
+        const mp3::Figures skipped = mp3::ProbeFigures(Write(
             QStringLiteral("free.mp3"), MakeFrame(3, 1, 0, 1, 0, 3) + MakeFrame(2, 1, 8, 0, 0, 0)));
-        QCOMPARE(CTessaroListBox::InfoLine(skipped),
-                 QStringLiteral("22050 Mhz  64000 BPS  Stereo"));
+        QCOMPARE(TrackListModel::InfoLine(skipped), QStringLiteral("22050 Hz  64 kbps  Stereo"));
 
-        const TrackInfo mpeg25 =
-            CTessaroListBox::ReadTrackInfo(Fixture(QStringLiteral("mpeg25_8k.mp3")));
-        QCOMPARE(CTessaroListBox::InfoLine(mpeg25), QStringLiteral("8000 Mhz  8000 BPS  Mono"));
+        const mp3::Figures mpeg25 = mp3::ProbeFigures(Fixture(QStringLiteral("mpeg25_8k.mp3")));
+        QCOMPARE(TrackListModel::InfoLine(mpeg25), QStringLiteral("8000 Hz  8 kbps  Mono"));
     }
 
     void filesWithoutFiguresSayWhyAndShowNoNumbers() {
-        const TrackInfo missing =
-            CTessaroListBox::ReadTrackInfo(dir.filePath(QStringLiteral("none.mp3")));
-        QVERIFY(CTessaroListBox::InfoLine(missing).startsWith(QStringLiteral("Cannot open")));
+        const mp3::Figures missing = mp3::ProbeFigures(dir.filePath(QStringLiteral("none.mp3")));
+        QVERIFY(TrackListModel::InfoLine(missing).startsWith(QStringLiteral("Cannot open")));
         QCOMPARE(missing.duration, 0.0);
-        const TrackInfo text = CTessaroListBox::ReadTrackInfo(
-            Write(QStringLiteral("notes.mp3"), "plain text, no audio"));
-        QCOMPARE(CTessaroListBox::InfoLine(text), QStringLiteral("No MPEG audio frames found"));
-        const TrackInfo free = CTessaroListBox::ReadTrackInfo(
+        const mp3::Figures text =
+            mp3::ProbeFigures(Write(QStringLiteral("notes.mp3"), "plain text, no audio"));
+        QCOMPARE(TrackListModel::InfoLine(text), QStringLiteral("No MPEG audio frames found"));
+        const mp3::Figures free = mp3::ProbeFigures(
             Write(QStringLiteral("free.mp3"), QByteArray("\xFF\xFB\x00\x00", 4).repeated(5)));
-        QVERIFY(CTessaroListBox::InfoLine(free).startsWith(QStringLiteral("No MPEG audio")));
-        QCOMPARE(text.name, QStringLiteral("notes"));
+        QVERIFY(TrackListModel::InfoLine(free).startsWith(QStringLiteral("No MPEG audio")));
+    }
+
+    void figuresAreReadOffTheGuiThreadOnceAndMovesKeepThem() {
+        TrackListModel model;
+        const QString a = Write(QStringLiteral("notes.mp3"), "plain text, no audio");
+        const QString b = Write(QStringLiteral("b.mp3"), Mp3Frame().repeated(200));
+        model.AddTrack(a);
+        model.AddTrack(b);
+        // Not read yet: the insert returned without touching the file's audio.
+        QVERIFY(!model.Track(0).read);
+        QVERIFY(model.FiguresPending());
+        QCOMPARE(model.Track(0).name, QStringLiteral("notes"));
+        QCOMPARE(model.data(model.index(0), Qt::AccessibleDescriptionRole).toString(), QString());
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        QTRY_VERIFY(!model.FiguresPending());
+        QCOMPARE(changed.count(), 2);
+        QCOMPARE(TrackListModel::InfoLine(model.Track(0)),
+                 QStringLiteral("No MPEG audio frames found"));
+        QCOMPARE(qRound(model.Track(1).duration), 5);
+
+        // The file changes on disk; moving its entry reads nothing and keeps what was shown.
+        WriteAll(b, Mp3Frame().repeated(400));
+        QSignalSpy moved(&model, &QAbstractItemModel::rowsMoved);
+        model.MoveTrack(1, 0);
+        model.MoveTrack(0, 1);
+        model.MoveTrack(1, 0);
+        QCOMPARE(moved.count(), 3);
+        QVERIFY(!model.FiguresPending());
+        QCOMPARE(model.GetTrackPath(0), b);
+        QCOMPARE(qRound(model.Track(0).duration), 5);
+        QVERIFY_THROWS_EXCEPTION(x::BadBound, model.MoveTrack(0, 2));
+        // The same file added again shows the figures at once.
+        model.AddTrack(b);
+        QVERIFY(model.Track(2).read);
+        // Reads still running when the model goes are waited for and dropped.
+        {
+            TrackListModel gone;
+            for (int i = 0; i < 20; ++i) {
+                gone.AddTrack(dir.filePath(QStringLiteral("%1.mp3").arg(i)));
+            }
+        }
+        QTest::qWait(20);
     }
 
     void entryColoursSelectedAndNot() {
-        CTessaroListBox list;
-        list.AddTrack(Fixture(QStringLiteral("cbr128_stereo.mp3")));
+        TrackListModel model;
+        CTessaroListBox list(model);
+        AddRead(model, {Fixture(QStringLiteral("cbr128_stereo.mp3"))});
         const QColor frame(153, 222, 253), fill(232, 246, 253);
 
         const QImage selected = Render(list, 0, true);
@@ -235,8 +280,9 @@ private Q_SLOTS:
     }
 
     void aDarkPaletteDrawsEntriesInItsColoursReadably() {
-        CTessaroListBox list;
-        list.AddTrack(Fixture(QStringLiteral("cbr128_stereo.mp3")));
+        TrackListModel model;
+        CTessaroListBox list(model);
+        AddRead(model, {Fixture(QStringLiteral("cbr128_stereo.mp3"))});
         const QImage light = Render(list, 0, false);
         // A light palette keeps the list's own colours, even where its base is not white.
         QPalette offWhite;
@@ -264,15 +310,16 @@ private Q_SLOTS:
     }
 
     void entriesTellAssistiveToolsTheirNameTimeAndFigures() {
-        CTessaroListBox list;
-        list.AddTrack(Write(QStringLiteral("five seconds.mp3"), Mp3Frame().repeated(200)));
-        list.AddTrack(dir.filePath(QStringLiteral("gone.mp3")));
+        TrackListModel model;
+        CTessaroListBox list(model);
+        AddRead(model, {Write(QStringLiteral("five seconds.mp3"), Mp3Frame().repeated(200)),
+                        dir.filePath(QStringLiteral("gone.mp3"))});
         QAccessibleInterface* view = QAccessible::queryAccessibleInterface(&list);
         QVERIFY(view);
         QCOMPARE(view->childCount(), 2);
         QCOMPARE(view->child(0)->text(QAccessible::Name), QStringLiteral("five seconds"));
         QCOMPARE(view->child(0)->text(QAccessible::Description),
-                 QStringLiteral("00:00:05, 44100 Mhz  128000 BPS  Stereo"));
+                 QStringLiteral("00:00:05, 44100 Hz  128 kbps  Stereo"));
         QCOMPARE(view->child(1)->text(QAccessible::Name), QStringLiteral("gone"));
         QVERIFY(view->child(1)
                     ->text(QAccessible::Description)
@@ -280,11 +327,12 @@ private Q_SLOTS:
     }
 
     void theListPaintsEntriesWithoutFocusRectAndWhiteBelowAndFollowsThePalette() {
-        CTessaroListBox list;
+        TrackListModel model;
+        CTessaroListBox list(model);
         list.resize(400, 200);
-        list.AddTrack(Fixture(QStringLiteral("cbr128_stereo.mp3")));
-        list.AddTrack(Fixture(QStringLiteral("vbr_mono.mp3")));
-        list.SelectTrack(1);
+        AddRead(model, {Fixture(QStringLiteral("cbr128_stereo.mp3")),
+                        Fixture(QStringLiteral("vbr_mono.mp3"))});
+        list.SelectRows({1});
         list.show();
         QVERIFY(QTest::qWaitForWindowActive(&list));
         list.setFocus();
@@ -296,9 +344,16 @@ private Q_SLOTS:
         for (int y = 80; y < list.viewport()->height(); y += 7) {
             QCOMPARE(image.pixelColor(width / 2, y), QColor(Qt::white));
         }
-        // With and without focus the entry looks the same: no focus rectangle.
+        // With the focus, a dotted frame inside the current entry shows where keys act; without,
+        // the entry is drawn alone.
+        const auto focusFrame = [&](const QImage& shown) {
+            return HasPixelDarkerThan(shown, QRect(10, 42, width - 20, 1), 128);
+        };
+        QVERIFY(focusFrame(image));
+        QVERIFY(!HasPixelDarkerThan(image, QRect(10, 2, width - 20, 1), 128));
         list.clearFocus();
-        QCOMPARE(list.viewport()->grab().toImage(), image);
+        QVERIFY(!focusFrame(list.viewport()->grab().toImage()));
+        list.setFocus();
 
         // A dark palette at run time, which reaches the widgets through the event loop.
         QWidget* viewport = list.viewport();
@@ -329,18 +384,51 @@ private Q_SLOTS:
         // A scroll bar only when the entries do not fit.
         QVERIFY(!list.verticalScrollBar()->isVisible());
         for (int i = 0; i < 6; ++i) {
-            list.AddTrack(Fixture(QStringLiteral("vbr_mono.mp3")));
+            model.AddTrack(Fixture(QStringLiteral("vbr_mono.mp3")));
         }
         QTRY_VERIFY(list.verticalScrollBar()->isVisible());
     }
 
+    void entriesGrowWithTheApplicationFont() {
+        TrackListModel model;
+        CTessaroListBox list(model);
+        list.resize(400, 300);
+        AddRead(model, {Fixture(QStringLiteral("cbr128_stereo.mp3")),
+                        Fixture(QStringLiteral("vbr_mono.mp3"))});
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        QCOMPARE(list.visualRect(model.index(1)).top(), CTessaroListBox::kItemHeight);
+        const auto lettersHeight = [&] {
+            // The rows of the name's letters in the first entry, left of the time.
+            const QImage image = list.viewport()->grab().toImage();
+            int rows = 0;
+            for (int y = 0; y < list.ItemHeight(); ++y) {
+                rows += HasPixelDarkerThan(image, QRect(40, y, 150, 1), 60);
+            }
+            return rows;
+        };
+        const int small = lettersHeight();
+        const QFont original = QApplication::font();
+        const auto restore = qScopeGuard([&] { QApplication::setFont(original); });
+        QFont large = original;
+        large.setPointSizeF(18);
+        QApplication::setFont(large);
+        QTRY_COMPARE(list.visualRect(model.index(1)).top(), 2 * CTessaroListBox::kItemHeight);
+        QTRY_VERIFY(lettersHeight() > small * 3 / 2);
+        // Smaller than the layout was made for: it keeps its size.
+        QFont tiny = original;
+        tiny.setPointSizeF(6);
+        QApplication::setFont(tiny);
+        QTRY_COMPARE(list.visualRect(model.index(1)).top(), CTessaroListBox::kItemHeight);
+    }
+
     void aLongNameEndsWithAnEllipsisBeforeTheTimeAndTheToolTipTellsThePath() {
-        CTessaroListBox list;
+        TrackListModel model;
+        CTessaroListBox list(model);
         const QString shortName = Write(QStringLiteral("a.mp3"), Mp3Frame());
         const QString longName =
             Write(QString(60, QLatin1Char('W')) + QStringLiteral(".mp3"), Mp3Frame());
-        list.AddTrack(shortName);
-        list.AddTrack(longName);
+        AddRead(model, {shortName, longName});
         // The time's place, at the right, looks the same whatever the name.
         const QRect time(230, 0, 70, CTessaroListBox::kItemHeight);
         QCOMPARE(Render(list, 1, false).copy(time), Render(list, 0, false).copy(time));

@@ -88,19 +88,81 @@ TEST_F(TessaroWorkSpaceTest, MoveEntryPastEitherEndRaisesAndChangesNothing) {
     ExpectOrder({A});
 }
 
-TEST_F(TessaroWorkSpaceTest, MoveToPutsAPathBeforeTheOneDroppedOn) {
+TEST_F(TessaroWorkSpaceTest, MoveRowsPutsAPathBeforeTheOneDroppedOn) {
     Fill({A, B, C});
-    workspace.MoveTo(0, 2);
+    workspace.MoveRows({0}, 2);
     EXPECT_EQ(workspace.Paths(), (QStringList{B, A, C}));
-    workspace.MoveTo(2, 0);
+    workspace.MoveRows({2}, 0);
     EXPECT_EQ(workspace.Paths(), (QStringList{C, B, A}));
-    workspace.MoveTo(1, 1);
+    workspace.MoveRows({1}, 1);
     EXPECT_EQ(workspace.Paths(), (QStringList{C, B, A}));
-    EXPECT_THROW(workspace.MoveTo(3, 0), x::BadBound);
-    EXPECT_THROW(workspace.MoveTo(0, 4), x::BadBound);
-    EXPECT_EQ(workspace.Paths(), (QStringList{C, B, A}));
-    // The list is moved by the drag itself, never by the workspace.
-    EXPECT_EQ(list.Entries(), (QStringList{A, B, C}));
+    EXPECT_THROW(workspace.MoveRows({3}, 0), x::BadBound);
+    EXPECT_THROW(workspace.MoveRows({0}, 4), x::BadBound);
+    ExpectOrder({C, B, A});
+    // The moved path is selected where it landed.
+    workspace.MoveRows({0}, 3);
+    ExpectOrder({B, A, C});
+    EXPECT_EQ(list.Selection(), 2);
+}
+
+TEST_F(TessaroWorkSpaceTest, SeveralPathsMoveAndGoTogetherAndLandSelected) {
+    const QString D = QStringLiteral("/music/d.mp3"), E = QStringLiteral("/music/e.mp3");
+    Fill({A, B, C, D, E});
+    // Up and Down: each passes the neighbour that is not moved; a block passes it together.
+    workspace.MoveEntries({1, 3}, TessaroWorkSpace::Up);
+    ExpectOrder({B, A, D, C, E});
+    EXPECT_EQ(list.Selection(), 0);
+    workspace.MoveEntries({2, 3}, TessaroWorkSpace::Down);
+    ExpectOrder({B, A, E, D, C});
+    EXPECT_EQ(list.Selection(), 3);
+    // Blocked at either end: nothing moves, not even the others.
+    EXPECT_THROW(workspace.MoveEntries({0, 3}, TessaroWorkSpace::Up), x::BadBound);
+    EXPECT_THROW(workspace.MoveEntries({1, 4}, TessaroWorkSpace::Down), x::BadBound);
+    EXPECT_THROW(workspace.MoveEntries({}, TessaroWorkSpace::Down), x::BadBound);
+    EXPECT_THROW(workspace.MoveEntries({2, 5}, TessaroWorkSpace::Up), x::BadBound);
+    ExpectOrder({B, A, E, D, C});
+
+    // A drag of several keeps their order and puts them before the first other at `to`.
+    workspace.MoveRows({4, 0}, 2);
+    ExpectOrder({A, B, C, E, D});
+    EXPECT_EQ(list.Selection(), 1);
+    workspace.MoveRows({0, 1}, 5);  // below the last
+    ExpectOrder({C, E, D, A, B});
+    workspace.MoveRows({1, 2}, 2);  // dropped on one of them: they close up where they are
+    ExpectOrder({C, E, D, A, B});
+    EXPECT_THROW(workspace.MoveRows({0}, 6), x::BadBound);
+    EXPECT_THROW(workspace.MoveRows({-1}, 0), x::BadBound);
+
+    workspace.RemoveRows({4, 0, 4});
+    ExpectOrder({E, D, A});
+    EXPECT_THROW(workspace.RemoveRows({1, 3}), x::BadBound);
+    ExpectOrder({E, D, A});
+}
+
+TEST_F(TessaroWorkSpaceTest, SetPathsMovesWhatStaysAndAddsOnlyWhatIsNew) {
+    // Counts the entries built anew, which a view would read from their files.
+    struct CountingList : tessaro::PlainTrackList {
+        int InsertTrack(int index, const QString& path) override {
+            ++inserted;
+            return PlainTrackList::InsertTrack(index, path);
+        }
+        int inserted = 0;
+    } counting;
+    TessaroWorkSpace counted(counting);
+    for (const QString& path : {A, B, A, C}) {
+        counted.AddPath(path);
+    }
+    const auto expect = [&](const QStringList& paths, int inserted) {
+        counted.SetPaths(paths);
+        EXPECT_EQ(counted.Paths(), paths);
+        EXPECT_EQ(counting.Entries(), paths);
+        EXPECT_EQ(counting.inserted, inserted);
+    };
+    expect({C, A, A, B}, 0);  // a new order: nothing is added again
+    expect({A, B}, 0);        // fewer: the others go
+    expect({C, A, C, B}, 2);
+    expect({}, 2);
+    expect({B, B}, 4);
 }
 
 TEST_F(TessaroWorkSpaceTest, ClearEmptiesPathsAndEveryListEntryButKeepsTheTag) {

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QPixmap>
+#include <QSet>
+#include <QThreadPool>
+#include <vector>
+
+#include "mp3/ListFigures.h"
+#include "workspace/TrackListView.h"
+
+// One entry of the list: its file and what is shown of it.
+struct TrackInfo : mp3::Figures {
+    QString path;
+    // Cached so that painting never touches the disk.
+    QString name;
+    QPixmap icon;
+    // Whether the figures have been read; until then the entry shows its name alone.
+    bool read = false;
+};
+
+// The workspace's files as the rows of one item model, which the list shows: the workspace
+// changes the rows through TrackListView, so list and workspace cannot disagree. A file's audio
+// figures are read on a worker thread when its row is inserted, and kept with the row, so a move
+// never reads them again.
+class TrackListModel : public QAbstractListModel, public tessaro::TrackListView {
+    Q_OBJECT
+
+public:
+    explicit TrackListModel(QObject* parent = nullptr);
+    // Waits for the reads still running; their results are dropped.
+    ~TrackListModel() override;
+
+    // TrackListView. Inserting a row starts the read of its figures.
+    void AddTrack(const QString& path) override;
+    int InsertTrack(int index, const QString& path) override;
+    void RemoveTrack(int index) override;
+    void MoveTrack(int from, int to) override;
+    // "" for -1; raises x::BadBound for an index that, taken as unsigned, is not below the count.
+    QString GetTrackPath(int index) const override;
+    int GetTrackCount() const override;
+    // Asks the views to select the rows; see selectionRequested.
+    void SelectTrack(int index) override;
+    void SelectTracks(const QList<int>& rows) override;
+
+    // Raises x::BadBound past the ends.
+    const TrackInfo& Track(int index) const;
+    // Whether any row waits for its figures.
+    bool FiguresPending() const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+    // hh:mm:ss, with as many hour digits as needed.
+    static QString FormatDuration(qint32 seconds);
+    // The grey line under the name: rate, bitrate and channel layout, or what is wrong.
+    static QString InfoLine(const mp3::Figures& figures);
+
+Q_SIGNALS:
+    // The rows the workspace made current, for the views to select.
+    void selectionRequested(const QList<int>& rows);
+
+private:
+    // On the GUI thread, once a worker has read a file.
+    void FiguresRead(const QString& path, const mp3::Figures& figures);
+
+    std::vector<TrackInfo> m_tracks;
+    // Paths whose figures are being read.
+    QSet<QString> m_reading;
+    QThreadPool m_readers;
+};
