@@ -4,8 +4,9 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "merge/FrameMessages.h"
+#include "app/FrameMessages.h"
 #include "merge/MergeJob.h"
+#include "settings/JoinPreferences.h"
 #include "workspace/TessaroWorkSpace.h"
 
 class CChildView;

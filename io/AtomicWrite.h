@@ -49,6 +49,6 @@ bool WritesInPlace(const QSaveFile& file);
 // an empty text on success; otherwise the system's reason (for example "File too large") or why
 // `path` cannot be replaced, and then whatever stood there is as it was and no temporary file is
 // left.
-QString WriteAtomically(const QString& path, const QByteArray& bytes);
+[[nodiscard]] QString WriteAtomically(const QString& path, const QByteArray& bytes);
 
 }  // namespace tessaro

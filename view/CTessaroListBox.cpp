@@ -10,7 +10,7 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
-#include "merge/FrameMessages.h"
+#include "app/FrameMessages.h"
 #include "workspace/Exception.h"
 
 // Rows are the list box's records; the model holds no data of its own.
