@@ -117,8 +117,9 @@ CMainFrame::~CMainFrame() {
     while (m_mergeThread && !m_mergeThread->wait(10)) {
         QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     }
-    tessaro::WriteSaveID3Tag(tessaro::GetPreferencesPath(kPreferencesFolder),
-                             m_preferences.saveID3Tag);
+    // The window is gone by now: there is no one left to tell of a failure.
+    static_cast<void>(tessaro::WriteSaveID3Tag(tessaro::GetPreferencesPath(kPreferencesFolder),
+                                               m_preferences.saveID3Tag));
     // The stack clears itself as it goes, when the actions it would update are gone.
     disconnect(m_undoStack, nullptr, this, nullptr);
 }

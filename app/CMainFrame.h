@@ -5,8 +5,9 @@
 #include <functional>
 #include <memory>
 
-#include "merge/FrameMessages.h"
+#include "app/FrameMessages.h"
 #include "merge/MergeJob.h"
+#include "settings/JoinPreferences.h"
 #include "workspace/TessaroWorkSpace.h"
 
 class CChildView;

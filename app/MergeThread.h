@@ -3,7 +3,7 @@
 #include <QThread>
 #include <atomic>
 
-#include "merge/FrameMessages.h"
+#include "app/FrameMessages.h"
 #include "merge/MergeJob.h"
 
 namespace tessaro {

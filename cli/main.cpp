@@ -14,6 +14,7 @@
 #include "io/Files.h"
 #include "merge/Chapters.h"
 #include "merge/MergeJob.h"
+#include "settings/JoinPreferences.h"
 #include "workspace/FolderInputs.h"
 #include "workspace/NaturalOrder.h"
 #include "workspace/PlainTrackList.h"

@@ -21,8 +21,31 @@ namespace {
 char temporaryName[PATH_MAX];
 std::atomic<bool> temporaryNamed{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "a signal handler reads it");
+// While a commit runs, a signal waits for it: Qt gives an unnamed temporary file a name of its own
+// just before renaming it, which no mark can know.
+std::atomic<bool> holding{false};
+std::atomic<int> heldSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "a signal handler writes it");
+
+void RemoveTemporaryFileAndEnd(int signal);
+
+void Arm(int signal) {
+    struct sigaction action {};
+    action.sa_handler = RemoveTemporaryFileAndEnd;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    ::sigaction(signal, &action, nullptr);
+}
 
 void RemoveTemporaryFileAndEnd(int signal) {
+    if (holding.load()) {
+        heldSignal.store(signal);
+        Arm(signal);
+        // The commit may have ended meanwhile without seeing the signal: then it ends here.
+        if (holding.load() || heldSignal.exchange(0) == 0) {
+            return;
+        }
+    }
     if (temporaryNamed.load()) {
         ::unlink(temporaryName);
     }
@@ -49,11 +72,22 @@ void RemoveTemporaryFileOnSignals() {
         if (::sigaction(signal, nullptr, &action) != 0 || action.sa_handler == SIG_IGN) {
             continue;
         }
-        action.sa_handler = RemoveTemporaryFileAndEnd;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESETHAND;
-        ::sigaction(signal, &action, nullptr);
+        Arm(signal);
     }
+}
+
+bool CommitHoldingSignals(QSaveFile& file) {
+    holding.store(true);
+    const bool committed = file.commit();
+    const int systemError = errno;
+    // Renamed or removed, the temporary file is gone either way.
+    temporaryNamed.store(false);
+    holding.store(false);
+    if (const int signal = heldSignal.exchange(0); signal != 0) {
+        ::raise(signal);
+    }
+    errno = systemError;
+    return committed;
 }
 
 TemporaryFileMark::TemporaryFileMark(const QSaveFile& file) {
@@ -106,7 +140,7 @@ QString WriteAtomically(const QString& path, const QByteArray& bytes) {
         return FailureReason(file, systemError);
     }
     errno = 0;
-    if (!file.commit()) {
+    if (!CommitHoldingSignals(file)) {
         return FailureReason(file, errno);
     }
     return QString();

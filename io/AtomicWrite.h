@@ -35,6 +35,11 @@ private:
     bool marked = false;
 };
 
+// Commits `file` with those signals held until its temporary file is in the target's place or
+// gone, and lets a held one end the process then: a signal amid the rename would otherwise leave
+// the temporary file behind. Returns what QSaveFile::commit returns, errno as it left it.
+[[nodiscard]] bool CommitHoldingSignals(QSaveFile& file);
+
 // Whether the open `file` writes its target itself: the direct-write fallback, taken in a folder
 // where no temporary file can be made. A failure then leaves the target cut short.
 bool WritesInPlace(const QSaveFile& file);
@@ -44,6 +49,6 @@ bool WritesInPlace(const QSaveFile& file);
 // an empty text on success; otherwise the system's reason (for example "File too large") or why
 // `path` cannot be replaced, and then whatever stood there is as it was and no temporary file is
 // left.
-QString WriteAtomically(const QString& path, const QByteArray& bytes);
+[[nodiscard]] QString WriteAtomically(const QString& path, const QByteArray& bytes);
 
 }  // namespace tessaro

@@ -33,11 +33,11 @@ public:
 
     // Hands `piece` over to be written; waits while the queue is full. False once a write has
     // failed; Error() then says why.
-    bool Hand(Piece piece);
+    [[nodiscard]] bool Hand(Piece piece);
     // Waits until everything handed over is written; false once a write has failed.
-    bool Drain();
+    [[nodiscard]] bool Drain();
     // The errno of the first failed write; 0 while none failed.
-    int Error() const;
+    [[nodiscard]] int Error() const;
 
 private:
     static constexpr size_t kQueueDepth = 4;

@@ -16,14 +16,14 @@ qint64 GetFileSize64(const QString& path);
 // Reads or writes all `length` bytes at offset `at` of the descriptor, going on after a partial
 // transfer or an interruption. False when that fails or the file ends first; errno then says why,
 // or is left as it was when the file ended.
-bool ReadAllAt(int fd, char* data, qint64 length, qint64 at);
-bool WriteAllAt(int fd, const char* data, qint64 length, qint64 at);
+[[nodiscard]] bool ReadAllAt(int fd, char* data, qint64 length, qint64 at);
+[[nodiscard]] bool WriteAllAt(int fd, const char* data, qint64 length, qint64 at);
 
 // Opens `path` for reading and keeps it open only when it is a regular file, judged by the open
 // descriptor so that nothing can swap the file in between: a FIFO (opened without waiting for a
 // writer) or a device gives no end of bytes, or none. Returns the descriptor, or -1 with the
 // reason in *error. *size, when given, is the file's size as it was opened.
-int OpenRegularFile(const QString& path, QString* error, qint64* size = nullptr);
+[[nodiscard]] int OpenRegularFile(const QString& path, QString* error, qint64* size = nullptr);
 
 // Raises the number of files this process may hold open to the most the system allows it, and
 // returns that number: a join keeps its inputs open from their first look to their copy.
@@ -34,14 +34,14 @@ qint64 RaiseOpenFileLimit();
 // back names another file. A name holding U+FFFD can be used unless its folder holds another
 // entry whose name reads the same: that one's bytes may be what the U+FFFD stands for. Empty
 // when the name can be used.
-QString UnusableName(const QString& name);
+[[nodiscard]] QString UnusableName(const QString& name);
 // The same of a name still in the system's bytes, as a program's arguments come: exact, unlike
 // the name Qt makes of them.
-QString UnusableName(const QByteArray& bytes);
+[[nodiscard]] QString UnusableName(const QByteArray& bytes);
 
 // Why whatever stands at `path` must not be replaced by a new file: it is a folder, a FIFO, a
 // device or a socket, which the rename would swap for a plain file. Empty when nothing stands
 // there or a regular file does (links are followed).
-QString NotReplaceable(const QString& path);
+[[nodiscard]] QString NotReplaceable(const QString& path);
 
 }  // namespace tessaro

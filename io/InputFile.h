@@ -15,10 +15,10 @@ namespace tessaro {
 class InputFile {
 public:
     // Opens path read-only as OpenRegularFile does; null with the reason in *error.
-    static std::shared_ptr<InputFile> Open(const QString& path, QString* error);
+    [[nodiscard]] static std::shared_ptr<InputFile> Open(const QString& path, QString* error);
     // Takes over fd, a file made for the join (one without a name is fine); null with the reason
     // in *error, fd closed.
-    static std::shared_ptr<InputFile> Adopt(int fd, QString* error);
+    [[nodiscard]] static std::shared_ptr<InputFile> Adopt(int fd, QString* error);
     ~InputFile();
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;

@@ -17,8 +17,8 @@ class MappedFile {
 public:
     // Maps the bytes of `file`; null with the system's reason in *error when that fails.
     // `length` must not be 0.
-    static std::shared_ptr<const MappedFile> Map(std::shared_ptr<const InputFile> file,
-                                                 qint64 offset, qint64 length, QString* error);
+    [[nodiscard]] static std::shared_ptr<const MappedFile> Map(
+        std::shared_ptr<const InputFile> file, qint64 offset, qint64 length, QString* error);
     ~MappedFile();
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;

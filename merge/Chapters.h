@@ -17,10 +17,10 @@ namespace tessaro {
 // `endMs`, the end of the joined audio. None, with the reason in *error ("line 4: …" for a line
 // at fault), for a file that cannot be read, is not UTF-8 text, holds no chapter, a line that is
 // no chapter, or a start that does not come after the one before or is not before `endMs`.
-std::optional<std::vector<Chapter>> ReadChapterFile(const QString& path, quint32 endMs,
-                                                    QString* error);
-std::optional<std::vector<Chapter>> ParseChapters(const QString& text, quint32 endMs,
-                                                  QString* error);
+[[nodiscard]] std::optional<std::vector<Chapter>> ReadChapterFile(const QString& path,
+                                                                  quint32 endMs, QString* error);
+[[nodiscard]] std::optional<std::vector<Chapter>> ParseChapters(const QString& text, quint32 endMs,
+                                                                QString* error);
 
 // The chapters in that form, UTF-8.
 QByteArray FormatChapters(const std::vector<Chapter>& chapters);

@@ -76,7 +76,7 @@ bool JoinOutput::Commit(const QByteArray& front, const QByteArray& leadingFrame,
     writer.reset();
     error = lastCheck();
     errno = 0;
-    return error.isEmpty() && (file.commit() || Fail(errno));
+    return error.isEmpty() && (CommitHoldingSignals(file) || Fail(errno));
 }
 
 void JoinOutput::Cancel() {

@@ -27,22 +27,23 @@ public:
 
     bool IsOpen() const { return file.isOpen(); }
     // Makes the file and puts `front` at its start, before the audio.
-    bool Open(const QByteArray& front);
+    [[nodiscard]] bool Open(const QByteArray& front);
     // Keeps the Crc16 of all audio written from `offset` bytes into it on: runs of frames take it
     // at the speed of memory, where frame by frame its setting up would cost more than the sum.
     void ChecksumFrom(qint64 offset) { crcStart = audioStart + offset; }
     quint16 Checksum() const { return crc; }
     // Puts the frame at `data`, which lies in `buffer`, behind what is written.
-    bool Append(const quint8* data, qint32 length, const std::shared_ptr<const void>& buffer);
+    [[nodiscard]] bool Append(const quint8* data, qint32 length,
+                              const std::shared_ptr<const void>& buffer);
     // Puts `front` before all the audio written so far.
-    bool InsertFront(const QByteArray& front);
+    [[nodiscard]] bool InsertFront(const QByteArray& front);
     // Writes out the audio gathered so far, so that its checksum is complete.
-    bool FlushAudio() { return Flush(); }
+    [[nodiscard]] bool FlushAudio() { return Flush(); }
     // Writes `front` over what was put before the audio and `leadingFrame` over the audio's first
     // frame, each unless it is empty, puts `back` behind the audio, and the output in the
     // target's place unless `lastCheck`, asked once all is written, says why not.
-    bool Commit(const QByteArray& front, const QByteArray& leadingFrame, const QByteArray& back,
-                const std::function<QString()>& lastCheck);
+    [[nodiscard]] bool Commit(const QByteArray& front, const QByteArray& leadingFrame,
+                              const QByteArray& back, const std::function<QString()>& lastCheck);
     // Gives the output up: no temporary file stays.
     void Cancel();
     const QString& Error() const { return error; }
@@ -64,12 +65,12 @@ private:
         qint64 at = 0;
     };
 
-    bool Flush();
-    bool Hand(Piece piece);
+    [[nodiscard]] bool Flush();
+    [[nodiscard]] bool Hand(Piece piece);
     // Waits for what is handed to the writer, before the file is written at a place of its own.
-    bool Drain();
-    bool WriteAt(const QByteArray& data, qint64 at);
-    bool Fail(int systemError);
+    [[nodiscard]] bool Drain();
+    [[nodiscard]] bool WriteAt(const QByteArray& data, qint64 at);
+    [[nodiscard]] bool Fail(int systemError);
 
     std::optional<TemporaryFileMark> mark;  // of `file`, so kept until its temporary file is gone
     QSaveFile file;

@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
+#include "merge/JoinOptions.h"
 #include "mp3/InputTags.h"
 #include "mp3/Picture.h"
-#include "settings/JoinPreferences.h"
 #include "workspace/OutputTag.h"
 
 namespace tessaro {
@@ -55,6 +55,6 @@ TagBytes RenderJoinedTag(const JoinedTag& tag, qsizetype minimumSize = 0);
 constexpr qint64 kMaxId3v2TagBytes = 10 + (qint64(1) << 28) - 1;
 
 // Why a tag of `size` bytes, header included, cannot go into the file; empty when it can.
-QString TagTooLarge(qint64 size);
+[[nodiscard]] QString TagTooLarge(qint64 size);
 
 }  // namespace tessaro

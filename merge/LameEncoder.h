@@ -36,8 +36,8 @@ public:
     // Encodes more interleaved samples, and then the end, putting what comes out behind *bytes;
     // false when the encoder fails. Damaged frames decode to anything, and LAME aborts on samples
     // far outside full scale, so those are cut to it and NaN silenced.
-    bool Add(std::vector<float> samples, std::vector<unsigned char>* bytes);
-    bool Finish(std::vector<unsigned char>* bytes);
+    [[nodiscard]] bool Add(std::vector<float> samples, std::vector<unsigned char>* bytes);
+    [[nodiscard]] bool Finish(std::vector<unsigned char>* bytes);
     // The header frame of a whole file, to write over the one it started with once finished.
     QByteArray HeaderFrame() const;
 

@@ -581,7 +581,8 @@ private:
         quint8* copy = levelled->data() + levelledUsed;
         std::memcpy(copy, frame.data, size_t(frame.length));
         levelledUsed += size_t(frame.length);
-        mp3::AddGlobalGain(copy, frame.length, gain);
+        // A frame too short to hold the side information goes out as it is.
+        static_cast<void>(mp3::AddGlobalGain(copy, frame.length, gain));
         return {copy, frame.length, levelled};
     }
     // Gives the output up as the host asked.

@@ -3,8 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "merge/JoinOptions.h"
 #include "merge/JoinedTag.h"
-#include "settings/JoinPreferences.h"
 
 // Errors: the join reports what failed in a MergeResult, in words a user reads (warnings for
 // inputs left out, an error when nothing or no complete file was written); it never throws.
@@ -56,7 +56,7 @@ struct MergeResult {
 // a JPEG or PNG picture in a regular file of at most 64 MiB, or a tag larger than an ID3v2 tag can
 // hold fails the merge before anything is written. A merge the host cancels ends as a failed one
 // does, with the target as it was.
-MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHost& host,
-                     const JoinOptions& options = {});
+[[nodiscard]] MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath,
+                                   MergeHost& host, const JoinOptions& options = {});
 
 }  // namespace tessaro

@@ -21,8 +21,9 @@ SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& p
             // As the join will copy it; a seam is made of Layer III frames only.
             if (gainSteps != 0 && reader.Header().layer == mp3::FrameHeader::Layer3) {
                 QByteArray& frame = input.frames.back();
-                mp3::AddGlobalGain(reinterpret_cast<quint8*>(frame.data()), qint32(frame.size()),
-                                   gainSteps);
+                // A frame too short to hold the side information goes in as it is.
+                static_cast<void>(mp3::AddGlobalGain(reinterpret_cast<quint8*>(frame.data()),
+                                                     qint32(frame.size()), gainSteps));
             }
         }
     }

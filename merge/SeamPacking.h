@@ -15,6 +15,7 @@ QByteArray ReservedBytes(const std::vector<QByteArray>& frames, size_t first, bo
 // Puts the frames' main data one behind the other, each as early as it may begin, so that
 // `reserved` fits behind the last; the last `widened` frames get the highest bitrate for room.
 // The frames must not draw on reserved bytes before them. False when they cannot hold it all.
-bool Pack(std::vector<QByteArray>* frames, const QByteArray& reserved, size_t widened);
+[[nodiscard]] bool Pack(std::vector<QByteArray>* frames, const QByteArray& reserved,
+                        size_t widened);
 
 }  // namespace tessaro

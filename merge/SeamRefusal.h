@@ -8,6 +8,6 @@ namespace tessaro {
 
 // Why no seam can be made between the two inputs, in words that finish "joined as they are, not
 // seamlessly: "; empty when one can.
-QString Refusal(const SeamInput& earlier, const SeamInput& later);
+[[nodiscard]] QString Refusal(const SeamInput& earlier, const SeamInput& later);
 
 }  // namespace tessaro

@@ -22,7 +22,7 @@ public:
 
     // Waits until every item is done (or the workers stopped), at most `timeout`; whether they
     // are.
-    bool WaitFor(std::chrono::milliseconds timeout);
+    [[nodiscard]] bool WaitFor(std::chrono::milliseconds timeout);
     void Stop() { stopping = true; }
     bool Stopping() const { return stopping; }
 

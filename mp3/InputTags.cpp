@@ -6,13 +6,17 @@
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/tbytevectorstream.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/tfilestream.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 
 #include "io/InputFile.h"
+#include "mp3/TagInflation.h"
 
 namespace mp3 {
 namespace {
@@ -115,6 +119,44 @@ void AddId3v1Fields(const TagLib::ID3v1::Tag& tag, std::vector<TextFrame>& frame
     }
 }
 
+// Bytes of `fd` from `offset` on, as many as there are up to `length`.
+QByteArray ReadAt(int fd, qint64 offset, qint64 length) {
+    QByteArray bytes(qsizetype(std::max<qint64>(length, 0)), Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < bytes.size()) {
+        const ssize_t read =
+            ::pread(fd, bytes.data() + got, size_t(bytes.size() - got), offset + got);
+        if (read <= 0) {
+            break;
+        }
+        got += qsizetype(read);
+    }
+    bytes.truncate(got);
+    return bytes;
+}
+
+// What TagLib is to read in place of the file when its leading ID3v2 tag holds frames it must not
+// inflate: that tag made safe, then the file's last bytes, where an ID3v1 tag is looked for.
+// Nothing when the file may be read as it is.
+std::unique_ptr<TagLib::ByteVectorStream> BoundedTagStream(const tessaro::InputFile& input) {
+    const QByteArray header = ReadAt(input.Descriptor(), 0, 10);
+    if (header.size() < 10 || !header.startsWith("ID3")) {
+        return nullptr;
+    }
+    const qint64 body = qint64(header[6] & 0x7F) << 21 | qint64(header[7] & 0x7F) << 14 |
+                        qint64(header[8] & 0x7F) << 7 | qint64(header[9] & 0x7F);
+    const qint64 end = std::min(10 + body, input.Size());
+    const std::optional<QByteArray> tag = BoundInflation(ReadAt(input.Descriptor(), 0, end));
+    if (!tag) {
+        return nullptr;
+    }
+    // TagLib looks for an ID3v1 tag in the last 131 bytes.
+    const qint64 tailStart = std::max(end, input.Size() - 131);
+    const QByteArray bytes = *tag + ReadAt(input.Descriptor(), tailStart, input.Size() - tailStart);
+    return std::make_unique<TagLib::ByteVectorStream>(
+        TagLib::ByteVector(bytes.constData(), unsigned(bytes.size())));
+}
+
 }  // namespace
 
 InputTags ReadInputTags(const QString& path) {
@@ -126,18 +168,21 @@ InputTags ReadInputTags(const QString& path) {
 
 InputTags ReadInputTags(const tessaro::InputFile& input) {
     InputTags tags;
-    // TagLib closes what it is given; its reads move no offset the frames are read by.
-    const int fd = ::dup(input.Descriptor());
-    if (fd < 0) {
-        return tags;
-    }
-    TagLib::FileStream stream(fd, true);  // closes fd once it holds it
-    if (!stream.isOpen()) {
-        ::close(fd);
-        return tags;
+    std::unique_ptr<TagLib::IOStream> stream = BoundedTagStream(input);
+    if (!stream) {
+        // TagLib closes what it is given; its reads move no offset the frames are read by.
+        const int fd = ::dup(input.Descriptor());
+        if (fd < 0) {
+            return tags;
+        }
+        stream = std::make_unique<TagLib::FileStream>(fd, true);  // closes fd once it holds it
+        if (!stream->isOpen()) {
+            ::close(fd);
+            return tags;
+        }
     }
     // Only the tags are read: no audio properties, which would scan the frames.
-    TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+    TagLib::MPEG::File file(stream.get(), TagLib::ID3v2::FrameFactory::instance(), false);
     if (!file.isValid()) {
         return tags;
     }

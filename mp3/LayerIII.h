@@ -39,7 +39,7 @@ qint32 MainDataRoom(const QByteArray& frame);
 // kept within 0..255, and sets its CRC anew when it has one. Nothing else changes: players then
 // decode the same audio that much louder or softer. A frame too short to hold its side
 // information is left as it is (false): its fields would lie in the bytes behind it.
-bool AddGlobalGain(quint8* frame, qint32 length, int steps);
+[[nodiscard]] bool AddGlobalGain(quint8* frame, qint32 length, int steps);
 // The CRC a protected frame carries behind its header: CRC-16 (polynomial 0x8005, initial value
 // 0xFFFF) of the header's last two bytes and the side information.
 quint16 FrameCrc(const quint8* frame);

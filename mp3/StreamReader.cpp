@@ -328,7 +328,9 @@ void StreamReader::Hold(qint64 at, qint64 end) {
     if (at < bufferStart || std::min(end, audioEnd) > BufferEnd()) {
         const qint64 resume = position;
         position = at;
-        Refill();
+        // A failed read leaves the buffer empty and its reason in readError, which the reader
+        // reports; no header is found in an empty buffer.
+        static_cast<void>(Refill());
         position = resume;
     }
 }

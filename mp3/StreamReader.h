@@ -93,14 +93,14 @@ private:
     // Finds the audio part of `file` and moves to its first frame.
     void Start(std::shared_ptr<tessaro::InputFile> opened);
     // Makes the byte at position available in the read buffer; false at the end of the audio.
-    bool Fill();
+    [[nodiscard]] bool Fill();
     // The number of bytes the leading ID3v2 tags occupy, padding and footer included, up to the
     // end of the audio; read through the buffer, which then holds the first frames too.
     qint64 LeadingTagBytes();
     // Maps or reads the buffer anew from position on.
-    bool Refill();
+    [[nodiscard]] bool Refill();
     // Reads what is left up to kReadBufferSize bytes into a buffer of the reader's own.
-    bool ReadIntoBuffer(qint64 length);
+    [[nodiscard]] bool ReadIntoBuffer(qint64 length);
     // Copies up to count bytes from position on; raises at the end when count > 0 and none
     // could be read, returns fewer than count when the audio ends early.
     qint32 ReadBytes(quint8* into, qint32 count);

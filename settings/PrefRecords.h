@@ -43,7 +43,7 @@ public:
     // Replaces the file with the records written so far, through a temporary file beside it, so
     // that an interrupted write never leaves a truncated file. Returns an empty text on success,
     // otherwise the system's reason.
-    QString Commit();
+    [[nodiscard]] QString Commit();
 
 private:
     QString path;

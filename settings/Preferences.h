@@ -22,6 +22,6 @@ bool ReadSaveID3Tag(const QString& path);
 
 // Replaces the file with one holding just the SaveID3Tag record (521 bytes). Returns an empty
 // text on success, otherwise the system's reason; the old file is then as it was.
-QString WriteSaveID3Tag(const QString& path, bool saveID3Tag);
+[[nodiscard]] QString WriteSaveID3Tag(const QString& path, bool saveID3Tag);
 
 }  // namespace tessaro

@@ -4,6 +4,7 @@ wild are. The tests insert each into the track list, merge it and save it in a w
 more cases cannot be committed and are made by the tests themselves: a folder given as an input,
 and a file whose name is not valid UTF-8."""
 import os
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -25,6 +26,20 @@ def id3v2(frames, size=None):
 def text_frame(name, text):
     body = b"\x00" + text  # ISO-8859-1
     return name + len(body).to_bytes(4, "big") + b"\x00\x00" + body
+
+
+def deflated_zeros(length):
+    """A zlib stream of `length` zero bytes: about a thousandth of its inflated size."""
+    packer = zlib.compressobj(9)
+    chunk = bytes(1 << 20)
+    packed = b"".join(packer.compress(chunk) for _ in range(length >> 20))
+    return packed + packer.compress(bytes(length & ((1 << 20) - 1))) + packer.flush()
+
+
+def compressed_frame(name, declared, packed):
+    """An ID3v2.3 frame with the compression flag, declaring an inflated size of `declared`."""
+    body = declared.to_bytes(4, "big") + packed
+    return name + len(body).to_bytes(4, "big") + b"\x00\x80" + body
 
 
 def stereo_fixture_audio():
@@ -58,6 +73,14 @@ FILES = {
     # writes, then half a second of audio of their stream, long enough to be levelled.
     "free-format-tiny-frames.mp3": (bytes([0xFF, 0xFB, 0x00, 0x64]) + bytes(4)) * 5
     + stereo_fixture_audio(),
+    # Compressed frames that would inflate far past what a tag holds, between two plain ones: a
+    # comment that says it holds 300 MiB, and a user's text that says 64 bytes and holds 64 MiB.
+    "tag-inflates-past-limit.mp3": id3v2(
+        text_frame(b"TIT2", b"Kept title")
+        + compressed_frame(b"COMM", 300 << 20, deflated_zeros(300 << 20))
+        + compressed_frame(b"TXXX", 64, deflated_zeros(64 << 20))
+        + text_frame(b"TRCK", b"7"))
+    + frame(0x11) + frame(0x22),
 }
 
 for name, data in FILES.items():

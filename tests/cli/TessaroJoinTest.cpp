@@ -545,3 +545,38 @@ TEST_F(TessaroJoinTest, ASignalThatEndsAJoinRemovesItsNamedTemporaryFile) {
         EXPECT_EQ(ReadAll(output), "an earlier join");
     }
 }
+
+// A signal amid the final rename waits for it: the target is then the whole join and no
+// temporary file stays, whether it was made with a name or without (O_TMPFILE, named by Qt only
+// for the rename).
+TEST_F(TessaroJoinTest, ASignalDuringTheFinalRenameLeavesNoTemporaryFile) {
+    const QString input = WriteAll(dir.filePath(QStringLiteral("in.mp3")), Mp3Frames(50));
+    const QStringList arguments{QStringLiteral("-q"), QStringLiteral("-o"), output, input, input};
+    QTemporaryDir elsewhere;
+    const QString whole = elsewhere.filePath(QStringLiteral("whole.mp3"));
+    ASSERT_EQ(Join({QStringLiteral("-q"), QStringLiteral("-o"), whole, input, input}).exitCode, 0);
+    const QString signalInRename = QStringLiteral(TESSARO_SIGNAL_IN_RENAME);
+    for (const QString& preload :
+         {signalInRename,
+          signalInRename + QLatin1Char(':') + QStringLiteral(TESSARO_NAMED_TEMPORARY_FILES)}) {
+        for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+            SCOPED_TRACE((preload + QStringLiteral(" %1").arg(signal)).toStdString());
+            WriteAll(output, "an earlier join");
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("LD_PRELOAD"), preload);
+            environment.insert(QStringLiteral("TESSARO_RENAME_SIGNAL"), QString::number(signal));
+            environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                               environment.value(QStringLiteral("ASAN_OPTIONS")) +
+                                   QStringLiteral(":verify_asan_link_order=0"));
+            QProcess process;
+            process.setProcessEnvironment(environment);
+            process.start(QStringLiteral(TESSARO_JOIN), arguments);
+            ASSERT_TRUE(process.waitForFinished(60000));
+            // Ended by the signal, only once the rename was done.
+            EXPECT_EQ(process.exitStatus(), QProcess::CrashExit);
+            EXPECT_EQ(FolderEntries(dir.path()),
+                      (QStringList{QStringLiteral("in.mp3"), QStringLiteral("out.mp3")}));
+            EXPECT_EQ(ReadAll(output), ReadAll(whole));
+        }
+    }
+}

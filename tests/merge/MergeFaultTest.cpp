@@ -208,31 +208,44 @@ TEST_F(MergeFaultTest, AnInputReplacedAfterItsTagsWereReadFailsTheMerge) {
         {"first.mp3", "later.mp3", "out.mp3"});
 }
 
-// An ID3v2.3 tag holding a picture of `size` zero bytes in a compressed frame: a few hundred KiB
-// in the file, `size` bytes once read.
-QByteArray TagWithInflatingPicture(qint64 size) {
+// An ID3v2.3 tag holding a picture of `size` zero bytes, in a compressed frame (a few hundred KiB
+// in the file, `size` bytes once inflated) or else as they are, the zeros left as a hole in the
+// file at `path`, which is written with three frames behind the tag.
+QString WriteInputWithPicture(const QString& path, qint64 size, bool compressed) {
     // Text encoding, MIME type, picture type, empty description, then the picture. qCompress
     // puts the length in front of the zlib stream, as the compressed frame wants it.
-    QByteArray fields(14 + size, '\0');
-    fields.replace(0, 14, QByteArray("\0image/jpeg\0\x03\0", 14));
-    const QByteArray body = qCompress(fields, 1);
-    QByteArray frame = "APIC" + QByteArray(4, 0) + QByteArray("\0\x80", 2) + body;
-    qToBigEndian(quint32(body.size()), frame.data() + 4);
+    const QByteArray fieldsHead("\0image/jpeg\0\x03\0", 14);
+    const QByteArray body =
+        compressed ? qCompress(fieldsHead + QByteArray(size, '\0'), 1) : fieldsHead;
+    const qint64 bodySize = compressed ? body.size() : 14 + size;
+    QByteArray frame = "APIC" + QByteArray(4, 0) + QByteArray(compressed ? "\0\x80" : "\0\0", 2);
+    qToBigEndian(quint32(bodySize), frame.data() + 4);
     QByteArray header("ID3\x03\0\0", 6);
     for (int shift = 21; shift >= 0; shift -= 7) {
-        header += char((frame.size() >> shift) & 0x7F);  // synchsafe
+        header += char(((frame.size() + bodySize) >> shift) & 0x7F);  // synchsafe
     }
-    return header + frame;
+    QFile file(path);
+    const qint64 tagEnd = header.size() + frame.size() + bodySize;
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(header + frame + body) > 0 &&
+                file.resize(tagEnd) && file.seek(tagEnd) && file.write(Mp3Frames(3)) > 0);
+    return path;
 }
 
 TEST_F(MergeFaultTest, ATagLargerThanID3v2CanHoldFailsTheMergeBeforeAnythingIsWritten) {
-    workspace.AddPath(
-        Write(QStringLiteral("in.mp3"), TagWithInflatingPicture(qint64(1) << 28) + Mp3Frames(3)));
-    const tessaro::MergeResult result =
-        tessaro::RunMerge(workspace, output, host, {false, true, QString(), false, {}});
+    const QString input = dir.filePath(QStringLiteral("in.mp3"));
+    // The largest picture an input's tag holds, which the joined tag's chapters take past it.
+    const qint64 largest = (qint64(1) << 28) - 1 - 24;
+    workspace.AddPath(WriteInputWithPicture(input, largest, false));
+    const tessaro::JoinOptions copyCover{true, true, QString(), false, {}};
+    tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, copyCover);
     ExpectFailureThatChangedNothing(result, output, {"in.mp3", "out.mp3"});
     EXPECT_TRUE(result.error.contains(QStringLiteral("more than the 268435465 an ID3v2 tag")))
         << result.error.toStdString();
+    // The same picture compressed is never inflated: the join goes on without it.
+    WriteInputWithPicture(input, largest, true);
+    result = tessaro::RunMerge(workspace, output, host, copyCover);
+    EXPECT_TRUE(result.Succeeded()) << result.error.toStdString();
+    EXPECT_FALSE(ReadAll(output).contains("APIC"));
 }
 
 // A folder the merge may not write in, tried by a process that cannot ignore permissions.

@@ -29,9 +29,11 @@
 #include "merge/Chapters.h"
 #include "merge/Conform.h"
 #include "merge/JoinedTag.h"
+#include "mp3/InputTags.h"
 #include "mp3/LayerIII.h"
 #include "mp3/StreamFormat.h"
 #include "mp3/StreamReader.h"
+#include "mp3/TagInflation.h"
 #include "mp3/XingHeader.h"
 #include "workspace/PlainTrackList.h"
 #include "workspace/TessaroWorkSpace.h"
@@ -639,6 +641,82 @@ QStringList TextFramesOf(const QString& path) {
         texts << id + u'=' + text;
     }
     return texts;
+}
+
+// Four bytes big-endian, seven bits a byte where `syncSafe`.
+QByteArray SizeBytes(quint32 size, bool syncSafe) {
+    QByteArray bytes;
+    for (const int shift : {3, 2, 1, 0}) {
+        bytes.append(char(syncSafe ? (size >> (7 * shift)) & 0x7F : size >> (8 * shift)));
+    }
+    return bytes;
+}
+
+// An ID3v2 frame whose body is `text` deflated, declaring `declared` inflated bytes.
+QByteArray CompressedFrame(int version, const char* id, const QByteArray& text, quint32 declared) {
+    const QByteArray body = SizeBytes(declared, version == 4) + qCompress(text).mid(4);
+    return id + SizeBytes(quint32(body.size()), version == 4) +
+           QByteArray(version == 3 ? "\x00\x80" : "\x00\x09", 2) + body;
+}
+
+QByteArray PlainFrame(int version, const char* id, const QByteArray& text) {
+    return id + SizeBytes(quint32(text.size()) + 1, version == 4) + QByteArray(3, '\0') + text;
+}
+
+QByteArray Id3v2Of(int version, const QByteArray& frames, char flags = 0) {
+    return QByteArray("ID3") + char(version) + '\0' + flags +
+           SizeBytes(quint32(frames.size()), true) + frames;
+}
+
+// Compressed frames inflate only as far as the limit on the whole tag: one that declares more, or
+// inflates to more than it declares, is kept from TagLib whole, and the frames around it are read.
+TEST_F(MergeJobTest, CompressedTagFramesInflateOnlyWithinTheLimit) {
+    const auto read = [this](const QByteArray& tag) {
+        return mp3::ReadInputTags(Write(QStringLiteral("in.mp3"), tag + Mp3Frames(2)));
+    };
+    const auto ids = [](const mp3::InputTags& tags) {
+        QByteArrayList list;
+        for (const mp3::TextFrame& frame : tags.frames) {
+            list << frame.id;
+        }
+        return list;
+    };
+    const QByteArray big(6 << 20, 'x');
+    for (const int version : {3, 4}) {
+        SCOPED_TRACE(version);
+        // A small one honestly declared is read; one declaring past the limit is not inflated,
+        // however little it holds.
+        mp3::InputTags tags = read(Id3v2Of(
+            version, CompressedFrame(version, "TIT2", QByteArray("\0Packed title", 13), 13) +
+                         CompressedFrame(version, "TPE1", QByteArray("\0Tiny", 5),
+                                         mp3::kInflatedTagLimit + 1) +
+                         PlainFrame(version, "TRCK", "7")));
+        EXPECT_EQ(tags.title, QStringLiteral("Packed title"));
+        EXPECT_EQ(tags.track, 7);
+        EXPECT_EQ(ids(tags), (QByteArrayList{"TIT2", "TRCK"}));
+        // The limit is for the tag: a third frame of 6 MiB would pass 16 MiB.
+        QByteArray frames;
+        for (int i = 0; i < 3; ++i) {
+            frames += CompressedFrame(version, "TXXX", '\0' + QByteArray::number(i) + '\0' + big,
+                                      quint32(big.size() + 3));
+        }
+        tags = read(Id3v2Of(version, frames + PlainFrame(version, "TALB", "Album")));
+        EXPECT_EQ(ids(tags), (QByteArrayList{"TXXX", "TXXX", "TALB"}));
+    }
+    // A frame that declares 64 bytes and inflates to 6 MiB, twice in an unsynchronised ID3v2.3
+    // tag whose title comes behind: the second passes the limit.
+    QByteArray frames = CompressedFrame(3, "COMM", QByteArray(4, '\0') + big, 64) +
+                        CompressedFrame(3, "TXXX", QByteArray("\0a\0", 3) + big, 64) +
+                        CompressedFrame(3, "TPE1", QByteArray(3, '\0') + big, 64) +
+                        PlainFrame(3, "TIT2", "\xFF\xFE title");
+    frames.replace("\xFF", QByteArray("\xFF\x00", 2));
+    mp3::InputTags tags = read(Id3v2Of(3, frames, char(0x80)));
+    EXPECT_EQ(ids(tags), (QByteArrayList{"COMM", "TXXX", "TIT2"}));
+    // The crafted input: 300 MiB declared, and 64 MiB behind a declared 64 bytes.
+    tags = mp3::ReadInputTags(QStringLiteral(TESSARO_BAD_INPUTS "/tag-inflates-past-limit.mp3"));
+    EXPECT_EQ(tags.title, QStringLiteral("Kept title"));
+    EXPECT_EQ(tags.track, 7);
+    EXPECT_EQ(ids(tags), (QByteArrayList{"TIT2", "TRCK"}));
 }
 
 TEST_F(MergeJobTest,

@@ -66,8 +66,8 @@ TEST(LayerIIITest, SideInformationFieldsAreFoundAndWrittenWhereTheyStand) {
             // Gain steps go into every global_gain alone, kept within 0..255.
             for (const int steps : {5, -200, 200}) {
                 QByteArray louder = frame;
-                mp3::AddGlobalGain(reinterpret_cast<quint8*>(louder.data()), qint32(louder.size()),
-                                   steps);
+                EXPECT_TRUE(mp3::AddGlobalGain(reinterpret_cast<quint8*>(louder.data()),
+                                               qint32(louder.size()), steps));
                 SideInfo expected = side;
                 expected.mainDataBegin = c.farthestBack;
                 for (int& gain : expected.globalGains) {
