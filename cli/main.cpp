@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -13,6 +14,7 @@
 #include "io/AtomicWrite.h"
 #include "io/Files.h"
 #include "merge/Chapters.h"
+#include "merge/JoinChoices.h"
 #include "merge/MergeJob.h"
 #include "settings/JoinPreferences.h"
 #include "workspace/FolderInputs.h"
@@ -141,24 +143,6 @@ struct Options {
         QStringLiteral("composer"),
         QStringLiteral("Composer of the tag (where audiobook tools file the narrator)."),
         QStringLiteral("TEXT")};
-    const QCommandLineOption copyTags{
-        QStringLiteral("copy-tags"),
-        QStringLiteral("Copy into the output's tag every text frame all joined inputs share "
-                       "(album, artist, album artist, genre, year, composer, comment, ...), but "
-                       "their titles, track and disc numbers and ReplayGain; a tag without a "
-                       "title is titled with the album. The values typed above win.")};
-    const QCommandLineOption id3v23{
-        QStringLiteral("id3v2.3"),
-        QStringLiteral("Write the tag, chapters and cover included, as ID3v2.3, which Windows "
-                       "and many older players read, instead of ID3v2.4.")};
-    const QCommandLineOption chapters{
-        QStringLiteral("chapters"),
-        QStringLiteral("Add a chapter for each joined input to the output's tag, titled with the "
-                       "input's own title or, without one, its file name. With =title, one "
-                       "chapter for each run of inputs whose titles agree once a trailing part "
-                       "or track number is left out (\"Chapter 3 (1/2)\", \"Chapter 3 - Part "
-                       "2\")."),
-        QStringLiteral("title")};
     const QCommandLineOption chapterFile{
         QStringLiteral("chapter-file"),
         QStringLiteral("Take the output's chapters from FILE, a line \"HH:MM:SS.mmm Title\" for "
@@ -170,36 +154,11 @@ struct Options {
         QStringLiteral("Write the output's chapters to FILE in the same form (with neither "
                        "option above: a chapter for each joined input)."),
         QStringLiteral("FILE")};
-    const QCommandLineOption copyCover{
-        QStringLiteral("copy-cover"),
-        QStringLiteral("Carry the picture of the first joined input that has one (its front "
-                       "cover, else its first) into the output's tag.")};
     const QCommandLineOption cover{
         QStringLiteral("cover"),
         QStringLiteral(
             "Put the JPEG or PNG picture FILE into the output's tag as its front cover."),
         QStringLiteral("FILE")};
-    const QCommandLineOption seamless{
-        QStringLiteral("seamless"),
-        QStringLiteral("Join the inputs without the silence their encoders put at both ends: the "
-                       "few frames around each join are decoded and encoded anew. Inputs whose "
-                       "headers do not tell that silence, or of different formats, are joined as "
-                       "they are, with a warning.")};
-
-    const QCommandLineOption level{
-        QStringLiteral("level"),
-        QStringLiteral("Level the loudness of the inputs to LUFS (alone, --level aims at -18, "
-                       "ReplayGain 2.0's reference) by changing the gain their frames carry, in "
-                       "steps of 1.5 dB: no re-encoding. An input gets less gain where more "
-                       "would clip its peaks. The output's tag tells its ReplayGain."),
-        QStringLiteral("LUFS")};
-    const QCommandLineOption conform{
-        QStringLiteral("conform"),
-        QStringLiteral("Re-encode inputs of another format (MPEG version, layer, sampling rate or "
-                       "channel count) to match the first input, which must be of Layer III: "
-                       "each is decoded, resampled, mixed to its channels and encoded in its "
-                       "format, and runs into its neighbours without gap. The other inputs are "
-                       "copied as ever.")};
 
     const QCommandLineOption sort{
         QStringLiteral("sort"),
@@ -209,12 +168,34 @@ struct Options {
                        "untagged by name."),
         QStringLiteral("ORDER")};
 
+    // The joined-file choices, as the window has them too.
+    const std::vector<QCommandLineOption> choices = [] {
+        std::vector<QCommandLineOption> options;
+        for (const tessaro::JoinChoice& choice : tessaro::JoinChoices()) {
+            if (choice.option) {
+                options.emplace_back(QString::fromLatin1(choice.option),
+                                     QString::fromUtf8(choice.help),
+                                     QString::fromLatin1(choice.valueName));
+            }
+        }
+        return options;
+    }();
+    const QCommandLineOption& Choice(const char* name) const {
+        return *std::find_if(choices.begin(), choices.end(), [name](const auto& option) {
+            return option.names().first() == QLatin1String(name);
+        });
+    }
+    const QCommandLineOption& chapters = Choice("chapters");
+    const QCommandLineOption& copyCover = Choice("copy-cover");
+    const QCommandLineOption& level = Choice("level");
+
     void AddTo(QCommandLineParser& parser) const {
-        parser.addOptions({output,      workspaceFile,  quiet,     tag,     album,
-                           artist,      title,          year,      comment, genre,
-                           albumArtist, composer,       copyTags,  id3v23,  chapters,
-                           chapterFile, exportChapters, copyCover, cover,   seamless,
-                           level,       conform,        sort});
+        parser.addOptions({output, workspaceFile, quiet, tag, album, artist, title, year, comment,
+                           genre, albumArtist, composer});
+        for (const QCommandLineOption& choice : choices) {
+            parser.addOption(choice);
+        }
+        parser.addOptions({chapterFile, exportChapters, cover, sort});
     }
 
     // Options whose value may be left out, which the parser cannot take: "--name=VALUE" or
@@ -350,19 +331,19 @@ Request ReadRequest(const QCommandLineParser& parser, const Options& options) {
     tessaro::JoinOptions& join = request.preferences.options;
     join.chapterFile = parser.value(options.chapterFile);
     request.exportChapters = parser.value(options.exportChapters);
+    for (const tessaro::JoinChoice& choice : tessaro::JoinChoices()) {
+        if (choice.option) {
+            choice.turn(join, parser.isSet(QString::fromLatin1(choice.option)));
+        }
+    }
     // Chapters to export are made as for the tag.
-    join.chapters = parser.isSet(options.chapters) ||
-                    (!request.exportChapters.isEmpty() && join.chapterFile.isEmpty());
+    join.chapters =
+        join.chapters || (!request.exportChapters.isEmpty() && join.chapterFile.isEmpty());
     join.chaptersByTitle = parser.value(options.chapters) == QLatin1String("title");
-    join.copyCover = parser.isSet(options.copyCover);
     join.coverFile = parser.value(options.cover);
-    join.seamless = parser.isSet(options.seamless);
     if (parser.isSet(options.level)) {
         join.level = parser.value(options.level).toDouble();
     }
-    join.conform = parser.isSet(options.conform);
-    join.copyTags = parser.isSet(options.copyTags);
-    join.id3v23 = parser.isSet(options.id3v23);
     join.moreTag = {parser.value(options.genre), parser.value(options.albumArtist),
                     parser.value(options.composer)};
     request.year = parser.value(options.year).toInt();

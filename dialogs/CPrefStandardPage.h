@@ -1,14 +1,14 @@
 #pragma once
 
 #include <QWidget>
+#include <vector>
 
 #include "settings/JoinPreferences.h"
 
 class QCheckBox;
 
 // The "Standard" page of the preferences: whether the merged file gets the main ID3 tag, and
-// what else the joined file carries: a chapter for each input, the first input's cover picture,
-// the tag the inputs share, and in which version of ID3v2 its tag is written.
+// a box for each of the choices of what else the joined file carries (tessaro::JoinChoices).
 class CPrefStandardPage : public QWidget {
     Q_OBJECT
 
@@ -29,11 +29,5 @@ public:
 private:
     tessaro::JoinPreferences m_preferences;
     QCheckBox* m_saveID3TagBox;
-    QCheckBox* m_chaptersBox;
-    QCheckBox* m_copyCoverBox;
-    QCheckBox* m_seamlessBox;
-    QCheckBox* m_levelBox;
-    QCheckBox* m_conformBox;
-    QCheckBox* m_copyTagsBox;
-    QCheckBox* m_id3v23Box;
+    std::vector<QCheckBox*> m_choiceBoxes;  // one for each choice, in its order
 };

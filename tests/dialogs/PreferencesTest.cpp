@@ -59,8 +59,10 @@ private Q_SLOTS:
                 joined << box->text();
             }
         }
-        QCOMPARE(joined, (QStringList{QStringLiteral("Add a &chapter for each input file"),
-                                      QStringLiteral("Copy the first input's co&ver picture")}));
+        QCOMPARE(joined,
+                 (QStringList{QStringLiteral("Add a &chapter for each input file"),
+                              QStringLiteral("&One chapter for the parts of a title "
+                                             "(\"Chapter 3 (1/2)\", \"Chapter 3 (2/2)\")")}));
     }
 
     void everyBoxHasAnAccessKeyOfItsOwn() {
@@ -79,7 +81,7 @@ private Q_SLOTS:
             QTest::keyClick(&sheet, key.toLatin1(), Qt::AltModifier);
             QTRY_VERIFY2(box->isChecked() != was, qPrintable(box->text()));  // an animated click
         }
-        QCOMPARE(keys.size(), 8);
+        QCOMPARE(keys.size(), 9);
     }
 
     void theJoinedFileBoxesAreKeptOnOkAndLeftOnCancel() {
@@ -97,6 +99,14 @@ private Q_SLOTS:
             QCheckBox* id3v23 = ChildWithText<QCheckBox>(sheet.StandardPage(), texts[1]);
             QVERIFY(copyTags && id3v23);
             QVERIFY(!copyTags->isChecked() && id3v23->isChecked());
+            // Chapters by title only where there are chapters.
+            QCheckBox* chapters = ChildWithText<QCheckBox>(
+                sheet.StandardPage(), QStringLiteral("Add a &chapter for each input file"));
+            auto* byTitle = qobject_cast<QCheckBox*>(chapters->nextInFocusChain());
+            QVERIFY(byTitle && !byTitle->isEnabled());
+            chapters->click();
+            QVERIFY(byTitle->isEnabled());
+            byTitle->click();
             // By their access keys, which click a button as a press of the mouse would.
             QTest::keyClick(sheet.focusWidget(), Qt::Key_T, Qt::AltModifier);
             QTRY_VERIFY(copyTags->isChecked());
@@ -106,6 +116,7 @@ private Q_SLOTS:
             const bool kept = close == QLatin1String("OK");
             QCOMPARE(sheet.StandardPage().Preferences().options.copyTags, kept);
             QCOMPARE(sheet.StandardPage().Preferences().options.id3v23, !kept);
+            QCOMPARE(sheet.StandardPage().Preferences().options.chaptersByTitle, kept);
         }
     }
 

@@ -87,14 +87,19 @@ TEST_F(PreferencesTest, JoinPreferencesComeFromBothStoresAndTheOptionsLeaveTheFi
     const QString path = tessaro::GetPreferencesPath(QStringLiteral("Zovi Tessaro 1.2"));
     ASSERT_EQ(tessaro::WriteSaveID3Tag(path, true), QString());
     const QByteArray before = ReadAll(path);
-    tessaro::JoinOptions allOn{true, false, QStringLiteral("cover.jpg"), true, -18.0, true};
+    tessaro::JoinOptions allOn;
+    allOn.chapters = allOn.chaptersByTitle = allOn.seamless = allOn.conform = true;
     allOn.copyTags = allOn.id3v23 = true;
-    for (const tessaro::JoinOptions& options :
-         {allOn, tessaro::JoinOptions{false, true, QString(), false, {}, false}}) {
+    allOn.coverFile = QStringLiteral("cover.jpg");
+    allOn.level = -18.0;
+    tessaro::JoinOptions coverOnly;
+    coverOnly.copyCover = true;
+    for (const tessaro::JoinOptions& options : {allOn, coverOnly}) {
         tessaro::SaveJoinOptions(options);
         const tessaro::JoinPreferences loaded = tessaro::LoadJoinPreferences(path);
         EXPECT_TRUE(loaded.saveID3Tag);
         EXPECT_EQ(loaded.options.chapters, options.chapters);
+        EXPECT_EQ(loaded.options.chaptersByTitle, options.chaptersByTitle);
         EXPECT_EQ(loaded.options.copyCover, options.copyCover);
         EXPECT_EQ(loaded.options.seamless, options.seamless);
         EXPECT_EQ(loaded.options.level, options.level);
