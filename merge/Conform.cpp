@@ -13,7 +13,10 @@
 #include <optional>
 #include <thread>
 
+#include "io/Files.h"
 #include "io/InputFile.h"
+#include "merge/ChannelMix.h"
+#include "merge/InputPass.h"
 #include "merge/LameEncoder.h"
 #include "merge/Mpg123Decoder.h"
 #include "merge/Seam.h"
@@ -165,23 +168,15 @@ public:
 private:
     // Hands the first `count` samples pending on to the encoder.
     void Pass(size_t count) {
-        std::vector<float> mixed(count * mixChannels);
-        const float* in = pending.data();
-        for (size_t i = 0; i < count; ++i, in += inChannels) {
-            for (size_t c = 0; c < mixChannels; ++c) {
-                mixed[i * mixChannels + c] =
-                    gain * (inChannels > mixChannels ? (in[0] + in[1]) / 2 : in[c]);
-            }
-        }
+        std::vector<float> mixed;
+        MixChannels(pending.data(), count, inChannels, mixChannels, gain, &mixed);
         pending.erase(pending.begin(), pending.begin() + qint64(count * inChannels));
         Hand(resampler ? resampler->Process(mixed) : std::move(mixed));
     }
     void Hand(std::vector<float> samples) {
         if (outChannels > mixChannels) {
-            std::vector<float> both(samples.size() * 2);
-            for (size_t i = 0; i < samples.size(); ++i) {
-                both[2 * i] = both[2 * i + 1] = samples[i];
-            }
+            std::vector<float> both;
+            MixChannels(samples.data(), samples.size(), 1, 2, 1, &both);
             samples = std::move(both);
         }
         if (!samples.empty()) {
@@ -320,11 +315,16 @@ ConformPass::ConformPass(std::vector<ConformInput> inputs, const ConformTarget& 
               [this](int i) { results[size_t(i)] = Encode(this->inputs[size_t(i)]); }) {}
 
 Conformed ConformPass::Encode(const ConformInput& input) {
-    QString error;
-    mp3::StreamReader reader(input.file ? input.file : InputFile::Open(input.path, &error),
-                             input.path);
+    InputPass pass(input.file, input.path);
+    const mp3::StreamReader& reader = pass.Reader();
+    const auto cannot = [&input](const QString& why) {
+        return Conformed{nullptr,
+                         QStringLiteral("Cannot re-encode %1: %2").arg(Quoted(input.path), why)};
+    };
     if (reader.AtEnd()) {
-        return {nullptr, error.isEmpty() ? QStringLiteral("no MPEG audio frames found") : error};
+        const QString failure = pass.Start().failure;
+        return failure.isEmpty() ? cannot(QStringLiteral("no MPEG audio frames found"))
+                                 : Conformed{nullptr, failure};
     }
     SeamInput told;  // the delay and padding its header tells
     ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
@@ -334,25 +334,33 @@ Conformed ConformPass::Encode(const ConformInput& input) {
     Conversion conversion(target, source, input.gainDb, told, queue);
     Encoding encoding(target);
     if (!decoder.Ready() || !conversion.Ready() || !encoding.Ready()) {
-        return {nullptr, QStringLiteral("the decoder or encoder does not take its format")};
+        return cannot(QStringLiteral("the decoder or encoder does not take its format"));
     }
     // Decoding and resampling on a thread of their own, beside the encoder, which takes longest.
+    PassEnd end;
     std::thread decoding([&] {
         const Mpg123Stream::Take take = [&conversion](const float* samples, size_t count) {
             conversion.Add(samples, count);
         };
-        for (; !reader.AtEnd() && !workers.Stopping() && !queue.Closed(); reader.Advance()) {
-            if (!IsHeaderFrame(reader)) {
-                bytesDone += reader.FrameLength();
-                decoder.Feed(reader.Frame(), reader.FrameLength(), take);
-            }
-        }
+        end = pass.Run(
+            [&](const mp3::StreamReader& frame) {
+                if (!IsHeaderFrame(frame)) {
+                    decoder.Feed(frame.Frame(), frame.FrameLength(), take);
+                }
+                return !workers.Stopping() && !queue.Closed();
+            },
+            &bytesDone);
         decoder.Finish(take);
         conversion.Finish();
     });
     encoding.Run(queue);
     decoding.join();
-    return encoding.Finish();
+    // Audio cut short or mixed by a fault must not pass for the input.
+    if (!end.failure.isEmpty()) {
+        return {nullptr, end.failure};
+    }
+    Conformed conformed = encoding.Finish();
+    return conformed.file ? conformed : cannot(conformed.error);
 }
 
 }  // namespace tessaro

@@ -38,7 +38,8 @@ struct ConformInput {
 };
 
 // What an input became: a file without a name holding it encoded as the target says, a header
-// frame in front telling the encoder's delay and padding; null with the reason in `error`.
+// frame in front telling the encoder's delay and padding; null with why the join fails in
+// `error`, which names the input.
 struct Conformed {
     std::shared_ptr<InputFile> file;
     QString error;
