@@ -261,6 +261,29 @@ private:
     QString error;
 };
 
+// The VBR quality or mean bitrate the LAME header `xing` of the first frame tells.
+void TakeEncoderSetting(const mp3::StreamReader& reader, const mp3::XingHeader& xing,
+                        ConformTarget* target) {
+    const std::optional<quint32> quality =
+        xing.HasEncoderExtension() ? xing.Quality(reader.Frame()) : std::nullopt;
+    if (!quality || *quality > 100) {
+        return;
+    }
+    target->vbrQuality = VbrQualityOf(*quality);
+    // Where the quality is not known for sure, the first input's own mean bitrate.
+    const std::optional<quint32> frames = xing.FrameCount(reader.Frame());
+    const std::optional<quint32> bytes = xing.ByteCount(reader.Frame());
+    if (target->vbrQuality < 0 && frames && bytes && *frames > 0) {
+        const mp3::FrameHeader& header = reader.Header();
+        target->meanBitrate =
+            qint32(qint64(*bytes - quint32(reader.FrameLength())) * 8 * header.GetSampleRate() /
+                   (qint64(*frames) * header.GetSampleCount()));
+    } else if (target->vbrQuality < 0) {
+        // Of the settings that store it, the one of the lowest bitrate.
+        target->vbrQuality = int(100 - *quality) / 10 + 3;
+    }
+}
+
 }  // namespace
 
 int VbrQualityOf(quint32 stored) {
@@ -268,41 +291,36 @@ int VbrQualityOf(quint32 stored) {
     return quality == 5 || quality == 6 ? -1 : quality;
 }
 
-ConformTarget TargetOf(const std::shared_ptr<InputFile>& file, const QString& path) {
+ConformTarget TargetOf(const std::shared_ptr<InputFile>& file, const QString& path,
+                       QString* failure) {
     ConformTarget target;
     bool audio = false;
-    for (mp3::StreamReader reader(file, path); !reader.AtEnd(); reader.Advance()) {
-        const std::optional<mp3::XingHeader> xing =
-            reader.FrameIndex() == 0 ? mp3::XingHeader::Find(reader.Frame(), reader.FrameLength())
-                                     : std::nullopt;
-        const std::optional<quint32> quality =
-            xing && xing->HasEncoderExtension() ? xing->Quality(reader.Frame()) : std::nullopt;
-        if (quality && *quality <= 100) {
-            target.vbrQuality = VbrQualityOf(*quality);
-            // Where the quality is not known for sure, the first input's own mean bitrate.
-            const std::optional<quint32> frames = xing->FrameCount(reader.Frame());
-            const std::optional<quint32> bytes = xing->ByteCount(reader.Frame());
-            if (target.vbrQuality < 0 && frames && bytes && *frames > 0) {
-                const mp3::FrameHeader& header = reader.Header();
-                target.meanBitrate =
-                    qint32(qint64(*bytes - quint32(reader.FrameLength())) * 8 *
-                           header.GetSampleRate() / (qint64(*frames) * header.GetSampleCount()));
-            } else if (target.vbrQuality < 0) {
-                // Of the settings that store it, the one of the lowest bitrate.
-                target.vbrQuality = int(100 - *quality) / 10 + 3;
-            }
-        }
-        if (IsHeaderFrame(reader)) {
-            continue;
-        }
-        if (!audio) {
-            audio = true;
-            target.format = reader.Header();
-            target.bitrate = reader.Header().GetBitrate();
-        } else if (reader.Header().GetBitrate() != target.bitrate) {
-            target.bitrate = 0;
-            break;
-        }
+    InputPass pass(file, path);
+    const QString failed =
+        pass.Run([&](const mp3::StreamReader& reader) {
+                const std::optional<mp3::XingHeader> xing =
+                    reader.FrameIndex() == 0
+                        ? mp3::XingHeader::Find(reader.Frame(), reader.FrameLength())
+                        : std::nullopt;
+                if (xing) {
+                    TakeEncoderSetting(reader, *xing, &target);
+                }
+                if (IsHeaderFrame(reader)) {
+                    return true;
+                }
+                if (!audio) {
+                    audio = true;
+                    target.format = reader.Header();
+                    target.bitrate = reader.Header().GetBitrate();
+                } else if (reader.Header().GetBitrate() != target.bitrate) {
+                    target.bitrate = 0;
+                    return false;
+                }
+                return true;
+            })
+            .failure;
+    if (failure) {
+        *failure = failed;
     }
     return target;
 }

@@ -27,8 +27,10 @@ struct ConformTarget {
 // 50 for -V 5, 7 and 8, 40 for -V 6 and 9.
 int VbrQualityOf(quint32 stored);
 
-// Reads the target from the first input's frames.
-ConformTarget TargetOf(const std::shared_ptr<InputFile>& file, const QString& path);
+// Reads the target from the first input's frames (opened anew from `path` when `file` is null);
+// why the join fails for it, when it cannot be read as opened, in *failure.
+ConformTarget TargetOf(const std::shared_ptr<InputFile>& file, const QString& path,
+                       QString* failure = nullptr);
 
 // An input to re-encode: the file as opened for the join, and the gain its audio gets, in dB.
 struct ConformInput {

@@ -66,6 +66,9 @@ Join::Join(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHo
 }
 
 bool Join::Plan() {
+    if (!plan.Failure().isEmpty()) {
+        return Fail(plan.Failure());
+    }
     if (options.conform || options.chapters || options.copyCover || options.copyTags) {
         if (const QString failure = plan.Look(); !failure.isEmpty()) {
             return Fail(failure);
@@ -167,10 +170,12 @@ bool Join::Conform() {
         return true;
     }
     const PlannedInput& first = plan.inputs[size_t(plan.First())];
-    QString ignored;  // the first input was read as planned
-    ConformPass pass(
-        std::move(inputs),
-        TargetOf(first.file ? first.file : InputFile::Open(first.path, &ignored), first.path));
+    QString failure;
+    const ConformTarget target = TargetOf(first.file, first.path, &failure);
+    if (!failure.isEmpty()) {
+        return Fail(failure);
+    }
+    ConformPass pass(std::move(inputs), target);
     if (!Await(pass, passDone)) {
         return false;
     }
@@ -215,8 +220,16 @@ bool Join::CopyInput(size_t index) {
     // A re-encoded input's frames carry its gain already.
     const int gain = reencoded ? 0 : input.gainSteps;
     const double framesStart = stream.Duration() + seams.KeptSeconds();
-    if ((!output.IsOpen() && !Open()) ||
-        !WriteViews(seams.StartInput(input.path, pass.File(), gain, reencoded, &result.warnings))) {
+    if (!output.IsOpen() && !Open()) {
+        return false;
+    }
+    QString failure;
+    const std::vector<FrameView> before =
+        seams.StartInput(input.path, pass.File(), gain, reencoded, &result.warnings, &failure);
+    if (!failure.isEmpty()) {
+        return Fail(failure);
+    }
+    if (!WriteViews(before)) {
         return false;
     }
     input.startSeconds = AudioStart(framesStart, reader);

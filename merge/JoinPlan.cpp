@@ -21,9 +21,13 @@ JoinPlan::JoinPlan(const QStringList& paths) {
     for (const QString& path : paths) {
         PlannedInput input;
         input.path = path;
-        QString ignored;  // the copy finds it again
+        QString ignored, error;  // the copy finds it again
         std::shared_ptr<InputFile> file = InputFile::Open(path, &ignored);
-        input.audioBytes = file ? mp3::AudioPartLength(file->Descriptor(), file->Size()) : 0;
+        input.audioBytes =
+            file ? mp3::AudioPartLength(file->Descriptor(), file->Size(), &error) : 0;
+        if (!error.isEmpty() && failure.isEmpty()) {
+            failure = CannotRead(path, error);
+        }
         total += input.audioBytes;
         input.file = qint64(inputs.size()) < keepable ? std::move(file) : nullptr;
         inputs.push_back(std::move(input));

@@ -39,6 +39,8 @@ class JoinPlan {
 public:
     explicit JoinPlan(const QStringList& paths);
 
+    // Why the join fails for an input whose audio part could not be measured; empty when none.
+    const QString& Failure() const { return failure; }
     // Looks at every input's first frame: whether it holds frames, and their format. The
     // reason the join fails, read error or change, empty when none.
     QString Look();
@@ -66,6 +68,7 @@ public:
 
 private:
     qint64 total = 0;  // bytes of the inputs' audio parts, as joined
+    QString failure;
 };
 
 }  // namespace tessaro

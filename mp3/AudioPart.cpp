@@ -175,15 +175,20 @@ qint64 LeadingTagLength(const quint8* header) {
     return size + (footer ? kId3v2FooterLength : 0);
 }
 
-qint64 AudioPartLength(int fd, qint64 size) {
+qint64 AudioPartLength(int fd, qint64 size, QString* error) {
     QString ignored;  // the join that reads the file says why it cannot
-    const qint64 end = FindAudioEnd(fd, size, &ignored);
+    QString& reason = error ? *error : ignored;
+    const qint64 end = FindAudioEnd(fd, size, &reason);
     qint64 start = 0;
     quint8 header[ID3_TAGHEADERSIZE];
     for (qint64 length = 1; length > 0 && start < end; start += length) {
-        length = tessaro::ReadAllAt(fd, reinterpret_cast<char*>(header), sizeof header, start)
-                     ? LeadingTagLength(header)
-                     : 0;
+        errno = 0;
+        const bool read =
+            tessaro::ReadAllAt(fd, reinterpret_cast<char*>(header), sizeof header, start);
+        if (!read && errno != 0) {
+            reason = qt_error_string(errno);
+        }
+        length = read ? LeadingTagLength(header) : 0;
     }
     return std::max<qint64>(0, end - start);
 }
