@@ -83,6 +83,13 @@ void Mpg123Stream::Feed(const quint8* frame, qint32 length, const Take& take) {
     last = QByteArray(reinterpret_cast<const char*>(frame), length);
     ++fed;
     Drain(take);
+    // Frames it cannot decode (free-format ones too short for their side information) the
+    // decoder keeps, and searches through again for every frame fed after them: a stream of
+    // them took time that grew with its square. Opening the feed anew drops them.
+    if (fed - decoded > kMaxHeld) {
+        mpg123_open_feed(handle.get());
+        decoded = fed;
+    }
 }
 
 void Mpg123Stream::Finish(const Take& take) {

@@ -42,6 +42,9 @@ public:
 private:
     void Drain(const Take& take);
 
+    // Frames fed but not decoded, beyond the one the decoder holds until the next begins.
+    static constexpr qint64 kMaxHeld = 8;
+
     Mpg123Handle handle;
     const size_t channels;
     QByteArray last;  // frame fed
