@@ -295,30 +295,28 @@ ConformTarget TargetOf(const std::shared_ptr<InputFile>& file, const QString& pa
                        QString* failure) {
     ConformTarget target;
     bool audio = false;
-    InputPass pass(file, path);
-    const QString failed =
-        pass.Run([&](const mp3::StreamReader& reader) {
-                const std::optional<mp3::XingHeader> xing =
-                    reader.FrameIndex() == 0
-                        ? mp3::XingHeader::Find(reader.Frame(), reader.FrameLength())
-                        : std::nullopt;
-                if (xing) {
-                    TakeEncoderSetting(reader, *xing, &target);
-                }
-                if (IsHeaderFrame(reader)) {
-                    return true;
-                }
-                if (!audio) {
-                    audio = true;
-                    target.format = reader.Header();
-                    target.bitrate = reader.Header().GetBitrate();
-                } else if (reader.Header().GetBitrate() != target.bitrate) {
-                    target.bitrate = 0;
-                    return false;
-                }
-                return true;
-            })
-            .failure;
+    // Every frame but the header's has the first one's bitrate, or the target is VBR.
+    const auto take = [&](const mp3::StreamReader& reader) {
+        const std::optional<mp3::XingHeader> xing =
+            reader.FrameIndex() == 0 ? mp3::XingHeader::Find(reader.Frame(), reader.FrameLength())
+                                     : std::nullopt;
+        if (xing) {
+            TakeEncoderSetting(reader, *xing, &target);
+        }
+        if (IsHeaderFrame(reader)) {
+            return true;
+        }
+        if (!audio) {
+            audio = true;
+            target.format = reader.Header();
+            target.bitrate = reader.Header().GetBitrate();
+        } else if (reader.Header().GetBitrate() != target.bitrate) {
+            target.bitrate = 0;
+            return false;
+        }
+        return true;
+    };
+    const QString failed = InputPass(file, path).Run(take).failure;
     if (failure) {
         *failure = failed;
     }

@@ -232,9 +232,9 @@ bool Join::CopyInput(size_t index) {
     if (!WriteViews(before)) {
         return false;
     }
-    input.startSeconds = AudioStart(framesStart, reader);
+    const double audioStart = AudioStart(framesStart, reader);
     if (StartsChapter(input.title)) {
-        StartChapter(input.title, input.startSeconds);
+        StartChapter(input.title, audioStart);
     }
     const PassEnd end = pass.Run([&](const mp3::StreamReader& frameOf) {
         const bool first = frameOf.FrameIndex() == 0;

@@ -28,10 +28,7 @@ struct PlannedInput {
     std::shared_ptr<InputFile> encoded;
     // Of global_gain its frames get; in its encoding when it is re-encoded.
     int gainSteps = 0;
-    // Its chapter's title; then, on the chapter clock, where its audio starts in the joined
-    // file's timeline, once copied.
-    QString title;
-    double startSeconds = 0;
+    QString title;  // of its chapter, as the chapters group the inputs
 };
 
 // The inputs of a join, each opened once for all the passes over it.

@@ -14,23 +14,21 @@ namespace {
 SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& path, int gainSteps,
                         QString* failure) {
     SeamInput input;
-    InputPass pass(file, path);
-    *failure =
-        pass.Run([&](const mp3::StreamReader& reader) {
-                if (reader.FrameIndex() > 0 ||
-                    !ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &input)) {
-                    input.frames.emplace_back(reinterpret_cast<const char*>(reader.Frame()),
-                                              reader.FrameLength());
-                    // As the join will copy it; a seam is made of Layer III frames only.
-                    if (gainSteps != 0 && reader.Header().layer == mp3::FrameHeader::Layer3) {
-                        QByteArray& frame = input.frames.back();
-                        mp3::AddGlobalGain(reinterpret_cast<quint8*>(frame.data()),
-                                           qint32(frame.size()), gainSteps);
-                    }
-                }
-                return input.frames.size() < size_t(kLaterFramesNeeded);
-            })
-            .failure;
+    const auto take = [&](const mp3::StreamReader& reader) {
+        if (reader.FrameIndex() > 0 ||
+            !ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &input)) {
+            input.frames.emplace_back(reinterpret_cast<const char*>(reader.Frame()),
+                                      reader.FrameLength());
+            // As the join will copy it; a seam is made of Layer III frames only.
+            if (gainSteps != 0 && reader.Header().layer == mp3::FrameHeader::Layer3) {
+                QByteArray& frame = input.frames.back();
+                mp3::AddGlobalGain(reinterpret_cast<quint8*>(frame.data()), qint32(frame.size()),
+                                   gainSteps);
+            }
+        }
+        return input.frames.size() < size_t(kLaterFramesNeeded);
+    };
+    *failure = InputPass(file, path).Run(take).failure;
     return input;
 }
 
