@@ -345,6 +345,7 @@ Conformed ConformPass::Encode(const ConformInput& input) {
     SeamInput told;  // the delay and padding its header tells
     ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
     const mp3::StreamFormat source(reader.Header());
+    const double frameSeconds = reader.Header().GetDuration();
     Mpg123Stream decoder(source);
     ChunkQueue queue;
     Conversion conversion(target, source, input.gainDb, told, queue);
@@ -376,7 +377,19 @@ Conformed ConformPass::Encode(const ConformInput& input) {
         return {nullptr, end.failure};
     }
     Conformed conformed = encoding.Finish();
-    return conformed.file ? conformed : cannot(conformed.error);
+    if (!conformed.file) {
+        return cannot(conformed.error);
+    }
+    if (decoder.Damaged() > 0) {
+        conformed.warning =
+            QStringLiteral(
+                "%1 holds %2 damaged frames that could not be decoded, the first %3 s in; "
+                "silence stands in for them")
+                .arg(Quoted(input.path))
+                .arg(decoder.Damaged())
+                .arg(double(decoder.FirstDamaged()) * frameSeconds, 0, 'f', 1);
+    }
+    return conformed;
 }
 
 }  // namespace tessaro

@@ -45,6 +45,7 @@ struct ConformInput {
 struct Conformed {
     std::shared_ptr<InputFile> file;
     QString error;
+    QString warning{};  // names the damaged frames silence stood in for; empty when none
 };
 
 // Re-encodes the inputs on as many threads as there are cores, each input on one thread: each is

@@ -185,6 +185,9 @@ bool Join::Conform() {
         if (!conformed.file) {
             return Fail(conformed.error);
         }
+        if (!conformed.warning.isEmpty()) {
+            result.warnings << conformed.warning;
+        }
         plan.Replace(places[k], conformed.file);
     }
     return true;
