@@ -15,6 +15,7 @@
 #include <taglib/textidentificationframe.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -1407,6 +1408,24 @@ TEST_F(MergeJobTest, FreeFormatFramesTooShortToDecodeCostTimeInProportionToTheir
         EXPECT_TRUE(result.warnings.join(' ').contains(QStringLiteral("could not be decoded")));
     }
     EXPECT_LT(times[1], 8 * times[0] + 100) << times[0] << " ms, then " << times[1] << " ms";
+}
+
+TEST_F(MergeJobTest, EveryBadInputIsJoinedOrSkippedByEveryPass) {
+    // Between two inputs of another format, so that each is measured, re-encoded and seamed.
+    const QDir corpus(QStringLiteral(TESSARO_BAD_INPUTS));
+    tessaro::JoinOptions all;
+    all.level = -18.0;
+    all.conform = all.seamless = all.chapters = true;
+    const QString other = Fixture(QStringLiteral("cbr192_48k.mp3"));
+    for (const QString& name : corpus.entryList({QStringLiteral("*.mp3")}, QDir::Files)) {
+        SCOPED_TRACE(name.toStdString());
+        UsePaths({other, corpus.filePath(name), other});
+        const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, all);
+        ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+        EXPECT_GE(result.inputsJoined, 2);
+        EXPECT_EQ(mp3::StreamFormat(HeaderOf(AudioOf(output).back())),
+                  mp3::StreamFormat(HeaderOf(AudioOf(other)[0])));
+    }
 }
 
 TEST_F(MergeJobTest, DamagedSideInformationAroundASeamNeverAbortsTheJoin) {
