@@ -199,7 +199,8 @@ public:
     explicit Encoding(const ConformTarget& target)
         : encoder({target.format, target.bitrate, target.meanBitrate,
                    target.bitrate > 0 ? -1 : target.vbrQuality, false}),
-          fd(::memfd_create("tessaro-conformed", MFD_CLOEXEC)) {}
+          fd(::memfd_create("tessaro-conformed", MFD_CLOEXEC)),
+          fileError(fd < 0 ? qt_error_string(errno) : QString()) {}
     ~Encoding() {
         if (fd >= 0) {
             ::close(fd);
@@ -209,6 +210,12 @@ public:
     Encoding& operator=(const Encoding&) = delete;
 
     bool Ready() const { return encoder.Ready() && fd >= 0; }
+    // Why it is not ready: the system's reason when it has no file to write to (a limit of open
+    // files reached, say), else the encoder's.
+    QString Problem() const {
+        return fd < 0 ? QStringLiteral("no file can be made for its encoding: %1").arg(fileError)
+                      : QStringLiteral("the encoder does not take its format");
+    }
     // Encodes what comes through the queue until it is closed, or closes it on a failure.
     void Run(ChunkQueue& queue) {
         while (std::optional<std::vector<float>> chunk = queue.Pop()) {
@@ -258,6 +265,7 @@ private:
     LameEncoder encoder;
     std::vector<unsigned char> bytes;  // encoded, not yet written
     int fd;
+    const QString fileError;
     QString error;
 };
 
@@ -337,6 +345,9 @@ Conformed ConformPass::Encode(const ConformInput& input) {
         return Conformed{nullptr,
                          QStringLiteral("Cannot re-encode %1: %2").arg(Quoted(input.path), why)};
     };
+    if (!pass.File()) {
+        return cannot(pass.OpenError());
+    }
     if (reader.AtEnd()) {
         const QString failure = pass.Start().failure;
         return failure.isEmpty() ? cannot(QStringLiteral("no MPEG audio frames found"))
@@ -350,8 +361,11 @@ Conformed ConformPass::Encode(const ConformInput& input) {
     ChunkQueue queue;
     Conversion conversion(target, source, input.gainDb, told, queue);
     Encoding encoding(target);
-    if (!decoder.Ready() || !conversion.Ready() || !encoding.Ready()) {
-        return cannot(QStringLiteral("the decoder or encoder does not take its format"));
+    if (!encoding.Ready()) {
+        return cannot(encoding.Problem());
+    }
+    if (!decoder.Ready() || !conversion.Ready()) {
+        return cannot(QStringLiteral("the decoder does not take its format"));
     }
     // Decoding and resampling on a thread of their own, beside the encoder, which takes longest.
     PassEnd end;

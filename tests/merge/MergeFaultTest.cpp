@@ -4,7 +4,9 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -276,6 +278,42 @@ TEST_F(MergeFaultTest, EveryPassFailsTheJoinForAnInputItCannotReadWholeAsOpened)
             }
         }
     }
+}
+
+TEST_F(MergeFaultTest, ALimitOfOpenFilesReachedWhileReEncodingIsNamed) {
+    // Forty inputs to re-encode under a limit of 32 open files, in a process of its own: the
+    // join fails and says so, not that the encoder does not take the format.
+    workspace.AddPath(
+        Write(QStringLiteral("first.mp3"), ReadAll(Fixture(QStringLiteral("cbr128_stereo.mp3")))));
+    const QString misfit =
+        Write(QStringLiteral("misfit.mp3"), ReadAll(Fixture(QStringLiteral("cbr192_48k.mp3"))));
+    for (int i = 0; i < 40; ++i) {
+        workspace.AddPath(misfit);
+    }
+    int channel[2];
+    ASSERT_EQ(::pipe(channel), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const rlimit limit{32, 32};
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+        tessaro::JoinOptions conform;
+        conform.conform = true;
+        const QByteArray error = Merge(conform).error.toUtf8();
+        const bool sent = ::write(channel[1], error.constData(), size_t(error.size())) >= 0;
+        ::_exit(sent ? 0 : 1);
+    }
+    ::close(channel[1]);
+    QByteArray error;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;) {
+        error.append(buffer, qsizetype(got));
+    }
+    ::close(channel[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(QString::fromUtf8(error).contains(qt_error_string(EMFILE))) << error.toStdString();
+    EXPECT_EQ(ReadAll(output), kOldTarget);
 }
 
 TEST_F(MergeFaultTest, AnInputRemovedBeforeItIsReadIsSkippedWithAWarning) {
