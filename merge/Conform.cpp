@@ -20,6 +20,7 @@
 #include "merge/LameEncoder.h"
 #include "merge/Mpg123Decoder.h"
 #include "merge/Seam.h"
+#include "merge/SpillFile.h"
 #include "mp3/StreamFormat.h"
 #include "mp3/StreamReader.h"
 #include "mp3/XingHeader.h"
@@ -196,11 +197,11 @@ private:
 // The encoder's end: the frames the samples become, gathered in a file without a name.
 class Encoding {
 public:
-    explicit Encoding(const ConformTarget& target)
+    Encoding(const ConformTarget& target, SpillFile& spill)
         : encoder({target.format, target.bitrate, target.meanBitrate,
                    target.bitrate > 0 ? -1 : target.vbrQuality, false}),
-          fd(::memfd_create("tessaro-conformed", MFD_CLOEXEC)),
-          fileError(fd < 0 ? qt_error_string(errno) : QString()) {}
+          spill(spill),
+          fd(spill.Scratch(&fileError)) {}
     ~Encoding() {
         if (fd >= 0) {
             ::close(fd);
@@ -245,7 +246,7 @@ public:
             return {nullptr, error};
         }
         Conformed conformed;
-        conformed.file = InputFile::Adopt(std::exchange(fd, -1), &conformed.error);
+        conformed.file = spill.Take(std::exchange(fd, -1), length, &conformed.error);
         return conformed;
     }
 
@@ -258,14 +259,17 @@ private:
             }
             at += size_t(std::max<ssize_t>(written, 0));
         }
+        length += qint64(bytes.size());
         bytes.clear();
         return true;
     }
 
     LameEncoder encoder;
     std::vector<unsigned char> bytes;  // encoded, not yet written
-    int fd;
-    const QString fileError;
+    SpillFile& spill;
+    QString fileError;
+    int fd;             // of its scratch file
+    qint64 length = 0;  // written to it
     QString error;
 };
 
@@ -331,9 +335,11 @@ ConformTarget TargetOf(const std::shared_ptr<InputFile>& file, const QString& pa
     return target;
 }
 
-ConformPass::ConformPass(std::vector<ConformInput> inputs, const ConformTarget& target)
+ConformPass::ConformPass(std::vector<ConformInput> inputs, const ConformTarget& target,
+                         SpillFile& spill)
     : inputs(std::move(inputs)),
       target(target),
+      spill(spill),
       results(this->inputs.size()),
       workers(int(this->inputs.size()),
               [this](int i) { results[size_t(i)] = Encode(this->inputs[size_t(i)]); }) {}
@@ -360,7 +366,7 @@ Conformed ConformPass::Encode(const ConformInput& input) {
     Mpg123Stream decoder(source);
     ChunkQueue queue;
     Conversion conversion(target, source, input.gainDb, told, queue);
-    Encoding encoding(target);
+    Encoding encoding(target, spill);
     if (!encoding.Ready()) {
         return cannot(encoding.Problem());
     }

@@ -12,6 +12,7 @@
 namespace tessaro {
 
 class InputFile;
+class SpillFile;
 
 // What inputs of another format are encoded to: the first input's format, at its bitrate where
 // every audio frame has one, else at the VBR quality its LAME header tells, else at -V 2.
@@ -39,7 +40,7 @@ struct ConformInput {
     double gainDb = 0;
 };
 
-// What an input became: a file without a name holding it encoded as the target says, a header
+// What an input became: a part of the spill file holding it encoded as the target says, a header
 // frame in front telling the encoder's delay and padding; null with why the join fails in
 // `error`, which names the input.
 struct Conformed {
@@ -54,7 +55,8 @@ struct Conformed {
 // Stops early, its results incomplete, when asked to or destroyed.
 class ConformPass {
 public:
-    ConformPass(std::vector<ConformInput> inputs, const ConformTarget& target);
+    // What each input becomes goes into `spill`.
+    ConformPass(std::vector<ConformInput> inputs, const ConformTarget& target, SpillFile& spill);
 
     bool WaitFor(std::chrono::milliseconds timeout) { return workers.WaitFor(timeout); }
     // The bytes of frames decoded so far, for the progress.
@@ -67,6 +69,7 @@ private:
 
     std::vector<ConformInput> inputs;
     const ConformTarget target;
+    SpillFile& spill;
     std::vector<Conformed> results;
     std::atomic<qint64> bytesDone{0};
     Workers workers;  // last, so that they stop before what they use goes

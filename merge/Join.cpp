@@ -60,6 +60,7 @@ Join::Join(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHo
       options(options),
       plan(workspace.Paths()),
       output(outputPath),
+      spill(outputPath),
       seams(options.seamless, false) {
     tag.picture = std::move(cover);
     passTotal = options.level ? plan.Total() : 0;
@@ -175,7 +176,7 @@ bool Join::Conform() {
     if (!failure.isEmpty()) {
         return Fail(failure);
     }
-    ConformPass pass(std::move(inputs), target);
+    ConformPass pass(std::move(inputs), target, spill);
     if (!Await(pass, passDone)) {
         return false;
     }

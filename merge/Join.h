@@ -12,6 +12,7 @@
 #include "merge/JoinedTag.h"
 #include "merge/MergeJob.h"
 #include "merge/SeamMaker.h"
+#include "merge/SpillFile.h"
 #include "mp3/JoinedStream.h"
 #include "mp3/StreamFormat.h"
 #include "mp3/StreamReader.h"
@@ -77,6 +78,7 @@ private:
     const JoinOptions& options;
     JoinPlan plan;
     JoinOutput output;
+    SpillFile spill;  // of the inputs re-encoded
     mp3::JoinedStream stream;
     qint64 passTotal = 0;  // bytes the passes decode: every input to level, those to re-encode
     qint64 passDone = 0;

@@ -111,7 +111,8 @@ double JoinPlan::PlannedEnd(QString* failure) const {
 
 void JoinPlan::Replace(size_t index, std::shared_ptr<InputFile> encoded) {
     PlannedInput& input = inputs[index];
-    total += mp3::AudioPartLength(encoded->Descriptor(), encoded->Size()) - input.audioBytes;
+    // An encoding holds its audio alone, no tags.
+    total += encoded->Size() - input.audioBytes;
     input.encoded = std::move(encoded);
 }
 

@@ -12,7 +12,9 @@ namespace mp3 {
 // alone would cut off the audio it claims. Its kind ("APEv2", "ID3v2") is then in
 // *unconfirmed, which is empty otherwise. -1 with the system's reason in *error when the file
 // cannot be read.
-qint64 FindAudioEnd(int fd, qint64 size, QString* error, QString* unconfirmed = nullptr);
+// The file's bytes may start `base` bytes into what `fd` reads.
+qint64 FindAudioEnd(int fd, qint64 size, QString* error, QString* unconfirmed = nullptr,
+                    qint64 base = 0);
 
 // The length of the ID3v2 tag whose 10-byte header is `header`, padding and footer included; 0
 // when it is none. id3lib judges the header; the tag's frames are not parsed, as id3lib corrupts

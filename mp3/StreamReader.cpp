@@ -94,7 +94,8 @@ void StreamReader::Start(std::shared_ptr<tessaro::InputFile> opened) {
     if (!file) {
         return;
     }
-    audioEnd = FindAudioEnd(file->Descriptor(), file->Size(), &readError, &unconfirmedTag);
+    audioEnd =
+        FindAudioEnd(file->Descriptor(), file->Size(), &readError, &unconfirmedTag, file->Offset());
     if (audioEnd < 0) {
         audioEnd = 0;
         return;
@@ -169,7 +170,8 @@ bool StreamReader::ReadIntoBuffer(qint64 length) {
         keeper = std::move(fresh);
     }
     buffer = ownBuffer;
-    bufferLength = length > 0 ? ReadAt(file->Descriptor(), ownBuffer, length, position) : 0;
+    bufferLength =
+        length > 0 ? ReadAt(file->Descriptor(), ownBuffer, length, file->Offset() + position) : 0;
     if (bufferLength < 0) {
         readError = qt_error_string(errno);
         bufferLength = 0;
