@@ -1,5 +1,6 @@
 #include "io/InputFile.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,13 +23,32 @@ std::shared_ptr<InputFile> InputFile::Adopt(int fd, QString* error) {
     return fd >= 0 ? std::shared_ptr<InputFile>(new InputFile(fd, info)) : nullptr;
 }
 
-InputFile::InputFile(int fd, const struct stat& opened) : fd(fd), opened(opened) {}
+std::shared_ptr<InputFile> InputFile::Part(std::shared_ptr<const InputFile> whole, qint64 offset,
+                                           qint64 length) {
+    struct stat part = whole->opened;
+    part.st_size = off_t(length);
+    const int fd = whole->fd;
+    return std::shared_ptr<InputFile>(new InputFile(fd, part, std::move(whole), offset));
+}
+
+InputFile::InputFile(int fd, const struct stat& opened, std::shared_ptr<const InputFile> whole,
+                     qint64 offset)
+    : fd(fd), opened(opened), whole(std::move(whole)), offset(offset) {}
 
 InputFile::~InputFile() {
-    ::close(fd);
+    if (!whole) {
+        ::close(fd);
+    } else if (opened.st_size > 0) {
+        // Its disk space, where the file system can free a stretch; kept where it cannot.
+        ::fallocate(fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, off_t(offset),
+                    off_t(opened.st_size));
+    }
 }
 
 bool InputFile::Changed() const {
+    if (whole) {
+        return false;
+    }
     struct stat now;
     // A removed file has no link left; its bytes are still there to read, but not for long. A
     // file made without a name had none from the start.

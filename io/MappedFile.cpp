@@ -91,9 +91,10 @@ std::shared_ptr<const MappedFile> MappedFile::Map(std::shared_ptr<const InputFil
         *error = qt_error_string(EMFILE);
         return nullptr;
     }
-    const qint64 skipped = offset % qint64(pageSize);
+    const qint64 at = file->Offset() + offset;  // in what the descriptor reads
+    const qint64 skipped = at % qint64(pageSize);
     void* data = ::mmap(nullptr, size_t(length + skipped), PROT_READ, MAP_SHARED,
-                        file->Descriptor(), off_t(offset - skipped));
+                        file->Descriptor(), off_t(at - skipped));
     if (data == MAP_FAILED) {
         *error = qt_error_string(errno);
         FreeSlot(slot);

@@ -13,10 +13,14 @@
 #include <optional>
 #include <thread>
 
+#include "io/Files.h"
 #include "io/InputFile.h"
+#include "merge/ChannelMix.h"
+#include "merge/InputPass.h"
 #include "merge/LameEncoder.h"
 #include "merge/Mpg123Decoder.h"
 #include "merge/Seam.h"
+#include "merge/SpillFile.h"
 #include "mp3/StreamFormat.h"
 #include "mp3/StreamReader.h"
 #include "mp3/XingHeader.h"
@@ -165,23 +169,15 @@ public:
 private:
     // Hands the first `count` samples pending on to the encoder.
     void Pass(size_t count) {
-        std::vector<float> mixed(count * mixChannels);
-        const float* in = pending.data();
-        for (size_t i = 0; i < count; ++i, in += inChannels) {
-            for (size_t c = 0; c < mixChannels; ++c) {
-                mixed[i * mixChannels + c] =
-                    gain * (inChannels > mixChannels ? (in[0] + in[1]) / 2 : in[c]);
-            }
-        }
+        std::vector<float> mixed;
+        MixChannels(pending.data(), count, inChannels, mixChannels, gain, &mixed);
         pending.erase(pending.begin(), pending.begin() + qint64(count * inChannels));
         Hand(resampler ? resampler->Process(mixed) : std::move(mixed));
     }
     void Hand(std::vector<float> samples) {
         if (outChannels > mixChannels) {
-            std::vector<float> both(samples.size() * 2);
-            for (size_t i = 0; i < samples.size(); ++i) {
-                both[2 * i] = both[2 * i + 1] = samples[i];
-            }
+            std::vector<float> both;
+            MixChannels(samples.data(), samples.size(), 1, 2, 1, &both);
             samples = std::move(both);
         }
         if (!samples.empty()) {
@@ -201,10 +197,11 @@ private:
 // The encoder's end: the frames the samples become, gathered in a file without a name.
 class Encoding {
 public:
-    explicit Encoding(const ConformTarget& target)
+    Encoding(const ConformTarget& target, SpillFile& spill)
         : encoder({target.format, target.bitrate, target.meanBitrate,
                    target.bitrate > 0 ? -1 : target.vbrQuality, false}),
-          fd(::memfd_create("tessaro-conformed", MFD_CLOEXEC)) {}
+          spill(spill),
+          fd(spill.Scratch(&fileError)) {}
     ~Encoding() {
         if (fd >= 0) {
             ::close(fd);
@@ -214,6 +211,12 @@ public:
     Encoding& operator=(const Encoding&) = delete;
 
     bool Ready() const { return encoder.Ready() && fd >= 0; }
+    // Why it is not ready: the system's reason when it has no file to write to (a limit of open
+    // files reached, say), else the encoder's.
+    QString Problem() const {
+        return fd < 0 ? QStringLiteral("no file can be made for its encoding: %1").arg(fileError)
+                      : QStringLiteral("the encoder does not take its format");
+    }
     // Encodes what comes through the queue until it is closed, or closes it on a failure.
     void Run(ChunkQueue& queue) {
         while (std::optional<std::vector<float>> chunk = queue.Pop()) {
@@ -243,7 +246,7 @@ public:
             return {nullptr, error};
         }
         Conformed conformed;
-        conformed.file = InputFile::Adopt(std::exchange(fd, -1), &conformed.error);
+        conformed.file = spill.Take(std::exchange(fd, -1), length, &conformed.error);
         return conformed;
     }
 
@@ -256,15 +259,42 @@ private:
             }
             at += size_t(std::max<ssize_t>(written, 0));
         }
+        length += qint64(bytes.size());
         bytes.clear();
         return true;
     }
 
     LameEncoder encoder;
     std::vector<unsigned char> bytes;  // encoded, not yet written
-    int fd;
+    SpillFile& spill;
+    QString fileError;
+    int fd;             // of its scratch file
+    qint64 length = 0;  // written to it
     QString error;
 };
+
+// The VBR quality or mean bitrate the LAME header `xing` of the first frame tells.
+void TakeEncoderSetting(const mp3::StreamReader& reader, const mp3::XingHeader& xing,
+                        ConformTarget* target) {
+    const std::optional<quint32> quality =
+        xing.HasEncoderExtension() ? xing.Quality(reader.Frame()) : std::nullopt;
+    if (!quality || *quality > 100) {
+        return;
+    }
+    target->vbrQuality = VbrQualityOf(*quality);
+    // Where the quality is not known for sure, the first input's own mean bitrate.
+    const std::optional<quint32> frames = xing.FrameCount(reader.Frame());
+    const std::optional<quint32> bytes = xing.ByteCount(reader.Frame());
+    if (target->vbrQuality < 0 && frames && bytes && *frames > 0) {
+        const mp3::FrameHeader& header = reader.Header();
+        target->meanBitrate =
+            qint32(qint64(*bytes - quint32(reader.FrameLength())) * 8 * header.GetSampleRate() /
+                   (qint64(*frames) * header.GetSampleCount()));
+    } else if (target->vbrQuality < 0) {
+        // Of the settings that store it, the one of the lowest bitrate.
+        target->vbrQuality = int(100 - *quality) / 10 + 3;
+    }
+}
 
 }  // namespace
 
@@ -273,32 +303,20 @@ int VbrQualityOf(quint32 stored) {
     return quality == 5 || quality == 6 ? -1 : quality;
 }
 
-ConformTarget TargetOf(const std::shared_ptr<InputFile>& file, const QString& path) {
+ConformTarget TargetOf(const std::shared_ptr<InputFile>& file, const QString& path,
+                       QString* failure) {
     ConformTarget target;
     bool audio = false;
-    for (mp3::StreamReader reader(file, path); !reader.AtEnd(); reader.Advance()) {
+    // Every frame but the header's has the first one's bitrate, or the target is VBR.
+    const auto take = [&](const mp3::StreamReader& reader) {
         const std::optional<mp3::XingHeader> xing =
             reader.FrameIndex() == 0 ? mp3::XingHeader::Find(reader.Frame(), reader.FrameLength())
                                      : std::nullopt;
-        const std::optional<quint32> quality =
-            xing && xing->HasEncoderExtension() ? xing->Quality(reader.Frame()) : std::nullopt;
-        if (quality && *quality <= 100) {
-            target.vbrQuality = VbrQualityOf(*quality);
-            // Where the quality is not known for sure, the first input's own mean bitrate.
-            const std::optional<quint32> frames = xing->FrameCount(reader.Frame());
-            const std::optional<quint32> bytes = xing->ByteCount(reader.Frame());
-            if (target.vbrQuality < 0 && frames && bytes && *frames > 0) {
-                const mp3::FrameHeader& header = reader.Header();
-                target.meanBitrate =
-                    qint32(qint64(*bytes - quint32(reader.FrameLength())) * 8 *
-                           header.GetSampleRate() / (qint64(*frames) * header.GetSampleCount()));
-            } else if (target.vbrQuality < 0) {
-                // Of the settings that store it, the one of the lowest bitrate.
-                target.vbrQuality = int(100 - *quality) / 10 + 3;
-            }
+        if (xing) {
+            TakeEncoderSetting(reader, *xing, &target);
         }
         if (IsHeaderFrame(reader)) {
-            continue;
+            return true;
         }
         if (!audio) {
             audio = true;
@@ -306,53 +324,92 @@ ConformTarget TargetOf(const std::shared_ptr<InputFile>& file, const QString& pa
             target.bitrate = reader.Header().GetBitrate();
         } else if (reader.Header().GetBitrate() != target.bitrate) {
             target.bitrate = 0;
-            break;
+            return false;
         }
+        return true;
+    };
+    const QString failed = InputPass(file, path).Run(take).failure;
+    if (failure) {
+        *failure = failed;
     }
     return target;
 }
 
-ConformPass::ConformPass(std::vector<ConformInput> inputs, const ConformTarget& target)
+ConformPass::ConformPass(std::vector<ConformInput> inputs, const ConformTarget& target,
+                         SpillFile& spill)
     : inputs(std::move(inputs)),
       target(target),
+      spill(spill),
       results(this->inputs.size()),
       workers(int(this->inputs.size()),
               [this](int i) { results[size_t(i)] = Encode(this->inputs[size_t(i)]); }) {}
 
 Conformed ConformPass::Encode(const ConformInput& input) {
-    QString error;
-    mp3::StreamReader reader(input.file ? input.file : InputFile::Open(input.path, &error),
-                             input.path);
+    InputPass pass(input.file, input.path);
+    const mp3::StreamReader& reader = pass.Reader();
+    const auto cannot = [&input](const QString& why) {
+        return Conformed{nullptr,
+                         QStringLiteral("Cannot re-encode %1: %2").arg(Quoted(input.path), why)};
+    };
+    if (!pass.File()) {
+        return cannot(pass.OpenError());
+    }
     if (reader.AtEnd()) {
-        return {nullptr, error.isEmpty() ? QStringLiteral("no MPEG audio frames found") : error};
+        const QString failure = pass.Start().failure;
+        return failure.isEmpty() ? cannot(QStringLiteral("no MPEG audio frames found"))
+                                 : Conformed{nullptr, failure};
     }
     SeamInput told;  // the delay and padding its header tells
     ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
     const mp3::StreamFormat source(reader.Header());
+    const double frameSeconds = reader.Header().GetDuration();
     Mpg123Stream decoder(source);
     ChunkQueue queue;
     Conversion conversion(target, source, input.gainDb, told, queue);
-    Encoding encoding(target);
-    if (!decoder.Ready() || !conversion.Ready() || !encoding.Ready()) {
-        return {nullptr, QStringLiteral("the decoder or encoder does not take its format")};
+    Encoding encoding(target, spill);
+    if (!encoding.Ready()) {
+        return cannot(encoding.Problem());
+    }
+    if (!decoder.Ready() || !conversion.Ready()) {
+        return cannot(QStringLiteral("the decoder does not take its format"));
     }
     // Decoding and resampling on a thread of their own, beside the encoder, which takes longest.
+    PassEnd end;
     std::thread decoding([&] {
         const Mpg123Stream::Take take = [&conversion](const float* samples, size_t count) {
             conversion.Add(samples, count);
         };
-        for (; !reader.AtEnd() && !workers.Stopping() && !queue.Closed(); reader.Advance()) {
-            if (!IsHeaderFrame(reader)) {
-                bytesDone += reader.FrameLength();
-                decoder.Feed(reader.Frame(), reader.FrameLength(), take);
-            }
-        }
+        end = pass.Run(
+            [&](const mp3::StreamReader& frame) {
+                if (!IsHeaderFrame(frame)) {
+                    decoder.Feed(frame.Frame(), frame.FrameLength(), take);
+                }
+                return !workers.Stopping() && !queue.Closed();
+            },
+            &bytesDone);
         decoder.Finish(take);
         conversion.Finish();
     });
     encoding.Run(queue);
     decoding.join();
-    return encoding.Finish();
+    // Audio cut short or mixed by a fault must not pass for the input.
+    if (!end.failure.isEmpty()) {
+        return {nullptr, end.failure};
+    }
+    Conformed conformed = encoding.Finish();
+    if (!conformed.file) {
+        return cannot(conformed.error);
+    }
+    if (decoder.Damaged() > 0) {
+        conformed.warning =
+            QStringLiteral(
+                "%1 holds %2 damaged frames that could not be decoded, the first %3 s in; "
+                "silence stands in for them")
+                .arg(Quoted(input.path))
+                .arg(decoder.Damaged())
+                .arg(double(decoder.FirstDamaged()) * frameSeconds, 0, 'f', 1);
+    }
+    return conformed;
 }
 
 }  // namespace tessaro

@@ -12,6 +12,7 @@
 namespace tessaro {
 
 class InputFile;
+class SpillFile;
 
 // What inputs of another format are encoded to: the first input's format, at its bitrate where
 // every audio frame has one, else at the VBR quality its LAME header tells, else at -V 2.
@@ -27,8 +28,10 @@ struct ConformTarget {
 // 50 for -V 5, 7 and 8, 40 for -V 6 and 9.
 int VbrQualityOf(quint32 stored);
 
-// Reads the target from the first input's frames.
-ConformTarget TargetOf(const std::shared_ptr<InputFile>& file, const QString& path);
+// Reads the target from the first input's frames (opened anew from `path` when `file` is null);
+// why the join fails for it, when it cannot be read as opened, in *failure.
+ConformTarget TargetOf(const std::shared_ptr<InputFile>& file, const QString& path,
+                       QString* failure = nullptr);
 
 // An input to re-encode: the file as opened for the join, and the gain its audio gets, in dB.
 struct ConformInput {
@@ -37,11 +40,13 @@ struct ConformInput {
     double gainDb = 0;
 };
 
-// What an input became: a file without a name holding it encoded as the target says, a header
-// frame in front telling the encoder's delay and padding; null with the reason in `error`.
+// What an input became: a part of the spill file holding it encoded as the target says, a header
+// frame in front telling the encoder's delay and padding; null with why the join fails in
+// `error`, which names the input.
 struct Conformed {
     std::shared_ptr<InputFile> file;
     QString error;
+    QString warning{};  // names the damaged frames silence stood in for; empty when none
 };
 
 // Re-encodes the inputs on as many threads as there are cores, each input on one thread: each is
@@ -50,7 +55,8 @@ struct Conformed {
 // Stops early, its results incomplete, when asked to or destroyed.
 class ConformPass {
 public:
-    ConformPass(std::vector<ConformInput> inputs, const ConformTarget& target);
+    // What each input becomes goes into `spill`.
+    ConformPass(std::vector<ConformInput> inputs, const ConformTarget& target, SpillFile& spill);
 
     bool WaitFor(std::chrono::milliseconds timeout) { return workers.WaitFor(timeout); }
     // The bytes of frames decoded so far, for the progress.
@@ -63,6 +69,7 @@ private:
 
     std::vector<ConformInput> inputs;
     const ConformTarget target;
+    SpillFile& spill;
     std::vector<Conformed> results;
     std::atomic<qint64> bytesDone{0};
     Workers workers;  // last, so that they stop before what they use goes

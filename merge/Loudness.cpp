@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "io/InputFile.h"
+#include "merge/ChannelMix.h"
+#include "merge/InputPass.h"
 #include "merge/Mpg123Decoder.h"
 #include "mp3/StreamReader.h"
 #include "mp3/XingHeader.h"
@@ -19,6 +21,35 @@ const double kStepDb = 20 * std::log10(std::pow(2.0, 0.25));
 
 double StepsToGain(int steps) {
     return std::pow(10.0, GainDb(steps) / 20.0);
+}
+
+// BS.1770's loudness of a mean square, and back.
+double Lufs(double energy) {
+    return -0.691 + 10 * std::log10(energy);
+}
+double Energy(double lufs) {
+    return std::pow(10.0, (lufs + 0.691) / 10);
+}
+
+// The integrated loudness of the blocks `blocks` hands out, one by one, to its argument: the mean
+// of those above -70 LUFS and no more than 10 LU below the mean of those; -inf when none is.
+template <typename Blocks>
+double Gated(const Blocks& blocks) {
+    const double absolute = Energy(-70);
+    const auto mean = [&](double threshold) {
+        double sum = 0;
+        size_t count = 0;
+        blocks([&](double energy) {
+            if (energy > threshold) {
+                sum += energy;
+                ++count;
+            }
+        });
+        return count > 0 ? sum / double(count) : 0;
+    };
+    const double relative = mean(absolute) * 0.1;
+    const double energy = mean(std::max(absolute, relative));
+    return energy > 0 ? Lufs(energy) : -HUGE_VAL;
 }
 
 using Meter = std::unique_ptr<ebur128_state, void (*)(ebur128_state*)>;
@@ -36,56 +67,86 @@ LoudnessPass::LoudnessPass(std::vector<LoudnessInput> inputs)
               [this](int i) { results[size_t(i)] = Measure(this->inputs[size_t(i)]); }) {}
 
 InputLoudness LoudnessPass::Measure(const LoudnessInput& input) {
-    QString ignored;  // the join says why an input cannot be read
-    mp3::StreamReader reader(input.file ? input.file : InputFile::Open(input.path, &ignored),
-                             input.path);
-    if (reader.AtEnd()) {
-        return {};
+    InputPass pass(input.file, input.path);
+    InputLoudness loudness;
+    if (pass.Reader().AtEnd()) {
+        loudness.failure = pass.Start().failure;
+        return loudness;
     }
-    const mp3::FrameHeader first = reader.Header();
+    const mp3::FrameHeader first = pass.Reader().Header();
     // The samples keep the first frame's rate and channels, whatever follows.
     Mpg123Stream decoder{mp3::StreamFormat(first)};
-    if (!decoder.Ready()) {
-        return {};
+    const size_t own = size_t(first.GetChannelCount());
+    const size_t channels = input.channels > 0 ? size_t(input.channels) : own;
+    const unsigned rate = unsigned(first.GetSampleRate());
+    // Momentary loudness alone: the blocks are taken from it, so that the inputs can be gated
+    // together once their gains are known.
+    Meter meter(ebur128_init(unsigned(channels), rate, EBUR128_MODE_M), DestroyMeter);
+    if (!decoder.Ready() || !meter) {
+        return loudness;
     }
-    InputLoudness loudness;
     loudness.layerIII = first.layer == mp3::FrameHeader::Layer3;
-    const unsigned channels = unsigned(first.GetChannelCount());
-    Meter meter(ebur128_init(channels, unsigned(first.GetSampleRate()),
-                             EBUR128_MODE_I | EBUR128_MODE_HISTOGRAM),
-                DestroyMeter);
-    if (!meter) {
-        return {};
-    }
+    // As the meter counts them.
+    const size_t step = (rate + 5) / 10;
     size_t samples = 0;
     // Kept here rather than by the meter, whose peak costs a tenth of the pass: the magnitude's
     // bits, which order as the magnitudes do, so that the loop runs on vector registers.
     quint32 peakBits = 0;
+    std::vector<float> mixed;
     const Mpg123Stream::Take take = [&](const float* audio, size_t frames) {
         const auto* bits = reinterpret_cast<const quint32*>(audio);
-        for (size_t i = 0; i < frames * channels; ++i) {
+        for (size_t i = 0; i < frames * own; ++i) {
             peakBits = std::max(peakBits, bits[i] & 0x7FFFFFFFu);
         }
-        ebur128_add_frames_float(meter.get(), audio, frames);
-        samples += frames;
-    };
-    for (; !reader.AtEnd() && !workers.Stopping(); reader.Advance()) {
-        // An encoder's header frame holds no audio.
-        if (reader.FrameIndex() == 0 &&
-            mp3::XingHeader::IsEncoderHeader(reader.Frame(), reader.FrameLength())) {
-            continue;
+        if (channels != own) {
+            mixed.clear();
+            MixChannels(audio, frames, own, channels, 1, &mixed);
+            audio = mixed.data();
         }
-        bytesDone += reader.FrameLength();
-        decoder.Feed(reader.Frame(), reader.FrameLength(), take);
-    }
+        // Up to each 100 ms boundary, where a new block ends.
+        while (frames > 0) {
+            const size_t part = std::min(frames, step - samples % step);
+            ebur128_add_frames_float(meter.get(), audio, part);
+            audio += part * channels;
+            frames -= part;
+            samples += part;
+            double lufs = -HUGE_VAL;
+            if (samples % step == 0 && samples >= 4 * step &&
+                ebur128_loudness_momentary(meter.get(), &lufs) == EBUR128_SUCCESS) {
+                loudness.blocks.push_back(float(std::isfinite(lufs) ? Energy(lufs) : 0));
+            }
+        }
+    };
+    const PassEnd end = pass.Run(
+        [&](const mp3::StreamReader& reader) {
+            // An encoder's header frame holds no audio.
+            if (reader.FrameIndex() != 0 ||
+                !mp3::XingHeader::IsEncoderHeader(reader.Frame(), reader.FrameLength())) {
+                decoder.Feed(reader.Frame(), reader.FrameLength(), take);
+            }
+            return !workers.Stopping();
+        },
+        &bytesDone);
+    decoder.Finish(take);
+    loudness.failure = end.failure;
+    // Gating needs 400 ms blocks: a shorter input (a jingle, a word) is one block of its own.
     double lufs = -HUGE_VAL;
-    ebur128_loudness_global(meter.get(), &lufs);
+    if (loudness.blocks.empty() && samples * 1000 / rate > 0 &&
+        ebur128_loudness_window(meter.get(), unsigned(samples * 1000 / rate), &lufs) ==
+            EBUR128_SUCCESS &&
+        std::isfinite(lufs)) {
+        loudness.blocks.push_back(float(Energy(lufs)));
+    }
+    lufs = Gated([&](const auto& use) {
+        for (const float block : loudness.blocks) {
+            use(block);
+        }
+    });
     loudness.measured = std::isfinite(lufs);
     loudness.lufs = loudness.measured ? lufs : 0;
     float peak = 0;
     std::memcpy(&peak, &peakBits, sizeof peak);
     loudness.peak = peak;
-    loudness.seconds = double(samples) / first.GetSampleRate();
     return loudness;
 }
 
@@ -109,29 +170,20 @@ int GainSteps(const InputLoudness& loudness, double target, bool* heldBack) {
 InputLoudness JoinedLoudness(const std::vector<InputLoudness>& inputs,
                              const std::vector<int>& steps) {
     InputLoudness joined;
-    std::vector<double> levels;  // of each input's loudness once levelled, as energy
     for (size_t i = 0; i < inputs.size(); ++i) {
-        const double gain = StepsToGain(steps[i]);
-        joined.peak = std::max(joined.peak, inputs[i].peak * gain);
-        joined.seconds += inputs[i].seconds;
-        levels.push_back(inputs[i].measured ? std::pow(10.0, inputs[i].lufs / 10.0) * gain * gain
-                                            : 0);
+        joined.peak = std::max(joined.peak, inputs[i].peak * StepsToGain(steps[i]));
     }
-    // The mean energy of the inputs at or above `threshold`, weighted by their lengths.
-    const auto mean = [&](double threshold) {
-        double energy = 0, seconds = 0;
+    // A gain scales every block's mean square by its square.
+    const double lufs = Gated([&](const auto& use) {
         for (size_t i = 0; i < inputs.size(); ++i) {
-            if (levels[i] > 0 && levels[i] >= threshold) {
-                energy += levels[i] * inputs[i].seconds;
-                seconds += inputs[i].seconds;
+            const double power = std::pow(StepsToGain(steps[i]), 2);
+            for (const float block : inputs[i].blocks) {
+                use(block * power);
             }
         }
-        return seconds > 0 ? energy / seconds : 0;
-    };
-    // As the meter's relative gate, 10 LU below the whole, leaves out what is much quieter.
-    const double energy = mean(0.1 * mean(0));
-    joined.measured = energy > 0;
-    joined.lufs = joined.measured ? 10 * std::log10(energy) : 0;
+    });
+    joined.measured = std::isfinite(lufs);
+    joined.lufs = joined.measured ? lufs : 0;
     return joined;
 }
 

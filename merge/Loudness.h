@@ -18,14 +18,19 @@ struct InputLoudness {
     bool measured = false;  // false when it held no frame that decodes, or holds only silence
     bool layerIII = false;  // whether its first frame is of Layer III, whose gain can change
     double lufs = 0;
-    double peak = 0;     // of the samples, 1.0 being full scale
-    double seconds = 0;  // decoded
+    double peak = 0;  // of the samples, 1.0 being full scale
+    // The mean square of each 400 ms gating block, K-weighted and summed over the channels, one
+    // every 100 ms; an input too short for one block is measured as one block of its length.
+    std::vector<float> blocks;
+    QString failure;  // why the join fails for it: it could not be read whole as opened
 };
 
-// The input to measure: the file as opened for the join, or null to open it by its path.
+// The input to measure: the file as opened for the join, and the channels it is heard in once
+// joined (0 for its own: those it is re-encoded to, mixed as the encoding mixes them).
 struct LoudnessInput {
     QString path;
     std::shared_ptr<InputFile> file;
+    int channels = 0;
 };
 
 // Measures the inputs on as many threads as there are cores, each input on one thread, from
@@ -59,7 +64,7 @@ double GainDb(int steps);
 int GainSteps(const InputLoudness& loudness, double target, bool* heldBack);
 
 // The loudness and peak of the inputs played one after the other, each `steps[i]` gain steps
-// louder: their energies, weighted by their lengths, and the highest peak.
+// louder: the gating over the blocks of all of them, as a meter of the joined audio gates.
 InputLoudness JoinedLoudness(const std::vector<InputLoudness>& inputs,
                              const std::vector<int>& steps);
 

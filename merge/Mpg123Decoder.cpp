@@ -2,6 +2,7 @@
 
 #include <mpg123.h>
 
+#include <algorithm>
 #include <mutex>
 
 #include "mp3/FrameHeader.h"
@@ -27,6 +28,14 @@ Mpg123Handle OpenDecoder(const mp3::StreamFormat& format) {
         handle.reset();
     }
     return handle;
+}
+
+// Samples per channel that a frame of `format` decodes to.
+qint32 FrameSamples(const mp3::StreamFormat& format) {
+    mp3::FrameHeader header;
+    header.version = format.version;
+    header.layer = format.layer;
+    return header.GetSampleCount();
 }
 
 }  // namespace
@@ -72,7 +81,9 @@ std::vector<float> Mpg123Decoder::Decode(const std::vector<QByteArray>& frames) 
 }
 
 Mpg123Stream::Mpg123Stream(const mp3::StreamFormat& format)
-    : handle(OpenDecoder(format)), channels(size_t(format.channels)) {
+    : handle(OpenDecoder(format)),
+      channels(size_t(format.channels)),
+      frameSamples(size_t(FrameSamples(format))) {
     if (handle && mpg123_open_feed(handle.get()) != MPG123_OK) {
         handle.reset();
     }
@@ -83,6 +94,14 @@ void Mpg123Stream::Feed(const quint8* frame, qint32 length, const Take& take) {
     last = QByteArray(reinterpret_cast<const char*>(frame), length);
     ++fed;
     Drain(take);
+    // A frame the decoder skips never comes out, but for the one it holds until the next
+    // begins. Frames it cannot take (free-format ones too short for their side information) it
+    // also keeps and searches through again for every frame fed after them, which took time that
+    // grew with the square of their number: the feed is opened anew without them.
+    if (fed - decoded > 1) {
+        mpg123_open_feed(handle.get());
+        StandIn(fed - decoded, take);
+    }
 }
 
 void Mpg123Stream::Finish(const Take& take) {
@@ -91,27 +110,48 @@ void Mpg123Stream::Finish(const Take& take) {
     }
     mpg123_feed(handle.get(), reinterpret_cast<const unsigned char*>(last.constData()),
                 size_t(last.size()));
-    off_t number = 0;
-    unsigned char* audio = nullptr;
-    size_t bytes = 0;
-    if (mpg123_decode_frame(handle.get(), &number, &audio, &bytes) == MPG123_OK && bytes > 0) {
-        take(reinterpret_cast<const float*>(audio), bytes / sizeof(float) / channels);
-    }
-    decoded = fed;
+    Drain(take);
+    StandIn(fed - decoded, take);
 }
 
 void Mpg123Stream::Drain(const Take& take) {
     off_t number = 0;
     unsigned char* audio = nullptr;
     size_t bytes = 0;
-    for (int result = MPG123_OK; result == MPG123_OK || result == MPG123_NEW_FORMAT;) {
+    // Twice full scale: no encoder makes that of audio within full scale, damaged side
+    // information does. A magnitude's bits order as the magnitudes do; infinities and NaNs lie
+    // above.
+    constexpr quint32 kDamaged = 0x40000000;
+    for (int result = MPG123_OK;
+         decoded < fed && (result == MPG123_OK || result == MPG123_NEW_FORMAT);) {
         result = mpg123_decode_frame(handle.get(), &number, &audio, &bytes);
         const size_t count = result == MPG123_OK ? bytes / sizeof(float) / channels : 0;
-        if (count > 0) {
+        if (count == 0) {
+            continue;
+        }
+        const auto* bits = reinterpret_cast<const quint32*>(audio);
+        quint32 peak = 0;
+        for (size_t i = 0; i < count * channels; ++i) {
+            peak = std::max(peak, bits[i] & 0x7FFFFFFFu);
+        }
+        if (peak >= kDamaged) {
+            StandIn(1, take);
+        } else {
             ++decoded;
             take(reinterpret_cast<const float*>(audio), count);
         }
     }
+}
+
+void Mpg123Stream::StandIn(qint64 frames, const Take& take) {
+    if (frames <= 0) {
+        return;
+    }
+    firstDamaged = firstDamaged < 0 ? decoded : firstDamaged;
+    damaged += frames;
+    decoded += frames;
+    const std::vector<float> silence(size_t(frames) * frameSamples * channels, 0.0f);
+    take(silence.data(), size_t(frames) * frameSamples);
 }
 
 }  // namespace tessaro

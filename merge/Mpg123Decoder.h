@@ -28,7 +28,9 @@ private:
 };
 
 // The same decoder fed a whole stream frame by frame, without holding it: what each frame
-// decodes to goes to `take`, channels interleaved, with its count of samples per channel.
+// decodes to goes to `take`, channels interleaved, with its count of samples per channel. A
+// damaged frame, one the decoder skips or one that decodes far beyond full scale, gives a
+// frame of silence instead, so that the audio keeps its length and no burst of noise.
 class Mpg123Stream {
 public:
     using Take = std::function<void(const float* samples, size_t count)>;
@@ -38,15 +40,23 @@ public:
     void Feed(const quint8* frame, qint32 length, const Take& take);
     // Decodes the last frame fed, where the decoder holds it until it sees another begin.
     void Finish(const Take& take);
+    // The damaged frames silence stood in for, and the place among those fed of the first.
+    qint64 Damaged() const { return damaged; }
+    qint64 FirstDamaged() const { return firstDamaged; }
 
 private:
     void Drain(const Take& take);
+    // Hands on silence for `frames` frames the decoder could not give.
+    void StandIn(qint64 frames, const Take& take);
 
     Mpg123Handle handle;
     const size_t channels;
+    const size_t frameSamples;
     QByteArray last;  // frame fed
     qint64 fed = 0;   // frames
     qint64 decoded = 0;
+    qint64 damaged = 0;
+    qint64 firstDamaged = -1;
 };
 
 }  // namespace tessaro

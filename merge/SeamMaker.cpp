@@ -2,18 +2,19 @@
 
 #include "io/Files.h"
 #include "io/InputFile.h"
+#include "merge/InputPass.h"
 #include "mp3/LayerIII.h"
 #include "mp3/StreamReader.h"
 
 namespace tessaro {
 namespace {
 
-// The delay, padding, format and first frames of `path`, as the seam in front of it needs them.
-SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& path,
-                        int gainSteps) {
+// The delay, padding, format and first frames of `path`, as the seam in front of it needs them;
+// why the join fails for it in *failure.
+SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& path, int gainSteps,
+                        QString* failure) {
     SeamInput input;
-    mp3::StreamReader reader(file, path);
-    for (; !reader.AtEnd() && input.frames.size() < size_t(kLaterFramesNeeded); reader.Advance()) {
+    const auto take = [&](const mp3::StreamReader& reader) {
         if (reader.FrameIndex() > 0 ||
             !ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &input)) {
             input.frames.emplace_back(reinterpret_cast<const char*>(reader.Frame()),
@@ -26,7 +27,9 @@ SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& p
                                                      qint32(frame.size()), gainSteps));
             }
         }
-    }
+        return input.frames.size() < size_t(kLaterFramesNeeded);
+    };
+    *failure = InputPass(file, path).Run(take).failure;
     return input;
 }
 
@@ -34,7 +37,8 @@ SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& p
 
 std::vector<FrameView> SeamMaker::StartInput(const QString& path,
                                              const std::shared_ptr<InputFile>& file, int gainSteps,
-                                             bool reencoded, QStringList* warnings) {
+                                             bool reencoded, QStringList* warnings,
+                                             QString* failure) {
     std::vector<FrameView> frames(kept.begin(), kept.end());
     seamed = false;
     if (on && !earlierPath.isEmpty() && (seamless || reencoded || earlierReencoded)) {
@@ -42,7 +46,11 @@ std::vector<FrameView> SeamMaker::StartInput(const QString& path,
         for (const FrameView& frame : kept) {
             current.frames.emplace_back(reinterpret_cast<const char*>(frame.data), frame.length);
         }
-        const Seam seam = MakeSeam(current, PeekSeamInput(file, path, gainSteps));
+        const SeamInput later = PeekSeamInput(file, path, gainSteps, failure);
+        if (!failure->isEmpty()) {
+            return {};
+        }
+        const Seam seam = MakeSeam(current, later);
         if (!seam.failure.isEmpty()) {
             *warnings << QStringLiteral("%1 and %2 are joined as they are, not seamlessly: %3")
                              .arg(Quoted(earlierPath), Quoted(path), seam.failure);

@@ -22,7 +22,7 @@ constexpr qint64 kId3v2FooterLength = 10;
 // Lyrics3v2 are recognised from the last 128.
 class TagFinder {
 public:
-    TagFinder(int fd, QString* error) : fd(fd), error(error) {}
+    TagFinder(int fd, qint64 base, QString* error) : fd(fd), base(base), error(error) {}
 
     // The kind of tag whose footer ended the audio without its tag where the footer says it
     // starts; empty when none did.
@@ -53,7 +53,7 @@ private:
     }
     bool Read(char* into, qint64 n, qint64 at) {
         errno = 0;
-        if (tessaro::ReadAllAt(fd, into, n, at)) {
+        if (tessaro::ReadAllAt(fd, into, n, base + at)) {
             return true;
         }
         *error = errno != 0 ? qt_error_string(errno) : QStringLiteral("the file was cut short");
@@ -147,6 +147,7 @@ private:
     }
 
     const int fd;
+    const qint64 base;
     QString* const error;
     quint8 tail[kId3v1Length] = {};
     qint64 end = 0;
@@ -154,8 +155,8 @@ private:
 
 }  // namespace
 
-qint64 FindAudioEnd(int fd, qint64 size, QString* error, QString* unconfirmed) {
-    TagFinder finder(fd, error);
+qint64 FindAudioEnd(int fd, qint64 size, QString* error, QString* unconfirmed, qint64 base) {
+    TagFinder finder(fd, base, error);
     qint64 end = size;
     for (qint64 length = 1; end > 0 && length > 0; end -= length) {
         length = finder.LengthBefore(end);
@@ -175,15 +176,20 @@ qint64 LeadingTagLength(const quint8* header) {
     return size + (footer ? kId3v2FooterLength : 0);
 }
 
-qint64 AudioPartLength(int fd, qint64 size) {
+qint64 AudioPartLength(int fd, qint64 size, QString* error) {
     QString ignored;  // the join that reads the file says why it cannot
-    const qint64 end = FindAudioEnd(fd, size, &ignored);
+    QString& reason = error ? *error : ignored;
+    const qint64 end = FindAudioEnd(fd, size, &reason);
     qint64 start = 0;
     quint8 header[ID3_TAGHEADERSIZE];
     for (qint64 length = 1; length > 0 && start < end; start += length) {
-        length = tessaro::ReadAllAt(fd, reinterpret_cast<char*>(header), sizeof header, start)
-                     ? LeadingTagLength(header)
-                     : 0;
+        errno = 0;
+        const bool read =
+            tessaro::ReadAllAt(fd, reinterpret_cast<char*>(header), sizeof header, start);
+        if (!read && errno != 0) {
+            reason = qt_error_string(errno);
+        }
+        length = read ? LeadingTagLength(header) : 0;
     }
     return std::max<qint64>(0, end - start);
 }

@@ -12,8 +12,9 @@ namespace mp3 {
 // alone would cut off the audio it claims. Its kind ("APEv2", "ID3v2") is then in
 // *unconfirmed, which is empty otherwise. -1 with the system's reason in *error when the file
 // cannot be read.
+// The file's bytes may start `base` bytes into what `fd` reads.
 [[nodiscard]] qint64 FindAudioEnd(int fd, qint64 size, QString* error,
-                                  QString* unconfirmed = nullptr);
+                                  QString* unconfirmed = nullptr, qint64 base = 0);
 
 // The length of the ID3v2 tag whose 10-byte header is `header`, padding and footer included; 0
 // when it is none. id3lib judges the header; the tag's frames are not parsed, as id3lib corrupts
@@ -21,7 +22,8 @@ namespace mp3 {
 qint64 LeadingTagLength(const quint8* header);
 
 // The bytes of the file open at `fd`, `size` bytes long, between its leading ID3v2 tags and its
-// trailing tags: what a join of it reads frames from. 0 when it cannot be read.
-qint64 AudioPartLength(int fd, qint64 size);
+// trailing tags: what a join of it reads frames from. 0 when it cannot be read, and then the
+// system's reason in *error when given.
+qint64 AudioPartLength(int fd, qint64 size, QString* error = nullptr);
 
 }  // namespace mp3

@@ -11,6 +11,8 @@
 #include <taglib/tfilestream.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include <algorithm>
 #include <memory>
 #include <optional>
@@ -119,13 +121,20 @@ void AddId3v1Fields(const TagLib::ID3v1::Tag& tag, std::vector<TextFrame>& frame
     }
 }
 
-// Bytes of `fd` from `offset` on, as many as there are up to `length`.
-QByteArray ReadAt(int fd, qint64 offset, qint64 length) {
+// Bytes of `fd` from `offset` on, as many as there are up to `length`; the system's reason in
+// *error when they cannot be read.
+QByteArray ReadAt(int fd, qint64 offset, qint64 length, QString* error) {
     QByteArray bytes(qsizetype(std::max<qint64>(length, 0)), Qt::Uninitialized);
     qsizetype got = 0;
     while (got < bytes.size()) {
         const ssize_t read =
             ::pread(fd, bytes.data() + got, size_t(bytes.size() - got), offset + got);
+        if (read < 0 && errno == EINTR) {
+            continue;
+        }
+        if (read < 0) {
+            *error = qt_error_string(errno);
+        }
         if (read <= 0) {
             break;
         }
@@ -138,21 +147,23 @@ QByteArray ReadAt(int fd, qint64 offset, qint64 length) {
 // What TagLib is to read in place of the file when its leading ID3v2 tag holds frames it must not
 // inflate: that tag made safe, then the file's last bytes, where an ID3v1 tag is looked for.
 // Nothing when the file may be read as it is.
-std::unique_ptr<TagLib::ByteVectorStream> BoundedTagStream(const tessaro::InputFile& input) {
-    const QByteArray header = ReadAt(input.Descriptor(), 0, 10);
+std::unique_ptr<TagLib::ByteVectorStream> BoundedTagStream(const tessaro::InputFile& input,
+                                                           QString* error) {
+    const QByteArray header = ReadAt(input.Descriptor(), 0, 10, error);
     if (header.size() < 10 || !header.startsWith("ID3")) {
         return nullptr;
     }
     const qint64 body = qint64(header[6] & 0x7F) << 21 | qint64(header[7] & 0x7F) << 14 |
                         qint64(header[8] & 0x7F) << 7 | qint64(header[9] & 0x7F);
     const qint64 end = std::min(10 + body, input.Size());
-    const std::optional<QByteArray> tag = BoundInflation(ReadAt(input.Descriptor(), 0, end));
+    const std::optional<QByteArray> tag = BoundInflation(ReadAt(input.Descriptor(), 0, end, error));
     if (!tag) {
         return nullptr;
     }
     // TagLib looks for an ID3v1 tag in the last 131 bytes.
     const qint64 tailStart = std::max(end, input.Size() - 131);
-    const QByteArray bytes = *tag + ReadAt(input.Descriptor(), tailStart, input.Size() - tailStart);
+    const QByteArray bytes =
+        *tag + ReadAt(input.Descriptor(), tailStart, input.Size() - tailStart, error);
     return std::make_unique<TagLib::ByteVectorStream>(
         TagLib::ByteVector(bytes.constData(), unsigned(bytes.size())));
 }
@@ -168,7 +179,7 @@ InputTags ReadInputTags(const QString& path) {
 
 InputTags ReadInputTags(const tessaro::InputFile& input) {
     InputTags tags;
-    std::unique_ptr<TagLib::IOStream> stream = BoundedTagStream(input);
+    std::unique_ptr<TagLib::IOStream> stream = BoundedTagStream(input, &tags.readError);
     if (!stream) {
         // TagLib closes what it is given; its reads move no offset the frames are read by.
         const int fd = ::dup(input.Descriptor());

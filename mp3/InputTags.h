@@ -40,6 +40,8 @@ struct InputTags {
     // Its text frames in the order of its ID3v2 tag, each field once, then its ID3v1 album,
     // artist, year, comment and genre where the ID3v2 tag has none; genres by name.
     std::vector<TextFrame> frames;
+    // Why the tag's bytes could not be read, where the reading saw it; empty otherwise.
+    QString readError;
 };
 InputTags ReadInputTags(const QString& path);
 InputTags ReadInputTags(const tessaro::InputFile& file);

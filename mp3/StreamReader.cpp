@@ -54,13 +54,23 @@ private:
     std::vector<std::unique_ptr<quint8[]>> kept;
 };
 
-// Up to count bytes from offset `at`; fewer at the end of the file, -1 when it cannot be read.
-// Positioned reads need no seek, so an input costs a few system calls.
+// Up to count bytes from offset `at`; fewer at the end of the file only, -1 when it cannot be
+// read. A read may give fewer bytes than asked for anywhere: the rest is asked for again, as a
+// short buffer would pass for the end of the audio. Positioned reads need no seek, so an input
+// costs a few system calls.
 qint64 ReadAt(int fd, void* buffer, qint64 count, qint64 at) {
-    ssize_t done;
-    do {
-        done = ::pread(fd, buffer, size_t(count), off_t(at));
-    } while (done < 0 && errno == EINTR);
+    qint64 done = 0;
+    while (done < count) {
+        const ssize_t part =
+            ::pread(fd, static_cast<char*>(buffer) + done, size_t(count - done), off_t(at + done));
+        if (part < 0 && errno != EINTR) {
+            return -1;
+        }
+        if (part == 0) {
+            break;
+        }
+        done += std::max<ssize_t>(part, 0);
+    }
     return done;
 }
 
@@ -84,7 +94,8 @@ void StreamReader::Start(std::shared_ptr<tessaro::InputFile> opened) {
     if (!file) {
         return;
     }
-    audioEnd = FindAudioEnd(file->Descriptor(), file->Size(), &readError, &unconfirmedTag);
+    audioEnd =
+        FindAudioEnd(file->Descriptor(), file->Size(), &readError, &unconfirmedTag, file->Offset());
     if (audioEnd < 0) {
         audioEnd = 0;
         return;
@@ -159,7 +170,8 @@ bool StreamReader::ReadIntoBuffer(qint64 length) {
         keeper = std::move(fresh);
     }
     buffer = ownBuffer;
-    bufferLength = length > 0 ? ReadAt(file->Descriptor(), ownBuffer, length, position) : 0;
+    bufferLength =
+        length > 0 ? ReadAt(file->Descriptor(), ownBuffer, length, file->Offset() + position) : 0;
     if (bufferLength < 0) {
         readError = qt_error_string(errno);
         bufferLength = 0;

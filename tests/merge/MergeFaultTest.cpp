@@ -4,13 +4,16 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <mutex>
 #include <optional>
 
 #include "TestFiles.h"
@@ -33,6 +36,39 @@ bool ReadFails(int fd, size_t count, off_t at) {
            QByteArray(path, int(length)) == failingPath;
 }
 
+// A fault of the reads of the file at `path` (the reader's and those of every pass over it,
+// whatever thread makes them): from the `skip`-th read on, each fails with EIO, or that one alone
+// does, or the file is rewritten (its times put back) or cut short before it is read; or every
+// read gives half the bytes asked for, as the system may.
+enum class Fault { None, Eio, OneEio, Rewrite, Truncate, ShortReads };
+struct Injected {
+    std::mutex lock;
+    QByteArray path;
+    Fault kind = Fault::None;
+    int skip = 0;
+    bool fired = false;
+    QByteArray rewritten;  // what Rewrite puts in its place
+} injected;
+
+Fault TakeFault(int fd) {
+    char path[4096];
+    const ssize_t length = ::readlink(
+        QByteArray("/proc/self/fd/" + QByteArray::number(fd)).constData(), path, sizeof path);
+    const std::lock_guard<std::mutex> guard(injected.lock);
+    if (injected.kind == Fault::None || length <= 0 ||
+        QByteArray(path, int(length)) != injected.path) {
+        return Fault::None;
+    }
+    if (injected.kind == Fault::ShortReads || (injected.fired && injected.kind == Fault::Eio)) {
+        return injected.kind;
+    }
+    if (injected.fired || injected.skip-- > 0) {
+        return Fault::None;
+    }
+    injected.fired = true;
+    return injected.kind;
+}
+
 }  // namespace
 
 extern "C" ssize_t pread(int fd, void* buffer, size_t count, off_t at) {
@@ -41,6 +77,24 @@ extern "C" ssize_t pread(int fd, void* buffer, size_t count, off_t at) {
     if (ReadFails(fd, count, at)) {
         errno = EIO;
         return -1;
+    }
+    switch (TakeFault(fd)) {
+        case Fault::Eio:
+        case Fault::OneEio:
+            errno = EIO;
+            return -1;
+        case Fault::Rewrite:
+            testing_files::RewriteKeepingTimes(QFile::decodeName(injected.path),
+                                               injected.rewritten);
+            break;
+        case Fault::Truncate:
+            ::truncate(injected.path.constData(), injected.rewritten.size() / 2);
+            break;
+        case Fault::ShortReads:
+            count = std::max<size_t>(1, count / 2);
+            break;
+        case Fault::None:
+            break;
     }
     return next(fd, buffer, count, at);
 }
@@ -56,7 +110,9 @@ protected:
     QString Write(const QString& name, const QByteArray& bytes) {
         return WriteAll(dir.filePath(name), bytes);
     }
-    tessaro::MergeResult Merge() { return tessaro::RunMerge(workspace, output, host); }
+    tessaro::MergeResult Merge(const tessaro::JoinOptions& options = {}) {
+        return tessaro::RunMerge(workspace, output, host, options);
+    }
     // A failed merge: said why, naming `culprit`; the folder holds what it held before.
     void ExpectFailureThatChangedNothing(const tessaro::MergeResult& result, const QString& culprit,
                                          const QStringList& entries) {
@@ -147,6 +203,130 @@ TEST_F(MergeFaultTest, AnInputThatCannotBeReadFailsTheMergeNamingIt) {
         EXPECT_TRUE(result.error.contains(qt_error_string(EIO))) << result.error.toStdString();
     }
     failingPath.clear();
+}
+
+TEST_F(MergeFaultTest, EveryPassFailsTheJoinForAnInputItCannotReadWholeAsOpened) {
+    // The second input, of another format, is re-encoded with --conform; the first tells what
+    // to. A read error, a single one included, a rewrite or a cut in any read of either, in
+    // whichever pass makes it (planning, measuring, re-encoding, a seam, the copy), fails the
+    // join; reads that give fewer bytes than asked change nothing.
+    const QByteArray firstBytes = ReadAll(Fixture(QStringLiteral("cbr128_stereo.mp3")));
+    const QByteArray laterBytes = ReadAll(Fixture(QStringLiteral("cbr192_48k.mp3")));
+    const QString first = Write(QStringLiteral("first.mp3"), firstBytes);
+    const QString later = Write(QStringLiteral("later.mp3"), laterBytes);
+    workspace.AddPath(first);
+    workspace.AddPath(later);
+    tessaro::JoinOptions level, conform, seamless, all;
+    level.level = -18.0;
+    conform.conform = true;
+    seamless.seamless = true;
+    all = conform;
+    all.level = level.level;
+    all.seamless = all.chapters = true;
+    const QStringList entries{"first.mp3", "later.mp3", "out.mp3"};
+    const auto arm = [](const QString& path, Fault kind, int skip, const QByteArray& bytes) {
+        const std::lock_guard<std::mutex> guard(injected.lock);
+        injected.path = QFile::encodeName(path);
+        injected.kind = kind;
+        injected.skip = skip;
+        injected.fired = false;
+        injected.rewritten = bytes;
+        injected.rewritten.replace(char(0x55), char(0x56));
+    };
+    for (const auto& [name, options] :
+         std::vector<std::pair<const char*, tessaro::JoinOptions>>{{"plain", {}},
+                                                                   {"--level", level},
+                                                                   {"--conform", conform},
+                                                                   {"--seamless", seamless},
+                                                                   {"all", all}}) {
+        const tessaro::MergeResult joined = Merge(options);
+        ASSERT_TRUE(joined.Succeeded()) << name << joined.error.toStdString();
+        const QByteArray reference = ReadAll(output);
+        for (const auto& [path, bytes] : {std::pair{first, firstBytes}, {later, laterBytes}}) {
+            SCOPED_TRACE(std::string(name) + " " + path.toStdString());
+            arm(path, Fault::ShortReads, 0, bytes);
+            const tessaro::MergeResult shortReads = Merge(options);
+            arm(path, Fault::None, 0, bytes);
+            EXPECT_TRUE(shortReads.Succeeded()) << shortReads.error.toStdString();
+            EXPECT_EQ(ReadAll(output), reference);
+            for (const Fault kind : {Fault::Eio, Fault::OneEio, Fault::Rewrite, Fault::Truncate}) {
+                for (int skip = 0;; ++skip) {
+                    SCOPED_TRACE(testing::Message()
+                                 << "fault " << int(kind) << " at read " << skip);
+                    WriteAll(path, bytes);
+                    WriteAll(output, kOldTarget);
+                    arm(path, kind, skip, bytes);
+                    const tessaro::MergeResult result = Merge(options);
+                    const bool fired = injected.fired;
+                    arm(path, Fault::None, 0, bytes);
+                    if (!fired) {
+                        EXPECT_TRUE(result.Succeeded()) << result.error.toStdString();
+                        EXPECT_GT(skip, 1);
+                        break;
+                    }
+                    ExpectFailureThatChangedNothing(result, path, entries);
+                    // A cut may be found as one, or as a file that ends too soon.
+                    const QString said = result.error;
+                    EXPECT_TRUE(kind == Fault::Eio || kind == Fault::OneEio
+                                    ? said.contains(qt_error_string(EIO))
+                                    : said.contains(QStringLiteral("changed")) ||
+                                          (kind == Fault::Truncate &&
+                                           said.contains(QStringLiteral("cut short"))))
+                        << said.toStdString();
+                    ASSERT_LT(skip, 40);
+                }
+            }
+        }
+    }
+}
+
+// The descriptors the process holds.
+int OpenDescriptors() {
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
+}
+
+TEST_F(MergeFaultTest, ReEncodedInputsHoldNoDescriptorEachAndALimitReachedIsNamed) {
+    // Forty inputs to re-encode under a limit of 32 open files, in a process of its own: what
+    // they become waits in one file, not one each, so they all join. Under a limit that leaves
+    // almost none, the join fails and says so, not that the encoder does not take the format.
+    workspace.AddPath(
+        Write(QStringLiteral("first.mp3"), ReadAll(Fixture(QStringLiteral("cbr128_stereo.mp3")))));
+    const QString misfit =
+        Write(QStringLiteral("misfit.mp3"), ReadAll(Fixture(QStringLiteral("cbr192_48k.mp3"))));
+    for (int i = 0; i < 40; ++i) {
+        workspace.AddPath(misfit);
+    }
+    int channel[2];
+    ASSERT_EQ(::pipe(channel), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        tessaro::JoinOptions conform;
+        conform.conform = true;
+        QByteArray told;
+        for (const int limit : {32, OpenDescriptors() + 2}) {
+            const rlimit set{rlim_t(limit), rlim_t(limit)};
+            ::setrlimit(RLIMIT_NOFILE, &set);
+            const tessaro::MergeResult result = Merge(conform);
+            told += QByteArray::number(result.inputsJoined) + ' ' + result.error.toUtf8() + '\n';
+        }
+        const bool sent = ::write(channel[1], told.constData(), size_t(told.size())) >= 0;
+        ::_exit(sent ? 0 : 1);
+    }
+    ::close(channel[1]);
+    QByteArray told;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;) {
+        told.append(buffer, qsizetype(got));
+    }
+    ::close(channel[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const QList<QByteArray> lines = told.split('\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_EQ(lines[0], "41 ");
+    EXPECT_TRUE(QString::fromUtf8(lines[1]).contains(qt_error_string(EMFILE)))
+        << lines[1].toStdString();
 }
 
 TEST_F(MergeFaultTest, AnInputRemovedBeforeItIsReadIsSkippedWithAWarning) {

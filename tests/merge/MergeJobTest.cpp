@@ -15,6 +15,8 @@
 #include <taglib/textidentificationframe.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -551,6 +553,7 @@ TEST_F(MergeJobTest, ThePictureOfTheFirstInputThatHasOneOrOfAPictureFile) {
                                 TagLib::ByteVector(char(type)));
             file.ID3v2Tag(true)->addFrame(picture);
         }
+        file.ID3v2Tag()->setTitle("Pictured title");
         ASSERT_TRUE(file.save());
     }
     UsePaths({Fixture(QStringLiteral("vbr_mono.mp3")), pictured});
@@ -559,6 +562,19 @@ TEST_F(MergeJobTest, ThePictureOfTheFirstInputThatHasOneOrOfAPictureFile) {
     EXPECT_EQ(
         ReadChaptersAndPictures(output).pictures,
         (std::vector<std::tuple<int, std::string, QByteArray>>{{3, "image/jpeg", jpeg + '\x03'}}));
+    // Re-encoded to the first one's format, it gives its own picture and title all the same:
+    // those of the input, not of what the encoder made.
+    tessaro::JoinOptions conform;
+    conform.conform = conform.copyCover = conform.chapters = true;
+    const tessaro::MergeResult reencoded = tessaro::RunMerge(workspace, output, host, conform);
+    ASSERT_TRUE(reencoded.Succeeded()) << reencoded.error.toStdString();
+    EXPECT_TRUE(reencoded.warnings.join(' ').contains(QStringLiteral("re-encoded")));
+    const ReadBack conformed = ReadChaptersAndPictures(output);
+    EXPECT_EQ(
+        conformed.pictures,
+        (std::vector<std::tuple<int, std::string, QByteArray>>{{3, "image/jpeg", jpeg + '\x03'}}));
+    ASSERT_EQ(conformed.chapters.size(), 2u);
+    EXPECT_EQ(std::get<0>(conformed.chapters[1]), "Pictured title");
 
     const QByteArray png = QByteArray("\x89PNG\r\n\x1A\n", 8) + QByteArray(500, 'p');
     tessaro::JoinOptions options;
@@ -1080,9 +1096,9 @@ TEST_F(MergeJobTest, SeamlessJoinsRunOnWithoutGapOrClickAndCopyTheOtherFrames) {
 }
 
 // Integrated loudness (EBU R128) of interleaved stereo at 44.1 kHz.
-double Lufs(const std::vector<float>& samples, size_t from, size_t to) {
-    ebur128_state* meter = ebur128_init(2, 44100, EBUR128_MODE_I);
-    ebur128_add_frames_float(meter, samples.data() + 2 * from, to - from);
+double Lufs(const std::vector<float>& samples, size_t from, size_t to, unsigned channels = 2) {
+    ebur128_state* meter = ebur128_init(channels, 44100, EBUR128_MODE_I);
+    ebur128_add_frames_float(meter, samples.data() + channels * from, to - from);
     double lufs = 0;
     ebur128_loudness_global(meter, &lufs);
     ebur128_destroy(&meter);
@@ -1092,6 +1108,15 @@ double Lufs(const std::vector<float>& samples, size_t from, size_t to) {
 size_t Clipped(const std::vector<float>& samples) {
     return size_t(std::count_if(samples.begin(), samples.end(),
                                 [](float sample) { return std::abs(sample) >= 1.0f; }));
+}
+
+// The file's REPLAYGAIN_TRACK_GAIN, in dB; not a number when it has none.
+double TrackGain(const QString& path) {
+    TagLib::MPEG::File file(QFile::encodeName(path).constData());
+    const auto* gain = file.ID3v2Tag() ? TagLib::ID3v2::UserTextIdentificationFrame::find(
+                                             file.ID3v2Tag(), "REPLAYGAIN_TRACK_GAIN")
+                                       : nullptr;
+    return gain ? std::stod(gain->fieldList()[1].to8Bit()) : std::nan("");
 }
 
 TEST_F(MergeJobTest, LevellingBringsPiecesTogetherByTheirFramesGainAlone) {
@@ -1171,13 +1196,8 @@ TEST_F(MergeJobTest, LevellingBringsPiecesTogetherByTheirFramesGainAlone) {
         }
 
         // The joined file's own ReplayGain: what it takes to bring the result to -18 LUFS.
+        EXPECT_NEAR(TrackGain(output), -18 - Lufs(joined, 0, joined.size() / 2), 0.5);
         TagLib::MPEG::File file(QFile::encodeName(output).constData());
-        ASSERT_TRUE(file.ID3v2Tag());
-        const auto* gain = TagLib::ID3v2::UserTextIdentificationFrame::find(
-            file.ID3v2Tag(), "REPLAYGAIN_TRACK_GAIN");
-        ASSERT_TRUE(gain);
-        EXPECT_NEAR(std::stod(gain->fieldList()[1].to8Bit()),
-                    -18 - Lufs(joined, 0, joined.size() / 2), 0.5);
         EXPECT_TRUE(TagLib::ID3v2::UserTextIdentificationFrame::find(file.ID3v2Tag(),
                                                                      "REPLAYGAIN_TRACK_PEAK"));
     }
@@ -1190,6 +1210,89 @@ TEST_F(MergeJobTest, LevellingBringsPiecesTogetherByTheirFramesGainAlone) {
     ASSERT_TRUE(kept.Succeeded()) << kept.error.toStdString();
     EXPECT_TRUE(kept.warnings.join(' ').contains(QStringLiteral("not of Layer III")));
     EXPECT_TRUE(ReadAll(output).endsWith(ReadAll(layer2)));
+}
+
+// The level, in dB, of the samples of one channel from `from` up to `to`, against full scale.
+double Rms(const std::vector<float>& samples, size_t from, size_t to, size_t channels) {
+    double sum = 0;
+    for (size_t i = from * channels; i < to * channels; i += channels) {
+        sum += double(samples[i]) * samples[i];
+    }
+    return 10 * std::log10(sum / double(to - from));
+}
+
+TEST_F(MergeJobTest, LevellingMeasuresClipsAndTheJoinedFileAsTheyAreHeard) {
+    const Encoding cbr{"CBR", false, 2, 44100};
+    const auto piece = [&](const QString& name, int from, int count, double scale) {
+        std::vector<float> samples = Recording(from, count);
+        for (float& sample : samples) {
+            sample = float(sample * scale);
+        }
+        return Write(name, EncodeWithLame(samples, cbr));
+    };
+    // A clip of 0.35 s, too short for one gating block, between two pieces 23 dB louder.
+    UsePaths({piece(QStringLiteral("before.mp3"), 0, 132300, 0.3),
+              piece(QStringLiteral("clip.mp3"), 0, 15435, 0.02),
+              piece(QStringLiteral("after.mp3"), 0, 132300, 0.3)});
+    tessaro::JoinOptions level;
+    level.level = -18.0;
+    tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, level);
+    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    EXPECT_TRUE(result.warnings.isEmpty()) << result.warnings.join(' ').toStdString();
+    std::vector<float> joined = DecodeAsPlayers(output, cbr);
+    // Its middle, wherever the encoders' silence at the joins puts it.
+    EXPECT_NEAR(Rms(joined, 132300 + 4000, 132300 + 11000, 2), Rms(joined, 40000, 120000, 2), 2);
+
+    // An input loud for a fifth of its length, then 28 dB quieter, and one in between: gated
+    // over the joined audio, the quiet stretch counts, as a meter of the joined file finds.
+    std::vector<float> uneven = Recording(0, 441000);
+    for (size_t i = 0; i < uneven.size(); ++i) {
+        uneven[i] = float(uneven[i] * (i < 2 * 88200 ? 0.5 : 0.02));
+    }
+    UsePaths({Write(QStringLiteral("uneven.mp3"), EncodeWithLame(uneven, cbr)),
+              piece(QStringLiteral("middle.mp3"), 0, 441000, 0.1)});
+    for (const std::optional<double> target : {std::optional<double>(-18.0), {-30.0}}) {
+        level.level = target;
+        result = tessaro::RunMerge(workspace, output, host, level);
+        ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+        joined = DecodeAsPlayers(output, cbr);
+        EXPECT_NEAR(TrackGain(output), -18 - Lufs(joined, 0, joined.size() / 2), 0.3);
+    }
+}
+
+TEST_F(MergeJobTest, ReEncodedInputsAreLevelledAsTheyWillBeHeard) {
+    // Each misfit is mixed to the first input's channels (stereo to mono, mono to both) or is of
+    // Layer II: its gain is planned for the audio its encoding makes, and given there.
+    const Encoding stereo{"stereo", false, 2, 44100}, mono{"mono", false, 1, 44100};
+    const auto encode = [&](const QString& name, double scale, const Encoding& encoding) {
+        std::vector<float> samples = Recording(0, 220500);
+        for (float& sample : samples) {
+            sample = float(sample * scale);
+        }
+        return Write(name, EncodeWithLame(samples, encoding));
+    };
+    tessaro::JoinOptions options;
+    options.conform = true;
+    options.level = -18.0;
+    for (const auto& [first, misfit] : {std::pair{mono, stereo}, {stereo, mono}}) {
+        SCOPED_TRACE(misfit.name);
+        UsePaths({encode(QStringLiteral("first.mp3"), 0.05, first),
+                  encode(QStringLiteral("misfit.mp3"), 0.3, misfit)});
+        const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, options);
+        ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+        const std::vector<float> joined = DecodeAsPlayers(output, first);
+        const unsigned channels = unsigned(first.channels);
+        EXPECT_NEAR(Lufs(joined, 4410, 216000, channels), -18, 1);
+        EXPECT_NEAR(Lufs(joined, 225000, joined.size() / channels - 4410, channels), -18, 1);
+    }
+    // Layer II: quiet, and of another rate than the first.
+    const QString layer2 = Fixture(QStringLiteral("layer2_quiet.mp2"));
+    UsePaths({encode(QStringLiteral("first.mp3"), 0.3, stereo), layer2});
+    const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, options);
+    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    EXPECT_FALSE(result.warnings.join(' ').contains(QStringLiteral("keeps its own level")));
+    const std::vector<float> joined = DecodeAsPlayers(output, stereo);
+    EXPECT_NEAR(Lufs(joined, 223500, joined.size() / 2 - 2000), -18, 1.5);
 }
 
 // A tone at `hertz` in stereo at 44.1 kHz, as long as `count` samples.
@@ -1364,6 +1467,46 @@ TEST_F(MergeJobTest, InputsOfAnotherFormatAreReEncodedToMatchTheFirstAndTheOther
     EXPECT_FALSE(QFileInfo::exists(output));
 }
 
+TEST_F(MergeJobTest, FreeFormatFramesTooShortToDecodeCostTimeInProportionToTheirNumber) {
+    // 8 bytes each, less than their side information: the decoder takes none of them, and
+    // silence stands in for them. 20,000 took 45 s to measure, four times as many 16 times as
+    // long, as each was searched through again for every one fed after it.
+    const QByteArray tiny = QByteArray::fromHex("FFFB0064") + QByteArray(4, '\0');
+    tessaro::JoinOptions all;
+    all.level = -18.0;
+    all.conform = all.seamless = true;
+    std::vector<qint64> times;
+    for (const int count : {2500, 10000}) {
+        UsePaths({Fixture(QStringLiteral("cbr192_48k.mp3")),
+                  Write(QStringLiteral("tiny.mp3"), tiny.repeated(count))});
+        QElapsedTimer timer;
+        timer.start();
+        const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, all);
+        times.push_back(timer.elapsed());
+        ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+        EXPECT_TRUE(result.warnings.join(' ').contains(QStringLiteral("could not be decoded")));
+    }
+    EXPECT_LT(times[1], 8 * times[0] + 100) << times[0] << " ms, then " << times[1] << " ms";
+}
+
+TEST_F(MergeJobTest, EveryBadInputIsJoinedOrSkippedByEveryPass) {
+    // Between two inputs of another format, so that each is measured, re-encoded and seamed.
+    const QDir corpus(QStringLiteral(TESSARO_BAD_INPUTS));
+    tessaro::JoinOptions all;
+    all.level = -18.0;
+    all.conform = all.seamless = all.chapters = true;
+    const QString other = Fixture(QStringLiteral("cbr192_48k.mp3"));
+    for (const QString& name : corpus.entryList({QStringLiteral("*.mp3")}, QDir::Files)) {
+        SCOPED_TRACE(name.toStdString());
+        UsePaths({other, corpus.filePath(name), other});
+        const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, all);
+        ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+        EXPECT_GE(result.inputsJoined, 2);
+        EXPECT_EQ(mp3::StreamFormat(HeaderOf(AudioOf(output).back())),
+                  mp3::StreamFormat(HeaderOf(AudioOf(other)[0])));
+    }
+}
+
 TEST_F(MergeJobTest, DamagedSideInformationAroundASeamNeverAbortsTheJoin) {
     // 0xE9 in byte 24 (side information) of a frame a seam decodes, before it or behind it: the
     // decoder hands out samples far beyond full scale there, on which LAME's encoder asserts.
@@ -1387,6 +1530,27 @@ TEST_F(MergeJobTest, DamagedSideInformationAroundASeamNeverAbortsTheJoin) {
         // Seamless, within a frame of both pieces' length.
         EXPECT_NEAR(double(DecodeAsPlayers(output, cbr).size()), double(length), 2 * 1152);
     }
+
+    // A damaged stretch of 40 frames inside an input re-encoded to match: silence of its
+    // length stands in for it, named in a warning, and no burst of noise reaches the output.
+    const Encoding other{"48 kHz", false, 2, 48000};
+    QByteArray misfit = EncodeWithLame(Recording(441000, 88200), other);
+    const std::vector<Unit> frames = ReadAllUnits(Write(QStringLiteral("misfit.mp3"), misfit));
+    for (size_t i = 20; i < 60; ++i) {
+        misfit[qsizetype(frames[i].offset) + 24] = char(0xE9);
+    }
+    UsePaths({earlier, Write(QStringLiteral("misfit.mp3"), misfit)});
+    tessaro::JoinOptions conform;
+    conform.conform = true;
+    const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, conform);
+    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    EXPECT_TRUE(result.warnings.join(' ').contains(QStringLiteral("could not be decoded")))
+        << result.warnings.join(' ').toStdString();
+    const std::vector<float> joined = DecodeAsPlayers(output, cbr);
+    EXPECT_NEAR(double(joined.size()), double(DecodeAsPlayers(earlier, cbr).size() + 2 * 88200),
+                2 * 2 * 1152);
+    EXPECT_LT(*std::max_element(joined.begin(), joined.end()), 0.9f);
+    EXPECT_GT(*std::min_element(joined.begin(), joined.end()), -0.9f);
 }
 
 TEST_F(MergeJobTest, TheBarFollowsTheAudioBytesNotTheTags) {

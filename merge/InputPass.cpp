@@ -1,0 +1,44 @@
+#include "merge/InputPass.h"
+
+#include "io/Files.h"
+#include "io/InputFile.h"
+
+namespace tessaro {
+
+QString CannotRead(const QString& input, const QString& reason) {
+    return QStringLiteral("Cannot read %1: %2").arg(Quoted(input), reason);
+}
+
+QString ChangedWhileRead(const QString& input) {
+    return QStringLiteral("%1 was changed or removed while it was being read; join it again")
+        .arg(Quoted(input));
+}
+
+InputPass::InputPass(std::shared_ptr<InputFile> opened, const QString& path)
+    : file(opened ? std::move(opened) : InputFile::Open(path, &openError)), reader(file, path) {}
+
+PassEnd InputPass::Run(const std::function<bool(const mp3::StreamReader&)>& visit,
+                       std::atomic<qint64>* bytesDone) {
+    PassEnd end;
+    if (!reader.IsOpen()) {
+        end.whole = true;
+        return end;
+    }
+    for (; !reader.AtEnd(); reader.Advance()) {
+        if (bytesDone) {
+            *bytesDone += reader.FrameLength();
+        }
+        if (!visit(reader)) {
+            break;
+        }
+    }
+    end.whole = reader.AtEnd();
+    if (!reader.ReadError().isEmpty()) {
+        end.failure = CannotRead(reader.Path(), reader.ReadError());
+    } else if (reader.Changed()) {
+        end.failure = ChangedWhileRead(reader.Path());
+    }
+    return end;
+}
+
+}  // namespace tessaro

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <atomic>
+#include <functional>
+#include <memory>
+
+#include "mp3/StreamReader.h"
+
+namespace tessaro {
+
+class InputFile;
+
+QString CannotRead(const QString& input, const QString& reason);
+QString ChangedWhileRead(const QString& input);
+
+// How a pass over an input's frames ended.
+struct PassEnd {
+    bool whole = false;  // every frame was handed on
+    QString failure;     // why the join fails for the input; empty when it need not
+};
+
+// The one way the join reads an input's frames, whatever it does with them (measuring,
+// re-encoding, copying): every frame in turn from the first, and then the verdict on them. A
+// read error, or a change to the file since the join opened it, fails the join however early
+// the pass stopped, as frames read meanwhile may be cut, missing or mixed.
+class InputPass {
+public:
+    // Stands on the first frame of `file`, opened for the join as `path`, or opened now when
+    // null. One that cannot be opened gives no frames and no failure: the copy skips it with a
+    // warning saying OpenError().
+    InputPass(std::shared_ptr<InputFile> file, const QString& path);
+
+    const mp3::StreamReader& Reader() const { return reader; }
+    const std::shared_ptr<InputFile>& File() const { return file; }
+    const QString& OpenError() const { return openError; }
+    // Hands each frame from the one the reader stands on to `visit` until it returns false,
+    // counting the bytes of those handed on in `bytesDone` when given.
+    [[nodiscard]] PassEnd Run(const std::function<bool(const mp3::StreamReader&)>& visit,
+                              std::atomic<qint64>* bytesDone = nullptr);
+    // Looks at the first frame only: whether the input can be read up to it as opened.
+    [[nodiscard]] PassEnd Start() {
+        return Run([](const mp3::StreamReader&) { return false; });
+    }
+
+private:
+    QString openError;
+    std::shared_ptr<InputFile> file;
+    mp3::StreamReader reader;
+};
+
+}  // namespace tessaro

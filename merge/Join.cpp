@@ -1,0 +1,524 @@
+#include "merge/Join.h"
+
+#include <QFileInfo>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "io/Files.h"
+#include "io/InputFile.h"
+#include "merge/Chapters.h"
+#include "merge/Conform.h"
+#include "merge/InputPass.h"
+#include "merge/Loudness.h"
+#include "merge/SharedTag.h"
+#include "mp3/LayerIII.h"
+#include "mp3/XingHeader.h"
+#include "workspace/TessaroWorkSpace.h"
+
+namespace tessaro {
+namespace {
+
+// Of levelling and re-encoding: the decoding and encoding take far longer than the copy, so most
+// of the bar is theirs.
+constexpr double kPassShare = 0.9;
+
+// Names the figures in which an input's format differs from the first one's; empty when they
+// agree. Many players keep the first frame's and play what follows wrongly.
+QString Mismatch(const QString& firstPath, const mp3::StreamFormat& firstFormat,
+                 const QString& path, const mp3::StreamFormat& format) {
+    if (format == firstFormat) {
+        return {};
+    }
+    const QString separator = QStringLiteral(", ");
+    // LAME, which re-encodes, writes Layer III alone.
+    const QString remedy =
+        firstFormat.layer == mp3::FrameHeader::Layer3
+            ? QStringLiteral(
+                  ", unless inputs of another format are re-encoded to match the first "
+                  "(tessaro-join --conform, or \"Re-encode inputs of another format to match the "
+                  "first\" in the preferences)")
+            : QString();
+    return QStringLiteral(
+               "%1 (%2) differs from the first input %3 (%4); many players play the joined "
+               "file wrongly%5")
+        .arg(Quoted(path), format.FiguresDifferingFrom(firstFormat).join(separator),
+             Quoted(firstPath), firstFormat.FiguresDifferingFrom(format).join(separator), remedy);
+}
+
+quint32 Milliseconds(double seconds) {
+    return quint32(std::clamp(std::llround(seconds * 1000), qint64(0), qint64(0xFFFFFFFE)));
+}
+
+}  // namespace
+
+Join::Join(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHost& host,
+           const JoinOptions& options, std::optional<mp3::Picture> cover)
+    : workspace(workspace),
+      outputPath(outputPath),
+      host(host),
+      options(options),
+      plan(workspace.Paths()),
+      output(outputPath),
+      spill(outputPath),
+      seams(options.seamless, false) {
+    tag.picture = std::move(cover);
+    passTotal = options.level ? plan.Total() : 0;
+}
+
+bool Join::Plan() {
+    if (!plan.Failure().isEmpty()) {
+        return Fail(plan.Failure());
+    }
+    if (options.conform || options.chapters || options.copyCover || options.copyTags) {
+        if (const QString failure = plan.Look(); !failure.isEmpty()) {
+            return Fail(failure);
+        }
+    }
+    if (options.chapterFile.isEmpty()) {
+        return true;
+    }
+    QString failure, why;
+    const double end = plan.PlannedEnd(&failure);
+    if (!failure.isEmpty()) {
+        return Fail(failure);
+    }
+    std::optional<std::vector<Chapter>> chapters =
+        ReadChapterFile(options.chapterFile, Milliseconds(end), &why);
+    if (!chapters) {
+        result.error = QStringLiteral("Cannot use %1 as the chapters: %2; nothing was written.")
+                           .arg(Quoted(options.chapterFile), why);
+        return false;
+    }
+    tag.chapters = std::move(*chapters);
+    return true;
+}
+
+bool Join::PlanConform() {
+    const bool any = plan.PlanReencoding();
+    const int first = plan.First();
+    if (any && plan.inputs[size_t(first)].format.layer != mp3::FrameHeader::Layer3) {
+        result.error = QStringLiteral(
+                           "Cannot re-encode inputs to match the first input %1: it is not of "
+                           "Layer III, the only layer the encoder writes; nothing was written.")
+                           .arg(Quoted(plan.inputs[size_t(first)].path));
+        return false;
+    }
+    for (const PlannedInput& input : plan.inputs) {
+        passTotal += input.reencode ? input.audioBytes : 0;
+    }
+    seams = SeamMaker(options.seamless, any);
+    return true;
+}
+
+// Waits for a pass over the inputs, its progress counted on from `before`; false, the join given
+// up, when the host cancels meanwhile.
+template <typename Pass>
+bool Join::Await(Pass& pass, qint64 before) {
+    while (!pass.WaitFor(std::chrono::milliseconds(50))) {
+        if (host.MergeCancelled()) {
+            return Cancelled();
+        }
+        passDone = before + pass.BytesDone();
+        ReportProgress();
+    }
+    return true;
+}
+
+bool Join::Level() {
+    // A re-encoded input is heard in the first input's channels, mixed as its encoding mixes.
+    const int first = plan.First();
+    const int channels = first >= 0 ? plan.inputs[size_t(first)].format.channels : 0;
+    std::vector<LoudnessInput> inputs;
+    for (const PlannedInput& input : plan.inputs) {
+        inputs.push_back({input.path, input.file, input.reencode ? channels : 0});
+    }
+    LoudnessPass pass(std::move(inputs));
+    if (!Await(pass, 0)) {
+        return false;
+    }
+    passDone = plan.Total();
+    std::vector<int> steps;
+    for (size_t i = 0; i < plan.inputs.size(); ++i) {
+        const InputLoudness& loudness = pass.Results()[i];
+        if (!loudness.failure.isEmpty()) {
+            return Fail(loudness.failure);
+        }
+        plan.inputs[i].gainSteps = SettleGain(plan.inputs[i], loudness);
+        steps.push_back(plan.inputs[i].gainSteps);
+        if (steps.back() != 0) {
+            stream.GainChanged();
+        }
+    }
+    const InputLoudness joined = JoinedLoudness(pass.Results(), steps);
+    if (joined.measured) {
+        tag.replayGain = {kReferenceLoudness - joined.lufs, joined.peak};
+    }
+    return true;
+}
+
+bool Join::Conform() {
+    std::vector<ConformInput> inputs;
+    std::vector<size_t> places;
+    for (size_t i = 0; i < plan.inputs.size(); ++i) {
+        const PlannedInput& input = plan.inputs[i];
+        if (input.reencode) {
+            inputs.push_back({input.path, input.file, GainDb(input.gainSteps)});
+            places.push_back(i);
+        }
+    }
+    if (inputs.empty()) {
+        return true;
+    }
+    const PlannedInput& first = plan.inputs[size_t(plan.First())];
+    QString failure;
+    const ConformTarget target = TargetOf(first.file, first.path, &failure);
+    if (!failure.isEmpty()) {
+        return Fail(failure);
+    }
+    ConformPass pass(std::move(inputs), target, spill);
+    if (!Await(pass, passDone)) {
+        return false;
+    }
+    passDone = passTotal;
+    for (size_t k = 0; k < places.size(); ++k) {
+        const Conformed& conformed = pass.Results()[k];
+        if (!conformed.file) {
+            return Fail(conformed.error);
+        }
+        if (!conformed.warning.isEmpty()) {
+            result.warnings << conformed.warning;
+        }
+        plan.Replace(places[k], conformed.file);
+    }
+    return true;
+}
+
+bool Join::CopyInput(size_t index) {
+    if (host.MergeCancelled()) {
+        return Cancelled();
+    }
+    PlannedInput& input = plan.inputs[index];
+    const bool reencoded = input.encoded != nullptr;
+    // Taken from the plan, so that each input is closed once its frames are written.
+    InputPass pass(reencoded ? std::move(input.encoded) : std::move(input.file), input.path);
+    const mp3::StreamReader& reader = pass.Reader();
+    if (reader.AtEnd()) {
+        // Opened when the join was planned, it may have changed since.
+        if (const PassEnd end = pass.Start(); !end.failure.isEmpty()) {
+            return Fail(end.failure);
+        }
+        const QString reason =
+            pass.File() ? QStringLiteral("no MPEG audio frames found") : pass.OpenError();
+        result.warnings << QStringLiteral("Skipped %1: %2").arg(Quoted(input.path), reason);
+        return true;
+    }
+    if (!reader.UnconfirmedTag().isEmpty()) {
+        result.warnings << QStringLiteral(
+                               "%1 ends in the footer of an %2 tag that is not where the footer "
+                               "says; what lies before it is read as audio")
+                               .arg(Quoted(input.path), reader.UnconfirmedTag());
+    }
+    CompareFormat(input.path, reencoded ? input.format : mp3::StreamFormat(reader.Header()),
+                  reencoded);
+    // A re-encoded input's frames carry its gain already.
+    const int gain = reencoded ? 0 : input.gainSteps;
+    const double framesStart = stream.Duration() + seams.KeptSeconds();
+    if (!output.IsOpen() && !Open()) {
+        return false;
+    }
+    QString failure;
+    const std::vector<FrameView> before =
+        seams.StartInput(input.path, pass.File(), gain, reencoded, &result.warnings, &failure);
+    if (!failure.isEmpty()) {
+        return Fail(failure);
+    }
+    if (!WriteViews(before)) {
+        return false;
+    }
+    const double audioStart = AudioStart(framesStart, reader);
+    if (StartsChapter(input.title)) {
+        StartChapter(input.title, audioStart);
+    }
+    const PassEnd end = pass.Run([&](const mp3::StreamReader& frameOf) {
+        const bool first = frameOf.FrameIndex() == 0;
+        const FrameView frame =
+            Levelled({frameOf.Frame(), frameOf.FrameLength(), frameOf.Buffer()}, gain, first);
+        const SeamMaker::Taken taken = seams.Take(frame.data, frame.length, frame.keeper, first);
+        const FrameView& released = taken.released;
+        return (!taken.writeNow || WriteFrame(frame.data, frame.length, frame.keeper, first)) &&
+               (!released.data ||
+                WriteFrame(released.data, released.length, released.keeper, false));
+    });
+    // A write that fails as its input changes fails for the input.
+    if (!end.failure.isEmpty()) {
+        return Fail(end.failure);
+    }
+    if (!end.whole) {
+        return false;
+    }
+    spoiled.emplace_back(input.path, reader.Spoiled());
+    return true;
+}
+
+void Join::Finish() {
+    if (result.inputsJoined == 0) {
+        result.error =
+            QStringLiteral("None of the inputs holds an MPEG audio frame; %1 was not written.")
+                .arg(Quoted(outputPath));
+        return;
+    }
+    if (!tag.chapters.empty()) {
+        // A chapter read from a file may start a little past the end that was planned, where
+        // seams or re-encoding shortened the audio.
+        tag.chapters.back().endMs = std::max(
+            tag.chapters.back().startMs,
+            Milliseconds(stream.Duration() + seams.KeptSeconds() - earlierTail - firstLead));
+    }
+    result.chapters = tag.chapters;
+    // No more chapters than were planned, with the same titles: the tag fits its place, unless
+    // an input that held no frame when planned gave some when joined.
+    const double seconds = stream.Duration() + seams.KeptSeconds();
+    const QByteArray front = RenderJoinedTag(tag, frontSize).front;
+    if (front.size() != frontSize) {
+        Fail(InputsChanged());
+    } else if (!WriteViews(seams.Release()) || !output.FlushAudio() ||
+               !output.Commit(front, stream.HeaderFrame(output.Checksum()), back,
+                              [this] { return SpoiledInput(); })) {
+        Fail(output.Error());
+    } else {
+        result.seconds = seconds;
+        if (shown < 100) {
+            // Frames a seam or re-encoding replaced are counted by what took their place.
+            host.MergeProgress(100, 0);
+        }
+    }
+}
+
+// Gives the output up: no temporary file stays, the target is as it was.
+bool Join::Fail(const QString& error) {
+    output.Cancel();
+    result.error = error + output.Damage();
+    return false;
+}
+
+// Names the first input whose bytes may have changed under their mapping before they were
+// written out; empty when none.
+QString Join::SpoiledInput() const {
+    for (const auto& [input, flag] : spoiled) {
+        if (*flag) {
+            return ChangedWhileRead(input);
+        }
+    }
+    return {};
+}
+
+// Where the audio of the input being joined starts in the timeline players show, which
+// begins behind the first input's encoder delay and the decoder's: behind its own encoder's
+// silence, or, where a seam joins it, right where the earlier input's audio ends. Its frames
+// would start at `framesStart`; `reader` stands at its first.
+double Join::AudioStart(double framesStart, const mp3::StreamReader& reader) {
+    SeamInput told;
+    ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
+    const double rate = reader.Header().GetSampleRate();
+    const double lead = told.delay >= 0 ? double(told.delay + kDecoderDelay) / rate : 0;
+    firstLead = firstLead < 0 ? lead : firstLead;
+    const double start = seams.Seamed() ? framesStart - earlierTail : framesStart + lead;
+    earlierTail = told.padding >= 0 ? double(told.padding - kDecoderDelay) / rate : 0;
+    return start - firstLead;
+}
+
+// Makes the output once there is audio for it. The tag is known before the first byte is
+// written, but for the chapters' times, so it goes in without a second pass over the audio:
+// with a chapter for every input that holds a frame, its place is kept, and filled once the
+// times are known.
+bool Join::Open() {
+    if (host.QuerySaveID3Tag()) {
+        tag.typed = workspace.Tag();
+        tag.moreTyped = options.moreTag;
+    }
+    tag.id3v23 = options.id3v23;
+    tag.name = QFileInfo(outputPath).completeBaseName();
+    if (!PlanFromInputs()) {
+        return result.error.isEmpty() ? Cancelled() : false;
+    }
+    const TagBytes planned = RenderJoinedTag(tag);
+    // Those of the inputs come as they are joined.
+    if (options.chapterFile.isEmpty()) {
+        tag.chapters.clear();
+    }
+    frontSize = planned.front.size();
+    back = planned.back;
+    if (const QString tooLarge = TagTooLarge(frontSize); !tooLarge.isEmpty()) {
+        result.error = QStringLiteral("Cannot write %1: %2.").arg(Quoted(outputPath), tooLarge);
+        return false;
+    }
+    if (!output.Open(planned.front)) {
+        result.error = output.Error();
+        return false;
+    }
+    return true;
+}
+
+// Titles each input's chapter as its own tag does, and takes the text frames the inputs with
+// frames share and the picture of the first of them that has one, as the options ask; false when
+// the host cancels the join meanwhile, or, the join failed, when a tag cannot be read.
+bool Join::PlanFromInputs() {
+    if (!options.chapters && !options.copyCover && !options.copyTags) {
+        return true;
+    }
+    QString failure;
+    std::optional<std::vector<mp3::InputTags>> tags = plan.ReadTags(
+        options.chaptersByTitle, [this] { return host.MergeCancelled(); }, &failure);
+    if (!tags) {
+        return failure.isEmpty() ? false : Fail(failure);
+    }
+    std::vector<std::vector<mp3::TextFrame>> frames;
+    for (size_t i = 0; i < plan.inputs.size(); ++i) {
+        const PlannedInput& input = plan.inputs[i];
+        if (!input.hasFrames) {
+            continue;
+        }
+        if (StartsChapter(input.title)) {
+            tag.chapters.push_back({input.title, 0, 0});
+        }
+        if (options.copyTags) {
+            frames.push_back(std::move((*tags)[i].frames));
+        }
+        if (options.copyCover && !tag.picture) {
+            tag.picture = std::move((*tags)[i].picture);
+        }
+    }
+    if (options.copyTags) {
+        tag.shared = SharedFrames(frames);
+    }
+    return true;
+}
+
+// Writes a frame of an input: `keeper` keeps its bytes until written.
+bool Join::WriteFrame(const quint8* frame, qint32 length, const std::shared_ptr<const void>& keeper,
+                      bool firstOfFile) {
+    const mp3::JoinedStream::Step step = stream.AddFrame(frame, length, firstOfFile);
+    // The leading frame is the first written; the checksum covers what follows it.
+    if (result.frames == 0 && stream.NeedsMusicCrc()) {
+        output.ChecksumFrom(length);
+    }
+    return (step.insertFront.isEmpty() ||
+            Written(output.InsertFront(step.insertFront), step.insertFront.size())) &&
+           (!step.copy || Written(output.Append(frame, length, keeper), length));
+}
+
+// Writes frames the seams kept back or made, none an input's first.
+bool Join::WriteViews(const std::vector<FrameView>& frames) {
+    return std::all_of(frames.begin(), frames.end(), [this](const FrameView& frame) {
+        return WriteFrame(frame.data, frame.length, frame.keeper, false);
+    });
+}
+
+// Whether a joined input titled `title` starts a chapter of its own: each does, unless the
+// chapters go by title and the one before has the same, or come from a file.
+bool Join::StartsChapter(const QString& title) const {
+    return options.chapters && options.chapterFile.isEmpty() &&
+           (!options.chaptersByTitle || tag.chapters.empty() || tag.chapters.back().title != title);
+}
+
+// Ends the chapter before and starts the input's at `seconds`.
+void Join::StartChapter(const QString& title, double seconds) {
+    const quint32 now = Milliseconds(seconds);
+    if (!tag.chapters.empty()) {
+        tag.chapters.back().endMs = now;
+    }
+    tag.chapters.push_back({title, now, now});
+}
+
+// Counts a frame (or the bytes put in front) once written, and reports the progress.
+bool Join::Written(bool succeeded, qint32 length) {
+    if (!succeeded) {
+        return Fail(output.Error());
+    }
+    result.written += length;
+    ++result.frames;
+    ReportProgress();
+    return !host.MergeCancelled() || Cancelled();
+}
+
+// The part of the work done, decoding and encoding for the passes and writing the inputs'
+// audio, truncated toward zero; with nothing to do, all is done.
+void Join::ReportProgress() {
+    const double share = passTotal > 0 ? kPassShare : 0;
+    const double done =
+        (passTotal > 0 ? share * double(passDone) / double(passTotal) : 0) +
+        (1 - share) * double(result.written) / double(std::max<qint64>(plan.Total(), 1));
+    const qint64 percent = plan.Total() > 0 ? std::min<qint64>(100, qint64(done * 100.0)) : 100;
+    shown = qint32(percent);
+    host.MergeProgress(shown, 0);
+}
+
+// The gain steps an input gets, with a warning when they are fewer than it needs.
+int Join::SettleGain(const PlannedInput& planned, const InputLoudness& loudness) {
+    const QString& input = planned.path;
+    bool heldBack = false;
+    const int gain = GainSteps(loudness, *options.level, &heldBack);
+    // A re-encoded input, of whatever layer, takes its gain in its encoding.
+    if (gain != 0 && !loudness.layerIII && !planned.reencode) {
+        result.warnings << QStringLiteral(
+                               "%1 is not of Layer III, whose frames alone carry a gain: "
+                               "it keeps its own level")
+                               .arg(Quoted(input));
+        return 0;
+    }
+    if (heldBack) {
+        result.warnings << QStringLiteral(
+                               "%1 was made %2 dB louder only, as more would clip its peaks")
+                               .arg(Quoted(input))
+                               .arg(GainDb(gain), 0, 'f', 1);
+    }
+    return gain;
+}
+
+// The frame `gain` steps louder; an encoder's header frame and frames of other layers as they
+// are. Copies lie one behind the other in blocks of their own, so that the writer takes them
+// in runs, as it takes frames as read.
+FrameView Join::Levelled(const FrameView& frame, int gain, bool firstOfFile) {
+    mp3::FrameHeader header;
+    if (gain == 0 || !header.ParseHeader(frame.data) || header.layer != mp3::FrameHeader::Layer3 ||
+        (firstOfFile && mp3::XingHeader::IsEncoderHeader(frame.data, frame.length))) {
+        return frame;
+    }
+    if (!levelled || levelledUsed + size_t(frame.length) > levelled->size()) {
+        levelled = std::make_shared<std::vector<quint8>>(kLevelledBlock);
+        levelledUsed = 0;
+    }
+    quint8* copy = levelled->data() + levelledUsed;
+    std::memcpy(copy, frame.data, size_t(frame.length));
+    levelledUsed += size_t(frame.length);
+    // A frame too short to hold the side information goes out as it is.
+    static_cast<void>(mp3::AddGlobalGain(copy, frame.length, gain));
+    return {copy, frame.length, levelled};
+}
+
+// Gives the output up as the host asked.
+bool Join::Cancelled() {
+    result.cancelled = true;
+    return Fail(QStringLiteral("The merge was cancelled"));
+}
+
+// Warns when an input's format differs from the first one's, or says what its re-encoding
+// changed.
+void Join::CompareFormat(const QString& input, const mp3::StreamFormat& format, bool reencoded) {
+    const QString separator = QStringLiteral(", ");
+    if (++result.inputsJoined == 1) {
+        firstInput = input;
+        firstFormat = format;
+    } else if (reencoded) {
+        result.warnings << QStringLiteral("re-encoded %1 (%2 to %3) to match the first input")
+                               .arg(Quoted(input),
+                                    format.FiguresDifferingFrom(firstFormat).join(separator),
+                                    firstFormat.FiguresDifferingFrom(format).join(separator));
+    } else if (const QString mismatch = Mismatch(firstInput, firstFormat, input, format);
+               !mismatch.isEmpty()) {
+        result.warnings << mismatch;
+    }
+}
+
+}  // namespace tessaro

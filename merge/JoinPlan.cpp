@@ -1,0 +1,126 @@
+#include "merge/JoinPlan.h"
+
+#include <QFileInfo>
+#include <algorithm>
+#include <functional>
+
+#include "io/Files.h"
+#include "io/InputFile.h"
+#include "merge/Chapters.h"
+#include "merge/InputPass.h"
+#include "merge/Seam.h"
+#include "mp3/AudioPart.h"
+#include "mp3/XingHeader.h"
+
+namespace tessaro {
+
+// Each input is kept open from here to its copy, so that all who read it read the same file; as
+// many as the system lets the process hold, with room to spare.
+JoinPlan::JoinPlan(const QStringList& paths) {
+    const qint64 keepable = RaiseOpenFileLimit() / 2;
+    for (const QString& path : paths) {
+        PlannedInput input;
+        input.path = path;
+        QString ignored, error;  // the copy finds it again
+        std::shared_ptr<InputFile> file = InputFile::Open(path, &ignored);
+        input.audioBytes =
+            file ? mp3::AudioPartLength(file->Descriptor(), file->Size(), &error) : 0;
+        if (!error.isEmpty() && failure.isEmpty()) {
+            failure = CannotRead(path, error);
+        }
+        total += input.audioBytes;
+        input.file = qint64(inputs.size()) < keepable ? std::move(file) : nullptr;
+        inputs.push_back(std::move(input));
+    }
+}
+
+QString JoinPlan::Look() {
+    for (PlannedInput& input : inputs) {
+        InputPass pass(input.file, input.path);
+        const PassEnd end = pass.Start();
+        if (!end.failure.isEmpty()) {
+            return end.failure;
+        }
+        input.hasFrames = !pass.Reader().AtEnd();
+        input.format =
+            input.hasFrames ? mp3::StreamFormat(pass.Reader().Header()) : mp3::StreamFormat();
+    }
+    return {};
+}
+
+int JoinPlan::First() const {
+    const auto found = std::find_if(inputs.begin(), inputs.end(),
+                                    [](const PlannedInput& input) { return input.hasFrames; });
+    return found == inputs.end() ? -1 : int(found - inputs.begin());
+}
+
+bool JoinPlan::PlanReencoding() {
+    const int first = First();
+    bool any = false;
+    for (PlannedInput& input : inputs) {
+        input.reencode = input.hasFrames && input.format != inputs[size_t(first)].format;
+        any = any || input.reencode;
+    }
+    return any;
+}
+
+std::optional<std::vector<mp3::InputTags>> JoinPlan::ReadTags(
+    bool byTitle, const std::function<bool()>& cancelled, QString* failure) {
+    std::vector<mp3::InputTags> tags;
+    for (PlannedInput& input : inputs) {
+        if (cancelled()) {
+            return std::nullopt;
+        }
+        // The input itself, never what re-encoding made of it, which carries no tag.
+        QString ignored;  // the copy says why it cannot be opened
+        const std::shared_ptr<InputFile> file =
+            input.file ? input.file : InputFile::Open(input.path, &ignored);
+        tags.push_back(file ? mp3::ReadInputTags(*file) : mp3::InputTags());
+        // Read after its audio may have been, a tag must still be of that file.
+        if (!tags.back().readError.isEmpty() || (file && file->Changed())) {
+            *failure = tags.back().readError.isEmpty()
+                           ? ChangedWhileRead(input.path)
+                           : CannotRead(input.path, tags.back().readError);
+            return std::nullopt;
+        }
+        const QString& own = tags.back().title;
+        const QString title = own.isEmpty() ? QFileInfo(input.path).completeBaseName() : own;
+        input.title = byTitle ? RunTitle(title) : title;
+    }
+    return tags;
+}
+
+double JoinPlan::PlannedEnd(QString* failure) const {
+    double seconds = 0, lead = -1, tail = 0;
+    for (const PlannedInput& input : inputs) {
+        InputPass pass(input.file, input.path);
+        const PassEnd end = pass.Run([&](const mp3::StreamReader& reader) {
+            if (reader.FrameIndex() == 0) {
+                SeamInput told;
+                ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
+                const double rate = reader.Header().GetSampleRate();
+                lead = lead >= 0 ? lead : told.delay >= 0 ? (told.delay + kDecoderDelay) / rate : 0;
+                tail = told.padding >= 0 ? (told.padding - kDecoderDelay) / rate : 0;
+                if (mp3::XingHeader::IsEncoderHeader(reader.Frame(), reader.FrameLength())) {
+                    return true;
+                }
+            }
+            seconds += reader.Header().GetDuration();
+            return true;
+        });
+        if (!end.failure.isEmpty()) {
+            *failure = end.failure;
+            return 0;
+        }
+    }
+    return seconds - std::max(lead, 0.0) - tail;
+}
+
+void JoinPlan::Replace(size_t index, std::shared_ptr<InputFile> encoded) {
+    PlannedInput& input = inputs[index];
+    // An encoding holds its audio alone, no tags.
+    total += encoded->Size() - input.audioBytes;
+    input.encoded = std::move(encoded);
+}
+
+}  // namespace tessaro

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "mp3/InputTags.h"
+#include "mp3/StreamFormat.h"
+
+namespace tessaro {
+
+class InputFile;
+
+// One input of a join, as planned and as the passes over it settle it.
+struct PlannedInput {
+    QString path;
+    // As opened for the join, so that every pass reads the same file; null when it could not be
+    // opened (or the process may hold no more), then opened anew by each pass.
+    std::shared_ptr<InputFile> file;
+    qint64 audioBytes = 0;  // of its audio part as opened: its share of the progress
+    bool hasFrames = false;
+    mp3::StreamFormat format;  // of its first frame, as it is
+    // Encoded anew in the first input's format, and what that made, once made.
+    bool reencode = false;
+    std::shared_ptr<InputFile> encoded;
+    // Of global_gain its frames get; in its encoding when it is re-encoded.
+    int gainSteps = 0;
+    QString title;  // of its chapter, as the chapters group the inputs
+};
+
+// The inputs of a join, each opened once for all the passes over it.
+class JoinPlan {
+public:
+    explicit JoinPlan(const QStringList& paths);
+
+    // Why the join fails for an input whose audio part could not be measured; empty when none.
+    const QString& Failure() const { return failure; }
+    // Looks at every input's first frame: whether it holds frames, and their format. The
+    // reason the join fails, read error or change, empty when none.
+    QString Look();
+    // Marks the inputs whose format differs from the first one's to be re-encoded; whether any
+    // is.
+    bool PlanReencoding();
+    // Titles each input as its own tag does (by its file name when it has none), grouped as
+    // runs when `byTitle`, and reads what it shares with the others; cancelled is polled between
+    // inputs. Null when cancelled, or with *failure set when an input's tag cannot be read.
+    std::optional<std::vector<mp3::InputTags>> ReadTags(bool byTitle,
+                                                        const std::function<bool()>& cancelled,
+                                                        QString* failure);
+    // Where the audio ends in the timeline players show, in seconds: what the inputs' audio
+    // frames play, less the first one's encoder and decoder delay and the last one's padding;
+    // the reason the join fails in *failure.
+    double PlannedEnd(QString* failure) const;
+
+    // The first input with frames, -1 when none.
+    int First() const;
+    qint64 Total() const { return total; }
+    // Takes what re-encoding made of the input at `index` in its stead, the progress counting
+    // its bytes.
+    void Replace(size_t index, std::shared_ptr<InputFile> encoded);
+
+    std::vector<PlannedInput> inputs;
+
+private:
+    qint64 total = 0;  // bytes of the inputs' audio parts, as joined
+    QString failure;
+};
+
+}  // namespace tessaro
