@@ -57,7 +57,9 @@ constexpr int kRecentCount = 8;
 namespace {
 
 // The desktop theme's icon for a tool-bar button where it has one, which its scalable or larger
-// pictures keep sharp at any scale; else the program's own.
+// pictures keep sharp at any scale; else the program's own, drawn at 16 and 32 pixels: Qt looks
+// for the larger one by itself only where the whole screen has twice the density, not where one
+// window is moved to such a screen.
 QIcon ToolIcon(const QString& name) {
     static const QHash<QString, QString> themed = {
         {QStringLiteral("new"), QStringLiteral("document-new")},
@@ -70,7 +72,9 @@ QIcon ToolIcon(const QString& name) {
         {QStringLiteral("preferences"), QStringLiteral("preferences-system")},
         {QStringLiteral("help"), QStringLiteral("help-contents")},
     };
-    const QIcon own(QStringLiteral(":/icons/tool-%1.png").arg(name));
+    QIcon own;
+    own.addFile(QStringLiteral(":/icons/tool-%1.png").arg(name), QSize(16, 16));
+    own.addFile(QStringLiteral(":/icons/tool-%1@2x.png").arg(name), QSize(32, 32));
     return themed.contains(name) ? QIcon::fromTheme(themed.value(name), own) : own;
 }
 

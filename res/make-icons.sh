@@ -22,11 +22,13 @@ for size in 16 24 32 48 64 128 256; do
     convert "$big" -resize ${size}x${size} "tessaro-$size.png"
 done
 
-# Tool-bar icons: drawn at 32 x 32 and scaled to 16 x 16 for smooth edges.
+# Tool-bar icons: drawn at 32 x 32, kept as they are for screens of twice the density ("@2x",
+# which Qt picks there) and scaled to 16 x 16 for smooth edges.
 tool() {  # name, then ImageMagick draw arguments
     local name=$1
     shift
-    convert -size 32x32 xc:none "$@" -resize 16x16 "tool-$name.png"
+    convert -size 32x32 xc:none "$@" "tool-$name@2x.png"
+    convert "tool-$name@2x.png" -resize 16x16 "tool-$name.png"
 }
 page='roundrectangle 6,2 25,29 2,2'
 tool new -fill white -stroke '#3b6ea5' -strokewidth 2 -draw "$page" \

@@ -116,6 +116,9 @@ private Q_SLOTS:
         for (QAction* action : frame->ToolBar().actions()) {
             tools << (action->isSeparator() ? QStringLiteral("-") : action->data().toString());
             QVERIFY(action->isSeparator() || !action->icon().isNull());
+            // At twice the density, drawn at twice the size rather than blown up.
+            QVERIFY(action->isSeparator() ||
+                    action->icon().pixmap(QSize(16, 16), 2.0).size() == QSize(32, 32));
         }
         QCOMPARE(tools, (QStringList{"32781", "32782", "32783", "-", "32779", "32780", "-", "32777",
                                      "32778", "-", "32774", "32775", "-", "32796"}));
