@@ -16,14 +16,68 @@ QPixmap FileIcon(const QString& path) {
 
 }  // namespace
 
-TrackListModel::TrackListModel(QObject* parent) : QAbstractListModel(parent) {
-    // Files are read one after another: reading several of one disk at once is no faster.
-    m_readers.setMaxThreadCount(1);
-}
+TrackListModel::TrackListModel(QObject* parent) : QAbstractListModel(parent) {}
 
 TrackListModel::~TrackListModel() {
-    m_readers.clear();
-    m_readers.waitForDone();
+    {
+        const std::lock_guard<std::mutex> guard(m_lock);
+        m_stopping = true;
+    }
+    if (m_reader.joinable()) {
+        m_reader.join();
+    }
+}
+
+void TrackListModel::Read(const QString& path) {
+    std::unique_lock<std::mutex> guard(m_lock);
+    m_toRead.push_back(path);
+    if (!m_readerRunning) {
+        // The one before has seen the list empty and ends.
+        guard.unlock();
+        if (m_reader.joinable()) {
+            m_reader.join();
+        }
+        m_readerRunning = true;
+        m_reader = std::thread([this] { ReadFigures(); });
+    }
+}
+
+void TrackListModel::ReadFigures() {
+    std::unique_lock<std::mutex> guard(m_lock);
+    while (true) {
+        if (m_stopping || m_toRead.empty()) {
+            m_readerRunning = false;
+            return;
+        }
+        const QString path = m_toRead.front();
+        m_toRead.pop_front();
+        guard.unlock();
+        const mp3::Figures figures = mp3::ProbeFigures(path);
+        guard.lock();
+        m_read.emplace_back(path, figures);
+        // Queued to the model's thread; dropped should the model be gone by then.
+        QMetaObject::invokeMethod(this, &TrackListModel::TakeFigures, Qt::QueuedConnection);
+    }
+}
+
+void TrackListModel::TakeFigures() {
+    std::vector<std::pair<QString, mp3::Figures>> read;
+    {
+        const std::lock_guard<std::mutex> guard(m_lock);
+        read.swap(m_read);
+    }
+    for (const auto& [path, figures] : read) {
+        m_reading.remove(path);
+        for (size_t row = 0; row < m_tracks.size(); ++row) {
+            TrackInfo& track = m_tracks[row];
+            if (track.path == path && !track.read) {
+                static_cast<mp3::Figures&>(track) = figures;
+                track.read = true;
+                const QModelIndex changed = index(int(row));
+                Q_EMIT dataChanged(changed, changed);
+            }
+        }
+    }
 }
 
 QString TrackListModel::FormatDuration(qint32 seconds) {
@@ -64,30 +118,12 @@ int TrackListModel::InsertTrack(int index, const QString& path) {
         info = *same;
     } else if (!m_reading.contains(path)) {
         m_reading.insert(path);
-        m_readers.start([this, path] {
-            const mp3::Figures figures = mp3::ProbeFigures(path);
-            // Queued to the model's thread; dropped should the model be gone by then.
-            QMetaObject::invokeMethod(
-                this, [this, path, figures] { FiguresRead(path, figures); }, Qt::QueuedConnection);
-        });
+        Read(path);
     }
     beginInsertRows(QModelIndex(), index, index);
     m_tracks.insert(m_tracks.begin() + index, std::move(info));
     endInsertRows();
     return index;
-}
-
-void TrackListModel::FiguresRead(const QString& path, const mp3::Figures& figures) {
-    m_reading.remove(path);
-    for (size_t row = 0; row < m_tracks.size(); ++row) {
-        TrackInfo& track = m_tracks[row];
-        if (track.path == path && !track.read) {
-            static_cast<mp3::Figures&>(track) = figures;
-            track.read = true;
-            const QModelIndex changed = index(int(row));
-            Q_EMIT dataChanged(changed, changed);
-        }
-    }
 }
 
 void TrackListModel::RemoveTrack(int index) {

@@ -3,7 +3,9 @@
 #include <QAbstractListModel>
 #include <QPixmap>
 #include <QSet>
-#include <QThreadPool>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "mp3/ListFigures.h"
@@ -61,11 +63,25 @@ Q_SIGNALS:
     void selectionRequested(const QList<int>& rows);
 
 private:
-    // On the GUI thread, once a worker has read a file.
-    void FiguresRead(const QString& path, const mp3::Figures& figures);
+    // Has the figures of `path` read beside the GUI thread.
+    void Read(const QString& path);
+    // The reader thread: reads the files asked for, one after another (reading several of one
+    // disk at once is no faster), and ends when there are none left, so that an idle window
+    // holds no thread (a child process forked then starts cleanly).
+    void ReadFigures();
+    // On the GUI thread: takes in the figures the reader has read.
+    void TakeFigures();
 
     std::vector<TrackInfo> m_tracks;
     // Paths whose figures are being read.
     QSet<QString> m_reading;
-    QThreadPool m_readers;
+    // What passes between the GUI thread and the reader, under m_lock: the paths to read and the
+    // figures read. The hand-over is ours rather than a thread pool's, so that ThreadSanitizer
+    // sees every step of it.
+    std::mutex m_lock;
+    std::deque<QString> m_toRead;
+    std::vector<std::pair<QString, mp3::Figures>> m_read;
+    bool m_stopping = false;
+    bool m_readerRunning = false;
+    std::thread m_reader;  // touched on the GUI thread only
 };
