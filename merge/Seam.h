@@ -8,6 +8,12 @@
 
 namespace tessaro {
 
+// The silence an encoder put at both ends of what it encoded, in samples.
+struct EncoderSilence {
+    qint32 delay = 0;
+    qint32 padding = 0;
+};
+
 // An input as a seam sees it.
 struct SeamInput {
     mp3::FrameHeader format;  // of its first audio frame

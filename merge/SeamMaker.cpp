@@ -17,6 +17,9 @@ SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& p
     const auto take = [&](const mp3::StreamReader& reader) {
         if (reader.FrameIndex() > 0 ||
             !ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &input)) {
+            if (input.frames.empty()) {
+                input.format = reader.Header();
+            }
             input.frames.emplace_back(reinterpret_cast<const char*>(reader.Frame()),
                                       reader.FrameLength());
             // As the join will copy it; a seam is made of Layer III frames only.
@@ -37,18 +40,22 @@ SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& p
 
 std::vector<FrameView> SeamMaker::StartInput(const QString& path,
                                              const std::shared_ptr<InputFile>& file, int gainSteps,
-                                             bool reencoded, QStringList* warnings,
-                                             QString* failure) {
+                                             const std::optional<EncoderSilence>& own,
+                                             QStringList* warnings, QString* failure) {
     std::vector<FrameView> frames(kept.begin(), kept.end());
     seamed = false;
-    if (on && !earlierPath.isEmpty() && (seamless || reencoded || earlierReencoded)) {
+    if (on && !earlierPath.isEmpty() && (seamless || own || earlierReencoded)) {
         current.frames.clear();
         for (const FrameView& frame : kept) {
             current.frames.emplace_back(reinterpret_cast<const char*>(frame.data), frame.length);
         }
-        const SeamInput later = PeekSeamInput(file, path, gainSteps, failure);
+        SeamInput later = PeekSeamInput(file, path, gainSteps, failure);
         if (!failure->isEmpty()) {
             return {};
+        }
+        if (own) {
+            later.delay = own->delay;
+            later.padding = own->padding;
         }
         const Seam seam = MakeSeam(current, later);
         if (!seam.failure.isEmpty()) {
@@ -65,8 +72,12 @@ std::vector<FrameView> SeamMaker::StartInput(const QString& path,
         seamed = seam.failure.isEmpty();
     }
     earlierPath = path;
-    earlierReencoded = reencoded;
+    earlierReencoded = own.has_value();
     current = {};
+    if (own) {
+        current.delay = own->delay;
+        current.padding = own->padding;
+    }
     kept.clear();
     keep = 0;
     audioBytes = 0;
@@ -85,12 +96,17 @@ SeamMaker::Taken SeamMaker::Take(const quint8* data, qint32 length,
     }
     mp3::FrameHeader header;
     header.ParseHeader(data);
+    // The join's own encoding, its silence known without a header frame: its first frame is audio.
+    if (first && earlierReencoded) {
+        current.format = header;
+        keep = size_t(EarlierFramesNeeded(current));
+    }
     const qint32 bitrate = header.GetBitrate();
     current.bitrate = audioBytes == 0 || bitrate == current.bitrate ? bitrate : 0;
     audioBytes += length;
     audioSeconds += header.GetDuration();
     current.meanBitrate = audioSeconds > 0 ? qint32(double(audioBytes) * 8 / audioSeconds) : 0;
-    if (first || (skip == 0 && keep == 0)) {
+    if (skip == 0 && keep == 0) {
         return {};
     }
     if (skip > 0) {

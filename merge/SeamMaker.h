@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "merge/Seam.h"
@@ -28,13 +29,14 @@ public:
     SeamMaker(bool seamless, bool reencoding) : seamless(seamless), on(seamless || reencoding) {}
 
     // Starts the input at `path`, open as `file`, which holds frames, is to be made `gainSteps`
-    // steps of global_gain louder and was encoded anew for the join when `reencoded`: the frames
-    // to write before its own, those the input before kept back and the seam's, or, where no seam
-    // can be made, the kept ones alone and a warning naming both inputs. Why the join fails, when
-    // the input cannot be read as opened, in *failure.
+    // steps of global_gain louder and, when `own` is given, was encoded anew for the join with
+    // that silence around its audio: the frames to write before its own, those the input before
+    // kept back and the seam's, or, where no seam can be made, the kept ones alone and a warning
+    // naming both inputs. Why the join fails, when the input cannot be read as opened, in
+    // *failure.
     std::vector<FrameView> StartInput(const QString& path, const std::shared_ptr<InputFile>& file,
-                                      int gainSteps, bool reencoded, QStringList* warnings,
-                                      QString* failure);
+                                      int gainSteps, const std::optional<EncoderSilence>& own,
+                                      QStringList* warnings, QString* failure);
     // What becomes of a frame of the input, its first when `first`: written now or not (replaced
     // by the seam in front, or kept back where it lies), and a kept frame to be written now in
     // its stead.

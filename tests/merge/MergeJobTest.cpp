@@ -939,6 +939,7 @@ struct Encoding {
     bool vbr;
     int channels;
     int rate;
+    int kbps = 0;  // of CBR; 0 for LAME's own choice
     int FrameSamples() const { return rate >= 32000 ? 1152 : 576; }
 };
 
@@ -951,6 +952,9 @@ QByteArray EncodeWithLame(const std::vector<float>& samples, const Encoding& enc
     lame_set_out_samplerate(lame.get(), encoding.rate);
     lame_set_mode(lame.get(), encoding.channels == 1 ? MONO : JOINT_STEREO);
     lame_set_VBR(lame.get(), encoding.vbr ? vbr_default : vbr_off);
+    if (encoding.kbps > 0) {
+        lame_set_brate(lame.get(), encoding.kbps);
+    }
     lame_set_write_id3tag_automatic(lame.get(), 0);
     EXPECT_GE(lame_init_params(lame.get()), 0);
     std::vector<unsigned char> bytes(samples.size() + 16384);
@@ -1465,6 +1469,81 @@ TEST_F(MergeJobTest, InputsOfAnotherFormatAreReEncodedToMatchTheFirstAndTheOther
     EXPECT_TRUE(result.error.contains(QStringLiteral("not of Layer III")))
         << result.error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(output));
+}
+
+// At 48 kbps or less at 22.05 or 24 kHz a LAME header frame does not fit a frame of the audio's
+// bitrate; other encoders (FFmpeg's) then write it in a frame of a higher one: here the header
+// LAME writes at 64 kbps for the same samples, which tells the same delay and padding.
+QByteArray EncodeWithRoomyHeader(const std::vector<float>& samples, Encoding encoding) {
+    const QByteArray audio = EncodeWithLame(samples, encoding);
+    encoding.kbps = 64;
+    const QByteArray headed = EncodeWithLame(samples, encoding);
+    const qint32 length = mp3::HeaderOf(headed).GetFrameLength();
+    return headed.left(length) + audio;
+}
+
+// Where the join lies against `source` (both as players decode them) behind each of `cuts`
+// (samples of `source`): the lag of the best match 50 ms on, no more than a frame either way,
+// and the longest run of silence within 50 ms of it, in samples.
+struct CutPlace {
+    int lag;
+    double snr;
+    size_t longestQuiet;
+};
+std::vector<CutPlace> PlacesOfCuts(const std::vector<float>& join, const std::vector<float>& source,
+                                   const std::vector<size_t>& cuts, const Encoding& encoding) {
+    const size_t channels = size_t(encoding.channels), around = size_t(encoding.rate / 20);
+    std::vector<CutPlace> places;
+    for (const size_t cut : cuts) {
+        size_t quiet = 0, longestQuiet = 0;
+        for (size_t i = (cut - around) * channels; i < (cut + around) * channels; ++i) {
+            quiet = std::abs(join[i]) < 1e-3 ? quiet + 1 : 0;
+            longestQuiet = std::max(longestQuiet, quiet / channels);
+        }
+        const auto [lag, snr] = Match(join, source, cut + around, encoding);
+        places.push_back({lag, snr, longestQuiet});
+    }
+    return places;
+}
+
+TEST_F(MergeJobTest, ReEncodedInputsWhoseFramesHaveNoRoomForAHeaderStillJoinWithoutGap) {
+    // Audiobook-like: a first input at 32 kbps and 22.05 kHz, a misfit between two such.
+    const Encoding narrow{"32 kbps", false, 2, 22050, 32};
+    const std::vector<int> cuts{0, 66187, 132801, 198450};  // at 44.1 kHz, inside frames
+    QStringList paths;
+    for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+        const std::vector<float> piece = Recording(cuts[i], cuts[i + 1] - cuts[i]);
+        paths << Write(QStringLiteral("piece%1.mp3").arg(i),
+                       i == 1 ? EncodeWithLame(piece, {"CBR", false, 2, 44100})
+                              : EncodeWithRoomyHeader(piece, narrow));
+    }
+    // LAME finds no room for its header at this bitrate, nor when it encodes the misfit.
+    EXPECT_EQ(TagAt(EncodeWithLame(Recording(0, 44100), narrow)), -1);
+    const std::vector<float> source =
+        DecodeAsPlayers(Write(QStringLiteral("whole.mp3"),
+                              EncodeWithRoomyHeader(Recording(0, cuts.back()), narrow)),
+                        narrow);
+    UsePaths(paths);
+    tessaro::JoinOptions conform;
+    conform.conform = conform.chapters = true;
+    const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, conform);
+    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    ASSERT_EQ(result.warnings.size(), 1) << result.warnings.join(' ').toStdString();
+    EXPECT_TRUE(result.warnings[0].startsWith(QStringLiteral("re-encoded")));
+    const std::vector<float> join = DecodeAsPlayers(output, narrow);
+    EXPECT_NEAR(double(join.size()), double(source.size()), 576.0 * 2);
+    const std::vector<CutPlace> places =
+        PlacesOfCuts(join, source, {size_t(cuts[1] / 2), size_t(cuts[2] / 2)}, narrow);
+    const auto chapters = ReadChaptersAndPictures(output).chapters;
+    ASSERT_EQ(chapters.size(), 3u);
+    for (size_t c = 0; c < places.size(); ++c) {
+        SCOPED_TRACE(c);
+        EXPECT_LE(std::abs(places[c].lag), 288 + 4);
+        EXPECT_GT(places[c].snr, 10.0);
+        EXPECT_LT(places[c].longestQuiet, 22u);  // 1 ms
+        // Its chapter starts where its audio does, but for the half frame a seam may shift it.
+        EXPECT_NEAR(std::get<1>(chapters[c + 1]), cuts[c + 1] / 44.1, 288 / 22.05 + 1);
+    }
 }
 
 TEST_F(MergeJobTest, FreeFormatFramesTooShortToDecodeCostTimeInProportionToTheirNumber) {
