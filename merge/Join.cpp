@@ -320,7 +320,8 @@ QString Join::SpoiledInput() const {
 
 // Where the audio of the input being joined starts in the timeline players show, which
 // begins behind the first input's encoder delay and the decoder's: behind its own encoder's
-// silence, or, where a seam joins it, right where the earlier input's audio ends. Its frames
+// silence, or, where a seam joins it, where the earlier input's audio ends, less the seam's
+// shift. Its frames
 // would start at `framesStart`; `reader` stands at its first. The silence the join's own encoding
 // put around it is known, whether or not its frames have room to tell it.
 double Join::AudioStart(double framesStart, const mp3::StreamReader& reader,
@@ -335,7 +336,8 @@ double Join::AudioStart(double framesStart, const mp3::StreamReader& reader,
     const double rate = reader.Header().GetSampleRate();
     const double lead = told.delay >= 0 ? double(told.delay + kDecoderDelay) / rate : 0;
     firstLead = firstLead < 0 ? lead : firstLead;
-    const double start = seams.Seamed() ? framesStart - earlierTail : framesStart + lead;
+    const double start =
+        seams.Seamed() ? framesStart - earlierTail - seams.Shift() / rate : framesStart + lead;
     earlierTail = told.padding >= 0 ? double(told.padding - kDecoderDelay) / rate : 0;
     return start - firstLead;
 }

@@ -92,7 +92,7 @@ int EarlierFramesNeeded(const SeamInput& earlier) {
     return kBeforeSeam + TailFramesReplaced(earlier, earlier.format.GetSampleCount());
 }
 
-Seam MakeSeam(const SeamInput& earlier, const SeamInput& later) {
+Seam MakeSeam(const SeamInput& earlier, const SeamInput& later, qint64 early) {
     if (const QString refusal = Refusal(earlier, later); !refusal.isEmpty()) {
         return Failed(refusal);
     }
@@ -116,7 +116,9 @@ Seam MakeSeam(const SeamInput& earlier, const SeamInput& later) {
         // is the shift.
         const qint64 span =
             (replaced + laterReplaced) * frameSamples - earlier.padding - later.delay;
-        const qint64 count = (span + frameSamples / 2) / frameSamples;
+        // Rounded with the earlier seams' shifts, which stay within half a frame, so the sum
+        // does too.
+        const qint64 count = (span + early + frameSamples / 2) / frameSamples;
         const qint64 shift = span - count * frameSamples;
         const qint64 stretchStart = kBeforeSeam * frameSamples;
         splice.Place(shift, stretchStart + kEdge, stretchStart + count * frameSamples - kEdge);

@@ -34,7 +34,8 @@ struct Seam {
     int laterReplaced = 0;           // first frames of the later input they take the place of
     // Samples by which the later input's audio comes early (dropped) or, below 0, late
     // (repeated): each input's frames keep their own grid, so what is left of the sum of the
-    // padding and the delay over whole frames cannot go anywhere else.
+    // padding and the delay over whole frames cannot go anywhere else. Up to a frame, where it
+    // makes up for the seams before.
     qint32 shift = 0;
     QString failure;  // why no seam could be made; empty when it was
 };
@@ -56,7 +57,9 @@ constexpr qint64 kDecoderDelay = 529;
 // encodes that stretch anew with the earlier input's format and bitrate, on the same grid of
 // frames, so that the frames around it still fit: the new frames do not draw on reserved bytes
 // of frames before them, and the last one carries the reserved bytes the later input's frames
-// after it draw on.
-Seam MakeSeam(const SeamInput& earlier, const SeamInput& later);
+// after it draw on. The earlier input's audio comes `early` samples early already (the shifts of
+// the seams before it); the seam takes as many frames as bring the later input's audio within
+// half a frame of where it belongs, so that the shifts never add up.
+Seam MakeSeam(const SeamInput& earlier, const SeamInput& later, qint64 early = 0);
 
 }  // namespace tessaro

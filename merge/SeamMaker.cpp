@@ -44,6 +44,7 @@ std::vector<FrameView> SeamMaker::StartInput(const QString& path,
                                              QStringList* warnings, QString* failure) {
     std::vector<FrameView> frames(kept.begin(), kept.end());
     seamed = false;
+    shift = 0;
     if (on && !earlierPath.isEmpty() && (seamless || own || earlierReencoded)) {
         current.frames.clear();
         for (const FrameView& frame : kept) {
@@ -57,7 +58,9 @@ std::vector<FrameView> SeamMaker::StartInput(const QString& path,
             later.delay = own->delay;
             later.padding = own->padding;
         }
-        const Seam seam = MakeSeam(current, later);
+        const Seam seam = MakeSeam(current, later, early);
+        shift = seam.shift;
+        early += shift;
         if (!seam.failure.isEmpty()) {
             *warnings << QStringLiteral("%1 and %2 are joined as they are, not seamlessly: %3")
                              .arg(Quoted(earlierPath), Quoted(path), seam.failure);

@@ -50,6 +50,8 @@ public:
     std::vector<FrameView> Release();
     // Whether a seam joins the input started last to the one before.
     bool Seamed() const { return seamed; }
+    // Samples by which that seam brings the input's audio early; 0 without one.
+    qint32 Shift() const { return shift; }
     double KeptSeconds() const;
 
 private:
@@ -57,11 +59,15 @@ private:
     bool on;
     bool earlierReencoded = false;
     bool seamed = false;
+    qint32 shift = 0;            // of the seam in front of the input started last
     QString earlierPath;         // of the input joined last; empty before the first
     SeamInput current;           // what is known of the input being joined
     std::deque<FrameView> kept;  // its last frames
     size_t keep = 0;             // frames the seam behind the input needs kept back
     int skip = 0;                // first frames of the input the seam in front of it replaced
+    // Samples by which the audio joined so far comes early against the inputs' own timelines:
+    // what the seams' shifts add up to, which each next seam's grid of frames makes up for.
+    qint64 early = 0;
     qint64 audioBytes = 0;
     double audioSeconds = 0;
 };
