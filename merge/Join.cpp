@@ -338,7 +338,10 @@ double Join::AudioStart(double framesStart, const mp3::StreamReader& reader,
     firstLead = firstLead < 0 ? lead : firstLead;
     const double start =
         seams.Seamed() ? framesStart - earlierTail - seams.Shift() / rate : framesStart + lead;
-    earlierTail = told.padding >= 0 ? double(told.padding - kDecoderDelay) / rate : 0;
+    // Taken in whole by the next seam, its frames are still counted, its silence not.
+    earlierTail = seams.Absorbing()   ? earlierTail + double(told.delay + told.padding) / rate
+                  : told.padding >= 0 ? double(told.padding - kDecoderDelay) / rate
+                                      : 0;
     return start - firstLead;
 }
 

@@ -24,6 +24,9 @@ struct SeamInput {
     // Copies of its audio frames at the seam: the earlier input's last ones (as many as
     // EarlierFramesNeeded), the later input's first ones (kLaterFramesNeeded).
     std::vector<QByteArray> frames;
+    // Of the earlier input: the audio of inputs too short for seams of their own that follow it,
+    // which the seam takes in whole, in its channels.
+    std::vector<float> absorbed;
 };
 
 // What takes the place of the end of one input and the start of the next, so that the decoded
@@ -43,6 +46,10 @@ struct Seam {
 // Takes the encoder's delay and padding, and the format, from an input's first frame when that
 // is a header frame with a LAME extension; false when it is not.
 bool ReadEncoderHeader(const quint8* frame, qint32 length, SeamInput* input);
+
+// The audio the input's frames (all of them) hold, without its encoder's silence; empty when
+// they cannot be decoded.
+std::vector<float> AudioOf(const SeamInput& input);
 
 // The number of frames at the end of `earlier` a seam takes in, once its header is known.
 int EarlierFramesNeeded(const SeamInput& earlier);

@@ -5,14 +5,19 @@
 #include "merge/InputPass.h"
 #include "mp3/LayerIII.h"
 #include "mp3/StreamReader.h"
+#include "mp3/XingHeader.h"
 
 namespace tessaro {
 namespace {
 
-// The delay, padding, format and first frames of `path`, as the seam in front of it needs them;
-// why the join fails for it in *failure.
+// Inputs the join encoded itself of fewer audio frames than this have no seams of their own: their
+// audio goes whole into the seam between the inputs around them.
+constexpr size_t kShortInput = 2 * kLaterFramesNeeded;
+
+// The delay, padding, format and first `count` frames of `path`, as the seam in front of it
+// needs them; why the join fails for it in *failure.
 SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& path, int gainSteps,
-                        QString* failure) {
+                        size_t count, QString* failure) {
     SeamInput input;
     const auto take = [&](const mp3::StreamReader& reader) {
         if (reader.FrameIndex() > 0 ||
@@ -30,7 +35,7 @@ SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& p
                                                      qint32(frame.size()), gainSteps));
             }
         }
-        return input.frames.size() < size_t(kLaterFramesNeeded);
+        return input.frames.size() < count;
     };
     *failure = InputPass(file, path).Run(take).failure;
     return input;
@@ -45,18 +50,30 @@ std::vector<FrameView> SeamMaker::StartInput(const QString& path,
     std::vector<FrameView> frames(kept.begin(), kept.end());
     seamed = false;
     shift = 0;
+    absorbing = false;
     if (on && !earlierPath.isEmpty() && (seamless || own || earlierReencoded)) {
         current.frames.clear();
         for (const FrameView& frame : kept) {
             current.frames.emplace_back(reinterpret_cast<const char*>(frame.data), frame.length);
         }
-        SeamInput later = PeekSeamInput(file, path, gainSteps, failure);
+        SeamInput later = PeekSeamInput(file, path, gainSteps,
+                                        own ? kShortInput : size_t(kLaterFramesNeeded), failure);
         if (!failure->isEmpty()) {
             return {};
         }
         if (own) {
             later.delay = own->delay;
             later.padding = own->padding;
+        }
+        // Too short for the seams on both sides of it, its audio goes into the next one; its
+        // frames wait in case that cannot be made.
+        if (own && later.frames.size() < kShortInput) {
+            const std::vector<float> audio = AudioOf(later);
+            if (!audio.empty()) {
+                current.absorbed.insert(current.absorbed.end(), audio.begin(), audio.end());
+                absorbing = seamed = earlierReencoded = true;
+                return {};
+            }
         }
         const Seam seam = MakeSeam(current, later, early);
         shift = seam.shift;
@@ -66,6 +83,10 @@ std::vector<FrameView> SeamMaker::StartInput(const QString& path,
                              .arg(Quoted(earlierPath), Quoted(path), seam.failure);
         }
         frames.assign(kept.begin(), kept.end() - seam.earlierReplaced);
+        if (!seam.failure.isEmpty()) {
+            frames.insert(frames.end(), absorbed.begin(), absorbed.end());
+        }
+        absorbed.clear();
         for (const QByteArray& frame : seam.frames) {
             const auto keeper = std::make_shared<const QByteArray>(frame);
             frames.push_back({reinterpret_cast<const quint8*>(keeper->constData()),
@@ -92,6 +113,14 @@ SeamMaker::Taken SeamMaker::Take(const quint8* data, qint32 length,
                                  const std::shared_ptr<const void>& keeper, bool first) {
     if (!on) {
         return {};
+    }
+    if (absorbing) {
+        // Its header frame goes as any input's; its audio frames wait for the next seam.
+        if (first && mp3::XingHeader::IsEncoderHeader(data, length)) {
+            return {};
+        }
+        absorbed.push_back({data, length, keeper});
+        return {false, {}};
     }
     if (first && ReadEncoderHeader(data, length, &current)) {
         keep = size_t(EarlierFramesNeeded(current));
@@ -127,17 +156,21 @@ SeamMaker::Taken SeamMaker::Take(const quint8* data, qint32 length,
 
 std::vector<FrameView> SeamMaker::Release() {
     std::vector<FrameView> frames(kept.begin(), kept.end());
+    frames.insert(frames.end(), absorbed.begin(), absorbed.end());
     seamed = false;
     kept.clear();
+    absorbed.clear();
     return frames;
 }
 
 double SeamMaker::KeptSeconds() const {
     double seconds = 0;
-    for (const FrameView& frame : kept) {
-        mp3::FrameHeader header;
-        header.ParseHeader(frame.data);
-        seconds += header.GetDuration();
+    for (const std::deque<FrameView>* frames : {&kept, &absorbed}) {
+        for (const FrameView& frame : *frames) {
+            mp3::FrameHeader header;
+            header.ParseHeader(frame.data);
+            seconds += header.GetDuration();
+        }
     }
     return seconds;
 }

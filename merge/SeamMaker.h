@@ -46,10 +46,13 @@ public:
     };
     Taken Take(const quint8* data, qint32 length, const std::shared_ptr<const void>& keeper,
                bool first);
-    // The frames still kept back, to be written at the end, and the seconds they play.
+    // The frames still kept back, to be written at the end, and the seconds they play; those of
+    // an input taken in whole too, until a seam takes their place.
     std::vector<FrameView> Release();
-    // Whether a seam joins the input started last to the one before.
+    // Whether a seam joins the input started last to the one before, or is to take it in whole,
+    // as it does with an input the join encoded that is too short for seams of its own.
     bool Seamed() const { return seamed; }
+    bool Absorbing() const { return absorbing; }
     // Samples by which that seam brings the input's audio early; 0 without one.
     qint32 Shift() const { return shift; }
     double KeptSeconds() const;
@@ -59,12 +62,14 @@ private:
     bool on;
     bool earlierReencoded = false;
     bool seamed = false;
-    qint32 shift = 0;            // of the seam in front of the input started last
-    QString earlierPath;         // of the input joined last; empty before the first
-    SeamInput current;           // what is known of the input being joined
-    std::deque<FrameView> kept;  // its last frames
-    size_t keep = 0;             // frames the seam behind the input needs kept back
-    int skip = 0;                // first frames of the input the seam in front of it replaced
+    bool absorbing = false;
+    qint32 shift = 0;                // of the seam in front of the input started last
+    QString earlierPath;             // of the input joined last; empty before the first
+    SeamInput current;               // what is known of the input being joined
+    std::deque<FrameView> kept;      // its last frames
+    std::deque<FrameView> absorbed;  // of inputs behind it the next seam is to take in whole
+    size_t keep = 0;                 // frames the seam behind the input needs kept back
+    int skip = 0;                    // first frames of the input the seam in front of it replaced
     // Samples by which the audio joined so far comes early against the inputs' own timelines:
     // what the seams' shifts add up to, which each next seam's grid of frames makes up for.
     qint64 early = 0;

@@ -1603,6 +1603,43 @@ TEST_F(MergeJobTest, ManySeamsKeepEveryPartWithinHalfAFrameOfWhereItBelongs) {
     }
 }
 
+TEST_F(MergeJobTest, AMisfitTooShortForSeamsOfItsOwnGoesWholeIntoTheSeamAroundIt) {
+    // A tenth of a second at 48 kHz between two pieces at 44.1 kHz, and two such at the end,
+    // where no seam follows: their frames are joined as they are, none lost.
+    const Encoding cbr{"CBR", false, 2, 44100}, other{"48 kHz", false, 2, 48000};
+    const std::vector<int> cuts{0, 66187, 70597, 137000, 141410, 145820};
+    QStringList paths;
+    for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+        paths << Write(QStringLiteral("piece%1.mp3").arg(i),
+                       EncodeWithLame(Recording(cuts[i], cuts[i + 1] - cuts[i]),
+                                      cuts[i + 1] - cuts[i] < 10000 ? other : cbr));
+    }
+    UsePaths(paths);
+    tessaro::JoinOptions conform;
+    conform.conform = conform.chapters = true;
+    const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, conform);
+    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    EXPECT_TRUE(result.warnings.filter(QStringLiteral("not seamlessly")).isEmpty())
+        << result.warnings.join(' ').toStdString();
+    const std::vector<float> join = DecodeAsPlayers(output, cbr);
+    const std::vector<float> source = Recording(0, cuts.back());
+    EXPECT_NEAR(double(join.size() / 2), double(cuts.back()), 1152 + 2 * 2300);
+    // No gap on either side of it, and the piece behind it where it belongs; within the seam the
+    // audio shifts where the pieces match best, which may lie anywhere in the misfit.
+    const std::vector<CutPlace> places =
+        PlacesOfCuts(join, source, {size_t(cuts[1]), size_t(cuts[2])}, cbr);
+    const auto chapters = ReadChaptersAndPictures(output).chapters;
+    ASSERT_EQ(chapters.size(), 5u);
+    for (const CutPlace& place : places) {
+        EXPECT_LT(place.longestQuiet, 44u);  // 1 ms
+    }
+    EXPECT_LE(std::abs(places[1].lag), 576 + 4);
+    EXPECT_GT(places[1].snr, 20.0);
+    for (size_t c = 1; c < 3; ++c) {
+        EXPECT_NEAR(std::get<1>(chapters[c]), cuts[c] / 44.1, 576 / 44.1 + 1) << c;
+    }
+}
+
 TEST_F(MergeJobTest, FreeFormatFramesTooShortToDecodeCostTimeInProportionToTheirNumber) {
     // 8 bytes each, less than their side information: the decoder takes none of them, and
     // silence stands in for them. 20,000 took 45 s to measure, four times as many 16 times as
