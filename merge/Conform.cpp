@@ -247,6 +247,7 @@ public:
         }
         Conformed conformed;
         conformed.file = spill.Take(std::exchange(fd, -1), length, &conformed.error);
+        conformed.silence = {qint32(encoder.Delay()), qint32(encoder.Padding())};
         return conformed;
     }
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "merge/Seam.h"
 #include "merge/Workers.h"
 #include "mp3/FrameHeader.h"
 
@@ -40,13 +41,15 @@ struct ConformInput {
     double gainDb = 0;
 };
 
-// What an input became: a part of the spill file holding it encoded as the target says, a header
-// frame in front telling the encoder's delay and padding; null with why the join fails in
-// `error`, which names the input.
+// What an input became: a part of the spill file holding it encoded as the target says, and the
+// encoder's delay and padding, which a header frame in front tells only where the target's frames
+// are large enough to hold one (not at 48 kbps or less at 22.05 or 24 kHz, say); null with why
+// the join fails in `error`, which names the input.
 struct Conformed {
     std::shared_ptr<InputFile> file;
     QString error;
     QString warning{};  // names the damaged frames silence stood in for; empty when none
+    EncoderSilence silence{};
 };
 
 // Re-encodes the inputs on as many threads as there are cores, each input on one thread: each is

@@ -189,7 +189,7 @@ bool Join::Conform() {
         if (!conformed.warning.isEmpty()) {
             result.warnings << conformed.warning;
         }
-        plan.Replace(places[k], conformed.file);
+        plan.Replace(places[k], conformed.file, conformed.silence);
     }
     return true;
 }
@@ -200,6 +200,8 @@ bool Join::CopyInput(size_t index) {
     }
     PlannedInput& input = plan.inputs[index];
     const bool reencoded = input.encoded != nullptr;
+    const std::optional<EncoderSilence> own =
+        reencoded ? std::optional(input.encodedSilence) : std::nullopt;
     // Taken from the plan, so that each input is closed once its frames are written.
     InputPass pass(reencoded ? std::move(input.encoded) : std::move(input.file), input.path);
     const mp3::StreamReader& reader = pass.Reader();
@@ -229,14 +231,14 @@ bool Join::CopyInput(size_t index) {
     }
     QString failure;
     const std::vector<FrameView> before =
-        seams.StartInput(input.path, pass.File(), gain, reencoded, &result.warnings, &failure);
+        seams.StartInput(input.path, pass.File(), gain, own, &result.warnings, &failure);
     if (!failure.isEmpty()) {
         return Fail(failure);
     }
     if (!WriteViews(before)) {
         return false;
     }
-    const double audioStart = AudioStart(framesStart, reader);
+    const double audioStart = AudioStart(framesStart, reader, own);
     if (StartsChapter(input.title)) {
         StartChapter(input.title, audioStart);
     }
@@ -256,6 +258,9 @@ bool Join::CopyInput(size_t index) {
     }
     if (!end.whole) {
         return false;
+    }
+    if (own) {
+        stream.SetLastPadding(own->padding);
     }
     spoiled.emplace_back(input.path, reader.Spoiled());
     return true;
@@ -315,16 +320,28 @@ QString Join::SpoiledInput() const {
 
 // Where the audio of the input being joined starts in the timeline players show, which
 // begins behind the first input's encoder delay and the decoder's: behind its own encoder's
-// silence, or, where a seam joins it, right where the earlier input's audio ends. Its frames
-// would start at `framesStart`; `reader` stands at its first.
-double Join::AudioStart(double framesStart, const mp3::StreamReader& reader) {
+// silence, or, where a seam joins it, where the earlier input's audio ends, less the seam's
+// shift. Its frames
+// would start at `framesStart`; `reader` stands at its first. The silence the join's own encoding
+// put around it is known, whether or not its frames have room to tell it.
+double Join::AudioStart(double framesStart, const mp3::StreamReader& reader,
+                        const std::optional<EncoderSilence>& own) {
     SeamInput told;
-    ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
+    if (own) {
+        told.delay = own->delay;
+        told.padding = own->padding;
+    } else {
+        ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
+    }
     const double rate = reader.Header().GetSampleRate();
     const double lead = told.delay >= 0 ? double(told.delay + kDecoderDelay) / rate : 0;
     firstLead = firstLead < 0 ? lead : firstLead;
-    const double start = seams.Seamed() ? framesStart - earlierTail : framesStart + lead;
-    earlierTail = told.padding >= 0 ? double(told.padding - kDecoderDelay) / rate : 0;
+    const double start =
+        seams.Seamed() ? framesStart - earlierTail - seams.Shift() / rate : framesStart + lead;
+    // Taken in whole by the next seam, its frames are still counted, its silence not.
+    earlierTail = seams.Absorbing()   ? earlierTail + double(told.delay + told.padding) / rate
+                  : told.padding >= 0 ? double(told.padding - kDecoderDelay) / rate
+                                      : 0;
     return start - firstLead;
 }
 

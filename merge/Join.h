@@ -58,7 +58,8 @@ private:
     bool Fail(const QString& error);
     bool Cancelled();
     QString SpoiledInput() const;
-    double AudioStart(double framesStart, const mp3::StreamReader& reader);
+    double AudioStart(double framesStart, const mp3::StreamReader& reader,
+                      const std::optional<EncoderSilence>& own);
     bool Open();
     bool PlanFromInputs();
     bool WriteFrame(const quint8* frame, qint32 length, const std::shared_ptr<const void>& keeper,

@@ -116,11 +116,13 @@ double JoinPlan::PlannedEnd(QString* failure) const {
     return seconds - std::max(lead, 0.0) - tail;
 }
 
-void JoinPlan::Replace(size_t index, std::shared_ptr<InputFile> encoded) {
+void JoinPlan::Replace(size_t index, std::shared_ptr<InputFile> encoded,
+                       const EncoderSilence& silence) {
     PlannedInput& input = inputs[index];
     // An encoding holds its audio alone, no tags.
     total += encoded->Size() - input.audioBytes;
     input.encoded = std::move(encoded);
+    input.encodedSilence = silence;
 }
 
 }  // namespace tessaro

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "merge/Seam.h"
 #include "mp3/InputTags.h"
 #include "mp3/StreamFormat.h"
 
@@ -26,6 +27,7 @@ struct PlannedInput {
     // Encoded anew in the first input's format, and what that made, once made.
     bool reencode = false;
     std::shared_ptr<InputFile> encoded;
+    EncoderSilence encodedSilence;  // what the encoder put around it, known whatever it wrote
     // Of global_gain its frames get; in its encoding when it is re-encoded.
     int gainSteps = 0;
     QString title;  // of its chapter, as the chapters group the inputs
@@ -58,9 +60,9 @@ public:
     // The first input with frames, -1 when none.
     int First() const;
     qint64 Total() const { return total; }
-    // Takes what re-encoding made of the input at `index` in its stead, the progress counting
-    // its bytes.
-    void Replace(size_t index, std::shared_ptr<InputFile> encoded);
+    // Takes what re-encoding made of the input at `index`, with `silence` around its audio, in
+    // its stead, the progress counting its bytes.
+    void Replace(size_t index, std::shared_ptr<InputFile> encoded, const EncoderSilence& silence);
 
     std::vector<PlannedInput> inputs;
 

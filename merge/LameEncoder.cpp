@@ -65,6 +65,10 @@ qint64 LameEncoder::Delay() const {
     return lame_get_encoder_delay(flags.get());
 }
 
+qint64 LameEncoder::Padding() const {
+    return lame_get_encoder_padding(flags.get());
+}
+
 std::vector<QByteArray> LameEncoder::Encode(std::vector<float> samples) {
     std::vector<unsigned char> bytes;
     if (!Add(std::move(samples), &bytes) || !Finish(&bytes)) {

@@ -31,6 +31,8 @@ public:
     bool Ready() const { return ready; }
     // Samples of silence the encoder puts in front of what it encodes.
     qint64 Delay() const;
+    // Samples of silence it appended to what it encoded, once finished.
+    qint64 Padding() const;
     // Encodes interleaved samples to the end. Empty when the encoder fails.
     std::vector<QByteArray> Encode(std::vector<float> samples);
     // Encodes more interleaved samples, and then the end, putting what comes out behind *bytes;

@@ -88,11 +88,27 @@ bool ReadEncoderHeader(const quint8* frame, qint32 length, SeamInput* input) {
     return true;
 }
 
+std::vector<float> AudioOf(const SeamInput& input) {
+    const qint64 frameSamples = input.format.GetSampleCount();
+    const size_t channels = size_t(input.format.GetChannelCount());
+    std::vector<float> audio = Mpg123Decoder{mp3::StreamFormat(input.format)}.Decode(input.frames);
+    const size_t start = size_t(input.delay + kDecoderDelay) * channels;
+    const size_t end = std::min(audio.size(), size_t(qint64(input.frames.size()) * frameSamples -
+                                                     input.padding + kDecoderDelay) *
+                                                  channels);
+    if (start >= end) {
+        return {};
+    }
+    audio.erase(audio.begin() + qint64(end), audio.end());
+    audio.erase(audio.begin(), audio.begin() + qint64(start));
+    return audio;
+}
+
 int EarlierFramesNeeded(const SeamInput& earlier) {
     return kBeforeSeam + TailFramesReplaced(earlier, earlier.format.GetSampleCount());
 }
 
-Seam MakeSeam(const SeamInput& earlier, const SeamInput& later) {
+Seam MakeSeam(const SeamInput& earlier, const SeamInput& later, qint64 early) {
     if (const QString refusal = Refusal(earlier, later); !refusal.isEmpty()) {
         return Failed(refusal);
     }
@@ -107,7 +123,8 @@ Seam MakeSeam(const SeamInput& earlier, const SeamInput& later) {
     }
     const qint64 laterStart = later.delay + kDecoderDelay;
     Splice splice(before, (kBeforeSeam + replaced) * frameSamples - earlier.padding + kDecoderDelay,
-                  after, laterStart, format.GetChannelCount());
+                  earlier.absorbed, after, laterStart, format.GetChannelCount());
+    const qint64 absorbed = qint64(earlier.absorbed.size()) / format.GetChannelCount();
     // The later input's first frames up to the one its audio starts in are replaced, or more
     // when the frames behind them draw on more reserved bytes than the new frames can carry.
     const int firstKept = int(std::max<qint64>(1, (laterStart + frameSamples - 1) / frameSamples));
@@ -115,8 +132,10 @@ Seam MakeSeam(const SeamInput& earlier, const SeamInput& later) {
         // What the replaced frames hold of the audio, in whole new frames: what is left over
         // is the shift.
         const qint64 span =
-            (replaced + laterReplaced) * frameSamples - earlier.padding - later.delay;
-        const qint64 count = (span + frameSamples / 2) / frameSamples;
+            (replaced + laterReplaced) * frameSamples - earlier.padding - later.delay + absorbed;
+        // Rounded with the earlier seams' shifts, which stay within half a frame, so the sum
+        // does too.
+        const qint64 count = (span + early + frameSamples / 2) / frameSamples;
         const qint64 shift = span - count * frameSamples;
         const qint64 stretchStart = kBeforeSeam * frameSamples;
         splice.Place(shift, stretchStart + kEdge, stretchStart + count * frameSamples - kEdge);

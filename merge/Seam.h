@@ -8,6 +8,12 @@
 
 namespace tessaro {
 
+// The silence an encoder put at both ends of what it encoded, in samples.
+struct EncoderSilence {
+    qint32 delay = 0;
+    qint32 padding = 0;
+};
+
 // An input as a seam sees it.
 struct SeamInput {
     mp3::FrameHeader format;  // of its first audio frame
@@ -18,6 +24,9 @@ struct SeamInput {
     // Copies of its audio frames at the seam: the earlier input's last ones (as many as
     // EarlierFramesNeeded), the later input's first ones (kLaterFramesNeeded).
     std::vector<QByteArray> frames;
+    // Of the earlier input: the audio of inputs too short for seams of their own that follow it,
+    // which the seam takes in whole, in its channels.
+    std::vector<float> absorbed;
 };
 
 // What takes the place of the end of one input and the start of the next, so that the decoded
@@ -28,7 +37,8 @@ struct Seam {
     int laterReplaced = 0;           // first frames of the later input they take the place of
     // Samples by which the later input's audio comes early (dropped) or, below 0, late
     // (repeated): each input's frames keep their own grid, so what is left of the sum of the
-    // padding and the delay over whole frames cannot go anywhere else.
+    // padding and the delay over whole frames cannot go anywhere else. Up to a frame, where it
+    // makes up for the seams before.
     qint32 shift = 0;
     QString failure;  // why no seam could be made; empty when it was
 };
@@ -36,6 +46,10 @@ struct Seam {
 // Takes the encoder's delay and padding, and the format, from an input's first frame when that
 // is a header frame with a LAME extension; false when it is not.
 bool ReadEncoderHeader(const quint8* frame, qint32 length, SeamInput* input);
+
+// The audio the input's frames (all of them) hold, without its encoder's silence; empty when
+// they cannot be decoded.
+std::vector<float> AudioOf(const SeamInput& input);
 
 // The number of frames at the end of `earlier` a seam takes in, once its header is known.
 int EarlierFramesNeeded(const SeamInput& earlier);
@@ -50,7 +64,9 @@ constexpr qint64 kDecoderDelay = 529;
 // encodes that stretch anew with the earlier input's format and bitrate, on the same grid of
 // frames, so that the frames around it still fit: the new frames do not draw on reserved bytes
 // of frames before them, and the last one carries the reserved bytes the later input's frames
-// after it draw on.
-Seam MakeSeam(const SeamInput& earlier, const SeamInput& later);
+// after it draw on. The earlier input's audio comes `early` samples early already (the shifts of
+// the seams before it); the seam takes as many frames as bring the later input's audio within
+// half a frame of where it belongs, so that the shifts never add up.
+Seam MakeSeam(const SeamInput& earlier, const SeamInput& later, qint64 early = 0);
 
 }  // namespace tessaro

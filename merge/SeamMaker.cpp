@@ -5,18 +5,26 @@
 #include "merge/InputPass.h"
 #include "mp3/LayerIII.h"
 #include "mp3/StreamReader.h"
+#include "mp3/XingHeader.h"
 
 namespace tessaro {
 namespace {
 
-// The delay, padding, format and first frames of `path`, as the seam in front of it needs them;
-// why the join fails for it in *failure.
+// Inputs the join encoded itself of fewer audio frames than this have no seams of their own: their
+// audio goes whole into the seam between the inputs around them.
+constexpr size_t kShortInput = 2 * kLaterFramesNeeded;
+
+// The delay, padding, format and first `count` frames of `path`, as the seam in front of it
+// needs them; why the join fails for it in *failure.
 SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& path, int gainSteps,
-                        QString* failure) {
+                        size_t count, QString* failure) {
     SeamInput input;
     const auto take = [&](const mp3::StreamReader& reader) {
         if (reader.FrameIndex() > 0 ||
             !ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &input)) {
+            if (input.frames.empty()) {
+                input.format = reader.Header();
+            }
             input.frames.emplace_back(reinterpret_cast<const char*>(reader.Frame()),
                                       reader.FrameLength());
             // As the join will copy it; a seam is made of Layer III frames only.
@@ -27,7 +35,7 @@ SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& p
                                                      qint32(frame.size()), gainSteps));
             }
         }
-        return input.frames.size() < size_t(kLaterFramesNeeded);
+        return input.frames.size() < count;
     };
     *failure = InputPass(file, path).Run(take).failure;
     return input;
@@ -37,25 +45,48 @@ SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& p
 
 std::vector<FrameView> SeamMaker::StartInput(const QString& path,
                                              const std::shared_ptr<InputFile>& file, int gainSteps,
-                                             bool reencoded, QStringList* warnings,
-                                             QString* failure) {
+                                             const std::optional<EncoderSilence>& own,
+                                             QStringList* warnings, QString* failure) {
     std::vector<FrameView> frames(kept.begin(), kept.end());
     seamed = false;
-    if (on && !earlierPath.isEmpty() && (seamless || reencoded || earlierReencoded)) {
+    shift = 0;
+    absorbing = false;
+    if (on && !earlierPath.isEmpty() && (seamless || own || earlierReencoded)) {
         current.frames.clear();
         for (const FrameView& frame : kept) {
             current.frames.emplace_back(reinterpret_cast<const char*>(frame.data), frame.length);
         }
-        const SeamInput later = PeekSeamInput(file, path, gainSteps, failure);
+        SeamInput later = PeekSeamInput(file, path, gainSteps,
+                                        own ? kShortInput : size_t(kLaterFramesNeeded), failure);
         if (!failure->isEmpty()) {
             return {};
         }
-        const Seam seam = MakeSeam(current, later);
+        if (own) {
+            later.delay = own->delay;
+            later.padding = own->padding;
+        }
+        // Too short for the seams on both sides of it, its audio goes into the next one; its
+        // frames wait in case that cannot be made.
+        if (own && later.frames.size() < kShortInput) {
+            const std::vector<float> audio = AudioOf(later);
+            if (!audio.empty()) {
+                current.absorbed.insert(current.absorbed.end(), audio.begin(), audio.end());
+                absorbing = seamed = earlierReencoded = true;
+                return {};
+            }
+        }
+        const Seam seam = MakeSeam(current, later, early);
+        shift = seam.shift;
+        early += shift;
         if (!seam.failure.isEmpty()) {
             *warnings << QStringLiteral("%1 and %2 are joined as they are, not seamlessly: %3")
                              .arg(Quoted(earlierPath), Quoted(path), seam.failure);
         }
         frames.assign(kept.begin(), kept.end() - seam.earlierReplaced);
+        if (!seam.failure.isEmpty()) {
+            frames.insert(frames.end(), absorbed.begin(), absorbed.end());
+        }
+        absorbed.clear();
         for (const QByteArray& frame : seam.frames) {
             const auto keeper = std::make_shared<const QByteArray>(frame);
             frames.push_back({reinterpret_cast<const quint8*>(keeper->constData()),
@@ -65,8 +96,12 @@ std::vector<FrameView> SeamMaker::StartInput(const QString& path,
         seamed = seam.failure.isEmpty();
     }
     earlierPath = path;
-    earlierReencoded = reencoded;
+    earlierReencoded = own.has_value();
     current = {};
+    if (own) {
+        current.delay = own->delay;
+        current.padding = own->padding;
+    }
     kept.clear();
     keep = 0;
     audioBytes = 0;
@@ -79,18 +114,31 @@ SeamMaker::Taken SeamMaker::Take(const quint8* data, qint32 length,
     if (!on) {
         return {};
     }
+    if (absorbing) {
+        // Its header frame goes as any input's; its audio frames wait for the next seam.
+        if (first && mp3::XingHeader::IsEncoderHeader(data, length)) {
+            return {};
+        }
+        absorbed.push_back({data, length, keeper});
+        return {false, {}};
+    }
     if (first && ReadEncoderHeader(data, length, &current)) {
         keep = size_t(EarlierFramesNeeded(current));
         return {};
     }
     mp3::FrameHeader header;
     header.ParseHeader(data);
+    // The join's own encoding, its silence known without a header frame: its first frame is audio.
+    if (first && earlierReencoded) {
+        current.format = header;
+        keep = size_t(EarlierFramesNeeded(current));
+    }
     const qint32 bitrate = header.GetBitrate();
     current.bitrate = audioBytes == 0 || bitrate == current.bitrate ? bitrate : 0;
     audioBytes += length;
     audioSeconds += header.GetDuration();
     current.meanBitrate = audioSeconds > 0 ? qint32(double(audioBytes) * 8 / audioSeconds) : 0;
-    if (first || (skip == 0 && keep == 0)) {
+    if (skip == 0 && keep == 0) {
         return {};
     }
     if (skip > 0) {
@@ -108,17 +156,21 @@ SeamMaker::Taken SeamMaker::Take(const quint8* data, qint32 length,
 
 std::vector<FrameView> SeamMaker::Release() {
     std::vector<FrameView> frames(kept.begin(), kept.end());
+    frames.insert(frames.end(), absorbed.begin(), absorbed.end());
     seamed = false;
     kept.clear();
+    absorbed.clear();
     return frames;
 }
 
 double SeamMaker::KeptSeconds() const {
     double seconds = 0;
-    for (const FrameView& frame : kept) {
-        mp3::FrameHeader header;
-        header.ParseHeader(frame.data);
-        seconds += header.GetDuration();
+    for (const std::deque<FrameView>* frames : {&kept, &absorbed}) {
+        for (const FrameView& frame : *frames) {
+            mp3::FrameHeader header;
+            header.ParseHeader(frame.data);
+            seconds += header.GetDuration();
+        }
     }
     return seconds;
 }

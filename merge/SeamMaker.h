@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "merge/Seam.h"
@@ -28,13 +29,14 @@ public:
     SeamMaker(bool seamless, bool reencoding) : seamless(seamless), on(seamless || reencoding) {}
 
     // Starts the input at `path`, open as `file`, which holds frames, is to be made `gainSteps`
-    // steps of global_gain louder and was encoded anew for the join when `reencoded`: the frames
-    // to write before its own, those the input before kept back and the seam's, or, where no seam
-    // can be made, the kept ones alone and a warning naming both inputs. Why the join fails, when
-    // the input cannot be read as opened, in *failure.
+    // steps of global_gain louder and, when `own` is given, was encoded anew for the join with
+    // that silence around its audio: the frames to write before its own, those the input before
+    // kept back and the seam's, or, where no seam can be made, the kept ones alone and a warning
+    // naming both inputs. Why the join fails, when the input cannot be read as opened, in
+    // *failure.
     std::vector<FrameView> StartInput(const QString& path, const std::shared_ptr<InputFile>& file,
-                                      int gainSteps, bool reencoded, QStringList* warnings,
-                                      QString* failure);
+                                      int gainSteps, const std::optional<EncoderSilence>& own,
+                                      QStringList* warnings, QString* failure);
     // What becomes of a frame of the input, its first when `first`: written now or not (replaced
     // by the seam in front, or kept back where it lies), and a kept frame to be written now in
     // its stead.
@@ -44,10 +46,15 @@ public:
     };
     Taken Take(const quint8* data, qint32 length, const std::shared_ptr<const void>& keeper,
                bool first);
-    // The frames still kept back, to be written at the end, and the seconds they play.
+    // The frames still kept back, to be written at the end, and the seconds they play; those of
+    // an input taken in whole too, until a seam takes their place.
     std::vector<FrameView> Release();
-    // Whether a seam joins the input started last to the one before.
+    // Whether a seam joins the input started last to the one before, or is to take it in whole,
+    // as it does with an input the join encoded that is too short for seams of its own.
     bool Seamed() const { return seamed; }
+    bool Absorbing() const { return absorbing; }
+    // Samples by which that seam brings the input's audio early; 0 without one.
+    qint32 Shift() const { return shift; }
     double KeptSeconds() const;
 
 private:
@@ -55,11 +62,17 @@ private:
     bool on;
     bool earlierReencoded = false;
     bool seamed = false;
-    QString earlierPath;         // of the input joined last; empty before the first
-    SeamInput current;           // what is known of the input being joined
-    std::deque<FrameView> kept;  // its last frames
-    size_t keep = 0;             // frames the seam behind the input needs kept back
-    int skip = 0;                // first frames of the input the seam in front of it replaced
+    bool absorbing = false;
+    qint32 shift = 0;                // of the seam in front of the input started last
+    QString earlierPath;             // of the input joined last; empty before the first
+    SeamInput current;               // what is known of the input being joined
+    std::deque<FrameView> kept;      // its last frames
+    std::deque<FrameView> absorbed;  // of inputs behind it the next seam is to take in whole
+    size_t keep = 0;                 // frames the seam behind the input needs kept back
+    int skip = 0;                    // first frames of the input the seam in front of it replaced
+    // Samples by which the audio joined so far comes early against the inputs' own timelines:
+    // what the seams' shifts add up to, which each next seam's grid of frames makes up for.
+    qint64 early = 0;
     qint64 audioBytes = 0;
     double audioSeconds = 0;
 };

@@ -10,10 +10,11 @@ constexpr qint64 kMatchLength = 512;  // samples compared to find where the piec
 
 }  // namespace
 
-Splice::Splice(std::vector<float> earlier, qint64 earlierEnd, const std::vector<float>& later,
-               qint64 laterStart, int channels)
+Splice::Splice(std::vector<float> earlier, qint64 earlierEnd, const std::vector<float>& between,
+               const std::vector<float>& later, qint64 laterStart, int channels)
     : channels(channels), audio(std::move(earlier)) {
     audio.resize(size_t(earlierEnd * channels));
+    audio.insert(audio.end(), between.begin(), between.end());
     audio.insert(audio.end(), later.begin() + laterStart * channels, later.end());
 }
 

@@ -10,10 +10,10 @@ namespace tessaro {
 // first frame taken in. Samples hold a value for each channel.
 class Splice {
 public:
-    // The earlier input's audio up to `earlierEnd`, then the later one's from `laterStart` on: one
-    // piece of audio, as recorded.
-    Splice(std::vector<float> earlier, qint64 earlierEnd, const std::vector<float>& later,
-           qint64 laterStart, int channels);
+    // The earlier input's audio up to `earlierEnd`, then that of the inputs `between` them, then
+    // the later one's from `laterStart` on: one piece of audio, as recorded.
+    Splice(std::vector<float> earlier, qint64 earlierEnd, const std::vector<float>& between,
+           const std::vector<float>& later, qint64 laterStart, int channels);
     qint64 Length() const { return qint64(audio.size()) / channels; }
     // Until the splice, the audio lies where the earlier input's frames put it; from then on,
     // `shift` samples further on, where the later input's frames put it. Cross-faded at the point

@@ -36,6 +36,9 @@ public:
     double Duration() const { return duration; }
     // The inputs' gain was changed: a single input's own header no longer describes the output.
     void GainChanged() { gainChanged = true; }
+    // The padding of the input joined last, where its frames have no room to tell it (the
+    // join's own encoding of it).
+    void SetLastPadding(qint32 padding) { lastPadding = padding; }
 
 private:
     enum class Lead { None, Xing, Vbri, Inserted };

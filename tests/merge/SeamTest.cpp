@@ -252,3 +252,64 @@ TEST(SeamCodecTest, ADecoderStartsEachStreamAfreshAndTheEncoderMakesFramesOfItsO
 }
 
 }  // namespace
+
+namespace {
+
+// Music-like audio encoded as LAME writes a whole file, its header frame left out, as a seam
+// sees it: the encoder's delay and padding, all its audio frames.
+SeamInput Encoded(int samples) {
+    SeamInput input;
+    input.format = mp3::HeaderOf(FixtureFrames("cbr128_stereo.mp3", 0)[0]);
+    input.bitrate = input.meanBitrate = 128000;
+    tessaro::LameEncoder encoder({input.format, input.bitrate, 0, -1, false});
+    std::vector<float> audio;
+    for (int i = 0; i < samples; ++i) {
+        const float value = float(0.3 * std::sin(i * 0.05) + 0.1 * std::sin(i * 0.0071));
+        audio.insert(audio.end(), {value, value});
+    }
+    input.frames = encoder.Encode(audio);
+    input.frames.erase(input.frames.begin());
+    input.delay = qint32(encoder.Delay());
+    input.padding = qint32(encoder.Padding());
+    return input;
+}
+
+TEST(SeamCodecTest, AnInputsAudioLeavesItsSilenceOutAndSeamsMakeUpForTheShiftsBeforeThem) {
+    const SeamInput whole = Encoded(40000);
+    const qint64 frameSamples = whole.format.GetSampleCount();
+    const std::vector<float> audio = tessaro::AudioOf(whole);
+    EXPECT_EQ(audio.size(), 80000u);
+    // One of its frames cannot hold its silence: nothing is left.
+    SeamInput cut = whole;
+    cut.frames.resize(1);
+    EXPECT_TRUE(tessaro::AudioOf(cut).empty());
+
+    // Joined to itself: whatever came early before, the seam's shift brings the sum within half
+    // a frame; the audio of an input taken in whole lengthens the seam by as many samples. What
+    // the seam holds of the audio, against the frames it replaces, stays the same either way.
+    const auto held = [frameSamples](const tessaro::Seam& seam) {
+        return qint64(seam.frames.size() - size_t(seam.earlierReplaced + seam.laterReplaced)) *
+                   frameSamples +
+               seam.shift;
+    };
+    SeamInput earlier = whole, later = whole;
+    earlier.frames.erase(earlier.frames.begin(),
+                         earlier.frames.end() - tessaro::EarlierFramesNeeded(earlier));
+    later.frames.resize(tessaro::kLaterFramesNeeded);
+    const tessaro::Seam plain = tessaro::MakeSeam(earlier, later);
+    ASSERT_TRUE(plain.failure.isEmpty()) << plain.failure.toStdString();
+    for (const qint64 early : {-frameSamples / 2, qint64(-100), qint64(0), frameSamples / 2 - 1}) {
+        SCOPED_TRACE(early);
+        const tessaro::Seam seam = tessaro::MakeSeam(earlier, later, early);
+        ASSERT_TRUE(seam.failure.isEmpty()) << seam.failure.toStdString();
+        EXPECT_GE(early + seam.shift, -frameSamples / 2);
+        EXPECT_LT(early + seam.shift, frameSamples / 2);
+        EXPECT_EQ(held(seam), held(plain));
+    }
+    earlier.absorbed.assign(size_t(3 * frameSamples + 100) * 2, 0.1f);
+    const tessaro::Seam longer = tessaro::MakeSeam(earlier, later);
+    ASSERT_TRUE(longer.failure.isEmpty()) << longer.failure.toStdString();
+    EXPECT_EQ(held(longer), held(plain) + 3 * frameSamples + 100);
+}
+
+}  // namespace
