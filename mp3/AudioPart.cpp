@@ -80,12 +80,14 @@ private:
         if (!Read(reinterpret_cast<char*>(start), n, end - length)) {
             return -1;
         }
-        const auto keyEnd = std::find(start + 8, start + n, quint8(0));
+        // A tag too short for an item's 8 bytes and a key has none.
+        const quint8* const begin = start;
+        const quint8* keyEnd = n > 8 ? std::find(begin + 8, begin + n, quint8(0)) : begin + n;
         const bool confirmed = (flags & kApeHasHeader)
                                    ? n >= 8 && std::memcmp(start, "APETAGEX", 8) == 0
                                    : n > 10 && qFromLittleEndian<quint32>(start) < size &&
                                          keyEnd - start > 9 && keyEnd < start + n &&
-                                         std::all_of(start + 8, keyEnd, [](quint8 c) {
+                                         std::all_of(begin + 8, keyEnd, [](quint8 c) {
                                              return c >= 0x20 && c < 0x7F;
                                          });
         return Confirmed(confirmed, QStringLiteral("APEv2"), length);

@@ -48,8 +48,10 @@ qint64 TrailingTag(const QByteArray& data, qint64 end) {
     if (holds(end - 32, "APETAGEX")) {
         const qint64 size = Le32(data, end - 20), header = (Le32(data, end - 12) >> 31) * 32;
         const qint64 start = end - size - header;
-        const QByteArray key = data.mid(start + 8, std::min<qint64>(256, size - 32 - 8));
-        const bool item = Le32(data, start) < size && key.indexOf('\0') >= 2 &&
+        const QByteArray key =
+            start >= 0 ? data.mid(start + 8, std::min<qint64>(256, size - 32 - 8)) : QByteArray();
+        const bool item = start >= 0 && size - 32 >= 8 && Le32(data, start) < size &&
+                          key.indexOf('\0') >= 2 &&
                           std::all_of(key.begin(), key.begin() + key.indexOf('\0'),
                                       [](char c) { return c >= 0x20 && c < 0x7F; });
         if (size >= 32 && start >= 0 && (header ? holds(start, "APETAGEX") : item)) {
