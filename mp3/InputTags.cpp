@@ -144,9 +144,10 @@ QByteArray ReadAt(int fd, qint64 offset, qint64 length, QString* error) {
     return bytes;
 }
 
-// What TagLib is to read in place of the file when its leading ID3v2 tag holds frames it must not
-// inflate: that tag made safe, then the file's last bytes, where an ID3v1 tag is looked for.
-// Nothing when the file may be read as it is.
+// What TagLib is to read in place of the file: its leading ID3v2 tag, made safe where it holds
+// frames TagLib must not inflate, then the file's last bytes, where an ID3v1 tag is looked for.
+// The tag is read once, for the check and for TagLib alike. Nothing for a file without an ID3v2
+// tag, which TagLib reads as it is.
 std::unique_ptr<TagLib::ByteVectorStream> BoundedTagStream(const tessaro::InputFile& input,
                                                            QString* error) {
     const QByteArray header = ReadAt(input.Descriptor(), 0, 10, error);
@@ -156,14 +157,12 @@ std::unique_ptr<TagLib::ByteVectorStream> BoundedTagStream(const tessaro::InputF
     const qint64 body = qint64(header[6] & 0x7F) << 21 | qint64(header[7] & 0x7F) << 14 |
                         qint64(header[8] & 0x7F) << 7 | qint64(header[9] & 0x7F);
     const qint64 end = std::min(10 + body, input.Size());
-    const std::optional<QByteArray> tag = BoundInflation(ReadAt(input.Descriptor(), 0, end, error));
-    if (!tag) {
-        return nullptr;
-    }
+    const QByteArray read = ReadAt(input.Descriptor(), 0, end, error);
+    const QByteArray tag = BoundInflation(read).value_or(read);
     // TagLib looks for an ID3v1 tag in the last 131 bytes.
     const qint64 tailStart = std::max(end, input.Size() - 131);
     const QByteArray bytes =
-        *tag + ReadAt(input.Descriptor(), tailStart, input.Size() - tailStart, error);
+        tag + ReadAt(input.Descriptor(), tailStart, input.Size() - tailStart, error);
     return std::make_unique<TagLib::ByteVectorStream>(
         TagLib::ByteVector(bytes.constData(), unsigned(bytes.size())));
 }
