@@ -58,6 +58,9 @@ public:
     bool Ready() const { return handle != nullptr; }
     // What the samples become; with none, what the resampler still holds.
     std::vector<float> Process(const std::vector<float>& samples) {
+        if (!handle) {
+            return {};
+        }
         const size_t count = samples.size() / channels;
         const size_t room = size_t(double(count) * ratio) + kChunk;
         std::vector<float> out;
@@ -127,29 +130,32 @@ private:
 };
 
 // The samples an input decodes to, trimmed of its encoder's delay and padding, on their way to
-// the encoder: gained, mixed to the target's channels and resampled to its rate.
+// the encoder: gained, mixed to the target's channels and resampled to its rate, stretch by
+// stretch where its format changes.
 class Conversion {
 public:
     Conversion(const ConformTarget& target, const mp3::StreamFormat& source, double gainDb,
                const SeamInput& told, ChunkQueue& queue)
-        : inChannels(size_t(source.channels)),
-          outChannels(size_t(target.format.GetChannelCount())),
-          mixChannels(std::min(inChannels, outChannels)),
+        : outChannels(size_t(target.format.GetChannelCount())),
+          outRate(target.format.GetSampleRate()),
           gain(float(std::pow(10.0, gainDb / 20))),
           queue(queue) {
         // The decoder's own delay, of Layer III, comes before the encoder's.
         const qint64 decoderDelay = source.layer == FrameHeader::Layer3 ? kDecoderDelay : 0;
         skip = std::max(told.delay, 0) + decoderDelay;
         holdBack = size_t(std::max<qint64>(told.padding - decoderDelay, 0));
-        if (source.sampleRate != target.format.GetSampleRate()) {
-            resampler = std::make_unique<Resampler>(source.sampleRate,
-                                                    target.format.GetSampleRate(), mixChannels);
-        }
+        Start(source);
     }
 
     bool Ready() const { return !resampler || resampler->Ready(); }
-    // Takes `count` samples (per channel) as decoded.
-    void Add(const float* samples, size_t count) {
+    // Takes `count` samples (per channel) as decoded, of `format`.
+    void Add(const float* samples, size_t count, const mp3::StreamFormat& format) {
+        if (format != stretch) {
+            // The padding held back lies at the end of the last stretch alone.
+            Pass(pending.size() / inChannels);
+            Flush();
+            Start(format);
+        }
         const size_t dropped = std::min(size_t(skip), count);
         skip -= qint64(dropped);
         pending.insert(pending.end(), samples + dropped * inChannels, samples + count * inChannels);
@@ -160,13 +166,26 @@ public:
     // Hands on what is left but the padding, and closes the queue.
     void Finish() {
         Pass(pending.size() / inChannels - std::min(pending.size() / inChannels, holdBack));
-        if (resampler) {
-            Hand(resampler->Process({}));
-        }
+        Flush();
         queue.Close();
     }
 
 private:
+    void Start(const mp3::StreamFormat& format) {
+        stretch = format;
+        inChannels = size_t(format.channels);
+        mixChannels = std::min(inChannels, outChannels);
+        resampler.reset();
+        if (format.sampleRate != outRate) {
+            resampler = std::make_unique<Resampler>(format.sampleRate, outRate, mixChannels);
+        }
+    }
+    // Hands on what the resampler still holds.
+    void Flush() {
+        if (resampler) {
+            Hand(resampler->Process({}));
+        }
+    }
     // Hands the first `count` samples pending on to the encoder.
     void Pass(size_t count) {
         std::vector<float> mixed;
@@ -185,12 +204,15 @@ private:
         }
     }
 
-    const size_t inChannels, outChannels, mixChannels;
+    const size_t outChannels;
+    const qint32 outRate;
     const float gain;
     ChunkQueue& queue;
-    qint64 skip = 0;                       // samples still to leave out: the delays
-    size_t holdBack = 0;                   // samples kept back at the end: the padding
-    std::vector<float> pending;            // decoded, at the input's channels
+    qint64 skip = 0;            // samples still to leave out: the delays
+    size_t holdBack = 0;        // samples kept back at the end: the padding
+    mp3::StreamFormat stretch;  // of the samples now decoded
+    size_t inChannels = 0, mixChannels = 0;
+    std::vector<float> pending;            // decoded, at the stretch's channels
     std::unique_ptr<Resampler> resampler;  // none where the rates agree
 };
 
@@ -377,8 +399,8 @@ Conformed ConformPass::Encode(const ConformInput& input) {
     // Decoding and resampling on a thread of their own, beside the encoder, which takes longest.
     PassEnd end;
     std::thread decoding([&] {
-        const Mpg123Stream::Take take = [&conversion](const float* samples, size_t count) {
-            conversion.Add(samples, count);
+        const Mpg123Stream::Take take = [&](const float* samples, size_t count) {
+            conversion.Add(samples, count, decoder.Format());
         };
         end = pass.Run(
             [&](const mp3::StreamReader& frame) {

@@ -23,6 +23,16 @@ namespace {
 // of the bar is theirs.
 constexpr double kPassShare = 0.9;
 
+// What keeps the joined file to one format, where re-encoding can: LAME writes Layer III alone.
+QString Remedy(const mp3::StreamFormat& firstFormat) {
+    return firstFormat.layer == mp3::FrameHeader::Layer3
+               ? QStringLiteral(
+                     ", unless inputs of another format are re-encoded to match the first "
+                     "(tessaro-join --conform, or \"Re-encode inputs of another format to match "
+                     "the first\" in the preferences)")
+               : QString();
+}
+
 // Names the figures in which an input's format differs from the first one's; empty when they
 // agree. Many players keep the first frame's and play what follows wrongly.
 QString Mismatch(const QString& firstPath, const mp3::StreamFormat& firstFormat,
@@ -31,19 +41,21 @@ QString Mismatch(const QString& firstPath, const mp3::StreamFormat& firstFormat,
         return {};
     }
     const QString separator = QStringLiteral(", ");
-    // LAME, which re-encodes, writes Layer III alone.
-    const QString remedy =
-        firstFormat.layer == mp3::FrameHeader::Layer3
-            ? QStringLiteral(
-                  ", unless inputs of another format are re-encoded to match the first "
-                  "(tessaro-join --conform, or \"Re-encode inputs of another format to match the "
-                  "first\" in the preferences)")
-            : QString();
     return QStringLiteral(
                "%1 (%2) differs from the first input %3 (%4); many players play the joined "
                "file wrongly%5")
         .arg(Quoted(path), format.FiguresDifferingFrom(firstFormat).join(separator),
-             Quoted(firstPath), firstFormat.FiguresDifferingFrom(format).join(separator), remedy);
+             Quoted(firstPath), firstFormat.FiguresDifferingFrom(format).join(separator),
+             Remedy(firstFormat));
+}
+
+// "changes format 12.3 s in (44100 Hz, 2 channels to 22050 Hz, 1 channel)"
+QString ChangeOf(const mp3::FormatChange& change) {
+    const QString separator = QStringLiteral(", ");
+    return QStringLiteral("changes format %1 s in (%2 to %3)")
+        .arg(change.seconds, 0, 'f', 1)
+        .arg(change.from.FiguresDifferingFrom(change.to).join(separator),
+             change.to.FiguresDifferingFrom(change.from).join(separator));
 }
 
 quint32 Milliseconds(double seconds) {
@@ -71,7 +83,7 @@ bool Join::Plan() {
         return Fail(plan.Failure());
     }
     if (options.conform || options.chapters || options.copyCover || options.copyTags) {
-        if (const QString failure = plan.Look(); !failure.isEmpty()) {
+        if (const QString failure = plan.Look(options.conform); !failure.isEmpty()) {
             return Fail(failure);
         }
     }
@@ -221,8 +233,7 @@ bool Join::CopyInput(size_t index) {
                                "says; what lies before it is read as audio")
                                .arg(Quoted(input.path), reader.UnconfirmedTag());
     }
-    CompareFormat(input.path, reencoded ? input.format : mp3::StreamFormat(reader.Header()),
-                  reencoded);
+    CompareFormat(input, reencoded ? input.format : mp3::StreamFormat(reader.Header()));
     // A re-encoded input's frames carry its gain already.
     const int gain = reencoded ? 0 : input.gainSteps;
     const double framesStart = stream.Duration() + seams.KeptSeconds();
@@ -242,7 +253,9 @@ bool Join::CopyInput(size_t index) {
     if (StartsChapter(input.title)) {
         StartChapter(input.title, audioStart);
     }
+    mp3::FormatWatch watch;  // of its frames as copied
     const PassEnd end = pass.Run([&](const mp3::StreamReader& frameOf) {
+        watch.See(frameOf.Header());
         const bool first = frameOf.FrameIndex() == 0;
         const FrameView frame =
             Levelled({frameOf.Frame(), frameOf.FrameLength(), frameOf.Buffer()}, gain, first);
@@ -261,6 +274,12 @@ bool Join::CopyInput(size_t index) {
     }
     if (own) {
         stream.SetLastPadding(own->padding);
+    }
+    // Where its first frames differ from the first input's, it has been warned of already.
+    if (watch.Change() && watch.Change()->from == firstFormat) {
+        result.warnings << QStringLiteral("%1 %2; many players play the joined file wrongly%3")
+                               .arg(Quoted(input.path), ChangeOf(*watch.Change()),
+                                    Remedy(firstFormat));
     }
     spoiled.emplace_back(input.path, reader.Spoiled());
     return true;
@@ -520,19 +539,24 @@ bool Join::Cancelled() {
     return Fail(QStringLiteral("The merge was cancelled"));
 }
 
-// Warns when an input's format differs from the first one's, or says what its re-encoding
-// changed.
-void Join::CompareFormat(const QString& input, const mp3::StreamFormat& format, bool reencoded) {
+// Warns when an input's format differs from the first one's, or says what its re-encoding changed;
+// `format` is that of its first frame as joined.
+void Join::CompareFormat(const PlannedInput& input, const mp3::StreamFormat& format) {
     const QString separator = QStringLiteral(", ");
+    const bool reencoded = input.reencode;
     if (++result.inputsJoined == 1) {
-        firstInput = input;
+        firstInput = input.path;
         firstFormat = format;
-    } else if (reencoded) {
+    }
+    if (reencoded && format != firstFormat) {
         result.warnings << QStringLiteral("re-encoded %1 (%2 to %3) to match the first input")
-                               .arg(Quoted(input),
+                               .arg(Quoted(input.path),
                                     format.FiguresDifferingFrom(firstFormat).join(separator),
                                     firstFormat.FiguresDifferingFrom(format).join(separator));
-    } else if (const QString mismatch = Mismatch(firstInput, firstFormat, input, format);
+    } else if (reencoded && input.change) {
+        result.warnings << QStringLiteral("re-encoded %1, which %2, to keep one format throughout")
+                               .arg(Quoted(input.path), ChangeOf(*input.change));
+    } else if (const QString mismatch = Mismatch(firstInput, firstFormat, input.path, format);
                !mismatch.isEmpty()) {
         result.warnings << mismatch;
     }

@@ -71,7 +71,7 @@ private:
     void ReportProgress();
     int SettleGain(const PlannedInput& planned, const InputLoudness& loudness);
     FrameView Levelled(const FrameView& frame, int gain, bool firstOfFile);
-    void CompareFormat(const QString& input, const mp3::StreamFormat& format, bool reencoded);
+    void CompareFormat(const PlannedInput& input, const mp3::StreamFormat& format);
 
     const TessaroWorkSpace& workspace;
     const QString outputPath;

@@ -34,16 +34,23 @@ JoinPlan::JoinPlan(const QStringList& paths) {
     }
 }
 
-QString JoinPlan::Look() {
+QString JoinPlan::Look(bool everyFrame) {
     for (PlannedInput& input : inputs) {
         InputPass pass(input.file, input.path);
-        const PassEnd end = pass.Start();
+        mp3::FormatWatch watch;
+        input.hasFrames = false;
+        const PassEnd end = pass.Run([&](const mp3::StreamReader& reader) {
+            if (!input.hasFrames) {
+                input.hasFrames = true;
+                input.format = mp3::StreamFormat(reader.Header());
+            }
+            watch.See(reader.Header());
+            return everyFrame;
+        });
         if (!end.failure.isEmpty()) {
             return end.failure;
         }
-        input.hasFrames = !pass.Reader().AtEnd();
-        input.format =
-            input.hasFrames ? mp3::StreamFormat(pass.Reader().Header()) : mp3::StreamFormat();
+        input.change = watch.Change();
     }
     return {};
 }
@@ -58,7 +65,8 @@ bool JoinPlan::PlanReencoding() {
     const int first = First();
     bool any = false;
     for (PlannedInput& input : inputs) {
-        input.reencode = input.hasFrames && input.format != inputs[size_t(first)].format;
+        input.reencode =
+            input.hasFrames && (input.format != inputs[size_t(first)].format || input.change);
         any = any || input.reencode;
     }
     return any;

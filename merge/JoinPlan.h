@@ -24,6 +24,8 @@ struct PlannedInput {
     qint64 audioBytes = 0;  // of its audio part as opened: its share of the progress
     bool hasFrames = false;
     mp3::StreamFormat format;  // of its first frame, as it is
+    // Where its frames first change format, found where every frame was looked at.
+    std::optional<mp3::FormatChange> change;
     // Encoded anew in the first input's format, and what that made, once made.
     bool reencode = false;
     std::shared_ptr<InputFile> encoded;
@@ -40,11 +42,12 @@ public:
 
     // Why the join fails for an input whose audio part could not be measured; empty when none.
     const QString& Failure() const { return failure; }
-    // Looks at every input's first frame: whether it holds frames, and their format. The
-    // reason the join fails, read error or change, empty when none.
-    QString Look();
-    // Marks the inputs whose format differs from the first one's to be re-encoded; whether any
-    // is.
+    // Looks at every input's first frame, or at all its frames when `everyFrame`: whether it
+    // holds frames, their format, and where it changes. The reason the join fails, read error or
+    // change, empty when none.
+    QString Look(bool everyFrame);
+    // Marks the inputs whose format differs from the first one's, or changes, to be re-encoded;
+    // whether any is.
     bool PlanReencoding();
     // Titles each input as its own tag does (by its file name when it has none), grouped as
     // runs when `byTitle`, and reads what it shares with the others; cancelled is polled between

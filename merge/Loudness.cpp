@@ -58,45 +58,22 @@ void DestroyMeter(ebur128_state* state) {
     ebur128_destroy(&state);
 }
 
-}  // namespace
+// Takes the 400 ms blocks of decoded audio, one every 100 ms, as heard in `heard` channels (0 for
+// its own), stretch by stretch: one of another rate or channels is measured anew.
+class BlockMeter {
+public:
+    explicit BlockMeter(int heard) : heard(size_t(heard)) {}
 
-LoudnessPass::LoudnessPass(std::vector<LoudnessInput> inputs)
-    : inputs(std::move(inputs)),
-      results(this->inputs.size()),
-      workers(int(this->inputs.size()),
-              [this](int i) { results[size_t(i)] = Measure(this->inputs[size_t(i)]); }) {}
-
-InputLoudness LoudnessPass::Measure(const LoudnessInput& input) {
-    InputPass pass(input.file, input.path);
-    InputLoudness loudness;
-    if (pass.Reader().AtEnd()) {
-        loudness.failure = pass.Start().failure;
-        return loudness;
-    }
-    const mp3::FrameHeader first = pass.Reader().Header();
-    // The samples keep the first frame's rate and channels, whatever follows.
-    Mpg123Stream decoder{mp3::StreamFormat(first)};
-    const size_t own = size_t(first.GetChannelCount());
-    const size_t channels = input.channels > 0 ? size_t(input.channels) : own;
-    const unsigned rate = unsigned(first.GetSampleRate());
-    // Momentary loudness alone: the blocks are taken from it, so that the inputs can be gated
-    // together once their gains are known.
-    Meter meter(ebur128_init(unsigned(channels), rate, EBUR128_MODE_M), DestroyMeter);
-    if (!decoder.Ready() || !meter) {
-        return loudness;
-    }
-    loudness.layerIII = first.layer == mp3::FrameHeader::Layer3;
-    // As the meter counts them.
-    const size_t step = (rate + 5) / 10;
-    size_t samples = 0;
-    // Kept here rather than by the meter, whose peak costs a tenth of the pass: the magnitude's
-    // bits, which order as the magnitudes do, so that the loop runs on vector registers.
-    quint32 peakBits = 0;
-    std::vector<float> mixed;
-    const Mpg123Stream::Take take = [&](const float* audio, size_t frames) {
+    void Add(const float* audio, size_t frames, const mp3::StreamFormat& format) {
+        if (format != stretch) {
+            Start(format);
+        }
         const auto* bits = reinterpret_cast<const quint32*>(audio);
         for (size_t i = 0; i < frames * own; ++i) {
             peakBits = std::max(peakBits, bits[i] & 0x7FFFFFFFu);
+        }
+        if (!meter) {
+            return;
         }
         if (channels != own) {
             mixed.clear();
@@ -113,9 +90,82 @@ InputLoudness LoudnessPass::Measure(const LoudnessInput& input) {
             double lufs = -HUGE_VAL;
             if (samples % step == 0 && samples >= 4 * step &&
                 ebur128_loudness_momentary(meter.get(), &lufs) == EBUR128_SUCCESS) {
-                loudness.blocks.push_back(float(std::isfinite(lufs) ? Energy(lufs) : 0));
+                all.push_back(float(std::isfinite(lufs) ? Energy(lufs) : 0));
             }
         }
+    }
+    // The blocks and the peak of all the audio added.
+    void Finish(InputLoudness* loudness) {
+        EndStretch();
+        loudness->blocks = std::move(all);
+        float peak = 0;
+        std::memcpy(&peak, &peakBits, sizeof peak);
+        loudness->peak = peak;
+    }
+
+private:
+    void Start(const mp3::StreamFormat& format) {
+        EndStretch();
+        stretch = format;
+        own = size_t(format.channels);
+        channels = heard > 0 ? heard : own;
+        rate = unsigned(std::max(format.sampleRate, 1));
+        step = (rate + 5) / 10;  // as the meter counts them
+        samples = 0;
+        meter.reset(ebur128_init(unsigned(channels), rate, EBUR128_MODE_M));
+        stretchStart = all.size();
+    }
+    // Gating needs 400 ms blocks: a shorter stretch (a jingle, a word) is one block of its own.
+    void EndStretch() {
+        double lufs = -HUGE_VAL;
+        if (meter && all.size() == stretchStart && samples * 1000 / rate > 0 &&
+            ebur128_loudness_window(meter.get(), unsigned(samples * 1000 / rate), &lufs) ==
+                EBUR128_SUCCESS &&
+            std::isfinite(lufs)) {
+            all.push_back(float(Energy(lufs)));
+        }
+        meter.reset();
+    }
+
+    const size_t heard;
+    mp3::StreamFormat stretch;
+    size_t own = 0, channels = 0;
+    unsigned rate = 1;
+    size_t step = 1;
+    size_t samples = 0;  // of the stretch
+    Meter meter{nullptr, DestroyMeter};
+    std::vector<float> all;   // blocks
+    size_t stretchStart = 0;  // the stretch's first block in `all`
+    // Kept here rather than by the meter, whose peak costs a tenth of the pass: the magnitude's
+    // bits, which order as the magnitudes do, so that the loop runs on vector registers.
+    quint32 peakBits = 0;
+    std::vector<float> mixed;
+};
+
+}  // namespace
+
+LoudnessPass::LoudnessPass(std::vector<LoudnessInput> inputs)
+    : inputs(std::move(inputs)),
+      results(this->inputs.size()),
+      workers(int(this->inputs.size()),
+              [this](int i) { results[size_t(i)] = Measure(this->inputs[size_t(i)]); }) {}
+
+InputLoudness LoudnessPass::Measure(const LoudnessInput& input) {
+    InputPass pass(input.file, input.path);
+    InputLoudness loudness;
+    if (pass.Reader().AtEnd()) {
+        loudness.failure = pass.Start().failure;
+        return loudness;
+    }
+    const mp3::FrameHeader first = pass.Reader().Header();
+    Mpg123Stream decoder{mp3::StreamFormat(first)};
+    if (!decoder.Ready()) {
+        return loudness;
+    }
+    loudness.layerIII = first.layer == mp3::FrameHeader::Layer3;
+    BlockMeter meter(input.channels);
+    const Mpg123Stream::Take take = [&](const float* audio, size_t frames) {
+        meter.Add(audio, frames, decoder.Format());
     };
     const PassEnd end = pass.Run(
         [&](const mp3::StreamReader& reader) {
@@ -129,24 +179,14 @@ InputLoudness LoudnessPass::Measure(const LoudnessInput& input) {
         &bytesDone);
     decoder.Finish(take);
     loudness.failure = end.failure;
-    // Gating needs 400 ms blocks: a shorter input (a jingle, a word) is one block of its own.
-    double lufs = -HUGE_VAL;
-    if (loudness.blocks.empty() && samples * 1000 / rate > 0 &&
-        ebur128_loudness_window(meter.get(), unsigned(samples * 1000 / rate), &lufs) ==
-            EBUR128_SUCCESS &&
-        std::isfinite(lufs)) {
-        loudness.blocks.push_back(float(Energy(lufs)));
-    }
-    lufs = Gated([&](const auto& use) {
+    meter.Finish(&loudness);
+    const double lufs = Gated([&](const auto& use) {
         for (const float block : loudness.blocks) {
             use(block);
         }
     });
     loudness.measured = std::isfinite(lufs);
     loudness.lufs = loudness.measured ? lufs : 0;
-    float peak = 0;
-    std::memcpy(&peak, &peakBits, sizeof peak);
-    loudness.peak = peak;
     return loudness;
 }
 

@@ -81,15 +81,33 @@ std::vector<float> Mpg123Decoder::Decode(const std::vector<QByteArray>& frames) 
 }
 
 Mpg123Stream::Mpg123Stream(const mp3::StreamFormat& format)
-    : handle(OpenDecoder(format)),
-      channels(size_t(format.channels)),
-      frameSamples(size_t(FrameSamples(format))) {
+    : handle(nullptr, mpg123_delete), format(format) {
+    StartStretch(format, [](const float*, size_t) {});
+}
+
+void Mpg123Stream::StartStretch(const mp3::StreamFormat& next, const Take& take) {
+    Finish(take);
+    handle = OpenDecoder(next);
     if (handle && mpg123_open_feed(handle.get()) != MPG123_OK) {
         handle.reset();
     }
+    format = next;
+    channels = size_t(next.channels);
+    frameSamples = size_t(FrameSamples(next));
 }
 
 void Mpg123Stream::Feed(const quint8* frame, qint32 length, const Take& take) {
+    mp3::FrameHeader header;
+    const bool parsed = length >= 4 && header.ParseHeader(frame);
+    if (parsed && mp3::StreamFormat(header) != format) {
+        StartStretch(mp3::StreamFormat(header), take);
+    }
+    // A stretch of a format the decoder does not take is heard as silence.
+    if (!handle) {
+        ++fed;
+        StandIn(1, take);
+        return;
+    }
     mpg123_feed(handle.get(), frame, size_t(length));
     last = QByteArray(reinterpret_cast<const char*>(frame), length);
     ++fed;

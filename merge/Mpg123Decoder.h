@@ -30,13 +30,16 @@ private:
 // The same decoder fed a whole stream frame by frame, without holding it: what each frame
 // decodes to goes to `take`, channels interleaved, with its count of samples per channel. A
 // damaged frame, one the decoder skips or one that decodes far beyond full scale, gives a
-// frame of silence instead, so that the audio keeps its length and no burst of noise.
+// frame of silence instead, so that the audio keeps its length and no burst of noise. A stretch
+// of frames of another format is decoded as a stream of its own, in its own rate and channels.
 class Mpg123Stream {
 public:
     using Take = std::function<void(const float* samples, size_t count)>;
 
     explicit Mpg123Stream(const mp3::StreamFormat& format);
     bool Ready() const { return bool(handle); }
+    // Of the samples handed to `take` as it is called.
+    const mp3::StreamFormat& Format() const { return format; }
     void Feed(const quint8* frame, qint32 length, const Take& take);
     // Decodes the last frame fed, where the decoder holds it until it sees another begin.
     void Finish(const Take& take);
@@ -48,10 +51,14 @@ private:
     void Drain(const Take& take);
     // Hands on silence for `frames` frames the decoder could not give.
     void StandIn(qint64 frames, const Take& take);
+    // Ends the stretch decoded so far and starts one of `next`, with no decoder when it does not
+    // take that format.
+    void StartStretch(const mp3::StreamFormat& next, const Take& take);
 
     Mpg123Handle handle;
-    const size_t channels;
-    const size_t frameSamples;
+    mp3::StreamFormat format;
+    size_t channels;
+    size_t frameSamples;
     QByteArray last;  // frame fed
     qint64 fed = 0;   // frames
     qint64 decoded = 0;

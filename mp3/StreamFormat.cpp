@@ -36,4 +36,18 @@ QStringList StreamFormat::FiguresDifferingFrom(const StreamFormat& other) const 
     return differing;
 }
 
+void FormatWatch::See(const FrameHeader& header) {
+    if (change) {
+        return;
+    }
+    const StreamFormat format(header);
+    if (!seen) {
+        first = format;
+        seen = true;
+    } else if (format != first) {
+        change = FormatChange{first, format, seconds};
+    }
+    seconds += header.GetDuration();
+}
+
 }  // namespace mp3

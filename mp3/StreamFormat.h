@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <QtGlobal>
+#include <optional>
 
 #include "mp3/FrameHeader.h"
 
@@ -26,6 +27,25 @@ struct StreamFormat {
     QStringList Figures() const;
     // Those of its figures that differ from other's, in the same order; empty when none do.
     QStringList FiguresDifferingFrom(const StreamFormat& other) const;
+};
+
+// Where a stream's frames first change format, and from what to what.
+struct FormatChange {
+    StreamFormat from, to;
+    double seconds = 0;  // of frames before the first of `to`
+};
+
+// Finds the first change of format in a stream seen frame by frame, in order.
+class FormatWatch {
+public:
+    void See(const FrameHeader& header);
+    const std::optional<FormatChange>& Change() const { return change; }
+
+private:
+    bool seen = false;
+    StreamFormat first;
+    double seconds = 0;
+    std::optional<FormatChange> change;
 };
 
 }  // namespace mp3

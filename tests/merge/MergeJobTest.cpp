@@ -1467,6 +1467,28 @@ TEST_F(MergeJobTest, InputsOfAnotherFormatAreReEncodedToMatchTheFirstAndTheOther
     EXPECT_TRUE(result.error.contains(QStringLiteral("not of Layer III")))
         << result.error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(output));
+
+    // One input whose frames change format midway (the CBR piece, then the MPEG-2 one's audio):
+    // named when copied, re-encoded whole, first or not, stretch by stretch.
+    QByteArray mpeg2 = ReadAll(paths[2]);
+    mpeg2.remove(0, qsizetype(mp3::HeaderOf(mpeg2).GetFrameLength()));
+    const QString changing = Write(QStringLiteral("changing.mp3"), ReadAll(paths[0]) + mpeg2);
+    UsePaths({paths[4], changing});
+    result = Merge();
+    EXPECT_TRUE(result.warnings.join(' ').contains(
+        QStringLiteral("changes format 2.1 s in (MPEG-1, 44100 Hz, 2 channels to MPEG-2, 22050 "
+                       "Hz, 1 channel); many players")))
+        << result.warnings.join(' ').toStdString();
+    UsePaths({changing, paths[4]});
+    result = tessaro::RunMerge(workspace, output, host, conform);
+    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    EXPECT_TRUE(result.warnings[0].endsWith(QStringLiteral("to keep one format throughout")));
+    for (const Unit& unit : AudioOf(output)) {
+        ASSERT_EQ(mp3::StreamFormat(HeaderOf(unit)), first) << unit.offset;
+    }
+    const std::vector<float> mixed = DecodeAsPlayers(output, pieces[0].first);
+    EXPECT_NEAR(Pitch(mixed, 2000, 86000), 300, 3);
+    EXPECT_NEAR(Pitch(mixed, 92000, 180000), 600, 6);
 }
 
 // At 48 kbps or less at 22.05 or 24 kHz a LAME header frame does not fit a frame of the audio's
