@@ -292,23 +292,29 @@ void Join::Finish() {
                 .arg(Quoted(outputPath));
         return;
     }
+    const SeamMaker::Released last = seams.Release(&result.warnings);
+    if (!WriteViews(last.frames)) {
+        return;
+    }
+    if (last.padding >= 0) {
+        stream.SetLastPadding(last.padding);
+        earlierTail = double(last.padding - kDecoderDelay) / firstFormat.sampleRate;
+    }
+    const double seconds = stream.Duration();
     if (!tag.chapters.empty()) {
         // A chapter read from a file may start a little past the end that was planned, where
         // seams or re-encoding shortened the audio.
-        tag.chapters.back().endMs = std::max(
-            tag.chapters.back().startMs,
-            Milliseconds(stream.Duration() + seams.KeptSeconds() - earlierTail - firstLead));
+        tag.chapters.back().endMs =
+            std::max(tag.chapters.back().startMs, Milliseconds(seconds - earlierTail - firstLead));
     }
     result.chapters = tag.chapters;
     // No more chapters than were planned, with the same titles: the tag fits its place, unless
     // an input that held no frame when planned gave some when joined.
-    const double seconds = stream.Duration() + seams.KeptSeconds();
     const QByteArray front = RenderJoinedTag(tag, frontSize).front;
     if (front.size() != frontSize) {
         Fail(InputsChanged());
-    } else if (!WriteViews(seams.Release()) || !output.FlushAudio() ||
-               !output.Commit(front, stream.HeaderFrame(output.Checksum()), back,
-                              [this] { return SpoiledInput(); })) {
+    } else if (!output.FlushAudio() || !output.Commit(front, stream.HeaderFrame(output.Checksum()),
+                                                      back, [this] { return SpoiledInput(); })) {
         Fail(output.Error());
     } else {
         result.seconds = seconds;

@@ -109,7 +109,7 @@ int EarlierFramesNeeded(const SeamInput& earlier) {
 }
 
 Seam MakeSeam(const SeamInput& earlier, const SeamInput& later, qint64 early) {
-    if (const QString refusal = Refusal(earlier, later); !refusal.isEmpty()) {
+    if (const QString refusal = Refusal(earlier, &later); !refusal.isEmpty()) {
         return Failed(refusal);
     }
     const FrameHeader& format = earlier.format;
@@ -150,11 +150,38 @@ Seam MakeSeam(const SeamInput& earlier, const SeamInput& later, qint64 early) {
         for (size_t widened = 0; fits && widened <= frames.size(); ++widened) {
             std::vector<QByteArray> packed = frames;
             if (Pack(&packed, reserved, widened)) {
-                return {std::move(packed), replaced, laterReplaced, qint32(shift), {}};
+                return {std::move(packed), replaced, laterReplaced, qint32(shift), 0, {}};
             }
         }
     }
     return Failed(QStringLiteral("the later input's frames draw on too many reserved bytes"));
+}
+
+Seam MakeEndingSeam(const SeamInput& earlier) {
+    if (const QString refusal = Refusal(earlier, nullptr); !refusal.isEmpty()) {
+        return Failed(refusal);
+    }
+    const FrameHeader& format = earlier.format;
+    const qint64 frameSamples = format.GetSampleCount();
+    const int replaced = TailFramesReplaced(earlier, frameSamples);
+    const std::vector<float> before =
+        Mpg123Decoder{mp3::StreamFormat(format)}.Decode(earlier.frames);
+    if (before.empty()) {
+        return Failed(QStringLiteral("their frames cannot be decoded"));
+    }
+    // Past the audio, the splice holds silence.
+    const qint64 audioEnd =
+        (kBeforeSeam + replaced) * frameSamples - earlier.padding + kDecoderDelay;
+    const Splice splice(before, audioEnd, earlier.absorbed, {}, 0, format.GetChannelCount());
+    const qint64 span = splice.Length() - kBeforeSeam * frameSamples;
+    const qint64 count = (span + frameSamples - 1) / frameSamples;
+    QString why;
+    std::vector<QByteArray> frames = EncodeStretch(earlier, splice, count, &why);
+    if (frames.empty()) {
+        return Failed(why);
+    }
+    return {
+        std::move(frames), replaced, 0, 0, qint32(count * frameSamples - span + kDecoderDelay), {}};
 }
 
 }  // namespace tessaro

@@ -40,6 +40,8 @@ struct Seam {
     // padding and the delay over whole frames cannot go anywhere else. Up to a frame, where it
     // makes up for the seams before.
     qint32 shift = 0;
+    // Of a seam that ends the join: the padding its last frame carries, as a header tells it.
+    qint32 padding = 0;
     QString failure;  // why no seam could be made; empty when it was
 };
 
@@ -68,5 +70,10 @@ constexpr qint64 kDecoderDelay = 529;
 // the seams before it); the seam takes as many frames as bring the later input's audio within
 // half a frame of where it belongs, so that the shifts never add up.
 Seam MakeSeam(const SeamInput& earlier, const SeamInput& later, qint64 early = 0);
+
+// Where the join ends behind `earlier` with the audio of inputs too short for seams of their own,
+// the frames that take the place of its last ones and theirs: its audio running on into theirs,
+// then the padding of the last new frame.
+Seam MakeEndingSeam(const SeamInput& earlier);
 
 }  // namespace tessaro

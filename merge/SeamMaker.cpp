@@ -41,6 +41,20 @@ SeamInput PeekSeamInput(const std::shared_ptr<InputFile>& file, const QString& p
     return input;
 }
 
+// Appends frames a seam made, each kept by a copy of its own.
+void AppendMade(const std::vector<QByteArray>& made, std::vector<FrameView>* frames) {
+    for (const QByteArray& frame : made) {
+        const auto keeper = std::make_shared<const QByteArray>(frame);
+        frames->push_back(
+            {reinterpret_cast<const quint8*>(keeper->constData()), qint32(keeper->size()), keeper});
+    }
+}
+
+QString NotSeamless(const QString& earlier, const QString& later, const QString& why) {
+    return QStringLiteral("%1 and %2 are joined as they are, not seamlessly: %3")
+        .arg(Quoted(earlier), Quoted(later), why);
+}
+
 }  // namespace
 
 std::vector<FrameView> SeamMaker::StartInput(const QString& path,
@@ -72,6 +86,7 @@ std::vector<FrameView> SeamMaker::StartInput(const QString& path,
             if (!audio.empty()) {
                 current.absorbed.insert(current.absorbed.end(), audio.begin(), audio.end());
                 absorbing = seamed = earlierReencoded = true;
+                absorbedPath = path;
                 return {};
             }
         }
@@ -79,19 +94,14 @@ std::vector<FrameView> SeamMaker::StartInput(const QString& path,
         shift = seam.shift;
         early += shift;
         if (!seam.failure.isEmpty()) {
-            *warnings << QStringLiteral("%1 and %2 are joined as they are, not seamlessly: %3")
-                             .arg(Quoted(earlierPath), Quoted(path), seam.failure);
+            *warnings << NotSeamless(earlierPath, path, seam.failure);
         }
         frames.assign(kept.begin(), kept.end() - seam.earlierReplaced);
         if (!seam.failure.isEmpty()) {
             frames.insert(frames.end(), absorbed.begin(), absorbed.end());
         }
         absorbed.clear();
-        for (const QByteArray& frame : seam.frames) {
-            const auto keeper = std::make_shared<const QByteArray>(frame);
-            frames.push_back({reinterpret_cast<const quint8*>(keeper->constData()),
-                              qint32(keeper->size()), keeper});
-        }
+        AppendMade(seam.frames, &frames);
         skip = seam.laterReplaced;
         seamed = seam.failure.isEmpty();
     }
@@ -154,13 +164,28 @@ SeamMaker::Taken SeamMaker::Take(const quint8* data, qint32 length,
     return taken;
 }
 
-std::vector<FrameView> SeamMaker::Release() {
-    std::vector<FrameView> frames(kept.begin(), kept.end());
-    frames.insert(frames.end(), absorbed.begin(), absorbed.end());
+SeamMaker::Released SeamMaker::Release(QStringList* warnings) {
+    Released released;
+    if (!current.absorbed.empty()) {
+        const Seam seam = MakeEndingSeam(current);
+        if (seam.failure.isEmpty()) {
+            released.frames.assign(kept.begin(), kept.end() - seam.earlierReplaced);
+            AppendMade(seam.frames, &released.frames);
+            released.padding = seam.padding;
+            absorbed.clear();
+        } else {
+            *warnings << NotSeamless(earlierPath, absorbedPath, seam.failure);
+        }
+    }
+    if (released.padding < 0) {
+        released.frames.assign(kept.begin(), kept.end());
+    }
+    released.frames.insert(released.frames.end(), absorbed.begin(), absorbed.end());
     seamed = false;
+    current = {};
     kept.clear();
     absorbed.clear();
-    return frames;
+    return released;
 }
 
 double SeamMaker::KeptSeconds() const {

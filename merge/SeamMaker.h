@@ -46,15 +46,22 @@ public:
     };
     Taken Take(const quint8* data, qint32 length, const std::shared_ptr<const void>& keeper,
                bool first);
-    // The frames still kept back, to be written at the end, and the seconds they play; those of
-    // an input taken in whole too, until a seam takes their place.
-    std::vector<FrameView> Release();
+    // The frames still kept back, to be written at the end: those of inputs taken in whole too,
+    // until a seam takes their place.
+    struct Released {
+        std::vector<FrameView> frames;
+        qint32 padding = -1;  // of the seam that ends the join; -1 without one
+    };
+    // Where the inputs joined last were taken in whole, a seam that ends the join with their
+    // audio, or, where none can be made, a warning naming the inputs and their frames as they are.
+    Released Release(QStringList* warnings);
     // Whether a seam joins the input started last to the one before, or is to take it in whole,
     // as it does with an input the join encoded that is too short for seams of its own.
     bool Seamed() const { return seamed; }
     bool Absorbing() const { return absorbing; }
     // Samples by which that seam brings the input's audio early; 0 without one.
     qint32 Shift() const { return shift; }
+    // The seconds the frames kept back play.
     double KeptSeconds() const;
 
 private:
@@ -65,6 +72,7 @@ private:
     bool absorbing = false;
     qint32 shift = 0;                // of the seam in front of the input started last
     QString earlierPath;             // of the input joined last; empty before the first
+    QString absorbedPath;            // of the input taken in whole last
     SeamInput current;               // what is known of the input being joined
     std::deque<FrameView> kept;      // its last frames
     std::deque<FrameView> absorbed;  // of inputs behind it the next seam is to take in whole

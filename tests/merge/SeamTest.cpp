@@ -86,7 +86,7 @@ TEST(SeamRefusalTest, EachRuleRefusesWithItsReasonAndInputsWithinAllPass) {
         SCOPED_TRACE(i);
         auto [earlier, later] = SeamableInputs();
         cases[i].change(earlier, later);
-        EXPECT_EQ(tessaro::Refusal(earlier, later).toStdString(), cases[i].refusal);
+        EXPECT_EQ(tessaro::Refusal(earlier, &later).toStdString(), cases[i].refusal);
     }
 }
 
