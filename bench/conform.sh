@@ -49,3 +49,28 @@ for settings in "-b 160" "-V 2"; do
         "$(echo "$t_join / $t_lame" | bc -l)"
     printf '  median of %d paired runs: %.2f x lame\n' "$runs" "$median"
 done
+
+# Many short misfits: one-second pieces at 48 kHz behind the first, against ffmpeg decoding,
+# resampling and encoding them all, as one stream, at the same settings.
+small=${BENCH_SMALL:-200}
+music 44100 2 -f wav - | lame --quiet -b 160 - "$work/first.mp3"
+for i in $(seq "$small"); do
+    music 48000 1 -c:a libmp3lame -b:a 128k "$work/small$i.mp3"
+    echo "file '$work/small$i.mp3'" >>"$work/small.txt"
+done
+smalls=("$work"/small*.mp3)
+t_ffmpeg="" t_join="" ratios=()
+for _ in $(seq "$runs"); do
+    encode=$(seconds_of ffmpeg -v error -y -f concat -safe 0 -i "$work/small.txt" \
+        -af aresample=44100:resampler=soxr -c:a libmp3lame -b:a 160k "$work/ffmpeg.mp3")
+    conform=$(seconds_of "$join" -q --conform -o "$work/joined.mp3" "$work/first.mp3" \
+        "${smalls[@]}")
+    ratios+=("$(echo "$conform / $encode" | bc -l)")
+    t_ffmpeg=$(min "$t_ffmpeg" "$encode")
+    t_join=$(min "$t_join" "$conform")
+done
+printf '%d misfits of 1 s at 48 kHz:\n' "$small"
+printf '  ffmpeg re-encoding them:  %.3f s\n' "$t_ffmpeg"
+printf '  tessaro-join --conform:   %.3f s  %.2f x ffmpeg\n' "$t_join" \
+    "$(echo "$t_join / $t_ffmpeg" | bc -l)"
+printf '  median of %d paired runs: %.2f x ffmpeg\n' "$runs" "$(median "${ratios[@]}")"

@@ -51,8 +51,8 @@ LameEncoder::LameEncoder(const LameSettings& settings)
                       : format.channelMode == FrameHeader::JointStereo ? JOINT_STEREO
                                                                        : STEREO);
     SetRate(gf, settings);
-    if (settings.standalone) {
-        lame_set_quality(gf, 2);
+    if (settings.quality >= 0) {
+        lame_set_quality(gf, settings.quality);
     }
     lame_set_disable_reservoir(gf, settings.standalone);
     lame_set_bWriteVbrTag(gf, !settings.standalone);

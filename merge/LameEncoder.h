@@ -21,6 +21,9 @@ struct LameSettings {
     // Frames that stand on their own, none drawing on reserved bytes of the frames before it, and
     // no header frame; otherwise a whole file as LAME's front end writes it.
     bool standalone = true;
+    // LAME's choice of algorithms, 0 (best) to 9, 2 being the near-best it recommends; -1 for its
+    // own, as its front end chooses by default.
+    int quality = -1;
 };
 
 // libmp3lame, set up as `settings` say. No tag is written.

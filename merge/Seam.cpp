@@ -46,9 +46,12 @@ Seam Failed(const QString& why) {
 // The new frames for the stretch of `count` frames behind the earlier input's first
 // kBeforeSeam frames taken in; empty with *why set when the encoder fails.
 std::vector<QByteArray> EncodeStretch(const SeamInput& earlier, const Splice& splice, qint64 count,
-                                      QString* why) {
+                                      bool amongOurs, QString* why) {
     const qint64 frameSamples = earlier.format.GetSampleCount();
-    LameEncoder encoder({earlier.format, earlier.bitrate, earlier.meanBitrate});
+    // Among frames encoded by the join itself, as they were; among others, near-best, as the new
+    // frames have no reserved bytes to draw on.
+    LameEncoder encoder(
+        {earlier.format, earlier.bitrate, earlier.meanBitrate, -1, true, amongOurs ? -1 : 2});
     if (!encoder.Ready()) {
         *why = QStringLiteral("the encoder does not take the earlier input's format");
         return {};
@@ -140,7 +143,8 @@ Seam MakeSeam(const SeamInput& earlier, const SeamInput& later, qint64 early) {
         const qint64 stretchStart = kBeforeSeam * frameSamples;
         splice.Place(shift, stretchStart + kEdge, stretchStart + count * frameSamples - kEdge);
         QString why;
-        const std::vector<QByteArray> frames = EncodeStretch(earlier, splice, count, &why);
+        const std::vector<QByteArray> frames =
+            EncodeStretch(earlier, splice, count, earlier.ours && later.ours, &why);
         if (frames.empty()) {
             return Failed(why);
         }
@@ -176,7 +180,7 @@ Seam MakeEndingSeam(const SeamInput& earlier) {
     const qint64 span = splice.Length() - kBeforeSeam * frameSamples;
     const qint64 count = (span + frameSamples - 1) / frameSamples;
     QString why;
-    std::vector<QByteArray> frames = EncodeStretch(earlier, splice, count, &why);
+    std::vector<QByteArray> frames = EncodeStretch(earlier, splice, count, earlier.ours, &why);
     if (frames.empty()) {
         return Failed(why);
     }

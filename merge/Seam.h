@@ -27,6 +27,7 @@ struct SeamInput {
     // Of the earlier input: the audio of inputs too short for seams of their own that follow it,
     // which the seam takes in whole, in its channels.
     std::vector<float> absorbed;
+    bool ours = false;  // encoded by the join itself
 };
 
 // What takes the place of the end of one input and the start of the next, so that the decoded

@@ -78,6 +78,7 @@ std::vector<FrameView> SeamMaker::StartInput(const QString& path,
         if (own) {
             later.delay = own->delay;
             later.padding = own->padding;
+            later.ours = true;
         }
         // Too short for the seams on both sides of it, its audio goes into the next one; its
         // frames wait in case that cannot be made.
@@ -111,6 +112,7 @@ std::vector<FrameView> SeamMaker::StartInput(const QString& path,
     if (own) {
         current.delay = own->delay;
         current.padding = own->padding;
+        current.ours = true;
     }
     kept.clear();
     keep = 0;

@@ -21,9 +21,28 @@ Splice::Splice(std::vector<float> earlier, qint64 earlierEnd, const std::vector<
 void Splice::Place(qint64 shift, qint64 from, qint64 to) {
     this->shift = shift;
     splice = (from + to) / 2;
+    // How alike the audio in a window around each point is to the audio `shift` samples further
+    // on: 1 when it is the same, and silence matches anything. The window's sums slide along
+    // a sample at a time, so that the search takes time in proportion to its length.
+    double both = 0, first = 0, second = 0;
+    const auto add = [&](qint64 i, double sign) {
+        for (int c = 0; c < channels; ++c) {
+            const double a = Value(i, c), b = Value(i + shift, c);
+            both += sign * a * b;
+            first += sign * a * a;
+            second += sign * b * b;
+        }
+    };
+    for (qint64 i = from - kMatchLength / 2; i < from + kMatchLength / 2; ++i) {
+        add(i, 1);
+    }
     double best = -2;
     for (qint64 at = from; at < to; ++at) {
-        const double match = Match(at);
+        if (at > from) {
+            add(at - 1 - kMatchLength / 2, -1);
+            add(at - 1 + kMatchLength / 2, 1);
+        }
+        const double match = first * second > 1e-12 ? both / std::sqrt(first * second) : 1;
         if (match > best) {
             best = match;
             splice = at;
@@ -48,21 +67,6 @@ std::vector<float> Splice::Samples(qint64 start, qint64 count) const {
 
 float Splice::Value(qint64 at, int channel) const {
     return at >= 0 && at < Length() ? audio[size_t(at * channels + channel)] : 0.0f;
-}
-
-// How alike the audio around `at` is to the audio `shift` samples further on: 1 when it is the
-// same, and silence matches anything.
-double Splice::Match(qint64 at) const {
-    double both = 0, first = 0, second = 0;
-    for (qint64 i = at - kMatchLength / 2; i < at + kMatchLength / 2; ++i) {
-        for (int c = 0; c < channels; ++c) {
-            const double a = Value(i, c), b = Value(i + shift, c);
-            both += a * b;
-            first += a * a;
-            second += b * b;
-        }
-    }
-    return first * second > 1e-12 ? both / std::sqrt(first * second) : 1;
 }
 
 }  // namespace tessaro

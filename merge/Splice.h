@@ -27,7 +27,6 @@ public:
 
 private:
     float Value(qint64 at, int channel) const;
-    double Match(qint64 at) const;
 
     const int channels;
     std::vector<float> audio;
