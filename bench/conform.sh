@@ -27,27 +27,33 @@ ffmpeg -v error -i "$work/other.mp3" -af aresample=44100:resampler=soxr -c:a pcm
 # shellcheck source=bench/timing.sh
 source "$(dirname "$0")/timing.sh"
 
+# Times the functions "$1" (the other tool) and "$2" (the join) by turns, so that the machine's
+# load falls on both alike, and prints the best time of each, named "$3" and "$4", and the median
+# of the ratios of the paired runs.
+compare() {
+    local t_other="" t_join="" ratios=() other joined
+    for _ in $(seq "$runs"); do
+        other=$(seconds_of "$1")
+        joined=$(seconds_of "$2")
+        ratios+=("$(echo "$joined / $other" | bc -l)")
+        t_other=$(min "$t_other" "$other")
+        t_join=$(min "$t_join" "$joined")
+    done
+    printf '  %-24s  %.3f s\n' "$3:" "$t_other"
+    printf '  %-24s  %.3f s  %.2f x %s\n' "tessaro-join --conform:" "$t_join" \
+        "$(echo "$t_join / $t_other" | bc -l)" "$4"
+    printf '  median of %d paired runs: %.2f x %s\n' "$runs" "$(median "${ratios[@]}")" "$4"
+}
+
 printf 'input to re-encode: %d s at 48 kHz, %d cores\n' "$seconds" "$(nproc)"
 for settings in "-b 160" "-V 2"; do
     # shellcheck disable=SC2086  # the settings are words for lame
     music 44100 2 -f wav - | lame --quiet $settings - "$work/first.mp3"
-    # Taken by turns, so that the machine's load falls on both alike.
-    t_lame="" t_join="" ratios=()
-    for _ in $(seq "$runs"); do
-        # shellcheck disable=SC2086
-        encode=$(seconds_of lame --quiet $settings "$work/other.wav" "$work/lame.mp3")
-        conform=$(seconds_of "$join" -q --conform -o "$work/joined.mp3" "$work/first.mp3" \
-            "$work/other.mp3")
-        ratios+=("$(echo "$conform / $encode" | bc -l)")
-        t_lame=$(min "$t_lame" "$encode")
-        t_join=$(min "$t_join" "$conform")
-    done
-    median=$(median "${ratios[@]}")
+    # shellcheck disable=SC2086
+    encode() { lame --quiet $settings "$work/other.wav" "$work/lame.mp3"; }
+    conform() { "$join" -q --conform -o "$work/joined.mp3" "$work/first.mp3" "$work/other.mp3"; }
     printf 'lame %s:\n' "$settings"
-    printf '  lame from a WAV:          %.3f s\n' "$t_lame"
-    printf '  tessaro-join --conform:   %.3f s  %.2f x lame\n' "$t_join" \
-        "$(echo "$t_join / $t_lame" | bc -l)"
-    printf '  median of %d paired runs: %.2f x lame\n' "$runs" "$median"
+    compare encode conform "lame from a WAV" lame
 done
 
 # Many short misfits: one-second pieces at 48 kHz behind the first, against ffmpeg decoding,
@@ -59,18 +65,10 @@ for i in $(seq "$small"); do
     echo "file '$work/small$i.mp3'" >>"$work/small.txt"
 done
 smalls=("$work"/small*.mp3)
-t_ffmpeg="" t_join="" ratios=()
-for _ in $(seq "$runs"); do
-    encode=$(seconds_of ffmpeg -v error -y -f concat -safe 0 -i "$work/small.txt" \
-        -af aresample=44100:resampler=soxr -c:a libmp3lame -b:a 160k "$work/ffmpeg.mp3")
-    conform=$(seconds_of "$join" -q --conform -o "$work/joined.mp3" "$work/first.mp3" \
-        "${smalls[@]}")
-    ratios+=("$(echo "$conform / $encode" | bc -l)")
-    t_ffmpeg=$(min "$t_ffmpeg" "$encode")
-    t_join=$(min "$t_join" "$conform")
-done
+encode() {
+    ffmpeg -v error -y -f concat -safe 0 -i "$work/small.txt" \
+        -af aresample=44100:resampler=soxr -c:a libmp3lame -b:a 160k "$work/ffmpeg.mp3"
+}
+conform() { "$join" -q --conform -o "$work/joined.mp3" "$work/first.mp3" "${smalls[@]}"; }
 printf '%d misfits of 1 s at 48 kHz:\n' "$small"
-printf '  ffmpeg re-encoding them:  %.3f s\n' "$t_ffmpeg"
-printf '  tessaro-join --conform:   %.3f s  %.2f x ffmpeg\n' "$t_join" \
-    "$(echo "$t_join / $t_ffmpeg" | bc -l)"
-printf '  median of %d paired runs: %.2f x ffmpeg\n' "$runs" "$(median "${ratios[@]}")"
+compare encode conform "ffmpeg re-encoding them" ffmpeg
