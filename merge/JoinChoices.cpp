@@ -61,7 +61,8 @@ const std::vector<JoinChoice>& JoinChoices() {
          }},
         {"conform", nullptr,
          "Re-encode inputs of another format (MPEG version, layer, sampling rate or channel "
-         "count) to match the first input, which must be of Layer III: each is decoded, "
+         "count), or whose frames change format, to match the first input, which must be of "
+         "Layer III: each is decoded, "
          "resampled, mixed to its channels and encoded in its format, and runs into its "
          "neighbours without gap. The other inputs are copied as ever.",
          QT_TRANSLATE_NOOP("CPrefStandardPage",
