@@ -83,8 +83,10 @@ bool Join::Plan() {
         return Fail(plan.Failure());
     }
     if (options.conform || options.chapters || options.copyCover || options.copyTags) {
-        if (const QString failure = plan.Look(options.conform); !failure.isEmpty()) {
-            return Fail(failure);
+        QString failure;
+        if (!plan.Look(
+                options.conform, [this] { return host.MergeCancelled(); }, &failure)) {
+            return failure.isEmpty() ? Cancelled() : Fail(failure);
         }
     }
     if (options.chapterFile.isEmpty()) {

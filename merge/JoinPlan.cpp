@@ -34,7 +34,7 @@ JoinPlan::JoinPlan(const QStringList& paths) {
     }
 }
 
-QString JoinPlan::Look(bool everyFrame) {
+bool JoinPlan::Look(bool everyFrame, const std::function<bool()>& cancelled, QString* failure) {
     for (PlannedInput& input : inputs) {
         InputPass pass(input.file, input.path);
         mp3::FormatWatch watch;
@@ -45,14 +45,15 @@ QString JoinPlan::Look(bool everyFrame) {
                 input.format = mp3::StreamFormat(reader.Header());
             }
             watch.See(reader.Header());
-            return everyFrame;
+            return everyFrame && !cancelled();
         });
-        if (!end.failure.isEmpty()) {
-            return end.failure;
+        *failure = end.failure;
+        if (!failure->isEmpty() || cancelled()) {
+            return false;
         }
         input.change = watch.Change();
     }
-    return {};
+    return true;
 }
 
 int JoinPlan::First() const {

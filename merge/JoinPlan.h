@@ -43,9 +43,9 @@ public:
     // Why the join fails for an input whose audio part could not be measured; empty when none.
     const QString& Failure() const { return failure; }
     // Looks at every input's first frame, or at all its frames when `everyFrame`: whether it
-    // holds frames, their format, and where it changes. The reason the join fails, read error or
-    // change, empty when none.
-    QString Look(bool everyFrame);
+    // holds frames, their format, and where it changes; `cancelled` is polled meanwhile. False
+    // when cancelled, or with *failure set when an input cannot be read whole as opened.
+    bool Look(bool everyFrame, const std::function<bool()>& cancelled, QString* failure);
     // Marks the inputs whose format differs from the first one's, or changes, to be re-encoded;
     // whether any is.
     bool PlanReencoding();
