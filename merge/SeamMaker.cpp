@@ -167,20 +167,17 @@ SeamMaker::Taken SeamMaker::Take(const quint8* data, qint32 length,
 }
 
 SeamMaker::Released SeamMaker::Release(QStringList* warnings) {
-    Released released;
+    Released released{{kept.begin(), kept.end()}};
     if (!current.absorbed.empty()) {
         const Seam seam = MakeEndingSeam(current);
         if (seam.failure.isEmpty()) {
-            released.frames.assign(kept.begin(), kept.end() - seam.earlierReplaced);
+            released.frames.resize(kept.size() - size_t(seam.earlierReplaced));
             AppendMade(seam.frames, &released.frames);
             released.padding = seam.padding;
-            absorbed.clear();
+            absorbed.clear();  // the seam holds their audio
         } else {
             *warnings << NotSeamless(earlierPath, absorbedPath, seam.failure);
         }
-    }
-    if (released.padding < 0) {
-        released.frames.assign(kept.begin(), kept.end());
     }
     released.frames.insert(released.frames.end(), absorbed.begin(), absorbed.end());
     seamed = false;
