@@ -31,6 +31,7 @@
 #include "merge/Chapters.h"
 #include "merge/Conform.h"
 #include "merge/JoinedTag.h"
+#include "merge/Loudness.h"
 #include "mp3/InputTags.h"
 #include "mp3/LayerIII.h"
 #include "mp3/StreamFormat.h"
@@ -1489,6 +1490,16 @@ TEST_F(MergeJobTest, InputsOfAnotherFormatAreReEncodedToMatchTheFirstAndTheOther
     const std::vector<float> mixed = DecodeAsPlayers(output, pieces[0].first);
     EXPECT_NEAR(Pitch(mixed, 2000, 86000), 300, 3);
     EXPECT_NEAR(Pitch(mixed, 92000, 180000), 600, 6);
+    // Measured stretch by stretch: the quiet 48 kHz piece is gated out behind the loud MPEG-2 one.
+    const auto lufsOf = [](const QString& path) {
+        tessaro::LoudnessPass pass({{path, nullptr, 0}});
+        while (!pass.WaitFor(std::chrono::milliseconds(50))) {
+        }
+        return pass.Results()[0].lufs;
+    };
+    const QString quietThenLoud =
+        Write(QStringLiteral("quiet-then-loud.mp3"), ReadAll(paths[1]) + mpeg2);
+    EXPECT_NEAR(lufsOf(quietThenLoud), lufsOf(paths[2]), 0.5);
 }
 
 // At 48 kbps or less at 22.05 or 24 kHz a LAME header frame does not fit a frame of the audio's

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <functional>
+#include <random>
 
 #include "ReferenceScan.h"
 #include "TestFiles.h"
@@ -11,6 +12,7 @@
 #include "merge/Mpg123Decoder.h"
 #include "merge/SeamPacking.h"
 #include "merge/SeamRefusal.h"
+#include "merge/Splice.h"
 #include "mp3/StreamFormat.h"
 
 namespace {
@@ -310,6 +312,40 @@ TEST(SeamCodecTest, AnInputsAudioLeavesItsSilenceOutAndSeamsMakeUpForTheShiftsBe
     const tessaro::Seam longer = tessaro::MakeSeam(earlier, later);
     ASSERT_TRUE(longer.failure.isEmpty()) << longer.failure.toStdString();
     EXPECT_EQ(held(longer), held(plain) + 3 * frameSamples + 100);
+
+    // Where nothing follows, the seam ends the join: what it holds of the audio, less its own
+    // padding, is the taken-in audio more than the frames it replaces held.
+    const tessaro::Seam ending = tessaro::MakeEndingSeam(earlier);
+    ASSERT_TRUE(ending.failure.isEmpty()) << ending.failure.toStdString();
+    EXPECT_GE(ending.padding, tessaro::kDecoderDelay);
+    EXPECT_LT(ending.padding, tessaro::kDecoderDelay + frameSamples);
+    EXPECT_EQ(qint64(ending.frames.size() - size_t(ending.earlierReplaced)) * frameSamples -
+                  ending.padding + earlier.padding,
+              3 * frameSamples + 100);
+    earlier.delay = -1;
+    EXPECT_FALSE(tessaro::MakeEndingSeam(earlier).failure.isEmpty());
+}
+
+TEST(SeamCodecTest, TheSpliceLiesWhereThePiecesAgreeOverAWholeWindow) {
+    constexpr qint64 kShift = 300, kLength = 8000;
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
+    std::vector<float> audio(size_t(kLength) * 2);
+    for (float& value : audio) {
+        value = noise(random);
+    }
+    // Noise everywhere, but for 520 samples that come again kShift samples on: a window of 512
+    // fits there alone.
+    for (size_t i = 3000 * 2; i < 3520 * 2; ++i) {
+        audio[i + kShift * 2] = audio[i];
+    }
+    tessaro::Splice splice(audio, kLength, {}, {}, 0, 2);
+    splice.Place(kShift, 1000, 6000);
+    const std::vector<float> spliced = splice.Samples(0, kLength - kShift);
+    for (size_t c = 0; c < 2; ++c) {
+        EXPECT_EQ(spliced[2990 * 2 + c], audio[2990 * 2 + c]);
+        EXPECT_EQ(spliced[3530 * 2 + c], audio[(3530 + kShift) * 2 + c]);
+    }
 }
 
 }  // namespace
