@@ -53,7 +53,7 @@ Walk WalkFolder(const QString& top) {
             const QString name = below + entry.fileName();
             // A name that is not UTF-8 cannot be walked into; kept as an input, the caller
             // refuses it and says why rather than losing what it holds unsaid.
-            const bool usable = UnusableName(entry.fileName()).isEmpty();
+            const bool usable = UnusableName(entry.filePath()).isEmpty();
             if (entry.isDir() && usable) {
                 pending.emplace_back(entry.filePath(), name + QLatin1Char('/'));
             } else if (entry.isDir() || IsMpegAudioName(entry.fileName())) {

@@ -380,10 +380,13 @@ TEST_F(FolderInputsTest, ANameThatIsNotUtf8IsNeitherWalkedNorLost) {
     Make(QStringLiteral("\uFFFD/other.mp3"));
     const QString unusable = testing_files::MakeNotUtf8Name(dir.path(), "\xFF");
     EXPECT_EQ(tessaro::ExpandFolders({unusable}).files, QStringList(unusable));
-    // Below a folder, kept for the caller to refuse by name.
+    // Below a folder too: kept for the caller to refuse by name, not walked.
     Make(QStringLiteral("top/a.mp3"));
-    Make(QStringLiteral("top/\uFFFD.mp3"));
-    EXPECT_EQ(tessaro::ExpandFolders({dir.filePath(QStringLiteral("top"))}).files.size(), 2);
+    Make(QStringLiteral("top/\uFFFD/b.mp3"));
+    testing_files::MakeNotUtf8Name(dir.filePath(QStringLiteral("top")), "\xFF");
+    EXPECT_EQ(tessaro::ExpandFolders({dir.filePath(QStringLiteral("top"))}).files,
+              QStringList({dir.filePath(QStringLiteral("top/a.mp3")),
+                           dir.filePath(QStringLiteral("top/\uFFFD"))}));
 }
 
 }  // namespace
