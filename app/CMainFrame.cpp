@@ -52,10 +52,6 @@ const QString kWorkspaceFilter = QStringLiteral("Tessaro Workspace file(*.twk)")
 const QString kRecentKey = QStringLiteral("recentWorkspaces");
 constexpr int kRecentCount = 8;
 
-}  // namespace
-
-namespace {
-
 // The desktop theme's icon for a tool-bar button where it has one, which its scalable or larger
 // pictures keep sharp at any scale; else the program's own, drawn at 16 and 32 pixels: Qt looks
 // for the larger one by itself only where the whole screen has twice the density, not where one
@@ -205,12 +201,11 @@ void CMainFrame::CreateMenuBar() {
             }
         }
     }
-    FillRecentMenu();
+    FillRecentMenu(tessaro::WindowSettings().value(kRecentKey).toStringList());
 }
 
-void CMainFrame::FillRecentMenu() {
+void CMainFrame::FillRecentMenu(const QStringList& recent) {
     m_recentMenu->clear();
-    const QStringList recent = tessaro::WindowSettings().value(kRecentKey).toStringList();
     for (int i = 0; i < recent.size(); ++i) {
         const QString path = recent[i];
         QAction* open = m_recentMenu->addAction(
@@ -225,8 +220,9 @@ void CMainFrame::RememberWorkspace(const QString& path) {
     QStringList recent = settings.value(kRecentKey).toStringList();
     recent.removeAll(path);
     recent.prepend(path);
-    settings.setValue(kRecentKey, QStringList(recent.mid(0, kRecentCount)));
-    FillRecentMenu();
+    recent = recent.mid(0, kRecentCount);
+    settings.setValue(kRecentKey, recent);
+    FillRecentMenu(recent);
 }
 
 void CMainFrame::CreateToolBar() {
@@ -739,9 +735,6 @@ LRESULT CMainFrame::SendFrameMessage(quint32 message, WPARAM wParam, LPARAM lPar
             return 0;
         case WM_TRACK_MOVE_DOWN:
             OnMoveEntry(tessaro::TessaroWorkSpace::Down);
-            return 0;
-        case WM_TRACK_MOVED:
-            OnTracksDropped({int(wParam)}, int(lParam));
             return 0;
         case WM_CANCEL_MERGE:
             OnCancelMerge();

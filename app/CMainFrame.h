@@ -94,10 +94,11 @@ private:
                         const QString& icon = QString());
     // The action of the output pane's or the tool bar's own toggle; null for other commands.
     QAction* ViewToggle(int id) const;
-    // The ten commands that change the workspace or the preference run only while no merge does.
+    // The commands that change the workspace or the preferences, and the recent workspaces, run
+    // only while no merge does; Undo and Redo name their step.
     void UpdateCommandUI();
-    // 300 pixels wide, ending 150 pixels before the status bar's right end, 2 pixels inside it;
-    // the Cancel button just before it.
+    // 300 pixels wide, ending 150 pixels before the status bar's right end, 2 pixels inside it,
+    // the Cancel button just before it; in a narrow window the gap, then the bar give way.
     void PlaceProgress();
     // What the status bar's message area shows when no prompt does: "Ready", or "Merging…".
     QString IdleMessage() const;
@@ -123,7 +124,7 @@ private:
     // Puts a workspace file opened or saved first in File > Recent Workspaces, which keeps the
     // last eight in the window's settings.
     void RememberWorkspace(const QString& path);
-    void FillRecentMenu();
+    void FillRecentMenu(const QStringList& recent);
 
     void OnNewWorkspace();
     void OnOpenWorkspace();

@@ -2,9 +2,9 @@
 
 #include <QString>
 
-// The main frame's private message protocol: the merge worker and the track list reach the
-// frame only through these messages: the protocol's seven, the move of a drag and a request to
-// stop the merge.
+// The main frame's private message protocol: the protocol's seven, and a request to stop the
+// merge. The track list asks for the move of a drag through a signal of its own, as the rows it
+// moves do not fit in a message's parameters.
 using WPARAM = quintptr;
 using LPARAM = qintptr;
 using LRESULT = qintptr;
@@ -24,9 +24,6 @@ enum FrameMessage : quint32 {
     WM_QUERY_MERGING = WM_APP + 1005,
     // Result 1 when the tag is to be written into the merge output.
     WM_QUERY_SAVE_ID3TAG = WM_APP + 1006,
-    // wParam: the index a drag took a file from; lParam: the index it was dropped on. Sent once
-    // the list shows the move, so that the workspace makes the same.
-    WM_TRACK_MOVED = WM_APP + 1007,
     // Asks the running merge, if any, to stop.
     WM_CANCEL_MERGE = WM_APP + 1008,
 };

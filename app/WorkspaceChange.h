@@ -16,10 +16,6 @@ struct WorkspaceState {
     QStringList paths;
     tessaro::OutputTag tag;
     QList<int> selection;
-
-    bool operator==(const WorkspaceState& other) const {
-        return paths == other.paths && tag == other.tag && selection == other.selection;
-    }
 };
 
 // One undoable change of the workspace, made before it is pushed: the first redo does nothing.

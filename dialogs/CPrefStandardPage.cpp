@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QVBoxLayout>
-#include <cstring>
 
 #include "merge/JoinChoices.h"
 
@@ -28,16 +27,9 @@ CPrefStandardPage::CPrefStandardPage(QWidget* parent)
     }
     addGroup(tr("Joined file:"), m_choiceBoxes);
     // Chapters grouped by title are chapters first.
-    const auto boxOf = [this](const char* key) {
-        for (size_t i = 0; i < m_choiceBoxes.size(); ++i) {
-            if (std::strcmp(tessaro::JoinChoices()[i].key, key) == 0) {
-                return m_choiceBoxes[i];
-            }
-        }
-        return static_cast<QCheckBox*>(nullptr);
-    };
-    QCheckBox* byTitle = boxOf("chaptersByTitle");
-    connect(boxOf("chapters"), &QCheckBox::toggled, byTitle, &QCheckBox::setEnabled);
+    QCheckBox* byTitle = m_choiceBoxes[tessaro::JoinChoiceIndex("chaptersByTitle")];
+    connect(m_choiceBoxes[tessaro::JoinChoiceIndex("chapters")], &QCheckBox::toggled, byTitle,
+            &QCheckBox::setEnabled);
     byTitle->setEnabled(false);
     layout->addStretch();
 }

@@ -86,13 +86,14 @@ const std::vector<JoinChoice>& JoinChoices() {
     return choices;
 }
 
-const JoinChoice& JoinChoiceOf(const char* option) {
-    for (const JoinChoice& choice : JoinChoices()) {
-        if (choice.option && std::strcmp(choice.option, option) == 0) {
-            return choice;
+size_t JoinChoiceIndex(const char* key) {
+    const std::vector<JoinChoice>& choices = JoinChoices();
+    for (size_t i = 0; i < choices.size(); ++i) {
+        if (std::strcmp(choices[i].key, key) == 0) {
+            return i;
         }
     }
-    throw std::out_of_range(option);
+    throw std::out_of_range(key);
 }
 
 }  // namespace tessaro

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "merge/JoinOptions.h"
@@ -20,7 +21,8 @@ struct JoinChoice {
 
 // In the order the window shows them.
 const std::vector<JoinChoice>& JoinChoices();
-// The choice of the tool's `option`; raises std::out_of_range for one that is none.
-const JoinChoice& JoinChoiceOf(const char* option);
+// Where the choice kept under `key` stands among JoinChoices(); raises std::out_of_range for a
+// key that is none.
+size_t JoinChoiceIndex(const char* key);
 
 }  // namespace tessaro

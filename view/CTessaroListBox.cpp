@@ -203,7 +203,8 @@ void CTessaroListBox::mousePressEvent(QMouseEvent* event) {
         // Pressing one of several selected entries keeps them selected, so they can be dragged.
         const QModelIndex pressed = indexAt(m_pressPoint);
         if (event->modifiers() == Qt::NoModifier && pressed.isValid() &&
-            selectionModel()->isSelected(pressed) && SelectedRows().size() > 1) {
+            selectionModel()->isSelected(pressed) &&
+            selectionModel()->selectedIndexes().size() > 1) {
             m_deferredClick = true;
             event->accept();
             return;

@@ -11,11 +11,11 @@
 class QLabel;
 class QTimer;
 
-// The view of the workspace's files (a TrackListModel), one 40-pixel entry per file with its
-// icon, name, audio figures and playing time. Entries are reordered by dragging them with the
-// mouse, or with Ctrl+Up and Ctrl+Down; the list only asks for these moves (its signals), which
-// the main window carries out on the workspace, and refuses them while a merge runs. Under a
-// dark palette the entries take the palette's colours.
+// The view of the workspace's files (a TrackListModel), one entry per file (40 pixels high, more
+// with a larger font) with its icon, name, audio figures and playing time. Entries are reordered
+// by dragging them with the mouse, or with Ctrl+Up and Ctrl+Down; the list only asks for these
+// moves (its signals), which the main window carries out on the workspace, and refuses them
+// while a merge runs. Under a dark palette the entries take the palette's colours.
 class CTessaroListBox : public QListView {
     Q_OBJECT
 
@@ -55,7 +55,7 @@ Q_SIGNALS:
     // WM_TRACK_MOVE_UP and WM_TRACK_MOVE_DOWN: Ctrl+Up and Ctrl+Down.
     void moveUpRequested();
     void moveDownRequested();
-    // WM_TRACK_MOVED: a drag asks that the entries at `rows` go before the one at `target`.
+    // A drag asks that the entries at `rows` go before the one at `target`.
     void tracksMoveRequested(const QList<int>& rows, int target);
     // WM_LOG_TEXT.
     void logText(const QString& text);

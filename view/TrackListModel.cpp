@@ -54,9 +54,12 @@ void TrackListModel::ReadFigures() {
         guard.unlock();
         const mp3::Figures figures = mp3::ProbeFigures(path);
         guard.lock();
+        // Queued to the model's thread, once for all read until it runs; dropped should the model
+        // be gone by then.
+        if (m_read.empty()) {
+            QMetaObject::invokeMethod(this, &TrackListModel::TakeFigures, Qt::QueuedConnection);
+        }
         m_read.emplace_back(path, figures);
-        // Queued to the model's thread; dropped should the model be gone by then.
-        QMetaObject::invokeMethod(this, &TrackListModel::TakeFigures, Qt::QueuedConnection);
     }
 }
 
