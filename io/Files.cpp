@@ -66,6 +66,17 @@ bool WriteAllAt(int fd, const char* data, qint64 length, qint64 at) {
     return TransferAll(write, data, length, at);
 }
 
+std::optional<QByteArray> ReadBytesAt(int fd, qint64 length, qint64 at, QString* error) {
+    QByteArray bytes(length, Qt::Uninitialized);
+    errno = 0;
+    if (!ReadAllAt(fd, bytes.data(), length, at)) {
+        *error = errno != 0 ? qt_error_string(errno)
+                            : QStringLiteral("it was cut short while it was being read");
+        return std::nullopt;
+    }
+    return bytes;
+}
+
 int OpenRegularFile(const QString& path, QString* error, qint64* size) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {

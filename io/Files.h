@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <optional>
 
 // Errors: a call that can fail says so in its result, a bool with errno set or the system's
 // reason as text (empty when it succeeded); nothing here throws.
@@ -18,6 +20,10 @@ qint64 GetFileSize64(const QString& path);
 // or is left as it was when the file ended.
 [[nodiscard]] bool ReadAllAt(int fd, char* data, qint64 length, qint64 at);
 [[nodiscard]] bool WriteAllAt(int fd, const char* data, qint64 length, qint64 at);
+// The `length` bytes at offset `at` of the descriptor; none, with the system's reason in *error,
+// or that the file was cut short, when they cannot be read whole.
+[[nodiscard]] std::optional<QByteArray> ReadBytesAt(int fd, qint64 length, qint64 at,
+                                                    QString* error);
 
 // Opens `path` for reading and keeps it open only when it is a regular file, judged by the open
 // descriptor so that nothing can swap the file in between: a FIFO (opened without waiting for a

@@ -2,9 +2,6 @@
 
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
-
 #include <QRegularExpression>
 #include <QStringDecoder>
 
@@ -33,22 +30,18 @@ std::optional<std::vector<Chapter>> ReadChapterFile(const QString& path, quint32
     if (fd < 0) {
         return std::nullopt;
     }
-    QByteArray bytes;
+    std::optional<QByteArray> bytes;
     if (size > kMaxChapterFileBytes) {
         *error = QStringLiteral("it is %1 bytes long, more than a chapter list takes").arg(size);
     } else {
-        bytes.resize(size);
-        if (!ReadAllAt(fd, bytes.data(), size, 0)) {
-            *error = QString::fromLocal8Bit(std::strerror(errno));
-            bytes.clear();
-        }
+        bytes = ReadBytesAt(fd, size, 0, error);
     }
     ::close(fd);
-    if (bytes.size() != size || size > kMaxChapterFileBytes) {
+    if (!bytes) {
         return std::nullopt;
     }
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(bytes);
+    const QString text = decoder.decode(*bytes);
     if (decoder.hasError()) {
         *error = QStringLiteral("it is not UTF-8 text");
         return std::nullopt;

@@ -1,7 +1,6 @@
 #include "merge/Conform.h"
 
 #include <soxr.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,7 +13,6 @@
 #include <thread>
 
 #include "io/Files.h"
-#include "io/InputFile.h"
 #include "merge/ChannelMix.h"
 #include "merge/InputPass.h"
 #include "merge/LameEncoder.h"
@@ -33,11 +31,6 @@ using mp3::FrameHeader;
 // Samples handed on at a time, and bytes of frames gathered before they are written.
 constexpr size_t kChunk = 8192;
 constexpr size_t kWriteChunk = 1 << 20;
-
-bool IsHeaderFrame(const mp3::StreamReader& reader) {
-    return reader.FrameIndex() == 0 &&
-           mp3::XingHeader::IsEncoderHeader(reader.Frame(), reader.FrameLength());
-}
 
 // libsoxr from one rate to another, as a stream.
 class Resampler {
@@ -260,9 +253,10 @@ public:
             error = QStringLiteral("the encoder failed");
         }
         const QByteArray header = encoder.HeaderFrame();
-        if (error.isEmpty() && (!Write() || ::pwrite(fd, header.constData(), size_t(header.size()),
-                                                     0) != header.size())) {
-            error = qt_error_string(errno);
+        errno = 0;
+        if (error.isEmpty() &&
+            (!Write() || !WriteAllAt(fd, header.constData(), header.size(), 0))) {
+            error = qt_error_string(errno != 0 ? errno : EIO);
         }
         if (!error.isEmpty()) {
             return {nullptr, error};
@@ -275,12 +269,9 @@ public:
 
 private:
     bool Write() {
-        for (size_t at = 0; at < bytes.size();) {
-            const ssize_t written = ::write(fd, bytes.data() + at, bytes.size() - at);
-            if (written < 0 && errno != EINTR) {
-                return false;
-            }
-            at += size_t(std::max<ssize_t>(written, 0));
+        if (!WriteAllAt(fd, reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()),
+                        length)) {
+            return false;
         }
         length += qint64(bytes.size());
         bytes.clear();

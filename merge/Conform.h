@@ -16,7 +16,8 @@ class InputFile;
 class SpillFile;
 
 // What inputs of another format are encoded to: the first input's format, at its bitrate where
-// every audio frame has one, else at the VBR quality its LAME header tells, else at -V 2.
+// every audio frame has one, else at the VBR quality its LAME header tells (at its mean bitrate
+// where that quality is one LAME stores for several settings), else at -V 2.
 struct ConformTarget {
     mp3::FrameHeader format;  // of its first audio frame
     qint32 bitrate = 0;       // 0 for VBR

@@ -2,6 +2,7 @@
 
 #include "io/Files.h"
 #include "io/InputFile.h"
+#include "mp3/XingHeader.h"
 
 namespace tessaro {
 
@@ -12,6 +13,11 @@ QString CannotRead(const QString& input, const QString& reason) {
 QString ChangedWhileRead(const QString& input) {
     return QStringLiteral("%1 was changed or removed while it was being read; join it again")
         .arg(Quoted(input));
+}
+
+bool IsHeaderFrame(const mp3::StreamReader& reader) {
+    return reader.FrameIndex() == 0 &&
+           mp3::XingHeader::IsEncoderHeader(reader.Frame(), reader.FrameLength());
 }
 
 InputPass::InputPass(std::shared_ptr<InputFile> opened, const QString& path)

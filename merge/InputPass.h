@@ -14,6 +14,10 @@ class InputFile;
 QString CannotRead(const QString& input, const QString& reason);
 QString ChangedWhileRead(const QString& input);
 
+// Whether the reader stands on an encoder's header frame (Xing, Info or VBRI) in front of the
+// audio, which holds none.
+bool IsHeaderFrame(const mp3::StreamReader& reader);
+
 // How a pass over an input's frames ended.
 struct PassEnd {
     bool whole = false;  // every frame was handed on

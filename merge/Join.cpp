@@ -82,23 +82,21 @@ bool Join::Plan() {
     if (!plan.Failure().isEmpty()) {
         return Fail(plan.Failure());
     }
-    if (options.conform || options.chapters || options.copyCover || options.copyTags) {
+    // Re-encoding judges every frame's format; a chapter file is checked against the end.
+    const bool everyFrame = options.conform || !options.chapterFile.isEmpty();
+    if (everyFrame || options.chapters || options.copyCover || options.copyTags) {
         QString failure;
         if (!plan.Look(
-                options.conform, [this] { return host.MergeCancelled(); }, &failure)) {
+                everyFrame, [this] { return host.MergeCancelled(); }, &failure)) {
             return failure.isEmpty() ? Cancelled() : Fail(failure);
         }
     }
     if (options.chapterFile.isEmpty()) {
         return true;
     }
-    QString failure, why;
-    const double end = plan.PlannedEnd(&failure);
-    if (!failure.isEmpty()) {
-        return Fail(failure);
-    }
+    QString why;
     std::optional<std::vector<Chapter>> chapters =
-        ReadChapterFile(options.chapterFile, Milliseconds(end), &why);
+        ReadChapterFile(options.chapterFile, Milliseconds(plan.PlannedEnd()), &why);
     if (!chapters) {
         result.error = QStringLiteral("Cannot use %1 as the chapters: %2; nothing was written.")
                            .arg(Quoted(options.chapterFile), why);
@@ -300,7 +298,7 @@ void Join::Finish() {
     }
     if (last.padding >= 0) {
         stream.SetLastPadding(last.padding);
-        earlierTail = double(last.padding - kDecoderDelay) / firstFormat.sampleRate;
+        earlierTail = TailSeconds(last.padding, firstFormat.sampleRate);
     }
     const double seconds = stream.Duration();
     if (!tag.chapters.empty()) {
@@ -361,14 +359,13 @@ double Join::AudioStart(double framesStart, const mp3::StreamReader& reader,
         ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
     }
     const double rate = reader.Header().GetSampleRate();
-    const double lead = told.delay >= 0 ? double(told.delay + kDecoderDelay) / rate : 0;
+    const double lead = LeadSeconds(told.delay, rate);
     firstLead = firstLead < 0 ? lead : firstLead;
     const double start =
         seams.Seamed() ? framesStart - earlierTail - seams.Shift() / rate : framesStart + lead;
     // Taken in whole by the next seam, its frames are still counted, its silence not.
-    earlierTail = seams.Absorbing()   ? earlierTail + double(told.delay + told.padding) / rate
-                  : told.padding >= 0 ? double(told.padding - kDecoderDelay) / rate
-                                      : 0;
+    earlierTail = seams.Absorbing() ? earlierTail + double(told.delay + told.padding) / rate
+                                    : TailSeconds(told.padding, rate);
     return start - firstLead;
 }
 
@@ -384,7 +381,7 @@ bool Join::Open() {
     tag.id3v23 = options.id3v23;
     tag.name = QFileInfo(outputPath).completeBaseName();
     if (!PlanFromInputs()) {
-        return result.error.isEmpty() ? Cancelled() : false;
+        return false;
     }
     const TagBytes planned = RenderJoinedTag(tag);
     // Those of the inputs come as they are joined.
@@ -405,8 +402,8 @@ bool Join::Open() {
 }
 
 // Titles each input's chapter as its own tag does, and takes the text frames the inputs with
-// frames share and the picture of the first of them that has one, as the options ask; false when
-// the host cancels the join meanwhile, or, the join failed, when a tag cannot be read.
+// frames share and the picture of the first of them that has one, as the options ask; false, the
+// join given up, when the host cancels it meanwhile or a tag cannot be read.
 bool Join::PlanFromInputs() {
     if (!options.chapters && !options.copyCover && !options.copyTags) {
         return true;
@@ -415,7 +412,7 @@ bool Join::PlanFromInputs() {
     std::optional<std::vector<mp3::InputTags>> tags = plan.ReadTags(
         options.chaptersByTitle, [this] { return host.MergeCancelled(); }, &failure);
     if (!tags) {
-        return failure.isEmpty() ? false : Fail(failure);
+        return failure.isEmpty() ? Cancelled() : Fail(failure);
     }
     std::vector<std::vector<mp3::TextFrame>> frames;
     for (size_t i = 0; i < plan.inputs.size(); ++i) {

@@ -10,7 +10,6 @@
 #include "merge/InputPass.h"
 #include "merge/Seam.h"
 #include "mp3/AudioPart.h"
-#include "mp3/XingHeader.h"
 
 namespace tessaro {
 
@@ -35,16 +34,23 @@ JoinPlan::JoinPlan(const QStringList& paths) {
 }
 
 bool JoinPlan::Look(bool everyFrame, const std::function<bool()>& cancelled, QString* failure) {
+    double seconds = 0, lead = -1, tail = 0;
     for (PlannedInput& input : inputs) {
         InputPass pass(input.file, input.path);
         mp3::FormatWatch watch;
         input.hasFrames = false;
         const PassEnd end = pass.Run([&](const mp3::StreamReader& reader) {
-            if (!input.hasFrames) {
+            if (reader.FrameIndex() == 0) {
                 input.hasFrames = true;
                 input.format = mp3::StreamFormat(reader.Header());
+                SeamInput told;
+                ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
+                const double rate = reader.Header().GetSampleRate();
+                lead = lead >= 0 ? lead : LeadSeconds(told.delay, rate);
+                tail = TailSeconds(told.padding, rate);
             }
             watch.See(reader.Header());
+            seconds += IsHeaderFrame(reader) ? 0 : reader.Header().GetDuration();
             return everyFrame && !cancelled();
         });
         *failure = end.failure;
@@ -53,6 +59,7 @@ bool JoinPlan::Look(bool everyFrame, const std::function<bool()>& cancelled, QSt
         }
         input.change = watch.Change();
     }
+    plannedEnd = seconds - std::max(lead, 0.0) - tail;
     return true;
 }
 
@@ -97,32 +104,6 @@ std::optional<std::vector<mp3::InputTags>> JoinPlan::ReadTags(
         input.title = byTitle ? RunTitle(title) : title;
     }
     return tags;
-}
-
-double JoinPlan::PlannedEnd(QString* failure) const {
-    double seconds = 0, lead = -1, tail = 0;
-    for (const PlannedInput& input : inputs) {
-        InputPass pass(input.file, input.path);
-        const PassEnd end = pass.Run([&](const mp3::StreamReader& reader) {
-            if (reader.FrameIndex() == 0) {
-                SeamInput told;
-                ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
-                const double rate = reader.Header().GetSampleRate();
-                lead = lead >= 0 ? lead : told.delay >= 0 ? (told.delay + kDecoderDelay) / rate : 0;
-                tail = told.padding >= 0 ? (told.padding - kDecoderDelay) / rate : 0;
-                if (mp3::XingHeader::IsEncoderHeader(reader.Frame(), reader.FrameLength())) {
-                    return true;
-                }
-            }
-            seconds += reader.Header().GetDuration();
-            return true;
-        });
-        if (!end.failure.isEmpty()) {
-            *failure = end.failure;
-            return 0;
-        }
-    }
-    return seconds - std::max(lead, 0.0) - tail;
 }
 
 void JoinPlan::Replace(size_t index, std::shared_ptr<InputFile> encoded,

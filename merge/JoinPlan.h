@@ -43,8 +43,9 @@ public:
     // Why the join fails for an input whose audio part could not be measured; empty when none.
     const QString& Failure() const { return failure; }
     // Looks at every input's first frame, or at all its frames when `everyFrame`: whether it
-    // holds frames, their format, and where it changes; `cancelled` is polled meanwhile. False
-    // when cancelled, or with *failure set when an input cannot be read whole as opened.
+    // holds frames, their format, where it changes, and, looking at all, the planned end;
+    // `cancelled` is polled meanwhile. False when cancelled, or with *failure set when an input
+    // cannot be read whole as opened.
     bool Look(bool everyFrame, const std::function<bool()>& cancelled, QString* failure);
     // Marks the inputs whose format differs from the first one's, or changes, to be re-encoded;
     // whether any is.
@@ -57,8 +58,8 @@ public:
                                                         QString* failure);
     // Where the audio ends in the timeline players show, in seconds: what the inputs' audio
     // frames play, less the first one's encoder and decoder delay and the last one's padding;
-    // the reason the join fails in *failure.
-    double PlannedEnd(QString* failure) const;
+    // known once Look() has looked at every frame.
+    double PlannedEnd() const { return plannedEnd; }
 
     // The first input with frames, -1 when none.
     int First() const;
@@ -71,6 +72,7 @@ public:
 
 private:
     qint64 total = 0;  // bytes of the inputs' audio parts, as joined
+    double plannedEnd = 0;
     QString failure;
 };
 

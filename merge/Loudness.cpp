@@ -4,14 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
-#include "io/InputFile.h"
 #include "merge/ChannelMix.h"
 #include "merge/InputPass.h"
 #include "merge/Mpg123Decoder.h"
 #include "mp3/StreamReader.h"
-#include "mp3/XingHeader.h"
 
 namespace tessaro {
 namespace {
@@ -68,10 +65,6 @@ public:
         if (format != stretch) {
             Start(format);
         }
-        const auto* bits = reinterpret_cast<const quint32*>(audio);
-        for (size_t i = 0; i < frames * own; ++i) {
-            peakBits = std::max(peakBits, bits[i] & 0x7FFFFFFFu);
-        }
         if (!meter) {
             return;
         }
@@ -94,13 +87,10 @@ public:
             }
         }
     }
-    // The blocks and the peak of all the audio added.
-    void Finish(InputLoudness* loudness) {
+    // The blocks of all the audio added.
+    std::vector<float> Finish() {
         EndStretch();
-        loudness->blocks = std::move(all);
-        float peak = 0;
-        std::memcpy(&peak, &peakBits, sizeof peak);
-        loudness->peak = peak;
+        return std::move(all);
     }
 
 private:
@@ -136,9 +126,6 @@ private:
     Meter meter{nullptr, DestroyMeter};
     std::vector<float> all;   // blocks
     size_t stretchStart = 0;  // the stretch's first block in `all`
-    // Kept here rather than by the meter, whose peak costs a tenth of the pass: the magnitude's
-    // bits, which order as the magnitudes do, so that the loop runs on vector registers.
-    quint32 peakBits = 0;
     std::vector<float> mixed;
 };
 
@@ -170,8 +157,7 @@ InputLoudness LoudnessPass::Measure(const LoudnessInput& input) {
     const PassEnd end = pass.Run(
         [&](const mp3::StreamReader& reader) {
             // An encoder's header frame holds no audio.
-            if (reader.FrameIndex() != 0 ||
-                !mp3::XingHeader::IsEncoderHeader(reader.Frame(), reader.FrameLength())) {
+            if (!IsHeaderFrame(reader)) {
                 decoder.Feed(reader.Frame(), reader.FrameLength(), take);
             }
             return !workers.Stopping();
@@ -179,7 +165,9 @@ InputLoudness LoudnessPass::Measure(const LoudnessInput& input) {
         &bytesDone);
     decoder.Finish(take);
     loudness.failure = end.failure;
-    meter.Finish(&loudness);
+    loudness.blocks = meter.Finish();
+    // The decoder's, rather than the meter's, which costs a tenth of the pass.
+    loudness.peak = decoder.Peak();
     const double lufs = Gated([&](const auto& use) {
         for (const float block : loudness.blocks) {
             use(block);

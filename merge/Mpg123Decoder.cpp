@@ -3,6 +3,7 @@
 #include <mpg123.h>
 
 #include <algorithm>
+#include <cstring>
 #include <mutex>
 
 #include "mp3/FrameHeader.h"
@@ -98,9 +99,10 @@ void Mpg123Stream::StartStretch(const mp3::StreamFormat& next, const Take& take)
 
 void Mpg123Stream::Feed(const quint8* frame, qint32 length, const Take& take) {
     mp3::FrameHeader header;
-    const bool parsed = length >= 4 && header.ParseHeader(frame);
-    if (parsed && mp3::StreamFormat(header) != format) {
-        StartStretch(mp3::StreamFormat(header), take);
+    if (length >= 4 && header.ParseHeader(frame)) {
+        if (const mp3::StreamFormat of(header); of != format) {
+            StartStretch(of, take);
+        }
     }
     // A stretch of a format the decoder does not take is heard as silence.
     if (!handle) {
@@ -155,10 +157,17 @@ void Mpg123Stream::Drain(const Take& take) {
         if (peak >= kDamaged) {
             StandIn(1, take);
         } else {
+            peakBits = std::max(peakBits, peak);
             ++decoded;
             take(reinterpret_cast<const float*>(audio), count);
         }
     }
+}
+
+float Mpg123Stream::Peak() const {
+    float peak = 0;
+    std::memcpy(&peak, &peakBits, sizeof peak);
+    return peak;
 }
 
 void Mpg123Stream::StandIn(qint64 frames, const Take& take) {

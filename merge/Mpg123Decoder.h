@@ -46,6 +46,8 @@ public:
     // The damaged frames silence stood in for, and the place among those fed of the first.
     qint64 Damaged() const { return damaged; }
     qint64 FirstDamaged() const { return firstDamaged; }
+    // The highest magnitude of the samples handed on, 1.0 being full scale.
+    float Peak() const;
 
 private:
     void Drain(const Take& take);
@@ -64,6 +66,7 @@ private:
     qint64 decoded = 0;
     qint64 damaged = 0;
     qint64 firstDamaged = -1;
+    quint32 peakBits = 0;  // of Peak(), as the magnitudes' bits, which order as they do
 };
 
 }  // namespace tessaro

@@ -37,6 +37,13 @@ int TailFramesReplaced(const SeamInput& earlier, qint64 frameSamples) {
     return int(std::max<qint64>(padded, 0) + stretch);
 }
 
+// Where the earlier input's audio ends among the decoded samples of the frames taken in, the last
+// `replaced` of them replaced by the seam.
+qint64 EarlierAudioEnd(const SeamInput& earlier, int replaced) {
+    return (kBeforeSeam + replaced) * earlier.format.GetSampleCount() - earlier.padding +
+           kDecoderDelay;
+}
+
 Seam Failed(const QString& why) {
     Seam seam;
     seam.failure = why;
@@ -125,8 +132,8 @@ Seam MakeSeam(const SeamInput& earlier, const SeamInput& later, qint64 early) {
         return Failed(QStringLiteral("their frames cannot be decoded"));
     }
     const qint64 laterStart = later.delay + kDecoderDelay;
-    Splice splice(before, (kBeforeSeam + replaced) * frameSamples - earlier.padding + kDecoderDelay,
-                  earlier.absorbed, after, laterStart, format.GetChannelCount());
+    Splice splice(before, EarlierAudioEnd(earlier, replaced), earlier.absorbed, after, laterStart,
+                  format.GetChannelCount());
     const qint64 absorbed = qint64(earlier.absorbed.size()) / format.GetChannelCount();
     // The later input's first frames up to the one its audio starts in are replaced, or more
     // when the frames behind them draw on more reserved bytes than the new frames can carry.
@@ -174,9 +181,8 @@ Seam MakeEndingSeam(const SeamInput& earlier) {
         return Failed(QStringLiteral("their frames cannot be decoded"));
     }
     // Past the audio, the splice holds silence.
-    const qint64 audioEnd =
-        (kBeforeSeam + replaced) * frameSamples - earlier.padding + kDecoderDelay;
-    const Splice splice(before, audioEnd, earlier.absorbed, {}, 0, format.GetChannelCount());
+    const Splice splice(before, EarlierAudioEnd(earlier, replaced), earlier.absorbed, {}, 0,
+                        format.GetChannelCount());
     const qint64 span = splice.Length() - kBeforeSeam * frameSamples;
     const qint64 count = (span + frameSamples - 1) / frameSamples;
     QString why;

@@ -63,6 +63,16 @@ constexpr int kWarmUpFrames = 8;
 // Samples by which a Layer III decoder's output lags behind what was encoded.
 constexpr qint64 kDecoderDelay = 529;
 
+// Seconds of silence in front of an input's audio as players hear it, its encoder's `delay` and
+// the decoder's, and behind it, its encoder's `padding` less the decoder's delay, at `rate`; 0
+// where its header does not tell them (-1).
+inline double LeadSeconds(qint32 delay, double rate) {
+    return delay >= 0 ? double(delay + kDecoderDelay) / rate : 0;
+}
+inline double TailSeconds(qint32 padding, double rate) {
+    return padding >= 0 ? double(padding - kDecoderDelay) / rate : 0;
+}
+
 // Decodes the frames on both sides of the join, puts the two pieces of audio together, and
 // encodes that stretch anew with the earlier input's format and bitrate, on the same grid of
 // frames, so that the frames around it still fit: the new frames do not draw on reserved bytes

@@ -94,11 +94,9 @@ std::vector<FrameView> SeamMaker::StartInput(const QString& path,
         const Seam seam = MakeSeam(current, later, early);
         shift = seam.shift;
         early += shift;
-        if (!seam.failure.isEmpty()) {
-            *warnings << NotSeamless(earlierPath, path, seam.failure);
-        }
         frames.assign(kept.begin(), kept.end() - seam.earlierReplaced);
         if (!seam.failure.isEmpty()) {
+            *warnings << NotSeamless(earlierPath, path, seam.failure);
             frames.insert(frames.end(), absorbed.begin(), absorbed.end());
         }
         absorbed.clear();

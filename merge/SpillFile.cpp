@@ -69,11 +69,8 @@ std::shared_ptr<InputFile> SpillFile::Take(int scratch, qint64 length, QString* 
     {
         const std::lock_guard<std::mutex> guard(lock);
         if (!whole) {
-            const int fd = UnnamedFile(folder);
+            const int fd = Scratch(error);
             whole = fd >= 0 ? InputFile::Adopt(fd, error) : nullptr;
-            if (fd < 0) {
-                *error = qt_error_string(errno);
-            }
         }
         at = end;
         end += length;

@@ -2,8 +2,6 @@
 
 #include <unistd.h>
 
-#include <cerrno>
-
 #include "io/Files.h"
 
 namespace mp3 {
@@ -20,14 +18,7 @@ std::optional<QByteArray> ReadPictureBytes(int fd, qint64 size, QString* error) 
         return std::nullopt;
     }
     // No more than its size when opened: a file that grows meanwhile stays under the cap.
-    QByteArray bytes(size, Qt::Uninitialized);
-    errno = 0;
-    if (!tessaro::ReadAllAt(fd, bytes.data(), size, 0)) {
-        *error = errno != 0 ? qt_error_string(errno)
-                            : QStringLiteral("it was cut short while it was being read");
-        return std::nullopt;
-    }
-    return bytes;
+    return tessaro::ReadBytesAt(fd, size, 0, error);
 }
 
 }  // namespace
