@@ -361,13 +361,9 @@ void Order(tessaro::TessaroWorkSpace& workspace, const QString& order) {
         }
         return;
     }
-    const QStringList sorted = order == QStringLiteral("track")
-                                   ? tessaro::SortedByTrack(workspace.Paths())
-                                   : tessaro::SortedByFileName(workspace.Paths());
-    workspace.Clear();
-    for (const QString& path : sorted) {
-        workspace.AddPath(path);
-    }
+    workspace.SetPaths(order == QStringLiteral("track")
+                           ? tessaro::SortedByTrack(workspace.Paths())
+                           : tessaro::SortedByFileName(workspace.Paths()));
 }
 
 // Fills the workspace with the inputs asked for, each folder standing for its files, in the

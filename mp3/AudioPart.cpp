@@ -179,9 +179,7 @@ qint64 LeadingTagLength(const quint8* header) {
 }
 
 qint64 AudioPartLength(int fd, qint64 size, QString* error) {
-    QString ignored;  // the join that reads the file says why it cannot
-    QString& reason = error ? *error : ignored;
-    const qint64 end = FindAudioEnd(fd, size, &reason);
+    const qint64 end = FindAudioEnd(fd, size, error);
     qint64 start = 0;
     quint8 header[ID3_TAGHEADERSIZE];
     for (qint64 length = 1; length > 0 && start < end; start += length) {
@@ -189,7 +187,7 @@ qint64 AudioPartLength(int fd, qint64 size, QString* error) {
         const bool read =
             tessaro::ReadAllAt(fd, reinterpret_cast<char*>(header), sizeof header, start);
         if (!read && errno != 0) {
-            reason = qt_error_string(errno);
+            *error = qt_error_string(errno);
         }
         length = read ? LeadingTagLength(header) : 0;
     }

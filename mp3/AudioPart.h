@@ -23,7 +23,7 @@ qint64 LeadingTagLength(const quint8* header);
 
 // The bytes of the file open at `fd`, `size` bytes long, between its leading ID3v2 tags and its
 // trailing tags: what a join of it reads frames from. 0 when it cannot be read, and then the
-// system's reason in *error when given.
-qint64 AudioPartLength(int fd, qint64 size, QString* error = nullptr);
+// system's reason in *error.
+qint64 AudioPartLength(int fd, qint64 size, QString* error);
 
 }  // namespace mp3

@@ -157,12 +157,11 @@ std::unique_ptr<TagLib::ByteVectorStream> BoundedTagStream(const tessaro::InputF
     const qint64 body = qint64(header[6] & 0x7F) << 21 | qint64(header[7] & 0x7F) << 14 |
                         qint64(header[8] & 0x7F) << 7 | qint64(header[9] & 0x7F);
     const qint64 end = std::min(10 + body, input.Size());
-    const QByteArray read = ReadAt(input.Descriptor(), 0, end, error);
-    const QByteArray tag = BoundInflation(read).value_or(read);
+    QByteArray read = header + ReadAt(input.Descriptor(), 10, end - 10, error);
+    QByteArray bytes = BoundInflation(read).value_or(std::move(read));
     // TagLib looks for an ID3v1 tag in the last 131 bytes.
     const qint64 tailStart = std::max(end, input.Size() - 131);
-    const QByteArray bytes =
-        tag + ReadAt(input.Descriptor(), tailStart, input.Size() - tailStart, error);
+    bytes += ReadAt(input.Descriptor(), tailStart, input.Size() - tailStart, error);
     return std::make_unique<TagLib::ByteVectorStream>(
         TagLib::ByteVector(bytes.constData(), unsigned(bytes.size())));
 }

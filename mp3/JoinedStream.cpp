@@ -13,7 +13,8 @@ JoinedStream::Step JoinedStream::AddFrame(const quint8* frame, qint32 length, bo
         lastPadding = xing ? xing->EncoderPadding(frame) : 0;
         // One whose fields are not whole still holds no audio, but describes nothing either.
         if (XingHeader::IsEncoderHeader(frame, length)) {
-            if (files > 1 || !(xing || XingHeader::IsVbri(frame, length))) {
+            const bool vbri = !xing && XingHeader::IsVbri(frame, length);
+            if (files > 1 || !(xing || vbri)) {
                 return {false, {}};
             }
             lead = xing ? Lead::Xing : Lead::Vbri;

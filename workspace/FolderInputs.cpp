@@ -13,7 +13,11 @@
 namespace tessaro {
 namespace {
 
-const QString kExtensions = QStringLiteral("(.mp3, .mp2, .mp1, .mpa)");
+const QStringList kMpegExtensions{QStringLiteral(".mp3"), QStringLiteral(".mp2"),
+                                  QStringLiteral(".mp1"), QStringLiteral(".mpa")};
+// As messages name them.
+const QString kExtensions =
+    QLatin1Char('(') + kMpegExtensions.join(QStringLiteral(", ")) + QLatin1Char(')');
 
 QString OtherFiles(int count) {
     return count == 1 ? QStringLiteral("1 file of another type")
@@ -71,11 +75,10 @@ Walk WalkFolder(const QString& top) {
 }  // namespace
 
 bool IsMpegAudioName(const QString& name) {
-    static const QStringList extensions{QStringLiteral(".mp3"), QStringLiteral(".mp2"),
-                                        QStringLiteral(".mp1"), QStringLiteral(".mpa")};
-    return std::any_of(extensions.begin(), extensions.end(), [&name](const QString& extension) {
-        return name.size() > extension.size() && name.endsWith(extension, Qt::CaseInsensitive);
-    });
+    return std::any_of(
+        kMpegExtensions.begin(), kMpegExtensions.end(), [&name](const QString& extension) {
+            return name.size() > extension.size() && name.endsWith(extension, Qt::CaseInsensitive);
+        });
 }
 
 FolderInputs ExpandFolders(const QStringList& paths) {

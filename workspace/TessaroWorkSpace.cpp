@@ -70,7 +70,7 @@ void TessaroWorkSpace::MoveRows(const QList<int>& rows, int to) {
     }
     QList<int> order;
     for (int row = 0; row < count; ++row) {
-        if (!moved.contains(row)) {
+        if (!std::binary_search(moved.begin(), moved.end(), row)) {
             order << row;
         }
     }
@@ -78,11 +78,9 @@ void TessaroWorkSpace::MoveRows(const QList<int>& rows, int to) {
     const auto before =
         std::find_if(order.begin(), order.end(), [to](int row) { return row >= to; });
     const int at = int(before - order.begin());
-    for (int i = 0; i < moved.size(); ++i) {
-        order.insert(at + i, moved[i]);
-    }
     QList<int> landed;
     for (int i = 0; i < moved.size(); ++i) {
+        order.insert(at + i, moved[i]);
         landed << at + i;
     }
     Arrange(order, landed);

@@ -239,16 +239,16 @@ void TessaroWorkSpace::SaveToFile(const QString& path) const {
 }
 
 FolderInputs TessaroWorkSpace::LoadFromFile(const QString& path, Folders folders) {
-    // A FIFO would keep the caller waiting for a writer, a device give bytes without end. (A
-    // folder cannot be opened as a file, as ever.)
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile() && !info.isDir()) {
-        throw BadTessaroWorkSpaceFile(QStringLiteral("it is not a regular file"));
-    }
     QString ignored;  // a file that cannot be opened counts as one without the identifier
     qint64 size = 0;
     const int fd = OpenRegularFile(path, &ignored, &size);
     if (fd < 0) {
+        // A FIFO would keep the caller waiting for a writer, a device give bytes without end,
+        // and is refused as such. (A folder cannot be opened as a file, as ever.)
+        const QFileInfo info(path);
+        if (info.exists() && !info.isFile() && !info.isDir()) {
+            throw BadTessaroWorkSpaceFile(QStringLiteral("it is not a regular file"));
+        }
         throw BadTessaroWorkSpaceIden();
     }
     const auto closing = qScopeGuard([fd] { ::close(fd); });
