@@ -37,10 +37,33 @@ QString NotRegular(mode_t mode) {
                          : QStringLiteral("it is not a regular file (a FIFO, device or socket)");
 }
 
-template <typename Byte, typename Transfer>
-bool TransferAll(Transfer transfer, Byte* data, qint64 length, qint64 at) {
+}  // namespace
+
+qint64 ReadUpToAt(int fd, char* data, qint64 length, qint64 at) {
+    qint64 done = 0;
+    while (done < length) {
+        const ssize_t part = ::pread(fd, data + done, size_t(length - done), off_t(at + done));
+        if (part < 0 && errno == EINTR) {
+            continue;
+        }
+        if (part < 0) {
+            return -1;
+        }
+        if (part == 0) {
+            break;
+        }
+        done += part;
+    }
+    return done;
+}
+
+bool ReadAllAt(int fd, char* data, qint64 length, qint64 at) {
+    return ReadUpToAt(fd, data, length, at) == length;
+}
+
+bool WriteAllAt(int fd, const char* data, qint64 length, qint64 at) {
     while (length > 0) {
-        const ssize_t done = transfer(data, size_t(length), off_t(at));
+        const ssize_t done = ::pwrite(fd, data, size_t(length), off_t(at));
         if (done < 0 && errno == EINTR) {
             continue;
         }
@@ -52,18 +75,6 @@ bool TransferAll(Transfer transfer, Byte* data, qint64 length, qint64 at) {
         at += done;
     }
     return true;
-}
-
-}  // namespace
-
-bool ReadAllAt(int fd, char* data, qint64 length, qint64 at) {
-    const auto read = [fd](char* d, size_t n, off_t o) { return ::pread(fd, d, n, o); };
-    return TransferAll(read, data, length, at);
-}
-
-bool WriteAllAt(int fd, const char* data, qint64 length, qint64 at) {
-    const auto write = [fd](const char* d, size_t n, off_t o) { return ::pwrite(fd, d, n, o); };
-    return TransferAll(write, data, length, at);
 }
 
 std::optional<QByteArray> ReadBytesAt(int fd, qint64 length, qint64 at, QString* error) {

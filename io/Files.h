@@ -19,6 +19,10 @@ qint64 GetFileSize64(const QString& path);
 // transfer or an interruption. False when that fails or the file ends first; errno then says why,
 // or is left as it was when the file ended.
 [[nodiscard]] bool ReadAllAt(int fd, char* data, qint64 length, qint64 at);
+// Reads up to `length` bytes at offset `at`, fewer only where the file ends, going on after a
+// partial read or an interruption: a short read elsewhere would pass for the end. The bytes read,
+// or -1 with errno set.
+[[nodiscard]] qint64 ReadUpToAt(int fd, char* data, qint64 length, qint64 at);
 [[nodiscard]] bool WriteAllAt(int fd, const char* data, qint64 length, qint64 at);
 // The `length` bytes at offset `at` of the descriptor; none, with the system's reason in *error,
 // or that the file was cut short, when they cannot be read whole.

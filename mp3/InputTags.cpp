@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 
+#include "io/Files.h"
 #include "io/InputFile.h"
 #include "mp3/TagInflation.h"
 
@@ -125,22 +126,11 @@ void AddId3v1Fields(const TagLib::ID3v1::Tag& tag, std::vector<TextFrame>& frame
 // *error when they cannot be read.
 QByteArray ReadAt(int fd, qint64 offset, qint64 length, QString* error) {
     QByteArray bytes(qsizetype(std::max<qint64>(length, 0)), Qt::Uninitialized);
-    qsizetype got = 0;
-    while (got < bytes.size()) {
-        const ssize_t read =
-            ::pread(fd, bytes.data() + got, size_t(bytes.size() - got), offset + got);
-        if (read < 0 && errno == EINTR) {
-            continue;
-        }
-        if (read < 0) {
-            *error = qt_error_string(errno);
-        }
-        if (read <= 0) {
-            break;
-        }
-        got += qsizetype(read);
+    const qint64 got = tessaro::ReadUpToAt(fd, bytes.data(), bytes.size(), offset);
+    if (got < 0) {
+        *error = qt_error_string(errno);
     }
-    bytes.truncate(got);
+    bytes.truncate(qsizetype(std::max<qint64>(got, 0)));
     return bytes;
 }
 

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <vector>
 
+#include "io/Files.h"
 #include "io/InputFile.h"
 #include "io/MappedFile.h"
 #include "mp3/AudioPart.h"
@@ -53,26 +54,6 @@ private:
     std::mutex mutex;
     std::vector<std::unique_ptr<quint8[]>> kept;
 };
-
-// Up to count bytes from offset `at`; fewer at the end of the file only, -1 when it cannot be
-// read. A read may give fewer bytes than asked for anywhere: the rest is asked for again, as a
-// short buffer would pass for the end of the audio. Positioned reads need no seek, so an input
-// costs a few system calls.
-qint64 ReadAt(int fd, void* buffer, qint64 count, qint64 at) {
-    qint64 done = 0;
-    while (done < count) {
-        const ssize_t part =
-            ::pread(fd, static_cast<char*>(buffer) + done, size_t(count - done), off_t(at + done));
-        if (part < 0 && errno != EINTR) {
-            return -1;
-        }
-        if (part == 0) {
-            break;
-        }
-        done += std::max<ssize_t>(part, 0);
-    }
-    return done;
-}
 
 [[noreturn]] void ThrowEndOfStream() {
     throw Exception_EndOfStream{{QStringLiteral("End of stream!")}};
@@ -170,8 +151,10 @@ bool StreamReader::ReadIntoBuffer(qint64 length) {
         keeper = std::move(fresh);
     }
     buffer = ownBuffer;
-    bufferLength =
-        length > 0 ? ReadAt(file->Descriptor(), ownBuffer, length, file->Offset() + position) : 0;
+    bufferLength = length > 0
+                       ? tessaro::ReadUpToAt(file->Descriptor(), reinterpret_cast<char*>(ownBuffer),
+                                             length, file->Offset() + position)
+                       : 0;
     if (bufferLength < 0) {
         readError = qt_error_string(errno);
         bufferLength = 0;
