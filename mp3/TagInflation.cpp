@@ -1,7 +1,9 @@
 #include "mp3/TagInflation.h"
 
+#include <taglib/id3v2synchdata.h>
 #include <zlib.h>
 
+#include <QtEndian>
 #include <algorithm>
 
 namespace mp3 {
@@ -9,32 +11,22 @@ namespace {
 
 constexpr int kHeaderSize = 10;  // of the tag, and of a frame in ID3v2.3 and ID3v2.4
 
+// Sizes and unsynchronisation as TagLib itself reads them, so that what is bounded here is what
+// TagLib would inflate.
 quint32 BigEndian(const char* bytes) {
-    return quint32(quint8(bytes[0])) << 24 | quint32(quint8(bytes[1])) << 16 |
-           quint32(quint8(bytes[2])) << 8 | quint32(quint8(bytes[3]));
+    return qFromBigEndian<quint32>(bytes);
 }
 
-// Seven bits a byte; read as a plain number where a byte has its top bit set, as TagLib does for
-// the writers that put one there.
+// Seven bits a byte; read as a plain number where a byte has its top bit set.
 quint32 SyncSafe(const char* bytes) {
-    if (std::any_of(bytes, bytes + 4, [](char byte) { return quint8(byte) & 0x80; })) {
-        return BigEndian(bytes);
-    }
-    return quint32(bytes[0]) << 21 | quint32(bytes[1]) << 14 | quint32(bytes[2]) << 7 |
-           quint32(bytes[3]);
+    return TagLib::ID3v2::SynchData::toUInt(TagLib::ByteVector(bytes, 4));
 }
 
 // Every 0xFF 0x00 as 0xFF.
 QByteArray Resynchronised(const char* data, qsizetype length) {
-    QByteArray out;
-    out.reserve(length);
-    for (qsizetype i = 0; i < length; ++i) {
-        out.append(data[i]);
-        if (quint8(data[i]) == 0xFF && i + 1 < length && data[i + 1] == 0) {
-            ++i;
-        }
-    }
-    return out;
+    const TagLib::ByteVector decoded =
+        TagLib::ID3v2::SynchData::decode(TagLib::ByteVector(data, unsigned(length)));
+    return QByteArray(decoded.data(), qsizetype(decoded.size()));
 }
 
 // How many bytes the zlib stream at `data` inflates to, counted up to `limit` + 1 at most.
@@ -80,10 +72,9 @@ std::optional<QByteArray> BoundInflation(const QByteArray& tag) {
         out = tag.left(kHeaderSize) +
               Resynchronised(tag.constData() + kHeaderSize, tag.size() - kHeaderSize);
         out[5] = char(tagFlags & ~0x80);
-        const quint32 size = quint32(out.size() - kHeaderSize);
-        for (int i = 0; i < 4; ++i) {
-            out[6 + i] = char((size >> (21 - 7 * i)) & 0x7F);
-        }
+        const TagLib::ByteVector size =
+            TagLib::ID3v2::SynchData::fromUInt(unsigned(out.size() - kHeaderSize));
+        out.replace(6, 4, QByteArray(size.data(), 4));
     }
     bool changed = out.size() != tag.size();
     char* body = out.data() + kHeaderSize;
