@@ -1702,14 +1702,19 @@ TEST_F(MergeJobTest, EveryBadInputIsJoinedOrSkippedByEveryPass) {
     all.level = -18.0;
     all.conform = all.seamless = all.chapters = true;
     const QString other = Fixture(QStringLiteral("cbr192_48k.mp3"));
+    const auto expected = mp3::StreamFormat(HeaderOf(AudioOf(other)[0]));
     for (const QString& name : corpus.entryList({QStringLiteral("*.mp3")}, QDir::Files)) {
         SCOPED_TRACE(name.toStdString());
         UsePaths({other, corpus.filePath(name), other});
         const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, all);
         ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
-        EXPECT_GE(result.inputsJoined, 2);
-        EXPECT_EQ(mp3::StreamFormat(HeaderOf(AudioOf(output).back())),
-                  mp3::StreamFormat(HeaderOf(AudioOf(other)[0])));
+        const QString skipped = QStringLiteral("Skipped \"%1\"").arg(corpus.filePath(name));
+        EXPECT_TRUE(result.inputsJoined == 3 ||
+                    (result.inputsJoined == 2 && !result.warnings.filter(skipped).isEmpty()))
+            << result.inputsJoined << ": " << result.warnings.join(' ').toStdString();
+        for (const Unit& unit : AudioOf(output)) {
+            ASSERT_EQ(mp3::StreamFormat(HeaderOf(unit)), expected) << unit.offset;
+        }
     }
 }
 
