@@ -936,6 +936,13 @@ std::vector<float> Recording(int from, int count) {
     return samples;
 }
 
+std::vector<float> Scaled(std::vector<float> samples, double scale) {
+    for (float& sample : samples) {
+        sample = float(sample * scale);
+    }
+    return samples;
+}
+
 // How LAME encodes a piece: in its stereo at 44.1 kHz, or in mono, or at a lower rate (MPEG-2).
 struct Encoding {
     const char* name;
@@ -1131,10 +1138,7 @@ TEST_F(MergeJobTest, LevellingBringsPiecesTogetherByTheirFramesGainAlone) {
     QStringList inputs;
     std::vector<float> decoded;
     for (const double scale : {1.0, 0.158, 0.025, 0.01}) {
-        std::vector<float> piece = Recording(0, int(length));
-        for (float& sample : piece) {
-            sample = float(sample * scale);
-        }
+        std::vector<float> piece = Scaled(Recording(0, int(length)), scale);
         if (inputs.size() == 3) {
             for (size_t i = 0; i < piece.size(); i += 44100) {
                 piece[i] = 0.99f;
@@ -1229,11 +1233,7 @@ double Rms(const std::vector<float>& samples, size_t from, size_t to, size_t cha
 TEST_F(MergeJobTest, LevellingMeasuresClipsAndTheJoinedFileAsTheyAreHeard) {
     const Encoding cbr{"CBR", false, 2, 44100};
     const auto piece = [&](const QString& name, int from, int count, double scale) {
-        std::vector<float> samples = Recording(from, count);
-        for (float& sample : samples) {
-            sample = float(sample * scale);
-        }
-        return Write(name, EncodeWithLame(samples, cbr));
+        return Write(name, EncodeWithLame(Scaled(Recording(from, count), scale), cbr));
     };
     // A clip of 0.35 s, too short for one gating block, between two pieces 23 dB louder.
     UsePaths({piece(QStringLiteral("before.mp3"), 0, 132300, 0.3),
@@ -1270,11 +1270,7 @@ TEST_F(MergeJobTest, ReEncodedInputsAreLevelledAsTheyWillBeHeard) {
     // Layer II: its gain is planned for the audio its encoding makes, and given there.
     const Encoding stereo{"stereo", false, 2, 44100}, mono{"mono", false, 1, 44100};
     const auto encode = [&](const QString& name, double scale, const Encoding& encoding) {
-        std::vector<float> samples = Recording(0, 220500);
-        for (float& sample : samples) {
-            sample = float(sample * scale);
-        }
-        return Write(name, EncodeWithLame(samples, encoding));
+        return Write(name, EncodeWithLame(Scaled(Recording(0, 220500), scale), encoding));
     };
     tessaro::JoinOptions options;
     options.conform = true;
