@@ -803,11 +803,7 @@ private Q_SLOTS:
         };
         tessaro::TessaroWorkSpace& workspace = frame->Workspace();
         const auto state = [&] {
-            QStringList entries;
-            for (int i = 0; i < frame->Tracks().GetTrackCount(); ++i) {
-                entries << frame->Tracks().GetTrackPath(i);
-            }
-            [&] { QCOMPARE(entries, workspace.Paths()); }();
+            [&] { QCOMPARE(EntryPaths(frame->Tracks()), workspace.Paths()); }();
             return std::pair(workspace.Paths(), workspace.Tag().album);
         };
         for (const auto& [name, change, select] : changes) {
