@@ -8,6 +8,7 @@
 #include "ScriptedDialogs.h"
 #include "app/CMainFrame.h"
 #include "dialogs/COutputWnd.h"
+#include "view/TrackListModel.h"
 
 namespace testing_files {
 
@@ -30,6 +31,15 @@ inline QStringList LogTexts(CMainFrame& frame) {
         texts << list.item(i)->text().mid(9);
     }
     return texts;
+}
+
+// The paths of the list's entries, top to bottom.
+inline QStringList EntryPaths(const TrackListModel& model) {
+    QStringList paths;
+    for (int i = 0; i < model.GetTrackCount(); ++i) {
+        paths << model.GetTrackPath(i);
+    }
+    return paths;
 }
 
 }  // namespace testing_files

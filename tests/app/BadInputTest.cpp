@@ -38,14 +38,6 @@ std::vector<Unit> MergedUnits(const QString& path) {
     return ReferenceScan(bytes, AudioStart(bytes));
 }
 
-QStringList Entries(CMainFrame& frame) {
-    QStringList paths;
-    for (int i = 0; i < frame.Tracks().GetTrackCount(); ++i) {
-        paths << frame.Tracks().GetTrackPath(i);
-    }
-    return paths;
-}
-
 }  // namespace
 
 class BadInputTest : public QObject {
@@ -91,7 +83,7 @@ private Q_SLOTS:
             frame->Action(ID_FILE_INSERT_MP3)->trigger();
         }
         QCOMPARE(frame->Workspace().Paths(), listed);
-        QCOMPARE(Entries(*frame), listed);
+        QCOMPARE(EntryPaths(frame->Tracks()), listed);
         // An entry without audio figures says why instead.
         QTRY_VERIFY(!frame->Tracks().FiguresPending());
         const TrackInfo& info = frame->Tracks().Track(1);
@@ -118,7 +110,7 @@ private Q_SLOTS:
         reopened->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
         QVERIFY(script->messages.isEmpty());
         QCOMPARE(reopened->Workspace().Paths(), listed);
-        QCOMPARE(Entries(*reopened), listed);
+        QCOMPARE(EntryPaths(reopened->Tracks()), listed);
         QTRY_VERIFY(!reopened->Tracks().FiguresPending());
         QCOMPARE(reopened->Tracks().Track(1).problem, info.problem);
     }

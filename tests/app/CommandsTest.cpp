@@ -5,6 +5,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -587,11 +588,10 @@ private Q_SLOTS:
         QCOMPARE(dropped->Workspace().Paths(), QStringList{first} + files);
         QCOMPARE(LogTexts(*dropped), QStringList{leftOut});
         auto named = MakeFrame();
-        const QString working = QDir::currentPath();
+        const auto restore =
+            qScopeGuard([working = QDir::currentPath()] { QDir::setCurrent(working); });
         QVERIFY(QDir::setCurrent(dir.path()));
-        QCOMPARE(MakeNotUtf8Name(QStringLiteral("."), "\xFF.mp3"), QStringLiteral("./\uFFFD.mp3"));
         named->OpenFiles({QStringLiteral("book")});
-        QDir::setCurrent(working);
         QCOMPARE(named->Workspace().Paths(), files);
         const QString twk = dir.filePath(QStringLiteral("folder.twk"));
         tessaro::PlainTrackList list;
@@ -616,12 +616,12 @@ private Q_SLOTS:
         const QString a = Write(QStringLiteral("a.mp3"), Mp3Frame());
         Write(QStringLiteral("b.mp3"), Mp3Frame(0x22));
         const QString missing = dir.filePath(QStringLiteral("missing.mp3"));
-        const QString working = QDir::currentPath();
+        const auto restore =
+            qScopeGuard([working = QDir::currentPath()] { QDir::setCurrent(working); });
         QVERIFY(QDir::setCurrent(dir.path()));
         QCOMPARE(MakeNotUtf8Name(QStringLiteral("."), "\xFF.mp3"), QStringLiteral("./\uFFFD.mp3"));
         const QString b = QDir::currentPath() + QStringLiteral("/b.mp3");
         frame->OpenFiles({QStringLiteral("b.mp3"), a, missing, QStringLiteral("\uFFFD.mp3")});
-        QDir::setCurrent(working);
         QCOMPARE(frame->Workspace().Paths(), (QStringList{b, a, missing}));
         QCOMPARE(frame->Tracks().GetTrackPath(0), b);
         QTRY_VERIFY(!frame->Tracks().FiguresPending());
@@ -803,11 +803,7 @@ private Q_SLOTS:
         };
         tessaro::TessaroWorkSpace& workspace = frame->Workspace();
         const auto state = [&] {
-            QStringList entries;
-            for (int i = 0; i < frame->Tracks().GetTrackCount(); ++i) {
-                entries << frame->Tracks().GetTrackPath(i);
-            }
-            [&] { QCOMPARE(entries, workspace.Paths()); }();
+            [&] { QCOMPARE(EntryPaths(frame->Tracks()), workspace.Paths()); }();
             return std::pair(workspace.Paths(), workspace.Tag().album);
         };
         for (const auto& [name, change, select] : changes) {

@@ -390,7 +390,7 @@ TEST_F(TessaroJoinTest, AWorkspaceThatCannotBeUsedExitsWith1AndSaysWhy) {
 TEST_F(TessaroJoinTest, LevelTakesItsTargetOrAimsAtTheReference) {
     // Alone, --level takes no value from an argument behind it that is not a number; behind
     // "--", it is an input.
-    QByteArray gains;
+    QByteArrayList told;
     for (const QStringList& options :
          {QStringList{QStringLiteral("--level")}, QStringList{QStringLiteral("--level=-23")},
           QStringList{QStringLiteral("--level"), QStringLiteral("-23")},
@@ -401,9 +401,8 @@ TEST_F(TessaroJoinTest, LevelTakesItsTargetOrAimsAtTheReference) {
         const QByteArray joined = ReadAll(output);
         const qsizetype gain = joined.indexOf("REPLAYGAIN_TRACK_GAIN");
         EXPECT_GT(gain, 0);
-        gains += joined.mid(gain, 40) + '\n';
+        told << joined.mid(gain, 40);
     }
-    const QList<QByteArray> told = gains.split('\n');
     EXPECT_EQ(told[0], told[3]) << "-18 both ways";
     EXPECT_EQ(told[1], told[2]) << "-23 both ways";
     EXPECT_NE(told[0], told[1]);
@@ -508,6 +507,21 @@ TEST_F(TessaroJoinTest, NamesThatAreNotUtf8AreRefusedNotTakenForOthers) {
     EXPECT_EQ(ReadAll(output), ReadAll(vbr));
 }
 
+namespace {
+
+// The environment of a join run with `libraries` (separated by ':') loaded before all others.
+QProcessEnvironment Preloaded(const QString& libraries) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LD_PRELOAD"), libraries);
+    // Under AddressSanitizer, which wants its runtime loaded first.
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                       environment.value(QStringLiteral("ASAN_OPTIONS")) +
+                           QStringLiteral(":verify_asan_link_order=0"));
+    return environment;
+}
+
+}  // namespace
+
 TEST_F(TessaroJoinTest, ASignalThatEndsAJoinRemovesItsNamedTemporaryFile) {
     const QString input = WriteAll(dir.filePath(QStringLiteral("in.mp3")), Mp3Frames(10000));
     WriteAll(output, "an earlier join");
@@ -517,12 +531,8 @@ TEST_F(TessaroJoinTest, ASignalThatEndsAJoinRemovesItsNamedTemporaryFile) {
         arguments << input;
     }
     // Where O_TMPFILE fails, as on file systems without it, the temporary file has a name.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(TESSARO_NAMED_TEMPORARY_FILES));
-    // Under AddressSanitizer, which wants its runtime loaded first.
-    environment.insert(QStringLiteral("ASAN_OPTIONS"),
-                       environment.value(QStringLiteral("ASAN_OPTIONS")) +
-                           QStringLiteral(":verify_asan_link_order=0"));
+    const QProcessEnvironment environment =
+        Preloaded(QStringLiteral(TESSARO_NAMED_TEMPORARY_FILES));
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(signal);
         QProcess process;
@@ -562,12 +572,8 @@ TEST_F(TessaroJoinTest, ASignalDuringTheFinalRenameLeavesNoTemporaryFile) {
         for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
             SCOPED_TRACE((preload + QStringLiteral(" %1").arg(signal)).toStdString());
             WriteAll(output, "an earlier join");
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert(QStringLiteral("LD_PRELOAD"), preload);
+            QProcessEnvironment environment = Preloaded(preload);
             environment.insert(QStringLiteral("TESSARO_RENAME_SIGNAL"), QString::number(signal));
-            environment.insert(QStringLiteral("ASAN_OPTIONS"),
-                               environment.value(QStringLiteral("ASAN_OPTIONS")) +
-                                   QStringLiteral(":verify_asan_link_order=0"));
             QProcess process;
             process.setProcessEnvironment(environment);
             process.start(QStringLiteral(TESSARO_JOIN), arguments);

@@ -21,6 +21,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <memory>
 #include <set>
 
@@ -934,6 +936,13 @@ std::vector<float> Recording(int from, int count) {
     return samples;
 }
 
+std::vector<float> Scaled(std::vector<float> samples, double scale) {
+    for (float& sample : samples) {
+        sample = float(sample * scale);
+    }
+    return samples;
+}
+
 // How LAME encodes a piece: in its stereo at 44.1 kHz, or in mono, or at a lower rate (MPEG-2).
 struct Encoding {
     const char* name;
@@ -1129,10 +1138,7 @@ TEST_F(MergeJobTest, LevellingBringsPiecesTogetherByTheirFramesGainAlone) {
     QStringList inputs;
     std::vector<float> decoded;
     for (const double scale : {1.0, 0.158, 0.025, 0.01}) {
-        std::vector<float> piece = Recording(0, int(length));
-        for (float& sample : piece) {
-            sample = float(sample * scale);
-        }
+        std::vector<float> piece = Scaled(Recording(0, int(length)), scale);
         if (inputs.size() == 3) {
             for (size_t i = 0; i < piece.size(); i += 44100) {
                 piece[i] = 0.99f;
@@ -1227,11 +1233,7 @@ double Rms(const std::vector<float>& samples, size_t from, size_t to, size_t cha
 TEST_F(MergeJobTest, LevellingMeasuresClipsAndTheJoinedFileAsTheyAreHeard) {
     const Encoding cbr{"CBR", false, 2, 44100};
     const auto piece = [&](const QString& name, int from, int count, double scale) {
-        std::vector<float> samples = Recording(from, count);
-        for (float& sample : samples) {
-            sample = float(sample * scale);
-        }
-        return Write(name, EncodeWithLame(samples, cbr));
+        return Write(name, EncodeWithLame(Scaled(Recording(from, count), scale), cbr));
     };
     // A clip of 0.35 s, too short for one gating block, between two pieces 23 dB louder.
     UsePaths({piece(QStringLiteral("before.mp3"), 0, 132300, 0.3),
@@ -1268,11 +1270,7 @@ TEST_F(MergeJobTest, ReEncodedInputsAreLevelledAsTheyWillBeHeard) {
     // Layer II: its gain is planned for the audio its encoding makes, and given there.
     const Encoding stereo{"stereo", false, 2, 44100}, mono{"mono", false, 1, 44100};
     const auto encode = [&](const QString& name, double scale, const Encoding& encoding) {
-        std::vector<float> samples = Recording(0, 220500);
-        for (float& sample : samples) {
-            sample = float(sample * scale);
-        }
-        return Write(name, EncodeWithLame(samples, encoding));
+        return Write(name, EncodeWithLame(Scaled(Recording(0, 220500), scale), encoding));
     };
     tessaro::JoinOptions options;
     options.conform = true;
@@ -1537,6 +1535,18 @@ std::vector<CutPlace> PlacesOfCuts(const std::vector<float>& join, const std::ve
     return places;
 }
 
+// Each of `places` within `maxLag` samples of where it belongs, matching better than `minSnr`,
+// and with less than `maxQuiet` samples of silence around it.
+void ExpectCutsPlaced(const std::vector<CutPlace>& places, int maxLag, double minSnr,
+                      size_t maxQuiet = SIZE_MAX) {
+    for (size_t c = 0; c < places.size(); ++c) {
+        SCOPED_TRACE(c);
+        EXPECT_LE(std::abs(places[c].lag), maxLag);
+        EXPECT_GT(places[c].snr, minSnr);
+        EXPECT_LT(places[c].longestQuiet, maxQuiet);
+    }
+}
+
 TEST_F(MergeJobTest, ReEncodedInputsWhoseFramesHaveNoRoomForAHeaderStillJoinWithoutGap) {
     // Audiobook-like: a first input at 32 kbps and 22.05 kHz, a misfit between two such.
     const Encoding narrow{"32 kbps", false, 2, 22050, 32};
@@ -1567,13 +1577,10 @@ TEST_F(MergeJobTest, ReEncodedInputsWhoseFramesHaveNoRoomForAHeaderStillJoinWith
         PlacesOfCuts(join, source, {size_t(cuts[1] / 2), size_t(cuts[2] / 2)}, narrow);
     const auto chapters = ReadChaptersAndPictures(output).chapters;
     ASSERT_EQ(chapters.size(), 3u);
+    ExpectCutsPlaced(places, 288 + 4, 10.0, 22);  // 1 ms
     for (size_t c = 0; c < places.size(); ++c) {
-        SCOPED_TRACE(c);
-        EXPECT_LE(std::abs(places[c].lag), 288 + 4);
-        EXPECT_GT(places[c].snr, 10.0);
-        EXPECT_LT(places[c].longestQuiet, 22u);  // 1 ms
         // Its chapter starts where its audio does, but for the half frame a seam may shift it.
-        EXPECT_NEAR(std::get<1>(chapters[c + 1]), cuts[c + 1] / 44.1, 288 / 22.05 + 1);
+        EXPECT_NEAR(std::get<1>(chapters[c + 1]), cuts[c + 1] / 44.1, 288 / 22.05 + 1) << c;
     }
 }
 
@@ -1602,12 +1609,11 @@ TEST_F(MergeJobTest, ManySeamsKeepEveryPartWithinHalfAFrameOfWhereItBelongs) {
     const std::vector<CutPlace> places = PlacesOfCuts(join, source, cuts, cbr);
     const auto chapters = ReadChaptersAndPictures(output).chapters;
     ASSERT_EQ(chapters.size(), 12u);
+    ExpectCutsPlaced(places, 576 + 4, 20.0);
     for (size_t c = 0; c < cuts.size(); ++c) {
-        SCOPED_TRACE(c);
-        EXPECT_LE(std::abs(places[c].lag), 576 + 4);
-        EXPECT_GT(places[c].snr, 20.0);
         // Each chapter starts where its part is heard, wherever the seams put it.
-        EXPECT_NEAR(std::get<1>(chapters[c + 1]), (double(cuts[c]) + places[c].lag) / 44.1, 1.5);
+        EXPECT_NEAR(std::get<1>(chapters[c + 1]), (double(cuts[c]) + places[c].lag) / 44.1, 1.5)
+            << c;
     }
 
     // Twenty one-second parts of another rate re-encoded behind a first one: every join a seam.
@@ -1629,11 +1635,7 @@ TEST_F(MergeJobTest, ManySeamsKeepEveryPartWithinHalfAFrameOfWhereItBelongs) {
         << result.warnings.join(' ').toStdString();
     join = DecodeAsPlayers(output, cbr);
     EXPECT_NEAR(double(join.size() / 2), 21.0 * 44100, 1152);
-    for (const CutPlace& place : PlacesOfCuts(join, longer, cuts, cbr)) {
-        EXPECT_LE(std::abs(place.lag), 576 + 4);
-        EXPECT_GT(place.snr, 15.0);
-        EXPECT_LT(place.longestQuiet, 44u);
-    }
+    ExpectCutsPlaced(PlacesOfCuts(join, longer, cuts, cbr), 576 + 4, 15.0, 44);
 }
 
 TEST_F(MergeJobTest, AMisfitTooShortForSeamsOfItsOwnGoesWholeIntoTheSeamAroundIt) {
@@ -1663,11 +1665,9 @@ TEST_F(MergeJobTest, AMisfitTooShortForSeamsOfItsOwnGoesWholeIntoTheSeamAroundIt
         PlacesOfCuts(join, source, {size_t(cuts[1]), size_t(cuts[2]), size_t(cuts[3])}, cbr);
     const auto chapters = ReadChaptersAndPictures(output).chapters;
     ASSERT_EQ(chapters.size(), 5u);
-    for (const CutPlace& place : places) {
-        EXPECT_LT(place.longestQuiet, 44u);  // 1 ms
-    }
-    EXPECT_LE(std::abs(places[1].lag), 576 + 4);
-    EXPECT_GT(places[1].snr, 20.0);
+    ExpectCutsPlaced(places, std::numeric_limits<int>::max(),
+                     -std::numeric_limits<double>::infinity(), 44);  // 1 ms
+    ExpectCutsPlaced({places[1]}, 576 + 4, 20.0);
     for (size_t c = 1; c < 3; ++c) {
         EXPECT_NEAR(std::get<1>(chapters[c]), cuts[c] / 44.1, 576 / 44.1 + 1) << c;
     }
@@ -1702,14 +1702,19 @@ TEST_F(MergeJobTest, EveryBadInputIsJoinedOrSkippedByEveryPass) {
     all.level = -18.0;
     all.conform = all.seamless = all.chapters = true;
     const QString other = Fixture(QStringLiteral("cbr192_48k.mp3"));
+    const auto expected = mp3::StreamFormat(HeaderOf(AudioOf(other)[0]));
     for (const QString& name : corpus.entryList({QStringLiteral("*.mp3")}, QDir::Files)) {
         SCOPED_TRACE(name.toStdString());
         UsePaths({other, corpus.filePath(name), other});
         const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, all);
         ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
-        EXPECT_GE(result.inputsJoined, 2);
-        EXPECT_EQ(mp3::StreamFormat(HeaderOf(AudioOf(output).back())),
-                  mp3::StreamFormat(HeaderOf(AudioOf(other)[0])));
+        const QString skipped = QStringLiteral("Skipped \"%1\"").arg(corpus.filePath(name));
+        EXPECT_TRUE(result.inputsJoined == 3 ||
+                    (result.inputsJoined == 2 && !result.warnings.filter(skipped).isEmpty()))
+            << result.inputsJoined << ": " << result.warnings.join(' ').toStdString();
+        for (const Unit& unit : AudioOf(output)) {
+            ASSERT_EQ(mp3::StreamFormat(HeaderOf(unit)), expected) << unit.offset;
+        }
     }
 }
 

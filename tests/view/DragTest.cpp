@@ -1,11 +1,10 @@
 #include <QScrollBar>
 #include <QtTest>
 
-#include "ScriptedDialogs.h"
+#include "FrameTesting.h"
 #include "TestFiles.h"
 #include "app/CMainFrame.h"
 #include "app/Commands.h"
-#include "dialogs/COutputWnd.h"
 #include "view/CTessaroListBox.h"
 
 using namespace testing_files;
@@ -16,13 +15,7 @@ class DragTest : public QObject {
 private:
     static constexpr int kHeight = CTessaroListBox::kItemHeight;
 
-    QStringList Paths() const {
-        QStringList paths;
-        for (int i = 0; i < list->Model().GetTrackCount(); ++i) {
-            paths << list->Model().GetTrackPath(i);
-        }
-        return paths;
-    }
+    QStringList Paths() const { return EntryPaths(list->Model()); }
     QStringList Names(std::initializer_list<int> order) const {
         QStringList names;
         for (int i : order) {
@@ -31,8 +24,8 @@ private:
         return names;
     }
     QString LastLog() const {
-        const COutputList& log = frame->Output().List();
-        return log.count() ? log.item(0)->text().mid(9) : QString();
+        const QStringList texts = LogTexts(*frame);
+        return texts.isEmpty() ? QString() : texts.last();
     }
     QWidget* Viewport() const { return list->viewport(); }
     static QPoint At(int entry, int dy = kHeight / 2) { return {60, entry * kHeight + dy}; }

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "FrameTesting.h"
 #include "TestFiles.h"
 #include "mp3/ListFigures.h"
 #include "mp3/XingHeader.h"
@@ -20,13 +21,6 @@ class TessaroListBoxTest : public QObject {
 private:
     QString Write(const QString& name, const QByteArray& bytes) {
         return WriteAll(dir.filePath(name), bytes);
-    }
-    static QStringList Entries(const TrackListModel& model) {
-        QStringList paths;
-        for (int i = 0; i < model.GetTrackCount(); ++i) {
-            paths << model.GetTrackPath(i);
-        }
-        return paths;
     }
     // Adds the files and waits until their figures have been read.
     static void AddRead(TrackListModel& model, const QStringList& paths) {
@@ -93,7 +87,7 @@ private Q_SLOTS:
         const QString b = Fixture(QStringLiteral("vbr_mono.mp3"));
         const QString missing = dir.filePath(QStringLiteral("gone.mp3"));
         const auto check = [&] {
-            QCOMPARE(Entries(model), workspace.Paths());
+            QCOMPARE(EntryPaths(model), workspace.Paths());
             QCOMPARE(list.model()->rowCount(), int(workspace.Paths().size()));
         };
         for (const QString& path : {a, b, missing, a}) {

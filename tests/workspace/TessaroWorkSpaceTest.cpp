@@ -142,6 +142,10 @@ TEST_F(TessaroWorkSpaceTest, SeveralPathsMoveAndGoTogetherAndLandSelected) {
 TEST_F(TessaroWorkSpaceTest, SetPathsMovesWhatStaysAndAddsOnlyWhatIsNew) {
     // Counts the entries built anew, which a view would read from their files.
     struct CountingList : tessaro::PlainTrackList {
+        void AddTrack(const QString& path) override {
+            ++inserted;
+            PlainTrackList::AddTrack(path);
+        }
         int InsertTrack(int index, const QString& path) override {
             ++inserted;
             return PlainTrackList::InsertTrack(index, path);
@@ -152,6 +156,8 @@ TEST_F(TessaroWorkSpaceTest, SetPathsMovesWhatStaysAndAddsOnlyWhatIsNew) {
     for (const QString& path : {A, B, A, C}) {
         counted.AddPath(path);
     }
+    ASSERT_EQ(counting.inserted, 4);
+    counting.inserted = 0;
     const auto expect = [&](const QStringList& paths, int inserted) {
         counted.SetPaths(paths);
         EXPECT_EQ(counted.Paths(), paths);
