@@ -10,23 +10,16 @@
 
 #include <cstdio>
 
+#include "mp3/TagText.h"
+
 namespace tessaro {
 namespace {
 
-TagLib::String ToTagString(const QString& text) {
-    return TagLib::String(text.toStdString(), TagLib::String::UTF8);
-}
+using mp3::ToTagString;
+using mp3::ToTagStrings;
 
 QByteArray Bytes(const TagLib::ByteVector& bytes) {
     return QByteArray(bytes.data(), qsizetype(bytes.size()));
-}
-
-TagLib::StringList ToTagStrings(const QStringList& texts) {
-    TagLib::StringList list;
-    for (const QString& text : texts) {
-        list.append(ToTagString(text));
-    }
-    return list;
 }
 
 // A frame as an input holds it, in UTF-8, which an ID3v2.3 tag renders as UTF-16.
@@ -181,9 +174,8 @@ TagBytes RenderJoinedTag(const JoinedTag& tag, qsizetype minimumSize) {
     if (tag.shared && front.title().isEmpty() && !front.album().isEmpty()) {
         front.setTitle(front.album());
     }
-    AddChapters(
-        front, tag.chapters,
-        front.title().isEmpty() ? tag.name : QString::fromStdString(front.title().to8Bit(true)));
+    AddChapters(front, tag.chapters,
+                front.title().isEmpty() ? tag.name : mp3::FromTagString(front.title()));
     if (tag.picture) {
         AddPicture(front, *tag.picture);
     }

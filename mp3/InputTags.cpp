@@ -20,13 +20,10 @@
 #include "io/Files.h"
 #include "io/InputFile.h"
 #include "mp3/TagInflation.h"
+#include "mp3/TagText.h"
 
 namespace mp3 {
 namespace {
-
-QString FromTagString(const TagLib::String& text) {
-    return QString::fromStdString(text.to8Bit(true));
-}
 
 std::optional<Picture> FirstPicture(TagLib::ID3v2::Tag& tag) {
     const TagLib::ID3v2::FrameList& frames = tag.frameListMap()["APIC"];
@@ -56,14 +53,6 @@ int PositionIn(TagLib::ID3v2::Tag& tag, const char* frameId) {
                                           .section(u'/', 0, 0)
                                           .trimmed()
                                           .toInt());
-}
-
-QStringList FromTagStrings(const TagLib::StringList& texts) {
-    QStringList list;
-    for (const TagLib::String& text : texts) {
-        list << FromTagString(text);
-    }
-    return list;
 }
 
 // A genre given by its ID3v1 number, as ID3v2.3 taggers write it, by its name.
