@@ -144,6 +144,23 @@ QByteArray Utf16Le(const QString& text) {
     return QStringEncoder(QStringEncoder::Utf16LE).encode(text);
 }
 
+QByteArray SizeBytes(quint32 size, bool syncSafe) {
+    QByteArray bytes;
+    for (const int shift : {3, 2, 1, 0}) {
+        bytes.append(char(syncSafe ? (size >> (7 * shift)) & 0x7F : size >> (8 * shift)));
+    }
+    return bytes;
+}
+
+QByteArray PlainFrame(int version, const char* id, const QByteArray& text) {
+    return id + SizeBytes(quint32(text.size()) + 1, version == 4) + QByteArray(3, '\0') + text;
+}
+
+QByteArray Id3v2Of(int version, const QByteArray& frames, char flags) {
+    return QByteArray("ID3") + char(version) + '\0' + flags +
+           SizeBytes(quint32(frames.size()), true) + frames;
+}
+
 bool TagValues::operator==(const TagValues& other) const {
     return std::tie(album, artist, title, comment, year) ==
            std::tie(other.album, other.artist, other.title, other.comment, other.year);
@@ -248,17 +265,7 @@ QByteArray Mp3Frames(int count) {
 }
 
 QByteArray Id3v2Tag(const QByteArray& title, int padding) {
-    QByteArray frame("TIT2");
-    const int frameSize = int(title.size()) + 1;  // encoding byte + text
-    frame.append(char(frameSize >> 24)).append(char(frameSize >> 16));
-    frame.append(char(frameSize >> 8)).append(char(frameSize));
-    frame.append(2, '\0').append('\0').append(title);
-    const int size = int(frame.size()) + padding;
-    QByteArray tag("ID3\x03\x00\x00", 6);
-    for (int shift : {21, 14, 7, 0}) {
-        tag.append(char((size >> shift) & 0x7F));
-    }
-    return tag + frame + QByteArray(padding, '\0');
+    return Id3v2Of(3, PlainFrame(3, "TIT2", title) + QByteArray(padding, '\0'));
 }
 
 QByteArray Id3v1Tag(const QByteArray& title) {

@@ -33,6 +33,12 @@ QStringList FolderEntries(const QString& folder);
 // The bytes of the binary formats, built independently of the code under test.
 QByteArray U32Le(quint32 value);
 QByteArray Utf16Le(const QString& text);
+// Four bytes big-endian, seven bits a byte where `syncSafe`.
+QByteArray SizeBytes(quint32 size, bool syncSafe);
+// An ID3v2.3 or 2.4 frame holding `text` behind an ISO-8859-1 encoding byte.
+QByteArray PlainFrame(int version, const char* id, const QByteArray& text);
+// An ID3v2 tag of `version` holding `frames`, its header flags `flags`.
+QByteArray Id3v2Of(int version, const QByteArray& frames, char flags = 0);
 
 // The tag of an MPEG file as TagLib reads it, texts in UTF-8; all empty when there is none.
 struct TagValues {

@@ -662,29 +662,11 @@ QStringList TextFramesOf(const QString& path) {
     return texts;
 }
 
-// Four bytes big-endian, seven bits a byte where `syncSafe`.
-QByteArray SizeBytes(quint32 size, bool syncSafe) {
-    QByteArray bytes;
-    for (const int shift : {3, 2, 1, 0}) {
-        bytes.append(char(syncSafe ? (size >> (7 * shift)) & 0x7F : size >> (8 * shift)));
-    }
-    return bytes;
-}
-
 // An ID3v2 frame whose body is `text` deflated, declaring `declared` inflated bytes.
 QByteArray CompressedFrame(int version, const char* id, const QByteArray& text, quint32 declared) {
     const QByteArray body = SizeBytes(declared, version == 4) + qCompress(text).mid(4);
     return id + SizeBytes(quint32(body.size()), version == 4) +
            QByteArray(version == 3 ? "\x00\x80" : "\x00\x09", 2) + body;
-}
-
-QByteArray PlainFrame(int version, const char* id, const QByteArray& text) {
-    return id + SizeBytes(quint32(text.size()) + 1, version == 4) + QByteArray(3, '\0') + text;
-}
-
-QByteArray Id3v2Of(int version, const QByteArray& frames, char flags = 0) {
-    return QByteArray("ID3") + char(version) + '\0' + flags +
-           SizeBytes(quint32(frames.size()), true) + frames;
 }
 
 // Compressed frames inflate only as far as the limit on the whole tag: one that declares more, or
