@@ -4,8 +4,12 @@
 #include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <taglib/commentsframe.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/tag.h>
+#include <taglib/textidentificationframe.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -273,6 +277,38 @@ QByteArray Id3v1Tag(const QByteArray& title) {
     tag.append(title.left(30)).append(QByteArray(30 - std::min<int>(30, title.size()), '\0'));
     tag.append(QByteArray(128 - tag.size() - 1, '\0')).append(char(12));  // genre
     return tag;
+}
+
+QString TaggedCopy(const QString& path, const std::vector<std::pair<QString, QString>>& frames,
+                   const QString& v1Album) {
+    WriteAll(path, ReadAll(Fixture(QStringLiteral("cbr128_stereo.mp3"))));
+    TagLib::MPEG::File file(QFile::encodeName(path).constData());
+    TagLib::ID3v2::Tag* tag = file.ID3v2Tag(true);
+    for (const auto& [id, text] : frames) {
+        const TagLib::String value(text.toStdString(), TagLib::String::UTF8);
+        const TagLib::String name(id.section(u':', 1).toStdString(), TagLib::String::UTF8);
+        if (id.startsWith(QLatin1String("TXXX"))) {
+            tag->addFrame(new TagLib::ID3v2::UserTextIdentificationFrame(name, value));
+        } else if (id.startsWith(QLatin1String("COMM"))) {
+            auto* comment = new TagLib::ID3v2::CommentsFrame(TagLib::String::UTF8);
+            comment->setLanguage("eng");
+            comment->setDescription(name);
+            comment->setText(value);
+            tag->addFrame(comment);
+        } else {
+            auto* frame = new TagLib::ID3v2::TextIdentificationFrame(
+                TagLib::ByteVector(id.toLatin1().constData(), 4), TagLib::String::UTF8);
+            frame->setText(value);
+            tag->addFrame(frame);
+        }
+    }
+    if (!v1Album.isEmpty()) {
+        file.ID3v1Tag(true)->setAlbum(TagLib::String(v1Album.toStdString(), TagLib::String::UTF8));
+    }
+    if (!file.save(TagLib::MPEG::File::AllTags, TagLib::File::StripNone)) {
+        throw std::runtime_error("cannot tag " + path.toStdString());
+    }
+    return path;
 }
 
 quint16 BitwiseCrc16(const QByteArray& bytes) {

@@ -85,6 +85,11 @@ int Bits(const QByteArray& bytes, int at, int count);
 QByteArray Id3v2Tag(const QByteArray& title, int padding);
 // A 128-byte ID3v1 tag.
 QByteArray Id3v1Tag(const QByteArray& title);
+// Copies the 128 kbit/s fixture to `path` with an ID3v2 tag that holds `frames` (frame id, text;
+// "TXXX:name" and "COMM:description" for those) and, when given, an ID3v1 tag with `v1Album`.
+// Returns `path`.
+QString TaggedCopy(const QString& path, const std::vector<std::pair<QString, QString>>& frames,
+                   const QString& v1Album = QString());
 
 // While it lives, writes past `bytes` fail with EFBIG instead of ending the process: the disk
 // looks full to this process.
