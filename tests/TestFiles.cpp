@@ -4,8 +4,12 @@
 #include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <taglib/commentsframe.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/tag.h>
+#include <taglib/textidentificationframe.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -144,6 +148,23 @@ QByteArray Utf16Le(const QString& text) {
     return QStringEncoder(QStringEncoder::Utf16LE).encode(text);
 }
 
+QByteArray SizeBytes(quint32 size, bool syncSafe) {
+    QByteArray bytes;
+    for (const int shift : {3, 2, 1, 0}) {
+        bytes.append(char(syncSafe ? (size >> (7 * shift)) & 0x7F : size >> (8 * shift)));
+    }
+    return bytes;
+}
+
+QByteArray PlainFrame(int version, const char* id, const QByteArray& text) {
+    return id + SizeBytes(quint32(text.size()) + 1, version == 4) + QByteArray(3, '\0') + text;
+}
+
+QByteArray Id3v2Of(int version, const QByteArray& frames, char flags) {
+    return QByteArray("ID3") + char(version) + '\0' + flags +
+           SizeBytes(quint32(frames.size()), true) + frames;
+}
+
 bool TagValues::operator==(const TagValues& other) const {
     return std::tie(album, artist, title, comment, year) ==
            std::tie(other.album, other.artist, other.title, other.comment, other.year);
@@ -248,17 +269,7 @@ QByteArray Mp3Frames(int count) {
 }
 
 QByteArray Id3v2Tag(const QByteArray& title, int padding) {
-    QByteArray frame("TIT2");
-    const int frameSize = int(title.size()) + 1;  // encoding byte + text
-    frame.append(char(frameSize >> 24)).append(char(frameSize >> 16));
-    frame.append(char(frameSize >> 8)).append(char(frameSize));
-    frame.append(2, '\0').append('\0').append(title);
-    const int size = int(frame.size()) + padding;
-    QByteArray tag("ID3\x03\x00\x00", 6);
-    for (int shift : {21, 14, 7, 0}) {
-        tag.append(char((size >> shift) & 0x7F));
-    }
-    return tag + frame + QByteArray(padding, '\0');
+    return Id3v2Of(3, PlainFrame(3, "TIT2", title) + QByteArray(padding, '\0'));
 }
 
 QByteArray Id3v1Tag(const QByteArray& title) {
@@ -266,6 +277,38 @@ QByteArray Id3v1Tag(const QByteArray& title) {
     tag.append(title.left(30)).append(QByteArray(30 - std::min<int>(30, title.size()), '\0'));
     tag.append(QByteArray(128 - tag.size() - 1, '\0')).append(char(12));  // genre
     return tag;
+}
+
+QString TaggedCopy(const QString& path, const std::vector<std::pair<QString, QString>>& frames,
+                   const QString& v1Album) {
+    WriteAll(path, ReadAll(Fixture(QStringLiteral("cbr128_stereo.mp3"))));
+    TagLib::MPEG::File file(QFile::encodeName(path).constData());
+    TagLib::ID3v2::Tag* tag = file.ID3v2Tag(true);
+    for (const auto& [id, text] : frames) {
+        const TagLib::String value(text.toStdString(), TagLib::String::UTF8);
+        const TagLib::String name(id.section(u':', 1).toStdString(), TagLib::String::UTF8);
+        if (id.startsWith(QLatin1String("TXXX"))) {
+            tag->addFrame(new TagLib::ID3v2::UserTextIdentificationFrame(name, value));
+        } else if (id.startsWith(QLatin1String("COMM"))) {
+            auto* comment = new TagLib::ID3v2::CommentsFrame(TagLib::String::UTF8);
+            comment->setLanguage("eng");
+            comment->setDescription(name);
+            comment->setText(value);
+            tag->addFrame(comment);
+        } else {
+            auto* frame = new TagLib::ID3v2::TextIdentificationFrame(
+                TagLib::ByteVector(id.toLatin1().constData(), 4), TagLib::String::UTF8);
+            frame->setText(value);
+            tag->addFrame(frame);
+        }
+    }
+    if (!v1Album.isEmpty()) {
+        file.ID3v1Tag(true)->setAlbum(TagLib::String(v1Album.toStdString(), TagLib::String::UTF8));
+    }
+    if (!file.save(TagLib::MPEG::File::AllTags, TagLib::File::StripNone)) {
+        throw std::runtime_error("cannot tag " + path.toStdString());
+    }
+    return path;
 }
 
 quint16 BitwiseCrc16(const QByteArray& bytes) {

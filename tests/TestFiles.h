@@ -33,6 +33,12 @@ QStringList FolderEntries(const QString& folder);
 // The bytes of the binary formats, built independently of the code under test.
 QByteArray U32Le(quint32 value);
 QByteArray Utf16Le(const QString& text);
+// Four bytes big-endian, seven bits a byte where `syncSafe`.
+QByteArray SizeBytes(quint32 size, bool syncSafe);
+// An ID3v2.3 or 2.4 frame holding `text` behind an ISO-8859-1 encoding byte.
+QByteArray PlainFrame(int version, const char* id, const QByteArray& text);
+// An ID3v2 tag of `version` holding `frames`, its header flags `flags`.
+QByteArray Id3v2Of(int version, const QByteArray& frames, char flags = 0);
 
 // The tag of an MPEG file as TagLib reads it, texts in UTF-8; all empty when there is none.
 struct TagValues {
@@ -79,6 +85,11 @@ int Bits(const QByteArray& bytes, int at, int count);
 QByteArray Id3v2Tag(const QByteArray& title, int padding);
 // A 128-byte ID3v1 tag.
 QByteArray Id3v1Tag(const QByteArray& title);
+// Copies the 128 kbit/s fixture to `path` with an ID3v2 tag that holds `frames` (frame id, text;
+// "TXXX:name" and "COMM:description" for those) and, when given, an ID3v1 tag with `v1Album`.
+// Returns `path`.
+QString TaggedCopy(const QString& path, const std::vector<std::pair<QString, QString>>& frames,
+                   const QString& v1Album = QString());
 
 // While it lives, writes past `bytes` fail with EFBIG instead of ending the process: the disk
 // looks full to this process.

@@ -28,10 +28,6 @@ QLineEdit* Field(const QDialog& dialog, const QString& label) {
     return candidate ? qobject_cast<QLineEdit*>(candidate->buddy()) : nullptr;
 }
 
-QPushButton* Button(const QDialog& dialog, const QString& text) {
-    return ChildWithText<QPushButton>(dialog, text);
-}
-
 // What the C library makes of the text, for texts whose number fits 32 bits.
 std::optional<qint32> CLibraryScan(const QString& text) {
     int value = 0;
@@ -107,7 +103,7 @@ private Q_SLOTS:
         // Each field is reached by Alt and a key of its own, the one its label underlines.
         QString keys;
         for (const QString& label : kLabels) {
-            const QChar key = label.at(label.indexOf(QLatin1Char('&')) + 1).toLower();
+            const QChar key = AccessKey(label);
             QVERIFY(!keys.contains(key));
             keys += key;
             QTest::keyClick(QApplication::focusWidget(), key.toLatin1(), Qt::AltModifier);

@@ -14,10 +14,6 @@ QCheckBox& SaveTagBox(CPreferencesSheet& sheet) {
     return *sheet.StandardPage().findChild<QCheckBox*>();
 }
 
-QPushButton* Button(const QDialog& dialog, const QString& text) {
-    return ChildWithText<QPushButton>(dialog, text);
-}
-
 }  // namespace
 
 class PreferencesTest : public QObject {
@@ -71,9 +67,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&sheet));
         QString keys;
         for (QCheckBox* box : sheet.StandardPage().findChildren<QCheckBox*>()) {
-            const qsizetype amp = box->text().indexOf(QLatin1Char('&'));
-            QVERIFY2(amp >= 0, qPrintable(box->text()));
-            const QChar key = box->text().at(amp + 1).toLower();
+            const QChar key = AccessKey(box->text());
+            QVERIFY2(!key.isNull(), qPrintable(box->text()));
             QVERIFY2(!keys.contains(key), qPrintable(box->text()));
             keys += key;
             // Alt and the key toggles the box.

@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <mutex>
 #include <optional>
 
@@ -398,12 +397,10 @@ QString WriteInputWithPicture(const QString& path, qint64 size, bool compressed)
     const QByteArray body =
         compressed ? qCompress(fieldsHead + QByteArray(size, '\0'), 1) : fieldsHead;
     const qint64 bodySize = compressed ? body.size() : 14 + size;
-    QByteArray frame = "APIC" + QByteArray(4, 0) + QByteArray(compressed ? "\0\x80" : "\0\0", 2);
-    qToBigEndian(quint32(bodySize), frame.data() + 4);
-    QByteArray header("ID3\x03\0\0", 6);
-    for (int shift = 21; shift >= 0; shift -= 7) {
-        header += char(((frame.size() + bodySize) >> shift) & 0x7F);  // synchsafe
-    }
+    const QByteArray frame = "APIC" + SizeBytes(quint32(bodySize), false) +
+                             QByteArray(compressed ? "\0\x80" : "\0\0", 2);
+    const QByteArray header =
+        QByteArray("ID3\x03\0\0", 6) + SizeBytes(quint32(frame.size() + bodySize), true);
     QFile file(path);
     const qint64 tagEnd = header.size() + frame.size() + bodySize;
     EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(header + frame + body) > 0 &&

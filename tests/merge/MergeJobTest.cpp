@@ -8,7 +8,6 @@
 #include <taglib/attachedpictureframe.h>
 #include <taglib/chapterframe.h>
 #include <taglib/commentsframe.h>
-#include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/tableofcontentsframe.h>
@@ -607,38 +606,6 @@ TEST_F(MergeJobTest, ThePictureOfTheFirstInputThatHasOneOrOfAPictureFile) {
     EXPECT_EQ(std::get<2>(ReadChaptersAndPictures(output).pictures.at(0)).size(), 64 << 20);
 }
 
-// A copy of the 128 kbit/s fixture whose ID3v2 tag holds `frames` (frame id, text; "TXXX:name"
-// and "COMM:description" for those) and, when given, an ID3v1 tag with `v1Album`.
-QString TaggedCopy(const QString& path, const std::vector<std::pair<QString, QString>>& frames,
-                   const QString& v1Album = QString()) {
-    WriteAll(path, ReadAll(Fixture(QStringLiteral("cbr128_stereo.mp3"))));
-    TagLib::MPEG::File file(QFile::encodeName(path).constData());
-    TagLib::ID3v2::Tag* tag = file.ID3v2Tag(true);
-    for (const auto& [id, text] : frames) {
-        const TagLib::String value(text.toStdString(), TagLib::String::UTF8);
-        const TagLib::String name(id.section(u':', 1).toStdString(), TagLib::String::UTF8);
-        if (id.startsWith(QLatin1String("TXXX"))) {
-            tag->addFrame(new TagLib::ID3v2::UserTextIdentificationFrame(name, value));
-        } else if (id.startsWith(QLatin1String("COMM"))) {
-            auto* comment = new TagLib::ID3v2::CommentsFrame(TagLib::String::UTF8);
-            comment->setLanguage("eng");
-            comment->setDescription(name);
-            comment->setText(value);
-            tag->addFrame(comment);
-        } else {
-            auto* frame = new TagLib::ID3v2::TextIdentificationFrame(
-                TagLib::ByteVector(id.toLatin1().constData(), 4), TagLib::String::UTF8);
-            frame->setText(value);
-            tag->addFrame(frame);
-        }
-    }
-    if (!v1Album.isEmpty()) {
-        file.ID3v1Tag(true)->setAlbum(TagLib::String(v1Album.toStdString(), TagLib::String::UTF8));
-    }
-    EXPECT_TRUE(file.save(TagLib::MPEG::File::AllTags, TagLib::File::StripNone));
-    return path;
-}
-
 // The text frames of a file's ID3v2 tag as "ID=text" ("TXXX:name=text", "COMM:description=
 // text"), in its order.
 QStringList TextFramesOf(const QString& path) {
@@ -662,29 +629,11 @@ QStringList TextFramesOf(const QString& path) {
     return texts;
 }
 
-// Four bytes big-endian, seven bits a byte where `syncSafe`.
-QByteArray SizeBytes(quint32 size, bool syncSafe) {
-    QByteArray bytes;
-    for (const int shift : {3, 2, 1, 0}) {
-        bytes.append(char(syncSafe ? (size >> (7 * shift)) & 0x7F : size >> (8 * shift)));
-    }
-    return bytes;
-}
-
 // An ID3v2 frame whose body is `text` deflated, declaring `declared` inflated bytes.
 QByteArray CompressedFrame(int version, const char* id, const QByteArray& text, quint32 declared) {
     const QByteArray body = SizeBytes(declared, version == 4) + qCompress(text).mid(4);
     return id + SizeBytes(quint32(body.size()), version == 4) +
            QByteArray(version == 3 ? "\x00\x80" : "\x00\x09", 2) + body;
-}
-
-QByteArray PlainFrame(int version, const char* id, const QByteArray& text) {
-    return id + SizeBytes(quint32(text.size()) + 1, version == 4) + QByteArray(3, '\0') + text;
-}
-
-QByteArray Id3v2Of(int version, const QByteArray& frames, char flags = 0) {
-    return QByteArray("ID3") + char(version) + '\0' + flags +
-           SizeBytes(quint32(frames.size()), true) + frames;
 }
 
 // Compressed frames inflate only as far as the limit on the whole tag: one that declares more, or

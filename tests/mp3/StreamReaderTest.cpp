@@ -138,8 +138,8 @@ TEST_F(StreamReaderTest, LeadingTagsAreMeasuredByTheirHeaders) {
     const auto tag = [](const char* versionAndFlags, int size, int body = -1) {
         const QByteArray fill =
             (Mp3Frame(0x44) + QByteArray(size, '\0')).left(body < 0 ? size : body);
-        return QByteArray("ID3") + QByteArray(versionAndFlags, 3) + char(size >> 21 & 0x7F) +
-               char(size >> 14 & 0x7F) + char(size >> 7 & 0x7F) + char(size & 0x7F) + fill;
+        return QByteArray("ID3") + QByteArray(versionAndFlags, 3) + SizeBytes(quint32(size), true) +
+               fill;
     };
     const QByteArray frames = Mp3Frame(0x11) + Mp3Frame(0x22);
     // A compressed title frame stating a 4 GB text: parsing it corrupted id3lib's heap.
@@ -214,9 +214,8 @@ TEST_F(StreamReaderTest, InputsYieldTheirRealFramesAndNothingElse) {
         lyricsTag + QByteArray::number(lyricsTag.size()).rightJustified(6, '0') + "LYRICS200";
     const QByteArray id3v2Body = Id3v2Tag(frames, 0).mid(10);
     const auto id3v2 = [&id3v2Body](const char* identifier) {
-        const int n = int(id3v2Body.size());
-        return QByteArray(identifier) + QByteArray::fromHex("040010") + char(n >> 21 & 0x7F) +
-               char(n >> 14 & 0x7F) + char(n >> 7 & 0x7F) + char(n & 0x7F);
+        return QByteArray(identifier) + QByteArray::fromHex("040010") +
+               SizeBytes(quint32(id3v2Body.size()), true);
     };
     const QByteArray appended = id3v2("ID3") + id3v2Body + id3v2("3DI");
     const QByteArray free = ReadAll(Fixture(QStringLiteral("freeformat_200k.mp3")));
