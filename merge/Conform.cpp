@@ -1,22 +1,20 @@
 #include "merge/Conform.h"
 
-#include <soxr.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 #include <optional>
 #include <thread>
 
 #include "io/Files.h"
+#include "merge/BoundedQueue.h"
 #include "merge/ChannelMix.h"
 #include "merge/InputPass.h"
 #include "merge/LameEncoder.h"
 #include "merge/Mpg123Decoder.h"
+#include "merge/Resampler.h"
 #include "merge/Seam.h"
 #include "merge/SpillFile.h"
 #include "mp3/StreamFormat.h"
@@ -32,95 +30,9 @@ using mp3::FrameHeader;
 constexpr size_t kChunk = 8192;
 constexpr size_t kWriteChunk = 1 << 20;
 
-// libsoxr from one rate to another, as a stream.
-class Resampler {
-public:
-    Resampler(double from, double to, unsigned channels) : channels(channels), ratio(to / from) {
-        const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-        const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
-        soxr_error_t error = nullptr;
-        handle = soxr_create(from, to, channels, &error, &io, &quality, nullptr);
-        if (error) {
-            handle = nullptr;
-        }
-    }
-    ~Resampler() { soxr_delete(handle); }
-    Resampler(const Resampler&) = delete;
-    Resampler& operator=(const Resampler&) = delete;
-
-    bool Ready() const { return handle != nullptr; }
-    // What the samples become; with none, what the resampler still holds.
-    std::vector<float> Process(const std::vector<float>& samples) {
-        if (!handle) {
-            return {};
-        }
-        const size_t count = samples.size() / channels;
-        const size_t room = size_t(double(count) * ratio) + kChunk;
-        std::vector<float> out;
-        for (size_t taken = 0;;) {
-            const size_t made = out.size() / channels;
-            out.resize((made + room) * channels);
-            size_t used = 0, gave = 0;
-            soxr_process(handle, count > 0 ? samples.data() + taken * channels : nullptr,
-                         count - taken, &used, out.data() + made * channels, room, &gave);
-            taken += used;
-            out.resize((made + gave) * channels);
-            if (count > 0 ? taken >= count && gave < room : gave == 0) {
-                return out;
-            }
-        }
-    }
-
-private:
-    soxr_t handle = nullptr;
-    const unsigned channels;
-    const double ratio;
-};
-
 // Chunks of samples handed from the thread that decodes to the one that encodes, a few at most
-// waiting, so that both run at once and the memory stays small.
-class ChunkQueue {
-public:
-    // Waits while the queue is full; false once it is closed.
-    bool Push(std::vector<float> chunk) {
-        std::unique_lock<std::mutex> guard(lock);
-        changed.wait(guard, [this] { return chunks.size() < kDepth || closed; });
-        if (closed) {
-            return false;
-        }
-        chunks.push_back(std::move(chunk));
-        changed.notify_all();
-        return true;
-    }
-    // The next chunk, waiting for it; none once the queue is closed and empty.
-    std::optional<std::vector<float>> Pop() {
-        std::unique_lock<std::mutex> guard(lock);
-        changed.wait(guard, [this] { return !chunks.empty() || closed; });
-        if (chunks.empty()) {
-            return std::nullopt;
-        }
-        std::vector<float> chunk = std::move(chunks.front());
-        chunks.pop_front();
-        changed.notify_all();
-        return chunk;
-    }
-    void Close() {
-        const std::lock_guard<std::mutex> guard(lock);
-        closed = true;
-        changed.notify_all();
-    }
-    bool Closed() {
-        const std::lock_guard<std::mutex> guard(lock);
-        return closed;
-    }
-
-private:
-    static constexpr size_t kDepth = 4;
-    std::mutex lock;
-    std::condition_variable changed;
-    std::deque<std::vector<float>> chunks;
-    bool closed = false;
-};
+// waiting.
+using ChunkQueue = BoundedQueue<std::vector<float>, 4>;
 
 // The samples an input decodes to, trimmed of its encoder's delay and padding, on their way to
 // the encoder: gained, mixed to the target's channels and resampled to its rate, stretch by
