@@ -222,6 +222,68 @@ void TakeEncoderSetting(const mp3::StreamReader& reader, const mp3::XingHeader& 
     }
 }
 
+// What `input` becomes, encoded as `target` says into `spill`.
+Conformed Encode(const ConformInput& input, const ConformTarget& target, SpillFile& spill,
+                 const PassDecoding& decoding) {
+    InputPass pass(input.file, input.path);
+    const mp3::StreamReader& reader = pass.Reader();
+    const auto cannot = [&input](const QString& why) {
+        return Conformed{nullptr,
+                         QStringLiteral("Cannot re-encode %1: %2").arg(Quoted(input.path), why)};
+    };
+    if (!pass.File()) {
+        return cannot(pass.OpenError());
+    }
+    if (reader.AtEnd()) {
+        const QString failure = pass.Start().failure;
+        return failure.isEmpty() ? cannot(QStringLiteral("no MPEG audio frames found"))
+                                 : Conformed{nullptr, failure};
+    }
+    SeamInput told;  // the delay and padding its header tells
+    ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
+    const mp3::StreamFormat source(reader.Header());
+    const double frameSeconds = reader.Header().GetDuration();
+    Mpg123Stream decoder(source);
+    ChunkQueue queue;
+    Conversion conversion(target, source, input.gainDb, told, queue);
+    Encoding encoding(target, spill);
+    if (!encoding.Ready()) {
+        return cannot(encoding.Problem());
+    }
+    if (!decoder.Ready() || !conversion.Ready()) {
+        return cannot(QStringLiteral("the decoder does not take its format"));
+    }
+    // Decoding and resampling on a thread of their own, beside the encoder, which takes longest.
+    PassEnd end;
+    std::thread decoderThread([&] {
+        const Mpg123Stream::Take take = [&](const float* samples, size_t count) {
+            conversion.Add(samples, count, decoder.Format());
+        };
+        end = decoding.Decode(pass, decoder, take, [&] { return !queue.Closed(); });
+        conversion.Finish();
+    });
+    encoding.Run(queue);
+    decoderThread.join();
+    // Audio cut short or mixed by a fault must not pass for the input.
+    if (!end.failure.isEmpty()) {
+        return {nullptr, end.failure};
+    }
+    Conformed conformed = encoding.Finish();
+    if (!conformed.file) {
+        return cannot(conformed.error);
+    }
+    if (decoder.Damaged() > 0) {
+        conformed.warning =
+            QStringLiteral(
+                "%1 holds %2 damaged frames that could not be decoded, the first %3 s in; "
+                "silence stands in for them")
+                .arg(Quoted(input.path))
+                .arg(decoder.Damaged())
+                .arg(double(decoder.FirstDamaged()) * frameSeconds, 0, 'f', 1);
+    }
+    return conformed;
+}
+
 }  // namespace
 
 int VbrQualityOf(quint32 stored) {
@@ -263,79 +325,9 @@ ConformTarget TargetOf(const std::shared_ptr<InputFile>& file, const QString& pa
 
 ConformPass::ConformPass(std::vector<ConformInput> inputs, const ConformTarget& target,
                          SpillFile& spill)
-    : inputs(std::move(inputs)),
-      target(target),
-      spill(spill),
-      results(this->inputs.size()),
-      workers(int(this->inputs.size()),
-              [this](int i) { results[size_t(i)] = Encode(this->inputs[size_t(i)]); }) {}
-
-Conformed ConformPass::Encode(const ConformInput& input) {
-    InputPass pass(input.file, input.path);
-    const mp3::StreamReader& reader = pass.Reader();
-    const auto cannot = [&input](const QString& why) {
-        return Conformed{nullptr,
-                         QStringLiteral("Cannot re-encode %1: %2").arg(Quoted(input.path), why)};
-    };
-    if (!pass.File()) {
-        return cannot(pass.OpenError());
-    }
-    if (reader.AtEnd()) {
-        const QString failure = pass.Start().failure;
-        return failure.isEmpty() ? cannot(QStringLiteral("no MPEG audio frames found"))
-                                 : Conformed{nullptr, failure};
-    }
-    SeamInput told;  // the delay and padding its header tells
-    ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
-    const mp3::StreamFormat source(reader.Header());
-    const double frameSeconds = reader.Header().GetDuration();
-    Mpg123Stream decoder(source);
-    ChunkQueue queue;
-    Conversion conversion(target, source, input.gainDb, told, queue);
-    Encoding encoding(target, spill);
-    if (!encoding.Ready()) {
-        return cannot(encoding.Problem());
-    }
-    if (!decoder.Ready() || !conversion.Ready()) {
-        return cannot(QStringLiteral("the decoder does not take its format"));
-    }
-    // Decoding and resampling on a thread of their own, beside the encoder, which takes longest.
-    PassEnd end;
-    std::thread decoding([&] {
-        const Mpg123Stream::Take take = [&](const float* samples, size_t count) {
-            conversion.Add(samples, count, decoder.Format());
-        };
-        end = pass.Run(
-            [&](const mp3::StreamReader& frame) {
-                if (!IsHeaderFrame(frame)) {
-                    decoder.Feed(frame.Frame(), frame.FrameLength(), take);
-                }
-                return !workers.Stopping() && !queue.Closed();
-            },
-            &bytesDone);
-        decoder.Finish(take);
-        conversion.Finish();
-    });
-    encoding.Run(queue);
-    decoding.join();
-    // Audio cut short or mixed by a fault must not pass for the input.
-    if (!end.failure.isEmpty()) {
-        return {nullptr, end.failure};
-    }
-    Conformed conformed = encoding.Finish();
-    if (!conformed.file) {
-        return cannot(conformed.error);
-    }
-    if (decoder.Damaged() > 0) {
-        conformed.warning =
-            QStringLiteral(
-                "%1 holds %2 damaged frames that could not be decoded, the first %3 s in; "
-                "silence stands in for them")
-                .arg(Quoted(input.path))
-                .arg(decoder.Damaged())
-                .arg(double(decoder.FirstDamaged()) * frameSeconds, 0, 'f', 1);
-    }
-    return conformed;
-}
+    : ParallelPass(std::move(inputs),
+                   [target, &spill](const ConformInput& input, const PassDecoding& decoding) {
+                       return Encode(input, target, spill, decoding);
+                   }) {}
 
 }  // namespace tessaro

@@ -1,13 +1,11 @@
 #pragma once
 
 #include <QString>
-#include <atomic>
-#include <chrono>
 #include <memory>
 #include <vector>
 
+#include "merge/Pass.h"
 #include "merge/Seam.h"
-#include "merge/Workers.h"
 #include "mp3/FrameHeader.h"
 
 namespace tessaro {
@@ -53,30 +51,13 @@ struct Conformed {
     EncoderSilence silence{};
 };
 
-// Re-encodes the inputs on as many threads as there are cores, each input on one thread: each is
-// decoded without its encoder's delay and padding, resampled to the target's rate (libsoxr's
-// high-quality recipe), mixed to its channels (mono to both, stereo to their mean) and encoded.
-// Stops early, its results incomplete, when asked to or destroyed.
-class ConformPass {
+// Re-encodes the inputs, each on one thread: each is decoded without its encoder's delay and
+// padding, resampled to the target's rate (libsoxr's high-quality recipe), mixed to its channels
+// (mono to both, stereo to their mean) and encoded.
+class ConformPass : public ParallelPass<ConformInput, Conformed> {
 public:
     // What each input becomes goes into `spill`.
     ConformPass(std::vector<ConformInput> inputs, const ConformTarget& target, SpillFile& spill);
-
-    bool WaitFor(std::chrono::milliseconds timeout) { return workers.WaitFor(timeout); }
-    // The bytes of frames decoded so far, for the progress.
-    qint64 BytesDone() const { return bytesDone; }
-    // By the inputs' order; read once WaitFor() said all are done.
-    const std::vector<Conformed>& Results() const { return results; }
-
-private:
-    Conformed Encode(const ConformInput& input);
-
-    std::vector<ConformInput> inputs;
-    const ConformTarget target;
-    SpillFile& spill;
-    std::vector<Conformed> results;
-    std::atomic<qint64> bytesDone{0};
-    Workers workers;  // last, so that they stop before what they use goes
 };
 
 }  // namespace tessaro

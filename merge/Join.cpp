@@ -123,12 +123,12 @@ bool Join::PlanConform() {
     return true;
 }
 
-// Waits for a pass over the inputs, its progress counted on from `before`; false, the join given
-// up, when the host cancels meanwhile.
-template <typename Pass>
+// Waits for a pass over the inputs, its progress counted on from `before`; false, the pass
+// cancelled and the join given up, when the host cancels meanwhile.
 bool Join::Await(Pass& pass, qint64 before) {
     while (!pass.WaitFor(std::chrono::milliseconds(50))) {
         if (host.MergeCancelled()) {
+            pass.Cancel();
             return Cancelled();
         }
         passDone = before + pass.BytesDone();

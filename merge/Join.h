@@ -20,6 +20,7 @@
 namespace tessaro {
 
 struct InputLoudness;
+class Pass;
 
 // One join in progress, run as a plan of its inputs and passes over them (measuring,
 // re-encoding, copying), each pass through the one InputPass, which fails the join for an input
@@ -53,7 +54,6 @@ public:
     MergeResult result;
 
 private:
-    template <typename Pass>
     bool Await(Pass& pass, qint64 before);
     bool Fail(const QString& error);
     bool Cancelled();

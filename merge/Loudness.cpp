@@ -129,15 +129,8 @@ private:
     std::vector<float> mixed;
 };
 
-}  // namespace
-
-LoudnessPass::LoudnessPass(std::vector<LoudnessInput> inputs)
-    : inputs(std::move(inputs)),
-      results(this->inputs.size()),
-      workers(int(this->inputs.size()),
-              [this](int i) { results[size_t(i)] = Measure(this->inputs[size_t(i)]); }) {}
-
-InputLoudness LoudnessPass::Measure(const LoudnessInput& input) {
+// What the join reads of `input` measures.
+InputLoudness Measure(const LoudnessInput& input, const PassDecoding& decoding) {
     InputPass pass(input.file, input.path);
     InputLoudness loudness;
     if (pass.Reader().AtEnd()) {
@@ -154,16 +147,7 @@ InputLoudness LoudnessPass::Measure(const LoudnessInput& input) {
     const Mpg123Stream::Take take = [&](const float* audio, size_t frames) {
         meter.Add(audio, frames, decoder.Format());
     };
-    const PassEnd end = pass.Run(
-        [&](const mp3::StreamReader& reader) {
-            // An encoder's header frame holds no audio.
-            if (!IsHeaderFrame(reader)) {
-                decoder.Feed(reader.Frame(), reader.FrameLength(), take);
-            }
-            return !workers.Stopping();
-        },
-        &bytesDone);
-    decoder.Finish(take);
+    const PassEnd end = decoding.Decode(pass, decoder, take);
     loudness.failure = end.failure;
     loudness.blocks = meter.Finish();
     // The decoder's, rather than the meter's, which costs a tenth of the pass.
@@ -177,6 +161,11 @@ InputLoudness LoudnessPass::Measure(const LoudnessInput& input) {
     loudness.lufs = loudness.measured ? lufs : 0;
     return loudness;
 }
+
+}  // namespace
+
+LoudnessPass::LoudnessPass(std::vector<LoudnessInput> inputs)
+    : ParallelPass(std::move(inputs), Measure) {}
 
 double GainDb(int steps) {
     return steps * kStepDb;

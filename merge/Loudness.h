@@ -1,12 +1,10 @@
 #pragma once
 
 #include <QString>
-#include <atomic>
-#include <chrono>
 #include <memory>
 #include <vector>
 
-#include "merge/Workers.h"
+#include "merge/Pass.h"
 
 namespace tessaro {
 
@@ -33,27 +31,10 @@ struct LoudnessInput {
     int channels = 0;
 };
 
-// Measures the inputs on as many threads as there are cores, each input on one thread, from
-// the frames the join copies. Stops early, its results incomplete, when asked to or destroyed.
-class LoudnessPass {
+// Measures the inputs, each on one thread, from the frames the join copies.
+class LoudnessPass : public ParallelPass<LoudnessInput, InputLoudness> {
 public:
     explicit LoudnessPass(std::vector<LoudnessInput> inputs);
-
-    // Waits until every input has been measured (or the pass stopped), at most `timeout`;
-    // whether it has.
-    bool WaitFor(std::chrono::milliseconds timeout) { return workers.WaitFor(timeout); }
-    // The bytes of frames decoded so far, for the progress.
-    qint64 BytesDone() const { return bytesDone; }
-    // By the inputs' order; read once WaitFor() said all are measured.
-    const std::vector<InputLoudness>& Results() const { return results; }
-
-private:
-    InputLoudness Measure(const LoudnessInput& input);
-
-    std::vector<LoudnessInput> inputs;
-    std::vector<InputLoudness> results;
-    std::atomic<qint64> bytesDone{0};
-    Workers workers;  // last, so that they stop before what they use goes
 };
 
 // The gain of `steps` steps of global_gain, in dB.

@@ -1212,6 +1212,17 @@ TEST_F(MergeJobTest, LevellingMeasuresClipsAndTheJoinedFileAsTheyAreHeard) {
         joined = DecodeAsPlayers(output, cbr);
         EXPECT_NEAR(TrackGain(output), -18 - Lufs(joined, 0, joined.size() / 2), 0.3);
     }
+
+    // A pass cancelled leaves the inputs it has not begun and ends those begun a frame later:
+    // far less is decoded than one input of a minute.
+    const QString minute = Write(QStringLiteral("minute.mp3"),
+                                 ReadAll(dir.filePath(QStringLiteral("after.mp3"))).repeated(20));
+    tessaro::LoudnessPass pass(
+        std::vector<tessaro::LoudnessInput>(50, tessaro::LoudnessInput{minute, nullptr, 0}));
+    pass.Cancel();
+    while (!pass.WaitFor(std::chrono::milliseconds(50))) {
+    }
+    EXPECT_LT(pass.BytesDone(), QFileInfo(minute).size());
 }
 
 TEST_F(MergeJobTest, ReEncodedInputsAreLevelledAsTheyWillBeHeard) {
