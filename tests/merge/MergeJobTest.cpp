@@ -816,6 +816,9 @@ TEST_F(MergeJobTest, ChaptersFromAChapterFileToOneAndByTitle) {
     options = {};
     const QByteArray exported = tessaro::FormatChapters(byTitle.chapters);
     EXPECT_TRUE(exported.startsWith("00:00:00.000 Chapter 1\n00:00:"));
+    // A title from a tag with control characters goes out without them, as it reads back.
+    EXPECT_EQ(tessaro::FormatChapters({{QStringLiteral("Line\r\nbreak\tand\x7F\x85"), 0, 1}}),
+              "00:00:00.000 Line break and \n");
     options.chapterFile = Write(QStringLiteral("chapters.txt"), exported);
     tessaro::MergeResult imported = tessaro::RunMerge(workspace, output, host, options);
     ASSERT_TRUE(imported.Succeeded()) << imported.error.toStdString();
@@ -845,6 +848,20 @@ TEST_F(MergeJobTest, ChaptersFromAChapterFileToOneAndByTitle) {
           {QByteArray("00:00:00.000 A\n1:2:3 B\n"), QStringLiteral("line 2: \"1:2:3 B\"")},
           {QByteArray("00:00:00.000 A\n00:61:00.000 B\n"), QStringLiteral("line 2: ")},
           {QByteArray("\n\n"), QStringLiteral("holds no chapter")},
+          // A title that is missing or holds a control character, which would split it or
+          // show as garbage; a line that is no chapter is quoted without them.
+          {QByteArray("00:00:00.000 A\n00:00:00.250\n"),
+           QStringLiteral("line 2: 00:00:00.250 has no title")},
+          {QByteArray("00:00:00.000 A\n00:00:01.000 B\0C\n", 30),
+           QStringLiteral("line 2: the title holds a control character (U+0000) at character 2")},
+          {QByteArray("00:00:00.000 Tab\there\n"),
+           QStringLiteral("line 1: the title holds a control character (U+0009) at character 4")},
+          {QByteArray("00:00:00.000 \x1B[31mRed\n"),
+           QStringLiteral("line 1: the title holds a control character (U+001B) at character 1")},
+          {QByteArray("00:00:00.000 A\x7F\n"), QStringLiteral("(U+007F) at character 2")},
+          {QByteArray("00:00:00.000 A\xC2\x85Z\n"), QStringLiteral("(U+0085) at character 2")},
+          {QByteArray("\x1B]0;x\x07 A\n"),
+           QStringLiteral("line 1: \"\uFFFD]0;x\uFFFD A\" is not a chapter")},
           {QByteArray("00:00:00.000 \xFF\n"), QStringLiteral("not UTF-8")}}) {
         options.chapterFile = Write(QStringLiteral("bad.txt"), text);
         const tessaro::MergeResult refused = tessaro::RunMerge(workspace, output, host, options);
