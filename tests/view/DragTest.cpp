@@ -273,7 +273,10 @@ private Q_SLOTS:
         QTest::mouseMove(Viewport(), At(3));
         QVERIFY(!list->IsDragging());
         QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, At(3));
+        // A row that could move either way, were no merge running.
+        list->SelectRows({2});
         QTest::keyClick(list, Qt::Key_Up, Qt::ControlModifier);
+        QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
         QVERIFY(frame->IsMerging());
         QCOMPARE(frame->Workspace().Paths(), files);
         ExpectInStep();
