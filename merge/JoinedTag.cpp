@@ -96,20 +96,6 @@ void SetFrom(TagLib::ID3v1::Tag& back, const TagLib::Tag& front) {
     back.setYear(front.year());
 }
 
-// A table of contents listing `children` in order, titled when `title` is not empty.
-TagLib::ID3v2::TableOfContentsFrame* MakeTable(const std::string& id,
-                                               const TagLib::ByteVectorList& children,
-                                               const QString& title) {
-    TagLib::ID3v2::FrameList embedded;
-    if (!title.isEmpty()) {
-        embedded.append(MakeFrame({"TIT2", {}, {}, {title}}));
-    }
-    auto* table = new TagLib::ID3v2::TableOfContentsFrame(
-        TagLib::ByteVector(id.data(), unsigned(id.size())), children, embedded);
-    table->setIsOrdered(true);
-    return table;
-}
-
 // A table counts its entries in one byte.
 constexpr size_t kMaxTableEntries = 255;
 
@@ -119,6 +105,23 @@ struct TableEntry {
     size_t first, last;
 };
 
+// A table of contents listing entries [from, to) in order, titled when `title` is not empty.
+TagLib::ID3v2::TableOfContentsFrame* MakeTable(const TagLib::ByteVector& id,
+                                               const std::vector<TableEntry>& entries, size_t from,
+                                               size_t to, const QString& title) {
+    TagLib::ByteVectorList children;
+    for (size_t i = from; i < to; ++i) {
+        children.append(entries[i].id);
+    }
+    TagLib::ID3v2::FrameList embedded;
+    if (!title.isEmpty()) {
+        embedded.append(MakeFrame({"TIT2", {}, {}, {title}}));
+    }
+    auto* table = new TagLib::ID3v2::TableOfContentsFrame(id, children, embedded);
+    table->setIsOrdered(true);
+    return table;
+}
+
 // Tables of at most 255 of `entries` each, added to the tag, titled with the chapters they
 // reach ("Chapters 256–510"): the entries a table above them lists.
 std::vector<TableEntry> GroupInTables(TagLib::ID3v2::Tag& tag,
@@ -126,17 +129,15 @@ std::vector<TableEntry> GroupInTables(TagLib::ID3v2::Tag& tag,
     std::vector<TableEntry> grouped;
     for (size_t from = 0; from < entries.size(); from += kMaxTableEntries) {
         const size_t to = std::min(entries.size(), from + kMaxTableEntries);
-        const std::string id = "toc" + std::to_string((*tables)++);
-        TagLib::ByteVectorList children;
-        for (size_t i = from; i < to; ++i) {
-            children.append(entries[i].id);
-        }
-        const size_t first = entries[from].first, last = entries[to - 1].last;
-        tag.addFrame(MakeTable(id, children,
-                               first == last
-                                   ? QStringLiteral("Chapter %1").arg(first)
-                                   : QStringLiteral("Chapters %1–%2").arg(first).arg(last)));
-        grouped.push_back({TagLib::ByteVector(id.data(), unsigned(id.size())), first, last});
+        const TableEntry table{
+            TagLib::ByteVector::fromCString(("toc" + std::to_string((*tables)++)).c_str()),
+            entries[from].first, entries[to - 1].last};
+        tag.addFrame(
+            MakeTable(table.id, entries, from, to,
+                      table.first == table.last
+                          ? QStringLiteral("Chapter %1").arg(table.first)
+                          : QStringLiteral("Chapters %1–%2").arg(table.first).arg(table.last)));
+        grouped.push_back(table);
     }
     return grouped;
 }
@@ -167,11 +168,7 @@ void AddChapters(TagLib::ID3v2::Tag& tag, const std::vector<Chapter>& chapters,
     while (entries.size() > kMaxTableEntries) {
         entries = GroupInTables(tag, entries, &tables);
     }
-    TagLib::ByteVectorList children;
-    for (const TableEntry& entry : entries) {
-        children.append(entry.id);
-    }
-    auto* contents = MakeTable("toc", children, title);
+    auto* contents = MakeTable("toc", entries, 0, entries.size(), title);
     contents->setIsTopLevel(true);
     tag.addFrame(contents);
 }
