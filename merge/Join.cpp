@@ -2,8 +2,6 @@
 
 #include <QFileInfo>
 #include <algorithm>
-#include <cmath>
-#include <cstring>
 
 #include "io/Files.h"
 #include "io/InputFile.h"
@@ -12,8 +10,6 @@
 #include "merge/InputPass.h"
 #include "merge/Loudness.h"
 #include "merge/SharedTag.h"
-#include "mp3/LayerIII.h"
-#include "mp3/XingHeader.h"
 #include "workspace/TessaroWorkSpace.h"
 
 namespace tessaro {
@@ -22,45 +18,6 @@ namespace {
 // Of levelling and re-encoding: the decoding and encoding take far longer than the copy, so most
 // of the bar is theirs.
 constexpr double kPassShare = 0.9;
-
-// What keeps the joined file to one format, where re-encoding can: LAME writes Layer III alone.
-QString Remedy(const mp3::StreamFormat& firstFormat) {
-    return firstFormat.layer == mp3::FrameHeader::Layer3
-               ? QStringLiteral(
-                     ", unless inputs of another format are re-encoded to match the first "
-                     "(tessaro-join --conform, or \"Re-encode inputs of another format to match "
-                     "the first\" in the preferences)")
-               : QString();
-}
-
-// Names the figures in which an input's format differs from the first one's; empty when they
-// agree. Many players keep the first frame's and play what follows wrongly.
-QString Mismatch(const QString& firstPath, const mp3::StreamFormat& firstFormat,
-                 const QString& path, const mp3::StreamFormat& format) {
-    if (format == firstFormat) {
-        return {};
-    }
-    const QString separator = QStringLiteral(", ");
-    return QStringLiteral(
-               "%1 (%2) differs from the first input %3 (%4); many players play the joined "
-               "file wrongly%5")
-        .arg(Quoted(path), format.FiguresDifferingFrom(firstFormat).join(separator),
-             Quoted(firstPath), firstFormat.FiguresDifferingFrom(format).join(separator),
-             Remedy(firstFormat));
-}
-
-// "changes format 12.3 s in (44100 Hz, 2 channels to 22050 Hz, 1 channel)"
-QString ChangeOf(const mp3::FormatChange& change) {
-    const QString separator = QStringLiteral(", ");
-    return QStringLiteral("changes format %1 s in (%2 to %3)")
-        .arg(change.seconds, 0, 'f', 1)
-        .arg(change.from.FiguresDifferingFrom(change.to).join(separator),
-             change.to.FiguresDifferingFrom(change.from).join(separator));
-}
-
-quint32 Milliseconds(double seconds) {
-    return quint32(std::clamp(std::llround(seconds * 1000), qint64(0), qint64(0xFFFFFFFE)));
-}
 
 }  // namespace
 
@@ -156,7 +113,8 @@ bool Join::Level() {
         if (!loudness.failure.isEmpty()) {
             return Fail(loudness.failure);
         }
-        plan.inputs[i].gainSteps = SettleGain(plan.inputs[i], loudness);
+        plan.inputs[i].gainSteps =
+            GainEdit::Settle(plan.inputs[i], loudness, *options.level, &result.warnings);
         steps.push_back(plan.inputs[i].gainSteps);
         if (steps.back() != 0) {
             stream.GainChanged();
@@ -233,7 +191,9 @@ bool Join::CopyInput(size_t index) {
                                "says; what lies before it is read as audio")
                                .arg(Quoted(input.path), reader.UnconfirmedTag());
     }
-    CompareFormat(input, reencoded ? input.format : mp3::StreamFormat(reader.Header()));
+    ++result.inputsJoined;
+    formats.Compare(input, reencoded ? input.format : mp3::StreamFormat(reader.Header()),
+                    &result.warnings);
     // A re-encoded input's frames carry its gain already.
     const int gain = reencoded ? 0 : input.gainSteps;
     const double framesStart = stream.Duration() + seams.KeptSeconds();
@@ -249,16 +209,13 @@ bool Join::CopyInput(size_t index) {
     if (!WriteViews(before)) {
         return false;
     }
-    const double audioStart = AudioStart(framesStart, reader, own);
-    if (StartsChapter(input.title)) {
-        StartChapter(input.title, audioStart);
-    }
+    chapterClock.StartInput(input.title, framesStart, reader, own, seams);
     mp3::FormatWatch watch;  // of its frames as copied
     const PassEnd end = pass.Run([&](const mp3::StreamReader& frameOf) {
         watch.See(frameOf.Header());
         const bool first = frameOf.FrameIndex() == 0;
-        const FrameView frame =
-            Levelled({frameOf.Frame(), frameOf.FrameLength(), frameOf.Buffer()}, gain, first);
+        const FrameView frame = gainEdit.Levelled(
+            {frameOf.Frame(), frameOf.FrameLength(), frameOf.Buffer()}, gain, first);
         const SeamMaker::Taken taken = seams.Take(frame.data, frame.length, frame.keeper, first);
         const FrameView& released = taken.released;
         return (!taken.writeNow || WriteFrame(frame.data, frame.length, frame.keeper, first)) &&
@@ -275,12 +232,7 @@ bool Join::CopyInput(size_t index) {
     if (own) {
         stream.SetLastPadding(own->padding);
     }
-    // Where its first frames differ from the first input's, it has been warned of already.
-    if (watch.Change() && watch.Change()->from == firstFormat) {
-        result.warnings << QStringLiteral("%1 %2; many players play the joined file wrongly%3")
-                               .arg(Quoted(input.path), ChangeOf(*watch.Change()),
-                                    Remedy(firstFormat));
-    }
+    formats.CompareChange(input.path, watch.Change(), &result.warnings);
     spoiled.emplace_back(input.path, reader.Spoiled());
     return true;
 }
@@ -298,15 +250,9 @@ void Join::Finish() {
     }
     if (last.padding >= 0) {
         stream.SetLastPadding(last.padding);
-        earlierTail = TailSeconds(last.padding, firstFormat.sampleRate);
     }
     const double seconds = stream.Duration();
-    if (!tag.chapters.empty()) {
-        // A chapter read from a file may start a little past the end that was planned, where
-        // seams or re-encoding shortened the audio.
-        tag.chapters.back().endMs =
-            std::max(tag.chapters.back().startMs, Milliseconds(seconds - earlierTail - firstLead));
-    }
+    chapterClock.End(seconds, last.padding, formats.First().sampleRate);
     result.chapters = tag.chapters;
     // No more chapters than were planned, with the same titles: the tag fits its place, unless
     // an input that held no frame when planned gave some when joined.
@@ -341,32 +287,6 @@ QString Join::SpoiledInput() const {
         }
     }
     return {};
-}
-
-// Where the audio of the input being joined starts in the timeline players show, which
-// begins behind the first input's encoder delay and the decoder's: behind its own encoder's
-// silence, or, where a seam joins it, where the earlier input's audio ends, less the seam's
-// shift. Its frames
-// would start at `framesStart`; `reader` stands at its first. The silence the join's own encoding
-// put around it is known, whether or not its frames have room to tell it.
-double Join::AudioStart(double framesStart, const mp3::StreamReader& reader,
-                        const std::optional<EncoderSilence>& own) {
-    SeamInput told;
-    if (own) {
-        told.delay = own->delay;
-        told.padding = own->padding;
-    } else {
-        ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
-    }
-    const double rate = reader.Header().GetSampleRate();
-    const double lead = LeadSeconds(told.delay, rate);
-    firstLead = firstLead < 0 ? lead : firstLead;
-    const double start =
-        seams.Seamed() ? framesStart - earlierTail - seams.Shift() / rate : framesStart + lead;
-    // Taken in whole by the next seam, its frames are still counted, its silence not.
-    earlierTail = seams.Absorbing() ? earlierTail + double(told.delay + told.padding) / rate
-                                    : TailSeconds(told.padding, rate);
-    return start - firstLead;
 }
 
 // Makes the output once there is audio for it. The tag is known before the first byte is
@@ -420,9 +340,7 @@ bool Join::PlanFromInputs() {
         if (!input.hasFrames) {
             continue;
         }
-        if (StartsChapter(input.title)) {
-            tag.chapters.push_back({input.title, 0, 0});
-        }
+        chapterClock.Plan(input.title);
         if (options.copyTags) {
             frames.push_back(std::move((*tags)[i].frames));
         }
@@ -456,22 +374,6 @@ bool Join::WriteViews(const std::vector<FrameView>& frames) {
     });
 }
 
-// Whether a joined input titled `title` starts a chapter of its own: each does, unless the
-// chapters go by title and the one before has the same, or come from a file.
-bool Join::StartsChapter(const QString& title) const {
-    return options.chapters && options.chapterFile.isEmpty() &&
-           (!options.chaptersByTitle || tag.chapters.empty() || tag.chapters.back().title != title);
-}
-
-// Ends the chapter before and starts the input's at `seconds`.
-void Join::StartChapter(const QString& title, double seconds) {
-    const quint32 now = Milliseconds(seconds);
-    if (!tag.chapters.empty()) {
-        tag.chapters.back().endMs = now;
-    }
-    tag.chapters.push_back({title, now, now});
-}
-
 // Counts a frame (or the bytes put in front) once written, and reports the progress.
 bool Join::Written(bool succeeded, qint32 length) {
     if (!succeeded) {
@@ -495,76 +397,10 @@ void Join::ReportProgress() {
     host.MergeProgress(shown, 0);
 }
 
-// The gain steps an input gets, with a warning when they are fewer than it needs.
-int Join::SettleGain(const PlannedInput& planned, const InputLoudness& loudness) {
-    const QString& input = planned.path;
-    bool heldBack = false;
-    const int gain = GainSteps(loudness, *options.level, &heldBack);
-    // A re-encoded input, of whatever layer, takes its gain in its encoding.
-    if (gain != 0 && !loudness.layerIII && !planned.reencode) {
-        result.warnings << QStringLiteral(
-                               "%1 is not of Layer III, whose frames alone carry a gain: "
-                               "it keeps its own level")
-                               .arg(Quoted(input));
-        return 0;
-    }
-    if (heldBack) {
-        result.warnings << QStringLiteral(
-                               "%1 was made %2 dB louder only, as more would clip its peaks")
-                               .arg(Quoted(input))
-                               .arg(GainDb(gain), 0, 'f', 1);
-    }
-    return gain;
-}
-
-// The frame `gain` steps louder; an encoder's header frame and frames of other layers as they
-// are. Copies lie one behind the other in blocks of their own, so that the writer takes them
-// in runs, as it takes frames as read.
-FrameView Join::Levelled(const FrameView& frame, int gain, bool firstOfFile) {
-    mp3::FrameHeader header;
-    if (gain == 0 || !header.ParseHeader(frame.data) || header.layer != mp3::FrameHeader::Layer3 ||
-        (firstOfFile && mp3::XingHeader::IsEncoderHeader(frame.data, frame.length))) {
-        return frame;
-    }
-    if (!levelled || levelledUsed + size_t(frame.length) > levelled->size()) {
-        levelled = std::make_shared<std::vector<quint8>>(kLevelledBlock);
-        levelledUsed = 0;
-    }
-    quint8* copy = levelled->data() + levelledUsed;
-    std::memcpy(copy, frame.data, size_t(frame.length));
-    levelledUsed += size_t(frame.length);
-    // A frame too short to hold the side information goes out as it is.
-    static_cast<void>(mp3::AddGlobalGain(copy, frame.length, gain));
-    return {copy, frame.length, levelled};
-}
-
 // Gives the output up as the host asked.
 bool Join::Cancelled() {
     result.cancelled = true;
     return Fail(QStringLiteral("The merge was cancelled"));
-}
-
-// Warns when an input's format differs from the first one's, or says what its re-encoding changed;
-// `format` is that of its first frame as joined.
-void Join::CompareFormat(const PlannedInput& input, const mp3::StreamFormat& format) {
-    const QString separator = QStringLiteral(", ");
-    const bool reencoded = input.reencode;
-    if (++result.inputsJoined == 1) {
-        firstInput = input.path;
-        firstFormat = format;
-    }
-    if (reencoded && format != firstFormat) {
-        result.warnings << QStringLiteral("re-encoded %1 (%2 to %3) to match the first input")
-                               .arg(Quoted(input.path),
-                                    format.FiguresDifferingFrom(firstFormat).join(separator),
-                                    firstFormat.FiguresDifferingFrom(format).join(separator));
-    } else if (reencoded && input.change) {
-        result.warnings << QStringLiteral("re-encoded %1, which %2, to keep one format throughout")
-                               .arg(Quoted(input.path), ChangeOf(*input.change));
-    } else if (const QString mismatch = Mismatch(firstInput, firstFormat, input.path, format);
-               !mismatch.isEmpty()) {
-        result.warnings << mismatch;
-    }
 }
 
 }  // namespace tessaro

@@ -7,6 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "merge/ChapterClock.h"
+#include "merge/FormatNotes.h"
+#include "merge/GainEdit.h"
 #include "merge/JoinOutput.h"
 #include "merge/JoinPlan.h"
 #include "merge/JoinedTag.h"
@@ -14,12 +17,9 @@
 #include "merge/SeamMaker.h"
 #include "merge/SpillFile.h"
 #include "mp3/JoinedStream.h"
-#include "mp3/StreamFormat.h"
-#include "mp3/StreamReader.h"
 
 namespace tessaro {
 
-struct InputLoudness;
 class Pass;
 
 // One join in progress, run as a plan of its inputs and passes over them (measuring,
@@ -58,20 +58,13 @@ private:
     bool Fail(const QString& error);
     bool Cancelled();
     QString SpoiledInput() const;
-    double AudioStart(double framesStart, const mp3::StreamReader& reader,
-                      const std::optional<EncoderSilence>& own);
     bool Open();
     bool PlanFromInputs();
     bool WriteFrame(const quint8* frame, qint32 length, const std::shared_ptr<const void>& keeper,
                     bool firstOfFile);
     bool WriteViews(const std::vector<FrameView>& frames);
-    bool StartsChapter(const QString& title) const;
-    void StartChapter(const QString& title, double seconds);
     bool Written(bool succeeded, qint32 length);
     void ReportProgress();
-    int SettleGain(const PlannedInput& planned, const InputLoudness& loudness);
-    FrameView Levelled(const FrameView& frame, int gain, bool firstOfFile);
-    void CompareFormat(const PlannedInput& input, const mp3::StreamFormat& format);
 
     const TessaroWorkSpace& workspace;
     const QString outputPath;
@@ -84,20 +77,14 @@ private:
     qint64 passTotal = 0;  // bytes the passes decode: every input to level, those to re-encode
     qint64 passDone = 0;
     qint32 shown = -1;  // percent last reported
-    // Seconds of the first input's encoder and decoder delay, once known, and of the silence the
-    // input joined last ends with.
-    double firstLead = -1;
-    double earlierTail = 0;
-    static constexpr size_t kLevelledBlock = 1 << 20;
-    std::shared_ptr<std::vector<quint8>> levelled;  // the block levelled frames are copied into
-    size_t levelledUsed = 0;
-    JoinedTag tag;            // the typed values, the picture, the chapters joined so far
+    GainEdit gainEdit;
+    JoinedTag tag;  // the typed values, the picture, the chapters joined so far
+    ChapterClock chapterClock{options, tag.chapters};
     qsizetype frontSize = 0;  // of the tag in front of the audio, as planned
     QByteArray back;          // the tag behind the audio
     // Of every input joined: set when bytes it gave may have changed before they were written.
     std::vector<std::pair<QString, std::shared_ptr<const std::atomic<bool>>>> spoiled;
-    QString firstInput;
-    mp3::StreamFormat firstFormat;
+    FormatNotes formats;
     SeamMaker seams;
 };
 

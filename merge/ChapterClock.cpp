@@ -1,0 +1,79 @@
+#include "merge/ChapterClock.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "merge/SeamMaker.h"
+#include "mp3/StreamReader.h"
+
+namespace tessaro {
+
+quint32 Milliseconds(double seconds) {
+    return quint32(std::clamp(std::llround(seconds * 1000), qint64(0), qint64(0xFFFFFFFE)));
+}
+
+ChapterClock::ChapterClock(const JoinOptions& options, std::vector<Chapter>& chapters)
+    : options(options), chapters(chapters) {}
+
+void ChapterClock::Plan(const QString& title) {
+    if (StartsChapter(title)) {
+        chapters.push_back({title, 0, 0});
+    }
+}
+
+void ChapterClock::StartInput(const QString& title, double framesStart,
+                              const mp3::StreamReader& reader,
+                              const std::optional<EncoderSilence>& own, const SeamMaker& seams) {
+    const double audioStart = AudioStart(framesStart, reader, own, seams);
+    if (!StartsChapter(title)) {
+        return;
+    }
+    const quint32 now = Milliseconds(audioStart);
+    if (!chapters.empty()) {
+        chapters.back().endMs = now;
+    }
+    chapters.push_back({title, now, now});
+}
+
+void ChapterClock::End(double seconds, qint32 lastPadding, double rate) {
+    if (lastPadding >= 0) {
+        earlierTail = TailSeconds(lastPadding, rate);
+    }
+    if (!chapters.empty()) {
+        // A chapter read from a file may start a little past the end that was planned, where
+        // seams or re-encoding shortened the audio.
+        chapters.back().endMs =
+            std::max(chapters.back().startMs, Milliseconds(seconds - earlierTail - firstLead));
+    }
+}
+
+// Whether a joined input titled `title` starts a chapter of its own: each does, unless the
+// chapters go by title and the one before has the same, or come from a file.
+bool ChapterClock::StartsChapter(const QString& title) const {
+    return options.chapters && options.chapterFile.isEmpty() &&
+           (!options.chaptersByTitle || chapters.empty() || chapters.back().title != title);
+}
+
+// Where the audio of the input starts: behind its own encoder's silence, or, where a seam joins
+// it, where the earlier input's audio ends, less the seam's shift.
+double ChapterClock::AudioStart(double framesStart, const mp3::StreamReader& reader,
+                                const std::optional<EncoderSilence>& own, const SeamMaker& seams) {
+    SeamInput told;
+    if (own) {
+        told.delay = own->delay;
+        told.padding = own->padding;
+    } else {
+        ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
+    }
+    const double rate = reader.Header().GetSampleRate();
+    const double lead = LeadSeconds(told.delay, rate);
+    firstLead = firstLead < 0 ? lead : firstLead;
+    const double start =
+        seams.Seamed() ? framesStart - earlierTail - seams.Shift() / rate : framesStart + lead;
+    // Taken in whole by the next seam, its frames are still counted, its silence not.
+    earlierTail = seams.Absorbing() ? earlierTail + double(told.delay + told.padding) / rate
+                                    : TailSeconds(told.padding, rate);
+    return start - firstLead;
+}
+
+}  // namespace tessaro

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+#include <vector>
+
+#include "merge/JoinOptions.h"
+#include "merge/JoinedTag.h"
+#include "merge/Seam.h"
+
+namespace mp3 {
+class StreamReader;
+}
+
+namespace tessaro {
+
+class SeamMaker;
+
+// `seconds` in the whole milliseconds a chapter's times are told in.
+quint32 Milliseconds(double seconds);
+
+// Where each joined input's audio starts in the timeline players show, which begins behind the
+// first input's encoder delay and the decoder's, and the chapters the options ask for that start
+// there: one for each input, or for each run of inputs of one title.
+class ChapterClock {
+public:
+    // Keeps the chapters in `chapters`, which those of a chapter file may fill instead.
+    ChapterClock(const JoinOptions& options, std::vector<Chapter>& chapters);
+
+    // Keeps a place for the chapter of an input titled `title`, where the input starts one.
+    void Plan(const QString& title);
+    // Takes the input joined next, titled `title`, whose frames would start at `framesStart` and
+    // which `seams` has just taken: ends the chapter before and starts its own, where it starts
+    // one. `reader` stands at its first frame; `own` is the silence the join's own encoding put
+    // around it, known whether or not its frames have room to tell it.
+    void StartInput(const QString& title, double framesStart, const mp3::StreamReader& reader,
+                    const std::optional<EncoderSilence>& own, const SeamMaker& seams);
+    // Ends the last chapter where the audio ends, in a join of `seconds` whose last frames, where
+    // a seam ends it, hold `lastPadding` samples of padding (-1 otherwise) at `rate`.
+    void End(double seconds, qint32 lastPadding, double rate);
+
+private:
+    bool StartsChapter(const QString& title) const;
+    double AudioStart(double framesStart, const mp3::StreamReader& reader,
+                      const std::optional<EncoderSilence>& own, const SeamMaker& seams);
+
+    const JoinOptions& options;
+    std::vector<Chapter>& chapters;
+    // Seconds of the first input's encoder and decoder delay, once known, and of the silence the
+    // input joined last ends with.
+    double firstLead = -1;
+    double earlierTail = 0;
+};
+
+}  // namespace tessaro

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QStringList>
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "merge/SeamMaker.h"
+
+namespace tessaro {
+
+struct InputLoudness;
+struct PlannedInput;
+
+// How levelling changes an input without decoding it: the global_gain of each of its Layer III
+// frames raised or lowered by whole steps of 1.5 dB.
+class GainEdit {
+public:
+    // The gain steps `input` gets by its `loudness`, aiming at `target` LUFS, with a warning in
+    // *warnings when they are fewer than it needs or its frames carry none.
+    static int Settle(const PlannedInput& input, const InputLoudness& loudness, double target,
+                      QStringList* warnings);
+    // The frame `gain` steps louder; an encoder's header frame and frames of other layers as they
+    // are. Copies lie one behind the other in blocks of their own, so that the writer takes them
+    // in runs, as it takes frames as read.
+    FrameView Levelled(const FrameView& frame, int gain, bool firstOfFile);
+
+private:
+    static constexpr size_t kBlock = 1 << 20;
+    std::shared_ptr<std::vector<quint8>> block;  // levelled frames are copied into
+    size_t used = 0;
+};
+
+}  // namespace tessaro
