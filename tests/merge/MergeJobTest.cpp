@@ -992,7 +992,8 @@ struct Encoding {
     bool vbr;
     int channels;
     int rate;
-    int kbps = 0;  // of CBR; 0 for LAME's own choice
+    int kbps = 0;     // of CBR; 0 for LAME's own choice
+    int quality = 4;  // of VBR, as -V sets it
     int FrameSamples() const { return rate >= 32000 ? 1152 : 576; }
 };
 
@@ -1005,6 +1006,7 @@ QByteArray EncodeWithLame(const std::vector<float>& samples, const Encoding& enc
     lame_set_out_samplerate(lame.get(), encoding.rate);
     lame_set_mode(lame.get(), encoding.channels == 1 ? MONO : JOINT_STEREO);
     lame_set_VBR(lame.get(), encoding.vbr ? vbr_default : vbr_off);
+    lame_set_VBR_quality(lame.get(), float(encoding.quality));
     if (encoding.kbps > 0) {
         lame_set_brate(lame.get(), encoding.kbps);
     }
@@ -1147,6 +1149,44 @@ TEST_F(MergeJobTest, SeamlessJoinsRunOnWithoutGapOrClickAndCopyTheOtherFrames) {
         ASSERT_TRUE(joined.Succeeded());
         EXPECT_EQ(joined.warnings.filter(QStringLiteral("joined as they are")).size(), 1);
         EXPECT_TRUE(joined.warnings.join(' ').contains(QStringLiteral("later.mp3")));
+    }
+}
+
+TEST_F(MergeJobTest, SeamlessJoinsReachBackForTheReservedBytesOfVbrTracksThatFadeOut) {
+    // A track that fades out over 3 s into half a second of silence, as albums' tracks end, then
+    // the next. Its encoder's silence and the next one's come to 50 samples less than whole
+    // frames, which the seam drops to keep the next track on its grid: the join is then the
+    // recordings' length within 3 ms.
+    const int fadeLength = 230 * 1152 + 50, nextLength = 3 * 44100;
+    const int fadeEnd = fadeLength - 22050, fade = 3 * 44100;
+    std::vector<float> fading = Recording(0, fadeLength);
+    for (size_t i = 0; i < fading.size(); ++i) {
+        fading[i] *= float(std::clamp(double(fadeEnd - int(i / 2)) / fade, 0.0, 1.0));
+    }
+    const size_t seamAt = size_t(fadeLength) * 2;
+    for (const int quality : {0, 2, 5}) {
+        // At 32 kbit/s its last frames keep their audio in the reserved bytes of up to eight
+        // frames before them.
+        const Encoding vbr{"VBR", true, 2, 44100, 0, quality};
+        SCOPED_TRACE(quality);
+        const QString faded = Write(QStringLiteral("faded.mp3"), EncodeWithLame(fading, vbr));
+        const QString next = Write(QStringLiteral("next.mp3"),
+                                   EncodeWithLame(Recording(fadeLength, nextLength), vbr));
+        std::vector<float> pieces = DecodeAsPlayers(faded, vbr);
+        ASSERT_EQ(pieces.size(), seamAt);
+        const std::vector<float> alone = DecodeAsPlayers(next, vbr);
+        pieces.insert(pieces.end(), alone.begin(), alone.end());
+        UsePaths({faded, next});
+        const tessaro::MergeResult result =
+            tessaro::RunMerge(workspace, output, host, {false, false, QString(), true, {}});
+        ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+        EXPECT_TRUE(result.warnings.isEmpty()) << result.warnings.join(' ').toStdString();
+        const std::vector<float> join = DecodeAsPlayers(output, vbr);
+        EXPECT_NEAR(double(join.size()), double(pieces.size()), 2 * 44100 * 0.003);
+        // The fade runs on into the next track as the two play alone.
+        const auto [lag, snr] = Match(join, pieces, seamAt / 2 + 2205, vbr);
+        EXPECT_LE(std::abs(lag), 576);
+        EXPECT_GT(snr, 30.0);
     }
 }
 
