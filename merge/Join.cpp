@@ -281,7 +281,6 @@ bool Join::CopyInput(size_t index) {
                                .arg(Quoted(input.path), ChangeOf(*watch.Change()),
                                     Remedy(firstFormat));
     }
-    spoiled.emplace_back(input.path, reader.Spoiled());
     return true;
 }
 
@@ -313,8 +312,8 @@ void Join::Finish() {
     const QByteArray front = RenderJoinedTag(tag, frontSize).front;
     if (front.size() != frontSize) {
         Fail(InputsChanged());
-    } else if (!output.FlushAudio() || !output.Commit(front, stream.HeaderFrame(output.Checksum()),
-                                                      back, [this] { return SpoiledInput(); })) {
+    } else if (!output.FlushAudio() ||
+               !output.Commit(front, stream.HeaderFrame(output.Checksum()), back)) {
         Fail(output.Error());
     } else {
         result.seconds = seconds;
@@ -330,17 +329,6 @@ bool Join::Fail(const QString& error) {
     output.Cancel();
     result.error = error + output.Damage();
     return false;
-}
-
-// Names the first input whose bytes may have changed under their mapping before they were
-// written out; empty when none.
-QString Join::SpoiledInput() const {
-    for (const auto& [input, flag] : spoiled) {
-        if (*flag) {
-            return ChangedWhileRead(input);
-        }
-    }
-    return {};
 }
 
 // Where the audio of the input being joined starts in the timeline players show, which

@@ -57,7 +57,6 @@ private:
     bool Await(Pass& pass, qint64 before);
     bool Fail(const QString& error);
     bool Cancelled();
-    QString SpoiledInput() const;
     double AudioStart(double framesStart, const mp3::StreamReader& reader,
                       const std::optional<EncoderSilence>& own);
     bool Open();
@@ -94,8 +93,6 @@ private:
     JoinedTag tag;            // the typed values, the picture, the chapters joined so far
     qsizetype frontSize = 0;  // of the tag in front of the audio, as planned
     QByteArray back;          // the tag behind the audio
-    // Of every input joined: set when bytes it gave may have changed before they were written.
-    std::vector<std::pair<QString, std::shared_ptr<const std::atomic<bool>>>> spoiled;
     QString firstInput;
     mp3::StreamFormat firstFormat;
     SeamMaker seams;
