@@ -1212,6 +1212,23 @@ TEST_F(MergeJobTest, LevellingMeasuresClipsAndTheJoinedFileAsTheyAreHeard) {
         joined = DecodeAsPlayers(output, cbr);
         EXPECT_NEAR(TrackGain(output), -18 - Lufs(joined, 0, joined.size() / 2), 0.3);
     }
+
+    // A single input made louder: its own header frame no longer tells its audio, so it is
+    // rewritten as a join's is, with the CRC of the levelled frames and without the peak and
+    // ReplayGain the encoder measured.
+    const QString alone = piece(QStringLiteral("alone.mp3"), 0, 132300, 0.05);
+    UsePaths({alone});
+    level.level = -18.0;
+    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, level).Succeeded());
+    std::vector<Unit> units = ReadAllUnits(output);
+    const QByteArray header = units[0].bytes;
+    units.erase(units.begin());
+    ASSERT_NE(Joined(units), Joined(AudioOf(alone))) << "made louder";
+    const qsizetype lame = TagAt(header) + 120;
+    ASSERT_EQ(header.mid(lame, 4), "LAME");
+    EXPECT_EQ(BigEndian(header, lame + 32, 2), BitwiseCrc16(Joined(units)));
+    EXPECT_EQ(BigEndian(header, lame + 34, 2), BitwiseCrc16(header.left(lame + 34)));
+    EXPECT_EQ(header.mid(lame + 11, 8), QByteArray(8, '\0'));
 }
 
 TEST_F(MergeJobTest, ReEncodedInputsAreLevelledAsTheyWillBeHeard) {
@@ -1723,6 +1740,23 @@ TEST_F(MergeJobTest, TheBarFollowsTheAudioBytesNotTheTags) {
     ASSERT_EQ(host.progress.size(), 21u);
     EXPECT_EQ(host.progress[10].first, 50);
     EXPECT_EQ(host.progress.back().first, 100);
+
+    // Levelled, measuring takes nine tenths of the bar, and the copy, by the same bytes, the
+    // last tenth: once all is measured the bar stands at 90, and the copy, which starts by asking
+    // for the tag, moves it a percent every other frame, each percent told once.
+    tessaro::JoinOptions level;
+    level.level = -18.0;
+    host.progress.clear();
+    host.events.clear();
+    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, level).Succeeded());
+    const auto copyStart = host.progress.begin() + host.events.indexOf(QStringLiteral("query"));
+    ASSERT_GT(copyStart, host.progress.begin());
+    EXPECT_EQ((copyStart - 1)->first, 90);
+    std::vector<qint32> copied;
+    for (auto report = copyStart; report != host.progress.end(); ++report) {
+        copied.push_back(report->first);
+    }
+    EXPECT_EQ(copied, (std::vector<qint32>{91, 92, 93, 94, 95, 96, 97, 98, 99, 100}));
 }
 
 }  // namespace
