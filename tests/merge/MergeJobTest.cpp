@@ -1056,9 +1056,10 @@ TEST_F(MergeJobTest, SeamlessJoinsRunOnWithoutGapOrClickAndCopyTheOtherFrames) {
     }
 }
 
-// Integrated loudness (EBU R128) of interleaved stereo at 44.1 kHz.
-double Lufs(const std::vector<float>& samples, size_t from, size_t to, unsigned channels = 2) {
-    ebur128_state* meter = ebur128_init(channels, 44100, EBUR128_MODE_I);
+// Integrated loudness (EBU R128) of interleaved samples, in stereo at 44.1 kHz unless told.
+double Lufs(const std::vector<float>& samples, size_t from, size_t to, unsigned channels = 2,
+            unsigned rate = 44100) {
+    ebur128_state* meter = ebur128_init(channels, rate, EBUR128_MODE_I);
     ebur128_add_frames_float(meter, samples.data() + channels * from, to - from);
     double lufs = 0;
     ebur128_loudness_global(meter, &lufs);
@@ -1229,6 +1230,25 @@ TEST_F(MergeJobTest, LevellingMeasuresClipsAndTheJoinedFileAsTheyAreHeard) {
     EXPECT_EQ(BigEndian(header, lame + 32, 2), BitwiseCrc16(Joined(units)));
     EXPECT_EQ(BigEndian(header, lame + 34, 2), BitwiseCrc16(header.left(lame + 34)));
     EXPECT_EQ(header.mid(lame + 11, 8), QByteArray(8, '\0'));
+
+    // At any rate, down to MPEG-2.5's, as a meter of the decoded audio measures it: the
+    // K-weighting's shelf and high-pass follow the rate.
+    std::vector<float> bright = Recording(0, 220500);
+    for (size_t i = 0; i < bright.size(); ++i) {
+        bright[i] += float(0.1 * std::sin(2 * M_PI * 2500 * double(i / 2) / 44100));
+    }
+    for (const Encoding& encoding :
+         {Encoding{"48 kHz", false, 2, 48000}, Encoding{"22.05 kHz mono", false, 1, 22050},
+          Encoding{"11.025 kHz mono", false, 1, 11025}}) {
+        SCOPED_TRACE(encoding.name);
+        UsePaths({Write(QStringLiteral("bright.mp3"), EncodeWithLame(bright, encoding))});
+        ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, level).Succeeded());
+        const std::vector<float> heard = DecodeAsPlayers(output, encoding);
+        const unsigned channels = unsigned(encoding.channels);
+        EXPECT_NEAR(
+            TrackGain(output),
+            -18 - Lufs(heard, 0, heard.size() / channels, channels, unsigned(encoding.rate)), 0.05);
+    }
 }
 
 TEST_F(MergeJobTest, ReEncodedInputsAreLevelledAsTheyWillBeHeard) {
