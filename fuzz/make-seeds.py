@@ -8,6 +8,9 @@ their SHA-1, as libFuzzer names them; these seeds are named "seed-...".
            (B = 2 x (units + 1), the path, a 0 unit), then optionally "TWKX" and four records
            holding the full texts.
     .dat:  records of a 512-byte UTF-16LE name, 4 reserved bytes, D (uint32) and D data bytes.
+    tree:  records of the kind (0 folder, 1 file, 2 link, 3 dangling link, 4 FIFO), the parent
+           (the number of an earlier folder; any other for the top), the link's target (the
+           number of an earlier entry; any other for the top), the name's length and the name.
 """
 import os
 import struct
@@ -54,6 +57,12 @@ def damaged_frame(name, frame, at, value):
     return bytes(data)
 
 
+def tree(*entries):
+    return b"".join(bytes([kind, parent, target, len(name)]) + name
+                    for kind, parent, target, name in entries)
+
+
+TOP = 255
 SEEDS = {
     "workspace/seed-empty": workspace(["", "", "", ""], 0, []),
     "workspace/seed-short": workspace(["Best", "ABC", "Live at", "2008"], 2008,
@@ -66,6 +75,16 @@ SEEDS = {
     "preferences/seed-two-records": pref("Other", b"abc") + pref("SaveID3Tag", b"\x01"),
     "preferences/seed-empty-record-ends": pref("SaveID3Tag", b"\x01") + pref("Gap", b"")
     + pref("SaveID3Tag", b"\x00"),
+    "folder_walk/seed-book": tree((1, TOP, 0, b"Chapter 10.mp3"), (1, TOP, 0, b"Chapter 2.mp3"),
+                                  (0, TOP, 0, b"CD1"), (1, 2, 0, b"Track 1.MP3"),
+                                  (1, 2, 0, b"cover.jpg"), (1, TOP, 0, b".hidden.mp3")),
+    "folder_walk/seed-refusals": tree((1, TOP, 0, b"\xff.mp3"), (0, TOP, 0, b"\xfe"),
+                                      (1, 1, 0, b"in.mp3"), (2, TOP, TOP, b"up"),
+                                      (2, TOP, 0, b"linked.mp3"), (3, TOP, 0, b"gone.mp3"),
+                                      (4, TOP, 0, b"pipe.mp3"), (4, TOP, 0, b"pipe")),
+    "folder_walk/seed-accents": tree((1, TOP, 0, b"cafe\xcc\x81 2.mp3"),
+                                     (1, TOP, 0, b"caf\xc3\xa9 10.mp3"),
+                                     (1, TOP, 0, b"Caf\xc3\xa9 1.mp3")),
     # Side information that decodes to samples far beyond full scale, on which LAME asserts.
     "seam/seed-damaged-side-info": damaged_frame("cbr128_stereo.mp3", 3, 24, 0xE9),
 }

@@ -44,14 +44,16 @@ QString WriteAll(const QString& path, const QByteArray& bytes) {
     return path;
 }
 
-QString MakeNotUtf8Name(const QString& folder, const QByteArray& name) {
+QString MakeNotUtf8Name(const QString& folder, const QByteArray& name, bool asFolder) {
     // Removed by their bytes at exit, and then the temporary folders around them that Qt left
     // behind for them, as far up as they are empty.
     static struct Made {
         std::vector<QByteArray> paths;
         ~Made() {
             for (QByteArray& path : paths) {
-                ::unlink(path.constData());
+                if (::unlink(path.constData()) != 0) {
+                    ::rmdir(path.constData());
+                }
                 for (qsizetype slash = path.lastIndexOf('/'); slash > 0;
                      slash = path.lastIndexOf('/')) {
                     path.truncate(slash);
@@ -63,11 +65,14 @@ QString MakeNotUtf8Name(const QString& folder, const QByteArray& name) {
         }
     } made;
     const QByteArray path = QFile::encodeName(folder) + '/' + name;
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int fd = asFolder ? ::mkdir(path.constData(), 0755)
+                            : ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) {
         throw std::runtime_error("cannot make " + path.toStdString());
     }
-    ::close(fd);
+    if (!asFolder) {
+        ::close(fd);
+    }
     made.paths.push_back(QFile::encodeName(QDir(folder).absolutePath()) + '/' + name);
     return QFile::decodeName(path);
 }

@@ -20,10 +20,10 @@ QString Fixture(const QString& name);
 QByteArray ReadAll(const QString& path);
 // Writes the file whole and returns its path.
 QString WriteAll(const QString& path, const QByteArray& bytes);
-// Makes an empty file in `folder` whose name is the bytes `name`, which need not be UTF-8, and
-// returns its path as Qt reads it (U+FFFD for each byte that is not UTF-8). Qt cannot remove such
-// a file, so it goes, with the folders it leaves empty, when the test program ends.
-QString MakeNotUtf8Name(const QString& folder, const QByteArray& name);
+// Makes an empty file (or folder) in `folder` whose name is the bytes `name`, which need not be
+// UTF-8, and returns its path as Qt reads it (U+FFFD for each byte that is not UTF-8). Qt cannot
+// remove such a file, so it goes, with the folders it leaves empty, when the test program ends.
+QString MakeNotUtf8Name(const QString& folder, const QByteArray& name, bool asFolder = false);
 // Writes `bytes` over the file in place, a clock tick after its last change, and puts its access
 // and modification times back.
 void RewriteKeepingTimes(const QString& path, const QByteArray& bytes);
