@@ -74,20 +74,23 @@ read_into() { "$baseline" read "$work/read.out" "${inputs[@]}"; }
 map_into() { "$baseline" map "$work/map.out" "${inputs[@]}"; }
 
 # Each round takes every contender once, one right after the other.
-declare -A best ratios
+declare -A best ratios cpu_ratios
 for _ in $(seq "$runs"); do
-    declare -A took=()
+    declare -A took=() used=()
     for name in cat join tag read map small_cat small_join; do
-        took[$name]=$(seconds_of "${name}_into")
+        read -r "took[$name]" "used[$name]" <<<"$(times_of "${name}_into")"
         best[$name]=$(min "${best[$name]:-}" "${took[$name]}")
     done
     for pair in join/cat tag/cat read/cat map/cat join/read small_join/small_cat; do
         ratios[$pair]+="$(echo "${took[${pair%/*}]} / ${took[${pair#*/}]}" | bc -l) "
+        cpu_ratios[$pair]+="$(echo "${used[${pair%/*}]} / ${used[${pair#*/}]}" | bc -l) "
     done
 done
-ratio() {  # the median ratio of the rounds' times, A/B
+ratio() {  # the median ratio of the rounds' wall times, A/B, and of their processor times
     # shellcheck disable=SC2086
-    median ${ratios[$1]}
+    local of=${1#*/}
+    printf '%.2f x %s (processor time %.2f x)' "$(median ${ratios[$1]})" "${of#small_}" \
+        "$(median ${cpu_ratios[$1]})"
 }
 cmp -s "$work/read.out" "$work/map.out" || echo "the two copies differ!"
 peak=$(/usr/bin/time -f %M "$join" -q -o "$work/peak.mp3" "${inputs[@]}" 2>&1 >/dev/null | tail -1)
@@ -103,13 +106,14 @@ printf 'input:         %d files, %.1f MB\n' "${#inputs[@]}" "$(echo "$total / 10
 printf 'output:        %.1f MB of frames\n' "$(echo "$(stat -c %s "$work/join.mp3") / 1000000" | bc -l)"
 printf 'median of %d rounds, each taking the lines below one right after the other:\n' "$runs"
 printf 'cat:           %.3f s\n' "${best[cat]}"
-printf 'tessaro-join:  %.3f s  %.2f x cat, %.2f x read and write\n' "${best[join]}" \
-    "$(ratio join/cat)" "$(ratio join/read)"
-printf 'with --tag:    %.3f s  %.2f x cat\n' "${best[tag]}" "$(ratio tag/cat)"
-printf 'read + write:  %.3f s  %.2f x cat (1 MiB buffer, used again)\n' "${best[read]}" \
+printf 'tessaro-join:  %.3f s  %s\n' "${best[join]}" "$(ratio join/cat)"
+printf '               %s\n' "$(ratio join/read)"
+printf 'with --tag:    %.3f s  %s\n' "${best[tag]}" "$(ratio tag/cat)"
+printf 'read:          %.3f s  %s, into one 1 MiB buffer and written\n' "${best[read]}" \
     "$(ratio read/cat)"
-printf 'map + write:   %.3f s  %.2f x cat (8 MiB mappings)\n' "${best[map]}" "$(ratio map/cat)"
-printf 'small inputs:  %d files: cat %.3f s, tessaro-join %.3f s  %.2f x cat\n' "${#small[@]}" \
+printf 'map:           %.3f s  %s, 8 MiB at a time and written\n' "${best[map]}" \
+    "$(ratio map/cat)"
+printf 'small inputs:  %d files: cat %.3f s, tessaro-join %.3f s  %s\n' "${#small[@]}" \
     "${best[small_cat]}" "${best[small_join]}" "$(ratio small_join/small_cat)"
 printf 'peak memory:   %d KB (maximum resident set of the plain join)\n' "$peak"
 if [ -x "$window" ]; then
