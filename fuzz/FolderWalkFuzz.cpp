@@ -70,7 +70,7 @@ std::vector<Made> MakeTree(const QByteArray& top, const QByteArray& bytes) {
                 status = ::mkdir(path.constData(), 0755);
                 break;
             case File:
-                status = ::close(::open(path.constData(), O_WRONLY | O_CREAT, 0644));
+                status = ::close(::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644));
                 break;
             case Link: {
                 const QByteArray to = target < made.size() ? made[target].path : top;

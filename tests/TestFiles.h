@@ -49,6 +49,22 @@ struct TagValues {
 };
 std::ostream& operator<<(std::ostream& out, const TagValues& tag);
 TagValues ReadTag(const QString& path);
+// The chapters and tables of contents of an MPEG file's ID3v2 tag as TagLib reads them, in the
+// tag's order; texts in UTF-8.
+struct ChapterTables {
+    struct Chapter {
+        std::string id, title;
+        quint32 startMs, endMs;
+    };
+    struct Table {
+        std::string id, title;
+        bool topLevel, ordered;
+        std::vector<std::string> children;
+    };
+    std::vector<Chapter> chapters;
+    std::vector<Table> tables;
+};
+ChapterTables ReadChapterTables(const QString& path);
 
 // One synthesized frame: a header from the given fields, then a body of the length the header
 // describes, filled with `fill` (which must not be 0xFF so that no false sync appears in it).
