@@ -1,10 +1,8 @@
 #pragma once
 
 #include <QString>
-#include <atomic>
 #include <memory>
 #include <optional>
-#include <utility>
 #include <vector>
 
 #include "merge/ChapterClock.h"
@@ -57,9 +55,10 @@ private:
     bool Await(Pass& pass, qint64 before);
     bool Fail(const QString& error);
     bool Cancelled();
-    QString SpoiledInput() const;
     bool Open();
     bool PlanFromInputs();
+    bool CopyFrame(const quint8* frame, qint32 length, const std::shared_ptr<const void>& keeper,
+                   bool firstOfFile);
     bool WriteFrame(const quint8* frame, qint32 length, const std::shared_ptr<const void>& keeper,
                     bool firstOfFile);
     bool WriteViews(const std::vector<FrameView>& frames);
@@ -76,14 +75,13 @@ private:
     mp3::JoinedStream stream;
     qint64 passTotal = 0;  // bytes the passes decode: every input to level, those to re-encode
     qint64 passDone = 0;
-    qint32 shown = -1;  // percent last reported
+    qint32 shown = -1;      // percent last reported
+    qint64 nextReport = 0;  // bytes written from which on the percent may have changed
     GainEdit gainEdit;
     JoinedTag tag;  // the typed values, the picture, the chapters joined so far
     ChapterClock chapterClock{options, tag.chapters};
     qsizetype frontSize = 0;  // of the tag in front of the audio, as planned
     QByteArray back;          // the tag behind the audio
-    // Of every input joined: set when bytes it gave may have changed before they were written.
-    std::vector<std::pair<QString, std::shared_ptr<const std::atomic<bool>>>> spoiled;
     FormatNotes formats;
     SeamMaker seams;
 };
