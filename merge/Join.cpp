@@ -13,13 +13,6 @@
 #include "workspace/TessaroWorkSpace.h"
 
 namespace tessaro {
-namespace {
-
-// Of levelling and re-encoding: the decoding and encoding take far longer than the copy, so most
-// of the bar is theirs.
-constexpr double kPassShare = 0.9;
-
-}  // namespace
 
 Join::Join(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHost& host,
            const JoinOptions& options, std::optional<mp3::Picture> cover)
@@ -32,7 +25,7 @@ Join::Join(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHo
       spill(outputPath),
       seams(options.seamless, false) {
     tag.picture = std::move(cover);
-    passTotal = options.level ? plan.Total() : 0;
+    progress.AddPassBytes(options.level ? plan.Total() : 0);
 }
 
 bool Join::Plan() {
@@ -74,7 +67,7 @@ bool Join::PlanConform() {
         return false;
     }
     for (const PlannedInput& input : plan.inputs) {
-        passTotal += input.reencode ? input.audioBytes : 0;
+        progress.AddPassBytes(input.reencode ? input.audioBytes : 0);
     }
     seams = SeamMaker(options.seamless, any);
     return true;
@@ -88,8 +81,7 @@ bool Join::Await(Pass& pass, qint64 before) {
             pass.Cancel();
             return Cancelled();
         }
-        passDone = before + pass.BytesDone();
-        ReportProgress();
+        progress.Report(before + pass.BytesDone(), result.written);
     }
     return true;
 }
@@ -106,8 +98,7 @@ bool Join::Level() {
     if (!Await(pass, 0)) {
         return false;
     }
-    passDone = plan.Total();
-    ReportProgress();
+    progress.Report(plan.Total(), result.written);
     std::vector<int> steps;
     for (size_t i = 0; i < plan.inputs.size(); ++i) {
         const InputLoudness& loudness = pass.Results()[i];
@@ -148,10 +139,9 @@ bool Join::Conform() {
         return Fail(failure);
     }
     ConformPass pass(std::move(inputs), target, spill);
-    if (!Await(pass, passDone)) {
+    if (!Await(pass, progress.PassBytesDone())) {
         return false;
     }
-    passDone = passTotal;
     for (size_t k = 0; k < places.size(); ++k) {
         const Conformed& conformed = pass.Results()[k];
         if (!conformed.file) {
@@ -163,7 +153,7 @@ bool Join::Conform() {
         plan.Replace(places[k], conformed.file, conformed.silence);
     }
     // Of the audio as it is now to be copied.
-    ReportProgress();
+    progress.Report(progress.PassBytes(), result.written);
     return true;
 }
 
@@ -265,10 +255,7 @@ void Join::Finish() {
         Fail(output.Error());
     } else {
         result.seconds = seconds;
-        if (shown < 100) {
-            // Frames a seam or re-encoding replaced are counted by what took their place.
-            host.MergeProgress(100, 0);
-        }
+        progress.Complete();
     }
 }
 
@@ -380,28 +367,8 @@ bool Join::Written(bool succeeded, qint32 length) {
     }
     result.written += length;
     ++result.frames;
-    if (result.written >= nextReport) {
-        ReportProgress();
-    }
+    progress.Written(result.written);
     return !host.MergeCancelled() || Cancelled();
-}
-
-// Reports the part of the work done, decoding and encoding for the passes and writing the
-// inputs' audio, truncated toward zero (with nothing to do, all is done), when it changed; and
-// how many bytes must be written before it can change again, so that no frame before asks.
-void Join::ReportProgress() {
-    const double total = double(std::max<qint64>(plan.Total(), 1));
-    const double passShare = passTotal > 0 ? kPassShare : 0;
-    const double passes = passTotal > 0 ? passShare * double(passDone) / double(passTotal) : 0;
-    const double done = passes + (1 - passShare) * double(result.written) / total;
-    const qint32 percent =
-        plan.Total() > 0 ? qint32(std::min<qint64>(100, qint64(done * 100.0))) : 100;
-    if (percent != shown) {
-        shown = percent;
-        host.MergeProgress(shown, 0);
-    }
-    const double due = ((shown + 1) / 100.0 - passes) / (1 - passShare) * total;
-    nextReport = std::max(result.written + 1, qint64(std::min(due, 0x1p62)));
 }
 
 // Gives the output up as the host asked.

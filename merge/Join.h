@@ -10,6 +10,7 @@
 #include "merge/GainEdit.h"
 #include "merge/JoinOutput.h"
 #include "merge/JoinPlan.h"
+#include "merge/JoinProgress.h"
 #include "merge/JoinedTag.h"
 #include "merge/MergeJob.h"
 #include "merge/SeamMaker.h"
@@ -63,7 +64,6 @@ private:
                     bool firstOfFile);
     bool WriteViews(const std::vector<FrameView>& frames);
     bool Written(bool succeeded, qint32 length);
-    void ReportProgress();
 
     const TessaroWorkSpace& workspace;
     const QString outputPath;
@@ -73,10 +73,7 @@ private:
     JoinOutput output;
     SpillFile spill;  // of the inputs re-encoded
     mp3::JoinedStream stream;
-    qint64 passTotal = 0;  // bytes the passes decode: every input to level, those to re-encode
-    qint64 passDone = 0;
-    qint32 shown = -1;      // percent last reported
-    qint64 nextReport = 0;  // bytes written from which on the percent may have changed
+    JoinProgress progress{host, plan};
     GainEdit gainEdit;
     JoinedTag tag;  // the typed values, the picture, the chapters joined so far
     ChapterClock chapterClock{options, tag.chapters};
