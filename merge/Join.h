@@ -91,9 +91,8 @@ private:
     static constexpr size_t kLevelledBlock = 1 << 20;
     std::shared_ptr<std::vector<quint8>> levelled;  // the block levelled frames are copied into
     size_t levelledUsed = 0;
-    JoinedTag tag;            // the typed values, the picture, the chapters joined so far
-    qsizetype frontSize = 0;  // of the tag in front of the audio, as planned
-    QByteArray back;          // the tag behind the audio
+    JoinedTag tag;      // the typed values, the picture, the chapters joined so far
+    TagBytes rendered;  // the tag, as planned
     // Of every input joined: set when bytes it gave may have changed before they were written.
     std::vector<std::pair<QString, std::shared_ptr<const std::atomic<bool>>>> spoiled;
     QString firstInput;

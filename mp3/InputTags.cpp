@@ -11,6 +11,8 @@
 #include <taglib/tfilestream.h>
 #include <unistd.h>
 
+#include <QSet>
+
 #include <cerrno>
 
 #include <algorithm>
@@ -45,16 +47,6 @@ std::optional<Picture> FirstPicture(TagLib::ID3v2::Tag& tag) {
                    QByteArray(data.data(), qsizetype(data.size())), quint8(chosen->textEncoding())};
 }
 
-// The number before a slash ("3/12"), 0 when there is none.
-int PositionIn(TagLib::ID3v2::Tag& tag, const char* frameId) {
-    const TagLib::ID3v2::FrameList& frames = tag.frameListMap()[frameId];
-    return frames.isEmpty() ? 0
-                            : qMax(0, FromTagString(frames.front()->toString())
-                                          .section(u'/', 0, 0)
-                                          .trimmed()
-                                          .toInt());
-}
-
 // A genre given by its ID3v1 number, as ID3v2.3 taggers write it, by its name.
 QString GenreName(const QString& genre) {
     bool number = false;
@@ -63,41 +55,97 @@ QString GenreName(const QString& genre) {
     return name.isEmpty() ? genre : name;
 }
 
-void Add(std::vector<TextFrame>& frames, TextFrame frame) {
-    const auto same = [&frame](const TextFrame& other) { return other.SameField(frame); };
-    if (std::none_of(frames.begin(), frames.end(), same)) {
-        frames.push_back(std::move(frame));
+// Bytes `text` takes in UTF-8; TagLib holds it in UTF-16 units.
+qint64 Utf8Length(const TagLib::String& text) {
+    qint64 length = 0;
+    for (const wchar_t unit : text) {
+        const bool surrogate = unit >= 0xD800 && unit < 0xE000;  // half of a 4-byte character
+        length += unit < 0x80 ? 1 : unit < 0x800 || surrogate ? 2 : 3;
     }
+    return length;
 }
 
-void AddTextFrames(TagLib::ID3v2::Tag& tag, std::vector<TextFrame>& frames) {
+// The most bytes a text frame holding `texts`, and `more` bytes besides, takes in a joined tag:
+// its header and encoding byte, each text in UTF-8 (as ID3v2.4 holds it) or in UTF-16 behind a
+// byte order mark (as ID3v2.3 does), whichever is longer, and two-byte delimiters between them.
+qint64 LargestRendering(const TagLib::StringList& texts, qint64 more) {
+    qint64 bytes = 10 + 1 + more + 2 * std::max(qint64(texts.size()) - 1, qint64(0));
+    for (const TagLib::String& text : texts) {
+        bytes += std::max(Utf8Length(text), 2 + 2 * qint64(text.size()));
+    }
+    return bytes;
+}
+
+// The text frames of a tag as they are read: the first of each field is kept, one too large
+// for any joined tag is only named.
+class FrameReader {
+public:
+    explicit FrameReader(InputTags& tags) : tags(tags) {}
+
+    void Add(TextFrame frame) {
+        if (!fields.contains(frame.Field())) {
+            fields.insert(frame.Field());
+            tags.frames.push_back(std::move(frame));
+        }
+    }
+    // Whether a frame `id` holding `texts`, and `more` bytes besides, can be read; one that
+    // cannot is named in the tags.
+    bool Fits(const QByteArray& id, const TagLib::StringList& texts, qint64 more = 0) {
+        const qint64 bytes = LargestRendering(texts, more);
+        if (bytes > kMaxId3v2TagBytes) {
+            tags.oversized.push_back({id, bytes});
+            return false;
+        }
+        return true;
+    }
+    // The text of the first frame `id` read, its values joined by spaces; empty when none was.
+    QString Text(const char* id) const {
+        const auto found = std::find_if(tags.frames.begin(), tags.frames.end(),
+                                        [id](const TextFrame& frame) { return frame.id == id; });
+        return found == tags.frames.end() ? QString() : found->text.join(QLatin1Char(' '));
+    }
+
+private:
+    InputTags& tags;
+    QSet<TextFrame::FieldKey> fields;
+};
+
+void AddTextFrames(TagLib::ID3v2::Tag& tag, FrameReader& reader) {
     for (const TagLib::ID3v2::Frame* frame : tag.frameList()) {
         const QByteArray id(frame->frameID().data(), qsizetype(frame->frameID().size()));
         if (const auto* user =
                 dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame)) {
             // Its first field is the description.
-            Add(frames, {id,
-                         FromTagString(user->description()),
-                         {},
-                         FromTagStrings(user->fieldList()).mid(1)});
+            if (reader.Fits(id, user->fieldList())) {
+                reader.Add({id,
+                            FromTagString(user->description()),
+                            {},
+                            FromTagStrings(user->fieldList()).mid(1)});
+            }
         } else if (const auto* text =
                        dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frame)) {
-            QStringList values = FromTagStrings(text->fieldList());
-            if (id == "TCON") {
-                std::transform(values.begin(), values.end(), values.begin(), GenreName);
+            if (reader.Fits(id, text->fieldList())) {
+                QStringList values = FromTagStrings(text->fieldList());
+                if (id == "TCON") {
+                    std::transform(values.begin(), values.end(), values.begin(), GenreName);
+                }
+                reader.Add({id, {}, {}, values});
             }
-            Add(frames, {id, {}, {}, values});
         } else if (const auto* comment = dynamic_cast<const TagLib::ID3v2::CommentsFrame*>(frame)) {
             const TagLib::ByteVector language = comment->language();
-            Add(frames, {id,
-                         FromTagString(comment->description()),
-                         QByteArray(language.data(), qsizetype(language.size())),
-                         {FromTagString(comment->text())}});
+            TagLib::StringList texts(comment->description());
+            texts.append(comment->text());
+            if (reader.Fits(id, texts, 3)) {
+                reader.Add({id,
+                            FromTagString(comment->description()),
+                            QByteArray(language.data(), qsizetype(language.size())),
+                            {FromTagString(comment->text())}});
+            }
         }
     }
 }
 
-void AddId3v1Fields(const TagLib::ID3v1::Tag& tag, std::vector<TextFrame>& frames) {
+void AddId3v1Fields(const TagLib::ID3v1::Tag& tag, FrameReader& reader) {
     const std::pair<const char*, QString> fields[] = {
         {"TALB", FromTagString(tag.album())},
         {"TPE1", FromTagString(tag.artist())},
@@ -106,9 +154,14 @@ void AddId3v1Fields(const TagLib::ID3v1::Tag& tag, std::vector<TextFrame>& frame
         {"TCON", FromTagString(tag.genre())}};
     for (const auto& [id, value] : fields) {
         if (!value.isEmpty()) {
-            Add(frames, {id, {}, id == QByteArrayView("COMM") ? "XXX" : QByteArray(), {value}});
+            reader.Add({id, {}, id == QByteArrayView("COMM") ? "XXX" : QByteArray(), {value}});
         }
     }
+}
+
+// The number before a slash ("3/12"), 0 when there is none.
+int PositionIn(const QString& text) {
+    return qMax(0, text.section(u'/', 0, 0).trimmed().toInt());
 }
 
 // Bytes of `fd` from `offset` on, as many as there are up to `length`; the system's reason in
@@ -174,17 +227,18 @@ InputTags ReadInputTags(const tessaro::InputFile& input) {
     if (!file.isValid()) {
         return tags;
     }
+    FrameReader reader(tags);
     if (TagLib::ID3v2::Tag* front = file.ID3v2Tag()) {
-        tags.title = FromTagString(front->title());
         tags.picture = FirstPicture(*front);
-        tags.disc = PositionIn(*front, "TPOS");
-        tags.track = PositionIn(*front, "TRCK");
-        AddTextFrames(*front, tags.frames);
+        AddTextFrames(*front, reader);
+        tags.title = reader.Text("TIT2");
+        tags.disc = PositionIn(reader.Text("TPOS"));
+        tags.track = PositionIn(reader.Text("TRCK"));
     }
     if (TagLib::ID3v1::Tag* back = file.ID3v1Tag()) {
         tags.title = tags.title.isEmpty() ? FromTagString(back->title()) : tags.title;
         tags.track = tags.track == 0 ? int(back->track()) : tags.track;
-        AddId3v1Fields(*back, tags.frames);
+        AddId3v1Fields(*back, reader);
     }
     return tags;
 }
