@@ -178,8 +178,8 @@ QByteArray ReadAt(int fd, qint64 offset, qint64 length, QString* error) {
 
 // What TagLib is to read in place of the file: its leading ID3v2 tag, made safe where it holds
 // frames TagLib must not inflate, then the file's last bytes, where an ID3v1 tag is looked for.
-// The tag is read once, for the check and for TagLib alike. Nothing for a file without an ID3v2
-// tag, which TagLib reads as it is.
+// The tag is read once, for the check and for TagLib alike, and copied once more, into what TagLib
+// reads. Nothing for a file without an ID3v2 tag, which TagLib reads as it is.
 std::unique_ptr<TagLib::ByteVectorStream> BoundedTagStream(const tessaro::InputFile& input,
                                                            QString* error) {
     const QByteArray header = ReadAt(input.Descriptor(), 0, 10, error);
@@ -189,13 +189,14 @@ std::unique_ptr<TagLib::ByteVectorStream> BoundedTagStream(const tessaro::InputF
     const qint64 body = qint64(header[6] & 0x7F) << 21 | qint64(header[7] & 0x7F) << 14 |
                         qint64(header[8] & 0x7F) << 7 | qint64(header[9] & 0x7F);
     const qint64 end = std::min(10 + body, input.Size());
-    QByteArray read = header + ReadAt(input.Descriptor(), 10, end - 10, error);
-    QByteArray bytes = BoundInflation(read).value_or(std::move(read));
+    QByteArray read = ReadAt(input.Descriptor(), 0, end, error);
+    const QByteArray tag = BoundInflation(read).value_or(std::move(read));
     // TagLib looks for an ID3v1 tag in the last 131 bytes.
     const qint64 tailStart = std::max(end, input.Size() - 131);
-    bytes += ReadAt(input.Descriptor(), tailStart, input.Size() - tailStart, error);
-    return std::make_unique<TagLib::ByteVectorStream>(
-        TagLib::ByteVector(bytes.constData(), unsigned(bytes.size())));
+    const QByteArray tail = ReadAt(input.Descriptor(), tailStart, input.Size() - tailStart, error);
+    TagLib::ByteVector bytes(unsigned(tag.size() + tail.size()));
+    std::copy(tail.begin(), tail.end(), std::copy(tag.begin(), tag.end(), bytes.begin()));
+    return std::make_unique<TagLib::ByteVectorStream>(bytes);
 }
 
 }  // namespace
