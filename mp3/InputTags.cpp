@@ -115,8 +115,10 @@ void AddTextFrames(TagLib::ID3v2::Tag& tag, FrameReader& reader) {
         const QByteArray id(frame->frameID().data(), qsizetype(frame->frameID().size()));
         if (const auto* user =
                 dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame)) {
-            // Its first field is the description.
-            if (reader.Fits(id, user->fieldList())) {
+            // Its first field is the description, which names it. TagLib drops one that is
+            // empty and reads one it cannot decode as empty: such a frame is left out, which
+            // written with an empty name would be read back under its value's.
+            if (!user->description().isEmpty() && reader.Fits(id, user->fieldList())) {
                 reader.Add({id,
                             FromTagString(user->description()),
                             {},
