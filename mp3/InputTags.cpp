@@ -8,8 +8,6 @@
 #include <taglib/mpegfile.h>
 #include <taglib/tbytevectorstream.h>
 #include <taglib/textidentificationframe.h>
-#include <taglib/tfilestream.h>
-#include <unistd.h>
 
 #include <QSet>
 
@@ -113,6 +111,11 @@ private:
 void AddTextFrames(TagLib::ID3v2::Tag& tag, FrameReader& reader) {
     for (const TagLib::ID3v2::Frame* frame : tag.frameList()) {
         const QByteArray id(frame->frameID().data(), qsizetype(frame->frameID().size()));
+        // An ID TagLib could not map to ID3v2.4's four characters (an ID3v2.2 one it does not
+        // know) has no place in a tag written.
+        if (id.size() != 4) {
+            continue;
+        }
         if (const auto* user =
                 dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame)) {
             // Its first field is the description, which names it. TagLib drops one that is
@@ -180,17 +183,18 @@ QByteArray ReadAt(int fd, qint64 offset, qint64 length, QString* error) {
 
 // What TagLib is to read in place of the file: its leading ID3v2 tag, made safe where it holds
 // frames TagLib must not inflate, then the file's last bytes, where an ID3v1 tag is looked for.
-// The tag is read once, for the check and for TagLib alike, and copied once more, into what TagLib
-// reads. Nothing for a file without an ID3v2 tag, which TagLib reads as it is.
+// The tag is read once, for the check and for TagLib alike, and copied once more, into what
+// TagLib reads. A file without a leading tag gives its last bytes alone: TagLib would look for one
+// further on, where no check has been.
 std::unique_ptr<TagLib::ByteVectorStream> BoundedTagStream(const tessaro::InputFile& input,
                                                            QString* error) {
     const QByteArray header = ReadAt(input.Descriptor(), 0, 10, error);
-    if (header.size() < 10 || !header.startsWith("ID3")) {
-        return nullptr;
+    qint64 end = 0;
+    if (header.size() == 10 && header.startsWith("ID3")) {
+        const qint64 body = qint64(header[6] & 0x7F) << 21 | qint64(header[7] & 0x7F) << 14 |
+                            qint64(header[8] & 0x7F) << 7 | qint64(header[9] & 0x7F);
+        end = std::min(10 + body, input.Size());
     }
-    const qint64 body = qint64(header[6] & 0x7F) << 21 | qint64(header[7] & 0x7F) << 14 |
-                        qint64(header[8] & 0x7F) << 7 | qint64(header[9] & 0x7F);
-    const qint64 end = std::min(10 + body, input.Size());
     QByteArray read = ReadAt(input.Descriptor(), 0, end, error);
     const QByteArray tag = BoundInflation(read).value_or(std::move(read));
     // TagLib looks for an ID3v1 tag in the last 131 bytes.
@@ -212,19 +216,8 @@ InputTags ReadInputTags(const QString& path) {
 
 InputTags ReadInputTags(const tessaro::InputFile& input) {
     InputTags tags;
-    std::unique_ptr<TagLib::IOStream> stream = BoundedTagStream(input, &tags.readError);
-    if (!stream) {
-        // TagLib closes what it is given; its reads move no offset the frames are read by.
-        const int fd = ::dup(input.Descriptor());
-        if (fd < 0) {
-            return tags;
-        }
-        stream = std::make_unique<TagLib::FileStream>(fd, true);  // closes fd once it holds it
-        if (!stream->isOpen()) {
-            ::close(fd);
-            return tags;
-        }
-    }
+    const std::unique_ptr<TagLib::ByteVectorStream> stream =
+        BoundedTagStream(input, &tags.readError);
     // Only the tags are read: no audio properties, which would scan the frames.
     TagLib::MPEG::File file(stream.get(), TagLib::ID3v2::FrameFactory::instance(), false);
     if (!file.isValid()) {

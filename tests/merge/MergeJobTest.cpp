@@ -678,6 +678,12 @@ TEST_F(MergeJobTest, CompressedTagFramesInflateOnlyWithinTheLimit) {
     EXPECT_EQ(tags.title, QStringLiteral("Kept title"));
     EXPECT_EQ(tags.track, 7);
     EXPECT_EQ(ids(tags), (QByteArrayList{"TIT2", "TRCK"}));
+    // Behind other bytes, it is no leading tag, and TagLib is not let find it there, where
+    // nothing would bound what it inflates.
+    tags = read(QByteArray(2, '\0') +
+                ReadAll(QStringLiteral(TESSARO_BAD_INPUTS "/tag-inflates-past-limit.mp3")));
+    EXPECT_EQ(tags.title, QString());
+    EXPECT_TRUE(tags.frames.empty());
 }
 
 TEST_F(MergeJobTest,
