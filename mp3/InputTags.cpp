@@ -81,10 +81,15 @@ public:
     explicit FrameReader(InputTags& tags) : tags(tags) {}
 
     void Add(TextFrame frame) {
-        if (!fields.contains(frame.Field())) {
-            fields.insert(frame.Field());
+        const qsizetype held = fields.size();
+        fields.insert(frame.Field());
+        if (fields.size() > held) {
             tags.frames.push_back(std::move(frame));
         }
+    }
+    void Reserve(qsizetype count) {
+        fields.reserve(count);
+        tags.frames.reserve(size_t(count));
     }
     // Whether a frame `id` holding `texts`, and `more` bytes besides, can be read; one that
     // cannot is named in the tags.
@@ -109,6 +114,7 @@ private:
 };
 
 void AddTextFrames(TagLib::ID3v2::Tag& tag, FrameReader& reader) {
+    reader.Reserve(qsizetype(tag.frameList().size()));
     for (const TagLib::ID3v2::Frame* frame : tag.frameList()) {
         const QByteArray id(frame->frameID().data(), qsizetype(frame->frameID().size()));
         // An ID TagLib could not map to ID3v2.4's four characters (an ID3v2.2 one it does not
@@ -121,11 +127,11 @@ void AddTextFrames(TagLib::ID3v2::Tag& tag, FrameReader& reader) {
             // Its first field is the description, which names it. TagLib drops one that is
             // empty and reads one it cannot decode as empty: such a frame is left out, which
             // written with an empty name would be read back under its value's.
-            if (!user->description().isEmpty() && reader.Fits(id, user->fieldList())) {
-                reader.Add({id,
-                            FromTagString(user->description()),
-                            {},
-                            FromTagStrings(user->fieldList()).mid(1)});
+            const TagLib::StringList fields = user->fieldList();
+            if (!user->description().isEmpty() && reader.Fits(id, fields)) {
+                QStringList values = FromTagStrings(fields);
+                const QString description = values.takeFirst();
+                reader.Add({id, description, {}, std::move(values)});
             }
         } else if (const auto* text =
                        dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frame)) {
