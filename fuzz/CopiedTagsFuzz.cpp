@@ -39,8 +39,8 @@ std::vector<mp3::InputTags> ReadInputs(const QByteArray& data) {
     std::vector<mp3::InputTags> read;
     for (const QByteArray& tag : tags) {
         const QString name = QStringLiteral("input%1.mp3").arg(read.size());
-        read.push_back(mp3::ReadInputTags(
-            fuzzing::WriteInput(tag + testing_files::Mp3Frames(2), name)));
+        read.push_back(
+            mp3::ReadInputTags(fuzzing::WriteInput(tag + testing_files::Mp3Frames(2), name)));
         QSet<mp3::TextFrame::FieldKey> fields;
         for (const mp3::TextFrame& frame : read.back().frames) {
             Require(!fields.contains(frame.Field()), "an input's tag holds each field once");
@@ -67,8 +67,7 @@ QHash<mp3::TextFrame::FieldKey, int> FieldsIn(const QByteArray& front, bool id3v
         if (const auto* user =
                 dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame)) {
             description = mp3::FromTagString(user->description());
-        } else if (const auto* comment =
-                       dynamic_cast<const TagLib::ID3v2::CommentsFrame*>(frame)) {
+        } else if (const auto* comment = dynamic_cast<const TagLib::ID3v2::CommentsFrame*>(frame)) {
             description = mp3::FromTagString(comment->description());
         }
         ++fields[{id, description}];
@@ -78,8 +77,8 @@ QHash<mp3::TextFrame::FieldKey, int> FieldsIn(const QByteArray& front, bool id3v
 
 // Whether ID3v2.3 holds a frame `id` as it is: TagLib leaves out or rewrites the others.
 bool KeptInId3v23(const QByteArray& id) {
-    static const QByteArray kChanged[] = {"TDRC", "TDOR", "TIPL", "TMCL", "TCON", "TDRL",
-                                          "TDTG", "TMOO", "TPRO", "TSST"};
+    static const QByteArray kChanged[] = {"TDRC", "TDOR", "TIPL", "TMCL", "TCON",
+                                          "TDRL", "TDTG", "TMOO", "TPRO", "TSST"};
     return std::find(std::begin(kChanged), std::end(kChanged), id) == std::end(kChanged);
 }
 
