@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Writes the hand-made seeds of the workspace, preferences, folder walk, seam and chapter-file
-corpora (the stream reader's seeds are the MP3 fixtures and the bad inputs in tests/). Inputs that fuzzing
-found are named by their SHA-1, as libFuzzer names them; these seeds are named "seed-...".
+"""Writes the hand-made seeds of the workspace, preferences, folder walk, seam, chapter-file and
+copied tags corpora (the stream reader's seeds are the MP3 fixtures and the bad inputs in tests/).
+Inputs that fuzzing found are named by their SHA-1, as libFuzzer names them; these seeds are named
+"seed-...".
 
     .twk:  "TWKS", four 28-byte text slots (4 ignored bytes, up to 7 UTF-16LE units and a 0 unit
            in 16 bytes, the length, the capacity marker 7), the year and N (int32), N records
@@ -12,9 +13,12 @@ found are named by their SHA-1, as libFuzzer names them; these seeds are named "
            (the number of an earlier folder; any other for the top), the link's target (the
            number of an earlier entry; any other for the top), the name's length and the name.
     .txt:  chapters, a line "HH:MM:SS.mmm Title" each, in UTF-8.
+    tags:  a byte of choices (bit 0: the joined tag in ID3v2.3, bit 1: two inputs), with two
+           inputs where the first one's tag ends (uint16), then the inputs' ID3v2 tags.
 """
 import os
 import struct
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -64,6 +68,55 @@ def tree(*entries):
 
 
 TOP = 255
+
+
+def syncsafe(value):
+    return bytes([(value >> 21) & 0x7F, (value >> 14) & 0x7F, (value >> 7) & 0x7F, value & 0x7F])
+
+
+def id3_frame(version, frame_id, body, flags=b"\x00\x00"):
+    size = syncsafe(len(body)) if version == 4 else struct.pack(">I", len(body))
+    return frame_id + size + flags + body
+
+
+def compressed_frame(version, frame_id, body):
+    """A frame whose body is deflated, behind the size it inflates to."""
+    if version == 3:
+        return id3_frame(3, frame_id, struct.pack(">I", len(body)) + zlib.compress(body),
+                         b"\x00\x80")
+    return id3_frame(4, frame_id, syncsafe(len(body)) + zlib.compress(body), b"\x00\x09")
+
+
+def id3_tag(version, frames, flags=0):
+    return b"ID3" + bytes([version, 0, flags]) + syncsafe(len(frames)) + frames
+
+
+def book(version, title, track):
+    """An audiobook chapter's tag: what the inputs share, then what is their own."""
+    text = b"\x03" if version == 4 else b"\x00"
+    return b"".join([
+        id3_frame(version, b"TALB", text + b"Das Buch"),
+        id3_frame(version, b"TPE1", text + b"Autorin"),
+        id3_frame(version, b"TCON", text + b"(101)"),
+        id3_frame(version, b"TXXX", text + b"SERIES\x00Saga"),
+        id3_frame(version, b"COMM", text + b"eng\x00Ungek\xc3\xbcrzt" if version == 4
+                  else b"\x01eng\xff\xfe\x00\x00\xff\xfeN\x00o\x00t\x00e\x00"),
+        id3_frame(version, b"TIT2", text + title),
+        id3_frame(version, b"TRCK", text + track),
+    ])
+
+
+def copied(two, id3v23, *tags):
+    choice = (2 if two else 0) | (1 if id3v23 else 0)
+    split = struct.pack("<H", len(tags[0])) if two else b""
+    return bytes([choice]) + split + b"".join(tags)
+
+
+def unsynchronised(frames):
+    """An ID3v2.3 tag whose every 0xFF is followed by a 0x00, as its flag tells."""
+    return id3_tag(3, frames.replace(b"\xff", b"\xff\x00"), 0x80)
+
+
 SEEDS = {
     "workspace/seed-empty": workspace(["", "", "", ""], 0, []),
     "workspace/seed-short": workspace(["Best", "ABC", "Live at", "2008"], 2008,
@@ -88,6 +141,23 @@ SEEDS = {
                                      (1, TOP, 0, b"Caf\xc3\xa9 1.mp3")),
     # Side information that decodes to samples far beyond full scale, on which LAME asserts.
     "seam/seed-damaged-side-info": damaged_frame("cbr128_stereo.mp3", 3, 24, 0xE9),
+    "copied_tags/seed-v24-two": copied(True, False, id3_tag(4, book(4, b"Kapitel 1", b"1")),
+                                       id3_tag(4, book(4, b"Kapitel 2", b"2"))),
+    "copied_tags/seed-v23-two-as-v23": copied(True, True, id3_tag(3, book(3, b"One", b"1/2")),
+                                              id3_tag(3, book(3, b"Two", b"2/2"))),
+    "copied_tags/seed-v24-and-v23": copied(True, False, id3_tag(4, book(4, b"One", b"1")),
+                                           id3_tag(3, book(3, b"Two", b"2"))),
+    "copied_tags/seed-compressed": copied(
+        True, False,
+        id3_tag(3, compressed_frame(3, b"TALB", b"\x00Packed album")
+                + compressed_frame(3, b"TXXX", b"\x00note\x00" + b"x" * 200)),
+        id3_tag(4, compressed_frame(4, b"TALB", b"\x03Packed album")
+                + id3_frame(4, b"TXXX", b"\x03note\x00" + b"x" * 200))),
+    "copied_tags/seed-unsynchronised": copied(
+        True, True, unsynchronised(id3_frame(3, b"TPE1", b"\x00Bj\xffrk")
+                                   + id3_frame(3, b"TALB", b"\x00\xff\xe0 Album")),
+        id3_tag(3, id3_frame(3, b"TPE1", b"\x00Bj\xffrk") + id3_frame(3, b"TALB", b"\x00x"))),
+    "copied_tags/seed-one-input": copied(False, False, id3_tag(4, book(4, b"Alone", b"1"))),
     "chapter_file/seed-plain":
     b"00:00:00.000 Intro\n00:03:12.418 Chapter 2\n01:02:03.5 Chapter 3\n",
     "chapter_file/seed-bom-crlf-blank":
@@ -106,5 +176,6 @@ SEEDS = {
 }
 
 for name, data in SEEDS.items():
+    os.makedirs(os.path.dirname(os.path.join(HERE, "corpus", name)), exist_ok=True)
     with open(os.path.join(HERE, "corpus", name), "wb") as out:
         out.write(data)

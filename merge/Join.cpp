@@ -245,13 +245,13 @@ void Join::Finish() {
     const double seconds = stream.Duration();
     chapterClock.End(seconds, last.padding, formats.First().sampleRate);
     result.chapters = tag.chapters;
-    // No more chapters than were planned, with the same titles: the tag fits its place, unless
-    // an input that held no frame when planned gave some when joined.
-    const QByteArray front = RenderJoinedTag(tag, frontSize).front;
-    if (front.size() != frontSize) {
+    // The chapters planned, with the same titles, unless an input that held no frame when
+    // planned gave some when joined.
+    if (!SetChapterTimes(rendered, tag.chapters)) {
         Fail(InputsChanged());
     } else if (!output.FlushAudio() ||
-               !output.Commit(front, stream.HeaderFrame(output.Checksum()), back)) {
+               !output.Commit(rendered.front, stream.HeaderFrame(output.Checksum()),
+                              rendered.back)) {
         Fail(output.Error());
     } else {
         result.seconds = seconds;
@@ -280,18 +280,16 @@ bool Join::Open() {
     if (!PlanFromInputs()) {
         return false;
     }
-    const TagBytes planned = RenderJoinedTag(tag);
+    rendered = RenderJoinedTag(tag);
     // Those of the inputs come as they are joined.
     if (options.chapterFile.isEmpty()) {
         tag.chapters.clear();
     }
-    frontSize = planned.front.size();
-    back = planned.back;
-    if (const QString tooLarge = TagTooLarge(frontSize); !tooLarge.isEmpty()) {
+    if (const QString tooLarge = TagTooLarge(rendered.front.size()); !tooLarge.isEmpty()) {
         result.error = QStringLiteral("Cannot write %1: %2.").arg(Quoted(outputPath), tooLarge);
         return false;
     }
-    if (!output.Open(planned.front)) {
+    if (!output.Open(rendered.front)) {
         result.error = output.Error();
         return false;
     }
@@ -318,6 +316,11 @@ bool Join::PlanFromInputs() {
             continue;
         }
         chapterClock.Plan(input.title);
+        for (const mp3::OversizedFrame& frame : (*tags)[i].oversized) {
+            if (options.copyTags || options.chapters) {
+                result.warnings << LeftOut(input.path, frame);
+            }
+        }
         if (options.copyTags) {
             frames.push_back(std::move((*tags)[i].frames));
         }

@@ -75,10 +75,9 @@ private:
     mp3::JoinedStream stream;
     JoinProgress progress{host, plan};
     GainEdit gainEdit;
-    JoinedTag tag;  // the typed values, the picture, the chapters joined so far
+    JoinedTag tag;      // the typed values, the picture, the chapters joined so far
+    TagBytes rendered;  // the tag, as planned
     ChapterClock chapterClock{options, tag.chapters};
-    qsizetype frontSize = 0;  // of the tag in front of the audio, as planned
-    QByteArray back;          // the tag behind the audio
     FormatNotes formats;
     SeamMaker seams;
 };

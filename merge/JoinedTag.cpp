@@ -4,10 +4,12 @@
 #include <taglib/chapterframe.h>
 #include <taglib/commentsframe.h>
 #include <taglib/id3v1tag.h>
+#include <taglib/id3v2synchdata.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/tableofcontentsframe.h>
 #include <taglib/textidentificationframe.h>
 
+#include <QtEndian>
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -194,22 +196,25 @@ void AddReplayGain(TagLib::ID3v2::Tag& tag, const JoinedTag::ReplayGain& gain) {
     add("REPLAYGAIN_TRACK_PEAK", "%.6f", gain.peak);
 }
 
-// More padding behind the frames: the size in the header counts it.
-QByteArray Padded(QByteArray tag, qsizetype size) {
-    if (tag.size() >= size) {
-        return tag;
+// Where the times of each chapter frame lie in `tag`, as TagLib rendered it: behind the frame's
+// header and its element ID. The frames are walked by the sizes their headers give, up to the
+// padding.
+std::vector<qsizetype> ChapterTimesIn(const QByteArray& tag, bool id3v23) {
+    constexpr qsizetype kHeader = 10;  // of the tag and of each frame
+    std::vector<qsizetype> times;
+    for (qsizetype at = kHeader; at + kHeader <= tag.size() && tag[at] != '\0';) {
+        const TagLib::ByteVector size(tag.constData() + at + 4, 4);
+        if (tag.mid(at, 4) == "CHAP") {
+            times.push_back(tag.indexOf('\0', at + kHeader) + 1);
+        }
+        at += kHeader + qsizetype(id3v23 ? size.toUInt() : TagLib::ID3v2::SynchData::toUInt(size));
     }
-    tag.append(QByteArray(size - tag.size(), '\0'));
-    const quint32 body = quint32(size - 10);
-    for (int i = 0; i < 4; ++i) {
-        tag[6 + i] = char((body >> (7 * (3 - i))) & 0x7F);  // synchsafe
-    }
-    return tag;
+    return times;
 }
 
 }  // namespace
 
-TagBytes RenderJoinedTag(const JoinedTag& tag, qsizetype minimumSize) {
+TagBytes RenderJoinedTag(const JoinedTag& tag) {
     TagLib::ID3v2::Tag front;
     if (tag.shared) {
         for (const mp3::TextFrame& frame : *tag.shared) {
@@ -233,8 +238,11 @@ TagBytes RenderJoinedTag(const JoinedTag& tag, qsizetype minimumSize) {
     TagBytes bytes;
     // TagLib saves no tag without a value.
     if (!front.frameList().isEmpty()) {
-        bytes.front = Padded(
-            Bytes(front.render(tag.id3v23 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4)), minimumSize);
+        bytes.front = Bytes(front.render(tag.id3v23 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4));
+        const std::vector<qsizetype> times = ChapterTimesIn(bytes.front, tag.id3v23);
+        for (size_t i = 0; i < times.size(); ++i) {
+            bytes.chapters.emplace_back(tag.chapters[i].title, times[i]);
+        }
     }
     TagLib::ID3v1::Tag back;
     SetFrom(back, front);
@@ -244,15 +252,30 @@ TagBytes RenderJoinedTag(const JoinedTag& tag, qsizetype minimumSize) {
     return bytes;
 }
 
+bool SetChapterTimes(TagBytes& tag, const std::vector<Chapter>& chapters) {
+    const auto sameTitle = [](const std::pair<QString, qsizetype>& rendered,
+                              const Chapter& chapter) { return rendered.first == chapter.title; };
+    if (!std::equal(tag.chapters.begin(), tag.chapters.end(), chapters.begin(), chapters.end(),
+                    sameTitle)) {
+        return false;
+    }
+    for (size_t i = 0; i < chapters.size(); ++i) {
+        char* times = tag.front.data() + tag.chapters[i].second;
+        qToBigEndian(chapters[i].startMs, times);
+        qToBigEndian(chapters[i].endMs, times + 4);
+    }
+    return true;
+}
+
 QString TagTooLarge(qint64 size) {
-    if (size <= kMaxId3v2TagBytes) {
+    if (size <= mp3::kMaxId3v2TagBytes) {
         return QString();
     }
     return QStringLiteral(
                "its ID3v2 tag (the cover picture and chapters included) would take %1 "
                "bytes, more than the %2 an ID3v2 tag can hold")
         .arg(size)
-        .arg(kMaxId3v2TagBytes);
+        .arg(mp3::kMaxId3v2TagBytes);
 }
 
 }  // namespace tessaro

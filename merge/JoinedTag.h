@@ -3,11 +3,13 @@
 #include <QByteArray>
 #include <QString>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "merge/JoinOptions.h"
 #include "mp3/InputTags.h"
 #include "mp3/Picture.h"
+#include "mp3/TagInflation.h"
 #include "workspace/OutputTag.h"
 
 namespace tessaro {
@@ -43,16 +45,18 @@ struct JoinedTag {
 
 // The tag as it stands in the file: an ID3v2.4 (or ID3v2.3) tag in front of the audio (empty
 // when the tag holds nothing; ReplayGain as TXXX frames) and, for the typed or copied values
-// only, an ID3v1 tag behind it. The front one is padded to at least minimumSize bytes, so that
-// it can take the place of one rendered before.
+// only, an ID3v1 tag behind it. It is rendered once, before the chapters' times are known; they
+// are set in the front one once they are.
 struct TagBytes {
     QByteArray front, back;
+    // The title of each chapter frame in `front` and where its times lie there, in order.
+    std::vector<std::pair<QString, qsizetype>> chapters;
 };
-TagBytes RenderJoinedTag(const JoinedTag& tag, qsizetype minimumSize = 0);
+TagBytes RenderJoinedTag(const JoinedTag& tag);
 
-// The largest ID3v2 tag: its header gives the size of what follows its 10 bytes in 28 bits, and
-// a larger size would wrap to a small one, which readers take for the end of the tag.
-constexpr qint64 kMaxId3v2TagBytes = 10 + (qint64(1) << 28) - 1;
+// Sets the times of `chapters` in the chapter frames of `tag`, in place. False, nothing set,
+// when they are not the chapters it was rendered with, by number and titles.
+[[nodiscard]] bool SetChapterTimes(TagBytes& tag, const std::vector<Chapter>& chapters);
 
 // Why a tag of `size` bytes, header included, cannot go into the file; empty when it can.
 [[nodiscard]] QString TagTooLarge(qint64 size);

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "mp3/Picture.h"
@@ -22,10 +23,16 @@ struct TextFrame {
     QByteArray language;  // of COMM
     QStringList text;
 
-    // Whether the two are the same field of a tag, whatever their values.
-    bool SameField(const TextFrame& other) const {
-        return id == other.id && description == other.description;
-    }
+    // What tells one field of a tag from the others, whatever its value.
+    using FieldKey = std::pair<QByteArray, QString>;
+    FieldKey Field() const { return {id, description}; }
+};
+
+// A text frame left out of what is read, as it could take more than an ID3v2 tag holds
+// (kMaxId3v2TagBytes) in the tag it is copied into.
+struct OversizedFrame {
+    QByteArray id;
+    qint64 bytes = 0;  // the most it could take there
 };
 
 // What an input's own tags tell of it: its title (the ID3v2 one, else the ID3v1 one), its
@@ -40,6 +47,7 @@ struct InputTags {
     // Its text frames in the order of its ID3v2 tag, each field once, then its ID3v1 album,
     // artist, year, comment and genre where the ID3v2 tag has none; genres by name.
     std::vector<TextFrame> frames;
+    std::vector<OversizedFrame> oversized;
     // Why the tag's bytes could not be read, where the reading saw it; empty otherwise.
     QString readError;
 };

@@ -5,6 +5,7 @@
 
 #include <QtEndian>
 #include <algorithm>
+#include <vector>
 
 namespace mp3 {
 namespace {
@@ -76,8 +77,10 @@ std::optional<QByteArray> BoundInflation(const QByteArray& tag) {
             TagLib::ID3v2::SynchData::fromUInt(unsigned(out.size() - kHeaderSize));
         out.replace(6, 4, QByteArray(size.data(), 4));
     }
-    bool changed = out.size() != tag.size();
-    char* body = out.data() + kHeaderSize;
+    const bool resynchronised = out.size() != tag.size();
+    // Walked as it is, and copied only where a frame is to be kept from TagLib.
+    const char* body = out.constData() + kHeaderSize;
+    std::vector<qsizetype> opaque;  // where the flags of each such frame lie
     qint64 end = out.size() - kHeaderSize;
     qint64 at = 0;
     if ((tagFlags & 0x40) != 0 && end >= 4) {  // an extended header, skipped as TagLib does
@@ -93,7 +96,7 @@ std::optional<QByteArray> BoundInflation(const QByteArray& tag) {
     qint64 budget = kInflatedTagLimit;
     // As TagLib walks: up to padding, a frame it would refuse, or too little room for a header.
     while (at < end - kHeaderSize && body[at] != 0) {
-        char* frame = body + at;
+        const char* frame = body + at;
         const qint64 left = out.size() - kHeaderSize - at;  // the rest of the body, footer and all
         const qint64 size = version == 3 ? BigEndian(frame + 4) : SyncSafe(frame + 4);
         const quint8 flags = quint8(frame[9]);
@@ -126,15 +129,17 @@ std::optional<QByteArray> BoundInflation(const QByteArray& tag) {
                 }
             }
             if (inflated > budget) {
-                frame[9] = char(flags | encrypted);
-                changed = true;
+                opaque.push_back(kHeaderSize + at + 9);
             } else {
                 budget -= inflated;
             }
         }
         at += kHeaderSize + size;
     }
-    return changed ? std::optional<QByteArray>(out) : std::nullopt;
+    for (const qsizetype flags : opaque) {
+        out[flags] = char(out[flags] | encrypted);
+    }
+    return resynchronised || !opaque.empty() ? std::optional<QByteArray>(out) : std::nullopt;
 }
 
 }  // namespace mp3

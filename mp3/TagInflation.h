@@ -5,6 +5,10 @@
 
 namespace mp3 {
 
+// The largest ID3v2 tag: its header gives the size of what follows its 10 bytes in 28 bits, and
+// a larger size would wrap to a small one, which readers take for the end of the tag.
+constexpr qint64 kMaxId3v2TagBytes = 10 + (qint64(1) << 28) - 1;
+
 // Bytes the compressed frames of one ID3v2 tag may inflate to together. TagLib inflates every
 // compressed frame whole, without limit and before anything could judge its size, so a frame of a
 // few hundred kilobytes could otherwise take gigabytes.

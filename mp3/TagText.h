@@ -5,12 +5,17 @@
 
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 
 namespace mp3 {
 
-// Text between Qt and TagLib, by way of UTF-8 in both directions.
+// Text between Qt and TagLib: TagLib holds UTF-16 units, one to a wchar_t, which are taken as
+// they are; it takes text back by way of UTF-8.
 inline QString FromTagString(const TagLib::String& text) {
-    return QString::fromStdString(text.to8Bit(true));
+    QString units(qsizetype(text.size()), Qt::Uninitialized);
+    std::transform(text.begin(), text.end(), units.begin(),
+                   [](wchar_t unit) { return QChar(char16_t(unit)); });
+    return units;
 }
 
 inline QStringList FromTagStrings(const TagLib::StringList& texts) {

@@ -678,6 +678,12 @@ TEST_F(MergeJobTest, CompressedTagFramesInflateOnlyWithinTheLimit) {
     EXPECT_EQ(tags.title, QStringLiteral("Kept title"));
     EXPECT_EQ(tags.track, 7);
     EXPECT_EQ(ids(tags), (QByteArrayList{"TIT2", "TRCK"}));
+    // Behind other bytes, it is no leading tag, and TagLib is not let find it there, where
+    // nothing would bound what it inflates.
+    tags = read(QByteArray(2, '\0') +
+                ReadAll(QStringLiteral(TESSARO_BAD_INPUTS "/tag-inflates-past-limit.mp3")));
+    EXPECT_EQ(tags.title, QString());
+    EXPECT_TRUE(tags.frames.empty());
 }
 
 TEST_F(MergeJobTest,
@@ -767,6 +773,69 @@ TEST_F(MergeJobTest,
     ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
     EXPECT_EQ(ReadAll(output).left(5), QByteArray("ID3\x04\x00", 5));
     EXPECT_TRUE(ReadAll(output).contains("TDRC"));
+}
+
+// Tags of tens of thousands of frames are read and compared frame by frame, each input's first
+// frame of a field standing for it as ever; a text frame that no tag could hold is left out of
+// what is read, and the join says so.
+TEST_F(MergeJobTest, CopiedTagsOfManyFramesKeepTheFirstOfEachFieldAndLeaveOutWhatNoTagHolds) {
+    constexpr int kFields = 40000;
+    QByteArray first = PlainFrame(4, "TIT2", "One") + PlainFrame(4, "TALB", "Album") +
+                       PlainFrame(4, "TALB", "Later album");
+    QByteArray second = PlainFrame(4, "TIT2", "Two") + PlainFrame(4, "TALB", "Album");
+    QStringList shared{QStringLiteral("TALB=Album")};
+    for (int i = 0; i < kFields; ++i) {
+        const QByteArray name = "n" + QByteArray::number(i) + '\0';
+        const QByteArray value = "v" + QByteArray::number(i);
+        first += PlainFrame(4, "TXXX", name + value);
+        // Every other value differs; the first of a field is the input's, not one behind it.
+        second += PlainFrame(4, "TXXX", name + (i % 2 ? value : "w" + value));
+        if (i % 2) {
+            shared << QStringLiteral("TXXX:n%1=v%1").arg(i);
+        }
+    }
+    second += PlainFrame(4, "TXXX", QByteArray("n0\0v0", 5));
+    // One comment field, whatever its language; the comment behind it does not count.
+    first += PlainFrame(4, "COMM", QByteArray("eng\0Note", 8)) +
+             PlainFrame(4, "COMM", QByteArray("deu\0Notiz", 9));
+    second += PlainFrame(4, "COMM", QByteArray("fra\0Note", 8));
+    const QString a = Write(QStringLiteral("a.mp3"), Id3v2Of(4, first) + Mp3Frames(2));
+    const QString b = Write(QStringLiteral("b.mp3"), Id3v2Of(4, second) + Mp3Frames(2));
+    EXPECT_EQ(mp3::ReadInputTags(a).frames.size(), size_t(kFields + 3));
+    EXPECT_EQ(mp3::ReadInputTags(b).frames.size(), size_t(kFields + 3));
+    UsePaths({a, b});
+    tessaro::JoinOptions options;
+    options.copyTags = true;
+    options.chapters = true;
+    tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, options);
+    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    EXPECT_TRUE(result.warnings.isEmpty()) << result.warnings.join(u'\n').toStdString();
+    shared << QStringLiteral("COMM:=Note") << QStringLiteral("TIT2=Album");
+    const QStringList copied = TextFramesOf(output);
+    EXPECT_TRUE(copied == shared) << copied.size() << " frames, from "
+                                  << copied.value(0).toStdString() << " to "
+                                  << copied.value(copied.size() - 1).toStdString();
+    EXPECT_EQ(ReadChaptersAndPictures(output).chapters.size(), 2u);
+
+    // Text that would take more than a tag holds as UTF-16: 2 bytes a character and a byte order
+    // mark, behind the header and the encoding byte. It is never copied, nor titles a chapter.
+    const qint64 length = (mp3::kMaxId3v2TagBytes - 13) / 2 + 1;
+    const QString huge = Write(QStringLiteral("huge.mp3"),
+                               Id3v2Of(4, PlainFrame(4, "TALB", "Album") +
+                                              PlainFrame(4, "TIT2", QByteArray(length, 'x'))) +
+                                   Mp3Frames(2));
+    UsePaths({huge, a});
+    result = tessaro::RunMerge(workspace, output, host, options);
+    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    const QStringList leftOut{
+        QStringLiteral("Left out the TIT2 frame of the tag of \"%1\": it would take up "
+                       "to 268435467 bytes, more than the 268435465 an ID3v2 tag can hold")
+            .arg(huge)};
+    EXPECT_EQ(result.warnings, leftOut) << result.warnings.join(u'\n').left(500).toStdString();
+    EXPECT_EQ(TextFramesOf(output),
+              (QStringList{QStringLiteral("TALB=Album"), QStringLiteral("TIT2=Album")}));
+    const std::string title = std::get<0>(ReadChaptersAndPictures(output).chapters.at(0));
+    EXPECT_TRUE(title == "huge") << title.size() << " bytes";
 }
 
 TEST_F(MergeJobTest, ChaptersFromAChapterFileToOneAndByTitle) {
@@ -962,6 +1031,34 @@ TEST(JoinedTagTest, ATagIsRefusedOnceItsSizeNoLongerFitsTheHeadersTwentyEightBit
     const qint64 largest = 10 + (1 << 28) - 1;  // the header and what its size field can state
     EXPECT_TRUE(tessaro::TagTooLarge(largest).isEmpty());
     EXPECT_TRUE(tessaro::TagTooLarge(largest + 1).contains(QStringLiteral("268435466 bytes")));
+}
+
+// The tag is rendered once, before its chapters' times are known: they are set in place, in
+// either version, behind a frame whose size reads otherwise as a synchsafe number; and only in
+// the chapters it was rendered with.
+TEST(JoinedTagTest, ChapterTimesAreSetInTheRenderedTagOnlyForTheChaptersItHolds) {
+    tessaro::JoinedTag tag;
+    tag.shared = {{"TXXX", QStringLiteral("Notes"), {}, {QString(300, u'n')}}};
+    tag.chapters = {{QStringLiteral("One"), 0, 0}, {QStringLiteral("Two"), 0, 0}};
+    const std::vector<tessaro::Chapter> timed{{QStringLiteral("One"), 0, 1234},
+                                              {QStringLiteral("Two"), 1234, 98765}};
+    QTemporaryDir dir;
+    for (const bool id3v23 : {false, true}) {
+        SCOPED_TRACE(id3v23);
+        tag.id3v23 = id3v23;
+        tessaro::TagBytes bytes = tessaro::RenderJoinedTag(tag);
+        const QByteArray planned = bytes.front;
+        EXPECT_FALSE(tessaro::SetChapterTimes(bytes, {timed[0]}));
+        EXPECT_FALSE(tessaro::SetChapterTimes(bytes, {timed[0], {QStringLiteral("Zwei"), 1, 2}}));
+        EXPECT_EQ(bytes.front, planned);
+        ASSERT_TRUE(tessaro::SetChapterTimes(bytes, timed));
+        const QString path =
+            WriteAll(dir.filePath(QStringLiteral("timed.mp3")), bytes.front + Mp3Frames(2));
+        using Chapters = std::vector<std::tuple<std::string, quint32, quint32>>;
+        EXPECT_EQ(ReadChaptersAndPictures(path).chapters,
+                  (Chapters{{"One", 0, 1234}, {"Two", 1234, 98765}}));
+        EXPECT_EQ(bytes.front.size(), planned.size());
+    }
 }
 
 // A piece of a continuous recording in stereo at 44.1 kHz: tones with vibrato over quiet noise,

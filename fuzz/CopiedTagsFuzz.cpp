@@ -1,0 +1,120 @@
+// Any bytes as the leading ID3v2 tags of one or two inputs, read as a join reads them, and the tag
+// the joined file would carry of what they share, with a chapter for each: it stays within what
+// an ID3v2 tag holds, its chapters' times can be set in place, TagLib reads it back, and each
+// frame shared is in it once.
+//
+// The first byte chooses: bit 0 an ID3v2.3 tag rather than ID3v2.4, bit 1 two inputs rather than
+// one; with two, the next two bytes (little-endian) say where the first input's tag ends.
+
+#include <taglib/commentsframe.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/tbytevectorstream.h>
+#include <taglib/textidentificationframe.h>
+
+#include <QHash>
+#include <QSet>
+#include <algorithm>
+#include <cstdint>
+
+#include "FuzzCheck.h"
+#include "TestFiles.h"
+#include "merge/JoinedTag.h"
+#include "merge/SharedTag.h"
+#include "mp3/InputTags.h"
+#include "mp3/TagText.h"
+
+using fuzzing::Require;
+
+namespace {
+
+// The tags of the inputs in `data`, each written as a file of its tag and two audio frames.
+std::vector<mp3::InputTags> ReadInputs(const QByteArray& data) {
+    const quint8 choice = data.isEmpty() ? 0 : quint8(data[0]);
+    QByteArrayList tags{data.mid(1)};
+    if ((choice & 2) != 0 && data.size() >= 3) {
+        const qsizetype split = (quint8(data[1]) | quint8(data[2]) << 8) % (data.size() - 2);
+        tags = {data.mid(3, split), data.mid(3 + split)};
+    }
+    std::vector<mp3::InputTags> read;
+    for (const QByteArray& tag : tags) {
+        const QString name = QStringLiteral("input%1.mp3").arg(read.size());
+        read.push_back(
+            mp3::ReadInputTags(fuzzing::WriteInput(tag + testing_files::Mp3Frames(2), name)));
+        QSet<mp3::TextFrame::FieldKey> fields;
+        for (const mp3::TextFrame& frame : read.back().frames) {
+            Require(!fields.contains(frame.Field()), "an input's tag holds each field once");
+            fields.insert(frame.Field());
+        }
+        for (const mp3::OversizedFrame& frame : read.back().oversized) {
+            Require(frame.bytes > mp3::kMaxId3v2TagBytes, "a frame left out passes the limit");
+        }
+    }
+    return read;
+}
+
+// How many times each field is in the ID3v2 tag `front`, as TagLib reads it.
+QHash<mp3::TextFrame::FieldKey, int> FieldsIn(const QByteArray& front, bool id3v23) {
+    TagLib::ByteVectorStream stream(TagLib::ByteVector(front.constData(), unsigned(front.size())));
+    TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+    TagLib::ID3v2::Tag* tag = file.ID3v2Tag();
+    Require(tag != nullptr, "TagLib reads the rendered tag");
+    Require(tag->header()->majorVersion() == (id3v23 ? 3u : 4u), "the tag has the version asked");
+    QHash<mp3::TextFrame::FieldKey, int> fields;
+    for (const TagLib::ID3v2::Frame* frame : tag->frameList()) {
+        const QByteArray id(frame->frameID().data(), qsizetype(frame->frameID().size()));
+        QString description;
+        if (const auto* user =
+                dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame)) {
+            description = mp3::FromTagString(user->description());
+        } else if (const auto* comment = dynamic_cast<const TagLib::ID3v2::CommentsFrame*>(frame)) {
+            description = mp3::FromTagString(comment->description());
+        }
+        ++fields[{id, description}];
+    }
+    return fields;
+}
+
+// Whether ID3v2.3 holds a frame `id` as it is: TagLib leaves out or rewrites the others.
+bool KeptInId3v23(const QByteArray& id) {
+    static const QByteArray kChanged[] = {"TDRC", "TDOR", "TIPL", "TMCL", "TCON",
+                                          "TDRL", "TDTG", "TMOO", "TPRO", "TSST"};
+    return std::find(std::begin(kChanged), std::end(kChanged), id) == std::end(kChanged);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const std::vector<mp3::InputTags> inputs = ReadInputs(bytes);
+    std::vector<std::vector<mp3::TextFrame>> frames;
+    tessaro::JoinedTag tag;
+    tag.id3v23 = !bytes.isEmpty() && (quint8(bytes[0]) & 1) != 0;
+    tag.name = QStringLiteral("joined");
+    for (const mp3::InputTags& input : inputs) {
+        frames.push_back(input.frames);
+        tag.chapters.push_back({input.title, 0, 0});
+    }
+    tag.shared = tessaro::SharedFrames(frames);
+
+    tessaro::TagBytes rendered = tessaro::RenderJoinedTag(tag);
+    Require(tessaro::TagTooLarge(rendered.front.size()).isEmpty(), "the tag fits in ID3v2");
+    const qsizetype planned = rendered.front.size();
+    std::vector<tessaro::Chapter> timed = tag.chapters;
+    for (size_t i = 0; i < timed.size(); ++i) {
+        timed[i].startMs = quint32(i * 1000);
+        timed[i].endMs = quint32(i * 1000 + 999);
+    }
+    Require(tessaro::SetChapterTimes(rendered, timed), "the chapters rendered take their times");
+    Require(rendered.front.size() == planned, "setting times keeps the tag's size");
+
+    const QHash<mp3::TextFrame::FieldKey, int> fields = FieldsIn(rendered.front, tag.id3v23);
+    for (const mp3::TextFrame& frame : *tag.shared) {
+        const int count = fields.value(frame.Field());
+        Require(count <= 1, "a frame shared is in the joined tag at most once");
+        Require(count == 1 || (tag.id3v23 && !KeptInId3v23(frame.id)),
+                "a frame shared is in the joined tag");
+    }
+    Require(fields.value({"CHAP", QString()}) == int(timed.size()), "a chapter for each input");
+    return 0;
+}
