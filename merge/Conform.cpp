@@ -8,11 +8,13 @@
 #include <cmath>
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <mutex>
 #include <optional>
 #include <thread>
 
 #include "io/Files.h"
+#include "io/Threads.h"
 #include "merge/ChannelMix.h"
 #include "merge/InputPass.h"
 #include "merge/LameEncoder.h"
@@ -310,6 +312,32 @@ void TakeEncoderSetting(const mp3::StreamReader& reader, const mp3::XingHeader& 
     }
 }
 
+// Runs `decode` on a thread of its own beside `encode`, the queue between them closed where
+// either raises an exception (a lack of memory), which is raised again once both have ended.
+template <typename Decode, typename Encode>
+void RunBeside(ChunkQueue& queue, const Decode& decode, const Encode& encode) {
+    std::exception_ptr failure;
+    std::thread decoding = StartThread("decoding an input to re-encode", [&] {
+        try {
+            decode();
+        } catch (...) {
+            failure = std::current_exception();
+            queue.Close();
+        }
+    });
+    try {
+        encode();
+    } catch (...) {
+        queue.Close();
+        decoding.join();
+        throw;
+    }
+    decoding.join();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
 }  // namespace
 
 int VbrQualityOf(quint32 stored) {
@@ -355,8 +383,10 @@ ConformPass::ConformPass(std::vector<ConformInput> inputs, const ConformTarget& 
       target(target),
       spill(spill),
       results(this->inputs.size()),
-      workers(int(this->inputs.size()),
-              [this](int i) { results[size_t(i)] = Encode(this->inputs[size_t(i)]); }) {}
+      workers(
+          int(this->inputs.size()),
+          [this](int i) { results[size_t(i)] = Encode(this->inputs[size_t(i)]); },
+          "re-encoding the inputs") {}
 
 Conformed ConformPass::Encode(const ConformInput& input) {
     InputPass pass(input.file, input.path);
@@ -389,7 +419,7 @@ Conformed ConformPass::Encode(const ConformInput& input) {
     }
     // Decoding and resampling on a thread of their own, beside the encoder, which takes longest.
     PassEnd end;
-    std::thread decoding([&] {
+    const auto decode = [&] {
         const Mpg123Stream::Take take = [&](const float* samples, size_t count) {
             conversion.Add(samples, count, decoder.Format());
         };
@@ -403,9 +433,8 @@ Conformed ConformPass::Encode(const ConformInput& input) {
             &bytesDone);
         decoder.Finish(take);
         conversion.Finish();
-    });
-    encoding.Run(queue);
-    decoding.join();
+    };
+    RunBeside(queue, decode, [&] { encoding.Run(queue); });
     // Audio cut short or mixed by a fault must not pass for the input.
     if (!end.failure.isEmpty()) {
         return {nullptr, end.failure};

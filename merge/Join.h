@@ -49,13 +49,15 @@ public:
     void Finish();
 
     size_t InputCount() const { return plan.inputs.size(); }
+    // Gives the join up for `error`: the output goes, and `result` says what became of the
+    // target. Returns false.
+    bool Fail(const QString& error);
 
     MergeResult result;
 
 private:
     template <typename Pass>
     bool Await(Pass& pass, qint64 before);
-    bool Fail(const QString& error);
     bool Cancelled();
     QString SpoiledInput() const;
     double AudioStart(double framesStart, const mp3::StreamReader& reader,

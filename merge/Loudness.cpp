@@ -134,8 +134,10 @@ private:
 LoudnessPass::LoudnessPass(std::vector<LoudnessInput> inputs)
     : inputs(std::move(inputs)),
       results(this->inputs.size()),
-      workers(int(this->inputs.size()),
-              [this](int i) { results[size_t(i)] = Measure(this->inputs[size_t(i)]); }) {}
+      workers(
+          int(this->inputs.size()),
+          [this](int i) { results[size_t(i)] = Measure(this->inputs[size_t(i)]); },
+          "measuring the loudness of the inputs") {}
 
 InputLoudness LoudnessPass::Measure(const LoudnessInput& input) {
     InputPass pass(input.file, input.path);
