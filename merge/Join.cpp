@@ -499,7 +499,7 @@ void Join::ReportProgress() {
 int Join::SettleGain(const PlannedInput& planned, const InputLoudness& loudness) {
     const QString& input = planned.path;
     bool heldBack = false;
-    const int gain = GainSteps(loudness, *options.level, &heldBack);
+    const int gain = GainSteps(loudness, options.levelTarget, &heldBack);
     // A re-encoded input, of whatever layer, takes its gain in its encoding.
     if (gain != 0 && !loudness.layerIII && !planned.reencode) {
         result.warnings << QStringLiteral(
