@@ -269,7 +269,9 @@ struct Options {
     void TurnChoices(const QCommandLineParser& parser, tessaro::JoinOptions& join) const {
         for (const ChoiceOption& offered : choices) {
             const bool given = parser.isSet(offered.option);
-            offered.choice->turn(join, given);
+            if (offered.choice->turn) {
+                offered.choice->turn(join, given);
+            }
             if (given && offered.choice->value) {
                 offered.choice->value->write(join, parser.value(offered.option));
             }

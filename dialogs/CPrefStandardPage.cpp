@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <cstring>
 
 #include "merge/JoinChoices.h"
 
@@ -20,13 +21,14 @@ CPrefStandardPage::CPrefStandardPage(QWidget* parent)
     auto* joined = new QGroupBox(tr("Joined file:"), this);
     auto* choices = new QVBoxLayout(joined);
     for (const tessaro::JoinChoice& choice : tessaro::JoinChoices()) {
-        choices->addLayout(AddChoice(choice));
+        if (choice.label) {
+            choices->addLayout(AddChoice(choice));
+        }
     }
     layout->addWidget(joined);
     // Chapters grouped by title are chapters first.
-    QCheckBox* byTitle = m_choiceBoxes[tessaro::JoinChoiceIndex("chaptersByTitle")];
-    connect(m_choiceBoxes[tessaro::JoinChoiceIndex("chapters")], &QCheckBox::toggled, byTitle,
-            &QCheckBox::setEnabled);
+    QCheckBox* byTitle = Box("chaptersByTitle");
+    connect(Box("chapters"), &QCheckBox::toggled, byTitle, &QCheckBox::setEnabled);
     byTitle->setEnabled(false);
     layout->addStretch();
 }
@@ -35,7 +37,6 @@ QLayout* CPrefStandardPage::AddChoice(const tessaro::JoinChoice& choice) {
     auto* row = new QHBoxLayout;
     auto* box = new QCheckBox(QCoreApplication::translate("CPrefStandardPage", choice.label));
     row->addWidget(box);
-    m_choiceBoxes.push_back(box);
     QDoubleSpinBox* number = nullptr;
     if (const tessaro::ChoiceValue* value = choice.WindowValue();
         value && value->kind == tessaro::ChoiceValue::Kind::Number) {
@@ -50,29 +51,37 @@ QLayout* CPrefStandardPage::AddChoice(const tessaro::JoinChoice& choice) {
         row->addWidget(number);
         row->addStretch();
     }
-    m_valueBoxes.push_back(number);
+    m_offered.push_back({&choice, box, number});
     return row;
+}
+
+QCheckBox* CPrefStandardPage::Box(const char* key) const {
+    for (const Offered& offered : m_offered) {
+        if (std::strcmp(offered.choice->key, key) == 0) {
+            return offered.box;
+        }
+    }
+    return nullptr;
 }
 
 void CPrefStandardPage::SetPreferences(const tessaro::JoinPreferences& preferences) {
     m_preferences = preferences;
     m_saveID3TagBox->setChecked(preferences.saveID3Tag);
-    for (size_t i = 0; i < m_choiceBoxes.size(); ++i) {
-        const tessaro::JoinChoice& choice = tessaro::JoinChoices()[i];
-        m_choiceBoxes[i]->setChecked(choice.isOn(preferences.options));
-        if (m_valueBoxes[i]) {
-            m_valueBoxes[i]->setValue(choice.value->read(preferences.options).toDouble());
+    for (const Offered& offered : m_offered) {
+        offered.box->setChecked(offered.choice->isOn(preferences.options));
+        if (offered.number) {
+            offered.number->setValue(offered.choice->value->read(preferences.options).toDouble());
         }
     }
 }
 
 void CPrefStandardPage::UpdateData() {
     m_preferences.saveID3Tag = m_saveID3TagBox->isChecked();
-    for (size_t i = 0; i < m_choiceBoxes.size(); ++i) {
-        const tessaro::JoinChoice& choice = tessaro::JoinChoices()[i];
-        choice.turn(m_preferences.options, m_choiceBoxes[i]->isChecked());
-        if (m_valueBoxes[i]) {
-            choice.value->write(m_preferences.options, QString::number(m_valueBoxes[i]->value()));
+    for (const Offered& offered : m_offered) {
+        offered.choice->turn(m_preferences.options, offered.box->isChecked());
+        if (offered.number) {
+            offered.choice->value->write(m_preferences.options,
+                                         QString::number(offered.number->value()));
         }
     }
 }

@@ -36,11 +36,19 @@ public:
     void UpdateData();
 
 private:
+    // A choice the window offers, as the page shows it.
+    struct Offered {
+        const tessaro::JoinChoice* choice;
+        QCheckBox* box;
+        QDoubleSpinBox* number;  // of the value it carries; null for none
+    };
+
     // The row of the choice's box, and of the number it carries beside it.
     QLayout* AddChoice(const tessaro::JoinChoice& choice);
+    // The box of the choice kept under `key`.
+    QCheckBox* Box(const char* key) const;
 
     tessaro::JoinPreferences m_preferences;
     QCheckBox* m_saveID3TagBox;
-    std::vector<QCheckBox*> m_choiceBoxes;      // one for each choice, in its order
-    std::vector<QDoubleSpinBox*> m_valueBoxes;  // beside them; null where a choice has no number
+    std::vector<Offered> m_offered;  // in the order of tessaro::JoinChoices()
 };

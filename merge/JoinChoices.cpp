@@ -2,8 +2,6 @@
 
 #include <QtGlobal>
 #include <cmath>
-#include <cstring>
-#include <stdexcept>
 
 namespace tessaro {
 namespace {
@@ -174,16 +172,6 @@ const std::vector<JoinChoice>& JoinChoices() {
          .turn = Turn<&JoinOptions::id3v23>},
     };
     return choices;
-}
-
-size_t JoinChoiceIndex(const char* key) {
-    const std::vector<JoinChoice>& choices = JoinChoices();
-    for (size_t i = 0; i < choices.size(); ++i) {
-        if (std::strcmp(choices[i].key, key) == 0) {
-            return i;
-        }
-    }
-    throw std::out_of_range(key);
 }
 
 }  // namespace tessaro

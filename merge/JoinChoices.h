@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <cstddef>
 #include <optional>
 #include <vector>
 
@@ -50,8 +49,12 @@ struct ChoiceValue {
 struct JoinChoice {
     const char* option;  // the tool's --option; null where the tool has another way to it
     const char* help;    // the tool's explanation of the option
-    const char* label;   // the window's box, its access key marked with '&'
-    const char* key;     // under "joinedFile/" in the window's settings
+    // The window's box, its access key marked with '&', and where the window's settings keep it,
+    // under "joinedFile/"; both null for a choice the tool alone offers.
+    const char* label;
+    const char* key;
+    // Both null for a choice that is its value alone, set whenever its option is given, which
+    // the window does not offer: it shows a value only beside a box.
     bool (*isOn)(const JoinOptions& options);
     void (*turn)(JoinOptions& options, bool on);
     std::optional<ChoiceValue> value{};  // none for a choice that is only on or off
@@ -62,8 +65,5 @@ struct JoinChoice {
 
 // In the order the window shows them.
 const std::vector<JoinChoice>& JoinChoices();
-// Where the choice kept under `key` stands among JoinChoices(); raises std::out_of_range for a
-// key that is none.
-size_t JoinChoiceIndex(const char* key);
 
 }  // namespace tessaro

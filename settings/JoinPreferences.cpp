@@ -18,6 +18,9 @@ JoinPreferences LoadJoinPreferences(const QString& preferencesPath) {
     preferences.saveID3Tag = ReadSaveID3Tag(preferencesPath);
     const QSettings settings = WindowSettings();
     for (const JoinChoice& choice : JoinChoices()) {
+        if (!choice.key) {
+            continue;  // the tool's alone
+        }
         choice.turn(preferences.options, settings.value(KeyOf(choice.key), false).toBool());
         if (const ChoiceValue* value = choice.WindowValue()) {
             // A value edited by hand into one the choice cannot take is not taken.
@@ -31,6 +34,9 @@ JoinPreferences LoadJoinPreferences(const QString& preferencesPath) {
 void SaveJoinOptions(const JoinOptions& options) {
     QSettings settings = WindowSettings();
     for (const JoinChoice& choice : JoinChoices()) {
+        if (!choice.key) {
+            continue;
+        }
         settings.setValue(KeyOf(choice.key), choice.isOn(options));
         if (const ChoiceValue* value = choice.WindowValue()) {
             settings.setValue(KeyOf(value->key), value->read(options));
