@@ -217,8 +217,8 @@ struct Options {
         }
         parser.addOptions({chapterFile, exportChapters, cover, sort});
     }
-    // The tag values, whose overriding the workspace's is told by the parser alone.
-    std::vector<const QCommandLineOption*> TagValues() const {
+    // The options that give tag values, which --tag writes.
+    std::vector<const QCommandLineOption*> TagValueOptions() const {
         return {&album, &artist, &title, &year, &comment, &genre, &albumArtist, &composer};
     }
 
@@ -424,7 +424,7 @@ Request ReadRequest(const QCommandLineParser& parser, const Options& options) {
     join.moreTag = {.genre = parser.value(options.genre),
                     .albumArtist = parser.value(options.albumArtist),
                     .composer = parser.value(options.composer)};
-    const std::vector<const QCommandLineOption*> tagValues = options.TagValues();
+    const std::vector<const QCommandLineOption*> tagValues = options.TagValueOptions();
     if (!request.preferences.saveID3Tag &&
         std::any_of(tagValues.begin(), tagValues.end(),
                     [&parser](const QCommandLineOption* value) { return parser.isSet(*value); })) {
