@@ -1,13 +1,17 @@
 #!/usr/bin/env python3
-"""Writes the hand-made seeds of the workspace, preferences and seam corpora (the stream reader's
-seeds are the MP3 fixtures and the bad inputs in tests/). Inputs that fuzzing found are named by
-their SHA-1, as libFuzzer names them; these seeds are named "seed-...".
+"""Writes the hand-made seeds of the workspace, preferences, folder walk, seam and chapter-file
+corpora (the stream reader's seeds are the MP3 fixtures and the bad inputs in tests/). Inputs that fuzzing
+found are named by their SHA-1, as libFuzzer names them; these seeds are named "seed-...".
 
     .twk:  "TWKS", four 28-byte text slots (4 ignored bytes, up to 7 UTF-16LE units and a 0 unit
            in 16 bytes, the length, the capacity marker 7), the year and N (int32), N records
            (B = 2 x (units + 1), the path, a 0 unit), then optionally "TWKX" and four records
            holding the full texts.
     .dat:  records of a 512-byte UTF-16LE name, 4 reserved bytes, D (uint32) and D data bytes.
+    tree:  records of the kind (0 folder, 1 file, 2 link, 3 dangling link, 4 FIFO), the parent
+           (the number of an earlier folder; any other for the top), the link's target (the
+           number of an earlier entry; any other for the top), the name's length and the name.
+    .txt:  chapters, a line "HH:MM:SS.mmm Title" each, in UTF-8.
 """
 import os
 import struct
@@ -54,6 +58,12 @@ def damaged_frame(name, frame, at, value):
     return bytes(data)
 
 
+def tree(*entries):
+    return b"".join(bytes([kind, parent, target, len(name)]) + name
+                    for kind, parent, target, name in entries)
+
+
+TOP = 255
 SEEDS = {
     "workspace/seed-empty": workspace(["", "", "", ""], 0, []),
     "workspace/seed-short": workspace(["Best", "ABC", "Live at", "2008"], 2008,
@@ -66,8 +76,33 @@ SEEDS = {
     "preferences/seed-two-records": pref("Other", b"abc") + pref("SaveID3Tag", b"\x01"),
     "preferences/seed-empty-record-ends": pref("SaveID3Tag", b"\x01") + pref("Gap", b"")
     + pref("SaveID3Tag", b"\x00"),
+    "folder_walk/seed-book": tree((1, TOP, 0, b"Chapter 10.mp3"), (1, TOP, 0, b"Chapter 2.mp3"),
+                                  (0, TOP, 0, b"CD1"), (1, 2, 0, b"Track 1.MP3"),
+                                  (1, 2, 0, b"cover.jpg"), (1, TOP, 0, b".hidden.mp3")),
+    "folder_walk/seed-refusals": tree((1, TOP, 0, b"\xff.mp3"), (0, TOP, 0, b"\xfe"),
+                                      (1, 1, 0, b"in.mp3"), (2, TOP, TOP, b"up"),
+                                      (2, TOP, 0, b"linked.mp3"), (3, TOP, 0, b"gone.mp3"),
+                                      (4, TOP, 0, b"pipe.mp3"), (4, TOP, 0, b"pipe")),
+    "folder_walk/seed-accents": tree((1, TOP, 0, b"cafe\xcc\x81 2.mp3"),
+                                     (1, TOP, 0, b"caf\xc3\xa9 10.mp3"),
+                                     (1, TOP, 0, b"Caf\xc3\xa9 1.mp3")),
     # Side information that decodes to samples far beyond full scale, on which LAME asserts.
     "seam/seed-damaged-side-info": damaged_frame("cbr128_stereo.mp3", 3, 24, 0xE9),
+    "chapter_file/seed-plain":
+    b"00:00:00.000 Intro\n00:03:12.418 Chapter 2\n01:02:03.5 Chapter 3\n",
+    "chapter_file/seed-bom-crlf-blank":
+    b"\xef\xbb\xbf0:00:00 Anfang\r\n\r\n00:00:01,5\tZweiter Teil\r\n",
+    "chapter_file/seed-unicode":
+    "00:00:00 Ünïcödé — 😀\n00:00:01.25 \u00a0Ende\u2028x\n".encode(),
+    # Past 255 chapters the tag lists tables of them.
+    "chapter_file/seed-300-chapters": "".join(
+        f"00:{i // 60:02}:{i % 60:02}.{i:03} Part {i + 1}\n" for i in range(300)).encode(),
+    "chapter_file/seed-backwards": b"00:00:01.000 A\n00:00:00.500 B\n",
+    "chapter_file/seed-past-end": b"00:00:00.000 A\n10:00:00.000 B\n",
+    "chapter_file/seed-not-a-chapter": b"00:00:00.000 A\n1:2:3 B\n00:61:00 C\n",
+    "chapter_file/seed-no-title": b"00:00:00.000 A\n00:00:02.000\n",
+    "chapter_file/seed-control-characters": b"00:00:00.000 A\x00B\n00:00:01 \x1b[31mC\x7f\n",
+    "chapter_file/seed-not-utf8": b"00:00:00.000 \xff\n",
 }
 
 for name, data in SEEDS.items():

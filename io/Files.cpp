@@ -26,9 +26,6 @@ qint64 GetFileSize64(const QString& path) {
                : 0;
 }
 
-namespace {
-
-// Why a file of this type is not a regular one; empty for a regular one.
 QString NotRegular(mode_t mode) {
     if (S_ISREG(mode)) {
         return QString();
@@ -36,8 +33,6 @@ QString NotRegular(mode_t mode) {
     return S_ISDIR(mode) ? QStringLiteral("it is a folder")
                          : QStringLiteral("it is not a regular file (a FIFO, device or socket)");
 }
-
-}  // namespace
 
 qint64 ReadUpToAt(int fd, char* data, qint64 length, qint64 at) {
     qint64 done = 0;

@@ -4,6 +4,8 @@
 #include <QString>
 #include <optional>
 
+#include <sys/types.h>
+
 // Errors: a call that can fail says so in its result, a bool with errno set or the system's
 // reason as text (empty when it succeeded); nothing here throws, but for a lack of memory
 // (std::bad_alloc) or of threads (ThreadRefused, io/Threads.h), which only end the work.
@@ -15,6 +17,9 @@ QString Quoted(const QString& path);
 
 // Size of a file in bytes; 0 when it is missing or not a regular file.
 qint64 GetFileSize64(const QString& path);
+
+// Why a file of this type (a stat mode) is not a regular one; empty for a regular one.
+QString NotRegular(mode_t mode);
 
 // Reads or writes all `length` bytes at offset `at` of the descriptor, going on after a partial
 // transfer or an interruption. False when that fails or the file ends first; errno then says why,

@@ -21,6 +21,26 @@ QString TimeText(quint64 ms) {
         .arg(ms % 1000, 3, 10, QLatin1Char('0'));
 }
 
+// Control characters: C0, DEL and C1. A tag would carry them into every player's display, and a
+// NUL ends an ID3v2 text there.
+const QRegularExpression& Controls() {
+    static const QRegularExpression kControls(QStringLiteral("\\p{Cc}+"));
+    return kControls;
+}
+
+// Why `title`, of a line at `ms`, cannot be a chapter's; empty when it can.
+QString TitleFault(const QString& title, quint64 ms) {
+    if (title.isEmpty()) {
+        return QStringLiteral("%1 has no title").arg(TimeText(ms));
+    }
+    if (const qsizetype at = title.indexOf(Controls()); at >= 0) {
+        return QStringLiteral("the title holds a control character (U+%1) at character %2")
+            .arg(QString::number(title[at].unicode(), 16).toUpper().rightJustified(4, u'0'))
+            .arg(at + 1);
+    }
+    return QString();
+}
+
 }  // namespace
 
 std::optional<std::vector<Chapter>> ReadChapterFile(const QString& path, quint32 endMs,
@@ -67,13 +87,18 @@ std::optional<std::vector<Chapter>> ParseChapters(const QString& text, quint32 e
         const QRegularExpressionMatch match = kLine.match(line);
         if (!match.hasMatch()) {
             *error = where + QStringLiteral("\"%1\" is not a chapter (\"HH:MM:SS.mmm Title\")")
-                                 .arg(line.left(80));
+                                 .arg(line.left(80).replace(Controls(),
+                                                            QString(QChar::ReplacementCharacter)));
             return std::nullopt;
         }
         const quint64 ms = match.captured(1).toULongLong() * 3600000 +
                            match.captured(2).toULongLong() * 60000 +
                            match.captured(3).toULongLong() * 1000 +
                            match.captured(4).leftJustified(3, QLatin1Char('0')).toULongLong();
+        if (const QString fault = TitleFault(match.captured(5), ms); !fault.isEmpty()) {
+            *error = where + fault;
+            return std::nullopt;
+        }
         if (!chapters.empty() && ms <= chapters.back().startMs) {
             *error = where + QStringLiteral("%1 does not come after the chapter before (%2)")
                                  .arg(TimeText(ms), TimeText(chapters.back().startMs));
@@ -99,9 +124,9 @@ std::optional<std::vector<Chapter>> ParseChapters(const QString& text, quint32 e
 QByteArray FormatChapters(const std::vector<Chapter>& chapters) {
     QString text;
     for (const Chapter& chapter : chapters) {
-        // A title is a line of its own.
+        // A title is a line of its own, which reads back only without control characters.
         QString title = chapter.title;
-        title.replace(QRegularExpression(QStringLiteral("[\\r\\n]+")), QStringLiteral(" "));
+        title.replace(Controls(), QStringLiteral(" "));
         text += TimeText(chapter.startMs) + QLatin1Char(' ') + title + QLatin1Char('\n');
     }
     return text.toUtf8();

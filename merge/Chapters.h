@@ -16,13 +16,14 @@ namespace tessaro {
 // The chapters of the file at `path`, each ending where the next starts and the last at
 // `endMs`, the end of the joined audio. None, with the reason in *error ("line 4: …" for a line
 // at fault), for a file that cannot be read, is not UTF-8 text, holds no chapter, a line that is
-// no chapter, or a start that does not come after the one before or is not before `endMs`.
+// no chapter, a title that is missing or holds a control character (a tab or NUL included), or a
+// start that does not come after the one before or is not before `endMs`.
 [[nodiscard]] std::optional<std::vector<Chapter>> ReadChapterFile(const QString& path,
                                                                   quint32 endMs, QString* error);
 [[nodiscard]] std::optional<std::vector<Chapter>> ParseChapters(const QString& text, quint32 endMs,
                                                                 QString* error);
 
-// The chapters in that form, UTF-8.
+// The chapters in that form, UTF-8; control characters in a title become a space.
 QByteArray FormatChapters(const std::vector<Chapter>& chapters);
 
 // The title that inputs forming one chapter share: `title` without a trailing part or track

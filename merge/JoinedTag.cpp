@@ -8,7 +8,9 @@
 #include <taglib/tableofcontentsframe.h>
 #include <taglib/textidentificationframe.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "mp3/TagText.h"
 
@@ -94,16 +96,63 @@ void SetFrom(TagLib::ID3v1::Tag& back, const TagLib::Tag& front) {
     back.setYear(front.year());
 }
 
-// One chapter frame per joined input, with its title, and a table of contents listing them in
-// order. Byte offsets are not given (all ones), as readers go by the times.
-// The table carries a title, without which some podcast apps show no chapters.
+// A table counts its entries in one byte.
+constexpr size_t kMaxTableEntries = 255;
+
+// What a table lists: a chapter, or a table of the chapters `first` to `last` (from 1).
+struct TableEntry {
+    TagLib::ByteVector id;
+    size_t first, last;
+};
+
+// A table of contents listing entries [from, to) in order, titled when `title` is not empty.
+TagLib::ID3v2::TableOfContentsFrame* MakeTable(const TagLib::ByteVector& id,
+                                               const std::vector<TableEntry>& entries, size_t from,
+                                               size_t to, const QString& title) {
+    TagLib::ByteVectorList children;
+    for (size_t i = from; i < to; ++i) {
+        children.append(entries[i].id);
+    }
+    TagLib::ID3v2::FrameList embedded;
+    if (!title.isEmpty()) {
+        embedded.append(MakeFrame({"TIT2", {}, {}, {title}}));
+    }
+    auto* table = new TagLib::ID3v2::TableOfContentsFrame(id, children, embedded);
+    table->setIsOrdered(true);
+    return table;
+}
+
+// Tables of at most 255 of `entries` each, added to the tag, titled with the chapters they
+// reach ("Chapters 256–510"): the entries a table above them lists.
+std::vector<TableEntry> GroupInTables(TagLib::ID3v2::Tag& tag,
+                                      const std::vector<TableEntry>& entries, size_t* tables) {
+    std::vector<TableEntry> grouped;
+    for (size_t from = 0; from < entries.size(); from += kMaxTableEntries) {
+        const size_t to = std::min(entries.size(), from + kMaxTableEntries);
+        const TableEntry table{
+            TagLib::ByteVector::fromCString(("toc" + std::to_string((*tables)++)).c_str()),
+            entries[from].first, entries[to - 1].last};
+        tag.addFrame(
+            MakeTable(table.id, entries, from, to,
+                      table.first == table.last
+                          ? QStringLiteral("Chapter %1").arg(table.first)
+                          : QStringLiteral("Chapters %1–%2").arg(table.first).arg(table.last)));
+        grouped.push_back(table);
+    }
+    return grouped;
+}
+
+// One chapter frame per joined input, with its title, and a top-level table of contents listing
+// them in order; past 255 chapters it lists tables of 255 (and past 255 × 255, tables of those).
+// Byte offsets are not given (all ones), as readers go by the times.
+// The top-level table carries a title, without which some podcast apps show no chapters.
 void AddChapters(TagLib::ID3v2::Tag& tag, const std::vector<Chapter>& chapters,
                  const QString& title) {
     if (chapters.empty()) {
         return;
     }
     constexpr unsigned kNoOffset = 0xFFFFFFFF;
-    TagLib::ByteVectorList ids;
+    std::vector<TableEntry> entries;
     for (size_t i = 0; i < chapters.size(); ++i) {
         const TagLib::ByteVector id =
             TagLib::ByteVector::fromCString(("chp" + std::to_string(i)).c_str());
@@ -113,15 +162,14 @@ void AddChapters(TagLib::ID3v2::Tag& tag, const std::vector<Chapter>& chapters,
         embedded.append(title);
         tag.addFrame(new TagLib::ID3v2::ChapterFrame(id, chapters[i].startMs, chapters[i].endMs,
                                                      kNoOffset, kNoOffset, embedded));
-        ids.append(id);
+        entries.push_back({id, i + 1, i + 1});
     }
-    TagLib::ID3v2::FrameList embedded;
-    if (!title.isEmpty()) {
-        embedded.append(MakeFrame({"TIT2", {}, {}, {title}}));
+    size_t tables = 0;
+    while (entries.size() > kMaxTableEntries) {
+        entries = GroupInTables(tag, entries, &tables);
     }
-    auto* contents = new TagLib::ID3v2::TableOfContentsFrame("toc", ids, embedded);
+    auto* contents = MakeTable("toc", entries, 0, entries.size(), title);
     contents->setIsTopLevel(true);
-    contents->setIsOrdered(true);
     tag.addFrame(contents);
 }
 

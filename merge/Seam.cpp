@@ -21,7 +21,8 @@ using mp3::FrameHeader;
 // them, so that it has the audio behind them.
 constexpr int kLeadFrames = 2;
 constexpr int kTrailFrames = 2;
-constexpr int kBeforeSeam = kWarmUpFrames + kLeadFrames;  // earlier frames kept around the seam
+// The fewest earlier frames taken in before the stretch.
+constexpr int kBeforeSeam = kWarmUpFrames + kLeadFrames;
 // The stretch encoded anew is at least this long, so that the splice lies away from its ends,
 // where the new frames overlap the old ones.
 constexpr qint64 kShortestStretch = 3456;
@@ -37,10 +38,15 @@ int TailFramesReplaced(const SeamInput& earlier, qint64 frameSamples) {
     return int(std::max<qint64>(padded, 0) + stretch);
 }
 
-// Where the earlier input's audio ends among the decoded samples of the frames taken in, the last
-// `replaced` of them replaced by the seam.
-qint64 EarlierAudioEnd(const SeamInput& earlier, int replaced) {
-    return (kBeforeSeam + replaced) * earlier.format.GetSampleCount() - earlier.padding +
+// The earlier input's frames taken in before the stretch, all but the last `replaced`: as many as
+// hold the reserved bytes of those decoded whole, and the new frames' lead.
+qint64 FramesBefore(const SeamInput& earlier, int replaced) {
+    return qint64(earlier.frames.size()) - replaced;
+}
+
+// Where the earlier input's audio ends among the decoded samples of the frames taken in.
+qint64 EarlierAudioEnd(const SeamInput& earlier) {
+    return qint64(earlier.frames.size()) * earlier.format.GetSampleCount() - earlier.padding +
            kDecoderDelay;
 }
 
@@ -50,10 +56,10 @@ Seam Failed(const QString& why) {
     return seam;
 }
 
-// The new frames for the stretch of `count` frames behind the earlier input's first
-// kBeforeSeam frames taken in; empty with *why set when the encoder fails.
-std::vector<QByteArray> EncodeStretch(const SeamInput& earlier, const Splice& splice, qint64 count,
-                                      bool amongOurs, QString* why) {
+// The new frames for the stretch of `count` frames behind the earlier input's first `before`
+// frames taken in; empty with *why set when the encoder fails.
+std::vector<QByteArray> EncodeStretch(const SeamInput& earlier, const Splice& splice, qint64 before,
+                                      qint64 count, bool amongOurs, QString* why) {
     const qint64 frameSamples = earlier.format.GetSampleCount();
     // Among frames encoded by the join itself, as they were; among others, near-best, as the new
     // frames have no reserved bytes to draw on.
@@ -65,9 +71,8 @@ std::vector<QByteArray> EncodeStretch(const SeamInput& earlier, const Splice& sp
     }
     // The encoder's first frame starts kLeadFrames frames before the stretch; its last ones,
     // kTrailFrames behind it, are dropped.
-    const qint64 first =
-        (kBeforeSeam - kLeadFrames) * frameSamples + encoder.Delay() + kDecoderDelay;
-    const qint64 end = (kBeforeSeam + count + kTrailFrames) * frameSamples;
+    const qint64 first = (before - kLeadFrames) * frameSamples + encoder.Delay() + kDecoderDelay;
+    const qint64 end = (before + count + kTrailFrames) * frameSamples;
     std::vector<QByteArray> frames = encoder.Encode(splice.Samples(first, end - first));
     if (qint64(frames.size()) < kLeadFrames + count) {
         *why = QStringLiteral("the encoder gave too few frames");
@@ -118,6 +123,10 @@ int EarlierFramesNeeded(const SeamInput& earlier) {
     return kBeforeSeam + TailFramesReplaced(earlier, earlier.format.GetSampleCount());
 }
 
+int EarlierFramesWhole(const SeamInput& earlier) {
+    return EarlierFramesNeeded(earlier) - kWarmUpFrames + 2;
+}
+
 Seam MakeSeam(const SeamInput& earlier, const SeamInput& later, qint64 early) {
     if (const QString refusal = Refusal(earlier, &later); !refusal.isEmpty()) {
         return Failed(refusal);
@@ -125,14 +134,15 @@ Seam MakeSeam(const SeamInput& earlier, const SeamInput& later, qint64 early) {
     const FrameHeader& format = earlier.format;
     const qint64 frameSamples = format.GetSampleCount();
     const int replaced = TailFramesReplaced(earlier, frameSamples);
+    const qint64 before = FramesBefore(earlier, replaced);
     Mpg123Decoder decoder{mp3::StreamFormat(format)};
-    const std::vector<float> before = decoder.Decode(earlier.frames);
+    const std::vector<float> earlierAudio = decoder.Decode(earlier.frames);
     const std::vector<float> after = decoder.Decode(later.frames);
-    if (before.empty() || after.empty()) {
+    if (earlierAudio.empty() || after.empty()) {
         return Failed(QStringLiteral("their frames cannot be decoded"));
     }
     const qint64 laterStart = later.delay + kDecoderDelay;
-    Splice splice(before, EarlierAudioEnd(earlier, replaced), earlier.absorbed, after, laterStart,
+    Splice splice(earlierAudio, EarlierAudioEnd(earlier), earlier.absorbed, after, laterStart,
                   format.GetChannelCount());
     const qint64 absorbed = qint64(earlier.absorbed.size()) / format.GetChannelCount();
     // The later input's first frames up to the one its audio starts in are replaced, or more
@@ -147,11 +157,11 @@ Seam MakeSeam(const SeamInput& earlier, const SeamInput& later, qint64 early) {
         // does too.
         const qint64 count = (span + early + frameSamples / 2) / frameSamples;
         const qint64 shift = span - count * frameSamples;
-        const qint64 stretchStart = kBeforeSeam * frameSamples;
+        const qint64 stretchStart = before * frameSamples;
         splice.Place(shift, stretchStart + kEdge, stretchStart + count * frameSamples - kEdge);
         QString why;
         const std::vector<QByteArray> frames =
-            EncodeStretch(earlier, splice, count, earlier.ours && later.ours, &why);
+            EncodeStretch(earlier, splice, before, count, earlier.ours && later.ours, &why);
         if (frames.empty()) {
             return Failed(why);
         }
@@ -175,18 +185,20 @@ Seam MakeEndingSeam(const SeamInput& earlier) {
     const FrameHeader& format = earlier.format;
     const qint64 frameSamples = format.GetSampleCount();
     const int replaced = TailFramesReplaced(earlier, frameSamples);
-    const std::vector<float> before =
+    const qint64 before = FramesBefore(earlier, replaced);
+    const std::vector<float> earlierAudio =
         Mpg123Decoder{mp3::StreamFormat(format)}.Decode(earlier.frames);
-    if (before.empty()) {
+    if (earlierAudio.empty()) {
         return Failed(QStringLiteral("their frames cannot be decoded"));
     }
     // Past the audio, the splice holds silence.
-    const Splice splice(before, EarlierAudioEnd(earlier, replaced), earlier.absorbed, {}, 0,
+    const Splice splice(earlierAudio, EarlierAudioEnd(earlier), earlier.absorbed, {}, 0,
                         format.GetChannelCount());
-    const qint64 span = splice.Length() - kBeforeSeam * frameSamples;
+    const qint64 span = splice.Length() - before * frameSamples;
     const qint64 count = (span + frameSamples - 1) / frameSamples;
     QString why;
-    std::vector<QByteArray> frames = EncodeStretch(earlier, splice, count, earlier.ours, &why);
+    std::vector<QByteArray> frames =
+        EncodeStretch(earlier, splice, before, count, earlier.ours, &why);
     if (frames.empty()) {
         return Failed(why);
     }

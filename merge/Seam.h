@@ -21,8 +21,9 @@ struct SeamInput {
     qint32 padding = -1;      // samples its encoder appended; -1 when its header does not say
     qint32 bitrate = 0;       // bits per second of every audio frame; 0 when it varies
     qint32 meanBitrate = 0;   // over all its audio frames
-    // Copies of its audio frames at the seam: the earlier input's last ones (as many as
-    // EarlierFramesNeeded), the later input's first ones (kLaterFramesNeeded).
+    // Copies of its audio frames at the seam: the earlier input's last ones (at least
+    // EarlierFramesNeeded, and in front of them those whose reserved bytes they may draw on),
+    // the later input's first ones (kLaterFramesNeeded).
     std::vector<QByteArray> frames;
     // Of the earlier input: the audio of inputs too short for seams of their own that follow it,
     // which the seam takes in whole, in its channels.
@@ -54,11 +55,16 @@ bool ReadEncoderHeader(const quint8* frame, qint32 length, SeamInput* input);
 // they cannot be decoded.
 std::vector<float> AudioOf(const SeamInput& input);
 
-// The number of frames at the end of `earlier` a seam takes in, once its header is known.
+// The fewest frames at the end of `earlier` a seam takes in, once its header is known.
 int EarlierFramesNeeded(const SeamInput& earlier);
+// Of those, the last ones it decodes with their main data whole. Those in front of them warm the
+// decoder up and hold the reserved bytes these draw on, as far back as main_data_begin reaches:
+// 511 bytes in MPEG-1, which in a VBR file that ends quietly, in frames of 32 kbit/s, is more
+// than eight frames.
+int EarlierFramesWhole(const SeamInput& earlier);
 constexpr int kLaterFramesNeeded = 16;
-// Frames decoded before the earlier input's audio is trusted: reserved bytes and the filter
-// banks need what came before.
+// The fewest frames decoded before the earlier input's audio is trusted: the filter banks need
+// what came before, and the last two of them their main data whole.
 constexpr int kWarmUpFrames = 8;
 // Samples by which a Layer III decoder's output lags behind what was encoded.
 constexpr qint64 kDecoderDelay = 529;

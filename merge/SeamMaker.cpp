@@ -156,12 +156,31 @@ SeamMaker::Taken SeamMaker::Take(const quint8* data, qint32 length,
         return {false, {}};
     }
     kept.push_back({data, length, keeper});
-    if (kept.size() <= keep) {
+    if (kept.size() <= keep || FirstKeptNeeded()) {
         return {false, {}};
     }
     Taken taken{false, std::move(kept.front())};
     kept.pop_front();
     return taken;
+}
+
+bool SeamMaker::FirstKeptNeeded() const {
+    mp3::FrameHeader header;
+    header.ParseHeader(kept.front().data);
+    if (header.layer != mp3::FrameHeader::Layer3) {
+        return false;
+    }
+    // The frames between it and the first the seam decodes whole.
+    const size_t between = kept.size() - size_t(EarlierFramesWhole(current)) - 1;
+    const qint32 reach = mp3::FarthestBack(header);
+    qint32 room = 0;
+    for (size_t i = 1; i <= between && room < reach; ++i) {
+        header.ParseHeader(kept[i].data);
+        room += kept[i].length - mp3::MainDataStart(header);
+    }
+    // A frame has room for a byte at least, so as many frames as bytes are enough whatever they
+    // are.
+    return room < reach && between < size_t(reach);
 }
 
 SeamMaker::Released SeamMaker::Release(QStringList* warnings) {

@@ -65,6 +65,11 @@ public:
     double KeptSeconds() const;
 
 private:
+    // Whether the first kept frame may hold reserved bytes that frames the seam behind the input
+    // decodes whole draw on: main data begins as far back as main_data_begin reaches, over as
+    // many frames as that takes.
+    bool FirstKeptNeeded() const;
+
     bool seamless;
     bool on;
     bool earlierReencoded = false;
@@ -74,7 +79,7 @@ private:
     QString earlierPath;             // of the input joined last; empty before the first
     QString absorbedPath;            // of the input taken in whole last
     SeamInput current;               // what is known of the input being joined
-    std::deque<FrameView> kept;      // its last frames
+    std::deque<FrameView> kept;      // its last frames, and those whose reserved bytes they need
     std::deque<FrameView> absorbed;  // of inputs behind it the next seam is to take in whole
     size_t keep = 0;                 // frames the seam behind the input needs kept back
     int skip = 0;                    // first frames of the input the seam in front of it replaced

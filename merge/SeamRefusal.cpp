@@ -27,8 +27,7 @@ QString Refusal(const SeamInput& earlier, const SeamInput* later) {
         (later && later->delay + kDecoderDelay >= kLaterFramesNeeded * frameSamples / 2)) {
         return QStringLiteral("their headers tell a delay and padding no encoder writes");
     }
-    const size_t taken = size_t(EarlierFramesNeeded(earlier));
-    if (earlier.frames.size() < taken ||
+    if (earlier.frames.size() < size_t(EarlierFramesNeeded(earlier)) ||
         (later && later->frames.size() < size_t(kLaterFramesNeeded))) {
         return QStringLiteral("an input is too short");
     }
@@ -41,12 +40,15 @@ QString Refusal(const SeamInput& earlier, const SeamInput* later) {
         (later && !std::all_of(later->frames.begin(), later->frames.end(), whole))) {
         return QStringLiteral("the frames around it are damaged or of another format");
     }
-    // The earlier frames the decoder starts with must hold the reserved bytes of those it is
-    // trusted from on.
+    // The earlier frames the decoder starts with must hold the reserved bytes of those decoded
+    // whole. They hold as many as main_data_begin reaches unless they start with the input.
+    const size_t decoded = earlier.frames.size() - size_t(EarlierFramesWhole(earlier));
     qint32 reserve = 0;
-    for (size_t i = 0; i < taken; ++i) {
-        if (i + 2 >= size_t(kWarmUpFrames) && mp3::MainDataBegin(earlier.frames[i]) > reserve) {
-            return QStringLiteral("the earlier input's frames draw on too many reserved bytes");
+    for (size_t i = 0; i < earlier.frames.size(); ++i) {
+        if (i >= decoded && mp3::MainDataBegin(earlier.frames[i]) > reserve) {
+            return QStringLiteral(
+                "the earlier input's last frames draw on reserved bytes from before its first "
+                "frame: it was cut out of a longer stream, or is damaged");
         }
         reserve += mp3::MainDataRoom(earlier.frames[i]);
     }

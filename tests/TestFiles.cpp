@@ -4,10 +4,12 @@
 #include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <taglib/chapterframe.h>
 #include <taglib/commentsframe.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/tableofcontentsframe.h>
 #include <taglib/tag.h>
 #include <taglib/textidentificationframe.h>
 #include <unistd.h>
@@ -44,14 +46,16 @@ QString WriteAll(const QString& path, const QByteArray& bytes) {
     return path;
 }
 
-QString MakeNotUtf8Name(const QString& folder, const QByteArray& name) {
+QString MakeNotUtf8Name(const QString& folder, const QByteArray& name, bool asFolder) {
     // Removed by their bytes at exit, and then the temporary folders around them that Qt left
     // behind for them, as far up as they are empty.
     static struct Made {
         std::vector<QByteArray> paths;
         ~Made() {
             for (QByteArray& path : paths) {
-                ::unlink(path.constData());
+                if (::unlink(path.constData()) != 0) {
+                    ::rmdir(path.constData());
+                }
                 for (qsizetype slash = path.lastIndexOf('/'); slash > 0;
                      slash = path.lastIndexOf('/')) {
                     path.truncate(slash);
@@ -63,11 +67,14 @@ QString MakeNotUtf8Name(const QString& folder, const QByteArray& name) {
         }
     } made;
     const QByteArray path = QFile::encodeName(folder) + '/' + name;
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int fd = asFolder ? ::mkdir(path.constData(), 0755)
+                            : ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) {
         throw std::runtime_error("cannot make " + path.toStdString());
     }
-    ::close(fd);
+    if (!asFolder) {
+        ::close(fd);
+    }
     made.paths.push_back(QFile::encodeName(QDir(folder).absolutePath()) + '/' + name);
     return QFile::decodeName(path);
 }
@@ -183,6 +190,43 @@ TagValues ReadTag(const QString& path) {
     }
     return {tag->album().to8Bit(true), tag->artist().to8Bit(true), tag->title().to8Bit(true),
             tag->comment().to8Bit(true), tag->year()};
+}
+
+namespace {
+
+std::string TitleOf(const TagLib::ID3v2::FrameListMap& embedded) {
+    const TagLib::ID3v2::FrameList titles = embedded["TIT2"];
+    return titles.isEmpty() ? std::string() : titles.front()->toString().to8Bit(true);
+}
+
+std::string IdText(const TagLib::ByteVector& id) {
+    return std::string(id.data(), id.size());
+}
+
+}  // namespace
+
+ChapterTables ReadChapterTables(const QString& path) {
+    ChapterTables read;
+    TagLib::MPEG::File file(QFile::encodeName(path).constData(), false);
+    const TagLib::ID3v2::Tag* tag = file.ID3v2Tag();
+    for (const TagLib::ID3v2::Frame* frame : tag ? tag->frameList() : TagLib::ID3v2::FrameList()) {
+        if (const auto* chapter = dynamic_cast<const TagLib::ID3v2::ChapterFrame*>(frame)) {
+            read.chapters.push_back({IdText(chapter->elementID()),
+                                     TitleOf(chapter->embeddedFrameListMap()), chapter->startTime(),
+                                     chapter->endTime()});
+        } else if (const auto* table =
+                       dynamic_cast<const TagLib::ID3v2::TableOfContentsFrame*>(frame)) {
+            read.tables.push_back({IdText(table->elementID()),
+                                   TitleOf(table->embeddedFrameListMap()),
+                                   table->isTopLevel(),
+                                   table->isOrdered(),
+                                   {}});
+            for (const TagLib::ByteVector& child : table->childElements()) {
+                read.tables.back().children.push_back(IdText(child));
+            }
+        }
+    }
+    return read;
 }
 
 QByteArray MakeFrame(int version, int layer, int bitrateIndex, int sampleRateIndex, int padding,

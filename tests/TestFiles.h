@@ -20,10 +20,10 @@ QString Fixture(const QString& name);
 QByteArray ReadAll(const QString& path);
 // Writes the file whole and returns its path.
 QString WriteAll(const QString& path, const QByteArray& bytes);
-// Makes an empty file in `folder` whose name is the bytes `name`, which need not be UTF-8, and
-// returns its path as Qt reads it (U+FFFD for each byte that is not UTF-8). Qt cannot remove such
-// a file, so it goes, with the folders it leaves empty, when the test program ends.
-QString MakeNotUtf8Name(const QString& folder, const QByteArray& name);
+// Makes an empty file (or folder) in `folder` whose name is the bytes `name`, which need not be
+// UTF-8, and returns its path as Qt reads it (U+FFFD for each byte that is not UTF-8). Qt cannot
+// remove such a file, so it goes, with the folders it leaves empty, when the test program ends.
+QString MakeNotUtf8Name(const QString& folder, const QByteArray& name, bool asFolder = false);
 // Writes `bytes` over the file in place, a clock tick after its last change, and puts its access
 // and modification times back.
 void RewriteKeepingTimes(const QString& path, const QByteArray& bytes);
@@ -49,6 +49,22 @@ struct TagValues {
 };
 std::ostream& operator<<(std::ostream& out, const TagValues& tag);
 TagValues ReadTag(const QString& path);
+// The chapters and tables of contents of an MPEG file's ID3v2 tag as TagLib reads them, in the
+// tag's order; texts in UTF-8.
+struct ChapterTables {
+    struct Chapter {
+        std::string id, title;
+        quint32 startMs, endMs;
+    };
+    struct Table {
+        std::string id, title;
+        bool topLevel, ordered;
+        std::vector<std::string> children;
+    };
+    std::vector<Chapter> chapters;
+    std::vector<Table> tables;
+};
+ChapterTables ReadChapterTables(const QString& path);
 
 // One synthesized frame: a header from the given fields, then a body of the length the header
 // describes, filled with `fill` (which must not be 0xFF so that no false sync appears in it).

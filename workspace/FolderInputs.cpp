@@ -1,9 +1,12 @@
 #include "workspace/FolderInputs.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <QFile>
 #include <QSet>
 #include <algorithm>
+#include <cerrno>
 #include <utility>
 #include <vector>
 
@@ -28,49 +31,119 @@ QString OtherFiles(int count) {
 struct Walk {
     std::vector<std::pair<QString, QString>> found;  // path below the folder, path as given
     int others = 0;
-    QStringList unreadable;  // folders whose files could not be listed
+    // A line for each entry left out that could hold audio, and for each folder whose files
+    // could not be listed.
+    QStringList refused;
 };
 
-Walk WalkFolder(const QString& top) {
-    Walk walk;
-    // Canonical paths: a link back to a folder above, or a second link to one, is not walked
-    // again.
-    QSet<QString> walked;
-    std::vector<std::pair<QString, QString>> pending{{top, QString()}};
-    while (!pending.empty()) {
-        const auto [folder, below] = pending.back();
-        pending.pop_back();
-        const QString canonical = QFileInfo(folder).canonicalFilePath();
-        if (canonical.isEmpty() || walked.contains(canonical)) {
-            continue;
+// One entry of a folder being walked, its name still in the system's bytes: Qt would read bytes
+// that are not UTF-8 as U+FFFD and so lose the entry, or find another by that name.
+struct Entry {
+    QByteArray path;
+    QString shown;  // as messages name it
+    bool audioName;
+    bool folderType;  // as the folder's list tells, for an entry that cannot be looked at
+    bool utf8;
+};
+
+// `folder` ends in '/'.
+Entry MakeEntry(const QByteArray& folder, const dirent& found) {
+    const QByteArray name(found.d_name);
+    const QByteArray path = folder + name;
+    return {path, QFile::decodeName(path), IsMpegAudioName(QFile::decodeName(name)),
+            found.d_type == DT_DIR, UnusableName(name).isEmpty()};
+}
+
+QByteArray AsFolder(const QByteArray& path) {
+    return path.endsWith('/') ? path : path + '/';
+}
+
+class Walker {
+public:
+    explicit Walker(const QString& top) : top(AsFolder(QFile::encodeName(top))) {}
+
+    Walk Run() {
+        std::vector<QByteArray> pending{top};
+        while (!pending.empty()) {
+            const QByteArray folder = pending.back();
+            pending.pop_back();
+            List(folder, pending);
         }
-        walked.insert(canonical);
-        const QDir dir(folder);
-        if (!dir.isReadable()) {
-            walk.unreadable << folder;
-            continue;
+        std::sort(walk.found.begin(), walk.found.end(),
+                  [](const auto& a, const auto& b) { return NaturalLess(a.first, b.first); });
+        return std::move(walk);
+    }
+
+private:
+    void List(const QByteArray& folder, std::vector<QByteArray>& pending) {
+        struct stat info;
+        // By device and inode: a folder mounted inside itself is walked once.
+        if (::stat(folder.constData(), &info) != 0 ||
+            walked.contains({quint64(info.st_dev), quint64(info.st_ino)})) {
+            return;
         }
-        // Without QDir::Hidden: dot files are not the user's files (AppleDouble "._" copies,
-        // thumbnails, version control) and would only fail the join.
-        for (const QFileInfo& entry :
-             dir.entryInfoList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot)) {
-            const QString name = below + entry.fileName();
-            // A name that is not UTF-8 cannot be walked into; kept as an input, the caller
-            // refuses it and says why rather than losing what it holds unsaid.
-            const bool usable = UnusableName(entry.filePath()).isEmpty();
-            if (entry.isDir() && usable) {
-                pending.emplace_back(entry.filePath(), name + QLatin1Char('/'));
-            } else if (entry.isDir() || IsMpegAudioName(entry.fileName())) {
-                walk.found.emplace_back(name, entry.filePath());
-            } else {
-                ++walk.others;
+        walked.insert({quint64(info.st_dev), quint64(info.st_ino)});
+        DIR* dir = ::opendir(folder.constData());
+        if (!dir) {
+            walk.refused << QStringLiteral("Skipped the files in %1: the folder cannot be read")
+                                .arg(Quoted(QFile::decodeName(folder)));
+            return;
+        }
+        while (const dirent* entry = ::readdir(dir)) {
+            // Dot files are not the user's files (AppleDouble "._" copies, thumbnails, version
+            // control) and would only fail the join.
+            if (entry->d_name[0] != '.') {
+                Judge(MakeEntry(folder, *entry), pending);
             }
         }
+        ::closedir(dir);
     }
-    std::sort(walk.found.begin(), walk.found.end(),
-              [](const auto& a, const auto& b) { return NaturalLess(a.first, b.first); });
-    return walk;
-}
+
+    void Judge(const Entry& entry, std::vector<QByteArray>& pending) {
+        struct stat own;
+        struct stat info;
+        if (::lstat(entry.path.constData(), &own) != 0) {
+            return Refuse(entry, entry.audioName || entry.folderType, qt_error_string(errno));
+        }
+        const bool link = S_ISLNK(own.st_mode);
+        if (link && ::stat(entry.path.constData(), &info) != 0) {
+            return Refuse(entry, entry.audioName,
+                          QStringLiteral("it is a link that leads to nothing that can be read (%1)")
+                              .arg(qt_error_string(errno)));
+        }
+        const mode_t mode = link ? info.st_mode : own.st_mode;
+        if (S_ISDIR(mode) && link) {
+            // As find does: a link may lead anywhere, up to the root of the file system.
+            return Refuse(entry, true,
+                          QStringLiteral("it is a link to a folder, which is not walked into; "
+                                         "give the folder itself to join its files"));
+        }
+        if (!S_ISDIR(mode) && !entry.audioName) {
+            ++walk.others;
+        } else if (!entry.utf8) {
+            Refuse(entry, true, UnusableName(entry.path));
+        } else if (S_ISDIR(mode)) {
+            pending.push_back(AsFolder(entry.path));
+        } else if (!S_ISREG(mode)) {
+            Refuse(entry, true, NotRegular(mode));
+        } else {
+            walk.found.emplace_back(entry.shown.mid(QFile::decodeName(top).size()), entry.shown);
+        }
+    }
+
+    // Names an entry left out when it could hold audio; counts it among the other files else.
+    void Refuse(const Entry& entry, bool couldBeAudio, const QString& reason) {
+        if (couldBeAudio) {
+            walk.refused << QStringLiteral("Skipped %1: %2").arg(Quoted(entry.shown), reason);
+        } else {
+            ++walk.others;
+        }
+    }
+
+    const QByteArray top;  // ends in '/', as every folder walked
+    Walk walk;
+    QSet<std::pair<quint64, quint64>> walked;
+};
 
 }  // namespace
 
@@ -84,20 +157,19 @@ bool IsMpegAudioName(const QString& name) {
 FolderInputs ExpandFolders(const QStringList& paths) {
     FolderInputs inputs;
     for (const QString& path : paths) {
-        if (!UnusableName(path).isEmpty() || !QFileInfo(path).isDir()) {
+        struct stat info;
+        if (!UnusableName(path).isEmpty() ||
+            ::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISDIR(info.st_mode)) {
             inputs.files << path;
             continue;
         }
-        const Walk walk = WalkFolder(path);
+        const Walk walk = Walker(path).Run();
         for (const auto& [below, file] : walk.found) {
             inputs.files << file;
         }
-        for (const QString& folder : walk.unreadable) {
-            inputs.notes << QStringLiteral("Skipped the files in %1: the folder cannot be read")
-                                .arg(Quoted(folder));
-            ++inputs.skipped;
-        }
-        if (walk.found.empty() && walk.unreadable.isEmpty()) {
+        inputs.notes << walk.refused;
+        inputs.skipped += int(walk.refused.size());
+        if (walk.found.empty() && walk.refused.isEmpty()) {
             inputs.notes << QStringLiteral("Skipped %1: no MPEG audio files %2 in it%3")
                                 .arg(
                                     Quoted(path), kExtensions,

@@ -65,8 +65,12 @@ int ComparePart(QStringView a, QStringView b) {
 }  // namespace
 
 int NaturalCompare(const QString& a, const QString& b) {
-    const QList<QStringView> partsA = QStringView(a).split(u'/');
-    const QList<QStringView> partsB = QStringView(b).split(u'/');
+    // A name typed on a Mac comes decomposed ("e" and a combining accent), the same name made
+    // elsewhere composed: both sort as one.
+    const QString composedA = a.normalized(QString::NormalizationForm_C);
+    const QString composedB = b.normalized(QString::NormalizationForm_C);
+    const QList<QStringView> partsA = QStringView(composedA).split(u'/');
+    const QList<QStringView> partsB = QStringView(composedB).split(u'/');
     for (qsizetype k = 0; k < partsA.size() && k < partsB.size(); ++k) {
         if (const int order = ComparePart(partsA[k], partsB[k])) {
             return order;
@@ -84,11 +88,12 @@ namespace {
 // The name case folded, each run of digits in it as one '#': names that differ only in their
 // numbers have the same.
 QString NumberlessName(const QString& name) {
+    const QString composed = name.normalized(QString::NormalizationForm_C);
     QString numberless;
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        if (!name[i].isDigit()) {
-            numberless += name[i];
-        } else if (i == 0 || !name[i - 1].isDigit()) {
+    for (qsizetype i = 0; i < composed.size(); ++i) {
+        if (!composed[i].isDigit()) {
+            numberless += composed[i];
+        } else if (i == 0 || !composed[i - 1].isDigit()) {
             numberless += QLatin1Char('#');
         }
     }

@@ -8,7 +8,8 @@
 namespace tessaro {
 
 // The product's one order of names, as people number files: piece by piece, a run of digits by
-// its value ("Chapter 2" before "Chapter 10"), the rest case-insensitively, whatever the locale.
+// its value ("Chapter 2" before "Chapter 10"), the rest case-insensitively and composed (NFC),
+// whatever the locale.
 // Paths compare folder by folder ("CD1/Track 9" before "CD2/Track 1"). Names equal but for case
 // or leading zeros are ordered by their code points, so that the order is total and repeatable.
 int NaturalCompare(const QString& a, const QString& b);

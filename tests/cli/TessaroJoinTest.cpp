@@ -311,6 +311,16 @@ TEST_F(TessaroJoinOrderTest, AFolderStandsForTheMpegAudioFilesUnderIt) {
         run.err.contains(QStringLiteral("warning: Skipped \"%1\": no MPEG audio files").arg(empty)))
         << run.err.toStdString();
     EXPECT_TRUE(run.out.startsWith(QStringLiteral("Joined 4 of 5 inputs (1 skipped): ")));
+
+    // What the folder holds that cannot be joined is named and counted, not lost unsaid.
+    testing_files::MakeNotUtf8Name(book, "\xFE.mp3");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(book + QStringLiteral("/pipe.mp3")).constData(), 0600), 0);
+    run = Join({QStringLiteral("-o"), output, book});
+    EXPECT_EQ(run.exitCode, 3) << run.err.toStdString();
+    EXPECT_EQ(ReadAll(output), Frames({1, 2, 10, 3}));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("/\uFFFD.mp3\": the name is not valid UTF-8")));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("/pipe.mp3\": it is not a regular file")));
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("Joined 4 of 6 inputs (2 skipped): ")));
 }
 
 TEST_F(TessaroJoinTest, WritesTheTagOnlyWithTag) {

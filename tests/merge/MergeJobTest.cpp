@@ -6,11 +6,9 @@
 #include <mpg123.h>
 #include <sys/stat.h>
 #include <taglib/attachedpictureframe.h>
-#include <taglib/chapterframe.h>
 #include <taglib/commentsframe.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
-#include <taglib/tableofcontentsframe.h>
 #include <taglib/textidentificationframe.h>
 #include <unistd.h>
 
@@ -462,21 +460,16 @@ struct ReadBack {
 };
 ReadBack ReadChaptersAndPictures(const QString& path) {
     ReadBack read;
+    const ChapterTables tables = ReadChapterTables(path);
+    for (const ChapterTables::Chapter& chapter : tables.chapters) {
+        read.chapters.emplace_back(chapter.title, chapter.startMs, chapter.endMs);
+    }
+    for (const ChapterTables::Table& table : tables.tables) {
+        EXPECT_TRUE(table.topLevel && table.ordered);
+        read.contents.insert(read.contents.end(), table.children.begin(), table.children.end());
+    }
     TagLib::MPEG::File file(QFile::encodeName(path).constData(), false);
     TagLib::ID3v2::Tag* tag = file.ID3v2Tag();
-    for (const auto* frame : tag ? tag->frameListMap()["CHAP"] : TagLib::ID3v2::FrameList()) {
-        const auto* chapter = dynamic_cast<const TagLib::ID3v2::ChapterFrame*>(frame);
-        const auto titles = chapter->embeddedFrameListMap()["TIT2"];
-        read.chapters.emplace_back(titles.isEmpty() ? "" : titles.front()->toString().to8Bit(true),
-                                   chapter->startTime(), chapter->endTime());
-    }
-    for (const auto* frame : tag ? tag->frameListMap()["CTOC"] : TagLib::ID3v2::FrameList()) {
-        const auto* contents = dynamic_cast<const TagLib::ID3v2::TableOfContentsFrame*>(frame);
-        EXPECT_TRUE(contents->isTopLevel() && contents->isOrdered());
-        for (const auto& id : contents->childElements()) {
-            read.contents.emplace_back(id.data(), id.size());
-        }
-    }
     for (const auto* frame : tag ? tag->frameListMap()["APIC"] : TagLib::ID3v2::FrameList()) {
         const auto* picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame);
         read.pictures.emplace_back(
@@ -815,6 +808,9 @@ TEST_F(MergeJobTest, ChaptersFromAChapterFileToOneAndByTitle) {
     options = {};
     const QByteArray exported = tessaro::FormatChapters(byTitle.chapters);
     EXPECT_TRUE(exported.startsWith("00:00:00.000 Chapter 1\n00:00:"));
+    // A title from a tag with control characters goes out without them, as it reads back.
+    EXPECT_EQ(tessaro::FormatChapters({{QStringLiteral("Line\r\nbreak\tand\x7F\x85"), 0, 1}}),
+              "00:00:00.000 Line break and \n");
     options.chapterFile = Write(QStringLiteral("chapters.txt"), exported);
     tessaro::MergeResult imported = tessaro::RunMerge(workspace, output, host, options);
     ASSERT_TRUE(imported.Succeeded()) << imported.error.toStdString();
@@ -844,6 +840,20 @@ TEST_F(MergeJobTest, ChaptersFromAChapterFileToOneAndByTitle) {
           {QByteArray("00:00:00.000 A\n1:2:3 B\n"), QStringLiteral("line 2: \"1:2:3 B\"")},
           {QByteArray("00:00:00.000 A\n00:61:00.000 B\n"), QStringLiteral("line 2: ")},
           {QByteArray("\n\n"), QStringLiteral("holds no chapter")},
+          // A title that is missing or holds a control character, which would split it or
+          // show as garbage; a line that is no chapter is quoted without them.
+          {QByteArray("00:00:00.000 A\n00:00:00.250\n"),
+           QStringLiteral("line 2: 00:00:00.250 has no title")},
+          {QByteArray("00:00:00.000 A\n00:00:01.000 B\0C\n", 30),
+           QStringLiteral("line 2: the title holds a control character (U+0000) at character 2")},
+          {QByteArray("00:00:00.000 Tab\there\n"),
+           QStringLiteral("line 1: the title holds a control character (U+0009) at character 4")},
+          {QByteArray("00:00:00.000 \x1B[31mRed\n"),
+           QStringLiteral("line 1: the title holds a control character (U+001B) at character 1")},
+          {QByteArray("00:00:00.000 A\x7F\n"), QStringLiteral("(U+007F) at character 2")},
+          {QByteArray("00:00:00.000 A\xC2\x85Z\n"), QStringLiteral("(U+0085) at character 2")},
+          {QByteArray("\x1B]0;x\x07 A\n"),
+           QStringLiteral("line 1: \"\uFFFD]0;x\uFFFD A\" is not a chapter")},
           {QByteArray("00:00:00.000 \xFF\n"), QStringLiteral("not UTF-8")}}) {
         options.chapterFile = Write(QStringLiteral("bad.txt"), text);
         const tessaro::MergeResult refused = tessaro::RunMerge(workspace, output, host, options);
@@ -854,6 +864,90 @@ TEST_F(MergeJobTest, ChaptersFromAChapterFileToOneAndByTitle) {
     options.chapterFile = dir.path();
     EXPECT_FALSE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
     EXPECT_EQ(ReadAll(output), before);
+}
+
+// A table of contents counts its entries in one byte: past 255 chapters the top-level table lists
+// tables of 255 chapters each, in order and titled with the chapters they hold; up to 255 it
+// lists the chapters themselves. Either way in ID3v2.4 and ID3v2.3.
+TEST_F(MergeJobTest, PastTwoHundredFiftyFiveChaptersTheTableOfContentsListsTablesOfThem) {
+    UsePaths({Fixture(QStringLiteral("cbr128_stereo.mp3"))});
+    const auto ids = [](const char* prefix, int from, int to) {
+        std::vector<std::string> listed;
+        for (int i = from; i < to; ++i) {
+            listed.push_back(prefix + std::to_string(i));
+        }
+        return listed;
+    };
+    using Table = ChapterTables::Table;
+    const std::string name = "out";  // the output's name titles the top-level table
+    for (const auto& [count, tables] :
+         {std::pair{255, std::vector<Table>{{"toc", name, true, true, ids("chp", 0, 255)}}},
+          {256,
+           {{"toc0", "Chapters 1–255", false, true, ids("chp", 0, 255)},
+            {"toc1", "Chapter 256", false, true, {"chp255"}},
+            {"toc", name, true, true, {"toc0", "toc1"}}}},
+          {300,
+           {{"toc0", "Chapters 1–255", false, true, ids("chp", 0, 255)},
+            {"toc1", "Chapters 256–300", false, true, ids("chp", 255, 300)},
+            {"toc", name, true, true, {"toc0", "toc1"}}}}}) {
+        QByteArray lines;
+        for (int i = 0; i < count; ++i) {
+            lines += QStringLiteral("00:00:00.%1 Part %2\n")
+                         .arg(i, 3, 10, QLatin1Char('0'))
+                         .arg(i + 1)
+                         .toLatin1();
+        }
+        tessaro::JoinOptions options;
+        options.chapterFile = Write(QStringLiteral("chapters.txt"), lines);
+        for (const bool v23 : {false, true}) {
+            options.id3v23 = v23;
+            const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, options);
+            ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+            const ChapterTables read = ReadChapterTables(output);
+            ASSERT_EQ(read.chapters.size(), size_t(count)) << v23;
+            EXPECT_EQ(read.chapters.back().id, "chp" + std::to_string(count - 1));
+            EXPECT_EQ(read.chapters.back().title, "Part " + std::to_string(count));
+            EXPECT_EQ(read.chapters.back().startMs, quint32(count - 1));
+            ASSERT_EQ(read.tables.size(), tables.size()) << count << v23;
+            for (size_t t = 0; t < tables.size(); ++t) {
+                const Table& got = read.tables[t];
+                EXPECT_EQ(std::tie(got.id, got.title, got.topLevel, got.ordered, got.children),
+                          std::tie(tables[t].id, tables[t].title, tables[t].topLevel,
+                                   tables[t].ordered, tables[t].children))
+                    << count << " chapters, table " << t << (v23 ? ", ID3v2.3" : "");
+            }
+        }
+    }
+}
+
+// Past 255 tables of 255 chapters, the top-level table lists tables of those in turn.
+TEST(JoinedTagTest, PastTwoHundredFiftyFiveTablesOfChaptersTablesListTables) {
+    tessaro::JoinedTag tag;
+    tag.name = QStringLiteral("Book");
+    const quint32 count = 255 * 255 + 1;
+    for (quint32 i = 0; i < count; ++i) {
+        tag.chapters.push_back({QString::number(i + 1), i, i + 1});
+    }
+    const QTemporaryDir dir;
+    const ChapterTables read = ReadChapterTables(
+        WriteAll(dir.filePath(QStringLiteral("tag.mp3")), tessaro::RenderJoinedTag(tag).front));
+    ASSERT_EQ(read.chapters.size(), count);
+    EXPECT_EQ(read.chapters.back().title, "65026");
+    // 256 tables of chapters, then 2 of tables, then the top-level one.
+    ASSERT_EQ(read.tables.size(), 259u);
+    const auto summary = [](const ChapterTables::Table& table) {
+        return std::tuple(table.id, table.title, table.topLevel, table.children.size(),
+                          table.children.front(), table.children.back());
+    };
+    EXPECT_EQ(summary(read.tables[254]),
+              std::tuple("toc254", "Chapters 64771–65025", false, 255u, "chp64770", "chp65024"));
+    EXPECT_EQ(summary(read.tables[255]),
+              std::tuple("toc255", "Chapter 65026", false, 1u, "chp65025", "chp65025"));
+    EXPECT_EQ(summary(read.tables[256]),
+              std::tuple("toc256", "Chapters 1–65025", false, 255u, "toc0", "toc254"));
+    EXPECT_EQ(summary(read.tables[257]),
+              std::tuple("toc257", "Chapter 65026", false, 1u, "toc255", "toc255"));
+    EXPECT_EQ(summary(read.tables[258]), std::tuple("toc", "Book", true, 2u, "toc256", "toc257"));
 }
 
 TEST(JoinedTagTest, ATagIsRefusedOnceItsSizeNoLongerFitsTheHeadersTwentyEightBits) {
@@ -890,7 +984,8 @@ struct Encoding {
     bool vbr;
     int channels;
     int rate;
-    int kbps = 0;  // of CBR; 0 for LAME's own choice
+    int kbps = 0;     // of CBR; 0 for LAME's own choice
+    int quality = 4;  // of VBR, as -V sets it
     int FrameSamples() const { return rate >= 32000 ? 1152 : 576; }
 };
 
@@ -903,6 +998,7 @@ QByteArray EncodeWithLame(const std::vector<float>& samples, const Encoding& enc
     lame_set_out_samplerate(lame.get(), encoding.rate);
     lame_set_mode(lame.get(), encoding.channels == 1 ? MONO : JOINT_STEREO);
     lame_set_VBR(lame.get(), encoding.vbr ? vbr_default : vbr_off);
+    lame_set_VBR_quality(lame.get(), float(encoding.quality));
     if (encoding.kbps > 0) {
         lame_set_brate(lame.get(), encoding.kbps);
     }
@@ -1045,6 +1141,44 @@ TEST_F(MergeJobTest, SeamlessJoinsRunOnWithoutGapOrClickAndCopyTheOtherFrames) {
         ASSERT_TRUE(joined.Succeeded());
         EXPECT_EQ(joined.warnings.filter(QStringLiteral("joined as they are")).size(), 1);
         EXPECT_TRUE(joined.warnings.join(' ').contains(QStringLiteral("later.mp3")));
+    }
+}
+
+TEST_F(MergeJobTest, SeamlessJoinsReachBackForTheReservedBytesOfVbrTracksThatFadeOut) {
+    // A track that fades out over 3 s into half a second of silence, as albums' tracks end, then
+    // the next. Its encoder's silence and the next one's come to 50 samples less than whole
+    // frames, which the seam drops to keep the next track on its grid: the join is then the
+    // recordings' length within 3 ms.
+    const int fadeLength = 230 * 1152 + 50, nextLength = 3 * 44100;
+    const int fadeEnd = fadeLength - 22050, fade = 3 * 44100;
+    std::vector<float> fading = Recording(0, fadeLength);
+    for (size_t i = 0; i < fading.size(); ++i) {
+        fading[i] *= float(std::clamp(double(fadeEnd - int(i / 2)) / fade, 0.0, 1.0));
+    }
+    const size_t seamAt = size_t(fadeLength) * 2;
+    for (const int quality : {0, 2, 5}) {
+        // At 32 kbit/s its last frames keep their audio in the reserved bytes of up to eight
+        // frames before them.
+        const Encoding vbr{"VBR", true, 2, 44100, 0, quality};
+        SCOPED_TRACE(quality);
+        const QString faded = Write(QStringLiteral("faded.mp3"), EncodeWithLame(fading, vbr));
+        const QString next = Write(QStringLiteral("next.mp3"),
+                                   EncodeWithLame(Recording(fadeLength, nextLength), vbr));
+        std::vector<float> pieces = DecodeAsPlayers(faded, vbr);
+        ASSERT_EQ(pieces.size(), seamAt);
+        const std::vector<float> alone = DecodeAsPlayers(next, vbr);
+        pieces.insert(pieces.end(), alone.begin(), alone.end());
+        UsePaths({faded, next});
+        const tessaro::MergeResult result =
+            tessaro::RunMerge(workspace, output, host, {false, false, QString(), true, {}});
+        ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+        EXPECT_TRUE(result.warnings.isEmpty()) << result.warnings.join(' ').toStdString();
+        const std::vector<float> join = DecodeAsPlayers(output, vbr);
+        EXPECT_NEAR(double(join.size()), double(pieces.size()), 2 * 44100 * 0.003);
+        // The fade runs on into the next track as the two play alone.
+        const auto [lag, snr] = Match(join, pieces, seamAt / 2 + 2205, vbr);
+        EXPECT_LE(std::abs(lag), 576);
+        EXPECT_GT(snr, 30.0);
     }
 }
 

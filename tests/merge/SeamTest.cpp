@@ -56,6 +56,13 @@ TEST(SeamRefusalTest, EachRuleRefusesWithItsReasonAndInputsWithinAllPass) {
         // The warm-up frames may draw on anything; the first one trusted on all before it.
         {"", [](SeamInput& e, SeamInput&) { e.frames[5] = SmallFrame(511); }},
         {"", [&](SeamInput& e, SeamInput&) { e.frames[6] = SmallFrame(6 * room); }},
+        // Frames in front of the fewest hold reserved bytes from further back, as LAME's quiet
+        // frames draw on.
+        {"",
+         [&](SeamInput& e, SeamInput&) {
+             e.frames.insert(e.frames.begin(), 2, SmallFrame());
+             e.frames[8] = SmallFrame(8 * room);
+         }},
         {"the header of the first one does not tell its encoder's delay and padding",
          [](SeamInput& e, SeamInput&) { e.delay = -1; }},
         {"the header of the second one does not tell its encoder's delay and padding",
@@ -81,8 +88,15 @@ TEST(SeamRefusalTest, EachRuleRefusesWithItsReasonAndInputsWithinAllPass) {
          [](SeamInput&, SeamInput& l) {
              l.frames[0][2] = char(l.frames[0][2] & 0x0F);  // free format
          }},
-        {"the earlier input's frames draw on too many reserved bytes",
+        {"the earlier input's last frames draw on reserved bytes from before its first frame: it "
+         "was cut out of a longer stream, or is damaged",
          [&](SeamInput& e, SeamInput&) { e.frames[6] = SmallFrame(6 * room + 1); }},
+        {"the earlier input's last frames draw on reserved bytes from before its first frame: it "
+         "was cut out of a longer stream, or is damaged",
+         [&](SeamInput& e, SeamInput&) {
+             e.frames.insert(e.frames.begin(), 2, SmallFrame());
+             e.frames[8] = SmallFrame(8 * room + 1);
+         }},
     };
     for (size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(i);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -225,6 +226,11 @@ TEST(NaturalOrderTest, NamesCompareByTheirNumbersThenCaseInsensitively) {
               list({u"A.mp3", u"b.mp3", u"ete.mp3", u"été 2.mp3", u"Été.mp3"}));
     EXPECT_EQ(tessaro::NaturalCompare(QString::fromUtf16(u"ÄRGER"), QString::fromUtf16(u"ärger 1")),
               -1);
+    EXPECT_EQ(sorted(list({u"c 10.mp3", u"B.mp3", u"C 2.mp3", u"a.mp3", u"ärger 2", u"Ärger 1"})),
+              list({u"a.mp3", u"B.mp3", u"C 2.mp3", u"c 10.mp3", u"Ärger 1", u"ärger 2"}));
+    // Composed and decomposed accents are one letter ("e" and U+0301 for "é").
+    EXPECT_EQ(sorted(list({u"caf\u00e9 10", u"cafe\u0301 2", u"caf\u00e9 1"})),
+              list({u"caf\u00e9 1", u"cafe\u0301 2", u"caf\u00e9 10"}));
     // Folders first, part by part: a folder's files stay together.
     EXPECT_EQ(
         sorted(list(
@@ -340,19 +346,32 @@ TEST_F(FolderInputsTest, AFolderStandsForItsMpegAudioFilesInNaturalOrderOfTheirP
     EXPECT_EQ(inputs.skipped, 0);
 }
 
-TEST_F(FolderInputsTest, LinksThatLoopAreWalkedOnceAndAFolderWithoutAudioIsSkipped) {
+TEST_F(FolderInputsTest, LinksToFilesAreFollowedLinksToFoldersNamedAndAFolderWithoutAudioSkipped) {
     const QString root = dir.filePath(QStringLiteral("root"));
     const QString a = Make(QStringLiteral("root/sub/a.mp3"));
     const QString outside = Make(QStringLiteral("elsewhere/b.mp3"));
-    Link(QStringLiteral("root/sub/up"), root);
-    Link(QStringLiteral("root/sub/self"), QStringLiteral("."));
-    Link(QStringLiteral("root/more"), dir.filePath(QStringLiteral("elsewhere")));
+    // A link up, to itself, out, and to the root of the file system: none is walked.
+    const QStringList folderLinks{
+        Link(QStringLiteral("root/sub/up"), root),
+        Link(QStringLiteral("root/sub/self"), QStringLiteral(".")),
+        Link(QStringLiteral("root/more"), dir.filePath(QStringLiteral("elsewhere"))),
+        Link(QStringLiteral("root/system"), QStringLiteral("/"))};
     Link(QStringLiteral("root/linked.mp3"), outside);
     const tessaro::FolderInputs inputs = tessaro::ExpandFolders({root});
-    EXPECT_EQ(inputs.files, (QStringList{root + QStringLiteral("/linked.mp3"),
-                                         root + QStringLiteral("/more/b.mp3"), a}));
-    EXPECT_TRUE(inputs.notes.isEmpty());
-    // A link to a folder stands for it as the folder does.
+    EXPECT_EQ(inputs.files, (QStringList{root + QStringLiteral("/linked.mp3"), a}));
+    QStringList notes;
+    for (const QString& link : folderLinks) {
+        notes << QStringLiteral(
+                     "Skipped \"%1\": it is a link to a folder, which is not walked "
+                     "into; give the folder itself to join its files")
+                     .arg(link);
+    }
+    notes.sort();
+    QStringList found = inputs.notes;
+    found.sort();
+    EXPECT_EQ(found, notes);
+    EXPECT_EQ(inputs.skipped, 4);
+    // Given itself, a link to a folder stands for it as the folder does.
     EXPECT_EQ(tessaro::ExpandFolders({dir.filePath(QStringLiteral("root/more"))}).files,
               QStringList(root + QStringLiteral("/more/b.mp3")));
 
@@ -372,18 +391,47 @@ TEST_F(FolderInputsTest, LinksThatLoopAreWalkedOnceAndAFolderWithoutAudioIsSkipp
                                .arg(empty)}));
 }
 
-TEST_F(FolderInputsTest, ANameThatIsNotUtf8IsNeitherWalkedNorLost) {
+TEST_F(FolderInputsTest, EveryEntryLeftOutThatCouldBeAudioIsNamedAndCountsAsSkipped) {
     // U+FFFD spells the name another folder really has: walking it would take that one's files.
     Make(QStringLiteral("\uFFFD/other.mp3"));
     const QString unusable = testing_files::MakeNotUtf8Name(dir.path(), "\xFF");
     EXPECT_EQ(tessaro::ExpandFolders({unusable}).files, QStringList(unusable));
-    // Below a folder too: kept for the caller to refuse by name, not walked.
-    Make(QStringLiteral("top/a.mp3"));
-    Make(QStringLiteral("top/\uFFFD/b.mp3"));
-    testing_files::MakeNotUtf8Name(dir.filePath(QStringLiteral("top")), "\xFF");
-    EXPECT_EQ(tessaro::ExpandFolders({dir.filePath(QStringLiteral("top"))}).files,
-              QStringList({dir.filePath(QStringLiteral("top/a.mp3")),
-                           dir.filePath(QStringLiteral("top/\uFFFD"))}));
+
+    // Below a folder: refused by name, with the other kinds that hold no audio to join.
+    const QString top = dir.filePath(QStringLiteral("top"));
+    const QString a = Make(QStringLiteral("top/a.mp3"));
+    const QString realReplacement = Make(QStringLiteral("top/\uFFFD/b.mp3"));
+    testing_files::MakeNotUtf8Name(top, "\xFE.mp3");
+    QDir().mkpath(top + QStringLiteral("/sub"));
+    testing_files::MakeNotUtf8Name(top + QStringLiteral("/sub"), "\xFD", true);
+    Make(QStringLiteral("top/notes\xE9.txt"));
+    testing_files::MakeNotUtf8Name(top, "\xFC.txt");
+    const QString gone = Link(QStringLiteral("top/gone.mp3"), dir.filePath(QStringLiteral("x")));
+    Link(QStringLiteral("top/gone.txt"), dir.filePath(QStringLiteral("x")));
+    const QString pipe = top + QStringLiteral("/pipe.mp3");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(top + QStringLiteral("/pipe.txt")).constData(), 0600), 0);
+    const tessaro::FolderInputs inputs = tessaro::ExpandFolders({top});
+    EXPECT_EQ(inputs.files, (QStringList{a, realReplacement}));
+    const QString notUtf8 = QStringLiteral(
+        "the name is not valid UTF-8 (U+FFFD marks the bytes that are not), so it would stand for "
+        "another file; rename the file");
+    QStringList notes{
+        QStringLiteral("Skipped \"%1\": it is a link that leads to nothing that can be read (No "
+                       "such file or directory)")
+            .arg(gone),
+        QStringLiteral("Skipped \"%1\": it is not a regular file (a FIFO, device or socket)")
+            .arg(pipe),
+        QStringLiteral("Skipped \"%1/\uFFFD.mp3\": %2").arg(top, notUtf8),
+        QStringLiteral("Skipped \"%1/sub/\uFFFD\": %2").arg(top, notUtf8),
+        QStringLiteral("Left out 4 files of other types in \"%1\"; only MPEG audio files (.mp3, "
+                       ".mp2, .mp1, .mpa) are joined")
+            .arg(top)};
+    QStringList found = inputs.notes;
+    std::sort(found.begin(), found.end() - 1);
+    std::sort(notes.begin(), notes.end() - 1);
+    EXPECT_EQ(found, notes);
+    EXPECT_EQ(inputs.skipped, 4);
 }
 
 }  // namespace
