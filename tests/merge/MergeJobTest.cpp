@@ -897,8 +897,7 @@ TEST_F(MergeJobTest, PastTwoHundredFiftyFiveChaptersTheTableOfContentsListsTable
                          .arg(i + 1)
                          .toLatin1();
         }
-        tessaro::JoinOptions options;
-        options.chapterFile = Write(QStringLiteral("chapters.txt"), lines);
+        tessaro::JoinOptions options{.chapterFile = Write(QStringLiteral("chapters.txt"), lines)};
         for (const bool v23 : {false, true}) {
             options.id3v23 = v23;
             const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, options);
@@ -1170,7 +1169,7 @@ TEST_F(MergeJobTest, SeamlessJoinsReachBackForTheReservedBytesOfVbrTracksThatFad
         pieces.insert(pieces.end(), alone.begin(), alone.end());
         UsePaths({faded, next});
         const tessaro::MergeResult result =
-            tessaro::RunMerge(workspace, output, host, {false, false, QString(), true, {}});
+            tessaro::RunMerge(workspace, output, host, {.seamless = true});
         ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
         EXPECT_TRUE(result.warnings.isEmpty()) << result.warnings.join(' ').toStdString();
         const std::vector<float> join = DecodeAsPlayers(output, vbr);
