@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
 # Joins about 200 MB of generated MP3 input (each file led by an "Info" header frame, as encoders
-# write them) with `tessaro-join -q` and with `cat`, on a warm page cache, and prints both times
-# and their ratio (best of several runs each): a plain join, one with a tag, and one of many small
-# inputs; then the join's peak memory. When the window's merge benchmark is built, it also times a
-# merge through the main window (offscreen) on the same input. BENCH_DIR chooses where inputs and
-# outputs lie (a tmpfs such as /dev/shm, say); by default a new folder in /tmp.
+# write them) with `tessaro-join -q` and copies it with `cat`, on a warm page cache, and prints the
+# times (best of several runs each) and the ratios of runs taken one right after the other (their
+# median), so that the machine's load falls on all alike: a plain join, one with a tag, and one of
+# many small inputs; beside them, the two ways a program can copy the same files, read into one
+# reused 1 MiB buffer and written, or mapped and written (bench_copy_baseline), which show what
+# reading costs on this host against mapping; then the join's peak memory. When the window's merge
+# benchmark is built, it also times a merge through the main window (offscreen) on the same input.
+# BENCH_DIR chooses where inputs and outputs lie (a tmpfs such as /dev/shm, say); by default a new
+# folder in /tmp.
 # Usage: bench/join-vs-cat.sh [build folder]
 set -euo pipefail
 build=${1:-build}
 join=$build/tessaro-join
 window=$build/bench_window_merge
+baseline=$build/bench_copy_baseline
 files=${BENCH_FILES:-100}
 frames=${BENCH_FRAMES:-4800}  # about 2 MB of 128 kbit/s audio per file
 runs=${BENCH_RUNS:-5}
@@ -53,17 +58,8 @@ inputs=("$work"/in*.mp3)
 cat "${inputs[@]}" >/dev/null  # warm the page cache
 total=$(cat "${inputs[@]}" | wc -c)
 
-best() {  # best wall time in seconds of running "$@" $runs times
-    local best="" t0 t1 t
-    for _ in $(seq "$runs"); do
-        t0=$(date +%s.%N)
-        "$@"
-        t1=$(date +%s.%N)
-        t=$(echo "$t1 - $t0" | bc -l)
-        if [ -z "$best" ] || [ "$(echo "$t < $best" | bc -l)" = 1 ]; then best=$t; fi
-    done
-    echo "$best"
-}
+# shellcheck source=bench/timing.sh
+source "$(dirname "$0")/timing.sh"
 cat_into() { cat "${inputs[@]}" >"$work/cat.out"; }
 join_into() { "$join" -q -o "$work/join.mp3" "${inputs[@]}"; }
 tag_into() {
@@ -74,21 +70,51 @@ small=("$work"/small/in*.mp3)
 cat "${small[@]}" >/dev/null
 small_cat_into() { cat "${small[@]}" >"$work/small-cat.out"; }
 small_join_into() { "$join" -q -o "$work/small-join.mp3" "${small[@]}"; }
-ratio() { echo "$1 / $2" | bc -l; }
+read_into() { "$baseline" read "$work/read.out" "${inputs[@]}"; }
+map_into() { "$baseline" map "$work/map.out" "${inputs[@]}"; }
 
-t_cat=$(best cat_into)
-t_join=$(best join_into)
-t_tag=$(best tag_into)
-t_small_cat=$(best small_cat_into)
-t_small_join=$(best small_join_into)
+# Each round takes every contender once, one right after the other.
+declare -A best ratios cpu_ratios
+for _ in $(seq "$runs"); do
+    declare -A took=() used=()
+    for name in cat join tag read map small_cat small_join; do
+        read -r "took[$name]" "used[$name]" <<<"$(times_of "${name}_into")"
+        best[$name]=$(min "${best[$name]:-}" "${took[$name]}")
+    done
+    for pair in join/cat tag/cat read/cat map/cat join/read small_join/small_cat; do
+        ratios[$pair]+="$(echo "${took[${pair%/*}]} / ${took[${pair#*/}]}" | bc -l) "
+        cpu_ratios[$pair]+="$(echo "${used[${pair%/*}]} / ${used[${pair#*/}]}" | bc -l) "
+    done
+done
+ratio() {  # the median ratio of the rounds' wall times, A/B, and of their processor times
+    # shellcheck disable=SC2086
+    local of=${1#*/}
+    printf '%.2f x %s (processor time %.2f x)' "$(median ${ratios[$1]})" "${of#small_}" \
+        "$(median ${cpu_ratios[$1]})"
+}
+cmp -s "$work/read.out" "$work/map.out" || echo "the two copies differ!"
 peak=$(/usr/bin/time -f %M "$join" -q -o "$work/peak.mp3" "${inputs[@]}" 2>&1 >/dev/null | tail -1)
+machine="bare metal"
+if grep -qw hypervisor /proc/cpuinfo; then
+    machine="a virtual machine$(dmesg 2>/dev/null | sed -n 's/.*Hypervisor detected: / of /p' | head -1)"
+fi
+printf 'host:          %s, %d cores, %s, Linux %s; load average %s\n' \
+    "$(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1)" "$(nproc)" "$machine" \
+    "$(uname -r)" "$(cut -d' ' -f1-3 /proc/loadavg)"
+printf 'where:         %s (%s)\n' "$work" "$(df --output=fstype "$work" | tail -1)"
 printf 'input:         %d files, %.1f MB\n' "${#inputs[@]}" "$(echo "$total / 1000000" | bc -l)"
 printf 'output:        %.1f MB of frames\n' "$(echo "$(stat -c %s "$work/join.mp3") / 1000000" | bc -l)"
-printf 'cat:           %.3f s\n' "$t_cat"
-printf 'tessaro-join:  %.3f s  %.2f x cat\n' "$t_join" "$(ratio "$t_join" "$t_cat")"
-printf 'with --tag:    %.3f s  %.2f x cat\n' "$t_tag" "$(ratio "$t_tag" "$t_cat")"
-printf 'small inputs:  %d files: cat %.3f s, tessaro-join %.3f s  %.2f x cat\n' "${#small[@]}" \
-    "$t_small_cat" "$t_small_join" "$(ratio "$t_small_join" "$t_small_cat")"
+printf 'median of %d rounds, each taking the lines below one right after the other:\n' "$runs"
+printf 'cat:           %.3f s\n' "${best[cat]}"
+printf 'tessaro-join:  %.3f s  %s\n' "${best[join]}" "$(ratio join/cat)"
+printf '               %s\n' "$(ratio join/read)"
+printf 'with --tag:    %.3f s  %s\n' "${best[tag]}" "$(ratio tag/cat)"
+printf 'read:          %.3f s  %s, into one 1 MiB buffer and written\n' "${best[read]}" \
+    "$(ratio read/cat)"
+printf 'map:           %.3f s  %s, 8 MiB at a time and written\n' "${best[map]}" \
+    "$(ratio map/cat)"
+printf 'small inputs:  %d files: cat %.3f s, tessaro-join %.3f s  %s\n' "${#small[@]}" \
+    "${best[small_cat]}" "${best[small_join]}" "$(ratio small_join/small_cat)"
 printf 'peak memory:   %d KB (maximum resident set of the plain join)\n' "$peak"
 if [ -x "$window" ]; then
     t_window=""
@@ -97,5 +123,6 @@ if [ -x "$window" ]; then
         if [ -z "$t_window" ] || [ "$(echo "$t < $t_window" | bc -l)" = 1 ]; then t_window=$t; fi
     done
     cmp -s "$work/window.mp3" "$work/join.mp3" || echo "window output differs from tessaro-join's!"
-    printf 'window merge:  %.3f s (%.2f x tessaro-join)\n' "$t_window" "$(echo "$t_window / $t_join" | bc -l)"
+    printf 'window merge:  %.3f s (%.2f x tessaro-join)\n' "$t_window" \
+        "$(echo "$t_window / ${best[join]}" | bc -l)"
 fi

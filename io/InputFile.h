@@ -3,15 +3,13 @@
 #include <sys/stat.h>
 
 #include <QString>
-#include <atomic>
 #include <memory>
 
 namespace tessaro {
 
-// A file open for reading, shared by its reader and by the mappings of it still waiting to be
-// written out; the last of them closes it. Bytes of a mapping may change under it until they are
-// written, so each mapping, once released, tells the file whether that happened; the verdict
-// outlives the file.
+// A file open for reading, shared by the passes that read it (and by its parts); the last of them
+// closes it. Whoever reads it asks, once done, whether it changed meanwhile: bytes read from a
+// file being changed may be cut or mixed.
 class InputFile {
 public:
     // Opens path read-only as OpenRegularFile does; null with the reason in *error.
@@ -36,10 +34,6 @@ public:
     // Whether it was changed, cut, grown or removed since it was opened. A rewrite that puts its
     // modification time back still changes its status time.
     bool Changed() const;
-    // Records that bytes read from it may not be those it held when opened.
-    void Spoil() const { spoiled->store(true); }
-    // Set once Spoil() was called; stays with whoever asks after the file is closed.
-    std::shared_ptr<const std::atomic<bool>> Spoiled() const { return spoiled; }
 
 private:
     InputFile(int fd, const struct stat& opened, std::shared_ptr<const InputFile> whole = nullptr,
@@ -49,7 +43,6 @@ private:
     const struct stat opened;
     const std::shared_ptr<const InputFile> whole;  // of a part, which keeps it open
     const qint64 offset;
-    const std::shared_ptr<std::atomic<bool>> spoiled = std::make_shared<std::atomic<bool>>(false);
 };
 
 }  // namespace tessaro

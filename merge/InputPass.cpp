@@ -23,22 +23,12 @@ bool IsHeaderFrame(const mp3::StreamReader& reader) {
 InputPass::InputPass(std::shared_ptr<InputFile> opened, const QString& path)
     : file(opened ? std::move(opened) : InputFile::Open(path, &openError)), reader(file, path) {}
 
-PassEnd InputPass::Run(const std::function<bool(const mp3::StreamReader&)>& visit,
-                       std::atomic<qint64>* bytesDone) {
+PassEnd InputPass::End() const {
     PassEnd end;
+    end.whole = reader.AtEnd();
     if (!reader.IsOpen()) {
-        end.whole = true;
         return end;
     }
-    for (; !reader.AtEnd(); reader.Advance()) {
-        if (bytesDone) {
-            *bytesDone += reader.FrameLength();
-        }
-        if (!visit(reader)) {
-            break;
-        }
-    }
-    end.whole = reader.AtEnd();
     if (!reader.ReadError().isEmpty()) {
         end.failure = CannotRead(reader.Path(), reader.ReadError());
     } else if (reader.Changed()) {

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <atomic>
-#include <functional>
 #include <memory>
 
 #include "mp3/StreamReader.h"
@@ -38,16 +37,30 @@ public:
     const mp3::StreamReader& Reader() const { return reader; }
     const std::shared_ptr<InputFile>& File() const { return file; }
     const QString& OpenError() const { return openError; }
-    // Hands each frame from the one the reader stands on to `visit` until it returns false,
-    // counting the bytes of those handed on in `bytesDone` when given.
-    [[nodiscard]] PassEnd Run(const std::function<bool(const mp3::StreamReader&)>& visit,
-                              std::atomic<qint64>* bytesDone = nullptr);
+    // Hands each frame from the one the reader stands on to `visit`, a callable taking the
+    // reader, until it returns false, counting the bytes of those handed on in `bytesDone` when
+    // given. A template, as the copy calls it for every frame.
+    template <typename Visit>
+    [[nodiscard]] PassEnd Run(Visit&& visit, std::atomic<qint64>* bytesDone = nullptr) {
+        for (; reader.IsOpen() && !reader.AtEnd(); reader.Advance()) {
+            if (bytesDone) {
+                *bytesDone += reader.FrameLength();
+            }
+            if (!visit(reader)) {
+                break;
+            }
+        }
+        return End();
+    }
     // Looks at the first frame only: whether the input can be read up to it as opened.
     [[nodiscard]] PassEnd Start() {
         return Run([](const mp3::StreamReader&) { return false; });
     }
 
 private:
+    // The verdict on the frames handed on so far.
+    PassEnd End() const;
+
     QString openError;
     std::shared_ptr<InputFile> file;
     mp3::StreamReader reader;

@@ -150,6 +150,7 @@ bool Join::Level() {
         return false;
     }
     passDone = plan.Total();
+    ReportProgress();
     std::vector<int> steps;
     for (size_t i = 0; i < plan.inputs.size(); ++i) {
         const InputLoudness& loudness = pass.Results()[i];
@@ -203,6 +204,8 @@ bool Join::Conform() {
         }
         plan.Replace(places[k], conformed.file, conformed.silence);
     }
+    // Of the audio as it is now to be copied.
+    ReportProgress();
     return true;
 }
 
@@ -257,13 +260,12 @@ bool Join::CopyInput(size_t index) {
     const PassEnd end = pass.Run([&](const mp3::StreamReader& frameOf) {
         watch.See(frameOf.Header());
         const bool first = frameOf.FrameIndex() == 0;
+        if (gain == 0) {
+            return CopyFrame(frameOf.Frame(), frameOf.FrameLength(), frameOf.Buffer(), first);
+        }
         const FrameView frame =
             Levelled({frameOf.Frame(), frameOf.FrameLength(), frameOf.Buffer()}, gain, first);
-        const SeamMaker::Taken taken = seams.Take(frame.data, frame.length, frame.keeper, first);
-        const FrameView& released = taken.released;
-        return (!taken.writeNow || WriteFrame(frame.data, frame.length, frame.keeper, first)) &&
-               (!released.data ||
-                WriteFrame(released.data, released.length, released.keeper, false));
+        return CopyFrame(frame.data, frame.length, frame.keeper, first);
     });
     // A write that fails as its input changes fails for the input.
     if (!end.failure.isEmpty()) {
@@ -281,7 +283,6 @@ bool Join::CopyInput(size_t index) {
                                .arg(Quoted(input.path), ChangeOf(*watch.Change()),
                                     Remedy(firstFormat));
     }
-    spoiled.emplace_back(input.path, reader.Spoiled());
     return true;
 }
 
@@ -313,8 +314,8 @@ void Join::Finish() {
     const QByteArray front = RenderJoinedTag(tag, frontSize).front;
     if (front.size() != frontSize) {
         Fail(InputsChanged());
-    } else if (!output.FlushAudio() || !output.Commit(front, stream.HeaderFrame(output.Checksum()),
-                                                      back, [this] { return SpoiledInput(); })) {
+    } else if (!output.FlushAudio() ||
+               !output.Commit(front, stream.HeaderFrame(output.Checksum()), back)) {
         Fail(output.Error());
     } else {
         result.seconds = seconds;
@@ -330,17 +331,6 @@ bool Join::Fail(const QString& error) {
     output.Cancel();
     result.error = error + output.Damage();
     return false;
-}
-
-// Names the first input whose bytes may have changed under their mapping before they were
-// written out; empty when none.
-QString Join::SpoiledInput() const {
-    for (const auto& [input, flag] : spoiled) {
-        if (*flag) {
-            return ChangedWhileRead(input);
-        }
-    }
-    return {};
 }
 
 // Where the audio of the input being joined starts in the timeline players show, which
@@ -436,6 +426,15 @@ bool Join::PlanFromInputs() {
     return true;
 }
 
+// Hands a frame of an input, as joined, to the seams, and writes what they let go.
+bool Join::CopyFrame(const quint8* frame, qint32 length, const std::shared_ptr<const void>& keeper,
+                     bool firstOfFile) {
+    const SeamMaker::Taken taken = seams.Take(frame, length, keeper, firstOfFile);
+    const FrameView& released = taken.released;
+    return (!taken.writeNow || WriteFrame(frame, length, keeper, firstOfFile)) &&
+           (!released.data || WriteFrame(released.data, released.length, released.keeper, false));
+}
+
 // Writes a frame of an input: `keeper` keeps its bytes until written.
 bool Join::WriteFrame(const quint8* frame, qint32 length, const std::shared_ptr<const void>& keeper,
                       bool firstOfFile) {
@@ -479,20 +478,28 @@ bool Join::Written(bool succeeded, qint32 length) {
     }
     result.written += length;
     ++result.frames;
-    ReportProgress();
+    if (result.written >= nextReport) {
+        ReportProgress();
+    }
     return !host.MergeCancelled() || Cancelled();
 }
 
-// The part of the work done, decoding and encoding for the passes and writing the inputs'
-// audio, truncated toward zero; with nothing to do, all is done.
+// Reports the part of the work done, decoding and encoding for the passes and writing the
+// inputs' audio, truncated toward zero (with nothing to do, all is done), when it changed; and
+// how many bytes must be written before it can change again, so that no frame before asks.
 void Join::ReportProgress() {
-    const double share = passTotal > 0 ? kPassShare : 0;
-    const double done =
-        (passTotal > 0 ? share * double(passDone) / double(passTotal) : 0) +
-        (1 - share) * double(result.written) / double(std::max<qint64>(plan.Total(), 1));
-    const qint64 percent = plan.Total() > 0 ? std::min<qint64>(100, qint64(done * 100.0)) : 100;
-    shown = qint32(percent);
-    host.MergeProgress(shown, 0);
+    const double total = double(std::max<qint64>(plan.Total(), 1));
+    const double passShare = passTotal > 0 ? kPassShare : 0;
+    const double passes = passTotal > 0 ? passShare * double(passDone) / double(passTotal) : 0;
+    const double done = passes + (1 - passShare) * double(result.written) / total;
+    const qint32 percent =
+        plan.Total() > 0 ? qint32(std::min<qint64>(100, qint64(done * 100.0))) : 100;
+    if (percent != shown) {
+        shown = percent;
+        host.MergeProgress(shown, 0);
+    }
+    const double due = ((shown + 1) / 100.0 - passes) / (1 - passShare) * total;
+    nextReport = std::max(result.written + 1, qint64(std::min(due, 0x1p62)));
 }
 
 // The gain steps an input gets, with a warning when they are fewer than it needs.

@@ -59,11 +59,12 @@ private:
     template <typename Pass>
     bool Await(Pass& pass, qint64 before);
     bool Cancelled();
-    QString SpoiledInput() const;
     double AudioStart(double framesStart, const mp3::StreamReader& reader,
                       const std::optional<EncoderSilence>& own);
     bool Open();
     bool PlanFromInputs();
+    bool CopyFrame(const quint8* frame, qint32 length, const std::shared_ptr<const void>& keeper,
+                   bool firstOfFile);
     bool WriteFrame(const quint8* frame, qint32 length, const std::shared_ptr<const void>& keeper,
                     bool firstOfFile);
     bool WriteViews(const std::vector<FrameView>& frames);
@@ -85,7 +86,8 @@ private:
     mp3::JoinedStream stream;
     qint64 passTotal = 0;  // bytes the passes decode: every input to level, those to re-encode
     qint64 passDone = 0;
-    qint32 shown = -1;  // percent last reported
+    qint32 shown = -1;      // percent last reported
+    qint64 nextReport = 0;  // bytes written from which on the percent may have changed
     // Seconds of the first input's encoder and decoder delay, once known, and of the silence the
     // input joined last ends with.
     double firstLead = -1;
@@ -96,8 +98,6 @@ private:
     JoinedTag tag;            // the typed values, the picture, the chapters joined so far
     qsizetype frontSize = 0;  // of the tag in front of the audio, as planned
     QByteArray back;          // the tag behind the audio
-    // Of every input joined: set when bytes it gave may have changed before they were written.
-    std::vector<std::pair<QString, std::shared_ptr<const std::atomic<bool>>>> spoiled;
     QString firstInput;
     mp3::StreamFormat firstFormat;
     SeamMaker seams;

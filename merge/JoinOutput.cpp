@@ -66,7 +66,7 @@ bool JoinOutput::InsertFront(const QByteArray& front) {
 }
 
 bool JoinOutput::Commit(const QByteArray& front, const QByteArray& leadingFrame,
-                        const QByteArray& back, const std::function<QString()>& lastCheck) {
+                        const QByteArray& back) {
     Q_ASSERT(front.isEmpty() || front.size() == audioStart);
     if (!Flush() || !Hand(Piece::Own(back, end)) || !Drain() ||
         (!front.isEmpty() && !WriteAt(front, 0)) ||
@@ -74,9 +74,8 @@ bool JoinOutput::Commit(const QByteArray& front, const QByteArray& leadingFrame,
         return false;
     }
     writer.reset();
-    error = lastCheck();
     errno = 0;
-    return error.isEmpty() && (CommitHoldingSignals(file) || Fail(errno));
+    return CommitHoldingSignals(file) || Fail(errno);
 }
 
 void JoinOutput::Cancel() {
@@ -122,11 +121,8 @@ bool JoinOutput::WriteAt(const QByteArray& data, qint64 at) {
 }
 
 bool JoinOutput::Fail(int systemError) {
-    // Bytes the system could not read for a write: an input cut short under its mapping.
-    error = systemError == EFAULT
-                ? InputsChanged()
-                : QStringLiteral("Cannot write %1: %2")
-                      .arg(Quoted(file.fileName()), FailureReason(file, systemError));
+    error = QStringLiteral("Cannot write %1: %2")
+                .arg(Quoted(file.fileName()), FailureReason(file, systemError));
     return false;
 }
 

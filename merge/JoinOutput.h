@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QSaveFile>
 #include <QString>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -41,9 +40,9 @@ public:
     [[nodiscard]] bool FlushAudio() { return Flush(); }
     // Writes `front` over what was put before the audio and `leadingFrame` over the audio's first
     // frame, each unless it is empty, puts `back` behind the audio, and the output in the
-    // target's place unless `lastCheck`, asked once all is written, says why not.
+    // target's place.
     [[nodiscard]] bool Commit(const QByteArray& front, const QByteArray& leadingFrame,
-                              const QByteArray& back, const std::function<QString()>& lastCheck);
+                              const QByteArray& back);
     // Gives the output up: no temporary file stays.
     void Cancel();
     const QString& Error() const { return error; }

@@ -1,9 +1,11 @@
 #include "merge/Loudness.h"
 
-#include <ebur128.h>
-
 #include <algorithm>
+#include <array>
+#include <cfloat>
 #include <cmath>
+#include <numeric>
+#include <optional>
 
 #include "merge/ChannelMix.h"
 #include "merge/InputPass.h"
@@ -49,14 +51,58 @@ double Gated(const Blocks& blocks) {
     return energy > 0 ? Lufs(energy) : -HUGE_VAL;
 }
 
-using Meter = std::unique_ptr<ebur128_state, void (*)(ebur128_state*)>;
+// BS.1770's K-weighting at one sampling rate, a high shelf and then a high-pass, as one filter
+// of the fourth order in direct form II, with the coefficients libebur128 works out for any rate.
+struct KWeighting {
+    explicit KWeighting(double rate) {
+        // The shelf.
+        double k = std::tan(M_PI * 1681.974450955533 / rate);
+        const double q = 0.7071752369554196;
+        const double vh = std::pow(10.0, 3.999843853973347 / 20.0);
+        const double vb = std::pow(vh, 0.4996667741545416);
+        double a0 = 1.0 + k / q + k * k;
+        const double pb[3] = {(vh + vb * k / q + k * k) / a0, 2.0 * (k * k - vh) / a0,
+                              (vh - vb * k / q + k * k) / a0};
+        const double pa[3] = {1.0, 2.0 * (k * k - 1.0) / a0, (1.0 - k / q + k * k) / a0};
+        // The high-pass.
+        k = std::tan(M_PI * 38.13547087602444 / rate);
+        const double rq = 0.5003270373238773;
+        a0 = 1.0 + k / rq + k * k;
+        const double rb[3] = {1.0, -2.0, 1.0};
+        const double ra[3] = {1.0, 2.0 * (k * k - 1.0) / a0, (1.0 - k / rq + k * k) / a0};
+        for (int i = 0; i < 3; ++i) {
+            for (int j = 0; j < 3; ++j) {
+                b[size_t(i + j)] += pb[i] * rb[j];
+                a[size_t(i + j)] += pa[i] * ra[j];
+            }
+        }
+    }
 
-void DestroyMeter(ebur128_state* state) {
-    ebur128_destroy(&state);
-}
+    std::array<double, 5> b{}, a{};
+};
+
+// MPEG audio has one or two channels, each of weight 1 in BS.1770.
+constexpr size_t kMostChannels = 2;
+
+// One channel's filter and the sum of the squares of what it gave, kept in registers while a run
+// of samples goes through.
+struct ChannelFilter {
+    void Take(float sample, const KWeighting& k) {
+        auto& [v1, v2, v3, v4] = v;
+        // The last sample's term last, as it alone is waited for.
+        const double v0 = double(sample) - k.a[4] * v4 - k.a[3] * v3 - k.a[2] * v2 - k.a[1] * v1;
+        const double out = k.b[0] * v0 + k.b[1] * v1 + k.b[2] * v2 + k.b[3] * v3 + k.b[4] * v4;
+        sum += out * out;
+        v = {v0, v1, v2, v3};
+    }
+
+    std::array<double, 4> v;  // the filter's last four states, the newest first
+    double sum = 0;
+};
 
 // Takes the 400 ms blocks of decoded audio, one every 100 ms, as heard in `heard` channels (0 for
-// its own), stretch by stretch: one of another rate or channels is measured anew.
+// its own), stretch by stretch: one of another rate or channels is measured anew. Each sample is
+// filtered and its square summed once, into the sum of its 100 ms step; a block adds four steps.
 class BlockMeter {
 public:
     explicit BlockMeter(int heard) : heard(size_t(heard)) {}
@@ -65,7 +111,7 @@ public:
         if (format != stretch) {
             Start(format);
         }
-        if (!meter) {
+        if (!filter) {
             return;
         }
         if (channels != own) {
@@ -73,17 +119,21 @@ public:
             MixChannels(audio, frames, own, channels, 1, &mixed);
             audio = mixed.data();
         }
-        // Up to each 100 ms boundary, where a new block ends.
+        // Up to each 100 ms boundary, where a step ends.
         while (frames > 0) {
-            const size_t part = std::min(frames, step - samples % step);
-            ebur128_add_frames_float(meter.get(), audio, part);
+            const size_t part = std::min(frames, step - filled);
+            partial += channels == 1 ? Filtered<1>(audio, part) : Filtered<2>(audio, part);
             audio += part * channels;
             frames -= part;
-            samples += part;
-            double lufs = -HUGE_VAL;
-            if (samples % step == 0 && samples >= 4 * step &&
-                ebur128_loudness_momentary(meter.get(), &lufs) == EBUR128_SUCCESS) {
-                all.push_back(float(std::isfinite(lufs) ? Energy(lufs) : 0));
+            filled += part;
+            if (filled == step) {
+                EndStep();
+            }
+        }
+        // As libebur128 does: a filter left ringing in silence would go on in denormals.
+        for (auto& channel : state) {
+            for (double& v : channel) {
+                v = std::abs(v) < DBL_MIN ? 0.0 : v;
             }
         }
     }
@@ -100,21 +150,50 @@ private:
         own = size_t(format.channels);
         channels = heard > 0 ? heard : own;
         rate = unsigned(std::max(format.sampleRate, 1));
-        step = (rate + 5) / 10;  // as the meter counts them
-        samples = 0;
-        meter.reset(ebur128_init(unsigned(channels), rate, EBUR128_MODE_M));
-        stretchStart = all.size();
-    }
-    // Gating needs 400 ms blocks: a shorter stretch (a jingle, a word) is one block of its own.
-    void EndStretch() {
-        double lufs = -HUGE_VAL;
-        if (meter && all.size() == stretchStart && samples * 1000 / rate > 0 &&
-            ebur128_loudness_window(meter.get(), unsigned(samples * 1000 / rate), &lufs) ==
-                EBUR128_SUCCESS &&
-            std::isfinite(lufs)) {
-            all.push_back(float(Energy(lufs)));
+        step = (rate + 5) / 10;  // as meters round 100 ms
+        filter.reset();
+        if (channels >= 1 && channels <= kMostChannels) {
+            filter.emplace(rate);
         }
-        meter.reset();
+        state = {};
+        partial = 0;
+        filled = steps = 0;
+    }
+
+    // The sum of the squares of `frames` frames of `Channels` interleaved channels, filtered, the
+    // channels side by side so that each one's filter waits less on its last sample.
+    template <size_t Channels>
+    double Filtered(const float* audio, size_t frames) {
+        const KWeighting k = *filter;
+        ChannelFilter first{state[0]}, second{state[1]};
+        for (size_t i = 0; i < frames; ++i, audio += Channels) {
+            first.Take(audio[0], k);
+            if constexpr (Channels == 2) {
+                second.Take(audio[1], k);
+            }
+        }
+        state = {first.v, second.v};
+        return first.sum + second.sum;
+    }
+    void EndStep() {
+        last[steps % last.size()] = partial;
+        partial = 0;
+        filled = 0;
+        if (++steps >= last.size()) {
+            all.push_back(float((last[0] + last[1] + last[2] + last[3]) / double(4 * step)));
+        }
+    }
+    // Gating needs 400 ms blocks: a shorter stretch (a jingle, a word) of at least a millisecond
+    // is one block of its own.
+    void EndStretch() {
+        const size_t samples = steps * step + filled;
+        if (filter && steps < last.size() && samples * 1000 / rate > 0) {
+            const double sum = std::accumulate(last.begin(), last.begin() + steps, partial);
+            if (sum > 0) {
+                all.push_back(float(sum / double(samples)));
+            }
+        }
+        filter.reset();
     }
 
     const size_t heard;
@@ -122,10 +201,13 @@ private:
     size_t own = 0, channels = 0;
     unsigned rate = 1;
     size_t step = 1;
-    size_t samples = 0;  // of the stretch
-    Meter meter{nullptr, DestroyMeter};
-    std::vector<float> all;   // blocks
-    size_t stretchStart = 0;  // the stretch's first block in `all`
+    std::optional<KWeighting> filter;  // of the stretch; none for no channel or too many
+    std::array<std::array<double, 4>, kMostChannels> state{};  // of the filter, channel by channel
+    double partial = 0;                                        // the sum of the step being filled
+    size_t filled = 0;                                         // samples of it
+    size_t steps = 0;                                          // of the stretch
+    std::array<double, 4> last{};  // the sums of the last four steps, by their count
+    std::vector<float> all;        // blocks
     std::vector<float> mixed;
 };
 

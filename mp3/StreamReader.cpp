@@ -14,7 +14,6 @@
 
 #include "io/Files.h"
 #include "io/InputFile.h"
-#include "io/MappedFile.h"
 #include "mp3/AudioPart.h"
 
 namespace mp3 {
@@ -103,10 +102,6 @@ bool StreamReader::Changed() const {
     return !file || file->Changed();
 }
 
-std::shared_ptr<const std::atomic<bool>> StreamReader::Spoiled() const {
-    return file ? file->Spoiled() : nullptr;
-}
-
 qint64 StreamReader::LeadingTagBytes() {
     qint64 end = 0;
     quint8 header[ID3_TAGHEADERSIZE];
@@ -130,35 +125,18 @@ bool StreamReader::Fill() {
 
 bool StreamReader::Refill() {
     bufferStart = position;
-    // Nothing to ask the system for past the audio: a file that grew meanwhile is found changed.
-    const qint64 left = audioEnd - position;
-    if (left > kReadBufferSize) {
-        QString error;
-        if (auto mapping =
-                tessaro::MappedFile::Map(file, position, std::min(left, kMappedLength), &error)) {
-            buffer = mapping->Data();
-            bufferLength = std::min(left, kMappedLength);
-            keeper = std::move(mapping);
-            ownBuffer = nullptr;
-            return true;
-        }
-        // A file that cannot be mapped is read.
-    }
-    return ReadIntoBuffer(std::clamp<qint64>(left, 0, kReadBufferSize));
-}
-
-bool StreamReader::ReadIntoBuffer(qint64 length) {
     // A buffer still held by another keeps its bytes; the reader takes a new one.
-    if (!ownBuffer || keeper.use_count() > 1) {
+    if (!buffer || keeper.use_count() > 1) {
         // Never destroyed, as buffers may come back to it until the process ends.
         static BufferPool* const pool = new BufferPool(kReadBufferSize);
         std::shared_ptr<quint8[]> fresh = pool->Take();
-        ownBuffer = fresh.get();
+        buffer = fresh.get();
         keeper = std::move(fresh);
     }
-    buffer = ownBuffer;
+    // Nothing to ask the system for past the audio: a file that grew meanwhile is found changed.
+    const qint64 length = std::clamp<qint64>(audioEnd - position, 0, kReadBufferSize);
     bufferLength = length > 0
-                       ? tessaro::ReadUpToAt(file->Descriptor(), reinterpret_cast<char*>(ownBuffer),
+                       ? tessaro::ReadUpToAt(file->Descriptor(), reinterpret_cast<char*>(buffer),
                                              length, file->Offset() + position)
                        : 0;
     if (bufferLength < 0) {

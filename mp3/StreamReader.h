@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <atomic>
 #include <memory>
 
 #include "mp3/FrameHeader.h"
@@ -29,8 +28,9 @@ struct Exception_EndOfStream : Exception {};
 // headers of the next frames of the same stream or by the end of the audio. Anything else is
 // passed over a byte at a time.
 // Reads go through a large buffer, so scanning costs no system call per byte, and every frame is
-// handed out where it lies in that buffer. Long stretches of a file are mapped instead of read,
-// as a read would copy them once more.
+// handed out where it lies in that buffer. The buffers are read into, never mapped: where the
+// system charges for each page first touched (a hypervisor's page tables), a mapping costs far
+// more than the copy it saves, and buffers used again are touched already.
 class StreamReader {
 public:
     // How far ahead a free-format frame's end is looked for.
@@ -75,17 +75,12 @@ public:
     // Whether the open file was changed, cut, grown or removed since it was opened: frames read
     // meanwhile may be cut or mixed.
     bool Changed() const;
-    // Set once bytes of a mapping were found not to be those the file held when opened, which
-    // may happen until the mapping is released: ask once all frames are written out. Null when
-    // the file could not be opened.
-    std::shared_ptr<const std::atomic<bool>> Spoiled() const;
     // What keeps the buffer Frame() lies in. Whoever holds it keeps its bytes: the reader reads
     // on into a buffer of its own.
     const std::shared_ptr<const void>& Buffer() const { return keeper; }
 
 private:
-    static constexpr qint64 kReadBufferSize = 256 * 1024;
-    static constexpr qint64 kMappedLength = 8 << 20;
+    static constexpr qint64 kReadBufferSize = 1 << 20;
     static constexpr qint64 kLookAhead = 4096;
     // Headers that must follow a frame that does not follow one.
     static constexpr int kConfirmations = 2;
@@ -97,10 +92,9 @@ private:
     // The number of bytes the leading ID3v2 tags occupy, padding and footer included, up to the
     // end of the audio; read through the buffer, which then holds the first frames too.
     qint64 LeadingTagBytes();
-    // Maps or reads the buffer anew from position on.
+    // Reads the buffer anew from position on, up to kReadBufferSize bytes of what is left, into a
+    // buffer no one else holds.
     [[nodiscard]] bool Refill();
-    // Reads what is left up to kReadBufferSize bytes into a buffer of the reader's own.
-    [[nodiscard]] bool ReadIntoBuffer(qint64 length);
     // Copies up to count bytes from position on; raises at the end when count > 0 and none
     // could be read, returns fewer than count when the audio ends early.
     qint32 ReadBytes(quint8* into, qint32 count);
@@ -136,11 +130,10 @@ private:
     qint64 startOffset = 0;
     qint64 audioEnd = 0;
 
-    std::shared_ptr<const void> keeper;  // of the buffer: a mapping or the one at `ownBuffer`
-    const quint8* buffer = nullptr;
-    quint8* ownBuffer = nullptr;  // while `buffer` is read into memory of the reader's own
-    qint64 bufferStart = 0;       // file offset of buffer[0]
-    qint64 bufferLength = 0;      // valid bytes in buffer
+    std::shared_ptr<const void> keeper;  // of the buffer, shared with whoever holds its frames
+    quint8* buffer = nullptr;
+    qint64 bufferStart = 0;   // file offset of buffer[0]
+    qint64 bufferLength = 0;  // valid bytes in buffer
 };
 
 }  // namespace mp3

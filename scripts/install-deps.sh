@@ -9,7 +9,7 @@ packages=(
     libtag1-dev
     libid3-3.8.3-dev zlib1g-dev
     libmpg123-dev libmp3lame-dev                # seamless joins: decode and re-encode the seams
-    libebur128-dev                              # levelling: the inputs' loudness
+    libebur128-dev                              # the tests: loudness measured apart from the join
     libsoxr-dev                                 # re-encoding inputs of another format: resampling
     libgtest-dev
     fp-utils

@@ -1181,9 +1181,10 @@ TEST_F(MergeJobTest, SeamlessJoinsReachBackForTheReservedBytesOfVbrTracksThatFad
     }
 }
 
-// Integrated loudness (EBU R128) of interleaved stereo at 44.1 kHz.
-double Lufs(const std::vector<float>& samples, size_t from, size_t to, unsigned channels = 2) {
-    ebur128_state* meter = ebur128_init(channels, 44100, EBUR128_MODE_I);
+// Integrated loudness (EBU R128) of interleaved samples, in stereo at 44.1 kHz unless told.
+double Lufs(const std::vector<float>& samples, size_t from, size_t to, unsigned channels = 2,
+            unsigned rate = 44100) {
+    ebur128_state* meter = ebur128_init(channels, rate, EBUR128_MODE_I);
     ebur128_add_frames_float(meter, samples.data() + channels * from, to - from);
     double lufs = 0;
     ebur128_loudness_global(meter, &lufs);
@@ -1334,6 +1335,42 @@ TEST_F(MergeJobTest, LevellingMeasuresClipsAndTheJoinedFileAsTheyAreHeard) {
         ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
         joined = DecodeAsPlayers(output, cbr);
         EXPECT_NEAR(TrackGain(output), -18 - Lufs(joined, 0, joined.size() / 2), 0.3);
+    }
+
+    // A single input made louder: its own header frame no longer tells its audio, so it is
+    // rewritten as a join's is, with the CRC of the levelled frames and without the peak and
+    // ReplayGain the encoder measured.
+    const QString alone = piece(QStringLiteral("alone.mp3"), 0, 132300, 0.05);
+    UsePaths({alone});
+    level.levelTarget = tessaro::kReferenceLoudness;
+    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, level).Succeeded());
+    std::vector<Unit> units = ReadAllUnits(output);
+    const QByteArray header = units[0].bytes;
+    units.erase(units.begin());
+    ASSERT_NE(Joined(units), Joined(AudioOf(alone))) << "made louder";
+    const qsizetype lame = TagAt(header) + 120;
+    ASSERT_EQ(header.mid(lame, 4), "LAME");
+    EXPECT_EQ(BigEndian(header, lame + 32, 2), BitwiseCrc16(Joined(units)));
+    EXPECT_EQ(BigEndian(header, lame + 34, 2), BitwiseCrc16(header.left(lame + 34)));
+    EXPECT_EQ(header.mid(lame + 11, 8), QByteArray(8, '\0'));
+
+    // At any rate, down to MPEG-2.5's, as a meter of the decoded audio measures it: the
+    // K-weighting's shelf and high-pass follow the rate.
+    std::vector<float> bright = Recording(0, 220500);
+    for (size_t i = 0; i < bright.size(); ++i) {
+        bright[i] += float(0.1 * std::sin(2 * M_PI * 2500 * double(i / 2) / 44100));
+    }
+    for (const Encoding& encoding :
+         {Encoding{"48 kHz", false, 2, 48000}, Encoding{"22.05 kHz mono", false, 1, 22050},
+          Encoding{"11.025 kHz mono", false, 1, 11025}}) {
+        SCOPED_TRACE(encoding.name);
+        UsePaths({Write(QStringLiteral("bright.mp3"), EncodeWithLame(bright, encoding))});
+        ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, level).Succeeded());
+        const std::vector<float> heard = DecodeAsPlayers(output, encoding);
+        const unsigned channels = unsigned(encoding.channels);
+        EXPECT_NEAR(
+            TrackGain(output),
+            -18 - Lufs(heard, 0, heard.size() / channels, channels, unsigned(encoding.rate)), 0.05);
     }
 }
 
@@ -1834,6 +1871,22 @@ TEST_F(MergeJobTest, TheBarFollowsTheAudioBytesNotTheTags) {
     ASSERT_EQ(host.progress.size(), 21u);
     EXPECT_EQ(host.progress[10].first, 50);
     EXPECT_EQ(host.progress.back().first, 100);
+
+    // Levelled, measuring takes nine tenths of the bar, and the copy, by the same bytes, the
+    // last tenth: once all is measured the bar stands at 90, and the copy, which starts by asking
+    // for the tag, moves it a percent every other frame, each percent told once.
+    const tessaro::JoinOptions level{.level = true};
+    host.progress.clear();
+    host.events.clear();
+    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, level).Succeeded());
+    const auto copyStart = host.progress.begin() + host.events.indexOf(QStringLiteral("query"));
+    ASSERT_GT(copyStart, host.progress.begin());
+    EXPECT_EQ((copyStart - 1)->first, 90);
+    std::vector<qint32> copied;
+    for (auto report = copyStart; report != host.progress.end(); ++report) {
+        copied.push_back(report->first);
+    }
+    EXPECT_EQ(copied, (std::vector<qint32>{91, 92, 93, 94, 95, 96, 97, 98, 99, 100}));
 }
 
 }  // namespace
