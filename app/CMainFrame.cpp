@@ -709,7 +709,7 @@ void CMainFrame::OnMerge() {
     m_cancelButton->show();
     m_mergeThread = std::make_unique<MergeThread>(this, *this, m_workspace, m_outputPath,
                                                   m_preferences.options);
-    m_mergeThread->start();
+    m_mergeThread->Start();
     Log(tr("Begin to merge mp3 files ..."));
     UpdateCommandUI();
     UpdateStatusFigures();

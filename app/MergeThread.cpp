@@ -80,6 +80,16 @@ LRESULT MergeThread::SendToFrame(quint32 message, WPARAM wParam, LPARAM lParam) 
     return m_call.result;
 }
 
+void MergeThread::Start() {
+    start();
+    // Neither running nor finished: Qt could not start the thread, and has said so on the
+    // console only.
+    if (!isRunning() && !isFinished()) {
+        m_result.error = tr("Not enough memory to start a thread for the merge");
+        Q_EMIT mergeFinished();
+    }
+}
+
 void MergeThread::run() {
     FrameHost host(*this);
     m_result = tessaro::RunMerge(m_workspace, m_outputPath, host, m_options);

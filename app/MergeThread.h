@@ -23,6 +23,9 @@ public:
                 const tessaro::TessaroWorkSpace& workspace, const QString& outputPath,
                 const tessaro::JoinOptions& options = {});
 
+    // Starts the job on its thread. Where the system starts no thread, the job fails at once and
+    // the finish message comes all the same.
+    void Start();
     // Asks the job to stop at its next frame; any thread may.
     void Cancel() { m_cancelled = true; }
     bool IsCancelled() const { return m_cancelled; }

@@ -4,11 +4,13 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
+#include <new>
+#include <optional>
 
 #include "Version.h"
 #include "io/AtomicWrite.h"
@@ -36,6 +38,12 @@ void Print(FILE* stream, const QString& text) {
 
 void Warn(const QString& text) {
     Print(stderr, QStringLiteral("tessaro-join: warning: ") + text);
+}
+
+// Says why the run ends without a join; returns its exit code.
+int Fail(const QString& text) {
+    Print(stderr, QStringLiteral("tessaro-join: error: ") + text);
+    return Failure;
 }
 
 // Fills the workspace from a ".twk" file, the folders it lists standing for their files (what
@@ -104,8 +112,30 @@ private:
 
 const QStringList kOrders{QStringLiteral("natural"), QStringLiteral("track")};
 
-// Quieter than this, loudness meters measure nothing but gated-out silence.
-constexpr int kLowestTarget = -70;
+// A joined-file choice the tool offers, as the window has it too.
+struct ChoiceOption {
+    const tessaro::JoinChoice* choice;
+    QCommandLineOption option;
+
+    // The value it may be given without, if any.
+    const tessaro::ChoiceValue* OptionalValue() const {
+        return choice->value && choice->value->optional ? &*choice->value : nullptr;
+    }
+    QString Name() const { return option.names().first(); }
+};
+
+std::vector<ChoiceOption> ChoiceOptions() {
+    std::vector<ChoiceOption> offered;
+    for (const tessaro::JoinChoice& choice : tessaro::JoinChoices()) {
+        if (choice.option) {
+            offered.push_back(
+                {&choice, QCommandLineOption(
+                              QString::fromLatin1(choice.option), QString::fromUtf8(choice.help),
+                              choice.value ? QString::fromLatin1(choice.value->name) : QString())});
+        }
+    }
+    return offered;
+}
 
 // The options, declared once for the parser and for reading what it found.
 struct Options {
@@ -168,64 +198,45 @@ struct Options {
                        "untagged by name."),
         QStringLiteral("ORDER")};
 
-    // The joined-file choices, as the window has them too.
-    const std::vector<QCommandLineOption> choices = [] {
-        std::vector<QCommandLineOption> options;
-        for (const tessaro::JoinChoice& choice : tessaro::JoinChoices()) {
-            if (choice.option) {
-                options.emplace_back(QString::fromLatin1(choice.option),
-                                     QString::fromUtf8(choice.help),
-                                     QString::fromLatin1(choice.valueName));
-            }
-        }
-        return options;
-    }();
+    const std::vector<ChoiceOption> choices = ChoiceOptions();
     const QCommandLineOption& Choice(const char* name) const {
-        return *std::find_if(choices.begin(), choices.end(), [name](const auto& option) {
-            return option.names().first() == QLatin1String(name);
-        });
+        return std::find_if(choices.begin(), choices.end(),
+                            [name](const ChoiceOption& offered) {
+                                return offered.Name() == QLatin1String(name);
+                            })
+            ->option;
     }
     const QCommandLineOption& chapters = Choice("chapters");
     const QCommandLineOption& copyCover = Choice("copy-cover");
-    const QCommandLineOption& level = Choice("level");
 
     void AddTo(QCommandLineParser& parser) const {
         parser.addOptions({output, workspaceFile, quiet, tag, album, artist, title, year, comment,
                            genre, albumArtist, composer});
-        for (const QCommandLineOption& choice : choices) {
-            parser.addOption(choice);
+        for (const ChoiceOption& offered : choices) {
+            parser.addOption(offered.option);
         }
         parser.addOptions({chapterFile, exportChapters, cover, sort});
     }
+    // The options that give tag values, which --tag writes.
+    std::vector<const QCommandLineOption*> TagValueOptions() const {
+        return {&album, &artist, &title, &year, &comment, &genre, &albumArtist, &composer};
+    }
 
-    // Options whose value may be left out, which the parser cannot take: "--name=VALUE" or
-    // "--name VALUE" gives one, and so does "--name" before an argument it accepts as a value;
-    // alone, "--name" stands for `fallback`.
-    struct OptionalValue {
-        const QCommandLineOption& option;
-        QString fallback;
-        bool (*accepts)(const QString& next);
-    };
-    const std::vector<OptionalValue> optionalValues{
-        {level, QString::number(tessaro::kReferenceLoudness),
-         [](const QString& next) {
-             bool number = false;
-             return std::isfinite(next.toDouble(&number)) && number;
-         }},
-        {chapters, QString(), [](const QString& next) { return next == QLatin1String("title"); }}};
-
-    // The arguments with every optional value given, for the parser. Arguments behind "--" are
-    // inputs, whatever their names.
+    // The arguments with every optional value given, which the parser cannot leave out:
+    // "--name=VALUE" or "--name VALUE" gives one, and so does "--name" before an argument it
+    // takes as its value; alone, "--name" stands for the value's fallback. Arguments behind "--"
+    // are inputs, whatever their names.
     QStringList WithOptionalValues(QStringList arguments) const {
         for (qsizetype i = 0; i < arguments.size() && arguments[i] != QLatin1String("--"); ++i) {
-            for (const OptionalValue& optional : optionalValues) {
-                if (arguments[i] != QLatin1String("--") + optional.option.names().first()) {
+            for (const ChoiceOption& offered : choices) {
+                const tessaro::ChoiceValue* value = offered.OptionalValue();
+                if (!value || arguments[i] != QLatin1String("--") + offered.Name()) {
                     continue;
                 }
                 const bool valueFollows =
-                    i + 1 < arguments.size() && optional.accepts(arguments[i + 1]);
+                    i + 1 < arguments.size() && value->TakesAsValue(arguments[i + 1]);
                 arguments[i] +=
-                    QLatin1Char('=') + (valueFollows ? arguments.takeAt(i + 1) : optional.fallback);
+                    QLatin1Char('=') + (valueFollows ? arguments.takeAt(i + 1) : value->fallback);
             }
         }
         return arguments;
@@ -233,13 +244,52 @@ struct Options {
     // The parser's help, which shows every value as needed, with the optional ones as such.
     QString HelpText(const QCommandLineParser& parser) const {
         QString help = parser.helpText();
-        for (const OptionalValue& optional : optionalValues) {
-            const QString name = QLatin1String("--") + optional.option.names().first();
-            help.replace(
-                name + QStringLiteral(" <") + optional.option.valueName() + QLatin1Char('>'),
-                name + QStringLiteral("[=") + optional.option.valueName() + QLatin1Char(']'));
+        for (const ChoiceOption& offered : choices) {
+            if (const tessaro::ChoiceValue* value = offered.OptionalValue()) {
+                const QString name = QLatin1String("--") + offered.Name();
+                const QString valueName = QLatin1String(value->name);
+                help.replace(name + QStringLiteral(" <") + valueName + QLatin1Char('>'),
+                             name + QStringLiteral("[=") + valueName + QLatin1Char(']'));
+            }
         }
         return help;
+    }
+    // Why a value given to a joined-file choice cannot be taken; empty when all can.
+    QString RefusedChoiceValue(const QCommandLineParser& parser) const {
+        for (const ChoiceOption& offered : choices) {
+            const QString given = parser.value(offered.option);
+            if (offered.choice->value && parser.isSet(offered.option) &&
+                !offered.choice->value->Accepts(given)) {
+                return offered.choice->value->Refusal(offered.Name(), given);
+            }
+        }
+        return QString();
+    }
+    // Turns the joined-file choices as the command line asks.
+    void TurnChoices(const QCommandLineParser& parser, tessaro::JoinOptions& join) const {
+        for (const ChoiceOption& offered : choices) {
+            const bool given = parser.isSet(offered.option);
+            if (offered.choice->turn) {
+                offered.choice->turn(join, given);
+            }
+            if (given && offered.choice->value) {
+                offered.choice->value->write(join, parser.value(offered.option));
+            }
+        }
+    }
+};
+
+// The tag values given, each to replace the workspace's own; none where not given.
+struct TagValues {
+    std::optional<QString> album, artist, title, comment;
+    std::optional<qint32> year;
+
+    tessaro::OutputTag Over(const tessaro::OutputTag& kept) const {
+        return {.album = album.value_or(kept.album),
+                .artist = artist.value_or(kept.artist),
+                .title = title.value_or(kept.title),
+                .year = year.value_or(kept.year),
+                .comment = comment.value_or(kept.comment)};
     }
 };
 
@@ -251,7 +301,7 @@ struct Request {
     QString order;  // of --sort; empty for the order given
     bool quiet = false;
     tessaro::JoinPreferences preferences;  // SaveID3Tag is --tag
-    qint32 year = 0;
+    TagValues tag;
     QString exportChapters;  // where the chapters go; empty for nowhere
 };
 
@@ -273,8 +323,9 @@ void SetUpParser(QCommandLineParser& parser, const Options& options) {
         QStringLiteral("INPUT..."));
 }
 
-// Why the arguments the parser found make no request; empty when they make one.
-QString Misuse(const QCommandLineParser& parser, const Options& options) {
+// Why the options found leave out what a request needs, or ask for two things at once; empty
+// when they do neither.
+QString MissingOrClashing(const QCommandLineParser& parser, const Options& options) {
     const bool inputsGiven = !parser.positionalArguments().isEmpty();
     const bool fromWorkspace = parser.isSet(options.workspaceFile);
     if (!parser.isSet(options.output)) {
@@ -292,20 +343,13 @@ QString Misuse(const QCommandLineParser& parser, const Options& options) {
     if (parser.isSet(options.chapters) && parser.isSet(options.chapterFile)) {
         return QStringLiteral("give either --chapters or --chapter-file FILE, not both");
     }
-    if (parser.isSet(options.chapters) && !parser.value(options.chapters).isEmpty() &&
-        parser.value(options.chapters) != QLatin1String("title")) {
-        return QStringLiteral("--chapters takes no value or \"title\", not \"%1\"")
-            .arg(parser.value(options.chapters));
-    }
-    if (parser.isSet(options.level)) {
-        bool number = false;
-        const double lufs = parser.value(options.level).toDouble(&number);
-        // So written that "nan" is refused too.
-        if (!number || !(lufs >= kLowestTarget && lufs <= 0)) {
-            return QStringLiteral("--level needs a loudness in LUFS from %1 to 0, not \"%2\"")
-                .arg(kLowestTarget)
-                .arg(parser.value(options.level));
-        }
+    return QString();
+}
+
+// Why a value the parser found cannot be taken; empty when all can.
+QString RefusedValue(const QCommandLineParser& parser, const Options& options) {
+    if (const QString refusal = options.RefusedChoiceValue(parser); !refusal.isEmpty()) {
+        return refusal;
     }
     if (parser.isSet(options.sort) && !kOrders.contains(parser.value(options.sort))) {
         return QStringLiteral("--sort needs natural or track, not \"%1\"")
@@ -320,6 +364,46 @@ QString Misuse(const QCommandLineParser& parser, const Options& options) {
                              .arg(parser.value(options.year));
 }
 
+// Parses the command line into `parser`. Returns the exit code where it is answered without a
+// join: help or the version printed, or wrong usage; none when it asks for a join.
+std::optional<int> Parse(QCommandLineParser& parser, const Options& options) {
+    SetUpParser(parser, options);
+    const bool parsed = parser.parse(options.WithOptionalValues(QCoreApplication::arguments()));
+    if (parsed && parser.isSet(QStringLiteral("help"))) {
+        Print(stdout, options.HelpText(parser));
+        return Success;
+    }
+    if (parsed && parser.isSet(QStringLiteral("help-all"))) {
+        // Only the parser knows Qt's own options: it prints them with ours and exits.
+        parser.process(QCoreApplication::arguments());
+    }
+    if (parsed && parser.isSet(QStringLiteral("version"))) {
+        Print(stdout, QStringLiteral("tessaro-join " TESSARO_VERSION));
+        return Success;
+    }
+    QString misuse = parsed ? MissingOrClashing(parser, options) : parser.errorText();
+    misuse = misuse.isEmpty() ? RefusedValue(parser, options) : misuse;
+    if (misuse.isEmpty()) {
+        return std::nullopt;
+    }
+    Print(stderr, QStringLiteral("tessaro-join: ") + misuse);
+    Print(stderr, options.HelpText(parser));
+    return WrongUsage;
+}
+
+TagValues ReadTagValues(const QCommandLineParser& parser, const Options& options) {
+    const auto given = [&parser](const QCommandLineOption& option) {
+        return parser.isSet(option) ? std::optional(parser.value(option)) : std::nullopt;
+    };
+    return {.album = given(options.album),
+            .artist = given(options.artist),
+            .title = given(options.title),
+            .comment = given(options.comment),
+            .year = parser.isSet(options.year) ? std::optional(parser.value(options.year).toInt())
+                                               : std::nullopt};
+}
+
+// What the parser found, with a warning for tag values that go unwritten.
 Request ReadRequest(const QCommandLineParser& parser, const Options& options) {
     Request request;
     request.output = parser.value(options.output);
@@ -328,25 +412,24 @@ Request ReadRequest(const QCommandLineParser& parser, const Options& options) {
     request.order = parser.value(options.sort);
     request.quiet = parser.isSet(options.quiet);
     request.preferences.saveID3Tag = parser.isSet(options.tag);
-    tessaro::JoinOptions& join = request.preferences.options;
-    join.chapterFile = parser.value(options.chapterFile);
+    request.tag = ReadTagValues(parser, options);
     request.exportChapters = parser.value(options.exportChapters);
-    for (const tessaro::JoinChoice& choice : tessaro::JoinChoices()) {
-        if (choice.option) {
-            choice.turn(join, parser.isSet(QString::fromLatin1(choice.option)));
-        }
-    }
+    tessaro::JoinOptions& join = request.preferences.options;
+    options.TurnChoices(parser, join);
+    join.chapterFile = parser.value(options.chapterFile);
     // Chapters to export are made as for the tag.
     join.chapters =
         join.chapters || (!request.exportChapters.isEmpty() && join.chapterFile.isEmpty());
-    join.chaptersByTitle = parser.value(options.chapters) == QLatin1String("title");
     join.coverFile = parser.value(options.cover);
-    if (parser.isSet(options.level)) {
-        join.level = parser.value(options.level).toDouble();
+    join.moreTag = {.genre = parser.value(options.genre),
+                    .albumArtist = parser.value(options.albumArtist),
+                    .composer = parser.value(options.composer)};
+    const std::vector<const QCommandLineOption*> tagValues = options.TagValueOptions();
+    if (!request.preferences.saveID3Tag &&
+        std::any_of(tagValues.begin(), tagValues.end(),
+                    [&parser](const QCommandLineOption* value) { return parser.isSet(*value); })) {
+        Warn(QStringLiteral("tag values given without --tag; no tag is written"));
     }
-    join.moreTag = {parser.value(options.genre), parser.value(options.albumArtist),
-                    parser.value(options.composer)};
-    request.year = parser.value(options.year).toInt();
     return request;
 }
 
@@ -369,8 +452,7 @@ void Order(tessaro::TessaroWorkSpace& workspace, const QString& order) {
 // Fills the workspace with the inputs asked for, each folder standing for its files, in the
 // order asked for, and the tag values given, each of which replaces the workspace's own; returns
 // why it cannot be, or an empty text. `skipped` counts the folders that gave nothing.
-QString FillWorkspace(tessaro::TessaroWorkSpace& workspace, const Request& request,
-                      const QCommandLineParser& parser, const Options& options, int& skipped) {
+QString FillWorkspace(tessaro::TessaroWorkSpace& workspace, const Request& request, int& skipped) {
     tessaro::FolderInputs folders;
     QString problem;
     if (request.workspaceFile.isEmpty()) {
@@ -389,35 +471,68 @@ QString FillWorkspace(tessaro::TessaroWorkSpace& workspace, const Request& reque
     }
     skipped = folders.skipped;
     Order(workspace, request.order);
-    // Without a workspace the values to replace are all empty.
-    const auto valueOr = [&parser](const QCommandLineOption& option, const QString& fallback) {
-        return parser.isSet(option) ? parser.value(option) : fallback;
-    };
-    const tessaro::OutputTag& kept = workspace.Tag();
-    workspace.SetTag({valueOr(options.album, kept.album), valueOr(options.artist, kept.artist),
-                      valueOr(options.title, kept.title),
-                      parser.isSet(options.year) ? request.year : kept.year,
-                      valueOr(options.comment, kept.comment)});
+    workspace.SetTag(request.tag.Over(workspace.Tag()));
     return QString();
 }
 
-// Why the chapters must not be written to the file asked for: it is the output or an input,
-// which they would replace. Empty when they may.
-QString RefuseExport(const Request& request, const tessaro::TessaroWorkSpace& workspace) {
-    const QFileInfo target(request.exportChapters);
-    for (const QString& path : workspace.Paths() + QStringList{request.output}) {
-        const QFileInfo other(path);
-        if (target.absoluteFilePath() == other.absoluteFilePath() ||
-            (target.exists() && target.canonicalFilePath() == other.canonicalFilePath())) {
-            return QStringLiteral("cannot write the chapters to %1: it is the output or an input")
-                .arg(Quoted(request.exportChapters));
+// What the run reads or writes at `path` already ("the output", "an input", ...), which
+// chapters written there would replace; empty for nothing.
+QString TakenFor(const QString& path, const Request& request,
+                 const tessaro::TessaroWorkSpace& workspace) {
+    const tessaro::JoinOptions& join = request.preferences.options;
+    const std::pair<const char*, QStringList> uses[] = {{"the output", {request.output}},
+                                                        {"an input", workspace.Paths()},
+                                                        {"the workspace", {request.workspaceFile}},
+                                                        {"the cover picture", {join.coverFile}},
+                                                        {"the chapter file", {join.chapterFile}}};
+    // The output may not be there yet: then its path alone tells.
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    for (const auto& [use, paths] : uses) {
+        for (const QString& other : paths) {
+            if (!other.isEmpty() &&
+                (QDir::cleanPath(QFileInfo(other).absoluteFilePath()) == absolute ||
+                 tessaro::SameFile(path, other))) {
+                return QLatin1String(use);
+            }
         }
     }
-    if (const QString problem = tessaro::UnusableName(request.exportChapters); !problem.isEmpty()) {
-        return QStringLiteral("cannot write the chapters to %1: %2")
-            .arg(Quoted(request.exportChapters), problem);
-    }
     return QString();
+}
+
+// Why the chapters must not be written to the file asked for, found before anything is written:
+// a place where no file can be put, or a file the run reads or writes. Empty when they may, or
+// none are asked for.
+QString RefuseExport(const Request& request, const tessaro::TessaroWorkSpace& workspace) {
+    const QString& target = request.exportChapters;
+    if (target.isEmpty()) {
+        return QString();
+    }
+    QString refusal = tessaro::AtomicWriteRefusal(target);
+    if (const QString taken = TakenFor(target, request, workspace);
+        refusal.isEmpty() && !taken.isEmpty()) {
+        refusal = QStringLiteral("it is ") + taken;
+    }
+    return refusal.isEmpty()
+               ? QString()
+               : QStringLiteral("cannot write the chapters to %1: %2").arg(Quoted(target), refusal);
+}
+
+tessaro::MergeResult Join(const tessaro::TessaroWorkSpace& workspace, const Request& request) {
+    ConsoleHost host(!request.quiet && isatty(STDERR_FILENO), request.preferences.saveID3Tag);
+    return tessaro::RunMerge(workspace, request.output, host, request.preferences.options);
+}
+
+// Writes the joined file's chapters where asked; returns why they could not be, or an empty
+// text.
+QString ExportChapters(const tessaro::MergeResult& result, const Request& request) {
+    if (request.exportChapters.isEmpty()) {
+        return QString();
+    }
+    const QString failure =
+        tessaro::WriteAtomically(request.exportChapters, tessaro::FormatChapters(result.chapters));
+    return failure.isEmpty() ? QString()
+                             : QStringLiteral("cannot write the chapters to %1: %2")
+                                   .arg(Quoted(request.exportChapters), failure);
 }
 
 // Prints the warnings and the outcome, and writes the chapters where asked; returns the exit
@@ -427,17 +542,10 @@ int Report(const tessaro::MergeResult& result, const Request& request, qsizetype
         Warn(warning);
     }
     if (!result.Succeeded()) {
-        Print(stderr, QStringLiteral("tessaro-join: error: ") + result.error);
-        return Failure;
+        return Fail(result.error);
     }
-    if (!request.exportChapters.isEmpty()) {
-        if (const QString failure = tessaro::WriteAtomically(
-                request.exportChapters, tessaro::FormatChapters(result.chapters));
-            !failure.isEmpty()) {
-            Print(stderr, QStringLiteral("tessaro-join: error: cannot write the chapters to %1: %2")
-                              .arg(Quoted(request.exportChapters), failure));
-            return Failure;
-        }
+    if (const QString failure = ExportChapters(result, request); !failure.isEmpty()) {
+        return Fail(failure);
     }
     const qsizetype skipped = inputCount - result.inputsJoined;
     if (!request.quiet) {
@@ -472,63 +580,38 @@ QString UnusableArgument(int argc, char* argv[]) {
 int main(int argc, char* argv[]) {
     tessaro::IgnoreFileSizeSignal();
     tessaro::RemoveTemporaryFileOnSignals();
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("tessaro-join"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(TESSARO_VERSION));
-
-    const Options options;
-    QCommandLineParser parser;
-    SetUpParser(parser, options);
-    const bool parsed = parser.parse(options.WithOptionalValues(QCoreApplication::arguments()));
-    if (parsed && parser.isSet(QStringLiteral("help"))) {
-        Print(stdout, options.HelpText(parser));
-        return Success;
-    }
-    if (parsed && parser.isSet(QStringLiteral("help-all"))) {
-        // Only the parser knows Qt's own options: it prints them with ours and exits.
-        parser.process(QCoreApplication::arguments());
-    }
-    if (parsed && parser.isSet(QStringLiteral("version"))) {
-        Print(stdout, QStringLiteral("tessaro-join " TESSARO_VERSION));
-        return Success;
-    }
-    if (const QString misuse = parsed ? Misuse(parser, options) : parser.errorText();
-        !misuse.isEmpty()) {
-        Print(stderr, QStringLiteral("tessaro-join: ") + misuse);
-        Print(stderr, options.HelpText(parser));
-        return WrongUsage;
-    }
-    if (const QString problem = UnusableArgument(argc, argv); !problem.isEmpty()) {
-        Print(stderr, QStringLiteral("tessaro-join: error: ") + problem);
+    const char* doing = "start";  // what a lack of memory keeps from being done
+    try {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("tessaro-join"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(TESSARO_VERSION));
+        doing = "read the command line";
+        const Options options;
+        QCommandLineParser parser;
+        if (const std::optional<int> answered = Parse(parser, options)) {
+            return *answered;
+        }
+        if (const QString problem = UnusableArgument(argc, argv); !problem.isEmpty()) {
+            return Fail(problem);
+        }
+        const Request request = ReadRequest(parser, options);
+        doing = "gather the inputs";
+        tessaro::PlainTrackList trackList;
+        tessaro::TessaroWorkSpace workspace(trackList);
+        int skippedFolders = 0;
+        if (const QString problem = FillWorkspace(workspace, request, skippedFolders);
+            !problem.isEmpty()) {
+            return Fail(problem);
+        }
+        if (const QString refusal = RefuseExport(request, workspace); !refusal.isEmpty()) {
+            return Fail(refusal);
+        }
+        doing = "join the inputs";
+        const tessaro::MergeResult result = Join(workspace, request);
+        return Report(result, request, workspace.Paths().size() + skippedFolders);
+    } catch (const std::bad_alloc&) {
+        // Said without allocating anything more.
+        std::fprintf(stderr, "tessaro-join: error: not enough memory to %s\n", doing);
         return Failure;
     }
-    const Request request = ReadRequest(parser, options);
-    if (!request.preferences.saveID3Tag &&
-        (parser.isSet(options.album) || parser.isSet(options.artist) ||
-         parser.isSet(options.title) || parser.isSet(options.year) ||
-         parser.isSet(options.comment) || parser.isSet(options.genre) ||
-         parser.isSet(options.albumArtist) || parser.isSet(options.composer))) {
-        Warn(QStringLiteral("tag values given without --tag; no tag is written"));
-    }
-
-    tessaro::PlainTrackList trackList;
-    tessaro::TessaroWorkSpace workspace(trackList);
-    int skippedFolders = 0;
-    if (const QString problem = FillWorkspace(workspace, request, parser, options, skippedFolders);
-        !problem.isEmpty()) {
-        Print(stderr, QStringLiteral("tessaro-join: error: ") + problem);
-        return Failure;
-    }
-    if (const QString refusal =
-            request.exportChapters.isEmpty() ? QString() : RefuseExport(request, workspace);
-        !refusal.isEmpty()) {
-        Print(stderr, QStringLiteral("tessaro-join: error: ") + refusal);
-        return Failure;
-    }
-    tessaro::MergeResult result;
-    {
-        ConsoleHost host(!request.quiet && isatty(STDERR_FILENO), request.preferences.saveID3Tag);
-        result = tessaro::RunMerge(workspace, request.output, host, request.preferences.options);
-    }
-    return Report(result, request, workspace.Paths().size() + skippedFolders);
 }

@@ -2,8 +2,11 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDoubleSpinBox>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <cstring>
 
 #include "merge/JoinChoices.h"
 
@@ -12,39 +15,73 @@ CPrefStandardPage::CPrefStandardPage(QWidget* parent)
     setWindowTitle(tr("Standard"));  // the label of its tab
     auto* layout = new QVBoxLayout(this);
     // Boxes are added in tab order.
-    const auto addGroup = [&](const QString& title, const std::vector<QCheckBox*>& boxes) {
-        auto* group = new QGroupBox(title, this);
-        auto* options = new QVBoxLayout(group);
-        for (QCheckBox* box : boxes) {
-            options->addWidget(box);
-        }
-        layout->addWidget(group);
-    };
-    addGroup(tr("ID3 tag options:"), {m_saveID3TagBox});
+    auto* tag = new QGroupBox(tr("ID3 tag options:"), this);
+    (new QVBoxLayout(tag))->addWidget(m_saveID3TagBox);
+    layout->addWidget(tag);
+    auto* joined = new QGroupBox(tr("Joined file:"), this);
+    auto* choices = new QVBoxLayout(joined);
     for (const tessaro::JoinChoice& choice : tessaro::JoinChoices()) {
-        m_choiceBoxes.push_back(
-            new QCheckBox(QCoreApplication::translate("CPrefStandardPage", choice.label)));
+        if (choice.label) {
+            choices->addLayout(AddChoice(choice));
+        }
     }
-    addGroup(tr("Joined file:"), m_choiceBoxes);
+    layout->addWidget(joined);
     // Chapters grouped by title are chapters first.
-    QCheckBox* byTitle = m_choiceBoxes[tessaro::JoinChoiceIndex("chaptersByTitle")];
-    connect(m_choiceBoxes[tessaro::JoinChoiceIndex("chapters")], &QCheckBox::toggled, byTitle,
-            &QCheckBox::setEnabled);
+    QCheckBox* byTitle = Box("chaptersByTitle");
+    connect(Box("chapters"), &QCheckBox::toggled, byTitle, &QCheckBox::setEnabled);
     byTitle->setEnabled(false);
     layout->addStretch();
+}
+
+QLayout* CPrefStandardPage::AddChoice(const tessaro::JoinChoice& choice) {
+    auto* row = new QHBoxLayout;
+    auto* box = new QCheckBox(QCoreApplication::translate("CPrefStandardPage", choice.label));
+    row->addWidget(box);
+    QDoubleSpinBox* number = nullptr;
+    if (const tessaro::ChoiceValue* value = choice.WindowValue();
+        value && value->kind == tessaro::ChoiceValue::Kind::Number) {
+        number = new QDoubleSpinBox;
+        number->setRange(value->lowest, value->highest);
+        number->setDecimals(1);
+        number->setSuffix(QLatin1Char(' ') + QLatin1String(value->unit));
+        number->setAccessibleName(box->text().remove(QLatin1Char('&')));
+        // Used only while the choice is on.
+        number->setEnabled(false);
+        connect(box, &QCheckBox::toggled, number, &QWidget::setEnabled);
+        row->addWidget(number);
+        row->addStretch();
+    }
+    m_offered.push_back({&choice, box, number});
+    return row;
+}
+
+QCheckBox* CPrefStandardPage::Box(const char* key) const {
+    for (const Offered& offered : m_offered) {
+        if (std::strcmp(offered.choice->key, key) == 0) {
+            return offered.box;
+        }
+    }
+    return nullptr;
 }
 
 void CPrefStandardPage::SetPreferences(const tessaro::JoinPreferences& preferences) {
     m_preferences = preferences;
     m_saveID3TagBox->setChecked(preferences.saveID3Tag);
-    for (size_t i = 0; i < m_choiceBoxes.size(); ++i) {
-        m_choiceBoxes[i]->setChecked(tessaro::JoinChoices()[i].isOn(preferences.options));
+    for (const Offered& offered : m_offered) {
+        offered.box->setChecked(offered.choice->isOn(preferences.options));
+        if (offered.number) {
+            offered.number->setValue(offered.choice->value->read(preferences.options).toDouble());
+        }
     }
 }
 
 void CPrefStandardPage::UpdateData() {
     m_preferences.saveID3Tag = m_saveID3TagBox->isChecked();
-    for (size_t i = 0; i < m_choiceBoxes.size(); ++i) {
-        tessaro::JoinChoices()[i].turn(m_preferences.options, m_choiceBoxes[i]->isChecked());
+    for (const Offered& offered : m_offered) {
+        offered.choice->turn(m_preferences.options, offered.box->isChecked());
+        if (offered.number) {
+            offered.choice->value->write(m_preferences.options,
+                                         QString::number(offered.number->value()));
+        }
     }
 }

@@ -6,28 +6,49 @@
 #include "settings/JoinPreferences.h"
 
 class QCheckBox;
+class QDoubleSpinBox;
+class QLayout;
+
+namespace tessaro {
+struct JoinChoice;
+}
 
 // The "Standard" page of the preferences: whether the merged file gets the main ID3 tag, and
-// a box for each of the choices of what else the joined file carries (tessaro::JoinChoices).
+// a box for each of the choices of what else the joined file carries (tessaro::JoinChoices), with
+// a spin box beside it for the number it carries, if any.
 class CPrefStandardPage : public QWidget {
     Q_OBJECT
 
 public:
     explicit CPrefStandardPage(QWidget* parent = nullptr);
 
-    // Sets the preferences and shows them in the check boxes; no cover file is chosen here.
+    // Sets the preferences and shows them in the boxes; no cover file is chosen here.
     void SetPreferences(const tessaro::JoinPreferences& preferences);
-    // The preferences as last set or taken from the check boxes; a toggle of a box alone does
-    // not change them.
+    // The preferences as last set or taken from the boxes; a change in a box alone does not
+    // change them.
     const tessaro::JoinPreferences& Preferences() const { return m_preferences; }
-    void SetSaveID3Tag(bool save) { SetPreferences({save, m_preferences.options}); }
+    void SetSaveID3Tag(bool save) {
+        SetPreferences({.saveID3Tag = save, .options = m_preferences.options});
+    }
     bool SaveID3Tag() const { return m_preferences.saveID3Tag; }
 
-    // Takes the check boxes' states into the preferences (the sheet's OK).
+    // Takes the boxes' states into the preferences (the sheet's OK).
     void UpdateData();
 
 private:
+    // A choice the window offers, as the page shows it.
+    struct Offered {
+        const tessaro::JoinChoice* choice;
+        QCheckBox* box;
+        QDoubleSpinBox* number;  // of the value it carries; null for none
+    };
+
+    // The row of the choice's box, and of the number it carries beside it.
+    QLayout* AddChoice(const tessaro::JoinChoice& choice);
+    // The box of the choice kept under `key`.
+    QCheckBox* Box(const char* key) const;
+
     tessaro::JoinPreferences m_preferences;
     QCheckBox* m_saveID3TagBox;
-    std::vector<QCheckBox*> m_choiceBoxes;  // one for each choice, in its order
+    std::vector<Offered> m_offered;  // in the order of tessaro::JoinChoices()
 };

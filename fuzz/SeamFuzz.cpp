@@ -57,9 +57,7 @@ tessaro::MergeResult Join(const QStringList& paths, const QString& output,
 
 QByteArray JoinSeamlessly(const QStringList& paths) {
     const QString output = fuzzing::WriteInput(QByteArray(), QStringLiteral("output.mp3"));
-    tessaro::JoinOptions options;
-    options.seamless = true;
-    const tessaro::MergeResult result = Join(paths, output, options);
+    const tessaro::MergeResult result = Join(paths, output, {.seamless = true});
     Require(result.Succeeded(), "a join with a whole LAME file succeeds");
     const QByteArray written = testing_files::ReadAll(output);
     Require(result.written == written.size(), "the join counts the bytes");
@@ -86,10 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<Unit> tail(audio.end() - qsizetype(kept), audio.end());
     Require(behind.endsWith(testing_files::Joined(tail)), "the frames behind the seam are copied");
 
-    tessaro::JoinOptions all;
-    all.seamless = true;
-    all.level = tessaro::kReferenceLoudness;
-    all.conform = true;
+    const tessaro::JoinOptions all{.seamless = true, .level = true, .conform = true};
     const tessaro::MergeResult levelled =
         Join({partner, path, partner},
              fuzzing::WriteInput(QByteArray(), QStringLiteral("levelled.mp3")), all);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <atomic>
 #include <cerrno>
@@ -121,11 +122,27 @@ bool WritesInPlace(const QSaveFile& file) {
            open.st_dev == target.st_dev && open.st_ino == target.st_ino;
 }
 
-QString WriteAtomically(const QString& path, const QByteArray& bytes) {
+QString AtomicWriteRefusal(const QString& path) {
     for (const QString& refusal : {UnusableName(path), NotReplaceable(path)}) {
         if (!refusal.isEmpty()) {
             return refusal;
         }
+    }
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    struct stat info;
+    if (::stat(folder.constData(), &info) != 0) {
+        return qt_error_string(errno);
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        return qt_error_string(ENOTDIR);
+    }
+    // The temporary file is made there.
+    return ::access(folder.constData(), W_OK | X_OK) == 0 ? QString() : qt_error_string(errno);
+}
+
+QString WriteAtomically(const QString& path, const QByteArray& bytes) {
+    if (const QString refusal = AtomicWriteRefusal(path); !refusal.isEmpty()) {
+        return refusal;
     }
     QSaveFile file(path);
     // Unbuffered, so that a failed write shows in write() while errno still holds its cause.

@@ -44,6 +44,12 @@ private:
 // where no temporary file can be made. A failure then leaves the target cut short.
 bool WritesInPlace(const QSaveFile& file);
 
+// Why WriteAtomically would put no file at `path`: a name that cannot be used as it stands,
+// something there that a new file must not replace (NotReplaceable), or a folder for it that is
+// missing, is none or cannot be written, in the system's words. Empty when it may try, for a check
+// before other work that the write would come too late for.
+[[nodiscard]] QString AtomicWriteRefusal(const QString& path);
+
 // Writes `bytes` to a temporary file beside `path` and renames it over `path` only once all of
 // it is written and flushed to disk, so that no reader ever sees a half-written file. Returns
 // an empty text on success; otherwise the system's reason (for example "File too large") or why

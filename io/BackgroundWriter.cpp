@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "io/Files.h"
+#include "io/Threads.h"
 
 namespace tessaro {
 
@@ -14,7 +15,8 @@ Piece Piece::Own(QByteArray bytes, qint64 at) {
     return {owned->constData(), owned->size(), at, owned};
 }
 
-BackgroundWriter::BackgroundWriter(int fd) : fd(fd), thread([this] { Run(); }) {}
+BackgroundWriter::BackgroundWriter(int fd)
+    : fd(fd), thread(StartThread("writing the output", [this] { Run(); })) {}
 
 BackgroundWriter::~BackgroundWriter() {
     {

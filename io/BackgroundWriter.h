@@ -25,6 +25,7 @@ struct Piece {
 // size of the inputs.
 class BackgroundWriter {
 public:
+    // Raises ThreadRefused where its thread cannot be started.
     explicit BackgroundWriter(int fd);
     // Waits for the pieces handed over.
     ~BackgroundWriter();

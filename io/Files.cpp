@@ -170,4 +170,11 @@ QString NotReplaceable(const QString& path) {
                                                                    : QString();
 }
 
+bool SameFile(const QString& one, const QString& other) {
+    struct stat first, second;
+    return ::stat(QFile::encodeName(one).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(other).constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 }  // namespace tessaro

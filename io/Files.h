@@ -7,7 +7,8 @@
 #include <sys/types.h>
 
 // Errors: a call that can fail says so in its result, a bool with errno set or the system's
-// reason as text (empty when it succeeded); nothing here throws.
+// reason as text (empty when it succeeded); nothing here throws, but for a lack of memory
+// (std::bad_alloc) or of threads (ThreadRefused, io/Threads.h), which only end the work.
 
 namespace tessaro {
 
@@ -58,5 +59,8 @@ qint64 RaiseOpenFileLimit();
 // device or a socket, which the rename would swap for a plain file. Empty when nothing stands
 // there or a regular file does (links are followed).
 [[nodiscard]] QString NotReplaceable(const QString& path);
+
+// Whether both paths lead to one file that exists, links followed (hard links included).
+[[nodiscard]] bool SameFile(const QString& one, const QString& other);
 
 }  // namespace tessaro

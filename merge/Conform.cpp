@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <exception>
 #include <optional>
 #include <thread>
 
 #include "io/Files.h"
+#include "io/Threads.h"
 #include "merge/BoundedQueue.h"
 #include "merge/ChannelMix.h"
 #include "merge/InputPass.h"
@@ -222,6 +224,32 @@ void TakeEncoderSetting(const mp3::StreamReader& reader, const mp3::XingHeader& 
     }
 }
 
+// Runs `decode` on a thread of its own beside `encode`, the queue between them closed where
+// either raises an exception (a lack of memory), which is raised again once both have ended.
+template <typename Decode, typename Encode>
+void RunBeside(ChunkQueue& queue, const Decode& decode, const Encode& encode) {
+    std::exception_ptr failure;
+    std::thread decoding = StartThread("decoding an input to re-encode", [&] {
+        try {
+            decode();
+        } catch (...) {
+            failure = std::current_exception();
+            queue.Close();
+        }
+    });
+    try {
+        encode();
+    } catch (...) {
+        queue.Close();
+        decoding.join();
+        throw;
+    }
+    decoding.join();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
 // What `input` becomes, encoded as `target` says into `spill`.
 Conformed Encode(const ConformInput& input, const ConformTarget& target, SpillFile& spill,
                  const PassDecoding& decoding) {
@@ -255,15 +283,14 @@ Conformed Encode(const ConformInput& input, const ConformTarget& target, SpillFi
     }
     // Decoding and resampling on a thread of their own, beside the encoder, which takes longest.
     PassEnd end;
-    std::thread decoderThread([&] {
+    const auto decode = [&] {
         const Mpg123Stream::Take take = [&](const float* samples, size_t count) {
             conversion.Add(samples, count, decoder.Format());
         };
         end = decoding.Decode(pass, decoder, take, [&] { return !queue.Closed(); });
         conversion.Finish();
-    });
-    encoding.Run(queue);
-    decoderThread.join();
+    };
+    RunBeside(queue, decode, [&] { encoding.Run(queue); });
     // Audio cut short or mixed by a fault must not pass for the input.
     if (!end.failure.isEmpty()) {
         return {nullptr, end.failure};
@@ -325,9 +352,11 @@ ConformTarget TargetOf(const std::shared_ptr<InputFile>& file, const QString& pa
 
 ConformPass::ConformPass(std::vector<ConformInput> inputs, const ConformTarget& target,
                          SpillFile& spill)
-    : ParallelPass(std::move(inputs),
-                   [target, &spill](const ConformInput& input, const PassDecoding& decoding) {
-                       return Encode(input, target, spill, decoding);
-                   }) {}
+    : ParallelPass(
+          std::move(inputs),
+          [target, &spill](const ConformInput& input, const PassDecoding& decoding) {
+              return Encode(input, target, spill, decoding);
+          },
+          "re-encoding the inputs") {}
 
 }  // namespace tessaro

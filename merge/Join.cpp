@@ -106,7 +106,7 @@ bool Join::Level() {
             return Fail(loudness.failure);
         }
         plan.inputs[i].gainSteps =
-            GainEdit::Settle(plan.inputs[i], loudness, *options.level, &result.warnings);
+            GainEdit::Settle(plan.inputs[i], loudness, options.levelTarget, &result.warnings);
         steps.push_back(plan.inputs[i].gainSteps);
         if (steps.back() != 0) {
             stream.GainChanged();

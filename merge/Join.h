@@ -49,12 +49,14 @@ public:
     void Finish();
 
     size_t InputCount() const { return plan.inputs.size(); }
+    // Gives the join up for `error`: the output goes, and `result` says what became of the
+    // target. Returns false.
+    bool Fail(const QString& error);
 
     MergeResult result;
 
 private:
     bool Await(Pass& pass, qint64 before);
-    bool Fail(const QString& error);
     bool Cancelled();
     bool Open();
     bool PlanFromInputs();

@@ -1,8 +1,7 @@
 #include "merge/JoinChoices.h"
 
 #include <QtGlobal>
-#include <cstring>
-#include <stdexcept>
+#include <cmath>
 
 namespace tessaro {
 namespace {
@@ -17,83 +16,162 @@ void Turn(JoinOptions& options, bool on) {
     options.*flag = on;
 }
 
+// A value that is one number of the options.
+template <double JoinOptions::*number>
+QString ReadNumber(const JoinOptions& options) {
+    return QString::number(options.*number);
+}
+template <double JoinOptions::*number>
+void WriteNumber(JoinOptions& options, const QString& value) {
+    options.*number = value.toDouble();
+}
+
+// Quieter than this, loudness meters measure nothing but gated-out silence.
+constexpr double kLowestTarget = -70;
+
+// "a", "b" or "c"
+QString Listed(const QStringList& words) {
+    QStringList quoted;
+    for (const QString& word : words) {
+        quoted << QLatin1Char('"') + word + QLatin1Char('"');
+    }
+    const QString last = quoted.takeLast();
+    return quoted.isEmpty() ? last
+                            : quoted.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
 }  // namespace
+
+bool ChoiceValue::Accepts(const QString& text) const {
+    if (optional && text == fallback) {
+        return true;
+    }
+    if (kind == Kind::Word) {
+        return words.contains(text);
+    }
+    bool number = false;
+    const double value = text.toDouble(&number);
+    // So written that "nan" is refused too.
+    return number && value >= lowest && value <= highest;
+}
+
+bool ChoiceValue::TakesAsValue(const QString& argument) const {
+    if (kind == Kind::Word) {
+        return words.contains(argument);
+    }
+    bool number = false;
+    return std::isfinite(argument.toDouble(&number)) && number;
+}
+
+QString ChoiceValue::Refusal(const QString& option, const QString& text) const {
+    if (kind == Kind::Number) {
+        return QStringLiteral("--%1 needs %2 from %3 to %4, not \"%5\"")
+            .arg(option, QLatin1String(what), QString::number(lowest), QString::number(highest),
+                 text);
+    }
+    return QStringLiteral("--%1 %2 %3, not \"%4\"")
+        .arg(option, optional ? QStringLiteral("takes no value or") : QStringLiteral("needs"),
+             Listed(words), text);
+}
 
 const std::vector<JoinChoice>& JoinChoices() {
     static const std::vector<JoinChoice> choices{
-        {"chapters", "title",
-         "Add a chapter for each joined input to the output's tag, titled with the input's own "
-         "title or, without one, its file name. With =title, one chapter for each run of inputs "
-         "whose titles agree once a trailing part or track number is left out (\"Chapter 3 "
-         "(1/2)\", \"Chapter 3 - Part 2\").",
-         QT_TRANSLATE_NOOP("CPrefStandardPage", "Add a &chapter for each input file"), "chapters",
-         IsOn<&JoinOptions::chapters>, Turn<&JoinOptions::chapters>},
-        {nullptr, nullptr, nullptr,
-         QT_TRANSLATE_NOOP("CPrefStandardPage",
-                           "&One chapter for the parts of a title (\"Chapter 3 (1/2)\", \"Chapter "
-                           "3 (2/2)\")"),
-         "chaptersByTitle", IsOn<&JoinOptions::chaptersByTitle>,
-         Turn<&JoinOptions::chaptersByTitle>},
-        {"copy-cover", nullptr,
-         "Carry the picture of the first joined input that has one (its front cover, else its "
-         "first) into the output's tag.",
-         QT_TRANSLATE_NOOP("CPrefStandardPage", "Copy the first input's co&ver picture"),
-         "copyCover", IsOn<&JoinOptions::copyCover>, Turn<&JoinOptions::copyCover>},
-        {"seamless", nullptr,
-         "Join the inputs without the silence their encoders put at both ends: the few frames "
-         "around each join are decoded and encoded anew. Inputs whose headers do not tell that "
-         "silence, or of different formats, are joined as they are, with a warning.",
-         QT_TRANSLATE_NOOP("CPrefStandardPage",
-                           "&Join seamlessly (re-encodes a few frames at each join)"),
-         "seamless", IsOn<&JoinOptions::seamless>, Turn<&JoinOptions::seamless>},
-        {"level", "LUFS",
-         "Level the loudness of the inputs to LUFS (alone, --level aims at -18, ReplayGain 2.0's "
-         "reference) by changing the gain their frames carry, in steps of 1.5 dB: no "
-         "re-encoding. An input gets less gain where more would clip its peaks. The output's tag "
-         "tells its ReplayGain.",
-         QT_TRANSLATE_NOOP("CPrefStandardPage",
-                           "&Level the loudness of the inputs (changes gain only, no re-encoding)"),
-         "level", [](const JoinOptions& options) { return options.level.has_value(); },
-         // The window aims at the reference loudness; the tool may be told another.
-         [](JoinOptions& options, bool on) {
-             options.level =
-                 on ? std::optional(options.level.value_or(kReferenceLoudness)) : std::nullopt;
-         }},
-        {"conform", nullptr,
-         "Re-encode inputs of another format (MPEG version, layer, sampling rate or channel "
-         "count), or whose frames change format, to match the first input, which must be of "
-         "Layer III: each is decoded, "
-         "resampled, mixed to its channels and encoded in its format, and runs into its "
-         "neighbours without gap. The other inputs are copied as ever.",
-         QT_TRANSLATE_NOOP("CPrefStandardPage",
-                           "&Re-encode inputs of another format to match the first"),
-         "conform", IsOn<&JoinOptions::conform>, Turn<&JoinOptions::conform>},
-        {"copy-tags", nullptr,
-         "Copy into the output's tag every text frame all joined inputs share (album, artist, "
-         "album artist, genre, year, composer, comment, ...), but their titles, track and disc "
-         "numbers and ReplayGain; a tag without a title is titled with the album. The values "
-         "typed above win.",
-         QT_TRANSLATE_NOOP("CPrefStandardPage",
-                           "Copy the &tag the inputs share (album, artist, genre, \u2026)"),
-         "copyTags", IsOn<&JoinOptions::copyTags>, Turn<&JoinOptions::copyTags>},
-        {"id3v2.3", nullptr,
-         "Write the tag, chapters and cover included, as ID3v2.3, which Windows and many older "
-         "players read, instead of ID3v2.4.",
-         QT_TRANSLATE_NOOP("CPrefStandardPage",
-                           "&Write the tag as ID3v2.3 (for Windows and older players)"),
-         "id3v23", IsOn<&JoinOptions::id3v23>, Turn<&JoinOptions::id3v23>},
+        {.option = "chapters",
+         .help = "Add a chapter for each joined input to the output's tag, titled with the "
+                 "input's own title or, without one, its file name. With =title, one chapter for "
+                 "each run of inputs whose titles agree once a trailing part or track number is "
+                 "left out (\"Chapter 3 (1/2)\", \"Chapter 3 - Part 2\").",
+         .label = QT_TRANSLATE_NOOP("CPrefStandardPage", "Add a &chapter for each input file"),
+         .key = "chapters",
+         .isOn = IsOn<&JoinOptions::chapters>,
+         .turn = Turn<&JoinOptions::chapters>,
+         // The window has a box of its own for chapters by title.
+         .value = ChoiceValue{.kind = ChoiceValue::Kind::Word,
+                              .name = "title",
+                              .optional = true,
+                              .words = {QStringLiteral("title")},
+                              .write =
+                                  [](JoinOptions& options, const QString& value) {
+                                      options.chaptersByTitle = value == QLatin1String("title");
+                                  }}},
+        {.option = nullptr,
+         .help = nullptr,
+         .label = QT_TRANSLATE_NOOP("CPrefStandardPage",
+                                    "&One chapter for the parts of a title (\"Chapter 3 (1/2)\", "
+                                    "\"Chapter 3 (2/2)\")"),
+         .key = "chaptersByTitle",
+         .isOn = IsOn<&JoinOptions::chaptersByTitle>,
+         .turn = Turn<&JoinOptions::chaptersByTitle>},
+        {.option = "copy-cover",
+         .help = "Carry the picture of the first joined input that has one (its front cover, "
+                 "else its first) into the output's tag.",
+         .label = QT_TRANSLATE_NOOP("CPrefStandardPage", "Copy the first input's co&ver picture"),
+         .key = "copyCover",
+         .isOn = IsOn<&JoinOptions::copyCover>,
+         .turn = Turn<&JoinOptions::copyCover>},
+        {.option = "seamless",
+         .help = "Join the inputs without the silence their encoders put at both ends: the few "
+                 "frames around each join are decoded and encoded anew. Inputs whose headers do "
+                 "not tell that silence, or of different formats, are joined as they are, with a "
+                 "warning.",
+         .label = QT_TRANSLATE_NOOP("CPrefStandardPage",
+                                    "&Join seamlessly (re-encodes a few frames at each join)"),
+         .key = "seamless",
+         .isOn = IsOn<&JoinOptions::seamless>,
+         .turn = Turn<&JoinOptions::seamless>},
+        {.option = "level",
+         .help = "Level the loudness of the inputs to LUFS (alone, --level aims at -18, "
+                 "ReplayGain 2.0's reference) by changing the gain their frames carry, in steps "
+                 "of 1.5 dB: no re-encoding. An input gets less gain where more would clip its "
+                 "peaks. The output's tag tells its ReplayGain.",
+         .label = QT_TRANSLATE_NOOP(
+             "CPrefStandardPage",
+             "&Level the loudness of the inputs (changes gain only, no re-encoding)"),
+         .key = "level",
+         .isOn = IsOn<&JoinOptions::level>,
+         .turn = Turn<&JoinOptions::level>,
+         .value = ChoiceValue{.kind = ChoiceValue::Kind::Number,
+                              .name = "LUFS",
+                              .key = "levelTarget",
+                              .optional = true,
+                              .fallback = QString::number(kReferenceLoudness),
+                              .lowest = kLowestTarget,
+                              .highest = 0,
+                              .what = "a loudness in LUFS",
+                              .unit = "LUFS",
+                              .read = ReadNumber<&JoinOptions::levelTarget>,
+                              .write = WriteNumber<&JoinOptions::levelTarget>}},
+        {.option = "conform",
+         .help = "Re-encode inputs of another format (MPEG version, layer, sampling rate or "
+                 "channel count), or whose frames change format, to match the first input, which "
+                 "must be of Layer III: each is decoded, resampled, mixed to its channels and "
+                 "encoded in its format, and runs into its neighbours without gap. The other "
+                 "inputs are copied as ever.",
+         .label = QT_TRANSLATE_NOOP("CPrefStandardPage",
+                                    "&Re-encode inputs of another format to match the first"),
+         .key = "conform",
+         .isOn = IsOn<&JoinOptions::conform>,
+         .turn = Turn<&JoinOptions::conform>},
+        {.option = "copy-tags",
+         .help = "Copy into the output's tag every text frame all joined inputs share (album, "
+                 "artist, album artist, genre, year, composer, comment, ...), but their titles, "
+                 "track and disc numbers and ReplayGain; a tag without a title is titled with the "
+                 "album. The values typed above win.",
+         .label = QT_TRANSLATE_NOOP(
+             "CPrefStandardPage", "Copy the &tag the inputs share (album, artist, genre, \u2026)"),
+         .key = "copyTags",
+         .isOn = IsOn<&JoinOptions::copyTags>,
+         .turn = Turn<&JoinOptions::copyTags>},
+        {.option = "id3v2.3",
+         .help = "Write the tag, chapters and cover included, as ID3v2.3, which Windows and many "
+                 "older players read, instead of ID3v2.4.",
+         .label = QT_TRANSLATE_NOOP("CPrefStandardPage",
+                                    "&Write the tag as ID3v2.3 (for Windows and older players)"),
+         .key = "id3v23",
+         .isOn = IsOn<&JoinOptions::id3v23>,
+         .turn = Turn<&JoinOptions::id3v23>},
     };
     return choices;
-}
-
-size_t JoinChoiceIndex(const char* key) {
-    const std::vector<JoinChoice>& choices = JoinChoices();
-    for (size_t i = 0; i < choices.size(); ++i) {
-        if (std::strcmp(choices[i].key, key) == 0) {
-            return i;
-        }
-    }
-    throw std::out_of_range(key);
 }
 
 }  // namespace tessaro

@@ -1,28 +1,69 @@
 #pragma once
 
-#include <cstddef>
+#include <QString>
+#include <QStringList>
+#include <optional>
 #include <vector>
 
 #include "merge/JoinOptions.h"
 
 namespace tessaro {
 
+// A value a choice carries while it is on, a number within a range or one word of a list, kept as
+// the text the tool is given and the window's settings keep. Declared once: the tool parses,
+// checks and explains it from here, the window shows and keeps it from here.
+struct ChoiceValue {
+    enum class Kind { Number, Word };
+
+    Kind kind;
+    const char* name;  // in the tool's help: "--level[=LUFS]", "--chapters[=title]"
+    // Under "joinedFile/" in the window's settings, beside the choice's own key, and shown on the
+    // preferences page beside its box; null where the window reaches the value another way.
+    const char* key = nullptr;
+    // Whether the tool's option may come without it; `fallback` then stands for it. The window
+    // shows `fallback` until it keeps a value.
+    bool optional = false;
+    QString fallback{};
+    // A number from `lowest` to `highest`, meaning `what` (the tool's complaint names it) and
+    // shown in the window in `unit`.
+    double lowest = 0;
+    double highest = 0;
+    const char* what = nullptr;
+    const char* unit = nullptr;
+    QStringList words{};  // what a word may be
+    // The value as the options hold it; null where the window does not keep it.
+    QString (*read)(const JoinOptions& options) = nullptr;
+    void (*write)(JoinOptions& options, const QString& value) = nullptr;
+
+    // Whether `text` is a value it may have (`fallback` included).
+    bool Accepts(const QString& text) const;
+    // Whether the option given alone takes the argument behind it as its value: one of its
+    // words, or any number, which may then be refused as out of range.
+    bool TakesAsValue(const QString& argument) const;
+    // The tool's complaint of `--option` given `text`, which it does not accept.
+    QString Refusal(const QString& option, const QString& text) const;
+};
+
 // A choice of what the joined file carries, declared once for all who offer it: the tool as an
 // option, the window as a box on its preferences page, kept in the window's settings.
 struct JoinChoice {
-    const char* option;     // the tool's --option; null where the tool has another way to it
-    const char* valueName;  // of the value the option may take; null for none
-    const char* help;       // the tool's explanation of the option
-    const char* label;      // the window's box, its access key marked with '&'
-    const char* key;        // under "joinedFile/" in the window's settings
+    const char* option;  // the tool's --option; null where the tool has another way to it
+    const char* help;    // the tool's explanation of the option
+    // The window's box, its access key marked with '&', and where the window's settings keep it,
+    // under "joinedFile/"; both null for a choice the tool alone offers.
+    const char* label;
+    const char* key;
+    // Both null for a choice that is its value alone, set whenever its option is given, which
+    // the window does not offer: it shows a value only beside a box.
     bool (*isOn)(const JoinOptions& options);
     void (*turn)(JoinOptions& options, bool on);
+    std::optional<ChoiceValue> value{};  // none for a choice that is only on or off
+
+    // The value the window shows beside the box and keeps; null where it has none.
+    const ChoiceValue* WindowValue() const { return value && value->key ? &*value : nullptr; }
 };
 
 // In the order the window shows them.
 const std::vector<JoinChoice>& JoinChoices();
-// Where the choice kept under `key` stands among JoinChoices(); raises std::out_of_range for a
-// key that is none.
-size_t JoinChoiceIndex(const char* key);
 
 }  // namespace tessaro

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <optional>
 
 namespace tessaro {
 
@@ -13,17 +12,21 @@ struct MoreTagFields {
     QString composer;  // where audiobook tools file the narrator
 };
 
+// ReplayGain 2.0's reference loudness, which levelling aims at unless told otherwise.
+constexpr double kReferenceLoudness = -18.0;
+
 // What the joined file carries beyond the audio and the typed tag.
 struct JoinOptions {
     bool chapters = false;   // a chapter for each joined input, titled as the input is
     bool copyCover = false;  // the picture of the first joined input that has one
-    QString coverFile;       // a JPEG or PNG file to carry as the front cover instead
+    QString coverFile{};     // a JPEG or PNG file to carry as the front cover instead
     // Each join between two inputs made without the encoders' silence: the frames around it are
     // decoded and encoded anew.
     bool seamless = false;
-    // The loudness, in LUFS, each input is brought nearest to by changing its frames' gain;
-    // none to leave the inputs' levels as they are.
-    std::optional<double> level;
+    // Each input brought nearest to `levelTarget` LUFS by changing its frames' gain; otherwise
+    // the inputs' levels stay as they are.
+    bool level = false;
+    double levelTarget = kReferenceLoudness;
     // Inputs whose format differs from the first one's are decoded and encoded anew in its
     // format; the others are copied as ever.
     bool conform = false;
@@ -38,8 +41,5 @@ struct JoinOptions {
     bool id3v23 = false;
     MoreTagFields moreTag{};
 };
-
-// ReplayGain 2.0's reference loudness, which levelling aims at unless told otherwise.
-constexpr double kReferenceLoudness = -18.0;
 
 }  // namespace tessaro

@@ -247,7 +247,7 @@ InputLoudness Measure(const LoudnessInput& input, const PassDecoding& decoding) 
 }  // namespace
 
 LoudnessPass::LoudnessPass(std::vector<LoudnessInput> inputs)
-    : ParallelPass(std::move(inputs), Measure) {}
+    : ParallelPass(std::move(inputs), Measure, "measuring the loudness of the inputs") {}
 
 double GainDb(int steps) {
     return steps * kStepDb;

@@ -1,12 +1,11 @@
 #include "merge/MergeJob.h"
 
-#include <sys/stat.h>
-
-#include <QFile>
+#include <new>
 #include <optional>
 #include <utility>
 
 #include "io/Files.h"
+#include "io/Threads.h"
 #include "merge/Join.h"
 #include "mp3/PictureFile.h"
 #include "workspace/TessaroWorkSpace.h"
@@ -14,27 +13,16 @@
 namespace tessaro {
 namespace {
 
-// The file that stands at path, links followed: none when nothing does.
-std::optional<std::pair<dev_t, ino_t>> FileId(const QString& path) {
-    struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
-        return std::nullopt;
-    }
-    return std::make_pair(info.st_dev, info.st_ino);
-}
-
 // Why the join must not write to outputPath: it is one of the inputs, or something a new file
 // must not replace. Empty when it may.
 QString RefuseOutput(const TessaroWorkSpace& workspace, const QString& outputPath) {
-    // A path that names nothing yet cannot be an input, and needs no look at them.
-    if (const auto outputId = FileId(outputPath)) {
-        for (const QString& input : workspace.Paths()) {
-            if (FileId(input) == outputId) {
-                return QStringLiteral(
-                           "The output file %1 is also one of the inputs (%2); "
-                           "choose another output file.")
-                    .arg(Quoted(outputPath), Quoted(input));
-            }
+    // A path that names nothing yet cannot be an input.
+    for (const QString& input : workspace.Paths()) {
+        if (SameFile(input, outputPath)) {
+            return QStringLiteral(
+                       "The output file %1 is also one of the inputs (%2); "
+                       "choose another output file.")
+                .arg(Quoted(outputPath), Quoted(input));
         }
     }
     const QString refusal = NotReplaceable(outputPath);
@@ -56,40 +44,73 @@ QString RefuseNames(const TessaroWorkSpace& workspace, const QString& outputPath
     return QString();
 }
 
+MergeResult Failed(QString error) {
+    MergeResult result;
+    result.error = std::move(error);
+    return result;
+}
+
+QString OutOfMemory() {
+    return QStringLiteral("Not enough memory to join the inputs");
+}
+
+// Why the join must not start: a name it cannot use, an output it must not replace, a cover that
+// is no picture. Empty when it may; `cover` then holds the picture read, if one is asked for.
+QString Refuse(const TessaroWorkSpace& workspace, const QString& outputPath,
+               const JoinOptions& options, std::optional<mp3::Picture>& cover) {
+    QString refusal = RefuseNames(workspace, outputPath, options);
+    if (refusal.isEmpty()) {
+        refusal = RefuseOutput(workspace, outputPath);
+    }
+    if (!refusal.isEmpty() || options.coverFile.isEmpty()) {
+        return refusal;
+    }
+    QString why;
+    cover = mp3::ReadPictureFile(options.coverFile, &why);
+    return cover ? QString()
+                 : QStringLiteral("Cannot use %1 as the cover picture: %2")
+                       .arg(Quoted(options.coverFile), why);
+}
+
+// Runs the join's steps. A lack of memory, or of a thread, fails it as a full disk would: what
+// it wrote goes.
+void RunSteps(Join& join, const JoinOptions& options) {
+    try {
+        if (!join.Plan() || (options.conform && !join.PlanConform()) ||
+            (options.level && !join.Level()) || (options.conform && !join.Conform())) {
+            return;
+        }
+        for (size_t i = 0; i < join.InputCount(); ++i) {
+            if (!join.CopyInput(i)) {
+                return;
+            }
+        }
+        join.Finish();
+    } catch (const std::bad_alloc&) {
+        join.Fail(OutOfMemory());
+    } catch (const ThreadRefused& refused) {
+        join.Fail(QStringLiteral("Not enough memory to start a thread for ") +
+                  QLatin1String(refused.what()));
+    }
+}
+
 }  // namespace
 
 MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHost& host,
                      const JoinOptions& options) {
     host.MergeProgress(0, 100);
-    MergeResult refused;
-    refused.error = RefuseNames(workspace, outputPath, options);
-    if (refused.error.isEmpty()) {
-        refused.error = RefuseOutput(workspace, outputPath);
-    }
-    std::optional<mp3::Picture> cover;
-    if (refused.error.isEmpty() && !options.coverFile.isEmpty()) {
-        QString why;
-        cover = mp3::ReadPictureFile(options.coverFile, &why);
-        if (!cover) {
-            refused.error = QStringLiteral("Cannot use %1 as the cover picture: %2")
-                                .arg(Quoted(options.coverFile), why);
+    try {
+        std::optional<mp3::Picture> cover;
+        if (QString refusal = Refuse(workspace, outputPath, options, cover); !refusal.isEmpty()) {
+            return Failed(std::move(refusal));
         }
+        Join join(workspace, outputPath, host, options, std::move(cover));
+        RunSteps(join, options);
+        return std::move(join.result);
+    } catch (const std::bad_alloc&) {
+        // Before the output was made, or as the result was handed over.
+        return Failed(OutOfMemory());
     }
-    if (!refused.error.isEmpty()) {
-        return refused;
-    }
-    Join join(workspace, outputPath, host, options, std::move(cover));
-    if (!join.Plan() || (options.conform && !join.PlanConform()) ||
-        (options.level && !join.Level()) || (options.conform && !join.Conform())) {
-        return join.result;
-    }
-    for (size_t i = 0; i < join.InputCount(); ++i) {
-        if (!join.CopyInput(i)) {
-            return join.result;
-        }
-    }
-    join.Finish();
-    return join.result;
 }
 
 }  // namespace tessaro

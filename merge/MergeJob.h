@@ -55,7 +55,7 @@ struct MergeResult {
 // written. A name that is not valid UTF-8, a cover file that is not
 // a JPEG or PNG picture in a regular file of at most 64 MiB, or a tag larger than an ID3v2 tag can
 // hold fails the merge before anything is written. A merge the host cancels ends as a failed one
-// does, with the target as it was.
+// does, with the target as it was, and so does one that runs short of memory or of threads.
 [[nodiscard]] MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath,
                                    MergeHost& host, const JoinOptions& options = {});
 

@@ -54,14 +54,18 @@ class ParallelPass : public Pass {
 public:
     using Job = std::function<Result(const Input&, const PassDecoding&)>;
 
-    ParallelPass(std::vector<Input> inputs, Job job)
+    // `purpose` names what the threads are for, should the system refuse them.
+    ParallelPass(std::vector<Input> inputs, Job job, const char* purpose)
         : inputs(std::move(inputs)),
           job(std::move(job)),
           results(this->inputs.size()),
-          workers(int(this->inputs.size()), [this](int i) {
-              results[size_t(i)] =
-                  this->job(this->inputs[size_t(i)], PassDecoding(workers, bytesDone));
-          }) {}
+          workers(
+              int(this->inputs.size()),
+              [this](int i) {
+                  results[size_t(i)] =
+                      this->job(this->inputs[size_t(i)], PassDecoding(workers, bytesDone));
+              },
+              purpose) {}
 
     bool WaitFor(std::chrono::milliseconds timeout) override { return workers.WaitFor(timeout); }
     qint64 BytesDone() const override { return bytesDone; }

@@ -2,17 +2,31 @@
 
 #include <algorithm>
 
+#include "io/Threads.h"
+
 namespace tessaro {
 
-Workers::Workers(int count, std::function<void(int)> job) : count(count), job(std::move(job)) {
+Workers::Workers(int count, std::function<void(int)> job, const char* purpose)
+    : count(count), job(std::move(job)) {
     const int threadCount =
         std::clamp(int(std::thread::hardware_concurrency()), 1, std::max(1, count));
-    for (int i = 0; i < threadCount; ++i) {
-        threads.emplace_back([this] { Work(); });
+    // Room made first: a thread started must never be dropped unjoined.
+    threads.reserve(size_t(threadCount));
+    try {
+        for (int i = 0; i < threadCount; ++i) {
+            threads.push_back(StartThread(purpose, [this] { Work(); }));
+        }
+    } catch (...) {
+        End();
+        throw;
     }
 }
 
 Workers::~Workers() {
+    End();
+}
+
+void Workers::End() {
     Stop();
     for (std::thread& thread : threads) {
         thread.join();
@@ -20,8 +34,16 @@ Workers::~Workers() {
 }
 
 void Workers::Work() {
-    for (int i = next++; i < count && !stopping; i = next++) {
-        job(i);
+    try {
+        for (int i = next++; i < count && !stopping; i = next++) {
+            job(i);
+        }
+    } catch (...) {
+        // Raised again where the items are awaited: a thread that ends by an exception ends the
+        // process.
+        const std::lock_guard<std::mutex> guard(lock);
+        failure = failure ? failure : std::current_exception();
+        stopping = true;
     }
     const std::lock_guard<std::mutex> guard(lock);
     ++finished;
@@ -30,8 +52,12 @@ void Workers::Work() {
 
 bool Workers::WaitFor(std::chrono::milliseconds timeout) {
     std::unique_lock<std::mutex> guard(lock);
-    return threadFinished.wait_for(guard, timeout,
-                                   [this] { return finished == int(threads.size()); });
+    const bool done =
+        threadFinished.wait_for(guard, timeout, [this] { return finished == int(threads.size()); });
+    if (done && failure) {
+        std::rethrow_exception(failure);
+    }
+    return done;
 }
 
 }  // namespace tessaro

@@ -24,26 +24,32 @@ namespace {
 // the system and take it again from one input to the next.
 class BufferPool {
 public:
-    explicit BufferPool(qint64 size) : size(size) {}
+    explicit BufferPool(qint64 size) : size(size) { kept.reserve(kKept); }
     std::shared_ptr<quint8[]> Take() {
-        std::unique_lock<std::mutex> lock(mutex);
-        quint8* bytes = nullptr;
-        if (kept.empty()) {
-            lock.unlock();
-            bytes = new quint8[size_t(size)];
-        } else {
-            bytes = kept.back().release();
-            kept.pop_back();
+        std::unique_ptr<quint8[]> bytes;
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            if (!kept.empty()) {
+                bytes = std::move(kept.back());
+                kept.pop_back();
+            }
         }
-        return std::shared_ptr<quint8[]>(bytes, [this](quint8* given) { Give(given); });
+        if (!bytes) {
+            bytes.reset(new quint8[size_t(size)]);
+        }
+        // Where no memory is left for the pointer's count, it gives the buffer back at once: the
+        // pool's lock must not be held then.
+        return std::shared_ptr<quint8[]>(bytes.release(), [this](quint8* given) { Give(given); });
     }
 
 private:
     static constexpr size_t kKept = 8;  // more than the writer holds at once
 
-    void Give(quint8* bytes) {
+    // Raises nothing, as a pointer's destructor calls it: room for the buffers kept is made
+    // beforehand.
+    void Give(quint8* bytes) noexcept {
         std::unique_ptr<quint8[]> owned(bytes);
-        std::lock_guard<std::mutex> lock(mutex);
+        const std::lock_guard<std::mutex> lock(mutex);
         if (kept.size() < kKept) {
             kept.push_back(std::move(owned));
         }

@@ -7,8 +7,8 @@
 namespace tessaro {
 namespace {
 
-QString KeyOf(const JoinChoice& choice) {
-    return QStringLiteral("joinedFile/") + QLatin1String(choice.key);
+QString KeyOf(const char* key) {
+    return QStringLiteral("joinedFile/") + QLatin1String(key);
 }
 
 }  // namespace
@@ -18,7 +18,15 @@ JoinPreferences LoadJoinPreferences(const QString& preferencesPath) {
     preferences.saveID3Tag = ReadSaveID3Tag(preferencesPath);
     const QSettings settings = WindowSettings();
     for (const JoinChoice& choice : JoinChoices()) {
-        choice.turn(preferences.options, settings.value(KeyOf(choice), false).toBool());
+        if (!choice.key) {
+            continue;  // the tool's alone
+        }
+        choice.turn(preferences.options, settings.value(KeyOf(choice.key), false).toBool());
+        if (const ChoiceValue* value = choice.WindowValue()) {
+            // A value edited by hand into one the choice cannot take is not taken.
+            const QString kept = settings.value(KeyOf(value->key), value->fallback).toString();
+            value->write(preferences.options, value->Accepts(kept) ? kept : value->fallback);
+        }
     }
     return preferences;
 }
@@ -26,7 +34,13 @@ JoinPreferences LoadJoinPreferences(const QString& preferencesPath) {
 void SaveJoinOptions(const JoinOptions& options) {
     QSettings settings = WindowSettings();
     for (const JoinChoice& choice : JoinChoices()) {
-        settings.setValue(KeyOf(choice), choice.isOn(options));
+        if (!choice.key) {
+            continue;
+        }
+        settings.setValue(KeyOf(choice.key), choice.isOn(options));
+        if (const ChoiceValue* value = choice.WindowValue()) {
+            settings.setValue(KeyOf(value->key), value->read(options));
+        }
     }
 }
 

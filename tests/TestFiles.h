@@ -121,6 +121,16 @@ private:
     sighandler_t previousHandler;
 };
 
+// Whether the build is instrumented by a sanitizer, whose shadow memory takes far more address
+// space than any limit of it leaves.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+constexpr bool kSanitized = __has_feature(address_sanitizer) || __has_feature(thread_sanitizer);
+#else
+constexpr bool kSanitized = false;
+#endif
+
 // CRC-16/ARC computed a bit at a time, the plain way, to check the program's table-driven one.
 quint16 BitwiseCrc16(const QByteArray& bytes);
 // The size-byte big-endian number at bytes[at].

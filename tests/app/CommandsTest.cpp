@@ -729,8 +729,9 @@ private Q_SLOTS:
         // The joined-file boxes survive a restart in the window's settings; the preference file
         // holds the tag choice alone, byte for byte as without them.
         QVERIFY(frame->JoinOptions().chapters && frame->JoinOptions().copyCover &&
-                frame->JoinOptions().seamless && frame->JoinOptions().conform);
-        QCOMPARE(frame->JoinOptions().level, std::optional(tessaro::kReferenceLoudness));
+                frame->JoinOptions().seamless && frame->JoinOptions().conform &&
+                frame->JoinOptions().level);
+        QCOMPARE(frame->JoinOptions().levelTarget, tessaro::kReferenceLoudness);
         frame.reset();
         const QString saved = tessaro::GetPreferencesPath(QStringLiteral("Zovi Tessaro 1.2"));
         const QString alone = dir.filePath(QStringLiteral("alone.dat"));

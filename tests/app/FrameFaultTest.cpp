@@ -1,5 +1,6 @@
-// Faults met through the main window: a merge onto a full disk or with an input that shrinks
-// meanwhile, a workspace save and a preference save that fail halfway. Each is shown to the
+// Faults met through the main window: a merge onto a full disk, with an input that shrinks
+// meanwhile or without the memory for its thread, a workspace save and a preference save that
+// fail halfway. Each is shown to the
 // user, and the file it was to replace is left as it was, with no temporary file beside it.
 
 #include <QtTest>
@@ -10,7 +11,10 @@
 #include "TestFiles.h"
 #include "app/CMainFrame.h"
 #include "app/Commands.h"
+#include "app/MergeThread.h"
 #include "settings/Preferences.h"
+#include "workspace/PlainTrackList.h"
+#include "workspace/TessaroWorkSpace.h"
 
 using namespace testing_files;
 
@@ -97,6 +101,31 @@ private Q_SLOTS:
         Merge(*frame, output);
         ExpectShownAndNothingReplaced(input, QStringLiteral("changed or removed"), output,
                                       {"a.mp3", "out.mp3"});
+    }
+
+    void aMergeWhoseThreadCannotStart() {
+        // The frame, as the merge thread reaches it.
+        struct Target : QObject, FrameMessageTarget {
+            LRESULT SendFrameMessage(quint32 message, WPARAM, LPARAM) override {
+                messages << message;
+                return 0;
+            }
+            QList<quint32> messages;
+        } frame;
+        tessaro::PlainTrackList list;
+        tessaro::TessaroWorkSpace workspace(list);
+        workspace.AddPath(Write(QStringLiteral("a.mp3"), Mp3Frames(30)));
+        const QString output = Write(QStringLiteral("out.mp3"), kOld);
+        MergeThread thread(&frame, frame, workspace, output);
+        thread.setStackSize(1);  // less than any thread needs: the system starts none
+        QTest::ignoreMessage(QtCriticalMsg,
+                             QRegularExpression(QStringLiteral("^QThread::start: ")));
+        thread.Start();
+        QTRY_COMPARE(frame.messages, QList<quint32>{WM_MERGE_FINISHED});
+        QCOMPARE(thread.Result().error,
+                 QStringLiteral("Not enough memory to start a thread for the merge"));
+        QCOMPARE(ReadAll(output), kOld);
+        QCOMPARE(FolderEntries(dir.path()), (QStringList{"a.mp3", "out.mp3"}));
     }
 
     void aWorkspaceSaveThatFailsHalfway() {

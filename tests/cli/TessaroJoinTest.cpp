@@ -449,6 +449,84 @@ TEST_F(TessaroJoinTest, ChaptersByTitleFromAFileAndToOne) {
     EXPECT_EQ(ReadAll(output), before);
 }
 
+TEST_F(TessaroJoinTest, ChoiceValuesAreCheckedAndRefusedAsBefore) {
+    for (const auto& [argument, complaint] :
+         {std::pair{"--level=0.5", "--level needs a loudness in LUFS from -70 to 0, not \"0.5\""},
+          {"--level=-70.5", "--level needs a loudness in LUFS from -70 to 0, not \"-70.5\""},
+          {"--level=", "--level needs a loudness in LUFS from -70 to 0, not \"\""},
+          {"--chapters=each", "--chapters takes no value or \"title\", not \"each\""}}) {
+        const JoinRun run = Join({QLatin1String(argument), QStringLiteral("-o"), output, cbr});
+        EXPECT_EQ(run.exitCode, 2) << argument;
+        EXPECT_TRUE(run.err.startsWith(QStringLiteral("tessaro-join: %1\n").arg(complaint)))
+            << run.err.toStdString();
+    }
+    // The range's ends are in it; an empty value of --chapters is none.
+    for (const char* argument : {"--level=-70", "--level=0", "--chapters="}) {
+        const JoinRun run = Join(
+            {QLatin1String(argument), QStringLiteral("-q"), QStringLiteral("-o"), output, cbr});
+        EXPECT_EQ(run.exitCode, 0) << argument << run.err.toStdString();
+    }
+}
+
+TEST_F(TessaroJoinTest, AChapterExportThatWouldFailOrReplaceAFileOfTheRunIsRefusedFirst) {
+    const QString input = WriteAll(dir.filePath(QStringLiteral("in.mp3")), ReadAll(cbr));
+    const QString cover = WriteAll(dir.filePath(QStringLiteral("cover.jpg")),
+                                   ReadAll(Fixture(QStringLiteral("plasma.jpg"))));
+    const QString chapters =
+        WriteAll(dir.filePath(QStringLiteral("chapters.txt")), "00:00:00.000 One\n");
+    const QString fifo = dir.filePath(QStringLiteral("fifo.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    tessaro::PlainTrackList list;
+    tessaro::TessaroWorkSpace workspace(list);
+    workspace.AddPath(input);
+    const QString job = dir.filePath(QStringLiteral("job.twk"));
+    workspace.SaveToFile(job);
+    WriteAll(output, "an earlier join");
+    const QStringList joinInput{QStringLiteral("-o"), output, input};
+    const struct {
+        QString exported;
+        QStringList arguments;
+        const char* reason;
+    } cases[] = {
+        {dir.filePath(QStringLiteral("missing/chapters.txt")), joinInput,
+         "No such file or directory"},
+        {dir.filePath(QStringLiteral("folder")), joinInput, "it is a folder"},
+        {fifo, joinInput, "it is not a regular file"},
+        {QStringLiteral("/dev/null"), joinInput, "it is not a regular file"},
+        {input, joinInput, "it is an input"},
+        {dir.path() + QStringLiteral("/./out.mp3"), joinInput, "it is the output"},
+        // One to be made: its path alone tells.
+        {dir.filePath(QStringLiteral("new.mp3")),
+         {QStringLiteral("-o"), dir.path() + QStringLiteral("/folder/../new.mp3"), input},
+         "it is the output"},
+        {job, {QStringLiteral("-o"), output, QStringLiteral("-w"), job}, "it is the workspace"},
+        {cover, joinInput + QStringList{QStringLiteral("--cover"), cover},
+         "it is the cover picture"},
+        {chapters, joinInput + QStringList{QStringLiteral("--chapter-file"), chapters},
+         "it is the chapter file"},
+    };
+    const QStringList entries = FolderEntries(dir.path());
+    const QStringList files{input, cover, chapters, job, output};
+    QByteArrayList contents;
+    for (const QString& file : files) {
+        contents << ReadAll(file);
+    }
+    for (const auto& refused : cases) {
+        const JoinRun run = Join(
+            refused.arguments + QStringList{QStringLiteral("--export-chapters"), refused.exported});
+        SCOPED_TRACE(run.err.toStdString());
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.contains(
+            QStringLiteral("error: cannot write the chapters to \"%1\": ").arg(refused.exported)));
+        EXPECT_TRUE(run.err.contains(QLatin1String(refused.reason)));
+        EXPECT_EQ(FolderEntries(dir.path()), entries);
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            EXPECT_EQ(ReadAll(files[i]), contents[i]) << files[i].toStdString();
+        }
+    }
+}
+
 TEST_F(TessaroJoinTest, InputsThatAreNotRegularFilesAreSkippedTagsAndAll) {
     // A FIFO that no one writes and a device without end: not waited for, not read.
     const QString fifo = dir.filePath(QStringLiteral("fifo.mp3"));
@@ -564,6 +642,63 @@ TEST_F(TessaroJoinTest, ASignalThatEndsAJoinRemovesItsNamedTemporaryFile) {
                   (QStringList{QStringLiteral("in.mp3"), QStringLiteral("out.mp3")}));
         EXPECT_EQ(ReadAll(output), "an earlier join");
     }
+}
+
+// Runs tessaro-join within `kibibytes` of address space (ulimit -v), its temporary file named as
+// on file systems without unnamed ones.
+JoinRun JoinWithin(rlim_t kibibytes, const QStringList& arguments) {
+    QProcess process;
+    process.setProcessEnvironment(Preloaded(QStringLiteral(TESSARO_NAMED_TEMPORARY_FILES)));
+    process.start(
+        QStringLiteral("sh"),
+        QStringList{QStringLiteral("-c"), QStringLiteral("ulimit -v \"$0\" && exec \"$@\""),
+                    QString::number(kibibytes), QStringLiteral(TESSARO_JOIN)} +
+            arguments);
+    // A join this small takes a moment: much longer, and it hangs.
+    const bool finished = process.waitForFinished(20000);
+    process.kill();
+    return {finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromLocal8Bit(process.readAllStandardOutput()),
+            QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+// Run short of memory, or of a thread, wherever in the join, the tool says so: no abort, the old
+// output as it was, no temporary file left. Tried at every MiB from too little to start at all up
+// to enough, so that each stage of the join runs short somewhere, whatever the machine.
+TEST_F(TessaroJoinTest, RunningShortOfMemoryFailsTheJoinSayingSo) {
+    if (kSanitized) {
+        GTEST_SKIP() << "a sanitizer's shadow memory takes more address space than a limit leaves";
+    }
+    QTemporaryDir elsewhere;
+    const QString exported = elsewhere.filePath(QStringLiteral("chapters.txt"));
+    int saidSo = 0;
+    for (const QStringList& options :
+         {QStringList{},
+          QStringList{QStringLiteral("--level"), QStringLiteral("--export-chapters"), exported}}) {
+        WriteAll(output, "an earlier join");
+        rlim_t kibibytes = 16 << 10;
+        for (; kibibytes < (1 << 20); kibibytes += 1 << 10) {
+            const JoinRun run = JoinWithin(
+                kibibytes, options + QStringList{QStringLiteral("-o"), output, cbr, vbr, cbr});
+            if (run.exitCode == 0) {
+                break;
+            }
+            // Too little for the loader, or for a library's set-up, before the tool starts.
+            if (run.err.contains(QStringLiteral("error while loading shared libraries")) ||
+                run.err.startsWith(QStringLiteral("libgomp: Out of memory"))) {
+                continue;
+            }
+            SCOPED_TRACE((QString::number(kibibytes) + QLatin1Char(' ') + run.err).toStdString());
+            EXPECT_EQ(run.exitCode, 1);
+            EXPECT_TRUE(run.err.contains(
+                QRegularExpression(QStringLiteral("error: [Nn]ot enough memory to [a-z]"))));
+            EXPECT_EQ(ReadAll(output), "an earlier join");
+            EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("out.mp3")});
+            ++saidSo;
+        }
+        EXPECT_LT(kibibytes, rlim_t(1 << 20)) << "joined once there is enough";
+    }
+    EXPECT_GT(saidSo, 0);
 }
 
 // A signal amid the final rename waits for it: the target is then the whole join and no

@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTabWidget>
@@ -112,6 +113,40 @@ private Q_SLOTS:
             QCOMPARE(sheet.StandardPage().Preferences().options.copyTags, kept);
             QCOMPARE(sheet.StandardPage().Preferences().options.id3v23, !kept);
             QCOMPARE(sheet.StandardPage().Preferences().options.chaptersByTitle, kept);
+        }
+    }
+
+    void theLevelTargetIsShownBesideItsBoxAndKeptOnOkOnly() {
+        for (const QString& close : {QStringLiteral("OK"), QStringLiteral("Cancel")}) {
+            CPreferencesSheet sheet;
+            sheet.StandardPage().SetPreferences({.options = {.levelTarget = -23.5}});
+            sheet.show();
+            QVERIFY(QTest::qWaitForWindowActive(&sheet));
+            QCheckBox* level = ChildWithText<QCheckBox>(
+                sheet.StandardPage(),
+                QStringLiteral(
+                    "&Level the loudness of the inputs (changes gain only, no re-encoding)"));
+            QVERIFY(level && !level->isChecked());
+            // Next in tab order, beside it, in use only while levelling is.
+            auto* target = qobject_cast<QDoubleSpinBox*>(level->nextInFocusChain());
+            QVERIFY(target);
+            QVERIFY(target->geometry().left() > level->geometry().right());
+            QVERIFY(target->geometry().top() < level->geometry().center().y() &&
+                    target->geometry().bottom() > level->geometry().center().y());
+            QCOMPARE(target->value(), -23.5);
+            QCOMPARE(target->minimum(), -70.0);
+            QCOMPARE(target->maximum(), 0.0);
+            QCOMPARE(target->suffix(), QStringLiteral(" LUFS"));
+            QVERIFY(!target->isEnabled());
+            level->click();
+            QVERIFY(target->isEnabled());
+            target->setFocus();
+            target->selectAll();
+            QTest::keyClicks(target, QStringLiteral("-16"));
+            Button(sheet, close)->click();
+            const bool kept = close == QLatin1String("OK");
+            QCOMPARE(sheet.StandardPage().Preferences().options.level, kept);
+            QCOMPARE(sheet.StandardPage().Preferences().options.levelTarget, kept ? -16.0 : -23.5);
         }
     }
 

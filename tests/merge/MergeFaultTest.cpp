@@ -215,13 +215,9 @@ TEST_F(MergeFaultTest, EveryPassFailsTheJoinForAnInputItCannotReadWholeAsOpened)
     const QString later = Write(QStringLiteral("later.mp3"), laterBytes);
     workspace.AddPath(first);
     workspace.AddPath(later);
-    tessaro::JoinOptions level, conform, seamless, all;
-    level.level = -18.0;
-    conform.conform = true;
-    seamless.seamless = true;
-    all = conform;
-    all.level = level.level;
-    all.seamless = all.chapters = true;
+    const tessaro::JoinOptions level{.level = true}, conform{.conform = true},
+        seamless{.seamless = true},
+        all{.chapters = true, .seamless = true, .level = true, .conform = true};
     const QStringList entries{"first.mp3", "later.mp3", "out.mp3"};
     const auto arm = [](const QString& path, Fault kind, int skip, const QByteArray& bytes) {
         const std::lock_guard<std::mutex> guard(injected.lock);
@@ -299,8 +295,7 @@ TEST_F(MergeFaultTest, ReEncodedInputsHoldNoDescriptorEachAndALimitReachedIsName
     ASSERT_EQ(::pipe(channel), 0);
     const pid_t child = ::fork();
     if (child == 0) {
-        tessaro::JoinOptions conform;
-        conform.conform = true;
+        const tessaro::JoinOptions conform{.conform = true};
         QByteArray told;
         for (const int limit : {32, OpenDescriptors() + 2}) {
             const rlimit set{rlim_t(limit), rlim_t(limit)};
@@ -364,9 +359,9 @@ TEST_F(MergeFaultTest, AnInputThatGainsFramesAfterTheChaptersArePlannedFailsTheM
             WriteAll(later, Mp3Frames(2));
         }
     };
-    ExpectFailureThatChangedNothing(
-        tessaro::RunMerge(workspace, output, host, {true, false, QString(), false, {}}),
-        QStringLiteral("changed"), {"first.mp3", "later.mp3", "out.mp3"});
+    ExpectFailureThatChangedNothing(tessaro::RunMerge(workspace, output, host, {.chapters = true}),
+                                    QStringLiteral("changed"),
+                                    {"first.mp3", "later.mp3", "out.mp3"});
 }
 
 TEST_F(MergeFaultTest, AnInputReplacedAfterItsTagsWereReadFailsTheMerge) {
@@ -382,9 +377,8 @@ TEST_F(MergeFaultTest, AnInputReplacedAfterItsTagsWereReadFailsTheMerge) {
             QFile::rename(other, later);
         }
     };
-    ExpectFailureThatChangedNothing(
-        tessaro::RunMerge(workspace, output, host, {true, false, QString(), false, {}}), later,
-        {"first.mp3", "later.mp3", "out.mp3"});
+    ExpectFailureThatChangedNothing(tessaro::RunMerge(workspace, output, host, {.chapters = true}),
+                                    later, {"first.mp3", "later.mp3", "out.mp3"});
 }
 
 // An ID3v2.3 tag holding a picture of `size` zero bytes, in a compressed frame (a few hundred KiB
@@ -413,7 +407,7 @@ TEST_F(MergeFaultTest, ATagLargerThanID3v2CanHoldFailsTheMergeBeforeAnythingIsWr
     // The largest picture an input's tag holds, which the joined tag's chapters take past it.
     const qint64 largest = (qint64(1) << 28) - 1 - 24;
     workspace.AddPath(WriteInputWithPicture(input, largest, false));
-    const tessaro::JoinOptions copyCover{true, true, QString(), false, {}};
+    const tessaro::JoinOptions copyCover{.chapters = true, .copyCover = true};
     tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, copyCover);
     ExpectFailureThatChangedNothing(result, output, {"in.mp3", "out.mp3"});
     EXPECT_TRUE(result.error.contains(QStringLiteral("more than the 268435465 an ID3v2 tag")))

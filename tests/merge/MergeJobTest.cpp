@@ -502,8 +502,7 @@ TEST_F(MergeJobTest, AChapterForEachJoinedInputTitledAsTheInputIs) {
     for (const bool typed : {false, true}) {
         workspace.SetTag({QStringLiteral("Album"), {}, {}, 0, {}});
         host.saveTag = typed;
-        ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, {true, false, QString(), false, {}})
-                        .Succeeded());
+        ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, {.chapters = true}).Succeeded());
         // In the timeline players show, behind the first input's silence: each input's starts
         // behind its own encoder's silence.
         const double lead = Silence(paths[0]).first;
@@ -552,15 +551,13 @@ TEST_F(MergeJobTest, ThePictureOfTheFirstInputThatHasOneOrOfAPictureFile) {
         ASSERT_TRUE(file.save());
     }
     UsePaths({Fixture(QStringLiteral("vbr_mono.mp3")), pictured});
-    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, {false, true, QString(), false, {}})
-                    .Succeeded());
+    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, {.copyCover = true}).Succeeded());
     EXPECT_EQ(
         ReadChaptersAndPictures(output).pictures,
         (std::vector<std::tuple<int, std::string, QByteArray>>{{3, "image/jpeg", jpeg + '\x03'}}));
     // Re-encoded to the first one's format, it gives its own picture and title all the same:
     // those of the input, not of what the encoder made.
-    tessaro::JoinOptions conform;
-    conform.conform = conform.copyCover = conform.chapters = true;
+    const tessaro::JoinOptions conform{.chapters = true, .copyCover = true, .conform = true};
     const tessaro::MergeResult reencoded = tessaro::RunMerge(workspace, output, host, conform);
     ASSERT_TRUE(reencoded.Succeeded()) << reencoded.error.toStdString();
     EXPECT_TRUE(reencoded.warnings.join(' ').contains(QStringLiteral("re-encoded")));
@@ -572,8 +569,7 @@ TEST_F(MergeJobTest, ThePictureOfTheFirstInputThatHasOneOrOfAPictureFile) {
     EXPECT_EQ(std::get<0>(conformed.chapters[1]), "Pictured title");
 
     const QByteArray png = QByteArray("\x89PNG\r\n\x1A\n", 8) + QByteArray(500, 'p');
-    tessaro::JoinOptions options;
-    options.coverFile = Write(QStringLiteral("cover.png"), png);
+    tessaro::JoinOptions options{.coverFile = Write(QStringLiteral("cover.png"), png)};
     ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
     EXPECT_EQ(ReadChaptersAndPictures(output).pictures,
               (std::vector<std::tuple<int, std::string, QByteArray>>{{3, "image/png", png}}));
@@ -718,8 +714,7 @@ TEST_F(MergeJobTest,
                              QStringLiteral("TCON=Speech"),      QStringLiteral("TCOM=Sprecher"),
                              QStringLiteral("TXXX:SERIES=Saga"), QStringLiteral("COMM:=Ungekürzt")};
 
-    tessaro::JoinOptions options;
-    options.copyTags = true;
+    tessaro::JoinOptions options{.copyTags = true};
     host.saveTag = false;
     ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
     EXPECT_EQ(TextFramesOf(output), shared + QStringList{QStringLiteral("TIT2=Das Buch")});
@@ -752,9 +747,7 @@ TEST_F(MergeJobTest,
     // 0x22D), the chapters' own titles too, and a title for their table.
     const QString longTitle(300, u'T');
     workspace.SetTag({QStringLiteral("Album"), QString(), longTitle, 2021, QString()});
-    options = {};
-    options.id3v23 = true;
-    options.chapters = true;
+    options = {.chapters = true, .id3v23 = true};
     ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
     const QByteArray v23 = ReadAll(output);
     EXPECT_EQ(v23.left(5), QByteArray("ID3\x03\x00", 5));
@@ -849,8 +842,7 @@ TEST_F(MergeJobTest, ChaptersFromAChapterFileToOneAndByTitle) {
     }
     paths.insert(2, Write(QStringLiteral("notes.mp3"), "no audio"));  // skipped, joins no run
     UsePaths(paths);
-    tessaro::JoinOptions options;
-    options.chapters = true;
+    tessaro::JoinOptions options{.chapters = true};
     ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
     const auto perInput = ReadChaptersAndPictures(output).chapters;
     ASSERT_EQ(perInput.size(), 6u);
@@ -974,8 +966,7 @@ TEST_F(MergeJobTest, PastTwoHundredFiftyFiveChaptersTheTableOfContentsListsTable
                          .arg(i + 1)
                          .toLatin1();
         }
-        tessaro::JoinOptions options;
-        options.chapterFile = Write(QStringLiteral("chapters.txt"), lines);
+        tessaro::JoinOptions options{.chapterFile = Write(QStringLiteral("chapters.txt"), lines)};
         for (const bool v23 : {false, true}) {
             options.id3v23 = v23;
             const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, options);
@@ -1189,7 +1180,7 @@ TEST_F(MergeJobTest, SeamlessJoinsRunOnWithoutGapOrClickAndCopyTheOtherFrames) {
         EXPECT_GT(DecodeAsPlayers(output, encoding).size(), pieces.size() + frame * channels);
 
         const tessaro::MergeResult result =
-            tessaro::RunMerge(workspace, output, host, {false, false, QString(), true, {}});
+            tessaro::RunMerge(workspace, output, host, {.seamless = true});
         ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
         EXPECT_TRUE(result.warnings.isEmpty()) << result.warnings.join(' ').toStdString();
         const std::vector<float> join = DecodeAsPlayers(output, encoding);
@@ -1242,7 +1233,7 @@ TEST_F(MergeJobTest, SeamlessJoinsRunOnWithoutGapOrClickAndCopyTheOtherFrames) {
         UsePaths({dir.filePath(QStringLiteral("piece0.mp3")),
                   Write(QStringLiteral("later.mp3"), later)});
         const tessaro::MergeResult joined =
-            tessaro::RunMerge(workspace, output, host, {false, false, QString(), true, {}});
+            tessaro::RunMerge(workspace, output, host, {.seamless = true});
         ASSERT_TRUE(joined.Succeeded());
         EXPECT_EQ(joined.warnings.filter(QStringLiteral("joined as they are")).size(), 1);
         EXPECT_TRUE(joined.warnings.join(' ').contains(QStringLiteral("later.mp3")));
@@ -1275,7 +1266,7 @@ TEST_F(MergeJobTest, SeamlessJoinsReachBackForTheReservedBytesOfVbrTracksThatFad
         pieces.insert(pieces.end(), alone.begin(), alone.end());
         UsePaths({faded, next});
         const tessaro::MergeResult result =
-            tessaro::RunMerge(workspace, output, host, {false, false, QString(), true, {}});
+            tessaro::RunMerge(workspace, output, host, {.seamless = true});
         ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
         EXPECT_TRUE(result.warnings.isEmpty()) << result.warnings.join(' ').toStdString();
         const std::vector<float> join = DecodeAsPlayers(output, vbr);
@@ -1334,7 +1325,7 @@ TEST_F(MergeJobTest, LevellingBringsPiecesTogetherByTheirFramesGainAlone) {
     for (const bool seamless : {false, true}) {
         SCOPED_TRACE(seamless ? "seamless" : "as they are");
         const tessaro::MergeResult result =
-            tessaro::RunMerge(workspace, output, host, {false, false, QString(), seamless, -18.0});
+            tessaro::RunMerge(workspace, output, host, {.seamless = seamless, .level = true});
         ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
         // Only the clicked one is held back, and says so.
         ASSERT_EQ(result.warnings.size(), 1) << result.warnings.join(' ').toStdString();
@@ -1395,8 +1386,7 @@ TEST_F(MergeJobTest, LevellingBringsPiecesTogetherByTheirFramesGainAlone) {
     // Layer II frames carry no gain to change: a quiet one keeps its level, with a warning.
     const QString layer2 = Fixture(QStringLiteral("layer2_quiet.mp2"));
     UsePaths({layer2});
-    const tessaro::MergeResult kept =
-        tessaro::RunMerge(workspace, output, host, {false, false, QString(), false, -18.0});
+    const tessaro::MergeResult kept = tessaro::RunMerge(workspace, output, host, {.level = true});
     ASSERT_TRUE(kept.Succeeded()) << kept.error.toStdString();
     EXPECT_TRUE(kept.warnings.join(' ').contains(QStringLiteral("not of Layer III")));
     EXPECT_TRUE(ReadAll(output).endsWith(ReadAll(layer2)));
@@ -1420,8 +1410,7 @@ TEST_F(MergeJobTest, LevellingMeasuresClipsAndTheJoinedFileAsTheyAreHeard) {
     UsePaths({piece(QStringLiteral("before.mp3"), 0, 132300, 0.3),
               piece(QStringLiteral("clip.mp3"), 0, 15435, 0.02),
               piece(QStringLiteral("after.mp3"), 0, 132300, 0.3)});
-    tessaro::JoinOptions level;
-    level.level = -18.0;
+    tessaro::JoinOptions level{.level = true};
     tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, level);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
     EXPECT_TRUE(result.warnings.isEmpty()) << result.warnings.join(' ').toStdString();
@@ -1437,8 +1426,8 @@ TEST_F(MergeJobTest, LevellingMeasuresClipsAndTheJoinedFileAsTheyAreHeard) {
     }
     UsePaths({Write(QStringLiteral("uneven.mp3"), EncodeWithLame(uneven, cbr)),
               piece(QStringLiteral("middle.mp3"), 0, 441000, 0.1)});
-    for (const std::optional<double> target : {std::optional<double>(-18.0), {-30.0}}) {
-        level.level = target;
+    for (const double target : {-18.0, -30.0}) {
+        level.levelTarget = target;
         result = tessaro::RunMerge(workspace, output, host, level);
         ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
         joined = DecodeAsPlayers(output, cbr);
@@ -1450,7 +1439,7 @@ TEST_F(MergeJobTest, LevellingMeasuresClipsAndTheJoinedFileAsTheyAreHeard) {
     // ReplayGain the encoder measured.
     const QString alone = piece(QStringLiteral("alone.mp3"), 0, 132300, 0.05);
     UsePaths({alone});
-    level.level = -18.0;
+    level.levelTarget = tessaro::kReferenceLoudness;
     ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, level).Succeeded());
     std::vector<Unit> units = ReadAllUnits(output);
     const QByteArray header = units[0].bytes;
@@ -1500,9 +1489,7 @@ TEST_F(MergeJobTest, ReEncodedInputsAreLevelledAsTheyWillBeHeard) {
     const auto encode = [&](const QString& name, double scale, const Encoding& encoding) {
         return Write(name, EncodeWithLame(Scaled(Recording(0, 220500), scale), encoding));
     };
-    tessaro::JoinOptions options;
-    options.conform = true;
-    options.level = -18.0;
+    const tessaro::JoinOptions options{.level = true, .conform = true};
     for (const auto& [first, misfit] : {std::pair{mono, stereo}, {stereo, mono}}) {
         SCOPED_TRACE(misfit.name);
         UsePaths({encode(QStringLiteral("first.mp3"), 0.05, first),
@@ -1582,9 +1569,7 @@ TEST_F(MergeJobTest, InputsOfAnotherFormatAreReEncodedToMatchTheFirstAndTheOther
     }
     EXPECT_EQ(Joined(AudioOf(output)), Joined(inputFrames));
 
-    tessaro::JoinOptions conform;
-    conform.conform = true;
-    conform.chapters = true;
+    tessaro::JoinOptions conform{.chapters = true, .conform = true};
     host.progress.clear();
     result = tessaro::RunMerge(workspace, output, host, conform);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
@@ -1639,7 +1624,7 @@ TEST_F(MergeJobTest, InputsOfAnotherFormatAreReEncodedToMatchTheFirstAndTheOther
     }
 
     // Levelled, the quiet one is encoded from its levelled audio, its frames' gain left as it is.
-    conform.level = -18.0;
+    conform.level = true;
     ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, conform).Succeeded());
     const std::vector<float> levelled = DecodeAsPlayers(output, pieces[0].first);
     EXPECT_LT(Lufs(decoded, 90000, 170000), Lufs(decoded, 4000, 84000) - 15);
@@ -1793,8 +1778,7 @@ TEST_F(MergeJobTest, ReEncodedInputsWhoseFramesHaveNoRoomForAHeaderStillJoinWith
                               EncodeWithRoomyHeader(Recording(0, cuts.back()), narrow)),
                         narrow);
     UsePaths(paths);
-    tessaro::JoinOptions conform;
-    conform.conform = conform.chapters = true;
+    const tessaro::JoinOptions conform{.chapters = true, .conform = true};
     const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, conform);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
     ASSERT_EQ(result.warnings.size(), 1) << result.warnings.join(' ').toStdString();
@@ -1826,8 +1810,7 @@ TEST_F(MergeJobTest, ManySeamsKeepEveryPartWithinHalfAFrameOfWhereItBelongs) {
     }
     const std::vector<float> source = Recording(0, 12 * kPart);
     UsePaths(paths);
-    tessaro::JoinOptions seamless;
-    seamless.seamless = seamless.chapters = true;
+    const tessaro::JoinOptions seamless{.chapters = true, .seamless = true};
     tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, seamless);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
     EXPECT_TRUE(result.warnings.isEmpty()) << result.warnings.join(' ').toStdString();
@@ -1855,8 +1838,7 @@ TEST_F(MergeJobTest, ManySeamsKeepEveryPartWithinHalfAFrameOfWhereItBelongs) {
     }
     const std::vector<float> longer = Recording(0, 21 * 44100);
     UsePaths(paths);
-    tessaro::JoinOptions conform;
-    conform.conform = true;
+    const tessaro::JoinOptions conform{.conform = true};
     result = tessaro::RunMerge(workspace, output, host, conform);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
     EXPECT_TRUE(result.warnings.filter(QStringLiteral("not seamlessly")).isEmpty())
@@ -1878,8 +1860,7 @@ TEST_F(MergeJobTest, AMisfitTooShortForSeamsOfItsOwnGoesWholeIntoTheSeamAroundIt
                                       cuts[i + 1] - cuts[i] < 10000 ? other : cbr));
     }
     UsePaths(paths);
-    tessaro::JoinOptions conform;
-    conform.conform = conform.chapters = true;
+    const tessaro::JoinOptions conform{.chapters = true, .conform = true};
     const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, conform);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
     EXPECT_TRUE(result.warnings.filter(QStringLiteral("not seamlessly")).isEmpty())
@@ -1906,9 +1887,7 @@ TEST_F(MergeJobTest, FreeFormatFramesTooShortToDecodeCostTimeInProportionToTheir
     // silence stands in for them. 20,000 took 45 s to measure, four times as many 16 times as
     // long, as each was searched through again for every one fed after it.
     const QByteArray tiny = QByteArray::fromHex("FFFB0064") + QByteArray(4, '\0');
-    tessaro::JoinOptions all;
-    all.level = -18.0;
-    all.conform = all.seamless = true;
+    const tessaro::JoinOptions all{.seamless = true, .level = true, .conform = true};
     std::vector<qint64> times;
     for (const int count : {2500, 10000}) {
         UsePaths({Fixture(QStringLiteral("cbr192_48k.mp3")),
@@ -1926,9 +1905,8 @@ TEST_F(MergeJobTest, FreeFormatFramesTooShortToDecodeCostTimeInProportionToTheir
 TEST_F(MergeJobTest, EveryBadInputIsJoinedOrSkippedByEveryPass) {
     // Between two inputs of another format, so that each is measured, re-encoded and seamed.
     const QDir corpus(QStringLiteral(TESSARO_BAD_INPUTS));
-    tessaro::JoinOptions all;
-    all.level = -18.0;
-    all.conform = all.seamless = all.chapters = true;
+    const tessaro::JoinOptions all{
+        .chapters = true, .seamless = true, .level = true, .conform = true};
     const QString other = Fixture(QStringLiteral("cbr192_48k.mp3"));
     const auto expected = mp3::StreamFormat(HeaderOf(AudioOf(other)[0]));
     for (const QString& name : corpus.entryList({QStringLiteral("*.mp3")}, QDir::Files)) {
@@ -1963,7 +1941,7 @@ TEST_F(MergeJobTest, DamagedSideInformationAroundASeamNeverAbortsTheJoin) {
         const QString copy = Write(QStringLiteral("damaged.mp3"), damaged);
         UsePaths(path == earlier ? QStringList{copy, later} : QStringList{earlier, copy});
         const tessaro::MergeResult joined =
-            tessaro::RunMerge(workspace, output, host, {false, false, QString(), true, {}});
+            tessaro::RunMerge(workspace, output, host, {.seamless = true});
         ASSERT_TRUE(joined.Succeeded()) << joined.error.toStdString();
         EXPECT_TRUE(joined.warnings.isEmpty()) << joined.warnings.join(' ').toStdString();
         // Seamless, within a frame of both pieces' length.
@@ -1979,8 +1957,7 @@ TEST_F(MergeJobTest, DamagedSideInformationAroundASeamNeverAbortsTheJoin) {
         misfit[qsizetype(frames[i].offset) + 24] = char(0xE9);
     }
     UsePaths({earlier, Write(QStringLiteral("misfit.mp3"), misfit)});
-    tessaro::JoinOptions conform;
-    conform.conform = true;
+    const tessaro::JoinOptions conform{.conform = true};
     const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, conform);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
     EXPECT_TRUE(result.warnings.join(' ').contains(QStringLiteral("could not be decoded")))
@@ -2006,8 +1983,7 @@ TEST_F(MergeJobTest, TheBarFollowsTheAudioBytesNotTheTags) {
     // Levelled, measuring takes nine tenths of the bar, and the copy, by the same bytes, the
     // last tenth: once all is measured the bar stands at 90, and the copy, which starts by asking
     // for the tag, moves it a percent every other frame, each percent told once.
-    tessaro::JoinOptions level;
-    level.level = -18.0;
+    const tessaro::JoinOptions level{.level = true};
     host.progress.clear();
     host.events.clear();
     ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, level).Succeeded());

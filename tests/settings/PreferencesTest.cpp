@@ -9,6 +9,7 @@
 #include "TestFiles.h"
 #include "settings/JoinPreferences.h"
 #include "settings/PrefRecords.h"
+#include "settings/WindowSettings.h"
 
 namespace {
 
@@ -87,13 +88,17 @@ TEST_F(PreferencesTest, JoinPreferencesComeFromBothStoresAndTheOptionsLeaveTheFi
     const QString path = tessaro::GetPreferencesPath(QStringLiteral("Zovi Tessaro 1.2"));
     ASSERT_EQ(tessaro::WriteSaveID3Tag(path, true), QString());
     const QByteArray before = ReadAll(path);
-    tessaro::JoinOptions allOn;
-    allOn.chapters = allOn.chaptersByTitle = allOn.seamless = allOn.conform = true;
-    allOn.copyTags = allOn.id3v23 = true;
-    allOn.coverFile = QStringLiteral("cover.jpg");
-    allOn.level = -18.0;
-    tessaro::JoinOptions coverOnly;
-    coverOnly.copyCover = true;
+    const tessaro::JoinOptions allOn{.chapters = true,
+                                     .coverFile = QStringLiteral("cover.jpg"),
+                                     .seamless = true,
+                                     .level = true,
+                                     .levelTarget = -23.5,
+                                     .conform = true,
+                                     .chaptersByTitle = true,
+                                     .copyTags = true,
+                                     .id3v23 = true};
+    // The target is kept while levelling is off, for when it is turned on again.
+    const tessaro::JoinOptions coverOnly{.copyCover = true, .levelTarget = -14};
     for (const tessaro::JoinOptions& options : {allOn, coverOnly}) {
         tessaro::SaveJoinOptions(options);
         const tessaro::JoinPreferences loaded = tessaro::LoadJoinPreferences(path);
@@ -103,11 +108,31 @@ TEST_F(PreferencesTest, JoinPreferencesComeFromBothStoresAndTheOptionsLeaveTheFi
         EXPECT_EQ(loaded.options.copyCover, options.copyCover);
         EXPECT_EQ(loaded.options.seamless, options.seamless);
         EXPECT_EQ(loaded.options.level, options.level);
+        EXPECT_EQ(loaded.options.levelTarget, options.levelTarget);
         EXPECT_EQ(loaded.options.conform, options.conform);
         EXPECT_EQ(loaded.options.copyTags, options.copyTags);
         EXPECT_EQ(loaded.options.id3v23, options.id3v23);
         EXPECT_TRUE(loaded.options.coverFile.isEmpty());  // chosen for one join only
         EXPECT_EQ(ReadAll(path), before);
+    }
+}
+
+TEST_F(PreferencesTest, ALevelTargetIsKeptBesideItsChoiceAndOneOutOfRangeIsNotTaken) {
+    const QString path = tessaro::GetPreferencesPath(QStringLiteral("Zovi Tessaro 1.2"));
+    QSettings settings = tessaro::WindowSettings();
+    settings.remove(QStringLiteral("joinedFile/levelTarget"));
+    EXPECT_EQ(tessaro::LoadJoinPreferences(path).options.levelTarget, tessaro::kReferenceLoudness);
+    tessaro::SaveJoinOptions({.level = true, .levelTarget = -70});
+    EXPECT_EQ(settings.value(QStringLiteral("joinedFile/level")).toBool(), true);
+    EXPECT_EQ(settings.value(QStringLiteral("joinedFile/levelTarget")).toDouble(), -70.0);
+    EXPECT_EQ(tessaro::LoadJoinPreferences(path).options.levelTarget, -70.0);
+    // Edited by hand into what the choice cannot take: the reference loudness instead.
+    for (const char* edited : {"0.5", "-70.1", "loud", "nan", ""}) {
+        settings.setValue(QStringLiteral("joinedFile/levelTarget"), QLatin1String(edited));
+        settings.sync();
+        EXPECT_EQ(tessaro::LoadJoinPreferences(path).options.levelTarget,
+                  tessaro::kReferenceLoudness)
+            << edited;
     }
 }
 
