@@ -166,7 +166,7 @@ SEEDS = {
     "00:00:00 Ünïcödé — 😀\n00:00:01.25 \u00a0Ende\u2028x\n".encode(),
     # Past 255 chapters the tag lists tables of them.
     "chapter_file/seed-300-chapters": "".join(
-        f"00:{i // 60:02}:{i % 60:02}.{i:03} Part {i + 1}\n" for i in range(300)).encode(),
+        f"00:{i // 60:02}:{i % 60:02}.{i:03} Piece {i + 1}\n" for i in range(300)).encode(),
     "chapter_file/seed-backwards": b"00:00:01.000 A\n00:00:00.500 B\n",
     "chapter_file/seed-past-end": b"00:00:00.000 A\n10:00:00.000 B\n",
     "chapter_file/seed-not-a-chapter": b"00:00:00.000 A\n1:2:3 B\n00:61:00 C\n",
