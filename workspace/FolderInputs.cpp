@@ -60,7 +60,8 @@ QByteArray AsFolder(const QByteArray& path) {
 
 class Walker {
 public:
-    explicit Walker(const QString& top) : top(AsFolder(QFile::encodeName(top))) {}
+    explicit Walker(const QString& top)
+        : top(AsFolder(QFile::encodeName(top))), topLength(QFile::decodeName(this->top).size()) {}
 
     Walk Run() {
         std::vector<QByteArray> pending{top};
@@ -127,7 +128,7 @@ private:
         } else if (!S_ISREG(mode)) {
             Refuse(entry, true, NotRegular(mode));
         } else {
-            walk.found.emplace_back(entry.shown.mid(QFile::decodeName(top).size()), entry.shown);
+            walk.found.emplace_back(entry.shown.mid(topLength), entry.shown);
         }
     }
 
@@ -140,7 +141,8 @@ private:
         }
     }
 
-    const QByteArray top;  // ends in '/', as every folder walked
+    const QByteArray top;       // ends in '/', as every folder walked
+    const qsizetype topLength;  // of its name as entries show it
     Walk walk;
     QSet<std::pair<quint64, quint64>> walked;
 };
