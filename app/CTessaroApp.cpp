@@ -4,7 +4,7 @@
 
 #include <QIcon>
 
-#include "app/CMainFrame.h"
+#include "app/MainWindow.h"
 
 CTessaroApp::CTessaroApp(int& argc, char** argv) : QApplication(argc, argv) {
     setOrganizationName(QStringLiteral("Veskaro Technology"));
@@ -20,7 +20,7 @@ void CTessaroApp::InitInstance() {
         icon.addFile(QStringLiteral(":/icons/tessaro-%1.png").arg(size), QSize(size, size));
     }
     setWindowIcon(icon);
-    m_mainFrame = std::make_unique<CMainFrame>();
+    m_mainFrame = std::make_unique<tessaro::MainWindow>();
     m_mainFrame->setWindowIcon(icon);
     m_mainFrame->RestoreLayout();
     m_mainFrame->show();

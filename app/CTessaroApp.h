@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <memory>
 
-class CMainFrame;
+namespace tessaro {
+class MainWindow;
+}
 
 // The application: creates the one main frame and shows it, with the files named on the command
 // line (what remains of it once Qt has taken its own options out).
@@ -19,5 +21,5 @@ public:
 
 private:
     // Destroyed after the event loop has ended, which writes the preference file.
-    std::unique_ptr<CMainFrame> m_mainFrame;
+    std::unique_ptr<tessaro::MainWindow> m_mainFrame;
 };

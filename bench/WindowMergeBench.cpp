@@ -6,14 +6,13 @@
 #include <QElapsedTimer>
 #include <cstdio>
 
-#include "app/CMainFrame.h"
-#include "app/Commands.h"
-#include "app/FrameDialogs.h"
+#include "app/MainWindow.h"
+#include "app/WindowDialogs.h"
 
 namespace {
 
 // Answers the save dialog with the output path; nothing else is asked.
-class FixedAnswer : public FrameDialogs {
+class FixedAnswer : public WindowDialogs {
 public:
     explicit FixedAnswer(QString output) : output(std::move(output)) {}
     QString GetOpenFileName(QWidget*, const QString&, const QString&) override { return {}; }
@@ -40,16 +39,16 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: bench_window_merge OUTPUT INPUT...\n");
         return 2;
     }
-    CMainFrame frame;
+    tessaro::MainWindow frame;
     frame.SetDialogs(std::make_unique<FixedAnswer>(arguments[1]));
     for (const QString& input : arguments.mid(2)) {
-        frame.Workspace().AddPath(input);
+        AddEntry(frame, input);
     }
     frame.show();
 
     QElapsedTimer timer;
     timer.start();
-    frame.Action(ID_FILE_MERGE)->trigger();
+    frame.Action(QStringLiteral("merge"))->trigger();
     while (frame.IsMerging()) {
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }

@@ -21,7 +21,6 @@
 #include "settings/JoinPreferences.h"
 #include "workspace/FolderInputs.h"
 #include "workspace/NaturalOrder.h"
-#include "workspace/PlainTrackList.h"
 #include "workspace/TessaroWorkSpace.h"
 
 namespace {
@@ -78,7 +77,7 @@ QString LoadWorkspace(tessaro::TessaroWorkSpace& workspace, const QString& path,
 // Draws a bar on stderr, redrawn only when the percentage changes: the job reports every frame.
 class ConsoleHost : public tessaro::MergeHost {
 public:
-    ConsoleHost(bool showBar, bool writeTag) : showBar(showBar), writeTag(writeTag) {}
+    explicit ConsoleHost(bool showBar) : showBar(showBar) {}
     ~ConsoleHost() override {
         if (drawn) {
             std::fputc('\n', stderr);
@@ -100,11 +99,9 @@ public:
         std::fflush(stderr);
         drawn = true;
     }
-    bool QuerySaveID3Tag() override { return writeTag; }
 
 private:
     const bool showBar;
-    const bool writeTag;
     qint32 range = 100;
     qint32 shown = -1;
     bool drawn = false;
@@ -518,8 +515,10 @@ QString RefuseExport(const Request& request, const tessaro::TessaroWorkSpace& wo
 }
 
 tessaro::MergeResult Join(const tessaro::TessaroWorkSpace& workspace, const Request& request) {
-    ConsoleHost host(!request.quiet && isatty(STDERR_FILENO), request.preferences.saveID3Tag);
-    return tessaro::RunMerge(workspace, request.output, host, request.preferences.options);
+    ConsoleHost host(!request.quiet && isatty(STDERR_FILENO));
+    return tessaro::RunMerge({workspace.Paths(), request.output, workspace.Tag(),
+                              request.preferences.saveID3Tag, request.preferences.options},
+                             host);
 }
 
 // Writes the joined file's chapters where asked; returns why they could not be, or an empty
@@ -596,8 +595,7 @@ int main(int argc, char* argv[]) {
         }
         const Request request = ReadRequest(parser, options);
         doing = "gather the inputs";
-        tessaro::PlainTrackList trackList;
-        tessaro::TessaroWorkSpace workspace(trackList);
+        tessaro::TessaroWorkSpace workspace;
         int skippedFolders = 0;
         if (const QString problem = FillWorkspace(workspace, request, skippedFolders);
             !problem.isEmpty()) {

@@ -21,7 +21,7 @@ install(FILES ${HELP_FILE} DESTINATION ${TESSARO_INSTALL_APPDIR})
 set(TESSARO_INSTALL_HTMLDIR ${CMAKE_INSTALL_DATADIR}/doc/zovi-tessaro/html)
 install(FILES ${HELP_PAGES} DESTINATION ${TESSARO_INSTALL_HTMLDIR})
 file(RELATIVE_PATH TESSARO_HTML_GUIDE /${TESSARO_INSTALL_APPDIR} /${TESSARO_INSTALL_HTMLDIR})
-target_compile_definitions(tessaro_gui PRIVATE TESSARO_HTML_GUIDE="${TESSARO_HTML_GUIDE}")
+target_compile_definitions(tessaro_dialogs PRIVATE TESSARO_HTML_GUIDE="${TESSARO_HTML_GUIDE}")
 install(TARGETS tessaro-join RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # A relative link works under any prefix, inside DESTDIR and inside the package alike.

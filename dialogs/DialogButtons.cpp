@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QPushButton>
 
+namespace tessaro {
+
 DialogButtons AddDialogButtons(QDialog& dialog, QBoxLayout& layout, DialogButtons::Set set,
                                Qt::Alignment placement) {
     auto* row = new QHBoxLayout;
@@ -23,3 +25,5 @@ DialogButtons AddDialogButtons(QDialog& dialog, QBoxLayout& layout, DialogButton
     layout.addLayout(row);
     return buttons;
 }
+
+}  // namespace tessaro

@@ -6,6 +6,8 @@ class QBoxLayout;
 class QDialog;
 class QPushButton;
 
+namespace tessaro {
+
 // The push buttons under a dialog's content, in the order the user tabs through them.
 struct DialogButtons {
     enum Set { Ok, OkCancel };
@@ -18,3 +20,5 @@ struct DialogButtons {
 // the centre or the right of the row.
 DialogButtons AddDialogButtons(QDialog& dialog, QBoxLayout& layout, DialogButtons::Set set,
                                Qt::Alignment placement);
+
+}  // namespace tessaro

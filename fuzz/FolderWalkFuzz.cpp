@@ -18,7 +18,6 @@
 #include "io/Files.h"
 #include "workspace/FolderInputs.h"
 #include "workspace/NaturalOrder.h"
-#include "workspace/PlainTrackList.h"
 #include "workspace/TessaroWorkSpace.h"
 
 using fuzzing::Require;
@@ -143,8 +142,7 @@ void CheckWalk(const QString& top, const std::vector<Made>& made) {
         [](const QString& note) { return note.startsWith(QStringLiteral("Skipped ")); });
     Require(inputs.skipped == skippedNotes, "each entry skipped is named once");
 
-    tessaro::PlainTrackList list;
-    tessaro::TessaroWorkSpace workspace(list);
+    tessaro::TessaroWorkSpace workspace;
     workspace.AddPath(top);
     const QString saved = fuzzing::WriteInput(QByteArray(), QStringLiteral("walk.twk"));
     workspace.SaveToFile(saved);

@@ -11,8 +11,6 @@
 #include "ReferenceScan.h"
 #include "TestFiles.h"
 #include "merge/MergeJob.h"
-#include "workspace/PlainTrackList.h"
-#include "workspace/TessaroWorkSpace.h"
 
 using fuzzing::Require;
 using testing_files::Unit;
@@ -46,13 +44,8 @@ QString PartnerFor(const std::vector<Unit>& units) {
 
 tessaro::MergeResult Join(const QStringList& paths, const QString& output,
                           const tessaro::JoinOptions& options) {
-    tessaro::PlainTrackList list;
-    tessaro::TessaroWorkSpace workspace(list);
-    for (const QString& path : paths) {
-        workspace.AddPath(path);
-    }
     testing_files::RecordingHost host;
-    return tessaro::RunMerge(workspace, output, host, options);
+    return tessaro::RunMerge({paths, output, {}, false, options}, host);
 }
 
 QByteArray JoinSeamlessly(const QStringList& paths) {

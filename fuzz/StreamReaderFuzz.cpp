@@ -11,8 +11,6 @@
 #include "merge/MergeJob.h"
 #include "mp3/InputTags.h"
 #include "mp3/StreamReader.h"
-#include "workspace/PlainTrackList.h"
-#include "workspace/TessaroWorkSpace.h"
 
 using fuzzing::Require;
 using testing_files::Unit;
@@ -31,9 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<Unit> units;
     for (; !reader.AtEnd(); reader.Advance()) {
         Require(reader.FrameIndex() == qint32(units.size()), "frames are counted from 0");
-        Require(reader.FrameLength() >= 4 &&
-                    reader.FrameLength() <= mp3::StreamReader::kMaxFrameLength,
-                "a unit holds its header and no more than a frame can");
+        Require(
+            reader.FrameLength() >= 4 && reader.FrameLength() <= mp3::StreamReader::kMaxFrameLength,
+            "a unit holds its header and no more than a frame can");
         units.push_back(
             {reader.Header().offset,
              QByteArray(reinterpret_cast<const char*>(reader.Frame()), reader.FrameLength())});
@@ -46,13 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(!tags.picture || tags.picture->data.size() <= bytes.size(), "a picture is in the file");
 
     // Joined twice, so that the second copy's header frame is left out or one is put in front.
-    tessaro::PlainTrackList list;
-    tessaro::TessaroWorkSpace workspace(list);
-    workspace.AddPath(path);
-    workspace.AddPath(path);
     testing_files::RecordingHost host;
     const QString output = fuzzing::WriteInput(QByteArray(), QStringLiteral("output.mp3"));
-    const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host);
+    const tessaro::MergeResult result = tessaro::RunMerge({{path, path}, output}, host);
     Require(result.Succeeded() == !units.empty(), "the merge fails only without frames");
     const QByteArray expected =
         units.empty() ? QByteArray() : testing_files::MergeOutput({units, units});

@@ -26,10 +26,9 @@ QString Mismatch(const QString& firstPath, const mp3::StreamFormat& firstFormat,
     const QString separator = QStringLiteral(", ");
     return QStringLiteral(
                "%1 (%2) differs from the first input %3 (%4); many players play the joined "
-               "file wrongly%5")
+               "file wrongly")
         .arg(Quoted(path), format.FiguresDifferingFrom(firstFormat).join(separator),
-             Quoted(firstPath), firstFormat.FiguresDifferingFrom(format).join(separator),
-             Remedy(firstFormat));
+             Quoted(firstPath), firstFormat.FiguresDifferingFrom(format).join(separator));
 }
 
 // "changes format 12.3 s in (44100 Hz, 2 channels to 22050 Hz, 1 channel)"
@@ -62,15 +61,20 @@ void FormatNotes::Compare(const PlannedInput& input, const mp3::StreamFormat& fo
                          .arg(Quoted(input.path), ChangeOf(*input.change));
     } else if (const QString mismatch = Mismatch(firstInput, firstFormat, input.path, format);
                !mismatch.isEmpty()) {
-        *warnings << mismatch;
+        *warnings << Unlike(mismatch);
     }
 }
 
+QString FormatNotes::Unlike(QString warning) {
+    toConform += !Remedy(firstFormat).isEmpty();
+    return warning + Remedy(firstFormat);
+}
+
 void FormatNotes::CompareChange(const QString& path, const std::optional<mp3::FormatChange>& change,
-                                QStringList* warnings) const {
+                                QStringList* warnings) {
     if (change && change->from == firstFormat) {
-        *warnings << QStringLiteral("%1 %2; many players play the joined file wrongly%3")
-                         .arg(Quoted(path), ChangeOf(*change), Remedy(firstFormat));
+        *warnings << Unlike(QStringLiteral("%1 %2; many players play the joined file wrongly")
+                                .arg(Quoted(path), ChangeOf(*change)));
     }
 }
 

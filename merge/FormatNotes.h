@@ -21,11 +21,17 @@ public:
     // Warns that the frames of the input at `path`, as copied, change format as `change` says,
     // unless its first frames differ from the first input's, as it has been warned of already.
     void CompareChange(const QString& path, const std::optional<mp3::FormatChange>& change,
-                       QStringList* warnings) const;
+                       QStringList* warnings);
     // The first input's, once taken.
     const mp3::StreamFormat& First() const { return firstFormat; }
+    // The inputs warned of whose format re-encoding would have matched to the first one's.
+    int ToConform() const { return toConform; }
 
 private:
+    // Counts a warning of a format unlike the first one's, naming the remedy where there is one.
+    QString Unlike(QString warning);
+
+    int toConform = 0;
     bool taken = false;
     QString firstInput;
     mp3::StreamFormat firstFormat;

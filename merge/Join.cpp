@@ -10,17 +10,15 @@
 #include "merge/InputPass.h"
 #include "merge/Loudness.h"
 #include "merge/SharedTag.h"
-#include "workspace/TessaroWorkSpace.h"
 
 namespace tessaro {
 
-Join::Join(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHost& host,
-           const JoinOptions& options, std::optional<mp3::Picture> cover)
-    : workspace(workspace),
-      outputPath(outputPath),
+Join::Join(const JoinRequest& request, MergeHost& host, std::optional<mp3::Picture> cover)
+    : request(request),
+      outputPath(request.output),
       host(host),
-      options(options),
-      plan(workspace.Paths()),
+      options(request.options),
+      plan(request.inputs),
       output(outputPath),
       spill(outputPath),
       seams(options.seamless, false) {
@@ -255,6 +253,7 @@ void Join::Finish() {
         Fail(output.Error());
     } else {
         result.seconds = seconds;
+        result.formatsToConform = formats.ToConform();
         progress.Complete();
     }
 }
@@ -271,8 +270,8 @@ bool Join::Fail(const QString& error) {
 // with a chapter for every input that holds a frame, its place is kept, and filled once the
 // times are known.
 bool Join::Open() {
-    if (host.QuerySaveID3Tag()) {
-        tag.typed = workspace.Tag();
+    if (request.writeTag) {
+        tag.typed = request.tag;
         tag.moreTyped = options.moreTag;
     }
     tag.id3v23 = options.id3v23;

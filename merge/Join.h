@@ -28,8 +28,7 @@ class Pass;
 // returns false once the join has failed; `result` says why.
 class Join {
 public:
-    Join(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHost& host,
-         const JoinOptions& options, std::optional<mp3::Picture> cover);
+    Join(const JoinRequest& request, MergeHost& host, std::optional<mp3::Picture> cover);
 
     // Looks at the inputs' first frames and takes the chapters from the chapter file, as the
     // options ask.
@@ -67,8 +66,8 @@ private:
     bool WriteViews(const std::vector<FrameView>& frames);
     bool Written(bool succeeded, qint32 length);
 
-    const TessaroWorkSpace& workspace;
-    const QString outputPath;
+    const JoinRequest& request;
+    const QString& outputPath;
     MergeHost& host;
     const JoinOptions& options;
     JoinPlan plan;

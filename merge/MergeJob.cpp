@@ -8,16 +8,15 @@
 #include "io/Threads.h"
 #include "merge/Join.h"
 #include "mp3/PictureFile.h"
-#include "workspace/TessaroWorkSpace.h"
 
 namespace tessaro {
 namespace {
 
 // Why the join must not write to outputPath: it is one of the inputs, or something a new file
 // must not replace. Empty when it may.
-QString RefuseOutput(const TessaroWorkSpace& workspace, const QString& outputPath) {
+QString RefuseOutput(const QStringList& inputs, const QString& outputPath) {
     // A path that names nothing yet cannot be an input.
-    for (const QString& input : workspace.Paths()) {
+    for (const QString& input : inputs) {
         if (SameFile(input, outputPath)) {
             return QStringLiteral(
                        "The output file %1 is also one of the inputs (%2); "
@@ -33,10 +32,10 @@ QString RefuseOutput(const TessaroWorkSpace& workspace, const QString& outputPat
 
 // Why a name the join is given, of an input, the output or the cover picture, cannot be used as
 // it stands. Empty when all can.
-QString RefuseNames(const TessaroWorkSpace& workspace, const QString& outputPath,
-                    const JoinOptions& options) {
+QString RefuseNames(const JoinRequest& request) {
+    const JoinOptions& options = request.options;
     for (const QString& name :
-         workspace.Paths() + QStringList{outputPath, options.coverFile, options.chapterFile}) {
+         request.inputs + QStringList{request.output, options.coverFile, options.chapterFile}) {
         if (const QString problem = UnusableName(name); !problem.isEmpty()) {
             return QStringLiteral("Cannot use %1: %2.").arg(Quoted(name), problem);
         }
@@ -56,11 +55,11 @@ QString OutOfMemory() {
 
 // Why the join must not start: a name it cannot use, an output it must not replace, a cover that
 // is no picture. Empty when it may; `cover` then holds the picture read, if one is asked for.
-QString Refuse(const TessaroWorkSpace& workspace, const QString& outputPath,
-               const JoinOptions& options, std::optional<mp3::Picture>& cover) {
-    QString refusal = RefuseNames(workspace, outputPath, options);
+QString Refuse(const JoinRequest& request, std::optional<mp3::Picture>& cover) {
+    const JoinOptions& options = request.options;
+    QString refusal = RefuseNames(request);
     if (refusal.isEmpty()) {
-        refusal = RefuseOutput(workspace, outputPath);
+        refusal = RefuseOutput(request.inputs, request.output);
     }
     if (!refusal.isEmpty() || options.coverFile.isEmpty()) {
         return refusal;
@@ -96,16 +95,15 @@ void RunSteps(Join& join, const JoinOptions& options) {
 
 }  // namespace
 
-MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath, MergeHost& host,
-                     const JoinOptions& options) {
+MergeResult RunMerge(const JoinRequest& request, MergeHost& host) {
     host.MergeProgress(0, 100);
     try {
         std::optional<mp3::Picture> cover;
-        if (QString refusal = Refuse(workspace, outputPath, options, cover); !refusal.isEmpty()) {
+        if (QString refusal = Refuse(request, cover); !refusal.isEmpty()) {
             return Failed(std::move(refusal));
         }
-        Join join(workspace, outputPath, host, options, std::move(cover));
-        RunSteps(join, options);
+        Join join(request, host, std::move(cover));
+        RunSteps(join, request.options);
         return std::move(join.result);
     } catch (const std::bad_alloc&) {
         // Before the output was made, or as the result was handed over.

@@ -5,16 +5,24 @@
 
 #include "merge/JoinOptions.h"
 #include "merge/JoinedTag.h"
+#include "workspace/OutputTag.h"
 
 // Errors: the join reports what failed in a MergeResult, in words a user reads (warnings for
 // inputs left out, an error when nothing or no complete file was written); it never throws.
 
 namespace tessaro {
 
-class TessaroWorkSpace;
+// One join, complete before it starts: whoever runs it is never asked anything on the way.
+struct JoinRequest {
+    QStringList inputs;  // in the order they are joined
+    QString output;
+    OutputTag tag;          // as the user typed it
+    bool writeTag = false;  // whether the typed tag goes into the output
+    JoinOptions options;
+};
 
-// The two synchronous calls through which the merge job reaches whoever runs it (the window,
-// the command-line tool, a test). Each returns only once the caller has handled it.
+// The calls through which the merge job reaches whoever runs it (the window, the command-line
+// tool, a test), on the job's thread.
 class MergeHost {
 public:
     virtual ~MergeHost() = default;
@@ -22,28 +30,26 @@ public:
     // A new bar position (percent of the inputs' audio bytes written) and a new range maximum;
     // 0 in either means "no change".
     virtual void MergeProgress(qint32 position, qint32 rangeMax) = 0;
-    // Whether the workspace's tag is to be written into the output; asked once, before its first
-    // byte is written.
-    virtual bool QuerySaveID3Tag() = 0;
     // Whether whoever runs the join wants it stopped; asked for every frame, so it must be cheap.
     virtual bool MergeCancelled() { return false; }
 };
 
 struct MergeResult {
-    qint64 written = 0;      // bytes written: the sum of the frame lengths, header frame included
-    qint64 frames = 0;       // frames written, header frame included
-    int inputsJoined = 0;    // inputs that gave at least one frame
-    double seconds = 0;      // the joined audio's playing time, once it succeeded
-    QStringList warnings;    // inputs skipped or unlike the first
-    QString error;           // why the merge failed; empty when it succeeded
-    bool cancelled = false;  // the host asked it to stop: the error says so, and nothing is lost
+    qint64 written = 0;        // bytes written: the sum of the frame lengths, header frame included
+    qint64 frames = 0;         // frames written, header frame included
+    int inputsJoined = 0;      // inputs that gave at least one frame
+    double seconds = 0;        // the joined audio's playing time, once it succeeded
+    QStringList warnings;      // inputs skipped or unlike the first
+    int formatsToConform = 0;  // inputs unlike the first in format, which re-encoding would match
+    QString error;             // why the merge failed; empty when it succeeded
+    bool cancelled = false;    // the host asked it to stop: the error says so, and nothing is lost
     std::vector<Chapter> chapters;  // of the joined file, when it has any
 
     bool Succeeded() const { return error.isEmpty(); }
 };
 
-// Joins every audio frame of every workspace file, in order and byte for byte, into outputPath,
-// with the workspace's tag around them when the host asks for it. Each input's own Xing, Info or
+// Joins every audio frame of every input, in order and byte for byte, into the output, with the
+// typed tag around them when the request asks for it. Each input's own Xing, Info or
 // VBRI header frame is left out but the first one's, which is made to describe the whole output;
 // where the bitrate varies and there is none, a new one is put in front (see mp3::JoinedStream).
 // The output is written in one pass to a temporary file beside the target and replaces it only
@@ -56,7 +62,6 @@ struct MergeResult {
 // a JPEG or PNG picture in a regular file of at most 64 MiB, or a tag larger than an ID3v2 tag can
 // hold fails the merge before anything is written. A merge the host cancels ends as a failed one
 // does, with the target as it was, and so does one that runs short of memory or of threads.
-[[nodiscard]] MergeResult RunMerge(const TessaroWorkSpace& workspace, const QString& outputPath,
-                                   MergeHost& host, const JoinOptions& options = {});
+[[nodiscard]] MergeResult RunMerge(const JoinRequest& request, MergeHost& host);
 
 }  // namespace tessaro

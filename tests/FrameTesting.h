@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "ScriptedDialogs.h"
-#include "app/CMainFrame.h"
+#include "app/MainWindow.h"
 #include "dialogs/COutputWnd.h"
 #include "view/TrackListModel.h"
 
@@ -14,7 +14,7 @@ namespace testing_files {
 
 // A main window (or a test's subclass of it) whose dialogs answer from a script; `script` is
 // set to that script.
-template <typename Frame = CMainFrame>
+template <typename Frame = tessaro::MainWindow>
 std::unique_ptr<Frame> MakeScriptedFrame(ScriptedDialogs*& script) {
     auto frame = std::make_unique<Frame>();
     auto dialogs = std::make_unique<ScriptedDialogs>();
@@ -24,7 +24,7 @@ std::unique_ptr<Frame> MakeScriptedFrame(ScriptedDialogs*& script) {
 }
 
 // The log's texts without their time stamps, oldest first.
-inline QStringList LogTexts(CMainFrame& frame) {
+inline QStringList LogTexts(tessaro::MainWindow& frame) {
     QStringList texts;
     const COutputList& list = frame.Output().List();
     for (int i = list.count() - 1; i >= 0; --i) {
@@ -34,12 +34,26 @@ inline QStringList LogTexts(CMainFrame& frame) {
 }
 
 // The paths of the list's entries, top to bottom.
-inline QStringList EntryPaths(const TrackListModel& model) {
-    QStringList paths;
-    for (int i = 0; i < model.GetTrackCount(); ++i) {
-        paths << model.GetTrackPath(i);
-    }
-    return paths;
+inline QStringList EntryPaths(const tessaro::TrackListModel& model) {
+    return model.Paths();
+}
+
+// The window's workspace as it stands whenever asked.
+struct LiveWorkspace {
+    tessaro::MainWindow& window;
+    QStringList Paths() const { return window.Tracks().Paths(); }
+    tessaro::OutputTag Tag() const { return window.Tag(); }
+    void AddPath(const QString& path) const;
+    void SetTag(const tessaro::OutputTag& tag) const { window.SetTag(tag); }
+};
+
+// Puts a file at the end of the window's list, as a test's setting, not as a step to undo.
+inline void AddEntry(tessaro::MainWindow& window, const QString& path) {
+    window.Tracks().Insert(window.Tracks().Count(), {path});
+}
+
+inline void LiveWorkspace::AddPath(const QString& path) const {
+    AddEntry(window, path);
 }
 
 }  // namespace testing_files

@@ -3,10 +3,10 @@
 #include <QQueue>
 #include <QStringList>
 
-#include "app/FrameDialogs.h"
+#include "app/WindowDialogs.h"
 
 // Answers the frame's dialogs from queues filled by the test and records every message box.
-class ScriptedDialogs : public FrameDialogs {
+class ScriptedDialogs : public tessaro::WindowDialogs {
 public:
     struct Message {
         Icon icon;
@@ -26,8 +26,10 @@ public:
         asked << QStringLiteral("folder");
         return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();
     }
-    QString GetSaveFileName(QWidget*, const QString& filter, const QString& suffix) override {
+    QString GetSaveFileName(QWidget*, const QString& filter, const QString& suffix,
+                            const QString& proposed) override {
         asked << filter + QLatin1Char('|') + suffix;
+        proposals << proposed;
         return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
     }
     void ShowMessage(QWidget*, Icon icon, const QString& caption, const QString& text) override {
@@ -43,7 +45,15 @@ public:
     QQueue<QStringList> openManyAnswers;
     QQueue<QString> folderAnswers;
     QQueue<QString> saveAnswers;
+    Answer AskToSave(QWidget*, const QString& question) override {
+        questions << question;
+        return saveQuestionAnswers.isEmpty() ? Answer::Cancel : saveQuestionAnswers.dequeue();
+    }
+
     QQueue<bool> confirmAnswers;
+    QQueue<Answer> saveQuestionAnswers;
+    QStringList questions;    // the unsaved-changes questions asked
+    QStringList proposals;    // the file each save dialog proposed
     QStringList asked;        // "filter|suffix" of every file dialog shown, "folder" for others
     QList<Message> messages;  // questions too, their text ending in "|" and the accept text
 };

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "merge/MergeJob.h"
+#include "workspace/TessaroWorkSpace.h"
 
 namespace testing_files {
 
@@ -141,31 +142,25 @@ quint32 BigEndian(const QByteArray& bytes, qsizetype at, int size = 4);
 // run.
 QString RunWithoutPrivileges(const std::function<QString()>& scenario);
 
-// Records what the merge job reports, and answers the tag query as told. The hooks run inside
-// the calls, while the job waits: faults are injected there.
+// The join of a workspace's files and tag into `output`, the tag written when `writeTag`.
+inline tessaro::JoinRequest JoinOf(const tessaro::TessaroWorkSpace& workspace,
+                                   const QString& output, const tessaro::JoinOptions& options = {},
+                                   bool writeTag = false) {
+    return {workspace.Paths(), output, workspace.Tag(), writeTag, options};
+}
+
+// Records what the merge job reports. The hook runs inside the call, while the job waits:
+// faults are injected there.
 class RecordingHost : public tessaro::MergeHost {
 public:
-    explicit RecordingHost(bool saveTag = false) : saveTag(saveTag) {}
     void MergeProgress(qint32 position, qint32 rangeMax) override {
         progress.emplace_back(position, rangeMax);
-        events << QStringLiteral("progress");
         if (duringProgress) {
             duringProgress();
         }
     }
-    bool QuerySaveID3Tag() override {
-        events << QStringLiteral("query");
-        if (duringQuery) {
-            duringQuery();
-        }
-        return saveTag;
-    }
-
-    bool saveTag;
     std::vector<std::pair<qint32, qint32>> progress;
-    QStringList events;
     std::function<void()> duringProgress;
-    std::function<void()> duringQuery;
 };
 
 }  // namespace testing_files

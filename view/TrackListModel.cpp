@@ -7,6 +7,8 @@
 
 #include "workspace/Exception.h"
 
+namespace tessaro {
+
 namespace {
 
 QPixmap FileIcon(const QString& path) {
@@ -78,6 +80,7 @@ void TrackListModel::TakeFigures() {
                 track.read = true;
                 const QModelIndex changed = index(int(row));
                 Q_EMIT dataChanged(changed, changed);
+                Q_EMIT totalsChanged();
             }
         }
     }
@@ -102,12 +105,23 @@ QString TrackListModel::InfoLine(const mp3::Figures& figures) {
         .arg(figures.channels == 2 ? QStringLiteral("Stereo") : QStringLiteral("Mono"));
 }
 
-void TrackListModel::AddTrack(const QString& path) {
-    InsertTrack(GetTrackCount(), path);
+QStringList TrackListModel::Paths() const {
+    QStringList paths;
+    for (const TrackInfo& track : m_tracks) {
+        paths << track.path;
+    }
+    return paths;
 }
 
-int TrackListModel::InsertTrack(int index, const QString& path) {
-    if (index < 0 || index > GetTrackCount()) {
+void TrackListModel::Insert(int row, const QStringList& paths) {
+    for (int i = 0; i < paths.size(); ++i) {
+        InsertOne(row + i, paths[i]);
+    }
+    Q_EMIT totalsChanged();
+}
+
+void TrackListModel::InsertOne(int index, const QString& path) {
+    if (index < 0 || index > Count()) {
         throw x::BadBound();
     }
     TrackInfo info;
@@ -126,51 +140,55 @@ int TrackListModel::InsertTrack(int index, const QString& path) {
     beginInsertRows(QModelIndex(), index, index);
     m_tracks.insert(m_tracks.begin() + index, std::move(info));
     endInsertRows();
-    return index;
 }
 
-void TrackListModel::RemoveTrack(int index) {
-    if (index < 0 || index >= GetTrackCount()) {
+void TrackListModel::Remove(const QList<int>& rows) {
+    QList<int> sorted = rows;
+    std::sort(sorted.begin(), sorted.end());
+    if (!sorted.isEmpty() && (sorted.first() < 0 || sorted.last() >= Count())) {
         throw x::BadBound();
     }
-    beginRemoveRows(QModelIndex(), index, index);
-    m_tracks.erase(m_tracks.begin() + index);
-    endRemoveRows();
-}
-
-void TrackListModel::MoveTrack(int from, int to) {
-    const int count = GetTrackCount();
-    if (from < 0 || from >= count || to < 0 || to >= count) {
-        throw x::BadBound();
+    for (auto row = sorted.crbegin(); row != sorted.crend(); ++row) {
+        beginRemoveRows(QModelIndex(), *row, *row);
+        m_tracks.erase(m_tracks.begin() + *row);
+        endRemoveRows();
     }
-    if (from == to) {
-        return;
+    Q_EMIT totalsChanged();
+}
+
+void TrackListModel::Arrange(const QList<int>& order) {
+    Q_EMIT layoutAboutToBeChanged();
+    std::vector<TrackInfo> arranged;
+    for (int from : order) {
+        arranged.push_back(m_tracks.at(size_t(from)));
     }
-    // Qt counts the destination before the move: one further when moving down.
-    beginMoveRows(QModelIndex(), from, from, QModelIndex(), to > from ? to + 1 : to);
-    TrackInfo moved = std::move(m_tracks[size_t(from)]);
-    m_tracks.erase(m_tracks.begin() + from);
-    m_tracks.insert(m_tracks.begin() + to, std::move(moved));
-    endMoveRows();
-}
-
-QString TrackListModel::GetTrackPath(int index) const {
-    if (index == -1) {
-        return QString();
+    QList<int> where(order.size());
+    for (int row = 0; row < order.size(); ++row) {
+        where[order[row]] = row;
     }
-    return Track(index).path;
+    const QModelIndexList old = persistentIndexList();
+    QModelIndexList moved;
+    for (const QModelIndex& index : old) {
+        moved << this->index(where[index.row()]);
+    }
+    m_tracks = std::move(arranged);
+    changePersistentIndexList(old, moved);
+    Q_EMIT layoutChanged();
 }
 
-int TrackListModel::GetTrackCount() const {
-    return int(m_tracks.size());
+void TrackListModel::Reset(const QStringList& paths) {
+    beginResetModel();
+    m_tracks.clear();
+    endResetModel();
+    Insert(0, paths);
 }
 
-void TrackListModel::SelectTrack(int index) {
-    SelectTracks({index});
-}
-
-void TrackListModel::SelectTracks(const QList<int>& rows) {
-    Q_EMIT selectionRequested(rows);
+double TrackListModel::TotalSeconds() const {
+    double seconds = 0;
+    for (const TrackInfo& track : m_tracks) {
+        seconds += track.duration;
+    }
+    return seconds;
 }
 
 const TrackInfo& TrackListModel::Track(int index) const {
@@ -185,13 +203,13 @@ bool TrackListModel::FiguresPending() const {
 }
 
 int TrackListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : GetTrackCount();
+    return parent.isValid() ? 0 : Count();
 }
 
 QVariant TrackListModel::data(const QModelIndex& index, int role) const {
     // The delegate paints from Track(); these roles are for search, tool tips and assistive
     // tools, which should hear what the entry shows.
-    if (!index.isValid() || index.row() >= GetTrackCount()) {
+    if (!index.isValid() || index.row() >= Count()) {
         return {};
     }
     const TrackInfo& track = Track(index.row());
@@ -210,3 +228,5 @@ QVariant TrackListModel::data(const QModelIndex& index, int role) const {
             return {};
     }
 }
+
+}  // namespace tessaro

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "mp3/ListFigures.h"
-#include "workspace/TrackListView.h"
+
+namespace tessaro {
 
 // One entry of the list: its file and what is shown of it.
 struct TrackInfo : mp3::Figures {
@@ -25,7 +26,7 @@ struct TrackInfo : mp3::Figures {
 // changes the rows through TrackListView, so list and workspace cannot disagree. A file's audio
 // figures are read on a worker thread when its row is inserted, and kept with the row, so a move
 // never reads them again.
-class TrackListModel : public QAbstractListModel, public tessaro::TrackListView {
+class TrackListModel : public QAbstractListModel {
     Q_OBJECT
 
 public:
@@ -33,17 +34,16 @@ public:
     // Waits for the reads still running; their results are dropped.
     ~TrackListModel() override;
 
-    // TrackListView. Inserting a row starts the read of its figures.
-    void AddTrack(const QString& path) override;
-    int InsertTrack(int index, const QString& path) override;
-    void RemoveTrack(int index) override;
-    void MoveTrack(int from, int to) override;
-    // "" for -1; raises x::BadBound for an index that, taken as unsigned, is not below the count.
-    QString GetTrackPath(int index) const override;
-    int GetTrackCount() const override;
-    // Asks the views to select the rows; see selectionRequested.
-    void SelectTrack(int index) override;
-    void SelectTracks(const QList<int>& rows) override;
+    int Count() const { return int(m_tracks.size()); }
+    QStringList Paths() const;
+    // Inserts before `row` (0..Count()); starts the reads of their figures.
+    void Insert(int row, const QStringList& paths);
+    // Any order, each once; raises x::BadBound, changing nothing, for one outside.
+    void Remove(const QList<int>& rows);
+    // Row i shows what old row order[i] showed; the selection follows its entries.
+    void Arrange(const QList<int>& order);
+    void Reset(const QStringList& paths);
+    double TotalSeconds() const;
 
     // Raises x::BadBound past the ends.
     const TrackInfo& Track(int index) const;
@@ -59,8 +59,11 @@ public:
     static QString InfoLine(const mp3::Figures& figures);
 
 Q_SIGNALS:
-    // The rows the workspace made current, for the views to select.
-    void selectionRequested(const QList<int>& rows);
+    // A drag asks that the rows go before row `before` (0..Count()).
+    void moveRequested(const QList<int>& rows, int before);
+    // Files dropped from outside, to go before row `before`.
+    void filesDropped(const QStringList& paths, int before);
+    void totalsChanged();
 
 private:
     // Has the figures of `path` read beside the GUI thread.
@@ -71,6 +74,8 @@ private:
     void ReadFigures();
     // On the GUI thread: takes in the figures the reader has read.
     void TakeFigures();
+
+    void InsertOne(int index, const QString& path);
 
     std::vector<TrackInfo> m_tracks;
     // Paths whose figures are being read.
@@ -85,3 +90,5 @@ private:
     bool m_readerRunning = false;
     std::thread m_reader;  // touched on the GUI thread only
 };
+
+}  // namespace tessaro

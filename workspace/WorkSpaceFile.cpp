@@ -277,10 +277,7 @@ FolderInputs TessaroWorkSpace::LoadFromFile(const QString& path, Folders folders
 
     const Texts& texts = contents.texts;
     SetTag({texts[0], texts[1], texts[2], contents.year, texts[3]});
-    Clear();
-    for (const QString& entry : std::as_const(inputs.files)) {
-        AddPath(entry);
-    }
+    paths = inputs.files;
     return inputs;
 }
 

@@ -7,9 +7,8 @@
 #include "FrameTesting.h"
 #include "ReferenceScan.h"
 #include "TestFiles.h"
-#include "app/CMainFrame.h"
-#include "app/Commands.h"
-#include "view/CTessaroListBox.h"
+#include "app/MainWindow.h"
+#include "view/TrackListView.h"
 
 using namespace testing_files;
 
@@ -80,19 +79,19 @@ private Q_SLOTS:
         // One by one: picked together they would go in in order of their names.
         for (const QString& picked : paths) {
             script->openManyAnswers << QStringList{picked};
-            frame->Action(ID_FILE_INSERT_MP3)->trigger();
+            frame->Action(QStringLiteral("insertMp3"))->trigger();
         }
         QCOMPARE(frame->Workspace().Paths(), listed);
         QCOMPARE(EntryPaths(frame->Tracks()), listed);
         // An entry without audio figures says why instead.
         QTRY_VERIFY(!frame->Tracks().FiguresPending());
-        const TrackInfo& info = frame->Tracks().Track(1);
+        const tessaro::TrackInfo& info = frame->Tracks().Track(1);
         QCOMPARE(info.bitrate > 0, info.problem.isEmpty());
-        frame->List().viewport()->grab();  // painted like any other entry
+        frame->View().viewport()->grab();  // painted like any other entry
 
         const QString output = dir.filePath(QStringLiteral("joined.mp3"));
         script->saveAnswers << output;
-        frame->Action(ID_FILE_MERGE)->trigger();
+        frame->Action(QStringLiteral("merge"))->trigger();
         QTRY_VERIFY(!frame->IsMerging());
         QVERIFY(script->messages.isEmpty());
         QCOMPARE(ReadAll(output),
@@ -104,10 +103,10 @@ private Q_SLOTS:
 
         const QString saved = dir.filePath(QStringLiteral("bad.twk"));
         script->saveAnswers << saved;
-        frame->Action(ID_FILE_SAVE_WORKSPACE)->trigger();
+        frame->Action(QStringLiteral("saveWorkspace"))->trigger();
         auto reopened = MakeScriptedFrame(script);
         script->openAnswers << saved;
-        reopened->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
+        reopened->Action(QStringLiteral("openWorkspace"))->trigger();
         QVERIFY(script->messages.isEmpty());
         QCOMPARE(reopened->Workspace().Paths(), listed);
         QCOMPARE(EntryPaths(reopened->Tracks()), listed);

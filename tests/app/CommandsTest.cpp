@@ -13,44 +13,41 @@
 
 #include "FrameTesting.h"
 #include "TestFiles.h"
-#include "app/CMainFrame.h"
-#include "app/Commands.h"
+#include "app/JoinController.h"
+#include "app/MainWindow.h"
 #include "dialogs/COutputWnd.h"
 #include "dialogs/Help.h"
 #include "settings/Preferences.h"
-#include "view/CTessaroListBox.h"
+#include "view/TrackListView.h"
 #include "workspace/NaturalOrder.h"
-#include "workspace/PlainTrackList.h"
+#include "workspace/TessaroWorkSpace.h"
 
 using namespace testing_files;
 
 namespace {
 
-const QString kMp3 = QStringLiteral("MP3 files(*.mp3)|mp3");
+const QString kMp3 = QStringLiteral("MPEG audio (*.mp3 *.mp2 *.mpa)|mp3");
 const QString kTwk = QStringLiteral("Tessaro Workspace file(*.twk)|twk");
-const QList<int> kWorkspaceCommands = {
-    ID_FILE_NEW_WORKSPACE, ID_FILE_OPEN_WORKSPACE, ID_FILE_SAVE_WORKSPACE, ID_FILE_INSERT_MP3,
-    ID_FILE_REMOVE_MP3,    ID_FILE_MOVE_UP,        ID_FILE_MOVE_DOWN,      ID_FILE_ID3TAG_EDITOR,
-    ID_FILE_MERGE,         ID_FILE_PREFERENCES,    ID_FILE_INSERT_FOLDER};
-const QList<int> kAlwaysEnabled = {
-    ID_VIEW_OUTPUT_WINDOW,  ID_VIEW_TOOL_BAR, ID_VIEW_STATUS_BAR, ID_HELP_HELP,
-    ID_HELP_VISIT_WEB_SITE, ID_APP_ABOUT,     ID_APP_EXIT};
+const QStringList kWorkspaceCommands = {
+    QStringLiteral("newWorkspace"),  QStringLiteral("openWorkspace"),
+    QStringLiteral("saveWorkspace"), QStringLiteral("insertMp3"),
+    QStringLiteral("removeMp3"),     QStringLiteral("moveUp"),
+    QStringLiteral("moveDown"),      QStringLiteral("tagEditor"),
+    QStringLiteral("merge"),         QStringLiteral("preferences"),
+    QStringLiteral("insertFolder")};
+const QStringList kAlwaysEnabled = {QStringLiteral("outputWindow"), QStringLiteral("toolBar"),
+                                    QStringLiteral("statusBar"),    QStringLiteral("help"),
+                                    QStringLiteral("visitWebSite"), QStringLiteral("about"),
+                                    QStringLiteral("exit")};
 
 QStringList Menu(QMenu* menu) {
     QStringList items;
     for (QAction* action : menu->actions()) {
-        items << (action->isSeparator()
-                      ? QStringLiteral("-")
-                      : action->text() + QLatin1Char('=') + action->data().toString());
+        items << (action->isSeparator() ? QStringLiteral("-")
+                                        : action->text() + QLatin1Char('=') + action->objectName());
     }
     return items;
 }
-
-// Drop events only reach a widget through a real drag, so the test hands them over directly.
-class DropTarget : public CMainFrame {
-public:
-    using CMainFrame::dropEvent;
-};
 
 }  // namespace
 
@@ -59,19 +56,21 @@ class CommandsTest : public QObject {
 
 private:
     // A frame whose dialogs answer from the script.
-    std::unique_ptr<DropTarget> MakeFrame() { return MakeScriptedFrame<DropTarget>(script); }
+    std::unique_ptr<tessaro::MainWindow> MakeFrame() { return MakeScriptedFrame(script); }
     QString Write(const QString& name, const QByteArray& bytes) {
         return WriteAll(dir.filePath(name), bytes);
     }
-    static void Drop(DropTarget& frame, const QStringList& paths) {
+    // Drop events only reach a widget through a real drag, so the test hands them to the list.
+    static void Drop(tessaro::MainWindow& frame, const QStringList& paths,
+                     const QPoint& at = QPoint(100, 1000)) {
         QMimeData data;
         QList<QUrl> urls;
         for (const QString& path : paths) {
             urls << QUrl::fromLocalFile(path);
         }
         data.setUrls(urls);
-        QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        frame.dropEvent(&drop);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(frame.View().viewport(), &drop);
     }
 
     QTemporaryDir dir;
@@ -93,11 +92,17 @@ private Q_SLOTS:
         QCOMPARE(menus[0]->text(), QStringLiteral("&File"));
         QCOMPARE(
             Menu(menus[0]->menu()),
-            (QStringList{"&New\tCtrl+N=32781", "-", "&Open\tCtrl+O=32782", "&Save\tCtrl+S=32783",
-                         "Recent &Workspaces=", "-", "&Insert MP3=32779", "Insert Folder...=32801",
-                         "&Remove MP3=32780", "-", "&Up\tCtrl+UP=32777", "&Down\tCtrl+DOWN=32778",
-                         "-", "ID&3 Tag Editor ...=32800", "&Merge=32774", "Preferences=32775", "-",
-                         "E&xit=57665"}));
+            (QStringList{"&New=newWorkspace", "-", "&Open...=openWorkspace", "&Save=saveWorkspace",
+                         "Save &As...=saveWorkspaceAs", "Recent &Workspaces=", "-",
+                         "&Insert MP3...=insertMp3", "Insert &Folder...=insertFolder",
+                         "&Remove MP3=removeMp3", "-", "&Up=moveUp", "&Down=moveDown", "-",
+                         "ID&3 Tag Editor ...=tagEditor", "&Merge...=merge",
+                         "&Preferences...=preferences", "-", "E&xit=exit"}));
+        // Every command has an access key.
+        for (QAction* action : frame->findChildren<QAction*>()) {
+            QVERIFY2(action->text().isEmpty() || action->text().contains(QLatin1Char('&')),
+                     qPrintable(action->text()));
+        }
         QCOMPARE(menus[1]->text(), QStringLiteral("&Edit"));
         QStringList edit;
         for (QAction* action : menus[1]->menu()->actions()) {
@@ -106,32 +111,34 @@ private Q_SLOTS:
         QCOMPARE(edit, (QStringList{"&Undo", "&Redo", "-", "&Delete\tDel", "Select &All", "-",
                                     "Sort by &File Name", "Sort by &Track Number"}));
         QCOMPARE(menus[2]->text(), QStringLiteral("&View"));
-        QCOMPARE(Menu(menus[2]->menu()), (QStringList{"&Output Window=32776", "-",
-                                                      "&Tool Bar=32798", "&Status Bar=59393"}));
+        QCOMPARE(Menu(menus[2]->menu()),
+                 (QStringList{"&Output Window=outputWindow", "-", "&Tool Bar=toolBar",
+                              "&Status Bar=statusBar"}));
         QCOMPARE(menus[3]->text(), QStringLiteral("&Help"));
         QCOMPARE(Menu(menus[3]->menu()),
-                 (QStringList{"&Help=32796", "-", "Visit Veskaro Technology ...=32799", "-",
-                              "&About ...=57664"}));
+                 (QStringList{"&Help=help", "-", "&Visit Veskaro Technology ...=visitWebSite", "-",
+                              "&About ...=about"}));
 
         QStringList tools;
         for (QAction* action : frame->ToolBar().actions()) {
-            tools << (action->isSeparator() ? QStringLiteral("-") : action->data().toString());
+            tools << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
             QVERIFY(action->isSeparator() || !action->icon().isNull());
             // At twice the density, drawn at twice the size rather than blown up.
             QVERIFY(action->isSeparator() ||
                     action->icon().pixmap(QSize(16, 16), 2.0).size() == QSize(32, 32));
         }
-        QCOMPARE(tools, (QStringList{"32781", "32782", "32783", "-", "32779", "32780", "-", "32777",
-                                     "32778", "-", "32774", "32775", "-", "32796"}));
+        QCOMPARE(tools, (QStringList{"newWorkspace", "openWorkspace", "saveWorkspace", "-",
+                                     "insertMp3", "removeMp3", "-", "moveUp", "moveDown", "-",
+                                     "merge", "preferences", "-", "help"}));
 
-        QAction* merge = frame->Action(ID_FILE_MERGE);
+        QAction* merge = frame->Action(QStringLiteral("merge"));
         QCOMPARE(merge->statusTip(), QStringLiteral("Merge all mp3 files into one"));
         QCOMPARE(merge->toolTip(), QStringLiteral("Start to Merge"));
-        QCOMPARE(frame->Action(ID_FILE_OPEN_WORKSPACE)->statusTip(),
+        QCOMPARE(frame->Action(QStringLiteral("openWorkspace"))->statusTip(),
                  QStringLiteral("Open an existing workspace from your storage-disk"));
-        QCOMPARE(frame->Action(ID_VIEW_OUTPUT_WINDOW)->statusTip(),
+        QCOMPARE(frame->Action(QStringLiteral("outputWindow"))->statusTip(),
                  QStringLiteral("Show or hide output window"));
-        QCOMPARE(frame->Action(ID_FILE_NEW_WORKSPACE)->shortcut(), QKeySequence::New);
+        QCOMPARE(frame->Action(QStringLiteral("newWorkspace"))->shortcut(), QKeySequence::New);
     }
 
     void recentWorkspacesListTheLastEightOpenedOrSaved() {
@@ -141,15 +148,15 @@ private Q_SLOTS:
         QVERIFY(!frame->RecentMenu().isEnabled());
         QStringList saved;
         for (int i = 0; i < 9; ++i) {
-            frame->Workspace().AddPath(Write(QStringLiteral("%1.mp3").arg(i), Mp3Frame()));
+            AddEntry(*frame, Write(QStringLiteral("%1.mp3").arg(i), Mp3Frame()));
             saved << dir.filePath(QStringLiteral("w%1.twk").arg(i));
             script->saveAnswers << saved.last();
-            frame->Action(ID_FILE_SAVE_WORKSPACE)->trigger();
+            frame->Action(QStringLiteral("saveWorkspaceAs"))->trigger();
         }
         // Opened again, the first one saved comes first; the oldest beyond eight is gone.
         script->openAnswers << saved[1];
-        frame->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
-        const auto listed = [](CMainFrame& frame) {
+        frame->Action(QStringLiteral("openWorkspace"))->trigger();
+        const auto listed = [](tessaro::MainWindow& frame) {
             QStringList texts;
             for (QAction* action : frame.RecentMenu().actions()) {
                 texts << action->text();
@@ -176,25 +183,29 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(frame.get()));
         const struct {
             QKeySequence keys;
-            int command;
+            QString command;
         } shortcuts[] = {
-            {QKeySequence(QStringLiteral("Ctrl+I")), ID_FILE_INSERT_MP3},
-            {QKeySequence(QStringLiteral("Del")), ID_FILE_REMOVE_MP3},
-            {QKeySequence(QStringLiteral("Ctrl+M")), ID_FILE_MERGE},
-            {QKeySequence(QStringLiteral("Ctrl+,")), ID_FILE_PREFERENCES},
-            {QKeySequence(QStringLiteral("F1")), ID_HELP_HELP},
-            {QKeySequence(QStringLiteral("Ctrl+Q")), ID_APP_EXIT},
-            {QKeySequence(QStringLiteral("Ctrl+S")), ID_FILE_SAVE_WORKSPACE},
-            {QKeySequence(QStringLiteral("Ctrl+Z")), ID_EDIT_UNDO},
-            {QKeySequence(QStringLiteral("Ctrl+Shift+Z")), ID_EDIT_REDO},
-            {QKeySequence(QStringLiteral("Ctrl+A")), ID_EDIT_SELECT_ALL},
+            {QKeySequence(QStringLiteral("Ctrl+Y")), QStringLiteral("redo")},
+            {QKeySequence(QStringLiteral("Ctrl+Up")), QStringLiteral("moveUp")},
+            {QKeySequence(QStringLiteral("Ctrl+Down")), QStringLiteral("moveDown")},
+            {QKeySequence(QStringLiteral("Ctrl+Shift+I")), QStringLiteral("insertFolder")},
+            {QKeySequence(QStringLiteral("Ctrl+I")), QStringLiteral("insertMp3")},
+            {QKeySequence(QStringLiteral("Del")), QStringLiteral("removeMp3")},
+            {QKeySequence(QStringLiteral("Ctrl+M")), QStringLiteral("merge")},
+            {QKeySequence(QStringLiteral("Ctrl+,")), QStringLiteral("preferences")},
+            {QKeySequence(QStringLiteral("F1")), QStringLiteral("help")},
+            {QKeySequence(QStringLiteral("Ctrl+Q")), QStringLiteral("exit")},
+            {QKeySequence(QStringLiteral("Ctrl+S")), QStringLiteral("saveWorkspace")},
+            {QKeySequence(QStringLiteral("Ctrl+Z")), QStringLiteral("undo")},
+            {QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QStringLiteral("redo")},
+            {QKeySequence(QStringLiteral("Ctrl+A")), QStringLiteral("selectAll")},
         };
         // Each key is bound once, and where the focus is (the log, the list) does not matter.
-        QHash<QKeySequence, int> bound;
+        QHash<QKeySequence, QString> bound;
         for (QAction* action : frame->findChildren<QAction*>()) {
             for (const QKeySequence& keys : action->shortcuts()) {
                 QVERIFY2(!bound.contains(keys), qPrintable(keys.toString()));
-                bound.insert(keys, action->data().toInt());
+                bound.insert(keys, action->objectName());
             }
         }
         for (const auto& [keys, command] : shortcuts) {
@@ -204,7 +215,7 @@ private Q_SLOTS:
             frame->Action(command)->setEnabled(true);
             QObject::disconnect(frame->Action(command), &QAction::triggered, frame.get(), nullptr);
             for (QWidget* focus : {static_cast<QWidget*>(&frame->Output().List()),
-                                   static_cast<QWidget*>(&frame->List())}) {
+                                   static_cast<QWidget*>(&frame->View())}) {
                 focus->setFocus();
                 QTest::keySequence(focus, keys);
             }
@@ -216,117 +227,121 @@ private Q_SLOTS:
         auto frame = MakeFrame();
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
-        frame->Action(ID_FILE_INSERT_MP3)->showStatusText(frame.get());
-        QCOMPARE(frame->StatusBar().currentMessage(),
+        frame->Action(QStringLiteral("insertMp3"))->showStatusText(frame.get());
+        QCOMPARE(frame->statusBar()->currentMessage(),
                  QStringLiteral("Insert mp3 file to workspace"));
         QStatusTipEvent leave{QString()};
         QCoreApplication::sendEvent(frame.get(), &leave);
-        QCOMPARE(frame->StatusBar().currentMessage(), QStringLiteral("Ready"));
+        QCOMPARE(frame->statusBar()->currentMessage(), QStringLiteral("Ready"));
     }
 
     void newOpenAndSave() {
         auto frame = MakeFrame();
-        tessaro::TessaroWorkSpace& workspace = frame->Workspace();
+        const LiveWorkspace workspace{*frame};
         const QString a = Fixture(QStringLiteral("cbr128_stereo.mp3"));
         workspace.AddPath(a);
         workspace.SetTag({QStringLiteral("An album longer than seven"), QStringLiteral("Me"),
                           QString(), -3, QString()});
         const QString saved = dir.filePath(QStringLiteral("saved.twk"));
         script->saveAnswers << saved;
-        frame->Action(ID_FILE_SAVE_WORKSPACE)->trigger();
+        frame->Action(QStringLiteral("saveWorkspace"))->trigger();
         QVERIFY(QFile::exists(saved));
 
-        frame->Action(ID_FILE_NEW_WORKSPACE)->trigger();
+        frame->Action(QStringLiteral("newWorkspace"))->trigger();
         QVERIFY(workspace.Paths().isEmpty());
         QVERIFY(workspace.Tag().album.isEmpty());
-        QCOMPARE(frame->Tracks().GetTrackCount(), 0);
+        QCOMPARE(frame->Tracks().Count(), 0);
 
         script->openAnswers << saved;
-        frame->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
+        frame->Action(QStringLiteral("openWorkspace"))->trigger();
         QCOMPARE(workspace.Paths(), QStringList{a});
-        QCOMPARE(frame->Tracks().GetTrackPath(0), a);
+        QCOMPARE(frame->Tracks().Track(0).path, a);
         QCOMPARE(workspace.Tag().album, QStringLiteral("An album longer than seven"));
         QCOMPARE(workspace.Tag().year, -3);
 
-        // Cancelled dialogs change nothing and log nothing.
-        frame->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
-        frame->Action(ID_FILE_SAVE_WORKSPACE)->trigger();
-        QCOMPARE(script->asked, (QStringList{kTwk, kTwk, kTwk, kTwk}));
+        // A cancelled dialog changes nothing; Save writes to the workspace's file unasked.
+        frame->Action(QStringLiteral("openWorkspace"))->trigger();
+        frame->Action(QStringLiteral("saveWorkspace"))->trigger();
+        QCOMPARE(script->asked, (QStringList{kTwk, kTwk, kTwk}));
         QCOMPARE(LogTexts(*frame),
                  (QStringList{"Workspace has been saved.", "Create new workspace.",
-                              "Workspace has been opened."}));
+                              "Workspace has been opened.", "Workspace has been saved."}));
         QVERIFY(script->messages.isEmpty());
     }
 
     void openAndSaveFailuresAreShownAndChangeNothing() {
         auto frame = MakeFrame();
-        tessaro::TessaroWorkSpace& workspace = frame->Workspace();
+        const LiveWorkspace workspace{*frame};
         workspace.AddPath(QStringLiteral("/music/a.mp3"));
         const QString notWorkspace = Write(QStringLiteral("notes.twk"), "TWKs and more");
         QByteArray damaged("TWKS");
         damaged.append(QByteArray(40, '\0'));
         const QString shortFile = Write(QStringLiteral("short.twk"), damaged);
         script->openAnswers << notWorkspace << shortFile;
-        frame->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
-        frame->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
+        frame->Action(QStringLiteral("openWorkspace"))->trigger();
+        frame->Action(QStringLiteral("openWorkspace"))->trigger();
         const QString unwritable = dir.filePath(QStringLiteral("no/such/folder/w.twk"));
         script->saveAnswers << unwritable;
-        frame->Action(ID_FILE_SAVE_WORKSPACE)->trigger();
+        frame->Action(QStringLiteral("saveWorkspace"))->trigger();
 
         QCOMPARE(workspace.Paths(), QStringList{QStringLiteral("/music/a.mp3")});
-        QCOMPARE(frame->Tracks().GetTrackCount(), 1);
+        QCOMPARE(frame->Tracks().Count(), 1);
         QVERIFY(LogTexts(*frame).isEmpty());
         QCOMPARE(script->messages.size(), 3);
         QVERIFY(script->messages[0].text.contains(notWorkspace));
         QVERIFY(script->messages[1].text.contains(shortFile));
         QVERIFY(script->messages[2].text.contains(unwritable));
         for (const auto& message : std::as_const(script->messages)) {
-            QCOMPARE(message.icon, FrameDialogs::Icon::Error);
+            QCOMPARE(message.icon, tessaro::WindowDialogs::Icon::Error);
         }
     }
 
     void insertRemoveUpAndDown() {
         auto frame = MakeFrame();
-        tessaro::TessaroWorkSpace& workspace = frame->Workspace();
+        const LiveWorkspace workspace{*frame};
         // Picked together, they go in in natural order of their names.
         const QStringList files{dir.filePath(QStringLiteral("part 1.mp3")),
                                 dir.filePath(QStringLiteral("Part 2.mp3")),
                                 dir.filePath(QStringLiteral("Part 10.mp3"))};
         script->openManyAnswers << QStringList{files[2], files[0], files[1]};
-        frame->Action(ID_FILE_INSERT_MP3)->trigger();
-        frame->Action(ID_FILE_INSERT_MP3)->trigger();  // cancelled
+        frame->Action(QStringLiteral("insertMp3"))->trigger();
+        frame->Action(QStringLiteral("insertMp3"))->trigger();  // cancelled
         QCOMPARE(workspace.Paths(), files);
         QCOMPARE(script->asked, (QStringList{kMp3, kMp3}));
 
-        // Nothing selected: Remove, Up and Down do nothing.
-        for (int id : {ID_FILE_REMOVE_MP3, ID_FILE_MOVE_UP, ID_FILE_MOVE_DOWN}) {
+        // Inserted entries are selected; with nothing selected, Remove, Up and Down do nothing.
+        QCOMPARE(frame->View().SelectedRows(), (QList<int>{0, 1, 2}));
+        frame->View().SelectRows({});
+        for (const QString& id :
+             {QStringLiteral("removeMp3"), QStringLiteral("moveUp"), QStringLiteral("moveDown")}) {
             frame->Action(id)->trigger();
         }
         QCOMPARE(workspace.Paths(), files);
 
-        frame->List().SelectRows({0});
-        frame->Action(ID_FILE_MOVE_UP)->trigger();  // already first
-        frame->Action(ID_FILE_MOVE_DOWN)->trigger();
+        frame->View().SelectRows({0});
+        frame->Action(QStringLiteral("moveUp"))->trigger();  // already first
+        frame->Action(QStringLiteral("moveDown"))->trigger();
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[0], files[2]}));
-        QCOMPARE(frame->List().SelectedRows(), QList<int>{1});
-        frame->SendFrameMessage(WM_TRACK_MOVE_DOWN, 0, 0);
-        frame->SendFrameMessage(WM_TRACK_MOVE_DOWN, 0, 0);  // already last
+        QCOMPARE(frame->View().SelectedRows(), QList<int>{1});
+        frame->Action(QStringLiteral("moveDown"))->trigger();
+        frame->Action(QStringLiteral("moveDown"))->trigger();  // already last
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[2], files[0]}));
-        frame->SendFrameMessage(WM_TRACK_MOVE_UP, 0, 0);
+        frame->Action(QStringLiteral("moveUp"))->trigger();
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[0], files[2]}));
-        frame->Action(ID_FILE_REMOVE_MP3)->trigger();
+        frame->Action(QStringLiteral("removeMp3"))->trigger();
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[2]}));
-        QCOMPARE(frame->Tracks().GetTrackCount(), 2);
+        QCOMPARE(frame->Tracks().Count(), 2);
         QCOMPARE(frame->StatusFigures(), QStringLiteral("2 files, 0:00:00"));
         // Nothing is selected afresh: a second Remove, Up or Down changes nothing.
-        QVERIFY(frame->List().SelectedRows().isEmpty());
-        for (int id : {ID_FILE_REMOVE_MP3, ID_FILE_MOVE_UP, ID_FILE_MOVE_DOWN}) {
+        QVERIFY(frame->View().SelectedRows().isEmpty());
+        for (const QString& id :
+             {QStringLiteral("removeMp3"), QStringLiteral("moveUp"), QStringLiteral("moveDown")}) {
             frame->Action(id)->trigger();
         }
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[2]}));
 
         const QString text = QStringLiteral("Move mp3 file from position 1 to 0");
-        Q_EMIT frame->List().logText(text);
+        Q_EMIT frame->Tracks().moveRequested({1}, 0);
         QCOMPARE(LogTexts(*frame),
                  (QStringList{QStringLiteral("MP3 file \"%1\" has been inserted!").arg(files[0]),
                               QStringLiteral("MP3 file \"%1\" has been inserted!").arg(files[1]),
@@ -338,43 +353,42 @@ private Q_SLOTS:
     void aMergeFromStartToFinish() {
         auto frame = MakeFrame();
         const QByteArray a = Mp3Frame(0x11) + Mp3Frame(0x12), b = Mp3Frame(0x22);
-        frame->Workspace().AddPath(Write(QStringLiteral("a.mp3"), a));
-        frame->Workspace().AddPath(Write(QStringLiteral("b.mp3"), b));
+        AddEntry(*frame, Write(QStringLiteral("a.mp3"), a));
+        AddEntry(*frame, Write(QStringLiteral("b.mp3"), b));
         const QString output = dir.filePath(QStringLiteral("joined.mp3"));
         script->saveAnswers << output;
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
-        frame->Action(ID_FILE_MERGE)->trigger();
+        frame->Action(QStringLiteral("merge"))->trigger();
 
         // The worker waits for the GUI thread at its first message, so the merge is still
         // running here.
         QVERIFY(frame->IsMerging());
-        QCOMPARE(frame->SendFrameMessage(WM_QUERY_MERGING, 0, 0), 1);
         QVERIFY(frame->Progress().isVisible());
-        QCOMPARE(frame->StatusBar().currentMessage(), QStringLiteral("Merging…"));
+        QCOMPARE(frame->statusBar()->currentMessage(), QStringLiteral("Merging…"));
         QCOMPARE(frame->Progress().text(), QStringLiteral("0%"));
-        for (int id : kWorkspaceCommands) {
-            QVERIFY2(!frame->Action(id)->isEnabled(), qPrintable(QString::number(id)));
+        for (const QString& id : kWorkspaceCommands) {
+            QVERIFY2(!frame->Action(id)->isEnabled(), qPrintable(id));
         }
-        for (int id : kAlwaysEnabled) {
-            QVERIFY2(frame->Action(id)->isEnabled(), qPrintable(QString::number(id)));
+        for (const QString& id : kAlwaysEnabled) {
+            QVERIFY2(frame->Action(id)->isEnabled(), qPrintable(id));
         }
         QVERIFY(!frame->close());
         QVERIFY(frame->isVisible());
         QCOMPARE(script->messages.size(), 1);
-        QCOMPARE(script->messages[0].caption, QStringLiteral("Error"));
+        QCOMPARE(script->messages[0].caption, QStringLiteral("Merge"));
         QCOMPARE(script->messages[0].text,
-                 QStringLiteral("Please wait until the merge thread finish!"));
+                 QStringLiteral("A merge is running. Cancel it and close the window?|Cancel the "
+                                "Merge"));
         Drop(*frame, {dir.filePath(QStringLiteral("late.mp3"))});
         QCOMPARE(frame->Workspace().Paths().size(), 2);
 
         QTRY_VERIFY(!frame->IsMerging());
-        QCOMPARE(frame->SendFrameMessage(WM_QUERY_MERGING, 0, 0), 0);
         QCOMPARE(ReadAll(output), a + b);
         QVERIFY(frame->Progress().isHidden());
         QCOMPARE(frame->Progress().value(), 100);
-        QCOMPARE(frame->StatusBar().currentMessage(), QStringLiteral("Ready"));
-        for (int id : kWorkspaceCommands) {
+        QCOMPARE(frame->statusBar()->currentMessage(), QStringLiteral("Ready"));
+        for (const QString& id : kWorkspaceCommands) {
             QVERIFY(frame->Action(id)->isEnabled());
         }
         QCOMPARE(frame->Workspace().Paths().last(), dir.filePath(QStringLiteral("late.mp3")));
@@ -392,44 +406,44 @@ private Q_SLOTS:
         auto frame = MakeFrame();
         // 62.5 s of audio each: the status bar sums the times players show.
         const QByteArray minute = Mp3Frame().repeated(2398) + QByteArray(34, '\0');
-        frame->Workspace().AddPath(Write(QStringLiteral("a.mp3"), minute));
+        AddEntry(*frame, Write(QStringLiteral("a.mp3"), minute));
         QTRY_COMPARE(frame->StatusFigures(), QStringLiteral("1 file, 0:01:02"));
-        frame->Workspace().AddPath(Write(QStringLiteral("b.mp3"), minute));
+        AddEntry(*frame, Write(QStringLiteral("b.mp3"), minute));
         QTRY_COMPARE(frame->StatusFigures(), QStringLiteral("2 files, 0:02:05"));
         const QString output = Write(QStringLiteral("target.mp3"), "the previous output");
         script->saveAnswers << output;
         const QStringList before = FolderEntries(dir.path());
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
-        frame->Action(ID_FILE_MERGE)->trigger();
+        frame->Action(QStringLiteral("merge"))->trigger();
         // The worker waits for the window at its first message: Esc in the list stops it before
         // it writes a byte.
         QVERIFY(frame->CancelButton().isVisible() && frame->CancelButton().isEnabled());
-        QTest::keyClick(&frame->List(), Qt::Key_Escape);
+        QTest::keyClick(&frame->View(), Qt::Key_Escape);
         QVERIFY(!frame->CancelButton().isEnabled());
         QTRY_VERIFY(!frame->IsMerging());
         QVERIFY(frame->CancelButton().isHidden());
         QCOMPARE(ReadAll(output), QByteArray("the previous output"));
         QCOMPARE(FolderEntries(dir.path()), before);  // nothing left behind
-        QCOMPARE(LogTexts(*frame).mid(1),
-                 (QStringList{"The merge was cancelled", "merge process has been finished!"}));
+        // A cancel ends with its own line.
+        QCOMPARE(LogTexts(*frame).mid(1), QStringList{"The merge was cancelled"});
         QVERIFY(script->messages.isEmpty());
         // Without a merge, Esc and the message change nothing.
-        QTest::keyClick(&frame->List(), Qt::Key_Escape);
-        frame->SendFrameMessage(WM_CANCEL_MERGE, 0, 0);
-        QCOMPARE(LogTexts(*frame).size(), 3);
+        QTest::keyClick(&frame->View(), Qt::Key_Escape);
+        frame->Action(QStringLiteral("cancelMerge"))->trigger();
+        QCOMPARE(LogTexts(*frame).size(), 2);
     }
 
     void theResultLineTellsTheTimeAndATagLeftOut() {
         auto frame = MakeFrame();
         const QByteArray minute = Mp3Frame().repeated(2398) + QByteArray(34, '\0');
-        frame->Workspace().AddPath(Write(QStringLiteral("one.mp3"), minute));
-        frame->Workspace().AddPath(Write(QStringLiteral("two.mp3"), minute));
-        frame->Workspace().SetTag({QStringLiteral("Book"), {}, {}, 0, {}});
+        AddEntry(*frame, Write(QStringLiteral("one.mp3"), minute));
+        AddEntry(*frame, Write(QStringLiteral("two.mp3"), minute));
+        frame->SetTag({QStringLiteral("Book"), {}, {}, 0, {}});
         const auto merge = [&](bool saveTag) {
             frame->SetSaveID3Tag(saveTag);
             script->saveAnswers << dir.filePath(QStringLiteral("book.mp3"));
-            frame->Action(ID_FILE_MERGE)->trigger();
+            frame->Action(QStringLiteral("merge"))->trigger();
             QTRY_VERIFY(!frame->IsMerging());
         };
         merge(false);
@@ -444,8 +458,8 @@ private Q_SLOTS:
                                                        "merge process has been finished!"}));
         // No tag typed: nothing to say about it.
         frame->Output().List().clear();
-        frame->Workspace().SetTag({});
-        frame->Workspace().RemoveAt(1);
+        frame->SetTag({});
+        frame->Tracks().Remove({1});
         merge(false);
         QCOMPARE(LogTexts(*frame).mid(1), (QStringList{"Joined 1 file into book.mp3 (0:01:02)",
                                                        "merge process has been finished!"}));
@@ -454,16 +468,16 @@ private Q_SLOTS:
 
     void cancelStaysWholeInANarrowWindow() {
         auto frame = MakeFrame();
-        frame->Workspace().AddPath(Write(QStringLiteral("in.mp3"), Mp3Frame()));
+        AddEntry(*frame, Write(QStringLiteral("in.mp3"), Mp3Frame()));
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
         script->saveAnswers << dir.filePath(QStringLiteral("narrow.mp3"));
-        frame->Action(ID_FILE_MERGE)->trigger();
+        frame->Action(QStringLiteral("merge"))->trigger();
         for (int width : {800, 420, 260, 160}) {
             frame->resize(width, 300);
-            QTRY_COMPARE(frame->StatusBar().width(), frame->width());
+            QTRY_COMPARE(frame->statusBar()->width(), frame->width());
             const QRect cancel = frame->CancelButton().geometry();
-            QVERIFY2(cancel.left() >= 0 && cancel.right() < frame->StatusBar().width(),
+            QVERIFY2(cancel.left() >= 0 && cancel.right() < frame->statusBar()->width(),
                      qPrintable(QString::number(width)));
             QVERIFY(cancel.right() < frame->Progress().geometry().left() ||
                     frame->Progress().width() == 0);
@@ -474,24 +488,25 @@ private Q_SLOTS:
     void aFrameDestroyedMidMergeWaitsForTheWorker() {
         auto frame = MakeFrame();
         const QByteArray frames = Mp3Frame(0x11) + Mp3Frame(0x12) + Mp3Frame(0x13);
-        frame->Workspace().AddPath(Write(QStringLiteral("in.mp3"), frames));
+        AddEntry(*frame, Write(QStringLiteral("in.mp3"), frames));
         const QString output = dir.filePath(QStringLiteral("late.mp3"));
         script->saveAnswers << output;
-        frame->Action(ID_FILE_MERGE)->trigger();
-        // The worker is waiting for the window's answer to its first message; the window must
-        // answer it while it goes, or both would wait for ever.
+        frame->Action(QStringLiteral("merge"))->trigger();
+        // Gone mid-merge, the window cancels it and waits for its worker: the target is whole
+        // or was never made, and nothing is left behind.
         QVERIFY(frame->IsMerging());
         frame.reset();
-        QCOMPARE(ReadAll(output), frames);
+        QVERIFY(!QFile::exists(output) || ReadAll(output) == frames);
+        QVERIFY(!FolderEntries(dir.path()).join(QLatin1Char(' ')).contains(QStringLiteral(".tmp")));
     }
 
     void aFailingMergeSaysWhy() {
         auto frame = MakeFrame();
         const QString input = Write(QStringLiteral("in.mp3"), Mp3Frame());
-        frame->Workspace().AddPath(input);
-        frame->Workspace().AddPath(dir.filePath(QStringLiteral("missing.mp3")));
+        AddEntry(*frame, input);
+        AddEntry(*frame, dir.filePath(QStringLiteral("missing.mp3")));
         script->saveAnswers << input;
-        frame->Action(ID_FILE_MERGE)->trigger();
+        frame->Action(QStringLiteral("merge"))->trigger();
         QTRY_VERIFY(!frame->IsMerging());
         const QStringList log = LogTexts(*frame);
         QCOMPARE(log.size(), 3);
@@ -502,51 +517,116 @@ private Q_SLOTS:
         QCOMPARE(ReadAll(input), Mp3Frame());
 
         // A skipped input is a warning line of its own; the merge itself succeeds.
-        frame->Workspace().RemoveAt(0);
-        frame->Workspace().AddPath(Write(QStringLiteral("b.mp3"), Mp3Frame()));
+        frame->Tracks().Remove({0});
+        AddEntry(*frame, Write(QStringLiteral("b.mp3"), Mp3Frame()));
         script->saveAnswers << dir.filePath(QStringLiteral("out.mp3"));
-        frame->Action(ID_FILE_MERGE)->trigger();
+        frame->Action(QStringLiteral("merge"))->trigger();
         QTRY_VERIFY(!frame->IsMerging());
         QVERIFY(LogTexts(*frame)[4].contains(QStringLiteral("missing.mp3")));
         QCOMPARE(LogTexts(*frame).last(), QStringLiteral("merge process has been finished!"));
         QCOMPARE(script->messages.size(), 1);
 
         // With nothing left to join, the merge fails and makes no file.
-        frame->Workspace().RemoveAt(1);
+        frame->Tracks().Remove({1});
         script->saveAnswers << dir.filePath(QStringLiteral("none.mp3"));
-        frame->Action(ID_FILE_MERGE)->trigger();
+        frame->Action(QStringLiteral("merge"))->trigger();
         QTRY_VERIFY(!frame->IsMerging());
         QCOMPARE(script->messages.size(), 2);
         QVERIFY(script->messages[1].text.contains(QStringLiteral("MPEG audio frame")));
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none.mp3"))));
     }
 
-    void progressMessages() {
-        auto frame = MakeFrame();
-        QProgressBar& bar = frame->Progress();
-        QCOMPARE(frame->SendFrameMessage(WM_MERGE_PROGRESS, 0, 100), 0);
-        frame->SendFrameMessage(WM_MERGE_PROGRESS, 42, 0);
-        QCOMPARE(bar.value(), 42);
-        frame->SendFrameMessage(WM_MERGE_PROGRESS, 0, 0);
-        QCOMPARE(bar.value(), 42);
-        QCOMPARE(bar.maximum(), 100);
-        frame->SendFrameMessage(WM_MERGE_PROGRESS, 0, 200);
-        QCOMPARE(bar.maximum(), 200);
-        QCOMPARE(bar.value(), 42);
-        frame->SetSaveID3Tag(true);
-        QCOMPARE(frame->SendFrameMessage(WM_QUERY_SAVE_ID3TAG, 0, 0), 1);
-        frame->SetSaveID3Tag(false);
-        QCOMPARE(frame->SendFrameMessage(WM_QUERY_SAVE_ID3TAG, 0, 0), 0);
+    void theJoinControllerReportsProgressLinesAndTheResultWithoutWaitingForTheWindow() {
+        tessaro::JoinController controller;
+        QList<int> percents;
+        QStringList lines;
+        QList<tessaro::MergeResult> results;
+        connect(&controller, &tessaro::JoinController::progressed, this,
+                [&](int percent) { percents << percent; });
+        connect(&controller, &tessaro::JoinController::logged, this,
+                [&](const QString& line) { lines << line; });
+        connect(&controller, &tessaro::JoinController::finished, this,
+                [&](const tessaro::MergeResult& result) { results << result; });
+        // Of another format than the first, and an input that holds no frame: two warnings.
+        const tessaro::JoinRequest request{
+            {Fixture(QStringLiteral("cbr128_stereo.mp3")), Write(QStringLiteral("t.mp3"), "text"),
+             Fixture(QStringLiteral("cbr192_48k.mp3"))},
+            dir.filePath(QStringLiteral("mixed.mp3")),
+            {QStringLiteral("Album"), {}, {}, 0, {}},
+            false,
+            {}};
+        QVERIFY(controller.Start(request));
+        QVERIFY(!controller.Start(request));  // one at a time
+        // The worker never waits for this thread: it has ended before the window hears of it.
+        QTRY_VERIFY(!controller.IsRunning());
+        QCOMPARE(results.size(), 1);
+        QVERIFY(!percents.isEmpty() && percents.last() == 100);
+        QVERIFY(std::is_sorted(percents.begin(), percents.end()));
+        QCOMPARE(QSet<int>(percents.begin(), percents.end()).size(), percents.size());
+        QCOMPARE(results[0].formatsToConform, 1);
+        QCOMPARE(lines.size(), 5);
+        QVERIFY(lines[0].contains(QStringLiteral("t.mp3")));
+        QVERIFY(lines[1].contains(QStringLiteral("differs from the first input")));
+        QVERIFY(lines[2].startsWith(QStringLiteral("The ID3 tag was not written")));
+        QVERIFY(lines[3].startsWith(QStringLiteral("Joined 2 files into mixed.mp3 (0:00:")));
+        QVERIFY(lines[3].endsWith(QStringLiteral("), 2 warnings")));
+        QCOMPARE(lines[4], QStringLiteral("merge process has been finished!"));
+
+        // A cancel ends with its own line, not as a finished merge, the target as it was.
+        const QString target = Write(QStringLiteral("target.mp3"), "kept");
+        lines.clear();
+        QVERIFY(controller.Start({{Fixture(QStringLiteral("cbr128_stereo.mp3"))}, target}));
+        controller.Cancel();
+        QVERIFY(controller.IsCancelling());
+        QTRY_VERIFY(!controller.IsRunning());
+        QVERIFY(results.last().cancelled);
+        QCOMPARE(lines, QStringList{results.last().error});
+        QCOMPARE(ReadAll(target), QByteArray("kept"));
+        // One warning is one.
+        tessaro::MergeResult one;
+        one.inputsJoined = 1;
+        one.warnings << QStringLiteral("a warning");
+        QCOMPARE(tessaro::JoinController::ResultLines({{}, target}, one).value(1),
+                 QStringLiteral("Joined 1 file into target.mp3 (0:00:00), 1 warning"));
     }
 
-    void dropsAppendInOrderWithoutALogLine() {
+    void dropsGoWhereTheyAreDroppedAndAWorkspaceDroppedOpens() {
         auto frame = MakeFrame();
-        const QStringList paths{dir.filePath(QStringLiteral("z.mp3")),
-                                dir.filePath(QStringLiteral("notes.txt"))};
-        Drop(*frame, paths);
-        QCOMPARE(frame->Workspace().Paths(), paths);
-        QCOMPARE(frame->Tracks().GetTrackCount(), 2);
+        frame->resize(600, 500);
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        const QStringList first{Write(QStringLiteral("a.mp3"), Mp3Frame()),
+                                Write(QStringLiteral("b.mp3"), Mp3Frame())};
+        Drop(*frame, first);
+        QCOMPARE(frame->Workspace().Paths(), first);
         QVERIFY(LogTexts(*frame).isEmpty());
+        QCOMPARE(frame->View().SelectedRows(), (QList<int>{0, 1}));
+        // On the second entry: before it. A picture and a text are refused, each with a line.
+        const QString between = Write(QStringLiteral("between.mp3"), Mp3Frame());
+        const QString picture = Fixture(QStringLiteral("plasma.jpg"));
+        const QPoint second = frame->View().visualRect(frame->Tracks().index(1)).center();
+        Drop(*frame, {picture, between, dir.filePath(QStringLiteral("notes.txt"))}, second);
+        QCOMPARE(frame->Workspace().Paths(), (QStringList{first[0], between, first[1]}));
+        QCOMPARE(frame->View().SelectedRows(), QList<int>{1});
+        QCOMPARE(LogTexts(*frame).size(), 2);
+        QVERIFY(LogTexts(*frame)[0].contains(QStringLiteral("plasma.jpg")));
+        QVERIFY(LogTexts(*frame)[1].endsWith(
+            QStringLiteral("it is not an MPEG audio file (.mp3, .mp2, .mpa).")));
+        // A drop is a step to undo.
+        frame->Action(QStringLiteral("undo"))->trigger();
+        QCOMPARE(frame->Workspace().Paths(), first);
+
+        // A workspace dropped alone opens, after the unsaved-changes question.
+        tessaro::TessaroWorkSpace saved;
+        saved.AddPath(between);
+        const QString twk = dir.filePath(QStringLiteral("dropped.twk"));
+        saved.SaveToFile(twk);
+        script->saveQuestionAnswers << tessaro::WindowDialogs::Answer::Discard;
+        Drop(*frame, {twk});
+        QCOMPARE(script->questions.size(), 1);
+        QCOMPARE(frame->Workspace().Paths(), QStringList{between});
+        QCOMPARE(frame->WorkspaceFile(), twk);
+        QVERIFY(!frame->isWindowModified());
     }
 
     void aFolderStandsForItsMp3FilesWhereverItComesIn() {
@@ -564,11 +644,11 @@ private Q_SLOTS:
         // Insert Folder: a folder dialog, the files, a line like Insert's and one for the rest.
         auto frame = MakeFrame();
         script->folderAnswers << book;
-        frame->Action(ID_FILE_INSERT_FOLDER)->trigger();
-        frame->Action(ID_FILE_INSERT_FOLDER)->trigger();  // cancelled
+        frame->Action(QStringLiteral("insertFolder"))->trigger();
+        frame->Action(QStringLiteral("insertFolder"))->trigger();  // cancelled
         QCOMPARE(script->asked, (QStringList{"folder", "folder"}));
         QCOMPARE(frame->Workspace().Paths(), files);
-        QCOMPARE(frame->Tracks().GetTrackCount(), 3);
+        QCOMPARE(frame->Tracks().Count(), 3);
         QCOMPARE(LogTexts(*frame),
                  (QStringList{leftOut, QStringLiteral("Folder \"%1\" has been inserted with 3 MP3 "
                                                       "files!")
@@ -577,7 +657,7 @@ private Q_SLOTS:
         const QString pictures = dir.filePath(QStringLiteral("pictures"));
         QVERIFY(QDir().mkpath(pictures));
         script->folderAnswers << pictures;
-        frame->Action(ID_FILE_INSERT_FOLDER)->trigger();
+        frame->Action(QStringLiteral("insertFolder"))->trigger();
         QCOMPARE(frame->Workspace().Paths(), files);
         QVERIFY(LogTexts(*frame).last().startsWith(QStringLiteral("Skipped \"%1\"").arg(pictures)));
 
@@ -594,8 +674,7 @@ private Q_SLOTS:
         named->OpenFiles({QStringLiteral("book")});
         QCOMPARE(named->Workspace().Paths(), files);
         const QString twk = dir.filePath(QStringLiteral("folder.twk"));
-        tessaro::PlainTrackList list;
-        tessaro::TessaroWorkSpace listing(list);
+        tessaro::TessaroWorkSpace listing;
         listing.AddPath(book);
         listing.SaveToFile(twk);
         auto opened = MakeFrame();
@@ -623,14 +702,14 @@ private Q_SLOTS:
         const QString b = QDir::currentPath() + QStringLiteral("/b.mp3");
         frame->OpenFiles({QStringLiteral("b.mp3"), a, missing, QStringLiteral("\uFFFD.mp3")});
         QCOMPARE(frame->Workspace().Paths(), (QStringList{b, a, missing}));
-        QCOMPARE(frame->Tracks().GetTrackPath(0), b);
+        QCOMPARE(frame->Tracks().Track(0).path, b);
         QTRY_VERIFY(!frame->Tracks().FiguresPending());
         QVERIFY(frame->Tracks().Track(2).problem.startsWith(QStringLiteral("Cannot open")));
         QCOMPARE(LogTexts(*frame).size(), 1);
         QVERIFY(LogTexts(*frame)[0].contains(QStringLiteral("not valid UTF-8")));
 
         // A workspace file named alone is opened, its tag too; named with others, it is a file.
-        frame->Workspace().SetTag({QStringLiteral("Album"), {}, {}, 2008, {}});
+        frame->SetTag({QStringLiteral("Album"), {}, {}, 2008, {}});
         const QString twk = dir.filePath(QStringLiteral("started.TWK"));
         frame->Workspace().SaveToFile(twk);
         auto opened = MakeFrame();
@@ -657,7 +736,7 @@ private Q_SLOTS:
         const QString other = Write(QStringLiteral("\uFFFD\uFFFD.mp3"), otherFrame);
         QCOMPARE(MakeNotUtf8Name(dir.path(), "\xFF\xFE.mp3"), other);
         auto frame = MakeFrame();
-        frame->Workspace().AddPath(Write(QStringLiteral("decoy.mp3"), Mp3Frame()));
+        AddEntry(*frame, Write(QStringLiteral("decoy.mp3"), Mp3Frame()));
         const QString otherTwk = dir.filePath(QStringLiteral("\uFFFD.twk"));
         frame->Workspace().SaveToFile(dir.filePath(QStringLiteral("decoy.twk")));
         QVERIFY(QFile::rename(dir.filePath(QStringLiteral("decoy.twk")), otherTwk));
@@ -665,18 +744,18 @@ private Q_SLOTS:
         const QByteArray otherWorkspace = ReadAll(otherTwk);
 
         script->openManyAnswers << QStringList{other};
-        frame->Action(ID_FILE_INSERT_MP3)->trigger();
+        frame->Action(QStringLiteral("insertMp3"))->trigger();
         Drop(*frame, {other});
         QCOMPARE(frame->Workspace().Paths().size(), 1);
         QCOMPARE(LogTexts(*frame).filter(QStringLiteral("not valid UTF-8")).size(), 2);
 
         script->saveAnswers << other;
-        frame->Action(ID_FILE_MERGE)->trigger();
+        frame->Action(QStringLiteral("merge"))->trigger();
         QTRY_VERIFY(!frame->IsMerging());
         script->saveAnswers << otherTwk;
-        frame->Action(ID_FILE_SAVE_WORKSPACE)->trigger();
+        frame->Action(QStringLiteral("saveWorkspace"))->trigger();
         script->openAnswers << otherTwk;
-        frame->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
+        frame->Action(QStringLiteral("openWorkspace"))->trigger();
         QCOMPARE(script->messages.size(), 3);
         for (const ScriptedDialogs::Message& message : std::as_const(script->messages)) {
             QVERIFY2(message.text.contains(QStringLiteral("not valid UTF-8")),
@@ -689,8 +768,8 @@ private Q_SLOTS:
 
     void tagEditorAndPreferencesThroughTheirCommands() {
         auto frame = MakeFrame();
-        frame->Workspace().SetTag({QStringLiteral("Old"), QStringLiteral("Old"),
-                                   QStringLiteral("Old"), 1, QStringLiteral("Old")});
+        frame->SetTag({QStringLiteral("Old"), QStringLiteral("Old"), QStringLiteral("Old"), 1,
+                       QStringLiteral("Old")});
         // Fills the modal dialog once it shows, then presses OK or Cancel.
         const auto answer = [](const QStringList& texts, bool ok, bool check = false) {
             QTimer::singleShot(0, [texts, ok, check] {
@@ -707,10 +786,10 @@ private Q_SLOTS:
             });
         };
         answer({"New album, longer", "Artist", "Title", "2008", "Comment"}, false);
-        frame->Action(ID_FILE_ID3TAG_EDITOR)->trigger();
+        frame->Action(QStringLiteral("tagEditor"))->trigger();
         QCOMPARE(frame->Workspace().Tag().album, QStringLiteral("Old"));
         answer({"New album, longer", "Ärtist", "Title", "2008"}, true);
-        frame->Action(ID_FILE_ID3TAG_EDITOR)->trigger();
+        frame->Action(QStringLiteral("tagEditor"))->trigger();
         QCOMPARE(frame->Workspace().Tag().album, QStringLiteral("New album, longer"));
         QCOMPARE(frame->Workspace().Tag().artist, QStringLiteral("Ärtist"));
         QCOMPARE(frame->Workspace().Tag().year, 2008);
@@ -719,40 +798,37 @@ private Q_SLOTS:
 
         QVERIFY(!frame->SaveID3Tag());
         answer({}, false, true);
-        frame->Action(ID_FILE_PREFERENCES)->trigger();
+        frame->Action(QStringLiteral("preferences"))->trigger();
         QVERIFY(!frame->SaveID3Tag());
         answer({}, true, true);
-        frame->Action(ID_FILE_PREFERENCES)->trigger();
+        frame->Action(QStringLiteral("preferences"))->trigger();
         QVERIFY(frame->SaveID3Tag());
         QVERIFY(LogTexts(*frame).isEmpty());
 
         // The joined-file boxes survive a restart in the window's settings; the preference file
         // holds the tag choice alone, byte for byte as without them.
-        QVERIFY(frame->JoinOptions().chapters && frame->JoinOptions().copyCover &&
-                frame->JoinOptions().seamless && frame->JoinOptions().conform &&
-                frame->JoinOptions().level);
-        QCOMPARE(frame->JoinOptions().levelTarget, tessaro::kReferenceLoudness);
+        QVERIFY(frame->Options().chapters && frame->Options().copyCover &&
+                frame->Options().seamless && frame->Options().conform && frame->Options().level);
+        QCOMPARE(frame->Options().levelTarget, tessaro::kReferenceLoudness);
         frame.reset();
         const QString saved = tessaro::GetPreferencesPath(QStringLiteral("Zovi Tessaro 1.2"));
         const QString alone = dir.filePath(QStringLiteral("alone.dat"));
         QVERIFY(tessaro::WriteSaveID3Tag(alone, true).isEmpty());
         QCOMPARE(ReadAll(saved), ReadAll(alone));
         frame = MakeFrame();
-        QVERIFY(frame->JoinOptions().chapters && frame->JoinOptions().copyCover &&
-                frame->JoinOptions().seamless && frame->JoinOptions().conform &&
-                frame->JoinOptions().level);
+        QVERIFY(frame->Options().chapters && frame->Options().copyCover &&
+                frame->Options().seamless && frame->Options().conform && frame->Options().level);
         answer({}, true, false);
-        frame->Action(ID_FILE_PREFERENCES)->trigger();
-        QVERIFY(!frame->JoinOptions().chapters && !frame->JoinOptions().copyCover &&
-                !frame->JoinOptions().seamless && !frame->JoinOptions().conform &&
-                !frame->JoinOptions().level);
+        frame->Action(QStringLiteral("preferences"))->trigger();
+        QVERIFY(!frame->Options().chapters && !frame->Options().copyCover &&
+                !frame->Options().seamless && !frame->Options().conform && !frame->Options().level);
     }
 
     void everyChangeOfListAndTagIsUndoneAndRedone() {
         auto frame = MakeFrame();
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
-        CTessaroListBox& list = frame->List();
+        tessaro::TrackListView& list = frame->View();
         list.setFocus();
         QStringList c;
         for (const char* name : {"Chapter 10", "Chapter 9", "Chapter 1", "Chapter 2"}) {
@@ -760,8 +836,7 @@ private Q_SLOTS:
         }
         const QString saved = dir.filePath(QStringLiteral("other.twk"));
         {
-            tessaro::PlainTrackList entries;
-            tessaro::TessaroWorkSpace other(entries);
+            tessaro::TessaroWorkSpace other;
             other.AddPath(c[3]);
             other.SetTag({QStringLiteral("Other"), {}, {}, 0, {}});
             other.SaveToFile(saved);
@@ -773,7 +848,7 @@ private Q_SLOTS:
                 dialog->findChildren<QLineEdit*>().first()->setText(QStringLiteral("Book"));
                 QTest::keyClick(dialog, Qt::Key_Return);
             });
-            frame->Action(ID_FILE_ID3TAG_EDITOR)->trigger();
+            frame->Action(QStringLiteral("tagEditor"))->trigger();
         };
         // Each change, made with these entries selected.
         const struct {
@@ -784,25 +859,30 @@ private Q_SLOTS:
             {"insert",
              [&] {
                  script->openManyAnswers << QStringList{c[0], c[1], c[2]};
-                 frame->Action(ID_FILE_INSERT_MP3)->trigger();
+                 frame->Action(QStringLiteral("insertMp3"))->trigger();
              },
              {}},
             {"drop", [&] { Drop(*frame, {c[3]}); }, {}},
-            {"sort by track", [&] { frame->Action(ID_EDIT_SORT_BY_TRACK)->trigger(); }, {}},
+            {"sort by track", [&] { frame->Action(QStringLiteral("sortByTrack"))->trigger(); }, {}},
             {"move up", [&] { QTest::keyClick(&list, Qt::Key_Up, Qt::ControlModifier); }, {2}},
-            {"drag", [&] { Q_EMIT list.tracksMoveRequested({0}, 4); }, {}},
-            {"sort by name", [&] { frame->Action(ID_EDIT_SORT_BY_NAME)->trigger(); }, {}},
+            {"drag", [&] { Q_EMIT frame->Tracks().moveRequested({0}, 4); }, {}},
+            {"sort by name", [&] { frame->Action(QStringLiteral("sortByName"))->trigger(); }, {}},
             {"delete key", [&] { QTest::keyClick(&list, Qt::Key_Delete); }, {0, 2}},
             {"tag", tagEdit, {}},
-            {"new", [&] { frame->Action(ID_FILE_NEW_WORKSPACE)->trigger(); }, {}},
+            {"new",
+             [&] {
+                 script->saveQuestionAnswers << tessaro::WindowDialogs::Answer::Discard;
+                 frame->Action(QStringLiteral("newWorkspace"))->trigger();
+             },
+             {}},
             {"open",
              [&] {
                  script->openAnswers << saved;
-                 frame->Action(ID_FILE_OPEN_WORKSPACE)->trigger();
+                 frame->Action(QStringLiteral("openWorkspace"))->trigger();
              },
              {}},
         };
-        tessaro::TessaroWorkSpace& workspace = frame->Workspace();
+        const LiveWorkspace workspace{*frame};
         const auto state = [&] {
             [&] { QCOMPARE(EntryPaths(frame->Tracks()), workspace.Paths()); }();
             return std::pair(workspace.Paths(), workspace.Tag().album);
@@ -833,16 +913,16 @@ private Q_SLOTS:
         QCOMPARE(workspace.Tag().album, QStringLiteral("Other"));
         // All the way back, then forward again.
         for (size_t i = 0; i < std::size(changes); ++i) {
-            frame->Action(ID_EDIT_UNDO)->trigger();
+            frame->Action(QStringLiteral("undo"))->trigger();
         }
-        QVERIFY(workspace.Paths().isEmpty() && !frame->Action(ID_EDIT_UNDO)->isEnabled());
-        QCOMPARE(frame->Action(ID_EDIT_REDO)->text(), QStringLiteral("&Redo Insert"));
+        QVERIFY(workspace.Paths().isEmpty() && !frame->Action(QStringLiteral("undo"))->isEnabled());
+        QCOMPARE(frame->Action(QStringLiteral("redo"))->text(), QStringLiteral("&Redo Insert"));
         for (size_t i = 0; i < std::size(changes); ++i) {
-            frame->Action(ID_EDIT_REDO)->trigger();
+            frame->Action(QStringLiteral("redo"))->trigger();
         }
         QCOMPARE(workspace.Paths(), QStringList{c[3]});
-        QVERIFY(!frame->Action(ID_EDIT_REDO)->isEnabled());
-        QCOMPARE(frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo Open"));
+        QVERIFY(!frame->Action(QStringLiteral("redo"))->isEnabled());
+        QCOMPARE(frame->Action(QStringLiteral("undo"))->text(), QStringLiteral("&Undo Open"));
         QVERIFY(LogTexts(*frame).contains(QStringLiteral("Undo: Insert")));
     }
 
@@ -852,36 +932,36 @@ private Q_SLOTS:
         const QString ten = Write(QStringLiteral("Part 10.mp3"), Mp3Frame());
         const QString two = Write(QStringLiteral("part 2.mp3"), Mp3Frame());
         const QString first = Write(QStringLiteral("z.mp3"), Id3v2Tag("t", 0) + Mp3Frame());
-        frame->Action(ID_EDIT_SORT_BY_NAME)->trigger();  // nothing to sort: no step to undo
-        QVERIFY(!frame->Action(ID_EDIT_UNDO)->isEnabled());
+        frame->Action(QStringLiteral("sortByName"))->trigger();  // nothing to sort: no step to undo
+        QVERIFY(!frame->Action(QStringLiteral("undo"))->isEnabled());
         for (const QString& path : {ten, first, two}) {
-            frame->Workspace().AddPath(path);
+            AddEntry(*frame, path);
         }
-        frame->Action(ID_EDIT_SORT_BY_NAME)->trigger();
+        frame->Action(QStringLiteral("sortByName"))->trigger();
         QCOMPARE(frame->Workspace().Paths(), (QStringList{two, ten, first}));
         QCOMPARE(frame->Workspace().Paths(), tessaro::SortedByFileName({ten, first, two}));
-        frame->Action(ID_EDIT_SORT_BY_TRACK)->trigger();
+        frame->Action(QStringLiteral("sortByTrack"))->trigger();
         QCOMPARE(frame->Workspace().Paths(), tessaro::SortedByTrack({ten, first, two}));
-        QCOMPARE(LogTexts(*frame),
-                 (QStringList{"MP3 files sorted by file name.", "MP3 files sorted by file name.",
-                              "MP3 files sorted by track number."}));
+        QCOMPARE(LogTexts(*frame), (QStringList{"MP3 files sorted by file name.",
+                                                "MP3 files sorted by track number."}));
         // While a merge runs, neither sort nor undo is to be had.
         script->saveAnswers << dir.filePath(QStringLiteral("out.mp3"));
-        frame->Action(ID_FILE_MERGE)->trigger();
-        for (int id : {ID_EDIT_SORT_BY_NAME, ID_EDIT_SORT_BY_TRACK, ID_EDIT_UNDO, ID_EDIT_CLEAR}) {
+        frame->Action(QStringLiteral("merge"))->trigger();
+        for (const QString& id : {QStringLiteral("sortByName"), QStringLiteral("sortByTrack"),
+                                  QStringLiteral("undo"), QStringLiteral("delete")}) {
             QVERIFY(!frame->Action(id)->isEnabled());
         }
-        QVERIFY(frame->Action(ID_EDIT_SELECT_ALL)->isEnabled());
+        QVERIFY(frame->Action(QStringLiteral("selectAll"))->isEnabled());
         QTRY_VERIFY(!frame->IsMerging());
-        QVERIFY(frame->Action(ID_EDIT_UNDO)->isEnabled());
+        QVERIFY(frame->Action(QStringLiteral("undo"))->isEnabled());
     }
 
     void helpWithoutItsFileOrAViewerSaysWhatToDo() {
         auto frame = MakeFrame();
         const QString help = tessaro::HelpFilePath(QCoreApplication::applicationFilePath());
-        frame->Action(ID_HELP_HELP)->trigger();
+        frame->Action(QStringLiteral("help"))->trigger();
         QCOMPARE(script->messages.size(), 1);
-        QCOMPARE(script->messages[0].icon, FrameDialogs::Icon::Error);
+        QCOMPARE(script->messages[0].icon, tessaro::WindowDialogs::Icon::Error);
         QVERIFY(script->messages[0].text.contains(QStringLiteral("\"%1\" is missing").arg(help)));
 
         // The file is there but nothing to open it with (no xdg-mime on the path), and the HTML
@@ -895,10 +975,10 @@ private Q_SLOTS:
         qputenv("BROWSER", "a-browser");
         QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openUrl");
         script->confirmAnswers << true;
-        frame->Action(ID_HELP_HELP)->trigger();
+        frame->Action(QStringLiteral("help"))->trigger();
         // Nor a browser: handed over, the guide would open nowhere; the message says so.
         qunsetenv("BROWSER");
-        frame->Action(ID_HELP_HELP)->trigger();
+        frame->Action(QStringLiteral("help"))->trigger();
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         qputenv("PATH", path);
         QFile::remove(help);
@@ -908,7 +988,7 @@ private Q_SLOTS:
         QVERIFY(script->messages[1].text.contains(QStringLiteral("xchm or kchmviewer")));
         QVERIFY(script->messages[1].text.endsWith(QStringLiteral("|Open in Browser")));
         QCOMPARE(openedUrls, QList<QUrl>{QUrl::fromLocalFile(guide)});
-        QCOMPARE(script->messages[2].icon, FrameDialogs::Icon::Error);
+        QCOMPARE(script->messages[2].icon, tessaro::WindowDialogs::Icon::Error);
         QVERIFY(script->messages[2].text.contains(
             QStringLiteral("No web browser was found either to read the same guide, \"%1\"")
                 .arg(guide)));
@@ -918,7 +998,8 @@ private Q_SLOTS:
         auto frame = MakeFrame();
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
-        for (int id : {ID_VIEW_OUTPUT_WINDOW, ID_VIEW_TOOL_BAR, ID_VIEW_STATUS_BAR}) {
+        for (const QString& id : {QStringLiteral("outputWindow"), QStringLiteral("toolBar"),
+                                  QStringLiteral("statusBar")}) {
             QAction* action = frame->Action(id);
             QVERIFY(action->isCheckable());
             QVERIFY(action->isChecked());
@@ -927,11 +1008,11 @@ private Q_SLOTS:
             action->trigger();
             QVERIFY(action->isChecked());
         }
-        frame->Action(ID_VIEW_OUTPUT_WINDOW)->trigger();
+        frame->Action(QStringLiteral("outputWindow"))->trigger();
         QVERIFY(frame->Output().isHidden());
-        frame->Action(ID_VIEW_STATUS_BAR)->trigger();
-        QVERIFY(frame->StatusBar().isHidden());
-        frame->Action(ID_APP_EXIT)->trigger();
+        frame->Action(QStringLiteral("statusBar"))->trigger();
+        QVERIFY(frame->statusBar()->isHidden());
+        frame->Action(QStringLiteral("exit"))->trigger();
         QVERIFY(!frame->isVisible());
     }
 };

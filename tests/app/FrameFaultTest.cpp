@@ -9,11 +9,9 @@
 
 #include "FrameTesting.h"
 #include "TestFiles.h"
-#include "app/CMainFrame.h"
-#include "app/Commands.h"
+#include "app/MainWindow.h"
 #include "app/MergeThread.h"
 #include "settings/Preferences.h"
-#include "workspace/PlainTrackList.h"
 #include "workspace/TessaroWorkSpace.h"
 
 using namespace testing_files;
@@ -24,13 +22,13 @@ const QByteArray kOld("what the file held before");
 
 // Runs `fault` on the GUI thread at the first progress message past 0 %, while the merge
 // thread waits for the answer.
-class FaultyFrame : public CMainFrame {
+class FaultyFrame : public tessaro::MainWindow {
 public:
     LRESULT SendFrameMessage(quint32 message, WPARAM wParam, LPARAM lParam) override {
         if (message == WM_MERGE_PROGRESS && wParam != 0 && fault) {
             std::exchange(fault, nullptr)();
         }
-        return CMainFrame::SendFrameMessage(message, wParam, lParam);
+        return tessaro::MainWindow::SendFrameMessage(message, wParam, lParam);
     }
 
     std::function<void()> fault;
@@ -47,9 +45,9 @@ private:
         return WriteAll(dir.filePath(name), bytes);
     }
     // Runs the Merge command onto `output` until its finish message has been handled.
-    void Merge(CMainFrame& frame, const QString& output) {
+    void Merge(tessaro::MainWindow& frame, const QString& output) {
         script->saveAnswers << output;
-        frame.Action(ID_FILE_MERGE)->trigger();
+        frame.Action(QStringLiteral("merge"))->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(!frame.IsMerging(), 20000);
     }
     // One error box whose text names `subject` and says `reason`; the old file is untouched and
@@ -57,7 +55,7 @@ private:
     void ExpectShownAndNothingReplaced(const QString& subject, const QString& reason,
                                        const QString& file, const QStringList& folderEntries) {
         QCOMPARE(script->messages.size(), 1);
-        QCOMPARE(script->messages[0].icon, FrameDialogs::Icon::Error);
+        QCOMPARE(script->messages[0].icon, tessaro::WindowDialogs::Icon::Error);
         QVERIFY2(script->messages[0].text.contains(subject), qPrintable(script->messages[0].text));
         QVERIFY2(script->messages[0].text.contains(reason), qPrintable(script->messages[0].text));
         QCOMPARE(ReadAll(file), kOld);
@@ -78,8 +76,8 @@ private Q_SLOTS:
 
     void aMergeOntoAFullDisk() {
         auto frame = MakeFrame();
-        frame->Workspace().AddPath(Write(QStringLiteral("a.mp3"), Mp3Frames(3000)));
-        frame->Workspace().AddPath(Write(QStringLiteral("b.mp3"), Mp3Frames(3000)));
+        AddEntry(*frame, Write(QStringLiteral("a.mp3"), Mp3Frames(3000)));
+        AddEntry(*frame, Write(QStringLiteral("b.mp3"), Mp3Frames(3000)));
         const QString output = Write(QStringLiteral("out.mp3"), kOld);
         {
             const FileSizeLimit full(1 << 20);
@@ -95,7 +93,7 @@ private Q_SLOTS:
     void anInputThatShrinksDuringTheMerge() {
         auto frame = MakeFrame();
         const QString input = Write(QStringLiteral("a.mp3"), Mp3Frames(5000));
-        frame->Workspace().AddPath(input);
+        AddEntry(*frame, input);
         const QString output = Write(QStringLiteral("out.mp3"), kOld);
         frame->fault = [&] { QFile::resize(input, 100000); };
         Merge(*frame, output);
@@ -131,14 +129,13 @@ private Q_SLOTS:
     void aWorkspaceSaveThatFailsHalfway() {
         auto frame = MakeFrame();
         for (int i = 0; i < 100; ++i) {
-            frame->Workspace().AddPath(
-                QStringLiteral("/music/a rather long path/track %1.mp3").arg(i));
+            AddEntry(*frame, QStringLiteral("/music/a rather long path/track %1.mp3").arg(i));
         }
         const QString saved = Write(QStringLiteral("work.twk"), kOld);
         script->saveAnswers << saved;
         {
             const FileSizeLimit full(2000);
-            frame->Action(ID_FILE_SAVE_WORKSPACE)->trigger();
+            frame->Action(QStringLiteral("saveWorkspace"))->trigger();
         }
         ExpectShownAndNothingReplaced(saved, QStringLiteral("File too large"), saved, {"work.twk"});
         QVERIFY(LogTexts(*frame).isEmpty());

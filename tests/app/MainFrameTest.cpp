@@ -12,10 +12,10 @@
 #include <QToolBar>
 #include <QtTest>
 
-#include "app/CMainFrame.h"
-#include "app/FrameDialogs.h"
+#include "app/MainWindow.h"
+#include "app/WindowDialogs.h"
 #include "dialogs/COutputWnd.h"
-#include "view/CTessaroListBox.h"
+#include "view/TrackListView.h"
 
 class MainFrameTest : public QObject {
     Q_OBJECT
@@ -28,19 +28,19 @@ private Q_SLOTS:
     }
 
     void layoutAndTitle() {
-        CMainFrame frame;
+        tessaro::MainWindow frame;
         QCOMPARE(frame.windowTitle(), QStringLiteral("Zovi Tessaro 1.2"));
         QVERIFY(frame.menuBar());
         QCOMPARE(frame.findChildren<QToolBar*>().size(), 1);
         QCOMPARE(frame.toolBarArea(frame.findChild<QToolBar*>()), Qt::TopToolBarArea);
         QCOMPARE(frame.dockWidgetArea(&frame.Output()), Qt::BottomDockWidgetArea);
-        QCOMPARE(frame.statusBar(), &frame.StatusBar());
-        QCOMPARE(frame.StatusBar().currentMessage(), QStringLiteral("Ready"));
-        frame.StatusBar().showMessage(QStringLiteral("a prompt"));
-        frame.StatusBar().clearMessage();
-        QCOMPARE(frame.StatusBar().currentMessage(), QStringLiteral("Ready"));
+        QCOMPARE(frame.statusBar(), frame.statusBar());
+        QCOMPARE(frame.statusBar()->currentMessage(), QStringLiteral("Ready"));
+        frame.statusBar()->showMessage(QStringLiteral("a prompt"));
+        frame.statusBar()->clearMessage();
+        QCOMPARE(frame.statusBar()->currentMessage(), QStringLiteral("Ready"));
         QStringList indicators;
-        for (auto* label : frame.StatusBar().findChildren<QLabel*>()) {
+        for (auto* label : frame.statusBar()->findChildren<QLabel*>()) {
             indicators << label->text();
         }
         QVERIFY(indicators.contains(QStringLiteral("CAP")));
@@ -71,7 +71,7 @@ private Q_SLOTS:
             dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(file);
             QMetaObject::invokeMethod(dialog, "accept");
         });
-        QtFrameDialogs dialogs;
+        QtWindowDialogs dialogs;
         QCOMPARE(dialogs.GetSaveFileName(nullptr, QStringLiteral("MP3 files(*.mp3)"),
                                          QStringLiteral("mp3")),
                  file);
@@ -79,38 +79,38 @@ private Q_SLOTS:
     }
 
     void theListFillsTheView() {
-        CMainFrame frame;
+        tessaro::MainWindow frame;
         frame.resize(700, 500);
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         QWidget* view = frame.centralWidget();
-        QCOMPARE(frame.List().geometry(), view->contentsRect());
+        QCOMPARE(frame.View().geometry(), view->contentsRect());
         frame.resize(900, 650);
-        QTRY_COMPARE(frame.List().geometry(), view->contentsRect());
+        QTRY_COMPARE(frame.View().geometry(), view->contentsRect());
     }
 
     void progressBarKeepsItsPlaceOnEveryResize() {
-        CMainFrame frame;
+        tessaro::MainWindow frame;
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         QVERIFY(frame.Progress().isHidden());
-        QCOMPARE(frame.Progress().parentWidget(), &frame.StatusBar());
+        QCOMPARE(frame.Progress().parentWidget(), frame.statusBar());
         for (const QSize& size : {QSize(800, 600), QSize(1200, 400), QSize(640, 480)}) {
             frame.resize(size);
-            QTRY_COMPARE(frame.StatusBar().width(), size.width());
-            const QRect bar = frame.StatusBar().rect();
+            QTRY_COMPARE(frame.statusBar()->width(), size.width());
+            const QRect bar = frame.statusBar()->rect();
             QCOMPARE(frame.Progress().geometry(),
                      QRect(bar.width() - 450, 2, 300, bar.height() - 4));
         }
     }
 
     void theFocusGoesOnToTheList() {
-        CMainFrame frame;
+        tessaro::MainWindow frame;
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         frame.activateWindow();
         frame.setFocus();
-        QTRY_VERIFY(frame.List().hasFocus());
+        QTRY_VERIFY(frame.View().hasFocus());
     }
 
     void preferenceReadAtConstructionAndWrittenAtDestruction() {
@@ -118,7 +118,7 @@ private Q_SLOTS:
         const QString file = folder + QStringLiteral("/preferences.dat");
         QFile::remove(file);
         {
-            CMainFrame frame;
+            tessaro::MainWindow frame;
             QVERIFY(!frame.SaveID3Tag());
             QVERIFY(QFileInfo(folder).isDir());
             frame.SetSaveID3Tag(true);
@@ -131,7 +131,7 @@ private Q_SLOTS:
         QCOMPARE(bytes.left(20), QByteArray("S\0a\0v\0e\0I\0D\0003\0T\0a\0g\0", 20));
         QCOMPARE(bytes.at(520), '\1');
         {
-            CMainFrame frame;
+            tessaro::MainWindow frame;
             QVERIFY(frame.SaveID3Tag());
             frame.SetSaveID3Tag(false);
         }

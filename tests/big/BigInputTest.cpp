@@ -24,7 +24,6 @@
 #include "mp3/ListFigures.h"
 #include "mp3/StreamReader.h"
 #include "view/TrackListModel.h"
-#include "workspace/PlainTrackList.h"
 #include "workspace/TessaroWorkSpace.h"
 
 namespace {
@@ -37,7 +36,6 @@ constexpr qint64 kFrameSize = 417;  // Mp3Frame(): MPEG-1 Layer III, 128 kbit/s,
 class CountingHost : public tessaro::MergeHost {
 public:
     void MergeProgress(qint32 position, qint32) override { last = position; }
-    bool QuerySaveID3Tag() override { return false; }
     qint32 last = 0;
 };
 
@@ -63,11 +61,11 @@ protected:
     static long MergePeakKiB(const QString& input, const QString& output) {
         const pid_t child = ::fork();
         if (child == 0) {
-            tessaro::PlainTrackList list;
-            tessaro::TessaroWorkSpace workspace(list);
+            tessaro::TessaroWorkSpace workspace;
             workspace.AddPath(input);
             CountingHost host;
-            const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host);
+            const tessaro::MergeResult result =
+                tessaro::RunMerge(JoinOf(workspace, output, {}), host);
             ::_exit(result.Succeeded() && host.last == 100 ? 0 : 1);
         }
         int status = 0;
@@ -131,14 +129,13 @@ TEST_F(BigInputTest, AnInputPast2GiBIsJoinedWhole) {
     EXPECT_EQ(count, frames);
     EXPECT_EQ(lastOffset, size - kFrameSize);
 
-    tessaro::PlainTrackList list;
-    tessaro::TessaroWorkSpace workspace(list);
+    tessaro::TessaroWorkSpace workspace;
     workspace.AddPath(input);
     const QString output = dir.filePath(QStringLiteral("out.mp3"));
     CountingHost host;
     QElapsedTimer timer;
     timer.start();
-    const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host);
+    const tessaro::MergeResult result = tessaro::RunMerge(JoinOf(workspace, output, {}), host);
     std::printf("%lld-byte input: merged in %.1f s\n", size, timer.nsecsElapsed() / 1e9);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
     EXPECT_EQ(result.written, size);
@@ -153,14 +150,13 @@ TEST_F(BigInputTest, AnInputPast2GiBIsJoinedWhole) {
 TEST_F(BigInputTest, AJoinPast4GiBTellsLibmpg123ItsWholeLength) {
     // A LAME file's header leads; its 32-bit byte count cannot hold what follows.
     const QString big = Generate(QStringLiteral("big.mp3"), (qint64(1) << 31) / kFrameSize + 1000);
-    tessaro::PlainTrackList list;
-    tessaro::TessaroWorkSpace workspace(list);
+    tessaro::TessaroWorkSpace workspace;
     for (const QString& path : {Fixture(QStringLiteral("cbr128_stereo.mp3")), big, big}) {
         workspace.AddPath(path);
     }
     const QString output = dir.filePath(QStringLiteral("out.mp3"));
     CountingHost host;
-    const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host);
+    const tessaro::MergeResult result = tessaro::RunMerge(JoinOf(workspace, output, {}), host);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
     ASSERT_GT(result.written, qint64(1) << 32);
 
@@ -190,8 +186,7 @@ TEST_F(BigInputTest, AWorkspaceOf10000PathsSavesAndOpens) {
     }
     const QString file = dir.filePath(QStringLiteral("big.twk"));
     {
-        tessaro::PlainTrackList list;
-        tessaro::TessaroWorkSpace workspace(list);
+        tessaro::TessaroWorkSpace workspace;
         for (const QString& path : paths) {
             workspace.AddPath(path);
         }
@@ -208,8 +203,8 @@ TEST_F(BigInputTest, AWorkspaceOf10000PathsSavesAndOpens) {
     workspace.LoadFromFile(file);
     std::printf("10,000 paths: opened into the track list in %.2f s\n", timer.nsecsElapsed() / 1e9);
     EXPECT_EQ(workspace.Paths(), paths);
-    ASSERT_EQ(list.GetTrackCount(), 10000);
-    EXPECT_EQ(list.GetTrackPath(9999), paths[9999]);
+    ASSERT_EQ(list.Count(), 10000);
+    EXPECT_EQ(list.Track(9999).path, paths[9999]);
     while (list.FiguresPending()) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
     }

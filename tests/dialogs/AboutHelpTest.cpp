@@ -4,7 +4,7 @@
 #include <QtTest>
 
 #include "ChildWithText.h"
-#include "dialogs/CAboutDlg.h"
+#include "dialogs/AboutDialog.h"
 #include "dialogs/Help.h"
 
 namespace {
@@ -31,7 +31,7 @@ private Q_SLOTS:
         iconPixmap.fill(QColor(200, 30, 40));
         QApplication::setWindowIcon(QIcon(iconPixmap));
 
-        CAboutDlg about;
+        AboutDialog about;
         QCOMPARE(about.windowTitle(), QStringLiteral("About ..."));
 
         QLabel* product = ChildWithText<QLabel>(about, QStringLiteral("Zovi Tessaro 1.2"));

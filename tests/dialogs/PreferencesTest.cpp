@@ -7,11 +7,11 @@
 #include <QtTest>
 
 #include "ChildWithText.h"
-#include "dialogs/CPreferencesSheet.h"
+#include "dialogs/PreferencesDialog.h"
 
 namespace {
 
-QCheckBox& SaveTagBox(CPreferencesSheet& sheet) {
+QCheckBox& SaveTagBox(PreferencesDialog& sheet) {
     return *sheet.StandardPage().findChild<QCheckBox*>();
 }
 
@@ -22,7 +22,7 @@ class PreferencesTest : public QObject {
 
 private Q_SLOTS:
     void oneStandardTabWithOkAndCancelOnly() {
-        CPreferencesSheet sheet;
+        PreferencesDialog sheet;
         QCOMPARE(sheet.windowTitle(), QStringLiteral("Preferences"));
         const auto tabs = sheet.findChildren<QTabWidget*>();
         QCOMPARE(tabs.size(), 1);
@@ -63,7 +63,7 @@ private Q_SLOTS:
     }
 
     void everyBoxHasAnAccessKeyOfItsOwn() {
-        CPreferencesSheet sheet;
+        PreferencesDialog sheet;
         sheet.show();
         QVERIFY(QTest::qWaitForWindowActive(&sheet));
         QString keys;
@@ -85,7 +85,7 @@ private Q_SLOTS:
             QStringLiteral("Copy the &tag the inputs share (album, artist, genre, \u2026)"),
             QStringLiteral("&Write the tag as ID3v2.3 (for Windows and older players)")};
         for (const QString& close : {QStringLiteral("OK"), QStringLiteral("Cancel")}) {
-            CPreferencesSheet sheet;
+            PreferencesDialog sheet;
             tessaro::JoinPreferences preferences;
             preferences.options.id3v23 = true;
             sheet.StandardPage().SetPreferences(preferences);
@@ -118,7 +118,7 @@ private Q_SLOTS:
 
     void theLevelTargetIsShownBesideItsBoxAndKeptOnOkOnly() {
         for (const QString& close : {QStringLiteral("OK"), QStringLiteral("Cancel")}) {
-            CPreferencesSheet sheet;
+            PreferencesDialog sheet;
             sheet.StandardPage().SetPreferences({.options = {.levelTarget = -23.5}});
             sheet.show();
             QVERIFY(QTest::qWaitForWindowActive(&sheet));
@@ -151,7 +151,7 @@ private Q_SLOTS:
     }
 
     void opensWithTheCheckBoxFocused() {
-        CPreferencesSheet sheet;
+        PreferencesDialog sheet;
         sheet.show();
         QVERIFY(QTest::qWaitForWindowActive(&sheet));
         QVERIFY(qobject_cast<QCheckBox*>(sheet.focusWidget()));
@@ -182,7 +182,7 @@ private Q_SLOTS:
         QFETCH(QString, close);
         QFETCH(bool, after);
 
-        CPreferencesSheet sheet;
+        PreferencesDialog sheet;
         sheet.StandardPage().SetSaveID3Tag(before);
         sheet.show();
         QVERIFY(QTest::qWaitForWindowActive(&sheet));

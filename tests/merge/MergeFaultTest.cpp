@@ -17,7 +17,6 @@
 
 #include "TestFiles.h"
 #include "merge/MergeJob.h"
-#include "workspace/PlainTrackList.h"
 #include "workspace/TessaroWorkSpace.h"
 
 namespace {
@@ -110,7 +109,7 @@ protected:
         return WriteAll(dir.filePath(name), bytes);
     }
     tessaro::MergeResult Merge(const tessaro::JoinOptions& options = {}) {
-        return tessaro::RunMerge(workspace, output, host, options);
+        return tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host);
     }
     // A failed merge: said why, naming `culprit`; the folder holds what it held before.
     void ExpectFailureThatChangedNothing(const tessaro::MergeResult& result, const QString& culprit,
@@ -123,9 +122,9 @@ protected:
 
     QTemporaryDir dir;
     QString output = Write(QStringLiteral("out.mp3"), kOldTarget);
-    tessaro::PlainTrackList list;
-    tessaro::TessaroWorkSpace workspace{list};
-    RecordingHost host{true};
+    tessaro::TessaroWorkSpace workspace;
+    bool writeTag = true;
+    RecordingHost host;
 };
 
 TEST_F(MergeFaultTest, ADiskThatFillsUpAtAnyPointIsReported) {
@@ -134,7 +133,6 @@ TEST_F(MergeFaultTest, ADiskThatFillsUpAtAnyPointIsReported) {
     workspace.AddPath(Write(QStringLiteral("in.mp3"), Mp3Frames(7500)));
     for (const rlim_t limit : {rlim_t(0), rlim_t(4096), rlim_t(1536 * 1024), rlim_t(3100000)}) {
         SCOPED_TRACE(limit);
-        host.events.clear();
         tessaro::MergeResult result;
         {
             const FileSizeLimit full(limit);
@@ -150,9 +148,8 @@ TEST_F(MergeFaultTest, ADiskThatFillsUpWhileTheTagIsWrittenIsReportedLikeAnyOthe
     workspace.AddPath(Write(QStringLiteral("in.mp3"), Mp3Frames(50)));
     workspace.SetTag({QStringLiteral("Album"), QStringLiteral("Artist"), QStringLiteral("Title"),
                       2001, QString()});
-    // The tag goes first, once the question is answered; not all of it fits.
-    std::optional<FileSizeLimit> full;
-    host.duringQuery = [&] { full.emplace(rlim_t(100)); };
+    // The tag goes first; not all of it fits.
+    std::optional<FileSizeLimit> full(rlim_t(100));
     const tessaro::MergeResult result = Merge();
     full.reset();
     ExpectFailureThatChangedNothing(result, output, {"in.mp3", "out.mp3"});
@@ -176,7 +173,6 @@ TEST_F(MergeFaultTest, AnInputThatShrinksOrGrowsWhileItIsReadFailsTheMerge) {
     for (const int frames : {400, 6000}) {
         for (const auto& change : {shrink, grow, rewrite}) {
             WriteAll(input, Mp3Frames(frames));
-            host.events.clear();
             host.progress.clear();
             // Inside the second input, after its first frame.
             host.duringProgress = [&] {
@@ -359,9 +355,9 @@ TEST_F(MergeFaultTest, AnInputThatGainsFramesAfterTheChaptersArePlannedFailsTheM
             WriteAll(later, Mp3Frames(2));
         }
     };
-    ExpectFailureThatChangedNothing(tessaro::RunMerge(workspace, output, host, {.chapters = true}),
-                                    QStringLiteral("changed"),
-                                    {"first.mp3", "later.mp3", "out.mp3"});
+    ExpectFailureThatChangedNothing(
+        tessaro::RunMerge(JoinOf(workspace, output, {.chapters = true}, writeTag), host),
+        QStringLiteral("changed"), {"first.mp3", "later.mp3", "out.mp3"});
 }
 
 TEST_F(MergeFaultTest, AnInputReplacedAfterItsTagsWereReadFailsTheMerge) {
@@ -377,8 +373,9 @@ TEST_F(MergeFaultTest, AnInputReplacedAfterItsTagsWereReadFailsTheMerge) {
             QFile::rename(other, later);
         }
     };
-    ExpectFailureThatChangedNothing(tessaro::RunMerge(workspace, output, host, {.chapters = true}),
-                                    later, {"first.mp3", "later.mp3", "out.mp3"});
+    ExpectFailureThatChangedNothing(
+        tessaro::RunMerge(JoinOf(workspace, output, {.chapters = true}, writeTag), host), later,
+        {"first.mp3", "later.mp3", "out.mp3"});
 }
 
 // An ID3v2.3 tag holding a picture of `size` zero bytes, in a compressed frame (a few hundred KiB
@@ -408,13 +405,14 @@ TEST_F(MergeFaultTest, ATagLargerThanID3v2CanHoldFailsTheMergeBeforeAnythingIsWr
     const qint64 largest = (qint64(1) << 28) - 1 - 24;
     workspace.AddPath(WriteInputWithPicture(input, largest, false));
     const tessaro::JoinOptions copyCover{.chapters = true, .copyCover = true};
-    tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, copyCover);
+    tessaro::MergeResult result =
+        tessaro::RunMerge(JoinOf(workspace, output, copyCover, writeTag), host);
     ExpectFailureThatChangedNothing(result, output, {"in.mp3", "out.mp3"});
     EXPECT_TRUE(result.error.contains(QStringLiteral("more than the 268435465 an ID3v2 tag")))
         << result.error.toStdString();
     // The same picture compressed is never inflated: the join goes on without it.
     WriteInputWithPicture(input, largest, true);
-    result = tessaro::RunMerge(workspace, output, host, copyCover);
+    result = tessaro::RunMerge(JoinOf(workspace, output, copyCover, writeTag), host);
     EXPECT_TRUE(result.Succeeded()) << result.error.toStdString();
     EXPECT_FALSE(ReadAll(output).contains("APIC"));
 }

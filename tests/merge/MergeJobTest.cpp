@@ -37,7 +37,6 @@
 #include "mp3/StreamReader.h"
 #include "mp3/TagInflation.h"
 #include "mp3/XingHeader.h"
-#include "workspace/PlainTrackList.h"
 #include "workspace/TessaroWorkSpace.h"
 
 namespace {
@@ -162,12 +161,12 @@ protected:
     QString Write(const QString& name, const QByteArray& bytes) {
         return WriteAll(dir.filePath(name), bytes);
     }
-    tessaro::MergeResult Merge(bool saveTag = false) {
-        host.saveTag = saveTag;
-        return tessaro::RunMerge(workspace, output, host);
+    tessaro::MergeResult Merge(bool withTag = false) {
+        writeTag = withTag;
+        return tessaro::RunMerge(JoinOf(workspace, output, {}, writeTag), host);
     }
     void UsePaths(const QStringList& paths) {
-        workspace.Clear();
+        workspace.SetPaths({});
         for (const QString& path : paths) {
             workspace.AddPath(path);
         }
@@ -175,8 +174,8 @@ protected:
 
     QTemporaryDir dir;
     QString output = dir.filePath(QStringLiteral("out.mp3"));
-    tessaro::PlainTrackList list;
-    tessaro::TessaroWorkSpace workspace{list};
+    tessaro::TessaroWorkSpace workspace;
+    bool writeTag = false;
     RecordingHost host;
 };
 
@@ -192,10 +191,8 @@ TEST_F(MergeJobTest, TwoInputsOfOneFrameEach) {
     EXPECT_EQ(result.inputsJoined, 2);
     EXPECT_DOUBLE_EQ(result.seconds, 2 * 1152 / 44100.0);  // two frames of 44.1 kHz
     EXPECT_TRUE(result.warnings.isEmpty());
-    // The range first, the tag question before the first byte, then one position per frame.
+    // The range first, then one position per frame.
     EXPECT_EQ(host.progress, (std::vector<std::pair<qint32, qint32>>{{0, 100}, {49, 0}, {100, 0}}));
-    EXPECT_EQ(host.events, (QStringList{QStringLiteral("progress"), QStringLiteral("query"),
-                                        QStringLiteral("progress"), QStringLiteral("progress")}));
 }
 
 TEST_F(MergeJobTest, AJoinWithoutAnyFrameFailsAndWritesNothing) {
@@ -206,7 +203,8 @@ TEST_F(MergeJobTest, AJoinWithoutAnyFrameFailsAndWritesNothing) {
                                      Write(QStringLiteral("text.mp3"), "no frames")}}) {
         UsePaths(paths);
         for (const QString& target : {output, old}) {
-            const tessaro::MergeResult result = tessaro::RunMerge(workspace, target, host);
+            const tessaro::MergeResult result =
+                tessaro::RunMerge(JoinOf(workspace, target, {}, writeTag), host);
             EXPECT_FALSE(result.Succeeded());
             EXPECT_TRUE(result.error.contains(QStringLiteral("MPEG audio frame")))
                 << result.error.toStdString();
@@ -215,7 +213,6 @@ TEST_F(MergeJobTest, AJoinWithoutAnyFrameFailsAndWritesNothing) {
         EXPECT_FALSE(QFile::exists(output)) << "no empty file is made";
         EXPECT_EQ(ReadAll(old), "the previous output");
     }
-    EXPECT_EQ(host.events.count(QStringLiteral("query")), 0);
 }
 
 TEST_F(MergeJobTest, WhatIsNotARegularFileIsNeverReplaced) {
@@ -223,7 +220,8 @@ TEST_F(MergeJobTest, WhatIsNotARegularFileIsNeverReplaced) {
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     workspace.AddPath(Fixture(QStringLiteral("cbr128_stereo.mp3")));
     for (const QString& target : {fifo, dir.path(), QStringLiteral("/dev/null")}) {
-        const tessaro::MergeResult result = tessaro::RunMerge(workspace, target, host);
+        const tessaro::MergeResult result =
+            tessaro::RunMerge(JoinOf(workspace, target, {}, writeTag), host);
         EXPECT_FALSE(result.Succeeded());
         EXPECT_TRUE(result.error.contains(QStringLiteral("not a regular file")) ||
                     result.error.contains(QStringLiteral("folder")))
@@ -375,7 +373,8 @@ TEST_F(MergeJobTest, AnOutputThatIsAnInputIsRefusedBeforeAnythingIsWritten) {
     workspace.AddPath(input);
     for (const QString& target :
          {input, link, hardLink, dir.path() + QStringLiteral("/./in.mp3")}) {
-        const tessaro::MergeResult result = tessaro::RunMerge(workspace, target, host);
+        const tessaro::MergeResult result =
+            tessaro::RunMerge(JoinOf(workspace, target, {}, writeTag), host);
         EXPECT_FALSE(result.Succeeded()) << target.toStdString();
         EXPECT_TRUE(result.error.contains(target));
         EXPECT_EQ(ReadAll(input), frames);
@@ -383,7 +382,6 @@ TEST_F(MergeJobTest, AnOutputThatIsAnInputIsRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(FolderEntries(dir.path()),
               (QStringList{QStringLiteral("hard.mp3"), QStringLiteral("in.mp3"),
                            QStringLiteral("link.mp3"), QStringLiteral("other.mp3")}));
-    EXPECT_EQ(host.events.count(QStringLiteral("query")), 0);
 }
 
 TEST_F(MergeJobTest, AFailedWriteLeavesTheOldTargetAndNoTemporaryFile) {
@@ -501,8 +499,9 @@ TEST_F(MergeJobTest, AChapterForEachJoinedInputTitledAsTheInputIs) {
     UsePaths(paths);
     for (const bool typed : {false, true}) {
         workspace.SetTag({QStringLiteral("Album"), {}, {}, 0, {}});
-        host.saveTag = typed;
-        ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, {.chapters = true}).Succeeded());
+        writeTag = typed;
+        ASSERT_TRUE(tessaro::RunMerge(JoinOf(workspace, output, {.chapters = true}, writeTag), host)
+                        .Succeeded());
         // In the timeline players show, behind the first input's silence: each input's starts
         // behind its own encoder's silence.
         const double lead = Silence(paths[0]).first;
@@ -551,14 +550,16 @@ TEST_F(MergeJobTest, ThePictureOfTheFirstInputThatHasOneOrOfAPictureFile) {
         ASSERT_TRUE(file.save());
     }
     UsePaths({Fixture(QStringLiteral("vbr_mono.mp3")), pictured});
-    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, {.copyCover = true}).Succeeded());
+    ASSERT_TRUE(tessaro::RunMerge(JoinOf(workspace, output, {.copyCover = true}, writeTag), host)
+                    .Succeeded());
     EXPECT_EQ(
         ReadChaptersAndPictures(output).pictures,
         (std::vector<std::tuple<int, std::string, QByteArray>>{{3, "image/jpeg", jpeg + '\x03'}}));
     // Re-encoded to the first one's format, it gives its own picture and title all the same:
     // those of the input, not of what the encoder made.
     const tessaro::JoinOptions conform{.chapters = true, .copyCover = true, .conform = true};
-    const tessaro::MergeResult reencoded = tessaro::RunMerge(workspace, output, host, conform);
+    const tessaro::MergeResult reencoded =
+        tessaro::RunMerge(JoinOf(workspace, output, conform, writeTag), host);
     ASSERT_TRUE(reencoded.Succeeded()) << reencoded.error.toStdString();
     EXPECT_TRUE(reencoded.warnings.join(' ').contains(QStringLiteral("re-encoded")));
     const ReadBack conformed = ReadChaptersAndPictures(output);
@@ -570,14 +571,15 @@ TEST_F(MergeJobTest, ThePictureOfTheFirstInputThatHasOneOrOfAPictureFile) {
 
     const QByteArray png = QByteArray("\x89PNG\r\n\x1A\n", 8) + QByteArray(500, 'p');
     tessaro::JoinOptions options{.coverFile = Write(QStringLiteral("cover.png"), png)};
-    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
+    ASSERT_TRUE(tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host).Succeeded());
     EXPECT_EQ(ReadChaptersAndPictures(output).pictures,
               (std::vector<std::tuple<int, std::string, QByteArray>>{{3, "image/png", png}}));
 
     // Anything else is refused before a byte is written, whatever its name says.
     const QByteArray before = ReadAll(output);
     options.coverFile = Write(QStringLiteral("cover.jpg"), "GIF89a, not what the name says");
-    const tessaro::MergeResult refused = tessaro::RunMerge(workspace, output, host, options);
+    const tessaro::MergeResult refused =
+        tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host);
     EXPECT_FALSE(refused.Succeeded());
     EXPECT_TRUE(refused.error.contains(QStringLiteral("not a JPEG or PNG picture")));
     EXPECT_EQ(ReadAll(output), before);
@@ -586,12 +588,13 @@ TEST_F(MergeJobTest, ThePictureOfTheFirstInputThatHasOneOrOfAPictureFile) {
     options.coverFile = Write(QStringLiteral("huge.jpg"), jpeg);
     QFile huge(options.coverFile);
     ASSERT_TRUE(huge.resize((64 << 20) + 1));
-    const tessaro::MergeResult tooLarge = tessaro::RunMerge(workspace, output, host, options);
+    const tessaro::MergeResult tooLarge =
+        tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host);
     EXPECT_TRUE(tooLarge.error.contains(QStringLiteral("67108865 bytes long")))
         << tooLarge.error.toStdString();
     EXPECT_EQ(ReadAll(output), before);
     ASSERT_TRUE(huge.resize(64 << 20));
-    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
+    ASSERT_TRUE(tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host).Succeeded());
     EXPECT_EQ(std::get<2>(ReadChaptersAndPictures(output).pictures.at(0)).size(), 64 << 20);
 }
 
@@ -715,8 +718,8 @@ TEST_F(MergeJobTest,
                              QStringLiteral("TXXX:SERIES=Saga"), QStringLiteral("COMM:=Ungekürzt")};
 
     tessaro::JoinOptions options{.copyTags = true};
-    host.saveTag = false;
-    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
+    writeTag = false;
+    ASSERT_TRUE(tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host).Succeeded());
     EXPECT_EQ(TextFramesOf(output), shared + QStringList{QStringLiteral("TIT2=Das Buch")});
     EXPECT_EQ(ReadTag(output), (TagValues{"Das Buch", "Autorin Ü", "Das Buch", "Ungekürzt", 0}));
     const QByteArray joined = ReadAll(output);
@@ -725,8 +728,8 @@ TEST_F(MergeJobTest,
     // Typed values that are not empty win; the typed comment leaves the described ones alone.
     workspace.SetTag({QStringLiteral("Album"), QString(), QString(), 2021, QStringLiteral("Note")});
     options.moreTag = {QStringLiteral("Hörbuch"), QStringLiteral("Alle"), QString()};
-    host.saveTag = true;
-    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
+    writeTag = true;
+    ASSERT_TRUE(tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host).Succeeded());
     EXPECT_EQ(TextFramesOf(output),
               (QStringList{QStringLiteral("TPE1=Autorin Ü"), QStringLiteral("TCOM=Sprecher"),
                            QStringLiteral("TXXX:SERIES=Saga"), QStringLiteral("TALB=Album"),
@@ -736,7 +739,7 @@ TEST_F(MergeJobTest,
 
     // Without copying, the typed values alone, as ever; the audio the same.
     options.copyTags = false;
-    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
+    ASSERT_TRUE(tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host).Succeeded());
     EXPECT_EQ(TextFramesOf(output),
               (QStringList{QStringLiteral("TALB=Album"), QStringLiteral("COMM:=Note"),
                            QStringLiteral("TDRC=2021"), QStringLiteral("TCON=Hörbuch"),
@@ -748,7 +751,7 @@ TEST_F(MergeJobTest,
     const QString longTitle(300, u'T');
     workspace.SetTag({QStringLiteral("Album"), QString(), longTitle, 2021, QString()});
     options = {.chapters = true, .id3v23 = true};
-    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
+    ASSERT_TRUE(tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host).Succeeded());
     const QByteArray v23 = ReadAll(output);
     EXPECT_EQ(v23.left(5), QByteArray("ID3\x03\x00", 5));
     EXPECT_TRUE(v23.contains(QByteArray("TYER\0\0\0\x05\0\0\0002021", 15)));
@@ -763,7 +766,7 @@ TEST_F(MergeJobTest,
     EXPECT_EQ(ReadTag(output).year, 2021u);
     // As ever without it.
     options.id3v23 = false;
-    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
+    ASSERT_TRUE(tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host).Succeeded());
     EXPECT_EQ(ReadAll(output).left(5), QByteArray("ID3\x04\x00", 5));
     EXPECT_TRUE(ReadAll(output).contains("TDRC"));
 }
@@ -800,7 +803,8 @@ TEST_F(MergeJobTest, CopiedTagsOfManyFramesKeepTheFirstOfEachFieldAndLeaveOutWha
     tessaro::JoinOptions options;
     options.copyTags = true;
     options.chapters = true;
-    tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, options);
+    tessaro::MergeResult result =
+        tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
     EXPECT_TRUE(result.warnings.isEmpty()) << result.warnings.join(u'\n').toStdString();
     shared << QStringLiteral("COMM:=Note") << QStringLiteral("TIT2=Album");
@@ -818,7 +822,7 @@ TEST_F(MergeJobTest, CopiedTagsOfManyFramesKeepTheFirstOfEachFieldAndLeaveOutWha
                                               PlainFrame(4, "TIT2", QByteArray(length, 'x'))) +
                                    Mp3Frames(2));
     UsePaths({huge, a});
-    result = tessaro::RunMerge(workspace, output, host, options);
+    result = tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
     const QStringList leftOut{
         QStringLiteral("Left out the TIT2 frame of the tag of \"%1\": it would take up "
@@ -843,13 +847,14 @@ TEST_F(MergeJobTest, ChaptersFromAChapterFileToOneAndByTitle) {
     paths.insert(2, Write(QStringLiteral("notes.mp3"), "no audio"));  // skipped, joins no run
     UsePaths(paths);
     tessaro::JoinOptions options{.chapters = true};
-    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
+    ASSERT_TRUE(tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host).Succeeded());
     const auto perInput = ReadChaptersAndPictures(output).chapters;
     ASSERT_EQ(perInput.size(), 6u);
     const quint32 end = std::get<2>(perInput.back());
 
     options.chaptersByTitle = true;
-    const tessaro::MergeResult byTitle = tessaro::RunMerge(workspace, output, host, options);
+    const tessaro::MergeResult byTitle =
+        tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host);
     ASSERT_TRUE(byTitle.Succeeded());
     using Chapters = std::vector<std::tuple<std::string, quint32, quint32>>;
     const Chapters grouped{{"Chapter 1", 0, std::get<1>(perInput[2])},
@@ -881,7 +886,8 @@ TEST_F(MergeJobTest, ChaptersFromAChapterFileToOneAndByTitle) {
     EXPECT_EQ(tessaro::FormatChapters({{QStringLiteral("Line\r\nbreak\tand\x7F\x85"), 0, 1}}),
               "00:00:00.000 Line break and \n");
     options.chapterFile = Write(QStringLiteral("chapters.txt"), exported);
-    tessaro::MergeResult imported = tessaro::RunMerge(workspace, output, host, options);
+    tessaro::MergeResult imported =
+        tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host);
     ASSERT_TRUE(imported.Succeeded()) << imported.error.toStdString();
     EXPECT_EQ(ReadChaptersAndPictures(output).chapters, grouped);
 
@@ -889,7 +895,7 @@ TEST_F(MergeJobTest, ChaptersFromAChapterFileToOneAndByTitle) {
     options.chapterFile = Write(QStringLiteral("chapters.txt"),
                                 "\xEF\xBB\xBF"
                                 "0:00:00 Anfang\r\n\r\n00:00:01.5  Zweiter Teil\r\n");
-    imported = tessaro::RunMerge(workspace, output, host, options);
+    imported = tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host);
     ASSERT_TRUE(imported.Succeeded()) << imported.error.toStdString();
     EXPECT_EQ(ReadChaptersAndPictures(output).chapters,
               (Chapters{{"Anfang", 0, 1500}, {"Zweiter Teil", 1500, end}}));
@@ -925,13 +931,14 @@ TEST_F(MergeJobTest, ChaptersFromAChapterFileToOneAndByTitle) {
            QStringLiteral("line 1: \"\uFFFD]0;x\uFFFD A\" is not a chapter")},
           {QByteArray("00:00:00.000 \xFF\n"), QStringLiteral("not UTF-8")}}) {
         options.chapterFile = Write(QStringLiteral("bad.txt"), text);
-        const tessaro::MergeResult refused = tessaro::RunMerge(workspace, output, host, options);
+        const tessaro::MergeResult refused =
+            tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host);
         EXPECT_TRUE(refused.error.contains(why)) << refused.error.toStdString();
         EXPECT_TRUE(refused.error.contains(QStringLiteral("nothing was written")));
         EXPECT_EQ(ReadAll(output), before);
     }
     options.chapterFile = dir.path();
-    EXPECT_FALSE(tessaro::RunMerge(workspace, output, host, options).Succeeded());
+    EXPECT_FALSE(tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host).Succeeded());
     EXPECT_EQ(ReadAll(output), before);
 }
 
@@ -969,7 +976,8 @@ TEST_F(MergeJobTest, PastTwoHundredFiftyFiveChaptersTheTableOfContentsListsTable
         tessaro::JoinOptions options{.chapterFile = Write(QStringLiteral("chapters.txt"), lines)};
         for (const bool v23 : {false, true}) {
             options.id3v23 = v23;
-            const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, options);
+            const tessaro::MergeResult result =
+                tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host);
             ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
             const ChapterTables read = ReadChapterTables(output);
             ASSERT_EQ(read.chapters.size(), size_t(count)) << v23;
@@ -1180,7 +1188,7 @@ TEST_F(MergeJobTest, SeamlessJoinsRunOnWithoutGapOrClickAndCopyTheOtherFrames) {
         EXPECT_GT(DecodeAsPlayers(output, encoding).size(), pieces.size() + frame * channels);
 
         const tessaro::MergeResult result =
-            tessaro::RunMerge(workspace, output, host, {.seamless = true});
+            tessaro::RunMerge(JoinOf(workspace, output, {.seamless = true}, writeTag), host);
         ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
         EXPECT_TRUE(result.warnings.isEmpty()) << result.warnings.join(' ').toStdString();
         const std::vector<float> join = DecodeAsPlayers(output, encoding);
@@ -1233,7 +1241,7 @@ TEST_F(MergeJobTest, SeamlessJoinsRunOnWithoutGapOrClickAndCopyTheOtherFrames) {
         UsePaths({dir.filePath(QStringLiteral("piece0.mp3")),
                   Write(QStringLiteral("later.mp3"), later)});
         const tessaro::MergeResult joined =
-            tessaro::RunMerge(workspace, output, host, {.seamless = true});
+            tessaro::RunMerge(JoinOf(workspace, output, {.seamless = true}, writeTag), host);
         ASSERT_TRUE(joined.Succeeded());
         EXPECT_EQ(joined.warnings.filter(QStringLiteral("joined as they are")).size(), 1);
         EXPECT_TRUE(joined.warnings.join(' ').contains(QStringLiteral("later.mp3")));
@@ -1266,7 +1274,7 @@ TEST_F(MergeJobTest, SeamlessJoinsReachBackForTheReservedBytesOfVbrTracksThatFad
         pieces.insert(pieces.end(), alone.begin(), alone.end());
         UsePaths({faded, next});
         const tessaro::MergeResult result =
-            tessaro::RunMerge(workspace, output, host, {.seamless = true});
+            tessaro::RunMerge(JoinOf(workspace, output, {.seamless = true}, writeTag), host);
         ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
         EXPECT_TRUE(result.warnings.isEmpty()) << result.warnings.join(' ').toStdString();
         const std::vector<float> join = DecodeAsPlayers(output, vbr);
@@ -1324,8 +1332,8 @@ TEST_F(MergeJobTest, LevellingBringsPiecesTogetherByTheirFramesGainAlone) {
     UsePaths(inputs);
     for (const bool seamless : {false, true}) {
         SCOPED_TRACE(seamless ? "seamless" : "as they are");
-        const tessaro::MergeResult result =
-            tessaro::RunMerge(workspace, output, host, {.seamless = seamless, .level = true});
+        const tessaro::MergeResult result = tessaro::RunMerge(
+            JoinOf(workspace, output, {.seamless = seamless, .level = true}, writeTag), host);
         ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
         // Only the clicked one is held back, and says so.
         ASSERT_EQ(result.warnings.size(), 1) << result.warnings.join(' ').toStdString();
@@ -1386,7 +1394,8 @@ TEST_F(MergeJobTest, LevellingBringsPiecesTogetherByTheirFramesGainAlone) {
     // Layer II frames carry no gain to change: a quiet one keeps its level, with a warning.
     const QString layer2 = Fixture(QStringLiteral("layer2_quiet.mp2"));
     UsePaths({layer2});
-    const tessaro::MergeResult kept = tessaro::RunMerge(workspace, output, host, {.level = true});
+    const tessaro::MergeResult kept =
+        tessaro::RunMerge(JoinOf(workspace, output, {.level = true}, writeTag), host);
     ASSERT_TRUE(kept.Succeeded()) << kept.error.toStdString();
     EXPECT_TRUE(kept.warnings.join(' ').contains(QStringLiteral("not of Layer III")));
     EXPECT_TRUE(ReadAll(output).endsWith(ReadAll(layer2)));
@@ -1411,7 +1420,8 @@ TEST_F(MergeJobTest, LevellingMeasuresClipsAndTheJoinedFileAsTheyAreHeard) {
               piece(QStringLiteral("clip.mp3"), 0, 15435, 0.02),
               piece(QStringLiteral("after.mp3"), 0, 132300, 0.3)});
     tessaro::JoinOptions level{.level = true};
-    tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, level);
+    tessaro::MergeResult result =
+        tessaro::RunMerge(JoinOf(workspace, output, level, writeTag), host);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
     EXPECT_TRUE(result.warnings.isEmpty()) << result.warnings.join(' ').toStdString();
     std::vector<float> joined = DecodeAsPlayers(output, cbr);
@@ -1428,7 +1438,7 @@ TEST_F(MergeJobTest, LevellingMeasuresClipsAndTheJoinedFileAsTheyAreHeard) {
               piece(QStringLiteral("middle.mp3"), 0, 441000, 0.1)});
     for (const double target : {-18.0, -30.0}) {
         level.levelTarget = target;
-        result = tessaro::RunMerge(workspace, output, host, level);
+        result = tessaro::RunMerge(JoinOf(workspace, output, level, writeTag), host);
         ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
         joined = DecodeAsPlayers(output, cbr);
         EXPECT_NEAR(TrackGain(output), -18 - Lufs(joined, 0, joined.size() / 2), 0.3);
@@ -1440,7 +1450,7 @@ TEST_F(MergeJobTest, LevellingMeasuresClipsAndTheJoinedFileAsTheyAreHeard) {
     const QString alone = piece(QStringLiteral("alone.mp3"), 0, 132300, 0.05);
     UsePaths({alone});
     level.levelTarget = tessaro::kReferenceLoudness;
-    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, level).Succeeded());
+    ASSERT_TRUE(tessaro::RunMerge(JoinOf(workspace, output, level, writeTag), host).Succeeded());
     std::vector<Unit> units = ReadAllUnits(output);
     const QByteArray header = units[0].bytes;
     units.erase(units.begin());
@@ -1462,7 +1472,8 @@ TEST_F(MergeJobTest, LevellingMeasuresClipsAndTheJoinedFileAsTheyAreHeard) {
           Encoding{"11.025 kHz mono", false, 1, 11025}}) {
         SCOPED_TRACE(encoding.name);
         UsePaths({Write(QStringLiteral("bright.mp3"), EncodeWithLame(bright, encoding))});
-        ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, level).Succeeded());
+        ASSERT_TRUE(
+            tessaro::RunMerge(JoinOf(workspace, output, level, writeTag), host).Succeeded());
         const std::vector<float> heard = DecodeAsPlayers(output, encoding);
         const unsigned channels = unsigned(encoding.channels);
         EXPECT_NEAR(
@@ -1494,7 +1505,8 @@ TEST_F(MergeJobTest, ReEncodedInputsAreLevelledAsTheyWillBeHeard) {
         SCOPED_TRACE(misfit.name);
         UsePaths({encode(QStringLiteral("first.mp3"), 0.05, first),
                   encode(QStringLiteral("misfit.mp3"), 0.3, misfit)});
-        const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, options);
+        const tessaro::MergeResult result =
+            tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host);
         ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
         const std::vector<float> joined = DecodeAsPlayers(output, first);
         const unsigned channels = unsigned(first.channels);
@@ -1504,7 +1516,8 @@ TEST_F(MergeJobTest, ReEncodedInputsAreLevelledAsTheyWillBeHeard) {
     // Layer II: quiet, and of another rate than the first.
     const QString layer2 = Fixture(QStringLiteral("layer2_quiet.mp2"));
     UsePaths({encode(QStringLiteral("first.mp3"), 0.3, stereo), layer2});
-    const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, options);
+    const tessaro::MergeResult result =
+        tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
     EXPECT_FALSE(result.warnings.join(' ').contains(QStringLiteral("keeps its own level")));
     const std::vector<float> joined = DecodeAsPlayers(output, stereo);
@@ -1571,7 +1584,7 @@ TEST_F(MergeJobTest, InputsOfAnotherFormatAreReEncodedToMatchTheFirstAndTheOther
 
     tessaro::JoinOptions conform{.chapters = true, .conform = true};
     host.progress.clear();
-    result = tessaro::RunMerge(workspace, output, host, conform);
+    result = tessaro::RunMerge(JoinOf(workspace, output, conform, writeTag), host);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
     ASSERT_EQ(result.warnings.size(), 3) << result.warnings.join(' ').toStdString();
     EXPECT_EQ(result.warnings[0], QStringLiteral("re-encoded \"%1\" (48000 Hz to 44100 Hz) to "
@@ -1625,7 +1638,7 @@ TEST_F(MergeJobTest, InputsOfAnotherFormatAreReEncodedToMatchTheFirstAndTheOther
 
     // Levelled, the quiet one is encoded from its levelled audio, its frames' gain left as it is.
     conform.level = true;
-    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, conform).Succeeded());
+    ASSERT_TRUE(tessaro::RunMerge(JoinOf(workspace, output, conform, writeTag), host).Succeeded());
     const std::vector<float> levelled = DecodeAsPlayers(output, pieces[0].first);
     EXPECT_LT(Lufs(decoded, 90000, 170000), Lufs(decoded, 4000, 84000) - 15);
     EXPECT_NEAR(Lufs(levelled, 90000, 170000), Lufs(levelled, 4000, 84000), 1.5);
@@ -1664,18 +1677,18 @@ TEST_F(MergeJobTest, InputsOfAnotherFormatAreReEncodedToMatchTheFirstAndTheOther
     struct : RecordingHost {
         bool MergeCancelled() override { return progress.size() > 2; }
     } cancelling;
-    result = tessaro::RunMerge(workspace, output, cancelling, conform);
+    result = tessaro::RunMerge(JoinOf(workspace, output, conform, writeTag), cancelling);
     EXPECT_TRUE(result.cancelled);
     EXPECT_FALSE(QFileInfo::exists(output));
 
     // Inputs of Layer II that all fit need no encoder: they are joined as ever.
     const QString layer2 = Write(QStringLiteral("layer2.mp3"), MakeFrame(3, 2, 9, 0));
     UsePaths({layer2, layer2});
-    EXPECT_TRUE(tessaro::RunMerge(workspace, output, host, conform).Succeeded());
+    EXPECT_TRUE(tessaro::RunMerge(JoinOf(workspace, output, conform, writeTag), host).Succeeded());
     // A first input the encoder cannot match refuses the join before anything is written.
     UsePaths({layer2, paths[1]});
     QFile::remove(output);
-    result = tessaro::RunMerge(workspace, output, host, conform);
+    result = tessaro::RunMerge(JoinOf(workspace, output, conform, writeTag), host);
     EXPECT_TRUE(result.error.contains(QStringLiteral("not of Layer III")))
         << result.error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(output));
@@ -1692,7 +1705,7 @@ TEST_F(MergeJobTest, InputsOfAnotherFormatAreReEncodedToMatchTheFirstAndTheOther
                        "Hz, 1 channel); many players")))
         << result.warnings.join(' ').toStdString();
     UsePaths({changing, paths[4]});
-    result = tessaro::RunMerge(workspace, output, host, conform);
+    result = tessaro::RunMerge(JoinOf(workspace, output, conform, writeTag), host);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
     EXPECT_TRUE(result.warnings[0].endsWith(QStringLiteral("to keep one format throughout")));
     for (const Unit& unit : AudioOf(output)) {
@@ -1779,7 +1792,8 @@ TEST_F(MergeJobTest, ReEncodedInputsWhoseFramesHaveNoRoomForAHeaderStillJoinWith
                         narrow);
     UsePaths(paths);
     const tessaro::JoinOptions conform{.chapters = true, .conform = true};
-    const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, conform);
+    const tessaro::MergeResult result =
+        tessaro::RunMerge(JoinOf(workspace, output, conform, writeTag), host);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
     ASSERT_EQ(result.warnings.size(), 1) << result.warnings.join(' ').toStdString();
     EXPECT_TRUE(result.warnings[0].startsWith(QStringLiteral("re-encoded")));
@@ -1811,7 +1825,8 @@ TEST_F(MergeJobTest, ManySeamsKeepEveryPartWithinHalfAFrameOfWhereItBelongs) {
     const std::vector<float> source = Recording(0, 12 * kPart);
     UsePaths(paths);
     const tessaro::JoinOptions seamless{.chapters = true, .seamless = true};
-    tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, seamless);
+    tessaro::MergeResult result =
+        tessaro::RunMerge(JoinOf(workspace, output, seamless, writeTag), host);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
     EXPECT_TRUE(result.warnings.isEmpty()) << result.warnings.join(' ').toStdString();
     std::vector<float> join = DecodeAsPlayers(output, cbr);
@@ -1839,7 +1854,7 @@ TEST_F(MergeJobTest, ManySeamsKeepEveryPartWithinHalfAFrameOfWhereItBelongs) {
     const std::vector<float> longer = Recording(0, 21 * 44100);
     UsePaths(paths);
     const tessaro::JoinOptions conform{.conform = true};
-    result = tessaro::RunMerge(workspace, output, host, conform);
+    result = tessaro::RunMerge(JoinOf(workspace, output, conform, writeTag), host);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
     EXPECT_TRUE(result.warnings.filter(QStringLiteral("not seamlessly")).isEmpty())
         << result.warnings.join(' ').toStdString();
@@ -1861,7 +1876,8 @@ TEST_F(MergeJobTest, AMisfitTooShortForSeamsOfItsOwnGoesWholeIntoTheSeamAroundIt
     }
     UsePaths(paths);
     const tessaro::JoinOptions conform{.chapters = true, .conform = true};
-    const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, conform);
+    const tessaro::MergeResult result =
+        tessaro::RunMerge(JoinOf(workspace, output, conform, writeTag), host);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
     EXPECT_TRUE(result.warnings.filter(QStringLiteral("not seamlessly")).isEmpty())
         << result.warnings.join(' ').toStdString();
@@ -1894,7 +1910,8 @@ TEST_F(MergeJobTest, FreeFormatFramesTooShortToDecodeCostTimeInProportionToTheir
                   Write(QStringLiteral("tiny.mp3"), tiny.repeated(count))});
         QElapsedTimer timer;
         timer.start();
-        const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, all);
+        const tessaro::MergeResult result =
+            tessaro::RunMerge(JoinOf(workspace, output, all, writeTag), host);
         times.push_back(timer.elapsed());
         ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
         EXPECT_TRUE(result.warnings.join(' ').contains(QStringLiteral("could not be decoded")));
@@ -1912,7 +1929,8 @@ TEST_F(MergeJobTest, EveryBadInputIsJoinedOrSkippedByEveryPass) {
     for (const QString& name : corpus.entryList({QStringLiteral("*.mp3")}, QDir::Files)) {
         SCOPED_TRACE(name.toStdString());
         UsePaths({other, corpus.filePath(name), other});
-        const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, all);
+        const tessaro::MergeResult result =
+            tessaro::RunMerge(JoinOf(workspace, output, all, writeTag), host);
         ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
         const QString skipped = QStringLiteral("Skipped \"%1\"").arg(corpus.filePath(name));
         EXPECT_TRUE(result.inputsJoined == 3 ||
@@ -1941,7 +1959,7 @@ TEST_F(MergeJobTest, DamagedSideInformationAroundASeamNeverAbortsTheJoin) {
         const QString copy = Write(QStringLiteral("damaged.mp3"), damaged);
         UsePaths(path == earlier ? QStringList{copy, later} : QStringList{earlier, copy});
         const tessaro::MergeResult joined =
-            tessaro::RunMerge(workspace, output, host, {.seamless = true});
+            tessaro::RunMerge(JoinOf(workspace, output, {.seamless = true}, writeTag), host);
         ASSERT_TRUE(joined.Succeeded()) << joined.error.toStdString();
         EXPECT_TRUE(joined.warnings.isEmpty()) << joined.warnings.join(' ').toStdString();
         // Seamless, within a frame of both pieces' length.
@@ -1958,7 +1976,8 @@ TEST_F(MergeJobTest, DamagedSideInformationAroundASeamNeverAbortsTheJoin) {
     }
     UsePaths({earlier, Write(QStringLiteral("misfit.mp3"), misfit)});
     const tessaro::JoinOptions conform{.conform = true};
-    const tessaro::MergeResult result = tessaro::RunMerge(workspace, output, host, conform);
+    const tessaro::MergeResult result =
+        tessaro::RunMerge(JoinOf(workspace, output, conform, writeTag), host);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
     EXPECT_TRUE(result.warnings.join(' ').contains(QStringLiteral("could not be decoded")))
         << result.warnings.join(' ').toStdString();
@@ -1981,15 +2000,15 @@ TEST_F(MergeJobTest, TheBarFollowsTheAudioBytesNotTheTags) {
     EXPECT_EQ(host.progress.back().first, 100);
 
     // Levelled, measuring takes nine tenths of the bar, and the copy, by the same bytes, the
-    // last tenth: once all is measured the bar stands at 90, and the copy, which starts by asking
-    // for the tag, moves it a percent every other frame, each percent told once.
+    // last tenth: once all is measured the bar stands at 90, and the copy moves it a percent every
+    // other frame, each percent told once.
     const tessaro::JoinOptions level{.level = true};
     host.progress.clear();
-    host.events.clear();
-    ASSERT_TRUE(tessaro::RunMerge(workspace, output, host, level).Succeeded());
-    const auto copyStart = host.progress.begin() + host.events.indexOf(QStringLiteral("query"));
-    ASSERT_GT(copyStart, host.progress.begin());
-    EXPECT_EQ((copyStart - 1)->first, 90);
+    ASSERT_TRUE(tessaro::RunMerge(JoinOf(workspace, output, level, writeTag), host).Succeeded());
+    const auto measured = std::find_if(host.progress.begin(), host.progress.end(),
+                                       [](const auto& report) { return report.first == 90; });
+    ASSERT_NE(measured, host.progress.end());
+    const auto copyStart = measured + 1;
     std::vector<qint32> copied;
     for (auto report = copyStart; report != host.progress.end(); ++report) {
         copied.push_back(report->first);

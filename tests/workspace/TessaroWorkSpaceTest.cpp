@@ -14,192 +14,81 @@
 #include "workspace/Exception.h"
 #include "workspace/FolderInputs.h"
 #include "workspace/NaturalOrder.h"
-#include "workspace/PlainTrackList.h"
+#include "workspace/TrackOrder.h"
 
 namespace {
 
+using tessaro::Direction;
+using tessaro::Rearrangement;
 using tessaro::TessaroWorkSpace;
 
-class TessaroWorkSpaceTest : public ::testing::Test {
-protected:
-    void Fill(const QStringList& paths) {
-        for (const QString& path : paths) {
-            workspace.AddPath(path);
-        }
+// The entries of `count` named a, b, c, ... in a new order, and the moved ones where they landed.
+QString Shown(const Rearrangement& moved) {
+    QString shown;
+    for (int row : moved.order) {
+        shown += QChar(u'a' + row);
     }
-    // The workspace and the list name the same files in the same order.
-    void ExpectOrder(const QStringList& expected) {
-        EXPECT_EQ(workspace.Paths(), expected);
-        EXPECT_EQ(list.Entries(), expected);
+    shown += QLatin1Char(' ');
+    for (int row : moved.landed) {
+        shown += QString::number(row);
     }
-
-    const QString A = QStringLiteral("/music/a.mp3");
-    const QString B = QStringLiteral("/music/b.mp3");
-    const QString C = QStringLiteral("/music/ç.mp3");
-    tessaro::PlainTrackList list;
-    TessaroWorkSpace workspace{list};
-};
-
-TEST_F(TessaroWorkSpaceTest, StartsEmpty) {
-    EXPECT_TRUE(workspace.Tag().album.isEmpty());
-    EXPECT_TRUE(workspace.Tag().artist.isEmpty());
-    EXPECT_TRUE(workspace.Tag().title.isEmpty());
-    EXPECT_TRUE(workspace.Tag().comment.isEmpty());
-    EXPECT_EQ(workspace.Tag().year, 0);
-    ExpectOrder({});
+    return shown;
 }
 
-TEST_F(TessaroWorkSpaceTest, AddAndRemoveKeepTheListInStep) {
-    Fill({A, B, A});
-    ExpectOrder({A, B, A});
-    workspace.RemoveAt(1);
-    ExpectOrder({A, A});
-    EXPECT_THROW(workspace.RemoveAt(2), x::BadBound);
-    EXPECT_THROW(workspace.RemoveAt(-1), x::BadBound);
-    ExpectOrder({A, A});
-}
-
-TEST_F(TessaroWorkSpaceTest, MoveEntryExchangesWithTheNeighbourAndSelectsIt) {
-    Fill({A, B, C});
-    workspace.MoveEntry(1, TessaroWorkSpace::Up);
-    ExpectOrder({B, A, C});
-    EXPECT_EQ(list.Selection(), 0);
-    workspace.MoveEntry(1, TessaroWorkSpace::Down);
-    ExpectOrder({B, C, A});
-    EXPECT_EQ(list.Selection(), 2);
-}
-
-TEST_F(TessaroWorkSpaceTest, MoveEntryPastEitherEndRaisesAndChangesNothing) {
-    Fill({A, B, C});
-    list.SelectTrack(1);
-    EXPECT_THROW(workspace.MoveEntry(0, TessaroWorkSpace::Up), x::BadBound);
-    EXPECT_THROW(workspace.MoveEntry(2, TessaroWorkSpace::Down), x::BadBound);
-    EXPECT_THROW(workspace.MoveEntry(3, TessaroWorkSpace::Up), x::BadBound);
-    ExpectOrder({A, B, C});
-    EXPECT_EQ(list.Selection(), 1);
-
-    workspace.Clear();
-    Fill({A});
-    EXPECT_THROW(workspace.MoveEntry(0, TessaroWorkSpace::Up), x::BadBound);
-    EXPECT_THROW(workspace.MoveEntry(0, TessaroWorkSpace::Down), x::BadBound);
-    ExpectOrder({A});
-}
-
-TEST_F(TessaroWorkSpaceTest, MoveRowsPutsAPathBeforeTheOneDroppedOn) {
-    Fill({A, B, C});
-    workspace.MoveRows({0}, 2);
-    EXPECT_EQ(workspace.Paths(), (QStringList{B, A, C}));
-    workspace.MoveRows({2}, 0);
-    EXPECT_EQ(workspace.Paths(), (QStringList{C, B, A}));
-    workspace.MoveRows({1}, 1);
-    EXPECT_EQ(workspace.Paths(), (QStringList{C, B, A}));
-    EXPECT_THROW(workspace.MoveRows({3}, 0), x::BadBound);
-    EXPECT_THROW(workspace.MoveRows({0}, 4), x::BadBound);
-    ExpectOrder({C, B, A});
-    // The moved path is selected where it landed.
-    workspace.MoveRows({0}, 3);
-    ExpectOrder({B, A, C});
-    EXPECT_EQ(list.Selection(), 2);
-}
-
-TEST_F(TessaroWorkSpaceTest, SeveralPathsMoveAndGoTogetherAndLandSelected) {
-    const QString D = QStringLiteral("/music/d.mp3"), E = QStringLiteral("/music/e.mp3");
-    Fill({A, B, C, D, E});
-    // Up and Down: each passes the neighbour that is not moved; a block passes it together.
-    workspace.MoveEntries({1, 3}, TessaroWorkSpace::Up);
-    ExpectOrder({B, A, D, C, E});
-    EXPECT_EQ(list.Selection(), 0);
-    workspace.MoveEntries({2, 3}, TessaroWorkSpace::Down);
-    ExpectOrder({B, A, E, D, C});
-    EXPECT_EQ(list.Selection(), 3);
-    // Blocked at either end: nothing moves, not even the others.
-    EXPECT_THROW(workspace.MoveEntries({0, 3}, TessaroWorkSpace::Up), x::BadBound);
-    EXPECT_THROW(workspace.MoveEntries({1, 4}, TessaroWorkSpace::Down), x::BadBound);
-    EXPECT_THROW(workspace.MoveEntries({}, TessaroWorkSpace::Down), x::BadBound);
-    EXPECT_THROW(workspace.MoveEntries({2, 5}, TessaroWorkSpace::Up), x::BadBound);
-    ExpectOrder({B, A, E, D, C});
-
-    // A drag of several keeps their order and puts them before the first other at `to`.
-    workspace.MoveRows({4, 0}, 2);
-    ExpectOrder({A, B, C, E, D});
-    EXPECT_EQ(list.Selection(), 1);
-    workspace.MoveRows({0, 1}, 5);  // below the last
-    ExpectOrder({C, E, D, A, B});
-    workspace.MoveRows({1, 2}, 2);  // dropped on one of them: they close up where they are
-    ExpectOrder({C, E, D, A, B});
-    EXPECT_THROW(workspace.MoveRows({0}, 6), x::BadBound);
-    EXPECT_THROW(workspace.MoveRows({-1}, 0), x::BadBound);
-
-    workspace.RemoveRows({4, 0, 4});
-    ExpectOrder({E, D, A});
-    EXPECT_THROW(workspace.RemoveRows({1, 3}), x::BadBound);
-    ExpectOrder({E, D, A});
-}
-
-TEST_F(TessaroWorkSpaceTest, SetPathsMovesWhatStaysAndAddsOnlyWhatIsNew) {
-    // Counts the entries built anew, which a view would read from their files.
-    struct CountingList : tessaro::PlainTrackList {
-        void AddTrack(const QString& path) override {
-            ++inserted;
-            PlainTrackList::AddTrack(path);
-        }
-        int InsertTrack(int index, const QString& path) override {
-            ++inserted;
-            return PlainTrackList::InsertTrack(index, path);
-        }
-        int inserted = 0;
-    } counting;
-    TessaroWorkSpace counted(counting);
-    for (const QString& path : {A, B, A, C}) {
-        counted.AddPath(path);
+TEST(TrackOrderTest, StepsPassTheNeighbourThatIsNotMovedAndBlockAtEitherEnd) {
+    EXPECT_EQ(Shown(tessaro::StepRows(3, {1}, Direction::Up)), QStringLiteral("bac 0"));
+    EXPECT_EQ(Shown(tessaro::StepRows(3, {1}, Direction::Down)), QStringLiteral("acb 2"));
+    // A block passes its neighbour together; each moved row once, whatever the order given.
+    EXPECT_EQ(Shown(tessaro::StepRows(5, {3, 1, 3}, Direction::Up)), QStringLiteral("badce 02"));
+    EXPECT_EQ(Shown(tessaro::StepRows(5, {2, 3}, Direction::Down)), QStringLiteral("abecd 34"));
+    // Blocked at either end, or nothing to move: nothing is computed.
+    for (const auto& [rows, direction] :
+         std::initializer_list<std::pair<QList<int>, Direction>>{{{0, 3}, Direction::Up},
+                                                                 {{1, 4}, Direction::Down},
+                                                                 {{}, Direction::Down},
+                                                                 {{2, 5}, Direction::Up},
+                                                                 {{-1}, Direction::Down}}) {
+        EXPECT_THROW(tessaro::StepRows(5, rows, direction), x::BadBound);
     }
-    ASSERT_EQ(counting.inserted, 4);
-    counting.inserted = 0;
-    const auto expect = [&](const QStringList& paths, int inserted) {
-        counted.SetPaths(paths);
-        EXPECT_EQ(counted.Paths(), paths);
-        EXPECT_EQ(counting.Entries(), paths);
-        EXPECT_EQ(counting.inserted, inserted);
-    };
-    expect({C, A, A, B}, 0);  // a new order: nothing is added again
-    expect({A, B}, 0);        // fewer: the others go
-    expect({C, A, C, B}, 2);
-    expect({}, 2);
-    expect({B, B}, 4);
+    EXPECT_THROW(tessaro::StepRows(1, {0}, Direction::Up), x::BadBound);
+    EXPECT_THROW(tessaro::StepRows(1, {0}, Direction::Down), x::BadBound);
 }
 
-TEST_F(TessaroWorkSpaceTest, ClearEmptiesPathsAndEveryListEntryButKeepsTheTag) {
-    workspace.Clear();
-    ExpectOrder({});
-    workspace.SetTag({QStringLiteral("Album"), QStringLiteral("Artist"), QStringLiteral("Title"),
-                      -7, QStringLiteral("Comment")});
-    Fill({A, B});
-    list.AddTrack(C);  // an entry the workspace does not know of: the list's count decides
-    workspace.Clear();
-    ExpectOrder({});
-    EXPECT_EQ(workspace.Tag().album, QStringLiteral("Album"));
-    EXPECT_EQ(workspace.Tag().year, -7);
+TEST(TrackOrderTest, ADragPutsRowsBeforeTheFirstOtherAtTheDropInTheirOrder) {
+    EXPECT_EQ(Shown(tessaro::MoveRowsBefore(3, {0}, 2)), QStringLiteral("bac 1"));
+    EXPECT_EQ(Shown(tessaro::MoveRowsBefore(3, {2}, 0)), QStringLiteral("cab 0"));
+    EXPECT_EQ(Shown(tessaro::MoveRowsBefore(3, {1}, 1)), QStringLiteral("abc 1"));
+    EXPECT_EQ(Shown(tessaro::MoveRowsBefore(3, {0}, 3)), QStringLiteral("bca 2"));
+    EXPECT_EQ(Shown(tessaro::MoveRowsBefore(5, {4, 0}, 2)), QStringLiteral("baecd 12"));
+    EXPECT_EQ(Shown(tessaro::MoveRowsBefore(5, {0, 1}, 5)), QStringLiteral("cdeab 34"));
+    // Dropped on one of them: they close up where they are.
+    EXPECT_EQ(Shown(tessaro::MoveRowsBefore(5, {1, 3}, 3)), QStringLiteral("acbde 23"));
+    EXPECT_THROW(tessaro::MoveRowsBefore(3, {3}, 0), x::BadBound);
+    EXPECT_THROW(tessaro::MoveRowsBefore(3, {0}, 4), x::BadBound);
+    EXPECT_THROW(tessaro::MoveRowsBefore(3, {-1}, 0), x::BadBound);
 }
 
-TEST_F(TessaroWorkSpaceTest, ResetEmptiesTheTagAndThePaths) {
+TEST(TrackOrderTest, TheOrderOfASortKeepsEqualPathsInTheirOrderAndRefusesOtherPaths) {
+    const QString A = QStringLiteral("/music/a.mp3"), B = QStringLiteral("/music/b.mp3");
+    EXPECT_EQ(tessaro::OrderOf({B, A, B, A}, {A, A, B, B}), (QList<int>{1, 3, 0, 2}));
+    EXPECT_EQ(tessaro::OrderOf({}, {}), QList<int>());
+    EXPECT_THROW(tessaro::OrderOf({A, B}, {A, A}), x::BadBound);
+    EXPECT_THROW(tessaro::OrderOf({A, B}, {A}), x::BadBound);
+    EXPECT_EQ(tessaro::CheckedRows({4, 0, 4}, 5), (QList<int>{0, 4}));
+    EXPECT_THROW(tessaro::CheckedRows({1, 3}, 3), x::BadBound);
+}
+
+TEST(TessaroWorkSpaceTest, StartsEmptyAndResetEmptiesTheTagAndThePaths) {
+    TessaroWorkSpace workspace;
+    EXPECT_TRUE(workspace.Tag().IsEmpty());
+    EXPECT_TRUE(workspace.Paths().isEmpty());
     workspace.SetTag({QStringLiteral("Album"), QStringLiteral("Artist"), QStringLiteral("Title"),
                       1999, QStringLiteral("Comment")});
-    EXPECT_EQ(workspace.Tag().artist, QStringLiteral("Artist"));
-    EXPECT_EQ(workspace.Tag().title, QStringLiteral("Title"));
-    EXPECT_EQ(workspace.Tag().comment, QStringLiteral("Comment"));
-    Fill({A, B});
+    workspace.AddPath(QStringLiteral("/music/a.mp3"));
     workspace.Reset();
-    EXPECT_TRUE(workspace.Tag().album.isEmpty());
-    EXPECT_TRUE(workspace.Tag().artist.isEmpty());
-    EXPECT_TRUE(workspace.Tag().title.isEmpty());
-    EXPECT_TRUE(workspace.Tag().comment.isEmpty());
-    EXPECT_EQ(workspace.Tag().year, 0);
-    ExpectOrder({});
+    EXPECT_TRUE(workspace.Tag().IsEmpty());
+    EXPECT_TRUE(workspace.Paths().isEmpty());
 }
-
-}  // namespace
-
-namespace {
 
 TEST(NaturalOrderTest, NamesCompareByTheirNumbersThenCaseInsensitively) {
     const auto sorted = [](QStringList names) {

@@ -9,7 +9,6 @@
 #include <limits>
 
 #include "TestFiles.h"
-#include "workspace/PlainTrackList.h"
 #include "workspace/TessaroWorkSpace.h"
 
 namespace {
@@ -50,7 +49,6 @@ protected:
                           1999, QStringLiteral("C")});
         workspace.AddPath(QStringLiteral("/old/a.mp3"));
         workspace.AddPath(QStringLiteral("/old/b.mp3"));
-        list.SelectTrack(1);
     }
     void ExpectUntouched() {
         EXPECT_EQ(workspace.Tag().album, QStringLiteral("Before"));
@@ -60,8 +58,6 @@ protected:
         EXPECT_EQ(workspace.Tag().year, 1999);
         const QStringList before{QStringLiteral("/old/a.mp3"), QStringLiteral("/old/b.mp3")};
         EXPECT_EQ(workspace.Paths(), before);
-        EXPECT_EQ(list.Entries(), before);
-        EXPECT_EQ(list.Selection(), 1);
     }
     void ExpectTags(const QString& album, const QString& artist, const QString& title, qint32 year,
                     const QString& comment) {
@@ -71,15 +67,11 @@ protected:
         EXPECT_EQ(workspace.Tag().year, year);
         EXPECT_EQ(workspace.Tag().comment, comment);
     }
-    void ExpectPaths(const QStringList& paths) {
-        EXPECT_EQ(workspace.Paths(), paths);
-        EXPECT_EQ(list.Entries(), paths);
-    }
+    void ExpectPaths(const QStringList& paths) { EXPECT_EQ(workspace.Paths(), paths); }
 
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("work.twk"));
-    tessaro::PlainTrackList list;
-    TessaroWorkSpace workspace{list};
+    TessaroWorkSpace workspace;
 };
 
 TEST_F(WorkSpaceFileTest, AnEmptyWorkspaceIsTheBare124ByteHeader) {
@@ -148,8 +140,7 @@ TEST_F(WorkSpaceFileTest, EverythingSurvivesSaveAndOpen) {
     }
     workspace.SaveToFile(file);
 
-    tessaro::PlainTrackList otherList;
-    TessaroWorkSpace other(otherList);
+    TessaroWorkSpace other;
     other.AddPath(QStringLiteral("/old.mp3"));
     other.LoadFromFile(file);
     EXPECT_EQ(other.Tag().album, album);
@@ -158,7 +149,6 @@ TEST_F(WorkSpaceFileTest, EverythingSurvivesSaveAndOpen) {
     EXPECT_EQ(other.Tag().comment, comment);
     EXPECT_EQ(other.Tag().year, -2008);
     EXPECT_EQ(other.Paths(), paths);
-    EXPECT_EQ(otherList.Entries(), paths);
 
     for (const qint32 year :
          {0, -1, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()}) {

@@ -10,17 +10,17 @@ class QDoubleSpinBox;
 class QLayout;
 
 namespace tessaro {
+
 struct JoinChoice;
-}
 
 // The "Standard" page of the preferences: whether the merged file gets the main ID3 tag, and
 // a box for each of the choices of what else the joined file carries (tessaro::JoinChoices), with
 // a spin box beside it for the number it carries, if any.
-class CPrefStandardPage : public QWidget {
+class StandardPreferencesPage : public QWidget {
     Q_OBJECT
 
 public:
-    explicit CPrefStandardPage(QWidget* parent = nullptr);
+    explicit StandardPreferencesPage(QWidget* parent = nullptr);
 
     // Sets the preferences and shows them in the boxes; no cover file is chosen here.
     void SetPreferences(const tessaro::JoinPreferences& preferences);
@@ -52,3 +52,5 @@ private:
     QCheckBox* m_saveID3TagBox;
     std::vector<Offered> m_offered;  // in the order of tessaro::JoinChoices()
 };
+
+}  // namespace tessaro

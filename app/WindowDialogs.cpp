@@ -1,5 +1,6 @@
-#include "app/FrameDialogs.h"
+#include "app/WindowDialogs.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -9,14 +10,16 @@
 
 #include "settings/WindowSettings.h"
 
+namespace tessaro {
+
 namespace {
 
 const QString kLastFolderKey = QStringLiteral("lastFolder");
 
 QStringList RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode,
                           QFileDialog::FileMode fileMode, const QString& filter,
-                          const QString& suffix) {
-    QFileDialog dialog(parent, QString(), StartFolder(), filter);
+                          const QString& suffix, const QString& proposed = QString()) {
+    QFileDialog dialog(parent, QString(), proposed.isEmpty() ? StartFolder() : proposed, filter);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(fileMode);
     dialog.setDefaultSuffix(suffix);
@@ -46,19 +49,19 @@ void RememberFolder(const QString& folder) {
     tessaro::WindowSettings().setValue(kLastFolderKey, folder);
 }
 
-QString QtFrameDialogs::GetOpenFileName(QWidget* parent, const QString& filter,
-                                        const QString& suffix) {
+QString QtWindowDialogs::GetOpenFileName(QWidget* parent, const QString& filter,
+                                         const QString& suffix) {
     return RunFileDialog(parent, QFileDialog::AcceptOpen, QFileDialog::ExistingFile, filter, suffix)
         .value(0);
 }
 
-QStringList QtFrameDialogs::GetOpenFileNames(QWidget* parent, const QString& filter,
-                                             const QString& suffix) {
+QStringList QtWindowDialogs::GetOpenFileNames(QWidget* parent, const QString& filter,
+                                              const QString& suffix) {
     return RunFileDialog(parent, QFileDialog::AcceptOpen, QFileDialog::ExistingFiles, filter,
                          suffix);
 }
 
-QString QtFrameDialogs::GetExistingFolder(QWidget* parent) {
+QString QtWindowDialogs::GetExistingFolder(QWidget* parent) {
     const QString folder = QFileDialog::getExistingDirectory(parent, QString(), StartFolder());
     if (!folder.isEmpty()) {
         RememberFolder(folder);
@@ -66,24 +69,42 @@ QString QtFrameDialogs::GetExistingFolder(QWidget* parent) {
     return folder;
 }
 
-QString QtFrameDialogs::GetSaveFileName(QWidget* parent, const QString& filter,
-                                        const QString& suffix) {
-    return RunFileDialog(parent, QFileDialog::AcceptSave, QFileDialog::AnyFile, filter, suffix)
+QString QtWindowDialogs::GetSaveFileName(QWidget* parent, const QString& filter,
+                                         const QString& suffix, const QString& proposed) {
+    return RunFileDialog(parent, QFileDialog::AcceptSave, QFileDialog::AnyFile, filter, suffix,
+                         proposed)
         .value(0);
 }
 
-void QtFrameDialogs::ShowMessage(QWidget* parent, Icon icon, const QString& caption,
-                                 const QString& text) {
+WindowDialogs::Answer QtWindowDialogs::AskToSave(QWidget* parent, const QString& question) {
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), question,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+        case QMessageBox::Save:
+            return Answer::Save;
+        case QMessageBox::Discard:
+            return Answer::Discard;
+        default:
+            return Answer::Cancel;
+    }
+}
+
+void QtWindowDialogs::ShowMessage(QWidget* parent, Icon icon, const QString& caption,
+                                  const QString& text) {
     QMessageBox box(icon == Icon::Error ? QMessageBox::Critical : QMessageBox::Information, caption,
                     text, QMessageBox::Ok, parent);
     box.exec();
 }
 
-bool QtFrameDialogs::Confirm(QWidget* parent, const QString& caption, const QString& text,
-                             const QString& acceptText) {
+bool QtWindowDialogs::Confirm(QWidget* parent, const QString& caption, const QString& text,
+                              const QString& acceptText) {
     QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Close, parent);
     QPushButton* accept = box.addButton(acceptText, QMessageBox::AcceptRole);
     box.setDefaultButton(accept);
     box.exec();
     return box.clickedButton() == accept;
 }
+
+}  // namespace tessaro

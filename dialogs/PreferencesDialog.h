@@ -2,23 +2,27 @@
 
 #include <QDialog>
 
-#include "dialogs/CPrefStandardPage.h"
+#include "dialogs/StandardPreferencesPage.h"
 
 class QTabWidget;
 
+namespace tessaro {
+
 // The "Preferences" sheet: its pages as tabs, OK and Cancel, and no Apply, since nothing takes
 // effect before OK. OK hands every page's control states to its preferences.
-class CPreferencesSheet : public QDialog {
+class PreferencesDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit CPreferencesSheet(QWidget* parent = nullptr);
+    explicit PreferencesDialog(QWidget* parent = nullptr);
 
-    CPrefStandardPage& StandardPage() { return *m_standardPage; }
+    StandardPreferencesPage& StandardPage() { return *m_standardPage; }
 
     void accept() override;
 
 private:
     QTabWidget* m_tabs;
-    CPrefStandardPage* m_standardPage;
+    StandardPreferencesPage* m_standardPage;
 };
+
+}  // namespace tessaro

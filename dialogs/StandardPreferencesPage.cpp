@@ -1,4 +1,4 @@
-#include "dialogs/CPrefStandardPage.h"
+#include "dialogs/StandardPreferencesPage.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -10,7 +10,9 @@
 
 #include "merge/JoinChoices.h"
 
-CPrefStandardPage::CPrefStandardPage(QWidget* parent)
+namespace tessaro {
+
+StandardPreferencesPage::StandardPreferencesPage(QWidget* parent)
     : QWidget(parent), m_saveID3TagBox(new QCheckBox(tr("&Save  ID3 tag to output mp3 file"))) {
     setWindowTitle(tr("Standard"));  // the label of its tab
     auto* layout = new QVBoxLayout(this);
@@ -33,9 +35,9 @@ CPrefStandardPage::CPrefStandardPage(QWidget* parent)
     layout->addStretch();
 }
 
-QLayout* CPrefStandardPage::AddChoice(const tessaro::JoinChoice& choice) {
+QLayout* StandardPreferencesPage::AddChoice(const tessaro::JoinChoice& choice) {
     auto* row = new QHBoxLayout;
-    auto* box = new QCheckBox(QCoreApplication::translate("CPrefStandardPage", choice.label));
+    auto* box = new QCheckBox(QCoreApplication::translate("StandardPreferencesPage", choice.label));
     row->addWidget(box);
     QDoubleSpinBox* number = nullptr;
     if (const tessaro::ChoiceValue* value = choice.WindowValue();
@@ -55,7 +57,7 @@ QLayout* CPrefStandardPage::AddChoice(const tessaro::JoinChoice& choice) {
     return row;
 }
 
-QCheckBox* CPrefStandardPage::Box(const char* key) const {
+QCheckBox* StandardPreferencesPage::Box(const char* key) const {
     for (const Offered& offered : m_offered) {
         if (std::strcmp(offered.choice->key, key) == 0) {
             return offered.box;
@@ -64,7 +66,7 @@ QCheckBox* CPrefStandardPage::Box(const char* key) const {
     return nullptr;
 }
 
-void CPrefStandardPage::SetPreferences(const tessaro::JoinPreferences& preferences) {
+void StandardPreferencesPage::SetPreferences(const tessaro::JoinPreferences& preferences) {
     m_preferences = preferences;
     m_saveID3TagBox->setChecked(preferences.saveID3Tag);
     for (const Offered& offered : m_offered) {
@@ -75,7 +77,7 @@ void CPrefStandardPage::SetPreferences(const tessaro::JoinPreferences& preferenc
     }
 }
 
-void CPrefStandardPage::UpdateData() {
+void StandardPreferencesPage::UpdateData() {
     m_preferences.saveID3Tag = m_saveID3TagBox->isChecked();
     for (const Offered& offered : m_offered) {
         offered.choice->turn(m_preferences.options, offered.box->isChecked());
@@ -85,3 +87,5 @@ void CPrefStandardPage::UpdateData() {
         }
     }
 }
+
+}  // namespace tessaro

@@ -11,12 +11,14 @@
 class QLabel;
 class QTimer;
 
+namespace tessaro {
+
 // The view of the workspace's files (a TrackListModel), one entry per file (40 pixels high, more
 // with a larger font) with its icon, name, audio figures and playing time. Entries are reordered
 // by dragging them with the mouse, or with Ctrl+Up and Ctrl+Down; the list only asks for these
 // moves (its signals), which the main window carries out on the workspace, and refuses them
 // while a merge runs. Under a dark palette the entries take the palette's colours.
-class CTessaroListBox : public QListView {
+class TrackListView : public QListView {
     Q_OBJECT
 
 public:
@@ -24,13 +26,11 @@ public:
     // entries as much higher.
     static constexpr int kItemHeight = 40;
 
-    explicit CTessaroListBox(TrackListModel& model, QWidget* parent = nullptr);
-    ~CTessaroListBox() override;
+    explicit TrackListView(TrackListModel& model, QWidget* parent = nullptr);
+    ~TrackListView() override;
 
     TrackListModel& Model() const { return m_model; }
     int ItemHeight() const { return qRound(kItemHeight * m_scale); }
-    // Answers whether a merge runs (WM_QUERY_MERGING); none runs until one is set.
-    void SetMergingQuery(std::function<bool()> query) { m_mergingQuery = std::move(query); }
 
     // The selected entries, first to last.
     QList<int> SelectedRows() const;
@@ -51,28 +51,20 @@ public:
     int DropIndexAt(const QPoint& point) const;
     bool IsDragging() const { return m_dragImage != nullptr; }
 
-Q_SIGNALS:
-    // WM_TRACK_MOVE_UP and WM_TRACK_MOVE_DOWN: Ctrl+Up and Ctrl+Down.
-    void moveUpRequested();
-    void moveDownRequested();
-    // A drag asks that the entries at `rows` go before the one at `target`.
-    void tracksMoveRequested(const QList<int>& rows, int target);
-    // WM_LOG_TEXT.
-    void logText(const QString& text);
-
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
-    bool Merging() const { return m_mergingQuery && m_mergingQuery(); }
-    int Count() const { return m_model.GetTrackCount(); }
+    int Count() const { return m_model.Count(); }
     bool BeginDrag(const QPoint& point, const QPoint& globalPoint);
     // Ends a drag without moving anything; also used when the list loses the mouse.
     void EndDrag();
@@ -86,7 +78,6 @@ private:
     void FollowFont();
 
     TrackListModel& m_model;
-    std::function<bool()> m_mergingQuery;
     double m_scale = 1;  // of the entry's layout
     QFont m_nameFont;
     QFont m_timeFont;
@@ -103,3 +94,5 @@ private:
     QPoint m_pressPoint;
     QPoint m_hotSpot;  // where the pointer holds the picture
 };
+
+}  // namespace tessaro

@@ -2,11 +2,15 @@
 
 #include <QDialog>
 
+namespace tessaro {
+
 // The "About ..." box: the application icon, the product name and version in large bold type,
 // the maker's notice and OK.
-class CAboutDlg : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit CAboutDlg(QWidget* parent = nullptr);
+    explicit AboutDialog(QWidget* parent = nullptr);
 };
+
+}  // namespace tessaro

@@ -1,4 +1,6 @@
-#include "view/CTessaroListBox.h"
+#include "view/TrackListView.h"
+
+#include <QMimeData>
 
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -10,11 +12,13 @@
 #include <QTimer>
 #include <algorithm>
 
+namespace tessaro {
+
 namespace {
 
 class TrackDelegate : public QStyledItemDelegate {
 public:
-    explicit TrackDelegate(CTessaroListBox* list) : QStyledItemDelegate(list), list(list) {}
+    explicit TrackDelegate(TrackListView* list) : QStyledItemDelegate(list), list(list) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
@@ -35,7 +39,7 @@ public:
     }
 
 private:
-    CTessaroListBox* list;
+    TrackListView* list;
 };
 
 // The largest font of the family whose line (ascent and descent) is at most cellHeight pixels:
@@ -86,11 +90,12 @@ EntryColours ColoursFor(const QPalette& palette) {
 
 }  // namespace
 
-CTessaroListBox::CTessaroListBox(TrackListModel& model, QWidget* parent)
+TrackListView::TrackListView(TrackListModel& model, QWidget* parent)
     : QListView(parent), m_model(model), m_scrollTimer(new QTimer(this)) {
     setModel(&m_model);
     setItemDelegate(new TrackDelegate(this));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setAcceptDrops(true);
     setUniformItemSizes(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -98,18 +103,17 @@ CTessaroListBox::CTessaroListBox(TrackListModel& model, QWidget* parent)
     viewport()->setAutoFillBackground(true);
     FollowPalette();
     FollowFont();
-    connect(&m_model, &TrackListModel::selectionRequested, this, &CTessaroListBox::SelectRows);
     m_scrollTimer->setInterval(80);
-    connect(m_scrollTimer, &QTimer::timeout, this, &CTessaroListBox::AutoScroll);
+    connect(m_scrollTimer, &QTimer::timeout, this, &TrackListView::AutoScroll);
     // Qt would make a neighbour current; a removal leaves nothing selected, so that a second
     // Remove or a move changes nothing.
     connect(&m_model, &QAbstractItemModel::rowsRemoved, this,
             [this] { selectionModel()->clear(); });
 }
 
-CTessaroListBox::~CTessaroListBox() = default;
+TrackListView::~TrackListView() = default;
 
-QList<int> CTessaroListBox::SelectedRows() const {
+QList<int> TrackListView::SelectedRows() const {
     QList<int> rows;
     for (const QModelIndex& index : selectionModel()->selectedIndexes()) {
         rows << index.row();
@@ -118,7 +122,7 @@ QList<int> CTessaroListBox::SelectedRows() const {
     return rows;
 }
 
-void CTessaroListBox::SelectRows(const QList<int>& rows) {
+void TrackListView::SelectRows(const QList<int>& rows) {
     QItemSelection selection;
     for (int row : rows) {
         const QModelIndex index = m_model.index(row);
@@ -132,8 +136,8 @@ void CTessaroListBox::SelectRows(const QList<int>& rows) {
     }
 }
 
-void CTessaroListBox::DrawTrack(QPainter& painter, const QRect& rect, int index,
-                                bool selected) const {
+void TrackListView::DrawTrack(QPainter& painter, const QRect& rect, int index,
+                              bool selected) const {
     if (index == -1) {
         return;
     }
@@ -177,7 +181,7 @@ void CTessaroListBox::DrawTrack(QPainter& painter, const QRect& rect, int index,
     painter.restore();
 }
 
-int CTessaroListBox::ItemFromPoint(const QPoint& point) const {
+int TrackListView::ItemFromPoint(const QPoint& point) const {
     if (Count() == 0) {
         return -1;
     }
@@ -189,14 +193,14 @@ int CTessaroListBox::ItemFromPoint(const QPoint& point) const {
     return index.isValid() ? index.row() : Count() - 1;
 }
 
-int CTessaroListBox::DropIndexAt(const QPoint& point) const {
+int TrackListView::DropIndexAt(const QPoint& point) const {
     // Below the last entry a file is dropped behind it, at the end.
     const int last = Count() - 1;
     const bool belowAll = last >= 0 && point.y() > visualRect(m_model.index(last)).bottom();
     return belowAll ? Count() : ItemFromPoint(point);
 }
 
-void CTessaroListBox::mousePressEvent(QMouseEvent* event) {
+void TrackListView::mousePressEvent(QMouseEvent* event) {
     m_deferredClick = false;
     if (event->button() == Qt::LeftButton) {
         m_pressPoint = event->position().toPoint();
@@ -213,7 +217,7 @@ void CTessaroListBox::mousePressEvent(QMouseEvent* event) {
     QListView::mousePressEvent(event);
 }
 
-void CTessaroListBox::mouseMoveEvent(QMouseEvent* event) {
+void TrackListView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
     if (IsDragging()) {
         // The button was let go where the list could not see it: the drag is over.
@@ -234,17 +238,16 @@ void CTessaroListBox::mouseMoveEvent(QMouseEvent* event) {
         }
         return;
     }
-    const bool busy = Merging();
     const QPoint moved = point - m_pressPoint;
     if ((qAbs(moved.x()) <= 3 && qAbs(moved.y()) <= 3) || !(event->buttons() & Qt::LeftButton) ||
-        busy) {
+        !dragEnabled()) {
         QListView::mouseMoveEvent(event);
         return;
     }
     BeginDrag(point, event->globalPosition().toPoint());
 }
 
-bool CTessaroListBox::BeginDrag(const QPoint& point, const QPoint& globalPoint) {
+bool TrackListView::BeginDrag(const QPoint& point, const QPoint& globalPoint) {
     // The entry under the pointer now, not the one that was pressed.
     const int source = ItemFromPoint(point);
     if (source == -1) {
@@ -275,14 +278,14 @@ bool CTessaroListBox::BeginDrag(const QPoint& point, const QPoint& globalPoint) 
     return true;
 }
 
-void CTessaroListBox::AutoScroll() {
+void TrackListView::AutoScroll() {
     const int step = m_dragPoint.y() < viewport()->height() / 2 ? -1 : 1;
     QScrollBar* bar = verticalScrollBar();
     bar->setValue(bar->value() + step * bar->singleStep());
     SetDropIndex(DropIndexAt(m_dragPoint));
 }
 
-QPixmap CTessaroListBox::DragPicture(int source) const {
+QPixmap TrackListView::DragPicture(int source) const {
     // The entry always shown selected, one pixel shorter than the entry.
     QPixmap picture(viewport()->width(), ItemHeight() - 1);
     picture.fill(ColoursFor(palette()).background);
@@ -291,21 +294,21 @@ QPixmap CTessaroListBox::DragPicture(int source) const {
     return picture;
 }
 
-void CTessaroListBox::SetDropIndex(int index) {
+void TrackListView::SetDropIndex(int index) {
     if (index != m_dropIndex) {
         m_dropIndex = index;
         viewport()->update();
     }
 }
 
-void CTessaroListBox::EndDrag() {
+void TrackListView::EndDrag() {
     m_scrollTimer->stop();
     m_dragImage.reset();
     m_dropIndex = -1;
     viewport()->update();
 }
 
-void CTessaroListBox::mouseReleaseEvent(QMouseEvent* event) {
+void TrackListView::mouseReleaseEvent(QMouseEvent* event) {
     if (m_deferredClick) {
         m_deferredClick = false;
         const QModelIndex pressed = indexAt(m_pressPoint);
@@ -324,18 +327,37 @@ void CTessaroListBox::mouseReleaseEvent(QMouseEvent* event) {
     DropTracks(m_dragRows, DropIndexAt(event->position().toPoint()));
 }
 
-void CTessaroListBox::DropTracks(const QList<int>& rows, int target) {
+void TrackListView::DropTracks(const QList<int>& rows, int target) {
     if (rows.contains(target)) {
         return;
     }
-    Q_EMIT tracksMoveRequested(rows, target);
-    Q_EMIT logText(
-        rows.size() == 1
-            ? QStringLiteral("Move mp3 file from position %1 to %2").arg(rows.first()).arg(target)
-            : tr("Move %n mp3 files to position %1", nullptr, int(rows.size())).arg(target));
+    Q_EMIT m_model.moveRequested(rows, target);
 }
 
-void CTessaroListBox::paintEvent(QPaintEvent* event) {
+void TrackListView::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void TrackListView::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void TrackListView::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            paths << url.toLocalFile();
+        }
+    }
+    Q_EMIT m_model.filesDropped(paths, DropIndexAt(event->position().toPoint()));
+    event->acceptProposedAction();
+}
+
+void TrackListView::paintEvent(QPaintEvent* event) {
     QListView::paintEvent(event);
     // The dotted drop marker along the top of the entry under the pointer, never on a dragged
     // entry.
@@ -351,36 +373,21 @@ void CTessaroListBox::paintEvent(QPaintEvent* event) {
     painter.drawLine(entry.left(), y, entry.right(), y);
 }
 
-void CTessaroListBox::keyPressEvent(QKeyEvent* event) {
-    if (!(event->modifiers() & Qt::ControlModifier) || Merging() ||
-        event->matches(QKeySequence::SelectAll)) {
-        QListView::keyPressEvent(event);
-        return;
-    }
-    if (event->key() == Qt::Key_Up) {
-        Q_EMIT moveUpRequested();
-    } else if (event->key() == Qt::Key_Down) {
-        Q_EMIT moveDownRequested();
-    }
-    // Other Ctrl keys do nothing here.
-    event->accept();
-}
-
-void CTessaroListBox::focusOutEvent(QFocusEvent* event) {
+void TrackListView::focusOutEvent(QFocusEvent* event) {
     if (IsDragging()) {
         EndDrag();
     }
     QListView::focusOutEvent(event);
 }
 
-void CTessaroListBox::hideEvent(QHideEvent* event) {
+void TrackListView::hideEvent(QHideEvent* event) {
     if (IsDragging()) {
         EndDrag();
     }
     QListView::hideEvent(event);
 }
 
-void CTessaroListBox::changeEvent(QEvent* event) {
+void TrackListView::changeEvent(QEvent* event) {
     // Another window took the mouse: end the drag rather than leave its picture behind.
     if (event->type() == QEvent::ActivationChange && !isActiveWindow() && IsDragging()) {
         EndDrag();
@@ -395,7 +402,7 @@ void CTessaroListBox::changeEvent(QEvent* event) {
     QListView::changeEvent(event);
 }
 
-void CTessaroListBox::FollowFont() {
+void TrackListView::FollowFont() {
     // The entry's layout was made for fonts of 9 points, the desktop's usual size; a larger
     // desktop font makes the layout grow with it, never shrink below it.
     m_scale = qMax(1.0, QFontInfo(font()).pointSizeF() / 9.0);
@@ -405,7 +412,7 @@ void CTessaroListBox::FollowFont() {
     viewport()->update();
 }
 
-void CTessaroListBox::FollowPalette() {
+void TrackListView::FollowPalette() {
     // The viewport's own base is what shows below the last entry; it is set explicitly because
     // on a light palette the list stays white whatever the palette's base.
     QPalette below;
@@ -415,3 +422,5 @@ void CTessaroListBox::FollowPalette() {
         m_dragImage->setPixmap(DragPicture(m_dragSource));
     }
 }
+
+}  // namespace tessaro

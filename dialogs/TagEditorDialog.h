@@ -8,18 +8,20 @@
 
 class QLineEdit;
 
+namespace tessaro {
+
 // The modal editor of the main ID3 tag the merged file is to carry. It opens with the tag given
 // (year 0 shown empty), so that a second look changes only what is typed anew; after exec()
 // returns Accepted the tag holds what the fields show. The year takes 0 to 9999, checked as it
 // is typed; an empty year is 0.
-class CID3TagEditor : public QDialog {
+class TagEditorDialog : public QDialog {
     Q_OBJECT
 
 public:
     // `written`: whether the merge writes the tag (the "Save ID3 tag" preference), which the
     // editor tells under the fields.
-    explicit CID3TagEditor(QWidget* parent = nullptr, const tessaro::OutputTag& tag = {},
-                           bool written = false);
+    explicit TagEditorDialog(QWidget* parent = nullptr, const tessaro::OutputTag& tag = {},
+                             bool written = false);
 
     // Reads an integer the way the C library's "%d" conversion does: from the first 63
     // characters, leading white space skipped, an optional sign, then decimal digits; whatever
@@ -43,3 +45,5 @@ private:
     QLineEdit* m_yearEdit;
     QLineEdit* m_commentEdit;
 };
+
+}  // namespace tessaro

@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "ChildWithText.h"
-#include "dialogs/CID3TagEditor.h"
+#include "dialogs/TagEditorDialog.h"
 
 Q_DECLARE_METATYPE(std::optional<qint32>)
 
@@ -68,7 +68,7 @@ class ID3TagEditorTest : public QObject {
 
 private Q_SLOTS:
     void controlsLabelsAndTabOrder() {
-        CID3TagEditor editor;
+        TagEditorDialog editor;
         QCOMPARE(editor.windowTitle(), QStringLiteral("ID3 tag editor"));
         auto* group = editor.findChild<QGroupBox*>();
         QVERIFY(group);
@@ -112,14 +112,14 @@ private Q_SLOTS:
     }
 
     void theEditorTellsWhetherTheTagIsWritten() {
-        const auto says = [](const CID3TagEditor& editor, const QString& text) {
+        const auto says = [](const TagEditorDialog& editor, const QString& text) {
             return ChildWithText<QLabel>(editor, text) != nullptr;
         };
         const QString written = QStringLiteral("The tag is written into the joined file.");
         const QString left = QStringLiteral(
             "The tag is not written into the joined file while \"Save ID3 tag\" is off in File "
             "> Preferences.");
-        const CID3TagEditor off(nullptr, {}, false), on(nullptr, {}, true);
+        const TagEditorDialog off(nullptr, {}, false), on(nullptr, {}, true);
         QVERIFY(says(off, left) && !says(off, written));
         QVERIFY(says(on, written) && !says(on, left));
     }
@@ -133,7 +133,7 @@ private Q_SLOTS:
             const auto typed = [typeFirst](int field) {
                 return typeFirst ? QStringLiteral("1999 ") + kLabels[field] : QString();
             };
-            CID3TagEditor editor;
+            TagEditorDialog editor;
             for (int field = 0; field < kLabels.size(); ++field) {
                 QLineEdit* edit = Field(editor, kLabels[field]);
                 QCOMPARE(edit->text(), QString());
@@ -151,7 +151,7 @@ private Q_SLOTS:
             QCOMPARE(editor.Tag().year, typeFirst ? 1999 : 0);
             QCOMPARE(editor.Tag().comment, typed(4));
         }
-        CID3TagEditor again(nullptr, before);
+        TagEditorDialog again(nullptr, before);
         QCOMPARE(Field(again, QStringLiteral("&Year:"))->text(), QStringLiteral("1999"));
         again.show();
         Button(again, QStringLiteral("OK"))->click();
@@ -159,14 +159,14 @@ private Q_SLOTS:
     }
 
     void theYearTakesOnlyWhatFitsAsItIsTyped() {
-        CID3TagEditor editor;
+        TagEditorDialog editor;
         QLineEdit* year = Field(editor, QStringLiteral("&Year:"));
         QTest::keyClicks(year, QStringLiteral("-2a0x0 87"));
         QCOMPARE(year->text(), QStringLiteral("2008"));  // no sign, letter, blank or fifth digit
     }
 
     void textsArePassedOnWhole() {
-        CID3TagEditor editor;
+        TagEditorDialog editor;
         const QString album = QStringLiteral("  Live at the Hall, part one  ");
         const QString artist = QString::fromUtf16(u"Мария Ёлкина — 東京 \U0001F3B5");
         const QString title = QString(4000, QLatin1Char('t'));
@@ -195,7 +195,7 @@ private Q_SLOTS:
     }
     void cancelAndEscTakeNothing() {
         QFETCH(bool, byEsc);
-        CID3TagEditor editor;
+        TagEditorDialog editor;
         for (const QString& label : kLabels) {
             Field(editor, label)->setText(QStringLiteral("2001"));
         }
@@ -263,9 +263,9 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(std::optional<qint32>, expected);
         QFETCH(bool, fitsCLibrary);
-        QCOMPARE(CID3TagEditor::ParseYear(text), expected);
+        QCOMPARE(TagEditorDialog::ParseYear(text), expected);
         if (fitsCLibrary) {
-            QCOMPARE(CID3TagEditor::ParseYear(text), CLibraryScan(text));
+            QCOMPARE(TagEditorDialog::ParseYear(text), CLibraryScan(text));
         }
     }
 
@@ -283,7 +283,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(std::optional<qint32>, year);
         MessageBoxWatch watch;
-        CID3TagEditor editor;
+        TagEditorDialog editor;
         QLineEdit* yearField = Field(editor, QStringLiteral("&Year:"));
         Field(editor, QStringLiteral("&Album:"))->setText(QStringLiteral("An album"));
         yearField->setText(text);

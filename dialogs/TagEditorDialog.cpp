@@ -1,4 +1,4 @@
-#include "dialogs/CID3TagEditor.h"
+#include "dialogs/TagEditorDialog.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -14,6 +14,8 @@
 #include <utility>
 
 #include "dialogs/DialogButtons.h"
+
+namespace tessaro {
 
 namespace {
 
@@ -44,7 +46,7 @@ bool IsDigit(QChar c) {
 
 }  // namespace
 
-std::optional<qint32> CID3TagEditor::ParseYear(const QString& text) {
+std::optional<qint32> TagEditorDialog::ParseYear(const QString& text) {
     const QStringView window = QStringView(text).left(kYearTextLimit);
     qsizetype i = 0;
     while (i < window.size() && IsCSpace(window[i])) {
@@ -71,7 +73,7 @@ std::optional<qint32> CID3TagEditor::ParseYear(const QString& text) {
     return qint32(std::min(magnitude, kCap - 1));
 }
 
-CID3TagEditor::CID3TagEditor(QWidget* parent, const tessaro::OutputTag& tag, bool written)
+TagEditorDialog::TagEditorDialog(QWidget* parent, const tessaro::OutputTag& tag, bool written)
     : QDialog(parent),
       m_tag(tag),
       m_albumEdit(new QLineEdit(tag.album, this)),
@@ -122,7 +124,7 @@ CID3TagEditor::CID3TagEditor(QWidget* parent, const tessaro::OutputTag& tag, boo
     m_albumEdit->setFocus();
 }
 
-void CID3TagEditor::accept() {
+void TagEditorDialog::accept() {
     const QString text = m_yearEdit->text();
     const std::optional<qint32> year =
         text.trimmed().isEmpty() ? std::optional<qint32>(0) : ParseYear(text);
@@ -138,3 +140,5 @@ void CID3TagEditor::accept() {
              m_commentEdit->text()};
     QDialog::accept();
 }
+
+}  // namespace tessaro

@@ -5,13 +5,15 @@
 
 class QWidget;
 
+namespace tessaro {
+
 // The file dialogs and message boxes the frame's commands show, behind an interface so that
 // tests answer them from a script.
-class FrameDialogs {
+class WindowDialogs {
 public:
     enum class Icon { Information, Error };
 
-    virtual ~FrameDialogs() = default;
+    virtual ~WindowDialogs() = default;
 
     // An empty result or list means the dialog was cancelled. `filter` is in Qt's form, for
     // example "MP3 files(*.mp3)"; `suffix` is added to a typed name that has none.
@@ -21,9 +23,12 @@ public:
                                          const QString& suffix) = 0;
     // A folder to take files from; empty when cancelled.
     virtual QString GetExistingFolder(QWidget* parent) = 0;
-    // Asks before overwriting an existing file.
-    virtual QString GetSaveFileName(QWidget* parent, const QString& filter,
-                                    const QString& suffix) = 0;
+    // Asks before overwriting an existing file; opens on `proposed` (a file's path) when given.
+    virtual QString GetSaveFileName(QWidget* parent, const QString& filter, const QString& suffix,
+                                    const QString& proposed = QString()) = 0;
+    // Whether unsaved changes are to be saved first, as `question` asks (Esc cancels).
+    enum class Answer { Save, Discard, Cancel };
+    virtual Answer AskToSave(QWidget* parent, const QString& question) = 0;
     virtual void ShowMessage(QWidget* parent, Icon icon, const QString& caption,
                              const QString& text) = 0;
     // A question with a button for `acceptText` and one to close it; true for the first.
@@ -37,15 +42,19 @@ QString StartFolder();
 void RememberFolder(const QString& folder);
 
 // The real thing: QFileDialog and QMessageBox.
-class QtFrameDialogs : public FrameDialogs {
+class QtWindowDialogs : public WindowDialogs {
 public:
     QString GetOpenFileName(QWidget* parent, const QString& filter, const QString& suffix) override;
     QStringList GetOpenFileNames(QWidget* parent, const QString& filter,
                                  const QString& suffix) override;
     QString GetExistingFolder(QWidget* parent) override;
-    QString GetSaveFileName(QWidget* parent, const QString& filter, const QString& suffix) override;
+    QString GetSaveFileName(QWidget* parent, const QString& filter, const QString& suffix,
+                            const QString& proposed) override;
+    Answer AskToSave(QWidget* parent, const QString& question) override;
     void ShowMessage(QWidget* parent, Icon icon, const QString& caption,
                      const QString& text) override;
     bool Confirm(QWidget* parent, const QString& caption, const QString& text,
                  const QString& acceptText) override;
 };
+
+}  // namespace tessaro

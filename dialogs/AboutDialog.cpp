@@ -1,4 +1,4 @@
-#include "dialogs/CAboutDlg.h"
+#include "dialogs/AboutDialog.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -7,7 +7,9 @@
 #include "dialogs/DialogButtons.h"
 #include "settings/Product.h"
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+namespace tessaro {
+
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(tr("About ..."));
 
     auto* icon = new QLabel(this);
@@ -35,3 +37,5 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     layout->addSpacing(12);
     AddDialogButtons(*this, *layout, DialogButtons::Ok, Qt::AlignRight);
 }
+
+}  // namespace tessaro

@@ -1,4 +1,4 @@
-#include "dialogs/CPreferencesSheet.h"
+#include "dialogs/PreferencesDialog.h"
 
 #include <QTabBar>
 #include <QTabWidget>
@@ -6,8 +6,10 @@
 
 #include "dialogs/DialogButtons.h"
 
-CPreferencesSheet::CPreferencesSheet(QWidget* parent)
-    : QDialog(parent), m_tabs(new QTabWidget(this)), m_standardPage(new CPrefStandardPage) {
+namespace tessaro {
+
+PreferencesDialog::PreferencesDialog(QWidget* parent)
+    : QDialog(parent), m_tabs(new QTabWidget(this)), m_standardPage(new StandardPreferencesPage) {
     setWindowTitle(tr("Preferences"));
     m_tabs->addTab(m_standardPage, m_standardPage->windowTitle());
     // The one tab needs no keyboard focus: the sheet opens with the check box focused.
@@ -18,7 +20,9 @@ CPreferencesSheet::CPreferencesSheet(QWidget* parent)
     AddDialogButtons(*this, *layout, DialogButtons::OkCancel, Qt::AlignRight);
 }
 
-void CPreferencesSheet::accept() {
+void PreferencesDialog::accept() {
     m_standardPage->UpdateData();
     QDialog::accept();
 }
+
+}  // namespace tessaro

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <atomic>
+#include <thread>
+
+#include "merge/MergeJob.h"
+
+namespace tessaro {
+
+// Runs one join at a time on a thread of its own and reports on the thread it lives on (the
+// GUI's) through queued signals: the worker never waits for the window.
+class JoinController : public QObject {
+    Q_OBJECT
+
+public:
+    explicit JoinController(QObject* parent = nullptr);
+    // Cancels a join that still runs and waits for its thread; its end is not reported.
+    ~JoinController() override;
+
+    // Starts the join; false, starting nothing, while one runs. Where no thread can be started
+    // the join fails at once, and its end is reported all the same.
+    bool Start(const JoinRequest& request);
+    // Asks the running join to stop at its next frame; it ends as a failed one does, the target
+    // as it was.
+    void Cancel();
+    bool IsRunning() const { return running; }
+    bool IsCancelling() const { return running && cancelled; }
+
+    // The log lines that tell how a join ended: its warnings, then one line with the reason it
+    // failed, that it was cancelled, or what it made and how many warnings it gave.
+    static QStringList ResultLines(const JoinRequest& request, const MergeResult& result);
+
+Q_SIGNALS:
+    // Percent of the join done, told once for each percent.
+    void progressed(int percent);
+    // A line for the log.
+    void logged(const QString& line);
+    // After the lines of its end; the thread has been joined.
+    void finished(const tessaro::MergeResult& result);
+
+private:
+    // On the GUI thread, once the worker has returned.
+    void Finish();
+
+    JoinRequest request;
+    MergeResult result;
+    std::thread worker;
+    std::atomic<bool> cancelled{false};
+    bool running = false;
+};
+
+}  // namespace tessaro

@@ -1,0 +1,883 @@
+#include "app/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScreen>
+#include <QSettings>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUndoStack>
+
+#include "app/CommandTable.h"
+#include "app/JoinController.h"
+#include "app/LockKeys.h"
+#include "app/WorkspaceCommands.h"
+#include "dialogs/AboutDialog.h"
+#include "dialogs/COutputWnd.h"
+#include "dialogs/Help.h"
+#include "dialogs/PreferencesDialog.h"
+#include "dialogs/TagEditorDialog.h"
+#include "io/Files.h"
+#include "settings/Preferences.h"
+#include "settings/Product.h"
+#include "settings/WindowSettings.h"
+#include "view/TrackListModel.h"
+#include "view/TrackListView.h"
+#include "workspace/Exception.h"
+#include "workspace/FolderInputs.h"
+#include "workspace/NaturalOrder.h"
+#include "workspace/TessaroWorkSpace.h"
+
+// Outside any namespace, as Qt's resource initialiser must be.
+static void InitResources() {
+    Q_INIT_RESOURCE(tessaro);
+}
+
+namespace tessaro {
+namespace {
+
+const QString kPreferencesFolder = QString::fromLatin1(kProductTitle);
+const char* const kMp3Filter =
+    QT_TRANSLATE_NOOP("tessaro::MainWindow", "MPEG audio (*.mp3 *.mp2 *.mpa)");
+const char* const kWorkspaceFilter =
+    QT_TRANSLATE_NOOP("tessaro::MainWindow", "Tessaro Workspace file(*.twk)");
+const QString kRecentKey = QStringLiteral("recentWorkspaces");
+constexpr int kRecentCount = 8;
+
+// The desktop theme's icon for a tool-bar button where it has one, which its scalable or larger
+// pictures keep sharp at any scale; else the program's own, drawn at 16 and 32 pixels: Qt looks
+// for the larger one by itself only where the whole screen has twice the density, not where one
+// window is moved to such a screen.
+QIcon ToolIcon(const QString& name) {
+    static const QHash<QString, QString> themed = {
+        {QStringLiteral("new"), QStringLiteral("document-new")},
+        {QStringLiteral("open"), QStringLiteral("document-open")},
+        {QStringLiteral("save"), QStringLiteral("document-save")},
+        {QStringLiteral("insert"), QStringLiteral("list-add")},
+        {QStringLiteral("remove"), QStringLiteral("list-remove")},
+        {QStringLiteral("up"), QStringLiteral("go-up")},
+        {QStringLiteral("down"), QStringLiteral("go-down")},
+        {QStringLiteral("preferences"), QStringLiteral("preferences-system")},
+        {QStringLiteral("help"), QStringLiteral("help-contents")},
+    };
+    QIcon own;
+    own.addFile(QStringLiteral(":/icons/tool-%1.png").arg(name), QSize(16, 16));
+    own.addFile(QStringLiteral(":/icons/tool-%1@2x.png").arg(name), QSize(32, 32));
+    return themed.contains(name) ? QIcon::fromTheme(themed.value(name), own) : own;
+}
+
+// The platform's keys for the command, then its own, each once.
+QList<QKeySequence> Keys(const Command& command) {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(command.standardKeys);
+    if (!command.keys.isEmpty() && !keys.contains(command.keys)) {
+        keys << command.keys;
+    }
+    return keys;
+}
+
+bool IsWorkspaceName(const QString& path) {
+    return path.endsWith(QStringLiteral(".twk"), Qt::CaseInsensitive);
+}
+
+}  // namespace
+
+MainWindow::MainWindow()
+    : m_tracks(new TrackListModel(this)),
+      m_view(new TrackListView(*m_tracks)),
+      m_join(new JoinController(this)),
+      m_undoStack(new QUndoStack(this)),
+      m_notice(new QLabel),
+      m_progress(new QProgressBar),
+      m_cancelButton(new QToolButton),
+      m_cancelAction(new QAction(tr("&Cancel Merge"), this)),
+      m_figures(new QLabel),
+      m_toolBar(new QToolBar(tr("Tool Bar"), this)),
+      m_output(new COutputWnd(this)),
+      m_dialogs(std::make_unique<QtWindowDialogs>()),
+      m_recentMenu(new QMenu(tr("Recent &Workspaces"), this)) {
+    m_preferences = LoadJoinPreferences(GetPreferencesPath(kPreferencesFolder));
+    InitResources();
+    CreateCentralArea();
+    CreateStatusBar();
+    addDockWidget(Qt::BottomDockWidgetArea, m_output);
+    resizeDocks({m_output}, {100}, Qt::Vertical);
+    CreateCommands();
+    CreateMenuBar();
+    CreateToolBar();
+    ConnectList();
+    ConnectJoin();
+    connect(m_undoStack, &QUndoStack::indexChanged, this, &MainWindow::UpdateCommandUI);
+    connect(m_undoStack, &QUndoStack::cleanChanged, this, &MainWindow::UpdateTitle);
+    UpdateCommandUI();
+    UpdateTitle();
+    // Within the screen's free area, leaving room for the window's frame, so that the status
+    // bar and its progress bar are never off-screen on a small screen.
+    const QSize frameAllowance(16, 48);
+    resize(QSize(800, 600).boundedTo(screen()->availableGeometry().size() - frameAllowance));
+}
+
+MainWindow::~MainWindow() {
+    // The window is gone by now: there is no one left to tell of a failure.
+    static_cast<void>(
+        WriteSaveID3Tag(GetPreferencesPath(kPreferencesFolder), m_preferences.saveID3Tag));
+    // The stack clears itself as it goes, when the actions it would update are gone.
+    disconnect(m_undoStack, nullptr, this, nullptr);
+}
+
+void MainWindow::SetDialogs(std::unique_ptr<WindowDialogs> dialogs) {
+    m_dialogs = std::move(dialogs);
+}
+
+bool MainWindow::IsMerging() const {
+    return m_join->IsRunning();
+}
+
+TessaroWorkSpace MainWindow::Workspace() const {
+    TessaroWorkSpace workspace;
+    workspace.SetPaths(m_tracks->Paths());
+    workspace.SetTag(m_tag);
+    return workspace;
+}
+
+WorkspaceParts MainWindow::Parts() {
+    return {*m_tracks, *m_view, m_tag, m_file};
+}
+
+void MainWindow::CreateCentralArea() {
+    // A bar above the list for what the user must know after a merge, closed by its button.
+    auto* noticeBar = new QFrame;
+    noticeBar->setFrameShape(QFrame::StyledPanel);
+    noticeBar->setAutoFillBackground(true);
+    noticeBar->setBackgroundRole(QPalette::ToolTipBase);
+    noticeBar->setForegroundRole(QPalette::ToolTipText);
+    m_notice->setWordWrap(true);
+    m_notice->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* close = new QToolButton;
+    close->setAutoRaise(true);
+    close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+    close->setToolTip(tr("Close this message"));
+    connect(close, &QToolButton::clicked, noticeBar, &QWidget::hide);
+    auto* noticeLayout = new QHBoxLayout(noticeBar);
+    noticeLayout->addWidget(m_notice, 1);
+    noticeLayout->addWidget(close, 0, Qt::AlignTop);
+    noticeBar->hide();
+
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(noticeBar);
+    layout->addWidget(m_view, 1);
+    setCentralWidget(central);
+    setFocusProxy(m_view);
+}
+
+void MainWindow::ShowNotice(const QString& text) {
+    m_notice->setText(text);
+    m_notice->parentWidget()->setVisible(!text.isEmpty());
+}
+
+void MainWindow::CreateCommands() {
+    for (const Command& command : CommandTable()) {
+        const QString name = QLatin1String(command.name);
+        const QString prompt = command.prompt ? tr(command.prompt) : QString();
+        QAction* action = ViewToggle(name);
+        if (!action) {
+            action = new QAction(this);
+            if (command.icon) {
+                action->setIcon(ToolIcon(QLatin1String(command.icon)));
+            }
+        }
+        action->setObjectName(name);
+        action->setText(tr(command.text));
+        // The part before "\n" is the status-bar prompt, the part after it the tool tip.
+        action->setStatusTip(prompt.section(QLatin1Char('\n'), 0, 0));
+        if (prompt.contains(QLatin1Char('\n'))) {
+            action->setToolTip(prompt.section(QLatin1Char('\n'), 1));
+        }
+        // Window-wide, so that the keys the menus show work wherever the focus is.
+        action->setShortcuts(Keys(command));
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        if (command.handler) {
+            connect(action, &QAction::triggered, this, command.handler);
+        }
+        if (command.onList) {
+            m_view->addAction(action);
+        }
+        m_actions.insert(name, action);
+    }
+    QAction* statusBar = Action(QStringLiteral("statusBar"));
+    statusBar->setCheckable(true);
+    statusBar->setChecked(true);
+    connect(statusBar, &QAction::toggled, this->statusBar(), &QWidget::setVisible);
+}
+
+QAction* MainWindow::ViewToggle(const QString& name) const {
+    return name == QLatin1String("outputWindow") ? m_output->toggleViewAction()
+           : name == QLatin1String("toolBar")    ? m_toolBar->toggleViewAction()
+                                                 : nullptr;
+}
+
+void MainWindow::CreateMenuBar() {
+    const std::pair<CommandMenu, QString> menus[] = {{CommandMenu::File, tr("&File")},
+                                                     {CommandMenu::Edit, tr("&Edit")},
+                                                     {CommandMenu::View, tr("&View")},
+                                                     {CommandMenu::Help, tr("&Help")}};
+    for (const auto& [which, title] : menus) {
+        QMenu* menu = menuBar()->addMenu(title);
+        for (const Command& command : CommandTable()) {
+            if (command.menu != which) {
+                continue;
+            }
+            if (command.menuSeparator) {
+                menu->addSeparator();
+            }
+            menu->addAction(Action(QLatin1String(command.name)));
+            if (qstrcmp(command.name, "saveWorkspaceAs") == 0) {
+                menu->addMenu(m_recentMenu);
+            }
+        }
+    }
+    FillRecentMenu(WindowSettings().value(kRecentKey).toStringList());
+}
+
+void MainWindow::FillRecentMenu(const QStringList& recent) {
+    m_recentMenu->clear();
+    for (int i = 0; i < recent.size(); ++i) {
+        const QString path = recent[i];
+        QAction* open = m_recentMenu->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)));
+        connect(open, &QAction::triggered, this, [this, path] {
+            if (MaybeSave()) {
+                OpenWorkspace(path);
+            }
+        });
+    }
+    m_recentMenu->setEnabled(!recent.isEmpty() && !IsMerging());
+}
+
+void MainWindow::RememberWorkspace(const QString& path) {
+    QSettings settings = WindowSettings();
+    QStringList recent = settings.value(kRecentKey).toStringList();
+    recent.removeAll(path);
+    recent.prepend(path);
+    recent = recent.mid(0, kRecentCount);
+    settings.setValue(kRecentKey, recent);
+    FillRecentMenu(recent);
+}
+
+void MainWindow::CreateToolBar() {
+    m_toolBar->setObjectName(QStringLiteral("ToolBar"));  // for the saved window layout
+    m_toolBar->setIconSize(QSize(16, 16));
+    for (const Command& command : CommandTable()) {
+        if (command.icon) {
+            if (command.toolBarSeparator) {
+                m_toolBar->addSeparator();
+            }
+            m_toolBar->addAction(Action(QLatin1String(command.name)));
+        }
+    }
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+}
+
+void MainWindow::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->showMessage(IdleMessage());
+    // The message area falls back to "Ready", or "Merging…", whenever a prompt goes away.
+    connect(bar, &QStatusBar::messageChanged, bar, [this, bar](const QString& message) {
+        if (message.isEmpty()) {
+            bar->showMessage(IdleMessage());
+        }
+    });
+    bar->addPermanentWidget(m_figures);
+    connect(m_tracks, &TrackListModel::totalsChanged, this, &MainWindow::UpdateStatusFigures);
+    UpdateStatusFigures();
+    const char* names[3] = {"CAP", "NUM", "SCRL"};
+    for (int i = 0; i < 3; ++i) {
+        m_indicators[i] = new QLabel(QString::fromLatin1(names[i]), bar);
+        m_indicators[i]->setAlignment(Qt::AlignCenter);
+        m_indicators[i]->setMinimumWidth(m_indicators[i]->sizeHint().width() + 8);
+        m_indicators[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        bar->addPermanentWidget(m_indicators[i]);
+    }
+    UpdateLockIndicators();
+    qApp->installEventFilter(this);
+
+    // Placed by hand rather than by the bar's layout, so that it keeps its own geometry.
+    m_progress->setParent(bar);
+    m_progress->setFormat(QStringLiteral("%p%"));
+    m_progress->setRange(0, 100);
+    m_progress->hide();
+    m_cancelButton->setParent(bar);
+    m_cancelButton->setText(tr("Cancel"));
+    m_cancelButton->setToolTip(tr("Stop the merge; the output file stays as it was (Esc)"));
+    m_cancelButton->hide();
+    connect(m_cancelButton, &QToolButton::clicked, this, &MainWindow::OnCancelMerge);
+    // A window-wide shortcut, so that Esc stops the merge wherever the focus is.
+    m_cancelAction->setObjectName(QStringLiteral("cancelMerge"));
+    m_actions.insert(m_cancelAction->objectName(), m_cancelAction);
+    m_cancelAction->setShortcut(Qt::Key_Escape);
+    m_cancelAction->setShortcutContext(Qt::WindowShortcut);
+    addAction(m_cancelAction);
+    connect(m_cancelAction, &QAction::triggered, this, &MainWindow::OnCancelMerge);
+    bar->installEventFilter(this);
+}
+
+void MainWindow::ConnectList() {
+    m_view->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(m_tracks, &TrackListModel::moveRequested, this,
+            [this](const QList<int>& rows, int before) {
+                if (!Arrange(tr("Move"), MoveRowsBefore(m_tracks->Count(), rows, before))) {
+                    return;  // dropped where they stood
+                }
+                Log(rows.size() == 1
+                        ? tr("Move mp3 file from position %1 to %2").arg(rows.first()).arg(before)
+                        : tr("Move %n mp3 files to position %1", nullptr, int(rows.size()))
+                              .arg(before));
+            });
+    connect(m_tracks, &TrackListModel::filesDropped, this, &MainWindow::OnFilesDropped);
+    connect(m_tracks, &TrackListModel::totalsChanged, this, &MainWindow::UpdateCommandUI);
+}
+
+void MainWindow::ConnectJoin() {
+    connect(m_join, &JoinController::progressed, m_progress, &QProgressBar::setValue);
+    connect(m_join, &JoinController::logged, this, &MainWindow::Log);
+    connect(m_join, &JoinController::finished, this, &MainWindow::OnMergeFinished);
+}
+
+void MainWindow::UpdateCommandUI() {
+    const bool idle = !IsMerging();
+    const bool entries = m_tracks->Count() > 0;
+    for (const Command& command : CommandTable()) {
+        const bool usable = command.use == CommandUse::Always ||
+                            (idle && (command.use == CommandUse::Idle || entries));
+        Action(QLatin1String(command.name))->setEnabled(usable);
+    }
+    m_cancelAction->setEnabled(!idle);
+    m_recentMenu->setEnabled(!m_recentMenu->isEmpty() && idle);
+    // Entries are not dragged about while a merge runs; files dropped then wait for its end.
+    m_view->setDragEnabled(idle);
+    // Undo and Redo name the step they take, and there must be one.
+    const auto name = [](const QString& command, const QString& step) {
+        return step.isEmpty() ? command : command + QLatin1Char(' ') + step;
+    };
+    QAction* undo = Action(QStringLiteral("undo"));
+    QAction* redo = Action(QStringLiteral("redo"));
+    undo->setText(name(tr("&Undo"), m_undoStack->undoText()));
+    redo->setText(name(tr("&Redo"), m_undoStack->redoText()));
+    undo->setEnabled(idle && m_undoStack->canUndo());
+    redo->setEnabled(idle && m_undoStack->canRedo());
+}
+
+QString MainWindow::DisplayName() const {
+    return m_file.isEmpty() ? tr("Untitled") : QFileInfo(m_file).fileName();
+}
+
+void MainWindow::UpdateTitle() {
+    setWindowTitle(
+        QStringLiteral("%1[*] \u2014 %2").arg(DisplayName(), QString::fromLatin1(kProductTitle)));
+    setWindowModified(!m_undoStack->isClean());
+}
+
+void MainWindow::Push(QUndoCommand* command) {
+    m_undoStack->push(command);
+    UpdateTitle();
+}
+
+bool MainWindow::MaybeSave() {
+    if (m_undoStack->isClean()) {
+        return true;
+    }
+    switch (m_dialogs->AskToSave(this, tr("Save changes to %1?").arg(DisplayName()))) {
+        case WindowDialogs::Answer::Save:
+            OnSaveWorkspace();
+            return m_undoStack->isClean();
+        case WindowDialogs::Answer::Discard:
+            return true;
+        case WindowDialogs::Answer::Cancel:
+            break;
+    }
+    return false;
+}
+
+void MainWindow::OnUndo() {
+    if (m_undoStack->canUndo()) {
+        Log(tr("Undo: %1").arg(m_undoStack->undoText()));
+        m_undoStack->undo();
+        UpdateTitle();
+    }
+}
+
+void MainWindow::OnRedo() {
+    if (m_undoStack->canRedo()) {
+        Log(tr("Redo: %1").arg(m_undoStack->redoText()));
+        m_undoStack->redo();
+        UpdateTitle();
+    }
+}
+
+void MainWindow::OnSelectAll() {
+    m_view->selectAll();
+}
+
+Rearrangement MainWindow::SortedAs(const QStringList& target) const {
+    Rearrangement sorted{OrderOf(m_tracks->Paths(), target), {}};
+    // The selection goes with its entries.
+    const QList<int> selected = m_view->SelectedRows();
+    for (int row = 0; row < sorted.order.size(); ++row) {
+        if (std::binary_search(selected.begin(), selected.end(), sorted.order[row])) {
+            sorted.landed << row;
+        }
+    }
+    return sorted;
+}
+
+bool MainWindow::Arrange(const QString& step, const Rearrangement& arrangement) {
+    if (std::is_sorted(arrangement.order.begin(), arrangement.order.end())) {
+        return false;
+    }
+    Push(new ArrangeTracks(step, Parts(), arrangement));
+    return true;
+}
+
+void MainWindow::OnSortByFileName() {
+    Arrange(tr("Sort by File Name"), SortedAs(SortedByFileName(m_tracks->Paths())));
+    Log(tr("MP3 files sorted by file name."));
+}
+
+void MainWindow::OnSortByTrack() {
+    Arrange(tr("Sort by Track Number"), SortedAs(SortedByTrack(m_tracks->Paths())));
+    Log(tr("MP3 files sorted by track number."));
+}
+
+QString MainWindow::IdleMessage() const {
+    return IsMerging() ? tr("Merging…") : tr("Ready");
+}
+
+void MainWindow::PlaceProgress() {
+    const QRect bar = statusBar()->rect();
+    const int cancelWidth = m_cancelButton->sizeHint().width();
+    // Where the bar is too narrow for Cancel, the bar's gap at the right end, then the progress
+    // bar itself give way, so Cancel stays whole at any window width.
+    const int margin = 2;
+    const int shortOf = qMax(0, margin + cancelWidth + 4 + 300 + 150 - bar.width());
+    const int gap = 150 - qMin(150, shortOf);
+    const int width = qMax(0, 300 - qMax(0, shortOf - 150));
+    const int right = bar.right() + 1 - gap;
+    m_progress->setGeometry(right - width, bar.top() + 2, width, bar.height() - 4);
+    m_progress->update();
+    m_cancelButton->setGeometry(qMax(margin, right - width - 4 - cancelWidth), bar.top() + 1,
+                                cancelWidth, bar.height() - 2);
+}
+
+QString MainWindow::StatusFigures() const {
+    const int count = m_tracks->Count();
+    const qint64 whole = qint64(m_tracks->TotalSeconds());
+    const QString clock = QStringLiteral("%1:%2:%3")
+                              .arg(whole / 3600)
+                              .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
+                              .arg(whole % 60, 2, 10, QLatin1Char('0'));
+    const QString files = count == 1 ? tr("1 file") : tr("%1 files").arg(count);
+    return QStringLiteral("%1, %2").arg(files, clock);
+}
+
+void MainWindow::UpdateStatusFigures() {
+    m_figures->setText(StatusFigures());
+    m_figures->setVisible(!IsMerging());
+}
+
+void MainWindow::UpdateLockIndicators() {
+    const std::optional<LockKeys> keys = QueryLockKeys();
+    const bool on[3] = {keys && keys->capsLock, keys && keys->numLock, keys && keys->scrollLock};
+    // Like a lamp: a key that is off, or whose state is unknown, shows greyed.
+    for (int i = 0; i < 3; ++i) {
+        m_indicators[i]->setEnabled(on[i]);
+    }
+}
+
+void MainWindow::Log(const QString& text) {
+    m_output->AppendLogLine(text);
+}
+
+void MainWindow::LogEach(const QStringList& lines) {
+    for (const QString& line : lines) {
+        Log(line);
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == statusBar() && event->type() == QEvent::Resize) {
+        PlaceProgress();
+    } else if (event->type() == QEvent::KeyRelease ||
+               (watched == this && event->type() == QEvent::WindowActivate)) {
+        UpdateLockIndicators();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::RestoreLayout() {
+    QSettings settings = WindowSettings();
+    restoreGeometry(settings.value(QStringLiteral("geometry")).toByteArray());
+    restoreState(settings.value(QStringLiteral("windowState")).toByteArray());
+    Action(QStringLiteral("statusBar"))
+        ->setChecked(settings.value(QStringLiteral("statusBar"), true).toBool());
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    if (IsMerging()) {
+        // Closed once the merge has ended, the output left as it was.
+        if (m_dialogs->Confirm(this, tr("Merge"),
+                               tr("A merge is running. Cancel it and close the window?"),
+                               tr("Cancel the Merge"))) {
+            m_closeAfterMerge = true;
+            OnCancelMerge();
+        } else {
+            Log(tr("You can not exit the application while merge thread is running ..."));
+        }
+        return;
+    }
+    if (!MaybeSave()) {
+        return;
+    }
+    QSettings settings = WindowSettings();
+    settings.setValue(QStringLiteral("geometry"), saveGeometry());
+    settings.setValue(QStringLiteral("windowState"), saveState());
+    settings.setValue(QStringLiteral("statusBar"), statusBar()->isVisibleTo(this));
+    event->accept();
+}
+
+void MainWindow::OnFilesDropped(const QStringList& paths, int row) {
+    if (paths.size() == 1 && IsWorkspaceName(paths.first())) {
+        if (!IsMerging() && MaybeSave()) {
+            OpenWorkspace(paths.first());
+        }
+        return;
+    }
+    AddInputs(paths, row, tr("Drop"), true);
+}
+
+QStringList MainWindow::AddInputs(const QStringList& paths, int row, const QString& step,
+                                  bool audioOnly) {
+    const FolderInputs inputs = ExpandFolders(paths);
+    LogEach(inputs.notes);
+    QStringList added;
+    for (const QString& path : inputs.files) {
+        if (UsableInput(path, audioOnly)) {
+            added << path;
+        }
+    }
+    // A merge's inputs are fixed when it starts, but the list stays as it is until its end.
+    if (IsMerging()) {
+        m_pendingDrops << added;
+    } else if (!added.isEmpty()) {
+        Push(new InsertTracks(step, Parts(), row, added));
+    }
+    return added;
+}
+
+bool MainWindow::UsableInput(const QString& path, bool audioOnly) {
+    QString problem = UnusableName(path);
+    if (problem.isEmpty() && audioOnly && !IsMpegAudioName(path)) {
+        problem = tr("it is not an MPEG audio file (.mp3, .mp2, .mpa)");
+    }
+    if (!problem.isEmpty()) {
+        Log(tr("MP3 file %1 has not been added: %2.").arg(Quoted(path), problem));
+    }
+    return problem.isEmpty();
+}
+
+void MainWindow::OpenFiles(const QStringList& names) {
+    // Kept as absolute paths, as dropped files are, so that a saved workspace still finds them.
+    QStringList paths;
+    for (const QString& name : names) {
+        paths << QDir::current().absoluteFilePath(name);
+    }
+    if (paths.size() == 1 && IsWorkspaceName(paths[0])) {
+        if (!IsMerging() && MaybeSave()) {
+            OpenWorkspace(paths[0]);
+        }
+        return;
+    }
+    AddInputs(paths, m_tracks->Count(), tr("Insert"));
+}
+
+void MainWindow::OnNewWorkspace() {
+    if (!MaybeSave()) {
+        return;
+    }
+    Push(new ReplaceWorkspace(tr("New"), Parts(), {}, {}, QString()));
+    m_undoStack->setClean();
+    Log(tr("Create new workspace."));
+}
+
+void MainWindow::OnOpenWorkspace() {
+    if (!MaybeSave()) {
+        return;
+    }
+    const QString path =
+        m_dialogs->GetOpenFileName(this, tr(kWorkspaceFilter), QStringLiteral("twk"));
+    if (!path.isEmpty()) {
+        OpenWorkspace(path);
+    }
+}
+
+void MainWindow::OpenWorkspace(const QString& path) {
+    QString problem = UnusableName(path);
+    try {
+        if (problem.isEmpty()) {
+            TessaroWorkSpace opened;
+            const FolderInputs folders = opened.LoadFromFile(path);
+            Push(new ReplaceWorkspace(tr("Open"), Parts(), opened.Paths(), opened.Tag(), path));
+            m_undoStack->setClean();
+            Log(tr("Workspace has been opened."));
+            LogEach(folders.notes);
+            RememberWorkspace(path);
+            return;
+        }
+    } catch (const BadTessaroWorkSpaceIden&) {
+        problem = tr("it is not a Tessaro workspace file, or it cannot be read.");
+    } catch (const BadTessaroWorkSpaceFile& damaged) {
+        problem = tr("the file is damaged: %1.").arg(damaged.reason);
+    }
+    m_dialogs->ShowMessage(this, WindowDialogs::Icon::Error, tr("Open workspace"),
+                           tr("Cannot open %1: %2").arg(Quoted(path), problem));
+}
+
+void MainWindow::OnSaveWorkspace() {
+    if (m_file.isEmpty()) {
+        OnSaveWorkspaceAs();
+    } else {
+        SaveTo(m_file);
+    }
+}
+
+void MainWindow::OnSaveWorkspaceAs() {
+    const QString path =
+        m_dialogs->GetSaveFileName(this, tr(kWorkspaceFilter), QStringLiteral("twk"), m_file);
+    if (!path.isEmpty() && SaveTo(path)) {
+        m_file = path;
+        UpdateTitle();
+    }
+}
+
+bool MainWindow::SaveTo(const QString& path) {
+    try {
+        Workspace().SaveToFile(path);
+    } catch (const TessaroWorkSpaceNotSaved& failure) {
+        m_dialogs->ShowMessage(
+            this, WindowDialogs::Icon::Error, tr("Save workspace"),
+            tr("Cannot save the workspace to %1: %2").arg(Quoted(path), failure.reason));
+        return false;
+    }
+    m_undoStack->setClean();
+    Log(tr("Workspace has been saved."));
+    RememberWorkspace(path);
+    return true;
+}
+
+void MainWindow::OnInsertMp3() {
+    // Picked together, numbered files go in as people count them, whatever the dialog's order.
+    const QStringList paths =
+        SortedByFileName(m_dialogs->GetOpenFileNames(this, tr(kMp3Filter), QStringLiteral("mp3")));
+    for (const QString& path : AddInputs(paths, m_tracks->Count(), tr("Insert"))) {
+        Log(tr("MP3 file \"%1\" has been inserted!").arg(path));
+    }
+}
+
+void MainWindow::OnInsertFolder() {
+    const QString folder = m_dialogs->GetExistingFolder(this);
+    if (folder.isEmpty()) {
+        return;
+    }
+    if (const QStringList added = AddInputs({folder}, m_tracks->Count(), tr("Insert Folder"));
+        !added.isEmpty()) {
+        Log(tr("Folder \"%1\" has been inserted with %2 MP3 files!").arg(folder).arg(added.size()));
+    }
+}
+
+void MainWindow::OnRemoveMp3() {
+    const QList<int> selection = m_view->SelectedRows();
+    if (selection.isEmpty()) {
+        return;
+    }
+    Log(selection.size() == 1
+            ? tr("MP3 file has been removed from workspace.")
+            : tr("%n MP3 files have been removed from workspace.", nullptr, int(selection.size())));
+    Push(new RemoveTracks(tr("Remove"), Parts(), selection));
+}
+
+void MainWindow::MoveSelection(Direction direction) {
+    const QList<int> selection = m_view->SelectedRows();
+    if (selection.isEmpty()) {
+        return;
+    }
+    const bool up = direction == Direction::Up;
+    const int count = int(selection.size());
+    try {
+        Arrange(up ? tr("Move Up") : tr("Move Down"),
+                StepRows(m_tracks->Count(), selection, direction));
+        Log(count == 1 ? (up ? tr("MP3 file moved up.") : tr("MP3 file moved down."))
+                       : (up ? tr("%n MP3 files moved up.", nullptr, count)
+                             : tr("%n MP3 files moved down.", nullptr, count)));
+    } catch (const x::BadBound&) {
+        // The first entry cannot move up, nor the last one down: nothing to do or say.
+    }
+}
+
+void MainWindow::OnHelp() {
+    const QString help = HelpFilePath(QCoreApplication::applicationFilePath());
+    const bool present = QFileInfo(help).isFile();
+    if (present && HasHelpViewer() && OpenHelp()) {
+        return;
+    }
+    // Handed over without a viewer, the file would open nowhere and nothing would be said.
+    const QString why =
+        present ? tr("No program for compiled HTML help is installed to open the help file %1. "
+                     "Install xchm or kchmviewer, for example with: sudo apt-get install xchm")
+                      .arg(Quoted(help))
+                : tr("The help file %1 is missing.").arg(Quoted(help));
+    const QString guide = HtmlGuidePath(QCoreApplication::applicationFilePath());
+    if (guide.isEmpty()) {
+        m_dialogs->ShowMessage(this, WindowDialogs::Icon::Error, tr("Help"), why);
+    } else if (!HasWebBrowser()) {
+        m_dialogs->ShowMessage(this, WindowDialogs::Icon::Error, tr("Help"),
+                               why + QStringLiteral("\n\n") +
+                                   tr("No web browser was found either to read the same guide, "
+                                      "%1. Install one, for example with: sudo apt-get install "
+                                      "firefox-esr")
+                                       .arg(Quoted(guide)));
+    } else if (m_dialogs->Confirm(this, tr("Help"),
+                                  why + QStringLiteral("\n\n") +
+                                      tr("The same guide can be read in your web browser."),
+                                  tr("Open in Browser")) &&
+               !OpenHtmlGuide(guide)) {
+        ShowNoBrowser(tr("Help"), guide);
+    }
+}
+
+void MainWindow::ShowNoBrowser(const QString& caption, const QString& address) {
+    m_dialogs->ShowMessage(this, WindowDialogs::Icon::Error, caption,
+                           tr("Cannot start a web browser for %1.").arg(Quoted(address)));
+}
+
+void MainWindow::OnID3TagEditor() {
+    // It shows the workspace's tag, which is replaced only on OK.
+    TagEditorDialog editor(this, m_tag, m_preferences.saveID3Tag);
+    if (editor.exec() == QDialog::Accepted) {
+        SetTag(editor.Tag());
+    }
+}
+
+void MainWindow::SetTag(const OutputTag& tag) {
+    if (!(tag == m_tag)) {
+        Push(new ChangeTag(tr("Tag"), Parts(), tag));
+    }
+}
+
+void MainWindow::OnPreferences() {
+    PreferencesDialog dialog(this);
+    dialog.StandardPage().SetPreferences(m_preferences);
+    if (dialog.exec() == QDialog::Accepted) {
+        m_preferences = dialog.StandardPage().Preferences();
+        // The options are kept at once; the preference file is written as the window closes.
+        SaveJoinOptions(m_preferences.options);
+    }
+}
+
+void MainWindow::OnExit() {
+    close();
+}
+
+void MainWindow::OnVisitWebSite() {
+    if (!VisitMakerWebSite()) {
+        ShowNoBrowser(tr("Visit Veskaro Technology"), kMakerWebSite.toString());
+    }
+}
+
+void MainWindow::OnAbout() {
+    AboutDialog about(this);
+    about.exec();
+}
+
+void MainWindow::OnMerge() {
+    if (m_tracks->Count() == 0) {
+        return;
+    }
+    // Beside the workspace, named as it is, once it has a file.
+    const QFileInfo workspace(m_file);
+    const QString proposed = m_file.isEmpty()
+                                 ? QString()
+                                 : workspace.absoluteDir().filePath(workspace.completeBaseName() +
+                                                                    QStringLiteral(".mp3"));
+    const QString path =
+        m_dialogs->GetSaveFileName(this, tr(kMp3Filter), QStringLiteral("mp3"), proposed);
+    if (path.isEmpty()) {
+        return;
+    }
+    ShowNotice(QString());
+    m_join->Start(
+        {m_tracks->Paths(), path, m_tag, m_preferences.saveID3Tag, m_preferences.options});
+    Log(tr("Begin to merge mp3 files ..."));
+    m_progress->setValue(0);
+    m_progress->show();
+    m_cancelButton->setEnabled(true);
+    m_cancelButton->show();
+    UpdateCommandUI();
+    UpdateStatusFigures();
+    statusBar()->showMessage(IdleMessage());
+}
+
+void MainWindow::OnCancelMerge() {
+    if (IsMerging() && !m_join->IsCancelling()) {
+        m_join->Cancel();
+        m_cancelButton->setEnabled(false);
+    }
+}
+
+void MainWindow::OnMergeFinished(const MergeResult& result) {
+    m_progress->hide();
+    m_cancelButton->hide();
+    UpdateCommandUI();
+    UpdateStatusFigures();
+    statusBar()->showMessage(IdleMessage());
+    if (!m_pendingDrops.isEmpty()) {
+        Push(new InsertTracks(tr("Drop"), Parts(), m_tracks->Count(), m_pendingDrops));
+        Log(tr("%n file(s) dropped during the merge have been added.", nullptr,
+               int(m_pendingDrops.size())));
+        m_pendingDrops.clear();
+    }
+    // The window's attention, should the user be busy elsewhere meanwhile.
+    QApplication::alert(this);
+    if (m_closeAfterMerge) {
+        m_closeAfterMerge = false;
+        close();
+        return;
+    }
+    if (result.Succeeded() && result.formatsToConform > 0 && !m_preferences.options.conform) {
+        const QString unlike =
+            result.formatsToConform == 1
+                ? tr("1 input differs in format from the first")
+                : tr("%1 inputs differ in format from the first").arg(result.formatsToConform);
+        ShowNotice(unlike + tr(", and many players play the joined file wrongly. Turn on "
+                               "\"Re-encode inputs of another format to match the first\" in "
+                               "File > Preferences and merge again to keep one format "
+                               "throughout."));
+    }
+    // A cancelled merge did what was asked: the log says so, no box is needed.
+    if (!result.Succeeded() && !result.cancelled) {
+        m_dialogs->ShowMessage(this, WindowDialogs::Icon::Error, tr("Merge failed"), result.error);
+    }
+}
+
+}  // namespace tessaro

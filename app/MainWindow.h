@@ -1,0 +1,198 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <memory>
+
+#include "app/WindowDialogs.h"
+#include "merge/MergeJob.h"
+#include "settings/JoinPreferences.h"
+#include "workspace/OutputTag.h"
+#include "workspace/TrackOrder.h"
+
+class COutputWnd;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QToolBar;
+class QToolButton;
+class QUndoCommand;
+class QUndoStack;
+
+namespace tessaro {
+
+class JoinController;
+class TessaroWorkSpace;
+class TrackListModel;
+class TrackListView;
+struct Command;
+struct WorkspaceParts;
+
+// The one main window: the track list in the middle, the tool bar on top, the output pane docked
+// at the bottom and the status bar with the merge progress. It owns the workspace (the list's
+// entries, the typed tag, the file they are kept in) and changes it only through undoable
+// commands; joins run on the join controller.
+//
+// Errors: what the core reports goes to the output log, a line of its own for each; a message
+// box only where the user must answer or a command failed as a whole.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Reads the preference file.
+    MainWindow();
+    // Writes the preference file.
+    ~MainWindow() override;
+
+    // Window geometry and bar layout of the last run, kept by QSettings.
+    void RestoreLayout();
+    // Tests answer the dialogs from a script.
+    void SetDialogs(std::unique_ptr<WindowDialogs> dialogs);
+    // Files named on the command line or by a second launch, relative to the working folder: a
+    // workspace file (*.twk) named alone is opened as File > Open opens it; other files are
+    // added at the end, and folders stand for their files.
+    void OpenFiles(const QStringList& names);
+
+    // The command's action, by its name in the command table; null for none.
+    QAction* Action(const QString& name) const { return m_actions.value(name); }
+    bool IsMerging() const;
+    bool SaveID3Tag() const { return m_preferences.saveID3Tag; }
+    void SetSaveID3Tag(bool on) { m_preferences.saveID3Tag = on; }
+    const JoinOptions& Options() const { return m_preferences.options; }
+    // The workspace as its file would hold it now.
+    TessaroWorkSpace Workspace() const;
+    const OutputTag& Tag() const { return m_tag; }
+    // Gives the workspace the tag, as a step to undo.
+    void SetTag(const OutputTag& tag);
+    // The file the workspace is kept in; empty before it is first saved.
+    const QString& WorkspaceFile() const { return m_file; }
+
+    TrackListModel& Tracks() { return *m_tracks; }
+    TrackListView& View() { return *m_view; }
+    COutputWnd& Output() { return *m_output; }
+    QProgressBar& Progress() { return *m_progress; }
+    QToolButton& CancelButton() { return *m_cancelButton; }
+    QLabel& Notice() { return *m_notice; }
+    QToolBar& ToolBar() { return *m_toolBar; }
+    QMenu& RecentMenu() { return *m_recentMenu; }
+    // The number of files in the list and their playing time, beside the lock indicators.
+    QString StatusFigures() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend const std::vector<Command>& CommandTable();
+
+    void CreateCentralArea();
+    void CreateCommands();
+    void CreateMenuBar();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void ConnectJoin();
+    void ConnectList();
+    // The action of the output pane's or the tool bar's own toggle; null for other commands.
+    QAction* ViewToggle(const QString& name) const;
+    // Enables each command while it can be given; Undo and Redo name their step.
+    void UpdateCommandUI();
+    // "NAME[*] — Zovi Tessaro 1.2", marked while there are unsaved changes.
+    void UpdateTitle();
+    // The workspace file's name, or "Untitled".
+    QString DisplayName() const;
+    // 300 pixels wide, ending 150 pixels before the status bar's right end, 2 pixels inside it,
+    // the Cancel button just before it; in a narrow window the gap, then the bar give way.
+    void PlaceProgress();
+    // What the status bar's message area shows when no prompt does: "Ready", or "Merging…".
+    QString IdleMessage() const;
+    // Shows the list's figures anew; while a merge runs the progress bar stands in their place.
+    void UpdateStatusFigures();
+    void UpdateLockIndicators();
+    void Log(const QString& text);
+    void LogEach(const QStringList& lines);
+
+    WorkspaceParts Parts();
+    // Does the command and makes it one step that Undo takes back.
+    void Push(QUndoCommand* command);
+    // Puts the entries in a new order as a step to undo; false, doing nothing, for the same.
+    bool Arrange(const QString& step, const Rearrangement& arrangement);
+    // Whether the work may be replaced or closed: true where nothing is unsaved, or the user
+    // saved or discarded it; false when the user cancelled or the save failed.
+    bool MaybeSave();
+    // Writes the workspace to `path`; says why not and returns false when it cannot.
+    bool SaveTo(const QString& path);
+    // Whether a file chosen or dropped can be added by the name it came with; logs why not.
+    bool UsableInput(const QString& path, bool audioOnly);
+    // Inserts files inserted, dropped or named on the command line before `row`, each folder
+    // among them standing for the MPEG audio files under it, or keeps them for the end of the
+    // merge that runs; logs what the folders left out and each name that cannot be used. Those
+    // dropped must have an MPEG audio name. Returns the files it took.
+    QStringList AddInputs(const QStringList& paths, int row, const QString& step,
+                          bool audioOnly = false);
+    // Files dropped from outside before `row`: a workspace file alone is opened, the rest added.
+    void OnFilesDropped(const QStringList& paths, int row);
+    // Replaces the workspace with the one in the file, or says why it cannot.
+    void OpenWorkspace(const QString& path);
+    // Puts a workspace file opened or saved first in File > Recent Workspaces, which keeps the
+    // last eight in the window's settings.
+    void RememberWorkspace(const QString& path);
+    void FillRecentMenu(const QStringList& recent);
+    void ShowNoBrowser(const QString& caption, const QString& address);
+    void MoveSelection(Direction direction);
+    // The order that gives the entries' paths as `target` (a sort of them), the selection kept.
+    Rearrangement SortedAs(const QStringList& target) const;
+    // Shows a message above the list until it is closed or the next merge starts.
+    void ShowNotice(const QString& text);
+
+    void OnNewWorkspace();
+    void OnOpenWorkspace();
+    void OnSaveWorkspace();
+    void OnSaveWorkspaceAs();
+    void OnInsertMp3();
+    void OnInsertFolder();
+    void OnRemoveMp3();
+    void OnMoveUp() { MoveSelection(Direction::Up); }
+    void OnMoveDown() { MoveSelection(Direction::Down); }
+    void OnUndo();
+    void OnRedo();
+    void OnSelectAll();
+    void OnSortByFileName();
+    void OnSortByTrack();
+    void OnExit();
+    void OnHelp();
+    void OnVisitWebSite();
+    void OnAbout();
+    void OnID3TagEditor();
+    void OnMerge();
+    // Asks the running merge to stop; it ends as a failed one does, leaving the target as it was.
+    void OnCancelMerge();
+    void OnPreferences();
+    void OnMergeFinished(const MergeResult& result);
+
+    // SaveID3Tag, and what the joined file carries beyond the tag.
+    JoinPreferences m_preferences;
+    OutputTag m_tag;
+    QString m_file;
+    TrackListModel* m_tracks;
+    TrackListView* m_view;
+    JoinController* m_join;
+    QUndoStack* m_undoStack;
+    QLabel* m_notice;
+    QProgressBar* m_progress;
+    QToolButton* m_cancelButton;
+    // Esc anywhere in the window while a merge runs.
+    QAction* m_cancelAction;
+    QLabel* m_figures;
+    QToolBar* m_toolBar;
+    COutputWnd* m_output;
+    QLabel* m_indicators[3];  // CAP, NUM, SCRL
+    std::unique_ptr<WindowDialogs> m_dialogs;
+    QHash<QString, QAction*> m_actions;
+    QMenu* m_recentMenu;
+    // Files dropped while a merge runs, added once it has finished.
+    QStringList m_pendingDrops;
+    // The window closes once the merge it cancelled has ended.
+    bool m_closeAfterMerge = false;
+};
+
+}  // namespace tessaro

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QList>
+#include <QStringList>
+#include <QUndoCommand>
+
+#include "workspace/OutputTag.h"
+#include "workspace/TrackOrder.h"
+
+namespace tessaro {
+
+class TrackListModel;
+class TrackListView;
+
+// What the workspace's commands change: the entries, the selection shown of them, the typed tag
+// and the file the workspace is kept in.
+struct WorkspaceParts {
+    TrackListModel& tracks;
+    TrackListView& view;
+    OutputTag& tag;
+    QString& file;
+};
+
+// Inserts files before a row and selects them.
+class InsertTracks : public QUndoCommand {
+public:
+    InsertTracks(const QString& text, WorkspaceParts parts, int row, QStringList paths);
+    void redo() override;
+    void undo() override;
+
+private:
+    QList<int> Rows() const;
+
+    WorkspaceParts parts;
+    const int row;
+    const QStringList paths;
+};
+
+// Removes the entries at these rows, leaving nothing selected; undone, they are back, selected.
+class RemoveTracks : public QUndoCommand {
+public:
+    RemoveTracks(const QString& text, WorkspaceParts parts, const QList<int>& rows);
+    void redo() override;
+    void undo() override;
+
+private:
+    WorkspaceParts parts;
+    const QList<int> rows;  // sorted
+    QStringList paths;      // of the rows, kept for the undo
+};
+
+// Puts the entries in a new order and selects the ones moved where they landed.
+class ArrangeTracks : public QUndoCommand {
+public:
+    ArrangeTracks(const QString& text, WorkspaceParts parts, Rearrangement arrangement);
+    void redo() override;
+    void undo() override;
+
+private:
+    WorkspaceParts parts;
+    const Rearrangement arrangement;
+};
+
+// Replaces the typed tag.
+class ChangeTag : public QUndoCommand {
+public:
+    ChangeTag(const QString& text, WorkspaceParts parts, const OutputTag& tag);
+    void redo() override { Swap(); }
+    void undo() override { Swap(); }
+
+private:
+    void Swap();
+
+    WorkspaceParts parts;
+    OutputTag other;  // the tag the next step gives
+};
+
+// Replaces the whole workspace, its file's name included (New, Open).
+class ReplaceWorkspace : public QUndoCommand {
+public:
+    ReplaceWorkspace(const QString& text, WorkspaceParts parts, const QStringList& paths,
+                     const OutputTag& tag, const QString& file);
+    void redo() override { Swap(); }
+    void undo() override { Swap(); }
+
+private:
+    void Swap();
+
+    WorkspaceParts parts;
+    // What the next step gives.
+    QStringList paths;
+    OutputTag tag;
+    QString file;
+};
+
+}  // namespace tessaro
