@@ -1,0 +1,192 @@
+#include "view/TrackListView.h"
+
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <algorithm>
+#include <cmath>
+
+namespace tessaro {
+
+namespace {
+
+// WCAG's least contrast for body text, with a little room for the rounding of colours.
+constexpr double kReadable = 4.6;
+
+double Luminance(const QColor& colour) {
+    const auto linear = [](double channel) {
+        return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+           0.0722 * linear(colour.blueF());
+}
+
+double Contrast(const QColor& a, const QColor& b) {
+    const auto [dark, light] = std::minmax(Luminance(a), Luminance(b));
+    return (light + 0.05) / (dark + 0.05);
+}
+
+QColor Mix(const QColor& from, const QColor& to, double share) {
+    const auto channel = [share](int a, int b) { return int(std::lround(a + (b - a) * share)); };
+    return QColor(channel(from.red(), to.red()), channel(from.green(), to.green()),
+                  channel(from.blue(), to.blue()));
+}
+
+// Of black and white, the one further from `colour`.
+QColor Opposite(const QColor& colour) {
+    return Contrast(colour, Qt::black) > Contrast(colour, Qt::white) ? QColor(Qt::black)
+                                                                     : QColor(Qt::white);
+}
+
+// The colours an entry is drawn in: the palette's, made readable where a theme pairs them too
+// weakly (Fusion's white on its blue highlight is 3.7:1).
+struct EntryColours {
+    QColor background, text, info;
+};
+
+EntryColours ColoursFor(const QPalette& palette, bool selected) {
+    EntryColours colours{palette.color(selected ? QPalette::Highlight : QPalette::Base),
+                         palette.color(selected ? QPalette::HighlightedText : QPalette::Text),
+                         {}};
+    // The fill deepens away from the text, keeping its hue, until the text reads on it; failing
+    // that, the text takes black or white.
+    const QColor away = Opposite(colours.text);
+    const QColor fill = colours.background;
+    for (int step = 1; step <= 20 && Contrast(colours.background, colours.text) < kReadable;
+         ++step) {
+        colours.background = Mix(fill, away, step / 20.0);
+    }
+    if (Contrast(colours.background, colours.text) < kReadable) {
+        colours.text = Opposite(colours.background);
+    }
+    // The info line is dimmer than the name, as far towards the fill as it stays readable.
+    colours.info = colours.text;
+    for (int step = 12; step > 0; --step) {
+        const QColor dimmed = Mix(colours.text, colours.background, step / 20.0);
+        if (Contrast(dimmed, colours.background) >= kReadable) {
+            colours.info = dimmed;
+            break;
+        }
+    }
+    return colours;
+}
+
+// Where an entry's parts go, all from the font: two lines of text beside an icon as high as
+// they are (32 pixels at the least), the playing time at the right in a larger size.
+struct EntryLayout {
+    explicit EntryLayout(const QFont& font)
+        : line(QFontMetrics(font).height()),
+          padding(qMax(3, line / 4)),
+          icon(qMax(32, 2 * line)),
+          timeFont(font) {
+        timeFont.setPointSizeF(font.pointSizeF() * 1.25);
+    }
+    int Height() const { return icon + 2 * padding; }
+
+    int line;
+    int padding;
+    int icon;
+    QFont timeFont;
+};
+
+class TrackDelegate : public QStyledItemDelegate {
+public:
+    TrackDelegate(const TrackListModel& model, QObject* parent)
+        : QStyledItemDelegate(parent), model(model) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const TrackInfo& track = model.Track(index.row());
+        const EntryColours colours =
+            ColoursFor(option.palette, option.state.testFlag(QStyle::State_Selected));
+        const EntryLayout layout(option.font);
+        const QRect rect = option.rect;
+        painter->save();
+        painter->fillRect(rect, colours.background);
+        painter->drawPixmap(
+            QRect(rect.left() + layout.padding, rect.top() + (rect.height() - layout.icon) / 2,
+                  layout.icon, layout.icon),
+            track.icon);
+
+        // Until its facts are read an entry shows its name alone. Name and info line end before
+        // the time, cut short with an ellipsis where they are longer.
+        const QString time =
+            track.read ? TrackListModel::FormatDuration(qint32(track.duration)) : QString();
+        const QRect timeArea = rect.adjusted(0, 0, -layout.padding, 0);
+        painter->setFont(layout.timeFont);
+        painter->setPen(colours.text);
+        painter->drawText(timeArea, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, time);
+
+        const int left = rect.left() + 2 * layout.padding + layout.icon;
+        const int width = timeArea.right() - QFontMetrics(layout.timeFont).horizontalAdvance(time) -
+                          layout.padding - left;
+        const int top = rect.top() + (rect.height() - 2 * layout.line) / 2;
+        painter->setFont(option.font);
+        const auto drawLine = [&](int y, const QString& text) {
+            const QString shown = option.fontMetrics.elidedText(text, Qt::ElideRight, width);
+            painter->drawText(QRect(left, y, width, layout.line), Qt::AlignLeft | Qt::AlignTop,
+                              shown);
+        };
+        drawLine(top, track.name);
+        painter->setPen(colours.info);
+        drawLine(top + layout.line, track.read ? TrackListModel::InfoLine(track) : QString());
+
+        // Where the keyboard acts, while the list has the focus.
+        if (option.state.testFlag(QStyle::State_HasFocus)) {
+            painter->setPen(QPen(colours.text, 1, Qt::DotLine));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(rect.adjusted(2, 2, -3, -3));
+        }
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
+        return {option.rect.width(), EntryLayout(option.font).Height()};
+    }
+
+private:
+    const TrackListModel& model;
+};
+
+}  // namespace
+
+TrackListView::TrackListView(TrackListModel& model, QWidget* parent)
+    : QListView(parent), m_model(model) {
+    setModel(&m_model);
+    setItemDelegate(new TrackDelegate(m_model, this));
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setUniformItemSizes(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDragDropOverwriteMode(false);
+    setDropIndicatorShown(true);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    // Qt would make a neighbour current; a removal leaves nothing selected, so that a second
+    // Remove or a move changes nothing.
+    connect(&m_model, &QAbstractItemModel::rowsRemoved, this,
+            [this] { selectionModel()->clear(); });
+}
+
+QList<int> TrackListView::SelectedRows() const {
+    QList<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedIndexes()) {
+        rows << index.row();
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void TrackListView::SelectRows(const QList<int>& rows) {
+    QItemSelection selection;
+    for (int row : rows) {
+        const QModelIndex index = m_model.index(row);
+        selection.select(index, index);
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (!rows.isEmpty()) {
+        selectionModel()->setCurrentIndex(m_model.index(rows.first()),
+                                          QItemSelectionModel::NoUpdate);
+        scrollTo(currentIndex());
+    }
+}
+
+}  // namespace tessaro
