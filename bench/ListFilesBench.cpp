@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "view/TrackListView.h"
+#include "view/CTessaroListBox.h"
 #include "view/TrackListModel.h"
 #include "workspace/TessaroWorkSpace.h"
 
@@ -65,7 +65,7 @@ int main(int argc, char* argv[]) {
     }
 
     TrackListModel model;
-    TrackListView list(model);
+    CTessaroListBox list(model);
     tessaro::TessaroWorkSpace workspace(model);
     list.resize(800, 600);
     list.show();

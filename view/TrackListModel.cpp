@@ -1,19 +1,45 @@
 #include "view/TrackListModel.h"
 
+#include <QCoreApplication>
+#include <QDataStream>
 #include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 #include <algorithm>
+#include <cmath>
 
+#include "mp3/InputTags.h"
 #include "workspace/Exception.h"
 
 namespace tessaro {
 
 namespace {
 
-QPixmap FileIcon(const QString& path) {
-    static QFileIconProvider provider;
-    return provider.icon(QFileInfo(path)).pixmap(32, 32);
+// Rows dragged within the list, with the process and model they come from: another window's rows
+// are not this one's.
+const QString kRowsMime = QStringLiteral("application/x-tessaro-rows");
+const QString kUriListMime = QStringLiteral("text/uri-list");
+
+TrackFacts ReadFile(const QString& path) {
+    TrackFacts facts;
+    static_cast<mp3::Figures&>(facts) = mp3::ProbeFigures(path);
+    const mp3::InputTags tags = mp3::ReadInputTags(path);
+    facts.disc = tags.disc;
+    facts.track = tags.track;
+    facts.title = tags.title;
+    return facts;
+}
+
+QStringList LocalFiles(const QMimeData* data) {
+    QStringList paths;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            paths << url.toLocalFile();
+        }
+    }
+    return paths;
 }
 
 }  // namespace
@@ -30,6 +56,192 @@ TrackListModel::~TrackListModel() {
     }
 }
 
+const TrackInfo& TrackListModel::Track(int row) const {
+    if (unsigned(row) >= m_tracks.size()) {
+        throw x::BadBound();
+    }
+    return m_tracks[size_t(row)];
+}
+
+QStringList TrackListModel::Paths() const {
+    QStringList paths;
+    paths.reserve(Count());
+    for (const TrackInfo& track : m_tracks) {
+        paths << track.path;
+    }
+    return paths;
+}
+
+qint64 TrackListModel::Microseconds(const TrackInfo& track) {
+    return track.read ? std::llround(track.duration * 1e6) : 0;
+}
+
+const QHash<QString, QList<int>>& TrackListModel::RowsByPath() {
+    if (m_rowsByPathStale) {
+        m_rowsByPath.clear();
+        for (int row = 0; row < Count(); ++row) {
+            m_rowsByPath[m_tracks[size_t(row)].path] << row;
+        }
+        m_rowsByPathStale = false;
+    }
+    return m_rowsByPath;
+}
+
+TrackInfo TrackListModel::NewTrack(const QString& path) {
+    TrackInfo track;
+    // A file the list already shows is not read once more, nor one being read.
+    const QList<int> same = RowsByPath().value(path);
+    if (!same.isEmpty() && m_tracks[size_t(same.first())].read) {
+        return m_tracks[size_t(same.first())];
+    }
+    if (!m_reading.contains(path)) {
+        m_reading.insert(path);
+        Read(path);
+    }
+    track.path = path;
+    track.name = QFileInfo(path).completeBaseName();
+    // One icon per kind of file: asking the desktop for each of thousands of files costs more
+    // than all the rest of an insert.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    auto icon = m_icons.constFind(suffix);
+    if (icon == m_icons.constEnd()) {
+        static QFileIconProvider provider;
+        icon = m_icons.insert(suffix, provider.icon(QFileInfo(path)).pixmap(32, 32));
+    }
+    track.icon = *icon;
+    return track;
+}
+
+std::vector<TrackInfo> TrackListModel::NewTracks(const QStringList& paths) {
+    std::vector<TrackInfo> tracks;
+    tracks.reserve(size_t(paths.size()));
+    for (const QString& path : paths) {
+        tracks.push_back(NewTrack(path));
+        m_totalMicroseconds += Microseconds(tracks.back());
+    }
+    return tracks;
+}
+
+void TrackListModel::IndexRows(int first) {
+    for (int row = first; row < Count(); ++row) {
+        m_rowsByPath[m_tracks[size_t(row)].path] << row;
+    }
+}
+
+void TrackListModel::Insert(int row, const QStringList& paths) {
+    if (row < 0 || row > Count()) {
+        throw x::BadBound();
+    }
+    if (paths.isEmpty()) {
+        return;
+    }
+    std::vector<TrackInfo> tracks = NewTracks(paths);
+    const bool appended = row == Count();
+    beginInsertRows(QModelIndex(), row, row + int(tracks.size()) - 1);
+    m_tracks.insert(m_tracks.begin() + row, std::make_move_iterator(tracks.begin()),
+                    std::make_move_iterator(tracks.end()));
+    // Appending, the usual case, shifts no row: the index grows as the list does.
+    if (appended && !m_rowsByPathStale) {
+        IndexRows(row);
+    } else {
+        m_rowsByPathStale = true;
+    }
+    endInsertRows();
+    Q_EMIT totalsChanged();
+}
+
+void TrackListModel::Remove(const QList<int>& rows) {
+    QList<int> sorted = rows;
+    std::sort(sorted.begin(), sorted.end());
+    const bool repeated = std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end();
+    if (repeated || (!sorted.isEmpty() && (sorted.first() < 0 || sorted.last() >= Count()))) {
+        throw x::BadBound();
+    }
+    // From the bottom up, a run of neighbours at a time, so the rows above keep their numbers.
+    for (qsizetype end = sorted.size(); end > 0;) {
+        qsizetype start = end - 1;
+        while (start > 0 && sorted[start - 1] == sorted[start] - 1) {
+            --start;
+        }
+        const int first = sorted[start], last = sorted[end - 1];
+        beginRemoveRows(QModelIndex(), first, last);
+        for (int row = first; row <= last; ++row) {
+            m_totalMicroseconds -= Microseconds(m_tracks[size_t(row)]);
+        }
+        m_tracks.erase(m_tracks.begin() + first, m_tracks.begin() + last + 1);
+        m_rowsByPathStale = true;
+        endRemoveRows();
+        end = start;
+    }
+    if (!sorted.isEmpty()) {
+        Q_EMIT totalsChanged();
+    }
+}
+
+void TrackListModel::Arrange(const QList<int>& order) {
+    if (order.size() != Count()) {
+        throw x::BadBound();
+    }
+    // Where each old row goes; -1 until a place names it.
+    std::vector<int> placeOf(m_tracks.size(), -1);
+    for (int place = 0; place < Count(); ++place) {
+        const int from = order[place];
+        if (unsigned(from) >= m_tracks.size() || placeOf[size_t(from)] != -1) {
+            throw x::BadBound();
+        }
+        placeOf[size_t(from)] = place;
+    }
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<TrackInfo> arranged;
+    arranged.reserve(m_tracks.size());
+    for (int from : order) {
+        arranged.push_back(std::move(m_tracks[size_t(from)]));
+    }
+    m_tracks.swap(arranged);
+    m_rowsByPathStale = true;
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before) {
+        after << this->index(placeOf[size_t(index.row())]);
+    }
+    changePersistentIndexList(before, after);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void TrackListModel::Reset(const QStringList& paths) {
+    beginResetModel();
+    m_tracks.clear();
+    m_totalMicroseconds = 0;
+    m_rowsByPath.clear();
+    m_rowsByPathStale = false;
+    m_tracks = NewTracks(paths);
+    IndexRows(0);
+    endResetModel();
+    Q_EMIT totalsChanged();
+}
+
+QList<int> TrackListModel::MoveOrder(int count, const QList<int>& rows, int before) {
+    std::vector<bool> moved(size_t(qMax(count, 0)), false);
+    for (int row : rows) {
+        if (unsigned(row) >= moved.size()) {
+            throw x::BadBound();
+        }
+        moved[size_t(row)] = true;
+    }
+    QList<int> order;
+    order.reserve(count);
+    for (int row = 0; row <= count; ++row) {
+        if (row == before) {
+            order << rows;
+        }
+        if (row < count && !moved[size_t(row)]) {
+            order << row;
+        }
+    }
+    return order;
+}
+
 void TrackListModel::Read(const QString& path) {
     std::unique_lock<std::mutex> guard(m_lock);
     m_toRead.push_back(path);
@@ -40,11 +252,11 @@ void TrackListModel::Read(const QString& path) {
             m_reader.join();
         }
         m_readerRunning = true;
-        m_reader = std::thread([this] { ReadFigures(); });
+        m_reader = std::thread([this] { ReadFacts(); });
     }
 }
 
-void TrackListModel::ReadFigures() {
+void TrackListModel::ReadFacts() {
     std::unique_lock<std::mutex> guard(m_lock);
     while (true) {
         if (m_stopping || m_toRead.empty()) {
@@ -54,35 +266,39 @@ void TrackListModel::ReadFigures() {
         const QString path = m_toRead.front();
         m_toRead.pop_front();
         guard.unlock();
-        const mp3::Figures figures = mp3::ProbeFigures(path);
+        TrackFacts facts = ReadFile(path);
         guard.lock();
         // Queued to the model's thread, once for all read until it runs; dropped should the model
         // be gone by then.
         if (m_read.empty()) {
-            QMetaObject::invokeMethod(this, &TrackListModel::TakeFigures, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &TrackListModel::TakeFacts, Qt::QueuedConnection);
         }
-        m_read.emplace_back(path, figures);
+        m_read.emplace_back(path, std::move(facts));
     }
 }
 
-void TrackListModel::TakeFigures() {
-    std::vector<std::pair<QString, mp3::Figures>> read;
+void TrackListModel::TakeFacts() {
+    std::vector<std::pair<QString, TrackFacts>> read;
     {
         const std::lock_guard<std::mutex> guard(m_lock);
         read.swap(m_read);
     }
-    for (const auto& [path, figures] : read) {
+    bool changed = false;
+    for (const auto& [path, facts] : read) {
         m_reading.remove(path);
-        for (size_t row = 0; row < m_tracks.size(); ++row) {
-            TrackInfo& track = m_tracks[row];
-            if (track.path == path && !track.read) {
-                static_cast<mp3::Figures&>(track) = figures;
+        for (int row : RowsByPath().value(path)) {
+            TrackInfo& track = m_tracks[size_t(row)];
+            if (!track.read) {
+                static_cast<TrackFacts&>(track) = facts;
                 track.read = true;
-                const QModelIndex changed = index(int(row));
-                Q_EMIT dataChanged(changed, changed);
-                Q_EMIT totalsChanged();
+                m_totalMicroseconds += Microseconds(track);
+                Q_EMIT dataChanged(index(row), index(row));
+                changed = true;
             }
         }
+    }
+    if (changed) {
+        Q_EMIT totalsChanged();
     }
 }
 
@@ -94,112 +310,29 @@ QString TrackListModel::FormatDuration(qint32 seconds) {
            field(seconds % 60);
 }
 
-QString TrackListModel::InfoLine(const mp3::Figures& figures) {
-    if (!figures.problem.isEmpty()) {
-        return figures.problem;
-    }
+QString TrackListModel::InfoLine(const TrackFacts& facts) {
     // Bitrates are whole kbit/s (a variable one's mean is rounded so).
-    return QStringLiteral("%1 Hz  %2 kbps  %3")
-        .arg(figures.sampleRate)
-        .arg(qRound(figures.bitrate / 1000.0))
-        .arg(figures.channels == 2 ? QStringLiteral("Stereo") : QStringLiteral("Mono"));
-}
-
-QStringList TrackListModel::Paths() const {
-    QStringList paths;
-    for (const TrackInfo& track : m_tracks) {
-        paths << track.path;
+    const QString figures =
+        !facts.problem.isEmpty()
+            ? facts.problem
+            : QStringLiteral("%1 Hz  %2 kbps  %3")
+                  .arg(facts.sampleRate)
+                  .arg(qRound(facts.bitrate / 1000.0))
+                  .arg(facts.channels == 2 ? QStringLiteral("Stereo") : QStringLiteral("Mono"));
+    // What the tag says comes first, so that a list sorted by track number can be checked.
+    QStringList tagged;
+    if (facts.disc > 0) {
+        tagged << tr("Disc %1").arg(facts.disc);
     }
-    return paths;
-}
-
-void TrackListModel::Insert(int row, const QStringList& paths) {
-    for (int i = 0; i < paths.size(); ++i) {
-        InsertOne(row + i, paths[i]);
+    if (facts.track > 0) {
+        tagged << tr("Track %1").arg(facts.track);
     }
-    Q_EMIT totalsChanged();
-}
-
-void TrackListModel::InsertOne(int index, const QString& path) {
-    if (index < 0 || index > Count()) {
-        throw x::BadBound();
+    if (!facts.title.isEmpty()) {
+        tagged << facts.title;
     }
-    TrackInfo info;
-    info.path = path;
-    info.name = QFileInfo(path).completeBaseName();
-    info.icon = FileIcon(path);
-    // A file the list already shows, or is reading, is not read once more.
-    const auto same = std::find_if(m_tracks.begin(), m_tracks.end(),
-                                   [&](const TrackInfo& track) { return track.path == path; });
-    if (same != m_tracks.end() && same->read) {
-        info = *same;
-    } else if (!m_reading.contains(path)) {
-        m_reading.insert(path);
-        Read(path);
-    }
-    beginInsertRows(QModelIndex(), index, index);
-    m_tracks.insert(m_tracks.begin() + index, std::move(info));
-    endInsertRows();
-}
-
-void TrackListModel::Remove(const QList<int>& rows) {
-    QList<int> sorted = rows;
-    std::sort(sorted.begin(), sorted.end());
-    if (!sorted.isEmpty() && (sorted.first() < 0 || sorted.last() >= Count())) {
-        throw x::BadBound();
-    }
-    for (auto row = sorted.crbegin(); row != sorted.crend(); ++row) {
-        beginRemoveRows(QModelIndex(), *row, *row);
-        m_tracks.erase(m_tracks.begin() + *row);
-        endRemoveRows();
-    }
-    Q_EMIT totalsChanged();
-}
-
-void TrackListModel::Arrange(const QList<int>& order) {
-    Q_EMIT layoutAboutToBeChanged();
-    std::vector<TrackInfo> arranged;
-    for (int from : order) {
-        arranged.push_back(m_tracks.at(size_t(from)));
-    }
-    QList<int> where(order.size());
-    for (int row = 0; row < order.size(); ++row) {
-        where[order[row]] = row;
-    }
-    const QModelIndexList old = persistentIndexList();
-    QModelIndexList moved;
-    for (const QModelIndex& index : old) {
-        moved << this->index(where[index.row()]);
-    }
-    m_tracks = std::move(arranged);
-    changePersistentIndexList(old, moved);
-    Q_EMIT layoutChanged();
-}
-
-void TrackListModel::Reset(const QStringList& paths) {
-    beginResetModel();
-    m_tracks.clear();
-    endResetModel();
-    Insert(0, paths);
-}
-
-double TrackListModel::TotalSeconds() const {
-    double seconds = 0;
-    for (const TrackInfo& track : m_tracks) {
-        seconds += track.duration;
-    }
-    return seconds;
-}
-
-const TrackInfo& TrackListModel::Track(int index) const {
-    if (unsigned(index) >= m_tracks.size()) {
-        throw x::BadBound();
-    }
-    return m_tracks[size_t(index)];
-}
-
-bool TrackListModel::FiguresPending() const {
-    return !m_reading.isEmpty();
+    return tagged.isEmpty()
+               ? figures
+               : tagged.join(QStringLiteral(" \u00B7 ")) + QStringLiteral(" \u2014 ") + figures;
 }
 
 int TrackListModel::rowCount(const QModelIndex& parent) const {
@@ -227,6 +360,77 @@ QVariant TrackListModel::data(const QModelIndex& index, int role) const {
         default:
             return {};
     }
+}
+
+Qt::ItemFlags TrackListModel::flags(const QModelIndex& index) const {
+    // Drops go between entries, never onto one: the view then shows its line there.
+    if (!index.isValid()) {
+        return Qt::ItemIsDropEnabled;
+    }
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled |
+           Qt::ItemNeverHasChildren;
+}
+
+QStringList TrackListModel::mimeTypes() const {
+    return {kRowsMime, kUriListMime};
+}
+
+QMimeData* TrackListModel::mimeData(const QModelIndexList& indexes) const {
+    QList<int> rows;
+    for (const QModelIndex& index : indexes) {
+        rows << index.row();
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream << QCoreApplication::applicationPid() << quint64(quintptr(this)) << rows;
+    auto* data = new QMimeData;
+    data->setData(kRowsMime, bytes);
+    return data;
+}
+
+QList<int> TrackListModel::DraggedRows(const QMimeData* data) const {
+    QDataStream stream(data->data(kRowsMime));
+    qint64 process = 0;
+    quint64 model = 0;
+    QList<int> rows;
+    stream >> process >> model >> rows;
+    const bool ours = stream.status() == QDataStream::Ok &&
+                      process == QCoreApplication::applicationPid() && model == quintptr(this);
+    const bool inside = std::all_of(rows.cbegin(), rows.cend(),
+                                    [this](int row) { return row >= 0 && row < Count(); });
+    return ours && inside ? rows : QList<int>();
+}
+
+bool TrackListModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int, int,
+                                     const QModelIndex&) const {
+    if (!DraggedRows(data).isEmpty()) {
+        return action == Qt::MoveAction;
+    }
+    return action == Qt::CopyAction && !LocalFiles(data).isEmpty();
+}
+
+bool TrackListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                                  const QModelIndex& parent) {
+    if (!canDropMimeData(data, action, row, column, parent)) {
+        return false;
+    }
+    // On an entry (were that allowed) is before it; on no entry, at the end.
+    const int before = parent.isValid() ? parent.row() : row < 0 ? Count() : qMin(row, Count());
+    const QList<int> rows = DraggedRows(data);
+    if (rows.isEmpty()) {
+        Q_EMIT filesDropped(LocalFiles(data), before);
+        return true;
+    }
+    const QList<int> order = MoveOrder(Count(), rows, before);
+    for (int place = 0; place < Count(); ++place) {
+        if (order[place] != place) {
+            Q_EMIT moveRequested(rows, before);
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace tessaro

@@ -1,6 +1,11 @@
 #pragma once
 
+// The track list's model and view. Errors: a row or an order outside the list raises x::BadBound
+// (workspace/Exception.h) and changes nothing; what cannot be read of a file is shown on its
+// entry (TrackFacts::problem), never raised.
+
 #include <QAbstractListModel>
+#include <QHash>
 #include <QPixmap>
 #include <QSet>
 #include <deque>
@@ -12,80 +17,122 @@
 
 namespace tessaro {
 
+// What the reader finds in a file: its audio figures, and the disc, track number and title its
+// tag tells (0 and "" where it tells none).
+struct TrackFacts : mp3::Figures {
+    int disc = 0;
+    int track = 0;
+    QString title;
+};
+
 // One entry of the list: its file and what is shown of it.
-struct TrackInfo : mp3::Figures {
+struct TrackInfo : TrackFacts {
     QString path;
     // Cached so that painting never touches the disk.
     QString name;
     QPixmap icon;
-    // Whether the figures have been read; until then the entry shows its name alone.
+    // Whether the facts have been read; until then the entry shows its name alone.
     bool read = false;
 };
 
-// The workspace's files as the rows of one item model, which the list shows: the workspace
-// changes the rows through TrackListView, so list and workspace cannot disagree. A file's audio
-// figures are read on a worker thread when its row is inserted, and kept with the row, so a move
-// never reads them again.
+// The workspace's files as the rows of one item model. A file's facts are read on a worker thread
+// when its row is inserted, and kept with the row, so reordering never reads them again. Drags
+// within the list and files dropped from outside are only asked for (moveRequested,
+// filesDropped): the window carries them out, as undoable commands.
 class TrackListModel : public QAbstractListModel {
     Q_OBJECT
 
 public:
     explicit TrackListModel(QObject* parent = nullptr);
-    // Waits for the reads still running; their results are dropped.
+    // Waits for the read running; the results are dropped.
     ~TrackListModel() override;
 
     int Count() const { return int(m_tracks.size()); }
+    const TrackInfo& Track(int row) const;
+    // Top to bottom.
     QStringList Paths() const;
-    // Inserts before `row` (0..Count()); starts the reads of their figures.
+    // Before `row` (0..Count()); starts the reads of the files not already shown or being read.
     void Insert(int row, const QStringList& paths);
-    // Any order, each once; raises x::BadBound, changing nothing, for one outside.
+    // The rows in any order, each once.
     void Remove(const QList<int>& rows);
-    // Row i shows what old row order[i] showed; the selection follows its entries.
+    // Row i comes to show what row order[i] showed; the selection follows its entries.
     void Arrange(const QList<int>& order);
+    // The whole list replaced.
     void Reset(const QStringList& paths);
-    double TotalSeconds() const;
+    // The durations read so far, of the rows there are.
+    double TotalSeconds() const { return double(m_totalMicroseconds) / 1e6; }
+    // Whether any file inserted waits for its facts.
+    bool FiguresPending() const { return !m_reading.isEmpty(); }
 
-    // Raises x::BadBound past the ends.
-    const TrackInfo& Track(int index) const;
-    // Whether any row waits for its figures.
-    bool FiguresPending() const;
+    // The order (for Arrange) in which `rows` (sorted, each below count) stand before the row
+    // that was `before` (0..count), the others keeping theirs.
+    static QList<int> MoveOrder(int count, const QList<int>& rows, int before);
+    // hh:mm:ss, with as many hour digits as needed.
+    static QString FormatDuration(qint32 seconds);
+    // The line under the name: disc, track and title where the tag tells them, then rate, bitrate
+    // and channel layout, or what is wrong.
+    static QString InfoLine(const TrackFacts& facts);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-
-    // hh:mm:ss, with as many hour digits as needed.
-    static QString FormatDuration(qint32 seconds);
-    // The grey line under the name: rate, bitrate and channel layout, or what is wrong.
-    static QString InfoLine(const mp3::Figures& figures);
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                         const QModelIndex& parent) const override;
+    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                      const QModelIndex& parent) override;
+    // Entries are only moved within the list; outside files are only copied into it, so that no
+    // file manager takes the drop for a move and deletes what it dragged.
+    Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
+    Qt::DropActions supportedDropActions() const override {
+        return Qt::MoveAction | Qt::CopyAction;
+    }
 
 Q_SIGNALS:
-    // A drag asks that the rows go before row `before` (0..Count()).
+    // A drag within the list: the rows (sorted) are to go before row `before` (0..Count()).
+    // Not sent for a drop that would leave the order as it is.
     void moveRequested(const QList<int>& rows, int before);
-    // Files dropped from outside, to go before row `before`.
+    // Local files and folders dropped from outside, to go before row `before`.
     void filesDropped(const QStringList& paths, int before);
+    // The count or the total seconds changed.
     void totalsChanged();
 
 private:
-    // Has the figures of `path` read beside the GUI thread.
+    // The rows of a drag from this very model, or none.
+    QList<int> DraggedRows(const QMimeData* data) const;
+    // The rows to show the paths, their reads started; their durations, where known, counted.
+    std::vector<TrackInfo> NewTracks(const QStringList& paths);
+    TrackInfo NewTrack(const QString& path);
+    // Adds the rows from `first` to the end to m_rowsByPath.
+    void IndexRows(int first);
+    // Has the facts of `path` read beside the GUI thread.
     void Read(const QString& path);
     // The reader thread: reads the files asked for, one after another (reading several of one
     // disk at once is no faster), and ends when there are none left, so that an idle window
     // holds no thread (a child process forked then starts cleanly).
-    void ReadFigures();
-    // On the GUI thread: takes in the figures the reader has read.
-    void TakeFigures();
-
-    void InsertOne(int index, const QString& path);
+    void ReadFacts();
+    // On the GUI thread: takes in the facts the reader has read.
+    void TakeFacts();
+    // A row's share of the total, in whole microseconds so that removals take off exactly what
+    // was added.
+    static qint64 Microseconds(const TrackInfo& track);
+    // The rows showing each path, rebuilt when rows moved otherwise than by appending.
+    const QHash<QString, QList<int>>& RowsByPath();
 
     std::vector<TrackInfo> m_tracks;
-    // Paths whose figures are being read.
+    qint64 m_totalMicroseconds = 0;
+    QHash<QString, QList<int>> m_rowsByPath;
+    bool m_rowsByPathStale = false;
+    QHash<QString, QPixmap> m_icons;  // by lower-case suffix
+    // Paths whose facts are being read.
     QSet<QString> m_reading;
     // What passes between the GUI thread and the reader, under m_lock: the paths to read and the
-    // figures read. The hand-over is ours rather than a thread pool's, so that ThreadSanitizer
+    // facts read. The hand-over is ours rather than a thread pool's, so that ThreadSanitizer
     // sees every step of it.
     std::mutex m_lock;
     std::deque<QString> m_toRead;
-    std::vector<std::pair<QString, mp3::Figures>> m_read;
+    std::vector<std::pair<QString, TrackFacts>> m_read;
     bool m_stopping = false;
     bool m_readerRunning = false;
     std::thread m_reader;  // touched on the GUI thread only

@@ -3,8 +3,9 @@
 
 #include "FrameTesting.h"
 #include "TestFiles.h"
-#include "app/MainWindow.h"
-#include "view/TrackListView.h"
+#include "app/CMainFrame.h"
+#include "app/Commands.h"
+#include "view/CTessaroListBox.h"
 
 using namespace testing_files;
 
@@ -12,7 +13,7 @@ class DragTest : public QObject {
     Q_OBJECT
 
 private:
-    static constexpr int kHeight = TrackListView::kItemHeight;
+    static constexpr int kHeight = CTessaroListBox::kItemHeight;
 
     QStringList Paths() const { return EntryPaths(list->Model()); }
     QStringList Names(std::initializer_list<int> order) const {
@@ -52,8 +53,8 @@ private:
 
     QTemporaryDir config;
     QTemporaryDir dir;
-    std::unique_ptr<MainWindow> frame;
-    TrackListView* list = nullptr;
+    std::unique_ptr<CMainFrame> frame;
+    CTessaroListBox* list = nullptr;
     ScriptedDialogs* script = nullptr;
     QStringList files;
 
@@ -61,16 +62,16 @@ private Q_SLOTS:
     void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path())); }
 
     void init() {
-        frame = std::make_unique<MainWindow>();
+        frame = std::make_unique<CMainFrame>();
         auto dialogs = std::make_unique<ScriptedDialogs>();
         script = dialogs.get();
         frame->SetDialogs(std::move(dialogs));
-        list = &frame->View();
+        list = &frame->List();
         files.clear();
         for (const char* name : {"a", "b", "c", "d", "e"}) {
             files << dir.filePath(QLatin1String(name) + QStringLiteral(".mp3"));
             WriteAll(files.last(), Mp3Frame(name[0]));
-            AddEntry(*frame, files.last());
+            frame->Workspace().AddPath(files.last());
         }
         frame->resize(700, 600);
         frame->show();
@@ -183,7 +184,7 @@ private Q_SLOTS:
         QCOMPARE(Paths(), Names({1, 0, 2, 4, 3}));
         // The window's own shortcuts still reach it.
         QTest::keyClick(list, Qt::Key_N, Qt::ControlModifier);
-        QCOMPARE(list->Model().Count(), 0);
+        QCOMPARE(list->Model().GetTrackCount(), 0);
     }
 
     void theSelectionMovesGoesAndStaysSelectedWhereItLands() {
@@ -219,14 +220,14 @@ private Q_SLOTS:
         QCOMPARE(Paths(), Names({3, 1, 0, 4, 2}));
         QCOMPARE(list->SelectedRows(), (QList<int>{1, 3}));
         QCOMPARE(LastLog(), QStringLiteral("2 MP3 files moved down."));
-        frame->Action(QStringLiteral("moveUp"))->trigger();
+        frame->Action(ID_FILE_MOVE_UP)->trigger();
         QCOMPARE(Paths(), Names({1, 3, 4, 0, 2}));
-        frame->Action(QStringLiteral("moveUp"))->trigger();  // the first is at the top
+        frame->Action(ID_FILE_MOVE_UP)->trigger();  // the first is at the top
         QCOMPARE(Paths(), Names({1, 3, 4, 0, 2}));
         QCOMPARE(list->SelectedRows(), (QList<int>{0, 2}));
         ExpectInStep();
 
-        frame->Action(QStringLiteral("removeMp3"))->trigger();
+        frame->Action(ID_FILE_REMOVE_MP3)->trigger();
         QCOMPARE(Paths(), Names({3, 0, 2}));
         QCOMPARE(LastLog(), QStringLiteral("2 MP3 files have been removed from workspace."));
         QVERIFY(list->SelectedRows().isEmpty());
@@ -235,7 +236,7 @@ private Q_SLOTS:
 
     void draggingNearAnEdgeScrollsTheList() {
         for (int i = 0; i < 30; ++i) {
-            AddEntry(*frame, files[i % 5]);
+            frame->Workspace().AddPath(files[i % 5]);
         }
         QScrollBar* bar = list->verticalScrollBar();
         QCOMPARE(bar->value(), 0);
@@ -264,7 +265,7 @@ private Q_SLOTS:
 
     void everythingIsRefusedWhileAMergeRuns() {
         script->saveAnswers << dir.filePath(QStringLiteral("out.mp3"));
-        frame->Action(QStringLiteral("merge"))->trigger();
+        frame->Action(ID_FILE_MERGE)->trigger();
         // The worker waits at its first message until events run again.
         QVERIFY(frame->IsMerging());
         list->SelectRows({2});

@@ -9,7 +9,7 @@
 #include "TestFiles.h"
 #include "mp3/ListFigures.h"
 #include "mp3/XingHeader.h"
-#include "view/TrackListView.h"
+#include "view/CTessaroListBox.h"
 #include "workspace/Exception.h"
 #include "workspace/TessaroWorkSpace.h"
 
@@ -29,8 +29,8 @@ private:
         }
         QTRY_VERIFY(!model.FiguresPending());
     }
-    static QImage Render(const TrackListView& list, int index, bool selected) {
-        QImage image(300, TrackListView::kItemHeight, QImage::Format_RGB32);
+    static QImage Render(const CTessaroListBox& list, int index, bool selected) {
+        QImage image(300, CTessaroListBox::kItemHeight, QImage::Format_RGB32);
         image.fill(Qt::magenta);
         QPainter painter(&image);
         list.DrawTrack(painter, image.rect(), index, selected);
@@ -81,7 +81,7 @@ private:
 private Q_SLOTS:
     void listMirrorsTheWorkspaceAfterEveryChange() {
         TrackListModel model;
-        TrackListView list(model);
+        CTessaroListBox list(model);
         tessaro::TessaroWorkSpace workspace(model);
         const QString a = Fixture(QStringLiteral("cbr128_stereo.mp3"));
         const QString b = Fixture(QStringLiteral("vbr_mono.mp3"));
@@ -110,19 +110,19 @@ private Q_SLOTS:
         workspace.SetTag({QStringLiteral("x"), QString(), QString(), 1, QString()});
         workspace.Reset();
         check();
-        QCOMPARE(model.Count(), 0);
+        QCOMPARE(model.GetTrackCount(), 0);
     }
 
     void pathByIndex() {
         TrackListModel model;
-        TrackListView list(model);
+        CTessaroListBox list(model);
         model.AddTrack(QStringLiteral("/a.mp3"));
-        QCOMPARE(model.Track(-1).path, QString());
-        QCOMPARE(model.Track(0).path, QStringLiteral("/a.mp3"));
-        QVERIFY_THROWS_EXCEPTION(x::BadBound, model.Track(1).path);
-        QVERIFY_THROWS_EXCEPTION(x::BadBound, model.Track(-2).path);
+        QCOMPARE(model.GetTrackPath(-1), QString());
+        QCOMPARE(model.GetTrackPath(0), QStringLiteral("/a.mp3"));
+        QVERIFY_THROWS_EXCEPTION(x::BadBound, model.GetTrackPath(1));
+        QVERIFY_THROWS_EXCEPTION(x::BadBound, model.GetTrackPath(-2));
         QVERIFY_THROWS_EXCEPTION(x::BadBound, model.InsertTrack(3, QStringLiteral("/b.mp3")));
-        QCOMPARE(model.Count(), 1);
+        QCOMPARE(model.GetTrackCount(), 1);
     }
 
     void formatDuration() {
@@ -228,7 +228,7 @@ private Q_SLOTS:
         model.MoveTrack(1, 0);
         QCOMPARE(moved.count(), 3);
         QVERIFY(!model.FiguresPending());
-        QCOMPARE(model.Track(0).path, b);
+        QCOMPARE(model.GetTrackPath(0), b);
         QCOMPARE(qRound(model.Track(0).duration), 5);
         QVERIFY_THROWS_EXCEPTION(x::BadBound, model.MoveTrack(0, 2));
         // The same file added again shows the figures at once.
@@ -246,7 +246,7 @@ private Q_SLOTS:
 
     void entryColoursSelectedAndNot() {
         TrackListModel model;
-        TrackListView list(model);
+        CTessaroListBox list(model);
         AddRead(model, {Fixture(QStringLiteral("cbr128_stereo.mp3"))});
         const QColor frame(153, 222, 253), fill(232, 246, 253);
 
@@ -275,7 +275,7 @@ private Q_SLOTS:
 
     void aDarkPaletteDrawsEntriesInItsColoursReadably() {
         TrackListModel model;
-        TrackListView list(model);
+        CTessaroListBox list(model);
         AddRead(model, {Fixture(QStringLiteral("cbr128_stereo.mp3"))});
         const QImage light = Render(list, 0, false);
         // A light palette keeps the list's own colours, even where its base is not white.
@@ -305,7 +305,7 @@ private Q_SLOTS:
 
     void entriesTellAssistiveToolsTheirNameTimeAndFigures() {
         TrackListModel model;
-        TrackListView list(model);
+        CTessaroListBox list(model);
         AddRead(model, {Write(QStringLiteral("five seconds.mp3"), Mp3Frame().repeated(200)),
                         dir.filePath(QStringLiteral("gone.mp3"))});
         QAccessibleInterface* view = QAccessible::queryAccessibleInterface(&list);
@@ -322,7 +322,7 @@ private Q_SLOTS:
 
     void theListPaintsEntriesWithoutFocusRectAndWhiteBelowAndFollowsThePalette() {
         TrackListModel model;
-        TrackListView list(model);
+        CTessaroListBox list(model);
         list.resize(400, 200);
         AddRead(model, {Fixture(QStringLiteral("cbr128_stereo.mp3")),
                         Fixture(QStringLiteral("vbr_mono.mp3"))});
@@ -385,13 +385,13 @@ private Q_SLOTS:
 
     void entriesGrowWithTheApplicationFont() {
         TrackListModel model;
-        TrackListView list(model);
+        CTessaroListBox list(model);
         list.resize(400, 300);
         AddRead(model, {Fixture(QStringLiteral("cbr128_stereo.mp3")),
                         Fixture(QStringLiteral("vbr_mono.mp3"))});
         list.show();
         QVERIFY(QTest::qWaitForWindowExposed(&list));
-        QCOMPARE(list.visualRect(model.index(1)).top(), TrackListView::kItemHeight);
+        QCOMPARE(list.visualRect(model.index(1)).top(), CTessaroListBox::kItemHeight);
         const auto lettersHeight = [&] {
             // The rows of the name's letters in the first entry, left of the time.
             const QImage image = list.viewport()->grab().toImage();
@@ -407,24 +407,24 @@ private Q_SLOTS:
         QFont large = original;
         large.setPointSizeF(18);
         QApplication::setFont(large);
-        QTRY_COMPARE(list.visualRect(model.index(1)).top(), 2 * TrackListView::kItemHeight);
+        QTRY_COMPARE(list.visualRect(model.index(1)).top(), 2 * CTessaroListBox::kItemHeight);
         QTRY_VERIFY(lettersHeight() > small * 3 / 2);
         // Smaller than the layout was made for: it keeps its size.
         QFont tiny = original;
         tiny.setPointSizeF(6);
         QApplication::setFont(tiny);
-        QTRY_COMPARE(list.visualRect(model.index(1)).top(), TrackListView::kItemHeight);
+        QTRY_COMPARE(list.visualRect(model.index(1)).top(), CTessaroListBox::kItemHeight);
     }
 
     void aLongNameEndsWithAnEllipsisBeforeTheTimeAndTheToolTipTellsThePath() {
         TrackListModel model;
-        TrackListView list(model);
+        CTessaroListBox list(model);
         const QString shortName = Write(QStringLiteral("a.mp3"), Mp3Frame());
         const QString longName =
             Write(QString(60, QLatin1Char('W')) + QStringLiteral(".mp3"), Mp3Frame());
         AddRead(model, {shortName, longName});
         // The time's place, at the right, looks the same whatever the name.
-        const QRect time(230, 0, 70, TrackListView::kItemHeight);
+        const QRect time(230, 0, 70, CTessaroListBox::kItemHeight);
         QCOMPARE(Render(list, 1, false).copy(time), Render(list, 0, false).copy(time));
         QVERIFY(HasPixelDarkerThan(Render(list, 1, false), QRect(150, 3, 40, 15), 60));
         QCOMPARE(list.model()->index(1, 0).data(Qt::ToolTipRole).toString(), longName);
