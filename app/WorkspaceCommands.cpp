@@ -46,7 +46,10 @@ void RemoveTracks::undo() {
 }
 
 ArrangeTracks::ArrangeTracks(const QString& text, WorkspaceParts parts, Rearrangement arrangement)
-    : QUndoCommand(text), parts(parts), arrangement(std::move(arrangement)) {}
+    : QUndoCommand(text),
+      parts(parts),
+      arrangement(std::move(arrangement)),
+      selected(parts.view.SelectedRows()) {}
 
 void ArrangeTracks::redo() {
     parts.tracks.Arrange(arrangement.order);
@@ -59,12 +62,7 @@ void ArrangeTracks::undo() {
         inverse[arrangement.order[row]] = row;
     }
     parts.tracks.Arrange(inverse);
-    QList<int> before;
-    for (int row : arrangement.landed) {
-        before << arrangement.order[row];
-    }
-    std::sort(before.begin(), before.end());
-    parts.view.SelectRows(before);
+    parts.view.SelectRows(selected);
 }
 
 ChangeTag::ChangeTag(const QString& text, WorkspaceParts parts, const OutputTag& tag)

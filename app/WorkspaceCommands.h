@@ -49,7 +49,8 @@ private:
     QStringList paths;      // of the rows, kept for the undo
 };
 
-// Puts the entries in a new order and selects the ones moved where they landed.
+// Puts the entries in a new order and selects the ones moved where they landed; undone, the
+// selection is as it was.
 class ArrangeTracks : public QUndoCommand {
 public:
     ArrangeTracks(const QString& text, WorkspaceParts parts, Rearrangement arrangement);
@@ -59,6 +60,7 @@ public:
 private:
     WorkspaceParts parts;
     const Rearrangement arrangement;
+    const QList<int> selected;  // before the step
 };
 
 // Replaces the typed tag.

@@ -60,17 +60,25 @@ private:
     QString Write(const QString& name, const QByteArray& bytes) {
         return WriteAll(dir.filePath(name), bytes);
     }
-    // Drop events only reach a widget through a real drag, so the test hands them to the list.
-    static void Drop(tessaro::MainWindow& frame, const QStringList& paths,
-                     const QPoint& at = QPoint(100, 1000)) {
+    // Files dropped on the list after its last entry, as its model reports them.
+    static void Drop(tessaro::MainWindow& frame, const QStringList& paths) {
+        Q_EMIT frame.Tracks().filesDropped(paths, frame.Tracks().Count());
+    }
+    // Drop events only reach a widget through a real drag, so the test hands one to the list.
+    static void DropAt(tessaro::MainWindow& frame, const QStringList& paths, const QPoint& at) {
         QMimeData data;
         QList<QUrl> urls;
         for (const QString& path : paths) {
             urls << QUrl::fromLocalFile(path);
         }
         data.setUrls(urls);
+        QWidget* viewport = frame.View().viewport();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &move);
         QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(frame.View().viewport(), &drop);
+        QCoreApplication::sendEvent(viewport, &drop);
     }
 
     QTemporaryDir dir;
@@ -269,6 +277,72 @@ private Q_SLOTS:
         QVERIFY(script->messages.isEmpty());
     }
 
+    void unsavedWorkIsSavedDiscardedOrKeptBeforeQuitCloseNewAndOpen() {
+        using Answer = tessaro::WindowDialogs::Answer;
+        const QString other = dir.filePath(QStringLiteral("other.twk"));
+        tessaro::TessaroWorkSpace().SaveToFile(other);
+        const QString a = Write(QStringLiteral("a.mp3"), Mp3Frame());
+        // Each way of leaving the work, with an answer; whether the work was left.
+        const std::pair<const char*, std::function<bool(tessaro::MainWindow&)>> leaves[] = {
+            {"quit",
+             [](tessaro::MainWindow& w) {
+                 w.Action(QStringLiteral("exit"))->trigger();
+                 return !w.isVisible();
+             }},
+            {"close", [](tessaro::MainWindow& w) { return w.close(); }},
+            {"new",
+             [](tessaro::MainWindow& w) {
+                 w.Action(QStringLiteral("newWorkspace"))->trigger();
+                 return w.Tracks().Count() == 0;
+             }},
+            {"open",
+             [&](tessaro::MainWindow& w) {
+                 script->openAnswers << other;
+                 w.Action(QStringLiteral("openWorkspace"))->trigger();
+                 return w.WorkspaceFile() == other;
+             }},
+        };
+        for (const auto& [name, leave] : leaves) {
+            for (const Answer answer : {Answer::Save, Answer::Discard, Answer::Cancel}) {
+                auto frame = MakeFrame();
+                frame->show();
+                QCOMPARE(frame->windowTitle(),
+                         QStringLiteral("Untitled[*] \u2014 Zovi Tessaro 1.2"));
+                script->openManyAnswers << QStringList{a};
+                frame->Action(QStringLiteral("insertMp3"))->trigger();
+                QVERIFY2(frame->isWindowModified(), name);
+                const QString saved =
+                    dir.filePath(QStringLiteral("%1-%2.twk").arg(name).arg(int(answer)));
+                script->saveAnswers << saved;
+                script->saveQuestionAnswers << answer;
+                const bool left = leave(*frame);
+                QCOMPARE(script->questions.takeLast(), QStringLiteral("Save changes to Untitled?"));
+                QVERIFY2(left == (answer != Answer::Cancel), name);
+                QVERIFY2(QFile::exists(saved) == (answer == Answer::Save), name);
+                if (answer == Answer::Cancel) {
+                    QCOMPARE(frame->Workspace().Paths(), QStringList{a});
+                    QVERIFY(frame->isWindowModified());
+                }
+                script->saveAnswers.clear();
+                script->openAnswers.clear();
+            }
+        }
+        // Saved, the title names the file and no question is asked.
+        auto frame = MakeFrame();
+        AddEntry(*frame, a);
+        frame->SetTag({QStringLiteral("Book"), {}, {}, 0, {}});
+        script->saveAnswers << dir.filePath(QStringLiteral("book.twk"));
+        frame->Action(QStringLiteral("saveWorkspace"))->trigger();
+        QCOMPARE(frame->windowTitle(), QStringLiteral("book.twk[*] \u2014 Zovi Tessaro 1.2"));
+        QVERIFY(!frame->isWindowModified());
+        QVERIFY(frame->close());
+        QVERIFY(script->questions.isEmpty());
+        // Merge proposes an output beside the workspace, named as it is.
+        script->saveAnswers.clear();
+        frame->Action(QStringLiteral("merge"))->trigger();
+        QCOMPARE(script->proposals.last(), dir.filePath(QStringLiteral("book.mp3")));
+    }
+
     void openAndSaveFailuresAreShownAndChangeNothing() {
         auto frame = MakeFrame();
         const LiveWorkspace workspace{*frame};
@@ -399,7 +473,10 @@ private Q_SLOTS:
                               "merge process has been finished!",
                               "1 file(s) dropped during the merge have been added."}));
         QCOMPARE(script->messages.size(), 1);
+        // The files dropped are unsaved work.
+        script->saveQuestionAnswers << tessaro::WindowDialogs::Answer::Discard;
         QVERIFY(frame->close());
+        QCOMPARE(script->questions, QStringList{QStringLiteral("Save changes to Untitled?")});
     }
 
     void aCancelledMergeLeavesTheTargetAsItWas() {
@@ -604,8 +681,9 @@ private Q_SLOTS:
         // On the second entry: before it. A picture and a text are refused, each with a line.
         const QString between = Write(QStringLiteral("between.mp3"), Mp3Frame());
         const QString picture = Fixture(QStringLiteral("plasma.jpg"));
-        const QPoint second = frame->View().visualRect(frame->Tracks().index(1)).center();
-        Drop(*frame, {picture, between, dir.filePath(QStringLiteral("notes.txt"))}, second);
+        const QRect second = frame->View().visualRect(frame->Tracks().index(1));
+        DropAt(*frame, {picture, between, dir.filePath(QStringLiteral("notes.txt"))},
+               second.topLeft() + QPoint(20, 2));
         QCOMPARE(frame->Workspace().Paths(), (QStringList{first[0], between, first[1]}));
         QCOMPARE(frame->View().SelectedRows(), QList<int>{1});
         QCOMPARE(LogTexts(*frame).size(), 2);

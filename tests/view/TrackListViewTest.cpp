@@ -432,4 +432,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TessaroListBoxTest)
-#include "TessaroListBoxTest.moc"
+#include "TrackListViewTest.moc"
