@@ -8,17 +8,21 @@
 
 #include "app/MainWindow.h"
 #include "app/WindowDialogs.h"
+#include "view/TrackListModel.h"
 
 namespace {
 
 // Answers the save dialog with the output path; nothing else is asked.
-class FixedAnswer : public WindowDialogs {
+class FixedAnswer : public tessaro::WindowDialogs {
 public:
     explicit FixedAnswer(QString output) : output(std::move(output)) {}
     QString GetOpenFileName(QWidget*, const QString&, const QString&) override { return {}; }
     QStringList GetOpenFileNames(QWidget*, const QString&, const QString&) override { return {}; }
     QString GetExistingFolder(QWidget*) override { return {}; }
-    QString GetSaveFileName(QWidget*, const QString&, const QString&) override { return output; }
+    QString GetSaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+        return output;
+    }
+    Answer AskToSave(QWidget*, const QString&) override { return Answer::Discard; }
     void ShowMessage(QWidget*, Icon, const QString&, const QString& text) override {
         std::fprintf(stderr, "%s\n", qPrintable(text));
     }
@@ -41,9 +45,7 @@ int main(int argc, char* argv[]) {
     }
     tessaro::MainWindow frame;
     frame.SetDialogs(std::make_unique<FixedAnswer>(arguments[1]));
-    for (const QString& input : arguments.mid(2)) {
-        AddEntry(frame, input);
-    }
+    frame.Tracks().Insert(0, arguments.mid(2));
     frame.show();
 
     QElapsedTimer timer;

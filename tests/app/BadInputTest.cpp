@@ -11,6 +11,7 @@
 #include "view/TrackListView.h"
 
 using namespace testing_files;
+using namespace tessaro;
 
 namespace {
 

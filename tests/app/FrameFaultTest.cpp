@@ -10,25 +10,28 @@
 #include "FrameTesting.h"
 #include "TestFiles.h"
 #include "app/MainWindow.h"
-#include "app/MergeThread.h"
+#include "app/JoinController.h"
+#include <QProgressBar>
+#include <sys/resource.h>
 #include "settings/Preferences.h"
 #include "workspace/TessaroWorkSpace.h"
 
 using namespace testing_files;
+using namespace tessaro;
 
 namespace {
 
 const QByteArray kOld("what the file held before");
 
-// Runs `fault` on the GUI thread at the first progress message past 0 %, while the merge
-// thread waits for the answer.
+// Runs `fault` on the GUI thread once the merge's progress first shows past 0 %.
 class FaultyFrame : public tessaro::MainWindow {
 public:
-    LRESULT SendFrameMessage(quint32 message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_MERGE_PROGRESS && wParam != 0 && fault) {
-            std::exchange(fault, nullptr)();
-        }
-        return tessaro::MainWindow::SendFrameMessage(message, wParam, lParam);
+    FaultyFrame() {
+        connect(&Progress(), &QProgressBar::valueChanged, this, [this](int value) {
+            if (value > 0 && fault) {
+                std::exchange(fault, nullptr)();
+            }
+        });
     }
 
     std::function<void()> fault;
@@ -102,26 +105,26 @@ private Q_SLOTS:
     }
 
     void aMergeWhoseThreadCannotStart() {
-        // The frame, as the merge thread reaches it.
-        struct Target : QObject, FrameMessageTarget {
-            LRESULT SendFrameMessage(quint32 message, WPARAM, LPARAM) override {
-                messages << message;
-                return 0;
-            }
-            QList<quint32> messages;
-        } frame;
-        tessaro::PlainTrackList list;
-        tessaro::TessaroWorkSpace workspace(list);
-        workspace.AddPath(Write(QStringLiteral("a.mp3"), Mp3Frames(30)));
+        tessaro::JoinController controller;
+        QStringList lines;
+        connect(&controller, &tessaro::JoinController::logged, this,
+                [&](const QString& line) { lines << line; });
         const QString output = Write(QStringLiteral("out.mp3"), kOld);
-        MergeThread thread(&frame, frame, workspace, output);
-        thread.setStackSize(1);  // less than any thread needs: the system starts none
-        QTest::ignoreMessage(QtCriticalMsg,
-                             QRegularExpression(QStringLiteral("^QThread::start: ")));
-        thread.Start();
-        QTRY_COMPARE(frame.messages, QList<quint32>{WM_MERGE_FINISHED});
-        QCOMPARE(thread.Result().error,
-                 QStringLiteral("Not enough memory to start a thread for the merge"));
+        const tessaro::JoinRequest request{{Write(QStringLiteral("a.mp3"), Mp3Frames(30))}, output};
+        {
+            // No room left for a thread's stack: the system starts none.
+            rlimit saved{};
+            ::getrlimit(RLIMIT_AS, &saved);
+            QFile statm(QStringLiteral("/proc/self/statm"));
+            QVERIFY(statm.open(QIODevice::ReadOnly));
+            const rlim_t used = statm.readAll().split(' ').first().toULongLong() * 4096;
+            rlimit tight{used + (1 << 20), saved.rlim_max};
+            ::setrlimit(RLIMIT_AS, &tight);
+            controller.Start(request);
+            ::setrlimit(RLIMIT_AS, &saved);
+        }
+        QTRY_VERIFY(!controller.IsRunning());
+        QCOMPARE(lines.value(0), QStringLiteral("Not enough memory to start a thread for the merge"));
         QCOMPARE(ReadAll(output), kOld);
         QCOMPARE(FolderEntries(dir.path()), (QStringList{"a.mp3", "out.mp3"}));
     }

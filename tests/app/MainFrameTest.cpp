@@ -17,6 +17,8 @@
 #include "dialogs/COutputWnd.h"
 #include "view/TrackListView.h"
 
+using namespace tessaro;
+
 class MainFrameTest : public QObject {
     Q_OBJECT
 

@@ -196,7 +196,7 @@ TEST_F(BigInputTest, AWorkspaceOf10000PathsSavesAndOpens) {
         std::printf("10,000 paths: saved in %.3f s, %lld bytes\n", timer.nsecsElapsed() / 1e9,
                     QFileInfo(file).size());
     }
-    TrackListModel list;
+    tessaro::TrackListModel list;
     tessaro::TessaroWorkSpace workspace(list);
     QElapsedTimer timer;
     timer.start();

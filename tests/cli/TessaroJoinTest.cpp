@@ -20,7 +20,6 @@
 
 #include "TestFiles.h"
 #include "mp3/StreamReader.h"
-#include "workspace/PlainTrackList.h"
 #include "workspace/TessaroWorkSpace.h"
 
 namespace {
@@ -298,8 +297,7 @@ TEST_F(TessaroJoinOrderTest, AFolderStandsForTheMpegAudioFilesUnderIt) {
     // A folder without any is an input skipped; a workspace may list folders too.
     const QString empty = dir.filePath(QStringLiteral("empty"));
     QDir().mkpath(empty);
-    tessaro::PlainTrackList list;
-    tessaro::TessaroWorkSpace workspace(list);
+    tessaro::TessaroWorkSpace workspace;
     workspace.AddPath(empty);
     workspace.AddPath(book);
     const QString twk = dir.filePath(QStringLiteral("job.twk"));
@@ -340,8 +338,7 @@ TEST_F(TessaroJoinTest, WritesTheTagOnlyWithTag) {
 }
 
 TEST_F(TessaroJoinTest, AWorkspaceGivesTheInputsAndTheTagValues) {
-    tessaro::PlainTrackList list;
-    tessaro::TessaroWorkSpace workspace(list);
+    tessaro::TessaroWorkSpace workspace;
     for (const QString& input : {vbr, cbr, vbr}) {
         workspace.AddPath(input);
     }
@@ -372,8 +369,7 @@ TEST_F(TessaroJoinTest, AWorkspaceGivesTheInputsAndTheTagValues) {
 
 TEST_F(TessaroJoinTest, AWorkspaceThatCannotBeUsedExitsWith1AndSaysWhy) {
     const QString empty = dir.filePath(QStringLiteral("empty.twk"));
-    tessaro::PlainTrackList list;
-    tessaro::TessaroWorkSpace(list).SaveToFile(empty);
+    tessaro::TessaroWorkSpace().SaveToFile(empty);
     const QString damaged = dir.filePath(QStringLiteral("damaged.twk"));
     WriteAll(damaged, ReadAll(empty).left(100));
     const struct {
@@ -477,8 +473,7 @@ TEST_F(TessaroJoinTest, AChapterExportThatWouldFailOrReplaceAFileOfTheRunIsRefus
     const QString fifo = dir.filePath(QStringLiteral("fifo.txt"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
-    tessaro::PlainTrackList list;
-    tessaro::TessaroWorkSpace workspace(list);
+    tessaro::TessaroWorkSpace workspace;
     workspace.AddPath(input);
     const QString job = dir.filePath(QStringLiteral("job.twk"));
     workspace.SaveToFile(job);
@@ -566,8 +561,7 @@ TEST_F(TessaroJoinTest, NamesThatAreNotUtf8AreRefusedNotTakenForOthers) {
     WriteAll(dir.filePath(QStringLiteral("in\uFFFD.mp3")), ReadAll(vbr));
     const QString otherOutput = WriteAll(dir.filePath(QStringLiteral("out\uFFFD.mp3")), "other");
     WriteAll(dir.filePath(QStringLiteral("cover\uFFFD.png")), "\x89PNG\r\n\x1A\n a picture");
-    tessaro::PlainTrackList list;
-    tessaro::TessaroWorkSpace workspace(list);
+    tessaro::TessaroWorkSpace workspace;
     workspace.AddPath(vbr);
     const QString job = dir.filePath(QStringLiteral("job.twk"));
     workspace.SaveToFile(job);

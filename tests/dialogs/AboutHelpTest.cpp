@@ -7,6 +7,8 @@
 #include "dialogs/AboutDialog.h"
 #include "dialogs/Help.h"
 
+using namespace tessaro;
+
 namespace {
 
 // Takes the addresses handed to the desktop instead of opening them.

@@ -3,6 +3,8 @@
 
 #include "dialogs/COutputWnd.h"
 
+using namespace tessaro;
+
 class OutputWndTest : public QObject {
     Q_OBJECT
 
@@ -16,7 +18,7 @@ private Q_SLOTS:
         pane.AppendLogLine(QStringLiteral("  two blanks,\ta tab  "));
         const QTime after = QTime::currentTime();
 
-        const COutputList& list = pane.View();
+        const COutputList& list = pane.List();
         QCOMPARE(list.count(), 3);
         const QRegularExpression stamp(QStringLiteral("^(\\d\\d:\\d\\d:\\d\\d):(.*)$"),
                                        QRegularExpression::DotMatchesEverythingOption);
@@ -40,8 +42,8 @@ private Q_SLOTS:
         QCOMPARE(tabs->count(), 1);
         QCOMPARE(tabs->tabText(0), QStringLiteral("Debug"));
         QCOMPARE(tabs->tabPosition(), QTabWidget::South);
-        QCOMPARE(tabs->widget(0), &pane.View());
-        QCOMPARE(pane.View().contextMenuPolicy(), Qt::NoContextMenu);
+        QCOMPARE(tabs->widget(0), &pane.List());
+        QCOMPARE(pane.List().contextMenuPolicy(), Qt::NoContextMenu);
     }
 };
 

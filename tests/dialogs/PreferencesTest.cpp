@@ -9,6 +9,8 @@
 #include "ChildWithText.h"
 #include "dialogs/PreferencesDialog.h"
 
+using namespace tessaro;
+
 namespace {
 
 QCheckBox& SaveTagBox(PreferencesDialog& sheet) {

@@ -11,6 +11,8 @@
 #include "ChildWithText.h"
 #include "dialogs/TagEditorDialog.h"
 
+using namespace tessaro;
+
 Q_DECLARE_METATYPE(std::optional<qint32>)
 
 namespace {
@@ -320,4 +322,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(ID3TagEditorTest)
-#include "ID3TagEditorTest.moc"
+#include "TagEditorDialogTest.moc"
