@@ -72,7 +72,7 @@ QStringList TrackListModel::Paths() const {
 }
 
 qint64 TrackListModel::Microseconds(const TrackInfo& track) {
-    return track.read ? std::llround(track.duration * 1e6) : 0;
+    return std::llround(track.duration * 1e6);
 }
 
 const QHash<QString, QList<int>>& TrackListModel::RowsByPath() {
