@@ -1,61 +1,107 @@
-// Adds 1,000 generated MP3 files, each with 300 KB of cover art in its leading tag, to the track
-// list and paints the list; prints the time per file on the GUI thread, and until every file's
-// figures, read beside it, are in. Run under QT_QPA_PLATFORM=offscreen.
+// The track list at 2,000 and at 20,000 entries (or the counts given as arguments): the time per
+// entry of adding the files one by one at the end (on the GUI thread, then until every file's
+// facts, read beside it, are in and shown), of reversing the order with a tenth of the entries
+// selected, of reading the total after each file, and of removing every other entry. A time per
+// entry that stays level from the small list to the large one is linear. Run under
+// QT_QPA_PLATFORM=offscreen.
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "view/CTessaroListBox.h"
-#include "view/TrackListModel.h"
-#include "workspace/TessaroWorkSpace.h"
+#include "view/TrackListView.h"
 
 namespace {
 
-QByteArray SyncSafe(int size) {
-    QByteArray bytes;
-    for (int shift : {21, 14, 7, 0}) {
-        bytes.append(char((size >> shift) & 0x7F));
-    }
-    return bytes;
-}
-
-QByteArray BigEndian(int value) {
-    QByteArray bytes;
-    for (int shift : {24, 16, 8, 0}) {
-        bytes.append(char((value >> shift) & 0xFF));
-    }
-    return bytes;
-}
-
-// An ID3v2.3 tag with a title and a 300 KB JPEG-typed picture, then 2,000 frames of audio.
+// A small file that reads like a tagged album track: a title and a track number, then a second of
+// 128 kbit/s audio.
 QByteArray MakeFile(int number) {
-    QByteArray picture(300 * 1024, '\0');
-    QRandomGenerator random(quint32(number + 1));
-    random.fillRange(reinterpret_cast<quint32*>(picture.data()), picture.size() / 4);
-    QByteArray apic = QByteArray("\0image/jpeg\0\x03\0", 14) + picture;
-    const QByteArray title = QByteArray("\0Track ", 7) + QByteArray::number(number);
-    QByteArray frames = "TIT2" + BigEndian(int(title.size())) + QByteArray(2, '\0') + title;
-    frames += "APIC" + BigEndian(int(apic.size())) + QByteArray(2, '\0') + apic;
-    QByteArray file = QByteArray("ID3\x03\x00\x00", 6) + SyncSafe(int(frames.size())) + frames;
-    QByteArray frame("\xFF\xFB\x90\x64", 4);
-    frame.append(QByteArray(413, '\x11'));
-    return file + frame.repeated(2000);
+    const auto frame = [](const char* id, const QByteArray& text) {
+        const QByteArray body = '\0' + text;
+        QByteArray size;
+        for (int shift : {24, 16, 8, 0}) {
+            size.append(char((body.size() >> shift) & 0xFF));
+        }
+        return QByteArray(id) + size + QByteArray(2, '\0') + body;
+    };
+    const QByteArray frames = frame("TIT2", "Track " + QByteArray::number(number)) +
+                              frame("TRCK", QByteArray::number(number % 99 + 1));
+    QByteArray file("ID3\x03\x00\x00\x00\x00", 8);
+    file.append(char((frames.size() >> 7) & 0x7F)).append(char(frames.size() & 0x7F));
+    QByteArray audio("\xFF\xFB\x90\x64", 4);
+    audio.append(QByteArray(413, '\x11'));
+    return file + frames + audio.repeated(38);
+}
+
+struct Times {
+    double added, read, arranged, totals, removed;  // ns per entry
+};
+
+Times Measure(const QStringList& paths) {
+    tessaro::TrackListModel model;
+    tessaro::TrackListView list(model);
+    list.resize(800, 600);
+    list.show();
+    const double count = paths.size();
+    QElapsedTimer timer;
+    timer.start();
+    for (const QString& path : paths) {
+        model.Insert(model.Count(), {path});
+    }
+    Times times{};
+    times.added = timer.nsecsElapsed() / count;
+    while (model.FiguresPending()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    }
+    list.viewport()->grab();
+    times.read = timer.nsecsElapsed() / count;
+
+    QList<int> selected, reversed;
+    for (int row = 0; row < model.Count(); ++row) {
+        if (row % 10 == 0) {
+            selected << row;
+        }
+        reversed.prepend(row);
+    }
+    list.SelectRows(selected);
+    timer.restart();
+    model.Arrange(reversed);
+    times.arranged = timer.nsecsElapsed() / count;
+
+    // As the status bar does after each file comes in.
+    timer.restart();
+    double sum = 0;
+    for (int row = 0; row < model.Count(); ++row) {
+        sum += model.TotalSeconds();
+    }
+    times.totals = timer.nsecsElapsed() / count;
+
+    QList<int> everyOther;
+    for (int row = 0; row < model.Count(); row += 2) {
+        everyOther << row;
+    }
+    timer.restart();
+    model.Remove(everyOther);
+    times.removed = timer.nsecsElapsed() / count;
+    if (sum <= 0 || list.SelectedRows().size() != 0) {
+        std::fprintf(stderr, "unexpected list state\n");
+    }
+    return times;
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    const int count = argc > 1 ? QByteArray(argv[1]).toInt() : 1000;
+    const int small = argc > 1 ? QByteArray(argv[1]).toInt() : 2000;
+    const int large = argc > 2 ? QByteArray(argv[2]).toInt() : 20000;
     QTemporaryDir dir;
     QStringList paths;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < large; ++i) {
         const QString path =
-            dir.filePath(QStringLiteral("track%1.mp3").arg(i, 4, 10, QLatin1Char('0')));
+            dir.filePath(QStringLiteral("track%1.mp3").arg(i, 5, 10, QLatin1Char('0')));
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(MakeFile(i)) < 0) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
@@ -63,29 +109,12 @@ int main(int argc, char* argv[]) {
         }
         paths << path;
     }
-
-    TrackListModel model;
-    CTessaroListBox list(model);
-    tessaro::TessaroWorkSpace workspace(model);
-    list.resize(800, 600);
-    list.show();
-    QElapsedTimer timer;
-    timer.start();
-    for (const QString& path : std::as_const(paths)) {
-        workspace.AddPath(path);
+    std::printf("%-8s %12s %12s %12s %12s %12s   (microseconds per entry)\n", "entries", "add",
+                "add+read", "reverse", "total", "remove half");
+    for (const int count : {small, large}) {
+        const Times t = Measure(paths.mid(0, count));
+        std::printf("%-8d %12.2f %12.2f %12.3f %12.4f %12.2f\n", count, t.added / 1e3, t.read / 1e3,
+                    t.arranged / 1e3, t.totals / 1e3, t.removed / 1e3);
     }
-    const qint64 added = timer.nsecsElapsed();
-    list.scrollToBottom();
-    list.viewport()->grab();
-    const qint64 painted = timer.nsecsElapsed();
-    while (model.FiguresPending()) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    }
-    const qint64 read = timer.nsecsElapsed();
-
-    std::printf("files:          %d (%.1f MB each)\n", count, MakeFile(0).size() / 1e6);
-    std::printf("added:          %.3f s (%.2f ms per file)\n", added / 1e9, added / 1e6 / count);
-    std::printf("added+painted:  %.3f s\n", painted / 1e9);
-    std::printf("figures read:   %.3f s (%.2f ms per file)\n", read / 1e9, read / 1e6 / count);
     return 0;
 }

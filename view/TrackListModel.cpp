@@ -23,8 +23,7 @@ const QString kRowsMime = QStringLiteral("application/x-tessaro-rows");
 const QString kUriListMime = QStringLiteral("text/uri-list");
 
 TrackFacts ReadFile(const QString& path) {
-    TrackFacts facts;
-    static_cast<mp3::Figures&>(facts) = mp3::ProbeFigures(path);
+    TrackFacts facts = mp3::ProbeFigures(path);
     const mp3::InputTags tags = mp3::ReadInputTags(path);
     facts.disc = tags.disc;
     facts.track = tags.track;
@@ -73,7 +72,7 @@ QStringList TrackListModel::Paths() const {
 }
 
 qint64 TrackListModel::Microseconds(const TrackInfo& track) {
-    return track.read ? std::llround(track.duration * 1e6) : 0;
+    return std::llround(track.duration * 1e6);
 }
 
 const QHash<QString, QList<int>>& TrackListModel::RowsByPath() {

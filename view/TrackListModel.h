@@ -20,6 +20,10 @@ namespace tessaro {
 // What the reader finds in a file: its audio figures, and the disc, track number and title its
 // tag tells (0 and "" where it tells none).
 struct TrackFacts : mp3::Figures {
+    TrackFacts() = default;
+    // Figures alone: of an untagged file.
+    TrackFacts(const mp3::Figures& figures) : mp3::Figures(figures) {}  // NOLINT: implicit
+
     int disc = 0;
     int track = 0;
     QString title;

@@ -21,8 +21,8 @@ double Luminance(const QColor& colour) {
 }
 
 double Contrast(const QColor& a, const QColor& b) {
-    const auto [dark, light] = std::minmax(Luminance(a), Luminance(b));
-    return (light + 0.05) / (dark + 0.05);
+    const double one = Luminance(a) + 0.05, other = Luminance(b) + 0.05;
+    return qMax(one, other) / qMin(one, other);
 }
 
 QColor Mix(const QColor& from, const QColor& to, double share) {
@@ -78,7 +78,11 @@ struct EntryLayout {
           padding(qMax(3, line / 4)),
           icon(qMax(32, 2 * line)),
           timeFont(font) {
-        timeFont.setPointSizeF(font.pointSizeF() * 1.25);
+        if (font.pixelSize() > 0) {
+            timeFont.setPixelSize(qRound(font.pixelSize() * 1.25));
+        } else {
+            timeFont.setPointSizeF(font.pointSizeF() * 1.25);
+        }
     }
     int Height() const { return icon + 2 * padding; }
 

@@ -1,21 +1,24 @@
+#include <QMimeData>
 #include <QScrollBar>
 #include <QtTest>
 
-#include "FrameTesting.h"
 #include "TestFiles.h"
-#include "app/CMainFrame.h"
-#include "app/Commands.h"
-#include "view/CTessaroListBox.h"
+#include "view/TrackListView.h"
 
 using namespace testing_files;
+using tessaro::TrackListModel;
+using tessaro::TrackListView;
 
 class DragTest : public QObject {
     Q_OBJECT
 
 private:
-    static constexpr int kHeight = CTessaroListBox::kItemHeight;
-
-    QStringList Paths() const { return EntryPaths(list->Model()); }
+    QWidget* Viewport() const { return list->viewport(); }
+    QRect Entry(int row) const { return list->visualRect(model->index(row)); }
+    // A point in the upper or the lower half of an entry.
+    QPoint Upper(int row) const { return Entry(row).center() - QPoint(0, Entry(row).height() / 4); }
+    QPoint Lower(int row) const { return Entry(row).center() + QPoint(0, Entry(row).height() / 4); }
+    QPoint BelowAll() const { return {Viewport()->width() / 2, Viewport()->height() - 3}; }
     QStringList Names(std::initializer_list<int> order) const {
         QStringList names;
         for (int i : order) {
@@ -23,266 +26,178 @@ private:
         }
         return names;
     }
-    QString LastLog() const {
-        const QStringList texts = LogTexts(*frame);
-        return texts.isEmpty() ? QString() : texts.last();
+    static std::unique_ptr<QMimeData> Urls(const QList<QUrl>& urls) {
+        auto data = std::make_unique<QMimeData>();
+        data->setUrls(urls);
+        return data;
     }
-    QWidget* Viewport() const { return list->viewport(); }
-    static QPoint At(int entry, int dy = kHeight / 2) { return {60, entry * kHeight + dy}; }
-
-    // Press on one point, move through the others, release on the last.
-    void Drag(const QPoint& press, std::initializer_list<QPoint> moves) {
-        QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, press);
-        QPoint last = press;
-        for (const QPoint& point : moves) {
-            QTest::mouseMove(Viewport(), point);
-            last = point;
-        }
-        QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, last);
+    // What a drag shows and does at `point`, as Qt's drag manager delivers it.
+    void DragOver(const QMimeData& data, const QPoint& point, Qt::DropAction action) {
+        QDragEnterEvent enter(point, action, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Viewport(), &enter);
+        QDragMoveEvent move(point, action, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Viewport(), &move);
     }
-    void ExpectInStep() { QCOMPARE(frame->Workspace().Paths(), Paths()); }
-    // Pixels of the drop marker's colour on one row of the viewport.
-    int MarkerPixels(int y) const {
+    bool Drop(const QMimeData& data, const QPoint& point, Qt::DropAction action) {
+        DragOver(data, point, action);
+        QDropEvent drop(point, action, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Viewport(), &drop);
+        return drop.isAccepted();
+    }
+    // Pixels of the row `y` of the viewport unlike the list's ground.
+    int LinePixels(int y) const {
         const QImage image = Viewport()->grab().toImage();
+        const QColor base = list->palette().color(QPalette::Base);
         int count = 0;
         for (int x = 0; x < image.width(); ++x) {
-            count += image.pixelColor(x, y) == QColor(37, 112, 146);
+            count += image.pixelColor(x, y) != base;
         }
         return count;
     }
 
-    QTemporaryDir config;
     QTemporaryDir dir;
-    std::unique_ptr<CMainFrame> frame;
-    CTessaroListBox* list = nullptr;
-    ScriptedDialogs* script = nullptr;
+    std::unique_ptr<TrackListModel> model;
+    std::unique_ptr<TrackListView> list;
     QStringList files;
+    // What the model asked for.
+    QList<QVariantList> moves, drops;
 
 private Q_SLOTS:
-    void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path())); }
-
     void init() {
-        frame = std::make_unique<CMainFrame>();
-        auto dialogs = std::make_unique<ScriptedDialogs>();
-        script = dialogs.get();
-        frame->SetDialogs(std::move(dialogs));
-        list = &frame->List();
+        model = std::make_unique<TrackListModel>();
+        list = std::make_unique<TrackListView>(*model);
         files.clear();
         for (const char* name : {"a", "b", "c", "d", "e"}) {
-            files << dir.filePath(QLatin1String(name) + QStringLiteral(".mp3"));
-            WriteAll(files.last(), Mp3Frame(name[0]));
-            frame->Workspace().AddPath(files.last());
+            files << WriteAll(dir.filePath(QLatin1String(name) + QStringLiteral(".mp3")),
+                              Mp3Frame(name[0]));
         }
-        frame->resize(700, 600);
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
-        list->setFocus();
+        model->Reset(files);
+        // As the window does: a requested move becomes one arrangement.
+        moves.clear();
+        drops.clear();
+        connect(model.get(), &TrackListModel::moveRequested, this,
+                [this](const QList<int>& rows, int before) {
+                    moves.append({QVariant::fromValue(rows), before});
+                    model->Arrange(TrackListModel::MoveOrder(model->Count(), rows, before));
+                });
+        connect(model.get(), &TrackListModel::filesDropped, this,
+                [this](const QStringList& paths, int before) {
+                    drops.append({paths, before});
+                });
+        list->resize(400, 500);
+        list->show();
+        QVERIFY(QTest::qWaitForWindowActive(list.get()));
+        QTRY_VERIFY(!model->FiguresPending());
     }
-    void cleanup() { frame.reset(); }
-
-    void threePixelsStartNoDragFourDo() {
-        QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, At(0));
-        QTest::mouseMove(Viewport(), At(0) + QPoint(3, 3));
-        QTest::mouseMove(Viewport(), At(0) + QPoint(-3, -3));
-        QVERIFY(!list->IsDragging());
-        QTest::mouseMove(Viewport(), At(0) + QPoint(4, 0));
-        QVERIFY(list->IsDragging());
-        QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, At(0) + QPoint(4, 0));
-        QVERIFY(!list->IsDragging());
-        QCOMPARE(Paths(), files);  // dropped on itself: nothing moves, nothing is logged
-        QCOMPARE(LastLog(), QString());
-
-        // Four pixels down from near the lower edge of an entry: the next entry is dragged.
-        Drag(At(1, kHeight - 2), {At(1, kHeight + 2), At(4)});
-        QCOMPARE(Paths(), Names({0, 1, 3, 2, 4}));
-        ExpectInStep();
+    void cleanup() {
+        list.reset();
+        model.reset();
     }
 
-    void draggingDownAndUp() {
-        Drag(At(0), {At(0, 30), At(2), At(3)});
-        QCOMPARE(Paths(), Names({1, 2, 0, 3, 4}));
-        QCOMPARE(list->SelectedRows(),
-                 QList<int>{2});  // the moved file, not the one it was dropped on
-        QCOMPARE(LastLog(), QStringLiteral("Move mp3 file from position 0 to 3"));
-        ExpectInStep();
-
-        Drag(At(3), {At(3, 26), At(2), At(1)});
-        QCOMPARE(Paths(), Names({1, 3, 2, 0, 4}));
-        QCOMPARE(list->SelectedRows(), QList<int>{1});
-        QCOMPARE(LastLog(), QStringLiteral("Move mp3 file from position 3 to 1"));
-        ExpectInStep();
-    }
-
-    void releasesBelowTheLastEntryAndOutsideTheList() {
-        // Below the last entry: behind it, at the end, and still selected there.
-        Drag(At(0), {At(0, 26), At(2), QPoint(60, Viewport()->height() - 5)});
-        QCOMPARE(Paths(), Names({1, 2, 3, 4, 0}));
-        QCOMPARE(list->SelectedRows(), QList<int>{4});
-        ExpectInStep();
-        // Above the list: before the first entry; far to the right: the entry at that height.
-        Drag(At(4), {At(4, 26), At(3), QPoint(60, -30)});
-        QCOMPARE(Paths(), Names({0, 1, 2, 3, 4}));
-        Drag(At(0), {At(0, 26), At(1), QPoint(Viewport()->width() + 200, At(3).y())});
-        QCOMPARE(Paths(), Names({1, 2, 0, 3, 4}));
-        ExpectInStep();
-    }
-
-    void theMarkerNeverStandsOnTheDraggedEntry() {
-        QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, At(1));
-        QTest::mouseMove(Viewport(), At(1, 26));
-        QVERIFY(list->IsDragging());
-        QCOMPARE(MarkerPixels(1 * kHeight), 0);
-        QTest::mouseMove(Viewport(), At(3));
-        QVERIFY(MarkerPixels(3 * kHeight) > Viewport()->width() / 4);
-        QCOMPARE(MarkerPixels(1 * kHeight), 0);
-        QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, At(3));
-        QCOMPARE(MarkerPixels(3 * kHeight), 0);
-        QCOMPARE(MarkerPixels(2 * kHeight), 0);
-    }
-
-    void aLostMouseEndsTheDragCleanly() {
-        QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, At(0));
-        QTest::mouseMove(Viewport(), At(0, 26));
-        QTest::mouseMove(Viewport(), At(2));
-        QVERIFY(list->IsDragging());
-        QVERIFY(MarkerPixels(2 * kHeight) > 0);
-        QFocusEvent lost(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
-        QCoreApplication::sendEvent(list, &lost);
-        QVERIFY(!list->IsDragging());
-        QCOMPARE(MarkerPixels(2 * kHeight), 0);
-        QVERIFY(!QApplication::topLevelWidgets().contains(nullptr));
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            QVERIFY(widget == frame.get() || !widget->isVisible());
+    void rowsTravelAsTheirOwnMimeTypeToThisModelAlone() {
+        std::unique_ptr<QMimeData> data(model->mimeData({model->index(3), model->index(1)}));
+        QVERIFY(model->canDropMimeData(data.get(), Qt::MoveAction, 0, 0, {}));
+        // Within the list entries only move; nothing is copied.
+        QVERIFY(!model->canDropMimeData(data.get(), Qt::CopyAction, 0, 0, {}));
+        QVERIFY(!data->hasUrls());
+        QVERIFY(model->dropMimeData(data.get(), Qt::MoveAction, 0, 0, {}));
+        QCOMPARE(moves, (QList<QVariantList>{{QVariant::fromValue(QList<int>{1, 3}), 0}}));
+        QCOMPARE(model->Paths(), Names({1, 3, 0, 2, 4}));
+        // Dropped where they stand: no move is asked for.
+        std::unique_ptr<QMimeData> first(model->mimeData({model->index(0), model->index(1)}));
+        for (int before : {0, 1, 2}) {
+            QVERIFY(!model->dropMimeData(first.get(), Qt::MoveAction, before, 0, {}));
         }
-        QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, At(2));
-        QCOMPARE(Paths(), files);
-        QCOMPARE(LastLog(), QString());
+        QCOMPARE(moves.size(), 1);
+        // Another list's rows, and rows this list no longer has, are not taken.
+        TrackListModel other;
+        other.Reset(files);
+        QVERIFY(!other.canDropMimeData(data.get(), Qt::MoveAction, 0, 0, {}));
+        model->Remove({4, 3});
+        QVERIFY(!model->canDropMimeData(data.get(), Qt::MoveAction, 0, 0, {}));
+        QVERIFY(model->canDropMimeData(first.get(), Qt::MoveAction, 0, 0, {}));
     }
 
-    void ctrlUpAndDown() {
+    void filesFromOutsideGoWhereTheyAreDropped() {
+        const QList<QUrl> urls{QUrl::fromLocalFile(files[4]), QUrl::fromLocalFile(dir.path()),
+                               QUrl(QStringLiteral("https://example.org/x.mp3"))};
+        const auto data = Urls(urls);
+        const QStringList local{files[4], dir.path()};
+        QVERIFY(Drop(*data, Upper(2), Qt::CopyAction));
+        QVERIFY(Drop(*data, Lower(1), Qt::CopyAction));
+        QVERIFY(Drop(*data, Upper(0), Qt::CopyAction));
+        QVERIFY(Drop(*data, Lower(4), Qt::CopyAction));
+        QVERIFY(Drop(*data, BelowAll(), Qt::CopyAction));
+        QCOMPARE(drops,
+                 (QList<QVariantList>{{local, 2}, {local, 2}, {local, 0}, {local, 5}, {local, 5}}));
+        // A move of outside files is refused, lest their source delete them; no local file, no
+        // drop.
+        QVERIFY(!Drop(*data, Upper(2), Qt::MoveAction));
+        QVERIFY(!Drop(*Urls({urls[2]}), Upper(2), Qt::CopyAction));
+        QCOMPARE(drops.size(), 5);
+        QCOMPARE(model->Paths(), files);  // the window inserts them, not the list
+
+        // Scrolled to the bottom of a long list, below its last entry is still the end.
+        model->Insert(5, files + files + files + files);
+        list->scrollToBottom();
+        QVERIFY(list->verticalScrollBar()->value() > 0);
+        QVERIFY(Drop(*data, BelowAll(), Qt::CopyAction));
+        QCOMPARE(drops.last(), (QVariantList{local, 25}));
+    }
+
+    void entriesDroppedInTheListMoveBeforeTheEntryUnderThePointer() {
         list->SelectRows({0});
-        QTest::keyClick(list, Qt::Key_Up, Qt::ControlModifier);
-        QCOMPARE(Paths(), files);
-        QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
-        QCOMPARE(Paths(), Names({1, 0, 2, 3, 4}));
-        QCOMPARE(list->SelectedRows(), QList<int>{1});
-        QCOMPARE(LastLog(), QStringLiteral("MP3 file moved down."));
-        list->SelectRows({4});
-        QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
-        QCOMPARE(Paths(), Names({1, 0, 2, 3, 4}));
-        QTest::keyClick(list, Qt::Key_Up, Qt::ControlModifier);
-        QCOMPARE(Paths(), Names({1, 0, 2, 4, 3}));
-        QCOMPARE(LastLog(), QStringLiteral("MP3 file moved up."));
-        ExpectInStep();
-
-        // Other Ctrl keys do nothing in the list; without Ctrl the list's own keys work.
-        QTest::keyClick(list, Qt::Key_Home, Qt::ControlModifier);
-        QTest::keyClick(list, Qt::Key_End, Qt::ControlModifier);
-        QCOMPARE(list->SelectedRows(), QList<int>{3});
-        QTest::keyClick(list, Qt::Key_Up);
-        QCOMPARE(list->SelectedRows(), QList<int>{2});
-        QCOMPARE(Paths(), Names({1, 0, 2, 4, 3}));
-        // The window's own shortcuts still reach it.
-        QTest::keyClick(list, Qt::Key_N, Qt::ControlModifier);
-        QCOMPARE(list->Model().GetTrackCount(), 0);
+        std::unique_ptr<QMimeData> data(model->mimeData({model->index(0)}));
+        QVERIFY(Drop(*data, Upper(3), Qt::MoveAction));
+        QCOMPARE(model->Paths(), Names({1, 2, 0, 3, 4}));
+        QCOMPARE(list->SelectedRows(), QList<int>{2});  // the moved file, selected where it lands
+        // Below the last entry: to the end.
+        data.reset(model->mimeData({model->index(2)}));
+        QVERIFY(Drop(*data, BelowAll(), Qt::MoveAction));
+        QCOMPARE(model->Paths(), Names({1, 2, 3, 4, 0}));
+        QCOMPARE(list->SelectedRows(), QList<int>{4});
+        // The lower half of an entry is before the next one; on itself nothing moves.
+        data.reset(model->mimeData({model->index(4)}));
+        QVERIFY(Drop(*data, Lower(0), Qt::MoveAction));
+        QCOMPARE(model->Paths(), Names({1, 0, 2, 3, 4}));
+        data.reset(model->mimeData({model->index(1)}));
+        QVERIFY(!Drop(*data, Upper(1), Qt::MoveAction));
+        QCOMPARE(moves.size(), 3);
+        // Qt's removal of the source rows after a move drop leaves the list as the move made it.
+        QCOMPARE(model->Count(), 5);
     }
 
-    void theSelectionMovesGoesAndStaysSelectedWhereItLands() {
-        // Shift and Ctrl clicks make the selection; a plain click on one of it keeps it for a
-        // drag, and selects that one alone when no drag follows.
-        QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::NoModifier, At(1));
-        QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::ShiftModifier, At(2));
-        QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::ControlModifier, At(4));
+    void theDropLineShowsWhereTheDropGoes() {
+        const auto data = Urls({QUrl::fromLocalFile(files[0])});
+        const int width = Viewport()->width();
+        QVERIFY(LinePixels(Entry(2).top()) < width / 4);
+        DragOver(*data, Upper(2), Qt::CopyAction);
+        QVERIFY(LinePixels(Entry(2).top()) > width / 2);
+        DragOver(*data, Lower(2), Qt::CopyAction);
+        QVERIFY(LinePixels(Entry(2).top()) < width / 4);
+        QVERIFY(LinePixels(Entry(2).bottom()) > width / 2);
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(Viewport(), &leave);
+        QVERIFY(LinePixels(Entry(2).bottom()) < width / 4);
+    }
+
+    void clicksMakeTheSelectionAndARemovalClearsIt() {
+        // Shift and Ctrl clicks make the selection; a plain click on one of it selects that one
+        // alone (a press keeps the selection, for a drag).
+        QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::NoModifier, Upper(1));
+        QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::ShiftModifier, Upper(2));
+        QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::ControlModifier, Upper(4));
         QCOMPARE(list->SelectedRows(), (QList<int>{1, 2, 4}));
-        QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::NoModifier, At(2));
+        QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, Upper(2));
+        QCOMPARE(list->SelectedRows(), (QList<int>{1, 2, 4}));
+        QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, Upper(2));
         QCOMPARE(list->SelectedRows(), QList<int>{2});
-        QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(list.get(), Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(list->SelectedRows(), (QList<int>{0, 1, 2, 3, 4}));
-
-        // Dragged by the one under the pointer, all go together before the entry dropped on.
-        list->SelectRows({1, 3});
-        Drag(At(3), {At(3, 26), At(1), At(0)});
-        QCOMPARE(Paths(), Names({1, 3, 0, 2, 4}));
-        QCOMPARE(list->SelectedRows(), (QList<int>{0, 1}));
-        QCOMPARE(LastLog(), QStringLiteral("Move 2 mp3 files to position 0"));
-        ExpectInStep();
-        // Dropped on one of them: nothing moves, nothing is logged.
-        Drag(At(0), {At(0, 26), At(1)});
-        QCOMPARE(Paths(), Names({1, 3, 0, 2, 4}));
-        // An entry outside the selection is dragged alone.
-        Drag(At(4), {At(4, 26), At(3), At(2)});
-        QCOMPARE(Paths(), Names({1, 3, 4, 0, 2}));
-        QCOMPARE(list->SelectedRows(), QList<int>{2});
-
-        // Ctrl+Down and Up move the selection, blocked as a whole at either end.
-        list->SelectRows({0, 2});
-        QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
-        QCOMPARE(Paths(), Names({3, 1, 0, 4, 2}));
-        QCOMPARE(list->SelectedRows(), (QList<int>{1, 3}));
-        QCOMPARE(LastLog(), QStringLiteral("2 MP3 files moved down."));
-        frame->Action(ID_FILE_MOVE_UP)->trigger();
-        QCOMPARE(Paths(), Names({1, 3, 4, 0, 2}));
-        frame->Action(ID_FILE_MOVE_UP)->trigger();  // the first is at the top
-        QCOMPARE(Paths(), Names({1, 3, 4, 0, 2}));
-        QCOMPARE(list->SelectedRows(), (QList<int>{0, 2}));
-        ExpectInStep();
-
-        frame->Action(ID_FILE_REMOVE_MP3)->trigger();
-        QCOMPARE(Paths(), Names({3, 0, 2}));
-        QCOMPARE(LastLog(), QStringLiteral("2 MP3 files have been removed from workspace."));
+        model->Remove({1});
         QVERIFY(list->SelectedRows().isEmpty());
-        ExpectInStep();
-    }
-
-    void draggingNearAnEdgeScrollsTheList() {
-        for (int i = 0; i < 30; ++i) {
-            frame->Workspace().AddPath(files[i % 5]);
-        }
-        QScrollBar* bar = list->verticalScrollBar();
-        QCOMPARE(bar->value(), 0);
-        const int bottom = Viewport()->height() - 4;
-        QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, At(0));
-        QTest::mouseMove(Viewport(), At(0, 26));
-        QTest::mouseMove(Viewport(), QPoint(60, bottom));
-        QTRY_COMPARE(bar->value(), bar->maximum());
-        QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(60, bottom));
-        // Dropped past what the list showed at first: before the last entry.
-        QCOMPARE(frame->Workspace().Paths().at(33), files[0]);
-        QCOMPARE(frame->Workspace().Paths().at(0), files[1]);
-        ExpectInStep();
-        // Back up along the top edge, and away from it the list stands still.
-        QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, At(2));
-        QTest::mouseMove(Viewport(), At(2, 26));
-        QTest::mouseMove(Viewport(), QPoint(60, 2));
-        QTRY_VERIFY(bar->value() < bar->maximum() - 2);
-        QTest::mouseMove(Viewport(), At(3));
-        const int still = bar->value();
-        QTest::qWait(300);
-        QCOMPARE(bar->value(), still);
-        QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, At(3));
-        ExpectInStep();
-    }
-
-    void everythingIsRefusedWhileAMergeRuns() {
-        script->saveAnswers << dir.filePath(QStringLiteral("out.mp3"));
-        frame->Action(ID_FILE_MERGE)->trigger();
-        // The worker waits at its first message until events run again.
-        QVERIFY(frame->IsMerging());
-        list->SelectRows({2});
-        QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, At(0));
-        QTest::mouseMove(Viewport(), At(3));
-        QVERIFY(!list->IsDragging());
-        QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, At(3));
-        // A row that could move either way, were no merge running.
-        list->SelectRows({2});
-        for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Down}) {
-            QTest::keyClick(list, key, Qt::ControlModifier);
-            QCOMPARE(frame->Workspace().Paths(), files);
-        }
-        QVERIFY(frame->IsMerging());
-        ExpectInStep();
-        QTRY_VERIFY(!frame->IsMerging());
-        QCOMPARE(ReadAll(dir.filePath(QStringLiteral("out.mp3"))).size(), 5 * 417);
+        // The window's actions make the context menu.
+        QCOMPARE(list->contextMenuPolicy(), Qt::ActionsContextMenu);
     }
 };
 
