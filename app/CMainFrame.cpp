@@ -24,7 +24,6 @@
 #include "app/WorkspaceChange.h"
 #include "dialogs/CAboutDlg.h"
 #include "dialogs/CID3TagEditor.h"
-#include "dialogs/COutputWnd.h"
 #include "dialogs/CPreferencesSheet.h"
 #include "dialogs/Help.h"
 #include "io/Files.h"
@@ -33,6 +32,7 @@
 #include "settings/WindowSettings.h"
 #include "view/CChildView.h"
 #include "view/CTessaroListBox.h"
+#include "view/OutputPane.h"
 #include "workspace/Exception.h"
 #include "workspace/FolderInputs.h"
 #include "workspace/NaturalOrder.h"
@@ -87,7 +87,7 @@ CMainFrame::CMainFrame()
       m_wndToolBar(new QToolBar(tr("Tool Bar"), this)),
       m_wndMenuBar(new QMenuBar(this)),
       m_wndStatusBar(new QStatusBar(this)),
-      m_wndOutput(new COutputWnd(this)),
+      m_wndOutput(new tessaro::OutputPane(this)),
       m_dialogs(std::make_unique<QtFrameDialogs>()),
       m_undoStack(new QUndoStack(this)),
       m_recentMenu(new QMenu(tr("Recent &Workspaces"), this)) {

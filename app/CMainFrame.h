@@ -11,7 +11,9 @@
 #include "workspace/TessaroWorkSpace.h"
 
 class CChildView;
-class COutputWnd;
+namespace tessaro {
+class OutputPane;
+}
 class CTessaroListBox;
 class FrameDialogs;
 class TrackListModel;
@@ -65,7 +67,7 @@ public:
     tessaro::TessaroWorkSpace& Workspace() { return m_workspace; }
     CTessaroListBox& List();
     TrackListModel& Tracks() { return *m_tracks; }
-    COutputWnd& Output() { return *m_wndOutput; }
+    tessaro::OutputPane& Output() { return *m_wndOutput; }
     QProgressBar& Progress() { return *m_progress; }
     QToolButton& CancelButton() { return *m_cancelButton; }
     // The number of files in the list and their playing time, beside the lock indicators.
@@ -174,7 +176,7 @@ private:
     QToolBar* m_wndToolBar;
     QMenuBar* m_wndMenuBar;
     QStatusBar* m_wndStatusBar;
-    COutputWnd* m_wndOutput;
+    tessaro::OutputPane* m_wndOutput;
     QLabel* m_indicators[3];  // CAP, NUM, SCRL
 
     std::unique_ptr<FrameDialogs> m_dialogs;

@@ -15,7 +15,7 @@
 #include "TestFiles.h"
 #include "app/CMainFrame.h"
 #include "app/Commands.h"
-#include "dialogs/COutputWnd.h"
+#include "view/OutputPane.h"
 #include "dialogs/Help.h"
 #include "settings/Preferences.h"
 #include "view/CTessaroListBox.h"

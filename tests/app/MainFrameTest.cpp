@@ -14,7 +14,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/FrameDialogs.h"
-#include "dialogs/COutputWnd.h"
+#include "view/OutputPane.h"
 #include "view/CTessaroListBox.h"
 
 class MainFrameTest : public QObject {
