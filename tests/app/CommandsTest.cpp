@@ -15,10 +15,10 @@
 #include "TestFiles.h"
 #include "app/CMainFrame.h"
 #include "app/Commands.h"
-#include "view/OutputPane.h"
 #include "dialogs/Help.h"
 #include "settings/Preferences.h"
 #include "view/CTessaroListBox.h"
+#include "view/OutputPane.h"
 #include "workspace/NaturalOrder.h"
 #include "workspace/PlainTrackList.h"
 
