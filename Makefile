@@ -1,6 +1,6 @@
 # The two entry points: `make run` and `make test`. Both install what is missing first.
-# `make sanitize` runs the tests under the sanitizers, `make fuzz` runs the fuzz targets and
-# `make big-tests` the tests with gigabyte inputs.
+# `make sanitize` runs the tests under the sanitizers, `make fuzz` runs the fuzz targets,
+# `make big-tests` the tests with gigabyte inputs and `make translations` updates the .ts files.
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
@@ -12,7 +12,7 @@ FUZZ_TARGETS = stream_reader seam workspace preferences folder_walk chapter_file
 # and leaves.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps configure build run test sanitize asan tsan fuzz big-tests clean
+.PHONY: all deps configure build run test translations sanitize asan tsan fuzz big-tests clean
 
 all: build
 
@@ -32,6 +32,11 @@ run: configure
 
 test: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# Gathers the texts marked for translation in the code into translations/*.ts anew, keeping the
+# translations already made, for Qt Linguist; the build makes the .qm files from them.
+translations: configure
+	@cmake --build $(BUILD_DIR) --target update_translations
 
 # `make install` puts the programs under PREFIX (DESTDIR is honoured for staged installs);
 # `make package` builds the Debian package into the build folder.

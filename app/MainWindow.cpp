@@ -22,7 +22,7 @@
 #include "app/LockKeys.h"
 #include "app/WorkspaceCommands.h"
 #include "dialogs/AboutDialog.h"
-#include "dialogs/COutputWnd.h"
+#include "view/OutputPane.h"
 #include "dialogs/Help.h"
 #include "dialogs/PreferencesDialog.h"
 #include "dialogs/TagEditorDialog.h"
@@ -101,7 +101,7 @@ MainWindow::MainWindow()
       m_cancelAction(new QAction(tr("&Cancel Merge"), this)),
       m_figures(new QLabel),
       m_toolBar(new QToolBar(tr("Tool Bar"), this)),
-      m_output(new COutputWnd(this)),
+      m_output(new OutputPane(this)),
       m_dialogs(std::make_unique<QtWindowDialogs>()),
       m_recentMenu(new QMenu(tr("Recent &Workspaces"), this)) {
     m_preferences = LoadJoinPreferences(GetPreferencesPath(kPreferencesFolder));

@@ -10,7 +10,6 @@
 #include "workspace/OutputTag.h"
 #include "workspace/TrackOrder.h"
 
-class COutputWnd;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -22,6 +21,7 @@ class QUndoStack;
 namespace tessaro {
 
 class JoinController;
+class OutputPane;
 class TessaroWorkSpace;
 class TrackListModel;
 class TrackListView;
@@ -69,7 +69,7 @@ public:
 
     TrackListModel& Tracks() { return *m_tracks; }
     TrackListView& View() { return *m_view; }
-    COutputWnd& Output() { return *m_output; }
+    OutputPane& Output() { return *m_output; }
     QProgressBar& Progress() { return *m_progress; }
     QToolButton& CancelButton() { return *m_cancelButton; }
     QLabel& Notice() { return *m_notice; }
@@ -184,7 +184,7 @@ private:
     QAction* m_cancelAction;
     QLabel* m_figures;
     QToolBar* m_toolBar;
-    COutputWnd* m_output;
+    OutputPane* m_output;
     QLabel* m_indicators[3];  // CAP, NUM, SCRL
     std::unique_ptr<WindowDialogs> m_dialogs;
     QHash<QString, QAction*> m_actions;

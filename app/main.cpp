@@ -1,9 +1,8 @@
-#include "app/CTessaroApp.h"
+#include "app/Application.h"
 #include "io/AtomicWrite.h"
 
 int main(int argc, char* argv[]) {
     tessaro::IgnoreFileSizeSignal();
-    CTessaroApp app(argc, argv);
-    app.InitInstance();
-    return app.exec();
+    tessaro::Application app(argc, argv);
+    return app.Run();
 }

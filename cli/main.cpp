@@ -19,6 +19,7 @@
 #include "merge/JoinChoices.h"
 #include "merge/MergeJob.h"
 #include "settings/JoinPreferences.h"
+#include "translations/Translations.h"
 #include "workspace/FolderInputs.h"
 #include "workspace/NaturalOrder.h"
 #include "workspace/TessaroWorkSpace.h"
@@ -127,7 +128,8 @@ std::vector<ChoiceOption> ChoiceOptions() {
         if (choice.option) {
             offered.push_back(
                 {&choice, QCommandLineOption(
-                              QString::fromLatin1(choice.option), QString::fromUtf8(choice.help),
+                              QString::fromLatin1(choice.option),
+                              QCoreApplication::translate("TessaroJoin", choice.help),
                               choice.value ? QString::fromLatin1(choice.value->name) : QString())});
         }
     }
@@ -136,63 +138,62 @@ std::vector<ChoiceOption> ChoiceOptions() {
 
 // The options, declared once for the parser and for reading what it found.
 struct Options {
+    Q_DECLARE_TR_FUNCTIONS(TessaroJoin)
+
+public:
     const QCommandLineOption output{{QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("Write the joined file to OUTPUT (required)."),
+                                    tr("Write the joined file to OUTPUT (required)."),
                                     QStringLiteral("OUTPUT")};
     const QCommandLineOption workspaceFile{
         {QStringLiteral("w"), QStringLiteral("workspace")},
-        QStringLiteral("Join the files listed in the workspace file WORKSPACE.twk instead of "
-                       "INPUT...; its tag values serve --tag unless the options below override "
-                       "them."),
+        tr("Join the files listed in the workspace file WORKSPACE.twk instead of "
+           "INPUT...; its tag values serve --tag unless the options below override "
+           "them."),
         QStringLiteral("WORKSPACE.twk")};
     const QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")},
-                                   QStringLiteral("Show no progress bar and no summary.")};
-    const QCommandLineOption tag{
-        QStringLiteral("tag"),
-        QStringLiteral("Write an ID3 tag with the values below into the output.")};
-    const QCommandLineOption album{QStringLiteral("album"), QStringLiteral("Album of the tag."),
+                                   tr("Show no progress bar and no summary.")};
+    const QCommandLineOption tag{QStringLiteral("tag"),
+                                 tr("Write an ID3 tag with the values below into the output.")};
+    const QCommandLineOption album{QStringLiteral("album"), tr("Album of the tag."),
                                    QStringLiteral("TEXT")};
-    const QCommandLineOption artist{QStringLiteral("artist"), QStringLiteral("Artist of the tag."),
+    const QCommandLineOption artist{QStringLiteral("artist"), tr("Artist of the tag."),
                                     QStringLiteral("TEXT")};
-    const QCommandLineOption title{QStringLiteral("title"), QStringLiteral("Title of the tag."),
+    const QCommandLineOption title{QStringLiteral("title"), tr("Title of the tag."),
                                    QStringLiteral("TEXT")};
-    const QCommandLineOption year{QStringLiteral("year"),
-                                  QStringLiteral("Year of the tag; 0 or less writes none."),
-                                  QStringLiteral("N")};
-    const QCommandLineOption comment{QStringLiteral("comment"),
-                                     QStringLiteral("Comment of the tag."), QStringLiteral("TEXT")};
-    const QCommandLineOption genre{QStringLiteral("genre"), QStringLiteral("Genre of the tag."),
+    const QCommandLineOption year{
+        QStringLiteral("year"), tr("Year of the tag; 0 or less writes none."), QStringLiteral("N")};
+    const QCommandLineOption comment{QStringLiteral("comment"), tr("Comment of the tag."),
+                                     QStringLiteral("TEXT")};
+    const QCommandLineOption genre{QStringLiteral("genre"), tr("Genre of the tag."),
                                    QStringLiteral("TEXT")};
     const QCommandLineOption albumArtist{QStringLiteral("album-artist"),
-                                         QStringLiteral("Album artist of the tag."),
-                                         QStringLiteral("TEXT")};
+                                         tr("Album artist of the tag."), QStringLiteral("TEXT")};
     const QCommandLineOption composer{
         QStringLiteral("composer"),
-        QStringLiteral("Composer of the tag (where audiobook tools file the narrator)."),
+        tr("Composer of the tag (where audiobook tools file the narrator)."),
         QStringLiteral("TEXT")};
     const QCommandLineOption chapterFile{
         QStringLiteral("chapter-file"),
-        QStringLiteral("Take the output's chapters from FILE, a line \"HH:MM:SS.mmm Title\" for "
-                       "each, its start on the joined timeline as players show it. A file whose "
-                       "times do not increase or pass the end of the audio is refused."),
+        tr("Take the output's chapters from FILE, a line \"HH:MM:SS.mmm Title\" for "
+           "each, its start on the joined timeline as players show it. A file whose "
+           "times do not increase or pass the end of the audio is refused."),
         QStringLiteral("FILE")};
     const QCommandLineOption exportChapters{
         QStringLiteral("export-chapters"),
-        QStringLiteral("Write the output's chapters to FILE in the same form (with neither "
-                       "option above: a chapter for each joined input)."),
+        tr("Write the output's chapters to FILE in the same form (with neither "
+           "option above: a chapter for each joined input)."),
         QStringLiteral("FILE")};
     const QCommandLineOption cover{
         QStringLiteral("cover"),
-        QStringLiteral(
-            "Put the JPEG or PNG picture FILE into the output's tag as its front cover."),
+        tr("Put the JPEG or PNG picture FILE into the output's tag as its front cover."),
         QStringLiteral("FILE")};
 
     const QCommandLineOption sort{
         QStringLiteral("sort"),
-        QStringLiteral("Join the inputs in ORDER instead of the order given: natural, by their "
-                       "file names with numbers by value (\"Chapter 2\" before \"Chapter 10\"); "
-                       "or track, by the disc and track numbers of their tags, those alike or "
-                       "untagged by name."),
+        tr("Join the inputs in ORDER instead of the order given: natural, by their "
+           "file names with numbers by value (\"Chapter 2\" before \"Chapter 10\"); "
+           "or track, by the disc and track numbers of their tags, those alike or "
+           "untagged by name."),
         QStringLiteral("ORDER")};
 
     const std::vector<ChoiceOption> choices = ChoiceOptions();
@@ -303,7 +304,7 @@ struct Request {
 };
 
 void SetUpParser(QCommandLineParser& parser, const Options& options) {
-    parser.setApplicationDescription(QStringLiteral(
+    parser.setApplicationDescription(Options::tr(
         "Joins MP3 files into one without re-encoding: every MPEG audio frame of every input is\n"
         "copied byte for byte, in the order given; the inputs' own tags and any bytes outside\n"
         "frames are left behind, and so is each input's own Xing, Info or VBRI header frame but\n"
@@ -315,8 +316,8 @@ void SetUpParser(QCommandLineParser& parser, const Options& options) {
     options.AddTo(parser);
     parser.addPositionalArgument(
         QStringLiteral("INPUT"),
-        QStringLiteral("The MP3 files to join, first to last; a folder stands for "
-                       "the MPEG audio files under it."),
+        Options::tr("The MP3 files to join, first to last; a folder stands for "
+                    "the MPEG audio files under it."),
         QStringLiteral("INPUT..."));
 }
 
@@ -584,6 +585,8 @@ int main(int argc, char* argv[]) {
         QCoreApplication app(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("tessaro-join"));
         QCoreApplication::setApplicationVersion(QStringLiteral(TESSARO_VERSION));
+        // The help in the user's language, Qt's parts of it included.
+        const tessaro::Translations translations(QLocale::system());
         doing = "read the command line";
         const Options options;
         QCommandLineParser parser;

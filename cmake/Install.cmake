@@ -35,6 +35,13 @@ install(FILES ${TESSARO_LINK} DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The menu entry and its icon, under the name the window reports to the desktop (the
 # executable's), so that docks and task bars match the window to the entry.
 install(FILES res/tessaro.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# MP3 files reach the window from the file managers' context menus, "Join with Zovi Tessaro":
+# the menu entry names workspaces alone, since an application named for MP3 files becomes their
+# default player wherever no default is set and it comes first. Dolphin's service menu, and the
+# FileManager-Actions entry of PCManFM-Qt and Caja.
+install(FILES res/zovi-tessaro-join.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/kio/servicemenus)
+install(FILES res/zovi-tessaro-join-action.desktop
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/file-manager/actions RENAME zovi-tessaro-join.desktop)
 # What software centres list, the desktop file as its launchable.
 set(TESSARO_METAINFO ${CMAKE_CURRENT_BINARY_DIR}/com.example.veskaro.tessaro.metainfo.xml)
 configure_file(res/com.example.veskaro.tessaro.metainfo.xml.in ${TESSARO_METAINFO} @ONLY)

@@ -77,10 +77,12 @@ QString ChoiceValue::Refusal(const QString& option, const QString& text) const {
 const std::vector<JoinChoice>& JoinChoices() {
     static const std::vector<JoinChoice> choices{
         {.option = "chapters",
-         .help = "Add a chapter for each joined input to the output's tag, titled with the "
-                 "input's own title or, without one, its file name. With =title, one chapter for "
-                 "each run of inputs whose titles agree once a trailing part or track number is "
-                 "left out (\"Chapter 3 (1/2)\", \"Chapter 3 - Part 2\").",
+         .help = QT_TRANSLATE_NOOP(
+             "TessaroJoin",
+             "Add a chapter for each joined input to the output's tag, titled with the "
+             "input's own title or, without one, its file name. With =title, one chapter for "
+             "each run of inputs whose titles agree once a trailing part or track number is "
+             "left out (\"Chapter 3 (1/2)\", \"Chapter 3 - Part 2\")."),
          .label = QT_TRANSLATE_NOOP("CPrefStandardPage", "Add a &chapter for each input file"),
          .key = "chapters",
          .isOn = IsOn<&JoinOptions::chapters>,
@@ -103,27 +105,33 @@ const std::vector<JoinChoice>& JoinChoices() {
          .isOn = IsOn<&JoinOptions::chaptersByTitle>,
          .turn = Turn<&JoinOptions::chaptersByTitle>},
         {.option = "copy-cover",
-         .help = "Carry the picture of the first joined input that has one (its front cover, "
-                 "else its first) into the output's tag.",
+         .help = QT_TRANSLATE_NOOP(
+             "TessaroJoin",
+             "Carry the picture of the first joined input that has one (its front cover, "
+             "else its first) into the output's tag."),
          .label = QT_TRANSLATE_NOOP("CPrefStandardPage", "Copy the first input's co&ver picture"),
          .key = "copyCover",
          .isOn = IsOn<&JoinOptions::copyCover>,
          .turn = Turn<&JoinOptions::copyCover>},
         {.option = "seamless",
-         .help = "Join the inputs without the silence their encoders put at both ends: the few "
-                 "frames around each join are decoded and encoded anew. Inputs whose headers do "
-                 "not tell that silence, or of different formats, are joined as they are, with a "
-                 "warning.",
+         .help = QT_TRANSLATE_NOOP(
+             "TessaroJoin",
+             "Join the inputs without the silence their encoders put at both ends: the few "
+             "frames around each join are decoded and encoded anew. Inputs whose headers do "
+             "not tell that silence, or of different formats, are joined as they are, with a "
+             "warning."),
          .label = QT_TRANSLATE_NOOP("CPrefStandardPage",
                                     "&Join seamlessly (re-encodes a few frames at each join)"),
          .key = "seamless",
          .isOn = IsOn<&JoinOptions::seamless>,
          .turn = Turn<&JoinOptions::seamless>},
         {.option = "level",
-         .help = "Level the loudness of the inputs to LUFS (alone, --level aims at -18, "
-                 "ReplayGain 2.0's reference) by changing the gain their frames carry, in steps "
-                 "of 1.5 dB: no re-encoding. An input gets less gain where more would clip its "
-                 "peaks. The output's tag tells its ReplayGain.",
+         .help = QT_TRANSLATE_NOOP(
+             "TessaroJoin",
+             "Level the loudness of the inputs to LUFS (alone, --level aims at -18, "
+             "ReplayGain 2.0's reference) by changing the gain their frames carry, in steps "
+             "of 1.5 dB: no re-encoding. An input gets less gain where more would clip its "
+             "peaks. The output's tag tells its ReplayGain."),
          .label = QT_TRANSLATE_NOOP(
              "CPrefStandardPage",
              "&Level the loudness of the inputs (changes gain only, no re-encoding)"),
@@ -142,29 +150,35 @@ const std::vector<JoinChoice>& JoinChoices() {
                               .read = ReadNumber<&JoinOptions::levelTarget>,
                               .write = WriteNumber<&JoinOptions::levelTarget>}},
         {.option = "conform",
-         .help = "Re-encode inputs of another format (MPEG version, layer, sampling rate or "
-                 "channel count), or whose frames change format, to match the first input, which "
-                 "must be of Layer III: each is decoded, resampled, mixed to its channels and "
-                 "encoded in its format, and runs into its neighbours without gap. The other "
-                 "inputs are copied as ever.",
+         .help = QT_TRANSLATE_NOOP(
+             "TessaroJoin",
+             "Re-encode inputs of another format (MPEG version, layer, sampling rate or "
+             "channel count), or whose frames change format, to match the first input, which "
+             "must be of Layer III: each is decoded, resampled, mixed to its channels and "
+             "encoded in its format, and runs into its neighbours without gap. The other "
+             "inputs are copied as ever."),
          .label = QT_TRANSLATE_NOOP("CPrefStandardPage",
                                     "&Re-encode inputs of another format to match the first"),
          .key = "conform",
          .isOn = IsOn<&JoinOptions::conform>,
          .turn = Turn<&JoinOptions::conform>},
         {.option = "copy-tags",
-         .help = "Copy into the output's tag every text frame all joined inputs share (album, "
-                 "artist, album artist, genre, year, composer, comment, ...), but their titles, "
-                 "track and disc numbers and ReplayGain; a tag without a title is titled with the "
-                 "album. The values typed above win.",
+         .help = QT_TRANSLATE_NOOP(
+             "TessaroJoin",
+             "Copy into the output's tag every text frame all joined inputs share (album, "
+             "artist, album artist, genre, year, composer, comment, ...), but their titles, "
+             "track and disc numbers and ReplayGain; a tag without a title is titled with the "
+             "album. The values typed above win."),
          .label = QT_TRANSLATE_NOOP(
              "CPrefStandardPage", "Copy the &tag the inputs share (album, artist, genre, \u2026)"),
          .key = "copyTags",
          .isOn = IsOn<&JoinOptions::copyTags>,
          .turn = Turn<&JoinOptions::copyTags>},
         {.option = "id3v2.3",
-         .help = "Write the tag, chapters and cover included, as ID3v2.3, which Windows and many "
-                 "older players read, instead of ID3v2.4.",
+         .help = QT_TRANSLATE_NOOP(
+             "TessaroJoin",
+             "Write the tag, chapters and cover included, as ID3v2.3, which Windows and many "
+             "older players read, instead of ID3v2.4."),
          .label = QT_TRANSLATE_NOOP("CPrefStandardPage",
                                     "&Write the tag as ID3v2.3 (for Windows and older players)"),
          .key = "id3v23",

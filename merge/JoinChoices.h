@@ -48,7 +48,9 @@ struct ChoiceValue {
 // option, the window as a box on its preferences page, kept in the window's settings.
 struct JoinChoice {
     const char* option;  // the tool's --option; null where the tool has another way to it
-    const char* help;    // the tool's explanation of the option
+    // The tool's explanation of the option, which the tool translates in the context
+    // "TessaroJoin".
+    const char* help;
     // The window's box, its access key marked with '&', and where the window's settings keep it,
     // under "joinedFile/"; both null for a choice the tool alone offers.
     const char* label;

@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     cmake make g++ pkg-config
     qt6-base-dev libx11-dev
+    qt6-tools-dev qt6-l10n-tools                 # the translations: lupdate, lrelease, CMake's
+    qt6-translations-l10n                        # Qt's own texts translated (qtbase_de.qm)
     libtag1-dev
     libid3-3.8.3-dev zlib1g-dev
     libmpg123-dev libmp3lame-dev                # seamless joins: decode and re-encode the seams

@@ -2,12 +2,13 @@
 
 // Helpers of the tests that drive the main window.
 
+#include <QListWidget>
 #include <QStringList>
 #include <memory>
 
 #include "ScriptedDialogs.h"
 #include "app/MainWindow.h"
-#include "dialogs/COutputWnd.h"
+#include "view/OutputPane.h"
 #include "view/TrackListModel.h"
 
 namespace testing_files {
@@ -26,7 +27,7 @@ std::unique_ptr<Frame> MakeScriptedFrame(ScriptedDialogs*& script) {
 // The log's texts without their time stamps, oldest first.
 inline QStringList LogTexts(tessaro::MainWindow& frame) {
     QStringList texts;
-    const COutputList& list = frame.Output().List();
+    const QListWidget& list = frame.Output().List();
     for (int i = list.count() - 1; i >= 0; --i) {
         texts << list.item(i)->text().mid(9);
     }

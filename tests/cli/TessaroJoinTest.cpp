@@ -91,6 +91,27 @@ TEST_F(TessaroJoinTest, HelpExplainsEveryOption) {
     EXPECT_GT(all.out.size(), run.out.size());
 }
 
+// LANGUAGE=de: the help is German, the parser's own lines (Qt's translation) and the options'
+// explanations (the program's, the joined-file choices' among them) alike; the options keep
+// their names. A language before it that the program is written in keeps it English.
+TEST_F(TessaroJoinTest, HelpIsInTheUsersLanguage) {
+    const QByteArray language = qgetenv("LANGUAGE");
+    qputenv("LANGUAGE", "de");
+    const JoinRun german = Join({QStringLiteral("--help")});
+    qputenv("LANGUAGE", "en_GB:de");
+    const JoinRun english = Join({QStringLiteral("--help")});
+    qputenv("LANGUAGE", language);
+    EXPECT_EQ(german.exitCode, 0);
+    for (const char* line :
+         {"Aufruf: ", "Optionen:", "Zeigt Hilfe zu den Kommandozeilenoptionen",
+          "-o, --output <OUTPUT>            Die zusammengefügte Datei nach OUTPUT",
+          "--chapters[=title]               Dem Tag der Ausgabe",
+          "Argumente:", "Fügt MP3-Dateien ohne Neukodierung zu einer zusammen"}) {
+        EXPECT_TRUE(german.out.contains(QString::fromUtf8(line))) << line;
+    }
+    EXPECT_TRUE(english.out.contains(QLatin1String("Write the joined file to OUTPUT")));
+}
+
 TEST_F(TessaroJoinTest, WrongUsageExitsWith2AndShowsTheUsage) {
     for (const QStringList& arguments :
          {QStringList{cbr}, QStringList{QStringLiteral("-o"), output},

@@ -90,17 +90,8 @@ if(NOT metadata MATCHES "<launchable type=\"desktop-id\">tessaro.desktop</launch
         OR NOT metadata MATCHES "<release version=\"${VERSION}\"")
     message(FATAL_ERROR "${metainfo} names no launchable tessaro.desktop or release ${VERSION}")
 endif()
-file(STRINGS "${entry}" lines)
 foreach(key Type Name Comment Exec Icon Categories MimeType)
-    set(${key} "")
-    foreach(line ${lines})
-        if(line MATCHES "^${key}=(.*)$")
-            set(${key} "${CMAKE_MATCH_1}")
-        endif()
-    endforeach()
-    if(${key} STREQUAL "")
-        message(FATAL_ERROR "${entry} has no ${key}")
-    endif()
+    desktop_value("${entry}" "Desktop Entry" ${key} ${key})
 endforeach()
 if(NOT Type STREQUAL "Application" OR NOT Categories STREQUAL "AudioVideo;Audio;")
     message(FATAL_ERROR "${entry}: Type=${Type}, Categories=${Categories}")
@@ -118,13 +109,47 @@ if(NOT Icon STREQUAL "tessaro")
     message(FATAL_ERROR "${entry} shows the icon \"${Icon}\", not the installed tessaro.png")
 endif()
 
+# MP3 files are offered to the window from the file managers' context menus instead, each
+# entry starting the same tessaro with all the files chosen, under a name that says what it does.
+# Dolphin's service menu is a KDE service, no application, so no desktop makes it a default.
+set(service_menu "${PREFIX}/${DATADIR}/kio/servicemenus/zovi-tessaro-join.desktop")
+desktop_value("${service_menu}" "Desktop Entry" Type service_type)
+desktop_value("${service_menu}" "Desktop Entry" MimeType service_types)
+desktop_value("${service_menu}" "Desktop Entry" Actions service_action)
+string(REGEX REPLACE ";$" "" service_action "${service_action}")
+desktop_value("${service_menu}" "Desktop Action ${service_action}" Exec service_exec)
+desktop_value("${service_menu}" "Desktop Action ${service_action}" Name service_name)
+# The file-manager action of PCManFM-Qt, Caja and others (the FileManager-Actions format).
+set(action "${PREFIX}/${DATADIR}/file-manager/actions/zovi-tessaro-join.desktop")
+desktop_value("${action}" "Desktop Entry" Type action_type)
+desktop_value("${action}" "Desktop Entry" Name action_name)
+desktop_value("${action}" "Desktop Entry" Profiles action_profile)
+string(REGEX REPLACE ";$" "" action_profile "${action_profile}")
+desktop_value("${action}" "X-Action-Profile ${action_profile}" MimeTypes action_types)
+desktop_value("${action}" "X-Action-Profile ${action_profile}" Exec action_exec)
+if(NOT service_type STREQUAL "Service" OR NOT action_type STREQUAL "Action"
+        OR NOT service_types STREQUAL "audio/mpeg;" OR NOT action_types STREQUAL "audio/mpeg;"
+        OR NOT service_exec STREQUAL "tessaro %F" OR NOT action_exec STREQUAL "tessaro %F"
+        OR NOT service_name STREQUAL "Join with Zovi Tessaro"
+        OR NOT action_name STREQUAL "Join with Zovi Tessaro")
+    message(FATAL_ERROR "the context menu entries offer \"${service_name}\" (${service_type}, "
+        "${service_types} ${service_exec}) and \"${action_name}\" (${action_type}, "
+        "${action_types} ${action_exec})")
+endif()
+
 # The window starts from the installed tree, as the menu entry starts it, and keeps running
 # until it is stopped; a missing library or plugin would end it at once.
 set(ENV{QT_QPA_PLATFORM} offscreen)
 set(ENV{XDG_CONFIG_HOME} "${PREFIX}-config")
+# A runtime folder of its own: in a shared one it would hand itself to a window already running.
+set(runtime "${PREFIX}-runtime")
+file(REMOVE_RECURSE "${runtime}")
+file(MAKE_DIRECTORY "${runtime}")
+file(CHMOD "${runtime}" DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+set(ENV{XDG_RUNTIME_DIR} "${runtime}")
 execute_process(COMMAND "${PREFIX}/${BINDIR}/tessaro" TIMEOUT 5 RESULT_VARIABLE result
     OUTPUT_VARIABLE output ERROR_VARIABLE output)
-file(REMOVE_RECURSE "${PREFIX}-config")
+file(REMOVE_RECURSE "${PREFIX}-config" "${runtime}")
 if(NOT result MATCHES "timeout")
     message(FATAL_ERROR "${PREFIX}/${BINDIR}/${Exec} ended at once (${result}):\n${output}")
 endif()
@@ -182,6 +207,9 @@ foreach(type audio/mpeg:FALSE ${workspace_type}:TRUE)
 endforeach()
 
 # tessaro-join runs from the installed tree.
+# In English, which the checks below read, whatever the language of whoever runs them.
+set(ENV{LANGUAGE} "")
+set(ENV{LC_ALL} C.UTF-8)
 run_ok(usage "${PREFIX}/${BINDIR}/tessaro-join" --help)
 if(NOT usage MATCHES "Usage: [^\n]*tessaro-join \\[options\\] INPUT")
     message(FATAL_ERROR "tessaro-join --help printed no usage line:\n${usage}")

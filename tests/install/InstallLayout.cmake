@@ -7,6 +7,8 @@ set(EXPECTED_FILES
     ${APPDIR}/tessaro
     ${APPDIR}/tessaro.chm
     ${DATADIR}/applications/tessaro.desktop
+    ${DATADIR}/kio/servicemenus/zovi-tessaro-join.desktop
+    ${DATADIR}/file-manager/actions/zovi-tessaro-join.desktop
     ${DATADIR}/metainfo/com.example.veskaro.tessaro.metainfo.xml
     ${DATADIR}/mime/packages/zovi-tessaro.xml
     ${MANDIR}/man1/tessaro.1.gz
@@ -43,4 +45,20 @@ function(run_ok out)
         message(FATAL_ERROR "${command} failed (${result}):\n${stdout}${stderr}")
     endif()
     set(${out} "${stdout}" PARENT_SCOPE)
+endfunction()
+
+# The value of KEY in the group GROUP of the desktop-entry-style FILE into OUT; fails when the
+# key is missing or empty.
+function(desktop_value file group key out)
+    file(STRINGS "${file}" lines ENCODING UTF-8)
+    set(current "")
+    foreach(line ${lines})
+        if(line MATCHES "^\\[(.*)\\]$")
+            set(current "${CMAKE_MATCH_1}")
+        elseif(current STREQUAL group AND line MATCHES "^${key}=(.+)$")
+            set(${out} "${CMAKE_MATCH_1}" PARENT_SCOPE)
+            return()
+        endif()
+    endforeach()
+    message(FATAL_ERROR "${file} has no ${key} in [${group}]")
 endfunction()

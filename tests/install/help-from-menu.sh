@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix, starts the window there through its link in bin/
 # on a virtual X display, chooses Help > Help, and checks that the file handed to the desktop
-# is the help file installed beside the executable.
+# is the help file installed beside the executable; then that a second start leaves the window
+# to the first.
 # Arguments: cmake, the build folder, a scratch folder, the bin and app folders of the layout.
 set -euo pipefail
 cmake=$1 build=$2 work=$3 bindir=$4 appdir=$5
@@ -46,6 +47,7 @@ export QT_QPA_PLATFORM=xcb
 unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID
 "$work/prefix/$bindir/tessaro" >"$work/app.log" 2>&1 &
 pids+=($!)
+first=$!
 
 window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Zovi Tessaro') || {
     echo "the window did not appear:"; cat "$work/app.log"; exit 1; }
@@ -71,3 +73,9 @@ if [ "$url" = "$path" ] || [ "$path" != "$expected" ]; then
 fi
 [ -f "$path" ] || { echo "Help opened $path, which is not there"; exit 1; }
 echo "Help opened $path"
+
+# A second start hands itself to the window already running and ends; that window stays.
+timeout 20 "$work/prefix/$bindir/tessaro" >"$work/second.log" 2>&1 || {
+    echo "a second start did not end at once with 0:"; cat "$work/second.log"; exit 1; }
+kill -0 "$first" 2>/dev/null || { echo "the first window ended:"; cat "$work/app.log"; exit 1; }
+echo "a second start handed itself to the first"
