@@ -1,561 +1,17 @@
-<?xml version="1.0" encoding="utf-8"?>
-<!DOCTYPE TS>
+<?xml version='1.0' encoding='utf-8'?>
 <TS version="2.1" language="de_DE">
 <context>
-    <name>CAboutDlg</name>
-    <message>
-        <source>About ...</source>
-        <translation>Über ...</translation>
-    </message>
-    <message>
-        <source>Copyright © 2026 Veskaro Technology</source>
-        <translation>Copyright © 2026 Veskaro Technology</translation>
-    </message>
-</context>
-<context>
-    <name>CID3TagEditor</name>
-    <message>
-        <source>ID3 tag editor</source>
-        <translation>ID3-Tag-Editor</translation>
-    </message>
-    <message>
-        <source>Main ID3 tag:</source>
-        <translation>Haupt-ID3-Tag:</translation>
-    </message>
-    <message>
-        <source>&amp;Album:</source>
-        <translation>&amp;Album:</translation>
-    </message>
-    <message>
-        <source>A&amp;rtist:</source>
-        <translation>Inte&amp;rpret:</translation>
-    </message>
-    <message>
-        <source>&amp;Title:</source>
-        <translation>&amp;Titel:</translation>
-    </message>
-    <message>
-        <source>&amp;Year:</source>
-        <translation>&amp;Jahr:</translation>
-    </message>
-    <message>
-        <source>&amp;Comment:</source>
-        <translation>&amp;Kommentar:</translation>
-    </message>
-    <message>
-        <source>The tag is written into the joined file.</source>
-        <translation>Der Tag wird in die zusammengefügte Datei geschrieben.</translation>
-    </message>
-    <message>
-        <source>The tag is not written into the joined file while &quot;Save ID3 tag&quot; is off in File &gt; Preferences.</source>
-        <translation>Der Tag wird nicht in die zusammengefügte Datei geschrieben, solange „ID3-Tag speichern“ unter Datei &gt; Einstellungen ausgeschaltet ist.</translation>
-    </message>
-    <message>
-        <source>Enter an integer.</source>
-        <translation>Geben Sie eine ganze Zahl ein.</translation>
-    </message>
-    <message>
-        <source>Enter a year from 0 to %1.</source>
-        <translation>Geben Sie ein Jahr von 0 bis %1 ein.</translation>
-    </message>
-</context>
-<context>
-    <name>CMainFrame</name>
-    <message>
-        <source>Cancel</source>
-        <translation>Abbrechen</translation>
-    </message>
-    <message>
-        <source>Tool Bar</source>
-        <translation>Werkzeugleiste</translation>
-    </message>
-    <message>
-        <source>Recent &amp;Workspaces</source>
-        <translation>&amp;Letzte Arbeitsbereiche</translation>
-    </message>
-    <message>
-        <source>&amp;File</source>
-        <translation>&amp;Datei</translation>
-    </message>
-    <message>
-        <source>&amp;Edit</source>
-        <translation>&amp;Bearbeiten</translation>
-    </message>
-    <message>
-        <source>&amp;View</source>
-        <translation>&amp;Ansicht</translation>
-    </message>
-    <message>
-        <source>&amp;Help</source>
-        <translation>&amp;Hilfe</translation>
-    </message>
-    <message>
-        <source>Stop the merge; the output file stays as it was (Esc)</source>
-        <translation>Zusammenfügen abbrechen; die Ausgabedatei bleibt, wie sie war (Esc)</translation>
-    </message>
-    <message>
-        <source>&amp;Undo</source>
-        <translation>&amp;Rückgängig</translation>
-    </message>
-    <message>
-        <source>&amp;Redo</source>
-        <translation>&amp;Wiederherstellen</translation>
-    </message>
-    <message>
-        <source>Undo: %1</source>
-        <translation>Rückgängig: %1</translation>
-    </message>
-    <message>
-        <source>Redo: %1</source>
-        <translation>Wiederherstellen: %1</translation>
-    </message>
-    <message>
-        <source>Sort by File Name</source>
-        <translation>Nach Dateinamen sortieren</translation>
-    </message>
-    <message>
-        <source>MP3 files sorted by file name.</source>
-        <translation>MP3-Dateien nach Dateinamen sortiert.</translation>
-    </message>
-    <message>
-        <source>Sort by Track Number</source>
-        <translation>Nach Titelnummer sortieren</translation>
-    </message>
-    <message>
-        <source>MP3 files sorted by track number.</source>
-        <translation>MP3-Dateien nach Titelnummer sortiert.</translation>
-    </message>
-    <message>
-        <source>Merging…</source>
-        <translation>Zusammenfügen…</translation>
-    </message>
-    <message>
-        <source>Ready</source>
-        <translation>Bereit</translation>
-    </message>
-    <message>
-        <source>1 file</source>
-        <translation>1 Datei</translation>
-    </message>
-    <message>
-        <source>%1 files</source>
-        <translation>%1 Dateien</translation>
-    </message>
-    <message>
-        <source>You can not exit the application while merge thread is running ...</source>
-        <translation>Das Programm kann nicht beendet werden, während zusammengefügt wird ...</translation>
-    </message>
-    <message>
-        <source>Error</source>
-        <translation>Fehler</translation>
-    </message>
-    <message>
-        <source>Please wait until the merge thread finish!</source>
-        <translation>Bitte warten Sie, bis das Zusammenfügen beendet ist!</translation>
-    </message>
-    <message>
-        <source>Drop</source>
-        <translation>Ablegen</translation>
-    </message>
-    <message>
-        <source>Insert</source>
-        <translation>Einfügen</translation>
-    </message>
-    <message>
-        <source>New</source>
-        <translation>Neu</translation>
-    </message>
-    <message>
-        <source>Create new workspace.</source>
-        <translation>Neuer Arbeitsbereich angelegt.</translation>
-    </message>
-    <message>
-        <source>Open</source>
-        <translation>Öffnen</translation>
-    </message>
-    <message>
-        <source>Workspace has been opened.</source>
-        <translation>Der Arbeitsbereich wurde geöffnet.</translation>
-    </message>
-    <message>
-        <source>it is not a Tessaro workspace file, or it cannot be read.</source>
-        <translation>sie ist keine Tessaro-Arbeitsbereichsdatei oder kann nicht gelesen werden.</translation>
-    </message>
-    <message>
-        <source>the file is damaged: %1.</source>
-        <translation>die Datei ist beschädigt: %1.</translation>
-    </message>
-    <message>
-        <source>Open workspace</source>
-        <translation>Arbeitsbereich öffnen</translation>
-    </message>
-    <message>
-        <source>Cannot open %1: %2</source>
-        <translation>%1 kann nicht geöffnet werden: %2</translation>
-    </message>
-    <message>
-        <source>Workspace has been saved.</source>
-        <translation>Der Arbeitsbereich wurde gespeichert.</translation>
-    </message>
-    <message>
-        <source>Save workspace</source>
-        <translation>Arbeitsbereich speichern</translation>
-    </message>
-    <message>
-        <source>Cannot save the workspace to %1: %2</source>
-        <translation>Der Arbeitsbereich kann nicht unter %1 gespeichert werden: %2</translation>
-    </message>
-    <message>
-        <source>MP3 file &quot;%1&quot; has been inserted!</source>
-        <translation>MP3-Datei „%1“ wurde eingefügt!</translation>
-    </message>
-    <message>
-        <source>Insert Folder</source>
-        <translation>Ordner einfügen</translation>
-    </message>
-    <message>
-        <source>Folder &quot;%1&quot; has been inserted with %2 MP3 files!</source>
-        <translation>Ordner „%1“ wurde mit %2 MP3-Dateien eingefügt!</translation>
-    </message>
-    <message>
-        <source>MP3 file %1 has not been added: %2.</source>
-        <translation>MP3-Datei %1 wurde nicht hinzugefügt: %2.</translation>
-    </message>
-    <message>
-        <source>MP3 file has been removed from workspace.</source>
-        <translation>Die MP3-Datei wurde aus dem Arbeitsbereich entfernt.</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n MP3 files have been removed from workspace.</source>
-        <translation>
-            <numerusform>%n MP3-Datei wurde aus dem Arbeitsbereich entfernt.</numerusform>
-            <numerusform>%n MP3-Dateien wurden aus dem Arbeitsbereich entfernt.</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Remove</source>
-        <translation>Entfernen</translation>
-    </message>
-    <message>
-        <source>No program for compiled HTML help is installed to open the help file %1. Install xchm or kchmviewer, for example with: sudo apt-get install xchm</source>
-        <translation>Es ist kein Programm für kompilierte HTML-Hilfe installiert, das die Hilfedatei %1 öffnen kann. Installieren Sie xchm oder kchmviewer, zum Beispiel mit: sudo apt-get install xchm</translation>
-    </message>
-    <message>
-        <source>The help file %1 is missing.</source>
-        <translation>Die Hilfedatei %1 fehlt.</translation>
-    </message>
-    <message>
-        <source>Help</source>
-        <translation>Hilfe</translation>
-    </message>
-    <message>
-        <source>No web browser was found either to read the same guide, %1. Install one, for example with: sudo apt-get install firefox-esr</source>
-        <translation>Es wurde auch kein Webbrowser gefunden, um dieselbe Anleitung, %1, zu lesen. Installieren Sie einen, zum Beispiel mit: sudo apt-get install firefox-esr</translation>
-    </message>
-    <message>
-        <source>The same guide can be read in your web browser.</source>
-        <translation>Dieselbe Anleitung kann in Ihrem Webbrowser gelesen werden.</translation>
-    </message>
-    <message>
-        <source>Open in Browser</source>
-        <translation>Im Browser öffnen</translation>
-    </message>
-    <message>
-        <source>Cannot start a web browser for %1.</source>
-        <translation>Für %1 kann kein Webbrowser gestartet werden.</translation>
-    </message>
-    <message>
-        <source>Move Up</source>
-        <translation>Nach oben</translation>
-    </message>
-    <message>
-        <source>Move Down</source>
-        <translation>Nach unten</translation>
-    </message>
-    <message>
-        <source>MP3 file moved up.</source>
-        <translation>MP3-Datei nach oben verschoben.</translation>
-    </message>
-    <message>
-        <source>MP3 file moved down.</source>
-        <translation>MP3-Datei nach unten verschoben.</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n MP3 files moved up.</source>
-        <translation>
-            <numerusform>%n MP3-Datei nach oben verschoben.</numerusform>
-            <numerusform>%n MP3-Dateien nach oben verschoben.</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%n MP3 files moved down.</source>
-        <translation>
-            <numerusform>%n MP3-Datei nach unten verschoben.</numerusform>
-            <numerusform>%n MP3-Dateien nach unten verschoben.</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Move</source>
-        <translation>Verschieben</translation>
-    </message>
-    <message>
-        <source>Tag</source>
-        <translation>Tag</translation>
-    </message>
-    <message>
-        <source>Visit Veskaro Technology</source>
-        <translation>Veskaro Technology besuchen</translation>
-    </message>
-    <message>
-        <source>Begin to merge mp3 files ...</source>
-        <translation>Das Zusammenfügen der MP3-Dateien beginnt ...</translation>
-    </message>
-    <message>
-        <source>The ID3 tag was not written, as &quot;Save ID3 tag&quot; is off: turn it on in File &gt; Preferences.</source>
-        <translation>Der ID3-Tag wurde nicht geschrieben, da „ID3-Tag speichern“ ausgeschaltet ist: Schalten Sie es unter Datei &gt; Einstellungen ein.</translation>
-    </message>
-    <message>
-        <source>Joined 1 file into %1 (%2)</source>
-        <translation>1 Datei zu %1 zusammengefügt (%2)</translation>
-    </message>
-    <message>
-        <source>Joined %1 files into %2 (%3)</source>
-        <translation>%1 Dateien zu %2 zusammengefügt (%3)</translation>
-    </message>
-    <message>
-        <source>merge process has been finished!</source>
-        <translation>Das Zusammenfügen ist abgeschlossen!</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n file(s) dropped during the merge have been added.</source>
-        <translation>
-            <numerusform>%n während des Zusammenfügens abgelegte Datei wurde hinzugefügt.</numerusform>
-            <numerusform>%n während des Zusammenfügens abgelegte Dateien wurden hinzugefügt.</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Merge failed</source>
-        <translation>Zusammenfügen fehlgeschlagen</translation>
-    </message>
-    <message>
-        <source>&amp;New	Ctrl+N</source>
-        <translation>&amp;Neu	Strg+N</translation>
-    </message>
-    <message>
-        <source>Create a new workspace
-New workspace</source>
-        <translation>Einen neuen Arbeitsbereich anlegen
-Neuer Arbeitsbereich</translation>
-    </message>
-    <message>
-        <source>&amp;Open	Ctrl+O</source>
-        <translation>Ö&amp;ffnen	Strg+O</translation>
-    </message>
-    <message>
-        <source>Open an existing workspace from your storage-disk
-Open workspace</source>
-        <translation>Einen vorhandenen Arbeitsbereich von Ihrem Datenträger öffnen
-Arbeitsbereich öffnen</translation>
-    </message>
-    <message>
-        <source>&amp;Save	Ctrl+S</source>
-        <translation>&amp;Speichern	Strg+S</translation>
-    </message>
-    <message>
-        <source>Save workspace to your storage-disk
-Save workspace</source>
-        <translation>Den Arbeitsbereich auf Ihrem Datenträger speichern
-Arbeitsbereich speichern</translation>
-    </message>
-    <message>
-        <source>&amp;Insert MP3</source>
-        <translation>MP3 e&amp;infügen</translation>
-    </message>
-    <message>
-        <source>Insert mp3 file to workspace
-Insert MP3</source>
-        <translation>MP3-Datei in den Arbeitsbereich einfügen
-MP3 einfügen</translation>
-    </message>
-    <message>
-        <source>Insert Folder...</source>
-        <translation>Ordner einfügen...</translation>
-    </message>
-    <message>
-        <source>Insert the mp3 files of a folder and its subfolders to workspace
-Insert Folder</source>
-        <translation>Die MP3-Dateien eines Ordners und seiner Unterordner in den Arbeitsbereich einfügen
-Ordner einfügen</translation>
-    </message>
-    <message>
-        <source>&amp;Remove MP3</source>
-        <translation>MP3 &amp;entfernen</translation>
-    </message>
-    <message>
-        <source>Remove mp3 file from workspace
-Remove MP3</source>
-        <translation>MP3-Datei aus dem Arbeitsbereich entfernen
-MP3 entfernen</translation>
-    </message>
-    <message>
-        <source>&amp;Up	Ctrl+UP</source>
-        <translation>Nach &amp;oben	Strg+Oben</translation>
-    </message>
-    <message>
-        <source>Move current selected mp3 file up order
-Move UP</source>
-        <translation>Die ausgewählte MP3-Datei in der Reihenfolge nach oben schieben
-Nach oben</translation>
-    </message>
-    <message>
-        <source>&amp;Down	Ctrl+DOWN</source>
-        <translation>Nach &amp;unten	Strg+Unten</translation>
-    </message>
-    <message>
-        <source>Move current selected mp3 file down order
-Move DOWN</source>
-        <translation>Die ausgewählte MP3-Datei in der Reihenfolge nach unten schieben
-Nach unten</translation>
-    </message>
-    <message>
-        <source>ID&amp;3 Tag Editor ...</source>
-        <translation>ID&amp;3-Tag-Editor ...</translation>
-    </message>
-    <message>
-        <source>&amp;Merge</source>
-        <translation>&amp;Zusammenfügen</translation>
-    </message>
-    <message>
-        <source>Merge all mp3 files into one
-Start to Merge</source>
-        <translation>Alle MP3-Dateien zu einer zusammenfügen
-Zusammenfügen starten</translation>
-    </message>
-    <message>
-        <source>Preferences</source>
-        <translation>Einstellungen</translation>
-    </message>
-    <message>
-        <source>Show preferences
-Preferences</source>
-        <translation>Einstellungen anzeigen
-Einstellungen</translation>
-    </message>
-    <message>
-        <source>E&amp;xit</source>
-        <translation>&amp;Beenden</translation>
-    </message>
-    <message>
-        <source>Undo the last change of the workspace
-Undo</source>
-        <translation>Die letzte Änderung des Arbeitsbereichs rückgängig machen
-Rückgängig</translation>
-    </message>
-    <message>
-        <source>Make the change undone last again
-Redo</source>
-        <translation>Die zuletzt rückgängig gemachte Änderung wiederherstellen
-Wiederherstellen</translation>
-    </message>
-    <message>
-        <source>&amp;Delete	Del</source>
-        <translation>&amp;Löschen	Entf</translation>
-    </message>
-    <message>
-        <source>Remove the selected mp3 files from workspace
-Delete</source>
-        <translation>Die ausgewählten MP3-Dateien aus dem Arbeitsbereich entfernen
-Löschen</translation>
-    </message>
-    <message>
-        <source>Select &amp;All</source>
-        <translation>&amp;Alles auswählen</translation>
-    </message>
-    <message>
-        <source>Select every mp3 file of workspace
-Select All</source>
-        <translation>Alle MP3-Dateien des Arbeitsbereichs auswählen
-Alles auswählen</translation>
-    </message>
-    <message>
-        <source>Sort by &amp;File Name</source>
-        <translation>Nach &amp;Dateinamen sortieren</translation>
-    </message>
-    <message>
-        <source>Put the mp3 files in the order of their names, numbers by value
-Sort by File Name</source>
-        <translation>Die MP3-Dateien nach ihren Namen ordnen, Zahlen nach ihrem Wert
-Nach Dateinamen sortieren</translation>
-    </message>
-    <message>
-        <source>Sort by &amp;Track Number</source>
-        <translation>Nach &amp;Titelnummer sortieren</translation>
-    </message>
-    <message>
-        <source>Put the mp3 files in the order of the disc and track numbers their tags tell
-Sort by Track Number</source>
-        <translation>Die MP3-Dateien nach den CD- und Titelnummern ihrer Tags ordnen
-Nach Titelnummer sortieren</translation>
-    </message>
-    <message>
-        <source>&amp;Output Window</source>
-        <translation>&amp;Ausgabefenster</translation>
-    </message>
-    <message>
-        <source>Show or hide output window</source>
-        <translation>Ausgabefenster anzeigen oder ausblenden</translation>
-    </message>
-    <message>
-        <source>&amp;Tool Bar</source>
-        <translation>&amp;Werkzeugleiste</translation>
-    </message>
-    <message>
-        <source>&amp;Status Bar</source>
-        <translation>&amp;Statusleiste</translation>
-    </message>
-    <message>
-        <source>Show help topics
-Help</source>
-        <translation>Hilfethemen anzeigen
-Hilfe</translation>
-    </message>
-    <message>
-        <source>Visit Veskaro Technology ...</source>
-        <translation>&amp;Veskaro Technology besuchen ...</translation>
-    </message>
-    <message>
-        <source>&amp;About ...</source>
-        <translation>Ü&amp;ber ...</translation>
-    </message>
-</context>
-<context>
     <name>CPrefStandardPage</name>
-    <message>
-        <source>&amp;Save  ID3 tag to output mp3 file</source>
-        <translation>ID3-Tag in die Ausgabe-MP3-Datei &amp;speichern</translation>
-    </message>
-    <message>
-        <source>Standard</source>
-        <translation>Standard</translation>
-    </message>
-    <message>
-        <source>ID3 tag options:</source>
-        <translation>ID3-Tag-Optionen:</translation>
-    </message>
-    <message>
-        <source>Joined file:</source>
-        <translation>Zusammengefügte Datei:</translation>
-    </message>
     <message>
         <source>Add a &amp;chapter for each input file</source>
         <translation>Für jede Eingabedatei ein &amp;Kapitel anlegen</translation>
     </message>
     <message>
-        <source>&amp;One chapter for the parts of a title (&quot;Chapter 3 (1/2)&quot;, &quot;Chapter 3 (2/2)&quot;)</source>
+        <source>&amp;One chapter for the parts of a title ("Chapter 3 (1/2)", "Chapter 3 (2/2)")</source>
         <translation>&amp;Ein Kapitel für die Teile eines Titels („Kapitel 3 (1/2)“, „Kapitel 3 (2/2)“)</translation>
     </message>
     <message>
-        <source>Copy the first input&apos;s co&amp;ver picture</source>
+        <source>Copy the first input's co&amp;ver picture</source>
         <translation>Titel&amp;bild der ersten Eingabe übernehmen</translation>
     </message>
     <message>
@@ -577,30 +33,6 @@ Hilfe</translation>
     <message>
         <source>&amp;Write the tag as ID3v2.3 (for Windows and older players)</source>
         <translation>Tag als ID3v2.&amp;3 schreiben (für Windows und ältere Player)</translation>
-    </message>
-</context>
-<context>
-    <name>CPreferencesSheet</name>
-    <message>
-        <source>Preferences</source>
-        <translation>Einstellungen</translation>
-    </message>
-</context>
-<context>
-    <name>CTessaroListBox</name>
-    <message numerus="yes">
-        <source>Move %n mp3 files to position %1</source>
-        <translation>
-            <numerusform>%n MP3-Datei an Position %1 verschieben</numerusform>
-            <numerusform>%n MP3-Dateien an Position %1 verschieben</numerusform>
-        </translation>
-    </message>
-</context>
-<context>
-    <name>MergeThread</name>
-    <message>
-        <source>Not enough memory to start a thread for the merge</source>
-        <translation>Nicht genug Speicher, um einen Thread für das Zusammenfügen zu starten</translation>
     </message>
 </context>
 <context>
@@ -665,26 +97,26 @@ Hilfe</translation>
         <translation>Komponist des Tags (wo Hörbuch-Programme den Sprecher ablegen).</translation>
     </message>
     <message>
-        <source>Take the output&apos;s chapters from FILE, a line &quot;HH:MM:SS.mmm Title&quot; for each, its start on the joined timeline as players show it. A file whose times do not increase or pass the end of the audio is refused.</source>
+        <source>Take the output's chapters from FILE, a line "HH:MM:SS.mmm Title" for each, its start on the joined timeline as players show it. A file whose times do not increase or pass the end of the audio is refused.</source>
         <translation>Die Kapitel der Ausgabe aus FILE nehmen, eine Zeile „HH:MM:SS.mmm Titel“ für jedes, mit seinem Beginn auf der zusammengefügten Zeitachse, wie Player ihn zeigen. Eine Datei, deren Zeiten nicht ansteigen oder über das Ende des Tons hinausgehen, wird abgelehnt.</translation>
     </message>
     <message>
-        <source>Write the output&apos;s chapters to FILE in the same form (with neither option above: a chapter for each joined input).</source>
+        <source>Write the output's chapters to FILE in the same form (with neither option above: a chapter for each joined input).</source>
         <translation>Die Kapitel der Ausgabe in derselben Form nach FILE schreiben (ohne eine der beiden Optionen oben: ein Kapitel für jede zusammengefügte Eingabe).</translation>
     </message>
     <message>
-        <source>Put the JPEG or PNG picture FILE into the output&apos;s tag as its front cover.</source>
+        <source>Put the JPEG or PNG picture FILE into the output's tag as its front cover.</source>
         <translation>Das JPEG- oder PNG-Bild FILE als Titelbild in den Tag der Ausgabe aufnehmen.</translation>
     </message>
     <message>
-        <source>Join the inputs in ORDER instead of the order given: natural, by their file names with numbers by value (&quot;Chapter 2&quot; before &quot;Chapter 10&quot;); or track, by the disc and track numbers of their tags, those alike or untagged by name.</source>
+        <source>Join the inputs in ORDER instead of the order given: natural, by their file names with numbers by value ("Chapter 2" before "Chapter 10"); or track, by the disc and track numbers of their tags, those alike or untagged by name.</source>
         <translation>Die Eingaben in der Reihenfolge ORDER statt der angegebenen zusammenfügen: natural, nach ihren Dateinamen mit Zahlen nach ihrem Wert („Kapitel 2“ vor „Kapitel 10“); oder track, nach den CD- und Titelnummern ihrer Tags, gleiche oder ungetaggte nach Namen.</translation>
     </message>
     <message>
         <source>Joins MP3 files into one without re-encoding: every MPEG audio frame of every input is
-copied byte for byte, in the order given; the inputs&apos; own tags and any bytes outside
-frames are left behind, and so is each input&apos;s own Xing, Info or VBRI header frame but
-the first one&apos;s, which is rewritten to describe the whole output. The output is
+copied byte for byte, in the order given; the inputs' own tags and any bytes outside
+frames are left behind, and so is each input's own Xing, Info or VBRI header frame but
+the first one's, which is rewritten to describe the whole output. The output is
 written to a temporary file beside it and replaces an existing file only once the
 join is complete.</source>
         <translation>Fügt MP3-Dateien ohne Neukodierung zu einer zusammen: Jeder MPEG-Audio-Frame jeder
@@ -699,11 +131,11 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
         <translation>Die zusammenzufügenden MP3-Dateien, von der ersten bis zur letzten; ein Ordner steht für die MPEG-Audiodateien darin.</translation>
     </message>
     <message>
-        <source>Add a chapter for each joined input to the output&apos;s tag, titled with the input&apos;s own title or, without one, its file name. With =title, one chapter for each run of inputs whose titles agree once a trailing part or track number is left out (&quot;Chapter 3 (1/2)&quot;, &quot;Chapter 3 - Part 2&quot;).</source>
+        <source>Add a chapter for each joined input to the output's tag, titled with the input's own title or, without one, its file name. With =title, one chapter for each run of inputs whose titles agree once a trailing part or track number is left out ("Chapter 3 (1/2)", "Chapter 3 - Part 2").</source>
         <translation>Dem Tag der Ausgabe für jede zusammengefügte Eingabe ein Kapitel hinzufügen, benannt nach dem Titel der Eingabe oder, ohne einen, nach ihrem Dateinamen. Mit =title ein Kapitel für jede Folge von Eingaben, deren Titel ohne eine nachgestellte Teil- oder Titelnummer übereinstimmen („Kapitel 3 (1/2)“, „Kapitel 3 - Teil 2“).</translation>
     </message>
     <message>
-        <source>Carry the picture of the first joined input that has one (its front cover, else its first) into the output&apos;s tag.</source>
+        <source>Carry the picture of the first joined input that has one (its front cover, else its first) into the output's tag.</source>
         <translation>Das Bild der ersten zusammengefügten Eingabe, die eines hat (ihr Titelbild, sonst ihr erstes), in den Tag der Ausgabe übernehmen.</translation>
     </message>
     <message>
@@ -711,7 +143,7 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
         <translation>Die Eingaben ohne die Stille zusammenfügen, die ihre Encoder an beiden Enden einfügen: Die wenigen Frames um jede Naht werden dekodiert und neu kodiert. Eingaben, deren Header diese Stille nicht angeben, oder Eingaben verschiedener Formate werden mit einer Warnung so zusammengefügt, wie sie sind.</translation>
     </message>
     <message>
-        <source>Level the loudness of the inputs to LUFS (alone, --level aims at -18, ReplayGain 2.0&apos;s reference) by changing the gain their frames carry, in steps of 1.5 dB: no re-encoding. An input gets less gain where more would clip its peaks. The output&apos;s tag tells its ReplayGain.</source>
+        <source>Level the loudness of the inputs to LUFS (alone, --level aims at -18, ReplayGain 2.0's reference) by changing the gain their frames carry, in steps of 1.5 dB: no re-encoding. An input gets less gain where more would clip its peaks. The output's tag tells its ReplayGain.</source>
         <translation>Die Lautheit der Eingaben auf LUFS angleichen (allein zielt --level auf -18, den Bezugswert von ReplayGain 2.0), indem die Verstärkung in ihren Frames in Schritten von 1,5 dB geändert wird: ohne Neukodierung. Eine Eingabe erhält weniger Verstärkung, wo mehr ihre Spitzen übersteuern würde. Der Tag der Ausgabe nennt ihr ReplayGain.</translation>
     </message>
     <message>
@@ -719,12 +151,594 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
         <translation>Eingaben anderen Formats (MPEG-Version, Layer, Abtastrate oder Kanalzahl) oder solche, deren Frames das Format wechseln, passend zur ersten Eingabe neu kodieren, die Layer III sein muss: Jede wird dekodiert, umgetastet, auf deren Kanäle gemischt und in deren Format kodiert und geht lückenlos in ihre Nachbarn über. Die übrigen Eingaben werden wie immer kopiert.</translation>
     </message>
     <message>
-        <source>Copy into the output&apos;s tag every text frame all joined inputs share (album, artist, album artist, genre, year, composer, comment, ...), but their titles, track and disc numbers and ReplayGain; a tag without a title is titled with the album. The values typed above win.</source>
+        <source>Copy into the output's tag every text frame all joined inputs share (album, artist, album artist, genre, year, composer, comment, ...), but their titles, track and disc numbers and ReplayGain; a tag without a title is titled with the album. The values typed above win.</source>
         <translation>Jeden Text-Frame, den alle zusammengefügten Eingaben teilen (Album, Interpret, Album-Interpret, Genre, Jahr, Komponist, Kommentar, ...), in den Tag der Ausgabe kopieren, außer ihren Titeln, Titel- und CD-Nummern und ReplayGain; ein Tag ohne Titel erhält das Album als Titel. Die oben angegebenen Werte haben Vorrang.</translation>
     </message>
     <message>
         <source>Write the tag, chapters and cover included, as ID3v2.3, which Windows and many older players read, instead of ID3v2.4.</source>
         <translation>Den Tag samt Kapiteln und Titelbild als ID3v2.3 schreiben, das Windows und viele ältere Player lesen, statt als ID3v2.4.</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::AboutDialog</name>
+    <message>
+        <source>About ...</source>
+        <translation>Über ...</translation>
+    </message>
+    <message>
+        <source>Copyright © 2026 Veskaro Technology</source>
+        <translation>Copyright © 2026 Veskaro Technology</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::JoinController</name>
+    <message>
+        <source>Not enough memory to start a thread for %1</source>
+        <translation>Nicht genug Speicher, um einen Thread für %1 zu starten</translation>
+    </message>
+    <message>
+        <source>merge process has been finished!</source>
+        <translation>Das Zusammenfügen ist abgeschlossen!</translation>
+    </message>
+    <message>
+        <source>The ID3 tag was not written, as "Save ID3 tag" is off: turn it on in File &gt; Preferences.</source>
+        <translation>Der ID3-Tag wurde nicht geschrieben, da „ID3-Tag speichern“ ausgeschaltet ist: Schalten Sie es unter Datei &gt; Einstellungen ein.</translation>
+    </message>
+    <message>
+        <source>Joined 1 file into %1 (%2)</source>
+        <translation>1 Datei zu %1 zusammengefügt (%2)</translation>
+    </message>
+    <message>
+        <source>Joined %1 files into %2 (%3)</source>
+        <translation>%1 Dateien zu %2 zusammengefügt (%3)</translation>
+    </message>
+    <message>
+        <source>1 warning</source>
+        <translation>1 Warnung</translation>
+    </message>
+    <message>
+        <source>%1 warnings</source>
+        <translation>%1 Warnungen</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::MainWindow</name>
+    <message>
+        <source>&amp;New</source>
+        <translation>&amp;Neu</translation>
+    </message>
+    <message>
+        <source>Create a new workspace
+New workspace</source>
+        <translation>Einen neuen Arbeitsbereich anlegen
+Neuer Arbeitsbereich</translation>
+    </message>
+    <message>
+        <source>&amp;Open...</source>
+        <translation>Ö&amp;ffnen...</translation>
+    </message>
+    <message>
+        <source>Open an existing workspace from your storage-disk
+Open workspace</source>
+        <translation>Einen vorhandenen Arbeitsbereich von Ihrem Datenträger öffnen
+Arbeitsbereich öffnen</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Speichern</translation>
+    </message>
+    <message>
+        <source>Save workspace to your storage-disk
+Save workspace</source>
+        <translation>Den Arbeitsbereich auf Ihrem Datenträger speichern
+Arbeitsbereich speichern</translation>
+    </message>
+    <message>
+        <source>Save &amp;As...</source>
+        <translation>Speichern &amp;unter...</translation>
+    </message>
+    <message>
+        <source>Save workspace to a file of another name
+Save workspace as</source>
+        <translation>Arbeitsbereich in eine Datei anderen Namens speichern
+Arbeitsbereich speichern unter</translation>
+    </message>
+    <message>
+        <source>&amp;Insert MP3...</source>
+        <translation>MP3 &amp;einfügen...</translation>
+    </message>
+    <message>
+        <source>Insert mp3 file to workspace
+Insert MP3</source>
+        <translation>MP3-Datei in den Arbeitsbereich einfügen
+MP3 einfügen</translation>
+    </message>
+    <message>
+        <source>Insert &amp;Folder...</source>
+        <translation>&amp;Ordner einfügen...</translation>
+    </message>
+    <message>
+        <source>Insert the mp3 files of a folder and its subfolders to workspace
+Insert Folder</source>
+        <translation>Die MP3-Dateien eines Ordners und seiner Unterordner in den Arbeitsbereich einfügen
+Ordner einfügen</translation>
+    </message>
+    <message>
+        <source>&amp;Remove MP3</source>
+        <translation>MP3 &amp;entfernen</translation>
+    </message>
+    <message>
+        <source>Remove mp3 file from workspace
+Remove MP3</source>
+        <translation>MP3-Datei aus dem Arbeitsbereich entfernen
+MP3 entfernen</translation>
+    </message>
+    <message>
+        <source>&amp;Up</source>
+        <translation>Nach &amp;oben</translation>
+    </message>
+    <message>
+        <source>Move current selected mp3 file up order
+Move UP</source>
+        <translation>Die ausgewählte MP3-Datei in der Reihenfolge nach oben schieben
+Nach oben</translation>
+    </message>
+    <message>
+        <source>&amp;Down</source>
+        <translation>Nach &amp;unten</translation>
+    </message>
+    <message>
+        <source>Move current selected mp3 file down order
+Move DOWN</source>
+        <translation>Die ausgewählte MP3-Datei in der Reihenfolge nach unten schieben
+Nach unten</translation>
+    </message>
+    <message>
+        <source>ID&amp;3 Tag Editor ...</source>
+        <translation>ID&amp;3-Tag-Editor ...</translation>
+    </message>
+    <message>
+        <source>Type the ID3 tag the joined file is to carry
+ID3 Tag Editor</source>
+        <translation>Das ID3-Tag der verbundenen Datei eingeben
+ID3-Tag-Editor</translation>
+    </message>
+    <message>
+        <source>&amp;Merge...</source>
+        <translation>&amp;Zusammenfügen...</translation>
+    </message>
+    <message>
+        <source>Merge all mp3 files into one
+Start to Merge</source>
+        <translation>Alle MP3-Dateien zu einer zusammenfügen
+Zusammenfügen starten</translation>
+    </message>
+    <message>
+        <source>&amp;Preferences...</source>
+        <translation>&amp;Einstellungen...</translation>
+    </message>
+    <message>
+        <source>Show preferences
+Preferences</source>
+        <translation>Einstellungen anzeigen
+Einstellungen</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>Quit the application
+Exit</source>
+        <translation>Das Programm beenden
+Beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Rückgängig</translation>
+    </message>
+    <message>
+        <source>Undo the last change of the workspace
+Undo</source>
+        <translation>Die letzte Änderung des Arbeitsbereichs rückgängig machen
+Rückgängig</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>&amp;Wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Make the change undone last again
+Redo</source>
+        <translation>Die zuletzt rückgängig gemachte Änderung wiederherstellen
+Wiederherstellen</translation>
+    </message>
+    <message>
+        <source>&amp;Delete	Del</source>
+        <translation>&amp;Löschen	Entf</translation>
+    </message>
+    <message>
+        <source>Remove the selected mp3 files from workspace
+Delete</source>
+        <translation>Die ausgewählten MP3-Dateien aus dem Arbeitsbereich entfernen
+Löschen</translation>
+    </message>
+    <message>
+        <source>Select &amp;All</source>
+        <translation>&amp;Alles auswählen</translation>
+    </message>
+    <message>
+        <source>Select every mp3 file of workspace
+Select All</source>
+        <translation>Alle MP3-Dateien des Arbeitsbereichs auswählen
+Alles auswählen</translation>
+    </message>
+    <message>
+        <source>Sort by &amp;File Name</source>
+        <translation>Nach &amp;Dateinamen sortieren</translation>
+    </message>
+    <message>
+        <source>Put the mp3 files in the order of their names, numbers by value
+Sort by File Name</source>
+        <translation>Die MP3-Dateien nach ihren Namen ordnen, Zahlen nach ihrem Wert
+Nach Dateinamen sortieren</translation>
+    </message>
+    <message>
+        <source>Sort by &amp;Track Number</source>
+        <translation>Nach &amp;Titelnummer sortieren</translation>
+    </message>
+    <message>
+        <source>Put the mp3 files in the order of the disc and track numbers their tags tell
+Sort by Track Number</source>
+        <translation>Die MP3-Dateien nach den CD- und Titelnummern ihrer Tags ordnen
+Nach Titelnummer sortieren</translation>
+    </message>
+    <message>
+        <source>&amp;Output Window</source>
+        <translation>&amp;Ausgabefenster</translation>
+    </message>
+    <message>
+        <source>Show or hide output window</source>
+        <translation>Ausgabefenster anzeigen oder ausblenden</translation>
+    </message>
+    <message>
+        <source>&amp;Tool Bar</source>
+        <translation>&amp;Werkzeugleiste</translation>
+    </message>
+    <message>
+        <source>Show or hide the tool bar</source>
+        <translation>Werkzeugleiste ein- oder ausblenden</translation>
+    </message>
+    <message>
+        <source>&amp;Status Bar</source>
+        <translation>&amp;Statusleiste</translation>
+    </message>
+    <message>
+        <source>Show or hide the status bar</source>
+        <translation>Statusleiste ein- oder ausblenden</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>Show help topics
+Help</source>
+        <translation>Hilfethemen anzeigen
+Hilfe</translation>
+    </message>
+    <message>
+        <source>&amp;Visit Veskaro Technology ...</source>
+        <translation>Veskaro Technology &amp;besuchen ...</translation>
+    </message>
+    <message>
+        <source>Open the maker's web site
+Visit Veskaro</source>
+        <translation>Die Website des Herstellers öffnen
+Veskaro besuchen</translation>
+    </message>
+    <message>
+        <source>&amp;About ...</source>
+        <translation>Ü&amp;ber ...</translation>
+    </message>
+    <message>
+        <source>Show the program's name and version
+About</source>
+        <translation>Name und Version des Programms zeigen
+Über</translation>
+    </message>
+    <message>
+        <source>MPEG audio (*.mp3 *.mp2 *.mpa)</source>
+        <translation>MPEG-Audio (*.mp3 *.mp2 *.mpa)</translation>
+    </message>
+    <message>
+        <source>Tessaro Workspace file(*.twk)</source>
+        <translation>Tessaro-Arbeitsbereich (*.twk)</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel Merge</source>
+        <translation>Zusammenfügen &amp;abbrechen</translation>
+    </message>
+    <message>
+        <source>Tool Bar</source>
+        <translation>Werkzeugleiste</translation>
+    </message>
+    <message>
+        <source>Recent &amp;Workspaces</source>
+        <translation>&amp;Letzte Arbeitsbereiche</translation>
+    </message>
+    <message>
+        <source>Close this message</source>
+        <translation>Diese Meldung schließen</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Ansicht</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Stop the merge; the output file stays as it was (Esc)</source>
+        <translation>Zusammenfügen abbrechen; die Ausgabedatei bleibt, wie sie war (Esc)</translation>
+    </message>
+    <message>
+        <source>Move</source>
+        <translation>Verschieben</translation>
+    </message>
+    <message>
+        <source>Move mp3 file from position %1 to %2</source>
+        <translation>MP3-Datei von Position %1 nach %2 verschoben</translation>
+    </message>
+    <message numerus="yes">
+        <source>Move %n mp3 files to position %1</source>
+        <translation>
+            <numerusform>%n MP3-Datei an Position %1 verschieben</numerusform><numerusform>%n MP3-Dateien an Position %1 verschieben</numerusform></translation>
+    </message>
+    <message>
+        <source>Untitled</source>
+        <translation>Unbenannt</translation>
+    </message>
+    <message>
+        <source>Save changes to %1?</source>
+        <translation>Änderungen an %1 speichern?</translation>
+    </message>
+    <message>
+        <source>Undo: %1</source>
+        <translation>Rückgängig: %1</translation>
+    </message>
+    <message>
+        <source>Redo: %1</source>
+        <translation>Wiederherstellen: %1</translation>
+    </message>
+    <message>
+        <source>Sort by File Name</source>
+        <translation>Nach Dateinamen sortieren</translation>
+    </message>
+    <message>
+        <source>MP3 files sorted by file name.</source>
+        <translation>MP3-Dateien nach Dateinamen sortiert.</translation>
+    </message>
+    <message>
+        <source>Sort by Track Number</source>
+        <translation>Nach Titelnummer sortieren</translation>
+    </message>
+    <message>
+        <source>MP3 files sorted by track number.</source>
+        <translation>MP3-Dateien nach Titelnummer sortiert.</translation>
+    </message>
+    <message>
+        <source>Merging…</source>
+        <translation>Zusammenfügen…</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation>Bereit</translation>
+    </message>
+    <message>
+        <source>1 file</source>
+        <translation>1 Datei</translation>
+    </message>
+    <message>
+        <source>%1 files</source>
+        <translation>%1 Dateien</translation>
+    </message>
+    <message>
+        <source>Merge</source>
+        <translation>Zusammenfügen</translation>
+    </message>
+    <message>
+        <source>A merge is running. Cancel it and close the window?</source>
+        <translation>Ein Zusammenfügen läuft. Abbrechen und das Fenster schließen?</translation>
+    </message>
+    <message>
+        <source>Cancel the Merge</source>
+        <translation>Zusammenfügen abbrechen</translation>
+    </message>
+    <message>
+        <source>You can not exit the application while merge thread is running ...</source>
+        <translation>Das Programm kann nicht beendet werden, während zusammengefügt wird ...</translation>
+    </message>
+    <message>
+        <source>Drop</source>
+        <translation>Ablegen</translation>
+    </message>
+    <message>
+        <source>it is not an MPEG audio file (.mp3, .mp2, .mpa)</source>
+        <translation>sie ist keine MPEG-Audiodatei (.mp3, .mp2, .mpa)</translation>
+    </message>
+    <message>
+        <source>MP3 file %1 has not been added: %2.</source>
+        <translation>MP3-Datei %1 wurde nicht hinzugefügt: %2.</translation>
+    </message>
+    <message>
+        <source>Insert</source>
+        <translation>Einfügen</translation>
+    </message>
+    <message>
+        <source>New</source>
+        <translation>Neu</translation>
+    </message>
+    <message>
+        <source>Create new workspace.</source>
+        <translation>Neuer Arbeitsbereich angelegt.</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Workspace has been opened.</source>
+        <translation>Der Arbeitsbereich wurde geöffnet.</translation>
+    </message>
+    <message>
+        <source>it is not a Tessaro workspace file, or it cannot be read.</source>
+        <translation>sie ist keine Tessaro-Arbeitsbereichsdatei oder kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>the file is damaged: %1.</source>
+        <translation>die Datei ist beschädigt: %1.</translation>
+    </message>
+    <message>
+        <source>Open workspace</source>
+        <translation>Arbeitsbereich öffnen</translation>
+    </message>
+    <message>
+        <source>Cannot open %1: %2</source>
+        <translation>%1 kann nicht geöffnet werden: %2</translation>
+    </message>
+    <message>
+        <source>Save workspace</source>
+        <translation>Arbeitsbereich speichern</translation>
+    </message>
+    <message>
+        <source>Cannot save the workspace to %1: %2</source>
+        <translation>Der Arbeitsbereich kann nicht unter %1 gespeichert werden: %2</translation>
+    </message>
+    <message>
+        <source>Workspace has been saved.</source>
+        <translation>Der Arbeitsbereich wurde gespeichert.</translation>
+    </message>
+    <message>
+        <source>MP3 file "%1" has been inserted!</source>
+        <translation>MP3-Datei „%1“ wurde eingefügt!</translation>
+    </message>
+    <message>
+        <source>Insert Folder</source>
+        <translation>Ordner einfügen</translation>
+    </message>
+    <message>
+        <source>Folder "%1" has been inserted with %2 MP3 files!</source>
+        <translation>Ordner „%1“ wurde mit %2 MP3-Dateien eingefügt!</translation>
+    </message>
+    <message>
+        <source>MP3 file has been removed from workspace.</source>
+        <translation>Die MP3-Datei wurde aus dem Arbeitsbereich entfernt.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n MP3 files have been removed from workspace.</source>
+        <translation>
+            <numerusform>%n MP3-Datei wurde aus dem Arbeitsbereich entfernt.</numerusform><numerusform>%n MP3-Dateien wurden aus dem Arbeitsbereich entfernt.</numerusform></translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Move Up</source>
+        <translation>Nach oben</translation>
+    </message>
+    <message>
+        <source>Move Down</source>
+        <translation>Nach unten</translation>
+    </message>
+    <message>
+        <source>MP3 file moved up.</source>
+        <translation>MP3-Datei nach oben verschoben.</translation>
+    </message>
+    <message>
+        <source>MP3 file moved down.</source>
+        <translation>MP3-Datei nach unten verschoben.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n MP3 files moved up.</source>
+        <translation>
+            <numerusform>%n MP3-Datei nach oben verschoben.</numerusform><numerusform>%n MP3-Dateien nach oben verschoben.</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n MP3 files moved down.</source>
+        <translation>
+            <numerusform>%n MP3-Datei nach unten verschoben.</numerusform><numerusform>%n MP3-Dateien nach unten verschoben.</numerusform></translation>
+    </message>
+    <message>
+        <source>No program for compiled HTML help is installed to open the help file %1. Install xchm or kchmviewer, for example with: sudo apt-get install xchm</source>
+        <translation>Es ist kein Programm für kompilierte HTML-Hilfe installiert, das die Hilfedatei %1 öffnen kann. Installieren Sie xchm oder kchmviewer, zum Beispiel mit: sudo apt-get install xchm</translation>
+    </message>
+    <message>
+        <source>The help file %1 is missing.</source>
+        <translation>Die Hilfedatei %1 fehlt.</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>No web browser was found either to read the same guide, %1. Install one, for example with: sudo apt-get install firefox-esr</source>
+        <translation>Es wurde auch kein Webbrowser gefunden, um dieselbe Anleitung, %1, zu lesen. Installieren Sie einen, zum Beispiel mit: sudo apt-get install firefox-esr</translation>
+    </message>
+    <message>
+        <source>The same guide can be read in your web browser.</source>
+        <translation>Dieselbe Anleitung kann in Ihrem Webbrowser gelesen werden.</translation>
+    </message>
+    <message>
+        <source>Open in Browser</source>
+        <translation>Im Browser öffnen</translation>
+    </message>
+    <message>
+        <source>Cannot start a web browser for %1.</source>
+        <translation>Für %1 kann kein Webbrowser gestartet werden.</translation>
+    </message>
+    <message>
+        <source>Tag</source>
+        <translation>Tag</translation>
+    </message>
+    <message>
+        <source>Visit Veskaro Technology</source>
+        <translation>Veskaro Technology besuchen</translation>
+    </message>
+    <message>
+        <source>Begin to merge mp3 files ...</source>
+        <translation>Das Zusammenfügen der MP3-Dateien beginnt ...</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) dropped during the merge have been added.</source>
+        <translation>
+            <numerusform>%n während des Zusammenfügens abgelegte Datei wurde hinzugefügt.</numerusform><numerusform>%n während des Zusammenfügens abgelegte Dateien wurden hinzugefügt.</numerusform></translation>
+    </message>
+    <message>
+        <source>1 input differs in format from the first</source>
+        <translation>1 Eingabe weicht im Format von der ersten ab</translation>
+    </message>
+    <message>
+        <source>%1 inputs differ in format from the first</source>
+        <translation>%1 Eingaben weichen im Format von der ersten ab</translation>
+    </message>
+    <message>
+        <source>, and many players play the joined file wrongly. Turn on "Re-encode inputs of another format to match the first" in File &gt; Preferences and merge again to keep one format throughout.</source>
+        <translation>, und viele Player spielen die verbundene Datei falsch ab. Schalten Sie „Eingaben anderen Formats neu kodieren, passend zur ersten“ unter Datei &gt; Einstellungen ein und fügen Sie erneut zusammen, um ein Format durchgehend zu behalten.</translation>
+    </message>
+    <message>
+        <source>Merge failed</source>
+        <translation>Zusammenfügen fehlgeschlagen</translation>
     </message>
 </context>
 <context>
@@ -758,6 +772,90 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
 %2</source>
         <translation>Das Protokoll konnte nicht unter %1 gespeichert werden:
 %2</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::PreferencesDialog</name>
+    <message>
+        <source>Preferences</source>
+        <translation>Einstellungen</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::StandardPreferencesPage</name>
+    <message>
+        <source>&amp;Save  ID3 tag to output mp3 file</source>
+        <translation>ID3-Tag in die Ausgabe-MP3-Datei &amp;speichern</translation>
+    </message>
+    <message>
+        <source>Standard</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>ID3 tag options:</source>
+        <translation>ID3-Tag-Optionen:</translation>
+    </message>
+    <message>
+        <source>Joined file:</source>
+        <translation>Zusammengefügte Datei:</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::TagEditorDialog</name>
+    <message>
+        <source>ID3 tag editor</source>
+        <translation>ID3-Tag-Editor</translation>
+    </message>
+    <message>
+        <source>Main ID3 tag:</source>
+        <translation>Haupt-ID3-Tag:</translation>
+    </message>
+    <message>
+        <source>&amp;Album:</source>
+        <translation>&amp;Album:</translation>
+    </message>
+    <message>
+        <source>A&amp;rtist:</source>
+        <translation>Inte&amp;rpret:</translation>
+    </message>
+    <message>
+        <source>&amp;Title:</source>
+        <translation>&amp;Titel:</translation>
+    </message>
+    <message>
+        <source>&amp;Year:</source>
+        <translation>&amp;Jahr:</translation>
+    </message>
+    <message>
+        <source>&amp;Comment:</source>
+        <translation>&amp;Kommentar:</translation>
+    </message>
+    <message>
+        <source>The tag is written into the joined file.</source>
+        <translation>Der Tag wird in die zusammengefügte Datei geschrieben.</translation>
+    </message>
+    <message>
+        <source>The tag is not written into the joined file while "Save ID3 tag" is off in File &gt; Preferences.</source>
+        <translation>Der Tag wird nicht in die zusammengefügte Datei geschrieben, solange „ID3-Tag speichern“ unter Datei &gt; Einstellungen ausgeschaltet ist.</translation>
+    </message>
+    <message>
+        <source>Enter an integer.</source>
+        <translation>Geben Sie eine ganze Zahl ein.</translation>
+    </message>
+    <message>
+        <source>Enter a year from 0 to %1.</source>
+        <translation>Geben Sie ein Jahr von 0 bis %1 ein.</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::TrackListModel</name>
+    <message>
+        <source>Disc %1</source>
+        <translation>CD %1</translation>
+    </message>
+    <message>
+        <source>Track %1</source>
+        <translation>Titel %1</translation>
     </message>
 </context>
 </TS>

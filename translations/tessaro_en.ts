@@ -2,533 +2,7 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
-    <name>CAboutDlg</name>
-    <message>
-        <source>About ...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Copyright © 2026 Veskaro Technology</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>CID3TagEditor</name>
-    <message>
-        <source>ID3 tag editor</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Main ID3 tag:</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Album:</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>A&amp;rtist:</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Title:</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Year:</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Comment:</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The tag is written into the joined file.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The tag is not written into the joined file while &quot;Save ID3 tag&quot; is off in File &gt; Preferences.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Enter an integer.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Enter a year from 0 to %1.</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>CMainFrame</name>
-    <message>
-        <source>Cancel</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Tool Bar</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Recent &amp;Workspaces</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;File</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Edit</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;View</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Help</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Stop the merge; the output file stays as it was (Esc)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Undo</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Redo</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Undo: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Redo: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Sort by File Name</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>MP3 files sorted by file name.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Sort by Track Number</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>MP3 files sorted by track number.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Merging…</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Ready</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>1 file</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 files</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>You can not exit the application while merge thread is running ...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Error</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Please wait until the merge thread finish!</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Drop</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Insert</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>New</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Create new workspace.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Open</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Workspace has been opened.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>it is not a Tessaro workspace file, or it cannot be read.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>the file is damaged: %1.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Open workspace</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Cannot open %1: %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Workspace has been saved.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Save workspace</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Cannot save the workspace to %1: %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>MP3 file &quot;%1&quot; has been inserted!</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Insert Folder</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Folder &quot;%1&quot; has been inserted with %2 MP3 files!</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>MP3 file %1 has not been added: %2.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>MP3 file has been removed from workspace.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message numerus="yes">
-        <source>%n MP3 files have been removed from workspace.</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Remove</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>No program for compiled HTML help is installed to open the help file %1. Install xchm or kchmviewer, for example with: sudo apt-get install xchm</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The help file %1 is missing.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Help</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>No web browser was found either to read the same guide, %1. Install one, for example with: sudo apt-get install firefox-esr</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The same guide can be read in your web browser.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Open in Browser</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Cannot start a web browser for %1.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Move Up</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Move Down</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>MP3 file moved up.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>MP3 file moved down.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message numerus="yes">
-        <source>%n MP3 files moved up.</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%n MP3 files moved down.</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Move</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Tag</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Visit Veskaro Technology</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Begin to merge mp3 files ...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The ID3 tag was not written, as &quot;Save ID3 tag&quot; is off: turn it on in File &gt; Preferences.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Joined 1 file into %1 (%2)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Joined %1 files into %2 (%3)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>merge process has been finished!</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message numerus="yes">
-        <source>%n file(s) dropped during the merge have been added.</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Merge failed</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;New	Ctrl+N</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Create a new workspace
-New workspace</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Open	Ctrl+O</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Open an existing workspace from your storage-disk
-Open workspace</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Save	Ctrl+S</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Save workspace to your storage-disk
-Save workspace</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Insert MP3</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Insert mp3 file to workspace
-Insert MP3</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Insert Folder...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Insert the mp3 files of a folder and its subfolders to workspace
-Insert Folder</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Remove MP3</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Remove mp3 file from workspace
-Remove MP3</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Up	Ctrl+UP</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Move current selected mp3 file up order
-Move UP</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Down	Ctrl+DOWN</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Move current selected mp3 file down order
-Move DOWN</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ID&amp;3 Tag Editor ...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Merge</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Merge all mp3 files into one
-Start to Merge</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Preferences</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Show preferences
-Preferences</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>E&amp;xit</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Undo the last change of the workspace
-Undo</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Make the change undone last again
-Redo</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Delete	Del</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Remove the selected mp3 files from workspace
-Delete</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Select &amp;All</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Select every mp3 file of workspace
-Select All</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Sort by &amp;File Name</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Put the mp3 files in the order of their names, numbers by value
-Sort by File Name</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Sort by &amp;Track Number</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Put the mp3 files in the order of the disc and track numbers their tags tell
-Sort by Track Number</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Output Window</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Show or hide output window</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Tool Bar</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Status Bar</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Show help topics
-Help</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Visit Veskaro Technology ...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;About ...</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
     <name>CPrefStandardPage</name>
-    <message>
-        <source>&amp;Save  ID3 tag to output mp3 file</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Standard</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ID3 tag options:</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Joined file:</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>Add a &amp;chapter for each input file</source>
         <translation type="unfinished"></translation>
@@ -559,30 +33,6 @@ Help</source>
     </message>
     <message>
         <source>&amp;Write the tag as ID3v2.3 (for Windows and older players)</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>CPreferencesSheet</name>
-    <message>
-        <source>Preferences</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>CTessaroListBox</name>
-    <message numerus="yes">
-        <source>Move %n mp3 files to position %1</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
-    </message>
-</context>
-<context>
-    <name>MergeThread</name>
-    <message>
-        <source>Not enough memory to start a thread for the merge</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -706,6 +156,576 @@ join is complete.</source>
     </message>
 </context>
 <context>
+    <name>tessaro::AboutDialog</name>
+    <message>
+        <source>About ...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copyright © 2026 Veskaro Technology</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::JoinController</name>
+    <message>
+        <source>Not enough memory to start a thread for %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>merge process has been finished!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The ID3 tag was not written, as &quot;Save ID3 tag&quot; is off: turn it on in File &gt; Preferences.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Joined 1 file into %1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Joined %1 files into %2 (%3)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1 warning</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 warnings</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::MainWindow</name>
+    <message>
+        <source>&amp;New</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Create a new workspace
+New workspace</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Open...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open an existing workspace from your storage-disk
+Open workspace</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save workspace to your storage-disk
+Save workspace</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save &amp;As...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save workspace to a file of another name
+Save workspace as</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Insert MP3...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Insert mp3 file to workspace
+Insert MP3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Insert &amp;Folder...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Insert the mp3 files of a folder and its subfolders to workspace
+Insert Folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Remove MP3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove mp3 file from workspace
+Remove MP3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Up</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move current selected mp3 file up order
+Move UP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Down</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move current selected mp3 file down order
+Move DOWN</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ID&amp;3 Tag Editor ...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Type the ID3 tag the joined file is to carry
+ID3 Tag Editor</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Merge...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Merge all mp3 files into one
+Start to Merge</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Preferences...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show preferences
+Preferences</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quit the application
+Exit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Undo the last change of the workspace
+Undo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Make the change undone last again
+Redo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Delete	Del</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove the selected mp3 files from workspace
+Delete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select &amp;All</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select every mp3 file of workspace
+Select All</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sort by &amp;File Name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Put the mp3 files in the order of their names, numbers by value
+Sort by File Name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sort by &amp;Track Number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Put the mp3 files in the order of the disc and track numbers their tags tell
+Sort by Track Number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Output Window</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show or hide output window</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Tool Bar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show or hide the tool bar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Status Bar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show or hide the status bar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show help topics
+Help</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Visit Veskaro Technology ...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open the maker&apos;s web site
+Visit Veskaro</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;About ...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show the program&apos;s name and version
+About</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MPEG audio (*.mp3 *.mp2 *.mpa)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tessaro Workspace file(*.twk)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Cancel Merge</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tool Bar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Recent &amp;Workspaces</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close this message</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop the merge; the output file stays as it was (Esc)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move mp3 file from position %1 to %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Move %n mp3 files to position %1</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Untitled</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save changes to %1?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Undo: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Redo: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sort by File Name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MP3 files sorted by file name.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sort by Track Number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MP3 files sorted by track number.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Merging…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1 file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Merge</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A merge is running. Cancel it and close the window?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel the Merge</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You can not exit the application while merge thread is running ...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Drop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it is not an MPEG audio file (.mp3, .mp2, .mpa)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MP3 file %1 has not been added: %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Insert</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>New</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Create new workspace.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Workspace has been opened.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it is not a Tessaro workspace file, or it cannot be read.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the file is damaged: %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open workspace</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot open %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save workspace</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot save the workspace to %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Workspace has been saved.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MP3 file &quot;%1&quot; has been inserted!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Insert Folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Folder &quot;%1&quot; has been inserted with %2 MP3 files!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MP3 file has been removed from workspace.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n MP3 files have been removed from workspace.</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move Up</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move Down</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MP3 file moved up.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MP3 file moved down.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n MP3 files moved up.</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n MP3 files moved down.</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>No program for compiled HTML help is installed to open the help file %1. Install xchm or kchmviewer, for example with: sudo apt-get install xchm</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The help file %1 is missing.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No web browser was found either to read the same guide, %1. Install one, for example with: sudo apt-get install firefox-esr</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The same guide can be read in your web browser.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open in Browser</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot start a web browser for %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tag</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Visit Veskaro Technology</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Begin to merge mp3 files ...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) dropped during the merge have been added.</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>1 input differs in format from the first</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 inputs differ in format from the first</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, and many players play the joined file wrongly. Turn on &quot;Re-encode inputs of another format to match the first&quot; in File &gt; Preferences and merge again to keep one format throughout.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Merge failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>tessaro::OutputPane</name>
     <message>
         <source>Save Log</source>
@@ -734,6 +754,90 @@ join is complete.</source>
     <message>
         <source>The log could not be saved to %1:
 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::PreferencesDialog</name>
+    <message>
+        <source>Preferences</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::StandardPreferencesPage</name>
+    <message>
+        <source>&amp;Save  ID3 tag to output mp3 file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Standard</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ID3 tag options:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Joined file:</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::TagEditorDialog</name>
+    <message>
+        <source>ID3 tag editor</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Main ID3 tag:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Album:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A&amp;rtist:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Title:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Year:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Comment:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The tag is written into the joined file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The tag is not written into the joined file while &quot;Save ID3 tag&quot; is off in File &gt; Preferences.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter an integer.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter a year from 0 to %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::TrackListModel</name>
+    <message>
+        <source>Disc %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Track %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

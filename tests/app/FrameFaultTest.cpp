@@ -7,12 +7,12 @@
 #include <functional>
 #include <optional>
 
+#include <sys/resource.h>
+#include <QProgressBar>
 #include "FrameTesting.h"
 #include "TestFiles.h"
-#include "app/MainWindow.h"
 #include "app/JoinController.h"
-#include <QProgressBar>
-#include <sys/resource.h>
+#include "app/MainWindow.h"
 #include "settings/Preferences.h"
 #include "workspace/TessaroWorkSpace.h"
 
@@ -95,7 +95,8 @@ private Q_SLOTS:
 
     void anInputThatShrinksDuringTheMerge() {
         auto frame = MakeFrame();
-        const QString input = Write(QStringLiteral("a.mp3"), Mp3Frames(5000));
+        // Long enough that the worker, which never waits for the window, is still reading it.
+        const QString input = Write(QStringLiteral("a.mp3"), Mp3Frames(60000));
         AddEntry(*frame, input);
         const QString output = Write(QStringLiteral("out.mp3"), kOld);
         frame->fault = [&] { QFile::resize(input, 100000); };
@@ -118,13 +119,15 @@ private Q_SLOTS:
             QFile statm(QStringLiteral("/proc/self/statm"));
             QVERIFY(statm.open(QIODevice::ReadOnly));
             const rlim_t used = statm.readAll().split(' ').first().toULongLong() * 4096;
-            rlimit tight{used + (1 << 20), saved.rlim_max};
+            rlimit tight{used / 2, saved.rlim_max};
             ::setrlimit(RLIMIT_AS, &tight);
             controller.Start(request);
             ::setrlimit(RLIMIT_AS, &saved);
         }
         QTRY_VERIFY(!controller.IsRunning());
-        QCOMPARE(lines.value(0), QStringLiteral("Not enough memory to start a thread for the merge"));
+        // The controller's thread, or the join's own, is refused: said, and nothing written.
+        QVERIFY2(lines.value(0).startsWith(QStringLiteral("Not enough memory")),
+                 qPrintable(lines.value(0)));
         QCOMPARE(ReadAll(output), kOld);
         QCOMPARE(FolderEntries(dir.path()), (QStringList{"a.mp3", "out.mp3"}));
     }

@@ -74,7 +74,7 @@ private Q_SLOTS:
 
     void layoutAndTitle() {
         tessaro::MainWindow frame;
-        QCOMPARE(frame.windowTitle(), QStringLiteral("Zovi Tessaro 1.2"));
+        QCOMPARE(frame.windowTitle(), QStringLiteral("Untitled[*] \u2014 Zovi Tessaro 1.2"));
         QVERIFY(frame.menuBar());
         QCOMPARE(frame.findChildren<QToolBar*>().size(), 1);
         QCOMPARE(frame.toolBarArea(frame.findChild<QToolBar*>()), Qt::TopToolBarArea);
