@@ -49,7 +49,7 @@ unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION
 pids+=($!)
 first=$!
 
-window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Zovi Tessaro') || {
+window=$(timeout 30 xdotool search --sync --onlyvisible --name ' — Zovi Tessaro ') || {
     echo "the window did not appear:"; cat "$work/app.log"; exit 1; }
 window=${window%%$'\n'*}
 
