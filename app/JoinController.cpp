@@ -38,7 +38,8 @@ private:
     int shown = -1;
 };
 
-// h:mm:ss.
+}  // namespace
+
 QString Clock(double seconds) {
     const qint64 whole = qint64(seconds);
     return QStringLiteral("%1:%2:%3")
@@ -46,8 +47,6 @@ QString Clock(double seconds) {
         .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
         .arg(whole % 60, 2, 10, QLatin1Char('0'));
 }
-
-}  // namespace
 
 JoinController::JoinController(QObject* parent) : QObject(parent) {}
 

@@ -9,6 +9,9 @@
 
 namespace tessaro {
 
+// A playing time as h:mm:ss, the hours as many as there are.
+QString Clock(double seconds);
+
 // Runs one join at a time on a thread of its own and reports on the thread it lives on (the
 // GUI's) through queued signals: the worker never waits for the window.
 class JoinController : public QObject {

@@ -84,8 +84,9 @@ QList<QKeySequence> Keys(const Command& command) {
     return keys;
 }
 
-bool IsWorkspaceName(const QString& path) {
-    return path.endsWith(QStringLiteral(".twk"), Qt::CaseInsensitive);
+// A workspace file named alone is opened rather than added.
+bool IsLoneWorkspace(const QStringList& paths) {
+    return paths.size() == 1 && paths[0].endsWith(QStringLiteral(".twk"), Qt::CaseInsensitive);
 }
 
 }  // namespace
@@ -257,11 +258,7 @@ void MainWindow::FillRecentMenu(const QStringList& recent) {
         const QString path = recent[i];
         QAction* open = m_recentMenu->addAction(
             QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)));
-        connect(open, &QAction::triggered, this, [this, path] {
-            if (MaybeSave()) {
-                OpenWorkspace(path);
-            }
-        });
+        connect(open, &QAction::triggered, this, [this, path] { AskThenOpen(path); });
     }
     m_recentMenu->setEnabled(!recent.isEmpty() && !IsMerging());
 }
@@ -334,7 +331,6 @@ void MainWindow::CreateStatusBar() {
 }
 
 void MainWindow::ConnectList() {
-    m_view->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(m_tracks, &TrackListModel::moveRequested, this,
             [this](const QList<int>& rows, int before) {
                 if (!Arrange(tr("Move"), MoveRowsBefore(m_tracks->Count(), rows, before))) {
@@ -482,13 +478,8 @@ void MainWindow::PlaceProgress() {
 
 QString MainWindow::StatusFigures() const {
     const int count = m_tracks->Count();
-    const qint64 whole = qint64(m_tracks->TotalSeconds());
-    const QString clock = QStringLiteral("%1:%2:%3")
-                              .arg(whole / 3600)
-                              .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
-                              .arg(whole % 60, 2, 10, QLatin1Char('0'));
     const QString files = count == 1 ? tr("1 file") : tr("%1 files").arg(count);
-    return QStringLiteral("%1, %2").arg(files, clock);
+    return QStringLiteral("%1, %2").arg(files, Clock(m_tracks->TotalSeconds()));
 }
 
 void MainWindow::UpdateStatusFigures() {
@@ -558,13 +549,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::OnFilesDropped(const QStringList& paths, int row) {
-    if (paths.size() == 1 && IsWorkspaceName(paths.first())) {
-        if (!IsMerging() && MaybeSave()) {
-            OpenWorkspace(paths.first());
-        }
-        return;
+    if (IsLoneWorkspace(paths)) {
+        AskThenOpen(paths[0]);
+    } else {
+        AddInputs(paths, row, tr("Drop"), true);
     }
-    AddInputs(paths, row, tr("Drop"), true);
 }
 
 QStringList MainWindow::AddInputs(const QStringList& paths, int row, const QString& step,
@@ -603,13 +592,11 @@ void MainWindow::OpenFiles(const QStringList& names) {
     for (const QString& name : names) {
         paths << QDir::current().absoluteFilePath(name);
     }
-    if (paths.size() == 1 && IsWorkspaceName(paths[0])) {
-        if (!IsMerging() && MaybeSave()) {
-            OpenWorkspace(paths[0]);
-        }
-        return;
+    if (IsLoneWorkspace(paths)) {
+        AskThenOpen(paths[0]);
+    } else {
+        AddInputs(paths, m_tracks->Count(), tr("Insert"));
     }
-    AddInputs(paths, m_tracks->Count(), tr("Insert"));
 }
 
 void MainWindow::OnNewWorkspace() {
@@ -628,6 +615,12 @@ void MainWindow::OnOpenWorkspace() {
     const QString path =
         m_dialogs->GetOpenFileName(this, tr(kWorkspaceFilter), QStringLiteral("twk"));
     if (!path.isEmpty()) {
+        OpenWorkspace(path);
+    }
+}
+
+void MainWindow::AskThenOpen(const QString& path) {
+    if (!IsMerging() && MaybeSave()) {
         OpenWorkspace(path);
     }
 }

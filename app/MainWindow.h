@@ -133,6 +133,8 @@ private:
     void OnFilesDropped(const QStringList& paths, int row);
     // Replaces the workspace with the one in the file, or says why it cannot.
     void OpenWorkspace(const QString& path);
+    // The same once no merge runs and unsaved work has been saved or given up.
+    void AskThenOpen(const QString& path);
     // Puts a workspace file opened or saved first in File > Recent Workspaces, which keeps the
     // last eight in the window's settings.
     void RememberWorkspace(const QString& path);

@@ -45,7 +45,7 @@ QString PartnerFor(const std::vector<Unit>& units) {
 tessaro::MergeResult Join(const QStringList& paths, const QString& output,
                           const tessaro::JoinOptions& options) {
     testing_files::RecordingHost host;
-    return tessaro::RunMerge({paths, output, {}, false, options}, host);
+    return tessaro::RunMerge({.inputs = paths, .output = output, .options = options}, host);
 }
 
 QByteArray JoinSeamlessly(const QStringList& paths) {

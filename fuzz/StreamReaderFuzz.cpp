@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Joined twice, so that the second copy's header frame is left out or one is put in front.
     testing_files::RecordingHost host;
     const QString output = fuzzing::WriteInput(QByteArray(), QStringLiteral("output.mp3"));
-    const tessaro::MergeResult result = tessaro::RunMerge({{path, path}, output}, host);
+    const tessaro::MergeResult result =
+        tessaro::RunMerge({.inputs = {path, path}, .output = output}, host);
     Require(result.Succeeded() == !units.empty(), "the merge fails only without frames");
     const QByteArray expected =
         units.empty() ? QByteArray() : testing_files::MergeOutput({units, units});

@@ -66,8 +66,9 @@ void FormatNotes::Compare(const PlannedInput& input, const mp3::StreamFormat& fo
 }
 
 QString FormatNotes::Unlike(QString warning) {
-    toConform += !Remedy(firstFormat).isEmpty();
-    return warning + Remedy(firstFormat);
+    const QString remedy = Remedy(firstFormat);
+    toConform += !remedy.isEmpty();
+    return warning + remedy;
 }
 
 void FormatNotes::CompareChange(const QString& path, const std::optional<mp3::FormatChange>& change,

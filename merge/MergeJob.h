@@ -14,11 +14,12 @@ namespace tessaro {
 
 // One join, complete before it starts: whoever runs it is never asked anything on the way.
 struct JoinRequest {
-    QStringList inputs;  // in the order they are joined
-    QString output;
-    OutputTag tag;          // as the user typed it
+    // Each given a default, so that a request may name only what it needs.
+    QStringList inputs{};  // in the order they are joined
+    QString output{};
+    OutputTag tag{};        // as the user typed it
     bool writeTag = false;  // whether the typed tag goes into the output
-    JoinOptions options;
+    JoinOptions options{};
 };
 
 // The calls through which the merge job reaches whoever runs it (the window, the command-line

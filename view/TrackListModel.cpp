@@ -12,6 +12,7 @@
 
 #include "mp3/InputTags.h"
 #include "workspace/Exception.h"
+#include "workspace/TrackOrder.h"
 
 namespace tessaro {
 
@@ -220,27 +221,6 @@ void TrackListModel::Reset(const QStringList& paths) {
     Q_EMIT totalsChanged();
 }
 
-QList<int> TrackListModel::MoveOrder(int count, const QList<int>& rows, int before) {
-    std::vector<bool> moved(size_t(qMax(count, 0)), false);
-    for (int row : rows) {
-        if (unsigned(row) >= moved.size()) {
-            throw x::BadBound();
-        }
-        moved[size_t(row)] = true;
-    }
-    QList<int> order;
-    order.reserve(count);
-    for (int row = 0; row <= count; ++row) {
-        if (row == before) {
-            order << rows;
-        }
-        if (row < count && !moved[size_t(row)]) {
-            order << row;
-        }
-    }
-    return order;
-}
-
 void TrackListModel::Read(const QString& path) {
     std::unique_lock<std::mutex> guard(m_lock);
     m_toRead.push_back(path);
@@ -422,14 +402,12 @@ bool TrackListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, 
         Q_EMIT filesDropped(LocalFiles(data), before);
         return true;
     }
-    const QList<int> order = MoveOrder(Count(), rows, before);
-    for (int place = 0; place < Count(); ++place) {
-        if (order[place] != place) {
-            Q_EMIT moveRequested(rows, before);
-            return true;
-        }
+    const QList<int> order = MoveRowsBefore(Count(), rows, before).order;
+    if (std::is_sorted(order.begin(), order.end())) {
+        return false;  // where they stand
     }
-    return false;
+    Q_EMIT moveRequested(rows, before);
+    return true;
 }
 
 }  // namespace tessaro

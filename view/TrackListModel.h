@@ -68,9 +68,6 @@ public:
     // Whether any file inserted waits for its facts.
     bool FiguresPending() const { return !m_reading.isEmpty(); }
 
-    // The order (for Arrange) in which `rows` (sorted, each below count) stand before the row
-    // that was `before` (0..count), the others keeping theirs.
-    static QList<int> MoveOrder(int count, const QList<int>& rows, int before);
     // hh:mm:ss, with as many hour digits as needed.
     static QString FormatDuration(qint32 seconds);
     // The line under the name: disc, track and title where the tag tells them, then rate, bitrate

@@ -652,7 +652,8 @@ private Q_SLOTS:
         // A cancel ends with its own line, not as a finished merge, the target as it was.
         const QString target = Write(QStringLiteral("target.mp3"), "kept");
         lines.clear();
-        QVERIFY(controller.Start({{Fixture(QStringLiteral("cbr128_stereo.mp3"))}, target}));
+        QVERIFY(controller.Start(
+            {.inputs = {Fixture(QStringLiteral("cbr128_stereo.mp3"))}, .output = target}));
         controller.Cancel();
         QVERIFY(controller.IsCancelling());
         QTRY_VERIFY(!controller.IsRunning());
@@ -663,7 +664,7 @@ private Q_SLOTS:
         tessaro::MergeResult one;
         one.inputsJoined = 1;
         one.warnings << QStringLiteral("a warning");
-        QCOMPARE(tessaro::JoinController::ResultLines({{}, target}, one).value(1),
+        QCOMPARE(tessaro::JoinController::ResultLines({.output = target}, one).value(1),
                  QStringLiteral("Joined 1 file into target.mp3 (0:00:00), 1 warning"));
     }
 

@@ -114,7 +114,8 @@ private Q_SLOTS:
 
     void aMergeWhoseThreadCannotStart() {
         const QString output = Write(QStringLiteral("out.mp3"), kOld);
-        const tessaro::JoinRequest request{{Write(QStringLiteral("a.mp3"), Mp3Frames(30))}, output};
+        const tessaro::JoinRequest request{
+            .inputs = {Write(QStringLiteral("a.mp3"), Mp3Frames(30))}, .output = output};
         // A user allowed no more processes is allowed no thread either.
         const QString said = RunWithoutPrivileges([&] {
             const rlimit none{0, 0};

@@ -4,9 +4,11 @@
 
 #include "TestFiles.h"
 #include "view/TrackListView.h"
+#include "workspace/TrackOrder.h"
 
 using namespace testing_files;
 using tessaro::TrackListModel;
+using tessaro::MoveRowsBefore;
 using tessaro::TrackListView;
 
 class DragTest : public QObject {
@@ -78,7 +80,7 @@ private Q_SLOTS:
         connect(model.get(), &TrackListModel::moveRequested, this,
                 [this](const QList<int>& rows, int before) {
                     moves.append({QVariant::fromValue(rows), before});
-                    model->Arrange(TrackListModel::MoveOrder(model->Count(), rows, before));
+                    model->Arrange(MoveRowsBefore(model->Count(), rows, before).order);
                 });
         connect(model.get(), &TrackListModel::filesDropped, this,
                 [this](const QStringList& paths, int before) {

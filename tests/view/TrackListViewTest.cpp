@@ -10,10 +10,12 @@
 #include "mp3/ListFigures.h"
 #include "mp3/XingHeader.h"
 #include "view/TrackListView.h"
+#include "workspace/TrackOrder.h"
 #include "workspace/Exception.h"
 
 using namespace testing_files;
 using tessaro::TrackListModel;
+using tessaro::MoveRowsBefore;
 using tessaro::TrackListView;
 
 class TrackListViewTest : public QObject {
@@ -324,7 +326,7 @@ private Q_SLOTS:
         QCOMPARE(list.currentIndex().row(), 3);
         QSignalSpy layouts(&model, &QAbstractItemModel::layoutChanged);
         QSignalSpy moved(&model, &QAbstractItemModel::rowsMoved);
-        const QList<int> order = TrackListModel::MoveOrder(5, {1, 3}, 0);
+        const QList<int> order = MoveRowsBefore(5, {1, 3}, 0).order;
         QCOMPARE(order, (QList<int>{1, 3, 0, 2, 4}));
         model.Arrange(order);
         QCOMPARE(layouts.count(), 1);
@@ -333,9 +335,9 @@ private Q_SLOTS:
         QCOMPARE(list.currentIndex().row(), 1);  // d, current before, is current still
         QCOMPARE(model.Paths().mid(0, 2), (QStringList{paths[1], paths[3]}));
         // To the end, and before a row of their own.
-        QCOMPARE(TrackListModel::MoveOrder(5, {0, 2}, 5), (QList<int>{1, 3, 4, 0, 2}));
-        QCOMPARE(TrackListModel::MoveOrder(5, {1, 3}, 3), (QList<int>{0, 2, 1, 3, 4}));
-        QVERIFY_THROWS_EXCEPTION(x::BadBound, TrackListModel::MoveOrder(5, {5}, 0));
+        QCOMPARE(MoveRowsBefore(5, {0, 2}, 5).order, (QList<int>{1, 3, 4, 0, 2}));
+        QCOMPARE(MoveRowsBefore(5, {1, 3}, 3).order, (QList<int>{0, 2, 1, 3, 4}));
+        QVERIFY_THROWS_EXCEPTION(x::BadBound, MoveRowsBefore(5, {5}, 0).order);
 
         // A removal leaves nothing selected, whatever the order the rows are given in.
         model.Remove({4, 0, 2});
