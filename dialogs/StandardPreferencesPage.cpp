@@ -37,7 +37,7 @@ StandardPreferencesPage::StandardPreferencesPage(QWidget* parent)
 
 QLayout* StandardPreferencesPage::AddChoice(const tessaro::JoinChoice& choice) {
     auto* row = new QHBoxLayout;
-    auto* box = new QCheckBox(QCoreApplication::translate("StandardPreferencesPage", choice.label));
+    auto* box = new QCheckBox(tr(choice.label));
     row->addWidget(box);
     QDoubleSpinBox* number = nullptr;
     if (const tessaro::ChoiceValue* value = choice.WindowValue();

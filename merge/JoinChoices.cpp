@@ -83,7 +83,8 @@ const std::vector<JoinChoice>& JoinChoices() {
              "input's own title or, without one, its file name. With =title, one chapter for "
              "each run of inputs whose titles agree once a trailing part or track number is "
              "left out (\"Chapter 3 (1/2)\", \"Chapter 3 - Part 2\")."),
-         .label = QT_TRANSLATE_NOOP("CPrefStandardPage", "Add a &chapter for each input file"),
+         .label = QT_TRANSLATE_NOOP("tessaro::StandardPreferencesPage",
+                                    "Add a &chapter for each input file"),
          .key = "chapters",
          .isOn = IsOn<&JoinOptions::chapters>,
          .turn = Turn<&JoinOptions::chapters>,
@@ -98,7 +99,7 @@ const std::vector<JoinChoice>& JoinChoices() {
                                   }}},
         {.option = nullptr,
          .help = nullptr,
-         .label = QT_TRANSLATE_NOOP("CPrefStandardPage",
+         .label = QT_TRANSLATE_NOOP("tessaro::StandardPreferencesPage",
                                     "&One chapter for the parts of a title (\"Chapter 3 (1/2)\", "
                                     "\"Chapter 3 (2/2)\")"),
          .key = "chaptersByTitle",
@@ -109,7 +110,8 @@ const std::vector<JoinChoice>& JoinChoices() {
              "TessaroJoin",
              "Carry the picture of the first joined input that has one (its front cover, "
              "else its first) into the output's tag."),
-         .label = QT_TRANSLATE_NOOP("CPrefStandardPage", "Copy the first input's co&ver picture"),
+         .label = QT_TRANSLATE_NOOP("tessaro::StandardPreferencesPage",
+                                    "Copy the first input's co&ver picture"),
          .key = "copyCover",
          .isOn = IsOn<&JoinOptions::copyCover>,
          .turn = Turn<&JoinOptions::copyCover>},
@@ -120,7 +122,7 @@ const std::vector<JoinChoice>& JoinChoices() {
              "frames around each join are decoded and encoded anew. Inputs whose headers do "
              "not tell that silence, or of different formats, are joined as they are, with a "
              "warning."),
-         .label = QT_TRANSLATE_NOOP("CPrefStandardPage",
+         .label = QT_TRANSLATE_NOOP("tessaro::StandardPreferencesPage",
                                     "&Join seamlessly (re-encodes a few frames at each join)"),
          .key = "seamless",
          .isOn = IsOn<&JoinOptions::seamless>,
@@ -133,7 +135,7 @@ const std::vector<JoinChoice>& JoinChoices() {
              "of 1.5 dB: no re-encoding. An input gets less gain where more would clip its "
              "peaks. The output's tag tells its ReplayGain."),
          .label = QT_TRANSLATE_NOOP(
-             "CPrefStandardPage",
+             "tessaro::StandardPreferencesPage",
              "&Level the loudness of the inputs (changes gain only, no re-encoding)"),
          .key = "level",
          .isOn = IsOn<&JoinOptions::level>,
@@ -157,7 +159,7 @@ const std::vector<JoinChoice>& JoinChoices() {
              "must be of Layer III: each is decoded, resampled, mixed to its channels and "
              "encoded in its format, and runs into its neighbours without gap. The other "
              "inputs are copied as ever."),
-         .label = QT_TRANSLATE_NOOP("CPrefStandardPage",
+         .label = QT_TRANSLATE_NOOP("tessaro::StandardPreferencesPage",
                                     "&Re-encode inputs of another format to match the first"),
          .key = "conform",
          .isOn = IsOn<&JoinOptions::conform>,
@@ -169,8 +171,9 @@ const std::vector<JoinChoice>& JoinChoices() {
              "artist, album artist, genre, year, composer, comment, ...), but their titles, "
              "track and disc numbers and ReplayGain; a tag without a title is titled with the "
              "album. The values typed above win."),
-         .label = QT_TRANSLATE_NOOP(
-             "CPrefStandardPage", "Copy the &tag the inputs share (album, artist, genre, \u2026)"),
+         .label =
+             QT_TRANSLATE_NOOP("tessaro::StandardPreferencesPage",
+                               "Copy the &tag the inputs share (album, artist, genre, \u2026)"),
          .key = "copyTags",
          .isOn = IsOn<&JoinOptions::copyTags>,
          .turn = Turn<&JoinOptions::copyTags>},
@@ -179,7 +182,7 @@ const std::vector<JoinChoice>& JoinChoices() {
              "TessaroJoin",
              "Write the tag, chapters and cover included, as ID3v2.3, which Windows and many "
              "older players read, instead of ID3v2.4."),
-         .label = QT_TRANSLATE_NOOP("CPrefStandardPage",
+         .label = QT_TRANSLATE_NOOP("tessaro::StandardPreferencesPage",
                                     "&Write the tag as ID3v2.3 (for Windows and older players)"),
          .key = "id3v23",
          .isOn = IsOn<&JoinOptions::id3v23>,

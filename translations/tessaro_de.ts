@@ -1,41 +1,6 @@
 <?xml version='1.0' encoding='utf-8'?>
 <TS version="2.1" language="de_DE">
 <context>
-    <name>CPrefStandardPage</name>
-    <message>
-        <source>Add a &amp;chapter for each input file</source>
-        <translation>Für jede Eingabedatei ein &amp;Kapitel anlegen</translation>
-    </message>
-    <message>
-        <source>&amp;One chapter for the parts of a title ("Chapter 3 (1/2)", "Chapter 3 (2/2)")</source>
-        <translation>&amp;Ein Kapitel für die Teile eines Titels („Kapitel 3 (1/2)“, „Kapitel 3 (2/2)“)</translation>
-    </message>
-    <message>
-        <source>Copy the first input's co&amp;ver picture</source>
-        <translation>Titel&amp;bild der ersten Eingabe übernehmen</translation>
-    </message>
-    <message>
-        <source>&amp;Join seamlessly (re-encodes a few frames at each join)</source>
-        <translation>&amp;Nahtlos zusammenfügen (kodiert an jeder Naht einige Frames neu)</translation>
-    </message>
-    <message>
-        <source>&amp;Level the loudness of the inputs (changes gain only, no re-encoding)</source>
-        <translation>&amp;Lautheit der Eingaben angleichen (ändert nur die Verstärkung, ohne Neukodierung)</translation>
-    </message>
-    <message>
-        <source>&amp;Re-encode inputs of another format to match the first</source>
-        <translation>Eingaben anderen Formats passend zur e&amp;rsten neu kodieren</translation>
-    </message>
-    <message>
-        <source>Copy the &amp;tag the inputs share (album, artist, genre, …)</source>
-        <translation>Gemeinsamen &amp;Tag der Eingaben übernehmen (Album, Interpret, Genre, …)</translation>
-    </message>
-    <message>
-        <source>&amp;Write the tag as ID3v2.3 (for Windows and older players)</source>
-        <translation>Tag als ID3v2.&amp;3 schreiben (für Windows und ältere Player)</translation>
-    </message>
-</context>
-<context>
     <name>QDialog</name>
     <message>
         <source>OK</source>
@@ -265,7 +230,7 @@ Ordner einfügen</translation>
     </message>
     <message>
         <source>&amp;Remove MP3</source>
-        <translation>MP3 &amp;entfernen</translation>
+        <translation>MP3 en&amp;tfernen</translation>
     </message>
     <message>
         <source>Remove mp3 file from workspace
@@ -275,7 +240,7 @@ MP3 entfernen</translation>
     </message>
     <message>
         <source>&amp;Up</source>
-        <translation>Nach &amp;oben</translation>
+        <translation>N&amp;ach oben</translation>
     </message>
     <message>
         <source>Move current selected mp3 file up order
@@ -285,7 +250,7 @@ Nach oben</translation>
     </message>
     <message>
         <source>&amp;Down</source>
-        <translation>Nach &amp;unten</translation>
+        <translation>Nac&amp;h unten</translation>
     </message>
     <message>
         <source>Move current selected mp3 file down order
@@ -315,7 +280,7 @@ Zusammenfügen starten</translation>
     </message>
     <message>
         <source>&amp;Preferences...</source>
-        <translation>&amp;Einstellungen...</translation>
+        <translation>Einstellun&amp;gen...</translation>
     </message>
     <message>
         <source>Show preferences
@@ -429,7 +394,7 @@ Hilfe</translation>
     </message>
     <message>
         <source>&amp;Visit Veskaro Technology ...</source>
-        <translation>Veskaro Technology &amp;besuchen ...</translation>
+        <translation>&amp;Veskaro Technology besuchen ...</translation>
     </message>
     <message>
         <source>Open the maker's web site
@@ -502,7 +467,9 @@ About</source>
     <message numerus="yes">
         <source>Move %n mp3 files to position %1</source>
         <translation>
-            <numerusform>%n MP3-Datei an Position %1 verschieben</numerusform><numerusform>%n MP3-Dateien an Position %1 verschieben</numerusform></translation>
+            <numerusform>%n MP3-Datei an Position %1 verschieben</numerusform>
+            <numerusform>%n MP3-Dateien an Position %1 verschieben</numerusform>
+        </translation>
     </message>
     <message>
         <source>Untitled</source>
@@ -647,7 +614,9 @@ About</source>
     <message numerus="yes">
         <source>%n MP3 files have been removed from workspace.</source>
         <translation>
-            <numerusform>%n MP3-Datei wurde aus dem Arbeitsbereich entfernt.</numerusform><numerusform>%n MP3-Dateien wurden aus dem Arbeitsbereich entfernt.</numerusform></translation>
+            <numerusform>%n MP3-Datei wurde aus dem Arbeitsbereich entfernt.</numerusform>
+            <numerusform>%n MP3-Dateien wurden aus dem Arbeitsbereich entfernt.</numerusform>
+        </translation>
     </message>
     <message>
         <source>Remove</source>
@@ -672,12 +641,16 @@ About</source>
     <message numerus="yes">
         <source>%n MP3 files moved up.</source>
         <translation>
-            <numerusform>%n MP3-Datei nach oben verschoben.</numerusform><numerusform>%n MP3-Dateien nach oben verschoben.</numerusform></translation>
+            <numerusform>%n MP3-Datei nach oben verschoben.</numerusform>
+            <numerusform>%n MP3-Dateien nach oben verschoben.</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>%n MP3 files moved down.</source>
         <translation>
-            <numerusform>%n MP3-Datei nach unten verschoben.</numerusform><numerusform>%n MP3-Dateien nach unten verschoben.</numerusform></translation>
+            <numerusform>%n MP3-Datei nach unten verschoben.</numerusform>
+            <numerusform>%n MP3-Dateien nach unten verschoben.</numerusform>
+        </translation>
     </message>
     <message>
         <source>No program for compiled HTML help is installed to open the help file %1. Install xchm or kchmviewer, for example with: sudo apt-get install xchm</source>
@@ -722,7 +695,9 @@ About</source>
     <message numerus="yes">
         <source>%n file(s) dropped during the merge have been added.</source>
         <translation>
-            <numerusform>%n während des Zusammenfügens abgelegte Datei wurde hinzugefügt.</numerusform><numerusform>%n während des Zusammenfügens abgelegte Dateien wurden hinzugefügt.</numerusform></translation>
+            <numerusform>%n während des Zusammenfügens abgelegte Datei wurde hinzugefügt.</numerusform>
+            <numerusform>%n während des Zusammenfügens abgelegte Dateien wurden hinzugefügt.</numerusform>
+        </translation>
     </message>
     <message>
         <source>1 input differs in format from the first</source>
@@ -798,6 +773,38 @@ About</source>
     <message>
         <source>Joined file:</source>
         <translation>Zusammengefügte Datei:</translation>
+    </message>
+    <message>
+        <source>Add a &amp;chapter for each input file</source>
+        <translation>Für jede Eingabedatei ein &amp;Kapitel anlegen</translation>
+    </message>
+    <message>
+        <source>&amp;One chapter for the parts of a title ("Chapter 3 (1/2)", "Chapter 3 (2/2)")</source>
+        <translation>&amp;Ein Kapitel für die Teile eines Titels („Kapitel 3 (1/2)“, „Kapitel 3 (2/2)“)</translation>
+    </message>
+    <message>
+        <source>Copy the first input's co&amp;ver picture</source>
+        <translation>Titel&amp;bild der ersten Eingabe übernehmen</translation>
+    </message>
+    <message>
+        <source>&amp;Join seamlessly (re-encodes a few frames at each join)</source>
+        <translation>&amp;Nahtlos zusammenfügen (kodiert an jeder Naht einige Frames neu)</translation>
+    </message>
+    <message>
+        <source>&amp;Level the loudness of the inputs (changes gain only, no re-encoding)</source>
+        <translation>&amp;Lautheit der Eingaben angleichen (ändert nur die Verstärkung, ohne Neukodierung)</translation>
+    </message>
+    <message>
+        <source>&amp;Re-encode inputs of another format to match the first</source>
+        <translation>Eingaben anderen Formats passend zur e&amp;rsten neu kodieren</translation>
+    </message>
+    <message>
+        <source>Copy the &amp;tag the inputs share (album, artist, genre, …)</source>
+        <translation>Gemeinsamen &amp;Tag der Eingaben übernehmen (Album, Interpret, Genre, …)</translation>
+    </message>
+    <message>
+        <source>&amp;Write the tag as ID3v2.3 (for Windows and older players)</source>
+        <translation>Tag als ID3v2.&amp;3 schreiben (für Windows und ältere Player)</translation>
     </message>
 </context>
 <context>

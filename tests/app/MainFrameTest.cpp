@@ -2,6 +2,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -22,6 +23,7 @@
 
 #include "app/MainWindow.h"
 #include "app/WindowDialogs.h"
+#include "dialogs/PreferencesDialog.h"
 #include "view/TrackListView.h"
 
 using namespace tessaro;
@@ -197,6 +199,27 @@ private Q_SLOTS:
                      QStringList({QStringLiteral("&Datei"), QStringLiteral("&Bearbeiten"),
                                   QStringLiteral("&Ansicht"), QStringLiteral("&Hilfe")}));
             QCOMPARE(frame.Output().windowTitle(), QStringLiteral("Ausgabe"));
+            // Each menu's access keys stay apart in the translation too.
+            for (const QAction* menu : frame.menuBar()->actions()) {
+                QSet<QChar> keys;
+                for (const QAction* item : menu->menu()->actions()) {
+                    const QString text = item->text();
+                    const qsizetype amp = text.indexOf(QLatin1Char('&'));
+                    if (amp >= 0) {
+                        const QChar key = text.at(amp + 1).toLower();
+                        QVERIFY2(!keys.contains(key), qPrintable(text));
+                        keys.insert(key);
+                    }
+                }
+            }
+            // The preferences' boxes, whose texts the engine's choices carry.
+            PreferencesDialog preferences;
+            QStringList boxes;
+            for (const QCheckBox* box : preferences.findChildren<QCheckBox*>()) {
+                boxes << box->text();
+            }
+            QVERIFY2(boxes.contains(QStringLiteral("Für jede Eingabedatei ein &Kapitel anlegen")),
+                     qPrintable(boxes.join(QLatin1Char('|'))));
             const QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
             QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text().remove(QLatin1Char('&')),
                      QStringLiteral("Abbrechen"));
