@@ -131,6 +131,14 @@ constexpr bool kSanitized = __has_feature(address_sanitizer) || __has_feature(th
 #else
 constexpr bool kSanitized = false;
 #endif
+// ThreadSanitizer's runtime, whose threads of its own a limit on threads refuses too.
+#if defined(__SANITIZE_THREAD__)
+constexpr bool kThreadSanitized = true;
+#elif defined(__has_feature)
+constexpr bool kThreadSanitized = __has_feature(thread_sanitizer);
+#else
+constexpr bool kThreadSanitized = false;
+#endif
 
 // CRC-16/ARC computed a bit at a time, the plain way, to check the program's table-driven one.
 quint16 BitwiseCrc16(const QByteArray& bytes);
