@@ -880,10 +880,13 @@ TEST_F(MergeJobTest, ChaptersFromAChapterFileToOneAndByTitle) {
 
     // Exported and read back, the same chapters, to the millisecond.
     options = {};
-    const QByteArray exported = tessaro::FormatChapters(byTitle.chapters);
+    QString unwritten;
+    const QByteArray exported =
+        *tessaro::FormatChapters(byTitle.chapters, tessaro::ChapterForm::Lines, {}, &unwritten);
     EXPECT_TRUE(exported.startsWith("00:00:00.000 Chapter 1\n00:00:"));
     // A title from a tag with control characters goes out without them, as it reads back.
-    EXPECT_EQ(tessaro::FormatChapters({{QStringLiteral("Line\r\nbreak\tand\x7F\x85"), 0, 1}}),
+    EXPECT_EQ(tessaro::FormatChapters({{QStringLiteral("Line\r\nbreak\tand\x7F\x85"), 0, 1}},
+                                      tessaro::ChapterForm::Lines, {}, &unwritten),
               "00:00:00.000 Line break and \n");
     options.chapterFile = Write(QStringLiteral("chapters.txt"), exported);
     tessaro::MergeResult imported =
