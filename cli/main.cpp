@@ -210,6 +210,7 @@ public:
     }
     const QCommandLineOption& chapters = Choice("chapters");
     const QCommandLineOption& copyCover = Choice("copy-cover");
+    const QCommandLineOption& chapterFormat = Choice("chapter-format");
 
     void AddTo(QCommandLineParser& parser) const {
         parser.addOptions({output, workspaceFile, quiet, tag, album, artist, title, year, comment,
@@ -431,6 +432,12 @@ Request ReadRequest(const QCommandLineParser& parser, const Options& options) {
         std::any_of(tagValues.begin(), tagValues.end(),
                     [&parser](const QCommandLineOption* value) { return parser.isSet(*value); })) {
         Warn(QStringLiteral("tag values given without --tag; no tag is written"));
+    }
+    if (parser.isSet(options.chapterFormat) && join.chapterFile.isEmpty() &&
+        request.exportChapters.isEmpty()) {
+        Warn(
+            QStringLiteral("--chapter-format given without --chapter-file or --export-chapters; "
+                           "it names the form of no file"));
     }
     return request;
 }

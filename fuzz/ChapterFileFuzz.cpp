@@ -52,14 +52,14 @@ bool SameChapters(const std::vector<tessaro::Chapter>& chapters,
                   const std::vector<tessaro::Chapter>& again, tessaro::ChapterForm form) {
     const bool cue = form == tessaro::ChapterForm::Cue;
     const quint32 step = cue ? 13 : 0;  // below a frame of 40/3 ms, the start rounded down
-    return std::equal(
-        chapters.begin(), chapters.end(), again.begin(), again.end(),
-        [&](const tessaro::Chapter& x, const tessaro::Chapter& y) {
-            const QString title = cue ? QString(x.title).replace(u'"', u'\'') : x.title;
-            const bool listed = form == tessaro::ChapterForm::Json ? x.listed : true;
-            return title == y.title && y.startMs <= x.startMs && x.startMs - y.startMs <= step &&
-                   listed == y.listed;
-        });
+    return std::equal(chapters.begin(), chapters.end(), again.begin(), again.end(),
+                      [&](const tessaro::Chapter& x, const tessaro::Chapter& y) {
+                          const QString title =
+                              cue ? QString(x.title).replace(u'"', u'\'') : x.title;
+                          const bool listed = form == tessaro::ChapterForm::Json ? x.listed : true;
+                          return title == y.title && y.startMs <= x.startMs &&
+                                 x.startMs - y.startMs <= step && listed == y.listed;
+                      });
 }
 
 // Written in each form, the chapters are told as that form and read back as they were; a CUE

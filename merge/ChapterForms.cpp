@@ -88,9 +88,9 @@ bool TakeIndex(const QString& value, qsizetype line, std::optional<CueTrack>& tr
         return Fault(error, LineNumber(line), QStringLiteral("an INDEX stands before any TRACK"));
     }
     if (match.captured(1).toInt() == 1) {
-        const quint64 frames = (match.captured(2).toULongLong() * 60 +
-                                match.captured(3).toULongLong()) * 75 +
-                               match.captured(4).toULongLong();
+        const quint64 frames =
+            (match.captured(2).toULongLong() * 60 + match.captured(3).toULongLong()) * 75 +
+            match.captured(4).toULongLong();
         track->start = Entry{LineNumber(line), CueFrameMs(frames), QString()};
     }
     return true;
@@ -153,10 +153,11 @@ bool CloseChapter(std::optional<FfChapter>& chapter, Entries& entries, QString* 
         return true;
     }
     if (!chapter->start) {
-        return Fault(error, LineNumber(chapter->line), QStringLiteral("the [CHAPTER] has no START"));
+        return Fault(error, LineNumber(chapter->line),
+                     QStringLiteral("the [CHAPTER] has no START"));
     }
-    entries.push_back({LineNumber(chapter->line),
-                       MsOf(double(*chapter->start) * chapter->timebase), chapter->title});
+    entries.push_back({LineNumber(chapter->line), MsOf(double(*chapter->start) * chapter->timebase),
+                       chapter->title});
     chapter.reset();
     return true;
 }
@@ -238,10 +239,10 @@ bool StartsAsLabel(const QString& line) {
 
 bool IsCueCommand(const QString& word) {
     static const QSet<QString> kCommands{
-        QStringLiteral("REM"),        QStringLiteral("FILE"),       QStringLiteral("TRACK"),
-        QStringLiteral("TITLE"),      QStringLiteral("PERFORMER"),  QStringLiteral("SONGWRITER"),
-        QStringLiteral("INDEX"),      QStringLiteral("CATALOG"),    QStringLiteral("CDTEXTFILE"),
-        QStringLiteral("FLAGS"),      QStringLiteral("ISRC"),       QStringLiteral("PREGAP"),
+        QStringLiteral("REM"),    QStringLiteral("FILE"),      QStringLiteral("TRACK"),
+        QStringLiteral("TITLE"),  QStringLiteral("PERFORMER"), QStringLiteral("SONGWRITER"),
+        QStringLiteral("INDEX"),  QStringLiteral("CATALOG"),   QStringLiteral("CDTEXTFILE"),
+        QStringLiteral("FLAGS"),  QStringLiteral("ISRC"),      QStringLiteral("PREGAP"),
         QStringLiteral("POSTGAP")};
     return kCommands.contains(word.toUpper());
 }
@@ -363,8 +364,7 @@ std::optional<Entries> ReadFfMetadata(const QString& text, QString* error) {
                   QStringLiteral("%1 is neither a [SECTION] nor KEY=VALUE").arg(Shown(line)));
             return std::nullopt;
         }
-        if (chapter &&
-            !TakeKey(plain.left(equals), plain.mid(equals + 1), at, *chapter, error)) {
+        if (chapter && !TakeKey(plain.left(equals), plain.mid(equals + 1), at, *chapter, error)) {
             return std::nullopt;
         }
     }
@@ -391,8 +391,8 @@ std::optional<Entries> ReadJson(const QString& text, QString* error) {
     Entries entries;
     const QJsonArray list = chapters.toArray();
     for (qsizetype i = 0; i < list.size(); ++i) {
-        if (!TakeJsonEntry(list[i], QStringLiteral("entry %1 of \"chapters\"").arg(i + 1),
-                           entries, error)) {
+        if (!TakeJsonEntry(list[i], QStringLiteral("entry %1 of \"chapters\"").arg(i + 1), entries,
+                           error)) {
             return std::nullopt;
         }
     }
@@ -443,18 +443,19 @@ std::optional<QString> WriteCue(const std::vector<Chapter>& chapters, const Chap
         return std::nullopt;
     }
     const auto quoted = [](const char* command, const QString& value, const char* indent) {
-        return value.isEmpty() ? QString()
-                               : QStringLiteral("%1%2 \"%3\"\n")
-                                     .arg(QLatin1String(indent), QLatin1String(command),
-                                          CueText(value));
+        return value.isEmpty()
+                   ? QString()
+                   : QStringLiteral("%1%2 \"%3\"\n")
+                         .arg(QLatin1String(indent), QLatin1String(command), CueText(value));
     };
     QString text = quoted("PERFORMER", sheet.performer, "") + quoted("TITLE", sheet.title, "") +
                    QStringLiteral("FILE \"%1\" MP3\n").arg(CueText(sheet.audioFile));
     for (size_t i = 0; i < chapters.size(); ++i) {
         const quint64 frames = CueFrames(chapters[i].startMs);
         if (i > 0 && frames <= CueFrames(chapters[i - 1].startMs)) {
-            *error = QStringLiteral("chapters %1 and %2 start within one 1/75 s, which a CUE "
-                                    "sheet cannot tell apart")
+            *error = QStringLiteral(
+                         "chapters %1 and %2 start within one 1/75 s, which a CUE "
+                         "sheet cannot tell apart")
                          .arg(i)
                          .arg(i + 1);
             return std::nullopt;

@@ -54,8 +54,8 @@ QString EntryFault(const Entry& entry, const std::vector<Chapter>& chapters, qui
 
 // The chapters `entries` give, each ending where the next starts; none, with *error, for an
 // entry that cannot be a chapter there, or for none.
-std::optional<std::vector<Chapter>> Checked(const Entries& entries, ChapterForm form,
-                                            quint32 endMs, QString* error) {
+std::optional<std::vector<Chapter>> Checked(const Entries& entries, ChapterForm form, quint32 endMs,
+                                            QString* error) {
     std::vector<Chapter> chapters;
     for (const Entry& entry : entries) {
         if (const QString fault = EntryFault(entry, chapters, endMs); !fault.isEmpty()) {
@@ -122,18 +122,24 @@ QString ChapterFormInfo::Filter() const {
 const std::vector<ChapterFormInfo>& ChapterForms() {
     // The lines come first: theirs is ".txt", which Audacity's labels share.
     static const std::vector<ChapterFormInfo> forms{
-        {ChapterForm::Lines, "lines",
+        {ChapterForm::Lines,
+         "lines",
          QT_TRANSLATE_NOOP("tessaro::MainWindow", "Chapter lines, HH:MM:SS.mmm Title"),
          {QStringLiteral("txt")}},
-        {ChapterForm::Cue, "cue", QT_TRANSLATE_NOOP("tessaro::MainWindow", "CUE sheet"),
+        {ChapterForm::Cue,
+         "cue",
+         QT_TRANSLATE_NOOP("tessaro::MainWindow", "CUE sheet"),
          {QStringLiteral("cue")}},
-        {ChapterForm::FfMetadata, "ffmetadata",
+        {ChapterForm::FfMetadata,
+         "ffmetadata",
          QT_TRANSLATE_NOOP("tessaro::MainWindow", "FFmpeg metadata"),
          {QStringLiteral("ffmeta"), QStringLiteral("ffmetadata")}},
-        {ChapterForm::Json, "json",
+        {ChapterForm::Json,
+         "json",
          QT_TRANSLATE_NOOP("tessaro::MainWindow", "Podcasting 2.0 chapters"),
          {QStringLiteral("json")}},
-        {ChapterForm::Labels, "labels",
+        {ChapterForm::Labels,
+         "labels",
          QT_TRANSLATE_NOOP("tessaro::MainWindow", "Audacity labels"),
          {QStringLiteral("labels"), QStringLiteral("txt")}},
     };
@@ -193,8 +199,8 @@ ChapterForm GuessChapterForm(const QString& text, const QString& path) {
 }
 
 std::optional<std::vector<Chapter>> ReadChapterFile(const QString& path,
-                                                    std::optional<ChapterForm> form,
-                                                    quint32 endMs, QString* error) {
+                                                    std::optional<ChapterForm> form, quint32 endMs,
+                                                    QString* error) {
     qint64 size = 0;
     const int fd = OpenRegularFile(path, error, &size);
     if (fd < 0) {

@@ -51,8 +51,9 @@ ChapterForm GuessChapterForm(const QString& text, const QString& path);
 // form or holds no chapter, with a chapter whose title is missing or holds a control character
 // (a tab or NUL included), or whose start does not come after the one before or is not before
 // `endMs`. Titles lose the white space around them.
-[[nodiscard]] std::optional<std::vector<Chapter>> ReadChapterFile(
-    const QString& path, std::optional<ChapterForm> form, quint32 endMs, QString* error);
+[[nodiscard]] std::optional<std::vector<Chapter>> ReadChapterFile(const QString& path,
+                                                                  std::optional<ChapterForm> form,
+                                                                  quint32 endMs, QString* error);
 [[nodiscard]] std::optional<std::vector<Chapter>> ParseChapters(const QString& text,
                                                                 ChapterForm form, quint32 endMs,
                                                                 QString* error);

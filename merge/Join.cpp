@@ -43,9 +43,8 @@ bool Join::Plan() {
         return true;
     }
     QString why;
-    std::optional<std::vector<Chapter>> chapters =
-        ReadChapterFile(options.chapterFile, options.chapterForm, Milliseconds(plan.PlannedEnd()),
-                        &why);
+    std::optional<std::vector<Chapter>> chapters = ReadChapterFile(
+        options.chapterFile, options.chapterForm, Milliseconds(plan.PlannedEnd()), &why);
     if (!chapters) {
         result.error = QStringLiteral("Cannot use %1 as the chapters: %2; nothing was written.")
                            .arg(Quoted(options.chapterFile), why);
