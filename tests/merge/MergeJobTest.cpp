@@ -719,8 +719,13 @@ TEST_F(MergeJobTest,
 
     tessaro::JoinOptions options{.copyTags = true};
     writeTag = false;
-    ASSERT_TRUE(tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host).Succeeded());
+    const tessaro::MergeResult copied =
+        tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host);
+    ASSERT_TRUE(copied.Succeeded());
     EXPECT_EQ(TextFramesOf(output), shared + QStringList{QStringLiteral("TIT2=Das Buch")});
+    // As an exported CUE sheet names them.
+    EXPECT_EQ(copied.title.toStdString() + " / " + copied.artist.toStdString(),
+              "Das Buch / Autorin Ü");
     EXPECT_EQ(ReadTag(output), (TagValues{"Das Buch", "Autorin Ü", "Das Buch", "Ungekürzt", 0}));
     const QByteArray joined = ReadAll(output);
     EXPECT_EQ(joined.right(128).at(127), char(101)) << "the genre in the ID3v1 tag too";
