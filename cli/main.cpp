@@ -174,14 +174,18 @@ public:
         QStringLiteral("TEXT")};
     const QCommandLineOption chapterFile{
         QStringLiteral("chapter-file"),
-        tr("Take the output's chapters from FILE, a line \"HH:MM:SS.mmm Title\" for "
-           "each, its start on the joined timeline as players show it. A file whose "
-           "times do not increase or pass the end of the audio is refused."),
+        tr("Take the output's chapters from FILE, each starting on the joined timeline as "
+           "players show it: lines \"HH:MM:SS.mmm Title\" (or \"MM:SS Title\"), a CUE "
+           "sheet, ffmpeg's FFMETADATA, Podcasting 2.0 JSON chapters or Audacity labels, "
+           "told by its contents. A file whose times do not increase or pass the end of the "
+           "audio is refused."),
         QStringLiteral("FILE")};
     const QCommandLineOption exportChapters{
         QStringLiteral("export-chapters"),
-        tr("Write the output's chapters to FILE in the same form (with neither "
-           "option above: a chapter for each joined input)."),
+        tr("Write the output's chapters to FILE (with neither option above: a chapter for "
+           "each joined input), in the form its extension names: .cue, .json, .ffmeta or "
+           ".ffmetadata, .labels (Audacity's), or lines \"HH:MM:SS.mmm Title\" for any "
+           "other, .txt included."),
         QStringLiteral("FILE")};
     const QCommandLineOption cover{
         QStringLiteral("cover"),
@@ -206,6 +210,7 @@ public:
     }
     const QCommandLineOption& chapters = Choice("chapters");
     const QCommandLineOption& copyCover = Choice("copy-cover");
+    const QCommandLineOption& chapterFormat = Choice("chapter-format");
 
     void AddTo(QCommandLineParser& parser) const {
         parser.addOptions({output, workspaceFile, quiet, tag, album, artist, title, year, comment,
@@ -428,6 +433,12 @@ Request ReadRequest(const QCommandLineParser& parser, const Options& options) {
                     [&parser](const QCommandLineOption* value) { return parser.isSet(*value); })) {
         Warn(QStringLiteral("tag values given without --tag; no tag is written"));
     }
+    if (parser.isSet(options.chapterFormat) && join.chapterFile.isEmpty() &&
+        request.exportChapters.isEmpty()) {
+        Warn(
+            QStringLiteral("--chapter-format given without --chapter-file or --export-chapters; "
+                           "it names the form of no file"));
+    }
     return request;
 }
 
@@ -528,8 +539,15 @@ QString ExportChapters(const tessaro::MergeResult& result, const Request& reques
     if (request.exportChapters.isEmpty()) {
         return QString();
     }
-    const QString failure =
-        tessaro::WriteAtomically(request.exportChapters, tessaro::FormatChapters(result.chapters));
+    const tessaro::ChapterForm form = request.preferences.options.chapterForm.value_or(
+        tessaro::ChapterFormOfName(request.exportChapters));
+    QString failure;
+    const std::optional<QByteArray> text = tessaro::FormatChapters(
+        result.chapters, form, {QFileInfo(request.output).fileName(), result.title, result.artist},
+        &failure);
+    if (text) {
+        failure = tessaro::WriteAtomically(request.exportChapters, *text);
+    }
     return failure.isEmpty() ? QString()
                              : QStringLiteral("cannot write the chapters to %1: %2")
                                    .arg(Quoted(request.exportChapters), failure);

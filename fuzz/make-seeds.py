@@ -12,7 +12,8 @@ Inputs that fuzzing found are named by their SHA-1, as libFuzzer names them; the
     tree:  records of the kind (0 folder, 1 file, 2 link, 3 dangling link, 4 FIFO), the parent
            (the number of an earlier folder; any other for the top), the link's target (the
            number of an earlier entry; any other for the top), the name's length and the name.
-    .txt:  chapters, a line "HH:MM:SS.mmm Title" each, in UTF-8.
+    .txt:  chapters in any form tools exchange them in, UTF-8: lines "HH:MM:SS.mmm Title" (or
+           "MM:SS Title"), a CUE sheet, FFMETADATA, Podcasting 2.0 JSON or Audacity labels.
     tags:  a byte of choices (bit 0: the joined tag in ID3v2.3, bit 1: two inputs), with two
            inputs where the first one's tag ends (uint16), then the inputs' ID3v2 tags.
 """
@@ -173,6 +174,19 @@ SEEDS = {
     "chapter_file/seed-no-title": b"00:00:00.000 A\n00:00:02.000\n",
     "chapter_file/seed-control-characters": b"00:00:00.000 A\x00B\n00:00:01 \x1b[31mC\x7f\n",
     "chapter_file/seed-not-utf8": b"00:00:00.000 \xff\n",
+    "chapter_file/seed-show-notes": b"0:00 Intro\n12:30.5 Topic\n1:02:03 Outro\n",
+    "chapter_file/seed-cue": b'REM GENRE Audiobook\nPERFORMER "Ada"\nTITLE "Book"\n'
+    b'FILE "book.mp3" MP3\n  TRACK 01 AUDIO\n    TITLE "One"\n    INDEX 00 00:00:00\n'
+    b'    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    TITLE "Two "quoted""\n'
+    b'    INDEX 01 01:02:74\n',
+    "chapter_file/seed-ffmetadata": b";FFMETADATA1\ntitle=Book\n[CHAPTER]\nTIMEBASE=1/44100\n"
+    b"START=0\nEND=88200\ntitle=One\\=1\n[STREAM]\ntitle=x\n[CHAPTER]\nSTART=2000000000\n"
+    b"title=Two \\;\\#\\\\ multi\\\nline\n",
+    "chapter_file/seed-json": b'{"version": "1.2.0", "chapters": [{"startTime": 0, "title": "Intro"'
+    b', "img": "a.jpg"}, {"startTime": 65.5, "title": "Ad", "toc": false}, {"startTime": 130.25, '
+    b'"title": "Main \\u00e9\\ud83d\\ude00"}]}',
+    "chapter_file/seed-labels": b"0.000000\t0.000000\tOne\n\\\t100.0\t2000.0\n"
+    b"12,500000\t20,000000\tTwo\n",
 }
 
 for name, data in SEEDS.items():

@@ -2,33 +2,24 @@
 
 #include <unistd.h>
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <algorithm>
 
 #include "io/Files.h"
+#include "merge/ChapterForms.h"
 
 namespace tessaro {
 namespace {
 
+using namespace chapter_forms;
+
 // Far above any book's chapter list.
 constexpr qint64 kMaxChapterFileBytes = 4 << 20;
 
-QString TimeText(quint64 ms) {
-    return QStringLiteral("%1:%2:%3.%4")
-        .arg(ms / 3600000, 2, 10, QLatin1Char('0'))
-        .arg(ms / 60000 % 60, 2, 10, QLatin1Char('0'))
-        .arg(ms / 1000 % 60, 2, 10, QLatin1Char('0'))
-        .arg(ms % 1000, 3, 10, QLatin1Char('0'));
-}
-
-// Control characters: C0, DEL and C1. A tag would carry them into every player's display, and a
-// NUL ends an ID3v2 text there.
-const QRegularExpression& Controls() {
-    static const QRegularExpression kControls(QStringLiteral("\\p{Cc}+"));
-    return kControls;
-}
-
-// Why `title`, of a line at `ms`, cannot be a chapter's; empty when it can.
+// Why `title`, of a chapter at `ms`, cannot be a chapter's; empty when it can.
 QString TitleFault(const QString& title, quint64 ms) {
     if (title.isEmpty()) {
         return QStringLiteral("%1 has no title").arg(TimeText(ms));
@@ -38,12 +29,177 @@ QString TitleFault(const QString& title, quint64 ms) {
             .arg(QString::number(title[at].unicode(), 16).toUpper().rightJustified(4, u'0'))
             .arg(at + 1);
     }
+    // A JSON file may spell half a character.
+    if (!QStringView(title).isValidUtf16()) {
+        return QStringLiteral("the title holds half a UTF-16 character");
+    }
     return QString();
+}
+
+// Why `entry` cannot follow `chapters` in a join ending at `endMs`; empty when it can.
+QString EntryFault(const Entry& entry, const std::vector<Chapter>& chapters, quint32 endMs) {
+    if (const QString fault = TitleFault(entry.title.trimmed(), entry.ms); !fault.isEmpty()) {
+        return fault;
+    }
+    if (!chapters.empty() && entry.ms <= chapters.back().startMs) {
+        return QStringLiteral("%1 does not come after the chapter before (%2)")
+            .arg(TimeText(entry.ms), TimeText(chapters.back().startMs));
+    }
+    if (entry.ms >= endMs) {
+        return QStringLiteral("%1 is not before the end of the joined audio (%2)")
+            .arg(TimeText(entry.ms), TimeText(endMs));
+    }
+    return QString();
+}
+
+// The chapters `entries` give, each ending where the next starts; none, with *error, for an
+// entry that cannot be a chapter there, or for none.
+std::optional<std::vector<Chapter>> Checked(const Entries& entries, ChapterForm form, quint32 endMs,
+                                            QString* error) {
+    std::vector<Chapter> chapters;
+    for (const Entry& entry : entries) {
+        if (const QString fault = EntryFault(entry, chapters, endMs); !fault.isEmpty()) {
+            *error = entry.where + QStringLiteral(": ") + fault;
+            return std::nullopt;
+        }
+        if (!chapters.empty()) {
+            chapters.back().endMs = quint32(entry.ms);
+        }
+        chapters.push_back({entry.title.trimmed(), quint32(entry.ms), endMs, entry.listed});
+    }
+    if (chapters.empty()) {
+        *error = QStringLiteral("it holds no chapter (read as %1)")
+                     .arg(QLatin1String(InfoOf(form).name));
+        return std::nullopt;
+    }
+    return chapters;
+}
+
+std::optional<Entries> Read(const QString& text, ChapterForm form, QString* error) {
+    switch (form) {
+        case ChapterForm::Lines:
+            return ReadLines(text, error);
+        case ChapterForm::Cue:
+            return ReadCue(text, error);
+        case ChapterForm::FfMetadata:
+            return ReadFfMetadata(text, error);
+        case ChapterForm::Json:
+            return ReadJson(text, error);
+        case ChapterForm::Labels:
+            break;
+    }
+    return ReadLabels(text, error);
+}
+
+std::optional<QString> Write(const std::vector<Chapter>& chapters, ChapterForm form,
+                             const ChapterSheet& sheet, QString* error) {
+    switch (form) {
+        case ChapterForm::Lines:
+            return WriteLines(chapters);
+        case ChapterForm::Cue:
+            return WriteCue(chapters, sheet, error);
+        case ChapterForm::FfMetadata:
+            return WriteFfMetadata(chapters);
+        case ChapterForm::Json:
+            return WriteJson(chapters);
+        case ChapterForm::Labels:
+            break;
+    }
+    return WriteLabels(chapters);
 }
 
 }  // namespace
 
-std::optional<std::vector<Chapter>> ReadChapterFile(const QString& path, quint32 endMs,
+QString ChapterFormInfo::Filter() const {
+    QStringList patterns;
+    for (const QString& extension : extensions) {
+        patterns << QStringLiteral("*.") + extension;
+    }
+    return QCoreApplication::translate("tessaro::MainWindow", name) + QStringLiteral(" (") +
+           patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+}
+
+const std::vector<ChapterFormInfo>& ChapterForms() {
+    // The lines come first: theirs is ".txt", which Audacity's labels share.
+    static const std::vector<ChapterFormInfo> forms{
+        {ChapterForm::Lines,
+         "lines",
+         QT_TRANSLATE_NOOP("tessaro::MainWindow", "Chapter lines, HH:MM:SS.mmm Title"),
+         {QStringLiteral("txt")}},
+        {ChapterForm::Cue,
+         "cue",
+         QT_TRANSLATE_NOOP("tessaro::MainWindow", "CUE sheet"),
+         {QStringLiteral("cue")}},
+        {ChapterForm::FfMetadata,
+         "ffmetadata",
+         QT_TRANSLATE_NOOP("tessaro::MainWindow", "FFmpeg metadata"),
+         {QStringLiteral("ffmeta"), QStringLiteral("ffmetadata")}},
+        {ChapterForm::Json,
+         "json",
+         QT_TRANSLATE_NOOP("tessaro::MainWindow", "Podcasting 2.0 chapters"),
+         {QStringLiteral("json")}},
+        {ChapterForm::Labels,
+         "labels",
+         QT_TRANSLATE_NOOP("tessaro::MainWindow", "Audacity labels"),
+         {QStringLiteral("labels"), QStringLiteral("txt")}},
+    };
+    return forms;
+}
+
+const ChapterFormInfo& InfoOf(ChapterForm form) {
+    const std::vector<ChapterFormInfo>& forms = ChapterForms();
+    return *std::find_if(forms.begin(), forms.end(),
+                         [form](const ChapterFormInfo& info) { return info.form == form; });
+}
+
+std::optional<ChapterForm> ChapterFormNamed(const QString& word) {
+    for (const ChapterFormInfo& info : ChapterForms()) {
+        if (word == QLatin1String(info.word)) {
+            return info.form;
+        }
+    }
+    return std::nullopt;
+}
+
+ChapterForm ChapterFormOfName(const QString& path) {
+    const QString extension = QFileInfo(path).suffix().toLower();
+    for (const ChapterFormInfo& info : ChapterForms()) {
+        if (info.extensions.contains(extension)) {
+            return info.form;
+        }
+    }
+    return ChapterForm::Lines;
+}
+
+ChapterForm GuessChapterForm(const QString& text, const QString& path) {
+    static const QRegularExpression kWord(QStringLiteral(R"(^[A-Za-z]+\b)"));
+    for (const QString& line : LinesOf(text)) {
+        const QString trimmed = line.trimmed();
+        if (trimmed.isEmpty()) {
+            continue;
+        }
+        if (trimmed.startsWith(QLatin1Char('{'))) {
+            return ChapterForm::Json;
+        }
+        if (trimmed.startsWith(QLatin1String(";FFMETADATA"))) {
+            return ChapterForm::FfMetadata;
+        }
+        if (StartsAsLabel(line)) {
+            return ChapterForm::Labels;
+        }
+        if (trimmed[0].isDigit()) {
+            return ChapterForm::Lines;
+        }
+        if (IsCueCommand(kWord.match(trimmed).captured())) {
+            return ChapterForm::Cue;
+        }
+        break;
+    }
+    return ChapterFormOfName(path);
+}
+
+std::optional<std::vector<Chapter>> ReadChapterFile(const QString& path,
+                                                    std::optional<ChapterForm> form, quint32 endMs,
                                                     QString* error) {
     qint64 size = 0;
     const int fd = OpenRegularFile(path, error, &size);
@@ -66,70 +222,28 @@ std::optional<std::vector<Chapter>> ReadChapterFile(const QString& path, quint32
         *error = QStringLiteral("it is not UTF-8 text");
         return std::nullopt;
     }
-    return ParseChapters(text, endMs, error);
+    return ParseChapters(text, form.value_or(GuessChapterForm(text, path)), endMs, error);
 }
 
-std::optional<std::vector<Chapter>> ParseChapters(const QString& text, quint32 endMs,
-                                                  QString* error) {
-    static const QRegularExpression kLine(
-        QStringLiteral(R"(^(\d{1,6}):([0-5]\d):([0-5]\d)(?:[.,](\d{1,3}))?(?:\s+(.*))?$)"));
-    std::vector<Chapter> chapters;
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        QString line = lines[i].trimmed();
-        if (i == 0 && line.startsWith(QChar(0xFEFF))) {
-            line = line.mid(1).trimmed();
-        }
-        if (line.isEmpty()) {
-            continue;
-        }
-        const QString where = QStringLiteral("line %1: ").arg(i + 1);
-        const QRegularExpressionMatch match = kLine.match(line);
-        if (!match.hasMatch()) {
-            *error = where + QStringLiteral("\"%1\" is not a chapter (\"HH:MM:SS.mmm Title\")")
-                                 .arg(line.left(80).replace(Controls(),
-                                                            QString(QChar::ReplacementCharacter)));
-            return std::nullopt;
-        }
-        const quint64 ms = match.captured(1).toULongLong() * 3600000 +
-                           match.captured(2).toULongLong() * 60000 +
-                           match.captured(3).toULongLong() * 1000 +
-                           match.captured(4).leftJustified(3, QLatin1Char('0')).toULongLong();
-        if (const QString fault = TitleFault(match.captured(5), ms); !fault.isEmpty()) {
-            *error = where + fault;
-            return std::nullopt;
-        }
-        if (!chapters.empty() && ms <= chapters.back().startMs) {
-            *error = where + QStringLiteral("%1 does not come after the chapter before (%2)")
-                                 .arg(TimeText(ms), TimeText(chapters.back().startMs));
-            return std::nullopt;
-        }
-        if (ms >= endMs) {
-            *error = where + QStringLiteral("%1 is not before the end of the joined audio (%2)")
-                                 .arg(TimeText(ms), TimeText(endMs));
-            return std::nullopt;
-        }
-        if (!chapters.empty()) {
-            chapters.back().endMs = quint32(ms);
-        }
-        chapters.push_back({match.captured(5), quint32(ms), endMs});
-    }
-    if (chapters.empty()) {
-        *error = QStringLiteral("it holds no chapter (\"HH:MM:SS.mmm Title\" a line)");
+std::optional<std::vector<Chapter>> ParseChapters(const QString& text, ChapterForm form,
+                                                  quint32 endMs, QString* error) {
+    const std::optional<Entries> entries = Read(text, form, error);
+    if (!entries) {
         return std::nullopt;
     }
-    return chapters;
+    return Checked(*entries, form, endMs, error);
 }
 
-QByteArray FormatChapters(const std::vector<Chapter>& chapters) {
-    QString text;
-    for (const Chapter& chapter : chapters) {
-        // A title is a line of its own, which reads back only without control characters.
-        QString title = chapter.title;
-        title.replace(Controls(), QStringLiteral(" "));
-        text += TimeText(chapter.startMs) + QLatin1Char(' ') + title + QLatin1Char('\n');
+std::optional<QByteArray> FormatChapters(const std::vector<Chapter>& chapters, ChapterForm form,
+                                         const ChapterSheet& sheet, QString* error) {
+    // A title is a line of its own in most forms, which reads back only without control
+    // characters.
+    std::vector<Chapter> plain = chapters;
+    for (Chapter& chapter : plain) {
+        chapter.title.replace(Controls(), QStringLiteral(" "));
     }
-    return text.toUtf8();
+    const std::optional<QString> text = Write(plain, form, sheet, error);
+    return text ? std::optional(text->toUtf8()) : std::nullopt;
 }
 
 QString RunTitle(const QString& title) {

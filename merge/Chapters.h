@@ -2,29 +2,76 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
+#include "merge/JoinOptions.h"
 #include "merge/JoinedTag.h"
+
+// Errors: a chapter file that cannot be taken, or chapters a form cannot hold, give no value and
+// the reason in *error, in words a user reads, naming the line ("line 4: …") or JSON entry
+// ("entry 3 of "chapters": …") at fault.
 
 namespace tessaro {
 
-// Chapters as audiobook tools exchange them: a line for each, "HH:MM:SS.mmm Title", its start on
-// the timeline players show. Blank lines are passed over; the fraction of a second may be left
-// out or have fewer digits.
+// Chapters as tools exchange them, each with the start of each chapter on the timeline players
+// show:
+// - Lines: "HH:MM:SS.mmm Title", "H:MM:SS Title" or "MM:SS[.mmm] Title", as audiobook tools,
+//   show notes and video descriptions write them; blank lines are passed over.
+// - Cue: a CUE sheet, a TRACK with TITLE and INDEX 01 mm:ss:ff (75 frames a second) for each.
+// - FfMetadata: ffmpeg's ";FFMETADATA1", a [CHAPTER] with TIMEBASE, START and title for each.
+// - Json: Podcasting 2.0 chapters, {"version": …, "chapters": [{"startTime": seconds, "title":
+//   …, "toc": false where left out of the table of contents}, …]}.
+// - Labels: Audacity's labels, "start TAB end TAB title" a line, in seconds.
+struct ChapterFormInfo {
+    ChapterForm form;
+    const char* word;  // --chapter-format's
+    // What a file dialog calls it, translated in the context "tessaro::MainWindow".
+    const char* name;
+    QStringList extensions;  // without the dot; a file's name ending so is written in this form
 
-// The chapters of the file at `path`, each ending where the next starts and the last at
-// `endMs`, the end of the joined audio. None, with the reason in *error ("line 4: …" for a line
-// at fault), for a file that cannot be read, is not UTF-8 text, holds no chapter, a line that is
-// no chapter, a title that is missing or holds a control character (a tab or NUL included), or a
-// start that does not come after the one before or is not before `endMs`.
+    // For a file dialog: "CUE sheets (*.cue)", in the user's language.
+    QString Filter() const;
+};
+// Every form, the lines first.
+const std::vector<ChapterFormInfo>& ChapterForms();
+const ChapterFormInfo& InfoOf(ChapterForm form);
+// The form --chapter-format names by `word`; none for a word that names none.
+std::optional<ChapterForm> ChapterFormNamed(const QString& word);
+// The form chapters written to `path` take by its extension; the lines for any other.
+ChapterForm ChapterFormOfName(const QString& path);
+// The form `text` is in, by its first line that is not blank (a byte order mark passed over);
+// where that tells none, by the extension of `path`, and the lines for any other.
+ChapterForm GuessChapterForm(const QString& text, const QString& path);
+
+// The chapters of the file at `path`, in `form` or the one its contents tell, each ending where
+// the next starts and the last at `endMs`, the end of the joined audio (the largest quint32
+// where not yet known). None for a file that cannot be read, is not UTF-8 text, is not in the
+// form or holds no chapter, with a chapter whose title is missing or holds a control character
+// (a tab or NUL included), or whose start does not come after the one before or is not before
+// `endMs`. Titles lose the white space around them.
 [[nodiscard]] std::optional<std::vector<Chapter>> ReadChapterFile(const QString& path,
+                                                                  std::optional<ChapterForm> form,
                                                                   quint32 endMs, QString* error);
-[[nodiscard]] std::optional<std::vector<Chapter>> ParseChapters(const QString& text, quint32 endMs,
+[[nodiscard]] std::optional<std::vector<Chapter>> ParseChapters(const QString& text,
+                                                                ChapterForm form, quint32 endMs,
                                                                 QString* error);
 
-// The chapters in that form, UTF-8; control characters in a title become a space.
-QByteArray FormatChapters(const std::vector<Chapter>& chapters);
+// What a CUE sheet names besides the chapters: the audio file's name and, where known, its title
+// and performer.
+struct ChapterSheet {
+    QString audioFile;
+    QString title;
+    QString performer;
+};
+
+// The chapters in `form`, UTF-8, as ParseChapters reads them back: control characters in a title
+// become a space, and a CUE sheet's titles hold a ' where a " stood. None for chapters a CUE
+// sheet cannot hold: more than 99, or two starting within one of its frames.
+[[nodiscard]] std::optional<QByteArray> FormatChapters(const std::vector<Chapter>& chapters,
+                                                       ChapterForm form, const ChapterSheet& sheet,
+                                                       QString* error);
 
 // The title that inputs forming one chapter share: `title` without a trailing part or track
 // number ("Chapter 3 (1/2)", "Chapter 3 - Part 2" give "Chapter 3"). A number alone is kept, as

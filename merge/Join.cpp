@@ -43,8 +43,8 @@ bool Join::Plan() {
         return true;
     }
     QString why;
-    std::optional<std::vector<Chapter>> chapters =
-        ReadChapterFile(options.chapterFile, Milliseconds(plan.PlannedEnd()), &why);
+    std::optional<std::vector<Chapter>> chapters = ReadChapterFile(
+        options.chapterFile, options.chapterForm, Milliseconds(plan.PlannedEnd()), &why);
     if (!chapters) {
         result.error = QStringLiteral("Cannot use %1 as the chapters: %2; nothing was written.")
                            .arg(Quoted(options.chapterFile), why);
@@ -280,6 +280,8 @@ bool Join::Open() {
         return false;
     }
     rendered = RenderJoinedTag(tag);
+    result.title = rendered.title;
+    result.artist = rendered.artist;
     // Those of the inputs come as they are joined.
     if (options.chapterFile.isEmpty()) {
         tag.chapters.clear();

@@ -3,6 +3,8 @@
 #include <QtGlobal>
 #include <cmath>
 
+#include "merge/Chapters.h"
+
 namespace tessaro {
 namespace {
 
@@ -38,6 +40,15 @@ QString Listed(const QStringList& words) {
     const QString last = quoted.takeLast();
     return quoted.isEmpty() ? last
                             : quoted.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
+// What --chapter-format takes.
+QStringList ChapterFormWords() {
+    QStringList words;
+    for (const ChapterFormInfo& form : ChapterForms()) {
+        words << QLatin1String(form.word);
+    }
+    return words;
 }
 
 }  // namespace
@@ -105,6 +116,24 @@ const std::vector<JoinChoice>& JoinChoices() {
          .key = "chaptersByTitle",
          .isOn = IsOn<&JoinOptions::chaptersByTitle>,
          .turn = Turn<&JoinOptions::chaptersByTitle>},
+        {.option = "chapter-format",
+         .help = QT_TRANSLATE_NOOP(
+             "TessaroJoin",
+             "Read the chapter file and write the exported chapters as FORMAT: lines "
+             "(\"HH:MM:SS.mmm Title\"), cue (a CUE sheet), ffmetadata (ffmpeg's), json "
+             "(Podcasting 2.0 chapters) or labels (Audacity's). Without it, the chapter file's "
+             "contents and the exported file's extension tell."),
+         .label = nullptr,
+         .key = nullptr,
+         .isOn = nullptr,
+         .turn = nullptr,
+         .value = ChoiceValue{.kind = ChoiceValue::Kind::Word,
+                              .name = "FORMAT",
+                              .words = ChapterFormWords(),
+                              .write =
+                                  [](JoinOptions& options, const QString& value) {
+                                      options.chapterForm = ChapterFormNamed(value);
+                                  }}},
         {.option = "copy-cover",
          .help = QT_TRANSLATE_NOOP(
              "TessaroJoin",

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 namespace tessaro {
 
@@ -11,6 +12,9 @@ struct MoreTagFields {
     QString albumArtist;
     QString composer;  // where audiobook tools file the narrator
 };
+
+// The forms chapters are exchanged in between tools (see merge/Chapters.h).
+enum class ChapterForm { Lines, Cue, FfMetadata, Json, Labels };
 
 // ReplayGain 2.0's reference loudness, which levelling aims at unless told otherwise.
 constexpr double kReferenceLoudness = -18.0;
@@ -33,8 +37,11 @@ struct JoinOptions {
     // With chapters: one for each run of inputs whose titles agree once a trailing part or
     // track number is left out, instead of one for each input.
     bool chaptersByTitle = false;
-    // A text file of chapters ("HH:MM:SS.mmm Title" a line) to take instead; empty for none.
+    // A file of chapters, in any form of ChapterForm, to take instead; empty for none.
     QString chapterFile{};
+    // The form of the chapter file and of the chapters exported; none to go by their contents
+    // and names.
+    std::optional<ChapterForm> chapterForm{};
     // Every text frame all joined inputs share goes into the tag; typed values win over them.
     bool copyTags = false;
     // The tag as ID3v2.3, which Windows and many older players read, instead of ID3v2.4.

@@ -145,7 +145,8 @@ std::vector<TableEntry> GroupInTables(TagLib::ID3v2::Tag& tag,
 }
 
 // One chapter frame per joined input, with its title, and a top-level table of contents listing
-// them in order; past 255 chapters it lists tables of 255 (and past 255 × 255, tables of those).
+// the listed ones in order; past 255 it lists tables of 255 (and past 255 × 255, tables of those),
+// numbered as listed. A chapter left unlisted is still played and seen by its frame alone.
 // Byte offsets are not given (all ones), as readers go by the times.
 // The top-level table carries a title, without which some podcast apps show no chapters.
 void AddChapters(TagLib::ID3v2::Tag& tag, const std::vector<Chapter>& chapters,
@@ -164,7 +165,9 @@ void AddChapters(TagLib::ID3v2::Tag& tag, const std::vector<Chapter>& chapters,
         embedded.append(title);
         tag.addFrame(new TagLib::ID3v2::ChapterFrame(id, chapters[i].startMs, chapters[i].endMs,
                                                      kNoOffset, kNoOffset, embedded));
-        entries.push_back({id, i + 1, i + 1});
+        if (chapters[i].listed) {
+            entries.push_back({id, entries.size() + 1, entries.size() + 1});
+        }
     }
     size_t tables = 0;
     while (entries.size() > kMaxTableEntries) {
@@ -239,6 +242,8 @@ TagBytes RenderJoinedTag(const JoinedTag& tag) {
     // TagLib saves no tag without a value.
     if (!front.frameList().isEmpty()) {
         bytes.front = Bytes(front.render(tag.id3v23 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4));
+        bytes.title = mp3::FromTagString(front.title());
+        bytes.artist = mp3::FromTagString(front.artist());
         const std::vector<qsizetype> times = ChapterTimesIn(bytes.front, tag.id3v23);
         for (size_t i = 0; i < times.size(); ++i) {
             bytes.chapters.emplace_back(tag.chapters[i].title, times[i]);

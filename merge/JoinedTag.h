@@ -19,6 +19,7 @@ struct Chapter {
     QString title;
     quint32 startMs = 0;
     quint32 endMs = 0;
+    bool listed = true;  // in the table of contents; a chapter frame either way
 };
 
 // What the joined file's tag holds: the typed values when they are to be written, the text
@@ -51,6 +52,7 @@ struct TagBytes {
     QByteArray front, back;
     // The title of each chapter frame in `front` and where its times lie there, in order.
     std::vector<std::pair<QString, qsizetype>> chapters;
+    QString title, artist;  // as the front tag holds them; empty where it has none
 };
 TagBytes RenderJoinedTag(const JoinedTag& tag);
 

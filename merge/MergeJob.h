@@ -45,6 +45,7 @@ struct MergeResult {
     QString error;             // why the merge failed; empty when it succeeded
     bool cancelled = false;    // the host asked it to stop: the error says so, and nothing is lost
     std::vector<Chapter> chapters;  // of the joined file, when it has any
+    QString title, artist;          // of the joined file's tag, typed or shared; empty for none
 
     bool Succeeded() const { return error.isEmpty(); }
 };

@@ -74,12 +74,13 @@ TEST_F(TessaroJoinTest, HelpExplainsEveryOption) {
     EXPECT_EQ(run.exitCode, 0);
     // Each where the list of options names it, "-o, --output" as one: "-o" alone would be found
     // inside "--output", and "--tag" inside another option's explanation.
-    for (const char* option :
-         {"-o, --output",   "-w, --workspace",   "-q, --quiet",  "--tag",     "--album",
-          "--artist",       "--title",           "--year",       "--comment", "--genre",
-          "--album-artist", "--composer",        "--copy-tags",  "--id3v2.3", "--chapters[=title]",
-          "--chapter-file", "--export-chapters", "--copy-cover", "--cover",   "--seamless",
-          "--level[=LUFS]", "--conform",         "--sort",       "INPUT"}) {
+    for (
+        const char* option :
+        {"-o, --output",     "-w, --workspace",   "-q, --quiet",  "--tag",     "--album",
+         "--artist",         "--title",           "--year",       "--comment", "--genre",
+         "--album-artist",   "--composer",        "--copy-tags",  "--id3v2.3", "--chapters[=title]",
+         "--chapter-file",   "--export-chapters", "--copy-cover", "--cover",   "--seamless",
+         "--chapter-format", "--level[=LUFS]",    "--conform",    "--sort",    "INPUT"}) {
         const QRegularExpression listed(
             QStringLiteral("^  %1( |=|$)").arg(QRegularExpression::escape(QLatin1String(option))),
             QRegularExpression::MultilineOption);
@@ -464,6 +465,37 @@ TEST_F(TessaroJoinTest, ChaptersByTitleFromAFileAndToOne) {
     run = Join({QStringLiteral("--export-chapters"), cbr, QStringLiteral("-o"), output, cbr});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(ReadAll(output), before);
+
+    // Each form by the extension or as --chapter-format names it, the typed artist a CUE sheet's
+    // performer; each taken back by its contents, or in the form named.
+    const QString again = dir.filePath(QStringLiteral("again.txt"));
+    for (const auto& [name, format, start] :
+         {std::tuple{"c.cue", "", "PERFORMER \"Ada\"\nTITLE \"Book\"\nFILE \"out.mp3\" MP3\n"},
+          {"c.json", "", "{\n    \"chapters\": [\n"},
+          {"c.ffmeta", "", ";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\n"},
+          {"c.FFMetadata", "", ";FFMETADATA1\n"},
+          {"c.labels", "", "0.000000\t0.549000\tcbr128_stereo\n0.549000\t"},
+          {"c.txt", "", "00:00:00.000 cbr128_stereo\n00:00:00.549 cbr128_stereo\n"},
+          {"c.txt", "--chapter-format=labels", "0.000000\t0.549000\tcbr128_stereo\n"},
+          {"c.cue", "--chapter-format=json", "{\n"}}) {
+        const QString file = dir.filePath(QLatin1String(name));
+        QStringList named{QStringLiteral("-q"), QStringLiteral("-o"), output, cbr, cbr};
+        if (*format) {
+            named << QLatin1String(format);
+        }
+        run = Join(named + QStringList{QStringLiteral("--tag"), QStringLiteral("--artist"),
+                                       QStringLiteral("Ada"), QStringLiteral("--title"),
+                                       QStringLiteral("Book"), QStringLiteral("--export-chapters"),
+                                       file});
+        EXPECT_EQ(run.exitCode, 0) << name << format << run.err.toStdString();
+        EXPECT_TRUE(ReadAll(file).startsWith(start)) << name << format << ReadAll(file).constData();
+        run = Join(named + QStringList{QStringLiteral("--chapter-file"), file,
+                                       QStringLiteral("--export-chapters"), again});
+        EXPECT_EQ(run.exitCode, 0) << name << format << run.err.toStdString();
+    }
+    run = Join({QStringLiteral("--chapter-format=cue"), QStringLiteral("-o"), output, cbr});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("it names the form of no file")));
 }
 
 TEST_F(TessaroJoinTest, ChoiceValuesAreCheckedAndRefusedAsBefore) {
@@ -471,7 +503,10 @@ TEST_F(TessaroJoinTest, ChoiceValuesAreCheckedAndRefusedAsBefore) {
          {std::pair{"--level=0.5", "--level needs a loudness in LUFS from -70 to 0, not \"0.5\""},
           {"--level=-70.5", "--level needs a loudness in LUFS from -70 to 0, not \"-70.5\""},
           {"--level=", "--level needs a loudness in LUFS from -70 to 0, not \"\""},
-          {"--chapters=each", "--chapters takes no value or \"title\", not \"each\""}}) {
+          {"--chapters=each", "--chapters takes no value or \"title\", not \"each\""},
+          {"--chapter-format=xml",
+           "--chapter-format needs \"lines\", \"cue\", \"ffmetadata\", "
+           "\"json\" or \"labels\", not \"xml\""}}) {
         const JoinRun run = Join({QLatin1String(argument), QStringLiteral("-o"), output, cbr});
         EXPECT_EQ(run.exitCode, 2) << argument;
         EXPECT_TRUE(run.err.startsWith(QStringLiteral("tessaro-join: %1\n").arg(complaint)))

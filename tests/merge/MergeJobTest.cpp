@@ -719,8 +719,13 @@ TEST_F(MergeJobTest,
 
     tessaro::JoinOptions options{.copyTags = true};
     writeTag = false;
-    ASSERT_TRUE(tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host).Succeeded());
+    const tessaro::MergeResult copied =
+        tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host);
+    ASSERT_TRUE(copied.Succeeded());
     EXPECT_EQ(TextFramesOf(output), shared + QStringList{QStringLiteral("TIT2=Das Buch")});
+    // As an exported CUE sheet names them.
+    EXPECT_EQ(copied.title.toStdString() + " / " + copied.artist.toStdString(),
+              "Das Buch / Autorin Ü");
     EXPECT_EQ(ReadTag(output), (TagValues{"Das Buch", "Autorin Ü", "Das Buch", "Ungekürzt", 0}));
     const QByteArray joined = ReadAll(output);
     EXPECT_EQ(joined.right(128).at(127), char(101)) << "the genre in the ID3v1 tag too";
@@ -880,10 +885,13 @@ TEST_F(MergeJobTest, ChaptersFromAChapterFileToOneAndByTitle) {
 
     // Exported and read back, the same chapters, to the millisecond.
     options = {};
-    const QByteArray exported = tessaro::FormatChapters(byTitle.chapters);
+    QString unwritten;
+    const QByteArray exported =
+        *tessaro::FormatChapters(byTitle.chapters, tessaro::ChapterForm::Lines, {}, &unwritten);
     EXPECT_TRUE(exported.startsWith("00:00:00.000 Chapter 1\n00:00:"));
     // A title from a tag with control characters goes out without them, as it reads back.
-    EXPECT_EQ(tessaro::FormatChapters({{QStringLiteral("Line\r\nbreak\tand\x7F\x85"), 0, 1}}),
+    EXPECT_EQ(tessaro::FormatChapters({{QStringLiteral("Line\r\nbreak\tand\x7F\x85"), 0, 1}},
+                                      tessaro::ChapterForm::Lines, {}, &unwritten),
               "00:00:00.000 Line break and \n");
     options.chapterFile = Write(QStringLiteral("chapters.txt"), exported);
     tessaro::MergeResult imported =
@@ -940,6 +948,193 @@ TEST_F(MergeJobTest, ChaptersFromAChapterFileToOneAndByTitle) {
     options.chapterFile = dir.path();
     EXPECT_FALSE(tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host).Succeeded());
     EXPECT_EQ(ReadAll(output), before);
+}
+
+// Each form tools exchange chapters in, as those tools write it, is read and told by its contents;
+// chapters written in it read back the same (a CUE sheet's starts to its 1/75 s, its titles with '
+// for "), and each refuses what cannot be chapters, naming the line or JSON entry. A JSON chapter
+// with "toc": false has its frame in the tag but no place in the table of contents.
+TEST_F(MergeJobTest, ChapterFilesInEveryExchangeForm) {
+    using tessaro::Chapter;
+    using tessaro::ChapterForm;
+    using Chapters = std::vector<std::tuple<std::string, quint32, bool>>;  // title, start, listed
+    const auto starts = [](const std::vector<Chapter>& chapters) {
+        Chapters read;
+        for (const Chapter& chapter : chapters) {
+            read.emplace_back(chapter.title.toStdString(), chapter.startMs, chapter.listed);
+        }
+        return read;
+    };
+    const QString cbr = Fixture(QStringLiteral("cbr128_stereo.mp3"));
+    UsePaths({cbr, cbr, cbr, cbr});
+    tessaro::JoinOptions options;
+    const quint32 end = 36000000;  // ten hours
+    const std::vector<Chapter> chapters{
+        {QStringLiteral("Intro"), 0, 1500},
+        {QStringLiteral("Teil \"2\"; a=b #3 \\ Ende"), 1500, 2000, false}};
+    const tessaro::ChapterSheet sheet{QStringLiteral("book.mp3"), QStringLiteral("Das Buch"),
+                                      QStringLiteral("Ada Lövelace")};
+    const struct {
+        ChapterForm form;
+        const char* name;     // a file's that is told by its extension
+        QByteArray theirs;    // as other tools write it
+        Chapters read;        // from it, for a join of ten hours
+        QByteArray ours;      // `chapters` written
+        quint32 secondStart;  // of `chapters` read back
+        QByteArray none;      // in the form, without a chapter
+        std::vector<std::pair<QByteArray, QString>> refused;
+    } forms[] = {
+        {ChapterForm::Lines,
+         "c.txt",
+         "\xEF\xBB\xBF"
+         "0:00 Intro\r\n1:02:03 Zwei\n75:30.25  Drei \n",
+         {{"Intro", 0, true}, {"Zwei", 3723000, true}, {"Drei", 4530250, true}},
+         "00:00:00.000 Intro\n00:00:01.500 Teil \"2\"; a=b #3 \\ Ende\n",
+         1500,
+         "\n \n",
+         {{"0:05 A\n0:05 B\n", "line 2: 00:00:05.000 does not come after the chapter before"},
+          {"0:00 A\n600:00 B\n", "line 2: 10:00:00.000 is not before the end"}}},
+        {ChapterForm::Cue,
+         "c.cue",
+         "REM GENRE Audiobook\nPERFORMER \"Ada\"\nTITLE \"Book\"\nFILE \"book.m4b\" MP4\n"
+         "  TRACK 01 AUDIO\n    TITLE \"Anfang\"\n    INDEX 00 00:00:00\n    INDEX 01 00:00:00\n"
+         "  TRACK 02 AUDIO\n    title Zwei \"ohne\" Zeichen\n    INDEX 01 01:02:74\n",
+         {{"Anfang", 0, true}, {"Zwei \"ohne\" Zeichen", 62987, true}},
+         "PERFORMER \"Ada Lövelace\"\nTITLE \"Das Buch\"\nFILE \"book.mp3\" MP3\n"
+         "  TRACK 01 AUDIO\n    TITLE \"Intro\"\n    PERFORMER \"Ada Lövelace\"\n"
+         "    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    TITLE \"Teil '2'; a=b #3 \\ Ende\"\n"
+         "    PERFORMER \"Ada Lövelace\"\n    INDEX 01 00:01:37\n",
+         1494,
+         "REM nothing\n",
+         {{"FILE \"a\" MP3\nTRACK 01 AUDIO\n  TITLE \"A\"\n", "line 2: the TRACK has no INDEX 01"},
+          {"TRACK 01 AUDIO\n  INDEX 01 00:00:00\n", "line 2: 00:00:00.000 has no title"},
+          {"TRACK 1 AUDIO\nTITLE A\nINDEX 01 00:00:75\n", "line 3: \"INDEX 01 00:00:75\" is not"},
+          {"TRACK 01 AUDIO\nTITLE \"A\x01\"\nINDEX 01 00:00:00\n",
+           "line 3: the title holds a "
+           "control character (U+0001)"},
+          {"TITLE \"A\"\nINDEX 01 00:00:00\n", "line 2: an INDEX stands before any TRACK"},
+          {"TRACK 01 AUDIO\nTITLE A\nINDEX 01 01:00:00\nTRACK 02 AUDIO\nTITLE B\n"
+           "INDEX 01 00:50:00\n",
+           "line 6: 00:00:50.000 does not come after the chapter before (00:01:00.000)"},
+          {"TRACK 01 AUDIO\nJUNK\n", "line 2: \"JUNK\" is not a line of a CUE sheet"}}},
+        {ChapterForm::FfMetadata,
+         "c.ffmeta",
+         ";FFMETADATA1\ntitle=Book\nencoder=Lavf60\n[CHAPTER]\nTIMEBASE=1/1000000\nSTART=0\n"
+         "END=1500000\ntitle=Eins\\=1\n[STREAM]\ntitle=nobody's\n[CHAPTER]\nTIMEBASE=1/44100\n"
+         "START=88200\nEND=90000\ntitle=Zwei \\\\ \\;\\#\n",
+         {{"Eins=1", 0, true}, {"Zwei \\ ;#", 2000, true}},
+         ";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=1500\ntitle=Intro\n[CHAPTER]\n"
+         "TIMEBASE=1/1000\nSTART=1500\nEND=2000\ntitle=Teil \"2\"\\; a\\=b \\#3 \\\\ Ende\n",
+         1500,
+         ";FFMETADATA1\ntitle=Book\n",
+         {{"[CHAPTER]\nSTART=0\ntitle=A\n", "line 1: it does not start with \";FFMETADATA1\""},
+          {";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\ntitle=A\n",
+           "line 2: the [CHAPTER] has no START"},
+          {";FFMETADATA1\n[CHAPTER]\nSTART=0\n", "line 2: 00:00:00.000 has no title"},
+          {";FFMETADATA1\n[CHAPTER]\nSTART=0\ntitle=A\\\nB\n",
+           "line 2: the title holds a control character (U+000A) at character 2"},
+          {";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/0\nSTART=0\n", "line 3: TIMEBASE=\"1/0\" is not"},
+          {";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=36000000\ntitle=A\n",
+           "line 2: 10:00:00.000 is not before the end of the joined audio (10:00:00.000)"},
+          {";FFMETADATA1\n[CHAPTER]\nSTART\n", "line 3: \"START\" is neither"}}},
+        {ChapterForm::Json,
+         "c.json",
+         R"({"version":"1.2.0","chapters":[{"startTime":0,"title":"Intro","img":"a.jpg"},)"
+         R"({"startTime":65.5,"title":" Ad ","toc":false},{"startTime":130.0004,"title":"Main"}]})",
+         {{"Intro", 0, true}, {"Ad", 65500, false}, {"Main", 130000, true}},
+         "{\n    \"chapters\": [\n        {\n            \"startTime\": 0,\n            \"title\": "
+         "\"Intro\"\n        },\n        {\n            \"startTime\": 1.5,\n            "
+         "\"title\": \"Teil \\\"2\\\"; a=b #3 \\\\ Ende\",\n            \"toc\": false\n        "
+         "}\n    ],\n    \"version\": \"1.2.0\"\n}\n",
+         1500,
+         R"({"version": "1.2.0", "chapters": []})",
+         {{"{\"chapters\": [\n{\"startTime\": 0,,}]}", "line 2: it is not JSON"},
+          {R"({"version":"1.2.0"})", "it holds no \"chapters\" list"},
+          {R"({"chapters":[{"startTime":"0:00","title":"A"}]})",
+           "entry 1 of \"chapters\": \"startTime\" is not a number of seconds"},
+          {R"({"chapters":[{"startTime":0,"title":"A"},{"startTime":1}]})",
+           "entry 2 of \"chapters\": 00:00:01.000 has no title"},
+          {R"({"chapters":[{"startTime":0,"title":"A\u0000"}]})", "(U+0000) at character 2"},
+          {R"({"chapters":[{"startTime":0,"title":"A\ud800"}]})", "half a UTF-16 character"},
+          {R"({"chapters":[{"startTime":2,"title":"A"},{"startTime":1,"title":"B"}]})",
+           "entry 2 of \"chapters\": 00:00:01.000 does not come after"},
+          {R"({"chapters":[{"startTime":0,"title":"A","toc":0}]})",
+           "entry 1 of \"chapters\": \"toc\" is neither true nor false"},
+          {R"({"chapters":[{"startTime":-1,"title":"A"}]})", "\"startTime\" -1 is negative"}}},
+        {ChapterForm::Labels,
+         "c.labels",
+         "0.000000\t0.000000\tEins\n\\\t100.0\t2000.0\n12,500000\t20,000000\tZwei\n",
+         {{"Eins", 0, true}, {"Zwei", 12500, true}},
+         "0.000000\t1.500000\tIntro\n1.500000\t2.000000\tTeil \"2\"; a=b #3 \\ Ende\n",
+         1500,
+         "\n",
+         {{"0.0\t0.0\n", "line 1: 00:00:00.000 has no title"},
+          {"1.0\t1.0\tA\n0.5\t0.5\tB\n", "line 2: 00:00:00.500 does not come after"},
+          {"1.0\t1.0\tA\n-2.0\t1.0\tB\n", "line 2: \"-2.0\uFFFD1.0\uFFFDB\" is not a label"}}},
+    };
+    for (const auto& form : forms) {
+        const char* word = tessaro::InfoOf(form.form).word;
+        SCOPED_TRACE(word);
+        EXPECT_EQ(tessaro::ChapterFormNamed(QLatin1String(word)), form.form);
+        EXPECT_EQ(tessaro::ChapterFormOfName(QLatin1String(form.name)), form.form);
+        QString error;
+        const QString theirs = QString::fromUtf8(form.theirs);
+        EXPECT_EQ(tessaro::GuessChapterForm(theirs, QStringLiteral("c.txt")), form.form);
+        const auto read = tessaro::ParseChapters(theirs, form.form, end, &error);
+        ASSERT_TRUE(read) << error.toStdString();
+        EXPECT_EQ(starts(*read), form.read);
+        EXPECT_EQ(read->back().endMs, end);
+
+        const std::optional<QByteArray> ours =
+            tessaro::FormatChapters(chapters, form.form, sheet, &error);
+        ASSERT_TRUE(ours) << error.toStdString();
+        EXPECT_EQ(*ours, form.ours);
+        EXPECT_EQ(tessaro::GuessChapterForm(QString::fromUtf8(*ours), QStringLiteral("c.txt")),
+                  form.form);
+        // Joined, the chapters are the tag's; only a JSON file tells one unlisted.
+        options = {.chapterFile = Write(QLatin1String(form.name), *ours)};
+        ASSERT_TRUE(
+            tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host).Succeeded());
+        const ReadBack tag = ReadChaptersAndPictures(output);
+        ASSERT_EQ(tag.chapters.size(), 2u);
+        EXPECT_EQ(std::get<0>(tag.chapters[1]),
+                  (form.form == ChapterForm::Cue ? "Teil '2'; a=b #3 \\ Ende"
+                                                 : "Teil \"2\"; a=b #3 \\ Ende"));
+        EXPECT_EQ(std::get<1>(tag.chapters[1]), form.secondStart);
+        EXPECT_EQ(tag.contents,
+                  (form.form == ChapterForm::Json ? std::vector<std::string>{"chp0"}
+                                                  : std::vector<std::string>{"chp0", "chp1"}));
+
+        for (const auto& [text, why] : form.refused) {
+            EXPECT_FALSE(tessaro::ParseChapters(QString::fromUtf8(text), form.form, end, &error));
+            EXPECT_TRUE(error.contains(why)) << error.toStdString() << "\n" << text.constData();
+        }
+        EXPECT_FALSE(tessaro::ParseChapters(QString::fromUtf8(form.none), form.form, end, &error));
+        EXPECT_TRUE(error.contains(QStringLiteral("holds no chapter"))) << error.toStdString();
+        // A file that tells nothing by its contents is taken by its extension.
+        EXPECT_EQ(tessaro::GuessChapterForm(QStringLiteral("\n"), QLatin1String(form.name)),
+                  form.form);
+    }
+    // Content wins over the extension; the form named wins over both, refusing what it is not.
+    options = {.chapterFile = Write(QStringLiteral("cue.json"),
+                                    "TRACK 01 AUDIO\nTITLE A\nINDEX "
+                                    "01 00:00:00\n")};
+    EXPECT_TRUE(tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host).Succeeded());
+    options.chapterForm = ChapterForm::Json;
+    EXPECT_TRUE(tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host)
+                    .error.contains(QStringLiteral("line 1: it is not JSON")));
+    // A CUE sheet cannot hold more than 99 tracks, nor tell two starts within 1/75 s apart.
+    QString error;
+    EXPECT_FALSE(
+        tessaro::FormatChapters({{QStringLiteral("A"), 0, 13}, {QStringLiteral("B"), 13, 20}},
+                                ChapterForm::Cue, sheet, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("chapters 1 and 2 start within one 1/75 s")));
+    EXPECT_TRUE(
+        tessaro::FormatChapters({{QStringLiteral("A"), 0, 14}, {QStringLiteral("B"), 14, 20}},
+                                ChapterForm::Cue, sheet, &error));
+    EXPECT_FALSE(tessaro::FormatChapters(std::vector<Chapter>(100, chapters[0]), ChapterForm::Cue,
+                                         sheet, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("at most 99 tracks, not 100 chapters")));
 }
 
 // A table of contents counts its entries in one byte: past 255 chapters the top-level table lists

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QRegularExpression>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+#include "merge/Chapters.h"
+
+// The reader and the writer of each form chapters are exchanged in (see merge/Chapters.h). The
+// readers take what the form says; merge/Chapters.cpp checks the chapters they find.
+
+namespace tessaro::chapter_forms {
+
+// A chapter as a file gives it, before it is checked.
+struct Entry {
+    QString where;  // "line 4", "entry 3 of "chapters""
+    quint64 ms = 0;
+    QString title;  // as given, white space and all
+    bool listed = true;
+};
+using Entries = std::vector<Entry>;
+
+// Each: what `text` gives, or none with *error for text that is not in its form.
+std::optional<Entries> ReadLines(const QString& text, QString* error);
+std::optional<Entries> ReadCue(const QString& text, QString* error);
+std::optional<Entries> ReadFfMetadata(const QString& text, QString* error);
+std::optional<Entries> ReadJson(const QString& text, QString* error);
+std::optional<Entries> ReadLabels(const QString& text, QString* error);
+
+// Each: `chapters`, whose titles hold no control character, in its form.
+QString WriteLines(const std::vector<Chapter>& chapters);
+std::optional<QString> WriteCue(const std::vector<Chapter>& chapters, const ChapterSheet& sheet,
+                                QString* error);
+QString WriteFfMetadata(const std::vector<Chapter>& chapters);
+QString WriteJson(const std::vector<Chapter>& chapters);
+QString WriteLabels(const std::vector<Chapter>& chapters);
+
+// The lines of `text`, without a byte order mark in front or a carriage return behind each.
+QStringList LinesOf(const QString& text);
+// Whether `line` starts as an Audacity label: seconds, then a tab.
+bool StartsAsLabel(const QString& line);
+// The words a CUE sheet's lines start with.
+bool IsCueCommand(const QString& word);
+// "HH:MM:SS.mmm"
+QString TimeText(quint64 ms);
+// Control characters: C0, DEL and C1. A tag would carry them into every player's display, and a
+// NUL ends an ID3v2 text there.
+const QRegularExpression& Controls();
+// `line` quoted for a message, shortened, its control characters shown as U+FFFD.
+QString Shown(const QString& line);
+
+}  // namespace tessaro::chapter_forms
