@@ -199,6 +199,18 @@ public:
            "or track, by the disc and track numbers of their tags, those alike or "
            "untagged by name."),
         QStringLiteral("ORDER")};
+    const QCommandLineOption forceName{
+        QStringLiteral("force-name"),
+        tr("Write the output even though its name ends in the extension of another audio "
+           "format (.m4b, .m4a, .aac, .ogg, .opus, .flac, .wav); it holds MP3 audio all the "
+           "same.")};
+    const QCommandLineOption batch{
+        QStringLiteral("batch"),
+        tr("Join each INPUT, a folder, into a file of its own: OUTPUT is a folder, and the "
+           "files under FOLDER go to OUTPUT/FOLDER.mp3, with the same options, one folder after "
+           "the other. A folder that fails does not stop the others; the exit status is the "
+           "worst of theirs, and a summary names each one's result. Not with -w, "
+           "--chapter-file or --export-chapters.")};
 
     const std::vector<ChoiceOption> choices = ChoiceOptions();
     const QCommandLineOption& Choice(const char* name) const {
@@ -219,6 +231,7 @@ public:
             parser.addOption(offered.option);
         }
         parser.addOptions({chapterFile, exportChapters, cover, sort});
+        parser.addOptions({forceName, batch});
     }
     // The options that give tag values, which --tag writes.
     std::vector<const QCommandLineOption*> TagValueOptions() const {
@@ -306,6 +319,8 @@ struct Request {
     tessaro::JoinPreferences preferences;  // SaveID3Tag is --tag
     TagValues tag;
     QString exportChapters;  // where the chapters go; empty for nowhere
+    bool forceName = false;  // the output written whatever its name's extension
+    bool batch = false;      // each input a folder to join into a file of its own
 };
 
 void SetUpParser(QCommandLineParser& parser, const Options& options) {
@@ -324,6 +339,25 @@ void SetUpParser(QCommandLineParser& parser, const Options& options) {
         Options::tr("The MP3 files to join, first to last; a folder stands for "
                     "the MPEG audio files under it."),
         QStringLiteral("INPUT..."));
+}
+
+// Why --batch cannot be given with the options found: with what names one file for the whole run,
+// a workspace's list, a chapter file, a file to export chapters to. Empty when it can, or is not
+// given.
+QString BatchMisuse(const QCommandLineParser& parser, const Options& options) {
+    if (!parser.isSet(options.batch)) {
+        return QString();
+    }
+    for (const QCommandLineOption* single :
+         {&options.workspaceFile, &options.chapterFile, &options.exportChapters}) {
+        if (parser.isSet(*single)) {
+            return QStringLiteral(
+                       "--batch joins each folder given into a file of its own; "
+                       "--%1 names one file for the whole run")
+                .arg(single->names().last());
+        }
+    }
+    return QString();
 }
 
 // Why the options found leave out what a request needs, or ask for two things at once; empty
@@ -346,7 +380,7 @@ QString MissingOrClashing(const QCommandLineParser& parser, const Options& optio
     if (parser.isSet(options.chapters) && parser.isSet(options.chapterFile)) {
         return QStringLiteral("give either --chapters or --chapter-file FILE, not both");
     }
-    return QString();
+    return BatchMisuse(parser, options);
 }
 
 // Why a value the parser found cannot be taken; empty when all can.
@@ -417,6 +451,8 @@ Request ReadRequest(const QCommandLineParser& parser, const Options& options) {
     request.preferences.saveID3Tag = parser.isSet(options.tag);
     request.tag = ReadTagValues(parser, options);
     request.exportChapters = parser.value(options.exportChapters);
+    request.forceName = parser.isSet(options.forceName);
+    request.batch = parser.isSet(options.batch);
     tessaro::JoinOptions& join = request.preferences.options;
     options.TurnChoices(parser, join);
     join.chapterFile = parser.value(options.chapterFile);
@@ -528,9 +564,10 @@ QString RefuseExport(const Request& request, const tessaro::TessaroWorkSpace& wo
 
 tessaro::MergeResult Join(const tessaro::TessaroWorkSpace& workspace, const Request& request) {
     ConsoleHost host(!request.quiet && isatty(STDERR_FILENO));
-    return tessaro::RunMerge({workspace.Paths(), request.output, workspace.Tag(),
-                              request.preferences.saveID3Tag, request.preferences.options},
-                             host);
+    return tessaro::RunMerge(
+        {workspace.Paths(), request.output, workspace.Tag(), request.preferences.saveID3Tag,
+         request.preferences.options, request.forceName},
+        host);
 }
 
 // Writes the joined file's chapters where asked; returns why they could not be, or an empty
@@ -593,6 +630,103 @@ QString UnusableArgument(int argc, char* argv[]) {
     return QString();
 }
 
+// Joins the inputs the request names into its output, saying what became of them; returns the
+// exit code. `doing` says what it does meanwhile.
+int JoinInputs(const Request& request, const char*& doing) {
+    if (const QString misnamed = tessaro::MisnamedOutput(request.output);
+        !request.forceName && !misnamed.isEmpty()) {
+        return Fail(QStringLiteral("cannot write %1: %2; --force-name writes it anyway")
+                        .arg(Quoted(request.output), misnamed));
+    }
+    doing = "gather the inputs";
+    tessaro::TessaroWorkSpace workspace;
+    int skippedFolders = 0;
+    if (const QString problem = FillWorkspace(workspace, request, skippedFolders);
+        !problem.isEmpty()) {
+        return Fail(problem);
+    }
+    if (const QString refusal = RefuseExport(request, workspace); !refusal.isEmpty()) {
+        return Fail(refusal);
+    }
+    doing = "join the inputs";
+    const tessaro::MergeResult result = Join(workspace, request);
+    return Report(result, request, workspace.Paths().size() + skippedFolders);
+}
+
+// A folder of a batch, joined into a file of its own, and the exit code of its join.
+struct Book {
+    QString folder;
+    QString output;
+    int exitCode = Failure;
+};
+
+// Failure before inputs skipped before success: what a batch's exit code tells of its books.
+int Worse(int one, int other) {
+    const auto rank = [](int code) { return code == Failure ? 2 : code == InputsSkipped ? 1 : 0; };
+    return rank(other) > rank(one) ? other : one;
+}
+
+// Joins the book in `book.folder` into `book.output`, as `batch` asks for every book, unless it is
+// no folder or its output is an earlier book's; returns the exit code.
+int JoinBook(const Book& book, const std::vector<Book>& earlier, const Request& batch,
+             const char*& doing) {
+    if (!QFileInfo(book.folder).isDir() || book.output.isEmpty()) {
+        return Fail(QStringLiteral("%1 is not a folder with a name; --batch joins the files of "
+                                   "each folder given into a file named as the folder")
+                        .arg(Quoted(book.folder)));
+    }
+    for (const Book& other : earlier) {
+        if (other.output == book.output) {
+            return Fail(QStringLiteral("%1 would replace the join of %2; give folders of "
+                                       "different names")
+                            .arg(Quoted(book.output), Quoted(other.folder)));
+        }
+    }
+    Request request = batch;
+    request.inputs = {book.folder};
+    request.output = book.output;
+    return JoinInputs(request, doing);
+}
+
+// Joins each folder the request names into OUTPUT/FOLDER.mp3, one after the other, whatever
+// became of the ones before, and names each one's result; returns the worst of their exit codes.
+int JoinBatch(const Request& batch, const char*& doing) {
+    if (!QFileInfo(batch.output).isDir()) {
+        return Fail(QStringLiteral("%1 is not a folder; with --batch, -o names the folder the "
+                                   "joined files go to")
+                        .arg(Quoted(batch.output)));
+    }
+    std::vector<Book> books;
+    int worst = Success;
+    for (const QString& folder : batch.inputs) {
+        // The root has no name to give.
+        const QString name = QDir(QDir::cleanPath(QFileInfo(folder).absoluteFilePath())).dirName();
+        Book book{folder, name.isEmpty()
+                              ? QString()
+                              : QDir(batch.output).filePath(name + QStringLiteral(".mp3"))};
+        book.exitCode = JoinBook(book, books, batch, doing);
+        worst = Worse(worst, book.exitCode);
+        books.push_back(std::move(book));
+    }
+    if (batch.quiet) {
+        return worst;
+    }
+    const auto joined = std::count_if(books.begin(), books.end(),
+                                      [](const Book& book) { return book.exitCode != Failure; });
+    Print(stdout, QStringLiteral("Joined %1 of %2 folders:").arg(joined).arg(books.size()));
+    for (const Book& book : books) {
+        QString result = QStringLiteral("failed");
+        if (book.exitCode != Failure) {
+            result =
+                (book.exitCode == InputsSkipped ? QStringLiteral("joined into %1, inputs skipped")
+                                                : QStringLiteral("joined into %1"))
+                    .arg(Quoted(book.output));
+        }
+        Print(stdout, QStringLiteral("  %1: %2").arg(Quoted(book.folder), result));
+    }
+    return worst;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -615,19 +749,7 @@ int main(int argc, char* argv[]) {
             return Fail(problem);
         }
         const Request request = ReadRequest(parser, options);
-        doing = "gather the inputs";
-        tessaro::TessaroWorkSpace workspace;
-        int skippedFolders = 0;
-        if (const QString problem = FillWorkspace(workspace, request, skippedFolders);
-            !problem.isEmpty()) {
-            return Fail(problem);
-        }
-        if (const QString refusal = RefuseExport(request, workspace); !refusal.isEmpty()) {
-            return Fail(refusal);
-        }
-        doing = "join the inputs";
-        const tessaro::MergeResult result = Join(workspace, request);
-        return Report(result, request, workspace.Paths().size() + skippedFolders);
+        return request.batch ? JoinBatch(request, doing) : JoinInputs(request, doing);
     } catch (const std::bad_alloc&) {
         // Said without allocating anything more.
         std::fprintf(stderr, "tessaro-join: error: not enough memory to %s\n", doing);

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <cstring>
+#include <utility>
 
 #include "merge/JoinChoices.h"
 
@@ -28,10 +29,13 @@ StandardPreferencesPage::StandardPreferencesPage(QWidget* parent)
         }
     }
     layout->addWidget(joined);
-    // Chapters grouped by title are chapters first.
-    QCheckBox* byTitle = Box("chaptersByTitle");
-    connect(Box("chapters"), &QCheckBox::toggled, byTitle, &QCheckBox::setEnabled);
-    byTitle->setEnabled(false);
+    // Chapters grouped by title are chapters first, and the first input's values a copied tag.
+    for (const auto& [choice, within] :
+         {std::pair{"chaptersByTitle", "chapters"}, {"copyTagsFirst", "copyTags"}}) {
+        QCheckBox* box = Box(choice);
+        connect(Box(within), &QCheckBox::toggled, box, &QCheckBox::setEnabled);
+        box->setEnabled(false);
+    }
     layout->addStretch();
 }
 

@@ -3,8 +3,12 @@
 // an ID3v2 tag holds, its chapters' times can be set in place, TagLib reads it back, and each
 // frame shared is in it once.
 //
+// Each field any input holds of the kinds copied is copied or named in a warning, and copied from
+// the first input that holds it when the first input's values are asked for.
+//
 // The first byte chooses: bit 0 an ID3v2.3 tag rather than ID3v2.4, bit 1 two inputs rather than
-// one; with two, the next two bytes (little-endian) say where the first input's tag ends.
+// one, bit 2 the first input's values rather than the shared ones; with two, the next two bytes
+// (little-endian) say where the first input's tag ends.
 
 #include <taglib/commentsframe.h>
 #include <taglib/id3v2tag.h>
@@ -82,20 +86,43 @@ bool KeptInId3v23(const QByteArray& id) {
     return std::find(std::begin(kChanged), std::end(kChanged), id) == std::end(kChanged);
 }
 
+// The text of `field` in the first input that holds it with some.
+QStringList FirstHeld(const std::vector<mp3::InputTags>& inputs,
+                      const mp3::TextFrame::FieldKey& field) {
+    for (const mp3::InputTags& input : inputs) {
+        for (const mp3::TextFrame& frame : input.frames) {
+            if (frame.Field() == field && !frame.text.join(QString()).isEmpty()) {
+                return frame.text;
+            }
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const std::vector<mp3::InputTags> inputs = ReadInputs(bytes);
-    std::vector<std::vector<mp3::TextFrame>> frames;
+    std::vector<tessaro::TaggedInput> tagged;
     tessaro::JoinedTag tag;
-    tag.id3v23 = !bytes.isEmpty() && (quint8(bytes[0]) & 1) != 0;
+    const quint8 choice = bytes.isEmpty() ? 0 : quint8(bytes[0]);
+    tag.id3v23 = (choice & 1) != 0;
     tag.name = QStringLiteral("joined");
     for (const mp3::InputTags& input : inputs) {
-        frames.push_back(input.frames);
+        tagged.push_back({QStringLiteral("input.mp3"), input.frames});
         tag.chapters.push_back({input.title, 0, 0});
     }
-    tag.shared = tessaro::SharedFrames(frames);
+    const tessaro::CopiedFrames first = tessaro::CopyFrames(tagged, true);
+    const tessaro::CopiedFrames shared = tessaro::CopyFrames(tagged, false);
+    Require(first.disagreements.isEmpty(), "the first input's values leave nothing out");
+    Require(shared.frames.size() + size_t(shared.disagreements.size()) == first.frames.size(),
+            "each field is shared or said to be left out");
+    for (const mp3::TextFrame& frame : first.frames) {
+        Require(FirstHeld(inputs, frame.Field()) == frame.text,
+                "a frame is the first input's that holds its field");
+    }
+    tag.shared = (choice & 4) != 0 ? first.frames : shared.frames;
 
     tessaro::TagBytes rendered = tessaro::RenderJoinedTag(tag);
     Require(tessaro::TagTooLarge(rendered.front.size()).isEmpty(), "the tag fits in ID3v2");

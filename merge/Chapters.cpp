@@ -263,4 +263,15 @@ QString RunTitle(const QString& title) {
     return run.isEmpty() ? title.trimmed() : run;
 }
 
+QString FileTitle(const QString& path) {
+    // A disc-track or a track number before punctuation, or a track number of two or three
+    // digits, as rippers pad them, before a space; words must follow.
+    static const QRegularExpression kNumber(
+        QStringLiteral(R"(^(?:[0-9]{1,2}[-.][0-9]{1,3}(?:\s*[-._)]+\s*|\s+))"
+                       R"(|[0-9]{1,3}\s*[-._)]+\s*|[0-9]{2,3}\s+)(?=[^-._)\s]))"));
+    QString title = QFileInfo(path).completeBaseName();
+    title.remove(kNumber);
+    return title;
+}
+
 }  // namespace tessaro

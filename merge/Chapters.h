@@ -78,4 +78,11 @@ struct ChapterSheet {
 // it is the chapter's own ("Chapter 3").
 QString RunTitle(const QString& title);
 
+// The title the name of the file at `path` gives: its name without the extension, and without a
+// leading track or disc-track number and the separator behind it ("01 - Intro", "02. Morning",
+// "1-03 Night" give "Intro", "Morning", "Night"). A number that the name begins with but that is
+// part of its words is kept: one digit before a space ("7 Seconds"), a word after it ("Track 07"),
+// a name that is a number alone ("1984").
+QString FileTitle(const QString& path);
+
 }  // namespace tessaro

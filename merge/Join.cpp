@@ -1,6 +1,5 @@
 #include "merge/Join.h"
 
-#include <QFileInfo>
 #include <algorithm>
 
 #include "io/Files.h"
@@ -275,7 +274,7 @@ bool Join::Open() {
         tag.moreTyped = options.moreTag;
     }
     tag.id3v23 = options.id3v23;
-    tag.name = QFileInfo(outputPath).completeBaseName();
+    tag.name = FileTitle(outputPath);
     if (!PlanFromInputs()) {
         return false;
     }
@@ -310,7 +309,7 @@ bool Join::PlanFromInputs() {
     if (!tags) {
         return failure.isEmpty() ? Cancelled() : Fail(failure);
     }
-    std::vector<std::vector<mp3::TextFrame>> frames;
+    std::vector<TaggedInput> tagged;
     for (size_t i = 0; i < plan.inputs.size(); ++i) {
         const PlannedInput& input = plan.inputs[i];
         if (!input.hasFrames) {
@@ -323,14 +322,16 @@ bool Join::PlanFromInputs() {
             }
         }
         if (options.copyTags) {
-            frames.push_back(std::move((*tags)[i].frames));
+            tagged.push_back({input.path, std::move((*tags)[i].frames)});
         }
         if (options.copyCover && !tag.picture) {
             tag.picture = std::move((*tags)[i].picture);
         }
     }
     if (options.copyTags) {
-        tag.shared = SharedFrames(frames);
+        CopiedFrames copied = CopyFrames(tagged, options.copyTagsFirst);
+        tag.shared = std::move(copied.frames);
+        result.warnings << copied.disagreements;
     }
     return true;
 }

@@ -28,6 +28,13 @@ void WriteNumber(JoinOptions& options, const QString& value) {
     options.*number = value.toDouble();
 }
 
+// A value that is the one word of its list, which turns one flag of the options on; its fallback,
+// no word, turns it off.
+template <bool JoinOptions::*flag>
+void WriteWord(JoinOptions& options, const QString& value) {
+    options.*flag = !value.isEmpty();
+}
+
 // Quieter than this, loudness meters measure nothing but gated-out silence.
 constexpr double kLowestTarget = -70;
 
@@ -104,10 +111,7 @@ const std::vector<JoinChoice>& JoinChoices() {
                               .name = "title",
                               .optional = true,
                               .words = {QStringLiteral("title")},
-                              .write =
-                                  [](JoinOptions& options, const QString& value) {
-                                      options.chaptersByTitle = value == QLatin1String("title");
-                                  }}},
+                              .write = WriteWord<&JoinOptions::chaptersByTitle>}},
         {.option = nullptr,
          .help = nullptr,
          .label = QT_TRANSLATE_NOOP("tessaro::StandardPreferencesPage",
@@ -199,13 +203,29 @@ const std::vector<JoinChoice>& JoinChoices() {
              "Copy into the output's tag every text frame all joined inputs share (album, "
              "artist, album artist, genre, year, composer, comment, ...), but their titles, "
              "track and disc numbers and ReplayGain; a tag without a title is titled with the "
-             "album. The values typed above win."),
+             "album. A frame the inputs disagree on, or that some lack, is left out with a "
+             "warning naming the values; with =first, it is taken from the first input that "
+             "has it. The values typed above win."),
          .label =
              QT_TRANSLATE_NOOP("tessaro::StandardPreferencesPage",
                                "Copy the &tag the inputs share (album, artist, genre, \u2026)"),
          .key = "copyTags",
          .isOn = IsOn<&JoinOptions::copyTags>,
-         .turn = Turn<&JoinOptions::copyTags>},
+         .turn = Turn<&JoinOptions::copyTags>,
+         // The window has a box of its own for the first input's values.
+         .value = ChoiceValue{.kind = ChoiceValue::Kind::Word,
+                              .name = "first",
+                              .optional = true,
+                              .words = {QStringLiteral("first")},
+                              .write = WriteWord<&JoinOptions::copyTagsFirst>}},
+        {.option = nullptr,
+         .help = nullptr,
+         .label =
+             QT_TRANSLATE_NOOP("tessaro::StandardPreferencesPage",
+                               "Where the inputs' tags differ, copy the &first input's values"),
+         .key = "copyTagsFirst",
+         .isOn = IsOn<&JoinOptions::copyTagsFirst>,
+         .turn = Turn<&JoinOptions::copyTagsFirst>},
         {.option = "id3v2.3",
          .help = QT_TRANSLATE_NOOP(
              "TessaroJoin",

@@ -44,6 +44,9 @@ struct JoinOptions {
     std::optional<ChapterForm> chapterForm{};
     // Every text frame all joined inputs share goes into the tag; typed values win over them.
     bool copyTags = false;
+    // With copyTags: each such frame from the first input that holds it, whether or not the
+    // others agree.
+    bool copyTagsFirst = false;
     // The tag as ID3v2.3, which Windows and many older players read, instead of ID3v2.4.
     bool id3v23 = false;
     MoreTagFields moreTag{};

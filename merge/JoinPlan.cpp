@@ -1,6 +1,5 @@
 #include "merge/JoinPlan.h"
 
-#include <QFileInfo>
 #include <algorithm>
 #include <functional>
 
@@ -100,7 +99,7 @@ std::optional<std::vector<mp3::InputTags>> JoinPlan::ReadTags(
             return std::nullopt;
         }
         const QString& own = tags.back().title;
-        const QString title = own.isEmpty() ? QFileInfo(input.path).completeBaseName() : own;
+        const QString title = own.isEmpty() ? FileTitle(input.path) : own;
         input.title = byTitle ? RunTitle(title) : title;
     }
     return tags;

@@ -50,9 +50,10 @@ public:
     // Marks the inputs whose format differs from the first one's, or changes, to be re-encoded;
     // whether any is.
     bool PlanReencoding();
-    // Titles each input as its own tag does (by its file name when it has none), grouped as
-    // runs when `byTitle`, and reads what it shares with the others; cancelled is polled between
-    // inputs. Null when cancelled, or with *failure set when an input's tag cannot be read.
+    // Titles each input as its own tag does (as FileTitle() does by its file name when it has
+    // none), grouped as runs when `byTitle`, and reads what it shares with the others;
+    // cancelled is polled between inputs. Null when cancelled, or with *failure set when an
+    // input's tag cannot be read.
     std::optional<std::vector<mp3::InputTags>> ReadTags(bool byTitle,
                                                         const std::function<bool()>& cancelled,
                                                         QString* failure);

@@ -31,7 +31,8 @@ struct JoinedTag {
     // Copied: the typed values that are not empty take their place. With them, a tag without a
     // typed title is titled with its album.
     std::optional<std::vector<mp3::TextFrame>> shared;
-    // The title of the chapters' table when the tag has none: the output's name.
+    // The title of the chapters' table when the tag has none: the output's name, as FileTitle()
+    // gives it.
     QString name;
     bool id3v23 = false;  // ID3v2.3 rather than ID3v2.4
     std::vector<Chapter> chapters;

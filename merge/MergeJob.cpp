@@ -1,5 +1,6 @@
 #include "merge/MergeJob.h"
 
+#include <QFileInfo>
 #include <new>
 #include <optional>
 #include <utility>
@@ -12,9 +13,13 @@
 namespace tessaro {
 namespace {
 
-// Why the join must not write to outputPath: it is one of the inputs, or something a new file
-// must not replace. Empty when it may.
-QString RefuseOutput(const QStringList& inputs, const QString& outputPath) {
+// Why the join must not write to outputPath: it is misnamed (unless `forceName`), one of the
+// inputs, or something a new file must not replace. Empty when it may.
+QString RefuseOutput(const QStringList& inputs, const QString& outputPath, bool forceName) {
+    if (const QString misnamed = MisnamedOutput(outputPath); !forceName && !misnamed.isEmpty()) {
+        return QStringLiteral("Cannot write %1: %2; choose a name ending in \".mp3\".")
+            .arg(Quoted(outputPath), misnamed);
+    }
     // A path that names nothing yet cannot be an input.
     for (const QString& input : inputs) {
         if (SameFile(input, outputPath)) {
@@ -59,7 +64,7 @@ QString Refuse(const JoinRequest& request, std::optional<mp3::Picture>& cover) {
     const JoinOptions& options = request.options;
     QString refusal = RefuseNames(request);
     if (refusal.isEmpty()) {
-        refusal = RefuseOutput(request.inputs, request.output);
+        refusal = RefuseOutput(request.inputs, request.output, request.forceName);
     }
     if (!refusal.isEmpty() || options.coverFile.isEmpty()) {
         return refusal;
@@ -94,6 +99,20 @@ void RunSteps(Join& join, const JoinOptions& options) {
 }
 
 }  // namespace
+
+QString MisnamedOutput(const QString& output) {
+    static const QStringList kOtherAudio{QStringLiteral("m4b"),  QStringLiteral("m4a"),
+                                         QStringLiteral("aac"),  QStringLiteral("ogg"),
+                                         QStringLiteral("opus"), QStringLiteral("flac"),
+                                         QStringLiteral("wav")};
+    const QString extension = QFileInfo(output).suffix();
+    return kOtherAudio.contains(extension, Qt::CaseInsensitive)
+               ? QStringLiteral(
+                     "the output is MP3 audio, which a name ending in \".%1\" passes "
+                     "off as another format")
+                     .arg(extension)
+               : QString();
+}
 
 MergeResult RunMerge(const JoinRequest& request, MergeHost& host) {
     host.MergeProgress(0, 100);

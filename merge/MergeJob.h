@@ -20,7 +20,14 @@ struct JoinRequest {
     OutputTag tag{};        // as the user typed it
     bool writeTag = false;  // whether the typed tag goes into the output
     JoinOptions options{};
+    // Whether the output is written under a name of another audio format (MisnamedOutput()).
+    bool forceName = false;
 };
+
+// Why `output` misnames what a join writes: its name ends in the extension of another audio
+// format (.m4b, .m4a, .aac, .ogg, .opus, .flac, .wav, in any case), which players and libraries
+// trust and then fail to play; empty when it does not.
+QString MisnamedOutput(const QString& output);
 
 // The calls through which the merge job reaches whoever runs it (the window, the command-line
 // tool, a test), on the job's thread.
@@ -60,7 +67,8 @@ struct MergeResult {
 // Chapters, picture and the text frames the inputs share go into the same ID3v2 tag as the typed
 // values, as `options` ask, whether or not the host wants those written. A chapter file whose
 // times do not increase or reach past the audio planned fails the merge before anything is
-// written. A name that is not valid UTF-8, a cover file that is not
+// written. An output misnamed (MisnamedOutput()) unless the request forces its name, a name that
+// is not valid UTF-8, a cover file that is not
 // a JPEG or PNG picture in a regular file of at most 64 MiB, or a tag larger than an ID3v2 tag can
 // hold fails the merge before anything is written. A merge the host cancels ends as a failed one
 // does, with the target as it was, and so does one that runs short of memory or of threads.

@@ -81,10 +81,15 @@ TEST_F(TessaroJoinTest, HelpExplainsEveryOption) {
          "--album-artist",   "--composer",        "--copy-tags",  "--id3v2.3", "--chapters[=title]",
          "--chapter-file",   "--export-chapters", "--copy-cover", "--cover",   "--seamless",
          "--chapter-format", "--level[=LUFS]",    "--conform",    "--sort",    "INPUT"}) {
-        const QRegularExpression listed(
-            QStringLiteral("^  %1( |=|$)").arg(QRegularExpression::escape(QLatin1String(option))),
-            QRegularExpression::MultilineOption);
+        const QRegularExpression listed(QStringLiteral("^  %1( |=|\\[|$)")
+                                            .arg(QRegularExpression::escape(QLatin1String(option))),
+                                        QRegularExpression::MultilineOption);
         EXPECT_TRUE(run.out.contains(listed)) << option;
+    }
+    // --copy-tags as one whose value is optional.
+    for (const char* option : {"--copy-tags[=first]", "--force-name", "--batch"}) {
+        EXPECT_TRUE(run.out.contains(QStringLiteral("\n  %1 ").arg(QLatin1String(option))))
+            << option;
     }
     const JoinRun all = Join({QStringLiteral("--help-all")});
     EXPECT_EQ(all.exitCode, 0) << all.err.toStdString();
@@ -240,6 +245,126 @@ TEST_F(TessaroJoinTest, TheExitStatusTellsWhetherEveryInputWasJoined) {
             EXPECT_TRUE(run.out.startsWith(QLatin1String(expected.summary)))
                 << run.out.toStdString();
         }
+    }
+}
+
+// A name of another audio format is refused before anything is written, as players would trust
+// it; --force-name writes the MP3 audio under it all the same.
+TEST_F(TessaroJoinTest, AnOutputNamedAsAnotherAudioFormatIsRefusedUnlessForced) {
+    for (const char* name :
+         {"book.m4b", "book.M4A", "book.aac", "book.Ogg", "book.opus", "book.FLAC", "book.wav"}) {
+        const QString misnamed = dir.filePath(QLatin1String(name));
+        const JoinRun refused = Join({QStringLiteral("-o"), misnamed, cbr, vbr});
+        EXPECT_EQ(refused.exitCode, 1) << name;
+        EXPECT_EQ(refused.err,
+                  QStringLiteral("tessaro-join: error: cannot write \"%1\": the output "
+                                 "is MP3 audio, which a name ending in \".%2\" passes "
+                                 "off as another format; --force-name writes it "
+                                 "anyway\n")
+                      .arg(misnamed, QFileInfo(misnamed).suffix()));
+        EXPECT_FALSE(QFile::exists(misnamed)) << name;
+        const JoinRun forced = Join({QStringLiteral("--force-name"), QStringLiteral("-q"),
+                                     QStringLiteral("-o"), misnamed, cbr});
+        EXPECT_EQ(forced.exitCode, 0) << forced.err.toStdString();
+        EXPECT_EQ(ReadAll(misnamed), ReadAll(cbr)) << name;
+    }
+    // Only the last extension counts.
+    const QString mp3 = dir.filePath(QStringLiteral("book.m4b.mp3"));
+    EXPECT_EQ(Join({QStringLiteral("-q"), QStringLiteral("-o"), mp3, cbr}).exitCode, 0);
+    EXPECT_EQ(ReadAll(mp3), ReadAll(cbr));
+}
+
+// Each folder of a batch is joined into a file named as it, whatever became of the others; the
+// exit status is the worst of theirs, and the summary names each one's.
+TEST_F(TessaroJoinTest, ABatchJoinsEachFolderAndExitsWithTheWorstOfTheirStatuses) {
+    const auto folder = [this](const QString& name, const QByteArrayList& files) {
+        const QString path = dir.filePath(name);
+        QDir().mkpath(path);
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            WriteAll(path + QStringLiteral("/%1.mp3").arg(i + 1), files[i]);
+        }
+        return path;
+    };
+    const QByteArray audio = ReadAll(cbr);
+    const QString whole = folder(QStringLiteral("shelf/Whole"), {audio, ReadAll(vbr)});
+    const QString lacking = folder(QStringLiteral("shelf/Lacking"), {audio, "no audio"});
+    const QString broken = folder(QStringLiteral("shelf/Broken"), {"no audio"});
+    const QString again = folder(QStringLiteral("other/Whole"), {audio});
+    const QString file = dir.filePath(QStringLiteral("shelf/Whole/1.mp3"));
+    const QString out = dir.filePath(QStringLiteral("out"));
+    QDir().mkpath(out);
+    const QString wholeOut = out + QStringLiteral("/Whole.mp3");
+    const QString lackingOut = out + QStringLiteral("/Lacking.mp3");
+    const QStringList batch{QStringLiteral("--batch"), QStringLiteral("--tag"),
+                            QStringLiteral("--album"), QStringLiteral("Shelf"),
+                            QStringLiteral("-o"),      out};
+    const QString joined = QStringLiteral("joined into \"%1\"");
+
+    const struct {
+        QStringList folders;
+        int status;
+        QStringList results;  // of the summary, each folder's
+    } cases[] = {
+        {{whole}, 0, {joined.arg(wholeOut)}},
+        {{whole, lacking}, 3, {joined.arg(wholeOut), joined.arg(lackingOut) + ", inputs skipped"}},
+        // A folder that fails, is no folder or would replace another's file stops no other.
+        {{broken, lacking, file, whole, again},
+         1,
+         {QStringLiteral("failed"), joined.arg(lackingOut) + ", inputs skipped",
+          QStringLiteral("failed"), joined.arg(wholeOut), QStringLiteral("failed")}},
+    };
+    for (const auto& expected : cases) {
+        QDir(out).removeRecursively();
+        QDir().mkpath(out);
+        const JoinRun run = Join(batch + expected.folders);
+        SCOPED_TRACE(run.err.toStdString());
+        EXPECT_EQ(run.exitCode, expected.status);
+        QString summary =
+            QStringLiteral("Joined %1 of %2 folders:\n")
+                .arg(expected.results.size() - expected.results.count(QStringLiteral("failed")))
+                .arg(expected.folders.size());
+        for (qsizetype i = 0; i < expected.folders.size(); ++i) {
+            summary +=
+                QStringLiteral("  \"%1\": %2\n").arg(expected.folders[i], expected.results[i]);
+        }
+        EXPECT_TRUE(run.out.endsWith(summary)) << run.out.toStdString();
+        EXPECT_EQ(run.err.count(QStringLiteral("error:")),
+                  expected.results.count(QStringLiteral("failed")));
+        // Each with the same options; no other file.
+        EXPECT_EQ(ReadTag(wholeOut).album, "Shelf");
+        EXPECT_EQ(QFileInfo::exists(lackingOut), expected.folders.contains(lacking));
+        EXPECT_EQ(FolderEntries(out).size(), expected.folders.contains(lacking) ? 2 : 1);
+    }
+    EXPECT_TRUE(
+        Join(batch + QStringList{whole, again})
+            .err.contains(
+                QStringLiteral("\"%1\" would replace the join of \"%2\"").arg(wholeOut, whole)));
+
+    // Quiet: no summary. An output that is no folder fails before any join.
+    JoinRun run = Join(QStringList{QStringLiteral("-q")} + batch + QStringList{whole, broken});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    QDir(out).removeRecursively();
+    run = Join(batch + QStringList{whole});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("is not a folder"))) << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(out));
+
+    // What names one file for the whole run is wrong usage with it.
+    QDir().mkpath(out);
+    for (const QStringList& single :
+         {QStringList{QStringLiteral("-w"), dir.filePath(QStringLiteral("job.twk"))},
+          QStringList{QStringLiteral("--chapter-file"), file},
+          QStringList{QStringLiteral("--export-chapters"),
+                      dir.filePath(QStringLiteral("c.txt"))}}) {
+        run = Join(batch + single +
+                   (single.first() == QLatin1String("-w") ? QStringList() : QStringList{whole}));
+        EXPECT_EQ(run.exitCode, 2) << single.first().toStdString();
+        EXPECT_TRUE(
+            run.err.contains(QStringLiteral("--batch joins each folder given into a file "
+                                            "of its own")))
+            << run.err.toStdString();
+        EXPECT_TRUE(FolderEntries(out).isEmpty());
     }
 }
 
@@ -506,7 +631,8 @@ TEST_F(TessaroJoinTest, ChoiceValuesAreCheckedAndRefusedAsBefore) {
           {"--chapters=each", "--chapters takes no value or \"title\", not \"each\""},
           {"--chapter-format=xml",
            "--chapter-format needs \"lines\", \"cue\", \"ffmetadata\", "
-           "\"json\" or \"labels\", not \"xml\""}}) {
+           "\"json\" or \"labels\", not \"xml\""},
+          {"--copy-tags=all", "--copy-tags takes no value or \"first\", not \"all\""}}) {
         const JoinRun run = Join({QLatin1String(argument), QStringLiteral("-o"), output, cbr});
         EXPECT_EQ(run.exitCode, 2) << argument;
         EXPECT_TRUE(run.err.startsWith(QStringLiteral("tessaro-join: %1\n").arg(complaint)))
@@ -518,6 +644,25 @@ TEST_F(TessaroJoinTest, ChoiceValuesAreCheckedAndRefusedAsBefore) {
             {QLatin1String(argument), QStringLiteral("-q"), QStringLiteral("-o"), output, cbr});
         EXPECT_EQ(run.exitCode, 0) << argument << run.err.toStdString();
     }
+    // A tag's value the inputs disagree on is left out with a warning; "first", before an input
+    // too, takes the first input's.
+    const QString ada = TaggedCopy(dir.filePath(QStringLiteral("a.mp3")),
+                                   {{QStringLiteral("TPE1"), QStringLiteral("Ada")}});
+    const QString eve = TaggedCopy(dir.filePath(QStringLiteral("e.mp3")),
+                                   {{QStringLiteral("TPE1"), QStringLiteral("Eve")}});
+    JoinRun run = Join({QStringLiteral("--copy-tags"), QStringLiteral("-q"), QStringLiteral("-o"),
+                        output, ada, eve});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, QStringLiteral("tessaro-join: warning: artist left out: \"Eve\" in \"%1\" "
+                                      "differs from \"Ada\" in \"%2\"; --copy-tags=first keeps "
+                                      "the first input's\n")
+                           .arg(eve, ada));
+    EXPECT_EQ(ReadTag(output).artist, "");
+    run = Join({QStringLiteral("--copy-tags"), QStringLiteral("first"), QStringLiteral("-q"),
+                QStringLiteral("-o"), output, ada, eve});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    EXPECT_EQ(ReadTag(output).artist, "Ada");
 }
 
 TEST_F(TessaroJoinTest, AChapterExportThatWouldFailOrReplaceAFileOfTheRunIsRefusedFirst) {

@@ -79,7 +79,7 @@ private Q_SLOTS:
             QTest::keyClick(&sheet, key.toLatin1(), Qt::AltModifier);
             QTRY_VERIFY2(box->isChecked() != was, qPrintable(box->text()));  // an animated click
         }
-        QCOMPARE(keys.size(), 9);
+        QCOMPARE(keys.size(), 10);
     }
 
     void theJoinedFileBoxesAreKeptOnOkAndLeftOnCancel() {
@@ -105,9 +105,15 @@ private Q_SLOTS:
             chapters->click();
             QVERIFY(byTitle->isEnabled());
             byTitle->click();
-            // By their access keys, which click a button as a press of the mouse would.
+            // By their access keys, which click a button as a press of the mouse would; the first
+            // input's values only where the tag is copied.
+            auto* first = qobject_cast<QCheckBox*>(copyTags->nextInFocusChain());
+            QVERIFY(first && !first->isEnabled());
             QTest::keyClick(sheet.focusWidget(), Qt::Key_T, Qt::AltModifier);
             QTRY_VERIFY(copyTags->isChecked());
+            QVERIFY(first->isEnabled());
+            QTest::keyClick(sheet.focusWidget(), Qt::Key_F, Qt::AltModifier);
+            QTRY_VERIFY(first->isChecked());
             QTest::keyClick(sheet.focusWidget(), Qt::Key_W, Qt::AltModifier);
             QTRY_VERIFY(!id3v23->isChecked());
             Button(sheet, close)->click();
@@ -115,6 +121,7 @@ private Q_SLOTS:
             QCOMPARE(sheet.StandardPage().Preferences().options.copyTags, kept);
             QCOMPARE(sheet.StandardPage().Preferences().options.id3v23, !kept);
             QCOMPARE(sheet.StandardPage().Preferences().options.chaptersByTitle, kept);
+            QCOMPARE(sheet.StandardPage().Preferences().options.copyTagsFirst, kept);
         }
     }
 

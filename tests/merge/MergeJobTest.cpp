@@ -31,6 +31,7 @@
 #include "merge/Conform.h"
 #include "merge/JoinedTag.h"
 #include "merge/Loudness.h"
+#include "merge/SharedTag.h"
 #include "mp3/InputTags.h"
 #include "mp3/LayerIII.h"
 #include "mp3/StreamFormat.h"
@@ -382,6 +383,18 @@ TEST_F(MergeJobTest, AnOutputThatIsAnInputIsRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(FolderEntries(dir.path()),
               (QStringList{QStringLiteral("hard.mp3"), QStringLiteral("in.mp3"),
                            QStringLiteral("link.mp3"), QStringLiteral("other.mp3")}));
+
+    // A name of another audio format, as a save dialog may still take it, unless forced.
+    tessaro::JoinRequest request = JoinOf(workspace, dir.filePath(QStringLiteral("book.M4B")));
+    EXPECT_EQ(tessaro::RunMerge(request, host).error,
+              QStringLiteral("Cannot write \"%1\": the output is MP3 audio, which a name ending in "
+                             "\".M4B\" passes off as another format; choose a name ending in "
+                             "\".mp3\".")
+                  .arg(request.output));
+    EXPECT_FALSE(QFile::exists(request.output));
+    request.forceName = true;
+    EXPECT_TRUE(tessaro::RunMerge(request, host).Succeeded());
+    EXPECT_EQ(ReadAll(request.output), Mp3Frame(0x33) + frames);
 }
 
 TEST_F(MergeJobTest, AFailedWriteLeavesTheOldTargetAndNoTemporaryFile) {
@@ -811,7 +824,11 @@ TEST_F(MergeJobTest, CopiedTagsOfManyFramesKeepTheFirstOfEachFieldAndLeaveOutWha
     tessaro::MergeResult result =
         tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
-    EXPECT_TRUE(result.warnings.isEmpty()) << result.warnings.join(u'\n').toStdString();
+    // A warning for each field the inputs disagree on, in the first one's order.
+    ASSERT_EQ(result.warnings.size(), kFields / 2);
+    EXPECT_TRUE(result.warnings.back().startsWith(
+        QStringLiteral("user text \"n%1\" left out: \"wv%1\" in ").arg(kFields - 2)))
+        << result.warnings.back().toStdString();
     shared << QStringLiteral("COMM:=Note") << QStringLiteral("TIT2=Album");
     const QStringList copied = TextFramesOf(output);
     EXPECT_TRUE(copied == shared) << copied.size() << " frames, from "
@@ -833,11 +850,109 @@ TEST_F(MergeJobTest, CopiedTagsOfManyFramesKeepTheFirstOfEachFieldAndLeaveOutWha
         QStringLiteral("Left out the TIT2 frame of the tag of \"%1\": it would take up "
                        "to 268435467 bytes, more than the 268435465 an ID3v2 tag can hold")
             .arg(huge)};
-    EXPECT_EQ(result.warnings, leftOut) << result.warnings.join(u'\n').left(500).toStdString();
+    // Then what the other input holds alone: its user texts and comment.
+    EXPECT_EQ(result.warnings.mid(0, 1), leftOut)
+        << result.warnings.join(u'\n').left(500).toStdString();
+    EXPECT_EQ(result.warnings.size(), kFields + 2);
     EXPECT_EQ(TextFramesOf(output),
               (QStringList{QStringLiteral("TALB=Album"), QStringLiteral("TIT2=Album")}));
     const std::string title = std::get<0>(ReadChaptersAndPictures(output).chapters.at(0));
     EXPECT_TRUE(title == "huge") << title.size() << " bytes";
+}
+
+// A title taken from a file's name leaves out the track number a ripper put in front, for the
+// chapters and the table's title alike; a title from a tag stays as it is. A copied tag names, a
+// warning a frame, what the inputs disagree on or some lack; =first takes the first input's.
+TEST_F(MergeJobTest, TitlesFromNamesLeaveOutTrackNumbersAndCopiedTagsSayWhatTheyLeaveOut) {
+    for (const auto& [name, title] : {std::pair{"01 - Intro.mp3", "Intro"},
+                                      {"02. Morning.mp3", "Morning"},
+                                      {"1-03 Night.mp3", "Night"},
+                                      {"2.11 - Coda.mp3", "Coda"},
+                                      {"05_Finale.mp3", "Finale"},
+                                      {"10 Encore.mp3", "Encore"},
+                                      {"07) Reprise.mp3", "Reprise"},
+                                      {"/shelf/Book 2/004 - Dawn.mp3", "Dawn"},
+                                      // Numbers that belong to the name.
+                                      {"Track 07.mp3", "Track 07"},
+                                      {"7 Seconds.mp3", "7 Seconds"},
+                                      {"1984.mp3", "1984"},
+                                      {"2001 A Space Odyssey.mp3", "2001 A Space Odyssey"},
+                                      {"01.mp3", "01"},
+                                      {"01 - .mp3", "01 - "},
+                                      {"12Monkeys.mp3", "12Monkeys"}}) {
+        EXPECT_EQ(tessaro::FileTitle(QString::fromUtf8(name)), QString::fromUtf8(title)) << name;
+    }
+
+    const std::vector<std::pair<QString, QString>> book{
+        {QStringLiteral("TALB"), QStringLiteral("Notes")},
+        {QStringLiteral("TCON"), QStringLiteral("Speech")}};
+    auto own = book;
+    own.emplace_back(QStringLiteral("TIT2"), QStringLiteral("02 - As Tagged"));
+    own.emplace_back(QStringLiteral("TPE1"), QStringLiteral("Ada Lövelace"));
+    const QString first =
+        TaggedCopy(dir.filePath(QStringLiteral("01 - Intro.mp3")), {book[0], book[1], own[3]});
+    const QString second = TaggedCopy(dir.filePath(QStringLiteral("02 - Tagged.mp3")), own);
+    const QString third =
+        TaggedCopy(dir.filePath(QStringLiteral("1-03 Night.mp3")),
+                   {book[0], {QStringLiteral("TPE1"), QStringLiteral("Ada Lovelace")}});
+    UsePaths({first, second, third});
+    output = dir.filePath(QStringLiteral("01 - Book.mp3"));
+    tessaro::JoinOptions options{.chapters = true};
+    ASSERT_TRUE(tessaro::RunMerge(JoinOf(workspace, output, options), host).Succeeded());
+    const ChapterTables tables = ReadChapterTables(output);
+    ASSERT_EQ(tables.chapters.size(), 3u);
+    EXPECT_EQ(tables.chapters[0].title, "Intro");
+    EXPECT_EQ(tables.chapters[1].title, "02 - As Tagged");
+    EXPECT_EQ(tables.chapters[2].title, "Night");
+    ASSERT_EQ(tables.tables.size(), 1u);
+    EXPECT_EQ(tables.tables[0].title, "Book");
+
+    // The album all share; the artist one spells otherwise, the genre one lacks.
+    options.copyTags = true;
+    tessaro::MergeResult result = tessaro::RunMerge(JoinOf(workspace, output, options), host);
+    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    EXPECT_EQ(result.warnings,
+              (QStringList{QStringLiteral("genre left out: none in \"%1\" differs from \"Speech\" "
+                                          "in \"%2\" and 1 more; --copy-tags=first keeps the "
+                                          "first input's")
+                               .arg(third, first),
+                           QStringLiteral("artist left out: \"Ada Lovelace\" in \"%1\" differs "
+                                          "from \"Ada Lövelace\" in \"%2\" and 1 more; "
+                                          "--copy-tags=first keeps the first input's")
+                               .arg(third, first)}));
+    EXPECT_EQ(TextFramesOf(output),
+              (QStringList{QStringLiteral("TALB=Notes"), QStringLiteral("TIT2=Notes")}));
+    options.copyTagsFirst = true;
+    result = tessaro::RunMerge(JoinOf(workspace, output, options), host);
+    EXPECT_TRUE(result.warnings.isEmpty()) << result.warnings.join(u'\n').toStdString();
+    EXPECT_EQ(TextFramesOf(output),
+              (QStringList{QStringLiteral("TALB=Notes"), QStringLiteral("TCON=Speech"),
+                           QStringLiteral("TPE1=Ada Lövelace"), QStringLiteral("TIT2=Notes")}));
+
+    // Each input its own value: the first three named, the rest counted; long values cut short;
+    // a frame the first input lacks comes in where a later one first holds it.
+    std::vector<tessaro::TaggedInput> inputs;
+    for (int i = 0; i < 7; ++i) {
+        inputs.push_back({QStringLiteral("%1.mp3").arg(i),
+                          {{"COMM", {}, "eng", {QStringLiteral("Episode %1").arg(i % 6)}}}});
+    }
+    inputs[1].frames.push_back({"TPUB", {}, {}, {QString(80, u'x')}});
+    inputs[2].frames.push_back({"TPUB", {}, {}, {QStringLiteral("Verlag")}});
+    const tessaro::CopiedFrames copied = tessaro::CopyFrames(inputs, false);
+    EXPECT_TRUE(copied.frames.empty());
+    EXPECT_EQ(copied.disagreements,
+              (QStringList{QStringLiteral("comment left out: \"Episode 1\" in \"1.mp3\", \"Episode "
+                                          "2\" in \"2.mp3\", \"Episode 3\" in \"3.mp3\", 2 other "
+                                          "values differ from \"Episode 0\" in \"0.mp3\" and 1 "
+                                          "more; --copy-tags=first keeps the first input's"),
+                           QStringLiteral("publisher left out: none in \"0.mp3\" and 4 more, "
+                                          "\"Verlag\" in \"2.mp3\" differ from \"%1\u2026\" in "
+                                          "\"1.mp3\"; --copy-tags=first keeps the first input's")
+                               .arg(QString(60, u'x'))}));
+    const tessaro::CopiedFrames firsts = tessaro::CopyFrames(inputs, true);
+    ASSERT_EQ(firsts.frames.size(), 2u);
+    EXPECT_EQ(firsts.frames[0].text, QStringList{QStringLiteral("Episode 0")});
+    EXPECT_EQ(firsts.frames[1].text, QStringList{QString(80, u'x')});
 }
 
 TEST_F(MergeJobTest, ChaptersFromAChapterFileToOneAndByTitle) {

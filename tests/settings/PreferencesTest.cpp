@@ -96,6 +96,7 @@ TEST_F(PreferencesTest, JoinPreferencesComeFromBothStoresAndTheOptionsLeaveTheFi
                                      .conform = true,
                                      .chaptersByTitle = true,
                                      .copyTags = true,
+                                     .copyTagsFirst = true,
                                      .id3v23 = true};
     // The target is kept while levelling is off, for when it is turned on again.
     const tessaro::JoinOptions coverOnly{.copyCover = true, .levelTarget = -14};
@@ -111,6 +112,7 @@ TEST_F(PreferencesTest, JoinPreferencesComeFromBothStoresAndTheOptionsLeaveTheFi
         EXPECT_EQ(loaded.options.levelTarget, options.levelTarget);
         EXPECT_EQ(loaded.options.conform, options.conform);
         EXPECT_EQ(loaded.options.copyTags, options.copyTags);
+        EXPECT_EQ(loaded.options.copyTagsFirst, options.copyTagsFirst);
         EXPECT_EQ(loaded.options.id3v23, options.id3v23);
         EXPECT_TRUE(loaded.options.coverFile.isEmpty());  // chosen for one join only
         EXPECT_EQ(ReadAll(path), before);
