@@ -22,20 +22,35 @@ StandardPreferencesPage::StandardPreferencesPage(QWidget* parent)
     layout->addWidget(tag);
     auto* joined = new QGroupBox(tr("Joined file:"), this);
     auto* choices = new QVBoxLayout(joined);
+    QHBoxLayout* previous = nullptr;
     for (const tessaro::JoinChoice& choice : tessaro::JoinChoices()) {
-        if (choice.label) {
-            choices->addLayout(AddChoice(choice));
+        if (!choice.label) {
+            continue;
+        }
+        QHBoxLayout* row = AddChoice(choice);
+        // Levelling as one album is a way of levelling: its box stands beside that one's
+        // number, before the stretch behind it.
+        if (previous && std::strcmp(choice.key, "levelAlbum") == 0) {
+            previous->insertLayout(previous->count() - 1, row);
+        } else {
+            choices->addLayout(row);
+            previous = row;
         }
     }
     layout->addWidget(joined);
-    // Chapters grouped by title are chapters first.
-    QCheckBox* byTitle = Box("chaptersByTitle");
-    connect(Box("chapters"), &QCheckBox::toggled, byTitle, &QCheckBox::setEnabled);
-    byTitle->setEnabled(false);
+    // Chapters grouped by title are chapters first, an album levelled is levelled first.
+    EnableWith("chaptersByTitle", "chapters");
+    EnableWith("levelAlbum", "level");
     layout->addStretch();
 }
 
-QLayout* StandardPreferencesPage::AddChoice(const tessaro::JoinChoice& choice) {
+void StandardPreferencesPage::EnableWith(const char* dependent, const char* key) {
+    QCheckBox* box = Box(dependent);
+    connect(Box(key), &QCheckBox::toggled, box, &QCheckBox::setEnabled);
+    box->setEnabled(false);
+}
+
+QHBoxLayout* StandardPreferencesPage::AddChoice(const tessaro::JoinChoice& choice) {
     auto* row = new QHBoxLayout;
     auto* box = new QCheckBox(tr(choice.label));
     row->addWidget(box);

@@ -79,7 +79,7 @@ private Q_SLOTS:
             QTest::keyClick(&sheet, key.toLatin1(), Qt::AltModifier);
             QTRY_VERIFY2(box->isChecked() != was, qPrintable(box->text()));  // an animated click
         }
-        QCOMPARE(keys.size(), 9);
+        QCOMPARE(keys.size(), 10);
     }
 
     void theJoinedFileBoxesAreKeptOnOkAndLeftOnCancel() {
@@ -118,7 +118,7 @@ private Q_SLOTS:
         }
     }
 
-    void theLevelTargetIsShownBesideItsBoxAndKeptOnOkOnly() {
+    void theLevelTargetAndAlbumAreShownBesideTheirBoxAndKeptOnOkOnly() {
         for (const QString& close : {QStringLiteral("OK"), QStringLiteral("Cancel")}) {
             PreferencesDialog sheet;
             sheet.StandardPage().SetPreferences({.options = {.levelTarget = -23.5}});
@@ -140,14 +140,24 @@ private Q_SLOTS:
             QCOMPARE(target->maximum(), 0.0);
             QCOMPARE(target->suffix(), QStringLiteral(" LUFS"));
             QVERIFY(!target->isEnabled());
+            // Then the album's box, beside the target, as much in use.
+            auto* album = qobject_cast<QCheckBox*>(target->nextInFocusChain());
+            QVERIFY(album);
+            QCOMPARE(album->text(), QStringLiteral("Level as one &album"));
+            QVERIFY(album->geometry().left() > target->geometry().right());
+            QVERIFY(album->geometry().top() < target->geometry().center().y() &&
+                    album->geometry().bottom() > target->geometry().center().y());
+            QVERIFY(!album->isEnabled());
             level->click();
-            QVERIFY(target->isEnabled());
+            QVERIFY(target->isEnabled() && album->isEnabled());
+            album->click();
             target->setFocus();
             target->selectAll();
             QTest::keyClicks(target, QStringLiteral("-16"));
             Button(sheet, close)->click();
             const bool kept = close == QLatin1String("OK");
             QCOMPARE(sheet.StandardPage().Preferences().options.level, kept);
+            QCOMPARE(sheet.StandardPage().Preferences().options.levelAlbum, kept);
             QCOMPARE(sheet.StandardPage().Preferences().options.levelTarget, kept ? -16.0 : -23.5);
         }
     }
