@@ -140,8 +140,12 @@ private Q_SLOTS:
             QCOMPARE(target->maximum(), 0.0);
             QCOMPARE(target->suffix(), QStringLiteral(" LUFS"));
             QVERIFY(!target->isEnabled());
-            // Then the album's box, beside the target, as much in use.
-            auto* album = qobject_cast<QCheckBox*>(target->nextInFocusChain());
+            // Then, past the target's own line edit, the album's box beside it, as much in use.
+            QWidget* next = target->nextInFocusChain();
+            while (next->parentWidget() == target) {
+                next = next->nextInFocusChain();
+            }
+            auto* album = qobject_cast<QCheckBox*>(next);
             QVERIFY(album);
             QCOMPARE(album->text(), QStringLiteral("Level as one &album"));
             QVERIFY(album->geometry().left() > target->geometry().right());
