@@ -223,6 +223,8 @@ public:
     const QCommandLineOption& chapters = Choice("chapters");
     const QCommandLineOption& copyCover = Choice("copy-cover");
     const QCommandLineOption& chapterFormat = Choice("chapter-format");
+    const QCommandLineOption& level = Choice("level");
+    const QCommandLineOption& levelMode = Choice("level-mode");
 
     void AddTo(QCommandLineParser& parser) const {
         parser.addOptions({output, workspaceFile, quiet, tag, album, artist, title, year, comment,
@@ -379,6 +381,9 @@ QString MissingOrClashing(const QCommandLineParser& parser, const Options& optio
     }
     if (parser.isSet(options.chapters) && parser.isSet(options.chapterFile)) {
         return QStringLiteral("give either --chapters or --chapter-file FILE, not both");
+    }
+    if (parser.isSet(options.levelMode) && !parser.isSet(options.level)) {
+        return QStringLiteral("--level-mode says how --level levels: give both");
     }
     return BatchMisuse(parser, options);
 }

@@ -23,23 +23,37 @@ StandardPreferencesPage::StandardPreferencesPage(QWidget* parent)
     layout->addWidget(tag);
     auto* joined = new QGroupBox(tr("Joined file:"), this);
     auto* choices = new QVBoxLayout(joined);
+    QHBoxLayout* previous = nullptr;
     for (const tessaro::JoinChoice& choice : tessaro::JoinChoices()) {
-        if (choice.label) {
-            choices->addLayout(AddChoice(choice));
+        if (!choice.label) {
+            continue;
+        }
+        QHBoxLayout* row = AddChoice(choice);
+        // Levelling as one album is a way of levelling: its box stands beside that one's
+        // number, before the stretch behind it.
+        if (previous && std::strcmp(choice.key, "levelAlbum") == 0) {
+            previous->insertLayout(previous->count() - 1, row);
+        } else {
+            choices->addLayout(row);
+            previous = row;
         }
     }
     layout->addWidget(joined);
-    // Chapters grouped by title are chapters first, and the first input's values a copied tag.
-    for (const auto& [choice, within] :
-         {std::pair{"chaptersByTitle", "chapters"}, {"copyTagsFirst", "copyTags"}}) {
-        QCheckBox* box = Box(choice);
-        connect(Box(within), &QCheckBox::toggled, box, &QCheckBox::setEnabled);
-        box->setEnabled(false);
-    }
+    // Chapters grouped by title are chapters first, the first input's values a copied
+    // tag, an album levelled is levelled first.
+    EnableWith("chaptersByTitle", "chapters");
+    EnableWith("copyTagsFirst", "copyTags");
+    EnableWith("levelAlbum", "level");
     layout->addStretch();
 }
 
-QLayout* StandardPreferencesPage::AddChoice(const tessaro::JoinChoice& choice) {
+void StandardPreferencesPage::EnableWith(const char* dependent, const char* key) {
+    QCheckBox* box = Box(dependent);
+    connect(Box(key), &QCheckBox::toggled, box, &QCheckBox::setEnabled);
+    box->setEnabled(false);
+}
+
+QHBoxLayout* StandardPreferencesPage::AddChoice(const tessaro::JoinChoice& choice) {
     auto* row = new QHBoxLayout;
     auto* box = new QCheckBox(tr(choice.label));
     row->addWidget(box);

@@ -7,7 +7,7 @@
 
 class QCheckBox;
 class QDoubleSpinBox;
-class QLayout;
+class QHBoxLayout;
 
 namespace tessaro {
 
@@ -44,7 +44,10 @@ private:
     };
 
     // The row of the choice's box, and of the number it carries beside it.
-    QLayout* AddChoice(const tessaro::JoinChoice& choice);
+    QHBoxLayout* AddChoice(const tessaro::JoinChoice& choice);
+    // Makes the box of the choice kept under `dependent` usable only while the one under `key`
+    // is ticked.
+    void EnableWith(const char* dependent, const char* key);
     // The box of the choice kept under `key`.
     QCheckBox* Box(const char* key) const;
 

@@ -1,8 +1,10 @@
 #include "merge/GainEdit.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "io/Files.h"
+#include "merge/JoinOptions.h"
 #include "merge/JoinPlan.h"
 #include "merge/Loudness.h"
 #include "mp3/LayerIII.h"
@@ -10,10 +12,12 @@
 
 namespace tessaro {
 
-int GainEdit::Settle(const PlannedInput& input, const InputLoudness& loudness, double target,
-                     QStringList* warnings) {
-    bool heldBack = false;
-    const int gain = GainSteps(loudness, target, &heldBack);
+namespace {
+
+// The `gain` steps levelling settled for `input`, or none where its frames carry no gain, with a
+// warning then.
+int Carried(const PlannedInput& input, const InputLoudness& loudness, int gain,
+            QStringList* warnings) {
     // A re-encoded input, of whatever layer, takes its gain in its encoding.
     if (gain != 0 && !loudness.layerIII && !input.reencode) {
         *warnings << QStringLiteral(
@@ -22,12 +26,48 @@ int GainEdit::Settle(const PlannedInput& input, const InputLoudness& loudness, d
                          .arg(Quoted(input.path));
         return 0;
     }
+    return gain;
+}
+
+// The album's gain, with a warning naming the input of the highest peak when that held it back.
+int AlbumGain(const std::vector<PlannedInput>& inputs, const std::vector<InputLoudness>& loudness,
+              double target, QStringList* warnings) {
+    bool heldBack = false;
+    const int gain = AlbumGainSteps(loudness, target, &heldBack);
     if (heldBack) {
-        *warnings << QStringLiteral("%1 was made %2 dB louder only, as more would clip its peaks")
-                         .arg(Quoted(input.path))
-                         .arg(GainDb(gain), 0, 'f', 1);
+        const auto loudest = std::max_element(
+            loudness.begin(), loudness.end(),
+            [](const InputLoudness& a, const InputLoudness& b) { return a.peak < b.peak; });
+        *warnings << QStringLiteral(
+                         "The inputs were made %1 dB louder only, as more would clip the peaks "
+                         "of %2")
+                         .arg(GainDb(gain), 0, 'f', 1)
+                         .arg(Quoted(inputs[size_t(loudest - loudness.begin())].path));
     }
     return gain;
+}
+
+}  // namespace
+
+std::vector<int> GainEdit::Settle(const std::vector<PlannedInput>& inputs,
+                                  const std::vector<InputLoudness>& loudness,
+                                  const JoinOptions& options, QStringList* warnings) {
+    const double target = options.levelTarget;
+    const int album = options.levelAlbum ? AlbumGain(inputs, loudness, target, warnings) : 0;
+    std::vector<int> steps;
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        bool heldBack = false;
+        const int wanted = options.levelAlbum ? album : GainSteps(loudness[i], target, &heldBack);
+        steps.push_back(Carried(inputs[i], loudness[i], wanted, warnings));
+        // Unless it keeps its own level anyway.
+        if (heldBack && steps.back() == wanted) {
+            *warnings << QStringLiteral(
+                             "%1 was made %2 dB louder only, as more would clip its peaks")
+                             .arg(Quoted(inputs[i].path))
+                             .arg(GainDb(wanted), 0, 'f', 1);
+        }
+    }
+    return steps;
 }
 
 FrameView GainEdit::Levelled(const FrameView& frame, int gain, bool firstOfFile) {

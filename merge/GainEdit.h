@@ -10,16 +10,19 @@
 namespace tessaro {
 
 struct InputLoudness;
+struct JoinOptions;
 struct PlannedInput;
 
 // How levelling changes an input without decoding it: the global_gain of each of its Layer III
 // frames raised or lowered by whole steps of 1.5 dB.
 class GainEdit {
 public:
-    // The gain steps `input` gets by its `loudness`, aiming at `target` LUFS, with a warning in
-    // *warnings when they are fewer than it needs or its frames carry none.
-    static int Settle(const PlannedInput& input, const InputLoudness& loudness, double target,
-                      QStringList* warnings);
+    // The gain steps each of `inputs` gets by its `loudness`, aiming at the options' target
+    // LUFS, each alone or all as one album as they ask, with a warning in *warnings for gain held
+    // back lest peaks clip and for each input whose frames carry none.
+    static std::vector<int> Settle(const std::vector<PlannedInput>& inputs,
+                                   const std::vector<InputLoudness>& loudness,
+                                   const JoinOptions& options, QStringList* warnings);
     // The frame `gain` steps louder; an encoder's header frame and frames of other layers as they
     // are. Copies lie one behind the other in blocks of their own, so that the writer takes them
     // in runs, as it takes frames as read.

@@ -96,16 +96,16 @@ bool Join::Level() {
         return false;
     }
     progress.Report(plan.Total(), result.written);
-    std::vector<int> steps;
-    for (size_t i = 0; i < plan.inputs.size(); ++i) {
-        const InputLoudness& loudness = pass.Results()[i];
+    for (const InputLoudness& loudness : pass.Results()) {
         if (!loudness.failure.isEmpty()) {
             return Fail(loudness.failure);
         }
-        plan.inputs[i].gainSteps =
-            GainEdit::Settle(plan.inputs[i], loudness, options.levelTarget, &result.warnings);
-        steps.push_back(plan.inputs[i].gainSteps);
-        if (steps.back() != 0) {
+    }
+    const std::vector<int> steps =
+        GainEdit::Settle(plan.inputs, pass.Results(), options, &result.warnings);
+    for (size_t i = 0; i < plan.inputs.size(); ++i) {
+        plan.inputs[i].gainSteps = steps[i];
+        if (steps[i] != 0) {
             stream.GainChanged();
         }
     }

@@ -184,6 +184,25 @@ const std::vector<JoinChoice>& JoinChoices() {
                               .unit = "LUFS",
                               .read = ReadNumber<&JoinOptions::levelTarget>,
                               .write = WriteNumber<&JoinOptions::levelTarget>}},
+        {.option = "level-mode",
+         .help = QT_TRANSLATE_NOOP(
+             "TessaroJoin",
+             "With --level: track (as without this option) levels each input alone; album "
+             "gives every input the one gain that brings the whole join, gated over all inputs "
+             "as ReplayGain's album gain is, nearest to the target, less where more would clip "
+             "the highest peak. An album's quiet pieces stay as much quieter as they were."),
+         .label = QT_TRANSLATE_NOOP("tessaro::StandardPreferencesPage", "Level as one &album"),
+         .key = "levelAlbum",
+         .isOn = IsOn<&JoinOptions::levelAlbum>,
+         .turn = Turn<&JoinOptions::levelAlbum>,
+         // The option given turns the choice on; its word says whether it stays on.
+         .value = ChoiceValue{.kind = ChoiceValue::Kind::Word,
+                              .name = "MODE",
+                              .words = {QStringLiteral("track"), QStringLiteral("album")},
+                              .write =
+                                  [](JoinOptions& options, const QString& value) {
+                                      options.levelAlbum = value == QLatin1String("album");
+                                  }}},
         {.option = "conform",
          .help = QT_TRANSLATE_NOOP(
              "TessaroJoin",

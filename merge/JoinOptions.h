@@ -31,6 +31,9 @@ struct JoinOptions {
     // the inputs' levels stay as they are.
     bool level = false;
     double levelTarget = kReferenceLoudness;
+    // With level: the inputs as one album, all given the one gain that brings the whole join
+    // nearest to `levelTarget`, so that they stay as loud against each other as they were.
+    bool levelAlbum = false;
     // Inputs whose format differs from the first one's are decoded and encoded anew in its
     // format; the others are copied as ever.
     bool conform = false;

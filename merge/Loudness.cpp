@@ -266,6 +266,10 @@ int GainSteps(const InputLoudness& loudness, double target, bool* heldBack) {
     return steps;
 }
 
+int AlbumGainSteps(const std::vector<InputLoudness>& inputs, double target, bool* heldBack) {
+    return GainSteps(JoinedLoudness(inputs, std::vector<int>(inputs.size(), 0)), target, heldBack);
+}
+
 InputLoudness JoinedLoudness(const std::vector<InputLoudness>& inputs,
                              const std::vector<int>& steps) {
     InputLoudness joined;

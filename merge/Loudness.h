@@ -44,6 +44,12 @@ double GainDb(int steps);
 // LUFS, fewer while its peak would go above full scale (then *heldBack is set).
 int GainSteps(const InputLoudness& loudness, double target, bool* heldBack);
 
+// The whole number of gain steps that brings the inputs played one after the other, as one
+// album, nearest to `target` LUFS (gated over the blocks of all of them, as ReplayGain's album
+// gain is), fewer while the highest of their peaks would go above full scale (then *heldBack is
+// set).
+int AlbumGainSteps(const std::vector<InputLoudness>& inputs, double target, bool* heldBack);
+
 // The loudness and peak of the inputs played one after the other, each `steps[i]` gain steps
 // louder: the gating over the blocks of all of them, as a meter of the joined audio gates.
 InputLoudness JoinedLoudness(const std::vector<InputLoudness>& inputs,

@@ -74,13 +74,32 @@ TEST_F(TessaroJoinTest, HelpExplainsEveryOption) {
     EXPECT_EQ(run.exitCode, 0);
     // Each where the list of options names it, "-o, --output" as one: "-o" alone would be found
     // inside "--output", and "--tag" inside another option's explanation.
-    for (
-        const char* option :
-        {"-o, --output",     "-w, --workspace",   "-q, --quiet",  "--tag",     "--album",
-         "--artist",         "--title",           "--year",       "--comment", "--genre",
-         "--album-artist",   "--composer",        "--copy-tags",  "--id3v2.3", "--chapters[=title]",
-         "--chapter-file",   "--export-chapters", "--copy-cover", "--cover",   "--seamless",
-         "--chapter-format", "--level[=LUFS]",    "--conform",    "--sort",    "INPUT"}) {
+    for (const char* option : {"-o, --output",
+                               "-w, --workspace",
+                               "-q, --quiet",
+                               "--tag",
+                               "--album",
+                               "--artist",
+                               "--title",
+                               "--year",
+                               "--comment",
+                               "--genre",
+                               "--album-artist",
+                               "--composer",
+                               "--copy-tags",
+                               "--id3v2.3",
+                               "--chapters[=title]",
+                               "--chapter-file",
+                               "--export-chapters",
+                               "--copy-cover",
+                               "--cover",
+                               "--seamless",
+                               "--chapter-format",
+                               "--level[=LUFS]",
+                               "--level-mode",
+                               "--conform",
+                               "--sort",
+                               "INPUT"}) {
         const QRegularExpression listed(QStringLiteral("^  %1( |=|\\[|$)")
                                             .arg(QRegularExpression::escape(QLatin1String(option))),
                                         QRegularExpression::MultilineOption);
@@ -563,6 +582,30 @@ TEST_F(TessaroJoinTest, LevelTakesItsTargetOrAimsAtTheReference) {
         Join({QStringLiteral("-o"), output, cbr, QStringLiteral("--"), QStringLiteral("--level")});
     EXPECT_TRUE(run.err.contains(QStringLiteral("Skipped \"--level\"")));
     EXPECT_FALSE(ReadAll(output).contains("REPLAYGAIN_TRACK_GAIN"));
+}
+
+TEST_F(TessaroJoinTest, LevelModeTrackIsTheDefaultAndAlbumNeedsLevel) {
+    QByteArrayList joined;
+    for (const QStringList& mode :
+         {QStringList{}, QStringList{QStringLiteral("--level-mode=track")},
+          QStringList{QStringLiteral("--level-mode"), QStringLiteral("album")}}) {
+        const JoinRun run = Join(mode + QStringList{QStringLiteral("--level"), QStringLiteral("-q"),
+                                                    QStringLiteral("-o"), output, cbr, vbr});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        joined << ReadAll(output);
+    }
+    EXPECT_EQ(joined[1], joined[0]);
+    EXPECT_NE(joined[2], joined[0]) << "the quieter input no longer brought up alone";
+    for (const auto& [arguments, complaint] :
+         {std::pair{QStringList{QStringLiteral("--level-mode=album")},
+                    "--level-mode says how --level levels: give both"},
+          {QStringList{QStringLiteral("--level"), QStringLiteral("--level-mode=loud")},
+           "--level-mode needs \"track\" or \"album\", not \"loud\""}}) {
+        const JoinRun run = Join(arguments + QStringList{QStringLiteral("-o"), output, cbr});
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.err.startsWith(QStringLiteral("tessaro-join: %1\n").arg(complaint)))
+            << run.err.toStdString();
+    }
 }
 
 TEST_F(TessaroJoinTest, ChaptersByTitleFromAFileAndToOne) {

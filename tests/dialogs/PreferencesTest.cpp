@@ -125,7 +125,7 @@ private Q_SLOTS:
         }
     }
 
-    void theLevelTargetIsShownBesideItsBoxAndKeptOnOkOnly() {
+    void theLevelTargetAndAlbumAreShownBesideTheirBoxAndKeptOnOkOnly() {
         for (const QString& close : {QStringLiteral("OK"), QStringLiteral("Cancel")}) {
             PreferencesDialog sheet;
             sheet.StandardPage().SetPreferences({.options = {.levelTarget = -23.5}});
@@ -147,14 +147,28 @@ private Q_SLOTS:
             QCOMPARE(target->maximum(), 0.0);
             QCOMPARE(target->suffix(), QStringLiteral(" LUFS"));
             QVERIFY(!target->isEnabled());
+            // Then, past the target's own line edit, the album's box beside it, as much in use.
+            QWidget* next = target->nextInFocusChain();
+            while (next->parentWidget() == target) {
+                next = next->nextInFocusChain();
+            }
+            auto* album = qobject_cast<QCheckBox*>(next);
+            QVERIFY(album);
+            QCOMPARE(album->text(), QStringLiteral("Level as one &album"));
+            QVERIFY(album->geometry().left() > target->geometry().right());
+            QVERIFY(album->geometry().top() < target->geometry().center().y() &&
+                    album->geometry().bottom() > target->geometry().center().y());
+            QVERIFY(!album->isEnabled());
             level->click();
-            QVERIFY(target->isEnabled());
+            QVERIFY(target->isEnabled() && album->isEnabled());
+            album->click();
             target->setFocus();
             target->selectAll();
             QTest::keyClicks(target, QStringLiteral("-16"));
             Button(sheet, close)->click();
             const bool kept = close == QLatin1String("OK");
             QCOMPARE(sheet.StandardPage().Preferences().options.level, kept);
+            QCOMPARE(sheet.StandardPage().Preferences().options.levelAlbum, kept);
             QCOMPARE(sheet.StandardPage().Preferences().options.levelTarget, kept ? -16.0 : -23.5);
         }
     }

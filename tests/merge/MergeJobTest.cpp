@@ -1803,6 +1803,76 @@ TEST_F(MergeJobTest, LevellingMeasuresClipsAndTheJoinedFileAsTheyAreHeard) {
     EXPECT_LT(pass.BytesDone(), QFileInfo(minute).size());
 }
 
+TEST_F(MergeJobTest, LevellingAsOneAlbumKeepsThePiecesApartAndTheWholeAtTheTarget) {
+    // An album's loud piece of 5 s at -21.5 LUFS and its quiet one of 10 s at -33.5: gated
+    // together, as the whole is heard, they measure -25.75 LUFS; the mean of the two, or of their
+    // energies with the lengths left out, would be 1.5 LU or more away.
+    const Encoding cbr{"CBR", false, 2, 44100};
+    const size_t loudLength = 220500, quietLength = 441000;
+    const auto at = [&](double lufs, size_t length, float click) {
+        const std::vector<float> recording = Recording(0, int(length));
+        const double own = Lufs(recording, 4410, length - 4410);
+        std::vector<float> piece = Scaled(recording, std::pow(10, (lufs - own) / 20));
+        for (size_t i = 44100; click > 0 && i < piece.size(); i += 88200) {
+            piece[i] = click;
+        }
+        return EncodeWithLame(piece, cbr);
+    };
+    const QString loud = Write(QStringLiteral("loud.mp3"), at(-21.5, loudLength, 0));
+    const auto levels = [&](const std::vector<float>& joined) {
+        return std::pair{Lufs(joined, 4410, loudLength - 4410),
+                         Lufs(joined, loudLength + 4410, loudLength + quietLength - 4410)};
+    };
+    for (const float click : {0.6f, 0.0f}) {
+        // Clicks in the quiet piece hold the whole album back.
+        const QString quiet = Write(QStringLiteral("quiet.mp3"), at(-33.5, quietLength, click));
+        UsePaths({loud, quiet});
+        std::vector<float> alone = DecodeAsPlayers(loud, cbr);
+        const std::vector<float> second = DecodeAsPlayers(quiet, cbr);
+        alone.insert(alone.end(), second.begin(), second.end());
+        const auto [loudAlone, quietAlone] = levels(alone);
+        // LAME's encoding takes 0.4 LU off each.
+        ASSERT_NEAR(loudAlone, -21.5, 0.6);
+        ASSERT_NEAR(quietAlone, -33.5, 0.6);
+        for (const bool seamless : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "clicks " << click << ", seamless " << seamless);
+            const tessaro::MergeResult result = tessaro::RunMerge(
+                JoinOf(workspace, output, {.seamless = seamless, .level = true, .levelAlbum = true},
+                       writeTag),
+                host);
+            ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+            const std::vector<float> joined = DecodeAsPlayers(output, cbr);
+            const auto [loudJoined, quietJoined] = levels(joined);
+            EXPECT_NEAR(loudJoined - quietJoined, loudAlone - quietAlone, 0.3);
+            const double whole = Lufs(joined, 0, joined.size() / 2);
+            EXPECT_NEAR(TrackGain(output), -18 - whole, 0.3);
+            EXPECT_EQ(Clipped(joined), 0u);
+            if (click == 0) {
+                EXPECT_NEAR(whole, -18, 0.8);  // within half a step
+                EXPECT_TRUE(result.warnings.isEmpty()) << result.warnings.join(' ').toStdString();
+                continue;
+            }
+            // Held back by the clicks' peak, which nearly reaches full scale once levelled.
+            EXPECT_LT(whole, -18 - 0.8);
+            ASSERT_EQ(result.warnings.size(), 1);
+            EXPECT_TRUE(result.warnings[0].startsWith(QStringLiteral("The inputs were made ")));
+            EXPECT_TRUE(result.warnings[0].endsWith(QStringLiteral("quiet.mp3\"")));
+            float peak = 0;
+            for (const float sample : joined) {
+                peak = std::max(peak, std::abs(sample));
+            }
+            EXPECT_GT(peak, 0.84f);
+        }
+    }
+    // Each piece alone, as ever: the quiet one comes up as far as the loud one.
+    const tessaro::MergeResult result =
+        tessaro::RunMerge(JoinOf(workspace, output, {.level = true}, writeTag), host);
+    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    const auto [loudJoined, quietJoined] = levels(DecodeAsPlayers(output, cbr));
+    EXPECT_NEAR(loudJoined, -18, 0.8);
+    EXPECT_NEAR(quietJoined, -18, 0.8);
+}
+
 TEST_F(MergeJobTest, ReEncodedInputsAreLevelledAsTheyWillBeHeard) {
     // Each misfit is mixed to the first input's channels (stereo to mono, mono to both) or is of
     // Layer II: its gain is planned for the audio its encoding makes, and given there.

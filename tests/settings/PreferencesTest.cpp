@@ -93,6 +93,7 @@ TEST_F(PreferencesTest, JoinPreferencesComeFromBothStoresAndTheOptionsLeaveTheFi
                                      .seamless = true,
                                      .level = true,
                                      .levelTarget = -23.5,
+                                     .levelAlbum = true,
                                      .conform = true,
                                      .chaptersByTitle = true,
                                      .copyTags = true,
@@ -110,6 +111,7 @@ TEST_F(PreferencesTest, JoinPreferencesComeFromBothStoresAndTheOptionsLeaveTheFi
         EXPECT_EQ(loaded.options.seamless, options.seamless);
         EXPECT_EQ(loaded.options.level, options.level);
         EXPECT_EQ(loaded.options.levelTarget, options.levelTarget);
+        EXPECT_EQ(loaded.options.levelAlbum, options.levelAlbum);
         EXPECT_EQ(loaded.options.conform, options.conform);
         EXPECT_EQ(loaded.options.copyTags, options.copyTags);
         EXPECT_EQ(loaded.options.copyTagsFirst, options.copyTagsFirst);
