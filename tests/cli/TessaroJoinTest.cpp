@@ -79,7 +79,7 @@ TEST_F(TessaroJoinTest, HelpExplainsEveryOption) {
           "--artist",       "--title",           "--year",       "--comment", "--genre",
           "--album-artist", "--composer",        "--copy-tags",  "--id3v2.3", "--chapters[=title]",
           "--chapter-file", "--export-chapters", "--copy-cover", "--cover",   "--seamless",
-          "--level[=LUFS]", "--conform",         "--sort",       "INPUT"}) {
+          "--level[=LUFS]", "--conform",         "--sort",       "INPUT",     "--gap <SECONDS>"}) {
         const QRegularExpression listed(
             QStringLiteral("^  %1( |=|$)").arg(QRegularExpression::escape(QLatin1String(option))),
             QRegularExpression::MultilineOption);
@@ -471,18 +471,28 @@ TEST_F(TessaroJoinTest, ChoiceValuesAreCheckedAndRefusedAsBefore) {
          {std::pair{"--level=0.5", "--level needs a loudness in LUFS from -70 to 0, not \"0.5\""},
           {"--level=-70.5", "--level needs a loudness in LUFS from -70 to 0, not \"-70.5\""},
           {"--level=", "--level needs a loudness in LUFS from -70 to 0, not \"\""},
-          {"--chapters=each", "--chapters takes no value or \"title\", not \"each\""}}) {
+          {"--chapters=each", "--chapters takes no value or \"title\", not \"each\""},
+          {"--gap=-0.5", "--gap needs seconds from 0 to 60, not \"-0.5\""},
+          {"--gap=60.01", "--gap needs seconds from 0 to 60, not \"60.01\""},
+          {"--gap=1s", "--gap needs seconds from 0 to 60, not \"1s\""}}) {
         const JoinRun run = Join({QLatin1String(argument), QStringLiteral("-o"), output, cbr});
         EXPECT_EQ(run.exitCode, 2) << argument;
         EXPECT_TRUE(run.err.startsWith(QStringLiteral("tessaro-join: %1\n").arg(complaint)))
             << run.err.toStdString();
     }
     // The range's ends are in it; an empty value of --chapters is none.
-    for (const char* argument : {"--level=-70", "--level=0", "--chapters="}) {
+    for (const char* argument :
+         {"--level=-70", "--level=0", "--chapters=", "--gap=0", "--gap=60"}) {
         const JoinRun run = Join(
             {QLatin1String(argument), QStringLiteral("-q"), QStringLiteral("-o"), output, cbr});
         EXPECT_EQ(run.exitCode, 0) << argument << run.err.toStdString();
     }
+    // A number behind --gap is its value: half a second of frames between the two inputs.
+    const JoinRun gapped = Join({QStringLiteral("--gap"), QStringLiteral("0.5"),
+                                 QStringLiteral("-q"), QStringLiteral("-o"), output, cbr, cbr});
+    ASSERT_EQ(gapped.exitCode, 0) << gapped.err.toStdString();
+    const quint32 frames = BigEndian(ReadAll(cbr), 36 + 8);
+    EXPECT_NEAR(double(BigEndian(ReadAll(output), 36 + 8)), 2.0 * frames + 0.5 / 0.026, 2);
 }
 
 TEST_F(TessaroJoinTest, AChapterExportThatWouldFailOrReplaceAFileOfTheRunIsRefusedFirst) {
