@@ -390,10 +390,10 @@ bool Join::WriteGap(const mp3::StreamReader& reader, const std::optional<Encoder
     QString failure;
     const std::vector<FrameView> frames =
         gap.Between(chapterClock.HeardSilence(reader, own), &failure);
-    const double before = stream.Duration();
     if (!failure.isEmpty()) {
         return Fail(failure);
     }
+    const double before = stream.Duration();
     if (!WriteViews(frames)) {
         return false;
     }
