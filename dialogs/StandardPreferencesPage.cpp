@@ -5,6 +5,7 @@
 #include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QVBoxLayout>
 #include <cstring>
 #include <utility>
@@ -55,19 +56,25 @@ void StandardPreferencesPage::EnableWith(const char* dependent, const char* key)
 
 QHBoxLayout* StandardPreferencesPage::AddChoice(const tessaro::JoinChoice& choice) {
     auto* row = new QHBoxLayout;
-    auto* box = new QCheckBox(tr(choice.label));
-    row->addWidget(box);
+    // A choice that is its value alone is labelled, not turned on and off.
+    QCheckBox* box = choice.turn ? new QCheckBox(tr(choice.label)) : nullptr;
+    QLabel* label = box ? nullptr : new QLabel(tr(choice.label));
+    row->addWidget(box ? static_cast<QWidget*>(box) : label);
     QDoubleSpinBox* number = nullptr;
     if (const tessaro::ChoiceValue* value = choice.WindowValue();
         value && value->kind == tessaro::ChoiceValue::Kind::Number) {
         number = new QDoubleSpinBox;
         number->setRange(value->lowest, value->highest);
-        number->setDecimals(1);
+        number->setDecimals(value->decimals);
         number->setSuffix(QLatin1Char(' ') + QLatin1String(value->unit));
-        number->setAccessibleName(box->text().remove(QLatin1Char('&')));
-        // Used only while the choice is on.
-        number->setEnabled(false);
-        connect(box, &QCheckBox::toggled, number, &QWidget::setEnabled);
+        number->setAccessibleName(tr(choice.label).remove(QLatin1Char('&')));
+        if (box) {
+            // Used only while the choice is on.
+            number->setEnabled(false);
+            connect(box, &QCheckBox::toggled, number, &QWidget::setEnabled);
+        } else {
+            label->setBuddy(number);
+        }
         row->addWidget(number);
         row->addStretch();
     }
@@ -77,7 +84,7 @@ QHBoxLayout* StandardPreferencesPage::AddChoice(const tessaro::JoinChoice& choic
 
 QCheckBox* StandardPreferencesPage::Box(const char* key) const {
     for (const Offered& offered : m_offered) {
-        if (std::strcmp(offered.choice->key, key) == 0) {
+        if (offered.choice->key && std::strcmp(offered.choice->key, key) == 0) {
             return offered.box;
         }
     }
@@ -88,7 +95,9 @@ void StandardPreferencesPage::SetPreferences(const tessaro::JoinPreferences& pre
     m_preferences = preferences;
     m_saveID3TagBox->setChecked(preferences.saveID3Tag);
     for (const Offered& offered : m_offered) {
-        offered.box->setChecked(offered.choice->isOn(preferences.options));
+        if (offered.box) {
+            offered.box->setChecked(offered.choice->isOn(preferences.options));
+        }
         if (offered.number) {
             offered.number->setValue(offered.choice->value->read(preferences.options).toDouble());
         }
@@ -98,7 +107,9 @@ void StandardPreferencesPage::SetPreferences(const tessaro::JoinPreferences& pre
 void StandardPreferencesPage::UpdateData() {
     m_preferences.saveID3Tag = m_saveID3TagBox->isChecked();
     for (const Offered& offered : m_offered) {
-        offered.choice->turn(m_preferences.options, offered.box->isChecked());
+        if (offered.box) {
+            offered.choice->turn(m_preferences.options, offered.box->isChecked());
+        }
         if (offered.number) {
             offered.choice->value->write(m_preferences.options,
                                          QString::number(offered.number->value()));

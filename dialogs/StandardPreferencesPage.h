@@ -15,7 +15,8 @@ struct JoinChoice;
 
 // The "Standard" page of the preferences: whether the merged file gets the main ID3 tag, and
 // a box for each of the choices of what else the joined file carries (tessaro::JoinChoices), with
-// a spin box beside it for the number it carries, if any.
+// a spin box beside it for the number it carries, if any; a choice that is a number alone is a
+// labelled spin box.
 class StandardPreferencesPage : public QWidget {
     Q_OBJECT
 
@@ -39,7 +40,7 @@ private:
     // A choice the window offers, as the page shows it.
     struct Offered {
         const tessaro::JoinChoice* choice;
-        QCheckBox* box;
+        QCheckBox* box;          // null for a choice that is its value alone
         QDoubleSpinBox* number;  // of the value it carries; null for none
     };
 

@@ -54,10 +54,13 @@ bool ChapterClock::StartsChapter(const QString& title) const {
            (!options.chaptersByTitle || chapters.empty() || chapters.back().title != title);
 }
 
-// Where the audio of the input starts: behind its own encoder's silence, or, where a seam joins
-// it, where the earlier input's audio ends, less the seam's shift.
-double ChapterClock::AudioStart(double framesStart, const mp3::StreamReader& reader,
-                                const std::optional<EncoderSilence>& own, const SeamMaker& seams) {
+double ChapterClock::HeardSilence(const mp3::StreamReader& reader,
+                                  const std::optional<EncoderSilence>& own) const {
+    return earlierTail + LeadSeconds(Told(reader, own).delay, reader.Header().GetSampleRate());
+}
+
+SeamInput ChapterClock::Told(const mp3::StreamReader& reader,
+                             const std::optional<EncoderSilence>& own) {
     SeamInput told;
     if (own) {
         told.delay = own->delay;
@@ -65,11 +68,21 @@ double ChapterClock::AudioStart(double framesStart, const mp3::StreamReader& rea
     } else {
         ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
     }
+    return told;
+}
+
+// Where the audio of the input starts: behind its own encoder's silence, or, where a seam joins
+// it, where the earlier input's audio ends, less the seam's shift, behind the silence it puts
+// between them.
+double ChapterClock::AudioStart(double framesStart, const mp3::StreamReader& reader,
+                                const std::optional<EncoderSilence>& own, const SeamMaker& seams) {
+    const SeamInput told = Told(reader, own);
     const double rate = reader.Header().GetSampleRate();
     const double lead = LeadSeconds(told.delay, rate);
     firstLead = firstLead < 0 ? lead : firstLead;
     const double start =
-        seams.Seamed() ? framesStart - earlierTail - seams.Shift() / rate : framesStart + lead;
+        seams.Seamed() ? framesStart - earlierTail + double(seams.Silence() - seams.Shift()) / rate
+                       : framesStart + lead;
     // Taken in whole by the next seam, its frames are still counted, its silence not.
     earlierTail = seams.Absorbing() ? earlierTail + double(told.delay + told.padding) / rate
                                     : TailSeconds(told.padding, rate);

@@ -36,12 +36,20 @@ public:
     // around it, known whether or not its frames have room to tell it.
     void StartInput(const QString& title, double framesStart, const mp3::StreamReader& reader,
                     const std::optional<EncoderSilence>& own, const SeamMaker& seams);
+    // Seconds of the encoders' silence heard between the audio of the input joined last and
+    // that of the input about to be taken, were their frames to follow one another; `reader`
+    // and `own` as StartInput takes them.
+    double HeardSilence(const mp3::StreamReader& reader,
+                        const std::optional<EncoderSilence>& own) const;
     // Ends the last chapter where the audio ends, in a join of `seconds` whose last frames, where
     // a seam ends it, hold `lastPadding` samples of padding (-1 otherwise) at `rate`.
     void End(double seconds, qint32 lastPadding, double rate);
 
 private:
     bool StartsChapter(const QString& title) const;
+    // The encoder's silence around the input's audio, -1 where it is not told.
+    static SeamInput Told(const mp3::StreamReader& reader,
+                          const std::optional<EncoderSilence>& own);
     double AudioStart(double framesStart, const mp3::StreamReader& reader,
                       const std::optional<EncoderSilence>& own, const SeamMaker& seams);
 

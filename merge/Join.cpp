@@ -20,7 +20,7 @@ Join::Join(const JoinRequest& request, MergeHost& host, std::optional<mp3::Pictu
       plan(request.inputs),
       output(outputPath),
       spill(outputPath),
-      seams(options.seamless, false) {
+      seams(options.seamless, false, options.gapSeconds) {
     tag.picture = std::move(cover);
     progress.AddPassBytes(options.level ? plan.Total() : 0);
 }
@@ -31,19 +31,22 @@ bool Join::Plan() {
     }
     // Re-encoding judges every frame's format; a chapter file is checked against the end.
     const bool everyFrame = options.conform || !options.chapterFile.isEmpty();
-    if (everyFrame || options.chapters || options.copyCover || options.copyTags) {
+    if (everyFrame || options.chapters || options.copyCover || options.copyTags || gap.On()) {
         QString failure;
         if (!plan.Look(
                 everyFrame, [this] { return host.MergeCancelled(); }, &failure)) {
             return failure.isEmpty() ? Cancelled() : Fail(failure);
         }
     }
+    if (!PlanGap()) {
+        return false;
+    }
     if (options.chapterFile.isEmpty()) {
         return true;
     }
     QString why;
-    std::optional<std::vector<Chapter>> chapters = ReadChapterFile(
-        options.chapterFile, options.chapterForm, Milliseconds(plan.PlannedEnd()), &why);
+    std::optional<std::vector<Chapter>> chapters =
+        ReadChapterFile(options.chapterFile, options.chapterForm, Milliseconds(plannedEnd), &why);
     if (!chapters) {
         result.error = QStringLiteral("Cannot use %1 as the chapters: %2; nothing was written.")
                            .arg(Quoted(options.chapterFile), why);
@@ -51,6 +54,24 @@ bool Join::Plan() {
     }
     tag.chapters = std::move(*chapters);
     return true;
+}
+
+// Refuses silence between the inputs unless the first is of Layer III, the only layer the
+// encoder writes, and reckons the end with it.
+bool Join::PlanGap() {
+    const int first = plan.First();
+    const auto joined = std::count_if(plan.inputs.begin(), plan.inputs.end(),
+                                      [](const PlannedInput& input) { return input.hasFrames; });
+    plannedEnd = plan.PlannedEnd() + (joined > 1 ? double(joined - 1) * options.gapSeconds : 0);
+    if (!gap.On() || first < 0 ||
+        plan.inputs[size_t(first)].format.layer == mp3::FrameHeader::Layer3) {
+        return true;
+    }
+    result.error = QStringLiteral(
+                       "Cannot put silence between the inputs: the first input %1 is not of "
+                       "Layer III, the only layer the encoder writes; nothing was written.")
+                       .arg(Quoted(plan.inputs[size_t(first)].path));
+    return false;
 }
 
 bool Join::PlanConform() {
@@ -66,7 +87,7 @@ bool Join::PlanConform() {
     for (const PlannedInput& input : plan.inputs) {
         progress.AddPassBytes(input.reencode ? input.audioBytes : 0);
     }
-    seams = SeamMaker(options.seamless, any);
+    seams = SeamMaker(options.seamless, any, options.gapSeconds);
     return true;
 }
 
@@ -196,10 +217,11 @@ bool Join::CopyInput(size_t index) {
     if (!failure.isEmpty()) {
         return Fail(failure);
     }
-    if (!WriteViews(before)) {
+    double gapSeconds = 0;
+    if (!WriteViews(before) || !WriteGap(reader, own, &gapSeconds)) {
         return false;
     }
-    chapterClock.StartInput(input.title, framesStart, reader, own, seams);
+    chapterClock.StartInput(input.title, framesStart + gapSeconds, reader, own, seams);
     mp3::FormatWatch watch;  // of its frames as copied
     const PassEnd end = pass.Run([&](const mp3::StreamReader& frameOf) {
         watch.See(frameOf.Header());
@@ -356,6 +378,30 @@ bool Join::WriteFrame(const quint8* frame, qint32 length, const std::shared_ptr<
     return (step.insertFront.isEmpty() ||
             Written(output.InsertFront(step.insertFront), step.insertFront.size())) &&
            (!step.copy || Written(output.Append(frame, length, keeper), length));
+}
+
+// Writes the silence between the input joined last and the one `reader` stands at the start of,
+// where no seam holds it, and puts in *seconds what it plays; false once the join has failed.
+bool Join::WriteGap(const mp3::StreamReader& reader, const std::optional<EncoderSilence>& own,
+                    double* seconds) {
+    if (result.inputsJoined == 1) {
+        gap.SetFormat(reader.Header());
+    }
+    if (!gap.On() || result.inputsJoined == 1 || seams.Seamed()) {
+        return true;
+    }
+    QString failure;
+    const std::vector<FrameView> frames =
+        gap.Between(chapterClock.HeardSilence(reader, own), &failure);
+    if (!failure.isEmpty()) {
+        return Fail(failure);
+    }
+    const double before = stream.Duration();
+    if (!WriteViews(frames)) {
+        return false;
+    }
+    *seconds = stream.Duration() - before;
+    return true;
 }
 
 // Writes frames the seams kept back or made, none an input's first.

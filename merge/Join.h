@@ -8,6 +8,7 @@
 #include "merge/ChapterClock.h"
 #include "merge/FormatNotes.h"
 #include "merge/GainEdit.h"
+#include "merge/GapFrames.h"
 #include "merge/JoinOutput.h"
 #include "merge/JoinPlan.h"
 #include "merge/JoinProgress.h"
@@ -59,6 +60,9 @@ private:
     bool Cancelled();
     bool Open();
     bool PlanFromInputs();
+    bool PlanGap();
+    bool WriteGap(const mp3::StreamReader& reader, const std::optional<EncoderSilence>& own,
+                  double* seconds);
     bool CopyFrame(const quint8* frame, qint32 length, const std::shared_ptr<const void>& keeper,
                    bool firstOfFile);
     bool WriteFrame(const quint8* frame, qint32 length, const std::shared_ptr<const void>& keeper,
@@ -81,6 +85,9 @@ private:
     ChapterClock chapterClock{options, tag.chapters};
     FormatNotes formats;
     SeamMaker seams;
+    GapFrames gap{options.gapSeconds};
+    // Where the audio ends in the timeline players show, as planned, the gaps included.
+    double plannedEnd = 0;
 };
 
 }  // namespace tessaro

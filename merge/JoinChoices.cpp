@@ -37,6 +37,8 @@ void WriteWord(JoinOptions& options, const QString& value) {
 
 // Quieter than this, loudness meters measure nothing but gated-out silence.
 constexpr double kLowestTarget = -70;
+// Longer silence between parts than any book or album puts there.
+constexpr double kLongestGap = 60;
 
 // "a", "b" or "c"
 QString Listed(const QStringList& words) {
@@ -160,6 +162,29 @@ const std::vector<JoinChoice>& JoinChoices() {
          .key = "seamless",
          .isOn = IsOn<&JoinOptions::seamless>,
          .turn = Turn<&JoinOptions::seamless>},
+        {.option = "gap",
+         .help = QT_TRANSLATE_NOOP(
+             "TessaroJoin",
+             "Put SECONDS of silence between every two inputs: frames of digital silence "
+             "encoded in the first input's format, never a chapter of their own. The silence "
+             "the inputs' encoders left at their ends counts towards it, so that what is heard "
+             "between two inputs is SECONDS within a frame, and to the sample with "
+             "--seamless."),
+         .label = QT_TRANSLATE_NOOP("tessaro::StandardPreferencesPage", "Silence &between inputs:"),
+         .key = nullptr,
+         .isOn = nullptr,
+         .turn = nullptr,
+         .value = ChoiceValue{.kind = ChoiceValue::Kind::Number,
+                              .name = "SECONDS",
+                              .key = "gapSeconds",
+                              .fallback = QStringLiteral("0"),
+                              .lowest = 0,
+                              .highest = kLongestGap,
+                              .what = "seconds",
+                              .unit = "s",
+                              .decimals = 2,
+                              .read = ReadNumber<&JoinOptions::gapSeconds>,
+                              .write = WriteNumber<&JoinOptions::gapSeconds>}},
         {.option = "level",
          .help = QT_TRANSLATE_NOOP(
              "TessaroJoin",

@@ -30,6 +30,7 @@ struct ChoiceValue {
     double highest = 0;
     const char* what = nullptr;
     const char* unit = nullptr;
+    int decimals = 1;     // the window shows behind the point
     QStringList words{};  // what a word may be
     // The value as the options hold it; null where the window does not keep it.
     QString (*read)(const JoinOptions& options) = nullptr;
@@ -55,8 +56,8 @@ struct JoinChoice {
     // under "joinedFile/"; both null for a choice the tool alone offers.
     const char* label;
     const char* key;
-    // Both null for a choice that is its value alone, set whenever its option is given, which
-    // the window does not offer: it shows a value only beside a box.
+    // Both null for a choice that is its value alone, set whenever its option is given; the
+    // window shows such a value in a box of its own, labelled `label`, where the value has a key.
     bool (*isOn)(const JoinOptions& options);
     void (*turn)(JoinOptions& options, bool on);
     std::optional<ChoiceValue> value{};  // none for a choice that is only on or off

@@ -53,6 +53,9 @@ struct JoinOptions {
     // The tag as ID3v2.3, which Windows and many older players read, instead of ID3v2.4.
     bool id3v23 = false;
     MoreTagFields moreTag{};
+    // Seconds of silence heard between every two inputs, the encoders' own at their ends
+    // included; 0 for none.
+    double gapSeconds = 0;
 };
 
 }  // namespace tessaro

@@ -1,6 +1,7 @@
 #include "merge/Seam.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 
 #include "merge/LameEncoder.h"
@@ -48,6 +49,16 @@ qint64 FramesBefore(const SeamInput& earlier, int replaced) {
 qint64 EarlierAudioEnd(const SeamInput& earlier) {
     return qint64(earlier.frames.size()) * earlier.format.GetSampleCount() - earlier.padding +
            kDecoderDelay;
+}
+
+// The latest the splice may lie, where the stretch ends at `stretchEnd`: before the earlier
+// input's audio ends, so far that the fade and the shift stay within it, where silence put
+// between the inputs is to stay whole. The stretch holds at least kShortestStretch samples of
+// that audio, which leaves room enough.
+qint64 SpliceEnd(const SeamInput& earlier, qint64 stretchEnd, qint64 shift) {
+    return earlier.silence > 0 ? std::min(stretchEnd, EarlierAudioEnd(earlier) - std::abs(shift) -
+                                                          Splice::kFadeLength / 2)
+                               : stretchEnd;
 }
 
 Seam Failed(const QString& why) {
@@ -158,7 +169,8 @@ Seam MakeSeam(const SeamInput& earlier, const SeamInput& later, qint64 early) {
         const qint64 count = (span + early + frameSamples / 2) / frameSamples;
         const qint64 shift = span - count * frameSamples;
         const qint64 stretchStart = before * frameSamples;
-        splice.Place(shift, stretchStart + kEdge, stretchStart + count * frameSamples - kEdge);
+        splice.Place(shift, stretchStart + kEdge,
+                     SpliceEnd(earlier, stretchStart + count * frameSamples - kEdge, shift));
         QString why;
         const std::vector<QByteArray> frames =
             EncodeStretch(earlier, splice, before, count, earlier.ours && later.ours, &why);

@@ -28,6 +28,9 @@ struct SeamInput {
     // Of the earlier input: the audio of inputs too short for seams of their own that follow it,
     // which the seam takes in whole, in its channels.
     std::vector<float> absorbed;
+    // Samples of `absorbed` that are silence put between the inputs, which stays as long as it
+    // was made: the seam shifts the audio within the earlier input's instead.
+    qint64 silence = 0;
     bool ours = false;  // encoded by the join itself
 };
 

@@ -1,5 +1,8 @@
 #include "merge/SeamMaker.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "io/Files.h"
 #include "io/InputFile.h"
 #include "merge/InputPass.h"
@@ -64,12 +67,14 @@ std::vector<FrameView> SeamMaker::StartInput(const QString& path,
     std::vector<FrameView> frames(kept.begin(), kept.end());
     seamed = false;
     shift = 0;
+    silence = 0;
     absorbing = false;
     if (on && !earlierPath.isEmpty() && (seamless || own || earlierReencoded)) {
         current.frames.clear();
         for (const FrameView& frame : kept) {
             current.frames.emplace_back(reinterpret_cast<const char*>(frame.data), frame.length);
         }
+        AddGap();
         SeamInput later = PeekSeamInput(file, path, gainSteps,
                                         own ? kShortInput : size_t(kLaterFramesNeeded), failure);
         if (!failure->isEmpty()) {
@@ -87,12 +92,14 @@ std::vector<FrameView> SeamMaker::StartInput(const QString& path,
             if (!audio.empty()) {
                 current.absorbed.insert(current.absorbed.end(), audio.begin(), audio.end());
                 absorbing = seamed = earlierReencoded = true;
+                silence = current.silence;
                 absorbedPath = path;
                 return {};
             }
         }
         const Seam seam = MakeSeam(current, later, early);
         shift = seam.shift;
+        silence = seam.failure.isEmpty() ? current.silence : 0;
         early += shift;
         frames.assign(kept.begin(), kept.end() - seam.earlierReplaced);
         if (!seam.failure.isEmpty()) {
@@ -162,6 +169,16 @@ SeamMaker::Taken SeamMaker::Take(const quint8* data, qint32 length,
     Taken taken{false, std::move(kept.front())};
     kept.pop_front();
     return taken;
+}
+
+// Puts the gap's silence behind what the seam to be made holds of the earlier input, and of
+// those it takes in whole. Without a known rate the seam is refused anyway.
+void SeamMaker::AddGap() {
+    const qint64 samples =
+        std::max<qint64>(0, std::llround(gapSeconds * current.format.GetSampleRate()));
+    current.absorbed.resize(
+        current.absorbed.size() + size_t(samples * current.format.GetChannelCount()), 0.0f);
+    current.silence += samples;
 }
 
 bool SeamMaker::FirstKeptNeeded() const {

@@ -23,10 +23,12 @@ struct FrameView {
 // The seams of a join as it goes, input by input: what is known of the input being joined, and
 // its last frames, kept back until the next input shows whether a seam can be made. Off, it keeps
 // nothing back and every frame is written as it comes. Seams are made at every join when the
-// joins are to be seamless, and otherwise at the joins of inputs encoded anew for the join alone.
+// joins are to be seamless, and otherwise at the joins of inputs encoded anew for the join alone;
+// each seam holds `gapSeconds` of silence between the two inputs' audio, to the sample.
 class SeamMaker {
 public:
-    SeamMaker(bool seamless, bool reencoding) : seamless(seamless), on(seamless || reencoding) {}
+    SeamMaker(bool seamless, bool reencoding, double gapSeconds)
+        : seamless(seamless), on(seamless || reencoding), gapSeconds(gapSeconds) {}
 
     // Starts the input at `path`, open as `file`, which holds frames, is to be made `gainSteps`
     // steps of global_gain louder and, when `own` is given, was encoded anew for the join with
@@ -61,10 +63,14 @@ public:
     bool Absorbing() const { return absorbing; }
     // Samples by which that seam brings the input's audio early; 0 without one.
     qint32 Shift() const { return shift; }
+    // Samples of silence that seam puts before the input's audio, that before inputs it takes
+    // in whole included; 0 without one.
+    qint64 Silence() const { return silence; }
     // The seconds the frames kept back play.
     double KeptSeconds() const;
 
 private:
+    void AddGap();
     // Whether the first kept frame may hold reserved bytes that frames the seam behind the input
     // decodes whole draw on: main data begins as far back as main_data_begin reaches, over as
     // many frames as that takes.
@@ -72,10 +78,12 @@ private:
 
     bool seamless;
     bool on;
+    double gapSeconds;
     bool earlierReencoded = false;
     bool seamed = false;
     bool absorbing = false;
     qint32 shift = 0;                // of the seam in front of the input started last
+    qint64 silence = 0;              // and the silence it puts before the input's audio
     QString earlierPath;             // of the input joined last; empty before the first
     QString absorbedPath;            // of the input taken in whole last
     SeamInput current;               // what is known of the input being joined

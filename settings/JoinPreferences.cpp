@@ -18,10 +18,10 @@ JoinPreferences LoadJoinPreferences(const QString& preferencesPath) {
     preferences.saveID3Tag = ReadSaveID3Tag(preferencesPath);
     const QSettings settings = WindowSettings();
     for (const JoinChoice& choice : JoinChoices()) {
-        if (!choice.key) {
-            continue;  // the tool's alone
+        // Neither for the tool's alone; a value alone has no box to turn.
+        if (choice.key) {
+            choice.turn(preferences.options, settings.value(KeyOf(choice.key), false).toBool());
         }
-        choice.turn(preferences.options, settings.value(KeyOf(choice.key), false).toBool());
         if (const ChoiceValue* value = choice.WindowValue()) {
             // A value edited by hand into one the choice cannot take is not taken.
             const QString kept = settings.value(KeyOf(value->key), value->fallback).toString();
@@ -34,10 +34,9 @@ JoinPreferences LoadJoinPreferences(const QString& preferencesPath) {
 void SaveJoinOptions(const JoinOptions& options) {
     QSettings settings = WindowSettings();
     for (const JoinChoice& choice : JoinChoices()) {
-        if (!choice.key) {
-            continue;
+        if (choice.key) {
+            settings.setValue(KeyOf(choice.key), choice.isOn(options));
         }
-        settings.setValue(KeyOf(choice.key), choice.isOn(options));
         if (const ChoiceValue* value = choice.WindowValue()) {
             settings.setValue(KeyOf(value->key), value->read(options));
         }

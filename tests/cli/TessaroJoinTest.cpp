@@ -99,7 +99,8 @@ TEST_F(TessaroJoinTest, HelpExplainsEveryOption) {
                                "--level-mode",
                                "--conform",
                                "--sort",
-                               "INPUT"}) {
+                               "INPUT",
+                               "--gap <SECONDS>"}) {
         const QRegularExpression listed(QStringLiteral("^  %1( |=|\\[|$)")
                                             .arg(QRegularExpression::escape(QLatin1String(option))),
                                         QRegularExpression::MultilineOption);
@@ -675,14 +676,18 @@ TEST_F(TessaroJoinTest, ChoiceValuesAreCheckedAndRefusedAsBefore) {
           {"--chapter-format=xml",
            "--chapter-format needs \"lines\", \"cue\", \"ffmetadata\", "
            "\"json\" or \"labels\", not \"xml\""},
-          {"--copy-tags=all", "--copy-tags takes no value or \"first\", not \"all\""}}) {
+          {"--copy-tags=all", "--copy-tags takes no value or \"first\", not \"all\""},
+          {"--gap=-0.5", "--gap needs seconds from 0 to 60, not \"-0.5\""},
+          {"--gap=60.01", "--gap needs seconds from 0 to 60, not \"60.01\""},
+          {"--gap=1s", "--gap needs seconds from 0 to 60, not \"1s\""}}) {
         const JoinRun run = Join({QLatin1String(argument), QStringLiteral("-o"), output, cbr});
         EXPECT_EQ(run.exitCode, 2) << argument;
         EXPECT_TRUE(run.err.startsWith(QStringLiteral("tessaro-join: %1\n").arg(complaint)))
             << run.err.toStdString();
     }
     // The range's ends are in it; an empty value of --chapters is none.
-    for (const char* argument : {"--level=-70", "--level=0", "--chapters="}) {
+    for (const char* argument :
+         {"--level=-70", "--level=0", "--chapters=", "--gap=0", "--gap=60"}) {
         const JoinRun run = Join(
             {QLatin1String(argument), QStringLiteral("-q"), QStringLiteral("-o"), output, cbr});
         EXPECT_EQ(run.exitCode, 0) << argument << run.err.toStdString();
@@ -706,6 +711,15 @@ TEST_F(TessaroJoinTest, ChoiceValuesAreCheckedAndRefusedAsBefore) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
     EXPECT_EQ(ReadTag(output).artist, "Ada");
+    // A number behind --gap is its value: half a second of frames between the two inputs.
+    const JoinRun gapped = Join({QStringLiteral("--gap"), QStringLiteral("0.5"),
+                                 QStringLiteral("-q"), QStringLiteral("-o"), output, cbr, cbr});
+    ASSERT_EQ(gapped.exitCode, 0) << gapped.err.toStdString();
+    const quint32 frames = BigEndian(ReadAll(cbr), 36 + 8);
+    // Half a second is 19 frames of 26 ms; the inputs' own silence makes up for up to two.
+    const quint32 joined = BigEndian(ReadAll(output), 36 + 8);
+    EXPECT_GE(joined, 2 * frames + 17);
+    EXPECT_LE(joined, 2 * frames + 19);
 }
 
 TEST_F(TessaroJoinTest, AChapterExportThatWouldFailOrReplaceAFileOfTheRunIsRefusedFirst) {

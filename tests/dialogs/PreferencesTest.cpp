@@ -2,6 +2,7 @@
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QtTest>
@@ -170,6 +171,39 @@ private Q_SLOTS:
             QCOMPARE(sheet.StandardPage().Preferences().options.level, kept);
             QCOMPARE(sheet.StandardPage().Preferences().options.levelAlbum, kept);
             QCOMPARE(sheet.StandardPage().Preferences().options.levelTarget, kept ? -16.0 : -23.5);
+        }
+    }
+
+    void theSilenceBetweenInputsIsASpinBoxOfItsOwnKeptOnOkOnly() {
+        for (const QString& close : {QStringLiteral("OK"), QStringLiteral("Cancel")}) {
+            PreferencesDialog sheet;
+            sheet.StandardPage().SetPreferences({.options = {.gapSeconds = 1.25}});
+            sheet.show();
+            QVERIFY(QTest::qWaitForWindowActive(&sheet));
+            QLabel* label = ChildWithText<QLabel>(sheet.StandardPage(),
+                                                  QStringLiteral("Silence &between inputs:"));
+            QVERIFY(label);
+            auto* group = qobject_cast<QGroupBox*>(label->parentWidget());
+            QVERIFY(group);
+            QCOMPARE(group->title(), QStringLiteral("Joined file:"));
+            // Beside its label, always in use: 0 is none.
+            auto* gap = qobject_cast<QDoubleSpinBox*>(label->buddy());
+            QVERIFY(gap && gap->isEnabled());
+            QCOMPARE(gap->parentWidget(), label->parentWidget());
+            QVERIFY(gap->geometry().left() > label->geometry().right());
+            QCOMPARE(gap->value(), 1.25);
+            QCOMPARE(gap->minimum(), 0.0);
+            QCOMPARE(gap->maximum(), 60.0);
+            QCOMPARE(gap->suffix(), QStringLiteral(" s"));
+            QCOMPARE(gap->accessibleName(), QStringLiteral("Silence between inputs:"));
+            // Its label's access key takes the focus to it.
+            QTest::keyClick(sheet.focusWidget(), Qt::Key_B, Qt::AltModifier);
+            QTRY_COMPARE(sheet.focusWidget(), gap);
+            gap->selectAll();
+            QTest::keyClicks(gap, QStringLiteral("0.75"));
+            Button(sheet, close)->click();
+            QCOMPARE(sheet.StandardPage().Preferences().options.gapSeconds,
+                     close == QLatin1String("OK") ? 0.75 : 1.25);
         }
     }
 

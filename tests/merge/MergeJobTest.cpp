@@ -2278,6 +2278,97 @@ TEST_F(MergeJobTest, AMisfitTooShortForSeamsOfItsOwnGoesWholeIntoTheSeamAroundIt
     }
 }
 
+// The runs of a decoded stereo join quieter than -26 dBFS in both channels and longer than
+// 10 ms, as their first sample and their length, and of how many samples each channel is
+// digital silence (exactly 0) within them.
+struct QuietRun {
+    size_t start, length, zeros;
+};
+std::vector<QuietRun> QuietRuns(const std::vector<float>& join) {
+    std::vector<QuietRun> runs;
+    QuietRun run{0, 0, 0};
+    for (size_t i = 0; i < join.size() / 2; ++i) {
+        const float left = join[2 * i], right = join[2 * i + 1];
+        if (std::abs(left) < 0.05f && std::abs(right) < 0.05f) {
+            run = run.length == 0 ? QuietRun{i, 1, 0}
+                                  : QuietRun{run.start, run.length + 1, run.zeros};
+            run.zeros += size_t(left == 0) + size_t(right == 0);
+            continue;
+        }
+        if (run.length > 441) {
+            runs.push_back(run);
+        }
+        run.length = 0;
+    }
+    return runs;
+}
+
+TEST_F(MergeJobTest, SilenceBetweenInputsIsTheGapAskedAndNoChapterOfItsOwn) {
+    // Three pieces of a recording that is never silent, cut inside frames; the middle one at
+    // 48 kHz where it is to be re-encoded.
+    const Encoding cbr{"CBR", false, 2, 44100}, other{"48 kHz", false, 2, 48000};
+    const std::vector<int> cuts{0, 66187, 137000, 198000};
+    const double gap = 0.75, gapSamples = gap * 44100;
+    for (const bool conform : {false, true}) {
+        QStringList paths;
+        for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+            paths << Write(QStringLiteral("piece%1.mp3").arg(i),
+                           EncodeWithLame(Recording(cuts[i], cuts[i + 1] - cuts[i]),
+                                          conform && i == 1 ? other : cbr));
+        }
+        UsePaths(paths);
+        for (const bool seamless : {false, true}) {
+            SCOPED_TRACE(std::string(conform ? "conform " : "") + (seamless ? "seamless" : ""));
+            const tessaro::JoinOptions options{
+                .chapters = true, .seamless = seamless, .conform = conform, .gapSeconds = gap};
+            const tessaro::MergeResult result =
+                tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host);
+            ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+            EXPECT_TRUE(result.warnings.filter(QStringLiteral("not seamlessly")).isEmpty())
+                << result.warnings.join(' ').toStdString();
+            const std::vector<float> join = DecodeAsPlayers(output, cbr);
+            // The leading header counts every frame and byte, so players measure the whole.
+            const std::vector<Unit> units = ReadAllUnits(output);
+            const QByteArray header = units[0].bytes;
+            EXPECT_EQ(BigEndian(header, TagAt(header) + 8), units.size() - 1);
+            EXPECT_EQ(BigEndian(header, TagAt(header) + 12),
+                      units.back().offset + units.back().bytes.size() - units[0].offset);
+            const std::vector<QuietRun> runs = QuietRuns(join);
+            ASSERT_EQ(runs.size(), 2u);
+            const auto chapters = ReadChaptersAndPictures(output).chapters;
+            ASSERT_EQ(chapters.size(), 3u);
+            for (size_t c = 0; c < runs.size(); ++c) {
+                SCOPED_TRACE(c);
+                // Seams (every join of a re-encoded input is one) hold the gap to the sample,
+                // but for the codec's blur at its ends; frames of silence within half a frame.
+                const double within = seamless || conform ? 16 : 576 + 16;
+                EXPECT_NEAR(double(runs[c].length), gapSamples, within);
+                // Digital silence but where the audio rings out and sets in.
+                EXPECT_GT(double(runs[c].zeros), 2 * (gapSamples - 3 * 1152));
+                // Each chapter starts where its input is heard again, but for the pre-echo of
+                // its encoding.
+                EXPECT_NEAR(std::get<1>(chapters[c + 1]),
+                            double(runs[c].start + runs[c].length) / 44.1, 3);
+            }
+            EXPECT_NEAR(double(join.size() / 2), cuts.back() + 2 * gapSamples, 2 * 576 + 96);
+        }
+    }
+    // The chapters of a file may start in the silence's time; a first input of Layer II is
+    // refused before anything is written, as LAME writes Layer III alone.
+    const QString chapterFile =
+        Write(QStringLiteral("chapters.txt"), "00:00:00.000 One\n00:00:05.500 Two\n");
+    tessaro::MergeResult result = tessaro::RunMerge(
+        JoinOf(workspace, output, {.chapterFile = chapterFile, .gapSeconds = gap}), host);
+    EXPECT_TRUE(result.Succeeded()) << result.error.toStdString();
+    QFile::remove(output);
+    UsePaths({Fixture(QStringLiteral("layer2_quiet.mp2")),
+              Fixture(QStringLiteral("cbr128_stereo.mp3"))});
+    result = tessaro::RunMerge(JoinOf(workspace, output, {.gapSeconds = gap}), host);
+    EXPECT_TRUE(result.error.contains(QStringLiteral("not of Layer III")))
+        << result.error.toStdString();
+    EXPECT_FALSE(QFile::exists(output));
+}
+
 TEST_F(MergeJobTest, FreeFormatFramesTooShortToDecodeCostTimeInProportionToTheirNumber) {
     // 8 bytes each, less than their side information: the decoder takes none of them, and
     // silence stands in for them. 20,000 took 45 s to measure, four times as many 16 times as

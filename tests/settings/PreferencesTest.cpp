@@ -98,7 +98,8 @@ TEST_F(PreferencesTest, JoinPreferencesComeFromBothStoresAndTheOptionsLeaveTheFi
                                      .chaptersByTitle = true,
                                      .copyTags = true,
                                      .copyTagsFirst = true,
-                                     .id3v23 = true};
+                                     .id3v23 = true,
+                                     .gapSeconds = 2.5};
     // The target is kept while levelling is off, for when it is turned on again.
     const tessaro::JoinOptions coverOnly{.copyCover = true, .levelTarget = -14};
     for (const tessaro::JoinOptions& options : {allOn, coverOnly}) {
@@ -116,6 +117,7 @@ TEST_F(PreferencesTest, JoinPreferencesComeFromBothStoresAndTheOptionsLeaveTheFi
         EXPECT_EQ(loaded.options.copyTags, options.copyTags);
         EXPECT_EQ(loaded.options.copyTagsFirst, options.copyTagsFirst);
         EXPECT_EQ(loaded.options.id3v23, options.id3v23);
+        EXPECT_EQ(loaded.options.gapSeconds, options.gapSeconds);
         EXPECT_TRUE(loaded.options.coverFile.isEmpty());  // chosen for one join only
         EXPECT_EQ(ReadAll(path), before);
     }
