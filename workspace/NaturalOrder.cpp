@@ -49,11 +49,15 @@ int ComparePart(QStringView a, QStringView b) {
             continue;
         }
         // Case folded as Unicode folds it, not as the locale would; whole code points, so that
-        // a character beyond the first plane compares as one.
+        // a character beyond the first plane compares as one. A digit of any script against
+        // another character stands where '0' does, as numbers stand among other characters
+        // wherever they are compared: otherwise "۱" < "8" (by value) < "n" < "۱" (by code).
         const qsizetype nextI = a[i].isHighSurrogate() && i + 1 < a.size() ? i + 2 : i + 1;
         const qsizetype nextJ = b[j].isHighSurrogate() && j + 1 < b.size() ? j + 2 : j + 1;
-        if (const int order =
-                a.mid(i, nextI - i).compare(b.mid(j, nextJ - j), Qt::CaseInsensitive)) {
+        const QStringView zero(u"0");
+        const QStringView left = a[i].isDigit() ? zero : a.mid(i, nextI - i);
+        const QStringView right = b[j].isDigit() ? zero : b.mid(j, nextJ - j);
+        if (const int order = left.compare(right, Qt::CaseInsensitive)) {
             return order < 0 ? -1 : 1;
         }
         i = nextI;

@@ -91,6 +91,13 @@ TEST(TessaroWorkSpaceTest, StartsEmptyAndResetEmptiesTheTagAndThePaths) {
 }
 
 TEST(NaturalOrderTest, NamesCompareByTheirNumbersThenCaseInsensitively) {
+    // Digits of another script are numbers too, and stand before letters as ours do: the order
+    // stays transitive ("۱" is Arabic-Indic one).
+    const QString arabicOne = QStringLiteral("\u06F1"), eight = QStringLiteral("8"),
+                  n = QStringLiteral("n");
+    EXPECT_TRUE(tessaro::NaturalLess(arabicOne, eight));
+    EXPECT_TRUE(tessaro::NaturalLess(eight, n));
+    EXPECT_TRUE(tessaro::NaturalLess(arabicOne, n));
     const auto sorted = [](QStringList names) {
         std::sort(names.begin(), names.end(), tessaro::NaturalLess);
         return names;
