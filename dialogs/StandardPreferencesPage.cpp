@@ -32,7 +32,7 @@ StandardPreferencesPage::StandardPreferencesPage(QWidget* parent)
         QHBoxLayout* row = AddChoice(choice);
         // Levelling as one album is a way of levelling: its box stands beside that one's
         // number, before the stretch behind it.
-        if (previous && std::strcmp(choice.key, "levelAlbum") == 0) {
+        if (previous && choice.key && std::strcmp(choice.key, "levelAlbum") == 0) {
             previous->insertLayout(previous->count() - 1, row);
         } else {
             choices->addLayout(row);

@@ -80,7 +80,7 @@ private Q_SLOTS:
             QTest::keyClick(&sheet, key.toLatin1(), Qt::AltModifier);
             QTRY_VERIFY2(box->isChecked() != was, qPrintable(box->text()));  // an animated click
         }
-        QCOMPARE(keys.size(), 10);
+        QCOMPARE(keys.size(), 11);
     }
 
     void theJoinedFileBoxesAreKeptOnOkAndLeftOnCancel() {
