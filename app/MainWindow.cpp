@@ -16,6 +16,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUndoStack>
+#include <limits>
 
 #include "app/CommandTable.h"
 #include "app/JoinController.h"
@@ -25,6 +26,7 @@
 #include "dialogs/Help.h"
 #include "dialogs/PreferencesDialog.h"
 #include "dialogs/TagEditorDialog.h"
+#include "io/AtomicWrite.h"
 #include "io/Files.h"
 #include "settings/Preferences.h"
 #include "settings/Product.h"
@@ -150,7 +152,7 @@ TessaroWorkSpace MainWindow::Workspace() const {
 }
 
 WorkspaceParts MainWindow::Parts() {
-    return {*m_tracks, *m_view, m_tag, m_file};
+    return {*m_tracks, *m_view, m_tag, m_file, m_cover, m_chapterFile};
 }
 
 void MainWindow::CreateCentralArea() {
@@ -766,16 +768,81 @@ void MainWindow::ShowNoBrowser(const QString& caption, const QString& address) {
 
 void MainWindow::OnID3TagEditor() {
     // It shows the workspace's tag, which is replaced only on OK.
-    TagEditorDialog editor(this, m_tag, m_preferences.saveID3Tag);
-    if (editor.exec() == QDialog::Accepted) {
-        SetTag(editor.Tag());
+    TagEditorDialog editor(this, m_tag, m_preferences.saveID3Tag, m_cover, [this] {
+        return m_dialogs->GetOpenFileName(this, tr("Pictures (*.jpg *.jpeg *.png)"),
+                                          QStringLiteral("jpg"));
+    });
+    if (editor.exec() == QDialog::Accepted &&
+        (!(editor.Tag() == m_tag) || editor.Cover() != m_cover)) {
+        Push(new ChangeTag(tr("Tag"), Parts(), editor.Tag(), editor.Cover()));
     }
 }
 
 void MainWindow::SetTag(const OutputTag& tag) {
     if (!(tag == m_tag)) {
-        Push(new ChangeTag(tr("Tag"), Parts(), tag));
+        Push(new ChangeTag(tr("Tag"), Parts(), tag, m_cover));
     }
+}
+
+QString MainWindow::ChapterFilter() {
+    QStringList patterns;
+    QStringList each;
+    for (const ChapterFormInfo& form : ChapterForms()) {
+        for (const QString& extension : form.extensions) {
+            patterns << QStringLiteral("*.") + extension;
+        }
+        each << form.Filter();
+    }
+    return tr("Chapter files (%1)").arg(patterns.join(QLatin1Char(' '))) + QStringLiteral(";;") +
+           each.join(QStringLiteral(";;"));
+}
+
+void MainWindow::OnImportChapters() {
+    const QString path = m_dialogs->GetOpenFileName(this, ChapterFilter(), QStringLiteral("txt"));
+    if (path.isEmpty()) {
+        return;
+    }
+    // Checked now for what it holds; its times against the joined audio when it is merged.
+    QString why;
+    const std::optional<std::vector<Chapter>> chapters =
+        ReadChapterFile(path, std::nullopt, std::numeric_limits<quint32>::max(), &why);
+    if (!chapters) {
+        m_dialogs->ShowMessage(this, WindowDialogs::Icon::Error, tr("Import Chapters"),
+                               tr("Cannot import chapters from %1: %2").arg(Quoted(path), why));
+        return;
+    }
+    Push(new ChooseChapterFile(tr("Import Chapters"), Parts(), path));
+    Log(chapters->size() == 1
+            ? tr("1 chapter from \"%1\" goes into the next merged file.").arg(path)
+            : tr("%1 chapters from \"%2\" go into the next merged file.")
+                  .arg(chapters->size())
+                  .arg(path));
+}
+
+void MainWindow::OnExportChapters() {
+    if (m_joinedChapters.empty()) {
+        m_dialogs->ShowMessage(
+            this, WindowDialogs::Icon::Information, tr("Export Chapters"),
+            tr("The file merged last has no chapters. Turn on \"Add a chapter for each input "
+               "file\" in File > Preferences, or import a chapter file, and merge."));
+        return;
+    }
+    const QString path = m_dialogs->GetSaveFileName(this, ChapterFilter(), QStringLiteral("txt"));
+    if (path.isEmpty()) {
+        return;
+    }
+    QString why;
+    const std::optional<QByteArray> text =
+        FormatChapters(m_joinedChapters, ChapterFormOfName(path), m_joinedSheet, &why);
+    if (text) {
+        why = WriteAtomically(path, *text);
+    }
+    if (!text || !why.isEmpty()) {
+        m_dialogs->ShowMessage(this, WindowDialogs::Icon::Error, tr("Export Chapters"),
+                               tr("Cannot export the chapters to %1: %2").arg(Quoted(path), why));
+        return;
+    }
+    Log(tr("Chapters exported to \"%1\".").arg(path));
 }
 
 void MainWindow::OnPreferences() {
@@ -819,8 +886,20 @@ void MainWindow::OnMerge() {
         return;
     }
     ShowNotice(QString());
-    m_join->Start(
-        {m_tracks->Paths(), path, m_tag, m_preferences.saveID3Tag, m_preferences.options});
+    // The cover and the chapter file chosen for this workspace stand in for the preferences'.
+    JoinOptions options = m_preferences.options;
+    if (!m_cover.isEmpty()) {
+        options.coverFile = m_cover;
+    }
+    if (!m_chapterFile.isEmpty()) {
+        options.chapterFile = m_chapterFile;
+    }
+    m_join->Start({.inputs = m_tracks->Paths(),
+                   .output = path,
+                   .tag = m_tag,
+                   .writeTag = m_preferences.saveID3Tag,
+                   .options = options});
+    m_joinedSheet.audioFile = QFileInfo(path).fileName();
     Log(tr("Begin to merge mp3 files ..."));
     m_progress->setValue(0);
     m_progress->show();
@@ -839,6 +918,11 @@ void MainWindow::OnCancelMerge() {
 }
 
 void MainWindow::OnMergeFinished(const MergeResult& result) {
+    if (result.Succeeded()) {
+        m_joinedChapters = result.chapters;
+        m_joinedSheet.title = result.title;
+        m_joinedSheet.performer = result.artist;
+    }
     m_progress->hide();
     m_cancelButton->hide();
     UpdateCommandUI();

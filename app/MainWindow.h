@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/WindowDialogs.h"
+#include "merge/Chapters.h"
 #include "merge/MergeJob.h"
 #include "settings/JoinPreferences.h"
 #include "workspace/OutputTag.h"
@@ -62,6 +63,9 @@ public:
     // The workspace as its file would hold it now.
     TessaroWorkSpace Workspace() const;
     const OutputTag& Tag() const { return m_tag; }
+    // The picture and the chapter file the next merge takes; empty for none.
+    const QString& CoverFile() const { return m_cover; }
+    const QString& ChapterFile() const { return m_chapterFile; }
     // Gives the workspace the tag, as a step to undo.
     void SetTag(const OutputTag& tag);
     // The file the workspace is kept in; empty before it is first saved.
@@ -165,6 +169,10 @@ private:
     void OnVisitWebSite();
     void OnAbout();
     void OnID3TagEditor();
+    void OnImportChapters();
+    void OnExportChapters();
+    // Every chapter form, then each alone, as a file dialog filters them.
+    static QString ChapterFilter();
     void OnMerge();
     // Asks the running merge to stop; it ends as a failed one does, leaving the target as it was.
     void OnCancelMerge();
@@ -175,6 +183,11 @@ private:
     JoinPreferences m_preferences;
     OutputTag m_tag;
     QString m_file;
+    QString m_cover;
+    QString m_chapterFile;
+    // The chapters of the file merged last, and what a CUE sheet says of that file.
+    std::vector<Chapter> m_joinedChapters;
+    ChapterSheet m_joinedSheet;
     TrackListModel* m_tracks;
     TrackListView* m_view;
     JoinController* m_join;

@@ -65,11 +65,21 @@ void ArrangeTracks::undo() {
     parts.view.SelectRows(selected);
 }
 
-ChangeTag::ChangeTag(const QString& text, WorkspaceParts parts, const OutputTag& tag)
-    : QUndoCommand(text), parts(parts), other(tag) {}
+ChangeTag::ChangeTag(const QString& text, WorkspaceParts parts, const OutputTag& tag,
+                     const QString& cover)
+    : QUndoCommand(text), parts(parts), tag(tag), cover(cover) {}
 
 void ChangeTag::Swap() {
-    std::swap(parts.tag, other);
+    std::swap(parts.tag, tag);
+    std::swap(parts.cover, cover);
+}
+
+ChooseChapterFile::ChooseChapterFile(const QString& text, WorkspaceParts parts,
+                                     const QString& chapterFile)
+    : QUndoCommand(text), parts(parts), chapterFile(chapterFile) {}
+
+void ChooseChapterFile::Swap() {
+    std::swap(parts.chapterFile, chapterFile);
 }
 
 ReplaceWorkspace::ReplaceWorkspace(const QString& text, WorkspaceParts parts,
@@ -83,6 +93,8 @@ void ReplaceWorkspace::Swap() {
     paths = shown;
     std::swap(parts.tag, tag);
     std::swap(parts.file, file);
+    std::swap(parts.cover, cover);
+    std::swap(parts.chapterFile, chapterFile);
 }
 
 }  // namespace tessaro

@@ -12,13 +12,16 @@ namespace tessaro {
 class TrackListModel;
 class TrackListView;
 
-// What the workspace's commands change: the entries, the selection shown of them, the typed tag
-// and the file the workspace is kept in.
+// What the workspace's commands change: the entries, the selection shown of them, the typed tag,
+// the file the workspace is kept in, and the picture and the chapter file chosen for the joined
+// file (empty for none).
 struct WorkspaceParts {
     TrackListModel& tracks;
     TrackListView& view;
     OutputTag& tag;
     QString& file;
+    QString& cover;
+    QString& chapterFile;
 };
 
 // Inserts files before a row and selects them.
@@ -63,10 +66,11 @@ private:
     const QList<int> selected;  // before the step
 };
 
-// Replaces the typed tag.
+// Replaces the typed tag and its cover picture.
 class ChangeTag : public QUndoCommand {
 public:
-    ChangeTag(const QString& text, WorkspaceParts parts, const OutputTag& tag);
+    ChangeTag(const QString& text, WorkspaceParts parts, const OutputTag& tag,
+              const QString& cover);
     void redo() override { Swap(); }
     void undo() override { Swap(); }
 
@@ -74,10 +78,27 @@ private:
     void Swap();
 
     WorkspaceParts parts;
-    OutputTag other;  // the tag the next step gives
+    // What the next step gives.
+    OutputTag tag;
+    QString cover;
 };
 
-// Replaces the whole workspace, its file's name included (New, Open).
+// Takes the joined file's chapters from another file (none for empty).
+class ChooseChapterFile : public QUndoCommand {
+public:
+    ChooseChapterFile(const QString& text, WorkspaceParts parts, const QString& chapterFile);
+    void redo() override { Swap(); }
+    void undo() override { Swap(); }
+
+private:
+    void Swap();
+
+    WorkspaceParts parts;
+    QString chapterFile;  // the one the next step gives
+};
+
+// Replaces the whole workspace, its file's name included (New, Open); the cover and chapter
+// files chosen for the one before go with it.
 class ReplaceWorkspace : public QUndoCommand {
 public:
     ReplaceWorkspace(const QString& text, WorkspaceParts parts, const QStringList& paths,
@@ -93,6 +114,8 @@ private:
     QStringList paths;
     OutputTag tag;
     QString file;
+    QString cover;
+    QString chapterFile;
 };
 
 }  // namespace tessaro

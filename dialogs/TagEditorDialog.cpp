@@ -1,8 +1,11 @@
 #include "dialogs/TagEditorDialog.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +17,8 @@
 #include <utility>
 
 #include "dialogs/DialogButtons.h"
+#include "io/Files.h"
+#include "mp3/PictureFile.h"
 
 namespace tessaro {
 
@@ -73,9 +78,13 @@ std::optional<qint32> TagEditorDialog::ParseYear(const QString& text) {
     return qint32(std::min(magnitude, kCap - 1));
 }
 
-TagEditorDialog::TagEditorDialog(QWidget* parent, const tessaro::OutputTag& tag, bool written)
+TagEditorDialog::TagEditorDialog(QWidget* parent, const tessaro::OutputTag& tag, bool written,
+                                 const QString& cover, std::function<QString()> pickPicture)
     : QDialog(parent),
       m_tag(tag),
+      m_cover(cover),
+      m_pickPicture(std::move(pickPicture)),
+      m_coverEdit(new QLineEdit(this)),
       m_albumEdit(new QLineEdit(tag.album, this)),
       m_artistEdit(new QLineEdit(tag.artist, this)),
       m_titleEdit(new QLineEdit(tag.title, this)),
@@ -106,6 +115,11 @@ TagEditorDialog::TagEditorDialog(QWidget* parent, const tessaro::OutputTag& tag,
         previous = edit;
     }
 
+    auto* coverLabel = new QLabel(tr("Co&ver:"), group);
+    coverLabel->setBuddy(m_coverEdit);
+    fields->addWidget(coverLabel, row, 0);
+    fields->addWidget(CoverRow(previous), row, 1);
+
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(group);
@@ -122,6 +136,55 @@ TagEditorDialog::TagEditorDialog(QWidget* parent, const tessaro::OutputTag& tag,
     setTabOrder(previous, buttons.ok);
     setTabOrder(buttons.ok, buttons.cancel);
     m_albumEdit->setFocus();
+}
+
+QWidget* TagEditorDialog::CoverRow(QWidget*& previous) {
+    auto* row = new QWidget(this);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_coverEdit->setReadOnly(true);
+    m_coverEdit->setPlaceholderText(tr("none"));
+    auto* choose = new QPushButton(tr("C&hoose..."), row);
+    auto* remove = new QPushButton(tr("Re&move"), row);
+    choose->setAutoDefault(false);
+    remove->setAutoDefault(false);
+    choose->setEnabled(bool(m_pickPicture));
+    connect(choose, &QPushButton::clicked, this, &TagEditorDialog::ChooseCover);
+    connect(remove, &QPushButton::clicked, this, [this] {
+        m_cover.clear();
+        ShowCover();
+    });
+    layout->addWidget(m_coverEdit, 1);
+    layout->addWidget(choose);
+    layout->addWidget(remove);
+    for (QWidget* next : {static_cast<QWidget*>(m_coverEdit), static_cast<QWidget*>(choose),
+                          static_cast<QWidget*>(remove)}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+    ShowCover();
+    return row;
+}
+
+void TagEditorDialog::ShowCover() {
+    m_coverEdit->setText(QFileInfo(m_cover).fileName());
+    m_coverEdit->setToolTip(QDir::toNativeSeparators(m_cover));
+}
+
+void TagEditorDialog::ChooseCover() {
+    const QString path = m_pickPicture();
+    if (path.isEmpty()) {
+        return;
+    }
+    // Refused now rather than by the merge, long after the choice.
+    QString why;
+    if (!mp3::ReadPictureFile(path, &why)) {
+        QMessageBox::warning(this, QGuiApplication::applicationDisplayName(),
+                             tr("Cannot use %1 as the cover picture: %2").arg(Quoted(path), why));
+        return;
+    }
+    m_cover = path;
+    ShowCover();
 }
 
 void TagEditorDialog::accept() {

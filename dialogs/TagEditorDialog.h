@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "workspace/OutputTag.h"
@@ -13,15 +14,19 @@ namespace tessaro {
 // The modal editor of the main ID3 tag the merged file is to carry. It opens with the tag given
 // (year 0 shown empty), so that a second look changes only what is typed anew; after exec()
 // returns Accepted the tag holds what the fields show. The year takes 0 to 9999, checked as it
-// is typed; an empty year is 0.
+// is typed; an empty year is 0. The front cover can be taken from a JPEG or PNG file, checked
+// as it is chosen.
 class TagEditorDialog : public QDialog {
     Q_OBJECT
 
 public:
     // `written`: whether the merge writes the tag (the "Save ID3 tag" preference), which the
     // editor tells under the fields.
+    // `cover`: the picture file chosen so far (empty for none); `pickPicture` asks for another,
+    // giving "" when none was chosen.
     explicit TagEditorDialog(QWidget* parent = nullptr, const tessaro::OutputTag& tag = {},
-                             bool written = false);
+                             bool written = false, const QString& cover = QString(),
+                             std::function<QString()> pickPicture = {});
 
     // Reads an integer the way the C library's "%d" conversion does: from the first 63
     // characters, leading white space skipped, an optional sign, then decimal digits; whatever
@@ -31,13 +36,23 @@ public:
     static std::optional<qint32> ParseYear(const QString& text);
 
     const tessaro::OutputTag& Tag() const { return m_tag; }
+    const QString& Cover() const { return m_cover; }
 
     // Takes the fields over and closes, or refuses a year that is not a number from 0 to 9999
     // and stays open.
     void accept() override;
 
 private:
+    // The cover row: the file's name, and buttons to choose one or to have none, in tab order
+    // after `previous`, which becomes the row's last.
+    QWidget* CoverRow(QWidget*& previous);
+    void ChooseCover();
+    void ShowCover();
+
     tessaro::OutputTag m_tag;
+    QString m_cover;
+    std::function<QString()> m_pickPicture;
+    QLineEdit* m_coverEdit;
 
     QLineEdit* m_albumEdit;
     QLineEdit* m_artistEdit;

@@ -1,6 +1,9 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDesktopServices>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
@@ -666,6 +669,52 @@ private Q_SLOTS:
         one.warnings << QStringLiteral("a warning");
         QCOMPARE(tessaro::JoinController::ResultLines({.output = target}, one).value(1),
                  QStringLiteral("Joined 1 file into target.mp3 (0:00:00), 1 warning"));
+    }
+
+    void chaptersImportedGoIntoTheMergeAndTheMergedOnesExport() {
+        auto frame = MakeFrame();
+        const QString input = Fixture(QStringLiteral("cbr128_stereo.mp3"));
+        AddEntry(*frame, input);
+        AddEntry(*frame, input);
+        // Nothing merged yet: nothing to export, and said so.
+        frame->Action(QStringLiteral("exportChapters"))->trigger();
+        QCOMPARE(script->messages.size(), 1);
+        QVERIFY(script->asked.isEmpty());
+        // A file that is no chapter file is refused whole, and changes nothing.
+        script->openAnswers << Write(QStringLiteral("bad.txt"), "00:00:01.000\n");
+        frame->Action(QStringLiteral("importChapters"))->trigger();
+        QCOMPARE(script->messages.size(), 2);
+        QVERIFY(script->messages[1].text.contains(QStringLiteral("line 1")));
+        QVERIFY(frame->ChapterFile().isEmpty());
+        // A CUE sheet, as other tools write it: its chapters go into the next merge.
+        const QString cue = Write(QStringLiteral("book.cue"),
+                                  "FILE \"x.mp3\" MP3\n  TRACK 01 AUDIO\n    TITLE \"Opening\"\n"
+                                  "    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n"
+                                  "    TITLE \"Closing\"\n    INDEX 01 00:00:15\n");
+        script->openAnswers << cue;
+        frame->Action(QStringLiteral("importChapters"))->trigger();
+        QCOMPARE(frame->ChapterFile(), cue);
+        QCOMPARE(LogTexts(*frame).last(),
+                 QStringLiteral("2 chapters from \"%1\" go into the next merged file.").arg(cue));
+        script->saveAnswers << dir.filePath(QStringLiteral("book.mp3"));
+        frame->Action(QStringLiteral("merge"))->trigger();
+        QTRY_VERIFY(!frame->IsMerging());
+        // Written in the form the name tells.
+        const QString json = dir.filePath(QStringLiteral("book.json"));
+        script->saveAnswers << json;
+        frame->Action(QStringLiteral("exportChapters"))->trigger();
+        const QJsonArray chapters = QJsonDocument::fromJson(ReadAll(json))
+                                        .object()
+                                        .value(QStringLiteral("chapters"))
+                                        .toArray();
+        QCOMPARE(chapters.size(), 2);
+        QCOMPARE(chapters[1].toObject().value(QStringLiteral("title")).toString(),
+                 QStringLiteral("Closing"));
+        QCOMPARE(chapters[1].toObject().value(QStringLiteral("startTime")).toDouble(), 0.2);
+        QCOMPARE(script->messages.size(), 2);
+        // Undone, the next merge takes no chapter file.
+        frame->Action(QStringLiteral("undo"))->trigger();
+        QVERIFY(frame->ChapterFile().isEmpty());
     }
 
     void dropsGoWhereTheyAreDroppedAndAWorkspaceDroppedOpens() {

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <cwchar>
 #include <limits>
@@ -88,13 +89,19 @@ private Q_SLOTS:
             lastTop = field->y();
             chain << field;
         }
+        // The cover's row last among the fields: its file's name, Choose (off here, as no way to
+        // choose is given) and Remove.
+        QLineEdit* cover = Field(editor, QStringLiteral("Co&ver:"));
+        QVERIFY(cover && cover->isReadOnly() && cover->parentWidget()->y() > lastTop);
+        QVERIFY(!Button(editor, QStringLiteral("C&hoose..."))->isEnabled());
+        chain << cover << Button(editor, QStringLiteral("Re&move"));
         QPushButton* ok = Button(editor, QStringLiteral("OK"));
         QPushButton* cancel = Button(editor, QStringLiteral("Cancel"));
         QVERIFY(ok && cancel);
         QVERIFY(ok->isDefault());
         QVERIFY(!cancel->isDefault());
         QVERIFY(ok->x() < cancel->x());
-        QCOMPARE(editor.findChildren<QPushButton*>().size(), 2);
+        QCOMPARE(editor.findChildren<QPushButton*>().size(), 4);
         chain << ok << cancel;
 
         QTRY_COMPARE(QApplication::focusWidget(), chain.first());
@@ -111,6 +118,38 @@ private Q_SLOTS:
             QTest::keyClick(QApplication::focusWidget(), key.toLatin1(), Qt::AltModifier);
             QCOMPARE(QApplication::focusWidget(), Field(editor, label));
         }
+    }
+
+    void theCoverIsAPictureFileCheckedAsItIsChosen() {
+        QTemporaryDir dir;
+        const QString picture = QStringLiteral(TESSARO_FIXTURES "/plasma.jpg");
+        const QString text = dir.filePath(QStringLiteral("notes.jpg"));
+        QFile file(text);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a picture") > 0);
+        file.close();
+        QStringList answers{text, QString(), picture};
+        TagEditorDialog editor(nullptr, {}, true, QString(), [&] { return answers.takeFirst(); });
+        QLineEdit* cover = Field(editor, QStringLiteral("Co&ver:"));
+        QPushButton* choose = Button(editor, QStringLiteral("C&hoose..."));
+        {
+            // Not a picture: refused, and said so, the cover as it was.
+            MessageBoxWatch watch;
+            choose->click();
+            QTRY_COMPARE(watch.seen, 1);
+            QVERIFY(watch.text.contains(text));
+        }
+        QVERIFY(editor.Cover().isEmpty());
+        choose->click();  // cancelled
+        QVERIFY(editor.Cover().isEmpty());
+        choose->click();
+        QCOMPARE(editor.Cover(), picture);
+        QCOMPARE(cover->text(), QStringLiteral("plasma.jpg"));
+        Button(editor, QStringLiteral("Re&move"))->click();
+        QVERIFY(editor.Cover().isEmpty() && cover->text().isEmpty());
+        // Without a way to choose, none is offered.
+        TagEditorDialog plain(nullptr, {}, true, picture);
+        QVERIFY(!Button(plain, QStringLiteral("C&hoose..."))->isEnabled());
+        QCOMPARE(plain.Cover(), picture);
     }
 
     void theEditorTellsWhetherTheTagIsWritten() {
