@@ -62,14 +62,6 @@
         <translation>Komponist des Tags (wo Hörbuch-Programme den Sprecher ablegen).</translation>
     </message>
     <message>
-        <source>Take the output's chapters from FILE, a line "HH:MM:SS.mmm Title" for each, its start on the joined timeline as players show it. A file whose times do not increase or pass the end of the audio is refused.</source>
-        <translation>Die Kapitel der Ausgabe aus FILE nehmen, eine Zeile „HH:MM:SS.mmm Titel“ für jedes, mit seinem Beginn auf der zusammengefügten Zeitachse, wie Player ihn zeigen. Eine Datei, deren Zeiten nicht ansteigen oder über das Ende des Tons hinausgehen, wird abgelehnt.</translation>
-    </message>
-    <message>
-        <source>Write the output's chapters to FILE in the same form (with neither option above: a chapter for each joined input).</source>
-        <translation>Die Kapitel der Ausgabe in derselben Form nach FILE schreiben (ohne eine der beiden Optionen oben: ein Kapitel für jede zusammengefügte Eingabe).</translation>
-    </message>
-    <message>
         <source>Put the JPEG or PNG picture FILE into the output's tag as its front cover.</source>
         <translation>Das JPEG- oder PNG-Bild FILE als Titelbild in den Tag der Ausgabe aufnehmen.</translation>
     </message>
@@ -116,12 +108,40 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
         <translation>Eingaben anderen Formats (MPEG-Version, Layer, Abtastrate oder Kanalzahl) oder solche, deren Frames das Format wechseln, passend zur ersten Eingabe neu kodieren, die Layer III sein muss: Jede wird dekodiert, umgetastet, auf deren Kanäle gemischt und in deren Format kodiert und geht lückenlos in ihre Nachbarn über. Die übrigen Eingaben werden wie immer kopiert.</translation>
     </message>
     <message>
-        <source>Copy into the output's tag every text frame all joined inputs share (album, artist, album artist, genre, year, composer, comment, ...), but their titles, track and disc numbers and ReplayGain; a tag without a title is titled with the album. The values typed above win.</source>
-        <translation>Jeden Text-Frame, den alle zusammengefügten Eingaben teilen (Album, Interpret, Album-Interpret, Genre, Jahr, Komponist, Kommentar, ...), in den Tag der Ausgabe kopieren, außer ihren Titeln, Titel- und CD-Nummern und ReplayGain; ein Tag ohne Titel erhält das Album als Titel. Die oben angegebenen Werte haben Vorrang.</translation>
-    </message>
-    <message>
         <source>Write the tag, chapters and cover included, as ID3v2.3, which Windows and many older players read, instead of ID3v2.4.</source>
         <translation>Den Tag samt Kapiteln und Titelbild als ID3v2.3 schreiben, das Windows und viele ältere Player lesen, statt als ID3v2.4.</translation>
+    </message>
+    <message>
+        <source>Take the output's chapters from FILE, each starting on the joined timeline as players show it: lines "HH:MM:SS.mmm Title" (or "MM:SS Title"), a CUE sheet, ffmpeg's FFMETADATA, Podcasting 2.0 JSON chapters or Audacity labels, told by its contents. A file whose times do not increase or pass the end of the audio is refused.</source>
+        <translation>Die Kapitel der Ausgabe aus FILE nehmen, jedes mit seinem Beginn auf der zusammengefügten Zeitachse, wie Player ihn zeigen: Zeilen „HH:MM:SS.mmm Titel“ (oder „MM:SS Titel“), eine CUE-Datei, FFMETADATA von ffmpeg, Podcasting-2.0-JSON-Kapitel oder Audacity-Textmarken, am Inhalt erkannt. Eine Datei, deren Zeiten nicht ansteigen oder über das Ende des Tons hinausgehen, wird abgelehnt.</translation>
+    </message>
+    <message>
+        <source>Write the output's chapters to FILE (with neither option above: a chapter for each joined input), in the form its extension names: .cue, .json, .ffmeta or .ffmetadata, .labels (Audacity's), or lines "HH:MM:SS.mmm Title" for any other, .txt included.</source>
+        <translation>Die Kapitel der Ausgabe nach FILE schreiben (ohne eine der beiden Optionen oben: ein Kapitel je zusammengefügter Eingabe), in der Form, die die Endung nennt: .cue, .json, .ffmeta oder .ffmetadata, .labels (die von Audacity) oder Zeilen „HH:MM:SS.mmm Titel“ für jede andere, .txt eingeschlossen.</translation>
+    </message>
+    <message>
+        <source>Write the output even though its name ends in the extension of another audio format (.m4b, .m4a, .aac, .ogg, .opus, .flac, .wav); it holds MP3 audio all the same.</source>
+        <translation>Die Ausgabe auch dann schreiben, wenn ihr Name auf die Endung eines anderen Audioformats endet (.m4b, .m4a, .aac, .ogg, .opus, .flac, .wav); sie enthält trotzdem MP3-Audio.</translation>
+    </message>
+    <message>
+        <source>Join each INPUT, a folder, into a file of its own: OUTPUT is a folder, and the files under FOLDER go to OUTPUT/FOLDER.mp3, with the same options, one folder after the other. A folder that fails does not stop the others; the exit status is the worst of theirs, and a summary names each one's result. Not with -w, --chapter-file or --export-chapters.</source>
+        <translation>Jede EINGABE, einen Ordner, zu einer eigenen Datei zusammenfügen: OUTPUT ist ein Ordner, und die Dateien unter ORDNER kommen nach OUTPUT/ORDNER.mp3, mit denselben Optionen, ein Ordner nach dem anderen. Ein Ordner, der scheitert, hält die anderen nicht auf; der Exit-Status ist der schlechteste von allen, und eine Zusammenfassung nennt das Ergebnis jedes Ordners. Nicht mit -w, --chapter-file oder --export-chapters.</translation>
+    </message>
+    <message>
+        <source>Read the chapter file and write the exported chapters as FORMAT: lines ("HH:MM:SS.mmm Title"), cue (a CUE sheet), ffmetadata (ffmpeg's), json (Podcasting 2.0 chapters) or labels (Audacity's). Without it, the chapter file's contents and the exported file's extension tell.</source>
+        <translation>Die Kapiteldatei als FORMAT lesen und die exportierten Kapitel so schreiben: lines („HH:MM:SS.mmm Titel“), cue (eine CUE-Datei), ffmetadata (die von ffmpeg), json (Podcasting-2.0-Kapitel) oder labels (die von Audacity). Ohne diese Option entscheiden der Inhalt der Kapiteldatei und die Endung der exportierten Datei.</translation>
+    </message>
+    <message>
+        <source>Put SECONDS of silence between every two inputs: frames of digital silence encoded in the first input's format, never a chapter of their own. The silence the inputs' encoders left at their ends counts towards it, so that what is heard between two inputs is SECONDS within a frame, and to the sample with --seamless.</source>
+        <translation>SECONDS Sekunden Stille zwischen je zwei Eingaben setzen: Frames digitaler Stille im Format der ersten Eingabe kodiert, nie ein eigenes Kapitel. Die Stille, die die Kodierer der Eingaben an deren Enden gelassen haben, zählt mit, sodass zwischen zwei Eingaben SECONDS bis auf einen Frame zu hören ist, mit --seamless aufs Sample genau.</translation>
+    </message>
+    <message>
+        <source>With --level: track (as without this option) levels each input alone; album gives every input the one gain that brings the whole join, gated over all inputs as ReplayGain's album gain is, nearest to the target, less where more would clip the highest peak. An album's quiet pieces stay as much quieter as they were.</source>
+        <translation>Mit --level: track (wie ohne diese Option) gleicht jede Eingabe für sich an; album gibt jeder Eingabe dieselbe Verstärkung, die das Ganze, über alle Eingaben gegatet wie die Album-Verstärkung von ReplayGain, dem Ziel am nächsten bringt, weniger, wo mehr die höchste Spitze übersteuern würde. Die leisen Stücke eines Albums bleiben so viel leiser, wie sie waren.</translation>
+    </message>
+    <message>
+        <source>Copy into the output's tag every text frame all joined inputs share (album, artist, album artist, genre, year, composer, comment, ...), but their titles, track and disc numbers and ReplayGain; a tag without a title is titled with the album. A frame the inputs disagree on, or that some lack, is left out with a warning naming the values; with =first, it is taken from the first input that has it. The values typed above win.</source>
+        <translation>Jeden Textframe, den alle zusammengefügten Eingaben teilen (Album, Interpret, Album-Interpret, Genre, Jahr, Komponist, Kommentar, ...), in den Tag der Ausgabe übernehmen, außer ihren Titeln, Titel- und CD-Nummern und ReplayGain; ein Tag ohne Titel erhält das Album als Titel. Ein Frame, in dem die Eingaben abweichen oder der einigen fehlt, wird mit einer Warnung, die die Werte nennt, weggelassen; mit =first wird er von der ersten Eingabe genommen, die ihn hat. Die oben eingegebenen Werte gehen vor.</translation>
     </message>
 </context>
 <context>
@@ -715,6 +735,86 @@ About</source>
         <source>Merge failed</source>
         <translation>Zusammenfügen fehlgeschlagen</translation>
     </message>
+    <message>
+        <source>Import &amp;Chapters...</source>
+        <translation>Kapitel i&amp;mportieren...</translation>
+    </message>
+    <message>
+        <source>Take the joined file's chapters from a chapter file
+Import Chapters</source>
+        <translation>Die Kapitel der zusammengefügten Datei aus einer Kapiteldatei nehmen
+Kapitel importieren</translation>
+    </message>
+    <message>
+        <source>&amp;Export Chapters...</source>
+        <translation>Kapitel e&amp;xportieren...</translation>
+    </message>
+    <message>
+        <source>Write the chapters of the file merged last to a chapter file
+Export Chapters</source>
+        <translation>Die Kapitel der zuletzt zusammengefügten Datei in eine Kapiteldatei schreiben
+Kapitel exportieren</translation>
+    </message>
+    <message>
+        <source>Pictures (*.jpg *.jpeg *.png)</source>
+        <translation>Bilder (*.jpg *.jpeg *.png)</translation>
+    </message>
+    <message>
+        <source>Chapter files (%1)</source>
+        <translation>Kapiteldateien (%1)</translation>
+    </message>
+    <message>
+        <source>Import Chapters</source>
+        <translation>Kapitel importieren</translation>
+    </message>
+    <message>
+        <source>Cannot import chapters from %1: %2</source>
+        <translation>Kapitel aus %1 können nicht importiert werden: %2</translation>
+    </message>
+    <message>
+        <source>1 chapter from "%1" goes into the next merged file.</source>
+        <translation>1 Kapitel aus „%1“ kommt in die nächste zusammengefügte Datei.</translation>
+    </message>
+    <message>
+        <source>%1 chapters from "%2" go into the next merged file.</source>
+        <translation>%1 Kapitel aus „%2“ kommen in die nächste zusammengefügte Datei.</translation>
+    </message>
+    <message>
+        <source>Export Chapters</source>
+        <translation>Kapitel exportieren</translation>
+    </message>
+    <message>
+        <source>The file merged last has no chapters. Turn on "Add a chapter for each input file" in File &gt; Preferences, or import a chapter file, and merge.</source>
+        <translation>Die zuletzt zusammengefügte Datei hat keine Kapitel. Schalten Sie „Für jede Eingabedatei ein Kapitel anlegen“ unter Datei &gt; Einstellungen ein oder importieren Sie eine Kapiteldatei, und fügen Sie zusammen.</translation>
+    </message>
+    <message>
+        <source>Cannot export the chapters to %1: %2</source>
+        <translation>Die Kapitel können nicht nach %1 exportiert werden: %2</translation>
+    </message>
+    <message>
+        <source>Chapters exported to "%1".</source>
+        <translation>Kapitel nach „%1“ exportiert.</translation>
+    </message>
+    <message>
+        <source>Chapter lines, HH:MM:SS.mmm Title</source>
+        <translation>Kapitelzeilen, HH:MM:SS.mmm Titel</translation>
+    </message>
+    <message>
+        <source>CUE sheet</source>
+        <translation>CUE-Datei</translation>
+    </message>
+    <message>
+        <source>FFmpeg metadata</source>
+        <translation>FFmpeg-Metadaten</translation>
+    </message>
+    <message>
+        <source>Podcasting 2.0 chapters</source>
+        <translation>Podcasting-2.0-Kapitel</translation>
+    </message>
+    <message>
+        <source>Audacity labels</source>
+        <translation>Audacity-Textmarken</translation>
+    </message>
 </context>
 <context>
     <name>tessaro::OutputPane</name>
@@ -806,6 +906,18 @@ About</source>
         <source>&amp;Write the tag as ID3v2.3 (for Windows and older players)</source>
         <translation>Tag als ID3v2.&amp;3 schreiben (für Windows und ältere Player)</translation>
     </message>
+    <message>
+        <source>Silence &amp;between inputs:</source>
+        <translation>Stille &amp;zwischen Eingaben:</translation>
+    </message>
+    <message>
+        <source>Level as one &amp;album</source>
+        <translation>Als ein &amp;Album angleichen</translation>
+    </message>
+    <message>
+        <source>Where the inputs' tags differ, copy the &amp;first input's values</source>
+        <translation>&amp;Werte der ersten Eingabe übernehmen, wo die Tags der Eingaben abweichen</translation>
+    </message>
 </context>
 <context>
     <name>tessaro::TagEditorDialog</name>
@@ -852,6 +964,26 @@ About</source>
     <message>
         <source>Enter a year from 0 to %1.</source>
         <translation>Geben Sie ein Jahr von 0 bis %1 ein.</translation>
+    </message>
+    <message>
+        <source>Co&amp;ver:</source>
+        <translation>Titel&amp;bild:</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>keines</translation>
+    </message>
+    <message>
+        <source>C&amp;hoose...</source>
+        <translation>&amp;Wählen...</translation>
+    </message>
+    <message>
+        <source>Re&amp;move</source>
+        <translation>&amp;Entfernen</translation>
+    </message>
+    <message>
+        <source>Cannot use %1 as the cover picture: %2</source>
+        <translation>%1 kann nicht als Titelbild verwendet werden: %2</translation>
     </message>
 </context>
 <context>

@@ -62,14 +62,6 @@
         <translation type="unfinished" />
     </message>
     <message>
-        <source>Take the output's chapters from FILE, a line "HH:MM:SS.mmm Title" for each, its start on the joined timeline as players show it. A file whose times do not increase or pass the end of the audio is refused.</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Write the output's chapters to FILE in the same form (with neither option above: a chapter for each joined input).</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
         <source>Put the JPEG or PNG picture FILE into the output's tag as its front cover.</source>
         <translation type="unfinished" />
     </message>
@@ -111,11 +103,39 @@ join is complete.</source>
         <translation type="unfinished" />
     </message>
     <message>
-        <source>Copy into the output's tag every text frame all joined inputs share (album, artist, album artist, genre, year, composer, comment, ...), but their titles, track and disc numbers and ReplayGain; a tag without a title is titled with the album. The values typed above win.</source>
+        <source>Write the tag, chapters and cover included, as ID3v2.3, which Windows and many older players read, instead of ID3v2.4.</source>
         <translation type="unfinished" />
     </message>
     <message>
-        <source>Write the tag, chapters and cover included, as ID3v2.3, which Windows and many older players read, instead of ID3v2.4.</source>
+        <source>Take the output's chapters from FILE, each starting on the joined timeline as players show it: lines "HH:MM:SS.mmm Title" (or "MM:SS Title"), a CUE sheet, ffmpeg's FFMETADATA, Podcasting 2.0 JSON chapters or Audacity labels, told by its contents. A file whose times do not increase or pass the end of the audio is refused.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Write the output's chapters to FILE (with neither option above: a chapter for each joined input), in the form its extension names: .cue, .json, .ffmeta or .ffmetadata, .labels (Audacity's), or lines "HH:MM:SS.mmm Title" for any other, .txt included.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Write the output even though its name ends in the extension of another audio format (.m4b, .m4a, .aac, .ogg, .opus, .flac, .wav); it holds MP3 audio all the same.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Join each INPUT, a folder, into a file of its own: OUTPUT is a folder, and the files under FOLDER go to OUTPUT/FOLDER.mp3, with the same options, one folder after the other. A folder that fails does not stop the others; the exit status is the worst of theirs, and a summary names each one's result. Not with -w, --chapter-file or --export-chapters.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Read the chapter file and write the exported chapters as FORMAT: lines ("HH:MM:SS.mmm Title"), cue (a CUE sheet), ffmetadata (ffmpeg's), json (Podcasting 2.0 chapters) or labels (Audacity's). Without it, the chapter file's contents and the exported file's extension tell.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Put SECONDS of silence between every two inputs: frames of digital silence encoded in the first input's format, never a chapter of their own. The silence the inputs' encoders left at their ends counts towards it, so that what is heard between two inputs is SECONDS within a frame, and to the sample with --seamless.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>With --level: track (as without this option) levels each input alone; album gives every input the one gain that brings the whole join, gated over all inputs as ReplayGain's album gain is, nearest to the target, less where more would clip the highest peak. An album's quiet pieces stay as much quieter as they were.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Copy into the output's tag every text frame all joined inputs share (album, artist, album artist, genre, year, composer, comment, ...), but their titles, track and disc numbers and ReplayGain; a tag without a title is titled with the album. A frame the inputs disagree on, or that some lack, is left out with a warning naming the values; with =first, it is taken from the first input that has it. The values typed above win.</source>
         <translation type="unfinished" />
     </message>
 </context>
@@ -688,6 +708,84 @@ About</source>
         <source>Merge failed</source>
         <translation type="unfinished" />
     </message>
+    <message>
+        <source>Import &amp;Chapters...</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Take the joined file's chapters from a chapter file
+Import Chapters</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>&amp;Export Chapters...</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Write the chapters of the file merged last to a chapter file
+Export Chapters</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Pictures (*.jpg *.jpeg *.png)</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Chapter files (%1)</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Import Chapters</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Cannot import chapters from %1: %2</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>1 chapter from "%1" goes into the next merged file.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>%1 chapters from "%2" go into the next merged file.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Export Chapters</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>The file merged last has no chapters. Turn on "Add a chapter for each input file" in File &gt; Preferences, or import a chapter file, and merge.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Cannot export the chapters to %1: %2</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Chapters exported to "%1".</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Chapter lines, HH:MM:SS.mmm Title</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>CUE sheet</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>FFmpeg metadata</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Podcasting 2.0 chapters</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Audacity labels</source>
+        <translation type="unfinished" />
+    </message>
 </context>
 <context>
     <name>tessaro::OutputPane</name>
@@ -778,6 +876,18 @@ About</source>
         <source>&amp;Write the tag as ID3v2.3 (for Windows and older players)</source>
         <translation type="unfinished" />
     </message>
+    <message>
+        <source>Silence &amp;between inputs:</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Level as one &amp;album</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Where the inputs' tags differ, copy the &amp;first input's values</source>
+        <translation type="unfinished" />
+    </message>
 </context>
 <context>
     <name>tessaro::TagEditorDialog</name>
@@ -823,6 +933,26 @@ About</source>
     </message>
     <message>
         <source>Enter a year from 0 to %1.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Co&amp;ver:</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>none</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>C&amp;hoose...</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Re&amp;move</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Cannot use %1 as the cover picture: %2</source>
         <translation type="unfinished" />
     </message>
 </context>
