@@ -101,14 +101,27 @@ private Q_SLOTS:
         const QList<QAction*> menus = frame->menuBar()->actions();
         QCOMPARE(menus.size(), 4);
         QCOMPARE(menus[0]->text(), QStringLiteral("&File"));
-        QCOMPARE(
-            Menu(menus[0]->menu()),
-            (QStringList{"&New=newWorkspace", "-", "&Open...=openWorkspace", "&Save=saveWorkspace",
-                         "Save &As...=saveWorkspaceAs", "Recent &Workspaces=", "-",
-                         "&Insert MP3...=insertMp3", "Insert &Folder...=insertFolder",
-                         "&Remove MP3=removeMp3", "-", "&Up=moveUp", "&Down=moveDown", "-",
-                         "ID&3 Tag Editor ...=tagEditor", "&Merge...=merge",
-                         "&Preferences...=preferences", "-", "E&xit=exit"}));
+        QCOMPARE(Menu(menus[0]->menu()), (QStringList{"&New=newWorkspace",
+                                                      "-",
+                                                      "&Open...=openWorkspace",
+                                                      "&Save=saveWorkspace",
+                                                      "Save &As...=saveWorkspaceAs",
+                                                      "Recent &Workspaces=",
+                                                      "-",
+                                                      "&Insert MP3...=insertMp3",
+                                                      "Insert &Folder...=insertFolder",
+                                                      "&Remove MP3=removeMp3",
+                                                      "-",
+                                                      "&Up=moveUp",
+                                                      "&Down=moveDown",
+                                                      "-",
+                                                      "ID&3 Tag Editor ...=tagEditor",
+                                                      "Import &Chapters...=importChapters",
+                                                      "&Export Chapters...=exportChapters",
+                                                      "&Merge...=merge",
+                                                      "&Preferences...=preferences",
+                                                      "-",
+                                                      "E&xit=exit"}));
         // Every command has an access key.
         for (QAction* action : frame->findChildren<QAction*>()) {
             QVERIFY2(action->text().isEmpty() || action->text().contains(QLatin1Char('&')),
