@@ -36,9 +36,25 @@ QString TitleFault(const QString& title, quint64 ms) {
     return QString();
 }
 
+// A title without the white space around it, nor a byte order mark (U+FEFF) at either end,
+// which JSON's decoding drops where it begins a text: a title so reads back the same from every
+// form.
+QString TrimmedTitle(const QString& title) {
+    qsizetype first = 0;
+    qsizetype end = title.size();
+    const auto blank = [](QChar c) { return c.isSpace() || c == QChar(0xFEFF); };
+    while (first < end && blank(title[first])) {
+        ++first;
+    }
+    while (end > first && blank(title[end - 1])) {
+        --end;
+    }
+    return title.mid(first, end - first);
+}
+
 // Why `entry` cannot follow `chapters` in a join ending at `endMs`; empty when it can.
 QString EntryFault(const Entry& entry, const std::vector<Chapter>& chapters, quint32 endMs) {
-    if (const QString fault = TitleFault(entry.title.trimmed(), entry.ms); !fault.isEmpty()) {
+    if (const QString fault = TitleFault(TrimmedTitle(entry.title), entry.ms); !fault.isEmpty()) {
         return fault;
     }
     if (!chapters.empty() && entry.ms <= chapters.back().startMs) {
@@ -65,7 +81,7 @@ std::optional<std::vector<Chapter>> Checked(const Entries& entries, ChapterForm 
         if (!chapters.empty()) {
             chapters.back().endMs = quint32(entry.ms);
         }
-        chapters.push_back({entry.title.trimmed(), quint32(entry.ms), endMs, entry.listed});
+        chapters.push_back({TrimmedTitle(entry.title), quint32(entry.ms), endMs, entry.listed});
     }
     if (chapters.empty()) {
         *error = QStringLiteral("it holds no chapter (read as %1)")
