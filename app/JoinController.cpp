@@ -11,8 +11,8 @@ namespace {
 // far more than copying a frame.
 class QueuedHost : public MergeHost {
 public:
-    QueuedHost(JoinController& controller, const std::atomic<bool>& cancelled)
-        : controller(controller), cancelled(cancelled) {}
+    QueuedHost(QObject& controller, std::atomic<int>& percent, const std::atomic<bool>& cancelled)
+        : controller(controller), percent(percent), cancelled(cancelled) {}
 
     void MergeProgress(qint32 position, qint32 rangeMax) override {
         if (rangeMax != 0) {
@@ -23,16 +23,14 @@ public:
             return;
         }
         shown = percent;
-        // The host is gone by the time the call runs; the controller outlives the worker.
-        JoinController* target = &controller;
-        QMetaObject::invokeMethod(
-            target, [target, percent] { Q_EMIT target->progressed(percent); },
-            Qt::QueuedConnection);
+        this->percent = percent;
+        QMetaObject::invokeMethod(&controller, "TakeProgress", Qt::QueuedConnection);
     }
     bool MergeCancelled() override { return cancelled; }
 
 private:
-    JoinController& controller;
+    QObject& controller;
+    std::atomic<int>& percent;
     const std::atomic<bool>& cancelled;
     qint32 range = 100;
     int shown = -1;
@@ -64,19 +62,28 @@ bool JoinController::Start(const JoinRequest& joinRequest) {
     request = joinRequest;
     result = MergeResult();
     cancelled = false;
+    percent = -1;
+    shownPercent = -1;
     running = true;
     try {
         worker = StartThread("the merge", [this] {
-            QueuedHost host(*this, cancelled);
+            QueuedHost host(*this, percent, cancelled);
             result = RunMerge(request, host);
-            QMetaObject::invokeMethod(this, &JoinController::Finish, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, "Finish", Qt::QueuedConnection);
         });
     } catch (const ThreadRefused& refused) {
         result.error =
             tr("Not enough memory to start a thread for %1").arg(QLatin1String(refused.what()));
-        QMetaObject::invokeMethod(this, &JoinController::Finish, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, "Finish", Qt::QueuedConnection);
     }
     return true;
+}
+
+void JoinController::TakeProgress() {
+    if (const int now = percent; now > shownPercent) {
+        shownPercent = now;
+        Q_EMIT progressed(now);
+    }
 }
 
 void JoinController::Cancel() {

@@ -114,7 +114,7 @@ private:
     // holds no thread (a child process forked then starts cleanly).
     void ReadFacts();
     // On the GUI thread: takes in the facts the reader has read.
-    void TakeFacts();
+    Q_INVOKABLE void TakeFacts();
     // A row's share of the total, in whole microseconds so that removals take off exactly what
     // was added.
     static qint64 Microseconds(const TrackInfo& track);
