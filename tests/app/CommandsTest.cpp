@@ -668,8 +668,9 @@ private Q_SLOTS:
         // A cancel ends with its own line, not as a finished merge, the target as it was.
         const QString target = Write(QStringLiteral("target.mp3"), "kept");
         lines.clear();
-        QVERIFY(controller.Start(
-            {.inputs = {Fixture(QStringLiteral("cbr128_stereo.mp3"))}, .output = target}));
+        // Far more than the worker could join before the cancel reaches it.
+        const QStringList many(500, Fixture(QStringLiteral("cbr128_stereo.mp3")));
+        QVERIFY(controller.Start({.inputs = many, .output = target}));
         controller.Cancel();
         QVERIFY(controller.IsCancelling());
         QTRY_VERIFY(!controller.IsRunning());
