@@ -103,7 +103,7 @@ private Q_SLOTS:
         const auto unlevel = qScopeGuard([&] { settings.remove(QStringLiteral("joinedFile")); });
         auto frame = MakeFrame();
         QVERIFY(frame->Options().level);
-        const QString input = Write(QStringLiteral("a.mp3"), Mp3Frames(5000));
+        const QString input = Write(QStringLiteral("a.mp3"), Mp3Frames(20000));
         AddEntry(*frame, input);
         const QString output = Write(QStringLiteral("out.mp3"), kOld);
         frame->fault = [&] { QFile::resize(input, 100000); };
