@@ -567,45 +567,35 @@ QString RefuseExport(const Request& request, const tessaro::TessaroWorkSpace& wo
                : QStringLiteral("cannot write the chapters to %1: %2").arg(Quoted(target), refusal);
 }
 
+// Joins the inputs, the chapters exported where asked: the join writes them along with the
+// output, so that chapters their form cannot hold leave both files unwritten.
 tessaro::MergeResult Join(const tessaro::TessaroWorkSpace& workspace, const Request& request) {
     ConsoleHost host(!request.quiet && isatty(STDERR_FILENO));
-    return tessaro::RunMerge(
-        {workspace.Paths(), request.output, workspace.Tag(), request.preferences.saveID3Tag,
-         request.preferences.options, request.forceName},
-        host);
+    const tessaro::JoinOptions& options = request.preferences.options;
+    std::optional<tessaro::ChapterExport> exported;
+    if (!request.exportChapters.isEmpty()) {
+        exported = {
+            request.exportChapters,
+            options.chapterForm.value_or(tessaro::ChapterFormOfName(request.exportChapters))};
+    }
+    return tessaro::RunMerge({.inputs = workspace.Paths(),
+                              .output = request.output,
+                              .tag = workspace.Tag(),
+                              .writeTag = request.preferences.saveID3Tag,
+                              .options = options,
+                              .forceName = request.forceName,
+                              .chapterExport = exported},
+                             host);
 }
 
-// Writes the joined file's chapters where asked; returns why they could not be, or an empty
-// text.
-QString ExportChapters(const tessaro::MergeResult& result, const Request& request) {
-    if (request.exportChapters.isEmpty()) {
-        return QString();
-    }
-    const tessaro::ChapterForm form = request.preferences.options.chapterForm.value_or(
-        tessaro::ChapterFormOfName(request.exportChapters));
-    QString failure;
-    const std::optional<QByteArray> text = tessaro::FormatChapters(
-        result.chapters, form, {QFileInfo(request.output).fileName(), result.title, result.artist},
-        &failure);
-    if (text) {
-        failure = tessaro::WriteAtomically(request.exportChapters, *text);
-    }
-    return failure.isEmpty() ? QString()
-                             : QStringLiteral("cannot write the chapters to %1: %2")
-                                   .arg(Quoted(request.exportChapters), failure);
-}
-
-// Prints the warnings and the outcome, and writes the chapters where asked; returns the exit
-// code. `inputCount` counts the folders that gave no file among the inputs.
+// Prints the warnings and the outcome; returns the exit code. `inputCount` counts the folders
+// that gave no file among the inputs.
 int Report(const tessaro::MergeResult& result, const Request& request, qsizetype inputCount) {
     for (const QString& warning : result.warnings) {
         Warn(warning);
     }
     if (!result.Succeeded()) {
         return Fail(result.error);
-    }
-    if (const QString failure = ExportChapters(result, request); !failure.isEmpty()) {
-        return Fail(failure);
     }
     const qsizetype skipped = inputCount - result.inputsJoined;
     if (!request.quiet) {

@@ -434,14 +434,6 @@ QString WriteLines(const std::vector<Chapter>& chapters) {
 
 std::optional<QString> WriteCue(const std::vector<Chapter>& chapters, const ChapterSheet& sheet,
                                 QString* error) {
-    // CD players and libcue stop at 99.
-    constexpr size_t kMaxTracks = 99;
-    if (chapters.size() > kMaxTracks) {
-        *error = QStringLiteral("a CUE sheet holds at most %1 tracks, not %2 chapters")
-                     .arg(kMaxTracks)
-                     .arg(chapters.size());
-        return std::nullopt;
-    }
     const auto quoted = [](const char* command, const QString& value, const char* indent) {
         return value.isEmpty()
                    ? QString()

@@ -29,7 +29,8 @@ std::optional<Entries> ReadFfMetadata(const QString& text, QString* error);
 std::optional<Entries> ReadJson(const QString& text, QString* error);
 std::optional<Entries> ReadLabels(const QString& text, QString* error);
 
-// Each: `chapters`, whose titles hold no control character, in its form.
+// Each: `chapters`, whose titles hold no control character and as many as the form holds
+// (TooManyChapters), in its form.
 QString WriteLines(const std::vector<Chapter>& chapters);
 std::optional<QString> WriteCue(const std::vector<Chapter>& chapters, const ChapterSheet& sheet,
                                 QString* error);

@@ -250,8 +250,22 @@ std::optional<std::vector<Chapter>> ParseChapters(const QString& text, ChapterFo
     return Checked(*entries, form, endMs, error);
 }
 
+QString TooManyChapters(size_t count, ChapterForm form) {
+    // CD players and libcue stop at 99.
+    constexpr size_t kMaxTracks = 99;
+    return form == ChapterForm::Cue && count > kMaxTracks
+               ? QStringLiteral("a CUE sheet holds at most %1 tracks, not %2 chapters")
+                     .arg(kMaxTracks)
+                     .arg(count)
+               : QString();
+}
+
 std::optional<QByteArray> FormatChapters(const std::vector<Chapter>& chapters, ChapterForm form,
                                          const ChapterSheet& sheet, QString* error) {
+    if (QString tooMany = TooManyChapters(chapters.size(), form); !tooMany.isEmpty()) {
+        *error = std::move(tooMany);
+        return std::nullopt;
+    }
     // A title is a line of its own in most forms, which reads back only without control
     // characters.
     std::vector<Chapter> plain = chapters;

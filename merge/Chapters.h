@@ -66,6 +66,9 @@ struct ChapterSheet {
     QString performer;
 };
 
+// Why `form` cannot hold `count` chapters: a CUE sheet holds at most 99. Empty when it can.
+QString TooManyChapters(size_t count, ChapterForm form);
+
 // The chapters in `form`, UTF-8, as ParseChapters reads them back: control characters in a title
 // become a space, and a CUE sheet's titles hold a ' where a " stood. None for chapters a CUE
 // sheet cannot hold: more than 99, or two starting within one of its frames.

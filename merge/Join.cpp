@@ -1,5 +1,6 @@
 #include "merge/Join.h"
 
+#include <QFileInfo>
 #include <algorithm>
 
 #include "io/Files.h"
@@ -53,7 +54,7 @@ bool Join::Plan() {
         return false;
     }
     tag.chapters = std::move(*chapters);
-    return true;
+    return ExportHolds(tag.chapters.size());
 }
 
 // Refuses silence between the inputs unless the first is of Layer III, the only layer the
@@ -268,15 +269,58 @@ void Join::Finish() {
     // planned gave some when joined.
     if (!SetChapterTimes(rendered, tag.chapters)) {
         Fail(InputsChanged());
-    } else if (!output.FlushAudio() ||
-               !output.Commit(rendered.front, stream.HeaderFrame(output.Checksum()),
-                              rendered.back)) {
-        Fail(output.Error());
-    } else {
-        result.seconds = seconds;
-        result.formatsToConform = formats.ToConform();
-        progress.Complete();
+        return;
     }
+    std::optional<StagedWrite> exported;
+    if (!StageExport(exported)) {
+        return;
+    }
+    if (!output.FlushAudio() ||
+        !output.Commit(rendered.front, stream.HeaderFrame(output.Checksum()), rendered.back)) {
+        Fail(output.Error());
+        return;
+    }
+    result.seconds = seconds;
+    result.formatsToConform = formats.ToConform();
+    progress.Complete();
+    // Only the rename is left to fail, the output already in place.
+    if (const QString failure = exported ? exported->Commit() : QString(); !failure.isEmpty()) {
+        result.error = QStringLiteral("%1 was written, but its chapters could not be put at %2: %3")
+                           .arg(Quoted(outputPath), Quoted(request.chapterExport->path), failure);
+    }
+}
+
+// Refuses chapters to export that their form cannot hold, as soon as their count is known.
+bool Join::ExportHolds(size_t chapters) {
+    const QString refusal =
+        request.chapterExport ? TooManyChapters(chapters, request.chapterExport->form) : QString();
+    return refusal.isEmpty() || FailExport(refusal);
+}
+
+// Writes the chapters to export, as their times now stand, beside their file; false, the join
+// given up, for chapters their form cannot hold or a file that cannot be written.
+bool Join::StageExport(std::optional<StagedWrite>& staged) {
+    if (!request.chapterExport) {
+        return true;
+    }
+    const ChapterExport& target = *request.chapterExport;
+    QString failure;
+    const std::optional<QByteArray> text = FormatChapters(
+        tag.chapters, target.form,
+        {QFileInfo(outputPath).fileName(), rendered.title, rendered.artist}, &failure);
+    if (text) {
+        failure = staged.emplace(target.path).Write(*text);
+    }
+    return failure.isEmpty() || FailExport(failure);
+}
+
+// Gives the join up for chapters that cannot be exported, `why`: the target is as it was unless
+// it was written in place, which Fail() then tells.
+bool Join::FailExport(const QString& why) {
+    const QString untouched =
+        output.Damage().isEmpty() ? QStringLiteral("; nothing was written.") : QString();
+    return Fail(QStringLiteral("Cannot write the chapters to %1: %2%3")
+                    .arg(Quoted(request.chapterExport->path), why, untouched));
 }
 
 // Gives the output up: no temporary file stays, the target is as it was.
@@ -297,7 +341,8 @@ bool Join::Open() {
     }
     tag.id3v23 = options.id3v23;
     tag.name = FileTitle(outputPath);
-    if (!PlanFromInputs()) {
+    // A chapter file's were counted as it was read.
+    if (!PlanFromInputs() || (options.chapterFile.isEmpty() && !ExportHolds(tag.chapters.size()))) {
         return false;
     }
     rendered = RenderJoinedTag(tag);

@@ -722,6 +722,7 @@ TEST_F(TessaroJoinTest, ChoiceValuesAreCheckedAndRefusedAsBefore) {
     EXPECT_LE(joined, 2 * frames + 19);
 }
 
+// Exit status 1 means that nothing was written, whatever keeps the chapters from being exported.
 TEST_F(TessaroJoinTest, AChapterExportThatWouldFailOrReplaceAFileOfTheRunIsRefusedFirst) {
     const QString input = WriteAll(dir.filePath(QStringLiteral("in.mp3")), ReadAll(cbr));
     const QString cover = WriteAll(dir.filePath(QStringLiteral("cover.jpg")),
@@ -736,7 +737,19 @@ TEST_F(TessaroJoinTest, AChapterExportThatWouldFailOrReplaceAFileOfTheRunIsRefus
     const QString job = dir.filePath(QStringLiteral("job.twk"));
     workspace.SaveToFile(job);
     WriteAll(output, "an earlier join");
+    // The chapters would go where it leads.
+    const QString link = dir.filePath(QStringLiteral("link.txt"));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("missing/chapters.txt")), link));
     const QStringList joinInput{QStringLiteral("-o"), output, input};
+    // Chapters a CUE sheet cannot hold: past 99, or two within one of its 1/75 s frames.
+    QByteArray lines;
+    for (int i = 0; i < 150; ++i) {
+        lines += QStringLiteral("00:00:00.%1 C\n").arg(i * 3, 3, 10, QLatin1Char('0')).toLatin1();
+    }
+    const QString many = WriteAll(dir.filePath(QStringLiteral("many.txt")), lines);
+    const QString close =
+        WriteAll(dir.filePath(QStringLiteral("close.txt")), "00:00:00.000 One\n00:00:00.013 Two\n");
+    const QString cue = dir.filePath(QStringLiteral("c.cue"));
     const struct {
         QString exported;
         QStringList arguments;
@@ -744,6 +757,7 @@ TEST_F(TessaroJoinTest, AChapterExportThatWouldFailOrReplaceAFileOfTheRunIsRefus
     } cases[] = {
         {dir.filePath(QStringLiteral("missing/chapters.txt")), joinInput,
          "No such file or directory"},
+        {link, joinInput, "No such file or directory"},
         {dir.filePath(QStringLiteral("folder")), joinInput, "it is a folder"},
         {fifo, joinInput, "it is not a regular file"},
         {QStringLiteral("/dev/null"), joinInput, "it is not a regular file"},
@@ -758,9 +772,16 @@ TEST_F(TessaroJoinTest, AChapterExportThatWouldFailOrReplaceAFileOfTheRunIsRefus
          "it is the cover picture"},
         {chapters, joinInput + QStringList{QStringLiteral("--chapter-file"), chapters},
          "it is the chapter file"},
+        {cue,
+         QStringList{QStringLiteral("-o"), output, QStringLiteral("--chapters")} +
+             QStringList(120, input),
+         "a CUE sheet holds at most 99 tracks, not 120 chapters; nothing was written."},
+        {cue, joinInput + QStringList{QStringLiteral("--chapter-file"), many}, "not 150 chapters"},
+        {cue, joinInput + QStringList{QStringLiteral("--chapter-file"), close},
+         "chapters 1 and 2 start within one 1/75 s"},
     };
     const QStringList entries = FolderEntries(dir.path());
-    const QStringList files{input, cover, chapters, job, output};
+    const QStringList files{input, cover, chapters, job, output, many, close};
     QByteArrayList contents;
     for (const QString& file : files) {
         contents << ReadAll(file);
@@ -770,8 +791,10 @@ TEST_F(TessaroJoinTest, AChapterExportThatWouldFailOrReplaceAFileOfTheRunIsRefus
             refused.arguments + QStringList{QStringLiteral("--export-chapters"), refused.exported});
         SCOPED_TRACE(run.err.toStdString());
         EXPECT_EQ(run.exitCode, 1);
+        // Those the form refuses, the join tells.
         EXPECT_TRUE(run.err.contains(
-            QStringLiteral("error: cannot write the chapters to \"%1\": ").arg(refused.exported)));
+            QStringLiteral("error: cannot write the chapters to \"%1\": ").arg(refused.exported),
+            Qt::CaseInsensitive));
         EXPECT_TRUE(run.err.contains(QLatin1String(refused.reason)));
         EXPECT_EQ(FolderEntries(dir.path()), entries);
         for (qsizetype i = 0; i < files.size(); ++i) {

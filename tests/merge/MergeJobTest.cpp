@@ -1259,6 +1259,39 @@ TEST_F(MergeJobTest, ChapterFilesInEveryExchangeForm) {
     EXPECT_TRUE(error.contains(QStringLiteral("at most 99 tracks, not 100 chapters")));
 }
 
+// Chapters to export that a CUE sheet cannot hold fail the join before a frame is written, where
+// their count tells; a file that cannot be written, before the output takes its place. Both
+// targets stay as they were, and no temporary file is left.
+TEST_F(MergeJobTest, ChaptersToExportThatCannotBeWrittenFailTheJoinBeforeEitherTargetIs) {
+    const QString input = Fixture(QStringLiteral("cbr128_stereo.mp3"));
+    QByteArray lines;
+    for (int i = 0; i < 100; ++i) {
+        lines += QStringLiteral("00:00:00.%1 C\n").arg(i, 3, 10, QLatin1Char('0')).toLatin1();
+    }
+    const QString many = Write(QStringLiteral("c.txt"), lines);
+    const QString cue = Write(QStringLiteral("c.cue"), "earlier chapters");
+    const QString nowhere = dir.filePath(QStringLiteral("missing/c.cue"));
+    Write(QStringLiteral("out.mp3"), "an earlier join");
+    const QStringList entries = FolderEntries(dir.path());
+    for (const auto& [inputs, options, exported] :
+         {std::tuple{QStringList(100, input), tessaro::JoinOptions{.chapters = true}, cue},
+          {QStringList{input}, {.chapterFile = many}, cue},
+          {QStringList{input}, {.chapters = true}, nowhere}}) {
+        UsePaths(inputs);
+        tessaro::JoinRequest request = JoinOf(workspace, output, options);
+        request.chapterExport = {exported, tessaro::ChapterForm::Cue};
+        const tessaro::MergeResult result = tessaro::RunMerge(request, host);
+        EXPECT_TRUE(result.error.contains(exported == cue ? QStringLiteral("not 100 chapters")
+                                                          : QStringLiteral("No such file")) &&
+                    result.error.endsWith(QStringLiteral("; nothing was written.")))
+            << result.error.toStdString();
+        EXPECT_EQ(result.written > 0, exported == nowhere) << result.error.toStdString();
+        EXPECT_EQ(ReadAll(output), "an earlier join");
+        EXPECT_EQ(ReadAll(cue), "earlier chapters");
+        EXPECT_EQ(FolderEntries(dir.path()), entries);
+    }
+}
+
 // A table of contents counts its entries in one byte: past 255 chapters the top-level table lists
 // tables of 255 chapters each, in order and titled with the chapters they hold; up to 255 it
 // lists the chapters themselves. Either way in ID3v2.4 and ID3v2.3.
