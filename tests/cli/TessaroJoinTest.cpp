@@ -388,6 +388,100 @@ TEST_F(TessaroJoinTest, ABatchJoinsEachFolderAndExitsWithTheWorstOfTheirStatuses
     }
 }
 
+// Books on a shelf, each a folder of one input, to join as a batch.
+class TessaroJoinBatchTest : public TessaroJoinTest {
+protected:
+    QString Book(const QString& name) {
+        const QString folder = dir.filePath(name);
+        QDir().mkpath(folder);
+        WriteAll(folder + QStringLiteral("/1.mp3"), ReadAll(cbr));
+        return folder;
+    }
+    JoinRun Batch(const QString& outputFolder, const QStringList& folders) {
+        return Join(QStringList{QStringLiteral("--batch"), QStringLiteral("-o"), outputFolder} +
+                    folders);
+    }
+
+    const QString shelf = dir.filePath(QStringLiteral("bk"));
+    const QString a = Book(QStringLiteral("bk/A"));
+    const QString b = Book(QStringLiteral("bk/B"));
+};
+
+// An output folder that is, or lies inside, a book's folder would make the books joined before
+// it that book's chapters: refused as wrong usage before anything is written, naming both as
+// given and where they lead.
+TEST_F(TessaroJoinBatchTest, AnOutputFolderInsideABooksFolderIsRefusedBeforeAnyJoin) {
+    const QString inB = dir.filePath(QStringLiteral("bk/B/out"));
+    QDir().mkpath(inB);
+    const QString link = dir.filePath(QStringLiteral("link"));
+    const QString shelfLink = dir.filePath(QStringLiteral("shelf"));
+    ASSERT_TRUE(QFile::link(b, link));
+    ASSERT_TRUE(QFile::link(shelf, shelfLink));
+    const struct {
+        QString outputFolder;
+        QStringList folders;
+        QString book;      // the one the output folder lies in
+        QString resolved;  // where a link among them leads
+    } cases[] = {
+        {b, {a, b}, b, QString()},
+        {inB, {a, b}, b, QString()},
+        {link, {a, b}, b, QStringLiteral("(%1)").arg(QFileInfo(b).canonicalFilePath())},
+        {a,
+         {shelfLink},
+         shelfLink,
+         QStringLiteral("(%1)").arg(QFileInfo(shelf).canonicalFilePath())},
+    };
+    const QStringList before = FolderEntries(shelf) + FolderEntries(a) + FolderEntries(b);
+    for (const auto& refused : cases) {
+        const JoinRun run = Batch(refused.outputFolder, refused.folders);
+        SCOPED_TRACE(run.err.toStdString());
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(
+            run.err.startsWith(QStringLiteral("tessaro-join: the output folder \"%1\" ")
+                                   .arg(refused.outputFolder)) &&
+            run.err.contains(QStringLiteral("inside the folder \"%1\"").arg(refused.book)) &&
+            run.err.contains(refused.resolved));
+        EXPECT_EQ(FolderEntries(shelf) + FolderEntries(a) + FolderEntries(b), before);
+        EXPECT_TRUE(FolderEntries(inB).isEmpty());
+    }
+    // Books inside the output folder, or beside it under a name it begins with, are joined as
+    // ever, each of its own file alone.
+    const QString besideA = Book(QStringLiteral("bk/AB"));
+    for (const QString& outputFolder : {shelf, besideA}) {
+        const JoinRun run = Batch(outputFolder, {a, b});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(ReadAll(outputFolder + QStringLiteral("/B.mp3")), ReadAll(cbr));
+    }
+}
+
+// Every book's folder is walked before any book is joined, and a file in it that is one of the
+// batch's outputs, through a link or a hard link, is skipped: no book takes in another's join,
+// this run's or an earlier's.
+TEST_F(TessaroJoinBatchTest, NoBookTakesInTheFileAnotherIsJoinedInto) {
+    const QString out = dir.filePath(QStringLiteral("out"));
+    QDir().mkpath(out);
+    const QString aJoined = out + QStringLiteral("/A.mp3");
+    const QString inB = b + QStringLiteral("/0.mp3");
+    for (const bool hard : {false, true}) {
+        SCOPED_TRACE(hard ? "hard link" : "link");
+        // A's file from an earlier run, unlike this one's.
+        QFile::remove(inB);
+        WriteAll(aJoined, ReadAll(vbr));
+        ASSERT_EQ(hard ? ::link(QFile::encodeName(aJoined).constData(),
+                                QFile::encodeName(inB).constData())
+                       : ::symlink("../../out/A.mp3", QFile::encodeName(inB).constData()),
+                  0);
+        const JoinRun run = Batch(out, {a, b});
+        EXPECT_EQ(run.exitCode, 3);
+        EXPECT_TRUE(run.err.contains(
+            QStringLiteral("warning: Skipped \"%1\": it is the file the batch joins \"%2\" into")
+                .arg(inB, a)))
+            << run.err.toStdString();
+        EXPECT_EQ(ReadAll(aJoined), ReadAll(cbr));
+        EXPECT_EQ(ReadAll(out + QStringLiteral("/B.mp3")), ReadAll(cbr));
+    }
+}
+
 // Chapters whose frames tell them apart, in a folder of their own.
 class TessaroJoinOrderTest : public TessaroJoinTest {
 protected:
