@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QIcon>
+#include <cstdio>
 
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
@@ -42,7 +43,10 @@ int Application::Run() {
         return 0;
     }
     // Without the socket this start still works, as a window of its own.
-    m_instance->Listen();
+    if (!m_instance->Listen()) {
+        std::fprintf(stderr, "tessaro: %s; later starts open windows of their own\n",
+                     qPrintable(m_instance->ErrorString()));
+    }
     connect(m_instance, &SingleInstance::FilesArrived, this, &Application::OpenArrived);
     ShowMainWindow(files);
     return exec();
