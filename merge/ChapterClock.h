@@ -42,7 +42,8 @@ public:
     double HeardSilence(const mp3::StreamReader& reader,
                         const std::optional<EncoderSilence>& own) const;
     // Ends the last chapter where the audio ends, in a join of `seconds` whose last frames, where
-    // a seam ends it, hold `lastPadding` samples of padding (-1 otherwise) at `rate`.
+    // a seam ends it or its last input was cut short, hold `lastPadding` samples of padding (-1
+    // otherwise) at `rate`.
     void End(double seconds, qint32 lastPadding, double rate);
 
 private:

@@ -223,6 +223,8 @@ bool Join::CopyInput(size_t index) {
         return false;
     }
     chapterClock.StartInput(input.title, framesStart + gapSeconds, reader, own, seams);
+    SeamInput told;  // what its header tells of its end, judged once its frames are read
+    ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
     mp3::FormatWatch watch;  // of its frames as copied
     const PassEnd end = pass.Run([&](const mp3::StreamReader& frameOf) {
         watch.See(frameOf.Header());
@@ -241,8 +243,9 @@ bool Join::CopyInput(size_t index) {
     if (!end.whole) {
         return false;
     }
-    if (own) {
-        stream.SetLastPadding(own->padding);
+    cutPadding = CutShortPadding(told, reader);
+    if (const qint32 padding = own ? own->padding : cutPadding; padding >= 0) {
+        stream.SetLastPadding(padding);
     }
     formats.CompareChange(input.path, watch.Change(), &result.warnings);
     return true;
@@ -263,7 +266,8 @@ void Join::Finish() {
         stream.SetLastPadding(last.padding);
     }
     const double seconds = stream.Duration();
-    chapterClock.End(seconds, last.padding, formats.First().sampleRate);
+    chapterClock.End(seconds, last.padding >= 0 ? last.padding : cutPadding,
+                     formats.First().sampleRate);
     result.chapters = tag.chapters;
     // The chapters planned, with the same titles, unless an input that held no frame when
     // planned gave some when joined.

@@ -92,6 +92,9 @@ private:
     GapFrames gap{options.gapSeconds};
     // Where the audio ends in the timeline players show, as planned, the gaps included.
     double plannedEnd = 0;
+    // The padding in place of the one the header of the input joined last tells, where that
+    // input was cut short; -1 otherwise.
+    qint32 cutPadding = -1;
 };
 
 }  // namespace tessaro

@@ -38,13 +38,14 @@ bool JoinPlan::Look(bool everyFrame, const std::function<bool()>& cancelled, QSt
         InputPass pass(input.file, input.path);
         mp3::FormatWatch watch;
         input.hasFrames = false;
+        SeamInput told;
+        double rate = 0;
         const PassEnd end = pass.Run([&](const mp3::StreamReader& reader) {
             if (reader.FrameIndex() == 0) {
                 input.hasFrames = true;
                 input.format = mp3::StreamFormat(reader.Header());
-                SeamInput told;
                 ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
-                const double rate = reader.Header().GetSampleRate();
+                rate = reader.Header().GetSampleRate();
                 lead = lead >= 0 ? lead : LeadSeconds(told.delay, rate);
                 tail = TailSeconds(told.padding, rate);
             }
@@ -57,6 +58,10 @@ bool JoinPlan::Look(bool everyFrame, const std::function<bool()>& cancelled, QSt
             return false;
         }
         input.change = watch.Change();
+        // Known once every frame was looked at, as the copy will find them.
+        if (const qint32 cut = CutShortPadding(told, pass.Reader()); cut >= 0) {
+            tail = TailSeconds(cut, rate);
+        }
     }
     plannedEnd = seconds - std::max(lead, 0.0) - tail;
     return true;

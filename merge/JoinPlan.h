@@ -58,8 +58,9 @@ public:
                                                         const std::function<bool()>& cancelled,
                                                         QString* failure);
     // Where the audio ends in the timeline players show, in seconds: what the inputs' audio
-    // frames play, less the first one's encoder and decoder delay and the last one's padding;
-    // known once Look() has looked at every frame.
+    // frames play, less the first one's encoder and decoder delay and the last one's padding
+    // (which went with its end where it was cut short); known once Look() has looked at every
+    // frame.
     double PlannedEnd() const { return plannedEnd; }
 
     // The first input with frames, -1 when none.

@@ -1513,6 +1513,44 @@ std::pair<int, double> Match(const std::vector<float>& join, const std::vector<f
     return best;
 }
 
+// A single input whose header describes it is joined as it is. One cut short is described as what
+// is left of it, and the padding its LAME header tells, gone with its end, costs decoders and
+// chapters nothing of what is left.
+TEST_F(MergeJobTest, ASingleInputCutShortIsDescribedAsWhatIsLeftAndAWholeOneStaysAsItIs) {
+    const Encoding vbr{"VBR", true, 2, 44100};
+    const QString whole =
+        Write(QStringLiteral("whole.mp3"), EncodeWithLame(Recording(0, 44100), vbr));
+    UsePaths({whole});
+    ASSERT_TRUE(Merge().Succeeded());
+    EXPECT_EQ(ReadAll(output), ReadAll(whole));
+
+    const std::vector<Unit> units = ReadAllUnits(whole);
+    const quint32 told = BigEndian(units[0].bytes, 36 + 120 + 21, 3);  // delay and padding
+    ASSERT_GT(told & 0xFFF, 529u + 441) << "a padding of more than 10 ms";
+    const QString cut =
+        Write(QStringLiteral("cut.mp3"), ReadAll(whole).left(units.back().offset + 9));
+    const auto kept = quint32(units.size() - 2);  // its last frame cut in half
+    // Its header counting a frame more, decoders trim nothing at the end of the input.
+    const qint64 heard = qint64(kept) * 1152 - (told >> 12) - 529;
+    ASSERT_EQ(DecodeAsPlayers(cut, vbr).size(), size_t(2 * heard));
+    const auto endMs = quint32(std::llround(double(heard) * 1000 / 44100));
+    const QString chapters =
+        Write(QStringLiteral("chapters.txt"),
+              QString::asprintf("00:00:00.000 A\n00:00:%06.3f B\n", (endMs - 1) / 1000.0).toUtf8());
+    UsePaths({cut});
+    const tessaro::MergeResult result =
+        tessaro::RunMerge(JoinOf(workspace, output, {.chapterFile = chapters}, writeTag), host);
+    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    EXPECT_EQ(result.chapters.back().endMs, endMs);
+    const QByteArray header = ReadAllUnits(output)[0].bytes;
+    EXPECT_EQ(BigEndian(header, 36 + 8), kept);
+    EXPECT_EQ(BigEndian(header, 36 + 120 + 21, 3), (told & ~0xFFFu) | 529);
+    EXPECT_EQ(DecodeAsPlayers(output, vbr).size(), size_t(2 * heard));
+    UsePaths({cut, whole});
+    ASSERT_TRUE(Merge().Succeeded());
+    EXPECT_EQ(BigEndian(ReadAllUnits(output)[0].bytes, 36 + 120 + 21, 3), told) << "the last's";
+}
+
 TEST_F(MergeJobTest, SeamlessJoinsRunOnWithoutGapOrClickAndCopyTheOtherFrames) {
     // Cut inside frames, each piece encoded on its own, as tracks of a live album are.
     const std::vector<int> cuts{0, 152937, 305871, 458760};
