@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -19,8 +20,10 @@
 #include <QToolBar>
 #include <QtTest>
 #include <atomic>
+#include <functional>
 #include <thread>
 
+#include "FrameTesting.h"
 #include "app/MainWindow.h"
 #include "app/WindowDialogs.h"
 #include "dialogs/PreferencesDialog.h"
@@ -257,6 +260,34 @@ private Q_SLOTS:
         second.join();
         QCOMPARE(arrived.size(), 2);
         QCOMPARE(arrived[1][0].toStringList(), QStringList());
+    }
+
+    // A question is answered by either of its buttons (Esc the second), or taken away.
+    void aQuestionIsAnsweredOrWithdrawn() {
+        QtWindowDialogs dialogs;
+        const auto ask = [&dialogs](const std::function<void(QMessageBox&)>& answer) {
+            QTimer::singleShot(0, [answer] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                answer(*box);
+                if (box->isVisible()) {
+                    box->done(QDialog::Rejected);  // so that the test goes on
+                    QFAIL("The question is still open.");
+                }
+            });
+            return dialogs.Confirm(nullptr, QStringLiteral("Merge"), QStringLiteral("Close?"),
+                                   QStringLiteral("Close"), QStringLiteral("Keep"));
+        };
+        const auto click = [](int button) {
+            return [button](QMessageBox& box) {
+                QCOMPARE(box.buttons().size(), 2);
+                box.buttons().at(button)->click();
+            };
+        };
+        QVERIFY(ask(click(0)) != ask(click(1)));
+        QVERIFY(!ask([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }));
+        QVERIFY(!ask([&dialogs](QMessageBox&) { dialogs.WithdrawQuestion(); }));
+        dialogs.WithdrawQuestion();  // none open: nothing to take away
     }
 
     // A socket left by a crashed instance is replaced; a live instance's is not taken over.
