@@ -245,6 +245,10 @@ private Q_SLOTS:
         tessaro::SingleInstance first(name);
         QVERIFY(first.Listen());
         QSignalSpy arrived(&first, &tessaro::SingleInstance::FilesArrived);
+        // The window adds them, and logs them as Insert does.
+        ScriptedDialogs* script = nullptr;
+        auto frame = testing_files::MakeScriptedFrame(script);
+        frame->TakeHandOvers(first);
         const QStringList files{QStringLiteral("/music/01 Ouvertüre.mp3"),
                                 QStringLiteral("/music/line\nbreak.mp3"), QStringLiteral("/x")};
         std::thread second = HandOverFrom(name, files, taken);
@@ -252,6 +256,9 @@ private Q_SLOTS:
         second.join();
         QCOMPARE(arrived.size(), 1);
         QCOMPARE(arrived[0][0].toStringList(), files);
+        QCOMPARE(frame->Tracks().Paths(), files);
+        QCOMPARE(testing_files::LogTexts(*frame).last(),
+                 QStringLiteral("MP3 file \"/x\" has been inserted!"));
 
         // One without files only asks for the window.
         taken = -1;
