@@ -47,7 +47,6 @@ int Application::Run() {
         std::fprintf(stderr, "tessaro: %s; later starts open windows of their own\n",
                      qPrintable(m_instance->ErrorString()));
     }
-    connect(m_instance, &SingleInstance::FilesArrived, this, &Application::OpenArrived);
     ShowMainWindow(files);
     return exec();
 }
@@ -57,20 +56,11 @@ void Application::ShowMainWindow(const QStringList& files) {
     setWindowIcon(icon);
     m_mainFrame = std::make_unique<MainWindow>();
     m_mainFrame->setWindowIcon(icon);
+    m_mainFrame->TakeHandOvers(*m_instance);
     m_mainFrame->RestoreLayout();
     m_mainFrame->show();
     // Once shown, so that a workspace that cannot be opened is reported over the window.
     m_mainFrame->OpenFiles(files);
-}
-
-void Application::OpenArrived(const QStringList& files) {
-    m_mainFrame->setWindowState(m_mainFrame->windowState() & ~Qt::WindowMinimized);
-    m_mainFrame->raise();
-    m_mainFrame->activateWindow();
-    // A start without files only asks for the window.
-    if (!files.isEmpty()) {
-        m_mainFrame->OpenFiles(files);
-    }
 }
 
 }  // namespace tessaro

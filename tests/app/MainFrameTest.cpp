@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -14,8 +15,11 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
+#include <functional>
 
+#include "FrameTesting.h"
 #include "app/MainWindow.h"
+#include "app/SingleInstance.h"
 #include "app/WindowDialogs.h"
 #include "dialogs/PreferencesDialog.h"
 #include "view/TrackListView.h"
@@ -200,6 +204,48 @@ private Q_SLOTS:
         QVERIFY(!none.ProgramTranslated());
         MainWindow frame;
         QCOMPARE(MenuTitles(frame).first(), QStringLiteral("&File"));
+    }
+
+    // A second start's files are added and logged as Insert adds and logs them.
+    void secondStartsFilesAreInsertedAndLogged() {
+        QTemporaryDir dir;
+        tessaro::SingleInstance first(dir.filePath(QStringLiteral("tessaro.socket")));
+        ScriptedDialogs* script = nullptr;
+        auto frame = testing_files::MakeScriptedFrame(script);
+        frame->TakeHandOvers(first);
+        const QStringList files{QStringLiteral("/music/01 Ouvertüre.mp3"), QStringLiteral("/x")};
+        Q_EMIT first.FilesArrived(files);
+        QCOMPARE(frame->Tracks().Paths(), files);
+        QCOMPARE(testing_files::LogTexts(*frame).last(),
+                 QStringLiteral("MP3 file \"/x\" has been inserted!"));
+    }
+
+    // A question is answered by either of its buttons (Esc the second), or taken away.
+    void aQuestionIsAnsweredOrWithdrawn() {
+        QtWindowDialogs dialogs;
+        const auto ask = [&dialogs](const std::function<void(QMessageBox&)>& answer) {
+            QTimer::singleShot(0, [answer] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                answer(*box);
+                if (box->isVisible()) {
+                    box->done(QDialog::Rejected);  // so that the test goes on
+                    QFAIL("The question is still open.");
+                }
+            });
+            return dialogs.Confirm(nullptr, QStringLiteral("Merge"), QStringLiteral("Close?"),
+                                   QStringLiteral("Close"), QStringLiteral("Keep"));
+        };
+        const auto click = [](int button) {
+            return [button](QMessageBox& box) {
+                QCOMPARE(box.buttons().size(), 2);
+                box.buttons().at(button)->click();
+            };
+        };
+        QVERIFY(ask(click(0)) != ask(click(1)));
+        QVERIFY(!ask([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }));
+        QVERIFY(!ask([&dialogs](QMessageBox&) { dialogs.WithdrawQuestion(); }));
+        dialogs.WithdrawQuestion();  // none open: nothing to take away
     }
 
 private:
