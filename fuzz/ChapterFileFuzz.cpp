@@ -153,8 +153,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const QString path = fuzzing::WriteInput(bytes, QStringLiteral("chapters.txt"));
     QString error;
+    const std::optional<tessaro::FileChapters> read =
+        tessaro::ReadChapterFile(path, std::nullopt, {kEndMs, {}}, &error);
     const std::optional<std::vector<tessaro::Chapter>> chapters =
-        tessaro::ReadChapterFile(path, std::nullopt, kEndMs, &error);
+        read ? std::optional(read->chapters) : std::nullopt;
     if (!chapters) {
         Require(!error.isEmpty(), "a refused file says why");
         Require(!HasControl(error), "the reason shows no control character");

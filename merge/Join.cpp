@@ -45,14 +45,16 @@ bool Join::Plan() {
         return true;
     }
     QString why;
-    std::optional<std::vector<Chapter>> chapters =
-        ReadChapterFile(options.chapterFile, options.chapterForm, Milliseconds(plannedEnd), &why);
-    if (!chapters) {
+    std::optional<FileChapters> read =
+        ReadChapterFile(options.chapterFile, options.chapterForm,
+                        {Milliseconds(plannedEnd), plan.Timeline(options.gapSeconds)}, &why);
+    if (!read) {
         result.error = QStringLiteral("Cannot use %1 as the chapters: %2; nothing was written.")
                            .arg(Quoted(options.chapterFile), why);
         return false;
     }
-    tag.chapters = std::move(*chapters);
+    tag.chapters = std::move(read->chapters);
+    chapterClock.CountFrom(std::move(read->offsets));
     return true;
 }
 
@@ -221,7 +223,7 @@ bool Join::CopyInput(size_t index) {
     if (!WriteViews(before) || !WriteGap(reader, own, &gapSeconds)) {
         return false;
     }
-    chapterClock.StartInput(input.title, framesStart + gapSeconds, reader, own, seams);
+    chapterClock.StartInput(index, input.title, framesStart + gapSeconds, reader, own, seams);
     mp3::FormatWatch watch;  // of its frames as copied
     const PassEnd end = pass.Run([&](const mp3::StreamReader& frameOf) {
         watch.See(frameOf.Header());
