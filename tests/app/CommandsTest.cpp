@@ -63,6 +63,15 @@ private:
     QString Write(const QString& name, const QByteArray& bytes) {
         return WriteAll(dir.filePath(name), bytes);
     }
+    // The chapters of the file merged last, exported through the window to the JSON file `name`.
+    QJsonArray ExportedChapters(tessaro::MainWindow& frame, const QString& name) {
+        script->saveAnswers << dir.filePath(name);
+        frame.Action(QStringLiteral("exportChapters"))->trigger();
+        return QJsonDocument::fromJson(ReadAll(dir.filePath(name)))
+            .object()
+            .value(QStringLiteral("chapters"))
+            .toArray();
+    }
     // Files dropped on the list after its last entry, as its model reports them.
     static void Drop(tessaro::MainWindow& frame, const QStringList& paths) {
         Q_EMIT frame.Tracks().filesDropped(paths, frame.Tracks().Count());
@@ -715,13 +724,7 @@ private Q_SLOTS:
         frame->Action(QStringLiteral("merge"))->trigger();
         QTRY_VERIFY(!frame->IsMerging());
         // Written in the form the name tells.
-        const QString json = dir.filePath(QStringLiteral("book.json"));
-        script->saveAnswers << json;
-        frame->Action(QStringLiteral("exportChapters"))->trigger();
-        const QJsonArray chapters = QJsonDocument::fromJson(ReadAll(json))
-                                        .object()
-                                        .value(QStringLiteral("chapters"))
-                                        .toArray();
+        const QJsonArray chapters = ExportedChapters(*frame, QStringLiteral("book.json"));
         QCOMPARE(chapters.size(), 2);
         QCOMPARE(chapters[1].toObject().value(QStringLiteral("title")).toString(),
                  QStringLiteral("Closing"));
@@ -767,13 +770,7 @@ private Q_SLOTS:
                                .options = {.chapters = true}},
                               host);
         QCOMPARE(perTrack.chapters.size(), size_t(2));
-        const QString json = dir.filePath(QStringLiteral("cd.json"));
-        script->saveAnswers << json;
-        frame->Action(QStringLiteral("exportChapters"))->trigger();
-        const QJsonArray chapters = QJsonDocument::fromJson(ReadAll(json))
-                                        .object()
-                                        .value(QStringLiteral("chapters"))
-                                        .toArray();
+        const QJsonArray chapters = ExportedChapters(*frame, QStringLiteral("cd.json"));
         QCOMPARE(chapters.size(), 2);
         QCOMPARE(chapters[1].toObject().value(QStringLiteral("startTime")).toDouble(),
                  (perTrack.chapters[1].startMs + 200) / 1000.0);
