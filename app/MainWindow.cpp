@@ -16,7 +16,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUndoStack>
-#include <limits>
 
 #include "app/CommandTable.h"
 #include "app/JoinController.h"
@@ -862,21 +861,19 @@ void MainWindow::OnImportChapters() {
     if (path.isEmpty()) {
         return;
     }
-    // Checked now for what it holds; its times against the joined audio when it is merged.
+    // Checked now for what it holds; its times, and the inputs a CUE sheet's FILE lines name,
+    // against the inputs and the joined audio when it is merged.
     QString why;
-    const std::optional<std::vector<Chapter>> chapters =
-        ReadChapterFile(path, std::nullopt, std::numeric_limits<quint32>::max(), &why);
+    const std::optional<size_t> chapters = CountChapters(path, &why);
     if (!chapters) {
         m_dialogs->ShowMessage(this, WindowDialogs::Icon::Error, tr("Import Chapters"),
                                tr("Cannot import chapters from %1: %2").arg(Quoted(path), why));
         return;
     }
     Push(new ChooseChapterFile(tr("Import Chapters"), Parts(), path));
-    Log(chapters->size() == 1
+    Log(*chapters == 1
             ? tr("1 chapter from \"%1\" goes into the next merged file.").arg(path)
-            : tr("%1 chapters from \"%2\" go into the next merged file.")
-                  .arg(chapters->size())
-                  .arg(path));
+            : tr("%1 chapters from \"%2\" go into the next merged file.").arg(*chapters).arg(path));
 }
 
 void MainWindow::OnExportChapters() {

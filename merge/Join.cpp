@@ -46,14 +46,16 @@ bool Join::Plan() {
         return true;
     }
     QString why;
-    std::optional<std::vector<Chapter>> chapters =
-        ReadChapterFile(options.chapterFile, options.chapterForm, Milliseconds(plannedEnd), &why);
-    if (!chapters) {
+    std::optional<FileChapters> read =
+        ReadChapterFile(options.chapterFile, options.chapterForm,
+                        {Milliseconds(plannedEnd), plan.Timeline(options.gapSeconds)}, &why);
+    if (!read) {
         result.error = QStringLiteral("Cannot use %1 as the chapters: %2; nothing was written.")
                            .arg(Quoted(options.chapterFile), why);
         return false;
     }
-    tag.chapters = std::move(*chapters);
+    tag.chapters = std::move(read->chapters);
+    chapterClock.CountFrom(std::move(read->offsets));
     return ExportHolds(tag.chapters.size());
 }
 
@@ -222,7 +224,7 @@ bool Join::CopyInput(size_t index) {
     if (!WriteViews(before) || !WriteGap(reader, own, &gapSeconds)) {
         return false;
     }
-    chapterClock.StartInput(input.title, framesStart + gapSeconds, reader, own, seams);
+    chapterClock.StartInput(index, input.title, framesStart + gapSeconds, reader, own, seams);
     SeamInput told;  // what its header tells of its end, judged once its frames are read
     ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
     mp3::FormatWatch watch;  // of its frames as copied

@@ -67,6 +67,15 @@ private:
     static QString Inserted(const QString& path) {
         return QStringLiteral("MP3 file \"%1\" has been inserted!").arg(path);
     }
+    // The chapters of the file merged last, exported through the window to the JSON file `name`.
+    QJsonArray ExportedChapters(tessaro::MainWindow& frame, const QString& name) {
+        script->saveAnswers << dir.filePath(name);
+        frame.Action(QStringLiteral("exportChapters"))->trigger();
+        return QJsonDocument::fromJson(ReadAll(dir.filePath(name)))
+            .object()
+            .value(QStringLiteral("chapters"))
+            .toArray();
+    }
     // Files dropped on the list after its last entry, as its model reports them.
     static void Drop(tessaro::MainWindow& frame, const QStringList& paths) {
         Q_EMIT frame.Tracks().filesDropped(paths, frame.Tracks().Count());
@@ -849,13 +858,7 @@ private Q_SLOTS:
         frame->Action(QStringLiteral("merge"))->trigger();
         QTRY_VERIFY(!frame->IsMerging());
         // Written in the form the name tells.
-        const QString json = dir.filePath(QStringLiteral("book.json"));
-        script->saveAnswers << json;
-        frame->Action(QStringLiteral("exportChapters"))->trigger();
-        const QJsonArray chapters = QJsonDocument::fromJson(ReadAll(json))
-                                        .object()
-                                        .value(QStringLiteral("chapters"))
-                                        .toArray();
+        const QJsonArray chapters = ExportedChapters(*frame, QStringLiteral("book.json"));
         QCOMPARE(chapters.size(), 2);
         QCOMPARE(chapters[1].toObject().value(QStringLiteral("title")).toString(),
                  QStringLiteral("Closing"));
@@ -864,6 +867,52 @@ private Q_SLOTS:
         // Undone, the next merge takes no chapter file.
         frame->Action(QStringLiteral("undo"))->trigger();
         QVERIFY(frame->ChapterFile().isEmpty());
+    }
+
+    // A CD's sheet with a FILE for each track goes into the merge of the tracks it names, each
+    // chapter counted from its track's start. One naming other files is imported all the same,
+    // as the tracks may yet change, and refused by the merge, naming the line.
+    void aCueSheetWithAFileForEachTrackCountsFromTheTracksMerged() {
+        auto frame = MakeFrame();
+        QStringList tracks;
+        for (const char* name : {"01 - Intro.mp3", "02 - Outro.mp3"}) {
+            tracks << Write(QLatin1String(name),
+                            ReadAll(Fixture(QStringLiteral("cbr128_stereo.mp3"))));
+            AddEntry(*frame, tracks.last());
+        }
+        const auto sheet = [](const char* second) {
+            return QByteArray(
+                       "FILE \"01 - Intro.wav\" WAVE\n  TRACK 01 AUDIO\n    TITLE \"Intro\"\n"
+                       "    INDEX 01 00:00:00\nFILE \"") +
+                   second +
+                   "\" WAVE\n  TRACK 02 AUDIO\n    TITLE \"Outro\"\n    INDEX 01 00:00:15\n";
+        };
+        const auto importAndMerge = [&](const QString& cue) {
+            script->openAnswers << cue;
+            frame->Action(QStringLiteral("importChapters"))->trigger();
+            QVERIFY(LogTexts(*frame).contains(
+                QStringLiteral("2 chapters from \"%1\" go into the next merged file.").arg(cue)));
+            script->saveAnswers << dir.filePath(QStringLiteral("cd.mp3"));
+            frame->Action(QStringLiteral("merge"))->trigger();
+            QTRY_VERIFY(!frame->IsMerging());
+        };
+        importAndMerge(Write(QStringLiteral("cd.cue"), sheet("02 - Outro.wav")));
+        RecordingHost host;
+        const tessaro::MergeResult perTrack =
+            tessaro::RunMerge({.inputs = tracks,
+                               .output = dir.filePath(QStringLiteral("each.mp3")),
+                               .options = {.chapters = true}},
+                              host);
+        QCOMPARE(perTrack.chapters.size(), size_t(2));
+        const QJsonArray chapters = ExportedChapters(*frame, QStringLiteral("cd.json"));
+        QCOMPARE(chapters.size(), 2);
+        QCOMPARE(chapters[1].toObject().value(QStringLiteral("startTime")).toDouble(),
+                 (perTrack.chapters[1].startMs + 200) / 1000.0);
+
+        importAndMerge(Write(QStringLiteral("other.cue"), sheet("02 - Song.wav")));
+        QCOMPARE(script->messages.size(), 1);
+        QVERIFY(script->messages[0].text.contains(
+            QStringLiteral("line 5: FILE \"02 - Song.wav\" names none of the inputs")));
     }
 
     void dropsGoWhereTheyAreDroppedAndAWorkspaceDroppedOpens() {
