@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QIcon>
+#include <cstdio>
 
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
@@ -42,8 +43,10 @@ int Application::Run() {
         return 0;
     }
     // Without the socket this start still works, as a window of its own.
-    m_instance->Listen();
-    connect(m_instance, &SingleInstance::FilesArrived, this, &Application::OpenArrived);
+    if (!m_instance->Listen()) {
+        std::fprintf(stderr, "tessaro: %s; later starts open windows of their own\n",
+                     qPrintable(m_instance->ErrorString()));
+    }
     ShowMainWindow(files);
     return exec();
 }
@@ -53,20 +56,11 @@ void Application::ShowMainWindow(const QStringList& files) {
     setWindowIcon(icon);
     m_mainFrame = std::make_unique<MainWindow>();
     m_mainFrame->setWindowIcon(icon);
+    m_mainFrame->TakeHandOvers(*m_instance);
     m_mainFrame->RestoreLayout();
     m_mainFrame->show();
     // Once shown, so that a workspace that cannot be opened is reported over the window.
     m_mainFrame->OpenFiles(files);
-}
-
-void Application::OpenArrived(const QStringList& files) {
-    m_mainFrame->setWindowState(m_mainFrame->windowState() & ~Qt::WindowMinimized);
-    m_mainFrame->raise();
-    m_mainFrame->activateWindow();
-    // A start without files only asks for the window.
-    if (!files.isEmpty()) {
-        m_mainFrame->OpenFiles(files);
-    }
 }
 
 }  // namespace tessaro

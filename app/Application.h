@@ -24,10 +24,9 @@ public:
     int Run();
 
 private:
-    // Builds the main window, restores its last layout, shows it and hands it `files`.
+    // Builds the main window, restores its last layout, shows it and hands it `files`, and the
+    // files of later starts.
     void ShowMainWindow(const QStringList& files);
-    // Another start's files: added as if named on this one's command line.
-    void OpenArrived(const QStringList& files);
 
     const Translations m_translations;
     SingleInstance* m_instance;

@@ -16,11 +16,12 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUndoStack>
-#include <limits>
 
 #include "app/CommandTable.h"
 #include "app/JoinController.h"
 #include "app/LockKeys.h"
+#include "app/MergeTarget.h"
+#include "app/SingleInstance.h"
 #include "app/WorkspaceCommands.h"
 #include "dialogs/AboutDialog.h"
 #include "dialogs/Help.h"
@@ -189,6 +190,26 @@ void MainWindow::ShowNotice(const QString& text) {
     m_notice->parentWidget()->setVisible(!text.isEmpty());
 }
 
+int MainWindow::FormatsToConform() const {
+    // LAME writes Layer III alone.
+    const bool layer3 =
+        m_tracks->Count() > 0 && m_tracks->Track(0).format.layer == mp3::FrameHeader::Layer3;
+    return layer3 ? m_tracks->FormatsUnlikeFirst() : 0;
+}
+
+void MainWindow::ShowFormatNotice(int unlike) {
+    if (unlike == 0 || m_preferences.options.conform) {
+        ShowNotice(QString());
+        return;
+    }
+    const QString inputs = unlike == 1
+                               ? tr("1 input differs in format from the first")
+                               : tr("%1 inputs differ in format from the first").arg(unlike);
+    ShowNotice(inputs + tr(", and many players play the joined file wrongly. Turn on \"Re-encode "
+                           "inputs of another format to match the first\" in File > Preferences "
+                           "to keep one format throughout."));
+}
+
 void MainWindow::CreateCommands() {
     for (const Command& command : CommandTable()) {
         const QString name = QLatin1String(command.name);
@@ -345,6 +366,10 @@ void MainWindow::ConnectList() {
             });
     connect(m_tracks, &TrackListModel::filesDropped, this, &MainWindow::OnFilesDropped);
     connect(m_tracks, &TrackListModel::totalsChanged, this, &MainWindow::UpdateCommandUI);
+    // Whatever changes the list or what is known of its entries, the first one included.
+    const auto formats = [this] { ShowFormatNotice(FormatsToConform()); };
+    connect(m_tracks, &TrackListModel::totalsChanged, this, formats);
+    connect(m_tracks, &TrackListModel::layoutChanged, this, formats);
 }
 
 void MainWindow::ConnectJoin() {
@@ -528,19 +553,7 @@ void MainWindow::RestoreLayout() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
-    if (IsMerging()) {
-        // Closed once the merge has ended, the output left as it was.
-        if (m_dialogs->Confirm(this, tr("Merge"),
-                               tr("A merge is running. Cancel it and close the window?"),
-                               tr("Cancel the Merge"))) {
-            m_closeAfterMerge = true;
-            OnCancelMerge();
-        } else {
-            Log(tr("You can not exit the application while merge thread is running ..."));
-        }
-        return;
-    }
-    if (!MaybeSave()) {
+    if ((IsMerging() && !MayCloseWhileMerging()) || !MaybeSave()) {
         return;
     }
     QSettings settings = WindowSettings();
@@ -548,6 +561,26 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     settings.setValue(QStringLiteral("windowState"), saveState());
     settings.setValue(QStringLiteral("statusBar"), statusBar()->isVisibleTo(this));
     event->accept();
+}
+
+bool MainWindow::MayCloseWhileMerging() {
+    m_askingToClose = true;
+    const bool cancel = m_dialogs->Confirm(
+        this, tr("Merge"), tr("A merge is running. Cancel it and close the window?"),
+        tr("Cancel the Merge and Close"), tr("Keep Merging"));
+    m_askingToClose = false;
+    // Ended while the question was open, which it withdrew: nothing keeps the window.
+    if (!IsMerging()) {
+        return true;
+    }
+    if (cancel) {
+        // Closed once the merge has ended, the output left as it was.
+        m_closeAfterMerge = true;
+        OnCancelMerge();
+    } else {
+        Log(tr("You can not exit the application while merge thread is running ..."));
+    }
+    return false;
 }
 
 void MainWindow::OnFilesDropped(const QStringList& paths, int row) {
@@ -558,23 +591,43 @@ void MainWindow::OnFilesDropped(const QStringList& paths, int row) {
     }
 }
 
-QStringList MainWindow::AddInputs(const QStringList& paths, int row, const QString& step,
-                                  bool audioOnly) {
-    const FolderInputs inputs = ExpandFolders(paths);
-    LogEach(inputs.notes);
-    QStringList added;
-    for (const QString& path : inputs.files) {
-        if (UsableInput(path, audioOnly)) {
-            added << path;
+void MainWindow::AddInputs(const QStringList& paths, int row, const QString& step, bool audioOnly) {
+    Additions added;
+    for (const QString& path : paths) {
+        const FolderInputs inputs = ExpandFolders({path});
+        LogEach(inputs.notes);
+        QStringList taken;
+        for (const QString& file : inputs.files) {
+            if (UsableInput(file, audioOnly)) {
+                taken << file;
+            }
         }
+        // A file stands for itself; a folder for the files under it, never itself among them.
+        if (inputs.files == QStringList{path}) {
+            for (const QString& file : taken) {
+                added.lines << tr("MP3 file \"%1\" has been inserted!").arg(file);
+            }
+        } else if (!taken.isEmpty()) {
+            added.lines << tr("Folder \"%1\" has been inserted with %2 MP3 files!")
+                               .arg(path)
+                               .arg(taken.size());
+        }
+        added.files << taken;
     }
     // A merge's inputs are fixed when it starts, but the list stays as it is until its end.
     if (IsMerging()) {
-        m_pendingDrops << added;
-    } else if (!added.isEmpty()) {
-        Push(new InsertTracks(step, Parts(), row, added));
+        m_pendingDrops.files << added.files;
+        m_pendingDrops.lines << added.lines;
+    } else {
+        Insert(added, row, step);
     }
-    return added;
+}
+
+void MainWindow::Insert(const Additions& additions, int row, const QString& step) {
+    if (!additions.files.isEmpty()) {
+        Push(new InsertTracks(step, Parts(), row, additions.files));
+        LogEach(additions.lines);
+    }
 }
 
 bool MainWindow::UsableInput(const QString& path, bool audioOnly) {
@@ -599,6 +652,18 @@ void MainWindow::OpenFiles(const QStringList& names) {
     } else {
         AddInputs(paths, m_tracks->Count(), tr("Insert"));
     }
+}
+
+void MainWindow::TakeHandOvers(SingleInstance& instance) {
+    connect(&instance, &SingleInstance::FilesArrived, this, [this](const QStringList& files) {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        raise();
+        activateWindow();
+        // A start without files only asks for the window.
+        if (!files.isEmpty()) {
+            OpenFiles(files);
+        }
+    });
 }
 
 void MainWindow::OnNewWorkspace() {
@@ -685,19 +750,13 @@ void MainWindow::OnInsertMp3() {
     // Picked together, numbered files go in as people count them, whatever the dialog's order.
     const QStringList paths =
         SortedByFileName(m_dialogs->GetOpenFileNames(this, tr(kMp3Filter), QStringLiteral("mp3")));
-    for (const QString& path : AddInputs(paths, m_tracks->Count(), tr("Insert"))) {
-        Log(tr("MP3 file \"%1\" has been inserted!").arg(path));
-    }
+    AddInputs(paths, m_tracks->Count(), tr("Insert"));
 }
 
 void MainWindow::OnInsertFolder() {
     const QString folder = m_dialogs->GetExistingFolder(this);
-    if (folder.isEmpty()) {
-        return;
-    }
-    if (const QStringList added = AddInputs({folder}, m_tracks->Count(), tr("Insert Folder"));
-        !added.isEmpty()) {
-        Log(tr("Folder \"%1\" has been inserted with %2 MP3 files!").arg(folder).arg(added.size()));
+    if (!folder.isEmpty()) {
+        AddInputs({folder}, m_tracks->Count(), tr("Insert Folder"));
     }
 }
 
@@ -802,21 +861,19 @@ void MainWindow::OnImportChapters() {
     if (path.isEmpty()) {
         return;
     }
-    // Checked now for what it holds; its times against the joined audio when it is merged.
+    // Checked now for what it holds; its times, and the inputs a CUE sheet's FILE lines name,
+    // against the inputs and the joined audio when it is merged.
     QString why;
-    const std::optional<std::vector<Chapter>> chapters =
-        ReadChapterFile(path, std::nullopt, std::numeric_limits<quint32>::max(), &why);
+    const std::optional<size_t> chapters = CountChapters(path, &why);
     if (!chapters) {
         m_dialogs->ShowMessage(this, WindowDialogs::Icon::Error, tr("Import Chapters"),
                                tr("Cannot import chapters from %1: %2").arg(Quoted(path), why));
         return;
     }
     Push(new ChooseChapterFile(tr("Import Chapters"), Parts(), path));
-    Log(chapters->size() == 1
+    Log(*chapters == 1
             ? tr("1 chapter from \"%1\" goes into the next merged file.").arg(path)
-            : tr("%1 chapters from \"%2\" go into the next merged file.")
-                  .arg(chapters->size())
-                  .arg(path));
+            : tr("%1 chapters from \"%2\" go into the next merged file.").arg(*chapters).arg(path));
 }
 
 void MainWindow::OnExportChapters() {
@@ -852,6 +909,7 @@ void MainWindow::OnPreferences() {
         m_preferences = dialog.StandardPage().Preferences();
         // The options are kept at once; the preference file is written as the window closes.
         SaveJoinOptions(m_preferences.options);
+        ShowFormatNotice(FormatsToConform());
     }
 }
 
@@ -874,18 +932,18 @@ void MainWindow::OnMerge() {
     if (m_tracks->Count() == 0) {
         return;
     }
-    // Beside the workspace, named as it is, once it has a file.
-    const QFileInfo workspace(m_file);
-    const QString proposed = m_file.isEmpty()
-                                 ? QString()
-                                 : workspace.absoluteDir().filePath(workspace.completeBaseName() +
-                                                                    QStringLiteral(".mp3"));
+    const QStringList inputs = m_tracks->Paths();
     const QString path =
-        m_dialogs->GetSaveFileName(this, tr(kMp3Filter), QStringLiteral("mp3"), proposed);
+        m_dialogs->GetSaveFileName(this, tr(kMp3Filter), QStringLiteral("mp3"),
+                                   ProposedTarget(inputs, m_tag.album, m_file, tr("Joined")));
     if (path.isEmpty()) {
         return;
     }
-    ShowNotice(QString());
+    if (const QString folder = InputFolderAround(path, inputs); !folder.isEmpty()) {
+        Log(tr("The joined file \"%1\" lies in %2, where input files come from: a later Insert "
+               "Folder would take it in as an input.")
+                .arg(QFileInfo(path).fileName(), Quoted(folder)));
+    }
     // The cover and the chapter file chosen for this workspace stand in for the preferences'.
     JoinOptions options = m_preferences.options;
     if (!m_cover.isEmpty()) {
@@ -894,7 +952,7 @@ void MainWindow::OnMerge() {
     if (!m_chapterFile.isEmpty()) {
         options.chapterFile = m_chapterFile;
     }
-    m_join->Start({.inputs = m_tracks->Paths(),
+    m_join->Start({.inputs = inputs,
                    .output = path,
                    .tag = m_tag,
                    .writeTag = m_preferences.saveID3Tag,
@@ -923,17 +981,21 @@ void MainWindow::OnMergeFinished(const MergeResult& result) {
         m_joinedSheet.title = result.title;
         m_joinedSheet.performer = result.artist;
     }
+    // What it asked to close the window for is over.
+    if (m_askingToClose) {
+        m_dialogs->WithdrawQuestion();
+    }
     m_progress->hide();
     m_cancelButton->hide();
     UpdateCommandUI();
     UpdateStatusFigures();
     statusBar()->showMessage(IdleMessage());
-    if (!m_pendingDrops.isEmpty()) {
-        Push(new InsertTracks(tr("Drop"), Parts(), m_tracks->Count(), m_pendingDrops));
+    if (!m_pendingDrops.files.isEmpty()) {
+        Insert(m_pendingDrops, m_tracks->Count(), tr("Drop"));
         Log(tr("%n file(s) dropped during the merge have been added.", nullptr,
-               int(m_pendingDrops.size())));
-        m_pendingDrops.clear();
+               int(m_pendingDrops.files.size())));
     }
+    m_pendingDrops = {};
     // The window's attention, should the user be busy elsewhere meanwhile.
     QApplication::alert(this);
     if (m_closeAfterMerge) {
@@ -941,15 +1003,9 @@ void MainWindow::OnMergeFinished(const MergeResult& result) {
         close();
         return;
     }
-    if (result.Succeeded() && result.formatsToConform > 0 && !m_preferences.options.conform) {
-        const QString unlike =
-            result.formatsToConform == 1
-                ? tr("1 input differs in format from the first")
-                : tr("%1 inputs differ in format from the first").arg(result.formatsToConform);
-        ShowNotice(unlike + tr(", and many players play the joined file wrongly. Turn on "
-                               "\"Re-encode inputs of another format to match the first\" in "
-                               "File > Preferences and merge again to keep one format "
-                               "throughout."));
+    // The join sees every frame, the list the first ones alone.
+    if (result.Succeeded()) {
+        ShowFormatNotice(result.formatsToConform);
     }
     // A cancelled merge did what was asked: the log says so, no box is needed.
     if (!result.Succeeded() && !result.cancelled) {

@@ -23,6 +23,7 @@ namespace tessaro {
 
 class JoinController;
 class OutputPane;
+class SingleInstance;
 class TessaroWorkSpace;
 class TrackListModel;
 class TrackListView;
@@ -53,6 +54,9 @@ public:
     // workspace file (*.twk) named alone is opened as File > Open opens it; other files are
     // added at the end, and folders stand for their files.
     void OpenFiles(const QStringList& names);
+    // Later starts' files, as `instance` receives them: opened as OpenFiles opens them, the
+    // window brought to the front.
+    void TakeHandOvers(SingleInstance& instance);
 
     // The command's action, by its name in the command table; null for none.
     QAction* Action(const QString& name) const { return m_actions.value(name); }
@@ -127,12 +131,18 @@ private:
     bool SaveTo(const QString& path);
     // Whether a file chosen or dropped can be added by the name it came with; logs why not.
     bool UsableInput(const QString& path, bool audioOnly);
+    // Files taken in, and the log lines that tell so once they are in the list.
+    struct Additions {
+        QStringList files;
+        QStringList lines;
+    };
     // Inserts files inserted, dropped or named on the command line before `row`, each folder
     // among them standing for the MPEG audio files under it, or keeps them for the end of the
-    // merge that runs; logs what the folders left out and each name that cannot be used. Those
-    // dropped must have an MPEG audio name. Returns the files it took.
-    QStringList AddInputs(const QStringList& paths, int row, const QString& step,
-                          bool audioOnly = false);
+    // merge that runs; logs what the folders left out, each name that cannot be used, and each
+    // file or folder inserted. Those dropped must have an MPEG audio name.
+    void AddInputs(const QStringList& paths, int row, const QString& step, bool audioOnly = false);
+    // Puts the files in before `row` as a step to undo, and logs that they are in.
+    void Insert(const Additions& additions, int row, const QString& step);
     // Files dropped from outside before `row`: a workspace file alone is opened, the rest added.
     void OnFilesDropped(const QStringList& paths, int row);
     // Replaces the workspace with the one in the file, or says why it cannot.
@@ -147,8 +157,18 @@ private:
     void MoveSelection(Direction direction);
     // The order that gives the entries' paths as `target` (a sort of them), the selection kept.
     Rearrangement SortedAs(const QStringList& target) const;
-    // Shows a message above the list until it is closed or the next merge starts.
+    // Shows a message above the list until it is closed or replaced; none for empty.
     void ShowNotice(const QString& text);
+    // The entries the list knows to differ in format from the first one's, which re-encoding
+    // would match.
+    int FormatsToConform() const;
+    // Tells of `unlike` inputs that differ in format from the first, which many players play
+    // wrongly, unless they are re-encoded to match (none while that is chosen): as the list
+    // stands, or as a merge found.
+    void ShowFormatNotice(int unlike);
+    // Whether the window may close while a merge runs: asks to cancel it, and true when it has
+    // ended meanwhile; the window closes once a merge cancelled for it has ended.
+    bool MayCloseWhileMerging();
 
     void OnNewWorkspace();
     void OnOpenWorkspace();
@@ -205,9 +225,11 @@ private:
     QHash<QString, QAction*> m_actions;
     QMenu* m_recentMenu;
     // Files dropped while a merge runs, added once it has finished.
-    QStringList m_pendingDrops;
+    Additions m_pendingDrops;
     // The window closes once the merge it cancelled has ended.
     bool m_closeAfterMerge = false;
+    // Whether it is asked, while a merge runs, to cancel it for the window to close.
+    bool m_askingToClose = false;
 };
 
 }  // namespace tessaro

@@ -99,12 +99,24 @@ void QtWindowDialogs::ShowMessage(QWidget* parent, Icon icon, const QString& cap
 }
 
 bool QtWindowDialogs::Confirm(QWidget* parent, const QString& caption, const QString& text,
-                              const QString& acceptText) {
-    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Close, parent);
+                              const QString& acceptText, const QString& rejectText) {
+    QMessageBox box(QMessageBox::Information, caption, text,
+                    rejectText.isEmpty() ? QMessageBox::Close : QMessageBox::NoButton, parent);
     QPushButton* accept = box.addButton(acceptText, QMessageBox::AcceptRole);
+    if (!rejectText.isEmpty()) {
+        box.addButton(rejectText, QMessageBox::RejectRole);  // Esc's too
+    }
     box.setDefaultButton(accept);
+    // Null again once the box is gone.
+    m_question = &box;
     box.exec();
     return box.clickedButton() == accept;
+}
+
+void QtWindowDialogs::WithdrawQuestion() {
+    if (m_question) {
+        m_question->done(QDialog::Rejected);
+    }
 }
 
 }  // namespace tessaro

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
+class QMessageBox;
 class QWidget;
 
 namespace tessaro {
@@ -31,9 +33,13 @@ public:
     virtual Answer AskToSave(QWidget* parent, const QString& question) = 0;
     virtual void ShowMessage(QWidget* parent, Icon icon, const QString& caption,
                              const QString& text) = 0;
-    // A question with a button for `acceptText` and one to close it; true for the first.
+    // A question with a button for `acceptText` and one for `rejectText`, or one to close it
+    // where that is empty; true for the first.
     virtual bool Confirm(QWidget* parent, const QString& caption, const QString& text,
-                         const QString& acceptText) = 0;
+                         const QString& acceptText, const QString& rejectText = QString()) = 0;
+    // Takes away the question Confirm shows, if any, which then returns false: what it asked
+    // has been settled meanwhile.
+    virtual void WithdrawQuestion() = 0;
 };
 
 // Where a file dialog opens: the folder used last, remembered across runs with the window's
@@ -54,7 +60,12 @@ public:
     void ShowMessage(QWidget* parent, Icon icon, const QString& caption,
                      const QString& text) override;
     bool Confirm(QWidget* parent, const QString& caption, const QString& text,
-                 const QString& acceptText) override;
+                 const QString& acceptText, const QString& rejectText) override;
+    void WithdrawQuestion() override;
+
+private:
+    // The question Confirm shows; null while none is open.
+    QPointer<QMessageBox> m_question;
 };
 
 }  // namespace tessaro

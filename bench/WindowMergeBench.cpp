@@ -26,9 +26,11 @@ public:
     void ShowMessage(QWidget*, Icon, const QString&, const QString& text) override {
         std::fprintf(stderr, "%s\n", qPrintable(text));
     }
-    bool Confirm(QWidget*, const QString&, const QString&, const QString&) override {
+    bool Confirm(QWidget*, const QString&, const QString&, const QString&,
+                 const QString&) override {
         return false;
     }
+    void WithdrawQuestion() override {}
 
 private:
     QString output;

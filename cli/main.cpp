@@ -46,6 +46,12 @@ int Fail(const QString& text) {
     return Failure;
 }
 
+// Says why the command line cannot be carried out as given; returns its exit code.
+int Misuse(const QString& text) {
+    Print(stderr, QStringLiteral("tessaro-join: ") + text);
+    return WrongUsage;
+}
+
 // Fills the workspace from a ".twk" file, the folders it lists standing for their files (what
 // they came to in `folders`); returns why the file cannot be used, or an empty text.
 QString LoadWorkspace(tessaro::TessaroWorkSpace& workspace, const QString& path,
@@ -323,6 +329,9 @@ struct Request {
     QString exportChapters;  // where the chapters go; empty for nowhere
     bool forceName = false;  // the output written whatever its name's extension
     bool batch = false;      // each input a folder to join into a file of its own
+    // What the inputs' folders held when walked before anything was written, as a batch walks
+    // every book's; none to walk them when the join starts.
+    std::optional<tessaro::FolderInputs> walked;
 };
 
 void SetUpParser(QCommandLineParser& parser, const Options& options) {
@@ -428,7 +437,7 @@ std::optional<int> Parse(QCommandLineParser& parser, const Options& options) {
     if (misuse.isEmpty()) {
         return std::nullopt;
     }
-    Print(stderr, QStringLiteral("tessaro-join: ") + misuse);
+    Misuse(misuse);
     Print(stderr, options.HelpText(parser));
     return WrongUsage;
 }
@@ -506,7 +515,7 @@ QString FillWorkspace(tessaro::TessaroWorkSpace& workspace, const Request& reque
     tessaro::FolderInputs folders;
     QString problem;
     if (request.workspaceFile.isEmpty()) {
-        folders = tessaro::ExpandFolders(request.inputs);
+        folders = request.walked ? *request.walked : tessaro::ExpandFolders(request.inputs);
         for (const QString& input : std::as_const(folders.files)) {
             workspace.AddPath(input);
         }
@@ -567,45 +576,35 @@ QString RefuseExport(const Request& request, const tessaro::TessaroWorkSpace& wo
                : QStringLiteral("cannot write the chapters to %1: %2").arg(Quoted(target), refusal);
 }
 
+// Joins the inputs, the chapters exported where asked: the join writes them along with the
+// output, so that chapters their form cannot hold leave both files unwritten.
 tessaro::MergeResult Join(const tessaro::TessaroWorkSpace& workspace, const Request& request) {
     ConsoleHost host(!request.quiet && isatty(STDERR_FILENO));
-    return tessaro::RunMerge(
-        {workspace.Paths(), request.output, workspace.Tag(), request.preferences.saveID3Tag,
-         request.preferences.options, request.forceName},
-        host);
+    const tessaro::JoinOptions& options = request.preferences.options;
+    std::optional<tessaro::ChapterExport> exported;
+    if (!request.exportChapters.isEmpty()) {
+        exported = {
+            request.exportChapters,
+            options.chapterForm.value_or(tessaro::ChapterFormOfName(request.exportChapters))};
+    }
+    return tessaro::RunMerge({.inputs = workspace.Paths(),
+                              .output = request.output,
+                              .tag = workspace.Tag(),
+                              .writeTag = request.preferences.saveID3Tag,
+                              .options = options,
+                              .forceName = request.forceName,
+                              .chapterExport = exported},
+                             host);
 }
 
-// Writes the joined file's chapters where asked; returns why they could not be, or an empty
-// text.
-QString ExportChapters(const tessaro::MergeResult& result, const Request& request) {
-    if (request.exportChapters.isEmpty()) {
-        return QString();
-    }
-    const tessaro::ChapterForm form = request.preferences.options.chapterForm.value_or(
-        tessaro::ChapterFormOfName(request.exportChapters));
-    QString failure;
-    const std::optional<QByteArray> text = tessaro::FormatChapters(
-        result.chapters, form, {QFileInfo(request.output).fileName(), result.title, result.artist},
-        &failure);
-    if (text) {
-        failure = tessaro::WriteAtomically(request.exportChapters, *text);
-    }
-    return failure.isEmpty() ? QString()
-                             : QStringLiteral("cannot write the chapters to %1: %2")
-                                   .arg(Quoted(request.exportChapters), failure);
-}
-
-// Prints the warnings and the outcome, and writes the chapters where asked; returns the exit
-// code. `inputCount` counts the folders that gave no file among the inputs.
+// Prints the warnings and the outcome; returns the exit code. `inputCount` counts the folders
+// that gave no file among the inputs.
 int Report(const tessaro::MergeResult& result, const Request& request, qsizetype inputCount) {
     for (const QString& warning : result.warnings) {
         Warn(warning);
     }
     if (!result.Succeeded()) {
         return Fail(result.error);
-    }
-    if (const QString failure = ExportChapters(result, request); !failure.isEmpty()) {
-        return Fail(failure);
     }
     const qsizetype skipped = inputCount - result.inputsJoined;
     if (!request.quiet) {
@@ -661,7 +660,9 @@ int JoinInputs(const Request& request, const char*& doing) {
 // A folder of a batch, joined into a file of its own, and the exit code of its join.
 struct Book {
     QString folder;
-    QString output;
+    QString output;  // empty for a folder without a name, the root
+    // Its files, walked before any book is joined; none for no folder.
+    std::optional<tessaro::FolderInputs> files{};
     int exitCode = Failure;
 };
 
@@ -671,51 +672,108 @@ int Worse(int one, int other) {
     return rank(other) > rank(one) ? other : one;
 }
 
+// `path` as messages name it, with where it leads when that reads otherwise.
+QString Resolved(const QString& path, const QString& canonical) {
+    return canonical == path ? Quoted(path)
+                             : QStringLiteral("%1 (%2)").arg(Quoted(path), canonical);
+}
+
+// Why the batch must not write into `outputFolder`: it is, or lies inside, the folder of one of
+// `books` that is walked (a folder with a name), whose files would then take in the books joined
+// before it. Both resolved whole, links included. Empty when it lies outside every book.
+QString NestedOutput(const QString& outputFolder, const std::vector<Book>& books) {
+    const QString output = QFileInfo(outputFolder).canonicalFilePath();
+    for (const Book& book : books) {
+        const QString folder = QFileInfo(book.folder).canonicalFilePath();
+        const QString inside = folder.endsWith(QLatin1Char('/')) ? folder : folder + u'/';
+        if (!book.output.isEmpty() && QFileInfo(folder).isDir() &&
+            (output == folder || output.startsWith(inside))) {
+            return QStringLiteral(
+                       "the output folder %1 lies inside the folder %2 of the batch, whose join "
+                       "would take in what the batch writes there; give -o a folder outside "
+                       "every folder joined")
+                .arg(Resolved(outputFolder, output), Resolved(book.folder, folder));
+        }
+    }
+    return QString();
+}
+
+// Leaves out of `walked` each file that is the output of one of `written`, the books whose output
+// is there already, through a link or a hard link, with a note: this run would put the book's
+// join there, or an earlier run has.
+void LeaveOutJoins(tessaro::FolderInputs& walked, const std::vector<const Book*>& written) {
+    QStringList kept;
+    for (const QString& file : std::as_const(walked.files)) {
+        const auto joined = std::find_if(written.begin(), written.end(), [&file](const Book* book) {
+            return tessaro::SameFile(file, book->output);
+        });
+        if (joined == written.end()) {
+            kept << file;
+            continue;
+        }
+        walked.notes << QStringLiteral("Skipped %1: it is the file the batch joins %2 into")
+                            .arg(Quoted(file), Quoted((*joined)->folder));
+        ++walked.skipped;
+    }
+    walked.files = std::move(kept);
+}
+
+// Walks the folder of every book before any is joined, so that none takes in a join of this run.
+void WalkBooks(std::vector<Book>& books) {
+    std::vector<const Book*> written;
+    for (const Book& book : books) {
+        if (!book.output.isEmpty() && QFileInfo::exists(book.output)) {
+            written.push_back(&book);
+        }
+    }
+    for (Book& book : books) {
+        if (!book.output.isEmpty() && QFileInfo(book.folder).isDir()) {
+            book.files = tessaro::ExpandFolders({book.folder});
+            LeaveOutJoins(*book.files, written);
+        }
+    }
+}
+
 // Joins the book in `book.folder` into `book.output`, as `batch` asks for every book, unless it is
 // no folder or its output is an earlier book's; returns the exit code.
-int JoinBook(const Book& book, const std::vector<Book>& earlier, const Request& batch,
+int JoinBook(const Book& book, const std::vector<Book>& books, const Request& batch,
              const char*& doing) {
-    if (!QFileInfo(book.folder).isDir() || book.output.isEmpty()) {
+    if (!book.files) {
         return Fail(QStringLiteral("%1 is not a folder with a name; --batch joins the files of "
                                    "each folder given into a file named as the folder")
                         .arg(Quoted(book.folder)));
     }
-    for (const Book& other : earlier) {
-        if (other.output == book.output) {
+    for (const Book* other = books.data(); other != &book; ++other) {
+        if (other->output == book.output) {
             return Fail(QStringLiteral("%1 would replace the join of %2; give folders of "
                                        "different names")
-                            .arg(Quoted(book.output), Quoted(other.folder)));
+                            .arg(Quoted(book.output), Quoted(other->folder)));
         }
     }
     Request request = batch;
     request.inputs = {book.folder};
+    request.walked = book.files;
     request.output = book.output;
     return JoinInputs(request, doing);
 }
 
-// Joins each folder the request names into OUTPUT/FOLDER.mp3, one after the other, whatever
-// became of the ones before, and names each one's result; returns the worst of their exit codes.
-int JoinBatch(const Request& batch, const char*& doing) {
-    if (!QFileInfo(batch.output).isDir()) {
-        return Fail(QStringLiteral("%1 is not a folder; with --batch, -o names the folder the "
-                                   "joined files go to")
-                        .arg(Quoted(batch.output)));
-    }
+// The books the folders of `batch` make, each with its output, none walked yet.
+std::vector<Book> BooksOf(const Request& batch) {
     std::vector<Book> books;
-    int worst = Success;
     for (const QString& folder : batch.inputs) {
         // The root has no name to give.
         const QString name = QDir(QDir::cleanPath(QFileInfo(folder).absoluteFilePath())).dirName();
-        Book book{folder, name.isEmpty()
-                              ? QString()
-                              : QDir(batch.output).filePath(name + QStringLiteral(".mp3"))};
-        book.exitCode = JoinBook(book, books, batch, doing);
-        worst = Worse(worst, book.exitCode);
-        books.push_back(std::move(book));
+        books.push_back(
+            {.folder = folder,
+             .output = name.isEmpty()
+                           ? QString()
+                           : QDir(batch.output).filePath(name + QStringLiteral(".mp3"))});
     }
-    if (batch.quiet) {
-        return worst;
-    }
+    return books;
+}
+
+// Names each book's result.
+void Summarise(const std::vector<Book>& books) {
     const auto joined = std::count_if(books.begin(), books.end(),
                                       [](const Book& book) { return book.exitCode != Failure; });
     Print(stdout, QStringLiteral("Joined %1 of %2 folders:").arg(joined).arg(books.size()));
@@ -728,6 +786,31 @@ int JoinBatch(const Request& batch, const char*& doing) {
                     .arg(Quoted(book.output));
         }
         Print(stdout, QStringLiteral("  %1: %2").arg(Quoted(book.folder), result));
+    }
+}
+
+// Joins each folder the request names into OUTPUT/FOLDER.mp3, one after the other, whatever
+// became of the ones before, and names each one's result; returns the worst of their exit codes.
+// Every folder is walked first, so that no book takes in another's join.
+int JoinBatch(const Request& batch, const char*& doing) {
+    if (!QFileInfo(batch.output).isDir()) {
+        return Fail(QStringLiteral("%1 is not a folder; with --batch, -o names the folder the "
+                                   "joined files go to")
+                        .arg(Quoted(batch.output)));
+    }
+    std::vector<Book> books = BooksOf(batch);
+    if (const QString nested = NestedOutput(batch.output, books); !nested.isEmpty()) {
+        return Misuse(nested);
+    }
+    doing = "gather the inputs";
+    WalkBooks(books);
+    int worst = Success;
+    for (Book& book : books) {
+        book.exitCode = JoinBook(book, books, batch, doing);
+        worst = Worse(worst, book.exitCode);
+    }
+    if (!batch.quiet) {
+        Summarise(books);
     }
     return worst;
 }

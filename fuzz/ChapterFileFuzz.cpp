@@ -9,6 +9,11 @@
 // contents listing those listed, in order, at most 255 entries each, titled with the chapters
 // they hold. Built with libavformat (TESSARO_FUZZ_FFMPEG), each file read as FFMETADATA is read
 // by ffmpeg as the same chapters, ends and titles.
+//
+// Read as a CUE sheet whose FILE lines name the inputs of a join, the chapters start in the
+// inputs their FILE lines name, at their INDEX 01 into them. Built with libcue (the fuzz build),
+// a sheet that both it (without a complaint) and ours take has the same tracks in both: as many,
+// each INDEX 01 at the same time and under the same FILE.
 
 #include <algorithm>
 #include <cstdint>
@@ -23,6 +28,19 @@
 #include "TestFiles.h"
 #include "merge/ChapterForms.h"
 #include "merge/Chapters.h"
+
+#ifdef TESSARO_LIBCUE
+#include <libcue.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+
+// libcue's parser leaves what it allocated for many a sheet, refused or taken: not ours to mend.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libcue.so";
+}
+#endif
 
 #ifdef TESSARO_FUZZ_FFMPEG
 extern "C" {
@@ -198,6 +216,94 @@ void CheckTag(const std::vector<tessaro::Chapter>& chapters, bool id3v23) {
     Require(reached == listed, "the tables reach every chapter listed once, in order");
 }
 
+// Inputs an hour long each, one for each FILE line, named as it names its file.
+void CheckCountedFromInputs(const QString& text) {
+    constexpr quint32 kInputMs = 3600000;
+    QString error;
+    std::vector<tessaro::chapter_forms::CueFile> files;
+    if (!tessaro::chapter_forms::ReadCue(text, &files, &error) || files.size() > 1000) {
+        return;
+    }
+    tessaro::ChapterTimeline timeline{quint32(files.size()) * kInputMs, {}};
+    for (const tessaro::chapter_forms::CueFile& file : files) {
+        const auto start = quint32(timeline.inputs.size()) * kInputMs;
+        timeline.inputs.push_back({file.name, start, start + kInputMs});
+    }
+    const std::optional<tessaro::FileChapters> read =
+        tessaro::ParseChapters(text, tessaro::ChapterForm::Cue, timeline, &error);
+    if (!read) {
+        Require(!error.isEmpty() && !HasControl(error), "a refusal says why, shown plainly");
+        return;
+    }
+    const std::vector<tessaro::Chapter>& chapters = read->chapters;
+    Require(read->offsets.empty() || read->offsets.size() == chapters.size(),
+            "every chapter or none is counted from an input");
+    for (size_t i = 0; i < read->offsets.size(); ++i) {
+        const tessaro::InputOffset& offset = read->offsets[i];
+        Require(offset.input < timeline.inputs.size() && offset.offsetMs < kInputMs,
+                "a chapter starts within the input it is counted from");
+        Require(chapters[i].startMs == timeline.inputs[offset.input].startMs + offset.offsetMs,
+                "a chapter starts where its input does, plus its offset");
+        Require(i == 0 || offset.input >= read->offsets[i - 1].input,
+                "the inputs are counted from in order");
+    }
+}
+
+#ifdef TESSARO_LIBCUE
+// The sheet `text` as libcue reads it; null for one it refuses or complains of on stderr, where
+// it tells of what it skips and takes the rest (a word outside quotation marks, a line it cannot
+// parse).
+Cd* ParseWithoutComplaint(const char* text) {
+    static const int told = ::fileno(std::tmpfile());
+    ::ftruncate(told, 0);
+    ::lseek(told, 0, SEEK_SET);
+    std::fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    ::dup2(told, STDERR_FILENO);
+    Cd* cd = cue_parse_string(text);
+    std::fflush(stderr);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    if (cd && ::lseek(told, 0, SEEK_END) > 0) {
+        cd_delete(cd);
+        return nullptr;
+    }
+    return cd;
+}
+
+// Where libcue takes the sheet `bytes` without a complaint and ours takes it, the tracks of both
+// agree.
+void CompareWithLibcue(const QByteArray& bytes) {
+    const QString text = QString::fromUtf8(bytes);
+    QString error;
+    std::vector<tessaro::chapter_forms::CueFile> files;
+    const std::optional<tessaro::chapter_forms::Entries> entries =
+        tessaro::chapter_forms::ReadCue(text, &files, &error);
+    // libcue reads C strings of bytes.
+    if (!entries || bytes.contains('\0') || text.toUtf8() != bytes) {
+        return;
+    }
+    const std::unique_ptr<Cd, void (*)(Cd*)> cd(ParseWithoutComplaint(bytes.constData()),
+                                                cd_delete);
+    if (!cd) {
+        return;
+    }
+    Require(cd_get_ntrack(cd.get()) == int(entries->size()), "libcue finds as many tracks");
+    for (size_t i = 0; i < entries->size(); ++i) {
+        const tessaro::chapter_forms::Entry& entry = (*entries)[i];
+        const Track* track = cd_get_track(cd.get(), int(i) + 1);
+        // Of 1/75 s, each read at the millisecond nearest it.
+        const long frames = track_get_index(track, 1);
+        Require(frames >= 0 && (quint64(frames) * 40 + 1) / 3 == entry.ms,
+                "libcue finds each INDEX 01 at the same time");
+        const char* file = track_get_filename(track);
+        Require(entry.file < 0 ? file == nullptr
+                               : file && QString::fromUtf8(file) == files[size_t(entry.file)].name,
+                "libcue finds each track under the same FILE");
+    }
+}
+#endif
+
 #ifdef TESSARO_FUZZ_FFMPEG
 // Where the file at `path` is read as FFMETADATA, ffmpeg's own reader (libavformat's) reads as
 // many chapters from it, each starting alike, ending alike where the end comes before the next
@@ -231,8 +337,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const QString path = fuzzing::WriteInput(bytes, QStringLiteral("chapters.txt"));
     QString error;
+    const std::optional<tessaro::FileChapters> read =
+        tessaro::ReadChapterFile(path, std::nullopt, {kEndMs, {}}, &error);
     const std::optional<std::vector<tessaro::Chapter>> chapters =
-        tessaro::ReadChapterFile(path, std::nullopt, kEndMs, &error);
+        read ? std::optional(read->chapters) : std::nullopt;
     if (!chapters) {
         Require(!error.isEmpty(), "a refused file says why");
         Require(!HasControl(error), "the reason shows no control character");
@@ -253,10 +361,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CheckTag(*chapters, false);
         CheckTag(*chapters, true);
     }
+    CheckCountedFromInputs(text);
+#ifdef TESSARO_LIBCUE
+    CompareWithLibcue(bytes);
+#endif
 #ifdef TESSARO_FUZZ_FFMPEG
-    if (const auto ff =
-            tessaro::ReadChapterFile(path, tessaro::ChapterForm::FfMetadata, kEndMs, &error)) {
-        CheckFfmpegReadsAlike(path, *ff);
+    if (const auto ff = tessaro::ReadChapterFile(path, tessaro::ChapterForm::FfMetadata,
+                                                 {kEndMs, {}}, &error)) {
+        CheckFfmpegReadsAlike(path, ff->chapters);
     }
 #endif
     return 0;

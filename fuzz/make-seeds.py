@@ -179,6 +179,16 @@ SEEDS = {
     b'FILE "book.mp3" MP3\n  TRACK 01 AUDIO\n    TITLE "One"\n    INDEX 00 00:00:00\n'
     b'    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    TITLE "Two "quoted""\n'
     b'    INDEX 01 01:02:74\n',
+    # A CD ripped into a file for each track: the gap before track 2 at the end of the first.
+    "chapter_file/seed-cue-rip": b'REM GENRE Ambient\r\nREM DATE 2003\r\nPERFORMER "Ada"\r\n'
+    b'TITLE "CD"\r\nFILE "01 - Intro.wav" WAVE\r\n  TRACK 01 AUDIO\r\n    TITLE "Intro"\r\n'
+    b'    INDEX 01 00:00:00\r\n  TRACK 02 AUDIO\r\n    TITLE "Morning"\r\n    FLAGS DCP\r\n'
+    b'    INDEX 00 03:58:60\r\nFILE "02 - Morning.wav" WAVE\r\n    INDEX 01 00:00:00\r\n'
+    b'FILE "CD1\\03 - Night.flac" WAVE\r\n  TRACK 03 AUDIO\r\n    TITLE "Night"\r\n'
+    b'    INDEX 00 00:00:00\r\n    INDEX 01 00:02:28\r\n',
+    "chapter_file/seed-cue-files-refused": b'TRACK 01 AUDIO\nTITLE A\nINDEX 01 00:00:00\n'
+    b'FILE b.wav WAVE\nTRACK 02 AUDIO\nTITLE B\nINDEX 01 00:00:10\nFILE "a.wav" WAVE\n'
+    b'FILE "b.mp3" MP3\nTRACK 03 AUDIO\nTITLE C\nINDEX 01 00:00:05\n',
     "chapter_file/seed-ffmetadata": b";FFMETADATA1\ntitle=Book\n[CHAPTER]\nTIMEBASE=1/44100\n"
     b"START=0\nEND=88200\ntitle=One\\=1\n[STREAM]\ntitle=x\n[CHAPTER]\nSTART=2000000000\n"
     b"title=Two \\;\\#\\\\ multi\\\nline\n",

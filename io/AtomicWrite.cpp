@@ -55,6 +55,16 @@ void RemoveTemporaryFileAndEnd(int signal) {
     ::raise(signal);
 }
 
+// Where QSaveFile puts the file written to `path`: at the end of the links there, followed as it
+// follows them, even to where nothing is yet.
+QString SavedAt(const QString& path) {
+    QFileInfo info(path);
+    for (int depth = 1; depth < 128 && info.isSymLink(); ++depth) {
+        info.setFile(info.symLinkTarget());
+    }
+    return info.isSymLink() ? path : info.filePath();
+}
+
 }  // namespace
 
 QString FailureReason(const QFileDevice& file, int systemError) {
@@ -128,7 +138,7 @@ QString AtomicWriteRefusal(const QString& path) {
             return refusal;
         }
     }
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const QByteArray folder = QFile::encodeName(QFileInfo(SavedAt(path)).absolutePath());
     struct stat info;
     if (::stat(folder.constData(), &info) != 0) {
         return qt_error_string(errno);
@@ -140,27 +150,37 @@ QString AtomicWriteRefusal(const QString& path) {
     return ::access(folder.constData(), W_OK | X_OK) == 0 ? QString() : qt_error_string(errno);
 }
 
-QString WriteAtomically(const QString& path, const QByteArray& bytes) {
-    if (const QString refusal = AtomicWriteRefusal(path); !refusal.isEmpty()) {
+StagedWrite::StagedWrite(const QString& path) : file(std::make_unique<QSaveFile>(path)) {}
+
+StagedWrite::~StagedWrite() = default;
+
+QString StagedWrite::Write(const QByteArray& bytes) {
+    if (const QString refusal = AtomicWriteRefusal(file->fileName()); !refusal.isEmpty()) {
         return refusal;
     }
-    QSaveFile file(path);
     // Unbuffered, so that a failed write shows in write() while errno still holds its cause.
     // No direct-write fallback: writing in place could leave the old file half overwritten.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return file.errorString();
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        return file->errorString();
     }
     errno = 0;
-    if (file.write(bytes) != bytes.size()) {
+    if (file->write(bytes) != bytes.size() || ::fsync(file->handle()) != 0) {
         const int systemError = errno;
-        file.cancelWriting();
-        return FailureReason(file, systemError);
-    }
-    errno = 0;
-    if (!CommitHoldingSignals(file)) {
-        return FailureReason(file, errno);
+        file->cancelWriting();
+        return FailureReason(*file, systemError);
     }
     return QString();
+}
+
+QString StagedWrite::Commit() {
+    errno = 0;
+    return CommitHoldingSignals(*file) ? QString() : FailureReason(*file, errno);
+}
+
+QString WriteAtomically(const QString& path, const QByteArray& bytes) {
+    StagedWrite staged(path);
+    QString failure = staged.Write(bytes);
+    return failure.isEmpty() ? staged.Commit() : failure;
 }
 
 }  // namespace tessaro

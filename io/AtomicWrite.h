@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <memory>
 
 class QFileDevice;
 class QSaveFile;
@@ -50,11 +51,30 @@ bool WritesInPlace(const QSaveFile& file);
 // before other work that the write would come too late for.
 [[nodiscard]] QString AtomicWriteRefusal(const QString& path);
 
+// A file written whole to a temporary file beside `path`, which takes its place only on Commit:
+// another file can so be put in place first, and this one follows with nothing left to fail but
+// the rename. Each call returns an empty text on success; otherwise the system's reason (for
+// example "File too large") or why `path` cannot be replaced, and then whatever stood there is as
+// it was. Gone without a commit, it leaves no temporary file.
+class StagedWrite {
+public:
+    explicit StagedWrite(const QString& path);
+    ~StagedWrite();
+    StagedWrite(const StagedWrite&) = delete;
+    StagedWrite& operator=(const StagedWrite&) = delete;
+
+    // Writes `bytes` to the temporary file and flushes them to disk, so that a full disk shows
+    // here rather than in the commit.
+    [[nodiscard]] QString Write(const QByteArray& bytes);
+    [[nodiscard]] QString Commit();
+
+private:
+    std::unique_ptr<QSaveFile> file;
+};
+
 // Writes `bytes` to a temporary file beside `path` and renames it over `path` only once all of
-// it is written and flushed to disk, so that no reader ever sees a half-written file. Returns
-// an empty text on success; otherwise the system's reason (for example "File too large") or why
-// `path` cannot be replaced, and then whatever stood there is as it was and no temporary file is
-// left.
+// it is written and flushed to disk, so that no reader ever sees a half-written file; returns as
+// StagedWrite does.
 [[nodiscard]] QString WriteAtomically(const QString& path, const QByteArray& bytes);
 
 }  // namespace tessaro

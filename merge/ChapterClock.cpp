@@ -21,10 +21,15 @@ void ChapterClock::Plan(const QString& title) {
     }
 }
 
-void ChapterClock::StartInput(const QString& title, double framesStart,
+void ChapterClock::CountFrom(std::vector<InputOffset> offsets) {
+    this->offsets = std::move(offsets);
+}
+
+void ChapterClock::StartInput(size_t index, const QString& title, double framesStart,
                               const mp3::StreamReader& reader,
                               const std::optional<EncoderSilence>& own, const SeamMaker& seams) {
     const double audioStart = AudioStart(framesStart, reader, own, seams);
+    StartCounted(index, audioStart);
     if (!StartsChapter(title)) {
         return;
     }
@@ -46,6 +51,24 @@ void ChapterClock::End(double seconds, qint32 lastPadding, double rate) {
         Chapter& last = chapters.back();
         const quint32 end = Milliseconds(seconds - earlierTail - firstLead);
         last.endMs = std::max(last.startMs, last.endTold ? std::min(last.endMs, end) : end);
+    }
+}
+
+// Starts the chapters counted from the input at `index` where its audio starts, at
+// `audioStart`, plus their offsets, each ending the one before. Where a seam or re-encoding
+// shortened the input before, a start may fall before the one before; it goes a millisecond
+// behind that instead, as players take chapters in the order of their starts.
+void ChapterClock::StartCounted(size_t index, double audioStart) {
+    for (size_t c = 0; c < offsets.size(); ++c) {
+        if (offsets[c].input != index) {
+            continue;
+        }
+        quint32 start = Milliseconds(audioStart + offsets[c].offsetMs / 1000.0);
+        if (c > 0) {
+            start = std::max(start, chapters[c - 1].startMs + 1);
+            chapters[c - 1].endMs = start;
+        }
+        chapters[c].startMs = start;
     }
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "merge/Chapters.h"
 #include "merge/JoinOptions.h"
 #include "merge/JoinedTag.h"
 #include "merge/Seam.h"
@@ -30,23 +31,30 @@ public:
 
     // Keeps a place for the chapter of an input titled `title`, where the input starts one.
     void Plan(const QString& title);
-    // Takes the input joined next, titled `title`, whose frames would start at `framesStart` and
-    // which `seams` has just taken: ends the chapter before and starts its own, where it starts
-    // one. `reader` stands at its first frame; `own` is the silence the join's own encoding put
-    // around it, known whether or not its frames have room to tell it.
-    void StartInput(const QString& title, double framesStart, const mp3::StreamReader& reader,
-                    const std::optional<EncoderSilence>& own, const SeamMaker& seams);
+    // Has the chapters of a file start where the inputs that `offsets` (one for each chapter)
+    // name turn out to start, plus their offsets.
+    void CountFrom(std::vector<InputOffset> offsets);
+    // Takes the input joined next, the one at `index`, titled `title`, whose frames would start
+    // at `framesStart` and which `seams` has just taken: ends the chapter before and starts its
+    // own, where it starts one, or those of a file counted from it. `reader` stands at its first
+    // frame; `own` is the silence the join's own encoding put around it, known whether or not
+    // its frames have room to tell it.
+    void StartInput(size_t index, const QString& title, double framesStart,
+                    const mp3::StreamReader& reader, const std::optional<EncoderSilence>& own,
+                    const SeamMaker& seams);
     // Seconds of the encoders' silence heard between the audio of the input joined last and
     // that of the input about to be taken, were their frames to follow one another; `reader`
     // and `own` as StartInput takes them.
     double HeardSilence(const mp3::StreamReader& reader,
                         const std::optional<EncoderSilence>& own) const;
     // Ends the last chapter where the audio ends, in a join of `seconds` whose last frames, where
-    // a seam ends it, hold `lastPadding` samples of padding (-1 otherwise) at `rate`.
+    // a seam ends it or its last input was cut short, hold `lastPadding` samples of padding (-1
+    // otherwise) at `rate`.
     void End(double seconds, qint32 lastPadding, double rate);
 
 private:
     bool StartsChapter(const QString& title) const;
+    void StartCounted(size_t index, double audioStart);
     // The encoder's silence around the input's audio, -1 where it is not told.
     static SeamInput Told(const mp3::StreamReader& reader,
                           const std::optional<EncoderSilence>& own);
@@ -55,6 +63,7 @@ private:
 
     const JoinOptions& options;
     std::vector<Chapter>& chapters;
+    std::vector<InputOffset> offsets;  // of a file's chapters, where counted from the inputs
     // Seconds of the first input's encoder and decoder delay, once known, and of the silence the
     // input joined last ends with.
     double firstLead = -1;

@@ -89,8 +89,25 @@ bool CloseTrack(std::optional<CueTrack>& track, Entries& entries, QString* error
     return true;
 }
 
-// Takes an INDEX line's `value` for the track; false, with *error, for one that is not.
-bool TakeIndex(const QString& value, qsizetype line, std::optional<CueTrack>& track,
+// The white space between a CUE sheet's words.
+const QRegularExpression& Space() {
+    static const QRegularExpression kSpace(QStringLiteral("\\s"));
+    return kSpace;
+}
+
+// The file a FILE line's `value` names: between its quotation marks, or before the type behind
+// it.
+QString FileNamed(const QString& value) {
+    if (value.startsWith(QLatin1Char('"'))) {
+        return Unquoted(value);
+    }
+    const qsizetype type = value.lastIndexOf(Space());
+    return type < 0 ? value : value.left(type).trimmed();
+}
+
+// Takes an INDEX line's `value` for the track, its time counted from the start of the FILE line
+// `file` (-1 for none); false, with *error, for one that is not.
+bool TakeIndex(const QString& value, qsizetype line, qsizetype file, std::optional<CueTrack>& track,
                QString* error) {
     static const QRegularExpression kIndex(
         QStringLiteral(R"(^(\d{1,2})\s+(\d{1,5}):([0-5]\d):([0-6]\d|7[0-4])$)"));
@@ -107,7 +124,7 @@ bool TakeIndex(const QString& value, qsizetype line, std::optional<CueTrack>& tr
         const quint64 frames =
             (match.captured(2).toULongLong() * 60 + match.captured(3).toULongLong()) * 75 +
             match.captured(4).toULongLong();
-        track->start = Entry{LineNumber(line), CueFrameMs(frames), QString()};
+        track->start = Entry{LineNumber(line), CueFrameMs(frames), QString(), true, file};
     }
     return true;
 }
@@ -438,14 +455,13 @@ std::optional<Entries> ReadLines(const QString& text, QString* error) {
     return entries;
 }
 
-std::optional<Entries> ReadCue(const QString& text, QString* error) {
-    static const QRegularExpression kSpace(QStringLiteral("\\s"));
+std::optional<Entries> ReadCue(const QString& text, std::vector<CueFile>* files, QString* error) {
     Entries entries;
     std::optional<CueTrack> track;
     const QStringList lines = LinesOf(text);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString line = lines[i].trimmed();
-        const qsizetype space = line.indexOf(kSpace);
+        const qsizetype space = line.indexOf(Space());
         const QString command = line.left(space).toUpper();
         const QString value = space < 0 ? QString() : line.mid(space).trimmed();
         bool taken = true;
@@ -458,8 +474,10 @@ std::optional<Entries> ReadCue(const QString& text, QString* error) {
             if (track) {  // the sheet's own is the book's
                 track->title = Unquoted(value);
             }
+        } else if (command == QLatin1String("FILE")) {
+            files->push_back({LineNumber(i), FileNamed(value)});
         } else if (command == QLatin1String("INDEX")) {
-            taken = TakeIndex(value, i, track, error);
+            taken = TakeIndex(value, i, qsizetype(files->size()) - 1, track, error);
         } else if (!IsCueCommand(command)) {
             taken = Fault(error, LineNumber(i),
                           QStringLiteral("%1 is not a line of a CUE sheet").arg(Shown(line)));
@@ -603,14 +621,6 @@ QString WriteLines(const std::vector<Chapter>& chapters) {
 
 std::optional<QString> WriteCue(const std::vector<Chapter>& chapters, const ChapterSheet& sheet,
                                 QString* error) {
-    // CD players and libcue stop at 99.
-    constexpr size_t kMaxTracks = 99;
-    if (chapters.size() > kMaxTracks) {
-        *error = QStringLiteral("a CUE sheet holds at most %1 tracks, not %2 chapters")
-                     .arg(kMaxTracks)
-                     .arg(chapters.size());
-        return std::nullopt;
-    }
     const auto quoted = [](const char* command, const QString& value, const char* indent) {
         return value.isEmpty()
                    ? QString()

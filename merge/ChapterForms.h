@@ -19,20 +19,32 @@ struct Entry {
     quint64 ms = 0;
     QString title;  // as given, white space and all; empty for none
     bool listed = true;
+    // Of a CUE sheet: the FILE line its time counts from, by its place among the sheet's FILE
+    // lines; -1 for one before any.
+    qsizetype file = -1;
     std::optional<quint64> endMs{};  // where the file ends it, if it says
     ChapterLinks links{};            // as given
 };
 using Entries = std::vector<Entry>;
 
+// A FILE line of a CUE sheet: where it stands and the name of the file it gives, as given.
+struct CueFile {
+    QString where;  // "line 5"
+    QString name;
+};
+
 // Each: what `text` gives, or none with *error for text that is not in its form.
 std::optional<Entries> ReadLines(const QString& text, QString* error);
-std::optional<Entries> ReadCue(const QString& text, QString* error);
+// A CUE sheet's INDEX 01 times are read as they stand, from the start of the FILE above them;
+// its FILE lines go to *files.
+std::optional<Entries> ReadCue(const QString& text, std::vector<CueFile>* files, QString* error);
 std::optional<Entries> ReadFfMetadata(const QString& text, QString* error);
 std::optional<Entries> ReadJson(const QString& text, QString* error);
 std::optional<Entries> ReadLabels(const QString& text, QString* error);
 
-// Each: `chapters`, whose titles hold none of Controls() nor white space around them, in its
-// form; what its readers would misread in a title is written as ChapterForms.cpp says.
+// Each: `chapters`, whose titles hold none of Controls() nor white space around them, and as
+// many as the form holds (TooManyChapters), in its form; what its readers would misread in a
+// title is written as ChapterForms.cpp says.
 QString WriteLines(const std::vector<Chapter>& chapters);
 std::optional<QString> WriteCue(const std::vector<Chapter>& chapters, const ChapterSheet& sheet,
                                 QString* error);

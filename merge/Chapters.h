@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -48,20 +49,64 @@ ChapterForm ChapterFormOfName(const QString& path);
 // where that tells none, by the extension of `path`, and the lines for any other.
 ChapterForm GuessChapterForm(const QString& text, const QString& path);
 
+// An input of a join, as a CUE sheet's FILE line may name it: its path, and where its audio
+// starts and ends on the joined timeline, as planned, in ms (alike for one that holds none).
+struct TimelineInput {
+    QString path;
+    quint32 startMs = 0;
+    quint32 endMs = 0;
+};
+
+// The joined audio a chapter file is read against: where it ends (the largest quint32 where not
+// yet known), and its inputs in order (none where not known).
+struct ChapterTimeline {
+    quint32 endMs = std::numeric_limits<quint32>::max();
+    std::vector<TimelineInput> inputs;
+};
+
+// Where a chapter that a CUE sheet times from the start of an input starts: `offsetMs` into the
+// audio of the input at `input`.
+struct InputOffset {
+    size_t input = 0;
+    quint32 offsetMs = 0;
+};
+
+// The chapters a file gives a join: on its timeline as planned, and, where a CUE sheet times
+// them from the inputs' starts, where in the inputs each starts (none otherwise), so that the
+// join can place them where the inputs turn out to start.
+struct FileChapters {
+    std::vector<Chapter> chapters;
+    std::vector<InputOffset> offsets;
+};
+
 // The chapters of the file at `path`, in `form` or the one its contents tell, each ending where
-// the next starts and the last at `endMs`, the end of the joined audio (the largest quint32
-// where not yet known), unless the file ends it after its start and before that (`endTold`). A
-// chapter may have no title. None for a file that cannot be read, is not UTF-8 text, is not in
-// the form or holds no chapter, with a chapter whose title or address holds what
-// chapter_forms::Controls() matches (a tab, a NUL, U+2028 included), or whose start does not
-// come after the one before or is not before `endMs`. Titles and addresses lose the white space
-// around them.
-[[nodiscard]] std::optional<std::vector<Chapter>> ReadChapterFile(const QString& path,
-                                                                  std::optional<ChapterForm> form,
-                                                                  quint32 endMs, QString* error);
+// the next starts and the last at the end of the joined audio, unless the file ends it after its
+// start and before that (`endTold`). A chapter may have no title. None for a file that cannot be
+// read, is not UTF-8 text, is not in the form or holds no chapter, with a chapter whose title or
+// address holds what chapter_forms::Controls() matches (a tab, a NUL, U+2028 included), or whose
+// start does not come after the one before or is not before the end. Titles and addresses lose
+// the white space around them.
+//
+// A CUE sheet's INDEX times count from the start of the FILE above them. With FILE lines of more
+// than one name, each must name an input, in order (each one joined after the one the FILE line
+// before names), by its file name without folders or extension: each chapter starts where its
+// FILE's input's audio starts on the timeline, plus its INDEX 01, which must fall within that
+// audio. A sheet that does not is refused, naming the FILE or INDEX line.
+[[nodiscard]] std::optional<FileChapters> ReadChapterFile(const QString& path,
+                                                          std::optional<ChapterForm> form,
+                                                          const ChapterTimeline& timeline,
+                                                          QString* error);
+[[nodiscard]] std::optional<FileChapters> ParseChapters(const QString& text, ChapterForm form,
+                                                        const ChapterTimeline& timeline,
+                                                        QString* error);
+// Against a join of which only the end, `endMs`, is known.
 [[nodiscard]] std::optional<std::vector<Chapter>> ParseChapters(const QString& text,
                                                                 ChapterForm form, quint32 endMs,
                                                                 QString* error);
+// How many chapters the file at `path` holds, as far as it tells without the join: as
+// ReadChapterFile reads it, but that the FILE lines of a CUE sheet are not matched with inputs
+// and its INDEX times are checked against the others of their FILE alone.
+[[nodiscard]] std::optional<size_t> CountChapters(const QString& path, QString* error);
 
 // What a CUE sheet names besides the chapters: the audio file's name and, where known, its title
 // and performer.
@@ -70,6 +115,9 @@ struct ChapterSheet {
     QString title;
     QString performer;
 };
+
+// Why `form` cannot hold `count` chapters: a CUE sheet holds at most 99. Empty when it can.
+QString TooManyChapters(size_t count, ChapterForm form);
 
 // The chapters in `form`, UTF-8, as ParseChapters and the form's other readers read them back,
 // less what the form cannot hold: addresses and being left out of the table of contents are

@@ -1,5 +1,6 @@
 #include "merge/Join.h"
 
+#include <QFileInfo>
 #include <algorithm>
 
 #include "io/Files.h"
@@ -45,15 +46,17 @@ bool Join::Plan() {
         return true;
     }
     QString why;
-    std::optional<std::vector<Chapter>> chapters =
-        ReadChapterFile(options.chapterFile, options.chapterForm, Milliseconds(plannedEnd), &why);
-    if (!chapters) {
+    std::optional<FileChapters> read =
+        ReadChapterFile(options.chapterFile, options.chapterForm,
+                        {Milliseconds(plannedEnd), plan.Timeline(options.gapSeconds)}, &why);
+    if (!read) {
         result.error = QStringLiteral("Cannot use %1 as the chapters: %2; nothing was written.")
                            .arg(Quoted(options.chapterFile), why);
         return false;
     }
-    tag.chapters = std::move(*chapters);
-    return true;
+    tag.chapters = std::move(read->chapters);
+    chapterClock.CountFrom(std::move(read->offsets));
+    return ExportHolds(tag.chapters.size());
 }
 
 // Refuses silence between the inputs unless the first is of Layer III, the only layer the
@@ -221,7 +224,9 @@ bool Join::CopyInput(size_t index) {
     if (!WriteViews(before) || !WriteGap(reader, own, &gapSeconds)) {
         return false;
     }
-    chapterClock.StartInput(input.title, framesStart + gapSeconds, reader, own, seams);
+    chapterClock.StartInput(index, input.title, framesStart + gapSeconds, reader, own, seams);
+    SeamInput told;  // what its header tells of its end, judged once its frames are read
+    ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
     mp3::FormatWatch watch;  // of its frames as copied
     const PassEnd end = pass.Run([&](const mp3::StreamReader& frameOf) {
         watch.See(frameOf.Header());
@@ -240,8 +245,9 @@ bool Join::CopyInput(size_t index) {
     if (!end.whole) {
         return false;
     }
-    if (own) {
-        stream.SetLastPadding(own->padding);
+    cutPadding = CutShortPadding(told, reader);
+    if (const qint32 padding = own ? own->padding : cutPadding; padding >= 0) {
+        stream.SetLastPadding(padding);
     }
     formats.CompareChange(input.path, watch.Change(), &result.warnings);
     return true;
@@ -262,21 +268,65 @@ void Join::Finish() {
         stream.SetLastPadding(last.padding);
     }
     const double seconds = stream.Duration();
-    chapterClock.End(seconds, last.padding, formats.First().sampleRate);
+    chapterClock.End(seconds, last.padding >= 0 ? last.padding : cutPadding,
+                     formats.First().sampleRate);
     result.chapters = tag.chapters;
     // The chapters planned, with the same titles, unless an input that held no frame when
     // planned gave some when joined.
     if (!SetChapterTimes(rendered, tag.chapters)) {
         Fail(InputsChanged());
-    } else if (!output.FlushAudio() ||
-               !output.Commit(rendered.front, stream.HeaderFrame(output.Checksum()),
-                              rendered.back)) {
-        Fail(output.Error());
-    } else {
-        result.seconds = seconds;
-        result.formatsToConform = formats.ToConform();
-        progress.Complete();
+        return;
     }
+    std::optional<StagedWrite> exported;
+    if (!StageExport(exported)) {
+        return;
+    }
+    if (!output.FlushAudio() ||
+        !output.Commit(rendered.front, stream.HeaderFrame(output.Checksum()), rendered.back)) {
+        Fail(output.Error());
+        return;
+    }
+    result.seconds = seconds;
+    result.formatsToConform = formats.ToConform();
+    progress.Complete();
+    // Only the rename is left to fail, the output already in place.
+    if (const QString failure = exported ? exported->Commit() : QString(); !failure.isEmpty()) {
+        result.error = QStringLiteral("%1 was written, but its chapters could not be put at %2: %3")
+                           .arg(Quoted(outputPath), Quoted(request.chapterExport->path), failure);
+    }
+}
+
+// Refuses chapters to export that their form cannot hold, as soon as their count is known.
+bool Join::ExportHolds(size_t chapters) {
+    const QString refusal =
+        request.chapterExport ? TooManyChapters(chapters, request.chapterExport->form) : QString();
+    return refusal.isEmpty() || FailExport(refusal);
+}
+
+// Writes the chapters to export, as their times now stand, beside their file; false, the join
+// given up, for chapters their form cannot hold or a file that cannot be written.
+bool Join::StageExport(std::optional<StagedWrite>& staged) {
+    if (!request.chapterExport) {
+        return true;
+    }
+    const ChapterExport& target = *request.chapterExport;
+    QString failure;
+    const std::optional<QByteArray> text = FormatChapters(
+        tag.chapters, target.form,
+        {QFileInfo(outputPath).fileName(), rendered.title, rendered.artist}, &failure);
+    if (text) {
+        failure = staged.emplace(target.path).Write(*text);
+    }
+    return failure.isEmpty() || FailExport(failure);
+}
+
+// Gives the join up for chapters that cannot be exported, `why`: the target is as it was unless
+// it was written in place, which Fail() then tells.
+bool Join::FailExport(const QString& why) {
+    const QString untouched =
+        output.Damage().isEmpty() ? QStringLiteral("; nothing was written.") : QString();
+    return Fail(QStringLiteral("Cannot write the chapters to %1: %2%3")
+                    .arg(Quoted(request.chapterExport->path), why, untouched));
 }
 
 // Gives the output up: no temporary file stays, the target is as it was.
@@ -297,7 +347,8 @@ bool Join::Open() {
     }
     tag.id3v23 = options.id3v23;
     tag.name = FileTitle(outputPath);
-    if (!PlanFromInputs()) {
+    // A chapter file's were counted as it was read.
+    if (!PlanFromInputs() || (options.chapterFile.isEmpty() && !ExportHolds(tag.chapters.size()))) {
         return false;
     }
     rendered = RenderJoinedTag(tag);

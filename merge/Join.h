@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "io/AtomicWrite.h"
 #include "merge/ChapterClock.h"
 #include "merge/FormatNotes.h"
 #include "merge/GainEdit.h"
@@ -45,7 +46,7 @@ public:
     // Copies every frame of the input at `index`, or skips it with a warning.
     bool CopyInput(size_t index);
     // Makes the leading header describe the whole output, the chapters tell their times, and
-    // puts the output in place.
+    // puts the output in place, and behind it the chapters exported.
     void Finish();
 
     size_t InputCount() const { return plan.inputs.size(); }
@@ -69,6 +70,9 @@ private:
                     bool firstOfFile);
     bool WriteViews(const std::vector<FrameView>& frames);
     bool Written(bool succeeded, qint32 length);
+    bool ExportHolds(size_t chapters);
+    bool StageExport(std::optional<StagedWrite>& staged);
+    bool FailExport(const QString& why);
 
     const JoinRequest& request;
     const QString& outputPath;
@@ -88,6 +92,9 @@ private:
     GapFrames gap{options.gapSeconds};
     // Where the audio ends in the timeline players show, as planned, the gaps included.
     double plannedEnd = 0;
+    // The padding in place of the one the header of the input joined last tells, where that
+    // input was cut short; -1 otherwise.
+    qint32 cutPadding = -1;
 };
 
 }  // namespace tessaro

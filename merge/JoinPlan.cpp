@@ -5,6 +5,7 @@
 
 #include "io/Files.h"
 #include "io/InputFile.h"
+#include "merge/ChapterClock.h"
 #include "merge/Chapters.h"
 #include "merge/InputPass.h"
 #include "merge/Seam.h"
@@ -33,23 +34,25 @@ JoinPlan::JoinPlan(const QStringList& paths) {
 }
 
 bool JoinPlan::Look(bool everyFrame, const std::function<bool()>& cancelled, QString* failure) {
-    double seconds = 0, lead = -1, tail = 0;
+    double seconds = 0;
     for (PlannedInput& input : inputs) {
         InputPass pass(input.file, input.path);
         mp3::FormatWatch watch;
         input.hasFrames = false;
+        input.seconds = 0;
+        SeamInput told;
+        double rate = 0;
         const PassEnd end = pass.Run([&](const mp3::StreamReader& reader) {
             if (reader.FrameIndex() == 0) {
                 input.hasFrames = true;
                 input.format = mp3::StreamFormat(reader.Header());
-                SeamInput told;
                 ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
-                const double rate = reader.Header().GetSampleRate();
-                lead = lead >= 0 ? lead : LeadSeconds(told.delay, rate);
-                tail = TailSeconds(told.padding, rate);
+                rate = reader.Header().GetSampleRate();
+                input.lead = LeadSeconds(told.delay, rate);
+                input.tail = TailSeconds(told.padding, rate);
             }
             watch.See(reader.Header());
-            seconds += IsHeaderFrame(reader) ? 0 : reader.Header().GetDuration();
+            input.seconds += IsHeaderFrame(reader) ? 0 : reader.Header().GetDuration();
             return everyFrame && !cancelled();
         });
         *failure = end.failure;
@@ -57,9 +60,34 @@ bool JoinPlan::Look(bool everyFrame, const std::function<bool()>& cancelled, QSt
             return false;
         }
         input.change = watch.Change();
+        // Known once every frame was looked at, as the copy will find them.
+        if (const qint32 cut = CutShortPadding(told, pass.Reader()); cut >= 0) {
+            input.tail = TailSeconds(cut, rate);
+        }
+        seconds += input.seconds;
     }
-    plannedEnd = seconds - std::max(lead, 0.0) - tail;
+    const int first = First();
+    const auto last = std::find_if(inputs.rbegin(), inputs.rend(),
+                                   [](const PlannedInput& input) { return input.hasFrames; });
+    plannedEnd = seconds - (first < 0 ? 0 : inputs[size_t(first)].lead) -
+                 (last == inputs.rend() ? 0 : last->tail);
     return true;
+}
+
+std::vector<TimelineInput> JoinPlan::Timeline(double gapSeconds) const {
+    const int first = First();
+    const double firstLead = first < 0 ? 0 : inputs[size_t(first)].lead;
+    std::vector<TimelineInput> timeline;
+    double framesStart = 0;  // of the input's frames, the gaps before them included
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        const PlannedInput& input = inputs[i];
+        framesStart += input.hasFrames && int(i) > first ? gapSeconds : 0;
+        const double start = framesStart + input.lead - firstLead;
+        const double end = start + (input.hasFrames ? input.seconds - input.lead - input.tail : 0);
+        timeline.push_back({input.path, Milliseconds(start), Milliseconds(std::max(start, end))});
+        framesStart += input.seconds;
+    }
+    return timeline;
 }
 
 int JoinPlan::First() const {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "merge/Chapters.h"
 #include "merge/Seam.h"
 #include "mp3/InputTags.h"
 #include "mp3/StreamFormat.h"
@@ -33,6 +34,11 @@ struct PlannedInput {
     // Of global_gain its frames get; in its encoding when it is re-encoded.
     int gainSteps = 0;
     QString title;  // of its chapter, as the chapters group the inputs
+    // Seconds its audio frames play, and of the encoder's and decoder's silence in front of its
+    // audio and behind it there; known once Look() has looked at every frame.
+    double seconds = 0;
+    double lead = 0;
+    double tail = 0;
 };
 
 // The inputs of a join, each opened once for all the passes over it.
@@ -58,9 +64,13 @@ public:
                                                         const std::function<bool()>& cancelled,
                                                         QString* failure);
     // Where the audio ends in the timeline players show, in seconds: what the inputs' audio
-    // frames play, less the first one's encoder and decoder delay and the last one's padding;
-    // known once Look() has looked at every frame.
+    // frames play, less the first one's encoder and decoder delay and the last one's padding
+    // (which went with its end where it was cut short); known once Look() has looked at every
+    // frame.
     double PlannedEnd() const { return plannedEnd; }
+    // Where each input's audio starts and ends in that timeline, as planned, with `gapSeconds` of
+    // silence between the inputs' audio; known as PlannedEnd() is.
+    std::vector<TimelineInput> Timeline(double gapSeconds) const;
 
     // The first input with frames, -1 when none.
     int First() const;

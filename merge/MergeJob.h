@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 #include "merge/JoinOptions.h"
 #include "merge/JoinedTag.h"
@@ -11,6 +12,12 @@
 // inputs left out, an error when nothing or no complete file was written); it never throws.
 
 namespace tessaro {
+
+// Where a join writes its chapters besides the output, and in what form.
+struct ChapterExport {
+    QString path;
+    ChapterForm form = ChapterForm::Lines;
+};
 
 // One join, complete before it starts: whoever runs it is never asked anything on the way.
 struct JoinRequest {
@@ -22,6 +29,8 @@ struct JoinRequest {
     JoinOptions options{};
     // Whether the output is written under a name of another audio format (MisnamedOutput()).
     bool forceName = false;
+    // The output's chapters written to a file of their own as well, none for no such file.
+    std::optional<ChapterExport> chapterExport{};
 };
 
 // Why `output` misnames what a join writes: its name ends in the extension of another audio
@@ -72,6 +81,10 @@ struct MergeResult {
 // a JPEG or PNG picture in a regular file of at most 64 MiB, or a tag larger than an ID3v2 tag can
 // hold fails the merge before anything is written. A merge the host cancels ends as a failed one
 // does, with the target as it was, and so does one that runs short of memory or of threads.
+// Chapters to export are formatted and written beside their file before the output takes its
+// place, and put in place behind it: chapters their form cannot hold (FormatChapters), refused as
+// soon as their count is known, or a file that cannot be written, fail the merge with both
+// targets as they were.
 [[nodiscard]] MergeResult RunMerge(const JoinRequest& request, MergeHost& host);
 
 }  // namespace tessaro

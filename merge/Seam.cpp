@@ -11,6 +11,7 @@
 #include "merge/Splice.h"
 #include "mp3/LayerIII.h"
 #include "mp3/StreamFormat.h"
+#include "mp3/StreamReader.h"
 #include "mp3/XingHeader.h"
 
 namespace tessaro {
@@ -111,7 +112,16 @@ bool ReadEncoderHeader(const quint8* frame, qint32 length, SeamInput* input) {
     input->format.ParseHeader(frame);
     input->delay = header->EncoderDelay(frame);
     input->padding = header->EncoderPadding(frame);
+    input->counted = header->FrameCount(frame);
     return true;
+}
+
+qint32 CutShortPadding(const SeamInput& told, const mp3::StreamReader& reader) {
+    // Behind the header frame that tells the padding, the last frame's index counts the audio
+    // frames.
+    const bool cut = told.padding >= 0 && told.counted && reader.AtEnd() &&
+                     *told.counted > quint64(reader.FrameIndex());
+    return cut ? qint32(kDecoderDelay) : -1;
 }
 
 std::vector<float> AudioOf(const SeamInput& input) {

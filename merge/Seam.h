@@ -2,9 +2,14 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 #include <vector>
 
 #include "mp3/FrameHeader.h"
+
+namespace mp3 {
+class StreamReader;
+}
 
 namespace tessaro {
 
@@ -21,6 +26,8 @@ struct SeamInput {
     qint32 padding = -1;      // samples its encoder appended; -1 when its header does not say
     qint32 bitrate = 0;       // bits per second of every audio frame; 0 when it varies
     qint32 meanBitrate = 0;   // over all its audio frames
+    // Audio frames its header counts, known where it tells the padding too.
+    std::optional<quint32> counted;
     // Copies of its audio frames at the seam: the earlier input's last ones (at least
     // EarlierFramesNeeded, and in front of them those whose reserved bytes they may draw on),
     // the later input's first ones (kLaterFramesNeeded).
@@ -53,6 +60,13 @@ struct Seam {
 // Takes the encoder's delay and padding, and the format, from an input's first frame when that
 // is a header frame with a LAME extension; false when it is not.
 bool ReadEncoderHeader(const quint8* frame, qint32 length, SeamInput* input);
+
+// The padding in place of the one `told` by an input's header, once `reader` has read all its
+// frames, where the header counts more audio frames than there are: the input was cut short, and
+// the padding went with its end. A decoder then trims none of it but its own delay, which it never
+// put out: it keeps every sample it can decode, and readers that reckon by the header find as
+// many. -1 where the header's padding holds, or it tells none, or the reader is not at the end.
+qint32 CutShortPadding(const SeamInput& told, const mp3::StreamReader& reader);
 
 // The audio the input's frames (all of them) hold, without its encoder's silence; empty when
 // they cannot be decoded.

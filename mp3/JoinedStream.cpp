@@ -98,23 +98,26 @@ SeekTable JoinedStream::MakeSeekTable(quint32 leadLength, quint64 bytes) const {
 }
 
 QByteArray JoinedStream::HeaderFrame(quint16 musicCrc) const {
-    if (lead == Lead::None || (lead == Lead::Vbri && files == 1)) {
+    const auto* written = reinterpret_cast<const quint8*>(leadFrame.data());
+    // Written over the one at the output's start, the frame keeps its length.
+    const quint64 bytes = quint64(leadFrame.size()) + audioBytes;
+    // A single input keeps its own header when that describes it already. A "VBRI" one tells
+    // counts alone, which levelling leaves as they are; where they are not the audio's, it gives
+    // way to a "Xing" one, whose fields are known, as in a join.
+    if (lead == Lead::None ||
+        (lead == Lead::Vbri && files == 1 &&
+         XingHeader::VbriCounts(written, qint32(leadFrame.size()), frameCount, bytes))) {
         return {};
     }
-    QByteArray frame =
-        lead == Lead::Vbri
-            ? XingHeader::NewFrame(reinterpret_cast<const quint8*>(leadFrame.data()), true)
-            : leadFrame;
+    QByteArray frame = lead == Lead::Vbri ? XingHeader::NewFrame(written, true) : leadFrame;
     auto* data = reinterpret_cast<quint8*>(frame.data());
     const std::optional<XingHeader> header = XingHeader::Find(data, qint32(frame.size()));
     if (!header) {
         return {};
     }
-    const quint64 bytes = quint64(frame.size()) + audioBytes;
     const XingHeader::Stream stream{
         frameCount, bytes,       MakeSeekTable(quint32(frame.size()), bytes),
         musicCrc,   lastPadding, oneBitrate};
-    // A single input keeps its own header when that describes it already.
     if (files == 1 && !gainChanged && header->Counts(data, stream)) {
         return {};
     }

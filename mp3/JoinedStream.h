@@ -13,8 +13,9 @@ namespace mp3 {
 
 // Follows the frames of a join as they are written and decides what leads the output: each
 // input's own header frame (Xing, Info or VBRI) describes that input only and is left out, but
-// the first input's stands in front of the audio, to describe the whole join at its end. Where
-// the first input has none and the bitrate varies, a new "Xing" frame is put in front. Keeps 8
+// the first input's stands in front of the audio, to describe the whole join at its end, a
+// "VBRI" one made a "Xing" one (but where it describes a single input already). Where the first
+// input has none and the bitrate varies, a new "Xing" frame is put in front. Keeps 8
 // bytes an audio frame up to 65,536 frames, and no more beyond. The music CRC is the writer's to
 // take, over its large writes.
 class JoinedStream {
@@ -37,7 +38,7 @@ public:
     // The inputs' gain was changed: a single input's own header no longer describes the output.
     void GainChanged() { gainChanged = true; }
     // The padding of the input joined last, where its frames have no room to tell it (the
-    // join's own encoding of it).
+    // join's own encoding of it) or its header tells one that is no longer there.
     void SetLastPadding(qint32 padding) { lastPadding = padding; }
 
 private:

@@ -17,7 +17,7 @@ bool FromLeadingHeader(const StreamReader& reader, Figures& figures) {
     if (!frames || *frames == 0) {
         return false;
     }
-    const double rate = figures.sampleRate;
+    const double rate = figures.format.sampleRate;
     const double played = double(*frames) * reader.Header().GetSampleCount() / rate;
     const qint64 trimmed = xing->EncoderDelay(frame) + xing->EncoderPadding(frame);
     figures.duration = std::max(0.0, played - double(trimmed) / rate);
@@ -40,9 +40,8 @@ Figures ProbeFigures(const QString& path) {
         const FrameHeader& header = reader.Header();
         const qint32 bitrate = header.GetBitrate(reader.FrameLength());
         if (bitrate > 0) {
-            figures.channels = header.GetChannelCount();
-            figures.sampleRate = header.GetSampleRate();
-            if (figures.sampleRate <= 0 || !FromLeadingHeader(reader, figures)) {
+            figures.format = StreamFormat(header);
+            if (figures.format.sampleRate <= 0 || !FromLeadingHeader(reader, figures)) {
                 figures.bitrate = bitrate;
                 figures.duration = double(reader.AudioEnd() - header.offset) * 8 / bitrate;
             }

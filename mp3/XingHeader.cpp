@@ -98,6 +98,14 @@ bool XingHeader::IsVbri(const quint8* frame, qint32 length) {
     return length >= 40 && std::memcmp(frame + 36, "VBRI", 4) == 0;
 }
 
+bool XingHeader::VbriCounts(const quint8* frame, qint32 length, quint64 frames, quint64 bytes) {
+    // Version, delay and quality, then the byte count and the frame count.
+    constexpr qint32 kBytesAt = 36 + 10, kFramesAt = kBytesAt + 4;
+    return IsVbri(frame, length) && kFramesAt + 4 <= length &&
+           ReadBigEndian32(frame + kBytesAt) == bytes &&
+           ReadBigEndian32(frame + kFramesAt) == frames;
+}
+
 QByteArray XingHeader::NewFrame(const quint8* model, bool keepLength) {
     std::array<quint8, 4> bytes{model[0], model[1], model[2], model[3]};
     bytes[1] |= 0x01;  // no CRC: nothing in the frame needs protecting

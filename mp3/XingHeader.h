@@ -23,6 +23,9 @@ public:
     static std::optional<XingHeader> Find(const quint8* frame, qint32 length);
     // Whether frame carries the "VBRI" header of Fraunhofer's encoder instead.
     static bool IsVbri(const quint8* frame, qint32 length);
+    // Whether frame's "VBRI" header counts `frames` audio frames and `bytes` bytes, as readers
+    // take it: its own frame left out of the one, counted in the other.
+    static bool VbriCounts(const quint8* frame, qint32 length, quint64 frames, quint64 bytes);
     // Whether frame is an encoder's header frame, which holds no audio: a Xing, Info or VBRI one,
     // whether or not its fields are whole.
     static bool IsEncoderHeader(const quint8* frame, qint32 length) {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, and only those missing.
-# `install-deps.sh fuzz` adds clang and its runtimes, and libavformat, against whose FFMETADATA
-# reader the chapter files are fuzzed, which only the fuzz build uses.
+# `install-deps.sh fuzz` adds clang and its runtimes, libcue and libavformat, which only the fuzz
+# build uses.
 set -euo pipefail
 
 packages=(
@@ -23,7 +23,9 @@ packages=(
     libasan8 libubsan1 libtsan2
 )
 if [ "${1:-}" = fuzz ]; then
-    packages+=(clang-14 libclang-rt-14-dev libavformat-dev)
+    packages+=(clang-14 libclang-rt-14-dev
+        libcue-dev                               # CUE sheets read as libcue reads them
+        libavformat-dev)                         # FFMETADATA read as ffmpeg reads it
 fi
 
 missing=()

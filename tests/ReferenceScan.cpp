@@ -6,6 +6,7 @@
 #include "mp3/Crc16.h"
 #include "mp3/JoinedStream.h"
 #include "mp3/StreamReader.h"
+#include "mp3/XingHeader.h"
 
 namespace testing_files {
 
@@ -195,6 +196,16 @@ QByteArray MergeOutput(const std::vector<std::vector<Unit>>& inputs) {
                 reinterpret_cast<const quint8*>(unit.constData()), qint32(unit.size()), i == 0);
             bytes.prepend(step.insertFront);
             bytes += step.copy ? unit : QByteArray();
+        }
+        // A LAME header that counts frames the input no longer holds lost its padding with them:
+        // the decoder's own delay of 529 samples takes its place.
+        const auto* first =
+            units.empty() ? nullptr : reinterpret_cast<const quint8*>(units[0].bytes.constData());
+        const std::optional<mp3::XingHeader> xing =
+            first ? mp3::XingHeader::Find(first, qint32(units[0].bytes.size())) : std::nullopt;
+        if (xing && xing->HasEncoderExtension() &&
+            xing->FrameCount(first).value_or(0) + size_t(1) > units.size()) {
+            stream.SetLastPadding(529);
         }
     }
     // The music CRC covers every frame behind the leading one.

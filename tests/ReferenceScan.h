@@ -30,7 +30,8 @@ QByteArray Joined(const std::vector<Unit>& units);
 
 // What a merge writes for inputs given as their units, first input first: the units back to
 // back as mp3::JoinedStream has them, leading header frame and all (that stream is checked
-// field by field in its own tests).
+// field by field in its own tests), with the decoder's delay for the padding of a last input
+// cut short.
 QByteArray MergeOutput(const std::vector<std::vector<Unit>>& inputs);
 
 }  // namespace testing_files

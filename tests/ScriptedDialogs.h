@@ -2,6 +2,7 @@
 
 #include <QQueue>
 #include <QStringList>
+#include <QTest>
 
 #include "app/WindowDialogs.h"
 
@@ -35,10 +36,21 @@ public:
     void ShowMessage(QWidget*, Icon icon, const QString& caption, const QString& text) override {
         messages.append({icon, caption, text});
     }
-    bool Confirm(QWidget*, const QString& caption, const QString& text,
-                 const QString& acceptText) override {
-        messages.append({Icon::Information, caption, text + QLatin1Char('|') + acceptText});
+    bool Confirm(QWidget*, const QString& caption, const QString& text, const QString& acceptText,
+                 const QString& rejectText) override {
+        messages.append({Icon::Information, caption,
+                         text + QLatin1Char('|') + acceptText +
+                             (rejectText.isEmpty() ? QString() : QLatin1Char('|') + rejectText)});
+        // As a user who reads the question for a while, the window's events going on meanwhile.
+        withdrawn = false;
+        if (confirmWaitMs > 0 && QTest::qWaitFor([this] { return withdrawn; }, confirmWaitMs)) {
+            return false;
+        }
         return !confirmAnswers.isEmpty() && confirmAnswers.dequeue();
+    }
+    void WithdrawQuestion() override {
+        withdrawn = true;
+        ++withdrawals;
     }
 
     QQueue<QString> openAnswers;
@@ -51,6 +63,10 @@ public:
     }
 
     QQueue<bool> confirmAnswers;
+    // How long a question waits to be withdrawn before its answer is taken; 0 for no wait.
+    int confirmWaitMs = 0;
+    bool withdrawn = false;
+    int withdrawals = 0;  // WithdrawQuestion calls, with or without a question open
     QQueue<Answer> saveQuestionAnswers;
     QStringList questions;    // the unsaved-changes questions asked
     QStringList proposals;    // the file each save dialog proposed

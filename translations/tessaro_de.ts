@@ -548,8 +548,12 @@ About</source>
         <translation>Ein Zusammenfügen läuft. Abbrechen und das Fenster schließen?</translation>
     </message>
     <message>
-        <source>Cancel the Merge</source>
-        <translation>Zusammenfügen abbrechen</translation>
+        <source>Cancel the Merge and Close</source>
+        <translation>Zusammenfügen abbrechen und schließen</translation>
+    </message>
+    <message>
+        <source>Keep Merging</source>
+        <translation>Weiter zusammenfügen</translation>
     </message>
     <message>
         <source>You can not exit the application while merge thread is running ...</source>
@@ -728,8 +732,16 @@ About</source>
         <translation>%1 Eingaben weichen im Format von der ersten ab</translation>
     </message>
     <message>
-        <source>, and many players play the joined file wrongly. Turn on "Re-encode inputs of another format to match the first" in File &gt; Preferences and merge again to keep one format throughout.</source>
-        <translation>, und viele Player spielen die verbundene Datei falsch ab. Schalten Sie „Eingaben anderen Formats neu kodieren, passend zur ersten“ unter Datei &gt; Einstellungen ein und fügen Sie erneut zusammen, um ein Format durchgehend zu behalten.</translation>
+        <source>, and many players play the joined file wrongly. Turn on "Re-encode inputs of another format to match the first" in File &gt; Preferences to keep one format throughout.</source>
+        <translation>, und viele Player spielen die verbundene Datei falsch ab. Schalten Sie „Eingaben anderen Formats neu kodieren, passend zur ersten“ unter Datei &gt; Einstellungen ein, um ein Format durchgehend zu behalten.</translation>
+    </message>
+    <message>
+        <source>Joined</source>
+        <translation>Zusammengefügt</translation>
+    </message>
+    <message>
+        <source>The joined file "%1" lies in %2, where input files come from: a later Insert Folder would take it in as an input.</source>
+        <translation>Die zusammengefügte Datei „%1“ liegt in %2, woher Eingabedateien stammen: Ein späteres „Ordner einfügen“ würde sie als Eingabe aufnehmen.</translation>
     </message>
     <message>
         <source>Merge failed</source>

@@ -521,7 +521,11 @@ About</source>
         <translation type="unfinished" />
     </message>
     <message>
-        <source>Cancel the Merge</source>
+        <source>Cancel the Merge and Close</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Keep Merging</source>
         <translation type="unfinished" />
     </message>
     <message>
@@ -701,7 +705,15 @@ About</source>
         <translation type="unfinished" />
     </message>
     <message>
-        <source>, and many players play the joined file wrongly. Turn on "Re-encode inputs of another format to match the first" in File &gt; Preferences and merge again to keep one format throughout.</source>
+        <source>, and many players play the joined file wrongly. Turn on "Re-encode inputs of another format to match the first" in File &gt; Preferences to keep one format throughout.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Joined</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>The joined file "%1" lies in %2, where input files come from: a later Insert Folder would take it in as an input.</source>
         <translation type="unfinished" />
     </message>
     <message>

@@ -72,6 +72,17 @@ QStringList TrackListModel::Paths() const {
     return paths;
 }
 
+int TrackListModel::FormatsUnlikeFirst() const {
+    const auto known = [](const TrackInfo& track) { return track.read && track.problem.isEmpty(); };
+    if (m_tracks.empty() || !known(m_tracks.front())) {
+        return 0;
+    }
+    const mp3::StreamFormat& first = m_tracks.front().format;
+    return int(std::count_if(m_tracks.begin(), m_tracks.end(), [&](const TrackInfo& track) {
+        return known(track) && track.format != first;
+    }));
+}
+
 qint64 TrackListModel::Microseconds(const TrackInfo& track) {
     return std::llround(track.duration * 1e6);
 }
@@ -292,13 +303,13 @@ QString TrackListModel::FormatDuration(qint32 seconds) {
 
 QString TrackListModel::InfoLine(const TrackFacts& facts) {
     // Bitrates are whole kbit/s (a variable one's mean is rounded so).
-    const QString figures =
-        !facts.problem.isEmpty()
-            ? facts.problem
-            : QStringLiteral("%1 Hz  %2 kbps  %3")
-                  .arg(facts.sampleRate)
-                  .arg(qRound(facts.bitrate / 1000.0))
-                  .arg(facts.channels == 2 ? QStringLiteral("Stereo") : QStringLiteral("Mono"));
+    const QString figures = !facts.problem.isEmpty()
+                                ? facts.problem
+                                : QStringLiteral("%1 Hz  %2 kbps  %3")
+                                      .arg(facts.format.sampleRate)
+                                      .arg(qRound(facts.bitrate / 1000.0))
+                                      .arg(facts.format.channels == 2 ? QStringLiteral("Stereo")
+                                                                      : QStringLiteral("Mono"));
     // What the tag says comes first, so that a list sorted by track number can be checked.
     QStringList tagged;
     if (facts.disc > 0) {

@@ -67,6 +67,9 @@ public:
     double TotalSeconds() const { return double(m_totalMicroseconds) / 1e6; }
     // Whether any file inserted waits for its facts.
     bool FiguresPending() const { return !m_reading.isEmpty(); }
+    // The entries read whose format differs from the first entry's, none until that is read;
+    // entries that cannot be read have no format to compare.
+    int FormatsUnlikeFirst() const;
 
     // hh:mm:ss, with as many hour digits as needed.
     static QString FormatDuration(qint32 seconds);

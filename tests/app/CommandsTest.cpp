@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
@@ -63,6 +64,18 @@ private:
     QString Write(const QString& name, const QByteArray& bytes) {
         return WriteAll(dir.filePath(name), bytes);
     }
+    static QString Inserted(const QString& path) {
+        return QStringLiteral("MP3 file \"%1\" has been inserted!").arg(path);
+    }
+    // The chapters of the file merged last, exported through the window to the JSON file `name`.
+    QJsonArray ExportedChapters(tessaro::MainWindow& frame, const QString& name) {
+        script->saveAnswers << dir.filePath(name);
+        frame.Action(QStringLiteral("exportChapters"))->trigger();
+        return QJsonDocument::fromJson(ReadAll(dir.filePath(name)))
+            .object()
+            .value(QStringLiteral("chapters"))
+            .toArray();
+    }
     // Files dropped on the list after its last entry, as its model reports them.
     static void Drop(tessaro::MainWindow& frame, const QStringList& paths) {
         Q_EMIT frame.Tracks().filesDropped(paths, frame.Tracks().Count());
@@ -85,6 +98,8 @@ private:
     }
 
     QTemporaryDir dir;
+    // Where joined files go, away from the inputs.
+    QTemporaryDir joined;
     QTemporaryDir config;
     ScriptedDialogs* script = nullptr;
     QList<QUrl> openedUrls;
@@ -353,10 +368,6 @@ private Q_SLOTS:
         QVERIFY(!frame->isWindowModified());
         QVERIFY(frame->close());
         QVERIFY(script->questions.isEmpty());
-        // Merge proposes an output beside the workspace, named as it is.
-        script->saveAnswers.clear();
-        frame->Action(QStringLiteral("merge"))->trigger();
-        QCOMPARE(script->proposals.last(), dir.filePath(QStringLiteral("book.mp3")));
     }
 
     void openAndSaveFailuresAreShownAndChangeNothing() {
@@ -433,9 +444,7 @@ private Q_SLOTS:
         const QString text = QStringLiteral("Move mp3 file from position 1 to 0");
         Q_EMIT frame->Tracks().moveRequested({1}, 0);
         QCOMPARE(LogTexts(*frame),
-                 (QStringList{QStringLiteral("MP3 file \"%1\" has been inserted!").arg(files[0]),
-                              QStringLiteral("MP3 file \"%1\" has been inserted!").arg(files[1]),
-                              QStringLiteral("MP3 file \"%1\" has been inserted!").arg(files[2]),
+                 (QStringList{Inserted(files[0]), Inserted(files[1]), Inserted(files[2]),
                               "MP3 file moved down.", "MP3 file moved down.", "MP3 file moved up.",
                               "MP3 file has been removed from workspace.", text}));
     }
@@ -445,7 +454,7 @@ private Q_SLOTS:
         const QByteArray a = Mp3Frame(0x11) + Mp3Frame(0x12), b = Mp3Frame(0x22);
         AddEntry(*frame, Write(QStringLiteral("a.mp3"), a));
         AddEntry(*frame, Write(QStringLiteral("b.mp3"), b));
-        const QString output = dir.filePath(QStringLiteral("joined.mp3"));
+        const QString output = joined.filePath(QStringLiteral("joined.mp3"));
         script->saveAnswers << output;
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
@@ -469,7 +478,7 @@ private Q_SLOTS:
         QCOMPARE(script->messages[0].caption, QStringLiteral("Merge"));
         QCOMPARE(script->messages[0].text,
                  QStringLiteral("A merge is running. Cancel it and close the window?|Cancel the "
-                                "Merge"));
+                                "Merge and Close|Keep Merging"));
         Drop(*frame, {dir.filePath(QStringLiteral("late.mp3"))});
         QCOMPARE(frame->Workspace().Paths().size(), 2);
 
@@ -487,6 +496,7 @@ private Q_SLOTS:
                               "You can not exit the application while merge thread is running ...",
                               "Joined 2 files into joined.mp3 (0:00:00)",
                               "merge process has been finished!",
+                              Inserted(dir.filePath(QStringLiteral("late.mp3"))),
                               "1 file(s) dropped during the merge have been added."}));
         QCOMPARE(script->messages.size(), 1);
         // The files dropped are unsaved work.
@@ -505,9 +515,10 @@ private Q_SLOTS:
         QTRY_COMPARE(frame->StatusFigures(), QStringLiteral("2 files, 0:02:05"));
         // Far more than the worker, which never waits for the window, could join before Esc.
         frame->Tracks().Insert(2, QStringList(300, dir.filePath(QStringLiteral("a.mp3"))));
-        const QString output = Write(QStringLiteral("target.mp3"), "the previous output");
+        const QString output =
+            WriteAll(joined.filePath(QStringLiteral("target.mp3")), "the previous output");
         script->saveAnswers << output;
-        const QStringList before = FolderEntries(dir.path());
+        const QStringList before = FolderEntries(joined.path());
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
         frame->Action(QStringLiteral("merge"))->trigger();
@@ -518,7 +529,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!frame->IsMerging());
         QVERIFY(frame->CancelButton().isHidden());
         QCOMPARE(ReadAll(output), QByteArray("the previous output"));
-        QCOMPARE(FolderEntries(dir.path()), before);  // nothing left behind
+        QCOMPARE(FolderEntries(joined.path()), before);  // nothing left behind
         // A cancel ends with its own line.
         QCOMPARE(LogTexts(*frame).mid(1), QStringList{"The merge was cancelled"});
         QVERIFY(script->messages.isEmpty());
@@ -536,7 +547,7 @@ private Q_SLOTS:
         frame->SetTag({QStringLiteral("Book"), {}, {}, 0, {}});
         const auto merge = [&](bool saveTag) {
             frame->SetSaveID3Tag(saveTag);
-            script->saveAnswers << dir.filePath(QStringLiteral("book.mp3"));
+            script->saveAnswers << joined.filePath(QStringLiteral("book.mp3"));
             frame->Action(QStringLiteral("merge"))->trigger();
             QTRY_VERIFY(!frame->IsMerging());
         };
@@ -603,9 +614,10 @@ private Q_SLOTS:
         frame->Action(QStringLiteral("merge"))->trigger();
         QTRY_VERIFY(!frame->IsMerging());
         const QStringList log = LogTexts(*frame);
-        QCOMPARE(log.size(), 3);
-        QVERIFY(log[1].contains(input));
-        QCOMPARE(log[2], QStringLiteral("merge process has been finished!"));
+        QCOMPARE(log.size(), 4);
+        QVERIFY(log[0].startsWith(QStringLiteral("The joined file \"in.mp3\" lies in")));
+        QVERIFY(log[2].contains(input));
+        QCOMPARE(log[3], QStringLiteral("merge process has been finished!"));
         QCOMPARE(script->messages.size(), 1);
         QVERIFY(script->messages[0].text.contains(input));
         QCOMPARE(ReadAll(input), Mp3Frame());
@@ -613,21 +625,152 @@ private Q_SLOTS:
         // A skipped input is a warning line of its own; the merge itself succeeds.
         frame->Tracks().Remove({0});
         AddEntry(*frame, Write(QStringLiteral("b.mp3"), Mp3Frame()));
-        script->saveAnswers << dir.filePath(QStringLiteral("out.mp3"));
+        script->saveAnswers << joined.filePath(QStringLiteral("out.mp3"));
         frame->Action(QStringLiteral("merge"))->trigger();
         QTRY_VERIFY(!frame->IsMerging());
-        QVERIFY(LogTexts(*frame)[4].contains(QStringLiteral("missing.mp3")));
+        QVERIFY(LogTexts(*frame)[5].contains(QStringLiteral("missing.mp3")));
         QCOMPARE(LogTexts(*frame).last(), QStringLiteral("merge process has been finished!"));
         QCOMPARE(script->messages.size(), 1);
 
         // With nothing left to join, the merge fails and makes no file.
         frame->Tracks().Remove({1});
-        script->saveAnswers << dir.filePath(QStringLiteral("none.mp3"));
+        script->saveAnswers << joined.filePath(QStringLiteral("none.mp3"));
         frame->Action(QStringLiteral("merge"))->trigger();
         QTRY_VERIFY(!frame->IsMerging());
         QCOMPARE(script->messages.size(), 2);
         QVERIFY(script->messages[1].text.contains(QStringLiteral("MPEG audio frame")));
-        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none.mp3"))));
+        QVERIFY(!QFile::exists(joined.filePath(QStringLiteral("none.mp3"))));
+    }
+
+    // Merge proposes the joined file above the inputs' common folder, named after the album, the
+    // workspace or that folder; one chosen where inputs come from, or below, is joined with a
+    // warning, as the next Insert Folder there would take it in.
+    void mergeProposesAFileAboveTheInputsAndWarnsOfOneAmongThem() {
+        const QString above = dir.filePath(QStringLiteral("proposal"));
+        const QString album = above + QStringLiteral("/Album");
+        QVERIFY(QDir().mkpath(album + QStringLiteral("/CD 2")));
+        QVERIFY(QDir().mkpath(album + QStringLiteral("/out")));
+        auto frame = MakeFrame();
+        AddEntry(*frame, WriteAll(album + QStringLiteral("/a.mp3"), Mp3Frame()));
+        AddEntry(*frame, WriteAll(album + QStringLiteral("/CD 2/b.mp3"), Mp3Frame()));
+        const auto proposal = [this](tessaro::MainWindow& window) {
+            window.Action(QStringLiteral("merge"))->trigger();  // cancelled
+            return script->proposals.last();
+        };
+        QCOMPARE(proposal(*frame), above + QStringLiteral("/Album.mp3"));
+        script->saveAnswers << dir.filePath(QStringLiteral("Book.twk"));
+        frame->Action(QStringLiteral("saveWorkspaceAs"))->trigger();
+        // No '/' or control character, no leading dot or space, at most 255 bytes of whole
+        // characters; with nothing left, the next name.
+        const std::pair<QString, QString> albums[] = {
+            {QString(), QStringLiteral("Book")},
+            {QStringLiteral(" AC/DC\tLive\u0000"), QStringLiteral("AC-DC Live")},
+            {QStringLiteral(". ."), QStringLiteral("Book")},
+            {QStringLiteral("\u00E9").repeated(200), QStringLiteral("\u00E9").repeated(125)},
+            {QStringLiteral("\U0001F3B5").repeated(100), QStringLiteral("\U0001F3B5").repeated(62)},
+        };
+        for (const auto& [name, file] : albums) {
+            frame->SetTag({name, {}, {}, 0, {}});
+            QCOMPARE(proposal(*frame), above + QLatin1Char('/') + file + QStringLiteral(".mp3"));
+        }
+        const QString warning = QStringLiteral(
+            "The joined file \"joined.mp3\" lies in \"%1\", where input files come from: a later "
+            "Insert Folder would take it in as an input.");
+        const std::pair<QString, QString> chosen[] = {
+            {album + QStringLiteral("/CD 2/joined.mp3"),
+             warning.arg(album + QStringLiteral("/CD 2"))},
+            {album + QStringLiteral("/out/joined.mp3"), warning.arg(album)},
+            {above + QStringLiteral("/joined.mp3"), QStringLiteral("Begin to merge mp3 files ...")},
+        };
+        for (const auto& [path, line] : chosen) {
+            frame->Output().List().clear();
+            script->saveAnswers << path;
+            frame->Action(QStringLiteral("merge"))->trigger();
+            QTRY_VERIFY(!frame->IsMerging());
+            QVERIFY(QFile::exists(path));
+            QCOMPARE(LogTexts(*frame).first(), line);
+        }
+
+        // Inputs right in the root: the Music folder, or home where an input comes from that.
+        const QString music = dir.filePath(QStringLiteral("Music"));
+        QVERIFY(QDir().mkpath(music));
+        const QString userDirs = config.filePath(QStringLiteral("user-dirs.dirs"));
+        WriteAll(userDirs, QStringLiteral("XDG_MUSIC_DIR=\"%1\"\n").arg(music).toUtf8());
+        const auto restore = qScopeGuard([userDirs] { QFile::remove(userDirs); });
+        auto rooted = MakeFrame();
+        AddEntry(*rooted, QStringLiteral("/in-root.mp3"));
+        QCOMPARE(proposal(*rooted), music + QStringLiteral("/Joined.mp3"));
+        AddEntry(*rooted, music + QStringLiteral("/b.mp3"));
+        QCOMPARE(proposal(*rooted), QDir::homePath() + QStringLiteral("/Joined.mp3"));
+    }
+
+    // A merge that ends while the window asks whether to cancel it and close takes the question
+    // away, and the window closes; "Cancel the Merge and Close" closes it once the merge stops.
+    void theCloseQuestionGoesWhenTheMergeEndsAndItsCloseButtonCloses() {
+        const auto merging = [this](const QStringList& inputs) {
+            auto frame = MakeFrame();
+            frame->Tracks().Insert(0, inputs);
+            frame->show();
+            script->saveAnswers << joined.filePath(QStringLiteral("close.mp3"));
+            frame->Action(QStringLiteral("merge"))->trigger();
+            return frame;
+        };
+        auto frame = merging({Write(QStringLiteral("close.mp3"), Mp3Frame())});
+        QVERIFY(frame->IsMerging());
+        script->confirmWaitMs = 10000;
+        QVERIFY(frame->close());
+        QCOMPARE(script->withdrawals, 1);
+        QCOMPARE(ReadAll(joined.filePath(QStringLiteral("close.mp3"))), Mp3Frame());
+        QCOMPARE(LogTexts(*frame).size(), 3);  // nothing said of the question
+        // Far more than the worker could join before the answer.
+        frame =
+            merging(QStringList(300, Write(QStringLiteral("long.mp3"), Mp3Frame().repeated(2398))));
+        script->confirmAnswers << true;
+        QVERIFY(!frame->close());
+        QTRY_VERIFY(!frame->isVisible());
+        QCOMPARE(LogTexts(*frame).last(), QStringLiteral("The merge was cancelled"));
+        QCOMPARE(ReadAll(joined.filePath(QStringLiteral("close.mp3"))), Mp3Frame());
+    }
+
+    // The notice of inputs unlike the first in format tells of the list as it stands, once its
+    // figures are read, whatever changed it.
+    void theFormatNoticeFollowsTheList() {
+        const QString stereo = Fixture(QStringLiteral("cbr128_stereo.mp3"));
+        const QString low = Fixture(QStringLiteral("mpeg2_22k.mp3"));
+        auto frame = MakeFrame();
+        const auto notice = [&] {
+            if (!QTest::qWaitFor([&] { return !frame->Tracks().FiguresPending(); })) {
+                return QStringLiteral("(figures never read)");
+            }
+            return frame->Notice().parentWidget()->isHidden() ? QString() : frame->Notice().text();
+        };
+        const QString one = QStringLiteral(
+            "1 input differs in format from the first, and many players play the joined file "
+            "wrongly. Turn on \"Re-encode inputs of another format to match the first\" in File > "
+            "Preferences to keep one format throughout.");
+        const QString two = QString(one).replace(QStringLiteral("1 input differs"),
+                                                 QStringLiteral("2 inputs differ"));
+        Drop(*frame, {stereo, low, stereo});
+        QCOMPARE(notice(), one);
+        frame->View().SelectRows({1});
+        frame->Action(QStringLiteral("moveUp"))->trigger();  // another first
+        QCOMPARE(notice(), two);
+        frame->Action(QStringLiteral("removeMp3"))->trigger();
+        QCOMPARE(notice(), QString());
+        // Opened, a workspace shows its own; before Layer II, re-encoding has nothing to offer.
+        const std::pair<QStringList, QString> workspaces[] = {
+            {{stereo, low, low}, two},
+            {{stereo, stereo}, QString()},
+            {{Fixture(QStringLiteral("layer2_quiet.mp2")), stereo}, QString()},
+        };
+        for (const auto& [paths, shown] : workspaces) {
+            tessaro::TessaroWorkSpace workspace;
+            workspace.SetPaths(paths);
+            workspace.SaveToFile(dir.filePath(QStringLiteral("formats.twk")));
+            script->saveQuestionAnswers << tessaro::WindowDialogs::Answer::Discard;
+            frame->OpenFiles({dir.filePath(QStringLiteral("formats.twk"))});
+            QCOMPARE(notice(), shown);
+        }
     }
 
     void theJoinControllerReportsProgressLinesAndTheResultWithoutWaitingForTheWindow() {
@@ -715,13 +858,7 @@ private Q_SLOTS:
         frame->Action(QStringLiteral("merge"))->trigger();
         QTRY_VERIFY(!frame->IsMerging());
         // Written in the form the name tells.
-        const QString json = dir.filePath(QStringLiteral("book.json"));
-        script->saveAnswers << json;
-        frame->Action(QStringLiteral("exportChapters"))->trigger();
-        const QJsonArray chapters = QJsonDocument::fromJson(ReadAll(json))
-                                        .object()
-                                        .value(QStringLiteral("chapters"))
-                                        .toArray();
+        const QJsonArray chapters = ExportedChapters(*frame, QStringLiteral("book.json"));
         QCOMPARE(chapters.size(), 2);
         QCOMPARE(chapters[1].toObject().value(QStringLiteral("title")).toString(),
                  QStringLiteral("Closing"));
@@ -730,6 +867,52 @@ private Q_SLOTS:
         // Undone, the next merge takes no chapter file.
         frame->Action(QStringLiteral("undo"))->trigger();
         QVERIFY(frame->ChapterFile().isEmpty());
+    }
+
+    // A CD's sheet with a FILE for each track goes into the merge of the tracks it names, each
+    // chapter counted from its track's start. One naming other files is imported all the same,
+    // as the tracks may yet change, and refused by the merge, naming the line.
+    void aCueSheetWithAFileForEachTrackCountsFromTheTracksMerged() {
+        auto frame = MakeFrame();
+        QStringList tracks;
+        for (const char* name : {"01 - Intro.mp3", "02 - Outro.mp3"}) {
+            tracks << Write(QLatin1String(name),
+                            ReadAll(Fixture(QStringLiteral("cbr128_stereo.mp3"))));
+            AddEntry(*frame, tracks.last());
+        }
+        const auto sheet = [](const char* second) {
+            return QByteArray(
+                       "FILE \"01 - Intro.wav\" WAVE\n  TRACK 01 AUDIO\n    TITLE \"Intro\"\n"
+                       "    INDEX 01 00:00:00\nFILE \"") +
+                   second +
+                   "\" WAVE\n  TRACK 02 AUDIO\n    TITLE \"Outro\"\n    INDEX 01 00:00:15\n";
+        };
+        const auto importAndMerge = [&](const QString& cue) {
+            script->openAnswers << cue;
+            frame->Action(QStringLiteral("importChapters"))->trigger();
+            QVERIFY(LogTexts(*frame).contains(
+                QStringLiteral("2 chapters from \"%1\" go into the next merged file.").arg(cue)));
+            script->saveAnswers << dir.filePath(QStringLiteral("cd.mp3"));
+            frame->Action(QStringLiteral("merge"))->trigger();
+            QTRY_VERIFY(!frame->IsMerging());
+        };
+        importAndMerge(Write(QStringLiteral("cd.cue"), sheet("02 - Outro.wav")));
+        RecordingHost host;
+        const tessaro::MergeResult perTrack =
+            tessaro::RunMerge({.inputs = tracks,
+                               .output = dir.filePath(QStringLiteral("each.mp3")),
+                               .options = {.chapters = true}},
+                              host);
+        QCOMPARE(perTrack.chapters.size(), size_t(2));
+        const QJsonArray chapters = ExportedChapters(*frame, QStringLiteral("cd.json"));
+        QCOMPARE(chapters.size(), 2);
+        QCOMPARE(chapters[1].toObject().value(QStringLiteral("startTime")).toDouble(),
+                 (perTrack.chapters[1].startMs + 200) / 1000.0);
+
+        importAndMerge(Write(QStringLiteral("other.cue"), sheet("02 - Song.wav")));
+        QCOMPARE(script->messages.size(), 1);
+        QVERIFY(script->messages[0].text.contains(
+            QStringLiteral("line 5: FILE \"02 - Song.wav\" names none of the inputs")));
     }
 
     void dropsGoWhereTheyAreDroppedAndAWorkspaceDroppedOpens() {
@@ -741,7 +924,8 @@ private Q_SLOTS:
                                 Write(QStringLiteral("b.mp3"), Mp3Frame())};
         Drop(*frame, first);
         QCOMPARE(frame->Workspace().Paths(), first);
-        QVERIFY(LogTexts(*frame).isEmpty());
+        QCOMPARE(LogTexts(*frame), (QStringList{Inserted(first[0]), Inserted(first[1])}));
+        frame->Output().List().clear();
         QCOMPARE(frame->View().SelectedRows(), (QList<int>{0, 1}));
         // On the second entry: before it. A picture and a text are refused, each with a line.
         const QString between = Write(QStringLiteral("between.mp3"), Mp3Frame());
@@ -751,10 +935,11 @@ private Q_SLOTS:
                second.topLeft() + QPoint(20, 2));
         QCOMPARE(frame->Workspace().Paths(), (QStringList{first[0], between, first[1]}));
         QCOMPARE(frame->View().SelectedRows(), QList<int>{1});
-        QCOMPARE(LogTexts(*frame).size(), 2);
+        QCOMPARE(LogTexts(*frame).size(), 3);
         QVERIFY(LogTexts(*frame)[0].contains(QStringLiteral("plasma.jpg")));
         QVERIFY(LogTexts(*frame)[1].endsWith(
             QStringLiteral("it is not an MPEG audio file (.mp3, .mp2, .mpa).")));
+        QCOMPARE(LogTexts(*frame)[2], Inserted(between));
         // A drop is a step to undo.
         frame->Action(QStringLiteral("undo"))->trigger();
         QCOMPARE(frame->Workspace().Paths(), first);
@@ -809,13 +994,16 @@ private Q_SLOTS:
         const QString first = dir.filePath(QStringLiteral("first.mp3"));
         Drop(*dropped, {first, book});
         QCOMPARE(dropped->Workspace().Paths(), QStringList{first} + files);
-        QCOMPARE(LogTexts(*dropped), QStringList{leftOut});
+        const QString folderLine =
+            QStringLiteral("Folder \"%1\" has been inserted with 3 MP3 files!").arg(book);
+        QCOMPARE(LogTexts(*dropped), (QStringList{leftOut, Inserted(first), folderLine}));
         auto named = MakeFrame();
         const auto restore =
             qScopeGuard([working = QDir::currentPath()] { QDir::setCurrent(working); });
         QVERIFY(QDir::setCurrent(dir.path()));
         named->OpenFiles({QStringLiteral("book")});
         QCOMPARE(named->Workspace().Paths(), files);
+        QCOMPARE(LogTexts(*named), (QStringList{leftOut, folderLine}));
         const QString twk = dir.filePath(QStringLiteral("folder.twk"));
         tessaro::TessaroWorkSpace listing;
         listing.AddPath(book);
@@ -848,8 +1036,10 @@ private Q_SLOTS:
         QCOMPARE(frame->Tracks().Track(0).path, b);
         QTRY_VERIFY(!frame->Tracks().FiguresPending());
         QVERIFY(frame->Tracks().Track(2).problem.startsWith(QStringLiteral("Cannot open")));
-        QCOMPARE(LogTexts(*frame).size(), 1);
+        QCOMPARE(LogTexts(*frame).size(), 4);
         QVERIFY(LogTexts(*frame)[0].contains(QStringLiteral("not valid UTF-8")));
+        QCOMPARE(LogTexts(*frame).mid(1),
+                 (QStringList{Inserted(b), Inserted(a), Inserted(missing)}));
 
         // A workspace file named alone is opened, its tag too; named with others, it is a file.
         frame->SetTag({QStringLiteral("Album"), {}, {}, 2008, {}});

@@ -1,7 +1,3 @@
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -10,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -18,16 +15,16 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
-#include <atomic>
-#include <thread>
+#include <functional>
 
+#include "FrameTesting.h"
 #include "app/MainWindow.h"
+#include "app/SingleInstance.h"
 #include "app/WindowDialogs.h"
 #include "dialogs/PreferencesDialog.h"
 #include "view/TrackListView.h"
 
 using namespace tessaro;
-#include "app/SingleInstance.h"
 #include "translations/Translations.h"
 #include "view/OutputPane.h"
 
@@ -39,27 +36,6 @@ QStringList MenuTitles(MainWindow& frame) {
         titles << menu->text();
     }
     return titles;
-}
-
-// Hands `files` over to the instance listening on `name` from a thread of its own, as a second
-// start does from its process while the first one's event loop runs; `taken` is set to the
-// answer once it is known.
-std::thread HandOverFrom(const QString& name, const QStringList& files, std::atomic<int>& taken) {
-    return std::thread([name, files, &taken] {
-        tessaro::SingleInstance second(name);
-        taken = second.HandOver(files) ? 1 : 0;
-    });
-}
-
-// A socket file as an instance that crashed leaves it: bound, and nobody listening.
-void LeaveStaleSocket(const QString& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray name = QFile::encodeName(path);
-    std::copy(name.begin(), name.end(), address.sun_path);
-    QCOMPARE(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    ::close(fd);
 }
 
 }  // namespace
@@ -230,52 +206,46 @@ private Q_SLOTS:
         QCOMPARE(MenuTitles(frame).first(), QStringLiteral("&File"));
     }
 
-    // A second start's files reach the running instance as it sent them, and the second start
-    // learns that they were taken; with nobody listening, it learns that they were not.
-    void secondStartHandsItsFilesToTheFirst() {
+    // A second start's files are added and logged as Insert adds and logs them.
+    void secondStartsFilesAreInsertedAndLogged() {
         QTemporaryDir dir;
-        const QString name = dir.filePath(QStringLiteral("tessaro.socket"));
-        std::atomic<int> taken{-1};
-        HandOverFrom(name, {QStringLiteral("/a.mp3")}, taken).join();
-        QCOMPARE(taken.load(), 0);
-
-        tessaro::SingleInstance first(name);
-        QVERIFY(first.Listen());
-        QSignalSpy arrived(&first, &tessaro::SingleInstance::FilesArrived);
-        const QStringList files{QStringLiteral("/music/01 Ouvertüre.mp3"),
-                                QStringLiteral("/music/line\nbreak.mp3"), QStringLiteral("/x")};
-        std::thread second = HandOverFrom(name, files, taken);
-        QTRY_COMPARE(taken.load(), 1);
-        second.join();
-        QCOMPARE(arrived.size(), 1);
-        QCOMPARE(arrived[0][0].toStringList(), files);
-
-        // One without files only asks for the window.
-        taken = -1;
-        second = HandOverFrom(name, {}, taken);
-        QTRY_COMPARE(taken.load(), 1);
-        second.join();
-        QCOMPARE(arrived.size(), 2);
-        QCOMPARE(arrived[1][0].toStringList(), QStringList());
+        tessaro::SingleInstance first(dir.filePath(QStringLiteral("tessaro.socket")));
+        ScriptedDialogs* script = nullptr;
+        auto frame = testing_files::MakeScriptedFrame(script);
+        frame->TakeHandOvers(first);
+        const QStringList files{QStringLiteral("/music/01 Ouvertüre.mp3"), QStringLiteral("/x")};
+        Q_EMIT first.FilesArrived(files);
+        QCOMPARE(frame->Tracks().Paths(), files);
+        QCOMPARE(testing_files::LogTexts(*frame).last(),
+                 QStringLiteral("MP3 file \"/x\" has been inserted!"));
     }
 
-    // A socket left by a crashed instance is replaced; a live instance's is not taken over.
-    void staleSocketIsReplacedLiveOneKept() {
-        QTemporaryDir dir;
-        const QString name = dir.filePath(QStringLiteral("tessaro.socket"));
-        LeaveStaleSocket(name);
-        QVERIFY(QFileInfo::exists(name));
-        tessaro::SingleInstance first(name);
-        QVERIFY(first.Listen());
-
-        tessaro::SingleInstance late(name);
-        QVERIFY(!late.Listen());
-        QSignalSpy arrived(&first, &tessaro::SingleInstance::FilesArrived);
-        std::atomic<int> taken{-1};
-        std::thread second = HandOverFrom(name, {QStringLiteral("/b.mp3")}, taken);
-        QTRY_COMPARE(taken.load(), 1);
-        second.join();
-        QCOMPARE(arrived.size(), 1);
+    // A question is answered by either of its buttons (Esc the second), or taken away.
+    void aQuestionIsAnsweredOrWithdrawn() {
+        QtWindowDialogs dialogs;
+        const auto ask = [&dialogs](const std::function<void(QMessageBox&)>& answer) {
+            QTimer::singleShot(0, [answer] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                answer(*box);
+                if (box->isVisible()) {
+                    box->done(QDialog::Rejected);  // so that the test goes on
+                    QFAIL("The question is still open.");
+                }
+            });
+            return dialogs.Confirm(nullptr, QStringLiteral("Merge"), QStringLiteral("Close?"),
+                                   QStringLiteral("Close"), QStringLiteral("Keep"));
+        };
+        const auto click = [](int button) {
+            return [button](QMessageBox& box) {
+                QCOMPARE(box.buttons().size(), 2);
+                box.buttons().at(button)->click();
+            };
+        };
+        QVERIFY(ask(click(0)) != ask(click(1)));
+        QVERIFY(!ask([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }));
+        QVERIFY(!ask([&dialogs](QMessageBox&) { dialogs.WithdrawQuestion(); }));
+        dialogs.WithdrawQuestion();  // none open: nothing to take away
     }
 
 private:

@@ -388,6 +388,100 @@ TEST_F(TessaroJoinTest, ABatchJoinsEachFolderAndExitsWithTheWorstOfTheirStatuses
     }
 }
 
+// Books on a shelf, each a folder of one input, to join as a batch.
+class TessaroJoinBatchTest : public TessaroJoinTest {
+protected:
+    QString Book(const QString& name) {
+        const QString folder = dir.filePath(name);
+        QDir().mkpath(folder);
+        WriteAll(folder + QStringLiteral("/1.mp3"), ReadAll(cbr));
+        return folder;
+    }
+    JoinRun Batch(const QString& outputFolder, const QStringList& folders) {
+        return Join(QStringList{QStringLiteral("--batch"), QStringLiteral("-o"), outputFolder} +
+                    folders);
+    }
+
+    const QString shelf = dir.filePath(QStringLiteral("bk"));
+    const QString a = Book(QStringLiteral("bk/A"));
+    const QString b = Book(QStringLiteral("bk/B"));
+};
+
+// An output folder that is, or lies inside, a book's folder would make the books joined before
+// it that book's chapters: refused as wrong usage before anything is written, naming both as
+// given and where they lead.
+TEST_F(TessaroJoinBatchTest, AnOutputFolderInsideABooksFolderIsRefusedBeforeAnyJoin) {
+    const QString inB = dir.filePath(QStringLiteral("bk/B/out"));
+    QDir().mkpath(inB);
+    const QString link = dir.filePath(QStringLiteral("link"));
+    const QString shelfLink = dir.filePath(QStringLiteral("shelf"));
+    ASSERT_TRUE(QFile::link(b, link));
+    ASSERT_TRUE(QFile::link(shelf, shelfLink));
+    const struct {
+        QString outputFolder;
+        QStringList folders;
+        QString book;      // the one the output folder lies in
+        QString resolved;  // where a link among them leads
+    } cases[] = {
+        {b, {a, b}, b, QString()},
+        {inB, {a, b}, b, QString()},
+        {link, {a, b}, b, QStringLiteral("(%1)").arg(QFileInfo(b).canonicalFilePath())},
+        {a,
+         {shelfLink},
+         shelfLink,
+         QStringLiteral("(%1)").arg(QFileInfo(shelf).canonicalFilePath())},
+    };
+    const QStringList before = FolderEntries(shelf) + FolderEntries(a) + FolderEntries(b);
+    for (const auto& refused : cases) {
+        const JoinRun run = Batch(refused.outputFolder, refused.folders);
+        SCOPED_TRACE(run.err.toStdString());
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(
+            run.err.startsWith(QStringLiteral("tessaro-join: the output folder \"%1\" ")
+                                   .arg(refused.outputFolder)) &&
+            run.err.contains(QStringLiteral("inside the folder \"%1\"").arg(refused.book)) &&
+            run.err.contains(refused.resolved));
+        EXPECT_EQ(FolderEntries(shelf) + FolderEntries(a) + FolderEntries(b), before);
+        EXPECT_TRUE(FolderEntries(inB).isEmpty());
+    }
+    // Books inside the output folder, or beside it under a name it begins with, are joined as
+    // ever, each of its own file alone.
+    const QString besideA = Book(QStringLiteral("bk/AB"));
+    for (const QString& outputFolder : {shelf, besideA}) {
+        const JoinRun run = Batch(outputFolder, {a, b});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(ReadAll(outputFolder + QStringLiteral("/B.mp3")), ReadAll(cbr));
+    }
+}
+
+// Every book's folder is walked before any book is joined, and a file in it that is one of the
+// batch's outputs, through a link or a hard link, is skipped: no book takes in another's join,
+// this run's or an earlier's.
+TEST_F(TessaroJoinBatchTest, NoBookTakesInTheFileAnotherIsJoinedInto) {
+    const QString out = dir.filePath(QStringLiteral("out"));
+    QDir().mkpath(out);
+    const QString aJoined = out + QStringLiteral("/A.mp3");
+    const QString inB = b + QStringLiteral("/0.mp3");
+    for (const bool hard : {false, true}) {
+        SCOPED_TRACE(hard ? "hard link" : "link");
+        // A's file from an earlier run, unlike this one's.
+        QFile::remove(inB);
+        WriteAll(aJoined, ReadAll(vbr));
+        ASSERT_EQ(hard ? ::link(QFile::encodeName(aJoined).constData(),
+                                QFile::encodeName(inB).constData())
+                       : ::symlink("../../out/A.mp3", QFile::encodeName(inB).constData()),
+                  0);
+        const JoinRun run = Batch(out, {a, b});
+        EXPECT_EQ(run.exitCode, 3);
+        EXPECT_TRUE(run.err.contains(
+            QStringLiteral("warning: Skipped \"%1\": it is the file the batch joins \"%2\" into")
+                .arg(inB, a)))
+            << run.err.toStdString();
+        EXPECT_EQ(ReadAll(aJoined), ReadAll(cbr));
+        EXPECT_EQ(ReadAll(out + QStringLiteral("/B.mp3")), ReadAll(cbr));
+    }
+}
+
 // Chapters whose frames tell them apart, in a folder of their own.
 class TessaroJoinOrderTest : public TessaroJoinTest {
 protected:
@@ -722,6 +816,7 @@ TEST_F(TessaroJoinTest, ChoiceValuesAreCheckedAndRefusedAsBefore) {
     EXPECT_LE(joined, 2 * frames + 19);
 }
 
+// Exit status 1 means that nothing was written, whatever keeps the chapters from being exported.
 TEST_F(TessaroJoinTest, AChapterExportThatWouldFailOrReplaceAFileOfTheRunIsRefusedFirst) {
     const QString input = WriteAll(dir.filePath(QStringLiteral("in.mp3")), ReadAll(cbr));
     const QString cover = WriteAll(dir.filePath(QStringLiteral("cover.jpg")),
@@ -736,7 +831,19 @@ TEST_F(TessaroJoinTest, AChapterExportThatWouldFailOrReplaceAFileOfTheRunIsRefus
     const QString job = dir.filePath(QStringLiteral("job.twk"));
     workspace.SaveToFile(job);
     WriteAll(output, "an earlier join");
+    // The chapters would go where it leads.
+    const QString link = dir.filePath(QStringLiteral("link.txt"));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("missing/chapters.txt")), link));
     const QStringList joinInput{QStringLiteral("-o"), output, input};
+    // Chapters a CUE sheet cannot hold: past 99, or two within one of its 1/75 s frames.
+    QByteArray lines;
+    for (int i = 0; i < 150; ++i) {
+        lines += QStringLiteral("00:00:00.%1 C\n").arg(i * 3, 3, 10, QLatin1Char('0')).toLatin1();
+    }
+    const QString many = WriteAll(dir.filePath(QStringLiteral("many.txt")), lines);
+    const QString close =
+        WriteAll(dir.filePath(QStringLiteral("close.txt")), "00:00:00.000 One\n00:00:00.006 Two\n");
+    const QString cue = dir.filePath(QStringLiteral("c.cue"));
     const struct {
         QString exported;
         QStringList arguments;
@@ -744,6 +851,7 @@ TEST_F(TessaroJoinTest, AChapterExportThatWouldFailOrReplaceAFileOfTheRunIsRefus
     } cases[] = {
         {dir.filePath(QStringLiteral("missing/chapters.txt")), joinInput,
          "No such file or directory"},
+        {link, joinInput, "No such file or directory"},
         {dir.filePath(QStringLiteral("folder")), joinInput, "it is a folder"},
         {fifo, joinInput, "it is not a regular file"},
         {QStringLiteral("/dev/null"), joinInput, "it is not a regular file"},
@@ -758,9 +866,16 @@ TEST_F(TessaroJoinTest, AChapterExportThatWouldFailOrReplaceAFileOfTheRunIsRefus
          "it is the cover picture"},
         {chapters, joinInput + QStringList{QStringLiteral("--chapter-file"), chapters},
          "it is the chapter file"},
+        {cue,
+         QStringList{QStringLiteral("-o"), output, QStringLiteral("--chapters")} +
+             QStringList(120, input),
+         "a CUE sheet holds at most 99 tracks, not 120 chapters; nothing was written."},
+        {cue, joinInput + QStringList{QStringLiteral("--chapter-file"), many}, "not 150 chapters"},
+        {cue, joinInput + QStringList{QStringLiteral("--chapter-file"), close},
+         "chapters 1 and 2 start within one 1/75 s"},
     };
     const QStringList entries = FolderEntries(dir.path());
-    const QStringList files{input, cover, chapters, job, output};
+    const QStringList files{input, cover, chapters, job, output, many, close};
     QByteArrayList contents;
     for (const QString& file : files) {
         contents << ReadAll(file);
@@ -770,8 +885,10 @@ TEST_F(TessaroJoinTest, AChapterExportThatWouldFailOrReplaceAFileOfTheRunIsRefus
             refused.arguments + QStringList{QStringLiteral("--export-chapters"), refused.exported});
         SCOPED_TRACE(run.err.toStdString());
         EXPECT_EQ(run.exitCode, 1);
+        // Those the form refuses, the join tells.
         EXPECT_TRUE(run.err.contains(
-            QStringLiteral("error: cannot write the chapters to \"%1\": ").arg(refused.exported)));
+            QStringLiteral("error: cannot write the chapters to \"%1\": ").arg(refused.exported),
+            Qt::CaseInsensitive));
         EXPECT_TRUE(run.err.contains(QLatin1String(refused.reason)));
         EXPECT_EQ(FolderEntries(dir.path()), entries);
         for (qsizetype i = 0; i < files.size(); ++i) {

@@ -1467,6 +1467,39 @@ TEST(ChapterFormsTest, TitlesReadersWouldMisreadGoOutSoThatTheyReadBackAlike) {
     EXPECT_EQ(read, (std::vector<std::string>{"", "-Part", "x", "x - y"}));
 }
 
+// Chapters to export that a CUE sheet cannot hold fail the join before a frame is written, where
+// their count tells; a file that cannot be written, before the output takes its place. Both
+// targets stay as they were, and no temporary file is left.
+TEST_F(MergeJobTest, ChaptersToExportThatCannotBeWrittenFailTheJoinBeforeEitherTargetIs) {
+    const QString input = Fixture(QStringLiteral("cbr128_stereo.mp3"));
+    QByteArray lines;
+    for (int i = 0; i < 100; ++i) {
+        lines += QStringLiteral("00:00:00.%1 C\n").arg(i, 3, 10, QLatin1Char('0')).toLatin1();
+    }
+    const QString many = Write(QStringLiteral("c.txt"), lines);
+    const QString cue = Write(QStringLiteral("c.cue"), "earlier chapters");
+    const QString nowhere = dir.filePath(QStringLiteral("missing/c.cue"));
+    Write(QStringLiteral("out.mp3"), "an earlier join");
+    const QStringList entries = FolderEntries(dir.path());
+    for (const auto& [inputs, options, exported] :
+         {std::tuple{QStringList(100, input), tessaro::JoinOptions{.chapters = true}, cue},
+          {QStringList{input}, {.chapterFile = many}, cue},
+          {QStringList{input}, {.chapters = true}, nowhere}}) {
+        UsePaths(inputs);
+        tessaro::JoinRequest request = JoinOf(workspace, output, options);
+        request.chapterExport = {exported, tessaro::ChapterForm::Cue};
+        const tessaro::MergeResult result = tessaro::RunMerge(request, host);
+        EXPECT_TRUE(result.error.contains(exported == cue ? QStringLiteral("not 100 chapters")
+                                                          : QStringLiteral("No such file")) &&
+                    result.error.endsWith(QStringLiteral("; nothing was written.")))
+            << result.error.toStdString();
+        EXPECT_EQ(result.written > 0, exported == nowhere) << result.error.toStdString();
+        EXPECT_EQ(ReadAll(output), "an earlier join");
+        EXPECT_EQ(ReadAll(cue), "earlier chapters");
+        EXPECT_EQ(FolderEntries(dir.path()), entries);
+    }
+}
+
 // A table of contents counts its entries in one byte: past 255 chapters the top-level table lists
 // tables of 255 chapters each, in order and titled with the chapters they hold; up to 255 it
 // lists the chapters themselves. Either way in ID3v2.4 and ID3v2.3.
@@ -1686,6 +1719,44 @@ std::pair<int, double> Match(const std::vector<float>& join, const std::vector<f
         best = snr > best.second ? std::pair{lag, snr} : best;
     }
     return best;
+}
+
+// A single input whose header describes it is joined as it is. One cut short is described as what
+// is left of it, and the padding its LAME header tells, gone with its end, costs decoders and
+// chapters nothing of what is left.
+TEST_F(MergeJobTest, ASingleInputCutShortIsDescribedAsWhatIsLeftAndAWholeOneStaysAsItIs) {
+    const Encoding vbr{"VBR", true, 2, 44100};
+    const QString whole =
+        Write(QStringLiteral("whole.mp3"), EncodeWithLame(Recording(0, 44100), vbr));
+    UsePaths({whole});
+    ASSERT_TRUE(Merge().Succeeded());
+    EXPECT_EQ(ReadAll(output), ReadAll(whole));
+
+    const std::vector<Unit> units = ReadAllUnits(whole);
+    const quint32 told = BigEndian(units[0].bytes, 36 + 120 + 21, 3);  // delay and padding
+    ASSERT_GT(told & 0xFFF, 529u + 441) << "a padding of more than 10 ms";
+    const QString cut =
+        Write(QStringLiteral("cut.mp3"), ReadAll(whole).left(units.back().offset + 9));
+    const auto kept = quint32(units.size() - 2);  // its last frame cut in half
+    // Its header counting a frame more, decoders trim nothing at the end of the input.
+    const qint64 heard = qint64(kept) * 1152 - (told >> 12) - 529;
+    ASSERT_EQ(DecodeAsPlayers(cut, vbr).size(), size_t(2 * heard));
+    const auto endMs = quint32(std::llround(double(heard) * 1000 / 44100));
+    const QString chapters =
+        Write(QStringLiteral("chapters.txt"),
+              QString::asprintf("00:00:00.000 A\n00:00:%06.3f B\n", (endMs - 1) / 1000.0).toUtf8());
+    UsePaths({cut});
+    const tessaro::MergeResult result =
+        tessaro::RunMerge(JoinOf(workspace, output, {.chapterFile = chapters}, writeTag), host);
+    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    EXPECT_EQ(result.chapters.back().endMs, endMs);
+    const QByteArray header = ReadAllUnits(output)[0].bytes;
+    EXPECT_EQ(BigEndian(header, 36 + 8), kept);
+    EXPECT_EQ(BigEndian(header, 36 + 120 + 21, 3), (told & ~0xFFFu) | 529);
+    EXPECT_EQ(DecodeAsPlayers(output, vbr).size(), size_t(2 * heard));
+    UsePaths({cut, whole});
+    ASSERT_TRUE(Merge().Succeeded());
+    EXPECT_EQ(BigEndian(ReadAllUnits(output)[0].bytes, 36 + 120 + 21, 3), told) << "the last's";
 }
 
 TEST_F(MergeJobTest, SeamlessJoinsRunOnWithoutGapOrClickAndCopyTheOtherFrames) {
@@ -2582,6 +2653,133 @@ TEST_F(MergeJobTest, SilenceBetweenInputsIsTheGapAskedAndNoChapterOfItsOwn) {
     EXPECT_TRUE(result.error.contains(QStringLiteral("not of Layer III")))
         << result.error.toStdString();
     EXPECT_FALSE(QFile::exists(output));
+}
+
+// A CD ripped into a file for each track, as EAC writes its sheet: each INDEX counts from the start
+// of the FILE above it (the gap before a track at the end of the file before, or in its own), and
+// each chapter starts where the track's audio starts in the join, plus that INDEX 01, with
+// silence between the tracks too. A sheet of one FILE is on the joined timeline as ever; one
+// whose FILE lines do not name the inputs in order, or whose INDEX falls outside its file, is
+// refused before anything is written, naming the line.
+TEST_F(MergeJobTest, ACueSheetWithAFileForEachTrackTimesEachChapterFromItsTrack) {
+    const Encoding cbr{"CBR", false, 2, 44100, 128};
+    QStringList paths;
+    int from = 0;
+    for (const auto& [name, samples] : {std::pair{"01 - Intro.mp3", 44100},
+                                        {"02 - Morning.mp3", 26460},
+                                        {"03 - Night.mp3", 57330}}) {
+        paths << Write(QLatin1String(name), EncodeWithLame(Recording(from, samples), cbr));
+        from += samples;
+    }
+    UsePaths(paths);
+    // Behind the frames of the tracks before and its own encoder's silence.
+    std::vector<double> starts;
+    double frames = 0;
+    for (const QString& path : paths) {
+        starts.push_back(1000 * (frames + Silence(path).first - Silence(paths[0]).first));
+        frames += double(AudioOf(path).size()) * 1152 / 44100;
+    }
+    const QString cue =
+        Write(QStringLiteral("Nachtstücke.cue"),
+              "REM GENRE Ambient\r\nREM DATE 2003\r\nREM DISCID 1F02A803\r\n"
+              "REM COMMENT \"ExactAudioCopy v1.6\"\r\nPERFORMER \"Ada Lövelace\"\r\n"
+              "TITLE \"Nachtstücke\"\r\nFILE \"01 - Intro.wav\" WAVE\r\n"
+              "  TRACK 01 AUDIO\r\n    TITLE \"Intro\"\r\n"
+              "    PERFORMER \"Ada Lövelace\"\r\n    INDEX 01 00:00:00\r\n"
+              "  TRACK 02 AUDIO\r\n    TITLE \"Morning\"\r\n    FLAGS DCP\r\n"
+              "    INDEX 00 00:00:60\r\nFILE \"02 - Morning.wav\" WAVE\r\n"
+              "    INDEX 01 00:00:00\r\nFILE \"03 - Night.wav\" WAVE\r\n"
+              "  TRACK 03 AUDIO\r\n    TITLE \"Night\"\r\n    ISRC DEA270300003\r\n"
+              "    INDEX 00 00:00:00\r\n    INDEX 01 00:00:28\r\n");
+    const auto chapterStarts = [&](const tessaro::JoinOptions& options) {
+        const tessaro::MergeResult result =
+            tessaro::RunMerge(JoinOf(workspace, output, options), host);
+        EXPECT_TRUE(result.Succeeded()) << result.error.toStdString();
+        std::vector<std::pair<std::string, double>> read;
+        for (const auto& [title, start, end] : ReadChaptersAndPictures(output).chapters) {
+            read.emplace_back(title, start);
+        }
+        return read;
+    };
+    const auto expectNear = [](const std::vector<std::pair<std::string, double>>& read,
+                               const std::vector<std::pair<std::string, double>>& expected) {
+        ASSERT_EQ(read.size(), expected.size());
+        for (size_t i = 0; i < read.size(); ++i) {
+            EXPECT_EQ(read[i].first, expected[i].first);
+            EXPECT_NEAR(read[i].second, expected[i].second, 1) << read[i].first;
+        }
+    };
+    expectNear(chapterStarts({.chapterFile = cue}),
+               {{"Intro", 0}, {"Morning", starts[1]}, {"Night", starts[2] + 374}});
+    // Where the inputs turn out to start, once the silence between them is made.
+    const auto perInput = chapterStarts({.chapters = true, .gapSeconds = 0.5});
+    expectNear(
+        chapterStarts({.chapterFile = cue, .gapSeconds = 0.5}),
+        {{"Intro", 0}, {"Morning", perInput[1].second}, {"Night", perInput[2].second + 374}});
+
+    // Tracks of four lines each: FILE, TRACK, TITLE, INDEX 01.
+    const auto sheet = [](std::initializer_list<std::pair<const char*, const char*>> tracks) {
+        QByteArray text;
+        for (const auto& [file, index] : tracks) {
+            text += QByteArray("FILE \"") + file + "\" WAVE\nTRACK 01 AUDIO\nTITLE \"" + index +
+                    "\"\nINDEX 01 " + index + "\n";
+        }
+        return text;
+    };
+    // One FILE, whatever it names; one file of two FILE lines alike but for the extension, and an
+    // input no FILE names, whose audio goes to the chapter before.
+    expectNear(chapterStarts(
+                   {.chapterFile = Write(QStringLiteral("one.cue"),
+                                         sheet({{"CD.wav", "00:00:00"}, {"CD.wav", "00:01:28"}}))}),
+               {{"00:00:00", 0}, {"00:01:28", 1374}});
+    expectNear(chapterStarts({.chapterFile = Write(QStringLiteral("skip.cue"),
+                                                   sheet({{"01 - Intro.wav", "00:00:00"},
+                                                          {"01 - Intro.flac", "00:00:30"},
+                                                          {"03 - Night.wav", "00:00:00"}}))}),
+               {{"00:00:00", 0}, {"00:00:30", 400}, {"00:00:00", starts[2]}});
+
+    // A seam brings the next track's audio in up to half a frame early: a chapter counted from it
+    // that would start before the one before goes a millisecond behind that one instead.
+    UsePaths({Write(QStringLiteral("04 - Dawn.mp3"), EncodeWithLame(Recording(0, 45400), cbr)),
+              paths[1]});
+    ASSERT_LT(chapterStarts({.chapters = true, .seamless = true})[1].second, 1027);
+    expectNear(chapterStarts({.seamless = true,
+                              .chapterFile = Write(QStringLiteral("early.cue"),
+                                                   sheet({{"04 - Dawn.wav", "00:01:02"},
+                                                          {"02 - Morning.wav", "00:00:00"}}))}),
+               {{"00:01:02", 1027}, {"00:00:00", 1028}});
+    UsePaths(paths);
+
+    const QByteArray before = ReadAll(output);
+    for (const auto& [text, why] :
+         {std::pair{sheet({{"01 - Intro.wav", "00:00:00"}, {"02 - Song.wav", "00:00:00"}}),
+                    QStringLiteral("line 5: FILE \"02 - Song.wav\" names none of the inputs (a "
+                                   "sheet with several FILE lines times each track from the "
+                                   "start of its FILE")},
+          {sheet({{"02 - Morning.wav", "00:00:00"}, {"01 - Intro.wav", "00:00:00"}}),
+           QStringLiteral("line 5: FILE \"01 - Intro.wav\" names \"01 - Intro.mp3\", which is "
+                          "joined before \"02 - Morning.mp3\" that the FILE line before names")},
+          {sheet({{"01 - intro.wav", "00:00:00"}, {"02 - Morning.wav", "00:00:00"}}),
+           QStringLiteral("line 1: FILE \"01 - intro.wav\" names none")},
+          {sheet({{"01 - Intro.wav", "00:00:00"}, {"02 - Morning.wav", "00:00:50"}}),
+           QStringLiteral("line 8: 00:00:00.667 is not before the end of \"02 - Morning.mp3\" "
+                          "(00:00:00.6")},
+          {"TRACK 01 AUDIO\nTITLE A\nINDEX 01 00:00:00\n" +
+               sheet({{"01 - Intro.wav", "00:00:10"}, {"02 - Morning.wav", "00:00:00"}}),
+           QStringLiteral("line 3: the INDEX stands before any FILE line")},
+          // Told in the sheet's own times.
+          {sheet({{"01 - Intro.wav", "00:00:50"}}) +
+               "TRACK 02 AUDIO\nTITLE B\nINDEX 01 00:00:20\n" +
+               sheet({{"02 - Morning.wav", "00:00:00"}}),
+           QStringLiteral("line 7: 00:00:00.267 does not come after the chapter before "
+                          "(00:00:00.667)")}}) {
+        const tessaro::MergeResult refused = tessaro::RunMerge(
+            JoinOf(workspace, output, {.chapterFile = Write(QStringLiteral("bad.cue"), text)}),
+            host);
+        EXPECT_TRUE(refused.error.contains(why)) << refused.error.toStdString();
+        EXPECT_TRUE(refused.error.contains(QStringLiteral("nothing was written")));
+        EXPECT_EQ(ReadAll(output), before);
+    }
 }
 
 TEST_F(MergeJobTest, FreeFormatFramesTooShortToDecodeCostTimeInProportionToTheirNumber) {

@@ -309,12 +309,23 @@ TEST(JoinedStreamTest, InputHeadersAreLeftOutAndTheFirstLeads) {
     Put(broken, 36, "Xing");
     Put(broken, 40, QByteArray::fromHex("0000000F"));
     ASSERT_FALSE(mp3::XingHeader::Find(Bytes(broken), qint32(broken.size())));
+    // Behind version, delay and quality, the byte and frame counts of a "VBRI" header.
+    const auto counting = [&](quint32 bytes, quint32 frames) {
+        return QByteArray(vbri).replace(
+            40, 14, QByteArray(6, 1) + BigEndianBytes(bytes) + BigEndianBytes(frames));
+    };
+    const quint32 all = 417 * 2 + quint32(slow.size());
+    EXPECT_FALSE(mp3::XingHeader::VbriCounts(Bytes(counting(all, 2)), 36 + 17, 2, all));
     for (const Case& c : {
              Case{{{info, a}, {info, b}}, info + a + b, "Info", 2},
              Case{{{info, a}, {vbri, slow}}, info + a + slow, "Xing", 2},
              Case{{{vbri, a}, {info, b}}, vbri + a + b, "Info", 2},
-             Case{{{vbri, a, slow}}, vbri + a + slow, nullptr, 0},  // alone: as it is
-             Case{{{a, b}, {info, b}}, a + b + b, nullptr, 0},      // one bitrate, no header
+             // Alone, as it is only while it counts its audio.
+             Case{{{counting(all, 2), a, slow}}, counting(all, 2) + a + slow, nullptr, 0},
+             Case{{{counting(all + 1, 2), a, slow}}, counting(all + 1, 2) + a + slow, "Xing", 2},
+             Case{{{counting(all, 3), a, slow}}, counting(all, 3) + a + slow, "Xing", 2},
+             Case{{{vbri, a, slow}}, vbri + a + slow, "Xing", 2},
+             Case{{{a, b}, {info, b}}, a + b + b, nullptr, 0},  // one bitrate, no header
              // A header comes in front once a second input joins the varying bitrate.
              Case{{{a, slow}}, a + slow, nullptr, 0},
              Case{{{a, slow}, {info, a}}, inserted + a + slow + a, "Xing", 3},

@@ -10,12 +10,12 @@
 #include "mp3/ListFigures.h"
 #include "mp3/XingHeader.h"
 #include "view/TrackListView.h"
-#include "workspace/TrackOrder.h"
 #include "workspace/Exception.h"
+#include "workspace/TrackOrder.h"
 
 using namespace testing_files;
-using tessaro::TrackListModel;
 using tessaro::MoveRowsBefore;
+using tessaro::TrackListModel;
 using tessaro::TrackListView;
 
 class TrackListViewTest : public QObject {
@@ -226,6 +226,24 @@ private Q_SLOTS:
             }
         }
         QTest::qWait(20);
+    }
+
+    // Each entry read is compared in format with the first one, once that is read; one that
+    // cannot be read has no format to differ in.
+    void formatsUnlikeTheFirstAreThoseOfEntriesRead() {
+        TrackListModel model;
+        const QString stereo = Fixture(QStringLiteral("cbr128_stereo.mp3"));
+        // Another sampling rate and MPEG version; another layer alone.
+        AddRead(model, {stereo, Fixture(QStringLiteral("mpeg2_22k.mp3")), stereo,
+                        dir.filePath(QStringLiteral("gone.mp3")),
+                        Fixture(QStringLiteral("layer2_quiet.mp2"))});
+        QCOMPARE(model.FormatsUnlikeFirst(), 2);
+        // One channel: unlike all but the missing one.
+        model.Insert(0, {Fixture(QStringLiteral("vbr_mono.mp3"))});
+        QVERIFY(!model.Track(0).read);
+        QCOMPARE(model.FormatsUnlikeFirst(), 0);
+        QTRY_VERIFY(!model.FiguresPending());
+        QCOMPARE(model.FormatsUnlikeFirst(), 4);
     }
 
     void rowsAndOrdersOutsideTheListAreRefusedChangingNothing() {
