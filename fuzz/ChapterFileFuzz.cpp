@@ -1,10 +1,14 @@
 // Any bytes as a chapter file, read by the form its contents tell and in every form: each reader
 // either refuses it, saying why, or yields chapters that start in increasing order before the
-// end, each ending where the next starts, titled without control characters or white space
-// around them. Written out in every form, they are told by their contents as that form and read
-// back the same, to the millisecond (a CUE sheet to its 1/75 s, with ' for "), and a tag holding
-// them (ID3v2.4 and ID3v2.3) has a frame for each, its tables of contents listing those listed,
-// in order, at most 255 entries each, titled with the chapters they hold.
+// end, each ending where the next starts or, where the file says so, before, titled (or not)
+// without control characters or white space around them. Written out in every form, they are
+// told by their contents as that form and read back the same, to the millisecond (a CUE sheet to
+// the nearest of its frames, with ' for " and a backslash that ends a title as U+2216, as
+// FFMETADATA too), with what the form holds of their ends, links and listing; and a tag holding
+// them (ID3v2.4 and ID3v2.3) has a frame for each, titled or not, with its links, its tables of
+// contents listing those listed, in order, at most 255 entries each, titled with the chapters
+// they hold. Built with libavformat (TESSARO_FUZZ_FFMPEG), each file read as FFMETADATA is read
+// by ffmpeg as the same chapters, ends and titles.
 //
 // Read as a CUE sheet whose FILE lines name the inputs of a join, the chapters start in the
 // inputs their FILE lines name, at their INDEX 01 into them. Built with libcue (the fuzz build),
@@ -17,6 +21,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <QUrl>
 
 #include "FuzzCheck.h"
 #include "TestFiles.h"
@@ -36,7 +42,14 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 #endif
 
+#ifdef TESSARO_FUZZ_FFMPEG
+extern "C" {
+#include <libavformat/avformat.h>
+}
+#endif
+
 using fuzzing::Require;
+using tessaro::chapter_forms::Trimmed;
 using testing_files::ChapterTables;
 
 namespace {
@@ -57,28 +70,51 @@ void CheckChapters(const std::vector<tessaro::Chapter>& chapters) {
     Require(!chapters.empty(), "an accepted file holds a chapter");
     for (size_t i = 0; i < chapters.size(); ++i) {
         const tessaro::Chapter& chapter = chapters[i];
-        Require(!chapter.title.isEmpty(), "a chapter has a title");
-        Require(!HasControl(chapter.title), "a title holds no control character");
-        Require(chapter.title == chapter.title.trimmed(), "a title has no white space around it");
+        for (const QString& text : {chapter.title, chapter.links.page, chapter.links.picture}) {
+            Require(
+                !HasControl(text) && !text.contains(QChar(0x2028)) && !text.contains(QChar(0x2029)),
+                "a title or address holds no control character nor line separator");
+            Require(Trimmed(text) == text, "a title or address has no white space around it");
+        }
         Require(chapter.startMs < chapter.endMs, "a chapter starts before it ends");
         const quint32 next = i + 1 < chapters.size() ? chapters[i + 1].startMs : kEndMs;
-        Require(chapter.endMs == next, "a chapter ends where the next starts, the last at the end");
+        Require(chapter.endTold ? chapter.endMs < next : chapter.endMs == next,
+                "a chapter ends where the next starts (the last at the end), or before where told");
     }
+}
+
+// The title `form` holds for `title`.
+QString Written(const QString& title, tessaro::ChapterForm form) {
+    QString written = title;
+    if (form == tessaro::ChapterForm::Cue) {
+        written.replace(u'"', u'\'');
+    }
+    if ((form == tessaro::ChapterForm::Cue || form == tessaro::ChapterForm::FfMetadata) &&
+        written.endsWith(u'\\')) {
+        written.back() = QChar(0x2216);
+    }
+    return written;
 }
 
 // Whether `again` is `chapters` as `form` holds them.
 bool SameChapters(const std::vector<tessaro::Chapter>& chapters,
                   const std::vector<tessaro::Chapter>& again, tessaro::ChapterForm form) {
-    const bool cue = form == tessaro::ChapterForm::Cue;
-    const quint32 step = cue ? 13 : 0;  // below a frame of 40/3 ms, the start rounded down
-    return std::equal(chapters.begin(), chapters.end(), again.begin(), again.end(),
-                      [&](const tessaro::Chapter& x, const tessaro::Chapter& y) {
-                          const QString title =
-                              cue ? QString(x.title).replace(u'"', u'\'') : x.title;
-                          const bool listed = form == tessaro::ChapterForm::Json ? x.listed : true;
-                          return title == y.title && y.startMs <= x.startMs &&
-                                 x.startMs - y.startMs <= step && listed == y.listed;
-                      });
+    using tessaro::ChapterForm;
+    const bool json = form == ChapterForm::Json;
+    const bool ends = json || form == ChapterForm::FfMetadata || form == ChapterForm::Labels;
+    return std::equal(
+        chapters.begin(), chapters.end(), again.begin(), again.end(),
+        [&](const tessaro::Chapter& x, const tessaro::Chapter& y) {
+            // A CUE sheet's frame is 40/3 ms; the one before the nearest, where
+            // that passes the chapter's end.
+            const bool start = form == ChapterForm::Cue
+                                   ? y.startMs <= x.startMs + 7 && x.startMs <= y.startMs + 13
+                                   : x.startMs == y.startMs;
+            const bool end = ends ? x.endMs == y.endMs && x.endTold == y.endTold : !y.endTold;
+            return Written(x.title, form) == y.title && start && end &&
+                   y.listed == (json ? x.listed : true) &&
+                   y.links == (json ? x.links : tessaro::ChapterLinks());
+        });
 }
 
 // Written in each form, the chapters are told as that form and read back as they were; a CUE
@@ -100,6 +136,7 @@ void CheckForms(const std::vector<tessaro::Chapter>& chapters) {
             tessaro::ParseChapters(text, info.form, kEndMs, &error);
         Require(again && SameChapters(chapters, *again, info.form),
                 "written out, the chapters read back");
+        CheckChapters(*again);
     }
 }
 
@@ -130,6 +167,16 @@ void Reach(const ChapterTables::Table& table,
     }
 }
 
+// An address goes into the tag as printable ASCII, percent-encoding what is not, so that one
+// without a '%' of its own decodes as it was.
+void CheckAddress(const QString& address, const std::string& tagged) {
+    Require(std::all_of(tagged.begin(), tagged.end(), [](char c) { return c > ' ' && c <= '~'; }),
+            "an address in the tag is printable ASCII");
+    Require(address.contains(u'%') ||
+                QUrl::fromPercentEncoding(QByteArray::fromStdString(tagged)) == address,
+            "an address in the tag decodes as it was");
+}
+
 void CheckTag(const std::vector<tessaro::Chapter>& chapters, bool id3v23) {
     tessaro::JoinedTag tag;
     tag.chapters = chapters;
@@ -147,9 +194,12 @@ void CheckTag(const std::vector<tessaro::Chapter>& chapters, bool id3v23) {
         }
         Require(read.chapters[i].id == id &&
                     read.chapters[i].title == chapters[i].title.toStdString() &&
+                    read.chapters[i].titled == !chapters[i].title.isEmpty() &&
                     read.chapters[i].startMs == chapters[i].startMs &&
                     read.chapters[i].endMs == chapters[i].endMs,
                 "a chapter reads back from the tag as it was");
+        CheckAddress(chapters[i].links.page, read.chapters[i].page);
+        CheckAddress(chapters[i].links.picture, read.chapters[i].picture);
     }
     std::map<std::string, const ChapterTables::Table*> tables;
     const ChapterTables::Table* top = nullptr;
@@ -242,15 +292,42 @@ void CompareWithLibcue(const QByteArray& bytes) {
     for (size_t i = 0; i < entries->size(); ++i) {
         const tessaro::chapter_forms::Entry& entry = (*entries)[i];
         const Track* track = cd_get_track(cd.get(), int(i) + 1);
-        // Of 1/75 s, each read at its first whole millisecond.
+        // Of 1/75 s, each read at the millisecond nearest it.
         const long frames = track_get_index(track, 1);
-        Require(frames >= 0 && (quint64(frames) * 40 + 2) / 3 == entry.ms,
+        Require(frames >= 0 && (quint64(frames) * 40 + 1) / 3 == entry.ms,
                 "libcue finds each INDEX 01 at the same time");
         const char* file = track_get_filename(track);
         Require(entry.file < 0 ? file == nullptr
                                : file && QString::fromUtf8(file) == files[size_t(entry.file)].name,
                 "libcue finds each track under the same FILE");
     }
+}
+#endif
+
+#ifdef TESSARO_FUZZ_FFMPEG
+// Where the file at `path` is read as FFMETADATA, ffmpeg's own reader (libavformat's) reads as
+// many chapters from it, each starting alike, ending alike where the end comes before the next
+// start, and titled alike but for the white space around.
+void CheckFfmpegReadsAlike(const QString& path, const std::vector<tessaro::Chapter>& ours) {
+    AVFormatContext* context = nullptr;
+    av_log_set_level(AV_LOG_QUIET);
+    const bool opened = avformat_open_input(&context, path.toUtf8().constData(),
+                                            av_find_input_format("ffmetadata"), nullptr) == 0;
+    Require(opened && context->nb_chapters == ours.size(), "ffmpeg reads as many chapters");
+    for (size_t i = 0; i < ours.size(); ++i) {
+        const AVChapter& theirs = *context->chapters[i];
+        const AVDictionaryEntry* title = av_dict_get(theirs.metadata, "title", nullptr, 0);
+        const qint64 start = av_rescale_q(theirs.start, theirs.time_base, {1, 1000});
+        const qint64 end = av_rescale_q(theirs.end, theirs.time_base, {1, 1000});
+        const qint64 next = i + 1 < ours.size() ? ours[i + 1].startMs : kEndMs;
+        const bool told = end > start && end < next;
+        Require(start == ours[i].startMs, "ffmpeg reads the same start");
+        Require(told == ours[i].endTold && (!told || end == ours[i].endMs),
+                "ffmpeg reads the same end");
+        Require(Trimmed(title ? QString::fromUtf8(title->value) : QString()) == ours[i].title,
+                "ffmpeg reads the same title");
+    }
+    avformat_close_input(&context);
 }
 #endif
 
@@ -287,6 +364,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckCountedFromInputs(text);
 #ifdef TESSARO_LIBCUE
     CompareWithLibcue(bytes);
+#endif
+#ifdef TESSARO_FUZZ_FFMPEG
+    if (const auto ff = tessaro::ReadChapterFile(path, tessaro::ChapterForm::FfMetadata,
+                                                 {kEndMs, {}}, &error)) {
+        CheckFfmpegReadsAlike(path, ff->chapters);
+    }
 #endif
     return 0;
 }

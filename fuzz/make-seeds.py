@@ -197,6 +197,21 @@ SEEDS = {
     b'"title": "Main \\u00e9\\ud83d\\ude00"}]}',
     "chapter_file/seed-labels": b"0.000000\t0.000000\tOne\n\\\t100.0\t2000.0\n"
     b"12,500000\t20,000000\tTwo\n",
+    # What a file says besides starts and titles: ends before the next start, links, no title.
+    "chapter_file/seed-json-links": b'{"version": "1.2.0", "chapters": [{"startTime": 0, '
+    b'"endTime": 1.5, "title": "Intro", "url": "https://example.com/\xc3\xbc x", "img": '
+    b'"https://example.com/a.jpg"}, {"startTime": 2, "img": "b.jpg", "toc": false}, '
+    b'{"startTime": 3, "title": "Ends in \\\\"}]}',
+    "chapter_file/seed-ffmetadata-ends": b";FFMETADATA1\r\n[CHAPTER]\r\n;note\r\n"
+    b"TIMEBASE=1/44100\r\nSTART=0\r\nEND=22050\r\nTitle=a\\;b\\\\ \r\n[STREAM]\r\n"
+    b"title=s\r\n[CHAPTER]\r\nSTART=2000000000\r\nEND=2500000000\r\n",
+    "chapter_file/seed-ffmetadata-run-on": b";FFMETADATA1\n[CHAPTER]\nSTART=0\nEND=5\n"
+    b"title=A\\\\\n[CHAPTER]\nSTART=10\nEND=20\ntitle=B\n",
+    "chapter_file/seed-separators": "0:00 - Intro\n1:00 \u2014 Zwei\n2:00\n3:00 | - x\n"
+    "4:00 -y\n".encode(),
+    "chapter_file/seed-cue-untitled": b'FILE "a" MP3\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n'
+    b'TRACK 02 AUDIO\nTITLE "B\\"\nINDEX 01 00:00:01\n',
+    "chapter_file/seed-labels-ends": b"0.5\t1.0\tA\n2.0\t2.0\t\n3.0\t-1\tC\n",
 }
 
 for name, data in SEEDS.items():

@@ -46,9 +46,11 @@ void ChapterClock::End(double seconds, qint32 lastPadding, double rate) {
     }
     if (!chapters.empty()) {
         // A chapter read from a file may start a little past the end that was planned, where
-        // seams or re-encoding shortened the audio.
-        chapters.back().endMs =
-            std::max(chapters.back().startMs, Milliseconds(seconds - earlierTail - firstLead));
+        // seams or re-encoding shortened the audio; one whose file ends it keeps that end
+        // where the audio lasts so long.
+        Chapter& last = chapters.back();
+        const quint32 end = Milliseconds(seconds - earlierTail - firstLead);
+        last.endMs = std::max(last.startMs, last.endTold ? std::min(last.endMs, end) : end);
     }
 }
 

@@ -17,11 +17,13 @@ namespace tessaro::chapter_forms {
 struct Entry {
     QString where;  // "line 4", "entry 3 of "chapters""
     quint64 ms = 0;
-    QString title;  // as given, white space and all
+    QString title;  // as given, white space and all; empty for none
     bool listed = true;
     // Of a CUE sheet: the FILE line its time counts from, by its place among the sheet's FILE
     // lines; -1 for one before any.
     qsizetype file = -1;
+    std::optional<quint64> endMs{};  // where the file ends it, if it says
+    ChapterLinks links{};            // as given
 };
 using Entries = std::vector<Entry>;
 
@@ -40,8 +42,9 @@ std::optional<Entries> ReadFfMetadata(const QString& text, QString* error);
 std::optional<Entries> ReadJson(const QString& text, QString* error);
 std::optional<Entries> ReadLabels(const QString& text, QString* error);
 
-// Each: `chapters`, whose titles hold no control character and as many as the form holds
-// (TooManyChapters), in its form.
+// Each: `chapters`, whose titles hold none of Controls() nor white space around them, and as
+// many as the form holds (TooManyChapters), in its form; what its readers would misread in a
+// title is written as ChapterForms.cpp says.
 QString WriteLines(const std::vector<Chapter>& chapters);
 std::optional<QString> WriteCue(const std::vector<Chapter>& chapters, const ChapterSheet& sheet,
                                 QString* error);
@@ -51,16 +54,20 @@ QString WriteLabels(const std::vector<Chapter>& chapters);
 
 // The lines of `text`, without a byte order mark in front or a carriage return behind each.
 QStringList LinesOf(const QString& text);
+// `text` without the white space around it, nor a byte order mark (U+FEFF) at either end, which
+// JSON's decoding drops where it begins a text: a title so reads back the same from every form.
+QString Trimmed(const QString& text);
 // Whether `line` starts as an Audacity label: seconds, then a tab.
 bool StartsAsLabel(const QString& line);
 // The words a CUE sheet's lines start with.
 bool IsCueCommand(const QString& word);
 // "HH:MM:SS.mmm"
 QString TimeText(quint64 ms);
-// Control characters: C0, DEL and C1. A tag would carry them into every player's display, and a
-// NUL ends an ID3v2 text there.
+// Control characters (C0, DEL and C1) and the line and paragraph separators (U+2028, U+2029). A
+// tag would carry them into every player's display, a NUL ends an ID3v2 text there, and readers
+// that split lines at any line break would see a chapter end at a separator.
 const QRegularExpression& Controls();
-// `line` quoted for a message, shortened, its control characters shown as U+FFFD.
+// `line` quoted for a message, shortened, what Controls() matches shown as U+FFFD.
 QString Shown(const QString& line);
 
 }  // namespace tessaro::chapter_forms

@@ -20,43 +20,32 @@ using namespace chapter_forms;
 // Far above any book's chapter list.
 constexpr qint64 kMaxChapterFileBytes = 4 << 20;
 
-// Why `title`, of a chapter at `ms`, cannot be a chapter's; empty when it can.
-QString TitleFault(const QString& title, quint64 ms) {
-    if (title.isEmpty()) {
-        return QStringLiteral("%1 has no title").arg(TimeText(ms));
-    }
-    if (const qsizetype at = title.indexOf(Controls()); at >= 0) {
-        return QStringLiteral("the title holds a control character (U+%1) at character %2")
-            .arg(QString::number(title[at].unicode(), 16).toUpper().rightJustified(4, u'0'))
+// Why `text`, a chapter's title or what `what` names, cannot be one; empty when it can.
+QString TextFault(const QString& text, const QString& what) {
+    if (const qsizetype at = text.indexOf(Controls()); at >= 0) {
+        return QStringLiteral("%1 holds %2 (U+%3) at character %4")
+            .arg(what,
+                 text[at].category() == QChar::Other_Control
+                     ? QStringLiteral("a control character")
+                     : QStringLiteral("a line or paragraph separator"),
+                 QString::number(text[at].unicode(), 16).toUpper().rightJustified(4, u'0'))
             .arg(at + 1);
     }
     // A JSON file may spell half a character.
-    if (!QStringView(title).isValidUtf16()) {
-        return QStringLiteral("the title holds half a UTF-16 character");
+    if (!QStringView(text).isValidUtf16()) {
+        return QStringLiteral("%1 holds half a UTF-16 character").arg(what);
     }
     return QString();
 }
 
-// A title without the white space around it, nor a byte order mark (U+FEFF) at either end,
-// which JSON's decoding drops where it begins a text: a title so reads back the same from every
-// form.
-QString TrimmedTitle(const QString& title) {
-    qsizetype first = 0;
-    qsizetype end = title.size();
-    const auto blank = [](QChar c) { return c.isSpace() || c == QChar(0xFEFF); };
-    while (first < end && blank(title[first])) {
-        ++first;
-    }
-    while (end > first && blank(title[end - 1])) {
-        --end;
-    }
-    return title.mid(first, end - first);
-}
-
 // Why `entry` cannot follow `chapters` in a join ending at `endMs`; empty when it can.
 QString EntryFault(const Entry& entry, const std::vector<Chapter>& chapters, quint32 endMs) {
-    if (const QString fault = TitleFault(TrimmedTitle(entry.title), entry.ms); !fault.isEmpty()) {
-        return fault;
+    for (const auto& [text, what] : {std::pair{Trimmed(entry.title), QStringLiteral("the title")},
+                                     {entry.links.page, QStringLiteral("the \"url\"")},
+                                     {entry.links.picture, QStringLiteral("the \"img\"")}}) {
+        if (const QString fault = TextFault(text, what); !fault.isEmpty()) {
+            return fault;
+        }
     }
     if (!chapters.empty() && entry.ms <= chapters.back().startMs) {
         return QStringLiteral("%1 does not come after the chapter before (%2)")
@@ -69,8 +58,16 @@ QString EntryFault(const Entry& entry, const std::vector<Chapter>& chapters, qui
     return QString();
 }
 
-// The chapters `entries` give, each ending where the next starts; none, with *error, for an
-// entry that cannot be a chapter there, or for none.
+// Where the chapter `entry` gives, starting at `startMs`, ends: where the entry says, if that
+// comes after its start and before `nextMs` (where the next starts, or the audio ends); there
+// otherwise.
+void SetEnd(Chapter& chapter, const Entry& entry, quint32 nextMs) {
+    chapter.endTold = entry.endMs && *entry.endMs > chapter.startMs && *entry.endMs < nextMs;
+    chapter.endMs = chapter.endTold ? quint32(*entry.endMs) : nextMs;
+}
+
+// The chapters `entries` give; none, with *error, for an entry that cannot be a chapter there,
+// or for none.
 std::optional<std::vector<Chapter>> Checked(const Entries& entries, ChapterForm form, quint32 endMs,
                                             QString* error) {
     std::vector<Chapter> chapters;
@@ -80,15 +77,21 @@ std::optional<std::vector<Chapter>> Checked(const Entries& entries, ChapterForm 
             return std::nullopt;
         }
         if (!chapters.empty()) {
-            chapters.back().endMs = quint32(entry.ms);
+            SetEnd(chapters.back(), entries[chapters.size() - 1], quint32(entry.ms));
         }
-        chapters.push_back({TrimmedTitle(entry.title), quint32(entry.ms), endMs, entry.listed});
+        chapters.push_back({Trimmed(entry.title),
+                            quint32(entry.ms),
+                            endMs,
+                            entry.listed,
+                            false,
+                            {Trimmed(entry.links.page), Trimmed(entry.links.picture)}});
     }
     if (chapters.empty()) {
         *error = QStringLiteral("it holds no chapter (read as %1)")
                      .arg(QLatin1String(InfoOf(form).name));
         return std::nullopt;
     }
+    SetEnd(chapters.back(), entries.back(), endMs);
     return chapters;
 }
 
@@ -439,13 +442,18 @@ std::optional<QByteArray> FormatChapters(const std::vector<Chapter>& chapters, C
         *error = std::move(tooMany);
         return std::nullopt;
     }
-    // A title is a line of its own in most forms, which reads back only without control
-    // characters.
-    std::vector<Chapter> plain = chapters;
-    for (Chapter& chapter : plain) {
-        chapter.title.replace(Controls(), QStringLiteral(" "));
+    // A title is a line of its own in most forms, which reads back only without line breaks or
+    // other control characters, and without the white space around it that readers drop.
+    const auto plain = [](const QString& text) {
+        return Trimmed(QString(text).replace(Controls(), QStringLiteral(" ")));
+    };
+    std::vector<Chapter> plainChapters = chapters;
+    for (Chapter& chapter : plainChapters) {
+        chapter.title = plain(chapter.title);
     }
-    const std::optional<QString> text = Write(plain, form, sheet, error);
+    const ChapterSheet plainSheet{plain(sheet.audioFile), plain(sheet.title),
+                                  plain(sheet.performer)};
+    const std::optional<QString> text = Write(plainChapters, form, plainSheet, error);
     return text ? std::optional(text->toUtf8()) : std::nullopt;
 }
 

@@ -17,13 +17,16 @@
 namespace tessaro {
 
 // Chapters as tools exchange them, each with the start of each chapter on the timeline players
-// show:
+// show, and what else the form holds:
 // - Lines: "HH:MM:SS.mmm Title", "H:MM:SS Title" or "MM:SS[.mmm] Title", as audiobook tools,
-//   show notes and video descriptions write them; blank lines are passed over.
+//   show notes and video descriptions write them, a separator ("-", "–", "—", ":" or "|", spaces
+//   around it) between time and title or not; blank lines are passed over.
 // - Cue: a CUE sheet, a TRACK with TITLE and INDEX 01 mm:ss:ff (75 frames a second) for each.
-// - FfMetadata: ffmpeg's ";FFMETADATA1", a [CHAPTER] with TIMEBASE, START and title for each.
-// - Json: Podcasting 2.0 chapters, {"version": …, "chapters": [{"startTime": seconds, "title":
-//   …, "toc": false where left out of the table of contents}, …]}.
+// - FfMetadata: ffmpeg's ";FFMETADATA1", a [CHAPTER] with TIMEBASE, START and END, in that order
+//   as ffmpeg reads them, and a title for each.
+// - Json: Podcasting 2.0 chapters, {"version": …, "chapters": [{"startTime": seconds, "endTime":
+//   seconds, "title": …, "url": …, "img": …, "toc": false where left out of the table of
+//   contents}, …]}, all but "startTime" optional.
 // - Labels: Audacity's labels, "start TAB end TAB title" a line, in seconds.
 struct ChapterFormInfo {
     ChapterForm form;
@@ -77,10 +80,12 @@ struct FileChapters {
 };
 
 // The chapters of the file at `path`, in `form` or the one its contents tell, each ending where
-// the next starts and the last at the end of the joined audio. None for a file that cannot be
-// read, is not UTF-8 text, is not in the form or holds no chapter, with a chapter whose title is
-// missing or holds a control character (a tab or NUL included), or whose start does not come
-// after the one before or is not before the end. Titles lose the white space around them.
+// the next starts and the last at the end of the joined audio, unless the file ends it after its
+// start and before that (`endTold`). A chapter may have no title. None for a file that cannot be
+// read, is not UTF-8 text, is not in the form or holds no chapter, with a chapter whose title or
+// address holds what chapter_forms::Controls() matches (a tab, a NUL, U+2028 included), or whose
+// start does not come after the one before or is not before the end. Titles and addresses lose
+// the white space around them.
 //
 // A CUE sheet's INDEX times count from the start of the FILE above them. With FILE lines of more
 // than one name, each must name an input, in order (each one joined after the one the FILE line
@@ -114,9 +119,13 @@ struct ChapterSheet {
 // Why `form` cannot hold `count` chapters: a CUE sheet holds at most 99. Empty when it can.
 QString TooManyChapters(size_t count, ChapterForm form);
 
-// The chapters in `form`, UTF-8, as ParseChapters reads them back: control characters in a title
-// become a space, and a CUE sheet's titles hold a ' where a " stood. None for chapters a CUE
-// sheet cannot hold: more than 99, or two starting within one of its frames.
+// The chapters in `form`, UTF-8, as ParseChapters and the form's other readers read them back,
+// less what the form cannot hold: addresses and being left out of the table of contents are
+// JSON's alone, and the lines and a CUE sheet tell no end. What chapter_forms::Controls() matches
+// in a title or the sheet's texts becomes a space, and the white space around them goes; a CUE
+// sheet's texts hold a ' where a " stood, and its and an FFMETADATA file's a U+2216 (∖) for a
+// backslash that ends them, which cuetools and ffmpeg would take to escape what follows. None for
+// chapters a CUE sheet cannot hold: more than 99, or two starting within one of its frames.
 [[nodiscard]] std::optional<QByteArray> FormatChapters(const std::vector<Chapter>& chapters,
                                                        ChapterForm form, const ChapterSheet& sheet,
                                                        QString* error);

@@ -8,7 +8,9 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/tableofcontentsframe.h>
 #include <taglib/textidentificationframe.h>
+#include <taglib/urllinkframe.h>
 
+#include <QUrl>
 #include <QtEndian>
 #include <algorithm>
 #include <cstdio>
@@ -144,11 +146,47 @@ std::vector<TableEntry> GroupInTables(TagLib::ID3v2::Tag& tag,
     return grouped;
 }
 
-// One chapter frame per joined input, with its title, and a top-level table of contents listing
-// the listed ones in order; past 255 it lists tables of 255 (and past 255 × 255, tables of those),
-// numbered as listed. A chapter left unlisted is still played and seen by its frame alone.
-// Byte offsets are not given (all ones), as readers go by the times.
-// The top-level table carries a title, without which some podcast apps show no chapters.
+// An address as ID3v2 holds it, in ISO 8859-1: the bytes of its UTF-8 that are not printable
+// ASCII percent-encoded, as a browser sends an address typed in.
+TagLib::ByteVector AddressBytes(const QString& address) {
+    static const QByteArray kKept = [] {
+        QByteArray printable;
+        for (char c = '!'; c <= '~'; ++c) {
+            printable += c;
+        }
+        return printable;
+    }();
+    const QByteArray bytes = QUrl::toPercentEncoding(address, kKept);
+    return TagLib::ByteVector(bytes.constData(), unsigned(bytes.size()));
+}
+
+// What a chapter frame holds of `chapter`: its title (no frame without one), the web page it
+// links to in a WXXX frame and its picture as an APIC linked by address (MIME type "-->").
+TagLib::ID3v2::FrameList ChapterContents(const Chapter& chapter) {
+    TagLib::ID3v2::FrameList embedded;
+    if (!chapter.title.isEmpty()) {
+        embedded.append(MakeFrame({"TIT2", {}, {}, {chapter.title}}));
+    }
+    if (!chapter.links.page.isEmpty()) {
+        auto* page = new TagLib::ID3v2::UserUrlLinkFrame(TagLib::String::Latin1);
+        page->setUrl(TagLib::String(AddressBytes(chapter.links.page), TagLib::String::Latin1));
+        embedded.append(page);
+    }
+    if (!chapter.links.picture.isEmpty()) {
+        auto* picture = new TagLib::ID3v2::AttachedPictureFrame;
+        picture->setMimeType("-->");
+        picture->setType(TagLib::ID3v2::AttachedPictureFrame::Other);
+        picture->setPicture(AddressBytes(chapter.links.picture));
+        embedded.append(picture);
+    }
+    return embedded;
+}
+
+// One chapter frame per joined input, holding what ChapterContents() gives, and a top-level table
+// of contents listing the listed ones in order; past 255 it lists tables of 255 (and past 255 ×
+// 255, tables of those), numbered as listed. A chapter left unlisted is still played and seen by
+// its frame alone. Byte offsets are not given (all ones), as readers go by the times. The top-level
+// table carries a title, without which some podcast apps show no chapters.
 void AddChapters(TagLib::ID3v2::Tag& tag, const std::vector<Chapter>& chapters,
                  const QString& title) {
     if (chapters.empty()) {
@@ -159,12 +197,9 @@ void AddChapters(TagLib::ID3v2::Tag& tag, const std::vector<Chapter>& chapters,
     for (size_t i = 0; i < chapters.size(); ++i) {
         const TagLib::ByteVector id =
             TagLib::ByteVector::fromCString(("chp" + std::to_string(i)).c_str());
-        auto* title = new TagLib::ID3v2::TextIdentificationFrame("TIT2", TagLib::String::UTF8);
-        title->setText(ToTagString(chapters[i].title));
-        TagLib::ID3v2::FrameList embedded;
-        embedded.append(title);
         tag.addFrame(new TagLib::ID3v2::ChapterFrame(id, chapters[i].startMs, chapters[i].endMs,
-                                                     kNoOffset, kNoOffset, embedded));
+                                                     kNoOffset, kNoOffset,
+                                                     ChapterContents(chapters[i])));
         if (chapters[i].listed) {
             entries.push_back({id, entries.size() + 1, entries.size() + 1});
         }

@@ -14,12 +14,27 @@
 
 namespace tessaro {
 
+// Where a chapter points, as a chapter file gives it: the address of a web page about it and of a
+// picture for it; empty for none.
+struct ChapterLinks {
+    QString page;
+    QString picture;
+
+    bool operator==(const ChapterLinks& other) const {
+        return page == other.page && picture == other.picture;
+    }
+};
+
 // Where one joined input plays in the output, in milliseconds from its first audio frame.
 struct Chapter {
-    QString title;
+    QString title;  // empty for a chapter without one
     quint32 startMs = 0;
     quint32 endMs = 0;
     bool listed = true;  // in the table of contents; a chapter frame either way
+    // Whether `endMs` is the chapter file's own, before the next chapter starts (or the audio
+    // ends), rather than where that happens.
+    bool endTold = false;
+    ChapterLinks links{};
 };
 
 // What the joined file's tag holds: the typed values when they are to be written, the text

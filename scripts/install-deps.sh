@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, and only those missing.
-# `install-deps.sh fuzz` adds clang and its runtimes, and libcue, which only the fuzz build uses.
+# `install-deps.sh fuzz` adds clang and its runtimes, libcue and libavformat, which only the fuzz
+# build uses.
 set -euo pipefail
 
 packages=(
@@ -23,7 +24,8 @@ packages=(
 )
 if [ "${1:-}" = fuzz ]; then
     packages+=(clang-14 libclang-rt-14-dev
-        libcue-dev)                              # CUE sheets read as libcue reads them
+        libcue-dev                               # CUE sheets read as libcue reads them
+        libavformat-dev)                         # FFMETADATA read as ffmpeg reads it
 fi
 
 missing=()

@@ -4,6 +4,7 @@
 #include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <taglib/attachedpictureframe.h>
 #include <taglib/chapterframe.h>
 #include <taglib/commentsframe.h>
 #include <taglib/id3v1tag.h>
@@ -12,6 +13,7 @@
 #include <taglib/tableofcontentsframe.h>
 #include <taglib/tag.h>
 #include <taglib/textidentificationframe.h>
+#include <taglib/urllinkframe.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -203,6 +205,27 @@ std::string IdText(const TagLib::ByteVector& id) {
     return std::string(id.data(), id.size());
 }
 
+ChapterTables::Chapter ChapterOf(const TagLib::ID3v2::ChapterFrame& frame) {
+    const TagLib::ID3v2::FrameListMap& embedded = frame.embeddedFrameListMap();
+    ChapterTables::Chapter chapter{IdText(frame.elementID()),
+                                   TitleOf(embedded),
+                                   frame.startTime(),
+                                   frame.endTime(),
+                                   !embedded["TIT2"].isEmpty(),
+                                   {},
+                                   {}};
+    for (const TagLib::ID3v2::Frame* link : embedded["WXXX"]) {
+        chapter.page = dynamic_cast<const TagLib::ID3v2::UserUrlLinkFrame&>(*link).url().to8Bit();
+    }
+    for (const TagLib::ID3v2::Frame* frame : embedded["APIC"]) {
+        const auto& picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame&>(*frame);
+        if (picture.mimeType() == "-->") {
+            chapter.picture = IdText(picture.picture());
+        }
+    }
+    return chapter;
+}
+
 }  // namespace
 
 ChapterTables ReadChapterTables(const QString& path) {
@@ -211,9 +234,7 @@ ChapterTables ReadChapterTables(const QString& path) {
     const TagLib::ID3v2::Tag* tag = file.ID3v2Tag();
     for (const TagLib::ID3v2::Frame* frame : tag ? tag->frameList() : TagLib::ID3v2::FrameList()) {
         if (const auto* chapter = dynamic_cast<const TagLib::ID3v2::ChapterFrame*>(frame)) {
-            read.chapters.push_back({IdText(chapter->elementID()),
-                                     TitleOf(chapter->embeddedFrameListMap()), chapter->startTime(),
-                                     chapter->endTime()});
+            read.chapters.push_back(ChapterOf(*chapter));
         } else if (const auto* table =
                        dynamic_cast<const TagLib::ID3v2::TableOfContentsFrame*>(frame)) {
             read.tables.push_back({IdText(table->elementID()),

@@ -56,6 +56,10 @@ struct ChapterTables {
     struct Chapter {
         std::string id, title;
         quint32 startMs, endMs;
+        bool titled;  // whether it holds a TIT2 frame
+        // The address of its WXXX frame and of its APIC frame's picture where its MIME type is
+        // "-->" (a linked picture); empty for none.
+        std::string page, picture;
     };
     struct Table {
         std::string id, title;

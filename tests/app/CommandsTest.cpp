@@ -839,7 +839,7 @@ private Q_SLOTS:
         QCOMPARE(script->messages.size(), 1);
         QVERIFY(script->asked.isEmpty());
         // A file that is no chapter file is refused whole, and changes nothing.
-        script->openAnswers << Write(QStringLiteral("bad.txt"), "00:00:01.000\n");
+        script->openAnswers << Write(QStringLiteral("bad.txt"), "Chapter one\n");
         frame->Action(QStringLiteral("importChapters"))->trigger();
         QCOMPARE(script->messages.size(), 2);
         QVERIFY(script->messages[1].text.contains(QStringLiteral("line 1")));

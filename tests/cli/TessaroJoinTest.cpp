@@ -842,7 +842,7 @@ TEST_F(TessaroJoinTest, AChapterExportThatWouldFailOrReplaceAFileOfTheRunIsRefus
     }
     const QString many = WriteAll(dir.filePath(QStringLiteral("many.txt")), lines);
     const QString close =
-        WriteAll(dir.filePath(QStringLiteral("close.txt")), "00:00:00.000 One\n00:00:00.013 Two\n");
+        WriteAll(dir.filePath(QStringLiteral("close.txt")), "00:00:00.000 One\n00:00:00.006 Two\n");
     const QString cue = dir.filePath(QStringLiteral("c.cue"));
     const struct {
         QString exported;

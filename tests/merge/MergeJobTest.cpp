@@ -1007,7 +1007,7 @@ TEST_F(MergeJobTest, ChaptersFromAChapterFileToOneAndByTitle) {
     // A title from a tag with control characters goes out without them, as it reads back.
     EXPECT_EQ(tessaro::FormatChapters({{QStringLiteral("Line\r\nbreak\tand\x7F\x85"), 0, 1}},
                                       tessaro::ChapterForm::Lines, {}, &unwritten),
-              "00:00:00.000 Line break and \n");
+              "00:00:00.000 Line break and\n");
     options.chapterFile = Write(QStringLiteral("chapters.txt"), exported);
     tessaro::MergeResult imported =
         tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host);
@@ -1040,8 +1040,10 @@ TEST_F(MergeJobTest, ChaptersFromAChapterFileToOneAndByTitle) {
           {QByteArray("\n\n"), QStringLiteral("holds no chapter")},
           // A title that is missing or holds a control character, which would split it or
           // show as garbage; a line that is no chapter is quoted without them.
-          {QByteArray("00:00:00.000 A\n00:00:00.250\n"),
-           QStringLiteral("line 2: 00:00:00.250 has no title")},
+          {QByteArray("00:00:00.000 A\xE2\x80\xA8"
+                      "B\n"),
+           QStringLiteral("line 1: the title holds a line or paragraph separator (U+2028) at "
+                          "character 2")},
           {QByteArray("00:00:00.000 A\n00:00:01.000 B\0C\n", 30),
            QStringLiteral("line 2: the title holds a control character (U+0000) at character 2")},
           {QByteArray("00:00:00.000 Tab\there\n"),
@@ -1079,11 +1081,13 @@ TEST_F(MergeJobTest, ChapterFilesInEveryExchangeForm) {
     EXPECT_EQ(withMark->front().title, QStringLiteral("Intro"));
     using tessaro::Chapter;
     using tessaro::ChapterForm;
-    using Chapters = std::vector<std::tuple<std::string, quint32, bool>>;  // title, start, listed
-    const auto starts = [](const std::vector<Chapter>& chapters) {
+    // Title, start, end, listed.
+    using Chapters = std::vector<std::tuple<std::string, quint32, quint32, bool>>;
+    const auto times = [](const std::vector<Chapter>& chapters) {
         Chapters read;
         for (const Chapter& chapter : chapters) {
-            read.emplace_back(chapter.title.toStdString(), chapter.startMs, chapter.listed);
+            read.emplace_back(chapter.title.toStdString(), chapter.startMs, chapter.endMs,
+                              chapter.listed);
         }
         return read;
     };
@@ -1109,8 +1113,10 @@ TEST_F(MergeJobTest, ChapterFilesInEveryExchangeForm) {
         {ChapterForm::Lines,
          "c.txt",
          "\xEF\xBB\xBF"
-         "0:00 Intro\r\n1:02:03 Zwei\n75:30.25  Drei \n",
-         {{"Intro", 0, true}, {"Zwei", 3723000, true}, {"Drei", 4530250, true}},
+         "0:00 Intro\r\n1:02:03 - Zwei\n75:30.25  \xE2\x80\x94  Drei \n",
+         {{"Intro", 0, 3723000, true},
+          {"Zwei", 3723000, 4530250, true},
+          {"Drei", 4530250, end, true}},
          "00:00:00.000 Intro\n00:00:01.500 Teil \"2\"; a=b #3 \\ Ende\n",
          1500,
          "\n \n",
@@ -1121,15 +1127,14 @@ TEST_F(MergeJobTest, ChapterFilesInEveryExchangeForm) {
          "REM GENRE Audiobook\nPERFORMER \"Ada\"\nTITLE \"Book\"\nFILE \"book.m4b\" MP4\n"
          "  TRACK 01 AUDIO\n    TITLE \"Anfang\"\n    INDEX 00 00:00:00\n    INDEX 01 00:00:00\n"
          "  TRACK 02 AUDIO\n    title Zwei \"ohne\" Zeichen\n    INDEX 01 01:02:74\n",
-         {{"Anfang", 0, true}, {"Zwei \"ohne\" Zeichen", 62987, true}},
+         {{"Anfang", 0, 62987, true}, {"Zwei \"ohne\" Zeichen", 62987, end, true}},
          "PERFORMER \"Ada Lövelace\"\nTITLE \"Das Buch\"\nFILE \"book.mp3\" MP3\n"
          "  TRACK 01 AUDIO\n    TITLE \"Intro\"\n    PERFORMER \"Ada Lövelace\"\n"
          "    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    TITLE \"Teil '2'; a=b #3 \\ Ende\"\n"
-         "    PERFORMER \"Ada Lövelace\"\n    INDEX 01 00:01:37\n",
-         1494,
+         "    PERFORMER \"Ada Lövelace\"\n    INDEX 01 00:01:38\n",
+         1507,
          "REM nothing\n",
          {{"FILE \"a\" MP3\nTRACK 01 AUDIO\n  TITLE \"A\"\n", "line 2: the TRACK has no INDEX 01"},
-          {"TRACK 01 AUDIO\n  INDEX 01 00:00:00\n", "line 2: 00:00:00.000 has no title"},
           {"TRACK 1 AUDIO\nTITLE A\nINDEX 01 00:00:75\n", "line 3: \"INDEX 01 00:00:75\" is not"},
           {"TRACK 01 AUDIO\nTITLE \"A\x01\"\nINDEX 01 00:00:00\n",
            "line 3: the title holds a "
@@ -1141,29 +1146,43 @@ TEST_F(MergeJobTest, ChapterFilesInEveryExchangeForm) {
           {"TRACK 01 AUDIO\nJUNK\n", "line 2: \"JUNK\" is not a line of a CUE sheet"}}},
         {ChapterForm::FfMetadata,
          "c.ffmeta",
-         ";FFMETADATA1\ntitle=Book\nencoder=Lavf60\n[CHAPTER]\nTIMEBASE=1/1000000\nSTART=0\n"
-         "END=1500000\ntitle=Eins\\=1\n[STREAM]\ntitle=nobody's\n[CHAPTER]\nTIMEBASE=1/44100\n"
-         "START=88200\nEND=90000\ntitle=Zwei \\\\ \\;\\#\n",
-         {{"Eins=1", 0, true}, {"Zwei \\ ;#", 2000, true}},
+         ";FFMETADATA1\ntitle=Book\nencoder=Lavf60\n[CHAPTER]\nTIMEBASE=1/1000000\n;c\nSTART=0\n"
+         "END=1500000\nTitle=Eins\\=1\n[STREAM]\ntitle=nobody's\n[CHAPTER]\nTIMEBASE=1/44100\n"
+         "START=88200\nEND=90000\ntitle=Zwei \\\\ \\;\\#\\",
+         {{"Eins=1", 0, 1500, true}, {"Zwei \\ ;#", 2000, 2041, true}},
          ";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=1500\ntitle=Intro\n[CHAPTER]\n"
          "TIMEBASE=1/1000\nSTART=1500\nEND=2000\ntitle=Teil \"2\"\\; a\\=b \\#3 \\\\ Ende\n",
          1500,
          ";FFMETADATA1\ntitle=Book\n",
          {{"[CHAPTER]\nSTART=0\ntitle=A\n", "line 1: it does not start with \";FFMETADATA1\""},
+          // Where ffmpeg would read other chapters or none: its START and END, one line each in
+          // that order, behind the [CHAPTER] and a TIMEBASE (the line after START taken as END
+          // whatever it says), and lines ending in a backslash, escaped or not, run on.
           {";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\ntitle=A\n",
-           "line 2: the [CHAPTER] has no START"},
-          {";FFMETADATA1\n[CHAPTER]\nSTART=0\n", "line 2: 00:00:00.000 has no title"},
-          {";FFMETADATA1\n[CHAPTER]\nSTART=0\ntitle=A\\\nB\n",
+           "line 4: \"title=A\" stands where ffmpeg reads the chapter's START (\"START=0\")"},
+          {";FFMETADATA1\n[CHAPTER]\nSTART=0\ntitle=A\nEND=5\n",
+           "line 4: \"title=A\" stands where ffmpeg reads the chapter's END"},
+          {";FFMETADATA1\n[CHAPTER]\nSTART=0\n", "line 2: the [CHAPTER] has no END"},
+          {";FFMETADATA1\n[CHAPTER]\nSTART=5\nEND=4\n", "line 4: END=4 comes before the START (5)"},
+          {";FFMETADATA1\r\n[CHAPTER]\r\n\r\nSTART=0\r\nEND=1\r\n",
+           "line 3: \"\uFFFD\" stands where ffmpeg reads the chapter's START"},
+          {";FFMETADATA1\n[CHAPTER]\rSTART=0\n",
+           "line 2: a carriage return stands apart from a line feed"},
+          {";FFMETADATA1\n[CHAPTERS]\n", "line 2: \"[CHAPTERS]\" is no section ffmpeg reads"},
+          {";FFMETADATA1\n[CHAPTER]\nSTART=0\nEND=1\ntitle=A\\\nB\n",
            "line 2: the title holds a control character (U+000A) at character 2"},
+          {";FFMETADATA1\n[CHAPTER]\nSTART=0\nEND=1\ntitle=A\\\\\n[CHAPTER]\nSTART=2\nEND=3\n",
+           "line 2: the title holds a control character (U+000A) at character 3"},
           {";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/0\nSTART=0\n", "line 3: TIMEBASE=\"1/0\" is not"},
-          {";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=36000000\ntitle=A\n",
+          {";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=36000000\nEND=36000000\n",
            "line 2: 10:00:00.000 is not before the end of the joined audio (10:00:00.000)"},
-          {";FFMETADATA1\n[CHAPTER]\nSTART\n", "line 3: \"START\" is neither"}}},
+          {";FFMETADATA1\n[CHAPTER]\nSTART=x\n", "line 3: START=\"x\" is not a whole number"},
+          {";FFMETADATA1\n[CHAPTER]\nSTART=0\nEND=1\nSTART\n", "line 5: \"START\" is neither"}}},
         {ChapterForm::Json,
          "c.json",
          R"({"version":"1.2.0","chapters":[{"startTime":0,"title":"Intro","img":"a.jpg"},)"
          R"({"startTime":65.5,"title":" Ad ","toc":false},{"startTime":130.0004,"title":"Main"}]})",
-         {{"Intro", 0, true}, {"Ad", 65500, false}, {"Main", 130000, true}},
+         {{"Intro", 0, 65500, true}, {"Ad", 65500, 130000, false}, {"Main", 130000, end, true}},
          "{\n    \"chapters\": [\n        {\n            \"startTime\": 0,\n            \"title\": "
          "\"Intro\"\n        },\n        {\n            \"startTime\": 1.5,\n            "
          "\"title\": \"Teil \\\"2\\\"; a=b #3 \\\\ Ende\",\n            \"toc\": false\n        "
@@ -1174,8 +1193,13 @@ TEST_F(MergeJobTest, ChapterFilesInEveryExchangeForm) {
           {R"({"version":"1.2.0"})", "it holds no \"chapters\" list"},
           {R"({"chapters":[{"startTime":"0:00","title":"A"}]})",
            "entry 1 of \"chapters\": \"startTime\" is not a number of seconds"},
-          {R"({"chapters":[{"startTime":0,"title":"A"},{"startTime":1}]})",
-           "entry 2 of \"chapters\": 00:00:01.000 has no title"},
+          {R"({"chapters":[{"startTime":0,"title":"A"},{"startTime":1,"url":5}]})",
+           "entry 2 of \"chapters\": \"url\" is not text"},
+          {R"({"chapters":[{"startTime":0,"endTime":"1"}]})",
+           "entry 1 of \"chapters\": \"endTime\" is not a number of seconds"},
+          {R"({"chapters":[{"startTime":0,"img":"a\nb"}]})",
+           "entry 1 of \"chapters\": the \"img\" holds a control character (U+000A) at "
+           "character 2"},
           {R"({"chapters":[{"startTime":0,"title":"A\u0000"}]})", "(U+0000) at character 2"},
           {R"({"chapters":[{"startTime":0,"title":"A\ud800"}]})", "half a UTF-16 character"},
           {R"({"chapters":[{"startTime":2,"title":"A"},{"startTime":1,"title":"B"}]})",
@@ -1186,12 +1210,11 @@ TEST_F(MergeJobTest, ChapterFilesInEveryExchangeForm) {
         {ChapterForm::Labels,
          "c.labels",
          "0.000000\t0.000000\tEins\n\\\t100.0\t2000.0\n12,500000\t20,000000\tZwei\n",
-         {{"Eins", 0, true}, {"Zwei", 12500, true}},
+         {{"Eins", 0, 12500, true}, {"Zwei", 12500, 20000, true}},
          "0.000000\t1.500000\tIntro\n1.500000\t2.000000\tTeil \"2\"; a=b #3 \\ Ende\n",
          1500,
          "\n",
-         {{"0.0\t0.0\n", "line 1: 00:00:00.000 has no title"},
-          {"1.0\t1.0\tA\n0.5\t0.5\tB\n", "line 2: 00:00:00.500 does not come after"},
+         {{"1.0\t1.0\tA\n0.5\t0.5\tB\n", "line 2: 00:00:00.500 does not come after"},
           {"1.0\t1.0\tA\n-2.0\t1.0\tB\n", "line 2: \"-2.0\uFFFD1.0\uFFFDB\" is not a label"}}},
     };
     for (const auto& form : forms) {
@@ -1204,8 +1227,7 @@ TEST_F(MergeJobTest, ChapterFilesInEveryExchangeForm) {
         EXPECT_EQ(tessaro::GuessChapterForm(theirs, QStringLiteral("c.txt")), form.form);
         const auto read = tessaro::ParseChapters(theirs, form.form, end, &error);
         ASSERT_TRUE(read) << error.toStdString();
-        EXPECT_EQ(starts(*read), form.read);
-        EXPECT_EQ(read->back().endMs, end);
+        EXPECT_EQ(times(*read), form.read);
 
         const std::optional<QByteArray> ours =
             tessaro::FormatChapters(chapters, form.form, sheet, &error);
@@ -1245,18 +1267,204 @@ TEST_F(MergeJobTest, ChapterFilesInEveryExchangeForm) {
     options.chapterForm = ChapterForm::Json;
     EXPECT_TRUE(tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host)
                     .error.contains(QStringLiteral("line 1: it is not JSON")));
-    // A CUE sheet cannot hold more than 99 tracks, nor tell two starts within 1/75 s apart.
+    // A CUE sheet's times go to the nearest of its frames, read and written, but never to one
+    // past where the chapter ends; it cannot tell two starts within 1/75 s apart, nor hold more
+    // than 99 tracks.
     QString error;
-    EXPECT_FALSE(
-        tessaro::FormatChapters({{QStringLiteral("A"), 0, 13}, {QStringLiteral("B"), 13, 20}},
-                                ChapterForm::Cue, sheet, &error));
+    const auto cueStarts = [&](const std::vector<Chapter>& chapters, quint32 endMs) {
+        std::vector<quint32> read;
+        const std::optional<QByteArray> cue =
+            tessaro::FormatChapters(chapters, ChapterForm::Cue, sheet, &error);
+        const auto again =
+            cue ? tessaro::ParseChapters(QString::fromUtf8(*cue), ChapterForm::Cue, endMs, &error)
+                : std::nullopt;
+        for (const Chapter& chapter : again.value_or(std::vector<Chapter>())) {
+            read.push_back(chapter.startMs);
+        }
+        return read;
+    };
+    EXPECT_EQ(cueStarts({{QStringLiteral("A"), 0, 7}, {QStringLiteral("B"), 7, 20}}, 20),
+              (std::vector<quint32>{0, 13}));
+    EXPECT_EQ(cueStarts({{QStringLiteral("A"), 0, 20}, {QStringLiteral("B"), 20, 34}}, 34),
+              (std::vector<quint32>{0, 27}));
+    EXPECT_EQ(cueStarts({{QStringLiteral("A"), 0, 1007}, {QStringLiteral("B"), 1007, 1010}}, 1010),
+              (std::vector<quint32>{0, 1000}));
+    EXPECT_TRUE(cueStarts({{QStringLiteral("A"), 0, 6}, {QStringLiteral("B"), 6, 20}}, 20).empty());
     EXPECT_TRUE(error.contains(QStringLiteral("chapters 1 and 2 start within one 1/75 s")));
-    EXPECT_TRUE(
-        tessaro::FormatChapters({{QStringLiteral("A"), 0, 14}, {QStringLiteral("B"), 14, 20}},
-                                ChapterForm::Cue, sheet, &error));
     EXPECT_FALSE(tessaro::FormatChapters(std::vector<Chapter>(100, chapters[0]), ChapterForm::Cue,
                                          sheet, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("at most 99 tracks, not 100 chapters")));
+}
+
+// Expects `chapters` written in each form `expected` names, with `sheet`, to read back for a join
+// of ten hours as what it names there, each chapter as `seen` gives it.
+template <typename Seen, typename Project>
+void ExpectReadBack(const std::vector<tessaro::Chapter>& chapters,
+                    const tessaro::ChapterSheet& sheet,
+                    const std::vector<std::pair<tessaro::ChapterForm, std::vector<Seen>>>& expected,
+                    Project seen) {
+    for (const auto& [form, wanted] : expected) {
+        SCOPED_TRACE(tessaro::InfoOf(form).word);
+        QString error;
+        const std::optional<QByteArray> text =
+            tessaro::FormatChapters(chapters, form, sheet, &error);
+        const auto again =
+            text ? tessaro::ParseChapters(QString::fromUtf8(*text), form, 36000000, &error)
+                 : std::nullopt;
+        ASSERT_TRUE(again) << error.toStdString() << "\n" << text.value_or("").constData();
+        std::vector<Seen> read;
+        for (const tessaro::Chapter& chapter : *again) {
+            read.push_back(seen(chapter));
+        }
+        EXPECT_EQ(read, wanted) << text->constData();
+    }
+}
+
+// A chapter file's own words go into the tag and out again: a chapter without a title (its frame
+// without a TIT2), an end before the next start (the last chapter's too), and JSON's "url" and
+// "img" as its frame's WXXX and linked picture; each form exports what it holds of them.
+TEST_F(MergeJobTest, AChapterFileKeepsWhatItSays) {
+    using tessaro::Chapter;
+    using tessaro::ChapterForm;
+    // The Podcasting 2.0 namespace's own example, shortened: its silent chapter has no title.
+    QString error;
+    const auto example =
+        tessaro::ParseChapters(QStringLiteral(
+                                   R"({"version": "1.2.0", "author": "John Doe", "chapters": [
+                {"startTime": 0, "title": "Intro"},
+                {"startTime": 410, "title": "Namespace",
+                 "img": "https://example.com/images/namepsace_example.jpg",
+                 "url": "https://github.com/Podcastindex-org/podcast-namespace"},
+                {"startTime": 4826, "img": "https://example.com/images/parisfrance.jpg",
+                 "toc": false, "location": {"name": "Eiffel Tower, Paris",
+                                            "geo": "geo:42.3417649,-70.9661596"}},
+                {"startTime": 5510, "title": "The Big Players"}]})"),
+                               ChapterForm::Json, 36000000, &error);
+    ASSERT_TRUE(example) << error.toStdString();
+    ASSERT_EQ(example->size(), 4u);
+    EXPECT_EQ((*example)[1].links,
+              (tessaro::ChapterLinks{
+                  QStringLiteral("https://github.com/Podcastindex-org/podcast-namespace"),
+                  QStringLiteral("https://example.com/images/namepsace_example.jpg")}));
+    EXPECT_TRUE((*example)[2].title.isEmpty());
+    EXPECT_FALSE((*example)[2].listed);
+    EXPECT_EQ((*example)[2].links.picture,
+              QStringLiteral("https://example.com/images/parisfrance.jpg"));
+
+    const QString cbr = Fixture(QStringLiteral("cbr128_stereo.mp3"));
+    UsePaths({cbr, cbr, cbr, cbr});  // 2.2 s
+    tessaro::JoinOptions options{.chapterFile = Write(QStringLiteral("own.json"),
+                                                      R"({"version": "1.2.0", "chapters": [
+                {"startTime": 0, "endTime": 0.5, "title": "Intro",
+                 "url": " https://example.com/\u00fc x ", "img": "https://example.com/a.jpg"},
+                {"startTime": 1, "endTime": 1.7, "toc": false},
+                {"startTime": 1.5, "endTime": 1.8, "title": "Last"}]})")};
+    // Title, whether it has a TIT2, start, end, its WXXX's address and its picture's.
+    using Frame = std::tuple<std::string, bool, quint32, quint32, std::string, std::string>;
+    tessaro::MergeResult joined;
+    for (const bool v23 : {false, true}) {
+        options.id3v23 = v23;
+        joined = tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host);
+        ASSERT_TRUE(joined.Succeeded()) << joined.error.toStdString();
+        std::vector<Frame> frames;
+        for (const ChapterTables::Chapter& c : ReadChapterTables(output).chapters) {
+            frames.emplace_back(c.title, c.titled, c.startMs, c.endMs, c.page, c.picture);
+        }
+        EXPECT_EQ(frames,
+                  (std::vector<Frame>{{"Intro", true, 0, 500, "https://example.com/%C3%BC%20x",
+                                       "https://example.com/a.jpg"},
+                                      {"", false, 1000, 1500, "", ""},
+                                      {"Last", true, 1500, 1800, "", ""}}))
+            << v23;
+        EXPECT_EQ(ReadChaptersAndPictures(output).contents,
+                  (std::vector<std::string>{"chp0", "chp2"}));
+    }
+
+    // Title, start, end, whether the end is told, listed, links; read back for ten hours.
+    using Read = std::tuple<std::string, quint32, quint32, bool, bool, tessaro::ChapterLinks>;
+    const tessaro::ChapterLinks links{QStringLiteral("https://example.com/\u00fc x"),
+                                      QStringLiteral("https://example.com/a.jpg")};
+    const quint32 end = 36000000;
+    const std::vector<Read> untold{{"Intro", 0, 1000, false, true, {}},
+                                   {"", 1000, 1500, false, true, {}},
+                                   {"Last", 1500, end, false, true, {}}};
+    const std::vector<Read> told{{"Intro", 0, 500, true, true, {}},
+                                 {"", 1000, 1500, false, true, {}},
+                                 {"Last", 1500, 1800, true, true, {}}};
+    std::vector<Read> json = told;
+    std::get<5>(json[0]) = links;
+    std::get<4>(json[1]) = false;
+    std::vector<Read> cue = untold;
+    std::get<2>(cue[1]) = std::get<1>(cue[2]) = 1507;  // 1500 ms is frame 112.5
+    ExpectReadBack<Read>(
+        joined.chapters, {},
+        {{ChapterForm::Lines, untold},
+         {ChapterForm::Cue, cue},
+         {ChapterForm::FfMetadata, told},
+         {ChapterForm::Json, json},
+         {ChapterForm::Labels, told}},
+        [](const Chapter& c) {
+            return Read{c.title.toStdString(), c.startMs, c.endMs, c.endTold, c.listed, c.links};
+        });
+}
+
+// What a reader of a form would misread in a title, the CUE sheet's names or the separator the
+// lines may put before a title, goes out so that it reads back alike, one chapter for each, and
+// as this program reads it: a line or paragraph separator as a space, the white space around a
+// title dropped; in a CUE sheet a " as ', and in it and in FFMETADATA a backslash that ends a
+// text (which cuetools and ffmpeg take to escape what follows) as U+2216.
+TEST(ChapterFormsTest, TitlesReadersWouldMisreadGoOutSoThatTheyReadBackAlike) {
+    using tessaro::ChapterForm;
+    const std::vector<const char*> titles{"Ends in \\",
+                                          "\"Quoted\" and 'single'",
+                                          "Line\u2028Paragraph\u2029End",
+                                          "a=b; c#d \\= e",
+                                          "  Spaced  ",
+                                          "",
+                                          "- Dash first",
+                                          "\u2014",
+                                          ": Colon | bar",
+                                          "#;[CHAPTER]",
+                                          "title=x\\\\"};
+    // Read back from the lines, JSON and labels.
+    std::vector<std::string> plain(titles.begin(), titles.end());
+    plain[2] = "Line Paragraph End";
+    plain[4] = "Spaced";
+    std::vector<std::string> ff = plain;
+    ff[0] = "Ends in \u2216";
+    ff[10] = "title=x\\\u2216";
+    std::vector<std::string> cue = ff;
+    cue[1] = "'Quoted' and 'single'";
+    std::vector<tessaro::Chapter> chapters;
+    for (size_t i = 0; i < titles.size(); ++i) {
+        chapters.push_back(
+            {QString::fromUtf8(titles[i]), quint32(i * 1000), quint32(i * 1000 + 1000)});
+    }
+    const tessaro::ChapterSheet sheet{QStringLiteral("Book \"1\"\\.mp3"),
+                                      QStringLiteral(" Title\\ "),
+                                      QStringLiteral("Ada\u2028\"Lovelace\"")};
+    ExpectReadBack<std::string>(
+        chapters, sheet,
+        {{ChapterForm::Lines, plain},
+         {ChapterForm::Cue, cue},
+         {ChapterForm::FfMetadata, ff},
+         {ChapterForm::Json, plain},
+         {ChapterForm::Labels, plain}},
+        [](const tessaro::Chapter& chapter) { return chapter.title.toStdString(); });
+    QString error;
+    EXPECT_TRUE(tessaro::FormatChapters(chapters, ChapterForm::Cue, sheet, &error)
+                    ->startsWith("PERFORMER \"Ada 'Lovelace'\"\nTITLE \"Title\u2216\"\n"
+                                 "FILE \"Book '1'\\.mp3\" MP3\n"));
+    // Read, a separator between time and title goes, one within a title stays.
+    const auto separated =
+        tessaro::ParseChapters(QStringLiteral("00:00 -\n00:01 -Part\n00:02 | x\n00:03 x - y\n"),
+                               ChapterForm::Lines, 36000000, &error);
+    ASSERT_TRUE(separated) << error.toStdString();
+    std::vector<std::string> read;
+    for (const tessaro::Chapter& chapter : *separated) {
+        read.push_back(chapter.title.toStdString());
+    }
+    EXPECT_EQ(read, (std::vector<std::string>{"", "-Part", "x", "x - y"}));
 }
 
 // Chapters to export that a CUE sheet cannot hold fail the join before a frame is written, where
