@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
@@ -19,9 +18,9 @@
 
 #include "app/CommandTable.h"
 #include "app/JoinController.h"
-#include "app/LockKeys.h"
 #include "app/MergeTarget.h"
 #include "app/SingleInstance.h"
+#include "app/StatusArea.h"
 #include "app/WorkspaceCommands.h"
 #include "dialogs/AboutDialog.h"
 #include "dialogs/Help.h"
@@ -100,10 +99,7 @@ MainWindow::MainWindow()
       m_join(new JoinController(this)),
       m_undoStack(new QUndoStack(this)),
       m_notice(new QLabel),
-      m_progress(new QProgressBar),
-      m_cancelButton(new QToolButton),
       m_cancelAction(new QAction(tr("&Cancel Merge"), this)),
-      m_figures(new QLabel),
       m_toolBar(new QToolBar(tr("Tool Bar"), this)),
       m_output(new OutputPane(this)),
       m_dialogs(std::make_unique<QtWindowDialogs>()),
@@ -311,38 +307,8 @@ void MainWindow::CreateToolBar() {
 }
 
 void MainWindow::CreateStatusBar() {
-    QStatusBar* bar = statusBar();
-    bar->showMessage(IdleMessage());
-    // The message area falls back to "Ready", or "Merging…", whenever a prompt goes away.
-    connect(bar, &QStatusBar::messageChanged, bar, [this, bar](const QString& message) {
-        if (message.isEmpty()) {
-            bar->showMessage(IdleMessage());
-        }
-    });
-    bar->addPermanentWidget(m_figures);
-    connect(m_tracks, &TrackListModel::totalsChanged, this, &MainWindow::UpdateStatusFigures);
-    UpdateStatusFigures();
-    const char* names[3] = {"CAP", "NUM", "SCRL"};
-    for (int i = 0; i < 3; ++i) {
-        m_indicators[i] = new QLabel(QString::fromLatin1(names[i]), bar);
-        m_indicators[i]->setAlignment(Qt::AlignCenter);
-        m_indicators[i]->setMinimumWidth(m_indicators[i]->sizeHint().width() + 8);
-        m_indicators[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        bar->addPermanentWidget(m_indicators[i]);
-    }
-    UpdateLockIndicators();
-    qApp->installEventFilter(this);
-
-    // Placed by hand rather than by the bar's layout, so that it keeps its own geometry.
-    m_progress->setParent(bar);
-    m_progress->setFormat(QStringLiteral("%p%"));
-    m_progress->setRange(0, 100);
-    m_progress->hide();
-    m_cancelButton->setParent(bar);
-    m_cancelButton->setText(tr("Cancel"));
-    m_cancelButton->setToolTip(tr("Stop the merge; the output file stays as it was (Esc)"));
-    m_cancelButton->hide();
-    connect(m_cancelButton, &QToolButton::clicked, this, &MainWindow::OnCancelMerge);
+    m_status = new StatusArea(*statusBar(), *m_tracks, *m_join);
+    connect(m_status, &StatusArea::cancelClicked, this, &MainWindow::OnCancelMerge);
     // A window-wide shortcut, so that Esc stops the merge wherever the focus is.
     m_cancelAction->setObjectName(QStringLiteral("cancelMerge"));
     m_actions.insert(m_cancelAction->objectName(), m_cancelAction);
@@ -350,7 +316,6 @@ void MainWindow::CreateStatusBar() {
     m_cancelAction->setShortcutContext(Qt::WindowShortcut);
     addAction(m_cancelAction);
     connect(m_cancelAction, &QAction::triggered, this, &MainWindow::OnCancelMerge);
-    bar->installEventFilter(this);
 }
 
 void MainWindow::ConnectList() {
@@ -373,7 +338,6 @@ void MainWindow::ConnectList() {
 }
 
 void MainWindow::ConnectJoin() {
-    connect(m_join, &JoinController::progressed, m_progress, &QProgressBar::setValue);
     connect(m_join, &JoinController::logged, this, &MainWindow::Log);
     connect(m_join, &JoinController::finished, this, &MainWindow::OnMergeFinished);
 }
@@ -483,46 +447,6 @@ void MainWindow::OnSortByTrack() {
     Log(tr("MP3 files sorted by track number."));
 }
 
-QString MainWindow::IdleMessage() const {
-    return IsMerging() ? tr("Merging…") : tr("Ready");
-}
-
-void MainWindow::PlaceProgress() {
-    const QRect bar = statusBar()->rect();
-    const int cancelWidth = m_cancelButton->sizeHint().width();
-    // Where the bar is too narrow for Cancel, the bar's gap at the right end, then the progress
-    // bar itself give way, so Cancel stays whole at any window width.
-    const int margin = 2;
-    const int shortOf = qMax(0, margin + cancelWidth + 4 + 300 + 150 - bar.width());
-    const int gap = 150 - qMin(150, shortOf);
-    const int width = qMax(0, 300 - qMax(0, shortOf - 150));
-    const int right = bar.right() + 1 - gap;
-    m_progress->setGeometry(right - width, bar.top() + 2, width, bar.height() - 4);
-    m_progress->update();
-    m_cancelButton->setGeometry(qMax(margin, right - width - 4 - cancelWidth), bar.top() + 1,
-                                cancelWidth, bar.height() - 2);
-}
-
-QString MainWindow::StatusFigures() const {
-    const int count = m_tracks->Count();
-    const QString files = count == 1 ? tr("1 file") : tr("%1 files").arg(count);
-    return QStringLiteral("%1, %2").arg(files, Clock(m_tracks->TotalSeconds()));
-}
-
-void MainWindow::UpdateStatusFigures() {
-    m_figures->setText(StatusFigures());
-    m_figures->setVisible(!IsMerging());
-}
-
-void MainWindow::UpdateLockIndicators() {
-    const std::optional<LockKeys> keys = QueryLockKeys();
-    const bool on[3] = {keys && keys->capsLock, keys && keys->numLock, keys && keys->scrollLock};
-    // Like a lamp: a key that is off, or whose state is unknown, shows greyed.
-    for (int i = 0; i < 3; ++i) {
-        m_indicators[i]->setEnabled(on[i]);
-    }
-}
-
 void MainWindow::Log(const QString& text) {
     m_output->AppendLogLine(text);
 }
@@ -531,16 +455,6 @@ void MainWindow::LogEach(const QStringList& lines) {
     for (const QString& line : lines) {
         Log(line);
     }
-}
-
-bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == statusBar() && event->type() == QEvent::Resize) {
-        PlaceProgress();
-    } else if (event->type() == QEvent::KeyRelease ||
-               (watched == this && event->type() == QEvent::WindowActivate)) {
-        UpdateLockIndicators();
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::RestoreLayout() {
@@ -959,19 +873,14 @@ void MainWindow::OnMerge() {
                    .options = options});
     m_joinedSheet.audioFile = QFileInfo(path).fileName();
     Log(tr("Begin to merge mp3 files ..."));
-    m_progress->setValue(0);
-    m_progress->show();
-    m_cancelButton->setEnabled(true);
-    m_cancelButton->show();
+    m_status->ShowMergeStarted();
     UpdateCommandUI();
-    UpdateStatusFigures();
-    statusBar()->showMessage(IdleMessage());
 }
 
 void MainWindow::OnCancelMerge() {
     if (IsMerging() && !m_join->IsCancelling()) {
         m_join->Cancel();
-        m_cancelButton->setEnabled(false);
+        m_status->DisableCancel();
     }
 }
 
@@ -985,11 +894,8 @@ void MainWindow::OnMergeFinished(const MergeResult& result) {
     if (m_askingToClose) {
         m_dialogs->WithdrawQuestion();
     }
-    m_progress->hide();
-    m_cancelButton->hide();
+    m_status->ShowMergeEnded();
     UpdateCommandUI();
-    UpdateStatusFigures();
-    statusBar()->showMessage(IdleMessage());
     if (!m_pendingDrops.files.isEmpty()) {
         Insert(m_pendingDrops, m_tracks->Count(), tr("Drop"));
         Log(tr("%n file(s) dropped during the merge have been added.", nullptr,

@@ -13,9 +13,7 @@
 
 class QLabel;
 class QMenu;
-class QProgressBar;
 class QToolBar;
-class QToolButton;
 class QUndoCommand;
 class QUndoStack;
 
@@ -24,6 +22,7 @@ namespace tessaro {
 class JoinController;
 class OutputPane;
 class SingleInstance;
+class StatusArea;
 class TessaroWorkSpace;
 class TrackListModel;
 class TrackListView;
@@ -78,17 +77,13 @@ public:
     TrackListModel& Tracks() { return *m_tracks; }
     TrackListView& View() { return *m_view; }
     OutputPane& Output() { return *m_output; }
-    QProgressBar& Progress() { return *m_progress; }
-    QToolButton& CancelButton() { return *m_cancelButton; }
+    StatusArea& Status() { return *m_status; }
     QLabel& Notice() { return *m_notice; }
     QToolBar& ToolBar() { return *m_toolBar; }
     QMenu& RecentMenu() { return *m_recentMenu; }
-    // The number of files in the list and their playing time, beside the lock indicators.
-    QString StatusFigures() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend const std::vector<Command>& CommandTable();
@@ -108,14 +103,6 @@ private:
     void UpdateTitle();
     // The workspace file's name, or "Untitled".
     QString DisplayName() const;
-    // 300 pixels wide, ending 150 pixels before the status bar's right end, 2 pixels inside it,
-    // the Cancel button just before it; in a narrow window the gap, then the bar give way.
-    void PlaceProgress();
-    // What the status bar's message area shows when no prompt does: "Ready", or "Merging…".
-    QString IdleMessage() const;
-    // Shows the list's figures anew; while a merge runs the progress bar stands in their place.
-    void UpdateStatusFigures();
-    void UpdateLockIndicators();
     void Log(const QString& text);
     void LogEach(const QStringList& lines);
 
@@ -213,14 +200,11 @@ private:
     JoinController* m_join;
     QUndoStack* m_undoStack;
     QLabel* m_notice;
-    QProgressBar* m_progress;
-    QToolButton* m_cancelButton;
+    StatusArea* m_status;
     // Esc anywhere in the window while a merge runs.
     QAction* m_cancelAction;
-    QLabel* m_figures;
     QToolBar* m_toolBar;
     OutputPane* m_output;
-    QLabel* m_indicators[3];  // CAP, NUM, SCRL
     std::unique_ptr<WindowDialogs> m_dialogs;
     QHash<QString, QAction*> m_actions;
     QMenu* m_recentMenu;

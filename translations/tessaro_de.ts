@@ -469,14 +469,6 @@ About</source>
         <translation>&amp;Ansicht</translation>
     </message>
     <message>
-        <source>Cancel</source>
-        <translation>Abbrechen</translation>
-    </message>
-    <message>
-        <source>Stop the merge; the output file stays as it was (Esc)</source>
-        <translation>Zusammenfügen abbrechen; die Ausgabedatei bleibt, wie sie war (Esc)</translation>
-    </message>
-    <message>
         <source>Move</source>
         <translation>Verschieben</translation>
     </message>
@@ -522,22 +514,6 @@ About</source>
     <message>
         <source>MP3 files sorted by track number.</source>
         <translation>MP3-Dateien nach Titelnummer sortiert.</translation>
-    </message>
-    <message>
-        <source>Merging…</source>
-        <translation>Zusammenfügen…</translation>
-    </message>
-    <message>
-        <source>Ready</source>
-        <translation>Bereit</translation>
-    </message>
-    <message>
-        <source>1 file</source>
-        <translation>1 Datei</translation>
-    </message>
-    <message>
-        <source>%1 files</source>
-        <translation>%1 Dateien</translation>
     </message>
     <message>
         <source>Merge</source>
@@ -929,6 +905,33 @@ Kapitel exportieren</translation>
     <message>
         <source>Where the inputs' tags differ, copy the &amp;first input's values</source>
         <translation>&amp;Werte der ersten Eingabe übernehmen, wo die Tags der Eingaben abweichen</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::StatusArea</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Stop the merge; the output file stays as it was (Esc)</source>
+        <translation>Zusammenfügen abbrechen; die Ausgabedatei bleibt, wie sie war (Esc)</translation>
+    </message>
+    <message>
+        <source>Merging…</source>
+        <translation>Zusammenfügen…</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation>Bereit</translation>
+    </message>
+    <message>
+        <source>1 file</source>
+        <translation>1 Datei</translation>
+    </message>
+    <message>
+        <source>%1 files</source>
+        <translation>%1 Dateien</translation>
     </message>
 </context>
 <context>

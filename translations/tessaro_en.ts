@@ -442,14 +442,6 @@ About</source>
         <translation type="unfinished" />
     </message>
     <message>
-        <source>Cancel</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Stop the merge; the output file stays as it was (Esc)</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
         <source>Move</source>
         <translation type="unfinished" />
     </message>
@@ -494,22 +486,6 @@ About</source>
     </message>
     <message>
         <source>MP3 files sorted by track number.</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Merging…</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Ready</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>1 file</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>%1 files</source>
         <translation type="unfinished" />
     </message>
     <message>
@@ -898,6 +874,33 @@ Export Chapters</source>
     </message>
     <message>
         <source>Where the inputs' tags differ, copy the &amp;first input's values</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>tessaro::StatusArea</name>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Stop the merge; the output file stays as it was (Esc)</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Merging…</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>1 file</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>%1 files</source>
         <translation type="unfinished" />
     </message>
 </context>

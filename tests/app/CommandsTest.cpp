@@ -19,6 +19,7 @@
 #include "TestFiles.h"
 #include "app/JoinController.h"
 #include "app/MainWindow.h"
+#include "app/StatusArea.h"
 #include "dialogs/Help.h"
 #include "settings/Preferences.h"
 #include "view/OutputPane.h"
@@ -432,7 +433,7 @@ private Q_SLOTS:
         frame->Action(QStringLiteral("removeMp3"))->trigger();
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[2]}));
         QCOMPARE(frame->Tracks().Count(), 2);
-        QCOMPARE(frame->StatusFigures(), QStringLiteral("2 files, 0:00:00"));
+        QCOMPARE(frame->Status().Figures(), QStringLiteral("2 files, 0:00:00"));
         // Nothing is selected afresh: a second Remove, Up or Down changes nothing.
         QVERIFY(frame->View().SelectedRows().isEmpty());
         for (const QString& id :
@@ -463,9 +464,9 @@ private Q_SLOTS:
         // The worker waits for the GUI thread at its first message, so the merge is still
         // running here.
         QVERIFY(frame->IsMerging());
-        QVERIFY(frame->Progress().isVisible());
+        QVERIFY(frame->Status().Progress().isVisible());
         QCOMPARE(frame->statusBar()->currentMessage(), QStringLiteral("Merging…"));
-        QCOMPARE(frame->Progress().text(), QStringLiteral("0%"));
+        QCOMPARE(frame->Status().Progress().text(), QStringLiteral("0%"));
         for (const QString& id : kWorkspaceCommands) {
             QVERIFY2(!frame->Action(id)->isEnabled(), qPrintable(id));
         }
@@ -484,8 +485,8 @@ private Q_SLOTS:
 
         QTRY_VERIFY(!frame->IsMerging());
         QCOMPARE(ReadAll(output), a + b);
-        QVERIFY(frame->Progress().isHidden());
-        QCOMPARE(frame->Progress().value(), 100);
+        QVERIFY(frame->Status().Progress().isHidden());
+        QCOMPARE(frame->Status().Progress().value(), 100);
         QCOMPARE(frame->statusBar()->currentMessage(), QStringLiteral("Ready"));
         for (const QString& id : kWorkspaceCommands) {
             QVERIFY(frame->Action(id)->isEnabled());
@@ -510,9 +511,9 @@ private Q_SLOTS:
         // 62.5 s of audio each: the status bar sums the times players show.
         const QByteArray minute = Mp3Frame().repeated(2398) + QByteArray(34, '\0');
         AddEntry(*frame, Write(QStringLiteral("a.mp3"), minute));
-        QTRY_COMPARE(frame->StatusFigures(), QStringLiteral("1 file, 0:01:02"));
+        QTRY_COMPARE(frame->Status().Figures(), QStringLiteral("1 file, 0:01:02"));
         AddEntry(*frame, Write(QStringLiteral("b.mp3"), minute));
-        QTRY_COMPARE(frame->StatusFigures(), QStringLiteral("2 files, 0:02:05"));
+        QTRY_COMPARE(frame->Status().Figures(), QStringLiteral("2 files, 0:02:05"));
         // Far more than the worker, which never waits for the window, could join before Esc.
         frame->Tracks().Insert(2, QStringList(300, dir.filePath(QStringLiteral("a.mp3"))));
         const QString output =
@@ -523,11 +524,12 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
         frame->Action(QStringLiteral("merge"))->trigger();
         // Esc in the list stops it; the target stays as it was.
-        QVERIFY(frame->CancelButton().isVisible() && frame->CancelButton().isEnabled());
+        QVERIFY(frame->Status().CancelButton().isVisible() &&
+                frame->Status().CancelButton().isEnabled());
         QTest::keyClick(&frame->View(), Qt::Key_Escape);
-        QVERIFY(!frame->CancelButton().isEnabled());
+        QVERIFY(!frame->Status().CancelButton().isEnabled());
         QTRY_VERIFY(!frame->IsMerging());
-        QVERIFY(frame->CancelButton().isHidden());
+        QVERIFY(frame->Status().CancelButton().isHidden());
         QCOMPARE(ReadAll(output), QByteArray("the previous output"));
         QCOMPARE(FolderEntries(joined.path()), before);  // nothing left behind
         // A cancel ends with its own line.
@@ -581,11 +583,11 @@ private Q_SLOTS:
         for (int width : {800, 420, 260, 160}) {
             frame->resize(width, 300);
             QTRY_COMPARE(frame->statusBar()->width(), frame->width());
-            const QRect cancel = frame->CancelButton().geometry();
+            const QRect cancel = frame->Status().CancelButton().geometry();
             QVERIFY2(cancel.left() >= 0 && cancel.right() < frame->statusBar()->width(),
                      qPrintable(QString::number(width)));
-            QVERIFY(cancel.right() < frame->Progress().geometry().left() ||
-                    frame->Progress().width() == 0);
+            QVERIFY(cancel.right() < frame->Status().Progress().geometry().left() ||
+                    frame->Status().Progress().width() == 0);
         }
         QTRY_VERIFY(!frame->IsMerging());
     }

@@ -15,6 +15,7 @@
 #include "TestFiles.h"
 #include "app/JoinController.h"
 #include "app/MainWindow.h"
+#include "app/StatusArea.h"
 #include "settings/Preferences.h"
 #include "workspace/TessaroWorkSpace.h"
 
@@ -29,7 +30,7 @@ const QByteArray kOld("what the file held before");
 class FaultyFrame : public tessaro::MainWindow {
 public:
     FaultyFrame() {
-        connect(&Progress(), &QProgressBar::valueChanged, this, [this](int value) {
+        connect(&Status().Progress(), &QProgressBar::valueChanged, this, [this](int value) {
             if (value > 0 && fault) {
                 std::exchange(fault, nullptr)();
             }

@@ -20,6 +20,7 @@
 #include "FrameTesting.h"
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
+#include "app/StatusArea.h"
 #include "app/WindowDialogs.h"
 #include "dialogs/PreferencesDialog.h"
 #include "view/TrackListView.h"
@@ -116,13 +117,13 @@ private Q_SLOTS:
         tessaro::MainWindow frame;
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
-        QVERIFY(frame.Progress().isHidden());
-        QCOMPARE(frame.Progress().parentWidget(), frame.statusBar());
+        QVERIFY(frame.Status().Progress().isHidden());
+        QCOMPARE(frame.Status().Progress().parentWidget(), frame.statusBar());
         for (const QSize& size : {QSize(800, 600), QSize(1200, 400), QSize(640, 480)}) {
             frame.resize(size);
             QTRY_COMPARE(frame.statusBar()->width(), size.width());
             const QRect bar = frame.statusBar()->rect();
-            QCOMPARE(frame.Progress().geometry(),
+            QCOMPARE(frame.Status().Progress().geometry(),
                      QRect(bar.width() - 450, 2, 300, bar.height() - 4));
         }
     }

@@ -1,0 +1,136 @@
+#include "app/StatusArea.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QToolButton>
+
+#include "app/JoinController.h"
+#include "app/LockKeys.h"
+#include "view/TrackListModel.h"
+
+namespace tessaro {
+
+StatusArea::StatusArea(QStatusBar& bar, const TrackListModel& tracks, const JoinController& join)
+    : QObject(&bar),
+      m_bar(bar),
+      m_tracks(tracks),
+      m_join(join),
+      m_figures(new QLabel),
+      m_progress(new QProgressBar),
+      m_cancelButton(new QToolButton) {
+    m_bar.showMessage(IdleMessage());
+    // The message area falls back to "Ready", or "Merging…", whenever a prompt goes away.
+    connect(&m_bar, &QStatusBar::messageChanged, this, [this](const QString& message) {
+        if (message.isEmpty()) {
+            m_bar.showMessage(IdleMessage());
+        }
+    });
+    m_bar.addPermanentWidget(m_figures);
+    connect(&m_tracks, &TrackListModel::totalsChanged, this, &StatusArea::UpdateFigures);
+    UpdateFigures();
+    CreateLockIndicators();
+    CreateMergeProgress();
+    m_bar.installEventFilter(this);
+}
+
+void StatusArea::CreateLockIndicators() {
+    const char* names[3] = {"CAP", "NUM", "SCRL"};
+    for (int i = 0; i < 3; ++i) {
+        m_indicators[i] = new QLabel(QString::fromLatin1(names[i]), &m_bar);
+        m_indicators[i]->setAlignment(Qt::AlignCenter);
+        m_indicators[i]->setMinimumWidth(m_indicators[i]->sizeHint().width() + 8);
+        m_indicators[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        m_bar.addPermanentWidget(m_indicators[i]);
+    }
+    UpdateLockIndicators();
+    qApp->installEventFilter(this);
+}
+
+void StatusArea::CreateMergeProgress() {
+    // Placed by hand rather than by the bar's layout, so that it keeps its own geometry.
+    m_progress->setParent(&m_bar);
+    m_progress->setFormat(QStringLiteral("%p%"));
+    m_progress->setRange(0, 100);
+    m_progress->hide();
+    m_cancelButton->setParent(&m_bar);
+    m_cancelButton->setText(tr("Cancel"));
+    m_cancelButton->setToolTip(tr("Stop the merge; the output file stays as it was (Esc)"));
+    m_cancelButton->hide();
+    connect(m_cancelButton, &QToolButton::clicked, this, &StatusArea::cancelClicked);
+    connect(&m_join, &JoinController::progressed, m_progress, &QProgressBar::setValue);
+}
+
+void StatusArea::ShowMergeStarted() {
+    m_progress->setValue(0);
+    m_progress->show();
+    m_cancelButton->setEnabled(true);
+    m_cancelButton->show();
+    UpdateFigures();
+    m_bar.showMessage(IdleMessage());
+}
+
+void StatusArea::ShowMergeEnded() {
+    m_progress->hide();
+    m_cancelButton->hide();
+    UpdateFigures();
+    m_bar.showMessage(IdleMessage());
+}
+
+void StatusArea::DisableCancel() {
+    m_cancelButton->setEnabled(false);
+}
+
+QString StatusArea::IdleMessage() const {
+    return m_join.IsRunning() ? tr("Merging…") : tr("Ready");
+}
+
+void StatusArea::PlaceProgress() {
+    const QRect bar = m_bar.rect();
+    const int cancelWidth = m_cancelButton->sizeHint().width();
+    // Where the bar is too narrow for Cancel, the bar's gap at the right end, then the progress
+    // bar itself give way, so Cancel stays whole at any window width.
+    const int margin = 2;
+    const int shortOf = qMax(0, margin + cancelWidth + 4 + 300 + 150 - bar.width());
+    const int gap = 150 - qMin(150, shortOf);
+    const int width = qMax(0, 300 - qMax(0, shortOf - 150));
+    const int right = bar.right() + 1 - gap;
+    m_progress->setGeometry(right - width, bar.top() + 2, width, bar.height() - 4);
+    m_progress->update();
+    m_cancelButton->setGeometry(qMax(margin, right - width - 4 - cancelWidth), bar.top() + 1,
+                                cancelWidth, bar.height() - 2);
+}
+
+QString StatusArea::Figures() const {
+    const int count = m_tracks.Count();
+    const QString files = count == 1 ? tr("1 file") : tr("%1 files").arg(count);
+    return QStringLiteral("%1, %2").arg(files, Clock(m_tracks.TotalSeconds()));
+}
+
+void StatusArea::UpdateFigures() {
+    m_figures->setText(Figures());
+    m_figures->setVisible(!m_join.IsRunning());
+}
+
+void StatusArea::UpdateLockIndicators() {
+    const std::optional<LockKeys> keys = QueryLockKeys();
+    const bool on[3] = {keys && keys->capsLock, keys && keys->numLock, keys && keys->scrollLock};
+    // Like a lamp: a key that is off, or whose state is unknown, shows greyed.
+    for (int i = 0; i < 3; ++i) {
+        m_indicators[i]->setEnabled(on[i]);
+    }
+}
+
+bool StatusArea::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &m_bar && event->type() == QEvent::Resize) {
+        PlaceProgress();
+    } else if (event->type() == QEvent::KeyRelease ||
+               (watched == m_bar.window() && event->type() == QEvent::WindowActivate)) {
+        UpdateLockIndicators();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace tessaro

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QObject>
+
+class QLabel;
+class QProgressBar;
+class QStatusBar;
+class QToolButton;
+
+namespace tessaro {
+
+class JoinController;
+class TrackListModel;
+
+// The main window's status bar: the message area ("Ready", "Merging…" or a command's prompt),
+// the list's figures, the CAP, NUM and SCRL lamps, and, while a merge runs, its progress bar and
+// Cancel button in the figures' place.
+class StatusArea : public QObject {
+    Q_OBJECT
+
+public:
+    StatusArea(QStatusBar& bar, const TrackListModel& tracks, const JoinController& join);
+
+    // The progress bar at 0 and an enabled Cancel while the merge that has started runs.
+    void ShowMergeStarted();
+    // The figures again once the merge has ended.
+    void ShowMergeEnded();
+    // Cancel can be pressed once for each merge.
+    void DisableCancel();
+    // The number of files in the list and their playing time, beside the lock indicators.
+    QString Figures() const;
+
+    QProgressBar& Progress() { return *m_progress; }
+    QToolButton& CancelButton() { return *m_cancelButton; }
+
+Q_SIGNALS:
+    void cancelClicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // What the message area shows when no prompt does: "Ready", or "Merging…".
+    QString IdleMessage() const;
+    // Shows the list's figures anew; while a merge runs the progress bar stands in their place.
+    void UpdateFigures();
+    void UpdateLockIndicators();
+    void CreateLockIndicators();
+    void CreateMergeProgress();
+    // 300 pixels wide, ending 150 pixels before the status bar's right end, 2 pixels inside it,
+    // the Cancel button just before it; in a narrow window the gap, then the bar give way.
+    void PlaceProgress();
+
+    QStatusBar& m_bar;
+    const TrackListModel& m_tracks;
+    const JoinController& m_join;
+    QLabel* m_figures;
+    QLabel* m_indicators[3];  // CAP, NUM, SCRL
+    QProgressBar* m_progress;
+    QToolButton* m_cancelButton;
+};
+
+}  // namespace tessaro
