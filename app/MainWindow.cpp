@@ -19,6 +19,7 @@
 #include "app/CommandTable.h"
 #include "app/JoinController.h"
 #include "app/MergeTarget.h"
+#include "app/RecentWorkspaces.h"
 #include "app/SingleInstance.h"
 #include "app/StatusArea.h"
 #include "app/WorkspaceCommands.h"
@@ -52,8 +53,6 @@ const char* const kMp3Filter =
     QT_TRANSLATE_NOOP("tessaro::MainWindow", "MPEG audio (*.mp3 *.mp2 *.mpa)");
 const char* const kWorkspaceFilter =
     QT_TRANSLATE_NOOP("tessaro::MainWindow", "Tessaro Workspace file(*.twk)");
-const QString kRecentKey = QStringLiteral("recentWorkspaces");
-constexpr int kRecentCount = 8;
 
 // The desktop theme's icon for a tool-bar button where it has one, which its scalable or larger
 // pictures keep sharp at any scale; else the program's own, drawn at 16 and 32 pixels: Qt looks
@@ -103,7 +102,7 @@ MainWindow::MainWindow()
       m_toolBar(new QToolBar(tr("Tool Bar"), this)),
       m_output(new OutputPane(this)),
       m_dialogs(std::make_unique<QtWindowDialogs>()),
-      m_recentMenu(new QMenu(tr("Recent &Workspaces"), this)) {
+      m_recent(new RecentWorkspaces(*this)) {
     m_preferences = LoadJoinPreferences(GetPreferencesPath(kPreferencesFolder));
     InitResources();
     CreateCentralArea();
@@ -135,6 +134,10 @@ MainWindow::~MainWindow() {
 
 void MainWindow::SetDialogs(std::unique_ptr<WindowDialogs> dialogs) {
     m_dialogs = std::move(dialogs);
+}
+
+QMenu& MainWindow::RecentMenu() {
+    return m_recent->Menu();
 }
 
 bool MainWindow::IsMerging() const {
@@ -264,32 +267,11 @@ void MainWindow::CreateMenuBar() {
             }
             menu->addAction(Action(QLatin1String(command.name)));
             if (qstrcmp(command.name, "saveWorkspaceAs") == 0) {
-                menu->addMenu(m_recentMenu);
+                menu->addMenu(&m_recent->Menu());
             }
         }
     }
-    FillRecentMenu(WindowSettings().value(kRecentKey).toStringList());
-}
-
-void MainWindow::FillRecentMenu(const QStringList& recent) {
-    m_recentMenu->clear();
-    for (int i = 0; i < recent.size(); ++i) {
-        const QString path = recent[i];
-        QAction* open = m_recentMenu->addAction(
-            QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)));
-        connect(open, &QAction::triggered, this, [this, path] { AskThenOpen(path); });
-    }
-    m_recentMenu->setEnabled(!recent.isEmpty() && !IsMerging());
-}
-
-void MainWindow::RememberWorkspace(const QString& path) {
-    QSettings settings = WindowSettings();
-    QStringList recent = settings.value(kRecentKey).toStringList();
-    recent.removeAll(path);
-    recent.prepend(path);
-    recent = recent.mid(0, kRecentCount);
-    settings.setValue(kRecentKey, recent);
-    FillRecentMenu(recent);
+    connect(m_recent, &RecentWorkspaces::openRequested, this, &MainWindow::AskThenOpen);
 }
 
 void MainWindow::CreateToolBar() {
@@ -351,7 +333,7 @@ void MainWindow::UpdateCommandUI() {
         Action(QLatin1String(command.name))->setEnabled(usable);
     }
     m_cancelAction->setEnabled(!idle);
-    m_recentMenu->setEnabled(!m_recentMenu->isEmpty() && idle);
+    m_recent->SetIdle(idle);
     // Entries are not dragged about while a merge runs; files dropped then wait for its end.
     m_view->setDragEnabled(idle);
     // Undo and Redo name the step they take, and there must be one.
@@ -616,7 +598,7 @@ void MainWindow::OpenWorkspace(const QString& path) {
             m_undoStack->setClean();
             Log(tr("Workspace has been opened."));
             LogEach(folders.notes);
-            RememberWorkspace(path);
+            m_recent->Remember(path);
             return;
         }
     } catch (const BadTessaroWorkSpaceIden&) {
@@ -656,7 +638,7 @@ bool MainWindow::SaveTo(const QString& path) {
     }
     m_undoStack->setClean();
     Log(tr("Workspace has been saved."));
-    RememberWorkspace(path);
+    m_recent->Remember(path);
     return true;
 }
 

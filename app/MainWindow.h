@@ -21,6 +21,7 @@ namespace tessaro {
 
 class JoinController;
 class OutputPane;
+class RecentWorkspaces;
 class SingleInstance;
 class StatusArea;
 class TessaroWorkSpace;
@@ -80,7 +81,7 @@ public:
     StatusArea& Status() { return *m_status; }
     QLabel& Notice() { return *m_notice; }
     QToolBar& ToolBar() { return *m_toolBar; }
-    QMenu& RecentMenu() { return *m_recentMenu; }
+    QMenu& RecentMenu();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -136,10 +137,6 @@ private:
     void OpenWorkspace(const QString& path);
     // The same once no merge runs and unsaved work has been saved or given up.
     void AskThenOpen(const QString& path);
-    // Puts a workspace file opened or saved first in File > Recent Workspaces, which keeps the
-    // last eight in the window's settings.
-    void RememberWorkspace(const QString& path);
-    void FillRecentMenu(const QStringList& recent);
     void ShowNoBrowser(const QString& caption, const QString& address);
     void MoveSelection(Direction direction);
     // The order that gives the entries' paths as `target` (a sort of them), the selection kept.
@@ -207,7 +204,7 @@ private:
     OutputPane* m_output;
     std::unique_ptr<WindowDialogs> m_dialogs;
     QHash<QString, QAction*> m_actions;
-    QMenu* m_recentMenu;
+    RecentWorkspaces* m_recent;
     // Files dropped while a merge runs, added once it has finished.
     Additions m_pendingDrops;
     // The window closes once the merge it cancelled has ended.

@@ -449,10 +449,6 @@ About</source>
         <translation>Werkzeugleiste</translation>
     </message>
     <message>
-        <source>Recent &amp;Workspaces</source>
-        <translation>&amp;Letzte Arbeitsbereiche</translation>
-    </message>
-    <message>
         <source>Close this message</source>
         <translation>Diese Meldung schließen</translation>
     </message>
@@ -842,6 +838,13 @@ Kapitel exportieren</translation>
     <message>
         <source>Preferences</source>
         <translation>Einstellungen</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::RecentWorkspaces</name>
+    <message>
+        <source>Recent &amp;Workspaces</source>
+        <translation>&amp;Letzte Arbeitsbereiche</translation>
     </message>
 </context>
 <context>

@@ -422,10 +422,6 @@ About</source>
         <translation type="unfinished" />
     </message>
     <message>
-        <source>Recent &amp;Workspaces</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
         <source>Close this message</source>
         <translation type="unfinished" />
     </message>
@@ -811,6 +807,13 @@ Export Chapters</source>
     <name>tessaro::PreferencesDialog</name>
     <message>
         <source>Preferences</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>tessaro::RecentWorkspaces</name>
+    <message>
+        <source>Recent &amp;Workspaces</source>
         <translation type="unfinished" />
     </message>
 </context>
