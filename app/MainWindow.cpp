@@ -16,7 +16,6 @@
 #include <QToolButton>
 #include <QUndoStack>
 
-#include "app/CommandTable.h"
 #include "app/JoinController.h"
 #include "app/MergeTarget.h"
 #include "app/RecentWorkspaces.h"
@@ -210,7 +209,8 @@ void MainWindow::ShowFormatNotice(int unlike) {
 }
 
 void MainWindow::CreateCommands() {
-    for (const Command& command : CommandTable()) {
+    m_commands = Commands();
+    for (const Command& command : m_commands) {
         const QString name = QLatin1String(command.name);
         const QString prompt = command.prompt ? tr(command.prompt) : QString();
         QAction* action = ViewToggle(name);
@@ -258,7 +258,7 @@ void MainWindow::CreateMenuBar() {
                                                      {CommandMenu::Help, tr("&Help")}};
     for (const auto& [which, title] : menus) {
         QMenu* menu = menuBar()->addMenu(title);
-        for (const Command& command : CommandTable()) {
+        for (const Command& command : m_commands) {
             if (command.menu != which) {
                 continue;
             }
@@ -277,7 +277,7 @@ void MainWindow::CreateMenuBar() {
 void MainWindow::CreateToolBar() {
     m_toolBar->setObjectName(QStringLiteral("ToolBar"));  // for the saved window layout
     m_toolBar->setIconSize(QSize(16, 16));
-    for (const Command& command : CommandTable()) {
+    for (const Command& command : m_commands) {
         if (command.icon) {
             if (command.toolBarSeparator) {
                 m_toolBar->addSeparator();
@@ -327,7 +327,7 @@ void MainWindow::ConnectJoin() {
 void MainWindow::UpdateCommandUI() {
     const bool idle = !IsMerging();
     const bool entries = m_tracks->Count() > 0;
-    for (const Command& command : CommandTable()) {
+    for (const Command& command : m_commands) {
         const bool usable = command.use == CommandUse::Always ||
                             (idle && (command.use == CommandUse::Idle || entries));
         Action(QLatin1String(command.name))->setEnabled(usable);

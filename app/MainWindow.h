@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <memory>
 
+#include "app/CommandTable.h"
 #include "app/WindowDialogs.h"
 #include "merge/Chapters.h"
 #include "merge/MergeJob.h"
@@ -27,7 +28,6 @@ class StatusArea;
 class TessaroWorkSpace;
 class TrackListModel;
 class TrackListView;
-struct Command;
 struct WorkspaceParts;
 
 // The one main window: the track list in the middle, the tool bar on top, the output pane docked
@@ -87,8 +87,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    friend const std::vector<Command>& CommandTable();
-
+    // Every command, in the order of the menus and of the tool bar, each bound to its handler.
+    std::vector<Command> Commands();
     void CreateCentralArea();
     void CreateCommands();
     void CreateMenuBar();
@@ -203,6 +203,7 @@ private:
     QToolBar* m_toolBar;
     OutputPane* m_output;
     std::unique_ptr<WindowDialogs> m_dialogs;
+    std::vector<Command> m_commands;
     QHash<QString, QAction*> m_actions;
     RecentWorkspaces* m_recent;
     // Files dropped while a merge runs, added once it has finished.
