@@ -22,6 +22,7 @@
 #include "app/SingleInstance.h"
 #include "app/StatusArea.h"
 #include "app/WorkspaceCommands.h"
+#include "app/WorkspaceDocument.h"
 #include "dialogs/AboutDialog.h"
 #include "dialogs/Help.h"
 #include "dialogs/PreferencesDialog.h"
@@ -50,8 +51,6 @@ namespace {
 const QString kPreferencesFolder = QString::fromLatin1(kProductTitle);
 const char* const kMp3Filter =
     QT_TRANSLATE_NOOP("tessaro::MainWindow", "MPEG audio (*.mp3 *.mp2 *.mpa)");
-const char* const kWorkspaceFilter =
-    QT_TRANSLATE_NOOP("tessaro::MainWindow", "Tessaro Workspace file(*.twk)");
 
 // The desktop theme's icon for a tool-bar button where it has one, which its scalable or larger
 // pictures keep sharp at any scale; else the program's own, drawn at 16 and 32 pixels: Qt looks
@@ -92,10 +91,9 @@ bool IsLoneWorkspace(const QStringList& paths) {
 }  // namespace
 
 MainWindow::MainWindow()
-    : m_tracks(new TrackListModel(this)),
-      m_view(new TrackListView(*m_tracks)),
+    : m_document(new WorkspaceDocument(*this)),
+      m_view(new TrackListView(m_document->Tracks())),
       m_join(new JoinController(this)),
-      m_undoStack(new QUndoStack(this)),
       m_notice(new QLabel),
       m_cancelAction(new QAction(tr("&Cancel Merge"), this)),
       m_toolBar(new QToolBar(tr("Tool Bar"), this)),
@@ -104,6 +102,7 @@ MainWindow::MainWindow()
       m_recent(new RecentWorkspaces(*this)) {
     m_preferences = LoadJoinPreferences(GetPreferencesPath(kPreferencesFolder));
     InitResources();
+    m_document->ShowIn(*m_view);
     CreateCentralArea();
     CreateStatusBar();
     addDockWidget(Qt::BottomDockWidgetArea, m_output);
@@ -113,8 +112,11 @@ MainWindow::MainWindow()
     CreateToolBar();
     ConnectList();
     ConnectJoin();
-    connect(m_undoStack, &QUndoStack::indexChanged, this, &MainWindow::UpdateCommandUI);
-    connect(m_undoStack, &QUndoStack::cleanChanged, this, &MainWindow::UpdateTitle);
+    connect(&m_document->UndoStack(), &QUndoStack::indexChanged, this,
+            &MainWindow::UpdateCommandUI);
+    connect(m_document, &WorkspaceDocument::titleChanged, this, &MainWindow::UpdateTitle);
+    connect(m_document, &WorkspaceDocument::logged, this, &MainWindow::Log);
+    connect(m_document, &WorkspaceDocument::fileUsed, m_recent, &RecentWorkspaces::Remember);
     UpdateCommandUI();
     UpdateTitle();
     // Within the screen's free area, leaving room for the window's frame, so that the status
@@ -128,7 +130,8 @@ MainWindow::~MainWindow() {
     static_cast<void>(
         WriteSaveID3Tag(GetPreferencesPath(kPreferencesFolder), m_preferences.saveID3Tag));
     // The stack clears itself as it goes, when the actions it would update are gone.
-    disconnect(m_undoStack, nullptr, this, nullptr);
+    disconnect(&m_document->UndoStack(), nullptr, this, nullptr);
+    disconnect(m_document, nullptr, this, nullptr);
 }
 
 void MainWindow::SetDialogs(std::unique_ptr<WindowDialogs> dialogs) {
@@ -141,17 +144,6 @@ QMenu& MainWindow::RecentMenu() {
 
 bool MainWindow::IsMerging() const {
     return m_join->IsRunning();
-}
-
-TessaroWorkSpace MainWindow::Workspace() const {
-    TessaroWorkSpace workspace;
-    workspace.SetPaths(m_tracks->Paths());
-    workspace.SetTag(m_tag);
-    return workspace;
-}
-
-WorkspaceParts MainWindow::Parts() {
-    return {*m_tracks, *m_view, m_tag, m_file, m_cover, m_chapterFile};
 }
 
 void MainWindow::CreateCentralArea() {
@@ -190,9 +182,9 @@ void MainWindow::ShowNotice(const QString& text) {
 
 int MainWindow::FormatsToConform() const {
     // LAME writes Layer III alone.
-    const bool layer3 =
-        m_tracks->Count() > 0 && m_tracks->Track(0).format.layer == mp3::FrameHeader::Layer3;
-    return layer3 ? m_tracks->FormatsUnlikeFirst() : 0;
+    const bool layer3 = m_document->Tracks().Count() > 0 &&
+                        m_document->Tracks().Track(0).format.layer == mp3::FrameHeader::Layer3;
+    return layer3 ? m_document->Tracks().FormatsUnlikeFirst() : 0;
 }
 
 void MainWindow::ShowFormatNotice(int unlike) {
@@ -289,7 +281,7 @@ void MainWindow::CreateToolBar() {
 }
 
 void MainWindow::CreateStatusBar() {
-    m_status = new StatusArea(*statusBar(), *m_tracks, *m_join);
+    m_status = new StatusArea(*statusBar(), m_document->Tracks(), *m_join);
     connect(m_status, &StatusArea::cancelClicked, this, &MainWindow::OnCancelMerge);
     // A window-wide shortcut, so that Esc stops the merge wherever the focus is.
     m_cancelAction->setObjectName(QStringLiteral("cancelMerge"));
@@ -301,22 +293,25 @@ void MainWindow::CreateStatusBar() {
 }
 
 void MainWindow::ConnectList() {
-    connect(m_tracks, &TrackListModel::moveRequested, this,
-            [this](const QList<int>& rows, int before) {
-                if (!Arrange(tr("Move"), MoveRowsBefore(m_tracks->Count(), rows, before))) {
-                    return;  // dropped where they stood
-                }
-                Log(rows.size() == 1
-                        ? tr("Move mp3 file from position %1 to %2").arg(rows.first()).arg(before)
-                        : tr("Move %n mp3 files to position %1", nullptr, int(rows.size()))
-                              .arg(before));
-            });
-    connect(m_tracks, &TrackListModel::filesDropped, this, &MainWindow::OnFilesDropped);
-    connect(m_tracks, &TrackListModel::totalsChanged, this, &MainWindow::UpdateCommandUI);
+    connect(
+        &m_document->Tracks(), &TrackListModel::moveRequested, this,
+        [this](const QList<int>& rows, int before) {
+            if (!Arrange(tr("Move"), MoveRowsBefore(m_document->Tracks().Count(), rows, before))) {
+                return;  // dropped where they stood
+            }
+            Log(rows.size() == 1
+                    ? tr("Move mp3 file from position %1 to %2").arg(rows.first()).arg(before)
+                    : tr("Move %n mp3 files to position %1", nullptr, int(rows.size()))
+                          .arg(before));
+        });
+    connect(&m_document->Tracks(), &TrackListModel::filesDropped, this,
+            &MainWindow::OnFilesDropped);
+    connect(&m_document->Tracks(), &TrackListModel::totalsChanged, this,
+            &MainWindow::UpdateCommandUI);
     // Whatever changes the list or what is known of its entries, the first one included.
     const auto formats = [this] { ShowFormatNotice(FormatsToConform()); };
-    connect(m_tracks, &TrackListModel::totalsChanged, this, formats);
-    connect(m_tracks, &TrackListModel::layoutChanged, this, formats);
+    connect(&m_document->Tracks(), &TrackListModel::totalsChanged, this, formats);
+    connect(&m_document->Tracks(), &TrackListModel::layoutChanged, this, formats);
 }
 
 void MainWindow::ConnectJoin() {
@@ -326,7 +321,7 @@ void MainWindow::ConnectJoin() {
 
 void MainWindow::UpdateCommandUI() {
     const bool idle = !IsMerging();
-    const bool entries = m_tracks->Count() > 0;
+    const bool entries = m_document->Tracks().Count() > 0;
     for (const Command& command : m_commands) {
         const bool usable = command.use == CommandUse::Always ||
                             (idle && (command.use == CommandUse::Idle || entries));
@@ -342,57 +337,24 @@ void MainWindow::UpdateCommandUI() {
     };
     QAction* undo = Action(QStringLiteral("undo"));
     QAction* redo = Action(QStringLiteral("redo"));
-    undo->setText(name(tr("&Undo"), m_undoStack->undoText()));
-    redo->setText(name(tr("&Redo"), m_undoStack->redoText()));
-    undo->setEnabled(idle && m_undoStack->canUndo());
-    redo->setEnabled(idle && m_undoStack->canRedo());
-}
-
-QString MainWindow::DisplayName() const {
-    return m_file.isEmpty() ? tr("Untitled") : QFileInfo(m_file).fileName();
+    undo->setText(name(tr("&Undo"), m_document->UndoStack().undoText()));
+    redo->setText(name(tr("&Redo"), m_document->UndoStack().redoText()));
+    undo->setEnabled(idle && m_document->UndoStack().canUndo());
+    redo->setEnabled(idle && m_document->UndoStack().canRedo());
 }
 
 void MainWindow::UpdateTitle() {
-    setWindowTitle(
-        QStringLiteral("%1[*] \u2014 %2").arg(DisplayName(), QString::fromLatin1(kProductTitle)));
-    setWindowModified(!m_undoStack->isClean());
-}
-
-void MainWindow::Push(QUndoCommand* command) {
-    m_undoStack->push(command);
-    UpdateTitle();
-}
-
-bool MainWindow::MaybeSave() {
-    if (m_undoStack->isClean()) {
-        return true;
-    }
-    switch (m_dialogs->AskToSave(this, tr("Save changes to %1?").arg(DisplayName()))) {
-        case WindowDialogs::Answer::Save:
-            OnSaveWorkspace();
-            return m_undoStack->isClean();
-        case WindowDialogs::Answer::Discard:
-            return true;
-        case WindowDialogs::Answer::Cancel:
-            break;
-    }
-    return false;
+    setWindowTitle(QStringLiteral("%1[*] \u2014 %2")
+                       .arg(m_document->DisplayName(), QString::fromLatin1(kProductTitle)));
+    setWindowModified(m_document->IsModified());
 }
 
 void MainWindow::OnUndo() {
-    if (m_undoStack->canUndo()) {
-        Log(tr("Undo: %1").arg(m_undoStack->undoText()));
-        m_undoStack->undo();
-        UpdateTitle();
-    }
+    m_document->Undo();
 }
 
 void MainWindow::OnRedo() {
-    if (m_undoStack->canRedo()) {
-        Log(tr("Redo: %1").arg(m_undoStack->redoText()));
-        m_undoStack->redo();
-        UpdateTitle();
-    }
+    m_document->Redo();
 }
 
 void MainWindow::OnSelectAll() {
@@ -400,7 +362,7 @@ void MainWindow::OnSelectAll() {
 }
 
 Rearrangement MainWindow::SortedAs(const QStringList& target) const {
-    Rearrangement sorted{OrderOf(m_tracks->Paths(), target), {}};
+    Rearrangement sorted{OrderOf(m_document->Tracks().Paths(), target), {}};
     // The selection goes with its entries.
     const QList<int> selected = m_view->SelectedRows();
     for (int row = 0; row < sorted.order.size(); ++row) {
@@ -415,17 +377,17 @@ bool MainWindow::Arrange(const QString& step, const Rearrangement& arrangement) 
     if (std::is_sorted(arrangement.order.begin(), arrangement.order.end())) {
         return false;
     }
-    Push(new ArrangeTracks(step, Parts(), arrangement));
+    m_document->Push(new ArrangeTracks(step, m_document->Parts(), arrangement));
     return true;
 }
 
 void MainWindow::OnSortByFileName() {
-    Arrange(tr("Sort by File Name"), SortedAs(SortedByFileName(m_tracks->Paths())));
+    Arrange(tr("Sort by File Name"), SortedAs(SortedByFileName(m_document->Tracks().Paths())));
     Log(tr("MP3 files sorted by file name."));
 }
 
 void MainWindow::OnSortByTrack() {
-    Arrange(tr("Sort by Track Number"), SortedAs(SortedByTrack(m_tracks->Paths())));
+    Arrange(tr("Sort by Track Number"), SortedAs(SortedByTrack(m_document->Tracks().Paths())));
     Log(tr("MP3 files sorted by track number."));
 }
 
@@ -449,7 +411,7 @@ void MainWindow::RestoreLayout() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
-    if ((IsMerging() && !MayCloseWhileMerging()) || !MaybeSave()) {
+    if ((IsMerging() && !MayCloseWhileMerging()) || !m_document->MaybeSave(*m_dialogs)) {
         return;
     }
     QSettings settings = WindowSettings();
@@ -521,7 +483,7 @@ void MainWindow::AddInputs(const QStringList& paths, int row, const QString& ste
 
 void MainWindow::Insert(const Additions& additions, int row, const QString& step) {
     if (!additions.files.isEmpty()) {
-        Push(new InsertTracks(step, Parts(), row, additions.files));
+        m_document->Push(new InsertTracks(step, m_document->Parts(), row, additions.files));
         LogEach(additions.lines);
     }
 }
@@ -546,7 +508,7 @@ void MainWindow::OpenFiles(const QStringList& names) {
     if (IsLoneWorkspace(paths)) {
         AskThenOpen(paths[0]);
     } else {
-        AddInputs(paths, m_tracks->Count(), tr("Insert"));
+        AddInputs(paths, m_document->Tracks().Count(), tr("Insert"));
     }
 }
 
@@ -563,96 +525,42 @@ void MainWindow::TakeHandOvers(SingleInstance& instance) {
 }
 
 void MainWindow::OnNewWorkspace() {
-    if (!MaybeSave()) {
-        return;
+    if (m_document->MaybeSave(*m_dialogs)) {
+        m_document->New();
     }
-    Push(new ReplaceWorkspace(tr("New"), Parts(), {}, {}, QString()));
-    m_undoStack->setClean();
-    Log(tr("Create new workspace."));
 }
 
 void MainWindow::OnOpenWorkspace() {
-    if (!MaybeSave()) {
-        return;
-    }
-    const QString path =
-        m_dialogs->GetOpenFileName(this, tr(kWorkspaceFilter), QStringLiteral("twk"));
-    if (!path.isEmpty()) {
-        OpenWorkspace(path);
+    if (m_document->MaybeSave(*m_dialogs)) {
+        m_document->AskThenOpen(*m_dialogs);
     }
 }
 
 void MainWindow::AskThenOpen(const QString& path) {
-    if (!IsMerging() && MaybeSave()) {
-        OpenWorkspace(path);
+    if (!IsMerging() && m_document->MaybeSave(*m_dialogs)) {
+        m_document->Open(path, *m_dialogs);
     }
-}
-
-void MainWindow::OpenWorkspace(const QString& path) {
-    QString problem = UnusableName(path);
-    try {
-        if (problem.isEmpty()) {
-            TessaroWorkSpace opened;
-            const FolderInputs folders = opened.LoadFromFile(path);
-            Push(new ReplaceWorkspace(tr("Open"), Parts(), opened.Paths(), opened.Tag(), path));
-            m_undoStack->setClean();
-            Log(tr("Workspace has been opened."));
-            LogEach(folders.notes);
-            m_recent->Remember(path);
-            return;
-        }
-    } catch (const BadTessaroWorkSpaceIden&) {
-        problem = tr("it is not a Tessaro workspace file, or it cannot be read.");
-    } catch (const BadTessaroWorkSpaceFile& damaged) {
-        problem = tr("the file is damaged: %1.").arg(damaged.reason);
-    }
-    m_dialogs->ShowMessage(this, WindowDialogs::Icon::Error, tr("Open workspace"),
-                           tr("Cannot open %1: %2").arg(Quoted(path), problem));
 }
 
 void MainWindow::OnSaveWorkspace() {
-    if (m_file.isEmpty()) {
-        OnSaveWorkspaceAs();
-    } else {
-        SaveTo(m_file);
-    }
+    m_document->Save(*m_dialogs);
 }
 
 void MainWindow::OnSaveWorkspaceAs() {
-    const QString path =
-        m_dialogs->GetSaveFileName(this, tr(kWorkspaceFilter), QStringLiteral("twk"), m_file);
-    if (!path.isEmpty() && SaveTo(path)) {
-        m_file = path;
-        UpdateTitle();
-    }
-}
-
-bool MainWindow::SaveTo(const QString& path) {
-    try {
-        Workspace().SaveToFile(path);
-    } catch (const TessaroWorkSpaceNotSaved& failure) {
-        m_dialogs->ShowMessage(
-            this, WindowDialogs::Icon::Error, tr("Save workspace"),
-            tr("Cannot save the workspace to %1: %2").arg(Quoted(path), failure.reason));
-        return false;
-    }
-    m_undoStack->setClean();
-    Log(tr("Workspace has been saved."));
-    m_recent->Remember(path);
-    return true;
+    m_document->SaveAs(*m_dialogs);
 }
 
 void MainWindow::OnInsertMp3() {
     // Picked together, numbered files go in as people count them, whatever the dialog's order.
     const QStringList paths =
         SortedByFileName(m_dialogs->GetOpenFileNames(this, tr(kMp3Filter), QStringLiteral("mp3")));
-    AddInputs(paths, m_tracks->Count(), tr("Insert"));
+    AddInputs(paths, m_document->Tracks().Count(), tr("Insert"));
 }
 
 void MainWindow::OnInsertFolder() {
     const QString folder = m_dialogs->GetExistingFolder(this);
     if (!folder.isEmpty()) {
-        AddInputs({folder}, m_tracks->Count(), tr("Insert Folder"));
+        AddInputs({folder}, m_document->Tracks().Count(), tr("Insert Folder"));
     }
 }
 
@@ -664,7 +572,7 @@ void MainWindow::OnRemoveMp3() {
     Log(selection.size() == 1
             ? tr("MP3 file has been removed from workspace.")
             : tr("%n MP3 files have been removed from workspace.", nullptr, int(selection.size())));
-    Push(new RemoveTracks(tr("Remove"), Parts(), selection));
+    m_document->Push(new RemoveTracks(tr("Remove"), m_document->Parts(), selection));
 }
 
 void MainWindow::MoveSelection(Direction direction) {
@@ -676,7 +584,7 @@ void MainWindow::MoveSelection(Direction direction) {
     const int count = int(selection.size());
     try {
         Arrange(up ? tr("Move Up") : tr("Move Down"),
-                StepRows(m_tracks->Count(), selection, direction));
+                StepRows(m_document->Tracks().Count(), selection, direction));
         Log(count == 1 ? (up ? tr("MP3 file moved up.") : tr("MP3 file moved down."))
                        : (up ? tr("%n MP3 files moved up.", nullptr, count)
                              : tr("%n MP3 files moved down.", nullptr, count)));
@@ -723,19 +631,21 @@ void MainWindow::ShowNoBrowser(const QString& caption, const QString& address) {
 
 void MainWindow::OnID3TagEditor() {
     // It shows the workspace's tag, which is replaced only on OK.
-    TagEditorDialog editor(this, m_tag, m_preferences.saveID3Tag, m_cover, [this] {
-        return m_dialogs->GetOpenFileName(this, tr("Pictures (*.jpg *.jpeg *.png)"),
-                                          QStringLiteral("jpg"));
-    });
+    TagEditorDialog editor(
+        this, m_document->Tag(), m_preferences.saveID3Tag, m_document->Cover(), [this] {
+            return m_dialogs->GetOpenFileName(this, tr("Pictures (*.jpg *.jpeg *.png)"),
+                                              QStringLiteral("jpg"));
+        });
     if (editor.exec() == QDialog::Accepted &&
-        (!(editor.Tag() == m_tag) || editor.Cover() != m_cover)) {
-        Push(new ChangeTag(tr("Tag"), Parts(), editor.Tag(), editor.Cover()));
+        (!(editor.Tag() == m_document->Tag()) || editor.Cover() != m_document->Cover())) {
+        m_document->Push(
+            new ChangeTag(tr("Tag"), m_document->Parts(), editor.Tag(), editor.Cover()));
     }
 }
 
 void MainWindow::SetTag(const OutputTag& tag) {
-    if (!(tag == m_tag)) {
-        Push(new ChangeTag(tr("Tag"), Parts(), tag, m_cover));
+    if (!(tag == m_document->Tag())) {
+        m_document->Push(new ChangeTag(tr("Tag"), m_document->Parts(), tag, m_document->Cover()));
     }
 }
 
@@ -766,7 +676,7 @@ void MainWindow::OnImportChapters() {
                                tr("Cannot import chapters from %1: %2").arg(Quoted(path), why));
         return;
     }
-    Push(new ChooseChapterFile(tr("Import Chapters"), Parts(), path));
+    m_document->Push(new ChooseChapterFile(tr("Import Chapters"), m_document->Parts(), path));
     Log(*chapters == 1
             ? tr("1 chapter from \"%1\" goes into the next merged file.").arg(path)
             : tr("%1 chapters from \"%2\" go into the next merged file.").arg(*chapters).arg(path));
@@ -825,13 +735,13 @@ void MainWindow::OnAbout() {
 }
 
 void MainWindow::OnMerge() {
-    if (m_tracks->Count() == 0) {
+    if (m_document->Tracks().Count() == 0) {
         return;
     }
-    const QStringList inputs = m_tracks->Paths();
-    const QString path =
-        m_dialogs->GetSaveFileName(this, tr(kMp3Filter), QStringLiteral("mp3"),
-                                   ProposedTarget(inputs, m_tag.album, m_file, tr("Joined")));
+    const QStringList inputs = m_document->Tracks().Paths();
+    const QString path = m_dialogs->GetSaveFileName(
+        this, tr(kMp3Filter), QStringLiteral("mp3"),
+        ProposedTarget(inputs, m_document->Tag().album, m_document->File(), tr("Joined")));
     if (path.isEmpty()) {
         return;
     }
@@ -842,15 +752,15 @@ void MainWindow::OnMerge() {
     }
     // The cover and the chapter file chosen for this workspace stand in for the preferences'.
     JoinOptions options = m_preferences.options;
-    if (!m_cover.isEmpty()) {
-        options.coverFile = m_cover;
+    if (!m_document->Cover().isEmpty()) {
+        options.coverFile = m_document->Cover();
     }
-    if (!m_chapterFile.isEmpty()) {
-        options.chapterFile = m_chapterFile;
+    if (!m_document->ChapterFile().isEmpty()) {
+        options.chapterFile = m_document->ChapterFile();
     }
     m_join->Start({.inputs = inputs,
                    .output = path,
-                   .tag = m_tag,
+                   .tag = m_document->Tag(),
                    .writeTag = m_preferences.saveID3Tag,
                    .options = options});
     m_joinedSheet.audioFile = QFileInfo(path).fileName();
@@ -879,7 +789,7 @@ void MainWindow::OnMergeFinished(const MergeResult& result) {
     m_status->ShowMergeEnded();
     UpdateCommandUI();
     if (!m_pendingDrops.files.isEmpty()) {
-        Insert(m_pendingDrops, m_tracks->Count(), tr("Drop"));
+        Insert(m_pendingDrops, m_document->Tracks().Count(), tr("Drop"));
         Log(tr("%n file(s) dropped during the merge have been added.", nullptr,
                int(m_pendingDrops.files.size())));
     }

@@ -15,8 +15,6 @@
 class QLabel;
 class QMenu;
 class QToolBar;
-class QUndoCommand;
-class QUndoStack;
 
 namespace tessaro {
 
@@ -25,10 +23,9 @@ class OutputPane;
 class RecentWorkspaces;
 class SingleInstance;
 class StatusArea;
-class TessaroWorkSpace;
 class TrackListModel;
 class TrackListView;
-struct WorkspaceParts;
+class WorkspaceDocument;
 
 // The one main window: the track list in the middle, the tool bar on top, the output pane docked
 // at the bottom and the status bar with the merge progress. It owns the workspace (the list's
@@ -64,18 +61,9 @@ public:
     bool SaveID3Tag() const { return m_preferences.saveID3Tag; }
     void SetSaveID3Tag(bool on) { m_preferences.saveID3Tag = on; }
     const JoinOptions& Options() const { return m_preferences.options; }
-    // The workspace as its file would hold it now.
-    TessaroWorkSpace Workspace() const;
-    const OutputTag& Tag() const { return m_tag; }
-    // The picture and the chapter file the next merge takes; empty for none.
-    const QString& CoverFile() const { return m_cover; }
-    const QString& ChapterFile() const { return m_chapterFile; }
+    WorkspaceDocument& Document() { return *m_document; }
     // Gives the workspace the tag, as a step to undo.
     void SetTag(const OutputTag& tag);
-    // The file the workspace is kept in; empty before it is first saved.
-    const QString& WorkspaceFile() const { return m_file; }
-
-    TrackListModel& Tracks() { return *m_tracks; }
     TrackListView& View() { return *m_view; }
     OutputPane& Output() { return *m_output; }
     StatusArea& Status() { return *m_status; }
@@ -102,21 +90,11 @@ private:
     void UpdateCommandUI();
     // "NAME[*] — Zovi Tessaro 1.2", marked while there are unsaved changes.
     void UpdateTitle();
-    // The workspace file's name, or "Untitled".
-    QString DisplayName() const;
     void Log(const QString& text);
     void LogEach(const QStringList& lines);
 
-    WorkspaceParts Parts();
-    // Does the command and makes it one step that Undo takes back.
-    void Push(QUndoCommand* command);
     // Puts the entries in a new order as a step to undo; false, doing nothing, for the same.
     bool Arrange(const QString& step, const Rearrangement& arrangement);
-    // Whether the work may be replaced or closed: true where nothing is unsaved, or the user
-    // saved or discarded it; false when the user cancelled or the save failed.
-    bool MaybeSave();
-    // Writes the workspace to `path`; says why not and returns false when it cannot.
-    bool SaveTo(const QString& path);
     // Whether a file chosen or dropped can be added by the name it came with; logs why not.
     bool UsableInput(const QString& path, bool audioOnly);
     // Files taken in, and the log lines that tell so once they are in the list.
@@ -133,9 +111,7 @@ private:
     void Insert(const Additions& additions, int row, const QString& step);
     // Files dropped from outside before `row`: a workspace file alone is opened, the rest added.
     void OnFilesDropped(const QStringList& paths, int row);
-    // Replaces the workspace with the one in the file, or says why it cannot.
-    void OpenWorkspace(const QString& path);
-    // The same once no merge runs and unsaved work has been saved or given up.
+    // Opens the workspace file once no merge runs and unsaved work has been saved or given up.
     void AskThenOpen(const QString& path);
     void ShowNoBrowser(const QString& caption, const QString& address);
     void MoveSelection(Direction direction);
@@ -185,17 +161,12 @@ private:
 
     // SaveID3Tag, and what the joined file carries beyond the tag.
     JoinPreferences m_preferences;
-    OutputTag m_tag;
-    QString m_file;
-    QString m_cover;
-    QString m_chapterFile;
     // The chapters of the file merged last, and what a CUE sheet says of that file.
     std::vector<Chapter> m_joinedChapters;
     ChapterSheet m_joinedSheet;
-    TrackListModel* m_tracks;
+    WorkspaceDocument* m_document;
     TrackListView* m_view;
     JoinController* m_join;
-    QUndoStack* m_undoStack;
     QLabel* m_notice;
     StatusArea* m_status;
     // Esc anywhere in the window while a merge runs.

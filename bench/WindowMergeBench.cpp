@@ -8,6 +8,7 @@
 
 #include "app/MainWindow.h"
 #include "app/WindowDialogs.h"
+#include "app/WorkspaceDocument.h"
 #include "view/TrackListModel.h"
 
 namespace {
@@ -47,7 +48,7 @@ int main(int argc, char* argv[]) {
     }
     tessaro::MainWindow frame;
     frame.SetDialogs(std::make_unique<FixedAnswer>(arguments[1]));
-    frame.Tracks().Insert(0, arguments.mid(2));
+    frame.Document().Tracks().Insert(0, arguments.mid(2));
     frame.show();
 
     QElapsedTimer timer;

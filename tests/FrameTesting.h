@@ -8,6 +8,7 @@
 
 #include "ScriptedDialogs.h"
 #include "app/MainWindow.h"
+#include "app/WorkspaceDocument.h"
 #include "view/OutputPane.h"
 #include "view/TrackListModel.h"
 
@@ -42,15 +43,15 @@ inline QStringList EntryPaths(const tessaro::TrackListModel& model) {
 // The window's workspace as it stands whenever asked.
 struct LiveWorkspace {
     tessaro::MainWindow& window;
-    QStringList Paths() const { return window.Tracks().Paths(); }
-    tessaro::OutputTag Tag() const { return window.Tag(); }
+    QStringList Paths() const { return window.Document().Tracks().Paths(); }
+    tessaro::OutputTag Tag() const { return window.Document().Tag(); }
     void AddPath(const QString& path) const;
     void SetTag(const tessaro::OutputTag& tag) const { window.SetTag(tag); }
 };
 
 // Puts a file at the end of the window's list, as a test's setting, not as a step to undo.
 inline void AddEntry(tessaro::MainWindow& window, const QString& path) {
-    window.Tracks().Insert(window.Tracks().Count(), {path});
+    window.Document().Tracks().Insert(window.Document().Tracks().Count(), {path});
 }
 
 inline void LiveWorkspace::AddPath(const QString& path) const {

@@ -437,10 +437,6 @@ About</source>
         <translation>MPEG-Audio (*.mp3 *.mp2 *.mpa)</translation>
     </message>
     <message>
-        <source>Tessaro Workspace file(*.twk)</source>
-        <translation>Tessaro-Arbeitsbereich (*.twk)</translation>
-    </message>
-    <message>
         <source>&amp;Cancel Merge</source>
         <translation>Zusammenfügen &amp;abbrechen</translation>
     </message>
@@ -478,22 +474,6 @@ About</source>
             <numerusform>%n MP3-Datei an Position %1 verschieben</numerusform>
             <numerusform>%n MP3-Dateien an Position %1 verschieben</numerusform>
         </translation>
-    </message>
-    <message>
-        <source>Untitled</source>
-        <translation>Unbenannt</translation>
-    </message>
-    <message>
-        <source>Save changes to %1?</source>
-        <translation>Änderungen an %1 speichern?</translation>
-    </message>
-    <message>
-        <source>Undo: %1</source>
-        <translation>Rückgängig: %1</translation>
-    </message>
-    <message>
-        <source>Redo: %1</source>
-        <translation>Wiederherstellen: %1</translation>
     </message>
     <message>
         <source>Sort by File Name</source>
@@ -546,50 +526,6 @@ About</source>
     <message>
         <source>Insert</source>
         <translation>Einfügen</translation>
-    </message>
-    <message>
-        <source>New</source>
-        <translation>Neu</translation>
-    </message>
-    <message>
-        <source>Create new workspace.</source>
-        <translation>Neuer Arbeitsbereich angelegt.</translation>
-    </message>
-    <message>
-        <source>Open</source>
-        <translation>Öffnen</translation>
-    </message>
-    <message>
-        <source>Workspace has been opened.</source>
-        <translation>Der Arbeitsbereich wurde geöffnet.</translation>
-    </message>
-    <message>
-        <source>it is not a Tessaro workspace file, or it cannot be read.</source>
-        <translation>sie ist keine Tessaro-Arbeitsbereichsdatei oder kann nicht gelesen werden.</translation>
-    </message>
-    <message>
-        <source>the file is damaged: %1.</source>
-        <translation>die Datei ist beschädigt: %1.</translation>
-    </message>
-    <message>
-        <source>Open workspace</source>
-        <translation>Arbeitsbereich öffnen</translation>
-    </message>
-    <message>
-        <source>Cannot open %1: %2</source>
-        <translation>%1 kann nicht geöffnet werden: %2</translation>
-    </message>
-    <message>
-        <source>Save workspace</source>
-        <translation>Arbeitsbereich speichern</translation>
-    </message>
-    <message>
-        <source>Cannot save the workspace to %1: %2</source>
-        <translation>Der Arbeitsbereich kann nicht unter %1 gespeichert werden: %2</translation>
-    </message>
-    <message>
-        <source>Workspace has been saved.</source>
-        <translation>Der Arbeitsbereich wurde gespeichert.</translation>
     </message>
     <message>
         <source>MP3 file "%1" has been inserted!</source>
@@ -1013,6 +949,73 @@ Kapitel exportieren</translation>
     <message>
         <source>Track %1</source>
         <translation>Titel %1</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::WorkspaceDocument</name>
+    <message>
+        <source>Tessaro Workspace file(*.twk)</source>
+        <translation>Tessaro-Arbeitsbereich (*.twk)</translation>
+    </message>
+    <message>
+        <source>Untitled</source>
+        <translation>Unbenannt</translation>
+    </message>
+    <message>
+        <source>Undo: %1</source>
+        <translation>Rückgängig: %1</translation>
+    </message>
+    <message>
+        <source>Redo: %1</source>
+        <translation>Wiederherstellen: %1</translation>
+    </message>
+    <message>
+        <source>New</source>
+        <translation>Neu</translation>
+    </message>
+    <message>
+        <source>Create new workspace.</source>
+        <translation>Neuer Arbeitsbereich angelegt.</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Workspace has been opened.</source>
+        <translation>Der Arbeitsbereich wurde geöffnet.</translation>
+    </message>
+    <message>
+        <source>it is not a Tessaro workspace file, or it cannot be read.</source>
+        <translation>sie ist keine Tessaro-Arbeitsbereichsdatei oder kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>the file is damaged: %1.</source>
+        <translation>die Datei ist beschädigt: %1.</translation>
+    </message>
+    <message>
+        <source>Open workspace</source>
+        <translation>Arbeitsbereich öffnen</translation>
+    </message>
+    <message>
+        <source>Cannot open %1: %2</source>
+        <translation>%1 kann nicht geöffnet werden: %2</translation>
+    </message>
+    <message>
+        <source>Save workspace</source>
+        <translation>Arbeitsbereich speichern</translation>
+    </message>
+    <message>
+        <source>Cannot save the workspace to %1: %2</source>
+        <translation>Der Arbeitsbereich kann nicht unter %1 gespeichert werden: %2</translation>
+    </message>
+    <message>
+        <source>Workspace has been saved.</source>
+        <translation>Der Arbeitsbereich wurde gespeichert.</translation>
+    </message>
+    <message>
+        <source>Save changes to %1?</source>
+        <translation>Änderungen an %1 speichern?</translation>
     </message>
 </context>
 </TS>

@@ -410,10 +410,6 @@ About</source>
         <translation type="unfinished" />
     </message>
     <message>
-        <source>Tessaro Workspace file(*.twk)</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
         <source>&amp;Cancel Merge</source>
         <translation type="unfinished" />
     </message>
@@ -451,22 +447,6 @@ About</source>
             <numerusform />
             <numerusform />
         </translation>
-    </message>
-    <message>
-        <source>Untitled</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Save changes to %1?</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Undo: %1</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Redo: %1</source>
-        <translation type="unfinished" />
     </message>
     <message>
         <source>Sort by File Name</source>
@@ -518,50 +498,6 @@ About</source>
     </message>
     <message>
         <source>Insert</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>New</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Create new workspace.</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Open</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Workspace has been opened.</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>it is not a Tessaro workspace file, or it cannot be read.</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>the file is damaged: %1.</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Open workspace</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Cannot open %1: %2</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Save workspace</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Cannot save the workspace to %1: %2</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Workspace has been saved.</source>
         <translation type="unfinished" />
     </message>
     <message>
@@ -982,6 +918,73 @@ Export Chapters</source>
     </message>
     <message>
         <source>Track %1</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>tessaro::WorkspaceDocument</name>
+    <message>
+        <source>Tessaro Workspace file(*.twk)</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Untitled</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Undo: %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Redo: %1</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>New</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Create new workspace.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Open</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Workspace has been opened.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>it is not a Tessaro workspace file, or it cannot be read.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>the file is damaged: %1.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Open workspace</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Cannot open %1: %2</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Save workspace</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Cannot save the workspace to %1: %2</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Workspace has been saved.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Save changes to %1?</source>
         <translation type="unfinished" />
     </message>
 </context>

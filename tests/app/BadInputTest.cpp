@@ -8,6 +8,7 @@
 #include "ReferenceScan.h"
 #include "TestFiles.h"
 #include "app/MainWindow.h"
+#include "app/WorkspaceDocument.h"
 #include "view/TrackListView.h"
 
 using namespace testing_files;
@@ -82,11 +83,11 @@ private Q_SLOTS:
             script->openManyAnswers << QStringList{picked};
             frame->Action(QStringLiteral("insertMp3"))->trigger();
         }
-        QCOMPARE(frame->Workspace().Paths(), listed);
-        QCOMPARE(EntryPaths(frame->Tracks()), listed);
+        QCOMPARE(frame->Document().Workspace().Paths(), listed);
+        QCOMPARE(EntryPaths(frame->Document().Tracks()), listed);
         // An entry without audio figures says why instead.
-        QTRY_VERIFY(!frame->Tracks().FiguresPending());
-        const tessaro::TrackInfo& info = frame->Tracks().Track(1);
+        QTRY_VERIFY(!frame->Document().Tracks().FiguresPending());
+        const tessaro::TrackInfo& info = frame->Document().Tracks().Track(1);
         QCOMPARE(info.bitrate > 0, info.problem.isEmpty());
         frame->View().viewport()->grab();  // painted like any other entry
 
@@ -109,10 +110,10 @@ private Q_SLOTS:
         script->openAnswers << saved;
         reopened->Action(QStringLiteral("openWorkspace"))->trigger();
         QVERIFY(script->messages.isEmpty());
-        QCOMPARE(reopened->Workspace().Paths(), listed);
-        QCOMPARE(EntryPaths(reopened->Tracks()), listed);
-        QTRY_VERIFY(!reopened->Tracks().FiguresPending());
-        QCOMPARE(reopened->Tracks().Track(1).problem, info.problem);
+        QCOMPARE(reopened->Document().Workspace().Paths(), listed);
+        QCOMPARE(EntryPaths(reopened->Document().Tracks()), listed);
+        QTRY_VERIFY(!reopened->Document().Tracks().FiguresPending());
+        QCOMPARE(reopened->Document().Tracks().Track(1).problem, info.problem);
     }
 };
 

@@ -20,6 +20,7 @@
 #include "app/JoinController.h"
 #include "app/MainWindow.h"
 #include "app/StatusArea.h"
+#include "app/WorkspaceDocument.h"
 #include "dialogs/Help.h"
 #include "settings/Preferences.h"
 #include "view/OutputPane.h"
@@ -79,7 +80,7 @@ private:
     }
     // Files dropped on the list after its last entry, as its model reports them.
     static void Drop(tessaro::MainWindow& frame, const QStringList& paths) {
-        Q_EMIT frame.Tracks().filesDropped(paths, frame.Tracks().Count());
+        Q_EMIT frame.Document().Tracks().filesDropped(paths, frame.Document().Tracks().Count());
     }
     // Drop events only reach a widget through a real drag, so the test hands one to the list.
     static void DropAt(tessaro::MainWindow& frame, const QStringList& paths, const QPoint& at) {
@@ -212,7 +213,7 @@ private Q_SLOTS:
         auto later = MakeFrame();
         QCOMPARE(listed(*later), expected);
         later->RecentMenu().actions().at(1)->trigger();
-        QCOMPARE(later->Workspace().Paths().size(), 9);
+        QCOMPARE(later->Document().Workspace().Paths().size(), 9);
         QCOMPARE(LogTexts(*later), QStringList{"Workspace has been opened."});
         QCOMPARE(listed(*later).first(), QStringLiteral("&1 ") + saved[8]);
     }
@@ -290,12 +291,12 @@ private Q_SLOTS:
         frame->Action(QStringLiteral("newWorkspace"))->trigger();
         QVERIFY(workspace.Paths().isEmpty());
         QVERIFY(workspace.Tag().album.isEmpty());
-        QCOMPARE(frame->Tracks().Count(), 0);
+        QCOMPARE(frame->Document().Tracks().Count(), 0);
 
         script->openAnswers << saved;
         frame->Action(QStringLiteral("openWorkspace"))->trigger();
         QCOMPARE(workspace.Paths(), QStringList{a});
-        QCOMPARE(frame->Tracks().Track(0).path, a);
+        QCOMPARE(frame->Document().Tracks().Track(0).path, a);
         QCOMPARE(workspace.Tag().album, QStringLiteral("An album longer than seven"));
         QCOMPARE(workspace.Tag().year, -3);
 
@@ -325,13 +326,13 @@ private Q_SLOTS:
             {"new",
              [](tessaro::MainWindow& w) {
                  w.Action(QStringLiteral("newWorkspace"))->trigger();
-                 return w.Tracks().Count() == 0;
+                 return w.Document().Tracks().Count() == 0;
              }},
             {"open",
              [&](tessaro::MainWindow& w) {
                  script->openAnswers << other;
                  w.Action(QStringLiteral("openWorkspace"))->trigger();
-                 return w.WorkspaceFile() == other;
+                 return w.Document().File() == other;
              }},
         };
         for (const auto& [name, leave] : leaves) {
@@ -352,7 +353,7 @@ private Q_SLOTS:
                 QVERIFY2(left == (answer != Answer::Cancel), name);
                 QVERIFY2(QFile::exists(saved) == (answer == Answer::Save), name);
                 if (answer == Answer::Cancel) {
-                    QCOMPARE(frame->Workspace().Paths(), QStringList{a});
+                    QCOMPARE(frame->Document().Workspace().Paths(), QStringList{a});
                     QVERIFY(frame->isWindowModified());
                 }
                 script->saveAnswers.clear();
@@ -387,7 +388,7 @@ private Q_SLOTS:
         frame->Action(QStringLiteral("saveWorkspace"))->trigger();
 
         QCOMPARE(workspace.Paths(), QStringList{QStringLiteral("/music/a.mp3")});
-        QCOMPARE(frame->Tracks().Count(), 1);
+        QCOMPARE(frame->Document().Tracks().Count(), 1);
         QVERIFY(LogTexts(*frame).isEmpty());
         QCOMPARE(script->messages.size(), 3);
         QVERIFY(script->messages[0].text.contains(notWorkspace));
@@ -432,7 +433,7 @@ private Q_SLOTS:
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[0], files[2]}));
         frame->Action(QStringLiteral("removeMp3"))->trigger();
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[2]}));
-        QCOMPARE(frame->Tracks().Count(), 2);
+        QCOMPARE(frame->Document().Tracks().Count(), 2);
         QCOMPARE(frame->Status().Figures(), QStringLiteral("2 files, 0:00:00"));
         // Nothing is selected afresh: a second Remove, Up or Down changes nothing.
         QVERIFY(frame->View().SelectedRows().isEmpty());
@@ -443,7 +444,7 @@ private Q_SLOTS:
         QCOMPARE(workspace.Paths(), (QStringList{files[1], files[2]}));
 
         const QString text = QStringLiteral("Move mp3 file from position 1 to 0");
-        Q_EMIT frame->Tracks().moveRequested({1}, 0);
+        Q_EMIT frame->Document().Tracks().moveRequested({1}, 0);
         QCOMPARE(LogTexts(*frame),
                  (QStringList{Inserted(files[0]), Inserted(files[1]), Inserted(files[2]),
                               "MP3 file moved down.", "MP3 file moved down.", "MP3 file moved up.",
@@ -481,7 +482,7 @@ private Q_SLOTS:
                  QStringLiteral("A merge is running. Cancel it and close the window?|Cancel the "
                                 "Merge and Close|Keep Merging"));
         Drop(*frame, {dir.filePath(QStringLiteral("late.mp3"))});
-        QCOMPARE(frame->Workspace().Paths().size(), 2);
+        QCOMPARE(frame->Document().Workspace().Paths().size(), 2);
 
         QTRY_VERIFY(!frame->IsMerging());
         QCOMPARE(ReadAll(output), a + b);
@@ -491,7 +492,8 @@ private Q_SLOTS:
         for (const QString& id : kWorkspaceCommands) {
             QVERIFY(frame->Action(id)->isEnabled());
         }
-        QCOMPARE(frame->Workspace().Paths().last(), dir.filePath(QStringLiteral("late.mp3")));
+        QCOMPARE(frame->Document().Workspace().Paths().last(),
+                 dir.filePath(QStringLiteral("late.mp3")));
         QCOMPARE(LogTexts(*frame),
                  (QStringList{"Begin to merge mp3 files ...",
                               "You can not exit the application while merge thread is running ...",
@@ -515,7 +517,8 @@ private Q_SLOTS:
         AddEntry(*frame, Write(QStringLiteral("b.mp3"), minute));
         QTRY_COMPARE(frame->Status().Figures(), QStringLiteral("2 files, 0:02:05"));
         // Far more than the worker, which never waits for the window, could join before Esc.
-        frame->Tracks().Insert(2, QStringList(300, dir.filePath(QStringLiteral("a.mp3"))));
+        frame->Document().Tracks().Insert(2,
+                                          QStringList(300, dir.filePath(QStringLiteral("a.mp3"))));
         const QString output =
             WriteAll(joined.filePath(QStringLiteral("target.mp3")), "the previous output");
         script->saveAnswers << output;
@@ -566,7 +569,7 @@ private Q_SLOTS:
         // No tag typed: nothing to say about it.
         frame->Output().List().clear();
         frame->SetTag({});
-        frame->Tracks().Remove({1});
+        frame->Document().Tracks().Remove({1});
         merge(false);
         QCOMPARE(LogTexts(*frame).mid(1), (QStringList{"Joined 1 file into book.mp3 (0:01:02)",
                                                        "merge process has been finished!"}));
@@ -625,7 +628,7 @@ private Q_SLOTS:
         QCOMPARE(ReadAll(input), Mp3Frame());
 
         // A skipped input is a warning line of its own; the merge itself succeeds.
-        frame->Tracks().Remove({0});
+        frame->Document().Tracks().Remove({0});
         AddEntry(*frame, Write(QStringLiteral("b.mp3"), Mp3Frame()));
         script->saveAnswers << joined.filePath(QStringLiteral("out.mp3"));
         frame->Action(QStringLiteral("merge"))->trigger();
@@ -635,7 +638,7 @@ private Q_SLOTS:
         QCOMPARE(script->messages.size(), 1);
 
         // With nothing left to join, the merge fails and makes no file.
-        frame->Tracks().Remove({1});
+        frame->Document().Tracks().Remove({1});
         script->saveAnswers << joined.filePath(QStringLiteral("none.mp3"));
         frame->Action(QStringLiteral("merge"))->trigger();
         QTRY_VERIFY(!frame->IsMerging());
@@ -711,7 +714,7 @@ private Q_SLOTS:
     void theCloseQuestionGoesWhenTheMergeEndsAndItsCloseButtonCloses() {
         const auto merging = [this](const QStringList& inputs) {
             auto frame = MakeFrame();
-            frame->Tracks().Insert(0, inputs);
+            frame->Document().Tracks().Insert(0, inputs);
             frame->show();
             script->saveAnswers << joined.filePath(QStringLiteral("close.mp3"));
             frame->Action(QStringLiteral("merge"))->trigger();
@@ -741,7 +744,7 @@ private Q_SLOTS:
         const QString low = Fixture(QStringLiteral("mpeg2_22k.mp3"));
         auto frame = MakeFrame();
         const auto notice = [&] {
-            if (!QTest::qWaitFor([&] { return !frame->Tracks().FiguresPending(); })) {
+            if (!QTest::qWaitFor([&] { return !frame->Document().Tracks().FiguresPending(); })) {
                 return QStringLiteral("(figures never read)");
             }
             return frame->Notice().parentWidget()->isHidden() ? QString() : frame->Notice().text();
@@ -845,7 +848,7 @@ private Q_SLOTS:
         frame->Action(QStringLiteral("importChapters"))->trigger();
         QCOMPARE(script->messages.size(), 2);
         QVERIFY(script->messages[1].text.contains(QStringLiteral("line 1")));
-        QVERIFY(frame->ChapterFile().isEmpty());
+        QVERIFY(frame->Document().ChapterFile().isEmpty());
         // A CUE sheet, as other tools write it: its chapters go into the next merge.
         const QString cue = Write(QStringLiteral("book.cue"),
                                   "FILE \"x.mp3\" MP3\n  TRACK 01 AUDIO\n    TITLE \"Opening\"\n"
@@ -853,7 +856,7 @@ private Q_SLOTS:
                                   "    TITLE \"Closing\"\n    INDEX 01 00:00:15\n");
         script->openAnswers << cue;
         frame->Action(QStringLiteral("importChapters"))->trigger();
-        QCOMPARE(frame->ChapterFile(), cue);
+        QCOMPARE(frame->Document().ChapterFile(), cue);
         QCOMPARE(LogTexts(*frame).last(),
                  QStringLiteral("2 chapters from \"%1\" go into the next merged file.").arg(cue));
         script->saveAnswers << dir.filePath(QStringLiteral("book.mp3"));
@@ -868,7 +871,7 @@ private Q_SLOTS:
         QCOMPARE(script->messages.size(), 2);
         // Undone, the next merge takes no chapter file.
         frame->Action(QStringLiteral("undo"))->trigger();
-        QVERIFY(frame->ChapterFile().isEmpty());
+        QVERIFY(frame->Document().ChapterFile().isEmpty());
     }
 
     // A CD's sheet with a FILE for each track goes into the merge of the tracks it names, each
@@ -925,17 +928,17 @@ private Q_SLOTS:
         const QStringList first{Write(QStringLiteral("a.mp3"), Mp3Frame()),
                                 Write(QStringLiteral("b.mp3"), Mp3Frame())};
         Drop(*frame, first);
-        QCOMPARE(frame->Workspace().Paths(), first);
+        QCOMPARE(frame->Document().Workspace().Paths(), first);
         QCOMPARE(LogTexts(*frame), (QStringList{Inserted(first[0]), Inserted(first[1])}));
         frame->Output().List().clear();
         QCOMPARE(frame->View().SelectedRows(), (QList<int>{0, 1}));
         // On the second entry: before it. A picture and a text are refused, each with a line.
         const QString between = Write(QStringLiteral("between.mp3"), Mp3Frame());
         const QString picture = Fixture(QStringLiteral("plasma.jpg"));
-        const QRect second = frame->View().visualRect(frame->Tracks().index(1));
+        const QRect second = frame->View().visualRect(frame->Document().Tracks().index(1));
         DropAt(*frame, {picture, between, dir.filePath(QStringLiteral("notes.txt"))},
                second.topLeft() + QPoint(20, 2));
-        QCOMPARE(frame->Workspace().Paths(), (QStringList{first[0], between, first[1]}));
+        QCOMPARE(frame->Document().Workspace().Paths(), (QStringList{first[0], between, first[1]}));
         QCOMPARE(frame->View().SelectedRows(), QList<int>{1});
         QCOMPARE(LogTexts(*frame).size(), 3);
         QVERIFY(LogTexts(*frame)[0].contains(QStringLiteral("plasma.jpg")));
@@ -944,7 +947,7 @@ private Q_SLOTS:
         QCOMPARE(LogTexts(*frame)[2], Inserted(between));
         // A drop is a step to undo.
         frame->Action(QStringLiteral("undo"))->trigger();
-        QCOMPARE(frame->Workspace().Paths(), first);
+        QCOMPARE(frame->Document().Workspace().Paths(), first);
 
         // A workspace dropped alone opens, after the unsaved-changes question.
         tessaro::TessaroWorkSpace saved;
@@ -954,8 +957,8 @@ private Q_SLOTS:
         script->saveQuestionAnswers << tessaro::WindowDialogs::Answer::Discard;
         Drop(*frame, {twk});
         QCOMPARE(script->questions.size(), 1);
-        QCOMPARE(frame->Workspace().Paths(), QStringList{between});
-        QCOMPARE(frame->WorkspaceFile(), twk);
+        QCOMPARE(frame->Document().Workspace().Paths(), QStringList{between});
+        QCOMPARE(frame->Document().File(), twk);
         QVERIFY(!frame->isWindowModified());
     }
 
@@ -977,8 +980,8 @@ private Q_SLOTS:
         frame->Action(QStringLiteral("insertFolder"))->trigger();
         frame->Action(QStringLiteral("insertFolder"))->trigger();  // cancelled
         QCOMPARE(script->asked, (QStringList{"folder", "folder"}));
-        QCOMPARE(frame->Workspace().Paths(), files);
-        QCOMPARE(frame->Tracks().Count(), 3);
+        QCOMPARE(frame->Document().Workspace().Paths(), files);
+        QCOMPARE(frame->Document().Tracks().Count(), 3);
         QCOMPARE(LogTexts(*frame),
                  (QStringList{leftOut, QStringLiteral("Folder \"%1\" has been inserted with 3 MP3 "
                                                       "files!")
@@ -988,14 +991,14 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(pictures));
         script->folderAnswers << pictures;
         frame->Action(QStringLiteral("insertFolder"))->trigger();
-        QCOMPARE(frame->Workspace().Paths(), files);
+        QCOMPARE(frame->Document().Workspace().Paths(), files);
         QVERIFY(LogTexts(*frame).last().startsWith(QStringLiteral("Skipped \"%1\"").arg(pictures)));
 
         // Dropped between files, given to `tessaro FOLDER`, listed in a workspace.
         auto dropped = MakeFrame();
         const QString first = dir.filePath(QStringLiteral("first.mp3"));
         Drop(*dropped, {first, book});
-        QCOMPARE(dropped->Workspace().Paths(), QStringList{first} + files);
+        QCOMPARE(dropped->Document().Workspace().Paths(), QStringList{first} + files);
         const QString folderLine =
             QStringLiteral("Folder \"%1\" has been inserted with 3 MP3 files!").arg(book);
         QCOMPARE(LogTexts(*dropped), (QStringList{leftOut, Inserted(first), folderLine}));
@@ -1004,7 +1007,7 @@ private Q_SLOTS:
             qScopeGuard([working = QDir::currentPath()] { QDir::setCurrent(working); });
         QVERIFY(QDir::setCurrent(dir.path()));
         named->OpenFiles({QStringLiteral("book")});
-        QCOMPARE(named->Workspace().Paths(), files);
+        QCOMPARE(named->Document().Workspace().Paths(), files);
         QCOMPARE(LogTexts(*named), (QStringList{leftOut, folderLine}));
         const QString twk = dir.filePath(QStringLiteral("folder.twk"));
         tessaro::TessaroWorkSpace listing;
@@ -1012,7 +1015,7 @@ private Q_SLOTS:
         listing.SaveToFile(twk);
         auto opened = MakeFrame();
         opened->OpenFiles({twk});
-        QCOMPARE(opened->Workspace().Paths(), files);
+        QCOMPARE(opened->Document().Workspace().Paths(), files);
         QCOMPARE(LogTexts(*opened), (QStringList{"Workspace has been opened.", leftOut}));
     }
 
@@ -1020,7 +1023,7 @@ private Q_SLOTS:
         // None: the window starts empty and silent.
         auto frame = MakeFrame();
         frame->OpenFiles({});
-        QVERIFY(frame->Workspace().Paths().isEmpty() && LogTexts(*frame).isEmpty());
+        QVERIFY(frame->Document().Workspace().Paths().isEmpty() && LogTexts(*frame).isEmpty());
         QVERIFY(script->asked.isEmpty() && script->messages.isEmpty());
 
         // MP3 files go in as named, relative to the working folder, and fare as dropped ones: a
@@ -1034,10 +1037,11 @@ private Q_SLOTS:
         QCOMPARE(MakeNotUtf8Name(QStringLiteral("."), "\xFF.mp3"), QStringLiteral("./\uFFFD.mp3"));
         const QString b = QDir::currentPath() + QStringLiteral("/b.mp3");
         frame->OpenFiles({QStringLiteral("b.mp3"), a, missing, QStringLiteral("\uFFFD.mp3")});
-        QCOMPARE(frame->Workspace().Paths(), (QStringList{b, a, missing}));
-        QCOMPARE(frame->Tracks().Track(0).path, b);
-        QTRY_VERIFY(!frame->Tracks().FiguresPending());
-        QVERIFY(frame->Tracks().Track(2).problem.startsWith(QStringLiteral("Cannot open")));
+        QCOMPARE(frame->Document().Workspace().Paths(), (QStringList{b, a, missing}));
+        QCOMPARE(frame->Document().Tracks().Track(0).path, b);
+        QTRY_VERIFY(!frame->Document().Tracks().FiguresPending());
+        QVERIFY(
+            frame->Document().Tracks().Track(2).problem.startsWith(QStringLiteral("Cannot open")));
         QCOMPARE(LogTexts(*frame).size(), 4);
         QVERIFY(LogTexts(*frame)[0].contains(QStringLiteral("not valid UTF-8")));
         QCOMPARE(LogTexts(*frame).mid(1),
@@ -1046,19 +1050,19 @@ private Q_SLOTS:
         // A workspace file named alone is opened, its tag too; named with others, it is a file.
         frame->SetTag({QStringLiteral("Album"), {}, {}, 2008, {}});
         const QString twk = dir.filePath(QStringLiteral("started.TWK"));
-        frame->Workspace().SaveToFile(twk);
+        frame->Document().Workspace().SaveToFile(twk);
         auto opened = MakeFrame();
         opened->OpenFiles({twk});
-        QCOMPARE(opened->Workspace().Paths(), (QStringList{b, a, missing}));
-        QCOMPARE(opened->Workspace().Tag().year, 2008);
+        QCOMPARE(opened->Document().Workspace().Paths(), (QStringList{b, a, missing}));
+        QCOMPARE(opened->Document().Workspace().Tag().year, 2008);
         QCOMPARE(LogTexts(*opened), QStringList{"Workspace has been opened."});
         opened->OpenFiles({twk, a});
-        QCOMPARE(opened->Workspace().Paths().mid(3), (QStringList{twk, a}));
+        QCOMPARE(opened->Document().Workspace().Paths().mid(3), (QStringList{twk, a}));
 
         // One that cannot be opened is reported as File > Open reports it.
         auto failed = MakeFrame();
         failed->OpenFiles({dir.filePath(QStringLiteral("missing.twk"))});
-        QVERIFY(failed->Workspace().Paths().isEmpty());
+        QVERIFY(failed->Document().Workspace().Paths().isEmpty());
         QCOMPARE(script->messages.size(), 1);
         QCOMPARE(script->messages[0].caption, QStringLiteral("Open workspace"));
         QVERIFY(script->messages[0].text.contains(QStringLiteral("missing.twk")));
@@ -1073,7 +1077,7 @@ private Q_SLOTS:
         auto frame = MakeFrame();
         AddEntry(*frame, Write(QStringLiteral("decoy.mp3"), Mp3Frame()));
         const QString otherTwk = dir.filePath(QStringLiteral("\uFFFD.twk"));
-        frame->Workspace().SaveToFile(dir.filePath(QStringLiteral("decoy.twk")));
+        frame->Document().Workspace().SaveToFile(dir.filePath(QStringLiteral("decoy.twk")));
         QVERIFY(QFile::rename(dir.filePath(QStringLiteral("decoy.twk")), otherTwk));
         QCOMPARE(MakeNotUtf8Name(dir.path(), "\xFF.twk"), otherTwk);
         const QByteArray otherWorkspace = ReadAll(otherTwk);
@@ -1081,7 +1085,7 @@ private Q_SLOTS:
         script->openManyAnswers << QStringList{other};
         frame->Action(QStringLiteral("insertMp3"))->trigger();
         Drop(*frame, {other});
-        QCOMPARE(frame->Workspace().Paths().size(), 1);
+        QCOMPARE(frame->Document().Workspace().Paths().size(), 1);
         QCOMPARE(LogTexts(*frame).filter(QStringLiteral("not valid UTF-8")).size(), 2);
 
         script->saveAnswers << other;
@@ -1098,7 +1102,7 @@ private Q_SLOTS:
         }
         QCOMPARE(ReadAll(other), otherFrame);
         QCOMPARE(ReadAll(otherTwk), otherWorkspace);
-        QCOMPARE(frame->Workspace().Paths().size(), 1);
+        QCOMPARE(frame->Document().Workspace().Paths().size(), 1);
     }
 
     void tagEditorAndPreferencesThroughTheirCommands() {
@@ -1122,14 +1126,14 @@ private Q_SLOTS:
         };
         answer({"New album, longer", "Artist", "Title", "2008", "Comment"}, false);
         frame->Action(QStringLiteral("tagEditor"))->trigger();
-        QCOMPARE(frame->Workspace().Tag().album, QStringLiteral("Old"));
+        QCOMPARE(frame->Document().Workspace().Tag().album, QStringLiteral("Old"));
         answer({"New album, longer", "Ärtist", "Title", "2008"}, true);
         frame->Action(QStringLiteral("tagEditor"))->trigger();
-        QCOMPARE(frame->Workspace().Tag().album, QStringLiteral("New album, longer"));
-        QCOMPARE(frame->Workspace().Tag().artist, QStringLiteral("Ärtist"));
-        QCOMPARE(frame->Workspace().Tag().year, 2008);
+        QCOMPARE(frame->Document().Workspace().Tag().album, QStringLiteral("New album, longer"));
+        QCOMPARE(frame->Document().Workspace().Tag().artist, QStringLiteral("Ärtist"));
+        QCOMPARE(frame->Document().Workspace().Tag().year, 2008);
         // The comment left untouched keeps what the workspace's tag held.
-        QCOMPARE(frame->Workspace().Tag().comment, QStringLiteral("Old"));
+        QCOMPARE(frame->Document().Workspace().Tag().comment, QStringLiteral("Old"));
 
         QVERIFY(!frame->SaveID3Tag());
         answer({}, false, true);
@@ -1200,7 +1204,7 @@ private Q_SLOTS:
             {"drop", [&] { Drop(*frame, {c[3]}); }, {}},
             {"sort by track", [&] { frame->Action(QStringLiteral("sortByTrack"))->trigger(); }, {}},
             {"move up", [&] { QTest::keyClick(&list, Qt::Key_Up, Qt::ControlModifier); }, {2}},
-            {"drag", [&] { Q_EMIT frame->Tracks().moveRequested({0}, 4); }, {}},
+            {"drag", [&] { Q_EMIT frame->Document().Tracks().moveRequested({0}, 4); }, {}},
             {"sort by name", [&] { frame->Action(QStringLiteral("sortByName"))->trigger(); }, {}},
             {"delete key", [&] { QTest::keyClick(&list, Qt::Key_Delete); }, {0, 2}},
             {"tag", tagEdit, {}},
@@ -1219,7 +1223,7 @@ private Q_SLOTS:
         };
         const LiveWorkspace workspace{*frame};
         const auto state = [&] {
-            [&] { QCOMPARE(EntryPaths(frame->Tracks()), workspace.Paths()); }();
+            [&] { QCOMPARE(EntryPaths(frame->Document().Tracks()), workspace.Paths()); }();
             return std::pair(workspace.Paths(), workspace.Tag().album);
         };
         for (const auto& [name, change, select] : changes) {
@@ -1229,7 +1233,7 @@ private Q_SLOTS:
             change();
             const auto after = state();
             QVERIFY2(after != before, name);
-            QTRY_VERIFY(!frame->Tracks().FiguresPending());
+            QTRY_VERIFY(!frame->Document().Tracks().FiguresPending());
             frame->activateWindow();  // back from a dialog
             QVERIFY(QTest::qWaitForWindowActive(frame.get()));
             QTest::keyClick(&list, Qt::Key_Z, Qt::ControlModifier);
@@ -1239,7 +1243,7 @@ private Q_SLOTS:
             QStringList was = before.first, is = after.first;
             was.sort();
             is.sort();
-            QVERIFY2(was != is || !frame->Tracks().FiguresPending(), name);
+            QVERIFY2(was != is || !frame->Document().Tracks().FiguresPending(), name);
             QVERIFY2(list.SelectedRows() == selected, name);
             QTest::keyClick(&list, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
             QVERIFY2(state() == after, name);
@@ -1273,10 +1277,11 @@ private Q_SLOTS:
             AddEntry(*frame, path);
         }
         frame->Action(QStringLiteral("sortByName"))->trigger();
-        QCOMPARE(frame->Workspace().Paths(), (QStringList{two, ten, first}));
-        QCOMPARE(frame->Workspace().Paths(), tessaro::SortedByFileName({ten, first, two}));
+        QCOMPARE(frame->Document().Workspace().Paths(), (QStringList{two, ten, first}));
+        QCOMPARE(frame->Document().Workspace().Paths(),
+                 tessaro::SortedByFileName({ten, first, two}));
         frame->Action(QStringLiteral("sortByTrack"))->trigger();
-        QCOMPARE(frame->Workspace().Paths(), tessaro::SortedByTrack({ten, first, two}));
+        QCOMPARE(frame->Document().Workspace().Paths(), tessaro::SortedByTrack({ten, first, two}));
         QCOMPARE(LogTexts(*frame), (QStringList{"MP3 files sorted by file name.",
                                                 "MP3 files sorted by track number."}));
         // While a merge runs, neither sort nor undo is to be had.

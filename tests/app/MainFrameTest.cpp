@@ -22,6 +22,7 @@
 #include "app/SingleInstance.h"
 #include "app/StatusArea.h"
 #include "app/WindowDialogs.h"
+#include "app/WorkspaceDocument.h"
 #include "dialogs/PreferencesDialog.h"
 #include "view/TrackListView.h"
 
@@ -216,7 +217,7 @@ private Q_SLOTS:
         frame->TakeHandOvers(first);
         const QStringList files{QStringLiteral("/music/01 Ouvertüre.mp3"), QStringLiteral("/x")};
         Q_EMIT first.FilesArrived(files);
-        QCOMPARE(frame->Tracks().Paths(), files);
+        QCOMPARE(frame->Document().Tracks().Paths(), files);
         QCOMPARE(testing_files::LogTexts(*frame).last(),
                  QStringLiteral("MP3 file \"/x\" has been inserted!"));
     }

@@ -1,0 +1,156 @@
+#include "app/WorkspaceDocument.h"
+
+#include <QFileInfo>
+#include <QUndoStack>
+#include <QWidget>
+
+#include "app/WindowDialogs.h"
+#include "io/Files.h"
+#include "view/TrackListModel.h"
+#include "workspace/Exception.h"
+#include "workspace/FolderInputs.h"
+#include "workspace/TessaroWorkSpace.h"
+
+namespace tessaro {
+namespace {
+
+const char* const kWorkspaceFilter =
+    QT_TRANSLATE_NOOP("tessaro::WorkspaceDocument", "Tessaro Workspace file(*.twk)");
+
+}  // namespace
+
+WorkspaceDocument::WorkspaceDocument(QWidget& window)
+    : QObject(&window),
+      m_window(window),
+      m_tracks(new TrackListModel(this)),
+      m_undoStack(new QUndoStack(this)) {
+    connect(m_undoStack, &QUndoStack::cleanChanged, this, &WorkspaceDocument::titleChanged);
+}
+
+TessaroWorkSpace WorkspaceDocument::Workspace() const {
+    TessaroWorkSpace workspace;
+    workspace.SetPaths(m_tracks->Paths());
+    workspace.SetTag(m_tag);
+    return workspace;
+}
+
+QString WorkspaceDocument::DisplayName() const {
+    return m_file.isEmpty() ? tr("Untitled") : QFileInfo(m_file).fileName();
+}
+
+bool WorkspaceDocument::IsModified() const {
+    return !m_undoStack->isClean();
+}
+
+WorkspaceParts WorkspaceDocument::Parts() {
+    return {*m_tracks, *m_view, m_tag, m_file, m_cover, m_chapterFile};
+}
+
+void WorkspaceDocument::Push(QUndoCommand* command) {
+    m_undoStack->push(command);
+    Q_EMIT titleChanged();
+}
+
+void WorkspaceDocument::Undo() {
+    if (m_undoStack->canUndo()) {
+        Q_EMIT logged(tr("Undo: %1").arg(m_undoStack->undoText()));
+        m_undoStack->undo();
+        Q_EMIT titleChanged();
+    }
+}
+
+void WorkspaceDocument::Redo() {
+    if (m_undoStack->canRedo()) {
+        Q_EMIT logged(tr("Redo: %1").arg(m_undoStack->redoText()));
+        m_undoStack->redo();
+        Q_EMIT titleChanged();
+    }
+}
+
+void WorkspaceDocument::New() {
+    Push(new ReplaceWorkspace(tr("New"), Parts(), {}, {}, QString()));
+    m_undoStack->setClean();
+    Q_EMIT logged(tr("Create new workspace."));
+}
+
+void WorkspaceDocument::AskThenOpen(WindowDialogs& dialogs) {
+    const QString path =
+        dialogs.GetOpenFileName(&m_window, tr(kWorkspaceFilter), QStringLiteral("twk"));
+    if (!path.isEmpty()) {
+        Open(path, dialogs);
+    }
+}
+
+void WorkspaceDocument::Open(const QString& path, WindowDialogs& dialogs) {
+    QString problem = UnusableName(path);
+    try {
+        if (problem.isEmpty()) {
+            TessaroWorkSpace opened;
+            const FolderInputs folders = opened.LoadFromFile(path);
+            Push(new ReplaceWorkspace(tr("Open"), Parts(), opened.Paths(), opened.Tag(), path));
+            m_undoStack->setClean();
+            Q_EMIT logged(tr("Workspace has been opened."));
+            for (const QString& note : folders.notes) {
+                Q_EMIT logged(note);
+            }
+            Q_EMIT fileUsed(path);
+            return;
+        }
+    } catch (const BadTessaroWorkSpaceIden&) {
+        problem = tr("it is not a Tessaro workspace file, or it cannot be read.");
+    } catch (const BadTessaroWorkSpaceFile& damaged) {
+        problem = tr("the file is damaged: %1.").arg(damaged.reason);
+    }
+    dialogs.ShowMessage(&m_window, WindowDialogs::Icon::Error, tr("Open workspace"),
+                        tr("Cannot open %1: %2").arg(Quoted(path), problem));
+}
+
+void WorkspaceDocument::Save(WindowDialogs& dialogs) {
+    if (m_file.isEmpty()) {
+        SaveAs(dialogs);
+    } else {
+        SaveTo(m_file, dialogs);
+    }
+}
+
+void WorkspaceDocument::SaveAs(WindowDialogs& dialogs) {
+    const QString path =
+        dialogs.GetSaveFileName(&m_window, tr(kWorkspaceFilter), QStringLiteral("twk"), m_file);
+    if (!path.isEmpty() && SaveTo(path, dialogs)) {
+        m_file = path;
+        Q_EMIT titleChanged();
+    }
+}
+
+bool WorkspaceDocument::SaveTo(const QString& path, WindowDialogs& dialogs) {
+    try {
+        Workspace().SaveToFile(path);
+    } catch (const TessaroWorkSpaceNotSaved& failure) {
+        dialogs.ShowMessage(
+            &m_window, WindowDialogs::Icon::Error, tr("Save workspace"),
+            tr("Cannot save the workspace to %1: %2").arg(Quoted(path), failure.reason));
+        return false;
+    }
+    m_undoStack->setClean();
+    Q_EMIT logged(tr("Workspace has been saved."));
+    Q_EMIT fileUsed(path);
+    return true;
+}
+
+bool WorkspaceDocument::MaybeSave(WindowDialogs& dialogs) {
+    if (m_undoStack->isClean()) {
+        return true;
+    }
+    switch (dialogs.AskToSave(&m_window, tr("Save changes to %1?").arg(DisplayName()))) {
+        case WindowDialogs::Answer::Save:
+            Save(dialogs);
+            return m_undoStack->isClean();
+        case WindowDialogs::Answer::Discard:
+            return true;
+        case WindowDialogs::Answer::Cancel:
+            break;
+    }
+    return false;
+}
+
+}  // namespace tessaro
