@@ -508,6 +508,20 @@ private Q_SLOTS:
         QCOMPARE(script->questions, QStringList{QStringLiteral("Save changes to Untitled?")});
     }
 
+    // The merge's inputs are fixed when it starts: entries cannot be dragged about until its end.
+    void entriesAreNotDraggedWhileAMergeRuns() {
+        auto frame = MakeFrame();
+        AddEntry(*frame, Write(QStringLiteral("a.mp3"), Mp3Frame()));
+        AddEntry(*frame, Write(QStringLiteral("b.mp3"), Mp3Frame()));
+        script->saveAnswers << joined.filePath(QStringLiteral("joined.mp3"));
+        QVERIFY(frame->View().dragEnabled());
+        frame->Action(QStringLiteral("merge"))->trigger();
+        QVERIFY(frame->IsMerging());
+        QVERIFY(!frame->View().dragEnabled());
+        QTRY_VERIFY(!frame->IsMerging());
+        QVERIFY(frame->View().dragEnabled());
+    }
+
     void aCancelledMergeLeavesTheTargetAsItWas() {
         auto frame = MakeFrame();
         // 62.5 s of audio each: the status bar sums the times players show.
