@@ -1,6 +1,7 @@
 #include "app/JoinController.h"
 
 #include <QFileInfo>
+#include <functional>
 
 #include "io/Threads.h"
 
@@ -11,8 +12,9 @@ namespace {
 // far more than copying a frame.
 class QueuedHost : public MergeHost {
 public:
-    QueuedHost(QObject& controller, std::atomic<int>& percent, const std::atomic<bool>& cancelled)
-        : controller(controller), percent(percent), cancelled(cancelled) {}
+    QueuedHost(std::function<void()> announce, std::atomic<int>& percent,
+               const std::atomic<bool>& cancelled)
+        : announce(std::move(announce)), percent(percent), cancelled(cancelled) {}
 
     void MergeProgress(qint32 position, qint32 rangeMax) override {
         if (rangeMax != 0) {
@@ -24,12 +26,12 @@ public:
         }
         shown = percent;
         this->percent = percent;
-        QMetaObject::invokeMethod(&controller, "TakeProgress", Qt::QueuedConnection);
+        announce();
     }
     bool MergeCancelled() override { return cancelled; }
 
 private:
-    QObject& controller;
+    const std::function<void()> announce;
     std::atomic<int>& percent;
     const std::atomic<bool>& cancelled;
     qint32 range = 100;
@@ -46,7 +48,11 @@ QString Clock(double seconds) {
         .arg(whole % 60, 2, 10, QLatin1Char('0'));
 }
 
-JoinController::JoinController(QObject* parent) : QObject(parent) {}
+JoinController::JoinController(QObject* parent) : QObject(parent) {
+    connect(this, &JoinController::progressReady, this, &JoinController::TakeProgress,
+            Qt::QueuedConnection);
+    connect(this, &JoinController::workDone, this, &JoinController::Finish, Qt::QueuedConnection);
+}
 
 JoinController::~JoinController() {
     cancelled = true;
@@ -67,14 +73,14 @@ bool JoinController::Start(const JoinRequest& joinRequest) {
     running = true;
     try {
         worker = StartThread("the merge", [this] {
-            QueuedHost host(*this, percent, cancelled);
+            QueuedHost host([this] { Q_EMIT progressReady(QPrivateSignal()); }, percent, cancelled);
             result = RunMerge(request, host);
-            QMetaObject::invokeMethod(this, "Finish", Qt::QueuedConnection);
+            Q_EMIT workDone(QPrivateSignal());
         });
     } catch (const ThreadRefused& refused) {
         result.error =
             tr("Not enough memory to start a thread for %1").arg(QLatin1String(refused.what()));
-        QMetaObject::invokeMethod(this, "Finish", Qt::QueuedConnection);
+        Q_EMIT workDone(QPrivateSignal());
     }
     return true;
 }

@@ -42,14 +42,17 @@ Q_SIGNALS:
     void logged(const QString& line);
     // After the lines of its end; the thread has been joined.
     void finished(const tessaro::MergeResult& result);
+    // The controller's own, queued from the worker to the GUI thread: Qt makes the queued call
+    // inside itself, and all it carries is ours to hand over where ThreadSanitizer sees it: the
+    // percent through an atomic, the result once the thread is joined.
+    void progressReady(QPrivateSignal);
+    void workDone(QPrivateSignal);
 
 private:
-    // On the GUI thread, called by name from the worker, so that Qt makes the queued call inside
-    // itself and all it carries is ours to hand over where ThreadSanitizer sees it: the percent
-    // through an atomic, the result once the thread is joined.
-    Q_INVOKABLE void TakeProgress();
-    // Once the worker has returned.
-    Q_INVOKABLE void Finish();
+    // On the GUI thread, for progressReady.
+    void TakeProgress();
+    // On the GUI thread once the worker has returned, for workDone.
+    void Finish();
 
     JoinRequest request;
     MergeResult result;

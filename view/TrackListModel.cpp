@@ -44,7 +44,10 @@ QStringList LocalFiles(const QMimeData* data) {
 
 }  // namespace
 
-TrackListModel::TrackListModel(QObject* parent) : QAbstractListModel(parent) {}
+TrackListModel::TrackListModel(QObject* parent) : QAbstractListModel(parent) {
+    connect(this, &TrackListModel::factsRead, this, &TrackListModel::TakeFacts,
+            Qt::QueuedConnection);
+}
 
 TrackListModel::~TrackListModel() {
     {
@@ -259,10 +262,10 @@ void TrackListModel::ReadFacts() {
         TrackFacts facts = ReadFile(path);
         guard.lock();
         // Queued to the model's thread, once for all read until it runs; dropped should the model
-        // be gone by then. By name, so that the call is made inside Qt and all that passes is
-        // m_read, under the lock ThreadSanitizer sees.
+        // be gone by then. Through a connection made on the GUI thread, so that the call is made
+        // inside Qt and all that passes is m_read, under the lock ThreadSanitizer sees.
         if (m_read.empty()) {
-            QMetaObject::invokeMethod(this, "TakeFacts", Qt::QueuedConnection);
+            Q_EMIT factsRead(QPrivateSignal());
         }
         m_read.emplace_back(path, std::move(facts));
     }

@@ -101,6 +101,8 @@ Q_SIGNALS:
     void filesDropped(const QStringList& paths, int before);
     // The count or the total seconds changed.
     void totalsChanged();
+    // The model's own, queued from the reader thread, once for all read until TakeFacts runs.
+    void factsRead(QPrivateSignal);
 
 private:
     // The rows of a drag from this very model, or none.
@@ -117,7 +119,7 @@ private:
     // holds no thread (a child process forked then starts cleanly).
     void ReadFacts();
     // On the GUI thread: takes in the facts the reader has read.
-    Q_INVOKABLE void TakeFacts();
+    void TakeFacts();
     // A row's share of the total, in whole microseconds so that removals take off exactly what
     // was added.
     static qint64 Microseconds(const TrackInfo& track);

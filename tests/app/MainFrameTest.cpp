@@ -94,7 +94,7 @@ private Q_SLOTS:
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
             dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(file);
-            QMetaObject::invokeMethod(dialog, "accept");
+            static_cast<QDialog*>(dialog)->accept();
         });
         QtWindowDialogs dialogs;
         QCOMPARE(dialogs.GetSaveFileName(nullptr, QStringLiteral("MP3 files(*.mp3)"),
