@@ -16,6 +16,7 @@
 #include <QToolButton>
 #include <QUndoStack>
 
+#include "app/HelpCommands.h"
 #include "app/JoinController.h"
 #include "app/MergeTarget.h"
 #include "app/RecentWorkspaces.h"
@@ -24,7 +25,6 @@
 #include "app/WorkspaceCommands.h"
 #include "app/WorkspaceDocument.h"
 #include "dialogs/AboutDialog.h"
-#include "dialogs/Help.h"
 #include "dialogs/PreferencesDialog.h"
 #include "dialogs/TagEditorDialog.h"
 #include "io/AtomicWrite.h"
@@ -594,39 +594,7 @@ void MainWindow::MoveSelection(Direction direction) {
 }
 
 void MainWindow::OnHelp() {
-    const QString help = HelpFilePath(QCoreApplication::applicationFilePath());
-    const bool present = QFileInfo(help).isFile();
-    if (present && HasHelpViewer() && OpenHelp()) {
-        return;
-    }
-    // Handed over without a viewer, the file would open nowhere and nothing would be said.
-    const QString why =
-        present ? tr("No program for compiled HTML help is installed to open the help file %1. "
-                     "Install xchm or kchmviewer, for example with: sudo apt-get install xchm")
-                      .arg(Quoted(help))
-                : tr("The help file %1 is missing.").arg(Quoted(help));
-    const QString guide = HtmlGuidePath(QCoreApplication::applicationFilePath());
-    if (guide.isEmpty()) {
-        m_dialogs->ShowMessage(this, WindowDialogs::Icon::Error, tr("Help"), why);
-    } else if (!HasWebBrowser()) {
-        m_dialogs->ShowMessage(this, WindowDialogs::Icon::Error, tr("Help"),
-                               why + QStringLiteral("\n\n") +
-                                   tr("No web browser was found either to read the same guide, "
-                                      "%1. Install one, for example with: sudo apt-get install "
-                                      "firefox-esr")
-                                       .arg(Quoted(guide)));
-    } else if (m_dialogs->Confirm(this, tr("Help"),
-                                  why + QStringLiteral("\n\n") +
-                                      tr("The same guide can be read in your web browser."),
-                                  tr("Open in Browser")) &&
-               !OpenHtmlGuide(guide)) {
-        ShowNoBrowser(tr("Help"), guide);
-    }
-}
-
-void MainWindow::ShowNoBrowser(const QString& caption, const QString& address) {
-    m_dialogs->ShowMessage(this, WindowDialogs::Icon::Error, caption,
-                           tr("Cannot start a web browser for %1.").arg(Quoted(address)));
+    HelpCommands(*this, *m_dialogs).ShowHelp();
 }
 
 void MainWindow::OnID3TagEditor() {
@@ -724,9 +692,7 @@ void MainWindow::OnExit() {
 }
 
 void MainWindow::OnVisitWebSite() {
-    if (!VisitMakerWebSite()) {
-        ShowNoBrowser(tr("Visit Veskaro Technology"), kMakerWebSite.toString());
-    }
+    HelpCommands(*this, *m_dialogs).VisitWebSite();
 }
 
 void MainWindow::OnAbout() {

@@ -113,7 +113,6 @@ private:
     void OnFilesDropped(const QStringList& paths, int row);
     // Opens the workspace file once no merge runs and unsaved work has been saved or given up.
     void AskThenOpen(const QString& path);
-    void ShowNoBrowser(const QString& caption, const QString& address);
     void MoveSelection(Direction direction);
     // The order that gives the entries' paths as `target` (a sort of them), the selection kept.
     Rearrangement SortedAs(const QStringList& target) const;

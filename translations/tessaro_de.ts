@@ -156,6 +156,41 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
     </message>
 </context>
 <context>
+    <name>tessaro::HelpCommands</name>
+    <message>
+        <source>No program for compiled HTML help is installed to open the help file %1. Install xchm or kchmviewer, for example with: sudo apt-get install xchm</source>
+        <translation>Es ist kein Programm für kompilierte HTML-Hilfe installiert, das die Hilfedatei %1 öffnen kann. Installieren Sie xchm oder kchmviewer, zum Beispiel mit: sudo apt-get install xchm</translation>
+    </message>
+    <message>
+        <source>The help file %1 is missing.</source>
+        <translation>Die Hilfedatei %1 fehlt.</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>No web browser was found either to read the same guide, %1. Install one, for example with: sudo apt-get install firefox-esr</source>
+        <translation>Es wurde auch kein Webbrowser gefunden, um dieselbe Anleitung, %1, zu lesen. Installieren Sie einen, zum Beispiel mit: sudo apt-get install firefox-esr</translation>
+    </message>
+    <message>
+        <source>The same guide can be read in your web browser.</source>
+        <translation>Dieselbe Anleitung kann in Ihrem Webbrowser gelesen werden.</translation>
+    </message>
+    <message>
+        <source>Open in Browser</source>
+        <translation>Im Browser öffnen</translation>
+    </message>
+    <message>
+        <source>Cannot start a web browser for %1.</source>
+        <translation>Für %1 kann kein Webbrowser gestartet werden.</translation>
+    </message>
+    <message>
+        <source>Visit Veskaro Technology</source>
+        <translation>Veskaro Technology besuchen</translation>
+    </message>
+</context>
+<context>
     <name>tessaro::JoinController</name>
     <message>
         <source>Not enough memory to start a thread for %1</source>
@@ -585,40 +620,8 @@ About</source>
         </translation>
     </message>
     <message>
-        <source>No program for compiled HTML help is installed to open the help file %1. Install xchm or kchmviewer, for example with: sudo apt-get install xchm</source>
-        <translation>Es ist kein Programm für kompilierte HTML-Hilfe installiert, das die Hilfedatei %1 öffnen kann. Installieren Sie xchm oder kchmviewer, zum Beispiel mit: sudo apt-get install xchm</translation>
-    </message>
-    <message>
-        <source>The help file %1 is missing.</source>
-        <translation>Die Hilfedatei %1 fehlt.</translation>
-    </message>
-    <message>
-        <source>Help</source>
-        <translation>Hilfe</translation>
-    </message>
-    <message>
-        <source>No web browser was found either to read the same guide, %1. Install one, for example with: sudo apt-get install firefox-esr</source>
-        <translation>Es wurde auch kein Webbrowser gefunden, um dieselbe Anleitung, %1, zu lesen. Installieren Sie einen, zum Beispiel mit: sudo apt-get install firefox-esr</translation>
-    </message>
-    <message>
-        <source>The same guide can be read in your web browser.</source>
-        <translation>Dieselbe Anleitung kann in Ihrem Webbrowser gelesen werden.</translation>
-    </message>
-    <message>
-        <source>Open in Browser</source>
-        <translation>Im Browser öffnen</translation>
-    </message>
-    <message>
-        <source>Cannot start a web browser for %1.</source>
-        <translation>Für %1 kann kein Webbrowser gestartet werden.</translation>
-    </message>
-    <message>
         <source>Tag</source>
         <translation>Tag</translation>
-    </message>
-    <message>
-        <source>Visit Veskaro Technology</source>
-        <translation>Veskaro Technology besuchen</translation>
     </message>
     <message>
         <source>Begin to merge mp3 files ...</source>

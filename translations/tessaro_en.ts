@@ -151,6 +151,41 @@ join is complete.</source>
     </message>
 </context>
 <context>
+    <name>tessaro::HelpCommands</name>
+    <message>
+        <source>No program for compiled HTML help is installed to open the help file %1. Install xchm or kchmviewer, for example with: sudo apt-get install xchm</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>The help file %1 is missing.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Help</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>No web browser was found either to read the same guide, %1. Install one, for example with: sudo apt-get install firefox-esr</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>The same guide can be read in your web browser.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Open in Browser</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Cannot start a web browser for %1.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Visit Veskaro Technology</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
     <name>tessaro::JoinController</name>
     <message>
         <source>Not enough memory to start a thread for %1</source>
@@ -558,39 +593,7 @@ About</source>
         </translation>
     </message>
     <message>
-        <source>No program for compiled HTML help is installed to open the help file %1. Install xchm or kchmviewer, for example with: sudo apt-get install xchm</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>The help file %1 is missing.</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Help</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>No web browser was found either to read the same guide, %1. Install one, for example with: sudo apt-get install firefox-esr</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>The same guide can be read in your web browser.</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Open in Browser</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Cannot start a web browser for %1.</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
         <source>Tag</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Visit Veskaro Technology</source>
         <translation type="unfinished" />
     </message>
     <message>
