@@ -16,6 +16,7 @@
 #include <QToolButton>
 #include <QUndoStack>
 
+#include "app/ChapterCommands.h"
 #include "app/HelpCommands.h"
 #include "app/JoinController.h"
 #include "app/MergeTarget.h"
@@ -27,7 +28,6 @@
 #include "dialogs/AboutDialog.h"
 #include "dialogs/PreferencesDialog.h"
 #include "dialogs/TagEditorDialog.h"
-#include "io/AtomicWrite.h"
 #include "io/Files.h"
 #include "settings/Preferences.h"
 #include "settings/Product.h"
@@ -99,7 +99,8 @@ MainWindow::MainWindow()
       m_toolBar(new QToolBar(tr("Tool Bar"), this)),
       m_output(new OutputPane(this)),
       m_dialogs(std::make_unique<QtWindowDialogs>()),
-      m_recent(new RecentWorkspaces(*this)) {
+      m_recent(new RecentWorkspaces(*this)),
+      m_chapters(new ChapterCommands(*this, *m_document)) {
     m_preferences = LoadJoinPreferences(GetPreferencesPath(kPreferencesFolder));
     InitResources();
     m_document->ShowIn(*m_view);
@@ -116,6 +117,7 @@ MainWindow::MainWindow()
             &MainWindow::UpdateCommandUI);
     connect(m_document, &WorkspaceDocument::titleChanged, this, &MainWindow::UpdateTitle);
     connect(m_document, &WorkspaceDocument::logged, this, &MainWindow::Log);
+    connect(m_chapters, &ChapterCommands::logged, this, &MainWindow::Log);
     connect(m_document, &WorkspaceDocument::fileUsed, m_recent, &RecentWorkspaces::Remember);
     UpdateCommandUI();
     UpdateTitle();
@@ -617,63 +619,12 @@ void MainWindow::SetTag(const OutputTag& tag) {
     }
 }
 
-QString MainWindow::ChapterFilter() {
-    QStringList patterns;
-    QStringList each;
-    for (const ChapterFormInfo& form : ChapterForms()) {
-        for (const QString& extension : form.extensions) {
-            patterns << QStringLiteral("*.") + extension;
-        }
-        each << form.Filter();
-    }
-    return tr("Chapter files (%1)").arg(patterns.join(QLatin1Char(' '))) + QStringLiteral(";;") +
-           each.join(QStringLiteral(";;"));
-}
-
 void MainWindow::OnImportChapters() {
-    const QString path = m_dialogs->GetOpenFileName(this, ChapterFilter(), QStringLiteral("txt"));
-    if (path.isEmpty()) {
-        return;
-    }
-    // Checked now for what it holds; its times, and the inputs a CUE sheet's FILE lines name,
-    // against the inputs and the joined audio when it is merged.
-    QString why;
-    const std::optional<size_t> chapters = CountChapters(path, &why);
-    if (!chapters) {
-        m_dialogs->ShowMessage(this, WindowDialogs::Icon::Error, tr("Import Chapters"),
-                               tr("Cannot import chapters from %1: %2").arg(Quoted(path), why));
-        return;
-    }
-    m_document->Push(new ChooseChapterFile(tr("Import Chapters"), m_document->Parts(), path));
-    Log(*chapters == 1
-            ? tr("1 chapter from \"%1\" goes into the next merged file.").arg(path)
-            : tr("%1 chapters from \"%2\" go into the next merged file.").arg(*chapters).arg(path));
+    m_chapters->Import(*m_dialogs);
 }
 
 void MainWindow::OnExportChapters() {
-    if (m_joinedChapters.empty()) {
-        m_dialogs->ShowMessage(
-            this, WindowDialogs::Icon::Information, tr("Export Chapters"),
-            tr("The file merged last has no chapters. Turn on \"Add a chapter for each input "
-               "file\" in File > Preferences, or import a chapter file, and merge."));
-        return;
-    }
-    const QString path = m_dialogs->GetSaveFileName(this, ChapterFilter(), QStringLiteral("txt"));
-    if (path.isEmpty()) {
-        return;
-    }
-    QString why;
-    const std::optional<QByteArray> text =
-        FormatChapters(m_joinedChapters, ChapterFormOfName(path), m_joinedSheet, &why);
-    if (text) {
-        why = WriteAtomically(path, *text);
-    }
-    if (!text || !why.isEmpty()) {
-        m_dialogs->ShowMessage(this, WindowDialogs::Icon::Error, tr("Export Chapters"),
-                               tr("Cannot export the chapters to %1: %2").arg(Quoted(path), why));
-        return;
-    }
-    Log(tr("Chapters exported to \"%1\".").arg(path));
+    m_chapters->Export(*m_dialogs);
 }
 
 void MainWindow::OnPreferences() {
@@ -729,7 +680,7 @@ void MainWindow::OnMerge() {
                    .tag = m_document->Tag(),
                    .writeTag = m_preferences.saveID3Tag,
                    .options = options});
-    m_joinedSheet.audioFile = QFileInfo(path).fileName();
+    m_chapters->MergeStarted(path);
     Log(tr("Begin to merge mp3 files ..."));
     m_status->ShowMergeStarted();
     UpdateCommandUI();
@@ -743,11 +694,7 @@ void MainWindow::OnCancelMerge() {
 }
 
 void MainWindow::OnMergeFinished(const MergeResult& result) {
-    if (result.Succeeded()) {
-        m_joinedChapters = result.chapters;
-        m_joinedSheet.title = result.title;
-        m_joinedSheet.performer = result.artist;
-    }
+    m_chapters->MergeFinished(result);
     // What it asked to close the window for is over.
     if (m_askingToClose) {
         m_dialogs->WithdrawQuestion();

@@ -6,7 +6,6 @@
 
 #include "app/CommandTable.h"
 #include "app/WindowDialogs.h"
-#include "merge/Chapters.h"
 #include "merge/MergeJob.h"
 #include "settings/JoinPreferences.h"
 #include "workspace/OutputTag.h"
@@ -18,6 +17,7 @@ class QToolBar;
 
 namespace tessaro {
 
+class ChapterCommands;
 class JoinController;
 class OutputPane;
 class RecentWorkspaces;
@@ -150,8 +150,6 @@ private:
     void OnID3TagEditor();
     void OnImportChapters();
     void OnExportChapters();
-    // Every chapter form, then each alone, as a file dialog filters them.
-    static QString ChapterFilter();
     void OnMerge();
     // Asks the running merge to stop; it ends as a failed one does, leaving the target as it was.
     void OnCancelMerge();
@@ -160,9 +158,6 @@ private:
 
     // SaveID3Tag, and what the joined file carries beyond the tag.
     JoinPreferences m_preferences;
-    // The chapters of the file merged last, and what a CUE sheet says of that file.
-    std::vector<Chapter> m_joinedChapters;
-    ChapterSheet m_joinedSheet;
     WorkspaceDocument* m_document;
     TrackListView* m_view;
     JoinController* m_join;
@@ -176,6 +171,7 @@ private:
     std::vector<Command> m_commands;
     QHash<QString, QAction*> m_actions;
     RecentWorkspaces* m_recent;
+    ChapterCommands* m_chapters;
     // Files dropped while a merge runs, added once it has finished.
     Additions m_pendingDrops;
     // The window closes once the merge it cancelled has ended.

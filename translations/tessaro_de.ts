@@ -156,6 +156,45 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
     </message>
 </context>
 <context>
+    <name>tessaro::ChapterCommands</name>
+    <message>
+        <source>Chapter files (%1)</source>
+        <translation>Kapiteldateien (%1)</translation>
+    </message>
+    <message>
+        <source>Import Chapters</source>
+        <translation>Kapitel importieren</translation>
+    </message>
+    <message>
+        <source>Cannot import chapters from %1: %2</source>
+        <translation>Kapitel aus %1 können nicht importiert werden: %2</translation>
+    </message>
+    <message>
+        <source>1 chapter from "%1" goes into the next merged file.</source>
+        <translation>1 Kapitel aus „%1“ kommt in die nächste zusammengefügte Datei.</translation>
+    </message>
+    <message>
+        <source>%1 chapters from "%2" go into the next merged file.</source>
+        <translation>%1 Kapitel aus „%2“ kommen in die nächste zusammengefügte Datei.</translation>
+    </message>
+    <message>
+        <source>Export Chapters</source>
+        <translation>Kapitel exportieren</translation>
+    </message>
+    <message>
+        <source>The file merged last has no chapters. Turn on "Add a chapter for each input file" in File &gt; Preferences, or import a chapter file, and merge.</source>
+        <translation>Die zuletzt zusammengefügte Datei hat keine Kapitel. Schalten Sie „Für jede Eingabedatei ein Kapitel anlegen“ unter Datei &gt; Einstellungen ein oder importieren Sie eine Kapiteldatei, und fügen Sie zusammen.</translation>
+    </message>
+    <message>
+        <source>Cannot export the chapters to %1: %2</source>
+        <translation>Die Kapitel können nicht nach %1 exportiert werden: %2</translation>
+    </message>
+    <message>
+        <source>Chapters exported to "%1".</source>
+        <translation>Kapitel nach „%1“ exportiert.</translation>
+    </message>
+</context>
+<context>
     <name>tessaro::HelpCommands</name>
     <message>
         <source>No program for compiled HTML help is installed to open the help file %1. Install xchm or kchmviewer, for example with: sudo apt-get install xchm</source>
@@ -681,42 +720,6 @@ Kapitel exportieren</translation>
     <message>
         <source>Pictures (*.jpg *.jpeg *.png)</source>
         <translation>Bilder (*.jpg *.jpeg *.png)</translation>
-    </message>
-    <message>
-        <source>Chapter files (%1)</source>
-        <translation>Kapiteldateien (%1)</translation>
-    </message>
-    <message>
-        <source>Import Chapters</source>
-        <translation>Kapitel importieren</translation>
-    </message>
-    <message>
-        <source>Cannot import chapters from %1: %2</source>
-        <translation>Kapitel aus %1 können nicht importiert werden: %2</translation>
-    </message>
-    <message>
-        <source>1 chapter from "%1" goes into the next merged file.</source>
-        <translation>1 Kapitel aus „%1“ kommt in die nächste zusammengefügte Datei.</translation>
-    </message>
-    <message>
-        <source>%1 chapters from "%2" go into the next merged file.</source>
-        <translation>%1 Kapitel aus „%2“ kommen in die nächste zusammengefügte Datei.</translation>
-    </message>
-    <message>
-        <source>Export Chapters</source>
-        <translation>Kapitel exportieren</translation>
-    </message>
-    <message>
-        <source>The file merged last has no chapters. Turn on "Add a chapter for each input file" in File &gt; Preferences, or import a chapter file, and merge.</source>
-        <translation>Die zuletzt zusammengefügte Datei hat keine Kapitel. Schalten Sie „Für jede Eingabedatei ein Kapitel anlegen“ unter Datei &gt; Einstellungen ein oder importieren Sie eine Kapiteldatei, und fügen Sie zusammen.</translation>
-    </message>
-    <message>
-        <source>Cannot export the chapters to %1: %2</source>
-        <translation>Die Kapitel können nicht nach %1 exportiert werden: %2</translation>
-    </message>
-    <message>
-        <source>Chapters exported to "%1".</source>
-        <translation>Kapitel nach „%1“ exportiert.</translation>
     </message>
     <message>
         <source>Chapter lines, HH:MM:SS.mmm Title</source>

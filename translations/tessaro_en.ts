@@ -151,6 +151,45 @@ join is complete.</source>
     </message>
 </context>
 <context>
+    <name>tessaro::ChapterCommands</name>
+    <message>
+        <source>Chapter files (%1)</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Import Chapters</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Cannot import chapters from %1: %2</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>1 chapter from "%1" goes into the next merged file.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>%1 chapters from "%2" go into the next merged file.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Export Chapters</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>The file merged last has no chapters. Turn on "Add a chapter for each input file" in File &gt; Preferences, or import a chapter file, and merge.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Cannot export the chapters to %1: %2</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Chapters exported to "%1".</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
     <name>tessaro::HelpCommands</name>
     <message>
         <source>No program for compiled HTML help is installed to open the help file %1. Install xchm or kchmviewer, for example with: sudo apt-get install xchm</source>
@@ -651,42 +690,6 @@ Export Chapters</source>
     </message>
     <message>
         <source>Pictures (*.jpg *.jpeg *.png)</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Chapter files (%1)</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Import Chapters</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Cannot import chapters from %1: %2</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>1 chapter from "%1" goes into the next merged file.</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>%1 chapters from "%2" go into the next merged file.</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Export Chapters</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>The file merged last has no chapters. Turn on "Add a chapter for each input file" in File &gt; Preferences, or import a chapter file, and merge.</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Cannot export the chapters to %1: %2</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Chapters exported to "%1".</source>
         <translation type="unfinished" />
     </message>
     <message>
