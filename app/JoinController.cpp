@@ -14,28 +14,28 @@ class QueuedHost : public MergeHost {
 public:
     QueuedHost(std::function<void()> announce, std::atomic<int>& percent,
                const std::atomic<bool>& cancelled)
-        : announce(std::move(announce)), percent(percent), cancelled(cancelled) {}
+        : m_announce(std::move(announce)), m_percent(percent), m_cancelled(cancelled) {}
 
     void MergeProgress(qint32 position, qint32 rangeMax) override {
         if (rangeMax != 0) {
-            range = rangeMax;
+            m_range = rangeMax;
         }
-        const int percent = int(qBound(qint64(0), qint64(position) * 100 / range, qint64(100)));
-        if (position == 0 || percent == shown) {
+        const int percent = int(qBound(qint64(0), qint64(position) * 100 / m_range, qint64(100)));
+        if (position == 0 || percent == m_shown) {
             return;
         }
-        shown = percent;
-        this->percent = percent;
-        announce();
+        m_shown = percent;
+        m_percent = percent;
+        m_announce();
     }
-    bool MergeCancelled() override { return cancelled; }
+    bool MergeCancelled() override { return m_cancelled; }
 
 private:
-    const std::function<void()> announce;
-    std::atomic<int>& percent;
-    const std::atomic<bool>& cancelled;
-    qint32 range = 100;
-    int shown = -1;
+    const std::function<void()> m_announce;
+    std::atomic<int>& m_percent;
+    const std::atomic<bool>& m_cancelled;
+    qint32 m_range = 100;
+    int m_shown = -1;
 };
 
 }  // namespace
@@ -55,30 +55,31 @@ JoinController::JoinController(QObject* parent) : QObject(parent) {
 }
 
 JoinController::~JoinController() {
-    cancelled = true;
-    if (worker.joinable()) {
-        worker.join();
+    m_cancelled = true;
+    if (m_worker.joinable()) {
+        m_worker.join();
     }
 }
 
 bool JoinController::Start(const JoinRequest& joinRequest) {
-    if (running) {
+    if (m_running) {
         return false;
     }
-    request = joinRequest;
-    result = MergeResult();
-    cancelled = false;
-    percent = -1;
-    shownPercent = -1;
-    running = true;
+    m_request = joinRequest;
+    m_result = MergeResult();
+    m_cancelled = false;
+    m_percent = -1;
+    m_shownPercent = -1;
+    m_running = true;
     try {
-        worker = StartThread("the merge", [this] {
-            QueuedHost host([this] { Q_EMIT progressReady(QPrivateSignal()); }, percent, cancelled);
-            result = RunMerge(request, host);
+        m_worker = StartThread("the merge", [this] {
+            QueuedHost host([this] { Q_EMIT progressReady(QPrivateSignal()); }, m_percent,
+                            m_cancelled);
+            m_result = RunMerge(m_request, host);
             Q_EMIT workDone(QPrivateSignal());
         });
     } catch (const ThreadRefused& refused) {
-        result.error =
+        m_result.error =
             tr("Not enough memory to start a thread for %1").arg(QLatin1String(refused.what()));
         Q_EMIT workDone(QPrivateSignal());
     }
@@ -86,27 +87,27 @@ bool JoinController::Start(const JoinRequest& joinRequest) {
 }
 
 void JoinController::TakeProgress() {
-    if (const int now = percent; now > shownPercent) {
-        shownPercent = now;
+    if (const int now = m_percent; now > m_shownPercent) {
+        m_shownPercent = now;
         Q_EMIT progressed(now);
     }
 }
 
 void JoinController::Cancel() {
-    if (running) {
-        cancelled = true;
+    if (m_running) {
+        m_cancelled = true;
     }
 }
 
 void JoinController::Finish() {
-    if (worker.joinable()) {
-        worker.join();
+    if (m_worker.joinable()) {
+        m_worker.join();
     }
-    running = false;
-    for (const QString& line : ResultLines(request, result)) {
+    m_running = false;
+    for (const QString& line : ResultLines(m_request, m_result)) {
         Q_EMIT logged(line);
     }
-    Q_EMIT finished(result);
+    Q_EMIT finished(m_result);
 }
 
 QStringList JoinController::ResultLines(const JoinRequest& request, const MergeResult& result) {

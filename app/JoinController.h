@@ -28,8 +28,8 @@ public:
     // Asks the running join to stop at its next frame; it ends as a failed one does, the target
     // as it was.
     void Cancel();
-    bool IsRunning() const { return running; }
-    bool IsCancelling() const { return running && cancelled; }
+    bool IsRunning() const { return m_running; }
+    bool IsCancelling() const { return m_running && m_cancelled; }
 
     // The log lines that tell how a join ended: its warnings, then one line with the reason it
     // failed, that it was cancelled, or what it made and how many warnings it gave.
@@ -54,13 +54,13 @@ private:
     // On the GUI thread once the worker has returned, for workDone.
     void Finish();
 
-    JoinRequest request;
-    MergeResult result;
-    std::thread worker;
-    std::atomic<bool> cancelled{false};
-    std::atomic<int> percent{-1};
-    int shownPercent = -1;
-    bool running = false;
+    JoinRequest m_request;
+    MergeResult m_result;
+    std::thread m_worker;
+    std::atomic<bool> m_cancelled{false};
+    std::atomic<int> m_percent{-1};
+    int m_shownPercent = -1;
+    bool m_running = false;
 };
 
 }  // namespace tessaro
