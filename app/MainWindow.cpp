@@ -23,6 +23,7 @@
 #include "app/RecentWorkspaces.h"
 #include "app/SingleInstance.h"
 #include "app/StatusArea.h"
+#include "app/TrackInsertion.h"
 #include "app/WorkspaceCommands.h"
 #include "app/WorkspaceDocument.h"
 #include "dialogs/AboutDialog.h"
@@ -36,9 +37,7 @@
 #include "view/TrackListModel.h"
 #include "view/TrackListView.h"
 #include "workspace/Exception.h"
-#include "workspace/FolderInputs.h"
 #include "workspace/NaturalOrder.h"
-#include "workspace/TessaroWorkSpace.h"
 
 // Outside any namespace, as Qt's resource initialiser must be.
 static void InitResources() {
@@ -100,7 +99,8 @@ MainWindow::MainWindow()
       m_output(new OutputPane(this)),
       m_dialogs(std::make_unique<QtWindowDialogs>()),
       m_recent(new RecentWorkspaces(*this)),
-      m_chapters(new ChapterCommands(*this, *m_document)) {
+      m_chapters(new ChapterCommands(*this, *m_document)),
+      m_insertion(new TrackInsertion(*m_document, *m_join)) {
     m_preferences = LoadJoinPreferences(GetPreferencesPath(kPreferencesFolder));
     InitResources();
     m_document->ShowIn(*m_view);
@@ -118,6 +118,7 @@ MainWindow::MainWindow()
     connect(m_document, &WorkspaceDocument::titleChanged, this, &MainWindow::UpdateTitle);
     connect(m_document, &WorkspaceDocument::logged, this, &MainWindow::Log);
     connect(m_chapters, &ChapterCommands::logged, this, &MainWindow::Log);
+    connect(m_insertion, &TrackInsertion::logged, this, &MainWindow::Log);
     connect(m_document, &WorkspaceDocument::fileUsed, m_recent, &RecentWorkspaces::Remember);
     UpdateCommandUI();
     UpdateTitle();
@@ -397,12 +398,6 @@ void MainWindow::Log(const QString& text) {
     m_output->AppendLogLine(text);
 }
 
-void MainWindow::LogEach(const QStringList& lines) {
-    for (const QString& line : lines) {
-        Log(line);
-    }
-}
-
 void MainWindow::RestoreLayout() {
     QSettings settings = WindowSettings();
     restoreGeometry(settings.value(QStringLiteral("geometry")).toByteArray());
@@ -447,58 +442,8 @@ void MainWindow::OnFilesDropped(const QStringList& paths, int row) {
     if (IsLoneWorkspace(paths)) {
         AskThenOpen(paths[0]);
     } else {
-        AddInputs(paths, row, tr("Drop"), true);
+        m_insertion->Add(paths, row, tr("Drop"), true);
     }
-}
-
-void MainWindow::AddInputs(const QStringList& paths, int row, const QString& step, bool audioOnly) {
-    Additions added;
-    for (const QString& path : paths) {
-        const FolderInputs inputs = ExpandFolders({path});
-        LogEach(inputs.notes);
-        QStringList taken;
-        for (const QString& file : inputs.files) {
-            if (UsableInput(file, audioOnly)) {
-                taken << file;
-            }
-        }
-        // A file stands for itself; a folder for the files under it, never itself among them.
-        if (inputs.files == QStringList{path}) {
-            for (const QString& file : taken) {
-                added.lines << tr("MP3 file \"%1\" has been inserted!").arg(file);
-            }
-        } else if (!taken.isEmpty()) {
-            added.lines << tr("Folder \"%1\" has been inserted with %2 MP3 files!")
-                               .arg(path)
-                               .arg(taken.size());
-        }
-        added.files << taken;
-    }
-    // A merge's inputs are fixed when it starts, but the list stays as it is until its end.
-    if (IsMerging()) {
-        m_pendingDrops.files << added.files;
-        m_pendingDrops.lines << added.lines;
-    } else {
-        Insert(added, row, step);
-    }
-}
-
-void MainWindow::Insert(const Additions& additions, int row, const QString& step) {
-    if (!additions.files.isEmpty()) {
-        m_document->Push(new InsertTracks(step, m_document->Parts(), row, additions.files));
-        LogEach(additions.lines);
-    }
-}
-
-bool MainWindow::UsableInput(const QString& path, bool audioOnly) {
-    QString problem = UnusableName(path);
-    if (problem.isEmpty() && audioOnly && !IsMpegAudioName(path)) {
-        problem = tr("it is not an MPEG audio file (.mp3, .mp2, .mpa)");
-    }
-    if (!problem.isEmpty()) {
-        Log(tr("MP3 file %1 has not been added: %2.").arg(Quoted(path), problem));
-    }
-    return problem.isEmpty();
 }
 
 void MainWindow::OpenFiles(const QStringList& names) {
@@ -510,7 +455,7 @@ void MainWindow::OpenFiles(const QStringList& names) {
     if (IsLoneWorkspace(paths)) {
         AskThenOpen(paths[0]);
     } else {
-        AddInputs(paths, m_document->Tracks().Count(), tr("Insert"));
+        m_insertion->Add(paths, m_document->Tracks().Count(), tr("Insert"));
     }
 }
 
@@ -556,13 +501,13 @@ void MainWindow::OnInsertMp3() {
     // Picked together, numbered files go in as people count them, whatever the dialog's order.
     const QStringList paths =
         SortedByFileName(m_dialogs->GetOpenFileNames(this, tr(kMp3Filter), QStringLiteral("mp3")));
-    AddInputs(paths, m_document->Tracks().Count(), tr("Insert"));
+    m_insertion->Add(paths, m_document->Tracks().Count(), tr("Insert"));
 }
 
 void MainWindow::OnInsertFolder() {
     const QString folder = m_dialogs->GetExistingFolder(this);
     if (!folder.isEmpty()) {
-        AddInputs({folder}, m_document->Tracks().Count(), tr("Insert Folder"));
+        m_insertion->Add({folder}, m_document->Tracks().Count(), tr("Insert Folder"));
     }
 }
 
@@ -701,12 +646,7 @@ void MainWindow::OnMergeFinished(const MergeResult& result) {
     }
     m_status->ShowMergeEnded();
     UpdateCommandUI();
-    if (!m_pendingDrops.files.isEmpty()) {
-        Insert(m_pendingDrops, m_document->Tracks().Count(), tr("Drop"));
-        Log(tr("%n file(s) dropped during the merge have been added.", nullptr,
-               int(m_pendingDrops.files.size())));
-    }
-    m_pendingDrops = {};
+    m_insertion->AddDroppedDuringMerge();
     // The window's attention, should the user be busy elsewhere meanwhile.
     QApplication::alert(this);
     if (m_closeAfterMerge) {

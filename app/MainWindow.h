@@ -24,6 +24,7 @@ class RecentWorkspaces;
 class SingleInstance;
 class StatusArea;
 class TrackListModel;
+class TrackInsertion;
 class TrackListView;
 class WorkspaceDocument;
 
@@ -91,24 +92,9 @@ private:
     // "NAME[*] — Zovi Tessaro 1.2", marked while there are unsaved changes.
     void UpdateTitle();
     void Log(const QString& text);
-    void LogEach(const QStringList& lines);
 
     // Puts the entries in a new order as a step to undo; false, doing nothing, for the same.
     bool Arrange(const QString& step, const Rearrangement& arrangement);
-    // Whether a file chosen or dropped can be added by the name it came with; logs why not.
-    bool UsableInput(const QString& path, bool audioOnly);
-    // Files taken in, and the log lines that tell so once they are in the list.
-    struct Additions {
-        QStringList files;
-        QStringList lines;
-    };
-    // Inserts files inserted, dropped or named on the command line before `row`, each folder
-    // among them standing for the MPEG audio files under it, or keeps them for the end of the
-    // merge that runs; logs what the folders left out, each name that cannot be used, and each
-    // file or folder inserted. Those dropped must have an MPEG audio name.
-    void AddInputs(const QStringList& paths, int row, const QString& step, bool audioOnly = false);
-    // Puts the files in before `row` as a step to undo, and logs that they are in.
-    void Insert(const Additions& additions, int row, const QString& step);
     // Files dropped from outside before `row`: a workspace file alone is opened, the rest added.
     void OnFilesDropped(const QStringList& paths, int row);
     // Opens the workspace file once no merge runs and unsaved work has been saved or given up.
@@ -172,8 +158,7 @@ private:
     QHash<QString, QAction*> m_actions;
     RecentWorkspaces* m_recent;
     ChapterCommands* m_chapters;
-    // Files dropped while a merge runs, added once it has finished.
-    Additions m_pendingDrops;
+    TrackInsertion* m_insertion;
     // The window closes once the merge it cancelled has ended.
     bool m_closeAfterMerge = false;
     // Whether it is asked, while a merge runs, to cancel it for the window to close.

@@ -590,28 +590,12 @@ About</source>
         <translation>Ablegen</translation>
     </message>
     <message>
-        <source>it is not an MPEG audio file (.mp3, .mp2, .mpa)</source>
-        <translation>sie ist keine MPEG-Audiodatei (.mp3, .mp2, .mpa)</translation>
-    </message>
-    <message>
-        <source>MP3 file %1 has not been added: %2.</source>
-        <translation>MP3-Datei %1 wurde nicht hinzugefügt: %2.</translation>
-    </message>
-    <message>
         <source>Insert</source>
         <translation>Einfügen</translation>
     </message>
     <message>
-        <source>MP3 file "%1" has been inserted!</source>
-        <translation>MP3-Datei „%1“ wurde eingefügt!</translation>
-    </message>
-    <message>
         <source>Insert Folder</source>
         <translation>Ordner einfügen</translation>
-    </message>
-    <message>
-        <source>Folder "%1" has been inserted with %2 MP3 files!</source>
-        <translation>Ordner „%1“ wurde mit %2 MP3-Dateien eingefügt!</translation>
     </message>
     <message>
         <source>MP3 file has been removed from workspace.</source>
@@ -665,13 +649,6 @@ About</source>
     <message>
         <source>Begin to merge mp3 files ...</source>
         <translation>Das Zusammenfügen der MP3-Dateien beginnt ...</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n file(s) dropped during the merge have been added.</source>
-        <translation>
-            <numerusform>%n während des Zusammenfügens abgelegte Datei wurde hinzugefügt.</numerusform>
-            <numerusform>%n während des Zusammenfügens abgelegte Dateien wurden hinzugefügt.</numerusform>
-        </translation>
     </message>
     <message>
         <source>1 input differs in format from the first</source>
@@ -944,6 +921,36 @@ Kapitel exportieren</translation>
     <message>
         <source>Cannot use %1 as the cover picture: %2</source>
         <translation>%1 kann nicht als Titelbild verwendet werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::TrackInsertion</name>
+    <message>
+        <source>Drop</source>
+        <translation>Ablegen</translation>
+    </message>
+    <message>
+        <source>it is not an MPEG audio file (.mp3, .mp2, .mpa)</source>
+        <translation>sie ist keine MPEG-Audiodatei (.mp3, .mp2, .mpa)</translation>
+    </message>
+    <message>
+        <source>MP3 file %1 has not been added: %2.</source>
+        <translation>MP3-Datei %1 wurde nicht hinzugefügt: %2.</translation>
+    </message>
+    <message>
+        <source>MP3 file "%1" has been inserted!</source>
+        <translation>MP3-Datei „%1“ wurde eingefügt!</translation>
+    </message>
+    <message>
+        <source>Folder "%1" has been inserted with %2 MP3 files!</source>
+        <translation>Ordner „%1“ wurde mit %2 MP3-Dateien eingefügt!</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) dropped during the merge have been added.</source>
+        <translation>
+            <numerusform>%n während des Zusammenfügens abgelegte Datei wurde hinzugefügt.</numerusform>
+            <numerusform>%n während des Zusammenfügens abgelegte Dateien wurden hinzugefügt.</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -563,27 +563,11 @@ About</source>
         <translation type="unfinished" />
     </message>
     <message>
-        <source>it is not an MPEG audio file (.mp3, .mp2, .mpa)</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>MP3 file %1 has not been added: %2.</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
         <source>Insert</source>
         <translation type="unfinished" />
     </message>
     <message>
-        <source>MP3 file "%1" has been inserted!</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
         <source>Insert Folder</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Folder "%1" has been inserted with %2 MP3 files!</source>
         <translation type="unfinished" />
     </message>
     <message>
@@ -638,13 +622,6 @@ About</source>
     <message>
         <source>Begin to merge mp3 files ...</source>
         <translation type="unfinished" />
-    </message>
-    <message numerus="yes">
-        <source>%n file(s) dropped during the merge have been added.</source>
-        <translation type="unfinished">
-            <numerusform />
-            <numerusform />
-        </translation>
     </message>
     <message>
         <source>1 input differs in format from the first</source>
@@ -914,6 +891,36 @@ Export Chapters</source>
     <message>
         <source>Cannot use %1 as the cover picture: %2</source>
         <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>tessaro::TrackInsertion</name>
+    <message>
+        <source>Drop</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>it is not an MPEG audio file (.mp3, .mp2, .mpa)</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>MP3 file %1 has not been added: %2.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>MP3 file "%1" has been inserted!</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Folder "%1" has been inserted with %2 MP3 files!</source>
+        <translation type="unfinished" />
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) dropped during the merge have been added.</source>
+        <translation type="unfinished">
+            <numerusform />
+            <numerusform />
+        </translation>
     </message>
 </context>
 <context>
