@@ -39,6 +39,7 @@
 #include "workspace/FolderInputs.h"
 #include "workspace/NaturalOrder.h"
 #include "workspace/TessaroWorkSpace.h"
+#include "workspace/WorkSpaceLoad.h"
 
 // Outside any namespace, as Qt's resource initialiser must be.
 static void InitResources() {
@@ -693,22 +694,22 @@ void MainWindow::AskThenOpen(const QString& path) {
 }
 
 void MainWindow::OpenWorkspace(const QString& path) {
-    QString problem = UnusableName(path);
-    try {
-        if (problem.isEmpty()) {
-            TessaroWorkSpace opened;
-            const FolderInputs folders = opened.LoadFromFile(path);
-            Push(new ReplaceWorkspace(tr("Open"), Parts(), opened.Paths(), opened.Tag(), path));
-            m_undoStack->setClean();
-            Log(tr("Workspace has been opened."));
-            LogEach(folders.notes);
-            RememberWorkspace(path);
-            return;
-        }
-    } catch (const BadTessaroWorkSpaceIden&) {
+    TessaroWorkSpace opened;
+    FolderInputs folders;
+    const std::optional<WorkSpaceLoadFailure> failure = LoadWorkSpace(opened, path, folders);
+    if (!failure) {
+        Push(new ReplaceWorkspace(tr("Open"), Parts(), opened.Paths(), opened.Tag(), path));
+        m_undoStack->setClean();
+        Log(tr("Workspace has been opened."));
+        LogEach(folders.notes);
+        RememberWorkspace(path);
+        return;
+    }
+    QString problem = failure->reason;
+    if (failure->kind == WorkSpaceLoadFailure::Kind::NotWorkSpace) {
         problem = tr("it is not a Tessaro workspace file, or it cannot be read.");
-    } catch (const BadTessaroWorkSpaceFile& damaged) {
-        problem = tr("the file is damaged: %1.").arg(damaged.reason);
+    } else if (failure->kind == WorkSpaceLoadFailure::Kind::Damaged) {
+        problem = tr("the file is damaged: %1.").arg(failure->reason);
     }
     m_dialogs->ShowMessage(this, WindowDialogs::Icon::Error, tr("Open workspace"),
                            tr("Cannot open %1: %2").arg(Quoted(path), problem));

@@ -13,6 +13,7 @@
 #include "merge/MergeJob.h"
 #include "workspace/NaturalOrder.h"
 #include "workspace/TessaroWorkSpace.h"
+#include "workspace/WorkSpaceLoad.h"
 
 namespace tessaro::cli {
 
@@ -22,24 +23,17 @@ namespace {
 // they came to in `folders`); returns why the file cannot be used, or an empty text.
 QString LoadWorkspace(tessaro::TessaroWorkSpace& workspace, const QString& path,
                       tessaro::FolderInputs& folders) {
-    if (const QString problem = tessaro::UnusableName(path); !problem.isEmpty()) {
-        return QStringLiteral("cannot open the workspace %1: %2").arg(Quoted(path), problem);
-    }
-    // Opened here first for the system's reason: the loader counts a file it cannot open as one
-    // without the identifier. Not waiting for a FIFO's writer.
-    QString reason;
-    if (const int fd = tessaro::OpenRegularFile(path, &reason); fd >= 0) {
-        ::close(fd);
-    } else {
-        return QStringLiteral("cannot open the workspace %1: %2").arg(Quoted(path), reason);
-    }
-    try {
-        folders = workspace.LoadFromFile(path);
-    } catch (const tessaro::BadTessaroWorkSpaceIden&) {
-        return QStringLiteral("%1 is not a workspace file: it does not start with \"TWKS\"")
-            .arg(Quoted(path));
-    } catch (const tessaro::BadTessaroWorkSpaceFile& damaged) {
-        return QStringLiteral("the workspace %1 is damaged: %2").arg(Quoted(path), damaged.reason);
+    using Kind = tessaro::WorkSpaceLoadFailure::Kind;
+    if (const auto failure = tessaro::LoadWorkSpace(workspace, path, folders)) {
+        if (!failure->unopened.isEmpty()) {
+            return QStringLiteral("cannot open the workspace %1: %2")
+                .arg(Quoted(path), failure->unopened);
+        }
+        return failure->kind == Kind::NotWorkSpace
+                   ? QStringLiteral("%1 is not a workspace file: it does not start with \"TWKS\"")
+                         .arg(Quoted(path))
+                   : QStringLiteral("the workspace %1 is damaged: %2")
+                         .arg(Quoted(path), failure->reason);
     }
     if (workspace.Paths().isEmpty()) {
         return QStringLiteral("the workspace %1 lists no files to join").arg(Quoted(path));
