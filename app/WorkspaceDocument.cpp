@@ -10,6 +10,7 @@
 #include "workspace/Exception.h"
 #include "workspace/FolderInputs.h"
 #include "workspace/TessaroWorkSpace.h"
+#include "workspace/WorkSpaceLoad.h"
 
 namespace tessaro {
 namespace {
@@ -82,24 +83,24 @@ void WorkspaceDocument::AskThenOpen(WindowDialogs& dialogs) {
 }
 
 void WorkspaceDocument::Open(const QString& path, WindowDialogs& dialogs) {
-    QString problem = UnusableName(path);
-    try {
-        if (problem.isEmpty()) {
-            TessaroWorkSpace opened;
-            const FolderInputs folders = opened.LoadFromFile(path);
-            Push(new ReplaceWorkspace(tr("Open"), Parts(), opened.Paths(), opened.Tag(), path));
-            m_undoStack->setClean();
-            Q_EMIT logged(tr("Workspace has been opened."));
-            for (const QString& note : folders.notes) {
-                Q_EMIT logged(note);
-            }
-            Q_EMIT fileUsed(path);
-            return;
+    TessaroWorkSpace opened;
+    FolderInputs folders;
+    const std::optional<WorkSpaceLoadFailure> failure = LoadWorkSpace(opened, path, folders);
+    if (!failure) {
+        Push(new ReplaceWorkspace(tr("Open"), Parts(), opened.Paths(), opened.Tag(), path));
+        m_undoStack->setClean();
+        Q_EMIT logged(tr("Workspace has been opened."));
+        for (const QString& note : folders.notes) {
+            Q_EMIT logged(note);
         }
-    } catch (const BadTessaroWorkSpaceIden&) {
+        Q_EMIT fileUsed(path);
+        return;
+    }
+    QString problem = failure->reason;
+    if (failure->kind == WorkSpaceLoadFailure::Kind::NotWorkSpace) {
         problem = tr("it is not a Tessaro workspace file, or it cannot be read.");
-    } catch (const BadTessaroWorkSpaceFile& damaged) {
-        problem = tr("the file is damaged: %1.").arg(damaged.reason);
+    } else if (failure->kind == WorkSpaceLoadFailure::Kind::Damaged) {
+        problem = tr("the file is damaged: %1.").arg(failure->reason);
     }
     dialogs.ShowMessage(&m_window, WindowDialogs::Icon::Error, tr("Open workspace"),
                         tr("Cannot open %1: %2").arg(Quoted(path), problem));

@@ -10,6 +10,7 @@
 // Errors: the workspace file's formats' own: a file without its identifier raises
 // BadTessaroWorkSpaceIden, one damaged or not saved the exceptions beside them, each thrown by
 // value; those about a file carry the reason a user reads.
+// LoadWorkSpace (WorkSpaceLoad.h) returns them instead, for the front ends to put in words.
 
 namespace tessaro {
 

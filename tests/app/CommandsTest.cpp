@@ -393,6 +393,15 @@ private Q_SLOTS:
         QCOMPARE(script->messages.size(), 3);
         QVERIFY(script->messages[0].text.contains(notWorkspace));
         QVERIFY(script->messages[1].text.contains(shortFile));
+        // The window's words around the reason the loader gives.
+        QCOMPARE(script->messages[0].text,
+                 QStringLiteral("Cannot open \"%1\": it is not a Tessaro workspace file, or it "
+                                "cannot be read.")
+                     .arg(notWorkspace));
+        QCOMPARE(script->messages[1].text,
+                 QStringLiteral("Cannot open \"%1\": the file is damaged: the header is 44 bytes "
+                                "long instead of 124.")
+                     .arg(shortFile));
         QVERIFY(script->messages[2].text.contains(unwritable));
         for (const auto& message : std::as_const(script->messages)) {
             QCOMPARE(message.icon, tessaro::WindowDialogs::Icon::Error);

@@ -1,6 +1,8 @@
 #include "workspace/WorkSpaceFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +12,7 @@
 
 #include "TestFiles.h"
 #include "workspace/TessaroWorkSpace.h"
+#include "workspace/WorkSpaceLoad.h"
 
 namespace {
 
@@ -386,6 +389,61 @@ TEST_F(WorkSpaceFileTest, AFailedSaveLeavesTheOldFileAndSaysWhy) {
         EXPECT_TRUE(error.reason.contains(QStringLiteral("not valid UTF-8")));
     }
     EXPECT_EQ(ReadAll(lossy), old);
+}
+
+// Each failure as the front ends word it: what the loader found and, apart, why no file could be
+// opened; the workspace and the folders are left as they were.
+TEST_F(WorkSpaceFileTest, LoadWorkSpaceSaysWhyAFileCannotBeLoaded) {
+    using Kind = tessaro::WorkSpaceLoadFailure::Kind;
+    const QString folder = dir.filePath(QStringLiteral("folder.twk"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QString fifo = dir.filePath(QStringLiteral("fifo.twk"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // Its byte 0xFF reads as U+FFFD, as the name beside it is spelt: Qt's name may stand for it.
+    const QString lookalike = WriteAll(dir.filePath(QStringLiteral("job\uFFFD.twk")), ValidFile());
+    const QByteArray unreadable = QFile::encodeName(dir.path()) + "/job\xFF.twk";
+    const int fd = ::open(unreadable.constData(), O_CREAT | O_WRONLY, 0600);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    const QString unusable = QStringLiteral("the name is not valid UTF-8");
+    const struct {
+        QString path;
+        Kind kind;
+        QString reason;
+        QString unopened;
+    } cases[] = {
+        {dir.filePath(QStringLiteral("missing.twk")), Kind::NotWorkSpace, QString(),
+         QStringLiteral("No such file or directory")},
+        {folder, Kind::NotWorkSpace, QString(), QStringLiteral("it is a folder")},
+        {fifo, Kind::Damaged, QStringLiteral("it is not a regular file"),
+         QStringLiteral("it is not a regular file (a FIFO, device or socket)")},
+        {WriteAll(dir.filePath(QStringLiteral("notes.twk")), "TWKs and more"), Kind::NotWorkSpace,
+         QString(), QString()},
+        {WriteAll(dir.filePath(QStringLiteral("short.twk")), "TWKS"), Kind::Damaged,
+         QStringLiteral("the header is 4 bytes long instead of 124"), QString()},
+        {lookalike, Kind::UnusableName, unusable, unusable},
+    };
+    for (const auto& refused : cases) {
+        SCOPED_TRACE(refused.path.toStdString());
+        workspace.Reset();
+        FillBefore();
+        tessaro::FolderInputs folders{{QStringLiteral("/kept.mp3")}, {}, 0};
+        const auto failure = tessaro::LoadWorkSpace(workspace, refused.path, folders);
+        ASSERT_TRUE(failure.has_value());
+        EXPECT_EQ(failure->kind, refused.kind);
+        EXPECT_TRUE(failure->reason.startsWith(refused.reason)) << failure->reason.toStdString();
+        EXPECT_EQ(failure->reason.isEmpty(), refused.reason.isEmpty());
+        EXPECT_TRUE(failure->unopened.startsWith(refused.unopened));
+        EXPECT_EQ(failure->unopened.isEmpty(), refused.unopened.isEmpty());
+        ExpectUntouched();
+        EXPECT_EQ(folders.files, QStringList{QStringLiteral("/kept.mp3")});
+    }
+    // QTemporaryDir cannot name it.
+    ::unlink(unreadable.constData());
+    tessaro::FolderInputs folders;
+    EXPECT_FALSE(tessaro::LoadWorkSpace(workspace, Write(ValidFile()), folders).has_value());
+    ExpectPaths({QStringLiteral("/p.mp3")});
+    EXPECT_EQ(folders.files, QStringList{QStringLiteral("/p.mp3")});
 }
 
 }  // namespace
