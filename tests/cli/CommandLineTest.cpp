@@ -117,7 +117,9 @@ TEST_F(CommandLineTest, TheArgumentsAreReadIntoTheRequest) {
          [](const Request& request) {
              EXPECT_TRUE(request.preferences.saveID3Tag);
              EXPECT_TRUE(request.quiet);
-             const tessaro::OutputTag tag = request.tag.Over({.artist = QStringLiteral("Kept")});
+             tessaro::OutputTag kept;
+             kept.artist = QStringLiteral("Kept");
+             const tessaro::OutputTag tag = request.tag.Over(kept);
              EXPECT_EQ(tag.album, QStringLiteral("Shelf"));
              EXPECT_EQ(tag.artist, QStringLiteral("Kept"));
              EXPECT_EQ(tag.year, 1999);
