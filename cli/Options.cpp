@@ -83,7 +83,7 @@ QString Options::RefusedChoiceValue(const QCommandLineParser& parser) const {
 void Options::TurnChoices(const QCommandLineParser& parser, JoinOptions& join) const {
     for (const ChoiceOption& offered : choices) {
         const bool given = parser.isSet(offered.option);
-        if (offered.choice->turn) {
+        if (offered.choice->Switched()) {
             offered.choice->turn(join, given);
         }
         if (given && offered.choice->value) {

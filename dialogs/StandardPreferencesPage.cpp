@@ -26,13 +26,13 @@ StandardPreferencesPage::StandardPreferencesPage(QWidget* parent)
     auto* choices = new QVBoxLayout(joined);
     QHBoxLayout* previous = nullptr;
     for (const tessaro::JoinChoice& choice : tessaro::JoinChoices()) {
-        if (!choice.label) {
+        if (choice.kind == tessaro::JoinChoice::Kind::ToolOnly) {
             continue;
         }
         QHBoxLayout* row = AddChoice(choice);
         // Levelling as one album is a way of levelling: its box stands beside that one's
         // number, before the stretch behind it.
-        if (previous && choice.key && std::strcmp(choice.key, "levelAlbum") == 0) {
+        if (previous && choice.Switched() && std::strcmp(choice.key, "levelAlbum") == 0) {
             previous->insertLayout(previous->count() - 1, row);
         } else {
             choices->addLayout(row);
@@ -57,7 +57,7 @@ void StandardPreferencesPage::EnableWith(const char* dependent, const char* key)
 QHBoxLayout* StandardPreferencesPage::AddChoice(const tessaro::JoinChoice& choice) {
     auto* row = new QHBoxLayout;
     // A choice that is its value alone is labelled, not turned on and off.
-    QCheckBox* box = choice.turn ? new QCheckBox(tr(choice.label)) : nullptr;
+    QCheckBox* box = choice.Switched() ? new QCheckBox(tr(choice.label)) : nullptr;
     QLabel* label = box ? nullptr : new QLabel(tr(choice.label));
     row->addWidget(box ? static_cast<QWidget*>(box) : label);
     QDoubleSpinBox* number = nullptr;
@@ -84,7 +84,7 @@ QHBoxLayout* StandardPreferencesPage::AddChoice(const tessaro::JoinChoice& choic
 
 QCheckBox* StandardPreferencesPage::Box(const char* key) const {
     for (const Offered& offered : m_offered) {
-        if (offered.choice->key && std::strcmp(offered.choice->key, key) == 0) {
+        if (offered.choice->Switched() && std::strcmp(offered.choice->key, key) == 0) {
             return offered.box;
         }
     }

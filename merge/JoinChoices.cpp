@@ -94,9 +94,34 @@ QString ChoiceValue::Refusal(const QString& option, const QString& text) const {
              Listed(words), text);
 }
 
+bool JoinChoice::Switched() const {
+    switch (kind) {
+        case Kind::Switch:
+        case Kind::SwitchWithValue:
+            return true;
+        case Kind::ValueAlone:
+        case Kind::ToolOnly:
+            return false;
+    }
+    return false;
+}
+
+const ChoiceValue* JoinChoice::WindowValue() const {
+    switch (kind) {
+        case Kind::SwitchWithValue:
+        case Kind::ValueAlone:
+            return &*value;
+        case Kind::Switch:
+        case Kind::ToolOnly:
+            return nullptr;
+    }
+    return nullptr;
+}
+
 const std::vector<JoinChoice>& JoinChoices() {
     static const std::vector<JoinChoice> choices{
-        {.option = "chapters",
+        {.kind = JoinChoice::Kind::Switch,
+         .option = "chapters",
          .help = QT_TRANSLATE_NOOP(
              "TessaroJoin",
              "Add a chapter for each joined input to the output's tag, titled with the "
@@ -114,7 +139,8 @@ const std::vector<JoinChoice>& JoinChoices() {
                               .optional = true,
                               .words = {QStringLiteral("title")},
                               .write = WriteWord<&JoinOptions::chaptersByTitle>}},
-        {.option = nullptr,
+        {.kind = JoinChoice::Kind::Switch,
+         .option = nullptr,
          .help = nullptr,
          .label = QT_TRANSLATE_NOOP("tessaro::StandardPreferencesPage",
                                     "&One chapter for the parts of a title (\"Chapter 3 (1/2)\", "
@@ -122,17 +148,14 @@ const std::vector<JoinChoice>& JoinChoices() {
          .key = "chaptersByTitle",
          .isOn = IsOn<&JoinOptions::chaptersByTitle>,
          .turn = Turn<&JoinOptions::chaptersByTitle>},
-        {.option = "chapter-format",
+        {.kind = JoinChoice::Kind::ToolOnly,
+         .option = "chapter-format",
          .help = QT_TRANSLATE_NOOP(
              "TessaroJoin",
              "Read the chapter file and write the exported chapters as FORMAT: lines "
              "(\"HH:MM:SS.mmm Title\"), cue (a CUE sheet), ffmetadata (ffmpeg's), json "
              "(Podcasting 2.0 chapters) or labels (Audacity's). Without it, the chapter file's "
              "contents and the exported file's extension tell."),
-         .label = nullptr,
-         .key = nullptr,
-         .isOn = nullptr,
-         .turn = nullptr,
          .value = ChoiceValue{.kind = ChoiceValue::Kind::Word,
                               .name = "FORMAT",
                               .words = ChapterFormWords(),
@@ -140,7 +163,8 @@ const std::vector<JoinChoice>& JoinChoices() {
                                   [](JoinOptions& options, const QString& value) {
                                       options.chapterForm = ChapterFormNamed(value);
                                   }}},
-        {.option = "copy-cover",
+        {.kind = JoinChoice::Kind::Switch,
+         .option = "copy-cover",
          .help = QT_TRANSLATE_NOOP(
              "TessaroJoin",
              "Carry the picture of the first joined input that has one (its front cover, "
@@ -150,7 +174,8 @@ const std::vector<JoinChoice>& JoinChoices() {
          .key = "copyCover",
          .isOn = IsOn<&JoinOptions::copyCover>,
          .turn = Turn<&JoinOptions::copyCover>},
-        {.option = "seamless",
+        {.kind = JoinChoice::Kind::Switch,
+         .option = "seamless",
          .help = QT_TRANSLATE_NOOP(
              "TessaroJoin",
              "Join the inputs without the silence their encoders put at both ends: the few "
@@ -162,7 +187,8 @@ const std::vector<JoinChoice>& JoinChoices() {
          .key = "seamless",
          .isOn = IsOn<&JoinOptions::seamless>,
          .turn = Turn<&JoinOptions::seamless>},
-        {.option = "gap",
+        {.kind = JoinChoice::Kind::ValueAlone,
+         .option = "gap",
          .help = QT_TRANSLATE_NOOP(
              "TessaroJoin",
              "Put SECONDS of silence between every two inputs: frames of digital silence "
@@ -171,9 +197,6 @@ const std::vector<JoinChoice>& JoinChoices() {
              "between two inputs is SECONDS within a frame, and to the sample with "
              "--seamless."),
          .label = QT_TRANSLATE_NOOP("tessaro::StandardPreferencesPage", "Silence &between inputs:"),
-         .key = nullptr,
-         .isOn = nullptr,
-         .turn = nullptr,
          .value = ChoiceValue{.kind = ChoiceValue::Kind::Number,
                               .name = "SECONDS",
                               .key = "gapSeconds",
@@ -185,7 +208,8 @@ const std::vector<JoinChoice>& JoinChoices() {
                               .decimals = 2,
                               .read = ReadNumber<&JoinOptions::gapSeconds>,
                               .write = WriteNumber<&JoinOptions::gapSeconds>}},
-        {.option = "level",
+        {.kind = JoinChoice::Kind::SwitchWithValue,
+         .option = "level",
          .help = QT_TRANSLATE_NOOP(
              "TessaroJoin",
              "Level the loudness of the inputs to LUFS (alone, --level aims at -18, "
@@ -209,7 +233,8 @@ const std::vector<JoinChoice>& JoinChoices() {
                               .unit = "LUFS",
                               .read = ReadNumber<&JoinOptions::levelTarget>,
                               .write = WriteNumber<&JoinOptions::levelTarget>}},
-        {.option = "level-mode",
+        {.kind = JoinChoice::Kind::Switch,
+         .option = "level-mode",
          .help = QT_TRANSLATE_NOOP(
              "TessaroJoin",
              "With --level: track (as without this option) levels each input alone; album "
@@ -228,7 +253,8 @@ const std::vector<JoinChoice>& JoinChoices() {
                                   [](JoinOptions& options, const QString& value) {
                                       options.levelAlbum = value == QLatin1String("album");
                                   }}},
-        {.option = "conform",
+        {.kind = JoinChoice::Kind::Switch,
+         .option = "conform",
          .help = QT_TRANSLATE_NOOP(
              "TessaroJoin",
              "Re-encode inputs of another format (MPEG version, layer, sampling rate or "
@@ -241,7 +267,8 @@ const std::vector<JoinChoice>& JoinChoices() {
          .key = "conform",
          .isOn = IsOn<&JoinOptions::conform>,
          .turn = Turn<&JoinOptions::conform>},
-        {.option = "copy-tags",
+        {.kind = JoinChoice::Kind::Switch,
+         .option = "copy-tags",
          .help = QT_TRANSLATE_NOOP(
              "TessaroJoin",
              "Copy into the output's tag every text frame all joined inputs share (album, "
@@ -262,7 +289,8 @@ const std::vector<JoinChoice>& JoinChoices() {
                               .optional = true,
                               .words = {QStringLiteral("first")},
                               .write = WriteWord<&JoinOptions::copyTagsFirst>}},
-        {.option = nullptr,
+        {.kind = JoinChoice::Kind::Switch,
+         .option = nullptr,
          .help = nullptr,
          .label =
              QT_TRANSLATE_NOOP("tessaro::StandardPreferencesPage",
@@ -270,7 +298,8 @@ const std::vector<JoinChoice>& JoinChoices() {
          .key = "copyTagsFirst",
          .isOn = IsOn<&JoinOptions::copyTagsFirst>,
          .turn = Turn<&JoinOptions::copyTagsFirst>},
-        {.option = "id3v2.3",
+        {.kind = JoinChoice::Kind::Switch,
+         .option = "id3v2.3",
          .help = QT_TRANSLATE_NOOP(
              "TessaroJoin",
              "Write the tag, chapters and cover included, as ID3v2.3, which Windows and many "

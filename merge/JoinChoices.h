@@ -48,22 +48,31 @@ struct ChoiceValue {
 // A choice of what the joined file carries, declared once for all who offer it: the tool as an
 // option, the window as a box on its preferences page, kept in the window's settings.
 struct JoinChoice {
+    // Which of the fields below a choice has; every reader goes by it.
+    enum class Kind {
+        Switch,           // on or off: label, key, isOn and turn; a value, if any, the tool's alone
+        SwitchWithValue,  // a switch whose value the window shows beside its box and keeps
+        ValueAlone,       // its value alone, set whenever its option is given: label, no key
+        ToolOnly,         // the tool's alone: no label, key, isOn or turn
+    };
+
+    Kind kind;
     const char* option;  // the tool's --option; null where the tool has another way to it
     // The tool's explanation of the option, which the tool translates in the context
     // "TessaroJoin".
     const char* help;
-    // The window's box, its access key marked with '&', and where the window's settings keep it,
-    // under "joinedFile/"; both null for a choice the tool alone offers.
-    const char* label;
-    const char* key;
-    // Both null for a choice that is its value alone, set whenever its option is given; the
-    // window shows such a value in a box of its own, labelled `label`, where the value has a key.
-    bool (*isOn)(const JoinOptions& options);
-    void (*turn)(JoinOptions& options, bool on);
+    // The window's box, its access key marked with '&', or the label of a value alone; the key is
+    // where the window's settings keep the box, under "joinedFile/".
+    const char* label = nullptr;
+    const char* key = nullptr;
+    bool (*isOn)(const JoinOptions& options) = nullptr;
+    void (*turn)(JoinOptions& options, bool on) = nullptr;
     std::optional<ChoiceValue> value{};  // none for a choice that is only on or off
 
+    // Whether the window shows a box for it and keeps it on or off.
+    bool Switched() const;
     // The value the window shows beside the box and keeps; null where it has none.
-    const ChoiceValue* WindowValue() const { return value && value->key ? &*value : nullptr; }
+    const ChoiceValue* WindowValue() const;
 };
 
 // In the order the window shows them.

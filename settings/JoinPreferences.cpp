@@ -19,7 +19,7 @@ JoinPreferences LoadJoinPreferences(const QString& preferencesPath) {
     const QSettings settings = WindowSettings();
     for (const JoinChoice& choice : JoinChoices()) {
         // Neither for the tool's alone; a value alone has no box to turn.
-        if (choice.key) {
+        if (choice.Switched()) {
             choice.turn(preferences.options, settings.value(KeyOf(choice.key), false).toBool());
         }
         if (const ChoiceValue* value = choice.WindowValue()) {
@@ -34,7 +34,7 @@ JoinPreferences LoadJoinPreferences(const QString& preferencesPath) {
 void SaveJoinOptions(const JoinOptions& options) {
     QSettings settings = WindowSettings();
     for (const JoinChoice& choice : JoinChoices()) {
-        if (choice.key) {
+        if (choice.Switched()) {
             settings.setValue(KeyOf(choice.key), choice.isOn(options));
         }
         if (const ChoiceValue* value = choice.WindowValue()) {

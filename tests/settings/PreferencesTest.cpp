@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "TestFiles.h"
+#include "merge/JoinChoices.h"
 #include "settings/JoinPreferences.h"
 #include "settings/PrefRecords.h"
 #include "settings/WindowSettings.h"
@@ -214,6 +215,44 @@ TEST_F(PreferencesTest, AFailedSaveLeavesTheOldFile) {
               QStringLiteral("Not a directory"));
     EXPECT_EQ(ReadAll(file), old);
     EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("preferences.dat")});
+}
+
+}  // namespace
+
+namespace {
+
+using tessaro::JoinChoice;
+
+// Every reader goes by a choice's kind alone, so a row whose fields tell another kind is offered,
+// kept or turned wrongly, or dereferences a null.
+TEST(JoinChoicesTest, EachChoiceHasTheFieldsOfItsKind) {
+    for (const JoinChoice& choice : tessaro::JoinChoices()) {
+        SCOPED_TRACE(choice.option ? choice.option : choice.key);
+        const bool switch_ = choice.label && choice.key && choice.isOn && choice.turn;
+        const bool noSwitch = !choice.key && !choice.isOn && !choice.turn;
+        const bool keptValue = choice.value && choice.value->key && choice.value->read;
+        switch (choice.kind) {
+            case JoinChoice::Kind::Switch:
+                EXPECT_TRUE(switch_);
+                EXPECT_FALSE(choice.value && choice.value->key);
+                break;
+            case JoinChoice::Kind::SwitchWithValue:
+                EXPECT_TRUE(switch_);
+                EXPECT_TRUE(keptValue);
+                break;
+            case JoinChoice::Kind::ValueAlone:
+                EXPECT_TRUE(choice.label && choice.option && noSwitch);
+                EXPECT_TRUE(keptValue);
+                break;
+            case JoinChoice::Kind::ToolOnly:
+                EXPECT_TRUE(!choice.label && noSwitch);
+                EXPECT_TRUE(choice.option && choice.value && !choice.value->key);
+                break;
+        }
+        // The tool explains each option it offers and writes each value it is given.
+        EXPECT_EQ(choice.option == nullptr, choice.help == nullptr);
+        EXPECT_TRUE(!choice.value || choice.value->write);
+    }
 }
 
 }  // namespace
