@@ -3,7 +3,7 @@
 #include <QObject>
 #include <vector>
 
-#include "merge/Chapters.h"
+#include "chapters/Chapters.h"
 
 class QWidget;
 

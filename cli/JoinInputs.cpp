@@ -6,10 +6,10 @@
 #include <QFileInfo>
 #include <optional>
 
+#include "chapters/Chapters.h"
 #include "cli/Console.h"
 #include "io/AtomicWrite.h"
 #include "io/Files.h"
-#include "merge/Chapters.h"
 #include "merge/MergeJob.h"
 #include "workspace/NaturalOrder.h"
 #include "workspace/TessaroWorkSpace.h"

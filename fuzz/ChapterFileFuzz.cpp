@@ -26,8 +26,8 @@
 
 #include "FuzzCheck.h"
 #include "TestFiles.h"
-#include "merge/ChapterForms.h"
-#include "merge/Chapters.h"
+#include "chapters/ChapterForms.h"
+#include "chapters/Chapters.h"
 
 #ifdef TESSARO_LIBCUE
 #include <libcue.h>

@@ -23,10 +23,9 @@
 
 #include "FuzzCheck.h"
 #include "TestFiles.h"
-#include "merge/JoinedTag.h"
-#include "merge/SharedTag.h"
 #include "mp3/InputTags.h"
 #include "mp3/TagText.h"
+#include "tags/Tags.h"
 
 using fuzzing::Require;
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "merge/SeamMaker.h"
 #include "mp3/StreamReader.h"
+#include "seam/Seam.h"
 
 namespace tessaro {
 

@@ -5,10 +5,10 @@
 #include <optional>
 #include <vector>
 
-#include "merge/Chapters.h"
+#include "chapters/Chapters.h"
 #include "merge/JoinOptions.h"
-#include "merge/JoinedTag.h"
-#include "merge/Seam.h"
+#include "seam/Seam.h"
+#include "tags/Tags.h"
 
 namespace mp3 {
 class StreamReader;

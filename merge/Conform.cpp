@@ -9,19 +9,16 @@
 #include <optional>
 #include <thread>
 
+#include "codec/Codec.h"
 #include "io/Files.h"
 #include "io/Threads.h"
 #include "merge/BoundedQueue.h"
-#include "merge/ChannelMix.h"
-#include "merge/InputPass.h"
-#include "merge/LameEncoder.h"
-#include "merge/Mpg123Decoder.h"
-#include "merge/Resampler.h"
-#include "merge/Seam.h"
 #include "merge/SpillFile.h"
+#include "mp3/InputPass.h"
 #include "mp3/StreamFormat.h"
 #include "mp3/StreamReader.h"
 #include "mp3/XingHeader.h"
+#include "seam/Seam.h"
 
 namespace tessaro {
 namespace {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "merge/Pass.h"
-#include "merge/Seam.h"
 #include "mp3/FrameHeader.h"
+#include "seam/Seam.h"
 
 namespace tessaro {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "merge/SeamMaker.h"
+#include "seam/Seam.h"
 
 namespace tessaro {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "merge/LameEncoder.h"
+#include "codec/Codec.h"
 #include "mp3/LayerIII.h"
 #include "mp3/StreamFormat.h"
 

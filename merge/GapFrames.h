@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "merge/SeamMaker.h"
 #include "mp3/FrameHeader.h"
+#include "seam/Seam.h"
 
 namespace tessaro {
 

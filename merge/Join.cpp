@@ -3,13 +3,13 @@
 #include <QFileInfo>
 #include <algorithm>
 
+#include "chapters/Chapters.h"
 #include "io/Files.h"
 #include "io/InputFile.h"
-#include "merge/Chapters.h"
 #include "merge/Conform.h"
-#include "merge/InputPass.h"
 #include "merge/Loudness.h"
-#include "merge/SharedTag.h"
+#include "mp3/InputPass.h"
+#include "tags/Tags.h"
 
 namespace tessaro {
 

@@ -13,11 +13,11 @@
 #include "merge/JoinOutput.h"
 #include "merge/JoinPlan.h"
 #include "merge/JoinProgress.h"
-#include "merge/JoinedTag.h"
 #include "merge/MergeJob.h"
-#include "merge/SeamMaker.h"
 #include "merge/SpillFile.h"
 #include "mp3/JoinedStream.h"
+#include "seam/Seam.h"
+#include "tags/Tags.h"
 
 namespace tessaro {
 

@@ -3,7 +3,7 @@
 #include <QtGlobal>
 #include <cmath>
 
-#include "merge/Chapters.h"
+#include "chapters/Chapters.h"
 
 namespace tessaro {
 namespace {

@@ -3,18 +3,10 @@
 #include <QString>
 #include <optional>
 
+#include "chapters/Chapters.h"
+#include "tags/Tags.h"
+
 namespace tessaro {
-
-// Fields of the joined file's tag that only the command-line tool types: the workspace keeps the
-// other five. Written with those, when not empty.
-struct MoreTagFields {
-    QString genre;
-    QString albumArtist;
-    QString composer;  // where audiobook tools file the narrator
-};
-
-// The forms chapters are exchanged in between tools (see merge/Chapters.h).
-enum class ChapterForm { Lines, Cue, FfMetadata, Json, Labels };
 
 // ReplayGain 2.0's reference loudness, which levelling aims at unless told otherwise.
 constexpr double kReferenceLoudness = -18.0;

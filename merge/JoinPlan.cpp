@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <functional>
 
+#include "chapters/Chapters.h"
 #include "io/Files.h"
 #include "io/InputFile.h"
 #include "merge/ChapterClock.h"
-#include "merge/Chapters.h"
-#include "merge/InputPass.h"
-#include "merge/Seam.h"
 #include "mp3/AudioPart.h"
+#include "mp3/InputPass.h"
+#include "seam/Seam.h"
 
 namespace tessaro {
 

@@ -7,10 +7,10 @@
 #include <optional>
 #include <vector>
 
-#include "merge/Chapters.h"
-#include "merge/Seam.h"
+#include "chapters/Chapters.h"
 #include "mp3/InputTags.h"
 #include "mp3/StreamFormat.h"
+#include "seam/Seam.h"
 
 namespace tessaro {
 

@@ -7,9 +7,8 @@
 #include <numeric>
 #include <optional>
 
-#include "merge/ChannelMix.h"
-#include "merge/InputPass.h"
-#include "merge/Mpg123Decoder.h"
+#include "codec/Codec.h"
+#include "mp3/InputPass.h"
 #include "mp3/StreamReader.h"
 
 namespace tessaro {

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "merge/JoinOptions.h"
-#include "merge/JoinedTag.h"
+#include "tags/Tags.h"
 #include "workspace/OutputTag.h"
 
 // Errors: the join reports what failed in a MergeResult, in words a user reads (warnings for

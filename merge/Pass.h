@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "merge/InputPass.h"
-#include "merge/Mpg123Decoder.h"
+#include "codec/Codec.h"
 #include "merge/Workers.h"
+#include "mp3/InputPass.h"
 
 namespace tessaro {
 

@@ -25,19 +25,18 @@
 
 #include "ReferenceScan.h"
 #include "TestFiles.h"
+#include "chapters/Chapters.h"
 #include "io/AtomicWrite.h"
 #include "io/InputFile.h"
-#include "merge/Chapters.h"
 #include "merge/Conform.h"
-#include "merge/JoinedTag.h"
 #include "merge/Loudness.h"
-#include "merge/SharedTag.h"
 #include "mp3/InputTags.h"
 #include "mp3/LayerIII.h"
 #include "mp3/StreamFormat.h"
 #include "mp3/StreamReader.h"
 #include "mp3/TagInflation.h"
 #include "mp3/XingHeader.h"
+#include "tags/Tags.h"
 #include "workspace/TessaroWorkSpace.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "merge/Resampler.h"
+#include "codec/Codec.h"
 
 #include <soxr.h>
 

@@ -1,12 +1,16 @@
 #pragma once
 
+// The joined file's tag: what it holds, the frames it copies from the inputs, and its bytes.
+// Errors: none thrown; a tag that cannot be written is told by TagTooLarge and SetChapterTimes.
+
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <utility>
 #include <vector>
 
-#include "merge/JoinOptions.h"
+#include "chapters/Chapters.h"
 #include "mp3/InputTags.h"
 #include "mp3/Picture.h"
 #include "mp3/TagInflation.h"
@@ -14,27 +18,12 @@
 
 namespace tessaro {
 
-// Where a chapter points, as a chapter file gives it: the address of a web page about it and of a
-// picture for it; empty for none.
-struct ChapterLinks {
-    QString page;
-    QString picture;
-
-    bool operator==(const ChapterLinks& other) const {
-        return page == other.page && picture == other.picture;
-    }
-};
-
-// Where one joined input plays in the output, in milliseconds from its first audio frame.
-struct Chapter {
-    QString title;  // empty for a chapter without one
-    quint32 startMs = 0;
-    quint32 endMs = 0;
-    bool listed = true;  // in the table of contents; a chapter frame either way
-    // Whether `endMs` is the chapter file's own, before the next chapter starts (or the audio
-    // ends), rather than where that happens.
-    bool endTold = false;
-    ChapterLinks links{};
+// Fields of the joined file's tag that only the command-line tool types: the workspace keeps the
+// other five. Written with those, when not empty.
+struct MoreTagFields {
+    QString genre;
+    QString albumArtist;
+    QString composer;  // where audiobook tools file the narrator
 };
 
 // What the joined file's tag holds: the typed values when they are to be written, the text
@@ -78,5 +67,31 @@ TagBytes RenderJoinedTag(const JoinedTag& tag);
 
 // Why a tag of `size` bytes, header included, cannot go into the file; empty when it can.
 [[nodiscard]] QString TagTooLarge(qint64 size);
+
+// One joined input's text frames, and the path that names it in warnings.
+struct TaggedInput {
+    QString path;
+    std::vector<mp3::TextFrame> frames;
+};
+
+// What the joined file's tag takes of the inputs' text frames, and a warning for each frame left
+// out because the inputs disagree on it.
+struct CopiedFrames {
+    std::vector<mp3::TextFrame> frames;
+    QStringList disagreements;
+};
+
+// The text frames the inputs have as parts of one album or book. What tells one input from the
+// others is never taken: its title, subtitle, track and disc numbers, length, recording code,
+// ReplayGain and the gapless figures iTunes keeps in comments; a frame without text counts as
+// none. Without `firstWins`, each frame every input holds with the same value, in the first one's
+// order; a frame some hold but not all alike is left out with a warning naming the values ("artist
+// left out: "Ada Lovelace" in "3.mp3" differs from "Ada Lövelace" in "1.mp3" and 1 more; ..."),
+// an input without it among them. With `firstWins`, each frame from the first input that holds
+// it, in the order they first come, without a warning. Nothing without inputs.
+CopiedFrames CopyFrames(const std::vector<TaggedInput>& inputs, bool firstWins);
+
+// Says that `frame` of the input at `path` was left out of its tag as read.
+QString LeftOut(const QString& path, const mp3::OversizedFrame& frame);
 
 }  // namespace tessaro

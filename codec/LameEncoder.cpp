@@ -1,4 +1,4 @@
-#include "merge/LameEncoder.h"
+#include "codec/Codec.h"
 
 #include <lame/lame.h>
 

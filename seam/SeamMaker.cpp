@@ -1,11 +1,11 @@
-#include "merge/SeamMaker.h"
+#include "seam/Seam.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "io/Files.h"
 #include "io/InputFile.h"
-#include "merge/InputPass.h"
+#include "mp3/InputPass.h"
 #include "mp3/LayerIII.h"
 #include "mp3/StreamReader.h"
 #include "mp3/XingHeader.h"

@@ -1,4 +1,4 @@
-#include "merge/Seam.h"
+#include "seam/Seam.h"
 
 #include <gtest/gtest.h>
 
@@ -8,12 +8,11 @@
 
 #include "ReferenceScan.h"
 #include "TestFiles.h"
-#include "merge/LameEncoder.h"
-#include "merge/Mpg123Decoder.h"
-#include "merge/SeamPacking.h"
-#include "merge/SeamRefusal.h"
-#include "merge/Splice.h"
+#include "codec/Codec.h"
 #include "mp3/StreamFormat.h"
+#include "seam/SeamPacking.h"
+#include "seam/SeamRefusal.h"
+#include "seam/Splice.h"
 
 namespace {
 

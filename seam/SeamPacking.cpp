@@ -1,4 +1,4 @@
-#include "merge/SeamPacking.h"
+#include "seam/SeamPacking.h"
 
 #include <algorithm>
 #include <cstring>

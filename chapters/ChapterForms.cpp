@@ -1,4 +1,4 @@
-#include "merge/ChapterForms.h"
+#include "chapters/ChapterForms.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

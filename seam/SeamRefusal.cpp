@@ -1,4 +1,4 @@
-#include "merge/SeamRefusal.h"
+#include "seam/SeamRefusal.h"
 
 #include <algorithm>
 

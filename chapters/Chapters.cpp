@@ -1,4 +1,4 @@
-#include "merge/Chapters.h"
+#include "chapters/Chapters.h"
 
 #include <unistd.h>
 
@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "chapters/ChapterForms.h"
 #include "io/Files.h"
-#include "merge/ChapterForms.h"
 
 namespace tessaro {
 namespace {

@@ -1,4 +1,4 @@
-#include "merge/Mpg123Decoder.h"
+#include "codec/Codec.h"
 
 #include <mpg123.h>
 

@@ -1,4 +1,4 @@
-#include "merge/SharedTag.h"
+#include "tags/Tags.h"
 
 #include <QHash>
 #include <QSet>

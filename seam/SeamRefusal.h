@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "merge/Seam.h"
+#include "seam/Seam.h"
 
 namespace tessaro {
 

@@ -1,18 +1,17 @@
-#include "merge/Seam.h"
+#include "seam/Seam.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
 
-#include "merge/LameEncoder.h"
-#include "merge/Mpg123Decoder.h"
-#include "merge/SeamPacking.h"
-#include "merge/SeamRefusal.h"
-#include "merge/Splice.h"
+#include "codec/Codec.h"
 #include "mp3/LayerIII.h"
 #include "mp3/StreamFormat.h"
 #include "mp3/StreamReader.h"
 #include "mp3/XingHeader.h"
+#include "seam/SeamPacking.h"
+#include "seam/SeamRefusal.h"
+#include "seam/Splice.h"
 
 namespace tessaro {
 namespace {

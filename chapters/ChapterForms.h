@@ -6,10 +6,10 @@
 #include <optional>
 #include <vector>
 
-#include "merge/Chapters.h"
+#include "chapters/Chapters.h"
 
-// The reader and the writer of each form chapters are exchanged in (see merge/Chapters.h). The
-// readers take what the form says; merge/Chapters.cpp checks the chapters they find.
+// The reader and the writer of each form chapters are exchanged in (see chapters/Chapters.h). The
+// readers take what the form says; chapters/Chapters.cpp checks the chapters they find.
 
 namespace tessaro::chapter_forms {
 

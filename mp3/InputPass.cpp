@@ -1,4 +1,4 @@
-#include "merge/InputPass.h"
+#include "mp3/InputPass.h"
 
 #include "io/Files.h"
 #include "io/InputFile.h"

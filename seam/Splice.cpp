@@ -1,4 +1,4 @@
-#include "merge/Splice.h"
+#include "seam/Splice.h"
 
 #include <cmath>
 #include <utility>

@@ -7,14 +7,37 @@
 #include <optional>
 #include <vector>
 
-#include "merge/JoinOptions.h"
-#include "merge/JoinedTag.h"
-
 // Errors: a chapter file that cannot be taken, or chapters a form cannot hold, give no value and
 // the reason in *error, in words a user reads, naming the line ("line 4: …") or JSON entry
 // ("entry 3 of "chapters": …") at fault.
 
 namespace tessaro {
+
+// The forms chapters are exchanged in between tools.
+enum class ChapterForm { Lines, Cue, FfMetadata, Json, Labels };
+
+// Where a chapter points, as a chapter file gives it: the address of a web page about it and of a
+// picture for it; empty for none.
+struct ChapterLinks {
+    QString page;
+    QString picture;
+
+    bool operator==(const ChapterLinks& other) const {
+        return page == other.page && picture == other.picture;
+    }
+};
+
+// Where one joined input plays in the output, in milliseconds from its first audio frame.
+struct Chapter {
+    QString title;  // empty for a chapter without one
+    quint32 startMs = 0;
+    quint32 endMs = 0;
+    bool listed = true;  // in the table of contents; a chapter frame either way
+    // Whether `endMs` is the chapter file's own, before the next chapter starts (or the audio
+    // ends), rather than where that happens.
+    bool endTold = false;
+    ChapterLinks links{};
+};
 
 // Chapters as tools exchange them, each with the start of each chapter on the timeline players
 // show, and what else the form holds:

@@ -1,4 +1,4 @@
-#include "merge/JoinedTag.h"
+#include "tags/Tags.h"
 
 #include <taglib/attachedpictureframe.h>
 #include <taglib/chapterframe.h>
