@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <utility>
 
@@ -25,18 +26,31 @@ namespace tessaro {
 
 // The file does not start with "TWKS": it cannot be opened, holds fewer than 4 bytes, or
 // differs in one of them.
-struct BadTessaroWorkSpaceIden : x::Exception {};
-
-// The file starts with "TWKS" but its header or its path records are damaged.
-struct BadTessaroWorkSpaceFile : x::Exception {
-    explicit BadTessaroWorkSpaceFile(QString reason) : reason(std::move(reason)) {}
-    QString reason;  // what is wrong, for example "path record 2 of 3 has no 0 unit"
+struct BadTessaroWorkSpaceIden : x::Exception {
+    const char* what() const noexcept override { return "not a workspace file"; }
 };
 
-// A workspace could not be saved. Whatever stood at the target before is unchanged.
-struct TessaroWorkSpaceNotSaved : x::Exception {
-    explicit TessaroWorkSpaceNotSaved(QString reason) : reason(std::move(reason)) {}
-    QString reason;  // the system's reason, for example "No space left on device"
+// What went wrong with a workspace file, in the words a user reads.
+struct WorkSpaceFailure : x::Exception {
+    explicit WorkSpaceFailure(QString reason)
+        : reason(std::move(reason)), text(this->reason.toUtf8()) {}
+    const char* what() const noexcept override { return text.constData(); }
+    QString reason;
+
+private:
+    QByteArray text;  // of what()
+};
+
+// The file starts with "TWKS" but its header or its path records are damaged; the reason says
+// what is wrong, for example "path record 2 of 3 has no 0 unit".
+struct BadTessaroWorkSpaceFile : WorkSpaceFailure {
+    using WorkSpaceFailure::WorkSpaceFailure;
+};
+
+// A workspace could not be saved, for the system's reason, for example "No space left on
+// device". Whatever stood at the target before is unchanged.
+struct TessaroWorkSpaceNotSaved : WorkSpaceFailure {
+    using WorkSpaceFailure::WorkSpaceFailure;
 };
 
 }  // namespace tessaro

@@ -319,6 +319,9 @@ TEST_F(WorkSpaceFileTest, DamagedFilesAreRefusedWithNothingChanged) {
         } catch (const tessaro::BadTessaroWorkSpaceFile& error) {
             EXPECT_TRUE(error.reason.contains(QLatin1String(damaged.reason)))
                 << error.reason.toStdString();
+            // Taken as a standard exception, it still tells why.
+            const std::exception& standard = error;
+            EXPECT_STREQ(standard.what(), error.reason.toUtf8().constData());
         }
         ExpectUntouched();
     }
