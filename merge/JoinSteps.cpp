@@ -1,0 +1,207 @@
+#include "merge/Join.h"
+
+#include <algorithm>
+
+#include "chapters/Chapters.h"
+#include "io/Files.h"
+#include "merge/Conform.h"
+#include "merge/Loudness.h"
+#include "tags/Tags.h"
+
+// The join's steps before the copy: its plan, and the passes that measure and re-encode inputs.
+
+namespace tessaro {
+
+bool Join::Plan() {
+    if (!plan.Failure().isEmpty()) {
+        return Fail(plan.Failure());
+    }
+    // Re-encoding judges every frame's format; a chapter file is checked against the end.
+    const bool everyFrame = options.conform || !options.chapterFile.isEmpty();
+    if (everyFrame || options.chapters || options.copyCover || options.copyTags || gap.On()) {
+        QString failure;
+        if (!plan.Look(
+                everyFrame, [this] { return host.MergeCancelled(); }, &failure)) {
+            return failure.isEmpty() ? Cancelled() : Fail(failure);
+        }
+    }
+    if (!PlanGap()) {
+        return false;
+    }
+    if (options.chapterFile.isEmpty()) {
+        return true;
+    }
+    QString why;
+    std::optional<FileChapters> read =
+        ReadChapterFile(options.chapterFile, options.chapterForm,
+                        {Milliseconds(plannedEnd), plan.Timeline(options.gapSeconds)}, &why);
+    if (!read) {
+        result.error = QStringLiteral("Cannot use %1 as the chapters: %2; nothing was written.")
+                           .arg(Quoted(options.chapterFile), why);
+        return false;
+    }
+    tag.chapters = std::move(read->chapters);
+    chapterClock.CountFrom(std::move(read->offsets));
+    return ExportHolds(tag.chapters.size());
+}
+
+// Refuses silence between the inputs unless the first is of Layer III, the only layer the
+// encoder writes, and reckons the end with it.
+bool Join::PlanGap() {
+    const int first = plan.First();
+    const auto joined = std::count_if(plan.inputs.begin(), plan.inputs.end(),
+                                      [](const PlannedInput& input) { return input.hasFrames; });
+    plannedEnd = plan.PlannedEnd() + (joined > 1 ? double(joined - 1) * options.gapSeconds : 0);
+    if (!gap.On() || first < 0 ||
+        plan.inputs[size_t(first)].format.layer == mp3::FrameHeader::Layer3) {
+        return true;
+    }
+    result.error = QStringLiteral(
+                       "Cannot put silence between the inputs: the first input %1 is not of "
+                       "Layer III, the only layer the encoder writes; nothing was written.")
+                       .arg(Quoted(plan.inputs[size_t(first)].path));
+    return false;
+}
+
+bool Join::PlanConform() {
+    const bool any = plan.PlanReencoding();
+    const int first = plan.First();
+    if (any && plan.inputs[size_t(first)].format.layer != mp3::FrameHeader::Layer3) {
+        result.error = QStringLiteral(
+                           "Cannot re-encode inputs to match the first input %1: it is not of "
+                           "Layer III, the only layer the encoder writes; nothing was written.")
+                           .arg(Quoted(plan.inputs[size_t(first)].path));
+        return false;
+    }
+    for (const PlannedInput& input : plan.inputs) {
+        progress.AddPassBytes(input.reencode ? input.audioBytes : 0);
+    }
+    seams = SeamMaker(options.seamless, any, options.gapSeconds);
+    return true;
+}
+
+// Waits for a pass over the inputs, its progress counted on from `before`; false, the pass
+// cancelled and the join given up, when the host cancels meanwhile.
+bool Join::Await(Pass& pass, qint64 before) {
+    while (!pass.WaitFor(std::chrono::milliseconds(50))) {
+        if (host.MergeCancelled()) {
+            pass.Cancel();
+            return Cancelled();
+        }
+        progress.Report(before + pass.BytesDone(), result.written);
+    }
+    return true;
+}
+
+bool Join::Level() {
+    // A re-encoded input is heard in the first input's channels, mixed as its encoding mixes.
+    const int first = plan.First();
+    const int channels = first >= 0 ? plan.inputs[size_t(first)].format.channels : 0;
+    std::vector<LoudnessInput> inputs;
+    for (const PlannedInput& input : plan.inputs) {
+        inputs.push_back({input.path, input.file, input.reencode ? channels : 0});
+    }
+    LoudnessPass pass(std::move(inputs));
+    if (!Await(pass, 0)) {
+        return false;
+    }
+    progress.Report(plan.Total(), result.written);
+    for (const InputLoudness& loudness : pass.Results()) {
+        if (!loudness.failure.isEmpty()) {
+            return Fail(loudness.failure);
+        }
+    }
+    const std::vector<int> steps =
+        GainEdit::Settle(plan.inputs, pass.Results(), options, &result.warnings);
+    for (size_t i = 0; i < plan.inputs.size(); ++i) {
+        plan.inputs[i].gainSteps = steps[i];
+        if (steps[i] != 0) {
+            stream.GainChanged();
+        }
+    }
+    const InputLoudness joined = JoinedLoudness(pass.Results(), steps);
+    if (joined.measured) {
+        tag.replayGain = {kReferenceLoudness - joined.lufs, joined.peak};
+    }
+    return true;
+}
+
+bool Join::Conform() {
+    std::vector<ConformInput> inputs;
+    std::vector<size_t> places;
+    for (size_t i = 0; i < plan.inputs.size(); ++i) {
+        const PlannedInput& input = plan.inputs[i];
+        if (input.reencode) {
+            inputs.push_back({input.path, input.file, GainDb(input.gainSteps)});
+            places.push_back(i);
+        }
+    }
+    if (inputs.empty()) {
+        return true;
+    }
+    const PlannedInput& first = plan.inputs[size_t(plan.First())];
+    QString failure;
+    const ConformTarget target = TargetOf(first.file, first.path, &failure);
+    if (!failure.isEmpty()) {
+        return Fail(failure);
+    }
+    ConformPass pass(std::move(inputs), target, spill);
+    if (!Await(pass, progress.PassBytesDone())) {
+        return false;
+    }
+    for (size_t k = 0; k < places.size(); ++k) {
+        const Conformed& conformed = pass.Results()[k];
+        if (!conformed.file) {
+            return Fail(conformed.error);
+        }
+        if (!conformed.warning.isEmpty()) {
+            result.warnings << conformed.warning;
+        }
+        plan.Replace(places[k], conformed.file, conformed.silence);
+    }
+    // Of the audio as it is now to be copied.
+    progress.Report(progress.PassBytes(), result.written);
+    return true;
+}
+
+// Titles each input's chapter as its own tag does, and takes the text frames the inputs with
+// frames share and the picture of the first of them that has one, as the options ask; false, the
+// join given up, when the host cancels it meanwhile or a tag cannot be read.
+bool Join::PlanFromInputs() {
+    if (!options.chapters && !options.copyCover && !options.copyTags) {
+        return true;
+    }
+    QString failure;
+    std::optional<std::vector<mp3::InputTags>> tags = plan.ReadTags(
+        options.chaptersByTitle, [this] { return host.MergeCancelled(); }, &failure);
+    if (!tags) {
+        return failure.isEmpty() ? Cancelled() : Fail(failure);
+    }
+    std::vector<TaggedInput> tagged;
+    for (size_t i = 0; i < plan.inputs.size(); ++i) {
+        const PlannedInput& input = plan.inputs[i];
+        if (!input.hasFrames) {
+            continue;
+        }
+        chapterClock.Plan(input.title);
+        for (const mp3::OversizedFrame& frame : (*tags)[i].oversized) {
+            if (options.copyTags || options.chapters) {
+                result.warnings << LeftOut(input.path, frame);
+            }
+        }
+        if (options.copyTags) {
+            tagged.push_back({input.path, std::move((*tags)[i].frames)});
+        }
+        if (options.copyCover && !tag.picture) {
+            tag.picture = std::move((*tags)[i].picture);
+        }
+    }
+    if (options.copyTags) {
+        CopiedFrames copied = CopyFrames(tagged, options.copyTagsFirst);
+        tag.shared = std::move(copied.frames);
+        result.warnings << copied.disagreements;
+    }
+    return true;
+}
+
+}  // namespace tessaro
