@@ -59,6 +59,8 @@ public:
     // The command's action, by its name in the command table; null for none.
     QAction* Action(const QString& name) const { return m_actions.value(name); }
     bool IsMerging() const;
+    // Runs the merges; its signals tell their progress and end.
+    const JoinController& Join() const { return *m_join; }
     bool SaveID3Tag() const { return m_preferences.saveID3Tag; }
     void SetSaveID3Tag(bool on) { m_preferences.saveID3Tag = on; }
     const JoinOptions& Options() const { return m_preferences.options; }
