@@ -2,7 +2,13 @@
 
 #include <QCoreApplication>
 
+#include "app/ChapterCommands.h"
+#include "app/HelpCommands.h"
+#include "app/ListCommands.h"
 #include "app/MainWindow.h"
+#include "app/MergeCommands.h"
+#include "app/WorkspaceDocument.h"
+#include "view/TrackListView.h"
 
 namespace tessaro {
 
@@ -36,14 +42,14 @@ std::vector<Command> MainWindow::Commands() {
                                      "Save workspace to your storage-disk\nSave workspace"),
          .icon = "save",
          .standardKeys = K::Save,
-         .handler = [this] { OnSaveWorkspace(); },
+         .handler = [this] { m_document->Save(*m_dialogs); },
          .use = U::Idle},
         {.name = "saveWorkspaceAs",
          .text = QT_TRANSLATE_NOOP("tessaro::MainWindow", "Save &As..."),
          .prompt = QT_TRANSLATE_NOOP("tessaro::MainWindow",
                                      "Save workspace to a file of another name\nSave workspace as"),
          .standardKeys = K::SaveAs,
-         .handler = [this] { OnSaveWorkspaceAs(); },
+         .handler = [this] { m_document->SaveAs(*m_dialogs); },
          .use = U::Idle},
         {.name = "insertMp3",
          .text = QT_TRANSLATE_NOOP("tessaro::MainWindow", "&Insert MP3..."),
@@ -72,7 +78,7 @@ std::vector<Command> MainWindow::Commands() {
              QT_TRANSLATE_NOOP("tessaro::MainWindow", "Remove mp3 file from workspace\nRemove MP3"),
          .icon = "remove",
          .standardKeys = K::Delete,
-         .handler = [this] { OnRemoveMp3(); },
+         .handler = [this] { m_list->Remove(); },
          .use = U::IdleWithEntries,
          .onList = true},
         {.name = "moveUp",
@@ -81,7 +87,7 @@ std::vector<Command> MainWindow::Commands() {
                                      "Move current selected mp3 file up order\nMove UP"),
          .icon = "up",
          .keys = K(Qt::CTRL | Qt::Key_Up),
-         .handler = [this] { OnMoveUp(); },
+         .handler = [this] { m_list->Move(Direction::Up); },
          .use = U::IdleWithEntries,
          .menuSeparator = true,
          .toolBarSeparator = true,
@@ -92,7 +98,7 @@ std::vector<Command> MainWindow::Commands() {
                                      "Move current selected mp3 file down order\nMove DOWN"),
          .icon = "down",
          .keys = K(Qt::CTRL | Qt::Key_Down),
-         .handler = [this] { OnMoveDown(); },
+         .handler = [this] { m_list->Move(Direction::Down); },
          .use = U::IdleWithEntries,
          .onList = true},
         {.name = "tagEditor",
@@ -107,7 +113,7 @@ std::vector<Command> MainWindow::Commands() {
          .prompt = QT_TRANSLATE_NOOP(
              "tessaro::MainWindow",
              "Take the joined file's chapters from a chapter file\nImport Chapters"),
-         .handler = [this] { OnImportChapters(); },
+         .handler = [this] { m_chapters->Import(*m_dialogs); },
          .use = U::Idle},
         {.name = "exportChapters",
          .text = QT_TRANSLATE_NOOP("tessaro::MainWindow", "&Export Chapters..."),
@@ -115,7 +121,7 @@ std::vector<Command> MainWindow::Commands() {
              QT_TRANSLATE_NOOP("tessaro::MainWindow",
                                "Write the chapters of the file merged last to a chapter file\n"
                                "Export Chapters"),
-         .handler = [this] { OnExportChapters(); },
+         .handler = [this] { m_chapters->Export(*m_dialogs); },
          .use = U::Idle},
         {.name = "merge",
          .text = QT_TRANSLATE_NOOP("tessaro::MainWindow", "&Merge..."),
@@ -123,7 +129,11 @@ std::vector<Command> MainWindow::Commands() {
                                      "Merge all mp3 files into one\nStart to Merge"),
          .icon = "merge",
          .keys = K(Qt::CTRL | Qt::Key_M),
-         .handler = [this] { OnMerge(); },
+         .handler =
+             [this] {
+                 m_merge->Merge(m_preferences, *m_dialogs);
+                 UpdateCommandUI();
+             },
          .use = U::IdleWithEntries,
          .toolBarSeparator = true},
         {.name = "preferences",
@@ -139,14 +149,14 @@ std::vector<Command> MainWindow::Commands() {
          .prompt = QT_TRANSLATE_NOOP("tessaro::MainWindow", "Quit the application\nExit"),
          .standardKeys = K::Quit,
          .keys = K(Qt::CTRL | Qt::Key_Q),
-         .handler = [this] { OnExit(); },
+         .handler = [this] { close(); },
          .menuSeparator = true},
         {.name = "undo",
          .text = QT_TRANSLATE_NOOP("tessaro::MainWindow", "&Undo"),
          .prompt = QT_TRANSLATE_NOOP("tessaro::MainWindow",
                                      "Undo the last change of the workspace\nUndo"),
          .standardKeys = K::Undo,
-         .handler = [this] { OnUndo(); },
+         .handler = [this] { m_document->Undo(); },
          .use = U::Idle,
          .menu = M::Edit},
         {.name = "redo",
@@ -155,7 +165,7 @@ std::vector<Command> MainWindow::Commands() {
              QT_TRANSLATE_NOOP("tessaro::MainWindow", "Make the change undone last again\nRedo"),
          .standardKeys = K::Redo,
          .keys = K(Qt::CTRL | Qt::Key_Y),
-         .handler = [this] { OnRedo(); },
+         .handler = [this] { m_document->Redo(); },
          .use = U::Idle,
          .menu = M::Edit},
         // The Delete key is Remove MP3's; this item shows it.
@@ -163,7 +173,7 @@ std::vector<Command> MainWindow::Commands() {
          .text = QT_TRANSLATE_NOOP("tessaro::MainWindow", "&Delete\tDel"),
          .prompt = QT_TRANSLATE_NOOP("tessaro::MainWindow",
                                      "Remove the selected mp3 files from workspace\nDelete"),
-         .handler = [this] { OnRemoveMp3(); },
+         .handler = [this] { m_list->Remove(); },
          .use = U::IdleWithEntries,
          .menu = M::Edit,
          .menuSeparator = true},
@@ -172,7 +182,7 @@ std::vector<Command> MainWindow::Commands() {
          .prompt = QT_TRANSLATE_NOOP("tessaro::MainWindow",
                                      "Select every mp3 file of workspace\nSelect All"),
          .standardKeys = K::SelectAll,
-         .handler = [this] { OnSelectAll(); },
+         .handler = [this] { m_view->selectAll(); },
          .menu = M::Edit,
          .onList = true},
         {.name = "sortByName",
@@ -181,7 +191,7 @@ std::vector<Command> MainWindow::Commands() {
              QT_TRANSLATE_NOOP("tessaro::MainWindow",
                                "Put the mp3 files in the order of their names, numbers by value\n"
                                "Sort by File Name"),
-         .handler = [this] { OnSortByFileName(); },
+         .handler = [this] { m_list->SortByFileName(); },
          .use = U::IdleWithEntries,
          .menu = M::Edit,
          .menuSeparator = true,
@@ -192,7 +202,7 @@ std::vector<Command> MainWindow::Commands() {
              QT_TRANSLATE_NOOP("tessaro::MainWindow",
                                "Put the mp3 files in the order of the disc and track numbers their "
                                "tags tell\nSort by Track Number"),
-         .handler = [this] { OnSortByTrack(); },
+         .handler = [this] { m_list->SortByTrack(); },
          .use = U::IdleWithEntries,
          .menu = M::Edit,
          .onList = true},
@@ -215,14 +225,14 @@ std::vector<Command> MainWindow::Commands() {
          .icon = "help",
          .standardKeys = K::HelpContents,
          .keys = K(Qt::Key_F1),
-         .handler = [this] { OnHelp(); },
+         .handler = [this] { HelpCommands(*this, *m_dialogs).ShowHelp(); },
          .menu = M::Help,
          .toolBarSeparator = true},
         {.name = "visitWebSite",
          .text = QT_TRANSLATE_NOOP("tessaro::MainWindow", "&Visit Veskaro Technology ..."),
          .prompt =
              QT_TRANSLATE_NOOP("tessaro::MainWindow", "Open the maker's web site\nVisit Veskaro"),
-         .handler = [this] { OnVisitWebSite(); },
+         .handler = [this] { HelpCommands(*this, *m_dialogs).VisitWebSite(); },
          .menu = M::Help,
          .menuSeparator = true},
         {.name = "about",

@@ -5,21 +5,20 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QToolButton>
 #include <QUndoStack>
+#include <QVBoxLayout>
 
 #include "app/ChapterCommands.h"
-#include "app/HelpCommands.h"
 #include "app/JoinController.h"
-#include "app/MergeTarget.h"
+#include "app/ListCommands.h"
+#include "app/MergeCommands.h"
+#include "app/NoticeBar.h"
 #include "app/RecentWorkspaces.h"
 #include "app/SingleInstance.h"
 #include "app/StatusArea.h"
@@ -29,14 +28,12 @@
 #include "dialogs/AboutDialog.h"
 #include "dialogs/PreferencesDialog.h"
 #include "dialogs/TagEditorDialog.h"
-#include "io/Files.h"
 #include "settings/Preferences.h"
 #include "settings/Product.h"
 #include "settings/WindowSettings.h"
 #include "view/OutputPane.h"
 #include "view/TrackListModel.h"
 #include "view/TrackListView.h"
-#include "workspace/Exception.h"
 #include "workspace/NaturalOrder.h"
 
 // Outside any namespace, as Qt's resource initialiser must be.
@@ -48,9 +45,6 @@ namespace tessaro {
 namespace {
 
 const QString kPreferencesFolder = QString::fromLatin1(kProductTitle);
-const char* const kMp3Filter =
-    QT_TRANSLATE_NOOP("tessaro::MainWindow", "MPEG audio (*.mp3 *.mp2 *.mpa)");
-
 // The desktop theme's icon for a tool-bar button where it has one, which its scalable or larger
 // pictures keep sharp at any scale; else the program's own, drawn at 16 and 32 pixels: Qt looks
 // for the larger one by itself only where the whole screen has twice the density, not where one
@@ -93,14 +87,15 @@ MainWindow::MainWindow()
     : m_document(new WorkspaceDocument(*this)),
       m_view(new TrackListView(m_document->Tracks())),
       m_join(new JoinController(this)),
-      m_notice(new QLabel),
+      m_notice(new NoticeBar),
       m_cancelAction(new QAction(tr("&Cancel Merge"), this)),
       m_toolBar(new QToolBar(tr("Tool Bar"), this)),
       m_output(new OutputPane(this)),
       m_dialogs(std::make_unique<QtWindowDialogs>()),
       m_recent(new RecentWorkspaces(*this)),
       m_chapters(new ChapterCommands(*this, *m_document)),
-      m_insertion(new TrackInsertion(*m_document, *m_join)) {
+      m_insertion(new TrackInsertion(*m_document, *m_join)),
+      m_list(new ListCommands(*m_document, *m_view)) {
     m_preferences = LoadJoinPreferences(GetPreferencesPath(kPreferencesFolder));
     InitResources();
     m_document->ShowIn(*m_view);
@@ -119,6 +114,7 @@ MainWindow::MainWindow()
     connect(m_document, &WorkspaceDocument::logged, this, &MainWindow::Log);
     connect(m_chapters, &ChapterCommands::logged, this, &MainWindow::Log);
     connect(m_insertion, &TrackInsertion::logged, this, &MainWindow::Log);
+    connect(m_list, &ListCommands::logged, this, &MainWindow::Log);
     connect(m_document, &WorkspaceDocument::fileUsed, m_recent, &RecentWorkspaces::Remember);
     UpdateCommandUI();
     UpdateTitle();
@@ -150,57 +146,18 @@ bool MainWindow::IsMerging() const {
 }
 
 void MainWindow::CreateCentralArea() {
-    // A bar above the list for what the user must know after a merge, closed by its button.
-    auto* noticeBar = new QFrame;
-    noticeBar->setFrameShape(QFrame::StyledPanel);
-    noticeBar->setAutoFillBackground(true);
-    noticeBar->setBackgroundRole(QPalette::ToolTipBase);
-    noticeBar->setForegroundRole(QPalette::ToolTipText);
-    m_notice->setWordWrap(true);
-    m_notice->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto* close = new QToolButton;
-    close->setAutoRaise(true);
-    close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
-    close->setToolTip(tr("Close this message"));
-    connect(close, &QToolButton::clicked, noticeBar, &QWidget::hide);
-    auto* noticeLayout = new QHBoxLayout(noticeBar);
-    noticeLayout->addWidget(m_notice, 1);
-    noticeLayout->addWidget(close, 0, Qt::AlignTop);
-    noticeBar->hide();
-
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(noticeBar);
+    layout->addWidget(m_notice);
     layout->addWidget(m_view, 1);
     setCentralWidget(central);
     setFocusProxy(m_view);
 }
 
-void MainWindow::ShowNotice(const QString& text) {
-    m_notice->setText(text);
-    m_notice->parentWidget()->setVisible(!text.isEmpty());
-}
-
-int MainWindow::FormatsToConform() const {
-    // LAME writes Layer III alone.
-    const bool layer3 = m_document->Tracks().Count() > 0 &&
-                        m_document->Tracks().Track(0).format.layer == mp3::FrameHeader::Layer3;
-    return layer3 ? m_document->Tracks().FormatsUnlikeFirst() : 0;
-}
-
 void MainWindow::ShowFormatNotice(int unlike) {
-    if (unlike == 0 || m_preferences.options.conform) {
-        ShowNotice(QString());
-        return;
-    }
-    const QString inputs = unlike == 1
-                               ? tr("1 input differs in format from the first")
-                               : tr("%1 inputs differ in format from the first").arg(unlike);
-    ShowNotice(inputs + tr(", and many players play the joined file wrongly. Turn on \"Re-encode "
-                           "inputs of another format to match the first\" in File > Preferences "
-                           "to keep one format throughout."));
+    m_notice->ShowFormats(unlike, m_preferences.options.conform);
 }
 
 void MainWindow::CreateCommands() {
@@ -285,41 +242,34 @@ void MainWindow::CreateToolBar() {
 
 void MainWindow::CreateStatusBar() {
     m_status = new StatusArea(*statusBar(), m_document->Tracks(), *m_join);
-    connect(m_status, &StatusArea::cancelClicked, this, &MainWindow::OnCancelMerge);
+    m_merge = new MergeCommands(*this, *m_document, *m_join, *m_status, *m_chapters);
+    connect(m_status, &StatusArea::cancelClicked, m_merge, &MergeCommands::Cancel);
     // A window-wide shortcut, so that Esc stops the merge wherever the focus is.
     m_cancelAction->setObjectName(QStringLiteral("cancelMerge"));
     m_actions.insert(m_cancelAction->objectName(), m_cancelAction);
     m_cancelAction->setShortcut(Qt::Key_Escape);
     m_cancelAction->setShortcutContext(Qt::WindowShortcut);
     addAction(m_cancelAction);
-    connect(m_cancelAction, &QAction::triggered, this, &MainWindow::OnCancelMerge);
+    connect(m_cancelAction, &QAction::triggered, m_merge, &MergeCommands::Cancel);
 }
 
 void MainWindow::ConnectList() {
-    connect(
-        &m_document->Tracks(), &TrackListModel::moveRequested, this,
-        [this](const QList<int>& rows, int before) {
-            if (!Arrange(tr("Move"), MoveRowsBefore(m_document->Tracks().Count(), rows, before))) {
-                return;  // dropped where they stood
-            }
-            Log(rows.size() == 1
-                    ? tr("Move mp3 file from position %1 to %2").arg(rows.first()).arg(before)
-                    : tr("Move %n mp3 files to position %1", nullptr, int(rows.size()))
-                          .arg(before));
-        });
+    connect(&m_document->Tracks(), &TrackListModel::moveRequested, m_list,
+            &ListCommands::MoveDragged);
     connect(&m_document->Tracks(), &TrackListModel::filesDropped, this,
             &MainWindow::OnFilesDropped);
     connect(&m_document->Tracks(), &TrackListModel::totalsChanged, this,
             &MainWindow::UpdateCommandUI);
     // Whatever changes the list or what is known of its entries, the first one included.
-    const auto formats = [this] { ShowFormatNotice(FormatsToConform()); };
+    const auto formats = [this] { ShowFormatNotice(m_document->FormatsToConform()); };
     connect(&m_document->Tracks(), &TrackListModel::totalsChanged, this, formats);
     connect(&m_document->Tracks(), &TrackListModel::layoutChanged, this, formats);
 }
 
 void MainWindow::ConnectJoin() {
     connect(m_join, &JoinController::logged, this, &MainWindow::Log);
-    connect(m_join, &JoinController::finished, this, &MainWindow::OnMergeFinished);
+    connect(m_merge, &MergeCommands::logged, this, &MainWindow::Log);
+    connect(m_merge, &MergeCommands::ended, this, &MainWindow::OnMergeFinished);
 }
 
 void MainWindow::UpdateCommandUI() {
@@ -350,48 +300,6 @@ void MainWindow::UpdateTitle() {
     setWindowTitle(QStringLiteral("%1[*] \u2014 %2")
                        .arg(m_document->DisplayName(), QString::fromLatin1(kProductTitle)));
     setWindowModified(m_document->IsModified());
-}
-
-void MainWindow::OnUndo() {
-    m_document->Undo();
-}
-
-void MainWindow::OnRedo() {
-    m_document->Redo();
-}
-
-void MainWindow::OnSelectAll() {
-    m_view->selectAll();
-}
-
-Rearrangement MainWindow::SortedAs(const QStringList& target) const {
-    Rearrangement sorted{OrderOf(m_document->Tracks().Paths(), target), {}};
-    // The selection goes with its entries.
-    const QList<int> selected = m_view->SelectedRows();
-    for (int row = 0; row < sorted.order.size(); ++row) {
-        if (std::binary_search(selected.begin(), selected.end(), sorted.order[row])) {
-            sorted.landed << row;
-        }
-    }
-    return sorted;
-}
-
-bool MainWindow::Arrange(const QString& step, const Rearrangement& arrangement) {
-    if (std::is_sorted(arrangement.order.begin(), arrangement.order.end())) {
-        return false;
-    }
-    m_document->Push(new ArrangeTracks(step, m_document->Parts(), arrangement));
-    return true;
-}
-
-void MainWindow::OnSortByFileName() {
-    Arrange(tr("Sort by File Name"), SortedAs(SortedByFileName(m_document->Tracks().Paths())));
-    Log(tr("MP3 files sorted by file name."));
-}
-
-void MainWindow::OnSortByTrack() {
-    Arrange(tr("Sort by Track Number"), SortedAs(SortedByTrack(m_document->Tracks().Paths())));
-    Log(tr("MP3 files sorted by track number."));
 }
 
 void MainWindow::Log(const QString& text) {
@@ -431,7 +339,7 @@ bool MainWindow::MayCloseWhileMerging() {
     if (cancel) {
         // Closed once the merge has ended, the output left as it was.
         m_closeAfterMerge = true;
-        OnCancelMerge();
+        m_merge->Cancel();
     } else {
         Log(tr("You can not exit the application while merge thread is running ..."));
     }
@@ -489,18 +397,10 @@ void MainWindow::AskThenOpen(const QString& path) {
     }
 }
 
-void MainWindow::OnSaveWorkspace() {
-    m_document->Save(*m_dialogs);
-}
-
-void MainWindow::OnSaveWorkspaceAs() {
-    m_document->SaveAs(*m_dialogs);
-}
-
 void MainWindow::OnInsertMp3() {
     // Picked together, numbered files go in as people count them, whatever the dialog's order.
     const QStringList paths =
-        SortedByFileName(m_dialogs->GetOpenFileNames(this, tr(kMp3Filter), QStringLiteral("mp3")));
+        SortedByFileName(m_dialogs->GetOpenFileNames(this, Mp3Filter(), QStringLiteral("mp3")));
     m_insertion->Add(paths, m_document->Tracks().Count(), tr("Insert"));
 }
 
@@ -511,39 +411,6 @@ void MainWindow::OnInsertFolder() {
     }
 }
 
-void MainWindow::OnRemoveMp3() {
-    const QList<int> selection = m_view->SelectedRows();
-    if (selection.isEmpty()) {
-        return;
-    }
-    Log(selection.size() == 1
-            ? tr("MP3 file has been removed from workspace.")
-            : tr("%n MP3 files have been removed from workspace.", nullptr, int(selection.size())));
-    m_document->Push(new RemoveTracks(tr("Remove"), m_document->Parts(), selection));
-}
-
-void MainWindow::MoveSelection(Direction direction) {
-    const QList<int> selection = m_view->SelectedRows();
-    if (selection.isEmpty()) {
-        return;
-    }
-    const bool up = direction == Direction::Up;
-    const int count = int(selection.size());
-    try {
-        Arrange(up ? tr("Move Up") : tr("Move Down"),
-                StepRows(m_document->Tracks().Count(), selection, direction));
-        Log(count == 1 ? (up ? tr("MP3 file moved up.") : tr("MP3 file moved down."))
-                       : (up ? tr("%n MP3 files moved up.", nullptr, count)
-                             : tr("%n MP3 files moved down.", nullptr, count)));
-    } catch (const x::BadBound&) {
-        // The first entry cannot move up, nor the last one down: nothing to do or say.
-    }
-}
-
-void MainWindow::OnHelp() {
-    HelpCommands(*this, *m_dialogs).ShowHelp();
-}
-
 void MainWindow::OnID3TagEditor() {
     // It shows the workspace's tag, which is replaced only on OK.
     TagEditorDialog editor(
@@ -551,25 +418,9 @@ void MainWindow::OnID3TagEditor() {
             return m_dialogs->GetOpenFileName(this, tr("Pictures (*.jpg *.jpeg *.png)"),
                                               QStringLiteral("jpg"));
         });
-    if (editor.exec() == QDialog::Accepted &&
-        (!(editor.Tag() == m_document->Tag()) || editor.Cover() != m_document->Cover())) {
-        m_document->Push(
-            new ChangeTag(tr("Tag"), m_document->Parts(), editor.Tag(), editor.Cover()));
+    if (editor.exec() == QDialog::Accepted) {
+        m_document->SetTag(editor.Tag(), editor.Cover());
     }
-}
-
-void MainWindow::SetTag(const OutputTag& tag) {
-    if (!(tag == m_document->Tag())) {
-        m_document->Push(new ChangeTag(tr("Tag"), m_document->Parts(), tag, m_document->Cover()));
-    }
-}
-
-void MainWindow::OnImportChapters() {
-    m_chapters->Import(*m_dialogs);
-}
-
-void MainWindow::OnExportChapters() {
-    m_chapters->Export(*m_dialogs);
 }
 
 void MainWindow::OnPreferences() {
@@ -579,16 +430,8 @@ void MainWindow::OnPreferences() {
         m_preferences = dialog.StandardPage().Preferences();
         // The options are kept at once; the preference file is written as the window closes.
         SaveJoinOptions(m_preferences.options);
-        ShowFormatNotice(FormatsToConform());
+        ShowFormatNotice(m_document->FormatsToConform());
     }
-}
-
-void MainWindow::OnExit() {
-    close();
-}
-
-void MainWindow::OnVisitWebSite() {
-    HelpCommands(*this, *m_dialogs).VisitWebSite();
 }
 
 void MainWindow::OnAbout() {
@@ -596,55 +439,11 @@ void MainWindow::OnAbout() {
     about.exec();
 }
 
-void MainWindow::OnMerge() {
-    if (m_document->Tracks().Count() == 0) {
-        return;
-    }
-    const QStringList inputs = m_document->Tracks().Paths();
-    const QString path = m_dialogs->GetSaveFileName(
-        this, tr(kMp3Filter), QStringLiteral("mp3"),
-        ProposedTarget(inputs, m_document->Tag().album, m_document->File(), tr("Joined")));
-    if (path.isEmpty()) {
-        return;
-    }
-    if (const QString folder = InputFolderAround(path, inputs); !folder.isEmpty()) {
-        Log(tr("The joined file \"%1\" lies in %2, where input files come from: a later Insert "
-               "Folder would take it in as an input.")
-                .arg(QFileInfo(path).fileName(), Quoted(folder)));
-    }
-    // The cover and the chapter file chosen for this workspace stand in for the preferences'.
-    JoinOptions options = m_preferences.options;
-    if (!m_document->Cover().isEmpty()) {
-        options.coverFile = m_document->Cover();
-    }
-    if (!m_document->ChapterFile().isEmpty()) {
-        options.chapterFile = m_document->ChapterFile();
-    }
-    m_join->Start({.inputs = inputs,
-                   .output = path,
-                   .tag = m_document->Tag(),
-                   .writeTag = m_preferences.saveID3Tag,
-                   .options = options});
-    m_chapters->MergeStarted(path);
-    Log(tr("Begin to merge mp3 files ..."));
-    m_status->ShowMergeStarted();
-    UpdateCommandUI();
-}
-
-void MainWindow::OnCancelMerge() {
-    if (IsMerging() && !m_join->IsCancelling()) {
-        m_join->Cancel();
-        m_status->DisableCancel();
-    }
-}
-
 void MainWindow::OnMergeFinished(const MergeResult& result) {
-    m_chapters->MergeFinished(result);
     // What it asked to close the window for is over.
     if (m_askingToClose) {
         m_dialogs->WithdrawQuestion();
     }
-    m_status->ShowMergeEnded();
     UpdateCommandUI();
     m_insertion->AddDroppedDuringMerge();
     // The window's attention, should the user be busy elsewhere meanwhile.

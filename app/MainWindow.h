@@ -8,10 +8,7 @@
 #include "app/WindowDialogs.h"
 #include "merge/MergeJob.h"
 #include "settings/JoinPreferences.h"
-#include "workspace/OutputTag.h"
-#include "workspace/TrackOrder.h"
 
-class QLabel;
 class QMenu;
 class QToolBar;
 
@@ -19,6 +16,9 @@ namespace tessaro {
 
 class ChapterCommands;
 class JoinController;
+class ListCommands;
+class MergeCommands;
+class NoticeBar;
 class OutputPane;
 class RecentWorkspaces;
 class SingleInstance;
@@ -59,16 +59,16 @@ public:
     // The command's action, by its name in the command table; null for none.
     QAction* Action(const QString& name) const { return m_actions.value(name); }
     bool IsMerging() const;
+    // Runs the merges; its signals tell their progress and end.
+    const JoinController& Join() const { return *m_join; }
     bool SaveID3Tag() const { return m_preferences.saveID3Tag; }
     void SetSaveID3Tag(bool on) { m_preferences.saveID3Tag = on; }
     const JoinOptions& Options() const { return m_preferences.options; }
     WorkspaceDocument& Document() { return *m_document; }
-    // Gives the workspace the tag, as a step to undo.
-    void SetTag(const OutputTag& tag);
     TrackListView& View() { return *m_view; }
     OutputPane& Output() { return *m_output; }
     StatusArea& Status() { return *m_status; }
-    QLabel& Notice() { return *m_notice; }
+    NoticeBar& Notice() { return *m_notice; }
     QToolBar& ToolBar() { return *m_toolBar; }
     QMenu& RecentMenu();
 
@@ -93,23 +93,12 @@ private:
     void UpdateTitle();
     void Log(const QString& text);
 
-    // Puts the entries in a new order as a step to undo; false, doing nothing, for the same.
-    bool Arrange(const QString& step, const Rearrangement& arrangement);
     // Files dropped from outside before `row`: a workspace file alone is opened, the rest added.
     void OnFilesDropped(const QStringList& paths, int row);
     // Opens the workspace file once no merge runs and unsaved work has been saved or given up.
     void AskThenOpen(const QString& path);
-    void MoveSelection(Direction direction);
-    // The order that gives the entries' paths as `target` (a sort of them), the selection kept.
-    Rearrangement SortedAs(const QStringList& target) const;
-    // Shows a message above the list until it is closed or replaced; none for empty.
-    void ShowNotice(const QString& text);
-    // The entries the list knows to differ in format from the first one's, which re-encoding
-    // would match.
-    int FormatsToConform() const;
-    // Tells of `unlike` inputs that differ in format from the first, which many players play
-    // wrongly, unless they are re-encoded to match (none while that is chosen): as the list
-    // stands, or as a merge found.
+    // Tells of `unlike` inputs that differ in format from the first, unless re-encoding is
+    // chosen: as the list stands, or as a merge found.
     void ShowFormatNotice(int unlike);
     // Whether the window may close while a merge runs: asks to cancel it, and true when it has
     // ended meanwhile; the window closes once a merge cancelled for it has ended.
@@ -117,29 +106,12 @@ private:
 
     void OnNewWorkspace();
     void OnOpenWorkspace();
-    void OnSaveWorkspace();
-    void OnSaveWorkspaceAs();
     void OnInsertMp3();
     void OnInsertFolder();
-    void OnRemoveMp3();
-    void OnMoveUp() { MoveSelection(Direction::Up); }
-    void OnMoveDown() { MoveSelection(Direction::Down); }
-    void OnUndo();
-    void OnRedo();
-    void OnSelectAll();
-    void OnSortByFileName();
-    void OnSortByTrack();
-    void OnExit();
-    void OnHelp();
-    void OnVisitWebSite();
     void OnAbout();
     void OnID3TagEditor();
-    void OnImportChapters();
-    void OnExportChapters();
-    void OnMerge();
-    // Asks the running merge to stop; it ends as a failed one does, leaving the target as it was.
-    void OnCancelMerge();
     void OnPreferences();
+    // The merge's end, once the status bar shows the list's figures again.
     void OnMergeFinished(const MergeResult& result);
 
     // SaveID3Tag, and what the joined file carries beyond the tag.
@@ -147,7 +119,7 @@ private:
     WorkspaceDocument* m_document;
     TrackListView* m_view;
     JoinController* m_join;
-    QLabel* m_notice;
+    NoticeBar* m_notice;
     StatusArea* m_status;
     // Esc anywhere in the window while a merge runs.
     QAction* m_cancelAction;
@@ -159,6 +131,8 @@ private:
     RecentWorkspaces* m_recent;
     ChapterCommands* m_chapters;
     TrackInsertion* m_insertion;
+    ListCommands* m_list;
+    MergeCommands* m_merge;
     // The window closes once the merge it cancelled has ended.
     bool m_closeAfterMerge = false;
     // Whether it is asked, while a merge runs, to cancel it for the window to close.

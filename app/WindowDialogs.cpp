@@ -15,6 +15,9 @@ namespace tessaro {
 namespace {
 
 const QString kLastFolderKey = QStringLiteral("lastFolder");
+// In the window's context, where its translations are.
+const char* const kMp3Filter =
+    QT_TRANSLATE_NOOP("tessaro::MainWindow", "MPEG audio (*.mp3 *.mp2 *.mpa)");
 
 QStringList RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode,
                           QFileDialog::FileMode fileMode, const QString& filter,
@@ -35,6 +38,10 @@ QStringList RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode,
 }
 
 }  // namespace
+
+QString Mp3Filter() {
+    return QCoreApplication::translate("tessaro::MainWindow", kMp3Filter);
+}
 
 QString StartFolder() {
     const QString last = tessaro::WindowSettings().value(kLastFolderKey).toString();

@@ -46,6 +46,8 @@ public:
 // settings; the first time, the user's Music folder if there is one, else home.
 QString StartFolder();
 void RememberFolder(const QString& folder);
+// The file dialogs' filter for the MPEG audio files the list takes and a merge writes.
+QString Mp3Filter();
 
 // The real thing: QFileDialog and QMessageBox.
 class QtWindowDialogs : public WindowDialogs {

@@ -9,92 +9,92 @@
 namespace tessaro {
 
 InsertTracks::InsertTracks(const QString& text, WorkspaceParts parts, int row, QStringList paths)
-    : QUndoCommand(text), parts(parts), row(row), paths(std::move(paths)) {}
+    : QUndoCommand(text), m_parts(parts), m_row(row), m_paths(std::move(paths)) {}
 
 QList<int> InsertTracks::Rows() const {
-    QList<int> rows(paths.size());
-    std::iota(rows.begin(), rows.end(), row);
+    QList<int> rows(m_paths.size());
+    std::iota(rows.begin(), rows.end(), m_row);
     return rows;
 }
 
 void InsertTracks::redo() {
-    parts.tracks.Insert(row, paths);
-    parts.view.SelectRows(Rows());
+    m_parts.tracks.Insert(m_row, m_paths);
+    m_parts.view.SelectRows(Rows());
 }
 
 void InsertTracks::undo() {
-    parts.tracks.Remove(Rows());
+    m_parts.tracks.Remove(Rows());
 }
 
 RemoveTracks::RemoveTracks(const QString& text, WorkspaceParts parts, const QList<int>& rows)
-    : QUndoCommand(text), parts(parts), rows(CheckedRows(rows, parts.tracks.Count())) {
-    for (int row : this->rows) {
-        paths << parts.tracks.Track(row).path;
+    : QUndoCommand(text), m_parts(parts), m_rows(CheckedRows(rows, parts.tracks.Count())) {
+    for (int row : m_rows) {
+        m_paths << parts.tracks.Track(row).path;
     }
 }
 
 void RemoveTracks::redo() {
-    parts.tracks.Remove(rows);
+    m_parts.tracks.Remove(m_rows);
 }
 
 void RemoveTracks::undo() {
     // First to last, each row is where it stood once those above it are back.
-    for (int i = 0; i < rows.size(); ++i) {
-        parts.tracks.Insert(rows[i], {paths[i]});
+    for (int i = 0; i < m_rows.size(); ++i) {
+        m_parts.tracks.Insert(m_rows[i], {m_paths[i]});
     }
-    parts.view.SelectRows(rows);
+    m_parts.view.SelectRows(m_rows);
 }
 
 ArrangeTracks::ArrangeTracks(const QString& text, WorkspaceParts parts, Rearrangement arrangement)
     : QUndoCommand(text),
-      parts(parts),
-      arrangement(std::move(arrangement)),
-      selected(parts.view.SelectedRows()) {}
+      m_parts(parts),
+      m_arrangement(std::move(arrangement)),
+      m_selected(parts.view.SelectedRows()) {}
 
 void ArrangeTracks::redo() {
-    parts.tracks.Arrange(arrangement.order);
-    parts.view.SelectRows(arrangement.landed);
+    m_parts.tracks.Arrange(m_arrangement.order);
+    m_parts.view.SelectRows(m_arrangement.landed);
 }
 
 void ArrangeTracks::undo() {
-    QList<int> inverse(arrangement.order.size());
-    for (int row = 0; row < arrangement.order.size(); ++row) {
-        inverse[arrangement.order[row]] = row;
+    QList<int> inverse(m_arrangement.order.size());
+    for (int row = 0; row < m_arrangement.order.size(); ++row) {
+        inverse[m_arrangement.order[row]] = row;
     }
-    parts.tracks.Arrange(inverse);
-    parts.view.SelectRows(selected);
+    m_parts.tracks.Arrange(inverse);
+    m_parts.view.SelectRows(m_selected);
 }
 
 ChangeTag::ChangeTag(const QString& text, WorkspaceParts parts, const OutputTag& tag,
                      const QString& cover)
-    : QUndoCommand(text), parts(parts), tag(tag), cover(cover) {}
+    : QUndoCommand(text), m_parts(parts), m_tag(tag), m_cover(cover) {}
 
 void ChangeTag::Swap() {
-    std::swap(parts.tag, tag);
-    std::swap(parts.cover, cover);
+    std::swap(m_parts.tag, m_tag);
+    std::swap(m_parts.cover, m_cover);
 }
 
 ChooseChapterFile::ChooseChapterFile(const QString& text, WorkspaceParts parts,
                                      const QString& chapterFile)
-    : QUndoCommand(text), parts(parts), chapterFile(chapterFile) {}
+    : QUndoCommand(text), m_parts(parts), m_chapterFile(chapterFile) {}
 
 void ChooseChapterFile::Swap() {
-    std::swap(parts.chapterFile, chapterFile);
+    std::swap(m_parts.chapterFile, m_chapterFile);
 }
 
 ReplaceWorkspace::ReplaceWorkspace(const QString& text, WorkspaceParts parts,
                                    const QStringList& paths, const OutputTag& tag,
                                    const QString& file)
-    : QUndoCommand(text), parts(parts), paths(paths), tag(tag), file(file) {}
+    : QUndoCommand(text), m_parts(parts), m_paths(paths), m_tag(tag), m_file(file) {}
 
 void ReplaceWorkspace::Swap() {
-    const QStringList shown = parts.tracks.Paths();
-    parts.tracks.Reset(paths);
-    paths = shown;
-    std::swap(parts.tag, tag);
-    std::swap(parts.file, file);
-    std::swap(parts.cover, cover);
-    std::swap(parts.chapterFile, chapterFile);
+    const QStringList shown = m_parts.tracks.Paths();
+    m_parts.tracks.Reset(m_paths);
+    m_paths = shown;
+    std::swap(m_parts.tag, m_tag);
+    std::swap(m_parts.file, m_file);
+    std::swap(m_parts.cover, m_cover);
+    std::swap(m_parts.chapterFile, m_chapterFile);
 }
 
 }  // namespace tessaro

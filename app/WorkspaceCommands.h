@@ -34,9 +34,9 @@ public:
 private:
     QList<int> Rows() const;
 
-    WorkspaceParts parts;
-    const int row;
-    const QStringList paths;
+    WorkspaceParts m_parts;
+    const int m_row;
+    const QStringList m_paths;
 };
 
 // Removes the entries at these rows, leaving nothing selected; undone, they are back, selected.
@@ -47,9 +47,9 @@ public:
     void undo() override;
 
 private:
-    WorkspaceParts parts;
-    const QList<int> rows;  // sorted
-    QStringList paths;      // of the rows, kept for the undo
+    WorkspaceParts m_parts;
+    const QList<int> m_rows;  // sorted
+    QStringList m_paths;      // of the rows, kept for the undo
 };
 
 // Puts the entries in a new order and selects the ones moved where they landed; undone, the
@@ -61,9 +61,9 @@ public:
     void undo() override;
 
 private:
-    WorkspaceParts parts;
-    const Rearrangement arrangement;
-    const QList<int> selected;  // before the step
+    WorkspaceParts m_parts;
+    const Rearrangement m_arrangement;
+    const QList<int> m_selected;  // before the step
 };
 
 // Replaces the typed tag and its cover picture.
@@ -77,10 +77,10 @@ public:
 private:
     void Swap();
 
-    WorkspaceParts parts;
+    WorkspaceParts m_parts;
     // What the next step gives.
-    OutputTag tag;
-    QString cover;
+    OutputTag m_tag;
+    QString m_cover;
 };
 
 // Takes the joined file's chapters from another file (none for empty).
@@ -93,8 +93,8 @@ public:
 private:
     void Swap();
 
-    WorkspaceParts parts;
-    QString chapterFile;  // the one the next step gives
+    WorkspaceParts m_parts;
+    QString m_chapterFile;  // the one the next step gives
 };
 
 // Replaces the whole workspace, its file's name included (New, Open); the cover and chapter
@@ -109,13 +109,13 @@ public:
 private:
     void Swap();
 
-    WorkspaceParts parts;
+    WorkspaceParts m_parts;
     // What the next step gives.
-    QStringList paths;
-    OutputTag tag;
-    QString file;
-    QString cover;
-    QString chapterFile;
+    QStringList m_paths;
+    OutputTag m_tag;
+    QString m_file;
+    QString m_cover;
+    QString m_chapterFile;
 };
 
 }  // namespace tessaro

@@ -43,6 +43,13 @@ bool WorkspaceDocument::IsModified() const {
     return !m_undoStack->isClean();
 }
 
+int WorkspaceDocument::FormatsToConform() const {
+    // LAME writes Layer III alone.
+    const bool layer3 =
+        m_tracks->Count() > 0 && m_tracks->Track(0).format.layer == mp3::FrameHeader::Layer3;
+    return layer3 ? m_tracks->FormatsUnlikeFirst() : 0;
+}
+
 WorkspaceParts WorkspaceDocument::Parts() {
     return {*m_tracks, *m_view, m_tag, m_file, m_cover, m_chapterFile};
 }
@@ -57,6 +64,12 @@ void WorkspaceDocument::Undo() {
         Q_EMIT logged(tr("Undo: %1").arg(m_undoStack->undoText()));
         m_undoStack->undo();
         Q_EMIT titleChanged();
+    }
+}
+
+void WorkspaceDocument::SetTag(const OutputTag& tag, const QString& cover) {
+    if (!(tag == m_tag) || cover != m_cover) {
+        Push(new ChangeTag(tr("Tag"), Parts(), tag, cover));
     }
 }
 

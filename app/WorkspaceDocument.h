@@ -43,6 +43,9 @@ public:
     // The workspace file's name, or "Untitled".
     QString DisplayName() const;
     bool IsModified() const;
+    // The entries the list knows to differ in format from the first one's, which re-encoding
+    // would match.
+    int FormatsToConform() const;
 
     // The list that shows the selection the commands keep; set once, before any command.
     void ShowIn(TrackListView& view) { m_view = &view; }
@@ -52,6 +55,9 @@ public:
     // Takes back the last step, or does again the one taken back last; logs which.
     void Undo();
     void Redo();
+    // Gives the workspace the tag and the cover picture, as a step to undo; none for the same.
+    void SetTag(const OutputTag& tag, const QString& cover);
+    void SetTag(const OutputTag& tag) { SetTag(tag, m_cover); }
 
     // An empty workspace in place of this one.
     void New();

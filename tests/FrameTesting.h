@@ -46,7 +46,7 @@ struct LiveWorkspace {
     QStringList Paths() const { return window.Document().Tracks().Paths(); }
     tessaro::OutputTag Tag() const { return window.Document().Tag(); }
     void AddPath(const QString& path) const;
-    void SetTag(const tessaro::OutputTag& tag) const { window.SetTag(tag); }
+    void SetTag(const tessaro::OutputTag& tag) const { window.Document().SetTag(tag); }
 };
 
 // Puts a file at the end of the window's list, as a test's setting, not as a step to undo.

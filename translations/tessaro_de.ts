@@ -261,6 +261,85 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
     </message>
 </context>
 <context>
+    <name>tessaro::ListCommands</name>
+    <message>
+        <source>Sort by File Name</source>
+        <translation>Nach Dateinamen sortieren</translation>
+    </message>
+    <message>
+        <source>MP3 files sorted by file name.</source>
+        <translation>MP3-Dateien nach Dateinamen sortiert.</translation>
+    </message>
+    <message>
+        <source>Sort by Track Number</source>
+        <translation>Nach Titelnummer sortieren</translation>
+    </message>
+    <message>
+        <source>MP3 files sorted by track number.</source>
+        <translation>MP3-Dateien nach Titelnummer sortiert.</translation>
+    </message>
+    <message>
+        <source>Move</source>
+        <translation>Verschieben</translation>
+    </message>
+    <message>
+        <source>Move mp3 file from position %1 to %2</source>
+        <translation>MP3-Datei von Position %1 nach %2 verschoben</translation>
+    </message>
+    <message numerus="yes">
+        <source>Move %n mp3 files to position %1</source>
+        <translation>
+            <numerusform>%n MP3-Datei an Position %1 verschieben</numerusform>
+            <numerusform>%n MP3-Dateien an Position %1 verschieben</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>MP3 file has been removed from workspace.</source>
+        <translation>Die MP3-Datei wurde aus dem Arbeitsbereich entfernt.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n MP3 files have been removed from workspace.</source>
+        <translation>
+            <numerusform>%n MP3-Datei wurde aus dem Arbeitsbereich entfernt.</numerusform>
+            <numerusform>%n MP3-Dateien wurden aus dem Arbeitsbereich entfernt.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Move Up</source>
+        <translation>Nach oben</translation>
+    </message>
+    <message>
+        <source>Move Down</source>
+        <translation>Nach unten</translation>
+    </message>
+    <message>
+        <source>MP3 file moved up.</source>
+        <translation>MP3-Datei nach oben verschoben.</translation>
+    </message>
+    <message>
+        <source>MP3 file moved down.</source>
+        <translation>MP3-Datei nach unten verschoben.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n MP3 files moved up.</source>
+        <translation>
+            <numerusform>%n MP3-Datei nach oben verschoben.</numerusform>
+            <numerusform>%n MP3-Dateien nach oben verschoben.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n MP3 files moved down.</source>
+        <translation>
+            <numerusform>%n MP3-Datei nach unten verschoben.</numerusform>
+            <numerusform>%n MP3-Dateien nach unten verschoben.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>tessaro::MainWindow</name>
     <message>
         <source>&amp;New</source>
@@ -519,10 +598,6 @@ About</source>
         <translation>Werkzeugleiste</translation>
     </message>
     <message>
-        <source>Close this message</source>
-        <translation>Diese Meldung schließen</translation>
-    </message>
-    <message>
         <source>&amp;File</source>
         <translation>&amp;Datei</translation>
     </message>
@@ -533,37 +608,6 @@ About</source>
     <message>
         <source>&amp;View</source>
         <translation>&amp;Ansicht</translation>
-    </message>
-    <message>
-        <source>Move</source>
-        <translation>Verschieben</translation>
-    </message>
-    <message>
-        <source>Move mp3 file from position %1 to %2</source>
-        <translation>MP3-Datei von Position %1 nach %2 verschoben</translation>
-    </message>
-    <message numerus="yes">
-        <source>Move %n mp3 files to position %1</source>
-        <translation>
-            <numerusform>%n MP3-Datei an Position %1 verschieben</numerusform>
-            <numerusform>%n MP3-Dateien an Position %1 verschieben</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Sort by File Name</source>
-        <translation>Nach Dateinamen sortieren</translation>
-    </message>
-    <message>
-        <source>MP3 files sorted by file name.</source>
-        <translation>MP3-Dateien nach Dateinamen sortiert.</translation>
-    </message>
-    <message>
-        <source>Sort by Track Number</source>
-        <translation>Nach Titelnummer sortieren</translation>
-    </message>
-    <message>
-        <source>MP3 files sorted by track number.</source>
-        <translation>MP3-Dateien nach Titelnummer sortiert.</translation>
     </message>
     <message>
         <source>Merge</source>
@@ -596,79 +640,6 @@ About</source>
     <message>
         <source>Insert Folder</source>
         <translation>Ordner einfügen</translation>
-    </message>
-    <message>
-        <source>MP3 file has been removed from workspace.</source>
-        <translation>Die MP3-Datei wurde aus dem Arbeitsbereich entfernt.</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n MP3 files have been removed from workspace.</source>
-        <translation>
-            <numerusform>%n MP3-Datei wurde aus dem Arbeitsbereich entfernt.</numerusform>
-            <numerusform>%n MP3-Dateien wurden aus dem Arbeitsbereich entfernt.</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Remove</source>
-        <translation>Entfernen</translation>
-    </message>
-    <message>
-        <source>Move Up</source>
-        <translation>Nach oben</translation>
-    </message>
-    <message>
-        <source>Move Down</source>
-        <translation>Nach unten</translation>
-    </message>
-    <message>
-        <source>MP3 file moved up.</source>
-        <translation>MP3-Datei nach oben verschoben.</translation>
-    </message>
-    <message>
-        <source>MP3 file moved down.</source>
-        <translation>MP3-Datei nach unten verschoben.</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n MP3 files moved up.</source>
-        <translation>
-            <numerusform>%n MP3-Datei nach oben verschoben.</numerusform>
-            <numerusform>%n MP3-Dateien nach oben verschoben.</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%n MP3 files moved down.</source>
-        <translation>
-            <numerusform>%n MP3-Datei nach unten verschoben.</numerusform>
-            <numerusform>%n MP3-Dateien nach unten verschoben.</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Tag</source>
-        <translation>Tag</translation>
-    </message>
-    <message>
-        <source>Begin to merge mp3 files ...</source>
-        <translation>Das Zusammenfügen der MP3-Dateien beginnt ...</translation>
-    </message>
-    <message>
-        <source>1 input differs in format from the first</source>
-        <translation>1 Eingabe weicht im Format von der ersten ab</translation>
-    </message>
-    <message>
-        <source>%1 inputs differ in format from the first</source>
-        <translation>%1 Eingaben weichen im Format von der ersten ab</translation>
-    </message>
-    <message>
-        <source>, and many players play the joined file wrongly. Turn on "Re-encode inputs of another format to match the first" in File &gt; Preferences to keep one format throughout.</source>
-        <translation>, und viele Player spielen die verbundene Datei falsch ab. Schalten Sie „Eingaben anderen Formats neu kodieren, passend zur ersten“ unter Datei &gt; Einstellungen ein, um ein Format durchgehend zu behalten.</translation>
-    </message>
-    <message>
-        <source>Joined</source>
-        <translation>Zusammengefügt</translation>
-    </message>
-    <message>
-        <source>The joined file "%1" lies in %2, where input files come from: a later Insert Folder would take it in as an input.</source>
-        <translation>Die zusammengefügte Datei „%1“ liegt in %2, woher Eingabedateien stammen: Ein späteres „Ordner einfügen“ würde sie als Eingabe aufnehmen.</translation>
     </message>
     <message>
         <source>Merge failed</source>
@@ -717,6 +688,40 @@ Kapitel exportieren</translation>
     <message>
         <source>Audacity labels</source>
         <translation>Audacity-Textmarken</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::MergeCommands</name>
+    <message>
+        <source>Joined</source>
+        <translation>Zusammengefügt</translation>
+    </message>
+    <message>
+        <source>The joined file "%1" lies in %2, where input files come from: a later Insert Folder would take it in as an input.</source>
+        <translation>Die zusammengefügte Datei „%1“ liegt in %2, woher Eingabedateien stammen: Ein späteres „Ordner einfügen“ würde sie als Eingabe aufnehmen.</translation>
+    </message>
+    <message>
+        <source>Begin to merge mp3 files ...</source>
+        <translation>Das Zusammenfügen der MP3-Dateien beginnt ...</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::NoticeBar</name>
+    <message>
+        <source>Close this message</source>
+        <translation>Diese Meldung schließen</translation>
+    </message>
+    <message>
+        <source>1 input differs in format from the first</source>
+        <translation>1 Eingabe weicht im Format von der ersten ab</translation>
+    </message>
+    <message>
+        <source>%1 inputs differ in format from the first</source>
+        <translation>%1 Eingaben weichen im Format von der ersten ab</translation>
+    </message>
+    <message>
+        <source>, and many players play the joined file wrongly. Turn on "Re-encode inputs of another format to match the first" in File &gt; Preferences to keep one format throughout.</source>
+        <translation>, und viele Player spielen die verbundene Datei falsch ab. Schalten Sie „Eingaben anderen Formats neu kodieren, passend zur ersten“ unter Datei &gt; Einstellungen ein, um ein Format durchgehend zu behalten.</translation>
     </message>
 </context>
 <context>
@@ -1029,6 +1034,10 @@ Kapitel exportieren</translation>
     <message>
         <source>Save changes to %1?</source>
         <translation>Änderungen an %1 speichern?</translation>
+    </message>
+    <message>
+        <source>Tag</source>
+        <translation>Tag</translation>
     </message>
 </context>
 </TS>

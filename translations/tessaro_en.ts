@@ -256,6 +256,85 @@ join is complete.</source>
     </message>
 </context>
 <context>
+    <name>tessaro::ListCommands</name>
+    <message>
+        <source>Sort by File Name</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>MP3 files sorted by file name.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Sort by Track Number</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>MP3 files sorted by track number.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Move</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Move mp3 file from position %1 to %2</source>
+        <translation type="unfinished" />
+    </message>
+    <message numerus="yes">
+        <source>Move %n mp3 files to position %1</source>
+        <translation type="unfinished">
+            <numerusform />
+            <numerusform />
+        </translation>
+    </message>
+    <message>
+        <source>MP3 file has been removed from workspace.</source>
+        <translation type="unfinished" />
+    </message>
+    <message numerus="yes">
+        <source>%n MP3 files have been removed from workspace.</source>
+        <translation type="unfinished">
+            <numerusform />
+            <numerusform />
+        </translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Move Up</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Move Down</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>MP3 file moved up.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>MP3 file moved down.</source>
+        <translation type="unfinished" />
+    </message>
+    <message numerus="yes">
+        <source>%n MP3 files moved up.</source>
+        <translation type="unfinished">
+            <numerusform />
+            <numerusform />
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n MP3 files moved down.</source>
+        <translation type="unfinished">
+            <numerusform />
+            <numerusform />
+        </translation>
+    </message>
+</context>
+<context>
     <name>tessaro::MainWindow</name>
     <message>
         <source>&amp;New</source>
@@ -492,10 +571,6 @@ About</source>
         <translation type="unfinished" />
     </message>
     <message>
-        <source>Close this message</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
         <source>&amp;File</source>
         <translation type="unfinished" />
     </message>
@@ -505,37 +580,6 @@ About</source>
     </message>
     <message>
         <source>&amp;View</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Move</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Move mp3 file from position %1 to %2</source>
-        <translation type="unfinished" />
-    </message>
-    <message numerus="yes">
-        <source>Move %n mp3 files to position %1</source>
-        <translation type="unfinished">
-            <numerusform />
-            <numerusform />
-        </translation>
-    </message>
-    <message>
-        <source>Sort by File Name</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>MP3 files sorted by file name.</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Sort by Track Number</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>MP3 files sorted by track number.</source>
         <translation type="unfinished" />
     </message>
     <message>
@@ -568,79 +612,6 @@ About</source>
     </message>
     <message>
         <source>Insert Folder</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>MP3 file has been removed from workspace.</source>
-        <translation type="unfinished" />
-    </message>
-    <message numerus="yes">
-        <source>%n MP3 files have been removed from workspace.</source>
-        <translation type="unfinished">
-            <numerusform />
-            <numerusform />
-        </translation>
-    </message>
-    <message>
-        <source>Remove</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Move Up</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Move Down</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>MP3 file moved up.</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>MP3 file moved down.</source>
-        <translation type="unfinished" />
-    </message>
-    <message numerus="yes">
-        <source>%n MP3 files moved up.</source>
-        <translation type="unfinished">
-            <numerusform />
-            <numerusform />
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%n MP3 files moved down.</source>
-        <translation type="unfinished">
-            <numerusform />
-            <numerusform />
-        </translation>
-    </message>
-    <message>
-        <source>Tag</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Begin to merge mp3 files ...</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>1 input differs in format from the first</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>%1 inputs differ in format from the first</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>, and many players play the joined file wrongly. Turn on "Re-encode inputs of another format to match the first" in File &gt; Preferences to keep one format throughout.</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>Joined</source>
-        <translation type="unfinished" />
-    </message>
-    <message>
-        <source>The joined file "%1" lies in %2, where input files come from: a later Insert Folder would take it in as an input.</source>
         <translation type="unfinished" />
     </message>
     <message>
@@ -687,6 +658,40 @@ Export Chapters</source>
     </message>
     <message>
         <source>Audacity labels</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>tessaro::MergeCommands</name>
+    <message>
+        <source>Joined</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>The joined file "%1" lies in %2, where input files come from: a later Insert Folder would take it in as an input.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Begin to merge mp3 files ...</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>tessaro::NoticeBar</name>
+    <message>
+        <source>Close this message</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>1 input differs in format from the first</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>%1 inputs differ in format from the first</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>, and many players play the joined file wrongly. Turn on "Re-encode inputs of another format to match the first" in File &gt; Preferences to keep one format throughout.</source>
         <translation type="unfinished" />
     </message>
 </context>
@@ -998,6 +1003,10 @@ Export Chapters</source>
     </message>
     <message>
         <source>Save changes to %1?</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Tag</source>
         <translation type="unfinished" />
     </message>
 </context>

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "mp3/InputTags.h"
 #include "workspace/Exception.h"
 #include "workspace/TrackOrder.h"
 
@@ -22,15 +21,6 @@ namespace {
 // are not this one's.
 const QString kRowsMime = QStringLiteral("application/x-tessaro-rows");
 const QString kUriListMime = QStringLiteral("text/uri-list");
-
-TrackFacts ReadFile(const QString& path) {
-    TrackFacts facts = mp3::ProbeFigures(path);
-    const mp3::InputTags tags = mp3::ReadInputTags(path);
-    facts.disc = tags.disc;
-    facts.track = tags.track;
-    facts.title = tags.title;
-    return facts;
-}
 
 QStringList LocalFiles(const QMimeData* data) {
     QStringList paths;
@@ -45,18 +35,7 @@ QStringList LocalFiles(const QMimeData* data) {
 }  // namespace
 
 TrackListModel::TrackListModel(QObject* parent) : QAbstractListModel(parent) {
-    connect(this, &TrackListModel::factsRead, this, &TrackListModel::TakeFacts,
-            Qt::QueuedConnection);
-}
-
-TrackListModel::~TrackListModel() {
-    {
-        const std::lock_guard<std::mutex> guard(m_lock);
-        m_stopping = true;
-    }
-    if (m_reader.joinable()) {
-        m_reader.join();
-    }
+    connect(&m_reader, &FactReader::factsRead, this, &TrackListModel::TakeFacts);
 }
 
 const TrackInfo& TrackListModel::Track(int row) const {
@@ -108,10 +87,7 @@ TrackInfo TrackListModel::NewTrack(const QString& path) {
     if (!same.isEmpty() && m_tracks[size_t(same.first())].read) {
         return m_tracks[size_t(same.first())];
     }
-    if (!m_reading.contains(path)) {
-        m_reading.insert(path);
-        Read(path);
-    }
+    m_reader.Read(path);
     track.path = path;
     track.name = QFileInfo(path).completeBaseName();
     // One icon per kind of file: asking the desktop for each of thousands of files costs more
@@ -235,55 +211,13 @@ void TrackListModel::Reset(const QStringList& paths) {
     Q_EMIT totalsChanged();
 }
 
-void TrackListModel::Read(const QString& path) {
-    std::unique_lock<std::mutex> guard(m_lock);
-    m_toRead.push_back(path);
-    if (!m_readerRunning) {
-        // The one before has seen the list empty and ends.
-        guard.unlock();
-        if (m_reader.joinable()) {
-            m_reader.join();
-        }
-        m_readerRunning = true;
-        m_reader = std::thread([this] { ReadFacts(); });
-    }
-}
-
-void TrackListModel::ReadFacts() {
-    std::unique_lock<std::mutex> guard(m_lock);
-    while (true) {
-        if (m_stopping || m_toRead.empty()) {
-            m_readerRunning = false;
-            return;
-        }
-        const QString path = m_toRead.front();
-        m_toRead.pop_front();
-        guard.unlock();
-        TrackFacts facts = ReadFile(path);
-        guard.lock();
-        // Queued to the model's thread, once for all read until it runs; dropped should the model
-        // be gone by then. Through a connection made on the GUI thread, so that the call is made
-        // inside Qt and all that passes is m_read, under the lock ThreadSanitizer sees.
-        if (m_read.empty()) {
-            Q_EMIT factsRead(QPrivateSignal());
-        }
-        m_read.emplace_back(path, std::move(facts));
-    }
-}
-
-void TrackListModel::TakeFacts() {
-    std::vector<std::pair<QString, TrackFacts>> read;
-    {
-        const std::lock_guard<std::mutex> guard(m_lock);
-        read.swap(m_read);
-    }
+void TrackListModel::TakeFacts(const std::vector<FileFacts>& files) {
     bool changed = false;
-    for (const auto& [path, facts] : read) {
-        m_reading.remove(path);
-        for (int row : RowsByPath().value(path)) {
+    for (const FileFacts& file : files) {
+        for (int row : RowsByPath().value(file.path)) {
             TrackInfo& track = m_tracks[size_t(row)];
             if (!track.read) {
-                static_cast<TrackFacts&>(track) = facts;
+                static_cast<TrackFacts&>(track) = file.facts;
                 track.read = true;
                 m_totalMicroseconds += Microseconds(track);
                 Q_EMIT dataChanged(index(row), index(row));

@@ -7,27 +7,11 @@
 #include <QAbstractListModel>
 #include <QHash>
 #include <QPixmap>
-#include <QSet>
-#include <deque>
-#include <mutex>
-#include <thread>
 #include <vector>
 
-#include "mp3/ListFigures.h"
+#include "view/FactReader.h"
 
 namespace tessaro {
-
-// What the reader finds in a file: its audio figures, and the disc, track number and title its
-// tag tells (0 and "" where it tells none).
-struct TrackFacts : mp3::Figures {
-    TrackFacts() = default;
-    // Figures alone: of an untagged file.
-    TrackFacts(const mp3::Figures& figures) : mp3::Figures(figures) {}  // NOLINT: implicit
-
-    int disc = 0;
-    int track = 0;
-    QString title;
-};
 
 // One entry of the list: its file and what is shown of it.
 struct TrackInfo : TrackFacts {
@@ -39,7 +23,7 @@ struct TrackInfo : TrackFacts {
     bool read = false;
 };
 
-// The workspace's files as the rows of one item model. A file's facts are read on a worker thread
+// The workspace's files as the rows of one item model. A file's facts are read by the fact reader
 // when its row is inserted, and kept with the row, so reordering never reads them again. Drags
 // within the list and files dropped from outside are only asked for (moveRequested,
 // filesDropped): the window carries them out, as undoable commands.
@@ -48,9 +32,6 @@ class TrackListModel : public QAbstractListModel {
 
 public:
     explicit TrackListModel(QObject* parent = nullptr);
-    // Waits for the read running; the results are dropped.
-    ~TrackListModel() override;
-
     int Count() const { return int(m_tracks.size()); }
     const TrackInfo& Track(int row) const;
     // Top to bottom.
@@ -66,7 +47,7 @@ public:
     // The durations read so far, of the rows there are.
     double TotalSeconds() const { return double(m_totalMicroseconds) / 1e6; }
     // Whether any file inserted waits for its facts.
-    bool FiguresPending() const { return !m_reading.isEmpty(); }
+    bool FiguresPending() const { return m_reader.Pending(); }
     // The entries read whose format differs from the first entry's, none until that is read;
     // entries that cannot be read have no format to compare.
     int FormatsUnlikeFirst() const;
@@ -101,8 +82,6 @@ Q_SIGNALS:
     void filesDropped(const QStringList& paths, int before);
     // The count or the total seconds changed.
     void totalsChanged();
-    // The model's own, queued from the reader thread, once for all read until TakeFacts runs.
-    void factsRead(QPrivateSignal);
 
 private:
     // The rows of a drag from this very model, or none.
@@ -112,14 +91,8 @@ private:
     TrackInfo NewTrack(const QString& path);
     // Adds the rows from `first` to the end to m_rowsByPath.
     void IndexRows(int first);
-    // Has the facts of `path` read beside the GUI thread.
-    void Read(const QString& path);
-    // The reader thread: reads the files asked for, one after another (reading several of one
-    // disk at once is no faster), and ends when there are none left, so that an idle window
-    // holds no thread (a child process forked then starts cleanly).
-    void ReadFacts();
-    // On the GUI thread: takes in the facts the reader has read.
-    void TakeFacts();
+    // Gives the rows of each file read its facts, where they have none yet.
+    void TakeFacts(const std::vector<FileFacts>& files);
     // A row's share of the total, in whole microseconds so that removals take off exactly what
     // was added.
     static qint64 Microseconds(const TrackInfo& track);
@@ -131,17 +104,8 @@ private:
     QHash<QString, QList<int>> m_rowsByPath;
     bool m_rowsByPathStale = false;
     QHash<QString, QPixmap> m_icons;  // by lower-case suffix
-    // Paths whose facts are being read.
-    QSet<QString> m_reading;
-    // What passes between the GUI thread and the reader, under m_lock: the paths to read and the
-    // facts read. The hand-over is ours rather than a thread pool's, so that ThreadSanitizer
-    // sees every step of it.
-    std::mutex m_lock;
-    std::deque<QString> m_toRead;
-    std::vector<std::pair<QString, TrackFacts>> m_read;
-    bool m_stopping = false;
-    bool m_readerRunning = false;
-    std::thread m_reader;  // touched on the GUI thread only
+    // Its results are dropped should the model go first.
+    FactReader m_reader;
 };
 
 }  // namespace tessaro

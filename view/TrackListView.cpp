@@ -95,11 +95,11 @@ struct EntryLayout {
 class TrackDelegate : public QStyledItemDelegate {
 public:
     TrackDelegate(const TrackListModel& model, QObject* parent)
-        : QStyledItemDelegate(parent), model(model) {}
+        : QStyledItemDelegate(parent), m_model(model) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
-        const TrackInfo& track = model.Track(index.row());
+        const TrackInfo& track = m_model.Track(index.row());
         const EntryColours colours =
             ColoursFor(option.palette, option.state.testFlag(QStyle::State_Selected));
         const EntryLayout layout(option.font);
@@ -148,7 +148,7 @@ public:
     }
 
 private:
-    const TrackListModel& model;
+    const TrackListModel& m_model;
 };
 
 }  // namespace

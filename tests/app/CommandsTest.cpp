@@ -19,6 +19,7 @@
 #include "TestFiles.h"
 #include "app/JoinController.h"
 #include "app/MainWindow.h"
+#include "app/NoticeBar.h"
 #include "app/StatusArea.h"
 #include "app/WorkspaceDocument.h"
 #include "dialogs/Help.h"
@@ -363,7 +364,7 @@ private Q_SLOTS:
         // Saved, the title names the file and no question is asked.
         auto frame = MakeFrame();
         AddEntry(*frame, a);
-        frame->SetTag({QStringLiteral("Book"), {}, {}, 0, {}});
+        frame->Document().SetTag({QStringLiteral("Book"), {}, {}, 0, {}});
         script->saveAnswers << dir.filePath(QStringLiteral("book.twk"));
         frame->Action(QStringLiteral("saveWorkspace"))->trigger();
         QCOMPARE(frame->windowTitle(), QStringLiteral("book.twk[*] \u2014 Zovi Tessaro 1.2"));
@@ -572,7 +573,7 @@ private Q_SLOTS:
         const QByteArray minute = Mp3Frame().repeated(2398) + QByteArray(34, '\0');
         AddEntry(*frame, Write(QStringLiteral("one.mp3"), minute));
         AddEntry(*frame, Write(QStringLiteral("two.mp3"), minute));
-        frame->SetTag({QStringLiteral("Book"), {}, {}, 0, {}});
+        frame->Document().SetTag({QStringLiteral("Book"), {}, {}, 0, {}});
         const auto merge = [&](bool saveTag) {
             frame->SetSaveID3Tag(saveTag);
             script->saveAnswers << joined.filePath(QStringLiteral("book.mp3"));
@@ -591,7 +592,7 @@ private Q_SLOTS:
                                                        "merge process has been finished!"}));
         // No tag typed: nothing to say about it.
         frame->Output().List().clear();
-        frame->SetTag({});
+        frame->Document().SetTag({});
         frame->Document().Tracks().Remove({1});
         merge(false);
         QCOMPARE(LogTexts(*frame).mid(1), (QStringList{"Joined 1 file into book.mp3 (0:01:02)",
@@ -698,7 +699,7 @@ private Q_SLOTS:
             {QStringLiteral("\U0001F3B5").repeated(100), QStringLiteral("\U0001F3B5").repeated(62)},
         };
         for (const auto& [name, file] : albums) {
-            frame->SetTag({name, {}, {}, 0, {}});
+            frame->Document().SetTag({name, {}, {}, 0, {}});
             QCOMPARE(proposal(*frame), above + QLatin1Char('/') + file + QStringLiteral(".mp3"));
         }
         const QString warning = QStringLiteral(
@@ -770,7 +771,7 @@ private Q_SLOTS:
             if (!QTest::qWaitFor([&] { return !frame->Document().Tracks().FiguresPending(); })) {
                 return QStringLiteral("(figures never read)");
             }
-            return frame->Notice().parentWidget()->isHidden() ? QString() : frame->Notice().text();
+            return frame->Notice().Text();
         };
         const QString one = QStringLiteral(
             "1 input differs in format from the first, and many players play the joined file "
@@ -1071,7 +1072,7 @@ private Q_SLOTS:
                  (QStringList{Inserted(b), Inserted(a), Inserted(missing)}));
 
         // A workspace file named alone is opened, its tag too; named with others, it is a file.
-        frame->SetTag({QStringLiteral("Album"), {}, {}, 2008, {}});
+        frame->Document().SetTag({QStringLiteral("Album"), {}, {}, 2008, {}});
         const QString twk = dir.filePath(QStringLiteral("started.TWK"));
         frame->Document().Workspace().SaveToFile(twk);
         auto opened = MakeFrame();
@@ -1130,8 +1131,8 @@ private Q_SLOTS:
 
     void tagEditorAndPreferencesThroughTheirCommands() {
         auto frame = MakeFrame();
-        frame->SetTag({QStringLiteral("Old"), QStringLiteral("Old"), QStringLiteral("Old"), 1,
-                       QStringLiteral("Old")});
+        frame->Document().SetTag({QStringLiteral("Old"), QStringLiteral("Old"),
+                                  QStringLiteral("Old"), 1, QStringLiteral("Old")});
         // Fills the modal dialog once it shows, then presses OK or Cancel.
         const auto answer = [](const QStringList& texts, bool ok, bool check = false) {
             QTimer::singleShot(0, [texts, ok, check] {

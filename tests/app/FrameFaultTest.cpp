@@ -8,14 +8,12 @@
 #include <optional>
 
 #include <sys/resource.h>
-#include <QProgressBar>
 #include <QScopeGuard>
 #include <QSettings>
 #include "FrameTesting.h"
 #include "TestFiles.h"
 #include "app/JoinController.h"
 #include "app/MainWindow.h"
-#include "app/StatusArea.h"
 #include "settings/Preferences.h"
 #include "workspace/TessaroWorkSpace.h"
 
@@ -26,12 +24,12 @@ namespace {
 
 const QByteArray kOld("what the file held before");
 
-// Runs `fault` on the GUI thread once the merge's progress first shows past 0 %.
+// Runs `fault` on the GUI thread once the merge first tells progress past 0 %.
 class FaultyFrame : public tessaro::MainWindow {
 public:
     FaultyFrame() {
-        connect(&Status().Progress(), &QProgressBar::valueChanged, this, [this](int value) {
-            if (value > 0 && fault) {
+        connect(&Join(), &JoinController::progressed, this, [this](int percent) {
+            if (percent > 0 && fault) {
                 std::exchange(fault, nullptr)();
             }
         });
