@@ -252,7 +252,9 @@ const ChapterFormat& FfMetadataFormat() {
     static const ChapterFormat format{{ChapterForm::FfMetadata,
                                        "ffmetadata",
                                        QT_TRANSLATE_NOOP("tessaro::MainWindow", "FFmpeg metadata"),
-                                       {QStringLiteral("ffmeta"), QStringLiteral("ffmetadata")}},
+                                       {QStringLiteral("ffmeta"), QStringLiteral("ffmetadata")},
+                                       QT_TRANSLATE_NOOP("TessaroJoin", "ffmpeg's FFMETADATA"),
+                                       QT_TRANSLATE_NOOP("TessaroJoin", "(ffmpeg's)")},
                                       StartsAsFfMetadata,
                                       ReadFfMetadata,
                                       WriteFfMetadata};

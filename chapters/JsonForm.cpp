@@ -132,7 +132,9 @@ const ChapterFormat& JsonFormat() {
         {ChapterForm::Json,
          "json",
          QT_TRANSLATE_NOOP("tessaro::MainWindow", "Podcasting 2.0 chapters"),
-         {QStringLiteral("json")}},
+         {QStringLiteral("json")},
+         QT_TRANSLATE_NOOP("TessaroJoin", "Podcasting 2.0 JSON chapters"),
+         QT_TRANSLATE_NOOP("TessaroJoin", "(Podcasting 2.0 chapters)")},
         StartsAsJson,
         ReadJson,
         WriteJson};

@@ -54,7 +54,9 @@ const ChapterFormat& LabelsFormat() {
     static const ChapterFormat format{{ChapterForm::Labels,
                                        "labels",
                                        QT_TRANSLATE_NOOP("tessaro::MainWindow", "Audacity labels"),
-                                       {QStringLiteral("labels"), QStringLiteral("txt")}},
+                                       {QStringLiteral("labels"), QStringLiteral("txt")},
+                                       QT_TRANSLATE_NOOP("TessaroJoin", "Audacity labels"),
+                                       QT_TRANSLATE_NOOP("TessaroJoin", "(Audacity's)")},
                                       StartsAsLabel,
                                       ReadLabels,
                                       WriteLabels};

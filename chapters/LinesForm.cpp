@@ -68,7 +68,9 @@ const ChapterFormat& LinesFormat() {
         {ChapterForm::Lines,
          "lines",
          QT_TRANSLATE_NOOP("tessaro::MainWindow", "Chapter lines, HH:MM:SS.mmm Title"),
-         {QStringLiteral("txt")}},
+         {QStringLiteral("txt")},
+         QT_TRANSLATE_NOOP("TessaroJoin", "lines \"HH:MM:SS.mmm Title\" (or \"MM:SS Title\")"),
+         QT_TRANSLATE_NOOP("TessaroJoin", "(\"HH:MM:SS.mmm Title\")")},
         StartsAsLines,
         ReadLines,
         WriteLines};
