@@ -8,10 +8,14 @@
 
 #include "chapters/Chapters.h"
 
-// The reader and the writer of each form chapters are exchanged in (see chapters/Chapters.h). The
-// readers take what the form says; chapters/Chapters.cpp checks the chapters they find.
+// The forms chapters are exchanged in (see chapters/Chapters.h), each in a file of its own that
+// says how it is told, read and written. The readers take what the form says; chapters/Chapters.cpp
+// checks the chapters they find.
 
 namespace tessaro::chapter_forms {
+
+// Far past any audio's end, yet nowhere near overflowing what holds it.
+constexpr double kFarMs = 1e15;
 
 // A chapter as a file gives it, before it is checked.
 struct Entry {
@@ -33,24 +37,42 @@ struct CueFile {
     QString name;
 };
 
-// Each: what `text` gives, or none with *error for text that is not in its form.
-std::optional<Entries> ReadLines(const QString& text, QString* error);
+// One form: what names it, and how it is told, read and written.
+struct ChapterFormat {
+    ChapterFormInfo info;
+    // Whether `line`, the first of a text that is not blank (as it stands, but for a byte order
+    // mark), says the text is in this form. No two forms' sniffs take one line, so the order
+    // they are tried in tells nothing.
+    bool (*sniff)(const QString& line);
+    // What `text` gives, its FILE lines (a CUE sheet's) to *files; none, with *error, for text
+    // that is not in the form.
+    std::optional<Entries> (*read)(const QString& text, std::vector<CueFile>* files,
+                                   QString* error);
+    // `chapters`, whose titles hold none of Controls() nor white space around them, and as many
+    // as the form holds, in the form, with `sheet` where it holds one; what its reader would
+    // misread in a title is written as the form's file says. None, with *error, for chapters it
+    // cannot tell apart.
+    std::optional<QString> (*write)(const std::vector<Chapter>& chapters, const ChapterSheet& sheet,
+                                    QString* error);
+    // Why the form cannot hold `count` chapters, empty where it can; null for a form that holds
+    // any number.
+    QString (*tooMany)(size_t count) = nullptr;
+};
+
+// Each form's, in its own file.
+const ChapterFormat& LinesFormat();
+const ChapterFormat& CueFormat();
+const ChapterFormat& FfMetadataFormat();
+const ChapterFormat& JsonFormat();
+const ChapterFormat& LabelsFormat();
+
+// Every form, as ChapterForms() lists them.
+const std::vector<const ChapterFormat*>& Formats();
+const ChapterFormat& FormatOf(ChapterForm form);
+
 // A CUE sheet's INDEX 01 times are read as they stand, from the start of the FILE above them;
 // its FILE lines go to *files.
 std::optional<Entries> ReadCue(const QString& text, std::vector<CueFile>* files, QString* error);
-std::optional<Entries> ReadFfMetadata(const QString& text, QString* error);
-std::optional<Entries> ReadJson(const QString& text, QString* error);
-std::optional<Entries> ReadLabels(const QString& text, QString* error);
-
-// Each: `chapters`, whose titles hold none of Controls() nor white space around them, and as
-// many as the form holds (TooManyChapters), in its form; what its readers would misread in a
-// title is written as ChapterForms.cpp says.
-QString WriteLines(const std::vector<Chapter>& chapters);
-std::optional<QString> WriteCue(const std::vector<Chapter>& chapters, const ChapterSheet& sheet,
-                                QString* error);
-QString WriteFfMetadata(const std::vector<Chapter>& chapters);
-QString WriteJson(const std::vector<Chapter>& chapters);
-QString WriteLabels(const std::vector<Chapter>& chapters);
 
 // The lines of `text`, without a byte order mark in front or a carriage return behind each.
 QStringList LinesOf(const QString& text);
@@ -59,8 +81,6 @@ QStringList LinesOf(const QString& text);
 QString Trimmed(const QString& text);
 // Whether `line` starts as an Audacity label: seconds, then a tab.
 bool StartsAsLabel(const QString& line);
-// The words a CUE sheet's lines start with.
-bool IsCueCommand(const QString& word);
 // "HH:MM:SS.mmm"
 QString TimeText(quint64 ms);
 // Control characters (C0, DEL and C1) and the line and paragraph separators (U+2028, U+2029). A
@@ -69,5 +89,15 @@ QString TimeText(quint64 ms);
 const QRegularExpression& Controls();
 // `line` quoted for a message, shortened, what Controls() matches shown as U+FFFD.
 QString Shown(const QString& line);
+
+// "line 5" for the line at `index`, from 0.
+QString LineNumber(qsizetype index);
+// Sets *error to `fault` at `where`; false.
+bool Fault(QString* error, const QString& where, const QString& fault);
+// Milliseconds in `seconds`, a number a file gives, to the nearest.
+quint64 MsOf(double seconds);
+// `text` with a backslash that ends it written as U+2216 SET MINUS, which looks alike: a reader
+// that takes it as an escape would run on past the text's end.
+QString WithoutTrailingBackslash(const QString& text);
 
 }  // namespace tessaro::chapter_forms

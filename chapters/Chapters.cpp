@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -98,19 +97,7 @@ std::optional<std::vector<Chapter>> Checked(const Entries& entries, ChapterForm 
 // The entries of `text` in `form`, a CUE sheet's FILE lines in *files.
 std::optional<Entries> Read(const QString& text, ChapterForm form, std::vector<CueFile>* files,
                             QString* error) {
-    switch (form) {
-        case ChapterForm::Lines:
-            return ReadLines(text, error);
-        case ChapterForm::Cue:
-            return ReadCue(text, files, error);
-        case ChapterForm::FfMetadata:
-            return ReadFfMetadata(text, error);
-        case ChapterForm::Json:
-            return ReadJson(text, error);
-        case ChapterForm::Labels:
-            break;
-    }
-    return ReadLabels(text, error);
+    return FormatOf(form).read(text, files, error);
 }
 
 // --- CUE sheets with a FILE line for each input ---
@@ -272,112 +259,7 @@ std::optional<QString> TextOf(const QString& path, QString* error) {
     return text;
 }
 
-std::optional<QString> Write(const std::vector<Chapter>& chapters, ChapterForm form,
-                             const ChapterSheet& sheet, QString* error) {
-    switch (form) {
-        case ChapterForm::Lines:
-            return WriteLines(chapters);
-        case ChapterForm::Cue:
-            return WriteCue(chapters, sheet, error);
-        case ChapterForm::FfMetadata:
-            return WriteFfMetadata(chapters);
-        case ChapterForm::Json:
-            return WriteJson(chapters);
-        case ChapterForm::Labels:
-            break;
-    }
-    return WriteLabels(chapters);
-}
-
 }  // namespace
-
-QString ChapterFormInfo::Filter() const {
-    QStringList patterns;
-    for (const QString& extension : extensions) {
-        patterns << QStringLiteral("*.") + extension;
-    }
-    return QCoreApplication::translate("tessaro::MainWindow", name) + QStringLiteral(" (") +
-           patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
-}
-
-const std::vector<ChapterFormInfo>& ChapterForms() {
-    // The lines come first: theirs is ".txt", which Audacity's labels share.
-    static const std::vector<ChapterFormInfo> forms{
-        {ChapterForm::Lines,
-         "lines",
-         QT_TRANSLATE_NOOP("tessaro::MainWindow", "Chapter lines, HH:MM:SS.mmm Title"),
-         {QStringLiteral("txt")}},
-        {ChapterForm::Cue,
-         "cue",
-         QT_TRANSLATE_NOOP("tessaro::MainWindow", "CUE sheet"),
-         {QStringLiteral("cue")}},
-        {ChapterForm::FfMetadata,
-         "ffmetadata",
-         QT_TRANSLATE_NOOP("tessaro::MainWindow", "FFmpeg metadata"),
-         {QStringLiteral("ffmeta"), QStringLiteral("ffmetadata")}},
-        {ChapterForm::Json,
-         "json",
-         QT_TRANSLATE_NOOP("tessaro::MainWindow", "Podcasting 2.0 chapters"),
-         {QStringLiteral("json")}},
-        {ChapterForm::Labels,
-         "labels",
-         QT_TRANSLATE_NOOP("tessaro::MainWindow", "Audacity labels"),
-         {QStringLiteral("labels"), QStringLiteral("txt")}},
-    };
-    return forms;
-}
-
-const ChapterFormInfo& InfoOf(ChapterForm form) {
-    const std::vector<ChapterFormInfo>& forms = ChapterForms();
-    return *std::find_if(forms.begin(), forms.end(),
-                         [form](const ChapterFormInfo& info) { return info.form == form; });
-}
-
-std::optional<ChapterForm> ChapterFormNamed(const QString& word) {
-    for (const ChapterFormInfo& info : ChapterForms()) {
-        if (word == QLatin1String(info.word)) {
-            return info.form;
-        }
-    }
-    return std::nullopt;
-}
-
-ChapterForm ChapterFormOfName(const QString& path) {
-    const QString extension = QFileInfo(path).suffix().toLower();
-    for (const ChapterFormInfo& info : ChapterForms()) {
-        if (info.extensions.contains(extension)) {
-            return info.form;
-        }
-    }
-    return ChapterForm::Lines;
-}
-
-ChapterForm GuessChapterForm(const QString& text, const QString& path) {
-    static const QRegularExpression kWord(QStringLiteral(R"(^[A-Za-z]+\b)"));
-    for (const QString& line : LinesOf(text)) {
-        const QString trimmed = line.trimmed();
-        if (trimmed.isEmpty()) {
-            continue;
-        }
-        if (trimmed.startsWith(QLatin1Char('{'))) {
-            return ChapterForm::Json;
-        }
-        if (trimmed.startsWith(QLatin1String(";FFMETADATA"))) {
-            return ChapterForm::FfMetadata;
-        }
-        if (StartsAsLabel(line)) {
-            return ChapterForm::Labels;
-        }
-        if (trimmed[0].isDigit()) {
-            return ChapterForm::Lines;
-        }
-        if (IsCueCommand(kWord.match(trimmed).captured())) {
-            return ChapterForm::Cue;
-        }
-        break;
-    }
-    return ChapterFormOfName(path);
-}
 
 std::optional<FileChapters> ReadChapterFile(const QString& path, std::optional<ChapterForm> form,
                                             const ChapterTimeline& timeline, QString* error) {
@@ -426,16 +308,6 @@ std::optional<size_t> CountChapters(const QString& path, QString* error) {
     return chapters ? std::optional(chapters->size()) : std::nullopt;
 }
 
-QString TooManyChapters(size_t count, ChapterForm form) {
-    // CD players and libcue stop at 99.
-    constexpr size_t kMaxTracks = 99;
-    return form == ChapterForm::Cue && count > kMaxTracks
-               ? QStringLiteral("a CUE sheet holds at most %1 tracks, not %2 chapters")
-                     .arg(kMaxTracks)
-                     .arg(count)
-               : QString();
-}
-
 std::optional<QByteArray> FormatChapters(const std::vector<Chapter>& chapters, ChapterForm form,
                                          const ChapterSheet& sheet, QString* error) {
     if (QString tooMany = TooManyChapters(chapters.size(), form); !tooMany.isEmpty()) {
@@ -453,7 +325,7 @@ std::optional<QByteArray> FormatChapters(const std::vector<Chapter>& chapters, C
     }
     const ChapterSheet plainSheet{plain(sheet.audioFile), plain(sheet.title),
                                   plain(sheet.performer)};
-    const std::optional<QString> text = Write(plainChapters, form, plainSheet, error);
+    const std::optional<QString> text = FormatOf(form).write(plainChapters, plainSheet, error);
     return text ? std::optional(text->toUtf8()) : std::nullopt;
 }
 

@@ -57,6 +57,11 @@ struct ChapterFormInfo {
     // What a file dialog calls it, translated in the context "tessaro::MainWindow".
     const char* name;
     QStringList extensions;  // without the dot; a file's name ending so is written in this form
+    // What tessaro-join's help calls it among the forms a chapter file may be in ("a CUE sheet"),
+    // and what it puts behind its word ("(a CUE sheet)"), translated in the context
+    // "TessaroJoin".
+    const char* kind;
+    const char* gloss;
 
     // For a file dialog: "CUE sheets (*.cue)", in the user's language.
     QString Filter() const;

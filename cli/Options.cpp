@@ -8,10 +8,11 @@ std::vector<ChoiceOption> ChoiceOptions() {
     std::vector<ChoiceOption> offered;
     for (const JoinChoice& choice : JoinChoices()) {
         if (choice.option) {
+            const QString help = QCoreApplication::translate("TessaroJoin", choice.help);
             offered.push_back(
                 {&choice, QCommandLineOption(
                               QString::fromLatin1(choice.option),
-                              QCoreApplication::translate("TessaroJoin", choice.help),
+                              choice.helpList ? help.arg(choice.helpList()) : help,
                               choice.value ? QString::fromLatin1(choice.value->name) : QString())});
         }
     }

@@ -63,10 +63,11 @@ public:
     const QCommandLineOption chapterFile{
         QStringLiteral("chapter-file"),
         tr("Take the output's chapters from FILE, each starting on the joined timeline as "
-           "players show it: lines \"HH:MM:SS.mmm Title\" (or \"MM:SS Title\"), a CUE "
-           "sheet, ffmpeg's FFMETADATA, Podcasting 2.0 JSON chapters or Audacity labels, "
-           "told by its contents. A file whose times do not increase or pass the end of the "
-           "audio is refused."),
+           "players show it: %1, told by its contents. A file whose times do not increase or "
+           "pass the end of the audio is refused.")
+            .arg(ChapterFormsListed([](const ChapterFormInfo& form) {
+                return QCoreApplication::translate("TessaroJoin", form.kind);
+            })),
         QStringLiteral("FILE")};
     const QCommandLineOption exportChapters{
         QStringLiteral("export-chapters"),

@@ -1,14 +1,15 @@
-// Any bytes as a chapter file, read by the form its contents tell and in every form: each reader
-// either refuses it, saying why, or yields chapters that start in increasing order before the
-// end, each ending where the next starts or, where the file says so, before, titled (or not)
-// without control characters or white space around them. Written out in every form, they are
-// told by their contents as that form and read back the same, to the millisecond (a CUE sheet to
-// the nearest of its frames, with ' for " and a backslash that ends a title as U+2216, as
-// FFMETADATA too), with what the form holds of their ends, links and listing; and a tag holding
-// them (ID3v2.4 and ID3v2.3) has a frame for each, titled or not, with its links, its tables of
-// contents listing those listed, in order, at most 255 entries each, titled with the chapters
-// they hold. Built with libavformat (TESSARO_FUZZ_FFMPEG), each file read as FFMETADATA is read
-// by ffmpeg as the same chapters, ends and titles.
+// Any bytes as a chapter file, read by the form its contents tell and in every form: no line that
+// is not blank is taken by the sniffs of two forms (the guess tries them in the registry's order,
+// which so tells nothing), and each reader either refuses it, saying why, or yields chapters that
+// start in increasing order before the end, each ending where the next starts or, where the file
+// says so, before, titled (or not) without control characters or white space around them. Written
+// out in every form, they are told by their contents as that form and read back the same, to the
+// millisecond (a CUE sheet to the nearest of its frames, with ' for " and a backslash that ends a
+// title as U+2216, as FFMETADATA too), with what the form holds of their ends, links and listing;
+// and a tag holding them (ID3v2.4 and ID3v2.3) has a frame for each, titled or not, with its links,
+// its tables of contents listing those listed, in order, at most 255 entries each, titled with the
+// chapters they hold. Built with libavformat (TESSARO_FUZZ_FFMPEG), each file read as FFMETADATA is
+// read by ffmpeg as the same chapters, ends and titles.
 //
 // Read as a CUE sheet whose FILE lines name the inputs of a join, the chapters start in the
 // inputs their FILE lines name, at their INDEX 01 into them. Built with libcue (the fuzz build),
@@ -331,6 +332,19 @@ void CheckFfmpegReadsAlike(const QString& path, const std::vector<tessaro::Chapt
 }
 #endif
 
+// No two forms take a line as their first, so that the guess tells one whatever the order.
+void CheckSniffs(const QString& text) {
+    for (const QString& line : tessaro::chapter_forms::LinesOf(text)) {
+        if (line.trimmed().isEmpty()) {
+            continue;
+        }
+        const auto& formats = tessaro::chapter_forms::Formats();
+        Require(std::count_if(formats.begin(), formats.end(),
+                              [&line](const auto* format) { return format->sniff(line); }) <= 1,
+                "at most one form takes a line as its first");
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -347,6 +361,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // Every reader meets every input, whatever its contents tell.
     const QString text = QString::fromUtf8(bytes);
+    CheckSniffs(text);
     for (const tessaro::ChapterFormInfo& info : tessaro::ChapterForms()) {
         const std::optional<std::vector<tessaro::Chapter>> read =
             tessaro::ParseChapters(text, info.form, kEndMs, &error);

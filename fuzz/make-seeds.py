@@ -192,6 +192,14 @@ SEEDS = {
     "chapter_file/seed-ffmetadata": b";FFMETADATA1\ntitle=Book\n[CHAPTER]\nTIMEBASE=1/44100\n"
     b"START=0\nEND=88200\ntitle=One\\=1\n[STREAM]\ntitle=x\n[CHAPTER]\nSTART=2000000000\n"
     b"title=Two \\;\\#\\\\ multi\\\nline\n",
+    # Only INDEX 01 starts a track: a pregap's INDEX 00 before it, an INDEX 02 after it.
+    "chapter_file/seed-cue-indexes": b'FILE "book.mp3" MP3\n  TRACK 01 AUDIO\n    TITLE "A"\n'
+    b'    INDEX 01 00:00:00\n    INDEX 02 00:00:10\n  TRACK 02 AUDIO\n    TITLE "B"\n'
+    b'    INDEX 00 00:00:15\n    INDEX 01 00:00:20\n    INDEX 02 00:00:30\n',
+    # ffmpeg reads a title's key in any case, the times' in capitals alone.
+    "chapter_file/seed-ffmetadata-capitals": b";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\n"
+    b"START=0\nEND=200\nTITLE=Upper\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=400\nEND=500\n"
+    b"title=a\nTiTlE=b\n[CHAPTER]\nTIMEBASE=1/1000\nstart=600\nEND=700\n",
     "chapter_file/seed-json": b'{"version": "1.2.0", "chapters": [{"startTime": 0, "title": "Intro"'
     b', "img": "a.jpg"}, {"startTime": 65.5, "title": "Ad", "toc": false}, {"startTime": 130.25, '
     b'"title": "Main \\u00e9\\ud83d\\ude00"}]}',

@@ -1,5 +1,6 @@
 #include "merge/JoinChoices.h"
 
+#include <QCoreApplication>
 #include <QtGlobal>
 #include <cmath>
 
@@ -40,15 +41,19 @@ constexpr double kLowestTarget = -70;
 // Longer silence between parts than any book or album puts there.
 constexpr double kLongestGap = 60;
 
+// "a, b or c", the last two joined by `pair` ("%1 or %2").
+QString ListOf(QStringList items, const QString& pair) {
+    const QString last = items.takeLast();
+    return items.isEmpty() ? last : pair.arg(items.join(QStringLiteral(", ")), last);
+}
+
 // "a", "b" or "c"
 QString Listed(const QStringList& words) {
     QStringList quoted;
     for (const QString& word : words) {
         quoted << QLatin1Char('"') + word + QLatin1Char('"');
     }
-    const QString last = quoted.takeLast();
-    return quoted.isEmpty() ? last
-                            : quoted.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+    return ListOf(quoted, QStringLiteral("%1 or %2"));
 }
 
 // What --chapter-format takes.
@@ -60,7 +65,23 @@ QStringList ChapterFormWords() {
     return words;
 }
 
+// Each of them, and what it names: "cue (a CUE sheet)".
+QString GlossedChapterFormWords() {
+    return ChapterFormsListed([](const ChapterFormInfo& form) {
+        return QLatin1String(form.word) + QLatin1Char(' ') +
+               QCoreApplication::translate("TessaroJoin", form.gloss);
+    });
+}
+
 }  // namespace
+
+QString ChapterFormsListed(QString (*item)(const ChapterFormInfo& form)) {
+    QStringList items;
+    for (const ChapterFormInfo& form : ChapterForms()) {
+        items << item(form);
+    }
+    return ListOf(items, QCoreApplication::translate("TessaroJoin", "%1 or %2"));
+}
 
 bool ChoiceValue::Accepts(const QString& text) const {
     if (optional && text == fallback) {
@@ -152,10 +173,9 @@ const std::vector<JoinChoice>& JoinChoices() {
          .option = "chapter-format",
          .help = QT_TRANSLATE_NOOP(
              "TessaroJoin",
-             "Read the chapter file and write the exported chapters as FORMAT: lines "
-             "(\"HH:MM:SS.mmm Title\"), cue (a CUE sheet), ffmetadata (ffmpeg's), json "
-             "(Podcasting 2.0 chapters) or labels (Audacity's). Without it, the chapter file's "
-             "contents and the exported file's extension tell."),
+             "Read the chapter file and write the exported chapters as FORMAT: %1. Without it, "
+             "the chapter file's contents and the exported file's extension tell."),
+         .helpList = GlossedChapterFormWords,
          .value = ChoiceValue{.kind = ChoiceValue::Kind::Word,
                               .name = "FORMAT",
                               .words = ChapterFormWords(),

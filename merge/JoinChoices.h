@@ -61,6 +61,8 @@ struct JoinChoice {
     // The tool's explanation of the option, which the tool translates in the context
     // "TessaroJoin".
     const char* help;
+    // What fills the %1 of `help`, in the user's language; null where it has none.
+    QString (*helpList)() = nullptr;
     // The window's box, its access key marked with '&', or the label of a value alone; the key is
     // where the window's settings keep the box, under "joinedFile/".
     const char* label = nullptr;
@@ -77,5 +79,9 @@ struct JoinChoice {
 
 // In the order the window shows them.
 const std::vector<JoinChoice>& JoinChoices();
+
+// Every chapter form as `item` tells it, listed for a help text ("a, b or c"), in the user's
+// language.
+QString ChapterFormsListed(QString (*item)(const ChapterFormInfo& form));
 
 }  // namespace tessaro

@@ -112,8 +112,8 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
         <translation>Den Tag samt Kapiteln und Titelbild als ID3v2.3 schreiben, das Windows und viele ältere Player lesen, statt als ID3v2.4.</translation>
     </message>
     <message>
-        <source>Take the output's chapters from FILE, each starting on the joined timeline as players show it: lines "HH:MM:SS.mmm Title" (or "MM:SS Title"), a CUE sheet, ffmpeg's FFMETADATA, Podcasting 2.0 JSON chapters or Audacity labels, told by its contents. A file whose times do not increase or pass the end of the audio is refused.</source>
-        <translation>Die Kapitel der Ausgabe aus FILE nehmen, jedes mit seinem Beginn auf der zusammengefügten Zeitachse, wie Player ihn zeigen: Zeilen „HH:MM:SS.mmm Titel“ (oder „MM:SS Titel“), eine CUE-Datei, FFMETADATA von ffmpeg, Podcasting-2.0-JSON-Kapitel oder Audacity-Textmarken, am Inhalt erkannt. Eine Datei, deren Zeiten nicht ansteigen oder über das Ende des Tons hinausgehen, wird abgelehnt.</translation>
+        <source>Take the output's chapters from FILE, each starting on the joined timeline as players show it: %1, told by its contents. A file whose times do not increase or pass the end of the audio is refused.</source>
+        <translation>Die Kapitel der Ausgabe aus FILE nehmen, jedes mit seinem Beginn auf der zusammengefügten Zeitachse, wie Player ihn zeigen: %1, am Inhalt erkannt. Eine Datei, deren Zeiten nicht ansteigen oder über das Ende des Tons hinausgehen, wird abgelehnt.</translation>
     </message>
     <message>
         <source>Write the output's chapters to FILE (with neither option above: a chapter for each joined input), in the form its extension names: .cue, .json, .ffmeta or .ffmetadata, .labels (Audacity's), or lines "HH:MM:SS.mmm Title" for any other, .txt included.</source>
@@ -128,8 +128,8 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
         <translation>Jede EINGABE, einen Ordner, zu einer eigenen Datei zusammenfügen: OUTPUT ist ein Ordner, und die Dateien unter ORDNER kommen nach OUTPUT/ORDNER.mp3, mit denselben Optionen, ein Ordner nach dem anderen. Ein Ordner, der scheitert, hält die anderen nicht auf; der Exit-Status ist der schlechteste von allen, und eine Zusammenfassung nennt das Ergebnis jedes Ordners. Nicht mit -w, --chapter-file oder --export-chapters.</translation>
     </message>
     <message>
-        <source>Read the chapter file and write the exported chapters as FORMAT: lines ("HH:MM:SS.mmm Title"), cue (a CUE sheet), ffmetadata (ffmpeg's), json (Podcasting 2.0 chapters) or labels (Audacity's). Without it, the chapter file's contents and the exported file's extension tell.</source>
-        <translation>Die Kapiteldatei als FORMAT lesen und die exportierten Kapitel so schreiben: lines („HH:MM:SS.mmm Titel“), cue (eine CUE-Datei), ffmetadata (die von ffmpeg), json (Podcasting-2.0-Kapitel) oder labels (die von Audacity). Ohne diese Option entscheiden der Inhalt der Kapiteldatei und die Endung der exportierten Datei.</translation>
+        <source>Read the chapter file and write the exported chapters as FORMAT: %1. Without it, the chapter file's contents and the exported file's extension tell.</source>
+        <translation>Die Kapiteldatei als FORMAT lesen und die exportierten Kapitel so schreiben: %1. Ohne diese Option entscheiden der Inhalt der Kapiteldatei und die Endung der exportierten Datei.</translation>
     </message>
     <message>
         <source>Put SECONDS of silence between every two inputs: frames of digital silence encoded in the first input's format, never a chapter of their own. The silence the inputs' encoders left at their ends counts towards it, so that what is heard between two inputs is SECONDS within a frame, and to the sample with --seamless.</source>
@@ -142,6 +142,50 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
     <message>
         <source>Copy into the output's tag every text frame all joined inputs share (album, artist, album artist, genre, year, composer, comment, ...), but their titles, track and disc numbers and ReplayGain; a tag without a title is titled with the album. A frame the inputs disagree on, or that some lack, is left out with a warning naming the values; with =first, it is taken from the first input that has it. The values typed above win.</source>
         <translation>Jeden Textframe, den alle zusammengefügten Eingaben teilen (Album, Interpret, Album-Interpret, Genre, Jahr, Komponist, Kommentar, ...), in den Tag der Ausgabe übernehmen, außer ihren Titeln, Titel- und CD-Nummern und ReplayGain; ein Tag ohne Titel erhält das Album als Titel. Ein Frame, in dem die Eingaben abweichen oder der einigen fehlt, wird mit einer Warnung, die die Werte nennt, weggelassen; mit =first wird er von der ersten Eingabe genommen, die ihn hat. Die oben eingegebenen Werte gehen vor.</translation>
+    </message>
+    <message>
+        <source>lines "HH:MM:SS.mmm Title" (or "MM:SS Title")</source>
+        <translation>Zeilen „HH:MM:SS.mmm Titel“ (oder „MM:SS Titel“)</translation>
+    </message>
+    <message>
+        <source>a CUE sheet</source>
+        <translation>eine CUE-Datei</translation>
+    </message>
+    <message>
+        <source>ffmpeg's FFMETADATA</source>
+        <translation>FFMETADATA von ffmpeg</translation>
+    </message>
+    <message>
+        <source>Podcasting 2.0 JSON chapters</source>
+        <translation>Podcasting-2.0-JSON-Kapitel</translation>
+    </message>
+    <message>
+        <source>Audacity labels</source>
+        <translation>Audacity-Textmarken</translation>
+    </message>
+    <message>
+        <source>("HH:MM:SS.mmm Title")</source>
+        <translation>(„HH:MM:SS.mmm Titel“)</translation>
+    </message>
+    <message>
+        <source>(a CUE sheet)</source>
+        <translation>(eine CUE-Datei)</translation>
+    </message>
+    <message>
+        <source>(ffmpeg's)</source>
+        <translation>(die von ffmpeg)</translation>
+    </message>
+    <message>
+        <source>(Podcasting 2.0 chapters)</source>
+        <translation>(Podcasting-2.0-Kapitel)</translation>
+    </message>
+    <message>
+        <source>(Audacity's)</source>
+        <translation>(die von Audacity)</translation>
+    </message>
+    <message>
+        <source>%1 or %2</source>
+        <translation>%1 oder %2</translation>
     </message>
 </context>
 <context>

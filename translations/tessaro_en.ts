@@ -107,7 +107,7 @@ join is complete.</source>
         <translation type="unfinished" />
     </message>
     <message>
-        <source>Take the output's chapters from FILE, each starting on the joined timeline as players show it: lines "HH:MM:SS.mmm Title" (or "MM:SS Title"), a CUE sheet, ffmpeg's FFMETADATA, Podcasting 2.0 JSON chapters or Audacity labels, told by its contents. A file whose times do not increase or pass the end of the audio is refused.</source>
+        <source>Take the output's chapters from FILE, each starting on the joined timeline as players show it: %1, told by its contents. A file whose times do not increase or pass the end of the audio is refused.</source>
         <translation type="unfinished" />
     </message>
     <message>
@@ -123,7 +123,7 @@ join is complete.</source>
         <translation type="unfinished" />
     </message>
     <message>
-        <source>Read the chapter file and write the exported chapters as FORMAT: lines ("HH:MM:SS.mmm Title"), cue (a CUE sheet), ffmetadata (ffmpeg's), json (Podcasting 2.0 chapters) or labels (Audacity's). Without it, the chapter file's contents and the exported file's extension tell.</source>
+        <source>Read the chapter file and write the exported chapters as FORMAT: %1. Without it, the chapter file's contents and the exported file's extension tell.</source>
         <translation type="unfinished" />
     </message>
     <message>
@@ -136,6 +136,50 @@ join is complete.</source>
     </message>
     <message>
         <source>Copy into the output's tag every text frame all joined inputs share (album, artist, album artist, genre, year, composer, comment, ...), but their titles, track and disc numbers and ReplayGain; a tag without a title is titled with the album. A frame the inputs disagree on, or that some lack, is left out with a warning naming the values; with =first, it is taken from the first input that has it. The values typed above win.</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>lines "HH:MM:SS.mmm Title" (or "MM:SS Title")</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>a CUE sheet</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>ffmpeg's FFMETADATA</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Podcasting 2.0 JSON chapters</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Audacity labels</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>("HH:MM:SS.mmm Title")</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>(a CUE sheet)</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>(ffmpeg's)</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>(Podcasting 2.0 chapters)</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>(Audacity's)</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>%1 or %2</source>
         <translation type="unfinished" />
     </message>
 </context>

@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "cli/CommandLine.h"
+#include "cli/Options.h"
 
 namespace {
 
@@ -94,6 +95,26 @@ TEST_F(CommandLineTest, HelpAndVersionAreAnsweredWithoutAJoin) {
     EXPECT_EQ(version->exitCode, 0);
     ASSERT_EQ(version->lines.size(), 1);
     EXPECT_TRUE(version->lines[0].startsWith(QStringLiteral("tessaro-join 1.")));
+}
+
+// The chapter options' help lists every chapter form, as each form names itself, "or" before the
+// last.
+TEST_F(CommandLineTest, TheChapterOptionsHelpListsEveryForm) {
+    const Options options;
+    EXPECT_EQ(options.chapterFile.description(),
+              QStringLiteral(
+                  "Take the output's chapters from FILE, each starting on the joined timeline as "
+                  "players show it: lines \"HH:MM:SS.mmm Title\" (or \"MM:SS Title\"), a CUE "
+                  "sheet, ffmpeg's FFMETADATA, Podcasting 2.0 JSON chapters or Audacity labels, "
+                  "told by its contents. A file whose times do not increase or pass the end of the "
+                  "audio is refused."));
+    EXPECT_EQ(
+        options.chapterFormat.description(),
+        QStringLiteral(
+            "Read the chapter file and write the exported chapters as FORMAT: lines "
+            "(\"HH:MM:SS.mmm Title\"), cue (a CUE sheet), ffmetadata (ffmpeg's), json "
+            "(Podcasting 2.0 chapters) or labels (Audacity's). Without it, the chapter file's "
+            "contents and the exported file's extension tell."));
 }
 
 // What each command line asks for, checked where it differs from a plain join.
