@@ -124,6 +124,14 @@ QStringList JoinController::ResultLines(const JoinRequest& request, const MergeR
             "The ID3 tag was not written, as \"Save ID3 tag\" is off: turn it on in File "
             "> Preferences.");
     }
+    lines << Summary(request, result);
+    return lines << tr("merge process has been finished!");
+}
+
+QString JoinController::Summary(const JoinRequest& request, const MergeResult& result) {
+    if (!result.Succeeded()) {
+        return result.error;
+    }
     const QString name = QFileInfo(request.output).fileName();
     const QString joined = result.inputsJoined == 1
                                ? tr("Joined 1 file into %1 (%2)").arg(name, Clock(result.seconds))
@@ -132,8 +140,7 @@ QStringList JoinController::ResultLines(const JoinRequest& request, const MergeR
                                      .arg(name, Clock(result.seconds));
     const int warnings = int(result.warnings.size());
     const QString counted = warnings == 1 ? tr("1 warning") : tr("%1 warnings").arg(warnings);
-    lines << (warnings == 0 ? joined : joined + QStringLiteral(", ") + counted);
-    return lines << tr("merge process has been finished!");
+    return warnings == 0 ? joined : joined + QStringLiteral(", ") + counted;
 }
 
 }  // namespace tessaro

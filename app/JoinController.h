@@ -30,10 +30,14 @@ public:
     void Cancel();
     bool IsRunning() const { return m_running; }
     bool IsCancelling() const { return m_running && m_cancelled; }
+    // The join started last.
+    const JoinRequest& Request() const { return m_request; }
 
     // The log lines that tell how a join ended: its warnings, then one line with the reason it
     // failed, that it was cancelled, or what it made and how many warnings it gave.
     static QStringList ResultLines(const JoinRequest& request, const MergeResult& result);
+    // The one of those lines that says what became of the join: what it made, or why it failed.
+    static QString Summary(const JoinRequest& request, const MergeResult& result);
 
 Q_SIGNALS:
     // Percent of the join done, each new one told once (several may pass between two).

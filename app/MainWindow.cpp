@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "app/ChapterCommands.h"
+#include "app/DesktopProgress.h"
 #include "app/JoinController.h"
 #include "app/ListCommands.h"
 #include "app/MergeCommands.h"
@@ -243,6 +244,7 @@ void MainWindow::CreateToolBar() {
 void MainWindow::CreateStatusBar() {
     m_status = new StatusArea(*statusBar(), m_document->Tracks(), *m_join);
     m_merge = new MergeCommands(*this, *m_document, *m_join, *m_status, *m_chapters);
+    new DesktopProgress(*this, *m_join);
     connect(m_status, &StatusArea::cancelClicked, m_merge, &MergeCommands::Cancel);
     // A window-wide shortcut, so that Esc stops the merge wherever the focus is.
     m_cancelAction->setObjectName(QStringLiteral("cancelMerge"));
@@ -445,6 +447,7 @@ void MainWindow::OnMergeFinished(const MergeResult& result) {
         m_dialogs->WithdrawQuestion();
     }
     UpdateCommandUI();
+    UpdateTitle();  // without the merge's percentage
     m_insertion->AddDroppedDuringMerge();
     // The window's attention, should the user be busy elsewhere meanwhile.
     QApplication::alert(this);

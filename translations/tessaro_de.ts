@@ -879,6 +879,25 @@ Kapitel exportieren</translation>
     </message>
 </context>
 <context>
+    <name>tessaro::DesktopProgress</name>
+    <message>
+        <source>%1 % — %2 — %3</source>
+        <translation>%1 % — %2 — %3</translation>
+    </message>
+    <message>
+        <source>Merge finished</source>
+        <translation>Zusammenfügen beendet</translation>
+    </message>
+    <message>
+        <source>Merge cancelled</source>
+        <translation>Zusammenfügen abgebrochen</translation>
+    </message>
+    <message>
+        <source>Merge failed</source>
+        <translation>Zusammenfügen fehlgeschlagen</translation>
+    </message>
+</context>
+<context>
     <name>tessaro::StatusArea</name>
     <message>
         <source>Cancel</source>

@@ -849,6 +849,25 @@ Export Chapters</source>
     </message>
 </context>
 <context>
+    <name>tessaro::DesktopProgress</name>
+    <message>
+        <source>%1 % — %2 — %3</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Merge finished</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Merge cancelled</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Merge failed</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
     <name>tessaro::StatusArea</name>
     <message>
         <source>Cancel</source>
