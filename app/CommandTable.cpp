@@ -77,7 +77,6 @@ std::vector<Command> MainWindow::Commands() {
          .prompt =
              QT_TRANSLATE_NOOP("tessaro::MainWindow", "Remove mp3 file from workspace\nRemove MP3"),
          .icon = "remove",
-         .standardKeys = K::Delete,
          .handler = [this] { m_list->Remove(); },
          .use = U::IdleWithEntries,
          .onList = true},
@@ -168,11 +167,12 @@ std::vector<Command> MainWindow::Commands() {
          .handler = [this] { m_document->Redo(); },
          .use = U::Idle,
          .menu = M::Edit},
-        // The Delete key is Remove MP3's; this item shows it.
+        // The Delete key is this item's, so that the menu shows it; Remove MP3 does the same.
         {.name = "delete",
-         .text = QT_TRANSLATE_NOOP("tessaro::MainWindow", "&Delete\tDel"),
+         .text = QT_TRANSLATE_NOOP("tessaro::MainWindow", "&Delete"),
          .prompt = QT_TRANSLATE_NOOP("tessaro::MainWindow",
                                      "Remove the selected mp3 files from workspace\nDelete"),
+         .standardKeys = K::Delete,
          .handler = [this] { m_list->Remove(); },
          .use = U::IdleWithEntries,
          .menu = M::Edit,

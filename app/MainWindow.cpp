@@ -11,6 +11,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUndoStack>
 #include <QVBoxLayout>
 
@@ -153,6 +154,7 @@ void MainWindow::CreateCentralArea() {
     layout->setSpacing(0);
     layout->addWidget(m_notice);
     layout->addWidget(m_view, 1);
+    m_view->setAccessibleName(tr("MP3 files"));
     setCentralWidget(central);
     setFocusProxy(m_view);
 }
@@ -235,10 +237,22 @@ void MainWindow::CreateToolBar() {
             if (command.toolBarSeparator) {
                 m_toolBar->addSeparator();
             }
-            m_toolBar->addAction(Action(QLatin1String(command.name)));
+            AddToolButton(Action(QLatin1String(command.name)));
         }
     }
+    m_toolBar->setAccessibleName(tr("Tool Bar"));
+    // The button that shows the buttons a narrow window has no room for.
+    if (auto* more = m_toolBar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
+        more->setAccessibleName(tr("More Tools"));
+    }
     addToolBar(Qt::TopToolBarArea, m_toolBar);
+}
+
+void MainWindow::AddToolButton(QAction* action) {
+    m_toolBar->addAction(action);
+    // The tool tip tells what the button does where its icon text alone ("Up") does not.
+    const QString name = action->toolTip().isEmpty() ? action->iconText() : action->toolTip();
+    m_toolBar->widgetForAction(action)->setAccessibleName(name);
 }
 
 void MainWindow::CreateStatusBar() {

@@ -82,6 +82,8 @@ private:
     void CreateCommands();
     void CreateMenuBar();
     void CreateToolBar();
+    // The action's button on the tool bar, named for screen readers by what it does.
+    void AddToolButton(QAction* action);
     void CreateStatusBar();
     void ConnectJoin();
     void ConnectList();

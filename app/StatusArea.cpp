@@ -54,6 +54,7 @@ void StatusArea::CreateMergeProgress() {
     m_progress->setParent(&m_bar);
     m_progress->setFormat(QStringLiteral("%p%"));
     m_progress->setRange(0, 100);
+    m_progress->setAccessibleName(tr("Merge progress"));
     m_progress->hide();
     m_cancelButton->setParent(&m_bar);
     m_cancelButton->setText(tr("Cancel"));

@@ -27,21 +27,21 @@ void InsertTracks::undo() {
 }
 
 RemoveTracks::RemoveTracks(const QString& text, WorkspaceParts parts, const QList<int>& rows)
-    : QUndoCommand(text), m_parts(parts), m_rows(CheckedRows(rows, parts.tracks.Count())) {
-    for (int row : m_rows) {
-        m_paths << parts.tracks.Track(row).path;
-    }
-}
+    : QUndoCommand(text), m_parts(parts), m_rows(CheckedRows(rows, parts.tracks.Count())) {}
 
 void RemoveTracks::redo() {
+    // Taken at each redo: facts read since the command was made are kept too.
+    m_removed.clear();
+    m_removed.reserve(size_t(m_rows.size()));
+    for (int row : m_rows) {
+        m_removed.push_back(m_parts.tracks.Track(row));
+    }
     m_parts.tracks.Remove(m_rows);
 }
 
 void RemoveTracks::undo() {
-    // First to last, each row is where it stood once those above it are back.
-    for (int i = 0; i < m_rows.size(); ++i) {
-        m_parts.tracks.Insert(m_rows[i], {m_paths[i]});
-    }
+    m_parts.tracks.Restore(m_rows, std::move(m_removed));
+    m_removed.clear();
     m_parts.view.SelectRows(m_rows);
 }
 

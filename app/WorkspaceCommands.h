@@ -3,13 +3,14 @@
 #include <QList>
 #include <QStringList>
 #include <QUndoCommand>
+#include <vector>
 
+#include "view/TrackListModel.h"
 #include "workspace/OutputTag.h"
 #include "workspace/TrackOrder.h"
 
 namespace tessaro {
 
-class TrackListModel;
 class TrackListView;
 
 // What the workspace's commands change: the entries, the selection shown of them, the typed tag,
@@ -49,7 +50,8 @@ public:
 private:
     WorkspaceParts m_parts;
     const QList<int> m_rows;  // sorted
-    QStringList m_paths;      // of the rows, kept for the undo
+    // As they were when removed, their facts kept so that the undo reads no file again.
+    std::vector<TrackInfo> m_removed;
 };
 
 // Puts the entries in a new order and selects the ones moved where they landed; undone, the

@@ -386,6 +386,14 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
 <context>
     <name>tessaro::MainWindow</name>
     <message>
+        <source>MP3 files</source>
+        <translation>MP3-Dateien</translation>
+    </message>
+    <message>
+        <source>More Tools</source>
+        <translation>Weitere Werkzeuge</translation>
+    </message>
+    <message>
         <source>&amp;New</source>
         <translation>&amp;Neu</translation>
     </message>
@@ -536,8 +544,8 @@ Redo</source>
 Wiederherstellen</translation>
     </message>
     <message>
-        <source>&amp;Delete	Del</source>
-        <translation>&amp;Löschen	Entf</translation>
+        <source>&amp;Delete</source>
+        <translation>&amp;Löschen</translation>
     </message>
     <message>
         <source>Remove the selected mp3 files from workspace
@@ -771,6 +779,10 @@ Kapitel exportieren</translation>
 <context>
     <name>tessaro::OutputPane</name>
     <message>
+        <source>Output log</source>
+        <translation>Ausgabeprotokoll</translation>
+    </message>
+    <message>
         <source>Save Log</source>
         <translation>Protokoll speichern</translation>
     </message>
@@ -899,6 +911,10 @@ Kapitel exportieren</translation>
 </context>
 <context>
     <name>tessaro::StatusArea</name>
+    <message>
+        <source>Merge progress</source>
+        <translation>Fortschritt des Zusammenfügens</translation>
+    </message>
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>

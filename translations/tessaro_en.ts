@@ -381,6 +381,14 @@ join is complete.</source>
 <context>
     <name>tessaro::MainWindow</name>
     <message>
+        <source>MP3 files</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>More Tools</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
         <source>&amp;New</source>
         <translation type="unfinished" />
     </message>
@@ -516,7 +524,7 @@ Redo</source>
         <translation type="unfinished" />
     </message>
     <message>
-        <source>&amp;Delete	Del</source>
+        <source>&amp;Delete</source>
         <translation type="unfinished" />
     </message>
     <message>
@@ -742,6 +750,10 @@ Export Chapters</source>
 <context>
     <name>tessaro::OutputPane</name>
     <message>
+        <source>Output log</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
         <source>Save Log</source>
         <translation type="unfinished" />
     </message>
@@ -869,6 +881,10 @@ Export Chapters</source>
 </context>
 <context>
     <name>tessaro::StatusArea</name>
+    <message>
+        <source>Merge progress</source>
+        <translation type="unfinished" />
+    </message>
     <message>
         <source>Cancel</source>
         <translation type="unfinished" />

@@ -64,6 +64,7 @@ OutputPane::OutputPane(QWidget* parent)
     m_list->setUniformItemSizes(true);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_list->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_list->setAccessibleName(tr("Output log"));
     setWidget(m_list);
 
     auto* copy = new QAction(tr("&Copy"), m_list);

@@ -23,6 +23,15 @@ struct TrackInfo : TrackFacts {
     bool read = false;
 };
 
+// Neighbouring rows, first to last.
+struct RowRun {
+    int first;
+    int last;
+};
+
+// The runs that sorted, distinct rows make, top to bottom.
+QList<RowRun> RowRuns(const QList<int>& sorted);
+
 // The workspace's files as the rows of one item model. A file's facts are read by the fact reader
 // when its row is inserted, and kept with the row, so reordering never reads them again. Drags
 // within the list and files dropped from outside are only asked for (moveRequested,
@@ -38,8 +47,12 @@ public:
     QStringList Paths() const;
     // Before `row` (0..Count()); starts the reads of the files not already shown or being read.
     void Insert(int row, const QStringList& paths);
-    // The rows in any order, each once.
+    // The rows in any order, each once: a run of neighbours at a time, or, when the rows are
+    // scattered in many runs, at once by a reset (then scatteredRowsRemoved follows).
     void Remove(const QList<int>& rows);
+    // The entries taken out, at the rows they are to stand at (sorted, each once), as Remove
+    // gives them up; those whose facts were still being read are read again.
+    void Restore(const QList<int>& rows, std::vector<TrackInfo> tracks);
     // Row i comes to show what row order[i] showed; the selection follows its entries.
     void Arrange(const QList<int>& order);
     // The whole list replaced.
@@ -82,6 +95,8 @@ Q_SIGNALS:
     void filesDropped(const QStringList& paths, int before);
     // The count or the total seconds changed.
     void totalsChanged();
+    // Remove took out these rows (sorted) by a reset, which kept no view's place or selection.
+    void scatteredRowsRemoved(const QList<int>& rows);
 
 private:
     // The rows of a drag from this very model, or none.
@@ -91,6 +106,13 @@ private:
     TrackInfo NewTrack(const QString& path);
     // Adds the rows from `first` to the end to m_rowsByPath.
     void IndexRows(int first);
+    // Puts the tracks in before `row`, their durations already counted.
+    void InsertRun(int row, std::vector<TrackInfo>::iterator begin,
+                   std::vector<TrackInfo>::iterator end);
+    // Takes out the rows (sorted) in one pass, for a reset.
+    void EraseRows(const QList<int>& sorted);
+    // Puts the tracks in at the rows (sorted) in one pass, for a reset.
+    void MergeRows(const QList<int>& sorted, std::vector<TrackInfo> tracks);
     // Gives the rows of each file read its facts, where they have none yet.
     void TakeFacts(const std::vector<FileFacts>& files);
     // A row's share of the total, in whole microseconds so that removals take off exactly what

@@ -168,22 +168,42 @@ TrackListView::TrackListView(TrackListModel& model, QWidget* parent)
     // Remove or a move changes nothing.
     connect(&m_model, &QAbstractItemModel::rowsRemoved, this,
             [this] { selectionModel()->clear(); });
+    connect(&m_model, &QAbstractItemModel::modelAboutToBeReset, this,
+            [this] { m_topBeforeReset = indexAt(QPoint(0, 0)).row(); });
+    connect(&m_model, &TrackListModel::scatteredRowsRemoved, this, &TrackListView::KeepTopAfter);
+}
+
+void TrackListView::KeepTopAfter(const QList<int>& removed) {
+    if (m_topBeforeReset < 0 || m_model.Count() == 0) {
+        return;
+    }
+    const auto above = std::lower_bound(removed.begin(), removed.end(), m_topBeforeReset);
+    const int top = qMin(m_topBeforeReset - int(above - removed.begin()), m_model.Count() - 1);
+    // The reset put off laying out the entries, without which there is nowhere to scroll.
+    executeDelayedItemsLayout();
+    scrollTo(m_model.index(top), QAbstractItemView::PositionAtTop);
 }
 
 QList<int> TrackListView::SelectedRows() const {
+    // By ranges: listing every index selected costs more, for thousands of them.
     QList<int> rows;
-    for (const QModelIndex& index : selectionModel()->selectedIndexes()) {
-        rows << index.row();
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            rows << row;
+        }
     }
     std::sort(rows.begin(), rows.end());
     return rows;
 }
 
 void TrackListView::SelectRows(const QList<int>& rows) {
+    // One range per run of neighbours: Qt compares selections range by range, so one range
+    // per row makes selecting thousands of entries, and all that follows, take seconds.
+    QList<int> sorted = rows;
+    std::sort(sorted.begin(), sorted.end());
     QItemSelection selection;
-    for (int row : rows) {
-        const QModelIndex index = m_model.index(row);
-        selection.select(index, index);
+    for (const RowRun& run : RowRuns(sorted)) {
+        selection.select(m_model.index(run.first), m_model.index(run.last));
     }
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     if (!rows.isEmpty()) {

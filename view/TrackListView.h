@@ -23,7 +23,12 @@ public:
     void SelectRows(const QList<int>& rows);
 
 private:
+    // After a removal by a reset, the entry that was at the top, or the one after it, is again.
+    void KeepTopAfter(const QList<int>& removed);
+
     TrackListModel& m_model;
+    // The row at the top before the model's last reset; -1 for none.
+    int m_topBeforeReset = -1;
 };
 
 }  // namespace tessaro

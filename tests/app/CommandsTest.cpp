@@ -150,7 +150,7 @@ private Q_SLOTS:
         for (QAction* action : menus[1]->menu()->actions()) {
             edit << (action->isSeparator() ? QStringLiteral("-") : action->text());
         }
-        QCOMPARE(edit, (QStringList{"&Undo", "&Redo", "-", "&Delete\tDel", "Select &All", "-",
+        QCOMPARE(edit, (QStringList{"&Undo", "&Redo", "-", "&Delete", "Select &All", "-",
                                     "Sort by &File Name", "Sort by &Track Number"}));
         QCOMPARE(menus[2]->text(), QStringLiteral("&View"));
         QCOMPARE(Menu(menus[2]->menu()),
@@ -232,7 +232,7 @@ private Q_SLOTS:
             {QKeySequence(QStringLiteral("Ctrl+Down")), QStringLiteral("moveDown")},
             {QKeySequence(QStringLiteral("Ctrl+Shift+I")), QStringLiteral("insertFolder")},
             {QKeySequence(QStringLiteral("Ctrl+I")), QStringLiteral("insertMp3")},
-            {QKeySequence(QStringLiteral("Del")), QStringLiteral("removeMp3")},
+            {QKeySequence(QStringLiteral("Del")), QStringLiteral("delete")},
             {QKeySequence(QStringLiteral("Ctrl+M")), QStringLiteral("merge")},
             {QKeySequence(QStringLiteral("Ctrl+,")), QStringLiteral("preferences")},
             {QKeySequence(QStringLiteral("F1")), QStringLiteral("help")},

@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -31,6 +32,16 @@ using namespace tessaro;
 #include "view/OutputPane.h"
 
 namespace {
+
+// What a screen reader says of the widget, unless it is empty or carries a tab or one of the
+// window's keys: a description of what is wrong, else empty.
+QString NameFault(const QString& what, const QString& name, const QStringList& keys) {
+    const bool keyed = std::any_of(keys.begin(), keys.end(),
+                                   [&](const QString& key) { return name.endsWith(key); });
+    return name.isEmpty() || name.contains(QLatin1Char('\t')) || keyed
+               ? what + QStringLiteral(" \"") + name + QLatin1Char('"')
+               : QString();
+}
 
 QStringList MenuTitles(MainWindow& frame) {
     QStringList titles;
@@ -74,6 +85,47 @@ private Q_SLOTS:
         // The first size fits the screen's free area (800 by 600 offscreen) with the frame.
         const QSize screen = frame.screen()->availableGeometry().size();
         QVERIFY(frame.width() < screen.width() && frame.height() < screen.height());
+    }
+
+    // Every control a screen reader reaches, the menu items among them, is named in words.
+    void everyControlHasAnAccessibleNameWithoutItsKeys() {
+        MainWindow frame;
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QStringList keys;
+        for (const QAction* action : frame.findChildren<QAction*>()) {
+            for (const QKeySequence& key : action->shortcuts()) {
+                keys << key.toString(QKeySequence::NativeText);
+            }
+        }
+        QVERIFY(keys.contains(QStringLiteral("Del")));
+        QStringList faults;
+        const auto check = [&](const QString& what, QAccessibleInterface* face) {
+            const QString fault =
+                NameFault(what, face ? face->text(QAccessible::Name) : QString(), keys);
+            if (!fault.isEmpty()) {
+                faults << fault;
+            }
+        };
+        for (QWidget* widget : frame.findChildren<QWidget*>()) {
+            const bool control = widget->focusPolicy() != Qt::NoFocus ||
+                                 qobject_cast<QAbstractButton*>(widget) ||
+                                 qobject_cast<QToolBar*>(widget);
+            if (control && widget->isVisibleTo(&frame)) {
+                check(QLatin1String(widget->metaObject()->className()) + QLatin1Char(' ') +
+                          widget->objectName(),
+                      QAccessible::queryAccessibleInterface(widget));
+            }
+        }
+        for (const QAction* menu : frame.menuBar()->actions()) {
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(menu->menu());
+            for (int i = 0; i < face->childCount(); ++i) {
+                if (face->child(i)->role() != QAccessible::Separator) {
+                    check(menu->text(), face->child(i));
+                }
+            }
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral(", "))));
     }
 
     void fileDialogsStartInTheFolderUsedLast() {
@@ -177,6 +229,7 @@ private Q_SLOTS:
                      QStringList({QStringLiteral("&Datei"), QStringLiteral("&Bearbeiten"),
                                   QStringLiteral("&Ansicht"), QStringLiteral("&Hilfe")}));
             QCOMPARE(frame.Output().windowTitle(), QStringLiteral("Ausgabe"));
+            QCOMPARE(frame.View().accessibleName(), QStringLiteral("MP3-Dateien"));
             // Each menu's access keys stay apart in the translation too.
             for (const QAction* menu : frame.menuBar()->actions()) {
                 QSet<QChar> keys;

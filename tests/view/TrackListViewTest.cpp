@@ -34,6 +34,14 @@ private:
         model.Insert(model.Count(), paths);
         QTRY_VERIFY(!model.FiguresPending());
     }
+    // Every `step`th row, from the first.
+    static QList<int> RowsOf(const TrackListModel& model, int step) {
+        QList<int> rows;
+        for (int row = 0; row < model.Count(); row += step) {
+            rows << row;
+        }
+        return rows;
+    }
     static double SumOfDurations(const TrackListModel& model) {
         double sum = 0;
         for (int row = 0; row < model.Count(); ++row) {
@@ -353,6 +361,81 @@ private Q_SLOTS:
         model.Remove({4, 0, 2});
         QCOMPARE(model.Paths(), (QStringList{paths[3], paths[2]}));
         QVERIFY(list.SelectedRows().isEmpty());
+    }
+
+    // A selection is one range per run of neighbours. Few runs go one removal each; many
+    // scattered rows go at once by a reset that leaves the list scrolled where it was and, as
+    // any removal does, nothing selected.
+    void selectionsAreRunsAndScatteredRowsGoAtOnceKeepingTheListsPlace() {
+        TrackListModel model;
+        TrackListView list(model);
+        list.resize(300, 200);
+        QStringList paths;
+        for (int i = 0; i < 1000; ++i) {
+            paths << QStringLiteral("/missing/t%1.mp3").arg(i);
+        }
+        model.Reset(paths);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        list.SelectRows({5, 3, 4, 9, 10, 0});
+        QCOMPARE(list.selectionModel()->selection().size(), 3);
+        QCOMPARE(list.SelectedRows(), (QList<int>{0, 3, 4, 5, 9, 10}));
+        QCOMPARE(list.currentIndex().row(), 5);
+
+        QSignalSpy removals(&model, &QAbstractItemModel::rowsRemoved);
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        model.Remove({998, 999, 0, 1});
+        QCOMPARE(removals.count(), 2);
+        QCOMPARE(model.Paths().first(), paths[2]);
+
+        const QStringList before = model.Paths();
+        list.SelectRows({2, 3});
+        list.scrollTo(model.index(501), QAbstractItemView::PositionAtTop);
+        QCOMPARE(list.indexAt(QPoint(0, 0)).row(), 501);
+        QList<int> odd;
+        for (int row = 1; row < model.Count(); row += 2) {
+            odd << row;
+        }
+        model.Remove(odd);
+        QCOMPARE(resets.count(), 1);
+        QCOMPARE(removals.count(), 2);
+        QCOMPARE(model.Count(), 498);
+        // The entry at the top went: the one after it, at 502 before, is at the top now.
+        QCOMPARE(list.indexAt(QPoint(0, 0)).row(), model.Paths().indexOf(before[502]));
+        QVERIFY(list.SelectedRows().isEmpty());
+        QVERIFY(!list.currentIndex().isValid());
+    }
+
+    // What Remove takes out comes back where it stood, its facts with it: the total is whole at
+    // once, with no file read again.
+    void restoredEntriesKeepTheirFactsByRunsOrAtOnce() {
+        TrackListModel model;
+        const QString a = Write(QStringLiteral("a.mp3"), Mp3Frame().repeated(200));
+        const QString b = Write(QStringLiteral("b.mp3"), Mp3Frame().repeated(100));
+        QStringList files;
+        for (int i = 0; i < 100; ++i) {
+            files << a << b;
+        }
+        AddRead(model, files);
+        const QStringList paths = model.Paths();
+        const double total = model.TotalSeconds();
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        QSignalSpy insertions(&model, &QAbstractItemModel::rowsInserted);
+        for (const QList<int>& rows : {QList<int>{0, 1, 7, 199}, RowsOf(model, 2)}) {
+            std::vector<tessaro::TrackInfo> taken;
+            for (int row : rows) {
+                taken.push_back(model.Track(row));
+            }
+            model.Remove(rows);
+            model.Restore(rows, std::move(taken));
+            QCOMPARE(model.Paths(), paths);
+            QVERIFY(!model.FiguresPending());
+            QCOMPARE(model.TotalSeconds(), total);
+        }
+        QCOMPARE(insertions.count(), 3);
+        QCOMPARE(resets.count(), 2);
+        QVERIFY_THROWS_EXCEPTION(x::BadBound, model.Restore({201}, {model.Track(0)}));
+        QVERIFY_THROWS_EXCEPTION(x::BadBound, model.Restore({0, 0}, {model.Track(0), {}}));
     }
 
     void entriesAreReadableAndTheSelectionShowsInLightAndDarkPalettes() {
