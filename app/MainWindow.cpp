@@ -259,6 +259,7 @@ void MainWindow::CreateStatusBar() {
     m_status = new StatusArea(*statusBar(), m_document->Tracks(), *m_join);
     m_merge = new MergeCommands(*this, *m_document, *m_join, *m_status, *m_chapters);
     new DesktopProgress(*this, *m_join);
+    m_status->SetGapSeconds(m_preferences.options.gapSeconds);
     connect(m_status, &StatusArea::cancelClicked, m_merge, &MergeCommands::Cancel);
     // A window-wide shortcut, so that Esc stops the merge wherever the focus is.
     m_cancelAction->setObjectName(QStringLiteral("cancelMerge"));
@@ -446,6 +447,7 @@ void MainWindow::OnPreferences() {
         m_preferences = dialog.StandardPage().Preferences();
         // The options are kept at once; the preference file is written as the window closes.
         SaveJoinOptions(m_preferences.options);
+        m_status->SetGapSeconds(m_preferences.options.gapSeconds);
         ShowFormatNotice(m_document->FormatsToConform());
     }
 }

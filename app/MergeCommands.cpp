@@ -69,7 +69,7 @@ void MergeCommands::Cancel() {
 
 void MergeCommands::Finish(const MergeResult& result) {
     m_chapters.MergeFinished(result);
-    m_status.ShowMergeEnded();
+    m_status.ShowMergeEnded(JoinController::Summary(m_join.Request(), result));
     Q_EMIT ended(result);
 }
 

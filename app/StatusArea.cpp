@@ -30,6 +30,10 @@ StatusArea::StatusArea(QStatusBar& bar, const TrackListModel& tracks, const Join
     });
     m_bar.addPermanentWidget(m_figures);
     connect(&m_tracks, &TrackListModel::totalsChanged, this, &StatusArea::UpdateFigures);
+    connect(&m_tracks, &TrackListModel::rowsInserted, this, &StatusArea::ForgetResult);
+    connect(&m_tracks, &TrackListModel::rowsRemoved, this, &StatusArea::ForgetResult);
+    connect(&m_tracks, &TrackListModel::rowsMoved, this, &StatusArea::ForgetResult);
+    connect(&m_tracks, &TrackListModel::modelReset, this, &StatusArea::ForgetResult);
     UpdateFigures();
     CreateLockIndicators();
     CreateMergeProgress();
@@ -65,6 +69,7 @@ void StatusArea::CreateMergeProgress() {
 }
 
 void StatusArea::ShowMergeStarted() {
+    m_lastResult.clear();
     m_progress->setValue(0);
     m_progress->show();
     m_cancelButton->setEnabled(true);
@@ -73,7 +78,8 @@ void StatusArea::ShowMergeStarted() {
     m_bar.showMessage(IdleMessage());
 }
 
-void StatusArea::ShowMergeEnded() {
+void StatusArea::ShowMergeEnded(const QString& summary) {
+    m_lastResult = summary;
     m_progress->hide();
     m_cancelButton->hide();
     UpdateFigures();
@@ -84,8 +90,27 @@ void StatusArea::DisableCancel() {
     m_cancelButton->setEnabled(false);
 }
 
+void StatusArea::SetGapSeconds(double seconds) {
+    m_gapSeconds = seconds;
+    UpdateFigures();
+}
+
+void StatusArea::ForgetResult() {
+    if (m_lastResult.isEmpty()) {
+        return;
+    }
+    const bool shown = m_bar.currentMessage() == m_lastResult;
+    m_lastResult.clear();
+    if (shown) {
+        m_bar.showMessage(IdleMessage());
+    }
+}
+
 QString StatusArea::IdleMessage() const {
-    return m_join.IsRunning() ? tr("Merging…") : tr("Ready");
+    if (m_join.IsRunning()) {
+        return tr("Merging…");
+    }
+    return m_lastResult.isEmpty() ? tr("Ready") : m_lastResult;
 }
 
 void StatusArea::PlaceProgress() {
@@ -107,7 +132,10 @@ void StatusArea::PlaceProgress() {
 QString StatusArea::Figures() const {
     const int count = m_tracks.Count();
     const QString files = count == 1 ? tr("1 file") : tr("%1 files").arg(count);
-    return QStringLiteral("%1, %2").arg(files, Clock(m_tracks.TotalSeconds()));
+    // As long as the merge makes it: the silence it puts between the inputs included.
+    const double seconds = m_tracks.TotalSeconds() + m_gapSeconds * qMax(0, count - 1);
+    const QString figures = QStringLiteral("%1, %2").arg(files, Clock(seconds));
+    return m_tracks.FiguresPending() ? tr("%1, reading figures…").arg(figures) : figures;
 }
 
 void StatusArea::UpdateFigures() {

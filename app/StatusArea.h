@@ -23,8 +23,11 @@ public:
 
     // The progress bar at 0 and an enabled Cancel while the merge that has started runs.
     void ShowMergeStarted();
-    // The figures again once the merge has ended.
-    void ShowMergeEnded();
+    // The figures again once the merge has ended, and `summary`, what became of it, in the message
+    // area until the list changes or the next merge starts.
+    void ShowMergeEnded(const QString& summary);
+    // Seconds of silence the merge puts between every two inputs, which the total counts.
+    void SetGapSeconds(double seconds);
     // Cancel can be pressed once for each merge.
     void DisableCancel();
     // The number of files in the list and their playing time, beside the lock indicators.
@@ -40,11 +43,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // What the message area shows when no prompt does: "Ready", or "Merging…".
+    // What the message area shows when no prompt does: "Ready", "Merging…", or how the last merge
+    // ended.
     QString IdleMessage() const;
     // Shows the list's figures anew; while a merge runs the progress bar stands in their place.
     void UpdateFigures();
     void UpdateLockIndicators();
+    // The last merge's result gives way to "Ready" once the list changes.
+    void ForgetResult();
     void CreateLockIndicators();
     void CreateMergeProgress();
     // 300 pixels wide, ending 150 pixels before the status bar's right end, 2 pixels inside it,
@@ -58,6 +64,8 @@ private:
     QLabel* m_indicators[3];  // CAP, NUM, SCRL
     QProgressBar* m_progress;
     QToolButton* m_cancelButton;
+    double m_gapSeconds = 0;
+    QString m_lastResult;  // of the merge that ended last, until the list changes
 };
 
 }  // namespace tessaro

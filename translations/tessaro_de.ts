@@ -912,6 +912,10 @@ Kapitel exportieren</translation>
 <context>
     <name>tessaro::StatusArea</name>
     <message>
+        <source>%1, reading figures…</source>
+        <translation>%1, Angaben werden gelesen…</translation>
+    </message>
+    <message>
         <source>Merge progress</source>
         <translation>Fortschritt des Zusammenfügens</translation>
     </message>

@@ -882,6 +882,10 @@ Export Chapters</source>
 <context>
     <name>tessaro::StatusArea</name>
     <message>
+        <source>%1, reading figures…</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
         <source>Merge progress</source>
         <translation type="unfinished" />
     </message>
