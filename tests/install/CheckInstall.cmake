@@ -219,8 +219,8 @@ if(NOT version STREQUAL "tessaro-join ${VERSION}\n")
     message(FATAL_ERROR "tessaro-join --version printed \"${version}\", not version ${VERSION}")
 endif()
 
-# The manual pages: of this version, formatted without a warning, and the one of tessaro-join
-# describes every option its --help lists.
+# The manual pages: of this version, formatted without a warning, and the one of tessaro-join,
+# like the README, describes every option its --help lists.
 foreach(page tessaro tessaro-join)
     run_ok(roff "${GZIP}" -dc "${PREFIX}/${MANDIR}/man1/${page}.1.gz")
     string(TOUPPER "${page}" title)
@@ -245,9 +245,13 @@ foreach(page tessaro tessaro-join)
         if(count LESS 10)
             message(FATAL_ERROR "found only ${count} options in tessaro-join --help:\n${usage}")
         endif()
+        file(READ "${README}" readme)
         foreach(option ${options})
             if(NOT text MATCHES "[^-a-z]${option}[^-a-z]")
                 message(FATAL_ERROR "tessaro-join.1 does not describe ${option}")
+            endif()
+            if(NOT readme MATCHES "[^-a-z]${option}[^-a-z]")
+                message(FATAL_ERROR "README.md does not describe ${option}")
             endif()
         endforeach()
     endif()
