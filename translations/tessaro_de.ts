@@ -910,6 +910,13 @@ Kapitel exportieren</translation>
     </message>
 </context>
 <context>
+    <name>tessaro::FactReader</name>
+    <message>
+        <source>Not enough memory to start a thread for %1</source>
+        <translation>Nicht genug Speicher, um einen Thread für %1 zu starten</translation>
+    </message>
+</context>
+<context>
     <name>tessaro::StatusArea</name>
     <message>
         <source>%1, reading figures…</source>

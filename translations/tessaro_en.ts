@@ -880,6 +880,13 @@ Export Chapters</source>
     </message>
 </context>
 <context>
+    <name>tessaro::FactReader</name>
+    <message>
+        <source>Not enough memory to start a thread for %1</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
     <name>tessaro::StatusArea</name>
     <message>
         <source>%1, reading figures…</source>

@@ -1,5 +1,6 @@
 #include "view/FactReader.h"
 
+#include "io/Threads.h"
 #include "mp3/InputTags.h"
 
 namespace tessaro {
@@ -44,8 +45,27 @@ void FactReader::Read(const QString& path) {
             m_thread.join();
         }
         m_running = true;
-        m_thread = std::thread([this] { Run(); });
+        try {
+            m_thread = StartThread("reading the files' figures", [this] { Run(); });
+        } catch (const ThreadRefused& refused) {
+            m_running = false;
+            Refuse(refused);
+        }
     }
+}
+
+void FactReader::Refuse(const ThreadRefused& refused) {
+    TrackFacts facts;
+    facts.problem =
+        tr("Not enough memory to start a thread for %1").arg(QLatin1String(refused.what()));
+    const std::lock_guard<std::mutex> guard(m_lock);
+    if (m_read.empty() && !m_toRead.empty()) {
+        Q_EMIT readyToReport(QPrivateSignal());
+    }
+    for (const QString& path : m_toRead) {
+        m_read.push_back({path, facts});
+    }
+    m_toRead.clear();
 }
 
 void FactReader::Run() {

@@ -14,6 +14,8 @@
 
 namespace tessaro {
 
+class ThreadRefused;
+
 // What the reader finds in a file: its audio figures, and the disc, track number and title its
 // tag tells (0 and "" where it tells none).
 struct TrackFacts : mp3::Figures {
@@ -62,6 +64,9 @@ private:
     void Run();
     // On the GUI thread: hands on what the thread has read.
     void Report();
+    // Where no thread can be started: every file waiting is reported unreadable, saying why, so
+    // that none stays pending for ever and nothing escapes into the event loop.
+    void Refuse(const ThreadRefused& refused);
 
     // Asked for and not yet reported; touched on the GUI thread only.
     QSet<QString> m_asked;

@@ -1,3 +1,5 @@
+#include <sys/resource.h>
+
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -92,6 +94,29 @@ private Q_SLOTS:
         QCOMPARE(Threads(), threads);
         QTest::qWait(50);
         QCOMPARE(reports.count(), 0);
+    }
+
+    // Where the system starts no thread, the file is reported unreadable rather than left
+    // pending, and nothing escapes into the event loop.
+    void aReaderWithoutAThreadReportsWhy() {
+        if (kThreadSanitized) {
+            QSKIP("ThreadSanitizer's runtime needs threads the limit refuses");
+        }
+        const QString path = Write(QStringLiteral("a.mp3"), Mp3Frames(5));
+        const QString said = RunWithoutPrivileges([&] {
+            const rlimit none{0, 0};
+            ::setrlimit(RLIMIT_NPROC, &none);
+            FactReader reader;
+            QString problem;
+            QObject::connect(
+                &reader, &FactReader::factsRead,
+                [&](const std::vector<FileFacts>& files) { problem = files.at(0).facts.problem; });
+            reader.Read(path);
+            QCoreApplication::sendPostedEvents(&reader, QEvent::MetaCall);
+            return reader.Pending() ? QStringLiteral("pending") : problem;
+        });
+        QCOMPARE(said, QStringLiteral("Not enough memory to start a thread for reading the files' "
+                                      "figures"));
     }
 };
 
