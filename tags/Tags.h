@@ -18,14 +18,6 @@
 
 namespace tessaro {
 
-// Fields of the joined file's tag that only the command-line tool types: the workspace keeps the
-// other five. Written with those, when not empty.
-struct MoreTagFields {
-    QString genre;
-    QString albumArtist;
-    QString composer;  // where audiobook tools file the narrator
-};
-
 // What the joined file's tag holds: the typed values when they are to be written, the text
 // frames the inputs share when they are to be copied, chapters when asked for, and a picture
 // when one is to be carried.

@@ -24,4 +24,14 @@ struct OutputTag {
     }
 };
 
+// Fields of the joined file's tag beyond the five the workspace file's plain format holds: its
+// extension block keeps them. Written with those, when not empty.
+struct MoreTagFields {
+    QString genre;
+    QString albumArtist;
+    QString composer;  // where audiobook tools file the narrator
+
+    bool operator==(const MoreTagFields& other) const = default;
+};
+
 }  // namespace tessaro
