@@ -25,19 +25,20 @@ void ChapterClock::CountFrom(std::vector<InputOffset> offsets) {
     this->offsets = std::move(offsets);
 }
 
-void ChapterClock::StartInput(size_t index, const QString& title, double framesStart,
-                              const mp3::StreamReader& reader,
-                              const std::optional<EncoderSilence>& own, const SeamMaker& seams) {
+double ChapterClock::StartInput(size_t index, const QString& title, double framesStart,
+                                const mp3::StreamReader& reader,
+                                const std::optional<EncoderSilence>& own, const SeamMaker& seams) {
     const double audioStart = AudioStart(framesStart, reader, own, seams);
     StartCounted(index, audioStart);
     if (!StartsChapter(title)) {
-        return;
+        return audioStart;
     }
     const quint32 now = Milliseconds(audioStart);
     if (!chapters.empty()) {
         chapters.back().endMs = now;
     }
     chapters.push_back({title, now, now});
+    return audioStart;
 }
 
 void ChapterClock::End(double seconds, qint32 lastPadding, double rate) {

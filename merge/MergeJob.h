@@ -61,7 +61,9 @@ struct MergeResult {
     QString error;             // why the merge failed; empty when it succeeded
     bool cancelled = false;    // the host asked it to stop: the error says so, and nothing is lost
     std::vector<Chapter> chapters;  // of the joined file, when it has any
-    QString title, artist;          // of the joined file's tag, typed or shared; empty for none
+    // Where the audio of each input joined starts, in seconds of the timeline players show.
+    std::vector<double> starts;
+    QString title, artist;  // of the joined file's tag, typed or shared; empty for none
 
     bool Succeeded() const { return error.isEmpty(); }
 };
