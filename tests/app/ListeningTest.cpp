@@ -159,6 +159,9 @@ private Q_SLOTS:
         field->setFocus();
         QTest::keyClick(field, Qt::Key_Space);
         QCOMPARE(field->text(), QStringLiteral(" "));
+        QListWidget& log = frame->Output().List();
+        log.setFocus();
+        QTest::keyClick(&log, Qt::Key_Space);
         QTest::qWait(50);
         QCOMPARE(output->plays, 1);
         // The context menu offers both.
@@ -170,7 +173,7 @@ private Q_SLOTS:
         RecordingOutput* output = nullptr;
         auto frame = Frame({Fixture(QStringLiteral("cbr128_stereo.mp3"))}, output);
         output->ready = false;
-        QSignalSpy messages(frame->statusBar(), &QStatusBar::messageChanged);
+        QSignalSpy messages(frame->findChild<tessaro::Listening*>(), &tessaro::Listening::told);
         frame->View().SelectRows({0});
         frame->Action(QStringLiteral("playEntry"))->trigger();
         QTest::qWait(100);
