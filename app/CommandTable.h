@@ -7,13 +7,15 @@
 namespace tessaro {
 
 // Where a command shows in the menu bar.
-enum class CommandMenu { File, Edit, View, Help };
+enum class CommandMenu { File, Edit, Play, View, Help };
 
 // When a command can be given.
 enum class CommandUse {
     Always,
-    Idle,            // while no merge runs
-    IdleWithEntries  // while no merge runs and the list has entries
+    Idle,             // while no merge runs
+    IdleWithEntries,  // while no merge runs and the list has entries
+    Entry,            // while an entry is selected
+    EntryWithNext     // while an entry is selected that is not the last
 };
 
 // One command of the main window, from which its action, its menu item, its tool-bar button,
@@ -32,6 +34,8 @@ struct Command {
     bool menuSeparator = false;     // a separator stands before it in its menu
     bool toolBarSeparator = false;  // a separator stands before its button
     bool onList = false;            // offered by the list's context menu
+    // Its keys act in the list alone, so that elsewhere they stay the focused widget's own.
+    bool listKeys = false;
 };
 
 }  // namespace tessaro

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QItemSelectionModel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -19,6 +20,7 @@
 #include "app/DesktopProgress.h"
 #include "app/JoinController.h"
 #include "app/ListCommands.h"
+#include "app/Listening.h"
 #include "app/MergeCommands.h"
 #include "app/NoticeBar.h"
 #include "app/RecentWorkspaces.h"
@@ -76,7 +78,8 @@ MainWindow::MainWindow()
       m_recent(new RecentWorkspaces(*this)),
       m_chapters(new ChapterCommands(*this, *m_document)),
       m_insertion(new TrackInsertion(*m_document, *m_join)),
-      m_list(new ListCommands(*m_document, *m_view)) {
+      m_list(new ListCommands(*m_document, *m_view)),
+      m_listening(new Listening(std::make_unique<DeviceSoundOutput>(), this)) {
     m_preferences = LoadJoinPreferences(GetPreferencesPath(kPreferencesFolder));
     InitResources();
     m_document->ShowIn(*m_view);
@@ -116,6 +119,10 @@ MainWindow::~MainWindow() {
 
 void MainWindow::SetDialogs(std::unique_ptr<WindowDialogs> dialogs) {
     m_dialogs = std::move(dialogs);
+}
+
+void MainWindow::SetSoundOutput(std::unique_ptr<SoundOutput> output) {
+    m_listening->SetOutput(std::move(output));
 }
 
 QMenu& MainWindow::RecentMenu() {
@@ -158,14 +165,18 @@ void MainWindow::CreateCommands() {
         if (prompt.contains(QLatin1Char('\n'))) {
             action->setToolTip(prompt.section(QLatin1Char('\n'), 1));
         }
-        // Window-wide, so that the keys the menus show work wherever the focus is.
+        // Window-wide, so that the keys the menus show work wherever the focus is; the list's own
+        // only in the list, where a rename's editor still takes them first.
         action->setShortcuts(Keys(command));
-        action->setShortcutContext(Qt::WindowShortcut);
-        addAction(action);
+        action->setShortcutContext(command.listKeys ? Qt::WidgetWithChildrenShortcut
+                                                    : Qt::WindowShortcut);
+        if (!command.listKeys) {
+            addAction(action);
+        }
         if (command.handler) {
             connect(action, &QAction::triggered, this, command.handler);
         }
-        if (command.onList) {
+        if (command.onList || command.listKeys) {
             m_view->addAction(action);
         }
         m_actions.insert(name, action);
@@ -204,6 +215,7 @@ QAction* MainWindow::ViewToggle(const QString& name) const {
 void MainWindow::CreateMenuBar() {
     const std::pair<CommandMenu, QString> menus[] = {{CommandMenu::File, tr("&File")},
                                                      {CommandMenu::Edit, tr("&Edit")},
+                                                     {CommandMenu::Play, tr("&Play")},
                                                      {CommandMenu::View, tr("&View")},
                                                      {CommandMenu::Help, tr("&Help")}};
     for (const auto& [which, title] : menus) {
@@ -272,10 +284,37 @@ void MainWindow::ConnectList() {
             &MainWindow::OnFilesDropped);
     connect(&m_document->Tracks(), &TrackListModel::totalsChanged, this,
             &MainWindow::UpdateCommandUI);
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MainWindow::UpdateCommandUI);
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &MainWindow::UpdateCommandUI);
+    connect(m_listening, &Listening::told, this,
+            [this](const QString& message) { statusBar()->showMessage(message); });
     // Whatever changes the list or what is known of its entries, the first one included.
     const auto formats = [this] { ShowFormatNotice(m_document->FormatsToConform()); };
     connect(&m_document->Tracks(), &TrackListModel::totalsChanged, this, formats);
     connect(&m_document->Tracks(), &TrackListModel::layoutChanged, this, formats);
+}
+
+int MainWindow::SelectedEntry() const {
+    const QList<int> rows = m_view->SelectedRows();
+    const int current = m_view->currentIndex().row();
+    return rows.contains(current) ? current : rows.value(0, -1);
+}
+
+void MainWindow::OnPlayEntry() {
+    if (m_listening->IsPlaying()) {
+        m_listening->Stop();
+    } else if (const int entry = SelectedEntry(); entry >= 0) {
+        m_listening->PlayEntry(m_document->Tracks().Paths().at(entry));
+    }
+}
+
+void MainWindow::OnListenToJoin() {
+    const int entry = SelectedEntry();
+    if (entry >= 0 && entry + 1 < m_document->Tracks().Count()) {
+        m_listening->PlayJoin(m_document->Tracks().Paths(), entry, m_preferences.options);
+    }
 }
 
 void MainWindow::ConnectJoin() {
@@ -287,10 +326,24 @@ void MainWindow::ConnectJoin() {
 void MainWindow::UpdateCommandUI() {
     const bool idle = !IsMerging();
     const bool entries = m_document->Tracks().Count() > 0;
+    const int entry = SelectedEntry();
+    const auto usable = [&](CommandUse use) {
+        switch (use) {
+            case CommandUse::Always:
+                return true;
+            case CommandUse::Idle:
+                return idle;
+            case CommandUse::IdleWithEntries:
+                return idle && entries;
+            case CommandUse::Entry:
+                return entry >= 0;
+            case CommandUse::EntryWithNext:
+                return entry >= 0 && entry + 1 < m_document->Tracks().Count();
+        }
+        return false;
+    };
     for (const Command& command : m_commands) {
-        const bool usable = command.use == CommandUse::Always ||
-                            (idle && (command.use == CommandUse::Idle || entries));
-        Action(QLatin1String(command.name))->setEnabled(usable);
+        Action(QLatin1String(command.name))->setEnabled(usable(command.use));
     }
     m_cancelAction->setEnabled(!idle);
     m_recent->SetIdle(idle);

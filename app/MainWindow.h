@@ -17,6 +17,8 @@ namespace tessaro {
 class ChapterCommands;
 class JoinController;
 class ListCommands;
+class Listening;
+class SoundOutput;
 class MergeCommands;
 class NoticeBar;
 class OutputPane;
@@ -56,6 +58,8 @@ public:
     // window brought to the front.
     void TakeHandOvers(SingleInstance& instance);
 
+    // Tests record what would be played.
+    void SetSoundOutput(std::unique_ptr<SoundOutput> output);
     // The command's action, by its name in the command table; null for none.
     QAction* Action(const QString& name) const { return m_actions.value(name); }
     bool IsMerging() const;
@@ -117,6 +121,11 @@ private:
     void OnAbout();
     void OnID3TagEditor();
     void OnPreferences();
+    // Space: plays the selected entry, or stops what plays.
+    void OnPlayEntry();
+    void OnListenToJoin();
+    // The selected entry's row, the current one of several; -1 for none.
+    int SelectedEntry() const;
     // The merge's end, once the status bar shows the list's figures again.
     void OnMergeFinished(const MergeResult& result);
 
@@ -139,6 +148,7 @@ private:
     TrackInsertion* m_insertion;
     ListCommands* m_list;
     MergeCommands* m_merge;
+    Listening* m_listening;
     // The window closes once the merge it cancelled has ended.
     bool m_closeAfterMerge = false;
     // Whether it is asked, while a merge runs, to cancel it for the window to close.

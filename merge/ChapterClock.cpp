@@ -26,9 +26,9 @@ void ChapterClock::CountFrom(std::vector<InputOffset> offsets) {
     this->offsets = std::move(offsets);
 }
 
-void ChapterClock::StartInput(size_t index, const QString& title, double framesStart,
-                              const mp3::StreamReader& reader,
-                              const std::optional<EncoderSilence>& own, const SeamMaker& seams) {
+double ChapterClock::StartInput(size_t index, const QString& title, double framesStart,
+                                const mp3::StreamReader& reader,
+                                const std::optional<EncoderSilence>& own, const SeamMaker& seams) {
     const double audioStart = AudioStart(framesStart, reader, own, seams);
     StartCounted(index, audioStart);
     const quint32 now = Milliseconds(audioStart);
@@ -37,12 +37,13 @@ void ChapterClock::StartInput(size_t index, const QString& title, double framesS
     const std::optional<QString> chapter = ChapterAt(index, title);
     Follow(title);
     if (!chapter) {
-        return;
+        return audioStart;
     }
     if (!chapters.empty()) {
         chapters.back().endMs = now;
     }
     chapters.push_back({*chapter, now, now});
+    return audioStart;
 }
 
 void ChapterClock::End(double seconds, qint32 lastPadding, double rate) {

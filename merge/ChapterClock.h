@@ -41,10 +41,10 @@ public:
     // at `framesStart` and which `seams` has just taken: ends the chapter before and starts its
     // own, where it starts one, or those of a file counted from it. `reader` stands at its first
     // frame; `own` is the silence the join's own encoding put around it, known whether or not
-    // its frames have room to tell it.
-    void StartInput(size_t index, const QString& title, double framesStart,
-                    const mp3::StreamReader& reader, const std::optional<EncoderSilence>& own,
-                    const SeamMaker& seams);
+    // its frames have room to tell it. Returns where its audio starts, in seconds of the timeline.
+    double StartInput(size_t index, const QString& title, double framesStart,
+                      const mp3::StreamReader& reader, const std::optional<EncoderSilence>& own,
+                      const SeamMaker& seams);
     // Seconds of the encoders' silence heard between the audio of the input joined last and
     // that of the input about to be taken, were their frames to follow one another; `reader`
     // and `own` as StartInput takes them.

@@ -53,7 +53,9 @@ std::vector<int> GainEdit::Settle(const std::vector<PlannedInput>& inputs,
                                   const std::vector<InputLoudness>& loudness,
                                   const JoinOptions& options, QStringList* warnings) {
     const double target = options.levelTarget;
-    const int album = options.levelAlbum ? AlbumGain(inputs, loudness, target, warnings) : 0;
+    const int album = !options.levelAlbum      ? 0
+                      : options.albumGainSteps ? *options.albumGainSteps
+                                               : AlbumGain(inputs, loudness, target, warnings);
     std::vector<int> steps;
     for (size_t i = 0; i < inputs.size(); ++i) {
         bool heldBack = false;

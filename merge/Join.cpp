@@ -73,7 +73,8 @@ bool Join::CopyInput(size_t index) {
     if (!WriteViews(before) || !WriteGap(reader, own, &gapSeconds)) {
         return false;
     }
-    chapterClock.StartInput(index, input.title, framesStart + gapSeconds, reader, own, seams);
+    result.starts.push_back(
+        chapterClock.StartInput(index, input.title, framesStart + gapSeconds, reader, own, seams));
     SeamInput told;  // what its header tells of its end, judged once its frames are read
     ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
     mp3::FormatWatch watch;  // of its frames as copied

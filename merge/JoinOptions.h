@@ -28,6 +28,9 @@ struct JoinOptions {
     // With level: the inputs as one album, all given the one gain that brings the whole join
     // nearest to `levelTarget`, so that they stay as loud against each other as they were.
     bool levelAlbum = false;
+    // With levelAlbum: the album's gain in steps of 1.5 dB, settled before over a longer list of
+    // which the inputs are part; none to settle it from the inputs themselves.
+    std::optional<int> albumGainSteps{};
     // Inputs whose format differs from the first one's are decoded and encoded anew in its
     // format; the others are copied as ever.
     bool conform = false;

@@ -100,14 +100,7 @@ bool Join::Await(Pass& pass, qint64 before) {
 }
 
 bool Join::Level() {
-    // A re-encoded input is heard in the first input's channels, mixed as its encoding mixes.
-    const int first = plan.First();
-    const int channels = first >= 0 ? plan.inputs[size_t(first)].format.channels : 0;
-    std::vector<LoudnessInput> inputs;
-    for (const PlannedInput& input : plan.inputs) {
-        inputs.push_back({input.path, input.file, input.reencode ? channels : 0});
-    }
-    LoudnessPass pass(std::move(inputs));
+    LoudnessPass pass(LoudnessInputs(plan.inputs));
     if (!Await(pass, 0)) {
         return false;
     }

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "codec/Codec.h"
+#include "merge/JoinPlan.h"
 #include "mp3/InputPass.h"
 #include "mp3/StreamReader.h"
 
@@ -244,6 +245,17 @@ InputLoudness Measure(const LoudnessInput& input, const PassDecoding& decoding) 
 }
 
 }  // namespace
+
+std::vector<LoudnessInput> LoudnessInputs(const std::vector<PlannedInput>& inputs) {
+    const auto first = std::find_if(inputs.begin(), inputs.end(),
+                                    [](const PlannedInput& input) { return input.hasFrames; });
+    const int channels = first == inputs.end() ? 0 : first->format.channels;
+    std::vector<LoudnessInput> heard;
+    for (const PlannedInput& input : inputs) {
+        heard.push_back({input.path, input.file, input.reencode ? channels : 0});
+    }
+    return heard;
+}
 
 LoudnessPass::LoudnessPass(std::vector<LoudnessInput> inputs)
     : ParallelPass(std::move(inputs), Measure, "measuring the loudness of the inputs") {}

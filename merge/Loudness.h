@@ -9,6 +9,7 @@
 namespace tessaro {
 
 class InputFile;
+struct PlannedInput;
 
 // What one input measures, decoded: its integrated loudness (ITU-R BS.1770 with EBU R128
 // gating) and its highest sample.
@@ -30,6 +31,10 @@ struct LoudnessInput {
     std::shared_ptr<InputFile> file;
     int channels = 0;
 };
+
+// The inputs of a join as they are measured: each re-encoded one heard in the first input's
+// channels, mixed as its encoding mixes them.
+std::vector<LoudnessInput> LoudnessInputs(const std::vector<PlannedInput>& inputs);
 
 // Measures the inputs, each on one thread, from the frames the join copies.
 class LoudnessPass : public ParallelPass<LoudnessInput, InputLoudness> {

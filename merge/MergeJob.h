@@ -64,6 +64,8 @@ struct MergeResult {
     // Where each input's audio starts and ends on the joined timeline, in the order of the
     // request's inputs (start == end for one that gave no frame).
     std::vector<TimelineInput> inputs;
+    // Where the audio of each input joined starts, to the sample: in seconds of that timeline.
+    std::vector<double> starts;
     QString title, artist;  // of the joined file's tag, typed or shared; empty for none
 
     bool Succeeded() const { return error.isEmpty(); }

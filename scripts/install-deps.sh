@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
     cmake make g++ pkg-config
     qt6-base-dev libx11-dev
+    qt6-multimedia-dev                           # listening to an entry or a join
     qt6-tools-dev qt6-l10n-tools                 # the translations: lupdate, lrelease, CMake's
     qt6-translations-l10n                        # Qt's own texts translated (qtbase_de.qm)
     libtag1-dev

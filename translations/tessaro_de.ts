@@ -384,7 +384,50 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
     </message>
 </context>
 <context>
+    <name>tessaro::Listening</name>
+    <message>
+        <source>No sound device: nothing can be played</source>
+        <translation>Kein Audiogerät: Es kann nichts abgespielt werden</translation>
+    </message>
+    <message>
+        <source>Cannot play %1: %2</source>
+        <translation>%1 kann nicht abgespielt werden: %2</translation>
+    </message>
+    <message>
+        <source>Measuring loudness…</source>
+        <translation>Lautheit wird gemessen…</translation>
+    </message>
+    <message>
+        <source>Cannot listen to the join: %1</source>
+        <translation>Der Übergang kann nicht angehört werden: %1</translation>
+    </message>
+</context>
+<context>
     <name>tessaro::MainWindow</name>
+    <message>
+        <source>&amp;Play</source>
+        <translation>&amp;Wiedergabe</translation>
+    </message>
+    <message>
+        <source>&amp;Play Entry</source>
+        <translation>Eintrag &amp;abspielen</translation>
+    </message>
+    <message>
+        <source>Play the selected mp3 file from its start; Space again stops it
+Play Entry</source>
+        <translation>Die ausgewählte MP3-Datei von Anfang an abspielen; erneut Leertaste hält sie an
+Eintrag abspielen</translation>
+    </message>
+    <message>
+        <source>Listen to the &amp;Join</source>
+        <translation>&amp;Übergang anhören</translation>
+    </message>
+    <message>
+        <source>Play the end of the selected mp3 file and the start of the next, joined as the merge will join them
+Listen to the Join</source>
+        <translation>Das Ende der ausgewählten MP3-Datei und den Anfang der nächsten abspielen, so zusammengefügt, wie das Zusammenfügen sie verbinden wird
+Übergang anhören</translation>
+    </message>
     <message>
         <source>MP3 files</source>
         <translation>MP3-Dateien</translation>

@@ -379,7 +379,48 @@ join is complete.</source>
     </message>
 </context>
 <context>
+    <name>tessaro::Listening</name>
+    <message>
+        <source>No sound device: nothing can be played</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Cannot play %1: %2</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Measuring loudness…</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Cannot listen to the join: %1</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
     <name>tessaro::MainWindow</name>
+    <message>
+        <source>&amp;Play</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>&amp;Play Entry</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Play the selected mp3 file from its start; Space again stops it
+Play Entry</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Listen to the &amp;Join</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Play the end of the selected mp3 file and the start of the next, joined as the merge will join them
+Listen to the Join</source>
+        <translation type="unfinished" />
+    </message>
     <message>
         <source>MP3 files</source>
         <translation type="unfinished" />

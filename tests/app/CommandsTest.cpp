@@ -117,7 +117,7 @@ private Q_SLOTS:
     void menusAndToolBarAsLaidOut() {
         auto frame = MakeFrame();
         const QList<QAction*> menus = frame->menuBar()->actions();
-        QCOMPARE(menus.size(), 4);
+        QCOMPARE(menus.size(), 5);
         QCOMPARE(menus[0]->text(), QStringLiteral("&File"));
         QCOMPARE(Menu(menus[0]->menu()), (QStringList{"&New=newWorkspace",
                                                       "-",
@@ -152,12 +152,15 @@ private Q_SLOTS:
         }
         QCOMPARE(edit, (QStringList{"&Undo", "&Redo", "-", "&Delete", "Select &All", "-",
                                     "Sort by &File Name", "Sort by &Track Number"}));
-        QCOMPARE(menus[2]->text(), QStringLiteral("&View"));
+        QCOMPARE(menus[2]->text(), QStringLiteral("&Play"));
         QCOMPARE(Menu(menus[2]->menu()),
+                 (QStringList{"&Play Entry=playEntry", "Listen to the &Join=listenToJoin"}));
+        QCOMPARE(menus[3]->text(), QStringLiteral("&View"));
+        QCOMPARE(Menu(menus[3]->menu()),
                  (QStringList{"&Output Window=outputWindow", "-", "&Tool Bar=toolBar",
                               "&Status Bar=statusBar"}));
-        QCOMPARE(menus[3]->text(), QStringLiteral("&Help"));
-        QCOMPARE(Menu(menus[3]->menu()),
+        QCOMPARE(menus[4]->text(), QStringLiteral("&Help"));
+        QCOMPARE(Menu(menus[4]->menu()),
                  (QStringList{"&Help=help", "-", "&Visit Veskaro Technology ...=visitWebSite", "-",
                               "&About ...=about"}));
 

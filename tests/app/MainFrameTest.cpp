@@ -277,7 +277,8 @@ private Q_SLOTS:
             MainWindow frame;
             QCOMPARE(MenuTitles(frame),
                      QStringList({QStringLiteral("&Datei"), QStringLiteral("&Bearbeiten"),
-                                  QStringLiteral("&Ansicht"), QStringLiteral("&Hilfe")}));
+                                  QStringLiteral("&Wiedergabe"), QStringLiteral("&Ansicht"),
+                                  QStringLiteral("&Hilfe")}));
             QCOMPARE(frame.Output().windowTitle(), QStringLiteral("Ausgabe"));
             QCOMPARE(frame.View().accessibleName(), QStringLiteral("MP3-Dateien"));
             // Each menu's access keys stay apart in the translation too.
