@@ -12,8 +12,10 @@ enum class CommandMenu { File, Edit, View, Help };
 // When a command can be given.
 enum class CommandUse {
     Always,
-    Idle,            // while no merge runs
-    IdleWithEntries  // while no merge runs and the list has entries
+    Idle,                   // while no merge runs
+    IdleWithEntries,        // while no merge runs and the list has entries
+    IdleWithInputChapters,  // as IdleWithEntries, while the chapters go by the inputs
+    IdleWithChapterFile     // while no merge runs and a chapter file is imported
 };
 
 // One command of the main window, from which its action, its menu item, its tool-bar button,

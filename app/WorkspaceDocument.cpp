@@ -6,6 +6,7 @@
 
 #include "app/WindowDialogs.h"
 #include "io/Files.h"
+#include "settings/JoinPreferences.h"
 #include "view/TrackListModel.h"
 #include "workspace/Exception.h"
 #include "workspace/FolderInputs.h"
@@ -51,7 +52,25 @@ int WorkspaceDocument::FormatsToConform() const {
 }
 
 WorkspaceParts WorkspaceDocument::Parts() {
-    return {*m_tracks, *m_view, m_tag, m_file, m_cover, m_chapterFile};
+    return {*m_tracks, *m_view, m_tag, m_file, m_cover, m_chapterFile, m_chapterTitles};
+}
+
+JoinRequest WorkspaceDocument::JoinOf(const JoinPreferences& preferences,
+                                      const QString& output) const {
+    JoinOptions options = preferences.options;
+    if (!m_cover.isEmpty()) {
+        options.coverFile = m_cover;
+    }
+    if (!m_chapterFile.isEmpty()) {
+        options.chapterFile = m_chapterFile;
+        options.chapterTitles = m_chapterTitles;
+    }
+    options.chapterMarks = m_tracks->Marks();
+    return {.inputs = m_tracks->Paths(),
+            .output = output,
+            .tag = m_tag,
+            .writeTag = preferences.saveID3Tag,
+            .options = options};
 }
 
 void WorkspaceDocument::Push(QUndoCommand* command) {
