@@ -25,6 +25,7 @@
 #include "app/RecentWorkspaces.h"
 #include "app/SingleInstance.h"
 #include "app/StatusArea.h"
+#include "app/ToolIcons.h"
 #include "app/TrackInsertion.h"
 #include "app/WorkspaceCommands.h"
 #include "app/WorkspaceDocument.h"
@@ -50,28 +51,6 @@ namespace tessaro {
 namespace {
 
 const QString kPreferencesFolder = QString::fromLatin1(kProductTitle);
-// The desktop theme's icon for a tool-bar button where it has one, which its scalable or larger
-// pictures keep sharp at any scale; else the program's own, drawn at 16 and 32 pixels: Qt looks
-// for the larger one by itself only where the whole screen has twice the density, not where one
-// window is moved to such a screen.
-QIcon ToolIcon(const QString& name) {
-    static const QHash<QString, QString> themed = {
-        {QStringLiteral("new"), QStringLiteral("document-new")},
-        {QStringLiteral("open"), QStringLiteral("document-open")},
-        {QStringLiteral("save"), QStringLiteral("document-save")},
-        {QStringLiteral("insert"), QStringLiteral("list-add")},
-        {QStringLiteral("remove"), QStringLiteral("list-remove")},
-        {QStringLiteral("up"), QStringLiteral("go-up")},
-        {QStringLiteral("down"), QStringLiteral("go-down")},
-        {QStringLiteral("preferences"), QStringLiteral("preferences-system")},
-        {QStringLiteral("help"), QStringLiteral("help-contents")},
-    };
-    QIcon own;
-    own.addFile(QStringLiteral(":/icons/tool-%1.png").arg(name), QSize(16, 16));
-    own.addFile(QStringLiteral(":/icons/tool-%1@2x.png").arg(name), QSize(32, 32));
-    return themed.contains(name) ? QIcon::fromTheme(themed.value(name), own) : own;
-}
-
 // The platform's keys for the command, then its own, each once.
 QList<QKeySequence> Keys(const Command& command) {
     QList<QKeySequence> keys = QKeySequence::keyBindings(command.standardKeys);
@@ -176,9 +155,6 @@ void MainWindow::CreateCommands() {
         QAction* action = ViewToggle(name);
         if (!action) {
             action = new QAction(this);
-            if (command.icon) {
-                action->setIcon(ToolIcon(QLatin1String(command.icon)));
-            }
         }
         action->setObjectName(name);
         action->setText(tr(command.text));
@@ -203,6 +179,25 @@ void MainWindow::CreateCommands() {
     statusBar->setCheckable(true);
     statusBar->setChecked(true);
     connect(statusBar, &QAction::toggled, this->statusBar(), &QWidget::setVisible);
+    ShowToolIcons();
+}
+
+void MainWindow::ShowToolIcons() {
+    // The bar is drawn in the window's colour, its palette taken from the window's.
+    const QColor bar = palette().color(QPalette::Window);
+    for (const Command& command : m_commands) {
+        if (command.icon) {
+            Action(QLatin1String(command.name))
+                ->setIcon(ToolIcon(QLatin1String(command.icon), bar));
+        }
+    }
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange && !m_commands.empty()) {
+        ShowToolIcons();
+    }
+    QMainWindow::changeEvent(event);
 }
 
 QAction* MainWindow::ViewToggle(const QString& name) const {

@@ -83,6 +83,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A new palette (a light or dark style) may leave the theme's icons unreadable on the bar.
+    void changeEvent(QEvent* event) override;
 
 private:
     // Every command, in the order of the menus and of the tool bar, each bound to its handler.
@@ -91,6 +93,8 @@ private:
     void CreateCommands();
     void CreateMenuBar();
     void CreateToolBar();
+    // Gives the commands that have one their tool-bar icon, readable on the bar as it is now.
+    void ShowToolIcons();
     // The action's button on the tool bar, named for screen readers by what it does.
     void AddToolButton(QAction* action);
     void CreateStatusBar();

@@ -15,10 +15,11 @@ quint32 Milliseconds(double seconds) {
 ChapterClock::ChapterClock(const JoinOptions& options, std::vector<Chapter>& chapters)
     : options(options), chapters(chapters) {}
 
-void ChapterClock::Plan(const QString& title) {
-    if (StartsChapter(title)) {
-        chapters.push_back({title, 0, 0});
+void ChapterClock::Plan(size_t index, const QString& title) {
+    if (const std::optional<QString> chapter = ChapterAt(index, title)) {
+        chapters.push_back({*chapter, 0, 0});
     }
+    Follow(title);
 }
 
 void ChapterClock::CountFrom(std::vector<InputOffset> offsets) {
@@ -30,26 +31,31 @@ void ChapterClock::StartInput(size_t index, const QString& title, double framesS
                               const std::optional<EncoderSilence>& own, const SeamMaker& seams) {
     const double audioStart = AudioStart(framesStart, reader, own, seams);
     StartCounted(index, audioStart);
-    if (!StartsChapter(title)) {
+    const quint32 now = Milliseconds(audioStart);
+    starts.resize(std::max(starts.size(), index + 1));
+    starts[index] = now;
+    const std::optional<QString> chapter = ChapterAt(index, title);
+    Follow(title);
+    if (!chapter) {
         return;
     }
-    const quint32 now = Milliseconds(audioStart);
     if (!chapters.empty()) {
         chapters.back().endMs = now;
     }
-    chapters.push_back({title, now, now});
+    chapters.push_back({*chapter, now, now});
 }
 
 void ChapterClock::End(double seconds, qint32 lastPadding, double rate) {
     if (lastPadding >= 0) {
         earlierTail = TailSeconds(lastPadding, rate);
     }
+    const quint32 end = Milliseconds(seconds - earlierTail - firstLead);
+    endMs = end;
     if (!chapters.empty()) {
         // A chapter read from a file may start a little past the end that was planned, where
         // seams or re-encoding shortened the audio; one whose file ends it keeps that end
         // where the audio lasts so long.
         Chapter& last = chapters.back();
-        const quint32 end = Milliseconds(seconds - earlierTail - firstLead);
         last.endMs = std::max(last.startMs, last.endTold ? std::min(last.endMs, end) : end);
     }
 }
@@ -72,11 +78,34 @@ void ChapterClock::StartCounted(size_t index, double audioStart) {
     }
 }
 
-// Whether a joined input titled `title` starts a chapter of its own: each does, unless the
-// chapters go by title and the one before has the same, or come from a file.
-bool ChapterClock::StartsChapter(const QString& title) const {
-    return options.chapters && options.chapterFile.isEmpty() &&
-           (!options.chaptersByTitle || chapters.empty() || chapters.back().title != title);
+std::vector<TimelineInput> ChapterClock::Inputs(const QStringList& paths) const {
+    std::vector<TimelineInput> inputs(size_t(paths.size()));
+    quint32 next = endMs;
+    for (size_t i = inputs.size(); i-- > 0;) {
+        const quint32 start = i < starts.size() && starts[i] ? *starts[i] : next;
+        inputs[i] = {paths[qsizetype(i)], start, next};
+        next = start;
+    }
+    return inputs;
+}
+
+// A joined input starts a chapter of its own, titled as it is, unless the chapters come from a
+// file, or go by title and the input before has the same; a mark set by hand at it starts one or
+// joins it to the one before instead, and retitles the chapter it starts.
+std::optional<QString> ChapterClock::ChapterAt(size_t index, const QString& title) const {
+    if (!options.chapters || !options.chapterFile.isEmpty()) {
+        return std::nullopt;
+    }
+    const ChapterMark mark =
+        index < options.chapterMarks.size() ? options.chapterMarks[index] : ChapterMark();
+    bool starts = !options.chaptersByTitle || previousTitle != title;
+    if (mark.start != ChapterMark::Start::Auto) {
+        starts = mark.start == ChapterMark::Start::Here;
+    }
+    if (!starts && !chapters.empty()) {
+        return std::nullopt;
+    }
+    return mark.title.isEmpty() ? title : mark.title;
 }
 
 double ChapterClock::HeardSilence(const mp3::StreamReader& reader,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <optional>
 #include <vector>
@@ -23,14 +24,16 @@ quint32 Milliseconds(double seconds);
 
 // Where each joined input's audio starts in the timeline players show, which begins behind the
 // first input's encoder delay and the decoder's, and the chapters the options ask for that start
-// there: one for each input, or for each run of inputs of one title.
+// there: one for each input, or for each run of inputs of one title, as marks set by hand move
+// and retitle them.
 class ChapterClock {
 public:
     // Keeps the chapters in `chapters`, which those of a chapter file may fill instead.
     ChapterClock(const JoinOptions& options, std::vector<Chapter>& chapters);
 
-    // Keeps a place for the chapter of an input titled `title`, where the input starts one.
-    void Plan(const QString& title);
+    // Keeps a place for the chapter of the input at `index`, titled `title`, where the input
+    // starts one; as StartInput() will start them, the inputs taken in the same order.
+    void Plan(size_t index, const QString& title);
     // Has the chapters of a file start where the inputs that `offsets` (one for each chapter)
     // name turn out to start, plus their offsets.
     void CountFrom(std::vector<InputOffset> offsets);
@@ -51,9 +54,14 @@ public:
     // a seam ends it or its last input was cut short, hold `lastPadding` samples of padding (-1
     // otherwise) at `rate`.
     void End(double seconds, qint32 lastPadding, double rate);
+    // Where the audio of each input, at `paths`, starts and ends, once ended: one that gave no
+    // frame starts and ends where the next starts.
+    std::vector<TimelineInput> Inputs(const QStringList& paths) const;
 
 private:
-    bool StartsChapter(const QString& title) const;
+    // Whether the input at `index`, titled `title`, starts a chapter, and the chapter's title.
+    std::optional<QString> ChapterAt(size_t index, const QString& title) const;
+    void Follow(const QString& title) { previousTitle = title; }
     void StartCounted(size_t index, double audioStart);
     // The encoder's silence around the input's audio, -1 where it is not told.
     static SeamInput Told(const mp3::StreamReader& reader,
@@ -68,6 +76,10 @@ private:
     // input joined last ends with.
     double firstLead = -1;
     double earlierTail = 0;
+    QString previousTitle;  // of the input taken last, as the chapter options title it
+    // Where the audio of the inputs taken starts, by index, in ms, and where it ends.
+    std::vector<std::optional<quint32>> starts;
+    quint32 endMs = 0;
 };
 
 }  // namespace tessaro

@@ -13,13 +13,14 @@
 
 namespace tessaro {
 
-Join::Join(const JoinRequest& request, MergeHost& host, std::optional<mp3::Picture> cover)
+Join::Join(const JoinRequest& request, MergeHost& host, std::optional<mp3::Picture> cover,
+           JoinOutput::Bytes bytes)
     : request(request),
       outputPath(request.output),
       host(host),
       options(request.options),
       plan(request.inputs),
-      output(outputPath),
+      output(outputPath, bytes),
       spill(outputPath),
       seams(options.seamless, false, options.gapSeconds) {
     tag.picture = std::move(cover);
@@ -119,6 +120,7 @@ void Join::Finish() {
     chapterClock.End(seconds, last.padding >= 0 ? last.padding : cutPadding,
                      formats.First().sampleRate);
     result.chapters = tag.chapters;
+    result.inputs = chapterClock.Inputs(request.inputs);
     // The chapters planned, with the same titles, unless an input that held no frame when
     // planned gave some when joined.
     if (!SetChapterTimes(rendered, tag.chapters)) {

@@ -30,7 +30,8 @@ class Pass;
 // returns false once the join has failed; `result` says why.
 class Join {
 public:
-    Join(const JoinRequest& request, MergeHost& host, std::optional<mp3::Picture> cover);
+    Join(const JoinRequest& request, MergeHost& host, std::optional<mp3::Picture> cover,
+         JoinOutput::Bytes bytes = JoinOutput::Bytes::Written);
 
     // Looks at the inputs' first frames and takes the chapters from the chapter file, as the
     // options ask.

@@ -2,9 +2,11 @@
 
 #include <QString>
 #include <optional>
+#include <vector>
 
 #include "chapters/Chapters.h"
 #include "tags/Tags.h"
+#include "workspace/ChapterMark.h"
 
 namespace tessaro {
 
@@ -32,8 +34,14 @@ struct JoinOptions {
     // With chapters: one for each run of inputs whose titles agree once a trailing part or
     // track number is left out, instead of one for each input.
     bool chaptersByTitle = false;
+    // With chapters: chapters set by hand, one for each input in order; inputs past its end are
+    // left to the options.
+    std::vector<ChapterMark> chapterMarks{};
     // A file of chapters, in any form of ChapterForm, to take instead; empty for none.
     QString chapterFile{};
+    // With a chapter file: titles in place of its chapters' own, in their order; an empty one, or
+    // one past the end, keeps the file's.
+    QStringList chapterTitles{};
     // The form of the chapter file and of the chapters exported; none to go by their contents
     // and names.
     std::optional<ChapterForm> chapterForm{};

@@ -22,9 +22,13 @@ QString InputsChanged();
 // false, and Error() says why.
 class JoinOutput {
 public:
-    explicit JoinOutput(const QString& path) : file(path) {}
+    // Whether the bytes are written, or only counted, for a join that shows what it would make.
+    enum class Bytes { Written, Counted };
 
-    bool IsOpen() const { return file.isOpen(); }
+    explicit JoinOutput(const QString& path, Bytes bytes = Bytes::Written)
+        : file(path), counted(bytes == Bytes::Counted) {}
+
+    bool IsOpen() const { return opened; }
     // Makes the file and puts `front` at its start, before the audio.
     [[nodiscard]] bool Open(const QByteArray& front);
     // Keeps the Crc16 of all audio written from `offset` bytes into it on: runs of frames take it
@@ -73,6 +77,8 @@ private:
 
     std::optional<TemporaryFileMark> mark;  // of `file`, so kept until its temporary file is gone
     QSaveFile file;
+    const bool counted;
+    bool opened = false;
     bool inPlace = false;                    // `file` writes the target itself
     std::optional<BackgroundWriter> writer;  // of `file`, so gone before it is closed
     Run run;

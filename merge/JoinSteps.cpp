@@ -41,6 +41,12 @@ bool Join::Plan() {
         return false;
     }
     tag.chapters = std::move(read->chapters);
+    const QStringList& titles = options.chapterTitles;
+    for (size_t i = 0; i < tag.chapters.size() && i < size_t(titles.size()); ++i) {
+        if (!titles[qsizetype(i)].isEmpty()) {
+            tag.chapters[i].title = titles[qsizetype(i)];
+        }
+    }
     chapterClock.CountFrom(std::move(read->offsets));
     return ExportHolds(tag.chapters.size());
 }
@@ -183,7 +189,7 @@ bool Join::PlanFromInputs() {
         if (!input.hasFrames) {
             continue;
         }
-        chapterClock.Plan(input.title);
+        chapterClock.Plan(i, input.title);
         for (const mp3::OversizedFrame& frame : (*tags)[i].oversized) {
             if (options.copyTags || options.chapters) {
                 result.warnings << LeftOut(input.path, frame);

@@ -1,5 +1,6 @@
 #include "merge/MergeJob.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <new>
 #include <optional>
@@ -98,6 +99,24 @@ void RunSteps(Join& join, const JoinOptions& options) {
     }
 }
 
+// Runs the join of `request` once the checks its output's bytes call for have passed.
+MergeResult RunJoin(const JoinRequest& request, MergeHost& host, JoinOutput::Bytes bytes) {
+    try {
+        std::optional<mp3::Picture> cover;
+        const bool written = bytes == JoinOutput::Bytes::Written;
+        if (QString refusal = written ? Refuse(request, cover) : RefuseNames(request);
+            !refusal.isEmpty()) {
+            return Failed(std::move(refusal));
+        }
+        Join join(request, host, std::move(cover), bytes);
+        RunSteps(join, request.options);
+        return std::move(join.result);
+    } catch (const std::bad_alloc&) {
+        // Before the output was made, or as the result was handed over.
+        return Failed(OutOfMemory());
+    }
+}
+
 }  // namespace
 
 QString MisnamedOutput(const QString& output) {
@@ -116,18 +135,17 @@ QString MisnamedOutput(const QString& output) {
 
 MergeResult RunMerge(const JoinRequest& request, MergeHost& host) {
     host.MergeProgress(0, 100);
-    try {
-        std::optional<mp3::Picture> cover;
-        if (QString refusal = Refuse(request, cover); !refusal.isEmpty()) {
-            return Failed(std::move(refusal));
-        }
-        Join join(request, host, std::move(cover));
-        RunSteps(join, request.options);
-        return std::move(join.result);
-    } catch (const std::bad_alloc&) {
-        // Before the output was made, or as the result was handed over.
-        return Failed(OutOfMemory());
+    return RunJoin(request, host, JoinOutput::Bytes::Written);
+}
+
+MergeResult PreviewMerge(const JoinRequest& request, MergeHost& host) {
+    JoinRequest preview = request;
+    preview.options.level = false;
+    // What re-encoding makes is held beside the output, which may not be chosen yet.
+    if (preview.output.isEmpty()) {
+        preview.output = QDir::temp().filePath(QStringLiteral("preview.mp3"));
     }
+    return RunJoin(preview, host, JoinOutput::Bytes::Counted);
 }
 
 }  // namespace tessaro

@@ -61,7 +61,10 @@ struct MergeResult {
     QString error;             // why the merge failed; empty when it succeeded
     bool cancelled = false;    // the host asked it to stop: the error says so, and nothing is lost
     std::vector<Chapter> chapters;  // of the joined file, when it has any
-    QString title, artist;          // of the joined file's tag, typed or shared; empty for none
+    // Where each input's audio starts and ends on the joined timeline, in the order of the
+    // request's inputs (start == end for one that gave no frame).
+    std::vector<TimelineInput> inputs;
+    QString title, artist;  // of the joined file's tag, typed or shared; empty for none
 
     bool Succeeded() const { return error.isEmpty(); }
 };
@@ -86,5 +89,10 @@ struct MergeResult {
 // soon as their count is known, or a file that cannot be written, fail the merge with both
 // targets as they were.
 [[nodiscard]] MergeResult RunMerge(const JoinRequest& request, MergeHost& host);
+
+// The join RunMerge would make of `request`, and its chapters, made without writing anything: the
+// inputs read and every step taken as the merge takes it, but levelling's measuring (the gain moves
+// no chapter) and the checks of the output's name. `host` is polled to cancel it.
+[[nodiscard]] MergeResult PreviewMerge(const JoinRequest& request, MergeHost& host);
 
 }  // namespace tessaro

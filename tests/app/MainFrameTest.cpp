@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -22,6 +23,7 @@
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
 #include "app/StatusArea.h"
+#include "app/ToolIcons.h"
 #include "app/WindowDialogs.h"
 #include "app/WorkspaceDocument.h"
 #include "dialogs/PreferencesDialog.h"
@@ -85,6 +87,54 @@ private Q_SLOTS:
         // The first size fits the screen's free area (800 by 600 offscreen) with the frame.
         const QSize screen = frame.screen()->availableGeometry().size();
         QVERIFY(frame.width() < screen.width() && frame.height() < screen.height());
+    }
+
+    // Glyphs made out on light and dark bars: the program's own on both, a theme's only on the
+    // bar it was drawn for; a window whose palette turns dark takes its own where the theme's
+    // would be lost.
+    void toolBarGlyphsStandOutFromLightAndDarkBars() {
+        const QColor light(0xef, 0xf0, 0xf1), dark(0x31, 0x36, 0x3b);
+        for (const char* name : {"new", "open", "save", "insert", "remove", "up", "down", "merge",
+                                 "preferences", "help"}) {
+            for (const QColor& bar : {light, dark}) {
+                QVERIFY2(StandsOut(ToolIcon(QLatin1String(name), bar), bar), name);
+            }
+        }
+        QTemporaryDir themes;
+        QVERIFY(QDir(themes.path()).mkpath(QStringLiteral("grey/16x16/actions")));
+        QFile index(themes.filePath(QStringLiteral("grey/index.theme")));
+        QVERIFY(index.open(QIODevice::WriteOnly));
+        index.write(
+            "[Icon Theme]\nName=grey\nDirectories=16x16/actions\n\n"
+            "[16x16/actions]\nSize=16\nType=Fixed\n");
+        index.close();
+        QImage plus(16, 16, QImage::Format_ARGB32);
+        plus.fill(Qt::transparent);
+        QPainter(&plus).fillRect(2, 6, 12, 4, QColor(0x2e, 0x34, 0x36));
+        QPainter(&plus).fillRect(6, 2, 4, 12, QColor(0x2e, 0x34, 0x36));
+        QVERIFY(plus.save(themes.filePath(QStringLiteral("grey/16x16/actions/list-add.png"))));
+        const QStringList paths = QIcon::themeSearchPaths();
+        QIcon::setThemeSearchPaths({themes.path()});
+        QIcon::setThemeName(QStringLiteral("grey"));
+        const auto colourAtCentre = [](const QIcon& icon) {
+            return icon.pixmap(16, 16).toImage().pixelColor(8, 8);
+        };
+        QCOMPARE(colourAtCentre(ToolIcon(QStringLiteral("insert"), light)),
+                 QColor(0x2e, 0x34, 0x36));
+        QVERIFY(!StandsOut(QIcon::fromTheme(QStringLiteral("list-add")), dark));
+        {
+            MainWindow frame;
+            QAction* insert = frame.Action(QStringLiteral("insertMp3"));
+            QPalette palette = frame.palette();
+            palette.setColor(QPalette::Window, light);
+            frame.setPalette(palette);
+            QCOMPARE(colourAtCentre(insert->icon()), QColor(0x2e, 0x34, 0x36));
+            palette.setColor(QPalette::Window, dark);
+            frame.setPalette(palette);
+            QVERIFY(StandsOut(insert->icon(), dark));
+        }
+        QIcon::setThemeName(QString());
+        QIcon::setThemeSearchPaths(paths);
     }
 
     // Every control a screen reader reaches, the menu items among them, is named in words.

@@ -469,6 +469,16 @@ struct ReadBack {
     std::vector<std::string> contents;
     std::vector<std::tuple<int, std::string, QByteArray>> pictures;  // type, MIME type, data
 };
+// Chapters as a join reports them, laid out as ReadBack holds them.
+std::vector<std::tuple<std::string, quint32, quint32>> Told(
+    const std::vector<tessaro::Chapter>& chapters) {
+    std::vector<std::tuple<std::string, quint32, quint32>> told;
+    for (const tessaro::Chapter& chapter : chapters) {
+        told.emplace_back(chapter.title.toStdString(), chapter.startMs, chapter.endMs);
+    }
+    return told;
+}
+
 ReadBack ReadChaptersAndPictures(const QString& path) {
     ReadBack read;
     const ChapterTables tables = ReadChapterTables(path);
@@ -984,6 +994,30 @@ TEST_F(MergeJobTest, ChaptersFromAChapterFileToOneAndByTitle) {
                            {"Chapter 3", std::get<1>(perInput[5]), end}};
     EXPECT_EQ(ReadChaptersAndPictures(output).chapters, grouped);
     EXPECT_EQ(byTitle.chapters.size(), grouped.size());
+    // Marks set by hand, by input, the one skipped counted: a chapter of its own for a part,
+    // one joined to the run before, retitled.
+    using Start = tessaro::ChapterMark::Start;
+    options.chapterMarks = {
+        {}, {Start::Here, QStringLiteral("Interlude")}, {}, {}, {Start::WithPrevious, {}}};
+    ASSERT_TRUE(tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host).Succeeded());
+    const Chapters marked{{"Chapter 1", 0, std::get<1>(perInput[1])},
+                          {"Interlude", std::get<1>(perInput[1]), std::get<1>(perInput[2])},
+                          {"Chapter 2", std::get<1>(perInput[2]), std::get<1>(perInput[4])},
+                          {"Chapter 2", std::get<1>(perInput[4]), std::get<1>(perInput[5])},
+                          {"Chapter 3", std::get<1>(perInput[5]), end}};
+    EXPECT_EQ(ReadChaptersAndPictures(output).chapters, marked);
+    // Shown before the merge, without a byte written: the same chapters, and where each input
+    // starts, the skipped one where the next does.
+    QFile::remove(output);
+    const tessaro::MergeResult preview =
+        tessaro::PreviewMerge(JoinOf(workspace, QString(), options, writeTag), host);
+    EXPECT_EQ(Told(preview.chapters), marked);
+    ASSERT_EQ(preview.inputs.size(), 7u);
+    EXPECT_EQ(preview.inputs[2].startMs, preview.inputs[2].endMs);
+    EXPECT_EQ(preview.inputs[3].startMs, std::get<1>(perInput[2]));
+    EXPECT_EQ(preview.inputs[6].endMs, end);
+    EXPECT_FALSE(QFile::exists(output));
+    options.chapterMarks.clear();
     for (const auto& [title, run] :
          {std::pair{"Chapter 3 [2]", "Chapter 3"},
           {"Chapter 3, pt. 2", "Chapter 3"},
@@ -2257,6 +2291,13 @@ TEST_F(MergeJobTest, SilenceBetweenInputsIsTheGapAskedAndNoChapterOfItsOwn) {
             ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
             EXPECT_TRUE(result.warnings.filter(QStringLiteral("not seamlessly")).isEmpty())
                 << result.warnings.join(' ').toStdString();
+            // Shown before the merge as the merge makes them, seams, gaps and re-encoding
+            // counted.
+            const tessaro::MergeResult preview =
+                tessaro::PreviewMerge(JoinOf(workspace, QString(), options, writeTag), host);
+            EXPECT_EQ(Told(preview.chapters), Told(result.chapters));
+            ASSERT_EQ(preview.inputs.size(), 3u);
+            EXPECT_EQ(preview.inputs[1].startMs, result.chapters[1].startMs);
             const std::vector<float> join = DecodeAsPlayers(output, cbr);
             // The leading header counts every frame and byte, so players measure the whole.
             const std::vector<Unit> units = ReadAllUnits(output);
@@ -2291,6 +2332,17 @@ TEST_F(MergeJobTest, SilenceBetweenInputsIsTheGapAskedAndNoChapterOfItsOwn) {
     tessaro::MergeResult result = tessaro::RunMerge(
         JoinOf(workspace, output, {.chapterFile = chapterFile, .gapSeconds = gap}), host);
     EXPECT_TRUE(result.Succeeded()) << result.error.toStdString();
+    // Retitled by hand: an empty title keeps the file's, one past its chapters is passed over.
+    const tessaro::JoinOptions retitled{
+        .chapterFile = chapterFile,
+        .chapterTitles = {QString(), QStringLiteral("Zwei"), QStringLiteral("Drei")},
+        .gapSeconds = gap};
+    const tessaro::MergeResult preview =
+        tessaro::PreviewMerge(JoinOf(workspace, QString(), retitled), host);
+    ASSERT_EQ(preview.chapters.size(), 2u);
+    EXPECT_EQ(preview.chapters[0].title, QStringLiteral("One"));
+    EXPECT_EQ(preview.chapters[1].title, QStringLiteral("Zwei"));
+    EXPECT_EQ(preview.chapters[1].startMs, result.chapters[1].startMs);
     QFile::remove(output);
     UsePaths({Fixture(QStringLiteral("layer2_quiet.mp2")),
               Fixture(QStringLiteral("cbr128_stereo.mp3"))});
