@@ -67,7 +67,9 @@ void ChapterPreview::Finish() {
     }
     m_running = false;
     if (m_stale) {
-        Q_EMIT cancelled();
+        if (m_result.cancelled) {
+            Q_EMIT cancelled();
+        }
         if (!m_delay.isActive()) {
             Start();
         }

@@ -32,7 +32,7 @@ public:
 Q_SIGNALS:
     // The chapters of the join as it stands (result.inputs where its inputs are).
     void previewed(const tessaro::MergeResult& result);
-    // A run made stale by a change was given up (cancelled where it still ran).
+    // A run made stale by a change stopped before its end; it runs again.
     void cancelled();
     // From the worker, queued to the GUI thread once it is done with the result.
     void workDone(QPrivateSignal);
