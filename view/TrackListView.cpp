@@ -136,7 +136,7 @@ public:
             painter->drawText(QRect(x, y, width, layout.line), Qt::AlignLeft | Qt::AlignTop, shown);
         };
         // A chapter starting here is told in bold at the end of the name's line, in at most
-        // half of it.
+        // half of it (and a pixel or two to spare, as eliding rounds the text's width up).
         const QString chapter =
             track.chapters.isEmpty() ? QString() : TrackListModel::ChapterLine(track);
         QFont bold = option.font;
@@ -144,7 +144,7 @@ public:
         const int chapterWidth =
             chapter.isEmpty()
                 ? 0
-                : qMin(QFontMetrics(bold).horizontalAdvance(chapter), text.width() / 2);
+                : qMin(QFontMetrics(bold).horizontalAdvance(chapter) + 2, text.width() / 2);
         painter->setFont(option.font);
         drawLine(text.left(), text.top(), text.width() - chapterWidth - layout.padding, track.name);
         painter->setPen(colours.info);
