@@ -1,5 +1,6 @@
 // Any bytes as a ".twk" file: the workspace either refuses the file and stays exactly as it was,
-// or takes it with its track list in step; what it took survives a save and a reload unchanged.
+// or takes it with its track list in step; what it took, extras included, survives a save and a
+// reload unchanged.
 
 #include <cstdint>
 
@@ -15,11 +16,12 @@ namespace {
 struct Snapshot {
     tessaro::OutputTag tag;
     QStringList paths;
+    tessaro::WorkspaceExtras extras;
 
     static Snapshot Of(const tessaro::TessaroWorkSpace& workspace) {
-        return {workspace.Tag(), workspace.Paths()};
+        return {workspace.Tag(), workspace.Paths(), workspace.Extras()};
     }
-    bool operator==(const Snapshot& o) const { return tag == o.tag && paths == o.paths; }
+    bool operator==(const Snapshot& o) const = default;
 };
 
 }  // namespace
@@ -33,6 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                       QStringLiteral("C")});
     workspace.AddPath(QStringLiteral("/old/a.mp3"));
     workspace.AddPath(QStringLiteral("/old/b.mp3"));
+    tessaro::WorkspaceExtras extras;
+    extras.moreTag.genre = QStringLiteral("Genre before");
+    extras.chapterMarks = {{tessaro::ChapterMark::Start::Here, QStringLiteral("Mark")}};
+    workspace.SetExtras(extras);
     const Snapshot before = Snapshot::Of(workspace);
 
     try {
@@ -53,6 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(loaded.tag.year == qint32(fuzzing::U32At(bytes, 116)), "the year is the stored one");
     const qint32 count = qint32(fuzzing::U32At(bytes, 120));
     Require(loaded.paths.size() == qMax(0, count), "there are as many paths as records");
+    Require(loaded.extras.chapterMarks.size() <= size_t(loaded.paths.size()),
+            "no more marks than path records");
+    Require(loaded.extras.chapterMarks.empty() || !loaded.extras.chapterMarks.back().IsAuto(),
+            "no Auto mark after the last other one");
 
     const QString saved = fuzzing::WriteInput(QByteArray(), QStringLiteral("saved.twk"));
     workspace.SaveToFile(saved);

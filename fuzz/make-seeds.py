@@ -7,7 +7,8 @@ Inputs that fuzzing found are named by their SHA-1, as libFuzzer names them; the
     .twk:  "TWKS", four 28-byte text slots (4 ignored bytes, up to 7 UTF-16LE units and a 0 unit
            in 16 bytes, the length, the capacity marker 7), the year and N (int32), N records
            (B = 2 x (units + 1), the path, a 0 unit), then optionally "TWKX" and four records
-           holding the full texts.
+           holding the full texts, then optionally "TWKY", its length L and L bytes of records
+           (a 4-byte kind, the payload's length and the payload) of the extras.
     .dat:  records of a 512-byte UTF-16LE name, 4 reserved bytes, D (uint32) and D data bytes.
     tree:  records of the kind (0 folder, 1 file, 2 link, 3 dangling link, 4 FIFO), the parent
            (the number of an earlier folder; any other for the top), the link's target (the
@@ -38,12 +39,30 @@ def record(text):
     return u32(len(units)) + units
 
 
-def workspace(texts, year, paths, count=None):
+def workspace(texts, year, paths, count=None, extras=b""):
     data = b"TWKS" + b"".join(slot(t) for t in texts) + u32(year)
     data += u32(len(paths) if count is None else count) + b"".join(record(p) for p in paths)
     if any(len(t) > 7 for t in texts):
         data += b"TWKX" + b"".join(record(t) for t in texts)
+    if extras:
+        data += b"TWKY" + u32(len(extras)) + extras
     return data
+
+
+def extra(kind, payload):
+    return kind + u32(len(payload)) + payload
+
+
+def extra_text(kind, text):
+    return kind + record(text)
+
+
+def marks(*entries):
+    return extra(b"MARK", b"".join(u32(start) + record(title) for start, title in entries))
+
+
+def titles(*texts):
+    return extra(b"TITL", b"".join(record(t) for t in texts))
 
 
 def pref(name, data):
@@ -125,6 +144,18 @@ SEEDS = {
     "workspace/seed-long-texts": workspace(["An album longer than seven", "", "Title", "x"], -3,
                                            ["relative/😀.mp3"]),
     "workspace/seed-negative-count": workspace(["A", "", "", ""], 1, ["/ignored.mp3"], count=-1),
+    "workspace/seed-extras": workspace(
+        ["Book", "Ann", "", ""], 2020, ["/b/1.mp3", "/b/2.mp3", "/b/3.mp3"],
+        extras=extra_text(b"GENR", "Hörbuch") + extra_text(b"AART", "Various")
+        + extra_text(b"COMP", "Narrator") + extra_text(b"COVR", "/b/cover.jpg")
+        + extra_text(b"CHPF", "/b/chapters.txt") + marks((0, "Own"), (2, ""), (1, "Part 2"))
+        + titles("One", "", "Three 😀")),
+    "workspace/seed-extras-after-long-texts": workspace(
+        ["An album longer than seven", "", "", ""], 0, ["/a.mp3"],
+        extras=extra(b"XTRA", b"odd") + extra_text(b"GENR", "Jazz") + extra_text(b"GENR", "Rock")),
+    "workspace/seed-extras-damaged": workspace(
+        ["", "", "", ""], 0, ["/a.mp3"],
+        extras=extra_text(b"GENR", "Jazz") + marks((1, ""), (0, "")) + b"MARK" + u32(0xFFFFFFF0)),
     "preferences/seed-on": pref("SaveID3Tag", b"\x01"),
     "preferences/seed-off": pref("SaveID3Tag", b"\x00"),
     "preferences/seed-two-records": pref("Other", b"abc") + pref("SaveID3Tag", b"\x01"),

@@ -31,6 +31,7 @@ struct MoreTagFields {
     QString albumArtist;
     QString composer;  // where audiobook tools file the narrator
 
+    bool IsEmpty() const { return genre.isEmpty() && albumArtist.isEmpty() && composer.isEmpty(); }
     bool operator==(const MoreTagFields& other) const = default;
 };
 

@@ -21,6 +21,22 @@
 // the path records in full in an extension block: "TWKX", then four records laid out like path
 // records (album, artist, title, comment). Readers ignore bytes after the N records, so the
 // block is invisible to those that do not know it.
+//
+// The workspace's extras (WorkspaceExtras.h) follow the path records, and "TWKX" where it is
+// there, in a second block, written only when one of them is to be kept: "TWKY", L (uint32),
+// then L bytes of records, each a 4-byte kind, a length P (uint32) and P bytes:
+//
+//   "GENR", "AART", "COMP"  genre, album artist, composer; each text as a path record is, P
+//   "COVR", "CHPF"          taking the place of B: the cover's and the chapter file's paths
+//   "MARK"  a chapter mark for each path record from the first: its start (uint32, 0 Auto,
+//           1 Here, 2 WithPrevious) and its title as a path record; the Auto marks after the
+//           last other one are left out
+//   "TITL"  the chapter titles, by order, each as a path record
+//
+// Records of other kinds are skipped, and a known kind given twice takes the later record. A
+// block that is damaged in any way (its length or a record's past the end, a text without its
+// 0 unit, a start of another value, more marks than path records) is ignored as a whole: the
+// workspace opens without extras.
 
 namespace tessaro {
 

@@ -215,6 +215,148 @@ TEST_F(WorkSpaceFileTest, AnExtensionThatIsNotWellFormedIsIgnored) {
     }
 }
 
+// An extras record: its kind, the payload's length and the payload.
+QByteArray ExtrasRecord(const char* kind, const QByteArray& payload) {
+    return kind + U32Le(quint32(payload.size())) + payload;
+}
+
+QByteArray ExtrasBlock(const QByteArray& records) {
+    return "TWKY" + U32Le(quint32(records.size())) + records;
+}
+
+QByteArray MarkEntry(quint32 start, const QString& title) {
+    return U32Le(start) + Record(title);
+}
+
+tessaro::WorkspaceExtras FullExtras() {
+    using Start = tessaro::ChapterMark::Start;
+    tessaro::WorkspaceExtras extras;
+    extras.moreTag = {QStringLiteral("Hörbuch"), QStringLiteral("Various 🎵 Artists"),
+                      QStringLiteral("Narrator Name, longer than seven")};
+    extras.cover = QStringLiteral("/pictures/cover ü.jpg");
+    extras.chapterFile = QStringLiteral("relative/chapters.txt");
+    extras.chapterMarks = {{Start::Auto, QStringLiteral("Own title")},
+                           {Start::WithPrevious, QString()},
+                           {},
+                           {Start::Here, QString()}};
+    extras.chapterTitles = {QStringLiteral("One"), QString(), QStringLiteral("Drei — 3")};
+    return extras;
+}
+
+TEST_F(WorkSpaceFileTest, ExtrasFollowThePlainFormatAndSurviveSaveAndOpen) {
+    for (const QString& album : {QStringLiteral("Short"), QStringLiteral("Longer than seven")}) {
+        SCOPED_TRACE(album.toStdString());
+        workspace.Reset();
+        workspace.SetTag({album, QStringLiteral("A"), QString(), 2020, QString()});
+        for (int i = 0; i < 5; ++i) {
+            workspace.AddPath(QStringLiteral("/book/%1.mp3").arg(i));
+        }
+        workspace.SaveToFile(file);
+        const QByteArray plain = ReadAll(file);
+
+        workspace.SetExtras(FullExtras());
+        workspace.SaveToFile(file);
+        // A reader of the plain format finds what it always did, the block where it stops.
+        const QByteArray bytes = ReadAll(file);
+        EXPECT_TRUE(bytes.startsWith(plain));
+        EXPECT_EQ(bytes.mid(plain.size(), 4), "TWKY");
+        EXPECT_EQ(U32Le(quint32(bytes.size() - plain.size() - 8)), bytes.mid(plain.size() + 4, 4));
+
+        TessaroWorkSpace other;
+        other.LoadFromFile(file);
+        EXPECT_TRUE(other.Extras() == FullExtras());
+        EXPECT_EQ(other.Tag(), workspace.Tag());
+        EXPECT_EQ(other.Paths(), workspace.Paths());
+        // A file without extras takes them away again.
+        WriteAll(file, plain);
+        other.LoadFromFile(file);
+        EXPECT_TRUE(other.Extras().IsEmpty());
+        EXPECT_TRUE(other.Extras().chapterMarks.empty());
+    }
+}
+
+TEST_F(WorkSpaceFileTest, ExtrasAreLaidOutAsRecordsOfTheirKindsAndOnlyWhenKept) {
+    using Start = tessaro::ChapterMark::Start;
+    workspace.AddPath(QStringLiteral("/a.mp3"));
+    workspace.AddPath(QStringLiteral("/b.mp3"));
+    const QByteArray plain =
+        Header(Slot(QString()) + Slot(QString()) + Slot(QString()) + Slot(QString()), 0, 2) +
+        Record(QStringLiteral("/a.mp3")) + Record(QStringLiteral("/b.mp3"));
+    // Only Auto marks, and extras emptied again, leave the plain format byte for byte.
+    tessaro::WorkspaceExtras extras;
+    extras.chapterMarks.resize(2);
+    workspace.SetExtras(extras);
+    workspace.SaveToFile(file);
+    EXPECT_EQ(ReadAll(file), plain);
+
+    extras.moreTag.composer = QStringLiteral("Ann");
+    extras.cover = QStringLiteral("/c.png");
+    // The Auto marks after the last other one, and those past the path records, are left out.
+    extras.chapterMarks = {{}, {Start::Here, QStringLiteral("T")}, {}, {Start::Here, QString()}};
+    extras.chapterTitles = {QString()};
+    workspace.SetExtras(extras);
+    workspace.SaveToFile(file);
+    EXPECT_EQ(ReadAll(file),
+              plain + ExtrasBlock(ExtrasRecord("COMP", Record(QStringLiteral("Ann")).mid(4)) +
+                                  ExtrasRecord("COVR", Record(QStringLiteral("/c.png")).mid(4)) +
+                                  ExtrasRecord("MARK", MarkEntry(0, QString()) +
+                                                           MarkEntry(1, QStringLiteral("T"))) +
+                                  ExtrasRecord("TITL", Record(QString()))));
+    workspace.LoadFromFile(file);
+    const std::vector<tessaro::ChapterMark> kept = {{}, {Start::Here, QStringLiteral("T")}};
+    EXPECT_EQ(workspace.Extras().chapterMarks, kept);
+    EXPECT_EQ(workspace.Extras().moreTag.composer, QStringLiteral("Ann"));
+    EXPECT_EQ(workspace.Extras().chapterTitles, QStringList{QString()});
+}
+
+TEST_F(WorkSpaceFileTest, AnUnknownExtrasRecordIsSkippedAndADamagedBlockIgnoredWhole) {
+    const QByteArray head = ValidFile();
+    const QByteArray genre = ExtrasRecord("GENR", Record(QStringLiteral("Jazz")).mid(4));
+    const QByteArray future = ExtrasRecord("XTRA", "odd");
+    // Unknown kinds are skipped, a kind given twice takes the later record, bytes after the
+    // block are not its own.
+    workspace.LoadFromFile(
+        Write(head +
+              ExtrasBlock(future + ExtrasRecord("GENR", Record(QStringLiteral("x")).mid(4)) +
+                          ExtrasRecord("CHPF", Record(QStringLiteral("/c.txt")).mid(4)) + genre +
+                          ExtrasRecord("NONE", QByteArray())) +
+              "junk"));
+    EXPECT_EQ(workspace.Extras().moreTag.genre, QStringLiteral("Jazz"));
+    EXPECT_EQ(workspace.Extras().chapterFile, QStringLiteral("/c.txt"));
+
+    const QByteArray block = ExtrasBlock(genre);
+    const QByteArray tails[] = {
+        block.left(block.size() - 1),                             // the block cut short
+        "TWKY" + U32Le(0xFFFFFFFF) + genre,                       // a huge block length
+        "TWKY" + U32Le(2) + "GE",                                 // a record's head cut
+        ExtrasBlock(genre + ExtrasRecord("AART", "").left(7)),    // likewise
+        ExtrasBlock(genre + "XTRA" + U32Le(0xFFFFFFF0) + "abc"),  // a record past the block
+        ExtrasBlock(genre + ExtrasRecord("COMP", QByteArray("a\0b", 3))),  // an odd text
+        ExtrasBlock(genre + ExtrasRecord("COVR", QByteArray())),           // a text without units
+        ExtrasBlock(genre + ExtrasRecord("COVR", Utf16Le(QStringLiteral("/c")))),  // no 0 unit
+        ExtrasBlock(genre + ExtrasRecord("MARK", MarkEntry(3, QString()))),  // an unknown start
+        ExtrasBlock(genre + ExtrasRecord("MARK", MarkEntry(1, QString()).left(6))),
+        // More marks than path records.
+        ExtrasBlock(genre +
+                    ExtrasRecord("MARK", MarkEntry(1, QString()) + MarkEntry(0, QString()))),
+        ExtrasBlock(genre + ExtrasRecord("TITL", Record(QStringLiteral("A")) + U32Le(2))),
+        // A TWKX that is not well-formed hides what follows it.
+        "TWKX" + Record(QStringLiteral("a")) + block,
+    };
+    for (const QByteArray& tail : tails) {
+        SCOPED_TRACE(tail.toHex().toStdString());
+        workspace.SetExtras(FullExtras());
+        workspace.LoadFromFile(Write(head + tail));
+        EXPECT_TRUE(workspace.Extras().IsEmpty());
+        EXPECT_TRUE(workspace.Extras().chapterMarks.empty());
+        ExpectTags(QString(), QString(), QString(), 1, QString());
+        ExpectPaths({QStringLiteral("/p.mp3")});
+    }
+    // Each damage is one: the whole block before it reads.
+    workspace.LoadFromFile(Write(head + block));
+    EXPECT_EQ(workspace.Extras().moreTag.genre, QStringLiteral("Jazz"));
+}
+
 TEST_F(WorkSpaceFileTest, ACountOfZeroOrLessClearsThePathsAndTakesTheTags) {
     for (const qint32 count : {0, -1, std::numeric_limits<qint32>::min()}) {
         FillBefore();
