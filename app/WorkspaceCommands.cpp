@@ -98,14 +98,15 @@ void MarkChapters::Swap() {
 }
 
 ReplaceWorkspace::ReplaceWorkspace(const QString& text, WorkspaceParts parts,
-                                   const QStringList& paths, const OutputTag& tag,
-                                   const QString& file, std::vector<ChapterMark> marks)
+                                   const TessaroWorkSpace& workspace, const QString& file)
     : QUndoCommand(text),
       m_parts(parts),
-      m_paths(paths),
-      m_marks(std::move(marks)),
-      m_tag(tag),
-      m_file(file) {}
+      m_paths(workspace.Paths()),
+      m_marks(workspace.Extras().chapterMarks),
+      m_tag(workspace.Tag()),
+      m_file(file),
+      m_chapterFile(workspace.Extras().chapterFile),
+      m_chapterTitles(workspace.Extras().chapterTitles) {}
 
 void ReplaceWorkspace::Swap() {
     const QStringList shown = m_parts.tracks.Paths();

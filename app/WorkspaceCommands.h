@@ -7,6 +7,7 @@
 
 #include "view/TrackListModel.h"
 #include "workspace/OutputTag.h"
+#include "workspace/TessaroWorkSpace.h"
 #include "workspace/TrackOrder.h"
 
 namespace tessaro {
@@ -120,13 +121,13 @@ private:
     std::vector<ChapterMark> m_marks;  // what the next step gives
 };
 
-// Replaces the whole workspace, its file's name included (New, Open); the cover and chapter
-// files chosen for the one before, and the chapters set by hand, go with it.
+// Replaces the whole workspace with `workspace`, its file's name included (New, Open): the
+// entries with their chapter marks, the tag, the chapter file and its titles; the cover chosen
+// for the one before goes with it.
 class ReplaceWorkspace : public QUndoCommand {
 public:
-    ReplaceWorkspace(const QString& text, WorkspaceParts parts, const QStringList& paths,
-                     const OutputTag& tag, const QString& file,
-                     std::vector<ChapterMark> marks = {});
+    ReplaceWorkspace(const QString& text, WorkspaceParts parts, const TessaroWorkSpace& workspace,
+                     const QString& file);
     void redo() override { Swap(); }
     void undo() override { Swap(); }
 

@@ -33,6 +33,11 @@ TessaroWorkSpace WorkspaceDocument::Workspace() const {
     TessaroWorkSpace workspace;
     workspace.SetPaths(m_tracks->Paths());
     workspace.SetTag(m_tag);
+    WorkspaceExtras extras;
+    extras.chapterFile = m_chapterFile;
+    extras.chapterMarks = m_tracks->Marks();
+    extras.chapterTitles = m_chapterTitles;
+    workspace.SetExtras(extras);
     return workspace;
 }
 
@@ -101,7 +106,7 @@ void WorkspaceDocument::Redo() {
 }
 
 void WorkspaceDocument::New() {
-    Push(new ReplaceWorkspace(tr("New"), Parts(), {}, {}, QString()));
+    Push(new ReplaceWorkspace(tr("New"), Parts(), TessaroWorkSpace(), QString()));
     m_undoStack->setClean();
     Q_EMIT logged(tr("Create new workspace."));
 }
@@ -119,7 +124,7 @@ void WorkspaceDocument::Open(const QString& path, WindowDialogs& dialogs) {
     FolderInputs folders;
     const std::optional<WorkSpaceLoadFailure> failure = LoadWorkSpace(opened, path, folders);
     if (!failure) {
-        Push(new ReplaceWorkspace(tr("Open"), Parts(), opened.Paths(), opened.Tag(), path));
+        Push(new ReplaceWorkspace(tr("Open"), Parts(), opened, path));
         m_undoStack->setClean();
         Q_EMIT logged(tr("Workspace has been opened."));
         for (const QString& note : folders.notes) {

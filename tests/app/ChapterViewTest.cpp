@@ -339,6 +339,50 @@ private Q_SLOTS:
                  QStringLiteral("&Chapters"));
     }
 
+    // The marks, the chapter file and its titles are saved with the workspace and opened with
+    // it, and the pane shows the chapters they make.
+    void theChaptersSetByHandAreKeptInTheWorkspace() {
+        auto frame = MakeFrame({.chapters = true});
+        AddTitled(*frame, {"One", "Two", "Three"});
+        frame->View().SelectRows({1});
+        Trigger(*frame, "joinChapter");
+        ListedAsMerged(*frame);
+        frame->Chapters().Table().model()->setData(
+            frame->Chapters().Table().model()->index(1, tessaro::ChapterListModel::TitleColumn),
+            QStringLiteral("Last"));
+        ListedAsMerged(*frame);
+        const QStringList byHand = Listed(*frame);
+        const QString saved = dir.filePath(QStringLiteral("book.twk"));
+        script->saveAnswers << saved;
+        Trigger(*frame, "saveWorkspace");
+
+        auto opened = MakeFrame({.chapters = true});
+        script->openAnswers << saved;
+        Trigger(*opened, "openWorkspace");
+        const tessaro::TrackListModel& tracks = opened->Document().Tracks();
+        QCOMPARE(tracks.Marks(), frame->Document().Tracks().Marks());
+        ListedAsMerged(*opened);
+        QCOMPARE(Listed(*opened), byHand);
+
+        // An imported file's titles go the same way.
+        script->openAnswers << WriteAll(dir.filePath(QStringLiteral("two.txt")),
+                                        "0:00 Opening\n0:01 Closing\n");
+        Trigger(*opened, "importChapters");
+        ListedAsMerged(*opened);
+        opened->Chapters().Table().model()->setData(
+            opened->Chapters().Table().model()->index(0, tessaro::ChapterListModel::TitleColumn),
+            QStringLiteral("Overture"));
+        Trigger(*opened, "saveWorkspace");
+        auto again = MakeFrame({});
+        script->openAnswers << saved;
+        Trigger(*again, "openWorkspace");
+        QCOMPARE(again->Document().ChapterFile(), opened->Document().ChapterFile());
+        QCOMPARE(again->Document().ChapterTitles(), QStringList{QStringLiteral("Overture")});
+        QVERIFY(!again->Chapters().isHidden());
+        ListedAsMerged(*again);
+        QVERIFY(Listed(*again)[0].contains(QStringLiteral("|Overture|")));
+    }
+
     // The merge's result line counts the chapters it wrote.
     void theResultLineCountsTheChapters() {
         auto frame = MakeFrame({.chapters = true});
