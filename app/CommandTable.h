@@ -12,10 +12,12 @@ enum class CommandMenu { File, Edit, Play, View, Help };
 // When a command can be given.
 enum class CommandUse {
     Always,
-    Idle,             // while no merge runs
-    IdleWithEntries,  // while no merge runs and the list has entries
-    Entry,            // while an entry is selected
-    EntryWithNext     // while an entry is selected that is not the last
+    Idle,                   // while no merge runs
+    IdleWithEntries,        // while no merge runs and the list has entries
+    IdleWithInputChapters,  // as IdleWithEntries, while the chapters go by the inputs
+    IdleWithChapterFile,    // while no merge runs and a chapter file is imported
+    Entry,                  // while an entry is selected
+    EntryWithNext           // while an entry is selected that is not the last
 };
 
 // One command of the main window, from which its action, its menu item, its tool-bar button,

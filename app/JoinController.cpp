@@ -138,9 +138,14 @@ QString JoinController::Summary(const JoinRequest& request, const MergeResult& r
                                : tr("Joined %1 files into %2 (%3)")
                                      .arg(result.inputsJoined)
                                      .arg(name, Clock(result.seconds));
-    const int warnings = int(result.warnings.size());
-    const QString counted = warnings == 1 ? tr("1 warning") : tr("%1 warnings").arg(warnings);
-    return warnings == 0 ? joined : joined + QStringLiteral(", ") + counted;
+    QStringList parts{joined};
+    if (const int chapters = int(result.chapters.size()); chapters > 0) {
+        parts << tr("%n chapters", nullptr, chapters);
+    }
+    if (const int warnings = int(result.warnings.size()); warnings > 0) {
+        parts << (warnings == 1 ? tr("1 warning") : tr("%1 warnings").arg(warnings));
+    }
+    return parts.join(QStringLiteral(", "));
 }
 
 }  // namespace tessaro

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "app/ChapterCommands.h"
+#include "app/ChapterPreview.h"
 #include "app/DesktopProgress.h"
 #include "app/JoinController.h"
 #include "app/ListCommands.h"
@@ -36,6 +37,8 @@
 #include "settings/Preferences.h"
 #include "settings/Product.h"
 #include "settings/WindowSettings.h"
+#include "view/ChapterListModel.h"
+#include "view/ChapterPane.h"
 #include "view/OutputPane.h"
 #include "view/TrackListModel.h"
 #include "view/TrackListView.h"
@@ -68,6 +71,7 @@ bool IsLoneWorkspace(const QStringList& paths) {
 
 MainWindow::MainWindow()
     : m_document(new WorkspaceDocument(*this)),
+      m_chapterList(new ChapterListModel(this)),
       m_view(new TrackListView(m_document->Tracks())),
       m_join(new JoinController(this)),
       m_notice(new NoticeBar),
@@ -76,7 +80,7 @@ MainWindow::MainWindow()
       m_output(new OutputPane(this)),
       m_dialogs(std::make_unique<QtWindowDialogs>()),
       m_recent(new RecentWorkspaces(*this)),
-      m_chapters(new ChapterCommands(*this, *m_document)),
+      m_chapters(new ChapterCommands(*this, *m_document, *m_chapterList)),
       m_insertion(new TrackInsertion(*m_document, *m_join)),
       m_list(new ListCommands(*m_document, *m_view)),
       m_listening(new Listening(std::make_unique<DeviceSoundOutput>(), this)) {
@@ -87,6 +91,7 @@ MainWindow::MainWindow()
     CreateStatusBar();
     addDockWidget(Qt::BottomDockWidgetArea, m_output);
     resizeDocks({m_output}, {100}, Qt::Vertical);
+    CreateChapterPane();
     CreateCommands();
     CreateMenuBar();
     CreateToolBar();
@@ -207,9 +212,69 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 QAction* MainWindow::ViewToggle(const QString& name) const {
-    return name == QLatin1String("outputWindow") ? m_output->toggleViewAction()
-           : name == QLatin1String("toolBar")    ? m_toolBar->toggleViewAction()
-                                                 : nullptr;
+    return name == QLatin1String("outputWindow")   ? m_output->toggleViewAction()
+           : name == QLatin1String("chaptersPane") ? m_chapterPane->toggleViewAction()
+           : name == QLatin1String("toolBar")      ? m_toolBar->toggleViewAction()
+                                                   : nullptr;
+}
+
+void MainWindow::CreateChapterPane() {
+    m_chapterPane = new ChapterPane(*m_chapterList, this);
+    addDockWidget(Qt::RightDockWidgetArea, m_chapterPane);
+    m_preview =
+        new ChapterPreview([this] { return m_document->JoinOf(m_preferences, QString()); }, this);
+    connect(m_preview, &ChapterPreview::previewed, this, &MainWindow::ShowChapters);
+    connect(m_chapterList, &ChapterListModel::renameRequested, m_chapters,
+            &ChapterCommands::Rename);
+    TrackListModel& tracks = m_document->Tracks();
+    connect(&tracks, &TrackListModel::chapterRenameRequested, m_chapters,
+            &ChapterCommands::RenameAt);
+    // Whatever changes the list, its marks, or the chapter file and its titles (each a step).
+    connect(&tracks, &QAbstractItemModel::rowsInserted, this, &MainWindow::RefreshChapters);
+    connect(&tracks, &QAbstractItemModel::rowsRemoved, this, &MainWindow::RefreshChapters);
+    connect(&tracks, &QAbstractItemModel::modelReset, this, &MainWindow::RefreshChapters);
+    connect(&tracks, &QAbstractItemModel::layoutChanged, this, &MainWindow::RefreshChapters);
+    connect(&tracks, &TrackListModel::marksChanged, this, &MainWindow::RefreshChapters);
+    connect(&m_document->UndoStack(), &QUndoStack::indexChanged, this,
+            &MainWindow::RefreshChapters);
+    m_chaptersWereOn = ChaptersOn();
+    m_chapterPane->setVisible(m_chaptersWereOn);
+    RefreshChapters();
+}
+
+bool MainWindow::ChaptersOn() const {
+    return m_preferences.options.chapters || !m_document->ChapterFile().isEmpty();
+}
+
+void MainWindow::RefreshChapters() {
+    const bool on = ChaptersOn();
+    if (on && !m_chaptersWereOn) {
+        m_chapterPane->show();
+    }
+    m_chaptersWereOn = on;
+    if (on && m_document->Tracks().Count() > 0) {
+        m_preview->Refresh();
+        return;
+    }
+    m_chapterList->SetChapters({});
+    m_document->Tracks().ShowChapters(
+        std::vector<QStringList>(size_t(m_document->Tracks().Count())));
+    m_chapterPane->SetLine(on ? QString()
+                              : tr("No chapters: turn on \"Add a chapter for each input file\" "
+                                   "in File > Preferences, or import a chapter file."));
+}
+
+void MainWindow::ShowChapters(const MergeResult& preview) {
+    TrackListModel& tracks = m_document->Tracks();
+    // One made before chapters were turned off, or of a list that has changed since, which
+    // another follows.
+    if (!ChaptersOn() || (preview.Succeeded() && preview.inputs.size() != size_t(tracks.Count()))) {
+        return;
+    }
+    m_chapterList->SetChapters(preview.Succeeded() ? ListChapters(preview)
+                                                   : std::vector<ListedChapter>());
+    tracks.ShowChapters(m_chapterList->TitlesByRow(tracks.Count()));
+    m_chapterPane->SetLine(preview.error);
 }
 
 void MainWindow::CreateMenuBar() {
@@ -327,6 +392,7 @@ void MainWindow::UpdateCommandUI() {
     const bool idle = !IsMerging();
     const bool entries = m_document->Tracks().Count() > 0;
     const int entry = SelectedEntry();
+    const bool byInputs = m_preferences.options.chapters && m_document->ChapterFile().isEmpty();
     const auto usable = [&](CommandUse use) {
         switch (use) {
             case CommandUse::Always:
@@ -339,6 +405,10 @@ void MainWindow::UpdateCommandUI() {
                 return entry >= 0;
             case CommandUse::EntryWithNext:
                 return entry >= 0 && entry + 1 < m_document->Tracks().Count();
+            case CommandUse::IdleWithInputChapters:
+                return idle && entries && byInputs;
+            case CommandUse::IdleWithChapterFile:
+                return idle && !m_document->ChapterFile().isEmpty();
         }
         return false;
     };
@@ -492,12 +562,20 @@ void MainWindow::OnPreferences() {
     PreferencesDialog dialog(this);
     dialog.StandardPage().SetPreferences(m_preferences);
     if (dialog.exec() == QDialog::Accepted) {
-        m_preferences = dialog.StandardPage().Preferences();
-        // The options are kept at once; the preference file is written as the window closes.
-        SaveJoinOptions(m_preferences.options);
-        m_status->SetGapSeconds(m_preferences.options.gapSeconds);
-        ShowFormatNotice(m_document->FormatsToConform());
+        const JoinPreferences chosen = dialog.StandardPage().Preferences();
+        m_preferences.saveID3Tag = chosen.saveID3Tag;
+        SetOptions(chosen.options);
     }
+}
+
+void MainWindow::SetOptions(const JoinOptions& options) {
+    m_preferences.options = options;
+    // The options are kept at once; the preference file is written as the window closes.
+    SaveJoinOptions(m_preferences.options);
+    m_status->SetGapSeconds(m_preferences.options.gapSeconds);
+    ShowFormatNotice(m_document->FormatsToConform());
+    UpdateCommandUI();
+    RefreshChapters();
 }
 
 void MainWindow::OnAbout() {

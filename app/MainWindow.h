@@ -15,6 +15,9 @@ class QToolBar;
 namespace tessaro {
 
 class ChapterCommands;
+class ChapterListModel;
+class ChapterPane;
+class ChapterPreview;
 class JoinController;
 class ListCommands;
 class Listening;
@@ -68,11 +71,17 @@ public:
     bool SaveID3Tag() const { return m_preferences.saveID3Tag; }
     void SetSaveID3Tag(bool on) { m_preferences.saveID3Tag = on; }
     const JoinOptions& Options() const { return m_preferences.options; }
+    // The joined-file options, as Preferences sets them; the chapters are worked out anew.
+    void SetOptions(const JoinOptions& options);
+    // Whether the next merge writes chapters: by the inputs or from a chapter file.
+    bool ChaptersOn() const;
     WorkspaceDocument& Document() { return *m_document; }
     TrackListView& View() { return *m_view; }
     OutputPane& Output() { return *m_output; }
     StatusArea& Status() { return *m_status; }
     NoticeBar& Notice() { return *m_notice; }
+    ChapterPane& Chapters() { return *m_chapterPane; }
+    const ChapterPreview& Preview() const { return *m_preview; }
     QToolBar& ToolBar() { return *m_toolBar; }
     QMenu& RecentMenu();
 
@@ -95,6 +104,12 @@ private:
     void CreateStatusBar();
     void ConnectJoin();
     void ConnectList();
+    // The Chapters pane, docked at the right, and the preview that fills it.
+    void CreateChapterPane();
+    // Works the chapters out anew, or shows that there are none; the pane shows itself as they
+    // are turned on.
+    void RefreshChapters();
+    void ShowChapters(const MergeResult& preview);
     // The action of the output pane's or the tool bar's own toggle; null for other commands.
     QAction* ViewToggle(const QString& name) const;
     // Enables each command while it can be given; Undo and Redo name their step.
@@ -132,6 +147,8 @@ private:
     // SaveID3Tag, and what the joined file carries beyond the tag.
     JoinPreferences m_preferences;
     WorkspaceDocument* m_document;
+    // The chapters the next merge writes, as last worked out.
+    ChapterListModel* m_chapterList;
     TrackListView* m_view;
     JoinController* m_join;
     NoticeBar* m_notice;
@@ -140,6 +157,10 @@ private:
     QAction* m_cancelAction;
     QToolBar* m_toolBar;
     OutputPane* m_output;
+    ChapterPane* m_chapterPane = nullptr;
+    ChapterPreview* m_preview = nullptr;
+    // Whether chapters were on when they were last worked out.
+    bool m_chaptersWereOn = false;
     std::unique_ptr<WindowDialogs> m_dialogs;
     std::vector<Command> m_commands;
     QHash<QString, QAction*> m_actions;

@@ -42,19 +42,7 @@ void MergeCommands::Merge(const JoinPreferences& preferences, WindowDialogs& dia
                          "Insert Folder would take it in as an input.")
                           .arg(QFileInfo(path).fileName(), Quoted(folder)));
     }
-    // The cover and the chapter file chosen for this workspace stand in for the preferences'.
-    JoinOptions options = preferences.options;
-    if (!m_document.Cover().isEmpty()) {
-        options.coverFile = m_document.Cover();
-    }
-    if (!m_document.ChapterFile().isEmpty()) {
-        options.chapterFile = m_document.ChapterFile();
-    }
-    m_join.Start({.inputs = inputs,
-                  .output = path,
-                  .tag = m_document.Tag(),
-                  .writeTag = preferences.saveID3Tag,
-                  .options = options});
+    m_join.Start(m_document.JoinOf(preferences, path));
     m_chapters.MergeStarted(path);
     Q_EMIT logged(tr("Begin to merge mp3 files ..."));
     m_status.ShowMergeStarted();

@@ -75,26 +75,50 @@ void ChangeTag::Swap() {
 }
 
 ChooseChapterFile::ChooseChapterFile(const QString& text, WorkspaceParts parts,
-                                     const QString& chapterFile)
-    : QUndoCommand(text), m_parts(parts), m_chapterFile(chapterFile) {}
+                                     const QString& chapterFile, const QStringList& titles)
+    : QUndoCommand(text), m_parts(parts), m_chapterFile(chapterFile), m_titles(titles) {}
 
 void ChooseChapterFile::Swap() {
     std::swap(m_parts.chapterFile, m_chapterFile);
+    std::swap(m_parts.chapterTitles, m_titles);
+}
+
+MarkChapters::MarkChapters(const QString& text, WorkspaceParts parts, const QList<int>& rows,
+                           std::vector<ChapterMark> marks)
+    : QUndoCommand(text), m_parts(parts), m_rows(rows), m_marks(std::move(marks)) {}
+
+void MarkChapters::Swap() {
+    std::vector<ChapterMark> shown;
+    shown.reserve(m_marks.size());
+    for (int row : m_rows) {
+        shown.push_back(m_parts.tracks.Track(row).mark);
+    }
+    m_parts.tracks.SetMarks(m_rows, m_marks);
+    m_marks = std::move(shown);
 }
 
 ReplaceWorkspace::ReplaceWorkspace(const QString& text, WorkspaceParts parts,
-                                   const QStringList& paths, const OutputTag& tag,
-                                   const QString& file)
-    : QUndoCommand(text), m_parts(parts), m_paths(paths), m_tag(tag), m_file(file) {}
+                                   const TessaroWorkSpace& workspace, const QString& file)
+    : QUndoCommand(text),
+      m_parts(parts),
+      m_paths(workspace.Paths()),
+      m_marks(workspace.Extras().chapterMarks),
+      m_tag(workspace.Tag()),
+      m_file(file),
+      m_chapterFile(workspace.Extras().chapterFile),
+      m_chapterTitles(workspace.Extras().chapterTitles) {}
 
 void ReplaceWorkspace::Swap() {
     const QStringList shown = m_parts.tracks.Paths();
-    m_parts.tracks.Reset(m_paths);
+    std::vector<ChapterMark> marks = m_parts.tracks.Marks();
+    m_parts.tracks.Reset(m_paths, m_marks);
     m_paths = shown;
+    m_marks = std::move(marks);
     std::swap(m_parts.tag, m_tag);
     std::swap(m_parts.file, m_file);
     std::swap(m_parts.cover, m_cover);
     std::swap(m_parts.chapterFile, m_chapterFile);
+    std::swap(m_parts.chapterTitles, m_chapterTitles);
 }
 
 }  // namespace tessaro

@@ -7,6 +7,7 @@
 
 #include "view/TrackListModel.h"
 #include "workspace/OutputTag.h"
+#include "workspace/TessaroWorkSpace.h"
 #include "workspace/TrackOrder.h"
 
 namespace tessaro {
@@ -15,7 +16,7 @@ class TrackListView;
 
 // What the workspace's commands change: the entries, the selection shown of them, the typed tag,
 // the file the workspace is kept in, and the picture and the chapter file chosen for the joined
-// file (empty for none).
+// file (empty for none), with the titles given its chapters in place of their own.
 struct WorkspaceParts {
     TrackListModel& tracks;
     TrackListView& view;
@@ -23,6 +24,7 @@ struct WorkspaceParts {
     QString& file;
     QString& cover;
     QString& chapterFile;
+    QStringList& chapterTitles;
 };
 
 // Inserts files before a row and selects them.
@@ -85,10 +87,12 @@ private:
     QString m_cover;
 };
 
-// Takes the joined file's chapters from another file (none for empty).
+// Takes the joined file's chapters from another file (none for empty), with titles in place of
+// its chapters' own (JoinOptions::chapterTitles).
 class ChooseChapterFile : public QUndoCommand {
 public:
-    ChooseChapterFile(const QString& text, WorkspaceParts parts, const QString& chapterFile);
+    ChooseChapterFile(const QString& text, WorkspaceParts parts, const QString& chapterFile,
+                      const QStringList& titles = {});
     void redo() override { Swap(); }
     void undo() override { Swap(); }
 
@@ -96,15 +100,34 @@ private:
     void Swap();
 
     WorkspaceParts m_parts;
-    QString m_chapterFile;  // the one the next step gives
+    // What the next step gives.
+    QString m_chapterFile;
+    QStringList m_titles;
 };
 
-// Replaces the whole workspace, its file's name included (New, Open); the cover and chapter
-// files chosen for the one before go with it.
+// Sets the chapter marks of these rows, in their order; undone, they are as they were.
+class MarkChapters : public QUndoCommand {
+public:
+    MarkChapters(const QString& text, WorkspaceParts parts, const QList<int>& rows,
+                 std::vector<ChapterMark> marks);
+    void redo() override { Swap(); }
+    void undo() override { Swap(); }
+
+private:
+    void Swap();
+
+    WorkspaceParts m_parts;
+    const QList<int> m_rows;
+    std::vector<ChapterMark> m_marks;  // what the next step gives
+};
+
+// Replaces the whole workspace with `workspace`, its file's name included (New, Open): the
+// entries with their chapter marks, the tag, the chapter file and its titles; the cover chosen
+// for the one before goes with it.
 class ReplaceWorkspace : public QUndoCommand {
 public:
-    ReplaceWorkspace(const QString& text, WorkspaceParts parts, const QStringList& paths,
-                     const OutputTag& tag, const QString& file);
+    ReplaceWorkspace(const QString& text, WorkspaceParts parts, const TessaroWorkSpace& workspace,
+                     const QString& file);
     void redo() override { Swap(); }
     void undo() override { Swap(); }
 
@@ -114,10 +137,12 @@ private:
     WorkspaceParts m_parts;
     // What the next step gives.
     QStringList m_paths;
+    std::vector<ChapterMark> m_marks;
     OutputTag m_tag;
     QString m_file;
     QString m_cover;
     QString m_chapterFile;
+    QStringList m_chapterTitles;
 };
 
 }  // namespace tessaro

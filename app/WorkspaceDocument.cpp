@@ -6,6 +6,7 @@
 
 #include "app/WindowDialogs.h"
 #include "io/Files.h"
+#include "settings/JoinPreferences.h"
 #include "view/TrackListModel.h"
 #include "workspace/Exception.h"
 #include "workspace/FolderInputs.h"
@@ -32,6 +33,11 @@ TessaroWorkSpace WorkspaceDocument::Workspace() const {
     TessaroWorkSpace workspace;
     workspace.SetPaths(m_tracks->Paths());
     workspace.SetTag(m_tag);
+    WorkspaceExtras extras;
+    extras.chapterFile = m_chapterFile;
+    extras.chapterMarks = m_tracks->Marks();
+    extras.chapterTitles = m_chapterTitles;
+    workspace.SetExtras(extras);
     return workspace;
 }
 
@@ -51,7 +57,25 @@ int WorkspaceDocument::FormatsToConform() const {
 }
 
 WorkspaceParts WorkspaceDocument::Parts() {
-    return {*m_tracks, *m_view, m_tag, m_file, m_cover, m_chapterFile};
+    return {*m_tracks, *m_view, m_tag, m_file, m_cover, m_chapterFile, m_chapterTitles};
+}
+
+JoinRequest WorkspaceDocument::JoinOf(const JoinPreferences& preferences,
+                                      const QString& output) const {
+    JoinOptions options = preferences.options;
+    if (!m_cover.isEmpty()) {
+        options.coverFile = m_cover;
+    }
+    if (!m_chapterFile.isEmpty()) {
+        options.chapterFile = m_chapterFile;
+        options.chapterTitles = m_chapterTitles;
+    }
+    options.chapterMarks = m_tracks->Marks();
+    return {.inputs = m_tracks->Paths(),
+            .output = output,
+            .tag = m_tag,
+            .writeTag = preferences.saveID3Tag,
+            .options = options};
 }
 
 void WorkspaceDocument::Push(QUndoCommand* command) {
@@ -82,7 +106,7 @@ void WorkspaceDocument::Redo() {
 }
 
 void WorkspaceDocument::New() {
-    Push(new ReplaceWorkspace(tr("New"), Parts(), {}, {}, QString()));
+    Push(new ReplaceWorkspace(tr("New"), Parts(), TessaroWorkSpace(), QString()));
     m_undoStack->setClean();
     Q_EMIT logged(tr("Create new workspace."));
 }
@@ -100,7 +124,7 @@ void WorkspaceDocument::Open(const QString& path, WindowDialogs& dialogs) {
     FolderInputs folders;
     const std::optional<WorkSpaceLoadFailure> failure = LoadWorkSpace(opened, path, folders);
     if (!failure) {
-        Push(new ReplaceWorkspace(tr("Open"), Parts(), opened.Paths(), opened.Tag(), path));
+        Push(new ReplaceWorkspace(tr("Open"), Parts(), opened, path));
         m_undoStack->setClean();
         Q_EMIT logged(tr("Workspace has been opened."));
         for (const QString& note : folders.notes) {

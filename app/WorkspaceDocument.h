@@ -3,6 +3,7 @@
 #include <QObject>
 
 #include "app/WorkspaceCommands.h"
+#include "merge/MergeJob.h"
 #include "workspace/OutputTag.h"
 
 class QUndoCommand;
@@ -15,6 +16,7 @@ class TessaroWorkSpace;
 class TrackListModel;
 class TrackListView;
 class WindowDialogs;
+struct JoinPreferences;
 
 // The window's work: the list's entries, the typed tag, the file they are kept in, the cover and
 // the chapter file chosen for the joined file, and the steps that changed them, to undo. It is
@@ -37,6 +39,12 @@ public:
     // The picture and the chapter file the next merge takes; empty for none.
     const QString& Cover() const { return m_cover; }
     const QString& ChapterFile() const { return m_chapterFile; }
+    // The titles given the chapter file's chapters in place of their own, in their order; an
+    // empty one keeps the file's.
+    const QStringList& ChapterTitles() const { return m_chapterTitles; }
+    // The join of the entries into `output` with `preferences`: the workspace's tag, its cover
+    // and chapter file in place of the preferences', and the chapters set by hand.
+    JoinRequest JoinOf(const JoinPreferences& preferences, const QString& output) const;
     QUndoStack& UndoStack() { return *m_undoStack; }
     // The workspace as its file would hold it now.
     TessaroWorkSpace Workspace() const;
@@ -91,6 +99,7 @@ private:
     QString m_file;
     QString m_cover;
     QString m_chapterFile;
+    QStringList m_chapterTitles;
 };
 
 }  // namespace tessaro

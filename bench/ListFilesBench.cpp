@@ -107,7 +107,8 @@ StepTimes MeasureSteps(const QStringList& paths) {
     list.show();
     tessaro::OutputTag tag;
     QString file, cover, chapterFile;
-    const tessaro::WorkspaceParts parts{model, list, tag, file, cover, chapterFile};
+    QStringList chapterTitles;
+    const tessaro::WorkspaceParts parts{model, list, tag, file, cover, chapterFile, chapterTitles};
     QUndoStack stack;
     stack.push(new tessaro::InsertTracks(QStringLiteral("Insert"), parts, 0, paths));
     while (model.FiguresPending()) {

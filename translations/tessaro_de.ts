@@ -237,6 +237,22 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
         <source>Chapters exported to "%1".</source>
         <translation>Kapitel nach „%1“ exportiert.</translation>
     </message>
+    <message>
+        <source>Clear Imported Chapters</source>
+        <translation>Importierte Kapitel verwerfen</translation>
+    </message>
+    <message>
+        <source>Start Chapter Here</source>
+        <translation>Kapitel hier beginnen</translation>
+    </message>
+    <message>
+        <source>Join with Previous Chapter</source>
+        <translation>Mit vorigem Kapitel vereinen</translation>
+    </message>
+    <message>
+        <source>Rename Chapter</source>
+        <translation>Kapitel umbenennen</translation>
+    </message>
 </context>
 <context>
     <name>tessaro::HelpCommands</name>
@@ -302,6 +318,13 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
     <message>
         <source>%1 warnings</source>
         <translation>%1 Warnungen</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n chapters</source>
+        <translation>
+            <numerusform>%n Kapitel</numerusform>
+            <numerusform>%n Kapitel</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -784,6 +807,48 @@ Kapitel exportieren</translation>
         <source>Audacity labels</source>
         <translation>Audacity-Textmarken</translation>
     </message>
+    <message>
+        <source>No chapters: turn on "Add a chapter for each input file" in File &gt; Preferences, or import a chapter file.</source>
+        <translation>Keine Kapitel: Schalten Sie „Für jede Eingabedatei ein Kapitel anlegen“ unter Datei &gt; Einstellungen ein, oder importieren Sie eine Kapiteldatei.</translation>
+    </message>
+    <message>
+        <source>C&amp;lear Imported Chapters</source>
+        <translation>Importierte Kapitel &amp;verwerfen</translation>
+    </message>
+    <message>
+        <source>Give up the imported chapter file: the chapters go by the inputs again
+Clear Imported Chapters</source>
+        <translation>Die importierte Kapiteldatei verwerfen: Die Kapitel richten sich wieder nach den Eingabedateien
+Importierte Kapitel verwerfen</translation>
+    </message>
+    <message>
+        <source>Start C&amp;hapter Here</source>
+        <translation>Kapitel hier &amp;beginnen</translation>
+    </message>
+    <message>
+        <source>Start a chapter at each selected mp3 file
+Start Chapter Here</source>
+        <translation>Bei jeder ausgewählten MP3-Datei ein Kapitel beginnen
+Kapitel hier beginnen</translation>
+    </message>
+    <message>
+        <source>&amp;Join with Previous Chapter</source>
+        <translation>Mit vorigem Kapitel &amp;vereinen</translation>
+    </message>
+    <message>
+        <source>Put each selected mp3 file into the chapter before it
+Join with Previous Chapter</source>
+        <translation>Jede ausgewählte MP3-Datei dem Kapitel davor zuschlagen
+Mit vorigem Kapitel vereinen</translation>
+    </message>
+    <message>
+        <source>&amp;Chapters</source>
+        <translation>&amp;Kapitel</translation>
+    </message>
+    <message>
+        <source>Show or hide the chapters the next merge writes</source>
+        <translation>Die Kapitel, die das nächste Zusammenfügen schreibt, ein- oder ausblenden</translation>
+    </message>
 </context>
 <context>
     <name>tessaro::MergeCommands</name>
@@ -1101,6 +1166,14 @@ Kapitel exportieren</translation>
         <source>Track %1</source>
         <translation>Titel %1</translation>
     </message>
+    <message>
+        <source>(untitled)</source>
+        <translation>(ohne Titel)</translation>
+    </message>
+    <message>
+        <source>Chapter: %1</source>
+        <translation>Kapitel: %1</translation>
+    </message>
 </context>
 <context>
     <name>tessaro::WorkspaceDocument</name>
@@ -1171,6 +1244,35 @@ Kapitel exportieren</translation>
     <message>
         <source>Tag</source>
         <translation>Tag</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::ChapterListModel</name>
+    <message>
+        <source>Start</source>
+        <translation>Beginn</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Entries</source>
+        <translation>Einträge</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::ChapterPane</name>
+    <message>
+        <source>Chapters</source>
+        <translation>Kapitel</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::ChapterPreview</name>
+    <message>
+        <source>Not enough memory to start a thread for %1</source>
+        <translation>Nicht genug Speicher, um einen Thread für %1 zu starten</translation>
     </message>
 </context>
 </TS>

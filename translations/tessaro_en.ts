@@ -298,6 +298,13 @@ join is complete.</source>
         <source>%1 warnings</source>
         <translation type="unfinished" />
     </message>
+    <message numerus="yes">
+        <source>%n chapters</source>
+        <translation>
+            <numerusform>%n chapter</numerusform>
+            <numerusform>%n chapters</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>tessaro::ListCommands</name>

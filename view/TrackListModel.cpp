@@ -110,7 +110,11 @@ TrackInfo TrackListModel::NewTrack(const QString& path) {
     // A file the list already shows is not read once more, nor one being read.
     const QList<int> same = RowsByPath().value(path);
     if (!same.isEmpty() && m_tracks[size_t(same.first())].read) {
-        return m_tracks[size_t(same.first())];
+        // Its facts, not the other entry's chapter.
+        TrackInfo copy = m_tracks[size_t(same.first())];
+        copy.mark = {};
+        copy.chapters.clear();
+        return copy;
     }
     m_reader.Read(path);
     track.path = path;
@@ -290,16 +294,55 @@ void TrackListModel::Arrange(const QList<int>& order) {
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void TrackListModel::Reset(const QStringList& paths) {
+void TrackListModel::Reset(const QStringList& paths, const std::vector<ChapterMark>& marks) {
     beginResetModel();
     m_tracks.clear();
     m_totalMicroseconds = 0;
     m_rowsByPath.clear();
     m_rowsByPathStale = false;
     m_tracks = NewTracks(paths);
+    for (size_t row = 0; row < m_tracks.size() && row < marks.size(); ++row) {
+        m_tracks[row].mark = marks[row];
+    }
     IndexRows(0);
     endResetModel();
     Q_EMIT totalsChanged();
+}
+
+std::vector<ChapterMark> TrackListModel::Marks() const {
+    std::vector<ChapterMark> marks;
+    marks.reserve(m_tracks.size());
+    for (const TrackInfo& track : m_tracks) {
+        marks.push_back(track.mark);
+    }
+    return marks;
+}
+
+void TrackListModel::SetMarks(const QList<int>& rows, const std::vector<ChapterMark>& marks) {
+    QList<int> sorted = rows;
+    std::sort(sorted.begin(), sorted.end());
+    if (size_t(rows.size()) != marks.size() || !ValidRows(sorted, Count())) {
+        throw x::BadBound();
+    }
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        m_tracks[size_t(rows[i])].mark = marks[size_t(i)];
+        const QModelIndex changed = index(rows[i]);
+        Q_EMIT dataChanged(changed, changed);
+    }
+    Q_EMIT marksChanged();
+}
+
+void TrackListModel::ShowChapters(const std::vector<QStringList>& titles) {
+    if (titles.size() != m_tracks.size()) {
+        throw x::BadBound();
+    }
+    for (size_t row = 0; row < titles.size(); ++row) {
+        if (m_tracks[row].chapters != titles[row]) {
+            m_tracks[row].chapters = titles[row];
+            const QModelIndex changed = index(int(row));
+            Q_EMIT dataChanged(changed, changed);
+        }
+    }
 }
 
 void TrackListModel::TakeFacts(const std::vector<FileFacts>& files) {
@@ -354,6 +397,14 @@ QString TrackListModel::InfoLine(const TrackFacts& facts) {
                : tagged.join(QStringLiteral(" \u00B7 ")) + QStringLiteral(" \u2014 ") + figures;
 }
 
+QString TrackListModel::ChapterLine(const TrackInfo& track) {
+    QStringList titles;
+    for (const QString& title : track.chapters) {
+        titles << (title.isEmpty() ? tr("(untitled)") : title);
+    }
+    return tr("Chapter: %1").arg(titles.join(QStringLiteral(" \u00B7 ")));
+}
+
 int TrackListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : Count();
 }
@@ -370,9 +421,13 @@ QVariant TrackListModel::data(const QModelIndex& index, int role) const {
         case Qt::AccessibleTextRole:
             return track.name;
         case Qt::AccessibleDescriptionRole:
-            return track.read ? FormatDuration(qint32(track.duration)) + QStringLiteral(", ") +
-                                    InfoLine(track)
-                              : QString();
+            return (track.read ? FormatDuration(qint32(track.duration)) + QStringLiteral(", ") +
+                                     InfoLine(track)
+                               : QString()) +
+                   (track.chapters.isEmpty() ? QString()
+                                             : QStringLiteral(", ") + ChapterLine(track));
+        case Qt::EditRole:
+            return track.chapters.value(0);
         case Qt::ToolTipRole:
             // The whole path, which a long name may not show.
             return QDir::toNativeSeparators(track.path);
@@ -381,13 +436,22 @@ QVariant TrackListModel::data(const QModelIndex& index, int role) const {
     }
 }
 
+bool TrackListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !flags(index).testFlag(Qt::ItemIsEditable)) {
+        return false;
+    }
+    Q_EMIT chapterRenameRequested(index.row(), value.toString());
+    return true;
+}
+
 Qt::ItemFlags TrackListModel::flags(const QModelIndex& index) const {
     // Drops go between entries, never onto one: the view then shows its line there.
-    if (!index.isValid()) {
+    if (!index.isValid() || index.row() >= Count()) {
         return Qt::ItemIsDropEnabled;
     }
-    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled |
-           Qt::ItemNeverHasChildren;
+    const Qt::ItemFlags flags =
+        Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
+    return Track(index.row()).chapters.isEmpty() ? flags : flags | Qt::ItemIsEditable;
 }
 
 QStringList TrackListModel::mimeTypes() const {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "view/FactReader.h"
+#include "workspace/ChapterMark.h"
 
 namespace tessaro {
 
@@ -21,6 +22,10 @@ struct TrackInfo : TrackFacts {
     QPixmap icon;
     // Whether the facts have been read; until then the entry shows its name alone.
     bool read = false;
+    // The chapter set by hand here, which goes wherever the entry goes.
+    ChapterMark mark;
+    // The titles of the chapters the next merge starts in this entry, as last worked out.
+    QStringList chapters;
 };
 
 // Neighbouring rows, first to last.
@@ -55,8 +60,15 @@ public:
     void Restore(const QList<int>& rows, std::vector<TrackInfo> tracks);
     // Row i comes to show what row order[i] showed; the selection follows its entries.
     void Arrange(const QList<int>& order);
-    // The whole list replaced.
-    void Reset(const QStringList& paths);
+    // The whole list replaced, each entry with its chapter mark (all Auto for none or too few).
+    void Reset(const QStringList& paths, const std::vector<ChapterMark>& marks = {});
+    // Top to bottom.
+    std::vector<ChapterMark> Marks() const;
+    // Gives the rows (each once) the marks, in their order; then marksChanged.
+    void SetMarks(const QList<int>& rows, const std::vector<ChapterMark>& marks);
+    // The titles of the chapters that start in each row, one list a row, as a preview worked
+    // them out; an empty one for a row where none starts.
+    void ShowChapters(const std::vector<QStringList>& titles);
     // The durations read so far, of the rows there are.
     double TotalSeconds() const { return double(m_totalMicroseconds) / 1e6; }
     // Whether any file inserted waits for its facts.
@@ -70,9 +82,13 @@ public:
     // The line under the name: disc, track and title where the tag tells them, then rate, bitrate
     // and channel layout, or what is wrong.
     static QString InfoLine(const TrackFacts& facts);
+    // "Chapter: TITLE" for the chapters starting at the entry, their titles between dots.
+    static QString ChapterLine(const TrackInfo& track);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // An entry where a chapter starts is edited for that chapter's title.
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QStringList mimeTypes() const override;
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
@@ -97,6 +113,10 @@ Q_SIGNALS:
     void totalsChanged();
     // Remove took out these rows (sorted) by a reset, which kept no view's place or selection.
     void scatteredRowsRemoved(const QList<int>& rows);
+    // Some entries' chapter marks changed.
+    void marksChanged();
+    // The chapter starting at `row` is to be titled `title`: only asked for, as moves are.
+    void chapterRenameRequested(int row, const QString& title);
 
 private:
     // The rows of a drag from this very model, or none.

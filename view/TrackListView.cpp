@@ -92,6 +92,15 @@ struct EntryLayout {
     QFont timeFont;
 };
 
+// The two lines of an entry in `rect`, between the icon and the playing time `time`.
+QRect TextArea(const QRect& rect, const EntryLayout& layout, const QString& time) {
+    const int left = rect.left() + 2 * layout.padding + layout.icon;
+    const int right = rect.right() - layout.padding -
+                      QFontMetrics(layout.timeFont).horizontalAdvance(time) - layout.padding;
+    return {left, rect.top() + (rect.height() - 2 * layout.line) / 2, right - left,
+            2 * layout.line};
+}
+
 class TrackDelegate : public QStyledItemDelegate {
 public:
     TrackDelegate(const TrackListModel& model, QObject* parent)
@@ -120,19 +129,32 @@ public:
         painter->setPen(colours.text);
         painter->drawText(timeArea, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, time);
 
-        const int left = rect.left() + 2 * layout.padding + layout.icon;
-        const int width = timeArea.right() - QFontMetrics(layout.timeFont).horizontalAdvance(time) -
-                          layout.padding - left;
-        const int top = rect.top() + (rect.height() - 2 * layout.line) / 2;
-        painter->setFont(option.font);
-        const auto drawLine = [&](int y, const QString& text) {
-            const QString shown = option.fontMetrics.elidedText(text, Qt::ElideRight, width);
-            painter->drawText(QRect(left, y, width, layout.line), Qt::AlignLeft | Qt::AlignTop,
-                              shown);
+        const QRect text = TextArea(rect, layout, time);
+        const auto drawLine = [&](int x, int y, int width, const QString& line) {
+            const QString shown =
+                QFontMetrics(painter->font()).elidedText(line, Qt::ElideRight, width);
+            painter->drawText(QRect(x, y, width, layout.line), Qt::AlignLeft | Qt::AlignTop, shown);
         };
-        drawLine(top, track.name);
+        // A chapter starting here is told in bold at the end of the name's line, in at most
+        // half of it (and a pixel or two to spare, as eliding rounds the text's width up).
+        const QString chapter =
+            track.chapters.isEmpty() ? QString() : TrackListModel::ChapterLine(track);
+        QFont bold = option.font;
+        bold.setBold(true);
+        const int chapterWidth =
+            chapter.isEmpty()
+                ? 0
+                : qMin(QFontMetrics(bold).horizontalAdvance(chapter) + 2, text.width() / 2);
+        painter->setFont(option.font);
+        drawLine(text.left(), text.top(), text.width() - chapterWidth - layout.padding, track.name);
         painter->setPen(colours.info);
-        drawLine(top + layout.line, track.read ? TrackListModel::InfoLine(track) : QString());
+        drawLine(text.left(), text.top() + layout.line, text.width(),
+                 track.read ? TrackListModel::InfoLine(track) : QString());
+        if (!chapter.isEmpty()) {
+            painter->setFont(bold);
+            painter->setPen(colours.text);
+            drawLine(text.right() - chapterWidth, text.top(), chapterWidth, chapter);
+        }
 
         // Where the keyboard acts, while the list has the focus.
         if (option.state.testFlag(QStyle::State_HasFocus)) {
@@ -145,6 +167,15 @@ public:
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
         return {option.rect.width(), EntryLayout(option.font).Height()};
+    }
+
+    // A chapter's title is edited over the name's line.
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex&) const override {
+        const EntryLayout layout(option.font);
+        const QRect text = TextArea(option.rect, layout, QString());
+        editor->setGeometry(text.left(), text.top() - layout.padding, text.width(),
+                            layout.line + 2 * layout.padding);
     }
 
 private:

@@ -135,6 +135,7 @@ private Q_SLOTS:
                                                       "-",
                                                       "ID&3 Tag Editor ...=tagEditor",
                                                       "Import &Chapters...=importChapters",
+                                                      "C&lear Imported Chapters=clearChapterFile",
                                                       "&Export Chapters...=exportChapters",
                                                       "&Merge...=merge",
                                                       "&Preferences...=preferences",
@@ -151,14 +152,15 @@ private Q_SLOTS:
             edit << (action->isSeparator() ? QStringLiteral("-") : action->text());
         }
         QCOMPARE(edit, (QStringList{"&Undo", "&Redo", "-", "&Delete", "Select &All", "-",
-                                    "Sort by &File Name", "Sort by &Track Number"}));
+                                    "Sort by &File Name", "Sort by &Track Number", "-",
+                                    "Start C&hapter Here", "&Join with Previous Chapter"}));
         QCOMPARE(menus[2]->text(), QStringLiteral("&Play"));
         QCOMPARE(Menu(menus[2]->menu()),
                  (QStringList{"&Play Entry=playEntry", "Listen to the &Join=listenToJoin"}));
         QCOMPARE(menus[3]->text(), QStringLiteral("&View"));
         QCOMPARE(Menu(menus[3]->menu()),
-                 (QStringList{"&Output Window=outputWindow", "-", "&Tool Bar=toolBar",
-                              "&Status Bar=statusBar"}));
+                 (QStringList{"&Output Window=outputWindow", "&Chapters=chaptersPane", "-",
+                              "&Tool Bar=toolBar", "&Status Bar=statusBar"}));
         QCOMPARE(menus[4]->text(), QStringLiteral("&Help"));
         QCOMPARE(Menu(menus[4]->menu()),
                  (QStringList{"&Help=help", "-", "&Visit Veskaro Technology ...=visitWebSite", "-",
