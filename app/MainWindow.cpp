@@ -554,7 +554,7 @@ void MainWindow::OnID3TagEditor() {
                                               QStringLiteral("jpg"));
         });
     if (editor.exec() == QDialog::Accepted) {
-        m_document->SetTag(editor.Tag(), editor.Cover());
+        m_document->SetTag(editor.Tag(), m_document->MoreTag(), editor.Cover());
     }
 }
 

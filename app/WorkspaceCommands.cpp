@@ -66,11 +66,12 @@ void ArrangeTracks::undo() {
 }
 
 ChangeTag::ChangeTag(const QString& text, WorkspaceParts parts, const OutputTag& tag,
-                     const QString& cover)
-    : QUndoCommand(text), m_parts(parts), m_tag(tag), m_cover(cover) {}
+                     const MoreTagFields& moreTag, const QString& cover)
+    : QUndoCommand(text), m_parts(parts), m_tag(tag), m_moreTag(moreTag), m_cover(cover) {}
 
 void ChangeTag::Swap() {
     std::swap(m_parts.tag, m_tag);
+    std::swap(m_parts.moreTag, m_moreTag);
     std::swap(m_parts.cover, m_cover);
 }
 
@@ -104,7 +105,9 @@ ReplaceWorkspace::ReplaceWorkspace(const QString& text, WorkspaceParts parts,
       m_paths(workspace.Paths()),
       m_marks(workspace.Extras().chapterMarks),
       m_tag(workspace.Tag()),
+      m_moreTag(workspace.Extras().moreTag),
       m_file(file),
+      m_cover(workspace.Extras().cover),
       m_chapterFile(workspace.Extras().chapterFile),
       m_chapterTitles(workspace.Extras().chapterTitles) {}
 
@@ -115,6 +118,7 @@ void ReplaceWorkspace::Swap() {
     m_paths = shown;
     m_marks = std::move(marks);
     std::swap(m_parts.tag, m_tag);
+    std::swap(m_parts.moreTag, m_moreTag);
     std::swap(m_parts.file, m_file);
     std::swap(m_parts.cover, m_cover);
     std::swap(m_parts.chapterFile, m_chapterFile);

@@ -14,13 +14,15 @@ namespace tessaro {
 
 class TrackListView;
 
-// What the workspace's commands change: the entries, the selection shown of them, the typed tag,
-// the file the workspace is kept in, and the picture and the chapter file chosen for the joined
-// file (empty for none), with the titles given its chapters in place of their own.
+// What the workspace's commands change: the entries, the selection shown of them, the typed tag
+// with its further fields, the file the workspace is kept in, and the picture and the chapter file
+// chosen for the joined file (empty for none), with the titles given its chapters in place of their
+// own.
 struct WorkspaceParts {
     TrackListModel& tracks;
     TrackListView& view;
     OutputTag& tag;
+    MoreTagFields& moreTag;
     QString& file;
     QString& cover;
     QString& chapterFile;
@@ -70,11 +72,11 @@ private:
     const QList<int> m_selected;  // before the step
 };
 
-// Replaces the typed tag and its cover picture.
+// Replaces the typed tag, its further fields and its cover picture.
 class ChangeTag : public QUndoCommand {
 public:
     ChangeTag(const QString& text, WorkspaceParts parts, const OutputTag& tag,
-              const QString& cover);
+              const MoreTagFields& moreTag, const QString& cover);
     void redo() override { Swap(); }
     void undo() override { Swap(); }
 
@@ -84,6 +86,7 @@ private:
     WorkspaceParts m_parts;
     // What the next step gives.
     OutputTag m_tag;
+    MoreTagFields m_moreTag;
     QString m_cover;
 };
 
@@ -122,8 +125,8 @@ private:
 };
 
 // Replaces the whole workspace with `workspace`, its file's name included (New, Open): the
-// entries with their chapter marks, the tag, the chapter file and its titles; the cover chosen
-// for the one before goes with it.
+// entries with their chapter marks, the tag with its further fields, the cover, the chapter file
+// and its titles.
 class ReplaceWorkspace : public QUndoCommand {
 public:
     ReplaceWorkspace(const QString& text, WorkspaceParts parts, const TessaroWorkSpace& workspace,
@@ -139,6 +142,7 @@ private:
     QStringList m_paths;
     std::vector<ChapterMark> m_marks;
     OutputTag m_tag;
+    MoreTagFields m_moreTag;
     QString m_file;
     QString m_cover;
     QString m_chapterFile;

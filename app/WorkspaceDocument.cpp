@@ -34,6 +34,8 @@ TessaroWorkSpace WorkspaceDocument::Workspace() const {
     workspace.SetPaths(m_tracks->Paths());
     workspace.SetTag(m_tag);
     WorkspaceExtras extras;
+    extras.moreTag = m_moreTag;
+    extras.cover = m_cover;
     extras.chapterFile = m_chapterFile;
     extras.chapterMarks = m_tracks->Marks();
     extras.chapterTitles = m_chapterTitles;
@@ -57,7 +59,7 @@ int WorkspaceDocument::FormatsToConform() const {
 }
 
 WorkspaceParts WorkspaceDocument::Parts() {
-    return {*m_tracks, *m_view, m_tag, m_file, m_cover, m_chapterFile, m_chapterTitles};
+    return {*m_tracks, *m_view, m_tag, m_moreTag, m_file, m_cover, m_chapterFile, m_chapterTitles};
 }
 
 JoinRequest WorkspaceDocument::JoinOf(const JoinPreferences& preferences,
@@ -71,6 +73,9 @@ JoinRequest WorkspaceDocument::JoinOf(const JoinPreferences& preferences,
         options.chapterTitles = m_chapterTitles;
     }
     options.chapterMarks = m_tracks->Marks();
+    if (preferences.saveID3Tag) {
+        options.moreTag = m_moreTag;
+    }
     return {.inputs = m_tracks->Paths(),
             .output = output,
             .tag = m_tag,
@@ -91,9 +96,10 @@ void WorkspaceDocument::Undo() {
     }
 }
 
-void WorkspaceDocument::SetTag(const OutputTag& tag, const QString& cover) {
-    if (!(tag == m_tag) || cover != m_cover) {
-        Push(new ChangeTag(tr("Tag"), Parts(), tag, cover));
+void WorkspaceDocument::SetTag(const OutputTag& tag, const MoreTagFields& moreTag,
+                               const QString& cover) {
+    if (!(tag == m_tag) || !(moreTag == m_moreTag) || cover != m_cover) {
+        Push(new ChangeTag(tr("Tag"), Parts(), tag, moreTag, cover));
     }
 }
 

@@ -34,6 +34,8 @@ public:
     TrackListModel& Tracks() { return *m_tracks; }
     const TrackListModel& Tracks() const { return *m_tracks; }
     const OutputTag& Tag() const { return m_tag; }
+    // The tag's fields beyond the five, written with them.
+    const MoreTagFields& MoreTag() const { return m_moreTag; }
     // The file the workspace is kept in; empty before it is first saved.
     const QString& File() const { return m_file; }
     // The picture and the chapter file the next merge takes; empty for none.
@@ -43,7 +45,8 @@ public:
     // empty one keeps the file's.
     const QStringList& ChapterTitles() const { return m_chapterTitles; }
     // The join of the entries into `output` with `preferences`: the workspace's tag, its cover
-    // and chapter file in place of the preferences', and the chapters set by hand.
+    // and chapter file in place of the preferences', and the chapters set by hand.  The tag's
+    // further fields go with the typed tag, where the preferences write it.
     JoinRequest JoinOf(const JoinPreferences& preferences, const QString& output) const;
     QUndoStack& UndoStack() { return *m_undoStack; }
     // The workspace as its file would hold it now.
@@ -63,9 +66,10 @@ public:
     // Takes back the last step, or does again the one taken back last; logs which.
     void Undo();
     void Redo();
-    // Gives the workspace the tag and the cover picture, as a step to undo; none for the same.
-    void SetTag(const OutputTag& tag, const QString& cover);
-    void SetTag(const OutputTag& tag) { SetTag(tag, m_cover); }
+    // Gives the workspace the tag, its further fields and the cover picture, as a step to undo;
+    // none for the same.
+    void SetTag(const OutputTag& tag, const MoreTagFields& moreTag, const QString& cover);
+    void SetTag(const OutputTag& tag) { SetTag(tag, m_moreTag, m_cover); }
 
     // An empty workspace in place of this one.
     void New();
@@ -96,6 +100,7 @@ private:
     TrackListView* m_view = nullptr;
     QUndoStack* m_undoStack;
     OutputTag m_tag;
+    MoreTagFields m_moreTag;
     QString m_file;
     QString m_cover;
     QString m_chapterFile;

@@ -106,9 +106,11 @@ StepTimes MeasureSteps(const QStringList& paths) {
     list.resize(800, 600);
     list.show();
     tessaro::OutputTag tag;
+    tessaro::MoreTagFields moreTag;
     QString file, cover, chapterFile;
     QStringList chapterTitles;
-    const tessaro::WorkspaceParts parts{model, list, tag, file, cover, chapterFile, chapterTitles};
+    const tessaro::WorkspaceParts parts{model, list,  tag,         moreTag,
+                                        file,  cover, chapterFile, chapterTitles};
     QUndoStack stack;
     stack.push(new tessaro::InsertTracks(QStringLiteral("Insert"), parts, 0, paths));
     while (model.FiguresPending()) {

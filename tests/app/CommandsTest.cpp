@@ -23,6 +23,7 @@
 #include "app/StatusArea.h"
 #include "app/WorkspaceDocument.h"
 #include "dialogs/Help.h"
+#include "settings/JoinPreferences.h"
 #include "settings/Preferences.h"
 #include "view/OutputPane.h"
 #include "view/TrackListView.h"
@@ -313,6 +314,43 @@ private Q_SLOTS:
         QCOMPARE(LogTexts(*frame),
                  (QStringList{"Workspace has been saved.", "Create new workspace.",
                               "Workspace has been opened.", "Workspace has been saved."}));
+        QVERIFY(script->messages.isEmpty());
+    }
+
+    void theFurtherTagFieldsAndCoverAreKeptUndoneAndJoined() {
+        auto frame = MakeFrame();
+        tessaro::WorkspaceDocument& document = frame->Document();
+        const tessaro::OutputTag tag{QStringLiteral("Book"), {}, {}, 0, {}};
+        const tessaro::MoreTagFields more{QStringLiteral("Speech"), QStringLiteral("Author"),
+                                          QStringLiteral("Narrator")};
+        const QString cover = dir.filePath(QStringLiteral("cover.png"));
+        document.SetTag(tag, more, cover);
+
+        // Saved and opened again, the workspace file gives them back.
+        const QString saved = dir.filePath(QStringLiteral("more.twk"));
+        script->saveAnswers << saved;
+        frame->Action(QStringLiteral("saveWorkspace"))->trigger();
+        frame->Action(QStringLiteral("newWorkspace"))->trigger();
+        QVERIFY(document.MoreTag().IsEmpty() && document.Cover().isEmpty());
+        script->openAnswers << saved;
+        frame->Action(QStringLiteral("openWorkspace"))->trigger();
+        QCOMPARE(document.MoreTag(), more);
+        QCOMPARE(document.Cover(), cover);
+        QCOMPARE(document.Workspace().Extras().moreTag, more);
+
+        // One step changes all three; its undo gives all three back.
+        document.SetTag({}, {}, QString());
+        QVERIFY(document.MoreTag().IsEmpty() && document.Cover().isEmpty());
+        document.Undo();
+        QCOMPARE(document.Tag(), tag);
+        QCOMPARE(document.MoreTag(), more);
+        QCOMPARE(document.Cover(), cover);
+
+        // The join writes them with the typed tag only.
+        tessaro::JoinPreferences preferences;
+        QVERIFY(document.JoinOf(preferences, QString()).options.moreTag.IsEmpty());
+        preferences.saveID3Tag = true;
+        QCOMPARE(document.JoinOf(preferences, QString()).options.moreTag, more);
         QVERIFY(script->messages.isEmpty());
     }
 
