@@ -25,7 +25,6 @@ bool JoinOutput::Open(const QByteArray& front) {
             QStringLiteral("Cannot create %1: %2").arg(Quoted(file.fileName()), file.errorString());
         return false;
     }
-    opened = true;
     inPlace = WritesInPlace(file);
     mark.emplace(file);
     writer.emplace(file.handle());
@@ -91,7 +90,6 @@ bool JoinOutput::Commit(const QByteArray& front, const QByteArray& leadingFrame,
 }
 
 void JoinOutput::Cancel() {
-    opened = false;
     writer.reset();
     if (file.isOpen()) {
         file.cancelWriting();

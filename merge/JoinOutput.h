@@ -28,7 +28,7 @@ public:
     explicit JoinOutput(const QString& path, Bytes bytes = Bytes::Written)
         : file(path), counted(bytes == Bytes::Counted) {}
 
-    bool IsOpen() const { return opened; }
+    bool IsOpen() const { return counted ? opened : file.isOpen(); }
     // Makes the file and puts `front` at its start, before the audio.
     [[nodiscard]] bool Open(const QByteArray& front);
     // Keeps the Crc16 of all audio written from `offset` bytes into it on: runs of frames take it
@@ -78,7 +78,7 @@ private:
     std::optional<TemporaryFileMark> mark;  // of `file`, so kept until its temporary file is gone
     QSaveFile file;
     const bool counted;
-    bool opened = false;
+    bool opened = false;  // when counted
     bool inPlace = false;                    // `file` writes the target itself
     std::optional<BackgroundWriter> writer;  // of `file`, so gone before it is closed
     Run run;
