@@ -70,12 +70,14 @@ asan: deps
 # it, so it cannot see Qt's own locking: ignore_noninstrumented_modules drops what the runtime's
 # interceptors (new, delete, memcpy) record for calls made from inside Qt, such as Qt's thread
 # pool handing tasks to its threads. Locks taken through the interceptors still count, and every
-# access made by our code is checked.
+# access made by our code is checked. QProcess starts its children with vfork's semantics, which
+# the runtime takes for a fork of the test itself: die_after_fork=0 lets the test go on making
+# threads, as every child here execs at once.
 tsan: deps
 	@$(call configure-in,build-tsan,-DTESSARO_SANITIZE=thread)
 	@cmake --build build-tsan -j $(JOBS) --target core_tests command_tests listening_tests \
 	    chapter_view_tests drag_tests frame_fault_tests bad_input_tests fact_reader_tests
-	@cd build-tsan && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS=ignore_noninstrumented_modules=1 \
+	@cd build-tsan && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS=ignore_noninstrumented_modules=1:die_after_fork=0 \
 	    ctest --output-on-failure -j $(JOBS) -L tsan
 
 sanitize: asan tsan
