@@ -548,13 +548,14 @@ void MainWindow::OnInsertFolder() {
 
 void MainWindow::OnID3TagEditor() {
     // It shows the workspace's tag, which is replaced only on OK.
-    TagEditorDialog editor(
-        this, m_document->Tag(), m_preferences.saveID3Tag, m_document->Cover(), [this] {
-            return m_dialogs->GetOpenFileName(this, tr("Pictures (*.jpg *.jpeg *.png)"),
-                                              QStringLiteral("jpg"));
-        });
+    TagEditorDialog editor(this, {m_document->Tag(), m_document->MoreTag(), m_document->Cover()},
+                           m_preferences.saveID3Tag, [this] {
+                               return m_dialogs->GetOpenFileName(
+                                   this, tr("Pictures (*.jpg *.jpeg *.png)"),
+                                   QStringLiteral("jpg"));
+                           });
     if (editor.exec() == QDialog::Accepted) {
-        m_document->SetTag(editor.Tag(), m_document->MoreTag(), editor.Cover());
+        m_document->SetTag(editor.Tag(), editor.More(), editor.Cover());
     }
 }
 

@@ -1,5 +1,6 @@
 #include "dialogs/TagEditorDialog.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -16,9 +17,11 @@
 #include <limits>
 #include <utility>
 
+#include "dialogs/CoverWell.h"
 #include "dialogs/DialogButtons.h"
 #include "io/Files.h"
 #include "mp3/PictureFile.h"
+#include "tags/Tags.h"
 
 namespace tessaro {
 
@@ -78,47 +81,63 @@ std::optional<qint32> TagEditorDialog::ParseYear(const QString& text) {
     return qint32(std::min(magnitude, kCap - 1));
 }
 
-TagEditorDialog::TagEditorDialog(QWidget* parent, const tessaro::OutputTag& tag, bool written,
-                                 const QString& cover, std::function<QString()> pickPicture)
+TagEditorDialog::TagEditorDialog(QWidget* parent, const Fields& fields, bool written,
+                                 std::function<QString()> pickPicture)
     : QDialog(parent),
-      m_tag(tag),
-      m_cover(cover),
+      m_fields(fields),
       m_pickPicture(std::move(pickPicture)),
       m_coverEdit(new QLineEdit(this)),
-      m_albumEdit(new QLineEdit(tag.album, this)),
-      m_artistEdit(new QLineEdit(tag.artist, this)),
-      m_titleEdit(new QLineEdit(tag.title, this)),
-      m_yearEdit(new QLineEdit(tag.year == 0 ? QString() : QString::number(tag.year), this)),
-      m_commentEdit(new QLineEdit(tag.comment, this)) {
+      m_coverWell(new CoverWell(this)),
+      m_albumEdit(new QLineEdit(fields.tag.album, this)),
+      m_artistEdit(new QLineEdit(fields.tag.artist, this)),
+      m_albumArtistEdit(new QLineEdit(fields.more.albumArtist, this)),
+      m_titleEdit(new QLineEdit(fields.tag.title, this)),
+      m_composerEdit(new QLineEdit(fields.more.composer, this)),
+      m_genreBox(new QComboBox(this)),
+      m_yearEdit(
+          new QLineEdit(fields.tag.year == 0 ? QString() : QString::number(fields.tag.year), this)),
+      m_commentEdit(new QLineEdit(fields.tag.comment, this)) {
     setWindowTitle(tr("ID3 tag editor"));
     m_yearEdit->setValidator(new QIntValidator(0, kLastYear, m_yearEdit));
+    // Any genre may be typed; ID3v1's are offered, and completed as they are typed.
+    m_genreBox->setEditable(true);
+    m_genreBox->setInsertPolicy(QComboBox::NoInsert);
+    m_genreBox->addItems(GenreNames());
+    m_genreBox->setCurrentText(fields.more.genre);
 
     auto* group = new QGroupBox(tr("Main ID3 tag:"), this);
-    auto* fields = new QGridLayout(group);
-    const std::pair<QString, QLineEdit*> rows[] = {
-        {tr("&Album:"), m_albumEdit},     {tr("A&rtist:"), m_artistEdit},
-        {tr("&Title:"), m_titleEdit},     {tr("&Year:"), m_yearEdit},
+    auto* fieldGrid = new QGridLayout(group);
+    const std::pair<QString, QWidget*> rows[] = {
+        {tr("&Album:"), m_albumEdit},
+        {tr("A&rtist:"), m_artistEdit},
+        {tr("Album arti&st:"), m_albumArtistEdit},
+        {tr("&Title:"), m_titleEdit},
+        {tr("Com&poser/Narrator:"), m_composerEdit},
+        {tr("&Genre:"), m_genreBox},
+        {tr("&Year:"), m_yearEdit},
         {tr("&Comment:"), m_commentEdit},
     };
     int row = 0;
     QWidget* previous = nullptr;
-    for (const auto& [text, edit] : rows) {
+    for (const auto& [text, field] : rows) {
         auto* label = new QLabel(text, group);
-        label->setBuddy(edit);
-        edit->setMinimumWidth(kFieldWidth);
-        fields->addWidget(label, row, 0);
-        fields->addWidget(edit, row, 1);
+        label->setBuddy(field);
+        field->setMinimumWidth(kFieldWidth);
+        fieldGrid->addWidget(label, row, 0);
+        fieldGrid->addWidget(field, row, 1);
         ++row;
         if (previous) {
-            setTabOrder(previous, edit);
+            setTabOrder(previous, field);
         }
-        previous = edit;
+        previous = field;
     }
+    fieldGrid->addWidget(m_coverWell, 0, 2, row, 1, Qt::AlignTop);
+    connect(m_coverWell, &CoverWell::fileDropped, this, &TagEditorDialog::TakeCover);
 
     auto* coverLabel = new QLabel(tr("Co&ver:"), group);
     coverLabel->setBuddy(m_coverEdit);
-    fields->addWidget(coverLabel, row, 0);
-    fields->addWidget(CoverRow(previous), row, 1);
+    fieldGrid->addWidget(coverLabel, row, 0);
+    fieldGrid->addWidget(CoverRow(previous), row, 1, 1, 2);
 
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -151,8 +170,8 @@ QWidget* TagEditorDialog::CoverRow(QWidget*& previous) {
     choose->setEnabled(bool(m_pickPicture));
     connect(choose, &QPushButton::clicked, this, &TagEditorDialog::ChooseCover);
     connect(remove, &QPushButton::clicked, this, [this] {
-        m_cover.clear();
-        ShowCover();
+        m_fields.cover.clear();
+        ShowCover({});
     });
     layout->addWidget(m_coverEdit, 1);
     layout->addWidget(choose);
@@ -162,29 +181,42 @@ QWidget* TagEditorDialog::CoverRow(QWidget*& previous) {
         setTabOrder(previous, next);
         previous = next;
     }
-    ShowCover();
+    ShowCover(CoverPicture());
     return row;
 }
 
-void TagEditorDialog::ShowCover() {
-    m_coverEdit->setText(QFileInfo(m_cover).fileName());
-    m_coverEdit->setToolTip(QDir::toNativeSeparators(m_cover));
+void TagEditorDialog::ShowCover(const QByteArray& picture) {
+    m_coverEdit->setText(QFileInfo(m_fields.cover).fileName());
+    m_coverEdit->setToolTip(QDir::toNativeSeparators(m_fields.cover));
+    m_coverWell->ShowPicture(picture);
+}
+
+QByteArray TagEditorDialog::CoverPicture() const {
+    // A file that has gone since it was chosen shows no thumbnail; the merge says it is missing.
+    QString why;
+    const std::optional<mp3::Picture> picture =
+        m_fields.cover.isEmpty() ? std::nullopt : mp3::ReadPictureFile(m_fields.cover, &why);
+    return picture ? picture->data : QByteArray();
 }
 
 void TagEditorDialog::ChooseCover() {
     const QString path = m_pickPicture();
-    if (path.isEmpty()) {
-        return;
+    if (!path.isEmpty()) {
+        TakeCover(path);
     }
+}
+
+void TagEditorDialog::TakeCover(const QString& path) {
     // Refused now rather than by the merge, long after the choice.
     QString why;
-    if (!mp3::ReadPictureFile(path, &why)) {
+    const std::optional<mp3::Picture> picture = mp3::ReadPictureFile(path, &why);
+    if (!picture) {
         QMessageBox::warning(this, QGuiApplication::applicationDisplayName(),
                              tr("Cannot use %1 as the cover picture: %2").arg(Quoted(path), why));
         return;
     }
-    m_cover = path;
-    ShowCover();
+    m_fields.cover = path;
+    ShowCover(picture->data);
 }
 
 void TagEditorDialog::accept() {
@@ -199,8 +231,9 @@ void TagEditorDialog::accept() {
         m_yearEdit->selectAll();
         return;
     }
-    m_tag = {m_albumEdit->text(), m_artistEdit->text(), m_titleEdit->text(), *year,
-             m_commentEdit->text()};
+    m_fields.tag = {m_albumEdit->text(), m_artistEdit->text(), m_titleEdit->text(), *year,
+                    m_commentEdit->text()};
+    m_fields.more = {m_genreBox->currentText(), m_albumArtistEdit->text(), m_composerEdit->text()};
     QDialog::accept();
 }
 

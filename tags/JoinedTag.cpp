@@ -3,6 +3,7 @@
 #include <taglib/attachedpictureframe.h>
 #include <taglib/chapterframe.h>
 #include <taglib/commentsframe.h>
+#include <taglib/id3v1genres.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2synchdata.h>
 #include <taglib/id3v2tag.h>
@@ -305,6 +306,14 @@ bool SetChapterTimes(TagBytes& tag, const std::vector<Chapter>& chapters) {
         qToBigEndian(chapters[i].endMs, times + 4);
     }
     return true;
+}
+
+QStringList GenreNames() {
+    QStringList names = mp3::FromTagStrings(TagLib::ID3v1::genreList());
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return QString::localeAwareCompare(a, b) < 0;
+    });
+    return names;
 }
 
 QString TagTooLarge(qint64 size) {

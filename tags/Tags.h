@@ -57,6 +57,10 @@ TagBytes RenderJoinedTag(const JoinedTag& tag);
 // when they are not the chapters it was rendered with, by number and titles.
 [[nodiscard]] bool SetChapterTimes(TagBytes& tag, const std::vector<Chapter>& chapters);
 
+// The genres ID3v1 numbers, as TagLib spells them, in the order of the user's language: what a
+// genre field offers, though any text may stand there.
+QStringList GenreNames();
+
 // Why a tag of `size` bytes, header included, cannot go into the file; empty when it can.
 [[nodiscard]] QString TagTooLarge(qint64 size);
 

@@ -1,4 +1,5 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
     <name>QDialog</name>
@@ -62,18 +63,18 @@
         <translation>Komponist des Tags (wo Hörbuch-Programme den Sprecher ablegen).</translation>
     </message>
     <message>
-        <source>Put the JPEG or PNG picture FILE into the output's tag as its front cover.</source>
+        <source>Put the JPEG or PNG picture FILE into the output&apos;s tag as its front cover.</source>
         <translation>Das JPEG- oder PNG-Bild FILE als Titelbild in den Tag der Ausgabe aufnehmen.</translation>
     </message>
     <message>
-        <source>Join the inputs in ORDER instead of the order given: natural, by their file names with numbers by value ("Chapter 2" before "Chapter 10"); or track, by the disc and track numbers of their tags, those alike or untagged by name.</source>
+        <source>Join the inputs in ORDER instead of the order given: natural, by their file names with numbers by value (&quot;Chapter 2&quot; before &quot;Chapter 10&quot;); or track, by the disc and track numbers of their tags, those alike or untagged by name.</source>
         <translation>Die Eingaben in der Reihenfolge ORDER statt der angegebenen zusammenfügen: natural, nach ihren Dateinamen mit Zahlen nach ihrem Wert („Kapitel 2“ vor „Kapitel 10“); oder track, nach den CD- und Titelnummern ihrer Tags, gleiche oder ungetaggte nach Namen.</translation>
     </message>
     <message>
         <source>Joins MP3 files into one without re-encoding: every MPEG audio frame of every input is
-copied byte for byte, in the order given; the inputs' own tags and any bytes outside
-frames are left behind, and so is each input's own Xing, Info or VBRI header frame but
-the first one's, which is rewritten to describe the whole output. The output is
+copied byte for byte, in the order given; the inputs&apos; own tags and any bytes outside
+frames are left behind, and so is each input&apos;s own Xing, Info or VBRI header frame but
+the first one&apos;s, which is rewritten to describe the whole output. The output is
 written to a temporary file beside it and replaces an existing file only once the
 join is complete.</source>
         <translation>Fügt MP3-Dateien ohne Neukodierung zu einer zusammen: Jeder MPEG-Audio-Frame jeder
@@ -88,11 +89,11 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
         <translation>Die zusammenzufügenden MP3-Dateien, von der ersten bis zur letzten; ein Ordner steht für die MPEG-Audiodateien darin.</translation>
     </message>
     <message>
-        <source>Add a chapter for each joined input to the output's tag, titled with the input's own title or, without one, its file name. With =title, one chapter for each run of inputs whose titles agree once a trailing part or track number is left out ("Chapter 3 (1/2)", "Chapter 3 - Part 2").</source>
+        <source>Add a chapter for each joined input to the output&apos;s tag, titled with the input&apos;s own title or, without one, its file name. With =title, one chapter for each run of inputs whose titles agree once a trailing part or track number is left out (&quot;Chapter 3 (1/2)&quot;, &quot;Chapter 3 - Part 2&quot;).</source>
         <translation>Dem Tag der Ausgabe für jede zusammengefügte Eingabe ein Kapitel hinzufügen, benannt nach dem Titel der Eingabe oder, ohne einen, nach ihrem Dateinamen. Mit =title ein Kapitel für jede Folge von Eingaben, deren Titel ohne eine nachgestellte Teil- oder Titelnummer übereinstimmen („Kapitel 3 (1/2)“, „Kapitel 3 - Teil 2“).</translation>
     </message>
     <message>
-        <source>Carry the picture of the first joined input that has one (its front cover, else its first) into the output's tag.</source>
+        <source>Carry the picture of the first joined input that has one (its front cover, else its first) into the output&apos;s tag.</source>
         <translation>Das Bild der ersten zusammengefügten Eingabe, die eines hat (ihr Titelbild, sonst ihr erstes), in den Tag der Ausgabe übernehmen.</translation>
     </message>
     <message>
@@ -100,7 +101,7 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
         <translation>Die Eingaben ohne die Stille zusammenfügen, die ihre Encoder an beiden Enden einfügen: Die wenigen Frames um jede Naht werden dekodiert und neu kodiert. Eingaben, deren Header diese Stille nicht angeben, oder Eingaben verschiedener Formate werden mit einer Warnung so zusammengefügt, wie sie sind.</translation>
     </message>
     <message>
-        <source>Level the loudness of the inputs to LUFS (alone, --level aims at -18, ReplayGain 2.0's reference) by changing the gain their frames carry, in steps of 1.5 dB: no re-encoding. An input gets less gain where more would clip its peaks. The output's tag tells its ReplayGain.</source>
+        <source>Level the loudness of the inputs to LUFS (alone, --level aims at -18, ReplayGain 2.0&apos;s reference) by changing the gain their frames carry, in steps of 1.5 dB: no re-encoding. An input gets less gain where more would clip its peaks. The output&apos;s tag tells its ReplayGain.</source>
         <translation>Die Lautheit der Eingaben auf LUFS angleichen (allein zielt --level auf -18, den Bezugswert von ReplayGain 2.0), indem die Verstärkung in ihren Frames in Schritten von 1,5 dB geändert wird: ohne Neukodierung. Eine Eingabe erhält weniger Verstärkung, wo mehr ihre Spitzen übersteuern würde. Der Tag der Ausgabe nennt ihr ReplayGain.</translation>
     </message>
     <message>
@@ -112,11 +113,11 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
         <translation>Den Tag samt Kapiteln und Titelbild als ID3v2.3 schreiben, das Windows und viele ältere Player lesen, statt als ID3v2.4.</translation>
     </message>
     <message>
-        <source>Take the output's chapters from FILE, each starting on the joined timeline as players show it: %1, told by its contents. A file whose times do not increase or pass the end of the audio is refused.</source>
+        <source>Take the output&apos;s chapters from FILE, each starting on the joined timeline as players show it: %1, told by its contents. A file whose times do not increase or pass the end of the audio is refused.</source>
         <translation>Die Kapitel der Ausgabe aus FILE nehmen, jedes mit seinem Beginn auf der zusammengefügten Zeitachse, wie Player ihn zeigen: %1, am Inhalt erkannt. Eine Datei, deren Zeiten nicht ansteigen oder über das Ende des Tons hinausgehen, wird abgelehnt.</translation>
     </message>
     <message>
-        <source>Write the output's chapters to FILE (with neither option above: a chapter for each joined input), in the form its extension names: .cue, .json, .ffmeta or .ffmetadata, .labels (Audacity's), or lines "HH:MM:SS.mmm Title" for any other, .txt included.</source>
+        <source>Write the output&apos;s chapters to FILE (with neither option above: a chapter for each joined input), in the form its extension names: .cue, .json, .ffmeta or .ffmetadata, .labels (Audacity&apos;s), or lines &quot;HH:MM:SS.mmm Title&quot; for any other, .txt included.</source>
         <translation>Die Kapitel der Ausgabe nach FILE schreiben (ohne eine der beiden Optionen oben: ein Kapitel je zusammengefügter Eingabe), in der Form, die die Endung nennt: .cue, .json, .ffmeta oder .ffmetadata, .labels (die von Audacity) oder Zeilen „HH:MM:SS.mmm Titel“ für jede andere, .txt eingeschlossen.</translation>
     </message>
     <message>
@@ -124,27 +125,27 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
         <translation>Die Ausgabe auch dann schreiben, wenn ihr Name auf die Endung eines anderen Audioformats endet (.m4b, .m4a, .aac, .ogg, .opus, .flac, .wav); sie enthält trotzdem MP3-Audio.</translation>
     </message>
     <message>
-        <source>Join each INPUT, a folder, into a file of its own: OUTPUT is a folder, and the files under FOLDER go to OUTPUT/FOLDER.mp3, with the same options, one folder after the other. A folder that fails does not stop the others; the exit status is the worst of theirs, and a summary names each one's result. Not with -w, --chapter-file or --export-chapters.</source>
+        <source>Join each INPUT, a folder, into a file of its own: OUTPUT is a folder, and the files under FOLDER go to OUTPUT/FOLDER.mp3, with the same options, one folder after the other. A folder that fails does not stop the others; the exit status is the worst of theirs, and a summary names each one&apos;s result. Not with -w, --chapter-file or --export-chapters.</source>
         <translation>Jede EINGABE, einen Ordner, zu einer eigenen Datei zusammenfügen: OUTPUT ist ein Ordner, und die Dateien unter ORDNER kommen nach OUTPUT/ORDNER.mp3, mit denselben Optionen, ein Ordner nach dem anderen. Ein Ordner, der scheitert, hält die anderen nicht auf; der Exit-Status ist der schlechteste von allen, und eine Zusammenfassung nennt das Ergebnis jedes Ordners. Nicht mit -w, --chapter-file oder --export-chapters.</translation>
     </message>
     <message>
-        <source>Read the chapter file and write the exported chapters as FORMAT: %1. Without it, the chapter file's contents and the exported file's extension tell.</source>
+        <source>Read the chapter file and write the exported chapters as FORMAT: %1. Without it, the chapter file&apos;s contents and the exported file&apos;s extension tell.</source>
         <translation>Die Kapiteldatei als FORMAT lesen und die exportierten Kapitel so schreiben: %1. Ohne diese Option entscheiden der Inhalt der Kapiteldatei und die Endung der exportierten Datei.</translation>
     </message>
     <message>
-        <source>Put SECONDS of silence between every two inputs: frames of digital silence encoded in the first input's format, never a chapter of their own. The silence the inputs' encoders left at their ends counts towards it, so that what is heard between two inputs is SECONDS within a frame, and to the sample with --seamless.</source>
+        <source>Put SECONDS of silence between every two inputs: frames of digital silence encoded in the first input&apos;s format, never a chapter of their own. The silence the inputs&apos; encoders left at their ends counts towards it, so that what is heard between two inputs is SECONDS within a frame, and to the sample with --seamless.</source>
         <translation>SECONDS Sekunden Stille zwischen je zwei Eingaben setzen: Frames digitaler Stille im Format der ersten Eingabe kodiert, nie ein eigenes Kapitel. Die Stille, die die Kodierer der Eingaben an deren Enden gelassen haben, zählt mit, sodass zwischen zwei Eingaben SECONDS bis auf einen Frame zu hören ist, mit --seamless aufs Sample genau.</translation>
     </message>
     <message>
-        <source>With --level: track (as without this option) levels each input alone; album gives every input the one gain that brings the whole join, gated over all inputs as ReplayGain's album gain is, nearest to the target, less where more would clip the highest peak. An album's quiet pieces stay as much quieter as they were.</source>
+        <source>With --level: track (as without this option) levels each input alone; album gives every input the one gain that brings the whole join, gated over all inputs as ReplayGain&apos;s album gain is, nearest to the target, less where more would clip the highest peak. An album&apos;s quiet pieces stay as much quieter as they were.</source>
         <translation>Mit --level: track (wie ohne diese Option) gleicht jede Eingabe für sich an; album gibt jeder Eingabe dieselbe Verstärkung, die das Ganze, über alle Eingaben gegatet wie die Album-Verstärkung von ReplayGain, dem Ziel am nächsten bringt, weniger, wo mehr die höchste Spitze übersteuern würde. Die leisen Stücke eines Albums bleiben so viel leiser, wie sie waren.</translation>
     </message>
     <message>
-        <source>Copy into the output's tag every text frame all joined inputs share (album, artist, album artist, genre, year, composer, comment, ...), but their titles, track and disc numbers and ReplayGain; a tag without a title is titled with the album. A frame the inputs disagree on, or that some lack, is left out with a warning naming the values; with =first, it is taken from the first input that has it. The values typed above win.</source>
+        <source>Copy into the output&apos;s tag every text frame all joined inputs share (album, artist, album artist, genre, year, composer, comment, ...), but their titles, track and disc numbers and ReplayGain; a tag without a title is titled with the album. A frame the inputs disagree on, or that some lack, is left out with a warning naming the values; with =first, it is taken from the first input that has it. The values typed above win.</source>
         <translation>Jeden Textframe, den alle zusammengefügten Eingaben teilen (Album, Interpret, Album-Interpret, Genre, Jahr, Komponist, Kommentar, ...), in den Tag der Ausgabe übernehmen, außer ihren Titeln, Titel- und CD-Nummern und ReplayGain; ein Tag ohne Titel erhält das Album als Titel. Ein Frame, in dem die Eingaben abweichen oder der einigen fehlt, wird mit einer Warnung, die die Werte nennt, weggelassen; mit =first wird er von der ersten Eingabe genommen, die ihn hat. Die oben eingegebenen Werte gehen vor.</translation>
     </message>
     <message>
-        <source>lines "HH:MM:SS.mmm Title" (or "MM:SS Title")</source>
+        <source>lines &quot;HH:MM:SS.mmm Title&quot; (or &quot;MM:SS Title&quot;)</source>
         <translation>Zeilen „HH:MM:SS.mmm Titel“ (oder „MM:SS Titel“)</translation>
     </message>
     <message>
@@ -152,7 +153,7 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
         <translation>eine CUE-Datei</translation>
     </message>
     <message>
-        <source>ffmpeg's FFMETADATA</source>
+        <source>ffmpeg&apos;s FFMETADATA</source>
         <translation>FFMETADATA von ffmpeg</translation>
     </message>
     <message>
@@ -164,7 +165,7 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
         <translation>Audacity-Textmarken</translation>
     </message>
     <message>
-        <source>("HH:MM:SS.mmm Title")</source>
+        <source>(&quot;HH:MM:SS.mmm Title&quot;)</source>
         <translation>(„HH:MM:SS.mmm Titel“)</translation>
     </message>
     <message>
@@ -172,7 +173,7 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
         <translation>(eine CUE-Datei)</translation>
     </message>
     <message>
-        <source>(ffmpeg's)</source>
+        <source>(ffmpeg&apos;s)</source>
         <translation>(die von ffmpeg)</translation>
     </message>
     <message>
@@ -180,7 +181,7 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
         <translation>(Podcasting-2.0-Kapitel)</translation>
     </message>
     <message>
-        <source>(Audacity's)</source>
+        <source>(Audacity&apos;s)</source>
         <translation>(die von Audacity)</translation>
     </message>
     <message>
@@ -214,11 +215,11 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
         <translation>Kapitel aus %1 können nicht importiert werden: %2</translation>
     </message>
     <message>
-        <source>1 chapter from "%1" goes into the next merged file.</source>
+        <source>1 chapter from &quot;%1&quot; goes into the next merged file.</source>
         <translation>1 Kapitel aus „%1“ kommt in die nächste zusammengefügte Datei.</translation>
     </message>
     <message>
-        <source>%1 chapters from "%2" go into the next merged file.</source>
+        <source>%1 chapters from &quot;%2&quot; go into the next merged file.</source>
         <translation>%1 Kapitel aus „%2“ kommen in die nächste zusammengefügte Datei.</translation>
     </message>
     <message>
@@ -226,7 +227,7 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
         <translation>Kapitel exportieren</translation>
     </message>
     <message>
-        <source>The file merged last has no chapters. Turn on "Add a chapter for each input file" in File &gt; Preferences, or import a chapter file, and merge.</source>
+        <source>The file merged last has no chapters. Turn on &quot;Add a chapter for each input file&quot; in File &gt; Preferences, or import a chapter file, and merge.</source>
         <translation>Die zuletzt zusammengefügte Datei hat keine Kapitel. Schalten Sie „Für jede Eingabedatei ein Kapitel anlegen“ unter Datei &gt; Einstellungen ein oder importieren Sie eine Kapiteldatei, und fügen Sie zusammen.</translation>
     </message>
     <message>
@@ -234,7 +235,7 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
         <translation>Die Kapitel können nicht nach %1 exportiert werden: %2</translation>
     </message>
     <message>
-        <source>Chapters exported to "%1".</source>
+        <source>Chapters exported to &quot;%1&quot;.</source>
         <translation>Kapitel nach „%1“ exportiert.</translation>
     </message>
     <message>
@@ -252,6 +253,80 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
     <message>
         <source>Rename Chapter</source>
         <translation>Kapitel umbenennen</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::ChapterListModel</name>
+    <message>
+        <source>Start</source>
+        <translation>Beginn</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Entries</source>
+        <translation>Einträge</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::ChapterPane</name>
+    <message>
+        <source>Chapters</source>
+        <translation>Kapitel</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::ChapterPreview</name>
+    <message>
+        <source>Not enough memory to start a thread for %1</source>
+        <translation>Nicht genug Speicher, um einen Thread für %1 zu starten</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::CoverWell</name>
+    <message>
+        <source>Cover</source>
+        <translation>Titelbild</translation>
+    </message>
+    <message>
+        <source>Drop a picture here</source>
+        <translation>Bild hier ablegen</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>keines</translation>
+    </message>
+    <message>
+        <source>%1 × %2 pixels</source>
+        <translation>%1 × %2 Pixel</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::DesktopProgress</name>
+    <message>
+        <source>%1 % — %2 — %3</source>
+        <translation>%1 % — %2 — %3</translation>
+    </message>
+    <message>
+        <source>Merge finished</source>
+        <translation>Zusammenfügen beendet</translation>
+    </message>
+    <message>
+        <source>Merge cancelled</source>
+        <translation>Zusammenfügen abgebrochen</translation>
+    </message>
+    <message>
+        <source>Merge failed</source>
+        <translation>Zusammenfügen fehlgeschlagen</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::FactReader</name>
+    <message>
+        <source>Not enough memory to start a thread for %1</source>
+        <translation>Nicht genug Speicher, um einen Thread für %1 zu starten</translation>
     </message>
 </context>
 <context>
@@ -300,7 +375,7 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
         <translation>Das Zusammenfügen ist abgeschlossen!</translation>
     </message>
     <message>
-        <source>The ID3 tag was not written, as "Save ID3 tag" is off: turn it on in File &gt; Preferences.</source>
+        <source>The ID3 tag was not written, as &quot;Save ID3 tag&quot; is off: turn it on in File &gt; Preferences.</source>
         <translation>Der ID3-Tag wurde nicht geschrieben, da „ID3-Tag speichern“ ausgeschaltet ist: Schalten Sie es unter Datei &gt; Einstellungen ein.</translation>
     </message>
     <message>
@@ -688,7 +763,7 @@ Hilfe</translation>
         <translation>&amp;Veskaro Technology besuchen ...</translation>
     </message>
     <message>
-        <source>Open the maker's web site
+        <source>Open the maker&apos;s web site
 Visit Veskaro</source>
         <translation>Die Website des Herstellers öffnen
 Veskaro besuchen</translation>
@@ -698,7 +773,7 @@ Veskaro besuchen</translation>
         <translation>Ü&amp;ber ...</translation>
     </message>
     <message>
-        <source>Show the program's name and version
+        <source>Show the program&apos;s name and version
 About</source>
         <translation>Name und Version des Programms zeigen
 Über</translation>
@@ -768,7 +843,7 @@ About</source>
         <translation>Kapitel i&amp;mportieren...</translation>
     </message>
     <message>
-        <source>Take the joined file's chapters from a chapter file
+        <source>Take the joined file&apos;s chapters from a chapter file
 Import Chapters</source>
         <translation>Die Kapitel der zusammengefügten Datei aus einer Kapiteldatei nehmen
 Kapitel importieren</translation>
@@ -808,7 +883,7 @@ Kapitel exportieren</translation>
         <translation>Audacity-Textmarken</translation>
     </message>
     <message>
-        <source>No chapters: turn on "Add a chapter for each input file" in File &gt; Preferences, or import a chapter file.</source>
+        <source>No chapters: turn on &quot;Add a chapter for each input file&quot; in File &gt; Preferences, or import a chapter file.</source>
         <translation>Keine Kapitel: Schalten Sie „Für jede Eingabedatei ein Kapitel anlegen“ unter Datei &gt; Einstellungen ein, oder importieren Sie eine Kapiteldatei.</translation>
     </message>
     <message>
@@ -857,7 +932,7 @@ Mit vorigem Kapitel vereinen</translation>
         <translation>Zusammengefügt</translation>
     </message>
     <message>
-        <source>The joined file "%1" lies in %2, where input files come from: a later Insert Folder would take it in as an input.</source>
+        <source>The joined file &quot;%1&quot; lies in %2, where input files come from: a later Insert Folder would take it in as an input.</source>
         <translation>Die zusammengefügte Datei „%1“ liegt in %2, woher Eingabedateien stammen: Ein späteres „Ordner einfügen“ würde sie als Eingabe aufnehmen.</translation>
     </message>
     <message>
@@ -880,7 +955,7 @@ Mit vorigem Kapitel vereinen</translation>
         <translation>%1 Eingaben weichen im Format von der ersten ab</translation>
     </message>
     <message>
-        <source>, and many players play the joined file wrongly. Turn on "Re-encode inputs of another format to match the first" in File &gt; Preferences to keep one format throughout.</source>
+        <source>, and many players play the joined file wrongly. Turn on &quot;Re-encode inputs of another format to match the first&quot; in File &gt; Preferences to keep one format throughout.</source>
         <translation>, und viele Player spielen die verbundene Datei falsch ab. Schalten Sie „Eingaben anderen Formats neu kodieren, passend zur ersten“ unter Datei &gt; Einstellungen ein, um ein Format durchgehend zu behalten.</translation>
     </message>
 </context>
@@ -958,11 +1033,11 @@ Mit vorigem Kapitel vereinen</translation>
         <translation>Für jede Eingabedatei ein &amp;Kapitel anlegen</translation>
     </message>
     <message>
-        <source>&amp;One chapter for the parts of a title ("Chapter 3 (1/2)", "Chapter 3 (2/2)")</source>
+        <source>&amp;One chapter for the parts of a title (&quot;Chapter 3 (1/2)&quot;, &quot;Chapter 3 (2/2)&quot;)</source>
         <translation>&amp;Ein Kapitel für die Teile eines Titels („Kapitel 3 (1/2)“, „Kapitel 3 (2/2)“)</translation>
     </message>
     <message>
-        <source>Copy the first input's co&amp;ver picture</source>
+        <source>Copy the first input&apos;s co&amp;ver picture</source>
         <translation>Titel&amp;bild der ersten Eingabe übernehmen</translation>
     </message>
     <message>
@@ -994,34 +1069,8 @@ Mit vorigem Kapitel vereinen</translation>
         <translation>Als ein &amp;Album angleichen</translation>
     </message>
     <message>
-        <source>Where the inputs' tags differ, copy the &amp;first input's values</source>
+        <source>Where the inputs&apos; tags differ, copy the &amp;first input&apos;s values</source>
         <translation>&amp;Werte der ersten Eingabe übernehmen, wo die Tags der Eingaben abweichen</translation>
-    </message>
-</context>
-<context>
-    <name>tessaro::DesktopProgress</name>
-    <message>
-        <source>%1 % — %2 — %3</source>
-        <translation>%1 % — %2 — %3</translation>
-    </message>
-    <message>
-        <source>Merge finished</source>
-        <translation>Zusammenfügen beendet</translation>
-    </message>
-    <message>
-        <source>Merge cancelled</source>
-        <translation>Zusammenfügen abgebrochen</translation>
-    </message>
-    <message>
-        <source>Merge failed</source>
-        <translation>Zusammenfügen fehlgeschlagen</translation>
-    </message>
-</context>
-<context>
-    <name>tessaro::FactReader</name>
-    <message>
-        <source>Not enough memory to start a thread for %1</source>
-        <translation>Nicht genug Speicher, um einen Thread für %1 zu starten</translation>
     </message>
 </context>
 <context>
@@ -1094,7 +1143,7 @@ Mit vorigem Kapitel vereinen</translation>
         <translation>Der Tag wird in die zusammengefügte Datei geschrieben.</translation>
     </message>
     <message>
-        <source>The tag is not written into the joined file while "Save ID3 tag" is off in File &gt; Preferences.</source>
+        <source>The tag is not written into the joined file while &quot;Save ID3 tag&quot; is off in File &gt; Preferences.</source>
         <translation>Der Tag wird nicht in die zusammengefügte Datei geschrieben, solange „ID3-Tag speichern“ unter Datei &gt; Einstellungen ausgeschaltet ist.</translation>
     </message>
     <message>
@@ -1125,6 +1174,18 @@ Mit vorigem Kapitel vereinen</translation>
         <source>Cannot use %1 as the cover picture: %2</source>
         <translation>%1 kann nicht als Titelbild verwendet werden: %2</translation>
     </message>
+    <message>
+        <source>Album arti&amp;st:</source>
+        <translation>Albumkün&amp;stler:</translation>
+    </message>
+    <message>
+        <source>Com&amp;poser/Narrator:</source>
+        <translation>Kom&amp;ponist/Sprecher:</translation>
+    </message>
+    <message>
+        <source>&amp;Genre:</source>
+        <translation>&amp;Genre:</translation>
+    </message>
 </context>
 <context>
     <name>tessaro::TrackInsertion</name>
@@ -1141,11 +1202,11 @@ Mit vorigem Kapitel vereinen</translation>
         <translation>MP3-Datei %1 wurde nicht hinzugefügt: %2.</translation>
     </message>
     <message>
-        <source>MP3 file "%1" has been inserted!</source>
+        <source>MP3 file &quot;%1&quot; has been inserted!</source>
         <translation>MP3-Datei „%1“ wurde eingefügt!</translation>
     </message>
     <message>
-        <source>Folder "%1" has been inserted with %2 MP3 files!</source>
+        <source>Folder &quot;%1&quot; has been inserted with %2 MP3 files!</source>
         <translation>Ordner „%1“ wurde mit %2 MP3-Dateien eingefügt!</translation>
     </message>
     <message numerus="yes">
@@ -1244,35 +1305,6 @@ Mit vorigem Kapitel vereinen</translation>
     <message>
         <source>Tag</source>
         <translation>Tag</translation>
-    </message>
-</context>
-<context>
-    <name>tessaro::ChapterListModel</name>
-    <message>
-        <source>Start</source>
-        <translation>Beginn</translation>
-    </message>
-    <message>
-        <source>Title</source>
-        <translation>Titel</translation>
-    </message>
-    <message>
-        <source>Entries</source>
-        <translation>Einträge</translation>
-    </message>
-</context>
-<context>
-    <name>tessaro::ChapterPane</name>
-    <message>
-        <source>Chapters</source>
-        <translation>Kapitel</translation>
-    </message>
-</context>
-<context>
-    <name>tessaro::ChapterPreview</name>
-    <message>
-        <source>Not enough memory to start a thread for %1</source>
-        <translation>Nicht genug Speicher, um einen Thread für %1 zu starten</translation>
     </message>
 </context>
 </TS>

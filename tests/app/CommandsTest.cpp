@@ -1218,11 +1218,16 @@ private Q_SLOTS:
         answer({"New album, longer", "Artist", "Title", "2008", "Comment"}, false);
         frame->Action(QStringLiteral("tagEditor"))->trigger();
         QCOMPARE(frame->Document().Workspace().Tag().album, QStringLiteral("Old"));
-        answer({"New album, longer", "Ärtist", "Title", "2008"}, true);
+        // The fields top to bottom: album, artist, album artist, title, composer, genre, year.
+        answer({"New album, longer", "Ärtist", "Various", "Title", "Narrator", "Speech", "2008"},
+               true);
         frame->Action(QStringLiteral("tagEditor"))->trigger();
         QCOMPARE(frame->Document().Workspace().Tag().album, QStringLiteral("New album, longer"));
         QCOMPARE(frame->Document().Workspace().Tag().artist, QStringLiteral("Ärtist"));
         QCOMPARE(frame->Document().Workspace().Tag().year, 2008);
+        QCOMPARE(frame->Document().MoreTag(),
+                 (tessaro::MoreTagFields{QStringLiteral("Speech"), QStringLiteral("Various"),
+                                         QStringLiteral("Narrator")}));
         // The comment left untouched keeps what the workspace's tag held.
         QCOMPARE(frame->Document().Workspace().Tag().comment, QStringLiteral("Old"));
 

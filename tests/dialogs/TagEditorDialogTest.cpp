@@ -1,7 +1,11 @@
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -10,6 +14,8 @@
 #include <optional>
 
 #include "ChildWithText.h"
+#include "TestFiles.h"
+#include "dialogs/CoverWell.h"
 #include "dialogs/TagEditorDialog.h"
 
 using namespace tessaro;
@@ -21,14 +27,40 @@ namespace {
 constexpr qint32 kMax = std::numeric_limits<qint32>::max();
 constexpr qint32 kMin = std::numeric_limits<qint32>::min();
 
+// The labels of the five fields the workspace file's plain format keeps, in the tag's order.
 const QStringList kLabels{QStringLiteral("&Album:"), QStringLiteral("A&rtist:"),
                           QStringLiteral("&Title:"), QStringLiteral("&Year:"),
                           QStringLiteral("&Comment:")};
+// Every field's label, top to bottom.
+const QStringList kAllLabels{QStringLiteral("&Album:"),
+                             QStringLiteral("A&rtist:"),
+                             QStringLiteral("Album arti&st:"),
+                             QStringLiteral("&Title:"),
+                             QStringLiteral("Com&poser/Narrator:"),
+                             QStringLiteral("&Genre:"),
+                             QStringLiteral("&Year:"),
+                             QStringLiteral("&Comment:")};
 
 // The field a label stands for.
-QLineEdit* Field(const QDialog& dialog, const QString& label) {
+template <class W = QLineEdit>
+W* Field(const QDialog& dialog, const QString& label) {
     QLabel* candidate = ChildWithText<QLabel>(dialog, label);
-    return candidate ? qobject_cast<QLineEdit*>(candidate->buddy()) : nullptr;
+    return candidate ? qobject_cast<W*>(candidate->buddy()) : nullptr;
+}
+
+// Drags `urls` onto `target` and drops them there; whether the drag was taken.
+bool Drop(QWidget* target, const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint centre = target->rect().center();
+    QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) {
+        return false;
+    }
+    QDropEvent drop(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
 }
 
 // What the C library makes of the text, for texts whose number fits 32 bits.
@@ -81,8 +113,8 @@ private Q_SLOTS:
         int lastTop = -1;
         editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
-        for (const QString& label : kLabels) {
-            QLineEdit* field = Field(editor, label);
+        for (const QString& label : kAllLabels) {
+            QWidget* field = Field<QWidget>(editor, label);
             QVERIFY2(field, qPrintable(label));
             QCOMPARE(field->parentWidget(), group);
             QVERIFY2(field->y() > lastTop, qPrintable(label));  // top to bottom in this order
@@ -111,26 +143,26 @@ private Q_SLOTS:
         }
         // Each field is reached by Alt and a key of its own, the one its label underlines.
         QString keys;
-        for (const QString& label : kLabels) {
+        for (const QString& label : kAllLabels) {
             const QChar key = AccessKey(label);
             QVERIFY(!keys.contains(key));
             keys += key;
             QTest::keyClick(QApplication::focusWidget(), key.toLatin1(), Qt::AltModifier);
-            QCOMPARE(QApplication::focusWidget(), Field(editor, label));
+            QCOMPARE(QApplication::focusWidget(), Field<QWidget>(editor, label));
         }
     }
 
     void theCoverIsAPictureFileCheckedAsItIsChosen() {
         QTemporaryDir dir;
         const QString picture = QStringLiteral(TESSARO_FIXTURES "/plasma.jpg");
-        const QString text = dir.filePath(QStringLiteral("notes.jpg"));
-        QFile file(text);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a picture") > 0);
-        file.close();
+        const QString text =
+            testing_files::WriteAll(dir.filePath(QStringLiteral("notes.jpg")), "not a picture");
         QStringList answers{text, QString(), picture};
-        TagEditorDialog editor(nullptr, {}, true, QString(), [&] { return answers.takeFirst(); });
+        TagEditorDialog editor(nullptr, {}, true, [&] { return answers.takeFirst(); });
         QLineEdit* cover = Field(editor, QStringLiteral("Co&ver:"));
         QPushButton* choose = Button(editor, QStringLiteral("C&hoose..."));
+        auto* well = editor.findChild<CoverWell*>();
+        QVERIFY(well && well->pixmap().isNull());
         {
             // Not a picture: refused, and said so, the cover as it was.
             MessageBoxWatch watch;
@@ -144,12 +176,80 @@ private Q_SLOTS:
         choose->click();
         QCOMPARE(editor.Cover(), picture);
         QCOMPARE(cover->text(), QStringLiteral("plasma.jpg"));
+        // Its thumbnail fits the well, the picture's shape kept.
+        const QImage image(picture);
+        const QSize shown = well->pixmap().deviceIndependentSize().toSize();
+        QVERIFY(shown.width() <= CoverWell::kSide && shown.height() <= CoverWell::kSide);
+        QVERIFY(qAbs(shown.width() * image.height() - shown.height() * image.width()) <=
+                qMax(image.width(), image.height()));
         Button(editor, QStringLiteral("Re&move"))->click();
-        QVERIFY(editor.Cover().isEmpty() && cover->text().isEmpty());
-        // Without a way to choose, none is offered.
-        TagEditorDialog plain(nullptr, {}, true, picture);
+        QVERIFY(editor.Cover().isEmpty() && cover->text().isEmpty() && well->pixmap().isNull());
+        // Without a way to choose, none is offered; a cover given shows at once.
+        TagEditorDialog plain(nullptr, {{}, {}, picture}, true);
         QVERIFY(!Button(plain, QStringLiteral("C&hoose..."))->isEnabled());
         QCOMPARE(plain.Cover(), picture);
+        QVERIFY(!plain.findChild<CoverWell*>()->pixmap().isNull());
+    }
+
+    void aPictureDroppedOnTheThumbnailIsTheCover() {
+        QTemporaryDir dir;
+        const QString picture = QStringLiteral(TESSARO_FIXTURES "/plasma.jpg");
+        const QString text =
+            testing_files::WriteAll(dir.filePath(QStringLiteral("cover.png")), "not a picture");
+        TagEditorDialog editor;
+        auto* well = editor.findChild<CoverWell*>();
+        QCOMPARE(well->accessibleName(), QStringLiteral("Cover"));
+        // Two files, or a link that is no file, are not taken.
+        const QUrl pictureUrl = QUrl::fromLocalFile(picture);
+        QVERIFY(!Drop(well, {pictureUrl, pictureUrl}));
+        QVERIFY(!Drop(well, {QUrl(QStringLiteral("https://example.org/cover.jpg"))}));
+        {
+            // A file that is no picture is refused, saying so, whatever its name.
+            MessageBoxWatch watch;
+            QVERIFY(Drop(well, {QUrl::fromLocalFile(text)}));
+            QTRY_COMPARE(watch.seen, 1);
+            QVERIFY(watch.text.contains(text));
+        }
+        QVERIFY(editor.Cover().isEmpty() && well->pixmap().isNull());
+        QVERIFY(Drop(well, {pictureUrl}));
+        QCOMPARE(editor.Cover(), picture);
+        QCOMPARE(Field(editor, QStringLiteral("Co&ver:"))->text(), QStringLiteral("plasma.jpg"));
+        QVERIFY(!well->pixmap().isNull());
+    }
+
+    void theFurtherFieldsOpenAsGivenAndOkGivesWhatTheyShow() {
+        const tessaro::MoreTagFields given{QStringLiteral("Audiobook"), QStringLiteral("Various"),
+                                           QStringLiteral("Read by Ada")};
+        TagEditorDialog editor(nullptr, {{}, given, QString()});
+        auto* genre = Field<QComboBox>(editor, QStringLiteral("&Genre:"));
+        QCOMPARE(genre->currentText(), given.genre);
+        QCOMPARE(Field(editor, QStringLiteral("Album arti&st:"))->text(), given.albumArtist);
+        QCOMPARE(Field(editor, QStringLiteral("Com&poser/Narrator:"))->text(), given.composer);
+        // ID3v1's genres are offered in alphabetical order; a genre of one's own may be typed.
+        QStringList offered;
+        for (int i = 0; i < genre->count(); ++i) {
+            offered << genre->itemText(i);
+        }
+        QVERIFY(offered.contains(QStringLiteral("Blues")) &&
+                offered.contains(QStringLiteral("Speech")));
+        for (int i = 1; i < offered.size(); ++i) {
+            QVERIFY2(QString::localeAwareCompare(offered[i - 1], offered[i]) <= 0,
+                     qPrintable(offered[i]));
+        }
+        genre->setCurrentText(QStringLiteral("Hörspiel"));
+        Field(editor, QStringLiteral("Com&poser/Narrator:"))->setText(QStringLiteral("Ben"));
+        editor.show();
+        Button(editor, QStringLiteral("OK"))->click();
+        QCOMPARE(editor.More(), (tessaro::MoreTagFields{QStringLiteral("Hörspiel"),
+                                                        given.albumArtist, QStringLiteral("Ben")}));
+        QVERIFY(genre->count() == offered.size());  // what is typed is not added to the list
+
+        // Cancel keeps what was given.
+        TagEditorDialog cancelled(nullptr, {{}, given, QString()});
+        Field(cancelled, QStringLiteral("Album arti&st:"))->setText(QStringLiteral("Else"));
+        cancelled.show();
+        Button(cancelled, QStringLiteral("Cancel"))->click();
+        QCOMPARE(cancelled.More(), given);
     }
 
     void theEditorTellsWhetherTheTagIsWritten() {
@@ -192,7 +292,7 @@ private Q_SLOTS:
             QCOMPARE(editor.Tag().year, typeFirst ? 1999 : 0);
             QCOMPARE(editor.Tag().comment, typed(4));
         }
-        TagEditorDialog again(nullptr, before);
+        TagEditorDialog again(nullptr, {before, {}, QString()});
         QCOMPARE(Field(again, QStringLiteral("&Year:"))->text(), QStringLiteral("1999"));
         again.show();
         Button(again, QStringLiteral("OK"))->click();
