@@ -116,8 +116,8 @@ QByteArray JoinedStream::HeaderFrame(quint16 musicCrc) const {
         return {};
     }
     const XingHeader::Stream stream{
-        frameCount, bytes,       MakeSeekTable(quint32(frame.size()), bytes),
-        musicCrc,   lastPadding, oneBitrate};
+        frameCount, bytes,     MakeSeekTable(quint32(frame.size()), bytes), musicCrc, lastPadding,
+        oneBitrate, firstDelay};
     if (files == 1 && !gainChanged && header->Counts(data, stream)) {
         return {};
     }

@@ -40,6 +40,9 @@ public:
     // The padding of the input joined last, where its frames have no room to tell it (the
     // join's own encoding of it) or its header tells one that is no longer there.
     void SetLastPadding(qint32 padding) { lastPadding = padding; }
+    // The delay in front of the audio, where it is not the first input's own: a part cut out of
+    // a stream starts within its first frames.
+    void SetFirstDelay(qint32 delay) { firstDelay = delay; }
 
 private:
     enum class Lead { None, Xing, Vbri, Inserted };
@@ -69,6 +72,7 @@ private:
     std::vector<Run> runs;
     double duration = 0;
     qint32 lastPadding = 0;
+    std::optional<qint32> firstDelay;
     bool gainChanged = false;
 };
 

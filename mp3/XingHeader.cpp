@@ -106,7 +106,7 @@ bool XingHeader::VbriCounts(const quint8* frame, qint32 length, quint64 frames, 
            ReadBigEndian32(frame + kFramesAt) == frames;
 }
 
-QByteArray XingHeader::NewFrame(const quint8* model, bool keepLength) {
+QByteArray XingHeader::NewFrame(const quint8* model, bool keepLength, bool encoderExtension) {
     std::array<quint8, 4> bytes{model[0], model[1], model[2], model[3]};
     bytes[1] |= 0x01;  // no CRC: nothing in the frame needs protecting
     if (!keepLength) {
@@ -120,7 +120,8 @@ QByteArray XingHeader::NewFrame(const quint8* model, bool keepLength) {
         return {};
     }
     const qint32 tagAt = MainDataStart(header);
-    const qint32 counted = tagAt + 16, full = counted + kTocEntries;
+    const qint32 counted = tagAt + 16;
+    const qint32 full = counted + kTocEntries + (encoderExtension ? 4 + kLameExtensionLength : 0);
     if (!keepLength) {
         // Free format (index 0) has no length of its own, so the search starts at index 1.
         for (header.bitrateIndex = std::max(header.bitrateIndex, 1);
@@ -129,7 +130,7 @@ QByteArray XingHeader::NewFrame(const quint8* model, bool keepLength) {
         bytes[2] = quint8((bytes[2] & 0x0F) | (header.bitrateIndex << 4));
     }
     const qint32 length = header.GetFrameLength();
-    if (length < counted) {
+    if (length < (encoderExtension ? full : counted)) {
         return {};
     }
     // Zero side information: a player that decodes the frame anyway hears silence.
@@ -137,6 +138,13 @@ QByteArray XingHeader::NewFrame(const quint8* model, bool keepLength) {
     std::memcpy(frame.data(), bytes.data(), 4);
     auto* fields = reinterpret_cast<quint8*>(frame.data()) + tagAt;
     std::memcpy(fields, "Xing", 4);
+    if (encoderExtension) {
+        // The extension stands behind the quality field, named as FFmpeg names the one it writes
+        // for streams it did not encode itself: readers take its delay and padding by that name.
+        WriteBigEndian(fields + 4, kFramesFlag | kBytesFlag | kTocFlag | kQualityFlag, 4);
+        std::memcpy(fields + 16 + kTocEntries + 4, kLameNames[2], 4);
+        return frame;
+    }
     WriteBigEndian(fields + 4, kFramesFlag | kBytesFlag | (length >= full ? kTocFlag : 0), 4);
     return frame;
 }
@@ -217,7 +225,12 @@ void XingHeader::Write(quint8* frame, const Stream& stream) const {
         }
         // The peak and ReplayGain fields told of the first file only: "not known" now.
         std::fill(lame + 11, lame + 19, quint8(0));
-        // The delay is the first file's and stays; the padding is the last file's.
+        // The delay is the first file's and stays, unless the stream tells its own; the padding
+        // is the last file's.
+        if (stream.encoderDelay) {
+            lame[21] = quint8(*stream.encoderDelay >> 4);
+            lame[22] = quint8((lame[22] & 0x0F) | ((*stream.encoderDelay & 0x0F) << 4));
+        }
         lame[22] = quint8((lame[22] & 0xF0) | ((stream.encoderPadding >> 8) & 0x0F));
         lame[23] = quint8(stream.encoderPadding);
         WriteBigEndian(lame + 28, stream.bytes > kLargestCount ? 0 : quint32(stream.bytes), 4);

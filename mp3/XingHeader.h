@@ -34,8 +34,10 @@ public:
     // A frame of model's version, layer, sampling rate and channel mode that holds no audio, only
     // a "Xing" header announcing frame count, byte count and, room permitting, seek table, all 0.
     // It keeps model's length when keepLength is set; otherwise its bitrate is raised from
-    // model's until all three fields fit. Empty when model's format has no such frame.
-    static QByteArray NewFrame(const quint8* model, bool keepLength);
+    // model's until all three fields fit. With encoderExtension, it also has a quality field and
+    // a LAME-style extension behind it, for the delay and padding, and room for all. Empty when
+    // model's format has no such frame.
+    static QByteArray NewFrame(const quint8* model, bool keepLength, bool encoderExtension = false);
 
     // What the header tells of the stream it heads, each count only when it has the field:
     // audio frames (its own left out) and bytes (all frames).
@@ -60,6 +62,8 @@ public:
         quint16 musicCrc;       // Crc16 of every frame but the first
         qint32 encoderPadding;  // of the last file in the stream
         bool oneBitrate;        // whether every audio frame has the same bitrate
+        // The delay in front of the audio, where it is not the first file's own.
+        std::optional<qint32> encoderDelay = std::nullopt;
     };
     // Whether the header's frame and byte counts are those of stream.
     bool Counts(const quint8* frame, const Stream& stream) const;

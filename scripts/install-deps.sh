@@ -14,6 +14,7 @@ packages=(
     libid3-3.8.3-dev zlib1g-dev
     libmpg123-dev libmp3lame-dev                # seamless joins: decode and re-encode the seams
     libebur128-dev                              # the tests: loudness measured apart from the join
+    lame                                        # and inputs encoded as real users have them
     libsoxr-dev                                 # re-encoding inputs of another format: resampling
     libgtest-dev
     fp-utils

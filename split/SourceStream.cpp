@@ -1,0 +1,84 @@
+#include "split/SourceStream.h"
+
+#include "io/Files.h"
+#include "mp3/InputPass.h"
+#include "mp3/LayerIII.h"
+#include "mp3/StreamReader.h"
+#include "mp3/XingHeader.h"
+
+namespace tessaro {
+
+namespace {
+
+// What the repacking needs of a Layer III frame; none for one too short for its side
+// information.
+std::optional<ReservoirFrame> ReservoirFrameOf(const mp3::StreamReader& reader) {
+    const qint32 areaStart = mp3::MainDataStart(reader.Header());
+    if (reader.FrameLength() < areaStart) {
+        return std::nullopt;
+    }
+    const QByteArray frame = QByteArray::fromRawData(reinterpret_cast<const char*>(reader.Frame()),
+                                                     reader.FrameLength());
+    return ReservoirFrame{reader.FrameLength() - areaStart, mp3::MainDataBegin(frame),
+                          mp3::MainDataLength(frame)};
+}
+
+bool SameFormat(const mp3::FrameHeader& a, const mp3::FrameHeader& b) {
+    return a.SameStream(b) && a.GetChannelCount() == b.GetChannelCount();
+}
+
+}  // namespace
+
+std::optional<SourceStream> ReadSourceStream(const QString& path, QString* error) {
+    mp3::StreamReader reader(path);
+    if (!reader.IsOpen()) {
+        *error = CannotRead(path, reader.OpenError());
+        return std::nullopt;
+    }
+    SourceStream stream;
+    std::vector<ReservoirFrame> reservoir;
+    bool uniform = true;
+    mp3::FrameHeader first;
+    for (; !reader.AtEnd(); reader.Advance()) {
+        if (IsHeaderFrame(reader)) {
+            stream.lead =
+                QByteArray(reinterpret_cast<const char*>(reader.Frame()), reader.FrameLength());
+            if (const auto xing = mp3::XingHeader::Find(reader.Frame(), reader.FrameLength())) {
+                stream.delay = xing->EncoderDelay(reader.Frame());
+                stream.padding = xing->EncoderPadding(reader.Frame());
+            }
+            continue;
+        }
+        if (stream.offsets.empty()) {
+            first = reader.Header();
+        }
+        stream.offsets.push_back(reader.Header().offset);
+        stream.lengths.push_back(reader.FrameLength());
+        const std::optional<ReservoirFrame> frame = ReservoirFrameOf(reader);
+        uniform = uniform && first.layer == mp3::FrameHeader::Layer3 && frame &&
+                  SameFormat(first, reader.Header());
+        if (uniform) {
+            reservoir.push_back(*frame);
+        }
+    }
+    if (!reader.ReadError().isEmpty()) {
+        *error = CannotRead(path, reader.ReadError());
+        return std::nullopt;
+    }
+    if (stream.offsets.empty()) {
+        *error = QStringLiteral("%1 holds no MPEG audio frame").arg(Quoted(path));
+        return std::nullopt;
+    }
+    stream.samplesPerFrame = first.GetSampleCount();
+    stream.sampleRate = first.GetSampleRate();
+    // Delay and padding that do not fit the frames are none the decoders heed either.
+    if (stream.Samples() <= 0) {
+        stream.delay = stream.padding = 0;
+    }
+    if (uniform) {
+        stream.reservoir.emplace(std::move(reservoir));
+    }
+    return stream;
+}
+
+}  // namespace tessaro

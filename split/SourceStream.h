@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+#include <vector>
+
+#include "split/Repack.h"
+
+namespace tessaro {
+
+// The audio frames of a file to split, as they lie in it, and what its encoder's header frame
+// tells of them.
+struct SourceStream {
+    std::vector<qint64> offsets;  // of each audio frame: the header frame in front not counted
+    std::vector<qint32> lengths;
+    QByteArray lead;   // the encoder's header frame (Xing, Info or VBRI) in front; empty for none
+    qint32 delay = 0;  // the encoder's, as its LAME extension tells; 0 without one
+    qint32 padding = 0;
+    qint32 samplesPerFrame = 0;  // of the first frame
+    qint32 sampleRate = 0;
+    // Every frame Layer III of one version, rate and channel count: only then can a part start
+    // with frames rebuilt to draw on nothing before it. The reservoir is known only then.
+    std::optional<Reservoir> reservoir;
+
+    size_t FrameCount() const { return offsets.size(); }
+    // The samples players play: the encoder's delay and padding left out.
+    qint64 Samples() const { return qint64(FrameCount()) * samplesPerFrame - delay - padding; }
+};
+
+// Reads the frames of the file at `path`; none, with the reason in *error, when it cannot be read
+// or holds no MPEG audio frame.
+[[nodiscard]] std::optional<SourceStream> ReadSourceStream(const QString& path, QString* error);
+
+}  // namespace tessaro
