@@ -75,6 +75,14 @@ QString MissingOrClashing(const QCommandLineParser& parser, const Options& optio
     if (parser.isSet(options.levelMode) && !parser.isSet(options.level)) {
         return QStringLiteral("--level-mode says how --level levels: give both");
     }
+    // The threshold changes the rule that --chapters=silence makes.
+    JoinOptions turned;
+    options.TurnChoices(parser, turned);
+    if (parser.isSet(options.silenceThreshold) && !turned.chapterSilence) {
+        return QStringLiteral(
+            "--silence-threshold says how quiet --chapters=silence takes a silence to be: give "
+            "both");
+    }
     return BatchMisuse(parser, options);
 }
 

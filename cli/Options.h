@@ -104,6 +104,7 @@ public:
     const std::vector<ChoiceOption> choices = ChoiceOptions();
     const QCommandLineOption& Choice(const char* name) const;
     const QCommandLineOption& chapters = Choice("chapters");
+    const QCommandLineOption& silenceThreshold = Choice("silence-threshold");
     const QCommandLineOption& copyCover = Choice("copy-cover");
     const QCommandLineOption& chapterFormat = Choice("chapter-format");
     const QCommandLineOption& level = Choice("level");

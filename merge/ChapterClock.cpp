@@ -12,6 +12,10 @@ quint32 Milliseconds(double seconds) {
     return quint32(std::clamp(std::llround(seconds * 1000), qint64(0), qint64(0xFFFFFFFE)));
 }
 
+bool ChaptersPlaced(const JoinOptions& options) {
+    return !options.chapterFile.isEmpty() || (options.chapters && options.chapterSilence);
+}
+
 ChapterClock::ChapterClock(const JoinOptions& options, std::vector<Chapter>& chapters)
     : options(options), chapters(chapters) {}
 
@@ -90,11 +94,11 @@ std::vector<TimelineInput> ChapterClock::Inputs(const QStringList& paths) const 
     return inputs;
 }
 
-// A joined input starts a chapter of its own, titled as it is, unless the chapters come from a
-// file, or go by title and the input before has the same; a mark set by hand at it starts one or
-// joins it to the one before instead, and retitles the chapter it starts.
+// A joined input starts a chapter of its own, titled as it is, unless the chapters are placed
+// before the join, or go by title and the input before has the same; a mark set by hand at it
+// starts one or joins it to the one before instead, and retitles the chapter it starts.
 std::optional<QString> ChapterClock::ChapterAt(size_t index, const QString& title) const {
-    if (!options.chapters || !options.chapterFile.isEmpty()) {
+    if (!options.chapters || ChaptersPlaced(options)) {
         return std::nullopt;
     }
     const ChapterMark mark =

@@ -22,6 +22,10 @@ class SeamMaker;
 // `seconds` in the whole milliseconds a chapter's times are told in.
 quint32 Milliseconds(double seconds);
 
+// Whether the options have the chapters planned before the join, from a chapter file or the
+// inputs' silences, rather than one where each input, or run of inputs of one title, starts.
+bool ChaptersPlaced(const JoinOptions& options);
+
 // Where each joined input's audio starts in the timeline players show, which begins behind the
 // first input's encoder delay and the decoder's, and the chapters the options ask for that start
 // there: one for each input, or for each run of inputs of one title, as marks set by hand move
@@ -34,8 +38,8 @@ public:
     // Keeps a place for the chapter of the input at `index`, titled `title`, where the input
     // starts one; as StartInput() will start them, the inputs taken in the same order.
     void Plan(size_t index, const QString& title);
-    // Has the chapters of a file start where the inputs that `offsets` (one for each chapter)
-    // name turn out to start, plus their offsets.
+    // Has the chapters placed before the join, a file's or the silences', start where the inputs
+    // that `offsets` (one for each chapter) name turn out to start, plus their offsets.
     void CountFrom(std::vector<InputOffset> offsets);
     // Takes the input joined next, the one at `index`, titled `title`, whose frames would start
     // at `framesStart` and which `seams` has just taken: ends the chapter before and starts its

@@ -22,7 +22,10 @@ constexpr qint64 kReservoirReach = 2 * 511;
 struct FileDecoder::State {
     explicit State(const QString& path) : reader(path) {
         if (!reader.AtEnd() && IsHeaderFrame(reader)) {
-            reader.Advance();
+            SeamInput told;
+            ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
+            lead = told.delay >= 0 ? told.delay + kDecoderDelay : 0;
+            Advance();
         }
         error = !reader.IsOpen() ? reader.OpenError()
                 : reader.AtEnd() ? QStringLiteral("no MPEG audio frames found")
@@ -55,6 +58,10 @@ struct FileDecoder::State {
             return;
         }
         Feed(reader.Frame(), reader.FrameLength());
+        Advance();
+    }
+    void Advance() {
+        passed += reader.FrameLength();
         reader.Advance();
     }
 
@@ -64,6 +71,8 @@ struct FileDecoder::State {
     QString error;
     qint64 position = 0;  // of the next sample the decoder hands out, per channel
     qint64 skipTo = 0;
+    qint64 lead = 0;
+    qint64 passed = 0;           // bytes of the frames decoded or passed over
     std::vector<float> pending;  // decoded, not yet handed out
     bool finished = false;       // the decoder has handed out all it will
 };
@@ -84,6 +93,10 @@ qint32 FileDecoder::Channels() const {
     return state->format.channels;
 }
 
+qint64 FileDecoder::Lead() const {
+    return state->lead;
+}
+
 void FileDecoder::SkipTo(qint64 sample) {
     State& s = *state;
     s.skipTo = sample;
@@ -94,7 +107,7 @@ void FileDecoder::SkipTo(qint64 sample) {
     std::deque<QByteArray> warming;  // the frames just passed over
     qint64 warmingBytes = 0;
     qint64 frame = 0;
-    for (; !s.reader.AtEnd() && (frame + 1) * frameSamples <= sample; ++frame, s.reader.Advance()) {
+    for (; !s.reader.AtEnd() && (frame + 1) * frameSamples <= sample; ++frame, s.Advance()) {
         warming.emplace_back(reinterpret_cast<const char*>(s.reader.Frame()),
                              s.reader.FrameLength());
         warmingBytes += s.reader.FrameLength();
@@ -124,6 +137,12 @@ std::vector<float> FileDecoder::Next(qint64 count) {
 
 bool FileDecoder::AtEnd() const {
     return state->finished && state->pending.empty();
+}
+
+double FileDecoder::Progress() const {
+    const mp3::StreamReader& reader = state->reader;
+    const qint64 audio = reader.AudioEnd() - reader.StartOffset();
+    return audio > 0 ? std::min(double(state->passed) / double(audio), 1.0) : 1.0;
 }
 
 }  // namespace tessaro

@@ -24,6 +24,10 @@ public:
     // Of its first frame, which those after it are taken to keep.
     qint32 SampleRate() const;
     qint32 Channels() const;
+    // Samples of the encoder's and the decoder's silence in front of the audio, where its header
+    // frame tells the encoder's; 0 where it does not. The timeline players show starts behind
+    // them.
+    qint64 Lead() const;
     // Passes over the samples before `sample` (per channel), decoding of the frames before it
     // only those that warm the decoder up, so that what follows is what decoding from the first
     // frame gives. Only forward, and before Next().
@@ -32,6 +36,8 @@ public:
     std::vector<float> Next(qint64 count);
     // Whether every sample has been handed out.
     bool AtEnd() const;
+    // The part of its audio frames decoded or passed over so far, from 0 to 1.
+    double Progress() const;
 
 private:
     struct State;

@@ -198,15 +198,15 @@ bool Join::Open() {
     }
     tag.id3v23 = options.id3v23;
     tag.name = FileTitle(outputPath);
-    // A chapter file's were counted as it was read.
-    if (!PlanFromInputs() || (options.chapterFile.isEmpty() && !ExportHolds(tag.chapters.size()))) {
+    // Those placed were counted as they were planned.
+    if (!PlanFromInputs() || (!ChaptersPlaced(options) && !ExportHolds(tag.chapters.size()))) {
         return false;
     }
     rendered = RenderJoinedTag(tag);
     result.title = rendered.title;
     result.artist = rendered.artist;
     // Those of the inputs come as they are joined.
-    if (options.chapterFile.isEmpty()) {
+    if (!ChaptersPlaced(options)) {
         tag.chapters.clear();
     }
     if (const QString tooLarge = TagTooLarge(rendered.front.size()); !tooLarge.isEmpty()) {

@@ -63,6 +63,7 @@ private:
     bool Open();
     bool PlanFromInputs();
     bool PlanGap();
+    bool PlanSilences();
     bool WriteGap(const mp3::StreamReader& reader, const std::optional<EncoderSilence>& own,
                   double* seconds);
     bool CopyFrame(const quint8* frame, qint32 length, const std::shared_ptr<const void>& keeper,

@@ -29,6 +29,26 @@ void WriteNumber(JoinOptions& options, const QString& value) {
     options.*number = value.toDouble();
 }
 
+// Chapters by title, or by silence with or without a number of seconds; no word for neither.
+void WriteChaptersBy(JoinOptions& options, const QString& value) {
+    options.chaptersByTitle = value == QLatin1String("title");
+    options.chapterSilence.reset();
+    if (value.startsWith(QLatin1String("silence"))) {
+        SilenceRule rule;
+        const QString seconds = value.section(QLatin1Char('='), 1);
+        rule.minSeconds = seconds.isEmpty() ? rule.minSeconds : seconds.toDouble();
+        options.chapterSilence = rule;
+    }
+}
+
+// What the help says a silence is by default.
+QString DefaultSilenceSeconds() {
+    return QString::number(SilenceRule().minSeconds);
+}
+QString DefaultSilenceThreshold() {
+    return QString::number(SilenceRule().thresholdDb);
+}
+
 // A value that is the one word of its list, which turns one flag of the options on; its fallback,
 // no word, turns it off.
 template <bool JoinOptions::*flag>
@@ -40,20 +60,13 @@ void WriteWord(JoinOptions& options, const QString& value) {
 constexpr double kLowestTarget = -70;
 // Longer silence between parts than any book or album puts there.
 constexpr double kLongestGap = 60;
+// Far below the noise of any recording: lower, a silence would have to be digital silence.
+constexpr double kLowestSilenceThreshold = -120;
 
 // "a, b or c", the last two joined by `pair` ("%1 or %2").
 QString ListOf(QStringList items, const QString& pair) {
     const QString last = items.takeLast();
     return items.isEmpty() ? last : pair.arg(items.join(QStringLiteral(", ")), last);
-}
-
-// "a", "b" or "c"
-QString Listed(const QStringList& words) {
-    QStringList quoted;
-    for (const QString& word : words) {
-        quoted << QLatin1Char('"') + word + QLatin1Char('"');
-    }
-    return ListOf(quoted, QStringLiteral("%1 or %2"));
 }
 
 // What --chapter-format takes.
@@ -83,14 +96,26 @@ QString ChapterFormsListed(QString (*item)(const ChapterFormInfo& form)) {
     return ListOf(items, QCoreApplication::translate("TessaroJoin", "%1 or %2"));
 }
 
+// What `text` gives the numbered word of `value` behind its "="; none where it is not that word
+// so followed.
+std::optional<QString> NumberBehindWord(const ChoiceValue& value, const QString& text) {
+    const QString word = QLatin1String(value.numbered) + QLatin1Char('=');
+    return value.numbered && text.startsWith(word) ? std::optional(text.mid(word.size()))
+                                                   : std::nullopt;
+}
+
 bool ChoiceValue::Accepts(const QString& text) const {
     if (optional && text == fallback) {
         return true;
     }
+    bool number = false;
+    if (const std::optional<QString> behind = NumberBehindWord(*this, text)) {
+        const double value = behind->toDouble(&number);
+        return number && std::isfinite(value) && value > 0;
+    }
     if (kind == Kind::Word) {
         return words.contains(text);
     }
-    bool number = false;
     const double value = text.toDouble(&number);
     // So written that "nan" is refused too.
     return number && value >= lowest && value <= highest;
@@ -98,21 +123,32 @@ bool ChoiceValue::Accepts(const QString& text) const {
 
 bool ChoiceValue::TakesAsValue(const QString& argument) const {
     if (kind == Kind::Word) {
-        return words.contains(argument);
+        return words.contains(argument) || NumberBehindWord(*this, argument);
     }
     bool number = false;
     return std::isfinite(argument.toDouble(&number)) && number;
 }
 
 QString ChoiceValue::Refusal(const QString& option, const QString& text) const {
+    if (const std::optional<QString> behind = NumberBehindWord(*this, text)) {
+        return QStringLiteral("--%1=%2 needs a positive number of %3, not \"%4\"")
+            .arg(option, QLatin1String(numbered), QLatin1String(what), *behind);
+    }
     if (kind == Kind::Number) {
         return QStringLiteral("--%1 needs %2 from %3 to %4, not \"%5\"")
             .arg(option, QLatin1String(what), QString::number(lowest), QString::number(highest),
                  text);
     }
+    QStringList allowed;
+    if (optional) {
+        allowed << QStringLiteral("no value");
+    }
+    for (const QString& word : words) {
+        allowed << QLatin1Char('"') + word + QLatin1Char('"');
+    }
     return QStringLiteral("--%1 %2 %3, not \"%4\"")
-        .arg(option, optional ? QStringLiteral("takes no value or") : QStringLiteral("needs"),
-             Listed(words), text);
+        .arg(option, optional ? QStringLiteral("takes") : QStringLiteral("needs"),
+             ListOf(allowed, QStringLiteral("%1 or %2")), text);
 }
 
 bool JoinChoice::Switched() const {
@@ -148,7 +184,11 @@ const std::vector<JoinChoice>& JoinChoices() {
              "Add a chapter for each joined input to the output's tag, titled with the "
              "input's own title or, without one, its file name. With =title, one chapter for "
              "each run of inputs whose titles agree once a trailing part or track number is "
-             "left out (\"Chapter 3 (1/2)\", \"Chapter 3 - Part 2\")."),
+             "left out (\"Chapter 3 (1/2)\", \"Chapter 3 - Part 2\"). With =silence, a chapter "
+             "where the audio starts and one in the middle of each silence of an input that "
+             "lasts %1 seconds or more (=silence=SECONDS: SECONDS or more), titled \"Chapter "
+             "1\", \"Chapter 2\", ..., as one long recording pauses between its parts."),
+         .helpList = DefaultSilenceSeconds,
          .label = QT_TRANSLATE_NOOP("tessaro::StandardPreferencesPage",
                                     "Add a &chapter for each input file"),
          .key = "chapters",
@@ -156,10 +196,32 @@ const std::vector<JoinChoice>& JoinChoices() {
          .turn = Turn<&JoinOptions::chapters>,
          // The window has a box of its own for chapters by title.
          .value = ChoiceValue{.kind = ChoiceValue::Kind::Word,
-                              .name = "title",
+                              .name = "title|silence",
                               .optional = true,
-                              .words = {QStringLiteral("title")},
-                              .write = WriteWord<&JoinOptions::chaptersByTitle>}},
+                              .what = "seconds",
+                              .words = {QStringLiteral("title"), QStringLiteral("silence")},
+                              .numbered = "silence",
+                              .write = WriteChaptersBy}},
+        // Behind chapters, whose value makes the rule it changes.
+        {.kind = JoinChoice::Kind::ToolOnly,
+         .option = "silence-threshold",
+         .help = QT_TRANSLATE_NOOP(
+             "TessaroJoin",
+             "With --chapters=silence: what is quieter than DB dBFS (0 being full scale; %1 "
+             "without this option) is silence, the level of the loudest channel measured in "
+             "blocks of 10 ms, so that neither dither nor a single click breaks a silence."),
+         .helpList = DefaultSilenceThreshold,
+         .value = ChoiceValue{.kind = ChoiceValue::Kind::Number,
+                              .name = "DB",
+                              .lowest = kLowestSilenceThreshold,
+                              .highest = 0,
+                              .what = "a level in dBFS",
+                              .write =
+                                  [](JoinOptions& options, const QString& value) {
+                                      if (options.chapterSilence) {
+                                          options.chapterSilence->thresholdDb = value.toDouble();
+                                      }
+                                  }}},
         {.kind = JoinChoice::Kind::Switch,
          .option = nullptr,
          .help = nullptr,

@@ -32,6 +32,9 @@ struct ChoiceValue {
     const char* unit = nullptr;
     int decimals = 1;     // the window shows behind the point
     QStringList words{};  // what a word may be
+    // The word of them that may carry a positive number of `what` behind "=" ("silence=3");
+    // null for none.
+    const char* numbered = nullptr;
     // The value as the options hold it; null where the window does not keep it.
     QString (*read)(const JoinOptions& options) = nullptr;
     void (*write)(JoinOptions& options, const QString& value) = nullptr;
@@ -39,7 +42,8 @@ struct ChoiceValue {
     // Whether `text` is a value it may have (`fallback` included).
     bool Accepts(const QString& text) const;
     // Whether the option given alone takes the argument behind it as its value: one of its
-    // words, or any number, which may then be refused as out of range.
+    // words (the numbered one with any text behind its "="), or any number, which may then be
+    // refused as out of range.
     bool TakesAsValue(const QString& argument) const;
     // The tool's complaint of `--option` given `text`, which it does not accept.
     QString Refusal(const QString& option, const QString& text) const;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "chapters/Chapters.h"
+#include "merge/Silence.h"
 #include "tags/Tags.h"
 #include "workspace/ChapterMark.h"
 
@@ -37,6 +38,9 @@ struct JoinOptions {
     // With chapters: one for each run of inputs whose titles agree once a trailing part or
     // track number is left out, instead of one for each input.
     bool chaptersByTitle = false;
+    // With chapters: one where the audio starts and one in the middle of each silence the rule
+    // finds in each input, numbered, instead of one for each input; none for those.
+    std::optional<SilenceRule> chapterSilence{};
     // With chapters: chapters set by hand, one for each input in order; inputs past its end are
     // left to the options.
     std::vector<ChapterMark> chapterMarks{};

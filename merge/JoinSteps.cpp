@@ -6,11 +6,34 @@
 #include "io/Files.h"
 #include "merge/Conform.h"
 #include "merge/Loudness.h"
+#include "merge/Silence.h"
 #include "tags/Tags.h"
 
 // The join's steps before the copy: its plan, and the passes that measure and re-encode inputs.
 
 namespace tessaro {
+namespace {
+
+// The bar of a join as one input of `bytes` is searched for silence, which the search reports in
+// percent of the input, from where the passes stand at `before`.
+class SearchProgress : public MergeHost {
+public:
+    SearchProgress(MergeHost& host, JoinProgress& progress, qint64 before, qint64 bytes)
+        : host(host), progress(progress), before(before), bytes(bytes) {}
+
+    void MergeProgress(qint32 position, qint32) override {
+        progress.Report(before + bytes * position / 100, 0);
+    }
+    bool MergeCancelled() override { return host.MergeCancelled(); }
+
+private:
+    MergeHost& host;
+    JoinProgress& progress;
+    const qint64 before;
+    const qint64 bytes;
+};
+
+}  // namespace
 
 bool Join::Plan() {
     if (!plan.Failure().isEmpty()) {
@@ -28,8 +51,9 @@ bool Join::Plan() {
     if (!PlanGap()) {
         return false;
     }
+    // Without a file, those placed are the silences'.
     if (options.chapterFile.isEmpty()) {
-        return true;
+        return !ChaptersPlaced(options) || PlanSilences();
     }
     QString why;
     std::optional<FileChapters> read =
@@ -69,6 +93,40 @@ bool Join::PlanGap() {
     return false;
 }
 
+// Plans a chapter where the audio starts and one in the middle of each silence of each input
+// with frames, numbered, searched input by input as the bar shows; false, the join given up, for
+// an input that cannot be decoded, or when the host cancels meanwhile.
+bool Join::PlanSilences() {
+    std::vector<InputOffset> offsets;
+    qint64 searched = progress.PassBytesDone();
+    progress.AddPassBytes(plan.Total());
+    for (size_t i = 0; i < plan.inputs.size(); searched += plan.inputs[i++].audioBytes) {
+        const PlannedInput& input = plan.inputs[i];
+        if (!input.hasFrames) {
+            continue;
+        }
+        if (offsets.empty()) {
+            offsets.push_back({i, 0});
+        }
+        SearchProgress searching(host, progress, searched, input.audioBytes);
+        QString failure;
+        const std::optional<std::vector<qint64>> middles =
+            SilenceMiddles(input.path, *options.chapterSilence, searching, &failure);
+        if (!middles) {
+            return host.MergeCancelled() ? Cancelled() : Fail(failure);
+        }
+        for (const qint64 middle : *middles) {
+            offsets.push_back({i, Milliseconds(double(middle) / input.format.sampleRate)});
+        }
+    }
+    progress.Report(searched, 0);
+    for (size_t c = 0; c < offsets.size(); ++c) {
+        tag.chapters.push_back({QStringLiteral("Chapter %1").arg(c + 1)});
+    }
+    chapterClock.CountFrom(std::move(offsets));
+    return ExportHolds(tag.chapters.size());
+}
+
 bool Join::PlanConform() {
     const bool any = plan.PlanReencoding();
     const int first = plan.First();
@@ -101,10 +159,11 @@ bool Join::Await(Pass& pass, qint64 before) {
 
 bool Join::Level() {
     LoudnessPass pass(LoudnessInputs(plan.inputs));
-    if (!Await(pass, 0)) {
+    const qint64 before = progress.PassBytesDone();
+    if (!Await(pass, before)) {
         return false;
     }
-    progress.Report(plan.Total(), result.written);
+    progress.Report(before + plan.Total(), result.written);
     for (const InputLoudness& loudness : pass.Results()) {
         if (!loudness.failure.isEmpty()) {
             return Fail(loudness.failure);

@@ -18,8 +18,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QStringEncoder>
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <stdexcept>
 #include <thread>
 #include <tuple>
@@ -393,6 +396,33 @@ quint32 BigEndian(const QByteArray& bytes, qsizetype at, int size) {
         value = (value << 8) | quint8(bytes.at(at + i));
     }
     return value;
+}
+
+Tape& Tape::Tone(double seconds, double left, double right) {
+    const size_t start = samples.size() / 2;
+    for (size_t i = start; i < start + size_t(std::llround(seconds * kRate)); ++i) {
+        const double wave = std::sin(double(i) * 440 * 2 * M_PI / kRate);
+        samples.insert(samples.end(), {float(left * wave), float(right * wave)});
+    }
+    return *this;
+}
+
+QString LameEncoded(const QString& path, const Tape& tape) {
+    QByteArray pcm;
+    for (const float sample : tape.samples) {
+        const auto value = qint16(std::clamp(std::lround(sample * 32767.0f), -32768L, 32767L));
+        pcm.append(reinterpret_cast<const char*>(&value), sizeof value);
+    }
+    const QString raw = WriteAll(path + QStringLiteral(".raw"), pcm);
+    QProcess lame;
+    lame.start(QStringLiteral("lame"),
+               {QStringLiteral("--quiet"), QStringLiteral("-r"), QStringLiteral("-s"),
+                QStringLiteral("44.1"), QStringLiteral("-b"), QStringLiteral("128"), raw, path});
+    if (!lame.waitForFinished(60000) || lame.exitCode() != 0) {
+        throw std::runtime_error("lame cannot encode " + path.toStdString());
+    }
+    QFile::remove(raw);
+    return path;
 }
 
 }  // namespace testing_files

@@ -112,6 +112,22 @@ QByteArray Id3v1Tag(const QByteArray& title);
 QString TaggedCopy(const QString& path, const std::vector<std::pair<QString, QString>>& frames,
                    const QString& v1Album = QString());
 
+// Stereo audio at 44.1 kHz as a test puts it together, stretch by stretch: channels interleaved,
+// 1.0 being full scale.
+struct Tape {
+    static constexpr int kRate = 44100;
+
+    // Appends `seconds` of a 440 Hz tone at `left` and `right` of full scale, 0 being silence.
+    Tape& Tone(double seconds, double left, double right);
+    Tape& Tone(double seconds, double level = 0.25) { return Tone(seconds, level, level); }
+    Tape& Silence(double seconds) { return Tone(seconds, 0); }
+
+    std::vector<float> samples;
+};
+// The tape encoded by the lame tool at 128 kbit/s into `path`, as it writes a whole file: its
+// header frame tells the encoder's delay and padding. Returns `path`.
+QString LameEncoded(const QString& path, const Tape& tape);
+
 // While it lives, writes past `bytes` fail with EFBIG instead of ending the process: the disk
 // looks full to this process.
 class FileSizeLimit {

@@ -89,10 +89,6 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
         <translation>Die zusammenzufügenden MP3-Dateien, von der ersten bis zur letzten; ein Ordner steht für die MPEG-Audiodateien darin.</translation>
     </message>
     <message>
-        <source>Add a chapter for each joined input to the output&apos;s tag, titled with the input&apos;s own title or, without one, its file name. With =title, one chapter for each run of inputs whose titles agree once a trailing part or track number is left out (&quot;Chapter 3 (1/2)&quot;, &quot;Chapter 3 - Part 2&quot;).</source>
-        <translation>Dem Tag der Ausgabe für jede zusammengefügte Eingabe ein Kapitel hinzufügen, benannt nach dem Titel der Eingabe oder, ohne einen, nach ihrem Dateinamen. Mit =title ein Kapitel für jede Folge von Eingaben, deren Titel ohne eine nachgestellte Teil- oder Titelnummer übereinstimmen („Kapitel 3 (1/2)“, „Kapitel 3 - Teil 2“).</translation>
-    </message>
-    <message>
         <source>Carry the picture of the first joined input that has one (its front cover, else its first) into the output&apos;s tag.</source>
         <translation>Das Bild der ersten zusammengefügten Eingabe, die eines hat (ihr Titelbild, sonst ihr erstes), in den Tag der Ausgabe übernehmen.</translation>
     </message>
@@ -187,6 +183,14 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
     <message>
         <source>%1 or %2</source>
         <translation>%1 oder %2</translation>
+    </message>
+    <message>
+        <source>Add a chapter for each joined input to the output&apos;s tag, titled with the input&apos;s own title or, without one, its file name. With =title, one chapter for each run of inputs whose titles agree once a trailing part or track number is left out (&quot;Chapter 3 (1/2)&quot;, &quot;Chapter 3 - Part 2&quot;). With =silence, a chapter where the audio starts and one in the middle of each silence of an input that lasts %1 seconds or more (=silence=SECONDS: SECONDS or more), titled &quot;Chapter 1&quot;, &quot;Chapter 2&quot;, ..., as one long recording pauses between its parts.</source>
+        <translation>Dem Tag der Ausgabe für jede zusammengefügte Eingabe ein Kapitel hinzufügen, benannt nach dem Titel der Eingabe oder, ohne einen, nach ihrem Dateinamen. Mit =title ein Kapitel für jede Folge von Eingaben, deren Titel ohne eine nachgestellte Teil- oder Titelnummer übereinstimmen („Kapitel 3 (1/2)“, „Kapitel 3 - Teil 2“). Mit =silence ein Kapitel, wo der Ton beginnt, und eines in der Mitte jeder Stille einer Eingabe, die %1 Sekunden oder länger dauert (=silence=SECONDS: SECONDS oder länger), benannt „Chapter 1“, „Chapter 2“, ..., so wie eine lange Aufnahme zwischen ihren Teilen pausiert.</translation>
+    </message>
+    <message>
+        <source>With --chapters=silence: what is quieter than DB dBFS (0 being full scale; %1 without this option) is silence, the level of the loudest channel measured in blocks of 10 ms, so that neither dither nor a single click breaks a silence.</source>
+        <translation>Mit --chapters=silence: Was leiser als DB dBFS ist (0 ist Vollaussteuerung; ohne diese Option %1), ist Stille, gemessen am Pegel des lautesten Kanals in Blöcken von 10 ms, sodass weder Dither noch ein einzelnes Knacken eine Stille unterbricht.</translation>
     </message>
 </context>
 <context>

@@ -84,10 +84,6 @@ join is complete.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Add a chapter for each joined input to the output&apos;s tag, titled with the input&apos;s own title or, without one, its file name. With =title, one chapter for each run of inputs whose titles agree once a trailing part or track number is left out (&quot;Chapter 3 (1/2)&quot;, &quot;Chapter 3 - Part 2&quot;).</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Carry the picture of the first joined input that has one (its front cover, else its first) into the output&apos;s tag.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -181,6 +177,14 @@ join is complete.</source>
     </message>
     <message>
         <source>%1 or %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add a chapter for each joined input to the output&apos;s tag, titled with the input&apos;s own title or, without one, its file name. With =title, one chapter for each run of inputs whose titles agree once a trailing part or track number is left out (&quot;Chapter 3 (1/2)&quot;, &quot;Chapter 3 - Part 2&quot;). With =silence, a chapter where the audio starts and one in the middle of each silence of an input that lasts %1 seconds or more (=silence=SECONDS: SECONDS or more), titled &quot;Chapter 1&quot;, &quot;Chapter 2&quot;, ..., as one long recording pauses between its parts.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>With --chapters=silence: what is quieter than DB dBFS (0 being full scale; %1 without this option) is silence, the level of the loudest channel measured in blocks of 10 ms, so that neither dither nor a single click breaks a silence.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

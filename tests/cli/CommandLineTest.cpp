@@ -63,7 +63,19 @@ TEST_F(CommandLineTest, WrongUsageIsAnsweredWithTheReasonAndTheUsage) {
              {"--level 20 -o out.mp3 in.mp3",
               "--level needs a loudness in LUFS from -70 to 0, not \"20\""},
              {"--chapters=each -o out.mp3 in.mp3",
-              "--chapters takes no value or \"title\", not \"each\""},
+              "--chapters takes no value, \"title\" or \"silence\", not \"each\""},
+             {"--chapters=silence=0 -o out.mp3 in.mp3",
+              "--chapters=silence needs a positive number of seconds, not \"0\""},
+             {"--chapters silence=2s -o out.mp3 in.mp3",
+              "--chapters=silence needs a positive number of seconds, not \"2s\""},
+             {"--chapters=silence --silence-threshold 5 -o out.mp3 in.mp3",
+              "--silence-threshold needs a level in dBFS from -120 to 0, not \"5\""},
+             {"--silence-threshold -40 -o out.mp3 in.mp3",
+              "--silence-threshold says how quiet --chapters=silence takes a silence to be: give "
+              "both"},
+             {"--chapters=title --silence-threshold -40 -o out.mp3 in.mp3",
+              "--silence-threshold says how quiet --chapters=silence takes a silence to be: give "
+              "both"},
              {"--gap=1s -o out.mp3 in.mp3", "--gap needs seconds from 0 to 60, not \"1s\""},
          }) {
         const auto read = Read(Split(arguments));
@@ -86,7 +98,8 @@ TEST_F(CommandLineTest, HelpAndVersionAreAnsweredWithoutAJoin) {
     EXPECT_TRUE(
         help->lines[0].startsWith(QStringLiteral("Usage: tessaro-join [options] INPUT...")));
     // An optional value as such, a needed one in angle brackets.
-    EXPECT_TRUE(help->lines[0].contains(QStringLiteral("  --chapters[=title] ")));
+    EXPECT_TRUE(help->lines[0].contains(QStringLiteral("  --chapters[=title|silence] ")));
+    EXPECT_TRUE(help->lines[0].contains(QStringLiteral("  --silence-threshold <DB> ")));
     EXPECT_TRUE(help->lines[0].contains(QStringLiteral("  --gap <SECONDS> ")));
 
     read = Read({QStringLiteral("--version"), QStringLiteral("-o"), QStringLiteral("out.mp3")});
@@ -184,6 +197,29 @@ TEST_F(CommandLineTest, TheArgumentsAreReadIntoTheRequest) {
              EXPECT_TRUE(request.preferences.options.levelAlbum);
              EXPECT_EQ(request.preferences.options.gapSeconds, 0.5);
              EXPECT_EQ(request.inputs, Split("in.mp3"));
+         }},
+        // Chapters by silence, as the rule has it unless told otherwise; by title, by none.
+        {"--chapters silence in.mp3 -o out.mp3",
+         [](const Request& request) {
+             const tessaro::JoinOptions& options = request.preferences.options;
+             EXPECT_TRUE(options.chapters);
+             EXPECT_FALSE(options.chaptersByTitle);
+             ASSERT_TRUE(options.chapterSilence);
+             EXPECT_EQ(options.chapterSilence->minSeconds, tessaro::SilenceRule().minSeconds);
+             EXPECT_EQ(options.chapterSilence->thresholdDb, tessaro::SilenceRule().thresholdDb);
+             EXPECT_EQ(request.inputs, Split("in.mp3"));
+         }},
+        {"--chapters=silence=3.5 --silence-threshold -40 -o out.mp3 in.mp3",
+         [](const Request& request) {
+             const tessaro::JoinOptions& options = request.preferences.options;
+             ASSERT_TRUE(options.chapterSilence);
+             EXPECT_EQ(options.chapterSilence->minSeconds, 3.5);
+             EXPECT_EQ(options.chapterSilence->thresholdDb, -40);
+         }},
+        {"--chapters=title -o out.mp3 in.mp3",
+         [](const Request& request) {
+             EXPECT_TRUE(request.preferences.options.chaptersByTitle);
+             EXPECT_FALSE(request.preferences.options.chapterSilence);
          }},
         {"--copy-tags first --cover c.png --force-name -o out.m4b in.mp3",
          [](const Request& request) {

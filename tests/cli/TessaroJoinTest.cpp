@@ -88,7 +88,8 @@ TEST_F(TessaroJoinTest, HelpExplainsEveryOption) {
                                "--composer",
                                "--copy-tags",
                                "--id3v2.3",
-                               "--chapters[=title]",
+                               "--chapters[=title|silence]",
+                               "--silence-threshold <DB>",
                                "--chapter-file",
                                "--export-chapters",
                                "--copy-cover",
@@ -131,7 +132,7 @@ TEST_F(TessaroJoinTest, HelpIsInTheUsersLanguage) {
     for (const char* line :
          {"Aufruf: ", "Optionen:", "Zeigt Hilfe zu den Kommandozeilenoptionen",
           "-o, --output <OUTPUT>            Die zusammengefügte Datei nach OUTPUT",
-          "--chapters[=title]               Dem Tag der Ausgabe",
+          "--chapters[=title|silence]       Dem Tag der Ausgabe",
           "Argumente:", "Fügt MP3-Dateien ohne Neukodierung zu einer zusammen"}) {
         EXPECT_TRUE(german.out.contains(QString::fromUtf8(line))) << line;
     }
@@ -761,12 +762,50 @@ TEST_F(TessaroJoinTest, ChaptersByTitleFromAFileAndToOne) {
     EXPECT_TRUE(run.err.contains(QStringLiteral("it names the form of no file")));
 }
 
+// A chapter where the audio starts and one in the middle of each silence long enough and quiet
+// enough, numbered, each input's placed where its audio starts in the join.
+TEST_F(TessaroJoinTest, ChaptersAtTheSilencesOfEachInput) {
+    const QString recording =
+        LameEncoded(dir.filePath(QStringLiteral("recording.mp3")),
+                    Tape().Tone(3).Silence(3).Tone(4).Silence(2.5).Tone(3).Silence(1).Tone(2));
+    // Silent only below -43 dB.
+    const QString other = LameEncoded(dir.filePath(QStringLiteral("other.mp3")),
+                                      Tape().Tone(2).Tone(3, 0.01).Tone(2));
+    const auto chapters = [&](const QStringList& arguments) {
+        const JoinRun run = Join(arguments + QStringList{QStringLiteral("-q"), QStringLiteral("-o"),
+                                                         output, other, recording});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        return ReadChapterTables(output).chapters;
+    };
+    const auto expectStarts = [](const std::vector<ChapterTables::Chapter>& found,
+                                 const std::vector<double>& seconds) {
+        ASSERT_EQ(found.size(), seconds.size());
+        for (size_t i = 0; i < found.size(); ++i) {
+            EXPECT_NEAR(found[i].startMs, seconds[i] * 1000, 10) << i;
+            EXPECT_EQ(found[i].title, "Chapter " + std::to_string(i + 1));
+        }
+    };
+    const std::vector<ChapterTables::Chapter> eachInput = chapters({QStringLiteral("--chapters")});
+    ASSERT_EQ(eachInput.size(), 2u);
+    const double second = eachInput[1].startMs / 1000.0;
+    expectStarts(chapters({QStringLiteral("--chapters=silence")}),
+                 {0, second + 4.5, second + 11.25});
+    expectStarts(chapters({QStringLiteral("--chapters"), QStringLiteral("silence=2.8"),
+                           QStringLiteral("--silence-threshold"), QStringLiteral("-40")}),
+                 {0, 3.5, second + 4.5});
+    // One recording alone.
+    JoinRun run = Join({QStringLiteral("--chapters=silence"), QStringLiteral("-q"),
+                        QStringLiteral("-o"), output, recording});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    expectStarts(ReadChapterTables(output).chapters, {0, 4.5, 11.25});
+}
+
 TEST_F(TessaroJoinTest, ChoiceValuesAreCheckedAndRefusedAsBefore) {
     for (const auto& [argument, complaint] :
          {std::pair{"--level=0.5", "--level needs a loudness in LUFS from -70 to 0, not \"0.5\""},
           {"--level=-70.5", "--level needs a loudness in LUFS from -70 to 0, not \"-70.5\""},
           {"--level=", "--level needs a loudness in LUFS from -70 to 0, not \"\""},
-          {"--chapters=each", "--chapters takes no value or \"title\", not \"each\""},
+          {"--chapters=each", "--chapters takes no value, \"title\" or \"silence\", not \"each\""},
           {"--chapter-format=xml",
            "--chapter-format needs \"lines\", \"cue\", \"ffmetadata\", "
            "\"json\" or \"labels\", not \"xml\""},

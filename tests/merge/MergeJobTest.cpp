@@ -2516,3 +2516,39 @@ TEST_F(MergeJobTest, TheBarFollowsTheAudioBytesNotTheTags) {
 }
 
 }  // namespace
+
+// Searching the inputs for silence takes its share of the bar before levelling takes its own, and
+// a join cancelled meanwhile leaves nothing behind.
+TEST_F(MergeJobTest, ChaptersAtSilencesAreSearchedForAsTheBarShows) {
+    const QString recording = LameEncoded(dir.filePath(QStringLiteral("recording.mp3")),
+                                          Tape().Tone(3).Silence(3).Tone(3));
+    UsePaths({recording, recording});
+    const tessaro::JoinOptions options{
+        .chapters = true, .level = true, .chapterSilence = tessaro::SilenceRule()};
+    const tessaro::MergeResult result =
+        tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host);
+    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    ASSERT_EQ(result.chapters.size(), 3u);
+    EXPECT_EQ(result.chapters[2].title, QStringLiteral("Chapter 3"));
+    EXPECT_EQ(result.chapters[1].endMs, result.chapters[2].startMs);
+    // Searched, half the passes are done, and the bar moved on the way.
+    const auto searched = std::find(host.progress.begin(), host.progress.end(), std::pair(45, 0));
+    ASSERT_NE(searched, host.progress.end());
+    EXPECT_TRUE(std::any_of(host.progress.begin(), searched,
+                            [](const auto& report) { return report.first > 0; }));
+    // Measured too, all of them are; the copy takes the last tenth.
+    EXPECT_NE(std::find(searched, host.progress.end(), std::pair(90, 0)), host.progress.end());
+    for (size_t i = 1; i < host.progress.size(); ++i) {
+        EXPECT_GE(host.progress[i].first, host.progress[i - 1].first);
+    }
+    EXPECT_EQ(host.progress.back().first, 100);
+
+    QFile::remove(output);
+    struct : RecordingHost {
+        bool MergeCancelled() override { return progress.size() > 2; }
+    } cancelling;
+    EXPECT_TRUE(
+        tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), cancelling).cancelled);
+    EXPECT_LT(cancelling.progress.back().first, 45) << "stopped searching";
+    EXPECT_FALSE(QFileInfo::exists(output));
+}
