@@ -1,7 +1,8 @@
 // Any bytes as the leading ID3v2 tags of one or two inputs, read as a join reads them, and the tag
 // the joined file would carry of what they share, with a chapter for each: it stays within what
-// an ID3v2 tag holds, its chapters' times can be set in place, TagLib reads it back, and each
-// frame shared is in it once.
+// an ID3v2 tag holds, its chapters' times and its records can be set in place, TagLib reads it
+// back, each frame shared is in it once, and the records are read back from it and from the
+// chapters. The inputs' own chapters and records are read as a file's are, whatever they hold.
 //
 // Each field any input holds of the kinds copied is copied or named in a warning, and copied from
 // the first input that holds it when the first input's values are asked for.
@@ -42,8 +43,10 @@ std::vector<mp3::InputTags> ReadInputs(const QByteArray& data) {
     std::vector<mp3::InputTags> read;
     for (const QByteArray& tag : tags) {
         const QString name = QStringLiteral("input%1.mp3").arg(read.size());
-        read.push_back(
-            mp3::ReadInputTags(fuzzing::WriteInput(tag + testing_files::Mp3Frames(2), name)));
+        const QString path = fuzzing::WriteInput(tag + testing_files::Mp3Frames(2), name);
+        read.push_back(mp3::ReadInputTags(path));
+        tessaro::ReadFileChapters(path);
+        tessaro::ReadJoinRecords(path);
         QSet<mp3::TextFrame::FieldKey> fields;
         for (const mp3::TextFrame& frame : read.back().frames) {
             Require(!fields.contains(frame.Field()), "an input's tag holds each field once");
@@ -122,6 +125,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 "a frame is the first input's that holds its field");
     }
     tag.shared = (choice & 4) != 0 ? first.frames : shared.frames;
+    tag.records.emplace(inputs.size());
+    std::vector<tessaro::JoinRecord> records;
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        tag.chapterRecords.push_back(i);
+        records.push_back({quint32(i * 1000 + 0x80), 1000, quint16(576 + i), quint16(0xFF - i)});
+    }
 
     tessaro::TagBytes rendered = tessaro::RenderJoinedTag(tag);
     Require(tessaro::TagTooLarge(rendered.front.size()).isEmpty(), "the tag fits in ID3v2");
@@ -132,7 +141,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         timed[i].endMs = quint32(i * 1000 + 999);
     }
     Require(tessaro::SetChapterTimes(rendered, timed), "the chapters rendered take their times");
-    Require(rendered.front.size() == planned, "setting times keeps the tag's size");
+    Require(tessaro::SetJoinRecords(rendered, records), "the records rendered take their values");
+    Require(rendered.front.size() == planned, "setting times and records keeps the tag's size");
+    const QString joined = fuzzing::WriteInput(rendered.front + testing_files::Mp3Frames(2),
+                                               QStringLiteral("joined.mp3"));
+    Require(tessaro::ReadJoinRecords(joined) == records, "the records are read back");
+    const std::vector<tessaro::FileChapter> chapters = tessaro::ReadFileChapters(joined);
+    Require(chapters.size() == records.size(), "the chapters are read back");
+    for (size_t i = 0; i < chapters.size(); ++i) {
+        Require(chapters[i].record == records[i], "each chapter holds its input's record");
+    }
 
     const QHash<mp3::TextFrame::FieldKey, int> fields = FieldsIn(rendered.front, tag.id3v23);
     for (const mp3::TextFrame& frame : *tag.shared) {

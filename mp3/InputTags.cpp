@@ -187,22 +187,13 @@ QByteArray ReadAt(int fd, qint64 offset, qint64 length, QString* error) {
     return bytes;
 }
 
-// What TagLib is to read in place of the file: its leading ID3v2 tag, made safe where it holds
-// frames TagLib must not inflate, then the file's last bytes, where an ID3v1 tag is looked for.
-// The tag is read once, for the check and for TagLib alike, and copied once more, into what
-// TagLib reads. A file without a leading tag gives its last bytes alone: TagLib would look for one
-// further on, where no check has been.
+// What TagLib is to read in place of the file: its leading tag (LeadingTag()), then the file's
+// last bytes, where an ID3v1 tag is looked for. A file without a leading tag gives its last bytes
+// alone: TagLib would look for one further on, where no check has been.
 std::unique_ptr<TagLib::ByteVectorStream> BoundedTagStream(const tessaro::InputFile& input,
                                                            QString* error) {
-    const QByteArray header = ReadAt(input.Descriptor(), 0, 10, error);
     qint64 end = 0;
-    if (header.size() == 10 && header.startsWith("ID3")) {
-        const qint64 body = qint64(header[6] & 0x7F) << 21 | qint64(header[7] & 0x7F) << 14 |
-                            qint64(header[8] & 0x7F) << 7 | qint64(header[9] & 0x7F);
-        end = std::min(10 + body, input.Size());
-    }
-    QByteArray read = ReadAt(input.Descriptor(), 0, end, error);
-    const QByteArray tag = BoundInflation(read).value_or(std::move(read));
+    const QByteArray tag = LeadingTag(input, error, &end);
     // TagLib looks for an ID3v1 tag in the last 131 bytes.
     const qint64 tailStart = std::max(end, input.Size() - 131);
     const QByteArray tail = ReadAt(input.Descriptor(), tailStart, input.Size() - tailStart, error);
@@ -212,6 +203,20 @@ std::unique_ptr<TagLib::ByteVectorStream> BoundedTagStream(const tessaro::InputF
 }
 
 }  // namespace
+
+// The tag is read once, for the check and for TagLib alike, and copied once more, into what
+// TagLib reads.
+QByteArray LeadingTag(const tessaro::InputFile& input, QString* error, qint64* end) {
+    const QByteArray header = ReadAt(input.Descriptor(), 0, 10, error);
+    *end = 0;
+    if (header.size() == 10 && header.startsWith("ID3")) {
+        const qint64 body = qint64(header[6] & 0x7F) << 21 | qint64(header[7] & 0x7F) << 14 |
+                            qint64(header[8] & 0x7F) << 7 | qint64(header[9] & 0x7F);
+        *end = std::min(10 + body, input.Size());
+    }
+    QByteArray read = ReadAt(input.Descriptor(), 0, *end, error);
+    return BoundInflation(read).value_or(std::move(read));
+}
 
 InputTags ReadInputTags(const QString& path) {
     // TagLib would wait for a FIFO's writer, or read a device's bytes without end.

@@ -54,4 +54,9 @@ struct InputTags {
 InputTags ReadInputTags(const QString& path);
 InputTags ReadInputTags(const tessaro::InputFile& file);
 
+// The leading ID3v2 tag of `input`, header and all, as TagLib may read it (BoundInflation());
+// empty when it has none. *end is where it ends in the file; the system's reason is in *error
+// when its bytes cannot be read.
+QByteArray LeadingTag(const tessaro::InputFile& input, QString* error, qint64* end);
+
 }  // namespace mp3

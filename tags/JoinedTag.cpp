@@ -7,6 +7,7 @@
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2synchdata.h>
 #include <taglib/id3v2tag.h>
+#include <taglib/privateframe.h>
 #include <taglib/tableofcontentsframe.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/urllinkframe.h>
@@ -15,9 +16,11 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "mp3/TagText.h"
+#include "tags/PartsFrame.h"
 
 namespace tessaro {
 namespace {
@@ -161,9 +164,30 @@ TagLib::ByteVector AddressBytes(const QString& address) {
     return TagLib::ByteVector(bytes.constData(), unsigned(bytes.size()));
 }
 
+// A PRIV frame of ours holding `records`.
+TagLib::ID3v2::PrivateFrame* MakePartsFrame(const std::vector<JoinRecord>& records) {
+    auto* frame = new TagLib::ID3v2::PrivateFrame;
+    frame->setOwner(kPartsOwner);
+    const QByteArray data = PartsData(records);
+    frame->setData(TagLib::ByteVector(data.constData(), unsigned(data.size())));
+    return frame;
+}
+
+// The place among the tag's records of the one that the chapter at `index` holds; none where it
+// holds none.
+std::optional<size_t> RecordOfChapter(const JoinedTag& tag, size_t index) {
+    if (!tag.records || index >= tag.chapterRecords.size()) {
+        return std::nullopt;
+    }
+    const std::optional<size_t> record = tag.chapterRecords[index];
+    return record && *record < tag.records->size() ? record : std::nullopt;
+}
+
 // What a chapter frame holds of `chapter`: its title (no frame without one), the web page it
-// links to in a WXXX frame and its picture as an APIC linked by address (MIME type "-->").
-TagLib::ID3v2::FrameList ChapterContents(const Chapter& chapter) {
+// links to in a WXXX frame, its picture as an APIC linked by address (MIME type "-->") and the
+// record of the input it starts at, where it holds one.
+TagLib::ID3v2::FrameList ChapterContents(const Chapter& chapter,
+                                         const std::optional<JoinRecord>& record) {
     TagLib::ID3v2::FrameList embedded;
     if (!chapter.title.isEmpty()) {
         embedded.append(MakeFrame({"TIT2", {}, {}, {chapter.title}}));
@@ -180,16 +204,19 @@ TagLib::ID3v2::FrameList ChapterContents(const Chapter& chapter) {
         picture->setPicture(AddressBytes(chapter.links.picture));
         embedded.append(picture);
     }
+    if (record) {
+        embedded.append(MakePartsFrame({*record}));
+    }
     return embedded;
 }
 
-// One chapter frame per joined input, holding what ChapterContents() gives, and a top-level table
-// of contents listing the listed ones in order; past 255 it lists tables of 255 (and past 255 ×
-// 255, tables of those), numbered as listed. A chapter left unlisted is still played and seen by
-// its frame alone. Byte offsets are not given (all ones), as readers go by the times. The top-level
-// table carries a title, without which some podcast apps show no chapters.
-void AddChapters(TagLib::ID3v2::Tag& tag, const std::vector<Chapter>& chapters,
-                 const QString& title) {
+// A chapter frame for each of the tag's chapters, holding what ChapterContents() gives, and a
+// top-level table of contents listing the listed ones in order; past 255 it lists tables of 255
+// (and past 255 × 255, tables of those), numbered as listed. A chapter left unlisted is still
+// played and seen by its frame alone. Byte offsets are not given (all ones), as readers go by the
+// times. The top-level table carries a title, without which some podcast apps show no chapters.
+void AddChapters(TagLib::ID3v2::Tag& tag, const JoinedTag& joined, const QString& title) {
+    const std::vector<Chapter>& chapters = joined.chapters;
     if (chapters.empty()) {
         return;
     }
@@ -198,9 +225,11 @@ void AddChapters(TagLib::ID3v2::Tag& tag, const std::vector<Chapter>& chapters,
     for (size_t i = 0; i < chapters.size(); ++i) {
         const TagLib::ByteVector id =
             TagLib::ByteVector::fromCString(("chp" + std::to_string(i)).c_str());
-        tag.addFrame(new TagLib::ID3v2::ChapterFrame(id, chapters[i].startMs, chapters[i].endMs,
-                                                     kNoOffset, kNoOffset,
-                                                     ChapterContents(chapters[i])));
+        const std::optional<size_t> record = RecordOfChapter(joined, i);
+        tag.addFrame(new TagLib::ID3v2::ChapterFrame(
+            id, chapters[i].startMs, chapters[i].endMs, kNoOffset, kNoOffset,
+            ChapterContents(chapters[i],
+                            record ? std::optional((*joined.records)[*record]) : std::nullopt)));
         if (chapters[i].listed) {
             entries.push_back({id, entries.size() + 1, entries.size() + 1});
         }
@@ -235,20 +264,54 @@ void AddReplayGain(TagLib::ID3v2::Tag& tag, const JoinedTag::ReplayGain& gain) {
     add("REPLAYGAIN_TRACK_PEAK", "%.6f", gain.peak);
 }
 
-// Where the times of each chapter frame lie in `tag`, as TagLib rendered it: behind the frame's
-// header and its element ID. The frames are walked by the sizes their headers give, up to the
-// padding.
-std::vector<qsizetype> ChapterTimesIn(const QByteArray& tag, bool id3v23) {
-    constexpr qsizetype kHeader = 10;  // of the tag and of each frame
-    std::vector<qsizetype> times;
-    for (qsizetype at = kHeader; at + kHeader <= tag.size() && tag[at] != '\0';) {
+// Calls `see` with the ID of each frame from `at` up to `end` or the padding, and where its body
+// starts and ends, as TagLib rendered them: walked by the sizes their headers give.
+void EachFrame(const QByteArray& tag, qsizetype at, qsizetype end, bool id3v23,
+               const std::function<void(const QByteArray&, qsizetype, qsizetype)>& see) {
+    constexpr qsizetype kHeader = 10;
+    while (at + kHeader <= end && tag[at] != '\0') {
         const TagLib::ByteVector size(tag.constData() + at + 4, 4);
-        if (tag.mid(at, 4) == "CHAP") {
-            times.push_back(tag.indexOf('\0', at + kHeader) + 1);
-        }
-        at += kHeader + qsizetype(id3v23 ? size.toUInt() : TagLib::ID3v2::SynchData::toUInt(size));
+        const qsizetype body = at + kHeader;
+        at = body + qsizetype(id3v23 ? size.toUInt() : TagLib::ID3v2::SynchData::toUInt(size));
+        see(tag.mid(body - kHeader, 4), body, at);
     }
-    return times;
+}
+
+// Where the records of a PRIV frame whose body lies from `body` start in `tag`; -1 when the frame
+// is not ours.
+qsizetype RecordsAt(const QByteArray& tag, qsizetype body) {
+    const QByteArray owner =
+        QByteArray::fromRawData(kPartsOwner, sizeof kPartsOwner);  // its NUL too
+    return tag.mid(body, owner.size()) == owner ? body + owner.size() + kPartsHeaderBytes : -1;
+}
+
+// Where the fields set in place lie in a tag as TagLib rendered it.
+struct Places {
+    std::vector<qsizetype> times;    // of each chapter frame, behind its element ID
+    std::vector<qsizetype> records;  // of the record each chapter frame holds; -1 for none
+    qsizetype allRecords = -1;       // of the frame of all records; -1 without one
+};
+
+Places PlacesIn(const QByteArray& tag, bool id3v23) {
+    Places places;
+    EachFrame(tag, 10, tag.size(), id3v23,
+              [&](const QByteArray& id, qsizetype body, qsizetype end) {
+                  if (id == "PRIV") {
+                      places.allRecords = RecordsAt(tag, body);
+                  } else if (id == "CHAP") {
+                      const qsizetype times = tag.indexOf('\0', body) + 1;
+                      places.times.push_back(times);
+                      places.records.push_back(-1);
+                      // Behind the start and end times and offsets, the frames it holds.
+                      EachFrame(tag, times + 16, end, id3v23,
+                                [&](const QByteArray& inner, qsizetype innerBody, qsizetype) {
+                                    if (inner == "PRIV") {
+                                        places.records.back() = RecordsAt(tag, innerBody);
+                                    }
+                                });
+                  }
+              });
+    return places;
 }
 
 }  // namespace
@@ -266,13 +329,15 @@ TagBytes RenderJoinedTag(const JoinedTag& tag) {
     if (tag.shared && front.title().isEmpty() && !front.album().isEmpty()) {
         front.setTitle(front.album());
     }
-    AddChapters(front, tag.chapters,
-                front.title().isEmpty() ? tag.name : mp3::FromTagString(front.title()));
+    AddChapters(front, tag, front.title().isEmpty() ? tag.name : mp3::FromTagString(front.title()));
     if (tag.picture) {
         AddPicture(front, *tag.picture);
     }
     if (tag.replayGain) {
         AddReplayGain(front, *tag.replayGain);
+    }
+    if (tag.records) {
+        front.addFrame(MakePartsFrame(*tag.records));
     }
     TagBytes bytes;
     // TagLib saves no tag without a value.
@@ -280,9 +345,18 @@ TagBytes RenderJoinedTag(const JoinedTag& tag) {
         bytes.front = Bytes(front.render(tag.id3v23 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4));
         bytes.title = mp3::FromTagString(front.title());
         bytes.artist = mp3::FromTagString(front.artist());
-        const std::vector<qsizetype> times = ChapterTimesIn(bytes.front, tag.id3v23);
-        for (size_t i = 0; i < times.size(); ++i) {
-            bytes.chapters.emplace_back(tag.chapters[i].title, times[i]);
+        const Places places = PlacesIn(bytes.front, tag.id3v23);
+        for (size_t i = 0; i < places.times.size(); ++i) {
+            bytes.chapters.emplace_back(tag.chapters[i].title, places.times[i]);
+        }
+        bytes.records.resize(tag.records ? tag.records->size() : 0);
+        for (size_t i = 0; i < bytes.records.size(); ++i) {
+            bytes.records[i].push_back(places.allRecords + qsizetype(i) * kRecordBytes);
+        }
+        for (size_t i = 0; i < places.records.size(); ++i) {
+            if (places.records[i] >= 0) {
+                bytes.records[*RecordOfChapter(tag, i)].push_back(places.records[i]);
+            }
         }
     }
     TagLib::ID3v1::Tag back;
@@ -304,6 +378,18 @@ bool SetChapterTimes(TagBytes& tag, const std::vector<Chapter>& chapters) {
         char* times = tag.front.data() + tag.chapters[i].second;
         qToBigEndian(chapters[i].startMs, times);
         qToBigEndian(chapters[i].endMs, times + 4);
+    }
+    return true;
+}
+
+bool SetJoinRecords(TagBytes& tag, const std::vector<JoinRecord>& records) {
+    if (records.size() != tag.records.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < records.size(); ++i) {
+        for (const qsizetype at : tag.records[i]) {
+            PutRecord(records[i], tag.front.data() + at);
+        }
     }
     return true;
 }

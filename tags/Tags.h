@@ -14,6 +14,7 @@
 #include "mp3/InputTags.h"
 #include "mp3/Picture.h"
 #include "mp3/TagInflation.h"
+#include "tags/JoinRecords.h"
 #include "workspace/OutputTag.h"
 
 namespace tessaro {
@@ -39,23 +40,33 @@ struct JoinedTag {
         double peak = 0;    // of its samples, 1.0 being full scale
     };
     std::optional<ReplayGain> replayGain;
+    // The record of each input joined, where the join keeps the inputs' frames their own; and
+    // for each chapter (by its place) that starts at an input, that input's place among them.
+    std::optional<std::vector<JoinRecord>> records;
+    std::vector<std::optional<size_t>> chapterRecords;
 };
 
 // The tag as it stands in the file: an ID3v2.4 (or ID3v2.3) tag in front of the audio (empty
-// when the tag holds nothing; ReplayGain as TXXX frames) and, for the typed or copied values
-// only, an ID3v1 tag behind it. It is rendered once, before the chapters' times are known; they
-// are set in the front one once they are.
+// when the tag holds nothing; ReplayGain as TXXX frames, records as PRIV frames) and, for the
+// typed or copied values only, an ID3v1 tag behind it. It is rendered once, before the chapters'
+// times and the records are known; they are set in the front one once they are.
 struct TagBytes {
     QByteArray front, back;
     // The title of each chapter frame in `front` and where its times lie there, in order.
     std::vector<std::pair<QString, qsizetype>> chapters;
     QString title, artist;  // as the front tag holds them; empty where it has none
+    // Where each record lies in `front`, in order: in the frame of them all, then in the chapter
+    // frames that hold it.
+    std::vector<std::vector<qsizetype>> records;
 };
 TagBytes RenderJoinedTag(const JoinedTag& tag);
 
 // Sets the times of `chapters` in the chapter frames of `tag`, in place. False, nothing set,
 // when they are not the chapters it was rendered with, by number and titles.
 [[nodiscard]] bool SetChapterTimes(TagBytes& tag, const std::vector<Chapter>& chapters);
+// Sets `records` in the record frames of `tag`, in place. False, nothing set, when they are not
+// as many as it was rendered with.
+[[nodiscard]] bool SetJoinRecords(TagBytes& tag, const std::vector<JoinRecord>& records);
 
 // The genres ID3v1 numbers, as TagLib spells them, in the order of the user's language: what a
 // genre field offers, though any text may stand there.

@@ -253,6 +253,16 @@ ChapterTables ReadChapterTables(const QString& path) {
     return read;
 }
 
+std::vector<std::string> FrameIds(const QString& path) {
+    std::vector<std::string> ids;
+    TagLib::MPEG::File file(QFile::encodeName(path).constData(), false);
+    const TagLib::ID3v2::Tag* tag = file.ID3v2Tag();
+    for (const TagLib::ID3v2::Frame* frame : tag ? tag->frameList() : TagLib::ID3v2::FrameList()) {
+        ids.push_back(IdText(frame->frameID()));
+    }
+    return ids;
+}
+
 QByteArray MakeFrame(int version, int layer, int bitrateIndex, int sampleRateIndex, int padding,
                      int channelMode, char fill) {
     const quint8 header[4] = {0xFF, quint8(0xE0 | (version << 3) | (layer << 1) | 1),

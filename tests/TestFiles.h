@@ -15,6 +15,15 @@
 #include "merge/MergeJob.h"
 #include "workspace/TessaroWorkSpace.h"
 
+namespace tessaro {
+
+inline void PrintTo(const JoinRecord& record, std::ostream* out) {
+    *out << "{first frame " << record.firstFrame << ", " << record.frames << " frames, delay "
+         << record.delay << ", padding " << record.padding << "}";
+}
+
+}  // namespace tessaro
+
 namespace testing_files {
 
 QString Fixture(const QString& name);
@@ -70,6 +79,8 @@ struct ChapterTables {
     std::vector<Table> tables;
 };
 ChapterTables ReadChapterTables(const QString& path);
+// The IDs of the frames of an MPEG file's ID3v2 tag as TagLib reads them, in the tag's order.
+std::vector<std::string> FrameIds(const QString& path);
 
 // One synthesized frame: a header from the given fields, then a body of the length the header
 // describes, filled with `fill` (which must not be 0xFF so that no false sync appears in it).
