@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 # How long `make fuzz` runs each target, in seconds.
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = stream_reader seam workspace preferences folder_walk chapter_file \
-	copied_tags
+	copied_tags split
 # CMake's makefiles call make within make: without this, every step says which folder it enters
 # and leaves.
 MAKEFLAGS += --no-print-directory

@@ -4,22 +4,35 @@
 
 namespace tessaro::cli {
 
+namespace {
+
+QString& ProgramName() {
+    static QString name = QStringLiteral("tessaro-join");
+    return name;
+}
+
+}  // namespace
+
+void SetProgramName(const QString& name) {
+    ProgramName() = name;
+}
+
 void Print(FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
     std::fputc('\n', stream);
 }
 
 void Warn(const QString& text) {
-    Print(stderr, QStringLiteral("tessaro-join: warning: ") + text);
+    Print(stderr, ProgramName() + QStringLiteral(": warning: ") + text);
 }
 
 int Fail(const QString& text) {
-    Print(stderr, QStringLiteral("tessaro-join: error: ") + text);
+    Print(stderr, ProgramName() + QStringLiteral(": error: ") + text);
     return Failure;
 }
 
 QString Misused(const QString& text) {
-    return QStringLiteral("tessaro-join: ") + text;
+    return ProgramName() + QStringLiteral(": ") + text;
 }
 
 int Misuse(const QString& text) {

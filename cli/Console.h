@@ -13,6 +13,8 @@ namespace tessaro::cli {
 // 3 lets a script tell a join that lost inputs from one that took them all.
 enum ExitCode { Success = 0, Failure = 1, WrongUsage = 2, InputsSkipped = 3 };
 
+// The tool's name in front of its warnings and errors: tessaro-join's unless set.
+void SetProgramName(const QString& name);
 void Print(FILE* stream, const QString& text);
 void Warn(const QString& text);
 // Says why the run ends without a join; returns its exit code.

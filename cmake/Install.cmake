@@ -22,7 +22,7 @@ set(TESSARO_INSTALL_HTMLDIR ${CMAKE_INSTALL_DATADIR}/doc/zovi-tessaro/html)
 install(FILES ${HELP_PAGES} DESTINATION ${TESSARO_INSTALL_HTMLDIR})
 file(RELATIVE_PATH TESSARO_HTML_GUIDE /${TESSARO_INSTALL_APPDIR} /${TESSARO_INSTALL_HTMLDIR})
 target_compile_definitions(tessaro_dialogs PRIVATE TESSARO_HTML_GUIDE="${TESSARO_HTML_GUIDE}")
-install(TARGETS tessaro-join RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS tessaro-join tessaro-split RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # A relative link works under any prefix, inside DESTDIR and inside the package alike.
 file(RELATIVE_PATH TESSARO_LINK_TARGET /${CMAKE_INSTALL_BINDIR}
@@ -59,7 +59,7 @@ endforeach()
 # Manual pages, compressed as Debian wants them; man reads them the same way elsewhere.
 find_program(GZIP gzip REQUIRED)
 set(TESSARO_MAN_PAGES)
-foreach(page tessaro.1 tessaro-join.1)
+foreach(page tessaro.1 tessaro-join.1 tessaro-split.1)
     # The version and the preference folder's name come from the project.
     set(configured ${CMAKE_CURRENT_BINARY_DIR}/man/${page})
     configure_file(man/${page} ${configured} @ONLY)

@@ -20,7 +20,7 @@ for target in "$@"; do
     seeds=(fuzz/corpus/"$target")
     case $target in
         stream_reader) seeds+=(tests/fixtures tests/bad-inputs) ;;
-        seam) seeds+=(tests/fixtures) ;;
+        seam | split) seeds+=(tests/fixtures) ;;
     esac
     mkdir -p "$build/corpus/$target" "$build/findings/$target"
     echo "== fuzz_$target for $seconds s"

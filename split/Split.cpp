@@ -42,6 +42,13 @@ struct PartFrames {
 // The frames between the part's first sample, with what decoding them needs before it, and its
 // last; its frames rebuilt where they would draw on frames before them.
 PartFrames FramesOf(const SourceStream& stream, const SplitPart& part) {
+    if (part.input) {
+        return {part.input->firstFrame,
+                size_t(part.input->firstFrame) + part.input->frames,
+                part.input->delay,
+                part.input->padding,
+                {}};
+    }
     const qint64 perFrame = stream.samplesPerFrame;
     const qint64 start = part.start + stream.delay, end = part.end + stream.delay;
     PartFrames frames;
@@ -91,6 +98,26 @@ TagBytes PartTag(const SplitRequest& request, const mp3::InputTags& source, size
     tag.id3v23 = request.id3v23;
     tag.name = FileTitle(request.source);
     return RenderJoinedTag(tag);
+}
+
+// The parts with the records of joined inputs kept only where they meet: each one's frames
+// end where the next part's record starts them, or at the end of the stream for the last.
+std::vector<SplitPart> WithInputsThatMeet(std::vector<SplitPart> parts, size_t frameCount) {
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (!parts[i].input) {
+            continue;
+        }
+        const size_t end = size_t(parts[i].input->firstFrame) + parts[i].input->frames;
+        const bool last = i + 1 == parts.size();
+        const bool meets =
+            last ? end == frameCount : parts[i + 1].input && parts[i + 1].input->firstFrame == end;
+        const bool starts =
+            i == 0 ? parts[i].input->firstFrame == 0 : parts[i - 1].input.has_value();
+        if (!meets || !starts || end > frameCount) {
+            parts[i].input.reset();
+        }
+    }
+    return parts;
 }
 
 // Why the parts cannot be cut as asked; empty when they can.
@@ -324,9 +351,10 @@ SplitResult RunSplit(const SplitRequest& request, MergeHost& host) {
                                .arg(Quoted(request.source));
     }
     PartWriter writer(*stream, *input, request.source, host);
-    for (size_t i = 0; i < request.parts.size(); ++i) {
-        PartFrames frames = FramesOf(*stream, request.parts[i]);
-        if (stream->reservoir) {
+    const std::vector<SplitPart> parts = WithInputsThatMeet(request.parts, stream->FrameCount());
+    for (size_t i = 0; i < parts.size(); ++i) {
+        PartFrames frames = FramesOf(*stream, parts[i]);
+        if (stream->reservoir && !parts[i].input) {
             std::optional<std::vector<QByteArray>> rebuilt =
                 SelfContainedStart(*stream->reservoir, frames.first, FrameReader(*stream, *input));
             if (rebuilt) {

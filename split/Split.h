@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "merge/MergeJob.h"
+#include "tags/JoinRecords.h"
 
 namespace tessaro {
 
@@ -19,6 +20,10 @@ struct SplitPart {
     qint64 start = 0;
     qint64 end = 0;
     QString title;
+    // Where the part is an input of a join that recorded it: its frames, delay and padding, so
+    // that it is given back as it was. Taken only where the records of the parts side by side
+    // meet, frame for frame.
+    std::optional<JoinRecord> input = std::nullopt;
 };
 
 // What a split reads of its source before cutting it.

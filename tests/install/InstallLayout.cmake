@@ -4,6 +4,7 @@ set(ICON_SIZES 16 24 32 48 64 128 256)
 set(EXPECTED_FILES
     ${BINDIR}/tessaro
     ${BINDIR}/tessaro-join
+    ${BINDIR}/tessaro-split
     ${APPDIR}/tessaro
     ${APPDIR}/tessaro.chm
     ${DATADIR}/applications/tessaro.desktop
@@ -12,7 +13,8 @@ set(EXPECTED_FILES
     ${DATADIR}/metainfo/com.example.veskaro.tessaro.metainfo.xml
     ${DATADIR}/mime/packages/zovi-tessaro.xml
     ${MANDIR}/man1/tessaro.1.gz
-    ${MANDIR}/man1/tessaro-join.1.gz)
+    ${MANDIR}/man1/tessaro-join.1.gz
+    ${MANDIR}/man1/tessaro-split.1.gz)
 foreach(size ${ICON_SIZES})
     list(APPEND EXPECTED_FILES ${DATADIR}/icons/hicolor/${size}x${size}/apps/tessaro.png)
 endforeach()

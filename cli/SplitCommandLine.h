@@ -1,0 +1,28 @@
+#pragma once
+
+// tessaro-split's command line: what it asks for, read without doing any of it.
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <variant>
+#include <vector>
+
+#include "cli/CommandLine.h"
+#include "split/CutPoints.h"
+#include "split/Split.h"
+
+namespace tessaro::cli {
+
+struct SplitCommand {
+    SplitRequest request;  // its parts found from `cuts` once the source is read
+    CutPoints cuts;
+    bool quiet = false;
+};
+
+std::variant<Answer, SplitCommand> ReadSplitCommandLine(const QStringList& arguments);
+
+// "HH:MM:SS.mmm", "MM:SS" or seconds, as seconds; none for anything else.
+std::optional<double> ReadTime(const QString& text);
+
+}  // namespace tessaro::cli
