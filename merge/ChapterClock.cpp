@@ -19,11 +19,13 @@ bool ChaptersPlaced(const JoinOptions& options) {
 ChapterClock::ChapterClock(const JoinOptions& options, std::vector<Chapter>& chapters)
     : options(options), chapters(chapters) {}
 
-void ChapterClock::Plan(size_t index, const QString& title) {
-    if (const std::optional<QString> chapter = ChapterAt(index, title)) {
+bool ChapterClock::Plan(size_t index, const QString& title) {
+    const std::optional<QString> chapter = ChapterAt(index, title);
+    if (chapter) {
         chapters.push_back({*chapter, 0, 0});
     }
     Follow(title);
+    return chapter.has_value();
 }
 
 void ChapterClock::CountFrom(std::vector<InputOffset> offsets) {

@@ -36,8 +36,9 @@ public:
     ChapterClock(const JoinOptions& options, std::vector<Chapter>& chapters);
 
     // Keeps a place for the chapter of the input at `index`, titled `title`, where the input
-    // starts one; as StartInput() will start them, the inputs taken in the same order.
-    void Plan(size_t index, const QString& title);
+    // starts one, as StartInput() will start them, the inputs taken in the same order; whether
+    // it does.
+    bool Plan(size_t index, const QString& title);
     // Has the chapters placed before the join, a file's or the silences', start where the inputs
     // that `offsets` (one for each chapter) name turn out to start, plus their offsets.
     void CountFrom(std::vector<InputOffset> offsets);

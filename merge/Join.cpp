@@ -75,6 +75,7 @@ bool Join::CopyInput(size_t index) {
     }
     result.starts.push_back(
         chapterClock.StartInput(index, input.title, framesStart + gapSeconds, reader, own, seams));
+    const quint64 firstFrame = stream.AudioFrames();
     SeamInput told;  // what its header tells of its end, judged once its frames are read
     ReadEncoderHeader(reader.Frame(), reader.FrameLength(), &told);
     mp3::FormatWatch watch;  // of its frames as copied
@@ -95,6 +96,8 @@ bool Join::CopyInput(size_t index) {
     if (!end.whole) {
         return false;
     }
+    records.push_back({quint32(firstFrame), quint32(stream.AudioFrames() - firstFrame),
+                       quint16(std::max(told.delay, 0)), quint16(std::max(told.padding, 0))});
     cutPadding = CutShortPadding(told, reader);
     if (const qint32 padding = own ? own->padding : cutPadding; padding >= 0) {
         stream.SetLastPadding(padding);
@@ -122,9 +125,10 @@ void Join::Finish() {
                      formats.First().sampleRate);
     result.chapters = tag.chapters;
     result.inputs = chapterClock.Inputs(request.inputs);
-    // The chapters planned, with the same titles, unless an input that held no frame when
-    // planned gave some when joined.
-    if (!SetChapterTimes(rendered, tag.chapters)) {
+    // The chapters and records planned, with the same titles, unless an input that held no frame
+    // when planned gave some when joined.
+    if (!SetChapterTimes(rendered, tag.chapters) ||
+        (tag.records && !SetJoinRecords(rendered, records))) {
         Fail(InputsChanged());
         return;
     }
@@ -198,6 +202,13 @@ bool Join::Open() {
     }
     tag.id3v23 = options.id3v23;
     tag.name = FileTitle(outputPath);
+    // Seams put frames of their own in place of inputs' last and first ones, and re-encoding in
+    // place of all an input's: those inputs could not be given back as they came.
+    if (!options.seamless &&
+        std::none_of(plan.inputs.begin(), plan.inputs.end(),
+                     [](const PlannedInput& input) { return input.reencode; })) {
+        tag.records.emplace(plan.JoinedCount());
+    }
     // Those placed were counted as they were planned.
     if (!PlanFromInputs() || (!ChaptersPlaced(options) && !ExportHolds(tag.chapters.size()))) {
         return false;

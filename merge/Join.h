@@ -64,6 +64,7 @@ private:
     bool PlanFromInputs();
     bool PlanGap();
     bool PlanSilences();
+    void CountChapters(std::vector<InputOffset> offsets);
     bool WriteGap(const mp3::StreamReader& reader, const std::optional<EncoderSilence>& own,
                   double* seconds);
     bool CopyFrame(const quint8* frame, qint32 length, const std::shared_ptr<const void>& keeper,
@@ -97,6 +98,7 @@ private:
     // The padding in place of the one the header of the input joined last tells, where that
     // input was cut short; -1 otherwise.
     qint32 cutPadding = -1;
+    std::vector<JoinRecord> records;  // of the inputs joined so far
 };
 
 }  // namespace tessaro

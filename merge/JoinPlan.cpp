@@ -12,6 +12,13 @@
 #include "seam/Seam.h"
 
 namespace tessaro {
+namespace {
+
+bool HoldsFrames(const PlannedInput& input) {
+    return input.hasFrames;
+}
+
+}  // namespace
 
 // Each input is kept open from here to its copy, so that all who read it read the same file; as
 // many as the system lets the process hold, with room to spare.
@@ -67,8 +74,7 @@ bool JoinPlan::Look(bool everyFrame, const std::function<bool()>& cancelled, QSt
         seconds += input.seconds;
     }
     const int first = First();
-    const auto last = std::find_if(inputs.rbegin(), inputs.rend(),
-                                   [](const PlannedInput& input) { return input.hasFrames; });
+    const auto last = std::find_if(inputs.rbegin(), inputs.rend(), HoldsFrames);
     plannedEnd = seconds - (first < 0 ? 0 : inputs[size_t(first)].lead) -
                  (last == inputs.rend() ? 0 : last->tail);
     return true;
@@ -91,9 +97,19 @@ std::vector<TimelineInput> JoinPlan::Timeline(double gapSeconds) const {
 }
 
 int JoinPlan::First() const {
-    const auto found = std::find_if(inputs.begin(), inputs.end(),
-                                    [](const PlannedInput& input) { return input.hasFrames; });
+    const auto found = std::find_if(inputs.begin(), inputs.end(), HoldsFrames);
     return found == inputs.end() ? -1 : int(found - inputs.begin());
+}
+
+size_t JoinPlan::JoinedCount() const {
+    return size_t(std::count_if(inputs.begin(), inputs.end(), HoldsFrames));
+}
+
+std::optional<size_t> JoinPlan::JoinedPlace(size_t index) const {
+    if (index >= inputs.size() || !inputs[index].hasFrames) {
+        return std::nullopt;
+    }
+    return size_t(std::count_if(inputs.begin(), inputs.begin() + qsizetype(index), HoldsFrames));
 }
 
 bool JoinPlan::PlanReencoding() {

@@ -74,6 +74,10 @@ public:
 
     // The first input with frames, -1 when none.
     int First() const;
+    // How many inputs hold frames, and the place of the one at `index` among them (none when it
+    // holds none).
+    size_t JoinedCount() const;
+    std::optional<size_t> JoinedPlace(size_t index) const;
     qint64 Total() const { return total; }
     // Takes what re-encoding made of the input at `index`, with `silence` around its audio, in
     // its stead, the progress counting its bytes.

@@ -39,14 +39,13 @@ bool Join::Plan() {
     if (!plan.Failure().isEmpty()) {
         return Fail(plan.Failure());
     }
-    // Re-encoding judges every frame's format; a chapter file is checked against the end.
+    // Re-encoding judges every frame's format; a chapter file is checked against the end. The
+    // first frames at least tell which inputs join, each to be recorded.
     const bool everyFrame = options.conform || !options.chapterFile.isEmpty();
-    if (everyFrame || options.chapters || options.copyCover || options.copyTags || gap.On()) {
-        QString failure;
-        if (!plan.Look(
-                everyFrame, [this] { return host.MergeCancelled(); }, &failure)) {
-            return failure.isEmpty() ? Cancelled() : Fail(failure);
-        }
+    QString failure;
+    if (!plan.Look(
+            everyFrame, [this] { return host.MergeCancelled(); }, &failure)) {
+        return failure.isEmpty() ? Cancelled() : Fail(failure);
     }
     if (!PlanGap()) {
         return false;
@@ -71,16 +70,25 @@ bool Join::Plan() {
             tag.chapters[i].title = titles[qsizetype(i)];
         }
     }
-    chapterClock.CountFrom(std::move(read->offsets));
+    CountChapters(std::move(read->offsets));
     return ExportHolds(tag.chapters.size());
+}
+
+// Has the chapters placed before the join start where the inputs `offsets` name turn out to
+// start, plus their offsets; one timed from the very start of an input starts at it.
+void Join::CountChapters(std::vector<InputOffset> offsets) {
+    for (const InputOffset& offset : offsets) {
+        tag.chapterRecords.push_back(offset.offsetMs == 0 ? plan.JoinedPlace(offset.input)
+                                                          : std::nullopt);
+    }
+    chapterClock.CountFrom(std::move(offsets));
 }
 
 // Refuses silence between the inputs unless the first is of Layer III, the only layer the
 // encoder writes, and reckons the end with it.
 bool Join::PlanGap() {
     const int first = plan.First();
-    const auto joined = std::count_if(plan.inputs.begin(), plan.inputs.end(),
-                                      [](const PlannedInput& input) { return input.hasFrames; });
+    const size_t joined = plan.JoinedCount();
     plannedEnd = plan.PlannedEnd() + (joined > 1 ? double(joined - 1) * options.gapSeconds : 0);
     if (!gap.On() || first < 0 ||
         plan.inputs[size_t(first)].format.layer == mp3::FrameHeader::Layer3) {
@@ -123,7 +131,7 @@ bool Join::PlanSilences() {
     for (size_t c = 0; c < offsets.size(); ++c) {
         tag.chapters.push_back({QStringLiteral("Chapter %1").arg(c + 1)});
     }
-    chapterClock.CountFrom(std::move(offsets));
+    CountChapters(std::move(offsets));
     return ExportHolds(tag.chapters.size());
 }
 
@@ -241,7 +249,9 @@ bool Join::PlanFromInputs() {
         if (!input.hasFrames) {
             continue;
         }
-        chapterClock.Plan(i, input.title);
+        if (chapterClock.Plan(i, input.title)) {
+            tag.chapterRecords.push_back(plan.JoinedPlace(i));
+        }
         for (const mp3::OversizedFrame& frame : (*tags)[i].oversized) {
             if (options.copyTags || options.chapters) {
                 result.warnings << LeftOut(input.path, frame);

@@ -79,10 +79,12 @@ struct MergeResult {
 // once complete, so a failed merge leaves the target as it was; a merge that finds no frame at
 // all fails and writes nothing. An input that changes while it is read fails the merge.
 // Chapters, picture and the text frames the inputs share go into the same ID3v2 tag as the typed
-// values, as `options` ask, whether or not the host wants those written. A chapter file whose
-// times do not increase or reach past the audio planned fails the merge before anything is
-// written. An output misnamed (MisnamedOutput()) unless the request forces its name, a name that
-// is not valid UTF-8, a cover file that is not
+// values, as `options` ask, whether or not the host wants those written. Unless seams or
+// re-encoding put frames of their own in place of the inputs', that tag records where each
+// input's frames lie (JoinRecord), in a tag of its own where there is nothing else to tag. A
+// chapter file whose times do not increase or reach past the audio planned fails the merge
+// before anything is written. An output misnamed (MisnamedOutput()) unless the request forces its
+// name, a name that is not valid UTF-8, a cover file that is not
 // a JPEG or PNG picture in a regular file of at most 64 MiB, or a tag larger than an ID3v2 tag can
 // hold fails the merge before anything is written. A merge the host cancels ends as a failed one
 // does, with the target as it was, and so does one that runs short of memory or of threads.

@@ -35,6 +35,8 @@ public:
     QByteArray HeaderFrame(quint16 musicCrc = 0) const;
     // Seconds the audio frames added so far play, from each frame's samples and rate.
     double Duration() const { return duration; }
+    // Audio frames added so far: every frame but the leading header frame and the inputs' own.
+    quint64 AudioFrames() const { return frameCount; }
     // The inputs' gain was changed: a single input's own header no longer describes the output.
     void GainChanged() { gainChanged = true; }
     // The padding of the input joined last, where its frames have no room to tell it (the

@@ -43,6 +43,23 @@ QByteArray ReadAll(const QString& path) {
     return file.readAll();
 }
 
+qint64 TagEnd(const QByteArray& start) {
+    if (!start.startsWith("ID3") || start.size() < 10) {
+        return 0;
+    }
+    qint64 size = 0;
+    for (int i = 6; i < 10; ++i) {
+        size = size << 7 | (start[i] & 0x7F);
+    }
+    const bool footer = start[5] & 0x10;
+    return 10 + size + (footer ? 10 : 0);
+}
+
+QByteArray ReadBehindTag(const QString& path) {
+    const QByteArray bytes = ReadAll(path);
+    return bytes.mid(qsizetype(TagEnd(bytes)));
+}
+
 QString WriteAll(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {

@@ -28,6 +28,12 @@ namespace testing_files {
 
 QString Fixture(const QString& name);
 QByteArray ReadAll(const QString& path);
+// Where the leading ID3v2 tag ends in a file that starts with `start` (its first 10 bytes at
+// least); 0 without one.
+qint64 TagEnd(const QByteArray& start);
+// The bytes of the file behind its leading ID3v2 tag (all of them without one): a joined file's
+// audio, and the tags behind it.
+QByteArray ReadBehindTag(const QString& path);
 // Writes the file whole and returns its path.
 QString WriteAll(const QString& path, const QByteArray& bytes);
 // Makes an empty file (or folder) in `folder` whose name is the bytes `name`, which need not be

@@ -96,7 +96,7 @@ private Q_SLOTS:
         frame->Action(QStringLiteral("merge"))->trigger();
         QTRY_VERIFY(!frame->IsMerging());
         QVERIFY(script->messages.isEmpty());
-        QCOMPARE(ReadAll(output),
+        QCOMPARE(ReadBehindTag(output),
                  MergeOutput({MergedUnits(before), MergedUnits(path), MergedUnits(after)}));
         // An input that gives nothing is named in the log as skipped.
         const bool skipped =

@@ -538,7 +538,7 @@ private Q_SLOTS:
         QCOMPARE(frame->Document().Workspace().Paths().size(), 2);
 
         QTRY_VERIFY(!frame->IsMerging());
-        QCOMPARE(ReadAll(output), a + b);
+        QCOMPARE(ReadBehindTag(output), a + b);
         QVERIFY(frame->Status().Progress().isHidden());
         QCOMPARE(frame->Status().Progress().value(), 100);
         QCOMPARE(frame->statusBar()->currentMessage(), QStringLiteral("Ready"));
@@ -697,7 +697,7 @@ private Q_SLOTS:
         // or was never made, and nothing is left behind.
         QVERIFY(frame->IsMerging());
         frame.reset();
-        QVERIFY(!QFile::exists(output) || ReadAll(output) == frames);
+        QVERIFY(!QFile::exists(output) || ReadBehindTag(output) == frames);
         QVERIFY(!FolderEntries(dir.path()).join(QLatin1Char(' ')).contains(QStringLiteral(".tmp")));
     }
 
@@ -816,7 +816,7 @@ private Q_SLOTS:
         script->confirmWaitMs = 10000;
         QVERIFY(frame->close());
         QCOMPARE(script->withdrawals, 1);
-        QCOMPARE(ReadAll(joined.filePath(QStringLiteral("close.mp3"))), Mp3Frame());
+        QCOMPARE(ReadBehindTag(joined.filePath(QStringLiteral("close.mp3"))), Mp3Frame());
         QCOMPARE(LogTexts(*frame).size(), 3);  // nothing said of the question
         // Far more than the worker could join before the answer.
         frame =
@@ -825,7 +825,7 @@ private Q_SLOTS:
         QVERIFY(!frame->close());
         QTRY_VERIFY(!frame->isVisible());
         QCOMPARE(LogTexts(*frame).last(), QStringLiteral("The merge was cancelled"));
-        QCOMPARE(ReadAll(joined.filePath(QStringLiteral("close.mp3"))), Mp3Frame());
+        QCOMPARE(ReadBehindTag(joined.filePath(QStringLiteral("close.mp3"))), Mp3Frame());
     }
 
     // The notice of inputs unlike the first in format tells of the list as it stands, once its

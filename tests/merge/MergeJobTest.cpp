@@ -77,7 +77,7 @@ double Duration(const Unit& unit) {
 // the header describes them: label, counts, LAME fields, and a seek table by which seeks land, on
 // average, no further from their aim than its steps of 1/256 of the bytes allow.
 void ExpectHeaderDescribesOutput(const QString& output, const QStringList& inputs) {
-    const QByteArray out = ReadAll(output);
+    const QByteArray out = ReadBehindTag(output);
     std::vector<Unit> units = ReadAllUnits(output);
     ASSERT_GE(units.size(), 2u);
     const QByteArray header = units[0].bytes;
@@ -187,7 +187,7 @@ TEST_F(MergeJobTest, TwoInputsOfOneFrameEach) {
     workspace.AddPath(Write(QStringLiteral("b.mp3"), b));
     const tessaro::MergeResult result = Merge();
     EXPECT_TRUE(result.Succeeded()) << result.error.toStdString();
-    EXPECT_EQ(ReadAll(output), a + b);
+    EXPECT_EQ(ReadBehindTag(output), a + b);
     EXPECT_EQ(result.written, 835);
     EXPECT_EQ(result.frames, 2);
     EXPECT_EQ(result.inputsJoined, 2);
@@ -239,7 +239,7 @@ TEST_F(MergeJobTest, TagsAtBothEndsAreLeftBehindAndTheBarEndsFull) {
     workspace.AddPath(Fixture(QStringLiteral("tagged_v2v1.mp3")));
     const tessaro::MergeResult result = Merge();
     EXPECT_TRUE(result.Succeeded());
-    EXPECT_EQ(ReadAll(output), ReadAll(Fixture(QStringLiteral("cbr128_stereo.mp3"))));
+    EXPECT_EQ(ReadBehindTag(output), ReadAll(Fixture(QStringLiteral("cbr128_stereo.mp3"))));
     EXPECT_EQ(host.progress.back().first, 100);
 }
 
@@ -270,7 +270,7 @@ TEST_F(MergeJobTest, TheLeadingHeaderDescribesEveryKindOfJoin) {
         ASSERT_TRUE(result.Succeeded());
         SCOPED_TRACE(names.join(QLatin1Char(' ')).toStdString());
         ExpectHeaderDescribesOutput(output, paths);
-        EXPECT_EQ(result.written, ReadAll(output).size());
+        EXPECT_EQ(result.written, ReadBehindTag(output).size());
         EXPECT_EQ(result.frames, qint64(ReadAllUnits(output).size()));
         EXPECT_EQ(result.inputsJoined, paths.size());
     }
@@ -293,7 +293,7 @@ TEST_F(MergeJobTest, AFileAloneOrFilesOfOneBitrateWithoutHeaderAreCopiedByteForB
         for (const QString& path : paths.mid(1)) {
             joined += Joined(AudioOf(path));
         }
-        EXPECT_EQ(ReadAll(output), joined) << paths.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(ReadBehindTag(output), joined) << paths.join(QLatin1Char(' ')).toStdString();
     }
 }
 
@@ -331,7 +331,7 @@ TEST_F(MergeJobTest, TheSameFileTwiceIsJoinedTwice) {
     workspace.AddPath(a);
     workspace.AddPath(a);
     EXPECT_TRUE(Merge().Succeeded());
-    EXPECT_EQ(ReadAll(output), ReadAll(a) + ReadAll(a));
+    EXPECT_EQ(ReadBehindTag(output), ReadAll(a) + ReadAll(a));
 }
 
 TEST_F(MergeJobTest, UnreadableInputsAreSkippedWithAWarningNamingThem) {
@@ -343,7 +343,7 @@ TEST_F(MergeJobTest, UnreadableInputsAreSkippedWithAWarningNamingThem) {
     workspace.AddPath(Write(QStringLiteral("a.mp3"), frame));
     const tessaro::MergeResult result = Merge();
     EXPECT_TRUE(result.Succeeded());
-    EXPECT_EQ(ReadAll(output), frame);
+    EXPECT_EQ(ReadBehindTag(output), frame);
     EXPECT_EQ(result.inputsJoined, 1);
     ASSERT_EQ(result.warnings.size(), 2);
     EXPECT_TRUE(result.warnings[0].contains(missing));
@@ -358,7 +358,7 @@ TEST_F(MergeJobTest, ATagFooterWithoutItsTagCutsNoAudioAndIsWarnedOf) {
     workspace.AddPath(Write(QStringLiteral("a.mp3"), frames + footer));
     const tessaro::MergeResult result = Merge();
     EXPECT_TRUE(result.Succeeded());
-    EXPECT_EQ(ReadAll(output), frames);
+    EXPECT_EQ(ReadBehindTag(output), frames);
     ASSERT_EQ(result.warnings.size(), 1);
     EXPECT_TRUE(result.warnings[0].contains(QStringLiteral("the footer of an APEv2 tag")));
 }
@@ -395,7 +395,7 @@ TEST_F(MergeJobTest, AnOutputThatIsAnInputIsRefusedBeforeAnythingIsWritten) {
     EXPECT_FALSE(QFile::exists(request.output));
     request.forceName = true;
     EXPECT_TRUE(tessaro::RunMerge(request, host).Succeeded());
-    EXPECT_EQ(ReadAll(request.output), Mp3Frame(0x33) + frames);
+    EXPECT_EQ(ReadBehindTag(request.output), Mp3Frame(0x33) + frames);
 }
 
 TEST_F(MergeJobTest, AFailedWriteLeavesTheOldTargetAndNoTemporaryFile) {
@@ -432,7 +432,7 @@ TEST_F(MergeJobTest, ASuccessfulMergeReplacesTheOldTarget) {
     const QByteArray frame = Mp3Frame();
     workspace.AddPath(Write(QStringLiteral("a.mp3"), frame));
     EXPECT_TRUE(Merge().Succeeded());
-    EXPECT_EQ(ReadAll(output), frame);
+    EXPECT_EQ(ReadBehindTag(output), frame);
     EXPECT_EQ(FolderEntries(dir.path()),
               (QStringList{QStringLiteral("a.mp3"), QStringLiteral("out.mp3")}));
 }
@@ -444,7 +444,8 @@ TEST_F(MergeJobTest, TheTagIsWrittenOnlyWhenAskedForAndWhateverTheName) {
                       QStringLiteral("Title"), 2008, QStringLiteral("Comment")});
 
     EXPECT_TRUE(Merge(false).Succeeded());
-    EXPECT_EQ(ReadAll(output), audio);
+    EXPECT_EQ(ReadBehindTag(output), audio);
+    EXPECT_EQ(ReadTag(output), TagValues{});
 
     output = dir.filePath(QStringLiteral("joined.audio"));
     const tessaro::MergeResult result = Merge(true);
@@ -1327,7 +1328,7 @@ TEST_F(MergeJobTest, ASingleInputCutShortIsDescribedAsWhatIsLeftAndAWholeOneStay
         Write(QStringLiteral("whole.mp3"), EncodeWithLame(Recording(0, 44100), vbr));
     UsePaths({whole});
     ASSERT_TRUE(Merge().Succeeded());
-    EXPECT_EQ(ReadAll(output), ReadAll(whole));
+    EXPECT_EQ(ReadBehindTag(output), ReadAll(whole));
 
     const std::vector<Unit> units = ReadAllUnits(whole);
     const quint32 told = BigEndian(units[0].bytes, 36 + 120 + 21, 3);  // delay and padding
@@ -2270,6 +2271,134 @@ TEST_F(MergeJobTest, SilenceBetweenInputsIsTheGapAskedAndNoChapterOfItsOwn) {
     EXPECT_FALSE(QFile::exists(output));
 }
 
+// The encoder's delay and padding that the LAME header of the file at `path` tells.
+std::pair<quint16, quint16> EncoderSilenceOf(const QString& path) {
+    const QByteArray lead = ReadAllUnits(path)[0].bytes;
+    const auto* frame = reinterpret_cast<const quint8*>(lead.constData());
+    const std::optional<mp3::XingHeader> header = mp3::XingHeader::Find(frame, qint32(lead.size()));
+    EXPECT_TRUE(header && header->HasEncoderExtension()) << path.toStdString();
+    return header ? std::pair(quint16(header->EncoderDelay(frame)),
+                              quint16(header->EncoderPadding(frame)))
+                  : std::pair<quint16, quint16>();
+}
+
+// The record that each chapter of the file holds, in order.
+std::vector<std::optional<tessaro::JoinRecord>> HeldRecords(const QString& path) {
+    std::vector<std::optional<tessaro::JoinRecord>> held;
+    for (const tessaro::FileChapter& chapter : tessaro::ReadFileChapters(path)) {
+        held.push_back(chapter.record);
+    }
+    return held;
+}
+
+std::vector<qsizetype> Lengths(const std::vector<Unit>& units) {
+    std::vector<qsizetype> lengths;
+    for (const Unit& unit : units) {
+        lengths.push_back(unit.bytes.size());
+    }
+    return lengths;
+}
+
+// Where the inputs' frames stay their own, the join records where each input's audio frames lie
+// among the output's (its leading header frame not counted), frames of silence between them of
+// neither, and the encoder's silence its LAME header tells; the chapter of each holds its record.
+// Levelled, its frames are as long as ever, their gain changed.
+TEST_F(MergeJobTest, AJoinRecordsWhereEachInputsFramesLieAndItsEncodersSilence) {
+    const Encoding cbr{"CBR", false, 2, 44100}, vbr{"VBR", true, 2, 44100};
+    const std::vector<int> cuts{0, 50000, 61000, 130000};
+    QStringList paths;
+    for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+        const std::vector<float> piece = Recording(cuts[i], cuts[i + 1] - cuts[i]);
+        paths << Write(QStringLiteral("piece%1.mp3").arg(i),
+                       EncodeWithLame(Scaled(piece, i == 1 ? 0.2 : 1), i == 2 ? vbr : cbr));
+    }
+    UsePaths(paths);
+    const std::pair<const char*, tessaro::JoinOptions> joins[] = {
+        {"plain", {.chapters = true}},
+        {"gap", {.chapters = true, .gapSeconds = 0.5}},
+        {"levelled", {.chapters = true, .level = true}},
+        {"nothing to re-encode", {.chapters = true, .conform = true}},
+    };
+    for (const auto& [name, options] : joins) {
+        SCOPED_TRACE(name);
+        const tessaro::MergeResult result =
+            tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host);
+        ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+        const std::optional<std::vector<tessaro::JoinRecord>> records =
+            tessaro::ReadJoinRecords(output);
+        ASSERT_TRUE(records);
+        ASSERT_EQ(records->size(), 3u);
+        const std::vector<Unit> joined = AudioOf(output);
+        quint32 end = 0;  // of the input before
+        for (size_t i = 0; i < records->size(); ++i) {
+            SCOPED_TRACE(i);
+            const tessaro::JoinRecord& record = (*records)[i];
+            const std::vector<Unit> own = AudioOf(paths[qsizetype(i)]);
+            EXPECT_EQ(std::pair(record.delay, record.padding),
+                      EncoderSilenceOf(paths[qsizetype(i)]));
+            ASSERT_EQ(record.frames, own.size());
+            ASSERT_LE(record.firstFrame + record.frames, joined.size());
+            const std::vector<Unit> placed(joined.begin() + record.firstFrame,
+                                           joined.begin() + record.firstFrame + record.frames);
+            if (options.level) {
+                EXPECT_EQ(Lengths(placed), Lengths(own));
+                EXPECT_NE(Joined(placed), Joined(own));
+            } else {
+                EXPECT_EQ(Joined(placed), Joined(own));
+            }
+            if (options.gapSeconds > 0 && i > 0) {
+                ASSERT_GT(record.firstFrame, end);
+                for (quint32 frame = end; frame < record.firstFrame; ++frame) {
+                    EXPECT_EQ(joined[frame].bytes, joined[end].bytes) << "silence, frame " << frame;
+                }
+            } else {
+                EXPECT_EQ(record.firstFrame, end);
+            }
+            end = record.firstFrame + record.frames;
+        }
+        EXPECT_EQ(end, joined.size());
+        EXPECT_EQ(HeldRecords(output), std::vector<std::optional<tessaro::JoinRecord>>(
+                                           records->begin(), records->end()));
+    }
+}
+
+// Seams, and re-encoding, put frames of their own in place of the inputs': no record could give
+// those inputs back, and none is written.
+TEST_F(MergeJobTest, SeamlessOrReEncodingJoinsRecordNothing) {
+    const Encoding cbr{"CBR", false, 2, 44100}, other{"48 kHz", false, 2, 48000};
+    const QString first =
+        Write(QStringLiteral("first.mp3"), EncodeWithLame(Recording(0, 30000), cbr));
+    const QString second =
+        Write(QStringLiteral("second.mp3"), EncodeWithLame(Recording(30000, 30000), cbr));
+    const QString resampled =
+        Write(QStringLiteral("resampled.mp3"), EncodeWithLame(Recording(30000, 30000), other));
+    for (const auto& [inputs, options] :
+         {std::pair{QStringList{first, second},
+                    tessaro::JoinOptions{.chapters = true, .seamless = true}},
+          {QStringList{first, resampled}, {.chapters = true, .conform = true}}}) {
+        UsePaths(inputs);
+        const tessaro::MergeResult result =
+            tessaro::RunMerge(JoinOf(workspace, output, options, writeTag), host);
+        ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+        EXPECT_EQ(tessaro::ReadJoinRecords(output), std::nullopt);
+        EXPECT_FALSE(ReadAll(output).contains("Zovi Tessaro parts"));
+        EXPECT_EQ(HeldRecords(output), (std::vector<std::optional<tessaro::JoinRecord>>(2)));
+    }
+}
+
+// Where the join writes no tag of its own, a tag of the records alone stands in front of the audio
+// as it ever was; an input that gives no frame has no record.
+TEST_F(MergeJobTest, AJoinWithNothingElseToTagPutsATagOfItsRecordsAloneInFrontOfItsAudio) {
+    const QByteArray a = Mp3Frames(3), b = Mp3Frame(0x22, 1);
+    UsePaths({Write(QStringLiteral("a.mp3"), a), Write(QStringLiteral("text.mp3"), "no frames"),
+              Write(QStringLiteral("b.mp3"), b)});
+    ASSERT_TRUE(Merge().Succeeded());
+    EXPECT_EQ(FrameIds(output), std::vector<std::string>{"PRIV"});
+    EXPECT_EQ(ReadBehindTag(output), a + b);
+    EXPECT_EQ(tessaro::ReadJoinRecords(output),
+              (std::vector<tessaro::JoinRecord>{{0, 3, 0, 0}, {3, 1, 0, 0}}));
+}
+
 // A CD ripped into a file for each track, as EAC writes its sheet: each INDEX counts from the start
 // of the FILE above it (the gap before a track at the end of the file before, or in its own), and
 // each chapter starts where the track's audio starts in the join, plus that INDEX 01, with
@@ -2352,6 +2481,12 @@ TEST_F(MergeJobTest, ACueSheetWithAFileForEachTrackTimesEachChapterFromItsTrack)
                                                           {"01 - Intro.flac", "00:00:30"},
                                                           {"03 - Night.wav", "00:00:00"}}))}),
                {{"00:00:00", 0}, {"00:00:30", 400}, {"00:00:00", starts[2]}});
+    // Those timed from the very start of an input hold its record.
+    const std::optional<std::vector<tessaro::JoinRecord>> records =
+        tessaro::ReadJoinRecords(output);
+    ASSERT_TRUE(records && records->size() == 3);
+    EXPECT_EQ(HeldRecords(output), (std::vector<std::optional<tessaro::JoinRecord>>{
+                                       (*records)[0], std::nullopt, (*records)[2]}));
 
     // A seam brings the next track's audio in up to half a frame early: a chapter counted from it
     // that would start before the one before goes a millisecond behind that one instead.
@@ -2531,6 +2666,12 @@ TEST_F(MergeJobTest, ChaptersAtSilencesAreSearchedForAsTheBarShows) {
     ASSERT_EQ(result.chapters.size(), 3u);
     EXPECT_EQ(result.chapters[2].title, QStringLiteral("Chapter 3"));
     EXPECT_EQ(result.chapters[1].endMs, result.chapters[2].startMs);
+    // The first starts at the first input, and holds its record; those at silences hold none.
+    const std::optional<std::vector<tessaro::JoinRecord>> records =
+        tessaro::ReadJoinRecords(output);
+    ASSERT_TRUE(records && records->size() == 2);
+    EXPECT_EQ(HeldRecords(output), (std::vector<std::optional<tessaro::JoinRecord>>{
+                                       (*records)[0], std::nullopt, std::nullopt}));
     // Searched, half the passes are done, and the bar moved on the way.
     const auto searched = std::find(host.progress.begin(), host.progress.end(), std::pair(45, 0));
     ASSERT_NE(searched, host.progress.end());
