@@ -214,6 +214,9 @@ bool Join::Open() {
         return false;
     }
     rendered = RenderJoinedTag(tag);
+    if (rendered.records.empty()) {
+        tag.records.reset();  // no tag to hold them
+    }
     result.title = rendered.title;
     result.artist = rendered.artist;
     // Those of the inputs come as they are joined.

@@ -336,7 +336,9 @@ TagBytes RenderJoinedTag(const JoinedTag& tag) {
     if (tag.replayGain) {
         AddReplayGain(front, *tag.replayGain);
     }
-    if (tag.records) {
+    // Records ride along with a tag that is written anyway: a join that writes none stays
+    // without one.
+    if (tag.records && !front.frameList().isEmpty()) {
         front.addFrame(MakePartsFrame(*tag.records));
     }
     TagBytes bytes;

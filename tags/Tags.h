@@ -42,6 +42,7 @@ struct JoinedTag {
     std::optional<ReplayGain> replayGain;
     // The record of each input joined, where the join keeps the inputs' frames their own; and
     // for each chapter (by its place) that starts at an input, that input's place among them.
+    // Written only with a tag that holds something else.
     std::optional<std::vector<JoinRecord>> records;
     std::vector<std::optional<size_t>> chapterRecords;
 };

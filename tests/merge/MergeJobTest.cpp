@@ -2386,15 +2386,18 @@ TEST_F(MergeJobTest, SeamlessOrReEncodingJoinsRecordNothing) {
     }
 }
 
-// Where the join writes no tag of its own, a tag of the records alone stands in front of the audio
-// as it ever was; an input that gives no frame has no record.
-TEST_F(MergeJobTest, AJoinWithNothingElseToTagPutsATagOfItsRecordsAloneInFrontOfItsAudio) {
+// Where the join writes no tag of its own, its records do not make one: the output is the audio
+// as it ever was. With a tag, an input that gives no frame has no record.
+TEST_F(MergeJobTest, RecordsGoOnlyIntoATagWrittenAnyway) {
     const QByteArray a = Mp3Frames(3), b = Mp3Frame(0x22, 1);
     UsePaths({Write(QStringLiteral("a.mp3"), a), Write(QStringLiteral("text.mp3"), "no frames"),
               Write(QStringLiteral("b.mp3"), b)});
     ASSERT_TRUE(Merge().Succeeded());
-    EXPECT_EQ(FrameIds(output), std::vector<std::string>{"PRIV"});
-    EXPECT_EQ(ReadBehindTag(output), a + b);
+    EXPECT_EQ(ReadAll(output), a + b);
+    EXPECT_EQ(tessaro::ReadJoinRecords(output), std::nullopt);
+    workspace.SetTag({QStringLiteral("Album")});
+    ASSERT_TRUE(Merge(true).Succeeded());
+    EXPECT_EQ(ReadBehindTag(output).left(a.size() + b.size()), a + b);
     EXPECT_EQ(tessaro::ReadJoinRecords(output),
               (std::vector<tessaro::JoinRecord>{{0, 3, 0, 0}, {3, 1, 0, 0}}));
 }

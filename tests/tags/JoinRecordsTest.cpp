@@ -102,15 +102,14 @@ TEST_F(JoinRecordsTest, RecordsAreSetInPlaceInTheTagAndInTheChaptersOfTheirInput
     }
 }
 
-// A tag that holds no records but for the join's: the frame of them alone.
-TEST_F(JoinRecordsTest, ATagOfRecordsAloneHoldsTheirFrameAndNothingElse) {
+// Records alone make no tag; beside a value, they are a frame of their own.
+TEST_F(JoinRecordsTest, RecordsRideAlongWithATagWrittenAnyway) {
     tessaro::JoinedTag tag;
-    EXPECT_TRUE(tessaro::RenderJoinedTag(tag).front.isEmpty());
     tag.records = {{0, 3, 0, 0}};
-    const tessaro::TagBytes bytes = tessaro::RenderJoinedTag(tag);
-    EXPECT_TRUE(bytes.back.isEmpty());
-    const QString path = TagFile(bytes.front);
-    EXPECT_EQ(FrameIds(path), std::vector<std::string>{"PRIV"});
+    EXPECT_TRUE(tessaro::RenderJoinedTag(tag).front.isEmpty());
+    tag.typed = tessaro::OutputTag{QStringLiteral("Album")};
+    const QString path = TagFile(tessaro::RenderJoinedTag(tag).front);
+    EXPECT_EQ(FrameIds(path), (std::vector<std::string>{"TALB", "PRIV"}));
     EXPECT_EQ(tessaro::ReadJoinRecords(path), tag.records);
 }
 
