@@ -1,3 +1,4 @@
+#include "split/CutPoints.h"
 #include "split/Split.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "LameFiles.h"
+#include "ReferenceScan.h"
 #include "TestFiles.h"
 
 namespace {
@@ -70,6 +72,52 @@ TEST_F(SplitTest, PartsDecodeToTheirSamplesAndBackToBackToTheWhole) {
             EXPECT_EQ(differing, 0u);
             at += part.size();
         }
+    }
+}
+
+// The audio frames' bytes of a file, its encoder's header frame left out.
+QByteArray AudioFramesOf(const QString& path) {
+    QByteArray bytes;
+    const std::vector<Unit> units = ReadAllUnits(path);
+    for (size_t i = 1; i < units.size(); ++i) {
+        bytes += units[i].bytes;
+    }
+    return bytes;
+}
+
+// A join with a chapter for each input, split at its chapters, gives each input back: its audio
+// frames byte for byte, decoding to its own samples, bit for bit.
+TEST_F(SplitTest, AJoinSplitAtItsChaptersGivesBackItsInputs) {
+    const Encoding encoding{"VBR", true, 2, 44100};
+    QStringList inputs;
+    int from = 0;
+    for (const int samples : {44100 * 2 + 777, 30001, 44100 * 3}) {
+        inputs << Write(QStringLiteral("in%1.mp3").arg(inputs.size()),
+                        EncodeWithLame(Recording(from, samples), encoding));
+        from += samples;
+    }
+    const QString joined = dir.filePath(QStringLiteral("joined.mp3"));
+    JoinOptions options;
+    options.chapters = true;
+    ASSERT_TRUE(
+        RunMerge({.inputs = inputs, .output = joined, .options = options}, host).Succeeded());
+    QString error;
+    const std::optional<SplitSource> source = ReadSplitSource(joined, &error);
+    ASSERT_TRUE(source);
+    bool usage = false;
+    auto parts = PartsAt(CutPoints{}, *source, host, &usage);
+    ASSERT_TRUE(std::holds_alternative<std::vector<SplitPart>>(parts));
+    const QString folder = dir.filePath(QStringLiteral("parts"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const SplitResult result = RunSplit(
+        {joined, std::get<std::vector<SplitPart>>(parts), folder, QStringLiteral("{n}.mp3")}, host);
+    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    ASSERT_EQ(result.written.size(), inputs.size());
+    for (qsizetype i = 0; i < inputs.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(AudioFramesOf(result.written[i]), AudioFramesOf(inputs[i]));
+        EXPECT_EQ(DecodeAsPlayers(result.written[i], encoding),
+                  DecodeAsPlayers(inputs[i], encoding));
     }
 }
 
