@@ -22,9 +22,10 @@ namespace tessaro {
 
 namespace {
 
-// How far before its first sample a part starts decoding: the frame whose first granule lacks
-// the one before it, and the synthesis filter's memory, must lie behind it.
-constexpr qint64 kWarmUp = 1152;
+// How far before its first sample a part starts decoding. Its first granule lacks the overlap of
+// the one before it and decodes wrong; the synthesis filter's 512 samples of memory behind that,
+// less the 529 samples decoders hold back, end 527 samples in: one granule covers both.
+constexpr qint64 kWarmUp = 576;
 // Whole frames are read and written this many bytes at a time, at most.
 constexpr qint64 kChunkBytes = 1 << 20;
 // The LAME extension holds delay and padding in 12 bits each.
