@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "LameFiles.h"
@@ -72,6 +73,53 @@ TEST_F(SplitTest, PartsDecodeToTheirSamplesAndBackToBackToTheWhole) {
             EXPECT_EQ(differing, 0u);
             at += part.size();
         }
+    }
+}
+
+// A host that changes the source the first time it hears of progress, or cancels there.
+class MeddlingHost : public MergeHost {
+public:
+    MeddlingHost(QString source, bool cancel) : source(std::move(source)), cancel(cancel) {}
+    void MergeProgress(qint32, qint32) override {
+        if (!done && !cancel) {
+            QFile file(source);
+            if (file.open(QIODevice::Append)) {
+                file.write("more");
+            }
+        }
+        done = true;
+    }
+    bool MergeCancelled() override { return cancel && done; }
+
+private:
+    const QString source;
+    const bool cancel;
+    bool done = false;
+};
+
+// A source changed while it is split, or a split cancelled, fails naming the part; the parts
+// before it stay whole, and neither it nor a temporary file is left behind.
+TEST_F(SplitTest, AChangeOrACancelFailsThePartWithNothingHalfWritten) {
+    for (const bool cancel : {false, true}) {
+        SCOPED_TRACE(cancel);
+        const Encoding encoding{"CBR", false, 2, 44100, 128};
+        const QString source = Write(QStringLiteral("changing.mp3"),
+                                     EncodeWithLame(Recording(0, 44100 * 4), encoding));
+        QString error;
+        const std::optional<SplitSource> read = ReadSplitSource(source, &error);
+        ASSERT_TRUE(read);
+        const QString folder = dir.filePath(QStringLiteral("changed%1").arg(cancel));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        MeddlingHost meddling(source, cancel);
+        const SplitResult result = RunSplit(
+            {source, PartsBetween(*read, {44100}), folder, QStringLiteral("{n}.mp3")}, meddling);
+        EXPECT_FALSE(result.Succeeded());
+        EXPECT_EQ(result.cancelled, cancel);
+        EXPECT_TRUE(result.written.isEmpty());
+        EXPECT_TRUE(cancel ? result.error.contains(QLatin1String("cancelled"))
+                           : result.error.contains(QLatin1String("part 1")))
+            << result.error.toStdString();
+        EXPECT_TRUE(QDir(folder).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
 }
 
