@@ -23,6 +23,7 @@ int SplitInput(const SplitCommand& command) {
     }
     SplitRequest request = command.request;
     request.parts = std::move(std::get<std::vector<SplitPart>>(parts));
+    request.read = source->frames;
     const SplitResult result = RunSplit(request, host);
     for (const QString& warning : result.warnings) {
         Warn(warning);

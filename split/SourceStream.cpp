@@ -1,6 +1,7 @@
 #include "split/SourceStream.h"
 
 #include "io/Files.h"
+#include "io/InputFile.h"
 #include "mp3/InputPass.h"
 #include "mp3/LayerIII.h"
 #include "mp3/StreamReader.h"
@@ -30,12 +31,13 @@ bool SameFormat(const mp3::FrameHeader& a, const mp3::FrameHeader& b) {
 }  // namespace
 
 std::optional<SourceStream> ReadSourceStream(const QString& path, QString* error) {
-    mp3::StreamReader reader(path);
-    if (!reader.IsOpen()) {
-        *error = CannotRead(path, reader.OpenError());
+    SourceStream stream;
+    stream.file = InputFile::Open(path, error);
+    if (!stream.file) {
+        *error = CannotRead(path, *error);
         return std::nullopt;
     }
-    SourceStream stream;
+    mp3::StreamReader reader(stream.file, path);
     std::vector<ReservoirFrame> reservoir;
     bool uniform = true;
     mp3::FrameHeader first;

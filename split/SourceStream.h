@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -10,10 +11,13 @@
 
 namespace tessaro {
 
+class InputFile;
+
 // The audio frames of a file to split, as they lie in it, and what its encoder's header frame
 // tells of them.
 struct SourceStream {
-    std::vector<qint64> offsets;  // of each audio frame: the header frame in front not counted
+    std::shared_ptr<InputFile> file;  // as it was open when the frames were read
+    std::vector<qint64> offsets;      // of each audio frame: the header frame in front not counted
     std::vector<qint32> lengths;
     QByteArray lead;   // the encoder's header frame (Xing, Info or VBRI) in front; empty for none
     qint32 delay = 0;  // the encoder's, as its LAME extension tells; 0 without one
@@ -29,8 +33,9 @@ struct SourceStream {
     qint64 Samples() const { return qint64(FrameCount()) * samplesPerFrame - delay - padding; }
 };
 
-// Reads the frames of the file at `path`; none, with the reason in *error, when it cannot be read
-// or holds no MPEG audio frame.
+// Opens the file at `path` and reads its frames; none, with the reason in *error, when it cannot
+// be read or holds no MPEG audio frame. The file stays open with them, so that whatever is cut
+// from them is cut from the file they were read from.
 [[nodiscard]] std::optional<SourceStream> ReadSourceStream(const QString& path, QString* error);
 
 }  // namespace tessaro

@@ -319,9 +319,13 @@ FrameBytes FrameReader(const SourceStream& stream, const InputFile& input) {
 
 SplitResult RunSplit(const SplitRequest& request, MergeHost& host) {
     SplitResult result;
-    const std::optional<SourceStream> stream = ReadSourceStream(request.source, &result.error);
+    std::shared_ptr<const SourceStream> stream = request.read;
     if (!stream) {
-        return result;
+        std::optional<SourceStream> read = ReadSourceStream(request.source, &result.error);
+        if (!read) {
+            return result;
+        }
+        stream = std::make_shared<const SourceStream>(std::move(*read));
     }
     result.error = PartsRefusal(request.parts, stream->Samples());
     if (!result.error.isEmpty()) {
@@ -340,11 +344,7 @@ SplitResult RunSplit(const SplitRequest& request, MergeHost& host) {
     if (!result.error.isEmpty()) {
         return result;
     }
-    const std::shared_ptr<InputFile> input = InputFile::Open(request.source, &result.error);
-    if (!input) {
-        result.error = CannotRead(request.source, result.error);
-        return result;
-    }
+    const std::shared_ptr<InputFile>& input = stream->file;
     if (!stream->reservoir) {
         result.warnings << QStringLiteral(
                                "%1 is not Layer III of one format throughout: its parts are cut "
@@ -383,11 +383,14 @@ SplitResult RunSplit(const SplitRequest& request, MergeHost& host) {
 }
 
 std::optional<SplitSource> ReadSplitSource(const QString& path, QString* error) {
-    const std::optional<SourceStream> stream = ReadSourceStream(path, error);
+    std::optional<SourceStream> stream = ReadSourceStream(path, error);
     if (!stream) {
         return std::nullopt;
     }
-    return SplitSource{path, stream->sampleRate, stream->Samples()};
+    const int rate = stream->sampleRate;
+    const qint64 samples = stream->Samples();
+    return SplitSource{path, rate, samples,
+                       std::make_shared<const SourceStream>(std::move(*stream))};
 }
 
 std::vector<SplitPart> PartsBetween(const SplitSource& source, const std::vector<qint64>& cuts,

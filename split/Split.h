@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -26,11 +27,16 @@ struct SplitPart {
     std::optional<JoinRecord> input = std::nullopt;
 };
 
+struct SourceStream;
+
 // What a split reads of its source before cutting it.
 struct SplitSource {
     QString path;
     int sampleRate = 0;
     qint64 samples = 0;  // decoded, the encoder's delay and padding left out
+    // Its frames as read, with the file open they were read from: a split given them does not
+    // read them again, and fails if the file changes after all.
+    std::shared_ptr<const SourceStream> frames;
 };
 
 // Reads the source's frames; none, with the reason in *error, for a file that cannot be read or
@@ -51,6 +57,8 @@ struct SplitRequest {
     QString namePattern = QStringLiteral("{n} {title}.mp3");
     bool id3v23 = false;
     bool force = false;  // whether existing files may be replaced
+    // The source's frames as ReadSplitSource read them; null to read them anew.
+    std::shared_ptr<const SourceStream> read = nullptr;
 };
 
 struct SplitResult {
