@@ -150,11 +150,7 @@ std::vector<Command> MainWindow::Commands() {
              "tessaro::MainWindow",
              "Cut an mp3 file into parts without re-encoding, at its chapters, at times or at "
              "silences\nSplit MP3"),
-         .handler =
-             [this] {
-                 m_split->Split(*m_dialogs);
-                 UpdateCommandUI();
-             },
+         .handler = [this] { m_split->Split(*m_dialogs); },
          .use = U::Idle},
         {.name = "preferences",
          .text = QT_TRANSLATE_NOOP("tessaro::MainWindow", "&Preferences..."),

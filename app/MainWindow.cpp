@@ -397,6 +397,7 @@ void MainWindow::ConnectJoin() {
     connect(m_merge, &MergeCommands::logged, this, &MainWindow::Log);
     connect(m_merge, &MergeCommands::ended, this, &MainWindow::OnMergeFinished);
     connect(m_split, &SplitCommands::logged, this, &MainWindow::Log);
+    connect(m_split, &SplitCommands::started, this, &MainWindow::UpdateCommandUI);
     connect(m_split, &SplitCommands::ended, this, &MainWindow::OnSplitFinished);
 }
 

@@ -56,6 +56,7 @@ void SplitCommands::Start(const SplitRequest& request) {
     m_split.Start(request);
     Q_EMIT logged(tr("Begin to split %1 ...").arg(QFileInfo(request.source).fileName()));
     m_status.ShowSplitStarted();
+    Q_EMIT started();
 }
 
 void SplitCommands::Cancel() {

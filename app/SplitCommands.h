@@ -31,6 +31,7 @@ public:
 
 Q_SIGNALS:
     void logged(const QString& line);
+    void started();
     // The split has ended and the status bar shows the list's figures again.
     void ended(const tessaro::SplitResult& result);
 
