@@ -53,7 +53,7 @@ SplitDialog::SplitDialog(QWidget* parent, const SplitSource& source, SplitContro
       m_silenceSeconds(new QDoubleSpinBox),
       m_silenceDb(new QDoubleSpinBox),
       m_line(new QLabel),
-      m_stop(new QPushButton(tr("S&top"))),
+      m_stop(new QPushButton(tr("Sto&p"))),
       m_table(new QTableView),
       m_folder(new QLineEdit(m_parts->Request().folder)) {
     setWindowTitle(tr("Split %1").arg(QFileInfo(source.path).fileName()));
@@ -182,7 +182,7 @@ QWidget* SplitDialog::FolderRow() {
     layout->addWidget(label);
     layout->addWidget(m_folder, 1);
     connect(m_folder, &QLineEdit::textChanged, m_parts, &SplitPartsModel::SetFolder);
-    auto* choose = new QPushButton(tr("Ch&oose..."));
+    auto* choose = new QPushButton(tr("Bro&wse..."));
     choose->setAccessibleName(tr("Choose the folder"));
     connect(choose, &QPushButton::clicked, this, &SplitDialog::ChooseFolder);
     layout->addWidget(choose);

@@ -205,7 +205,7 @@ private Q_SLOTS:
         QCOMPARE(script->messages[0].icon, ScriptedDialogs::Icon::Error);
         QCOMPARE(script->messages[0].caption, QStringLiteral("Split MP3"));
         QVERIFY(script->messages[0].text.contains(QStringLiteral("notes.mp3")));
-        QCOMPARE(LogTexts(*frame).last(), script->messages[0].text);
+        QVERIFY(LogTexts(*frame).contains(script->messages[0].text));
         QVERIFY(frame->Action(QStringLiteral("splitMp3"))->isEnabled());
     }
 };
