@@ -930,7 +930,7 @@ Mit vorigem Kapitel vereinen</translation>
     </message>
     <message>
         <source>S&amp;plit MP3...</source>
-        <translation>MP3 &amp;aufteilen...</translation>
+        <translation>MP3 aufte&amp;ilen...</translation>
     </message>
     <message>
         <source>Cut an mp3 file into parts without re-encoding, at its chapters, at times or at silences
