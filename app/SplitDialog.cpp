@@ -212,6 +212,11 @@ std::optional<CutPoints> SplitDialog::Cuts(QString* why) const {
                                .arg(text.trimmed());
                     return std::nullopt;
                 }
+                // The split would refuse it only once started.
+                if (*time * m_source.sampleRate >= double(m_source.samples)) {
+                    *why = tr("\"%1\" lies past the end of the file.").arg(text.trimmed());
+                    return std::nullopt;
+                }
                 cuts.times.push_back(*time);
             }
             if (cuts.times.empty()) {

@@ -1218,6 +1218,10 @@ MP3 aufteilen</translation>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; lies past the end of the file.</source>
+        <translation>„%1“ liegt hinter dem Ende der Datei.</translation>
+    </message>
 </context>
 <context>
     <name>tessaro::SplitPartsModel</name>

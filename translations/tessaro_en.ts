@@ -1182,6 +1182,10 @@ Split MP3</source>
         <source>Cancel</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; lies past the end of the file.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>tessaro::SplitPartsModel</name>

@@ -103,6 +103,12 @@ private Q_SLOTS:
         QTRY_COMPARE(parts.rowCount(), 0);
         QVERIFY(dialog->Line().contains(QStringLiteral("\"4\"")));
         QVERIFY(!Named<QPushButton>(*dialog, QStringLiteral("&Split"))->isEnabled());
+        // As are times past the end of the audio.
+        Named<QLineEdit>(*dialog, QStringLiteral("Times to cut at"))->clear();
+        QTest::keyClicks(Named<QLineEdit>(*dialog, QStringLiteral("Times to cut at")),
+                         QStringLiteral("5, 10"));
+        QCOMPARE(parts.rowCount(), 0);
+        QVERIFY(dialog->Line().contains(QStringLiteral("\"10\" lies past the end")));
     }
 
     void renamingAPartRenamesItsFile() {
