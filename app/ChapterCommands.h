@@ -44,14 +44,13 @@ public:
     // The merge that starts writes `output`; the chapters of one that succeeded are exported.
     void MergeStarted(const QString& output);
     void MergeFinished(const MergeResult& result);
+    // Every chapter form, then each alone, as a file dialog filters them.
+    static QString Filter();
 
 Q_SIGNALS:
     void logged(const QString& line);
 
 private:
-    // Every chapter form, then each alone, as a file dialog filters them.
-    static QString Filter();
-
     QWidget& m_window;
     WorkspaceDocument& m_document;
     const ChapterListModel& m_listed;

@@ -7,6 +7,7 @@
 #include "app/ListCommands.h"
 #include "app/MainWindow.h"
 #include "app/MergeCommands.h"
+#include "app/SplitCommands.h"
 #include "app/WorkspaceDocument.h"
 #include "view/TrackListView.h"
 
@@ -143,6 +144,14 @@ std::vector<Command> MainWindow::Commands() {
              },
          .use = U::IdleWithEntries,
          .toolBarSeparator = true},
+        {.name = "splitMp3",
+         .text = QT_TRANSLATE_NOOP("tessaro::MainWindow", "S&plit MP3..."),
+         .prompt = QT_TRANSLATE_NOOP(
+             "tessaro::MainWindow",
+             "Cut an mp3 file into parts without re-encoding, at its chapters, at times or at "
+             "silences\nSplit MP3"),
+         .handler = [this] { m_split->Split(*m_dialogs); },
+         .use = U::Idle},
         {.name = "preferences",
          .text = QT_TRANSLATE_NOOP("tessaro::MainWindow", "&Preferences..."),
          .prompt = QT_TRANSLATE_NOOP("tessaro::MainWindow", "Show preferences\nPreferences"),

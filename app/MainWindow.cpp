@@ -26,6 +26,8 @@
 #include "app/NoticeBar.h"
 #include "app/RecentWorkspaces.h"
 #include "app/SingleInstance.h"
+#include "app/SplitCommands.h"
+#include "app/SplitController.h"
 #include "app/StatusArea.h"
 #include "app/ToolIcons.h"
 #include "app/TrackInsertion.h"
@@ -74,6 +76,7 @@ MainWindow::MainWindow()
       m_chapterList(new ChapterListModel(this)),
       m_view(new TrackListView(m_document->Tracks())),
       m_join(new JoinController(this)),
+      m_splitter(new SplitController(this)),
       m_notice(new NoticeBar),
       m_cancelAction(new QAction(tr("&Cancel Merge"), this)),
       m_toolBar(new QToolBar(tr("Tool Bar"), this)),
@@ -136,6 +139,10 @@ QMenu& MainWindow::RecentMenu() {
 
 bool MainWindow::IsMerging() const {
     return m_join->IsRunning();
+}
+
+bool MainWindow::IsSplitting() const {
+    return m_splitter->IsSplitting();
 }
 
 void MainWindow::CreateCentralArea() {
@@ -330,9 +337,11 @@ void MainWindow::AddToolButton(QAction* action) {
 void MainWindow::CreateStatusBar() {
     m_status = new StatusArea(*statusBar(), m_document->Tracks(), *m_join);
     m_merge = new MergeCommands(*this, *m_document, *m_join, *m_status, *m_chapters);
+    m_split = new SplitCommands(*this, *m_splitter, *m_status);
     new DesktopProgress(*this, *m_join);
     m_status->SetGapSeconds(m_preferences.options.gapSeconds);
     connect(m_status, &StatusArea::cancelClicked, m_merge, &MergeCommands::Cancel);
+    connect(m_status, &StatusArea::cancelClicked, m_split, &SplitCommands::Cancel);
     // A window-wide shortcut, so that Esc stops the merge wherever the focus is.
     m_cancelAction->setObjectName(QStringLiteral("cancelMerge"));
     m_actions.insert(m_cancelAction->objectName(), m_cancelAction);
@@ -340,6 +349,7 @@ void MainWindow::CreateStatusBar() {
     m_cancelAction->setShortcutContext(Qt::WindowShortcut);
     addAction(m_cancelAction);
     connect(m_cancelAction, &QAction::triggered, m_merge, &MergeCommands::Cancel);
+    connect(m_cancelAction, &QAction::triggered, m_split, &SplitCommands::Cancel);
 }
 
 void MainWindow::ConnectList() {
@@ -386,10 +396,13 @@ void MainWindow::ConnectJoin() {
     connect(m_join, &JoinController::logged, this, &MainWindow::Log);
     connect(m_merge, &MergeCommands::logged, this, &MainWindow::Log);
     connect(m_merge, &MergeCommands::ended, this, &MainWindow::OnMergeFinished);
+    connect(m_split, &SplitCommands::logged, this, &MainWindow::Log);
+    connect(m_split, &SplitCommands::started, this, &MainWindow::UpdateCommandUI);
+    connect(m_split, &SplitCommands::ended, this, &MainWindow::OnSplitFinished);
 }
 
 void MainWindow::UpdateCommandUI() {
-    const bool idle = !IsMerging();
+    const bool idle = !IsMerging() && !IsSplitting();
     const bool entries = m_document->Tracks().Count() > 0;
     const int entry = SelectedEntry();
     const bool byInputs = m_preferences.options.chapters && m_document->ChapterFile().isEmpty();
@@ -606,6 +619,14 @@ void MainWindow::OnMergeFinished(const MergeResult& result) {
     // A cancelled merge did what was asked: the log says so, no box is needed.
     if (!result.Succeeded() && !result.cancelled) {
         m_dialogs->ShowMessage(this, WindowDialogs::Icon::Error, tr("Merge failed"), result.error);
+    }
+}
+
+void MainWindow::OnSplitFinished(const SplitResult& result) {
+    UpdateCommandUI();
+    QApplication::alert(this);
+    if (!result.Succeeded() && !result.cancelled) {
+        m_dialogs->ShowMessage(this, WindowDialogs::Icon::Error, tr("Split failed"), result.error);
     }
 }
 

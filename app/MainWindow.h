@@ -8,6 +8,7 @@
 #include "app/WindowDialogs.h"
 #include "merge/MergeJob.h"
 #include "settings/JoinPreferences.h"
+#include "split/Split.h"
 
 class QMenu;
 class QToolBar;
@@ -23,6 +24,8 @@ class ListCommands;
 class Listening;
 class SoundOutput;
 class MergeCommands;
+class SplitCommands;
+class SplitController;
 class NoticeBar;
 class OutputPane;
 class RecentWorkspaces;
@@ -66,8 +69,11 @@ public:
     // The command's action, by its name in the command table; null for none.
     QAction* Action(const QString& name) const { return m_actions.value(name); }
     bool IsMerging() const;
+    bool IsSplitting() const;
     // Runs the merges; its signals tell their progress and end.
     const JoinController& Join() const { return *m_join; }
+    // Runs File > Split MP3's searches and splits.
+    const SplitController& Split() const { return *m_splitter; }
     bool SaveID3Tag() const { return m_preferences.saveID3Tag; }
     void SetSaveID3Tag(bool on) { m_preferences.saveID3Tag = on; }
     const JoinOptions& Options() const { return m_preferences.options; }
@@ -143,6 +149,7 @@ private:
     int SelectedEntry() const;
     // The merge's end, once the status bar shows the list's figures again.
     void OnMergeFinished(const MergeResult& result);
+    void OnSplitFinished(const SplitResult& result);
 
     // SaveID3Tag, and what the joined file carries beyond the tag.
     JoinPreferences m_preferences;
@@ -151,6 +158,7 @@ private:
     ChapterListModel* m_chapterList;
     TrackListView* m_view;
     JoinController* m_join;
+    SplitController* m_splitter;
     NoticeBar* m_notice;
     StatusArea* m_status;
     // Esc anywhere in the window while a merge runs.
@@ -169,6 +177,7 @@ private:
     TrackInsertion* m_insertion;
     ListCommands* m_list;
     MergeCommands* m_merge;
+    SplitCommands* m_split;
     Listening* m_listening;
     // The window closes once the merge it cancelled has ended.
     bool m_closeAfterMerge = false;

@@ -86,6 +86,16 @@ void StatusArea::ShowMergeEnded(const QString& summary) {
     m_bar.showMessage(IdleMessage());
 }
 
+void StatusArea::ShowSplitStarted() {
+    m_splitting = true;
+    ShowMergeStarted();
+}
+
+void StatusArea::ShowSplitEnded(const QString& summary) {
+    m_splitting = false;
+    ShowMergeEnded(summary);
+}
+
 void StatusArea::DisableCancel() {
     m_cancelButton->setEnabled(false);
 }
@@ -109,6 +119,9 @@ void StatusArea::ForgetResult() {
 QString StatusArea::IdleMessage() const {
     if (m_join.IsRunning()) {
         return tr("Merging…");
+    }
+    if (m_splitting) {
+        return tr("Splitting…");
     }
     return m_lastResult.isEmpty() ? tr("Ready") : m_lastResult;
 }
@@ -140,7 +153,7 @@ QString StatusArea::Figures() const {
 
 void StatusArea::UpdateFigures() {
     m_figures->setText(Figures());
-    m_figures->setVisible(!m_join.IsRunning());
+    m_figures->setVisible(!m_join.IsRunning() && !m_splitting);
 }
 
 void StatusArea::UpdateLockIndicators() {

@@ -14,7 +14,7 @@ class TrackListModel;
 
 // The main window's status bar: the message area ("Ready", "Merging…" or a command's prompt),
 // the list's figures, the CAP, NUM and SCRL lamps, and, while a merge runs, its progress bar and
-// Cancel button in the figures' place.
+// Cancel button in the figures' place; a split's likewise.
 class StatusArea : public QObject {
     Q_OBJECT
 
@@ -26,6 +26,9 @@ public:
     // The figures again once the merge has ended, and `summary`, what became of it, in the message
     // area until the list changes or the next merge starts.
     void ShowMergeEnded(const QString& summary);
+    // The same for a split, the message area saying "Splitting…" while it runs.
+    void ShowSplitStarted();
+    void ShowSplitEnded(const QString& summary);
     // Seconds of silence the merge puts between every two inputs, which the total counts.
     void SetGapSeconds(double seconds);
     // Cancel can be pressed once for each merge.
@@ -43,8 +46,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // What the message area shows when no prompt does: "Ready", "Merging…", or how the last merge
-    // ended.
+    // What the message area shows when no prompt does: "Ready", "Merging…", "Splitting…", or how
+    // the last merge or split ended.
     QString IdleMessage() const;
     // Shows the list's figures anew; while a merge runs the progress bar stands in their place.
     void UpdateFigures();
@@ -66,6 +69,7 @@ private:
     QToolButton* m_cancelButton;
     double m_gapSeconds = 0;
     QString m_lastResult;  // of the merge that ended last, until the list changes
+    bool m_splitting = false;
 };
 
 }  // namespace tessaro

@@ -928,6 +928,20 @@ Mit vorigem Kapitel vereinen</translation>
         <source>Show or hide the chapters the next merge writes</source>
         <translation>Die Kapitel, die das nächste Zusammenfügen schreibt, ein- oder ausblenden</translation>
     </message>
+    <message>
+        <source>S&amp;plit MP3...</source>
+        <translation>MP3 aufte&amp;ilen...</translation>
+    </message>
+    <message>
+        <source>Cut an mp3 file into parts without re-encoding, at its chapters, at times or at silences
+Split MP3</source>
+        <translation>Eine MP3-Datei ohne Neukodierung in Teile schneiden, an ihren Kapiteln, zu Zeiten oder an Pausen
+MP3 aufteilen</translation>
+    </message>
+    <message>
+        <source>Split failed</source>
+        <translation>Aufteilen fehlgeschlagen</translation>
+    </message>
 </context>
 <context>
     <name>tessaro::MergeCommands</name>
@@ -1012,6 +1026,224 @@ Mit vorigem Kapitel vereinen</translation>
     <message>
         <source>Recent &amp;Workspaces</source>
         <translation>&amp;Letzte Arbeitsbereiche</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::SplitCommands</name>
+    <message>
+        <source>Split MP3</source>
+        <translation>MP3 aufteilen</translation>
+    </message>
+    <message>
+        <source>Cannot make the folder %1</source>
+        <translation>Der Ordner %1 kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>Made the folder %1</source>
+        <translation>Der Ordner %1 wurde angelegt</translation>
+    </message>
+    <message>
+        <source>Begin to split %1 ...</source>
+        <translation>Das Aufteilen von %1 beginnt ...</translation>
+    </message>
+    <message>
+        <source>The split was cancelled: no part is left half written.</source>
+        <translation>Das Aufteilen wurde abgebrochen: kein Teil ist halb geschrieben geblieben.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Split %1 into %n parts in %2</source>
+        <translation>
+            <numerusform>%1 wurde in %n Teil in %2 aufgeteilt</numerusform>
+            <numerusform>%1 wurde in %n Teile in %2 aufgeteilt</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::SplitController</name>
+    <message>
+        <source>Not enough memory to start a thread for %1</source>
+        <translation>Nicht genug Speicher, um einen Thread für %1 zu starten</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::SplitDialog</name>
+    <message>
+        <source>Sto&amp;p</source>
+        <translation>A&amp;nhalten</translation>
+    </message>
+    <message>
+        <source>Split %1</source>
+        <translation>%1 aufteilen</translation>
+    </message>
+    <message>
+        <source>Stop looking for silences</source>
+        <translation>Die Suche nach Pausen anhalten</translation>
+    </message>
+    <message>
+        <source>Parts</source>
+        <translation>Teile</translation>
+    </message>
+    <message>
+        <source>&amp;Split</source>
+        <translation>&amp;Aufteilen</translation>
+    </message>
+    <message>
+        <source>Looking for silences… %1%</source>
+        <translation>Pausen werden gesucht… %1%</translation>
+    </message>
+    <message>
+        <source>Cut at</source>
+        <translation>Schneiden an</translation>
+    </message>
+    <message>
+        <source>The file&apos;s own &amp;chapters</source>
+        <translation>Den eigenen &amp;Kapiteln der Datei</translation>
+    </message>
+    <message>
+        <source>A chapter &amp;file:</source>
+        <translation>Einer Kapitel&amp;datei:</translation>
+    </message>
+    <message>
+        <source>Chapter file</source>
+        <translation>Kapiteldatei</translation>
+    </message>
+    <message>
+        <source>C&amp;hoose...</source>
+        <translation>&amp;Wählen...</translation>
+    </message>
+    <message>
+        <source>Choose a chapter file</source>
+        <translation>Eine Kapiteldatei wählen</translation>
+    </message>
+    <message>
+        <source>&amp;Times:</source>
+        <translation>&amp;Zeiten:</translation>
+    </message>
+    <message>
+        <source>HH:MM:SS.mmm, …</source>
+        <translation>HH:MM:SS.mmm, …</translation>
+    </message>
+    <message>
+        <source>Times to cut at</source>
+        <translation>Zeiten, an denen geschnitten wird</translation>
+    </message>
+    <message>
+        <source>&amp;Equal parts of:</source>
+        <translation>&amp;Gleich langen Teilen von:</translation>
+    </message>
+    <message>
+        <source>HH:MM:SS.mmm</source>
+        <translation>HH:MM:SS.mmm</translation>
+    </message>
+    <message>
+        <source>Length of each part</source>
+        <translation>Länge jedes Teils</translation>
+    </message>
+    <message>
+        <source>Si&amp;lences of at least:</source>
+        <translation>&amp;Pausen von mindestens:</translation>
+    </message>
+    <message>
+        <source> s</source>
+        <translation> s</translation>
+    </message>
+    <message>
+        <source>Shortest silence</source>
+        <translation>Kürzeste Pause</translation>
+    </message>
+    <message>
+        <source> dB</source>
+        <translation> dB</translation>
+    </message>
+    <message>
+        <source>Silence threshold</source>
+        <translation>Pausenschwelle</translation>
+    </message>
+    <message>
+        <source>below</source>
+        <translation>unter</translation>
+    </message>
+    <message>
+        <source>F&amp;older:</source>
+        <translation>&amp;Ordner:</translation>
+    </message>
+    <message>
+        <source>Bro&amp;wse...</source>
+        <translation>Durch&amp;suchen...</translation>
+    </message>
+    <message>
+        <source>Choose the folder</source>
+        <translation>Den Ordner wählen</translation>
+    </message>
+    <message>
+        <source>Choose the chapter file to cut at.</source>
+        <translation>Wählen Sie die Kapiteldatei, an deren Kapiteln geschnitten wird.</translation>
+    </message>
+    <message>
+        <source>Times are HH:MM:SS.mmm, MM:SS or seconds, each later than the one before: &quot;%1&quot; is not.</source>
+        <translation>Zeiten sind HH:MM:SS.mmm, MM:SS oder Sekunden, jede später als die vorige: „%1“ ist es nicht.</translation>
+    </message>
+    <message>
+        <source>Type the times to cut at.</source>
+        <translation>Geben Sie die Zeiten ein, an denen geschnitten wird.</translation>
+    </message>
+    <message>
+        <source>Type the length of each part, as HH:MM:SS.mmm, MM:SS or seconds.</source>
+        <translation>Geben Sie die Länge jedes Teils ein, als HH:MM:SS.mmm, MM:SS oder Sekunden.</translation>
+    </message>
+    <message>
+        <source>Looking for silences…</source>
+        <translation>Pausen werden gesucht…</translation>
+    </message>
+    <message>
+        <source>The file&apos;s own &amp;chapters (it has none)</source>
+        <translation>Den eigenen &amp;Kapiteln der Datei (sie hat keine)</translation>
+    </message>
+    <message>
+        <source>Split MP3</source>
+        <translation>MP3 aufteilen</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n of the parts&apos; files exist already in %1. Replace them?</source>
+        <translation>
+            <numerusform>%n Datei der Teile gibt es in %1 schon. Ersetzen?</numerusform>
+            <numerusform>%n Dateien der Teile gibt es in %1 schon. Ersetzen?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>&amp;Replace</source>
+        <translation>&amp;Ersetzen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; lies past the end of the file.</source>
+        <translation>„%1“ liegt hinter dem Ende der Datei.</translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::SplitPartsModel</name>
+    <message>
+        <source>Number</source>
+        <translation>Nummer</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Beginn</translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation>Länge</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>File Name</source>
+        <translation>Dateiname</translation>
     </message>
 </context>
 <context>
@@ -1110,6 +1342,10 @@ Mit vorigem Kapitel vereinen</translation>
     <message>
         <source>%1 files</source>
         <translation>%1 Dateien</translation>
+    </message>
+    <message>
+        <source>Splitting…</source>
+        <translation>Aufteilen…</translation>
     </message>
 </context>
 <context>

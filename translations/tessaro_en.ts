@@ -894,6 +894,19 @@ Join with Previous Chapter</source>
         <source>No chapters: turn on &quot;Add a chapter for each input file&quot; in File &gt; Preferences, or import a chapter file.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>S&amp;plit MP3...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cut an mp3 file into parts without re-encoding, at its chapters, at times or at silences
+Split MP3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Split failed</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>tessaro::MergeCommands</name>
@@ -976,6 +989,224 @@ Join with Previous Chapter</source>
     <name>tessaro::RecentWorkspaces</name>
     <message>
         <source>Recent &amp;Workspaces</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::SplitCommands</name>
+    <message>
+        <source>Split MP3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot make the folder %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Made the folder %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Begin to split %1 ...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The split was cancelled: no part is left half written.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Split %1 into %n parts in %2</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::SplitController</name>
+    <message>
+        <source>Not enough memory to start a thread for %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::SplitDialog</name>
+    <message>
+        <source>Sto&amp;p</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Split %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop looking for silences</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Parts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Split</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Looking for silences… %1%</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cut at</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file&apos;s own &amp;chapters</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A chapter &amp;file:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Chapter file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>C&amp;hoose...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose a chapter file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Times:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HH:MM:SS.mmm, …</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Times to cut at</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Equal parts of:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HH:MM:SS.mmm</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Length of each part</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Si&amp;lences of at least:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Shortest silence</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> dB</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Silence threshold</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>below</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>F&amp;older:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Bro&amp;wse...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose the folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose the chapter file to cut at.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Times are HH:MM:SS.mmm, MM:SS or seconds, each later than the one before: &quot;%1&quot; is not.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Type the times to cut at.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Type the length of each part, as HH:MM:SS.mmm, MM:SS or seconds.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Looking for silences…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file&apos;s own &amp;chapters (it has none)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Split MP3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n of the parts&apos; files exist already in %1. Replace them?</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>&amp;Replace</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; lies past the end of the file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tessaro::SplitPartsModel</name>
+    <message>
+        <source>Number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File Name</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1074,6 +1305,10 @@ Join with Previous Chapter</source>
     </message>
     <message>
         <source>%1 files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Splitting…</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

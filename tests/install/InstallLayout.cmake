@@ -18,8 +18,8 @@ set(EXPECTED_FILES
 foreach(size ${ICON_SIZES})
     list(APPEND EXPECTED_FILES ${DATADIR}/icons/hicolor/${size}x${size}/apps/tessaro.png)
 endforeach()
-foreach(page files.html index.html merging.html style.css tag.html tessaro-join.html
-        workspaces.html)
+foreach(page files.html index.html merging.html splitting.html style.css tag.html
+        tessaro-join.html workspaces.html)
     list(APPEND EXPECTED_FILES ${DATADIR}/doc/zovi-tessaro/html/${page})
 endforeach()
 list(SORT EXPECTED_FILES)
