@@ -18,8 +18,8 @@
 #include "app/ChapterCommands.h"
 #include "app/SplitController.h"
 #include "app/WindowDialogs.h"
-#include "cli/SplitCommandLine.h"
 #include "dialogs/DialogButtons.h"
+#include "split/CutPoints.h"
 #include "view/SplitPartsModel.h"
 
 namespace tessaro {
@@ -205,7 +205,7 @@ std::optional<CutPoints> SplitDialog::Cuts(QString* why) const {
         case By::Times:
             for (const QString& text :
                  m_times->text().split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-                const std::optional<double> time = cli::ReadTime(text.trimmed());
+                const std::optional<double> time = ReadTime(text.trimmed());
                 if (!time || (!cuts.times.empty() && *time <= cuts.times.back())) {
                     *why = tr("Times are HH:MM:SS.mmm, MM:SS or seconds, each later than the one "
                               "before: \"%1\" is not.")
@@ -225,7 +225,7 @@ std::optional<CutPoints> SplitDialog::Cuts(QString* why) const {
             }
             break;
         case By::Every: {
-            const std::optional<double> every = cli::ReadTime(m_every->text().trimmed());
+            const std::optional<double> every = ReadTime(m_every->text().trimmed());
             if (!every || *every <= 0) {
                 *why = tr("Type the length of each part, as HH:MM:SS.mmm, MM:SS or seconds.");
                 return std::nullopt;

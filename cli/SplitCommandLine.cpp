@@ -3,7 +3,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include "Version.h"
 #include "cli/Console.h"
@@ -128,21 +127,6 @@ std::variant<QString, CutPoints> ReadCuts(const QCommandLineParser& parser,
 }
 
 }  // namespace
-
-std::optional<double> ReadTime(const QString& text) {
-    static const QRegularExpression kTime(
-        QStringLiteral(R"(^(?:(?:(\d+):)?(\d{1,2}):)?(\d+(?:\.\d+)?)$)"));
-    const QRegularExpressionMatch match = kTime.match(text);
-    if (!match.hasMatch()) {
-        return std::nullopt;
-    }
-    const double seconds = match.captured(3).toDouble();
-    const bool clock = match.hasCaptured(2);
-    if (clock && seconds >= 60) {
-        return std::nullopt;
-    }
-    return match.captured(1).toDouble() * 3600 + match.captured(2).toDouble() * 60 + seconds;
-}
 
 std::variant<Answer, SplitCommand> ReadSplitCommandLine(const QStringList& arguments) {
     const SplitOptions options;

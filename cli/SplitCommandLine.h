@@ -22,7 +22,4 @@ struct SplitCommand {
 
 std::variant<Answer, SplitCommand> ReadSplitCommandLine(const QStringList& arguments);
 
-// "HH:MM:SS.mmm", "MM:SS" or seconds, as seconds; none for anything else.
-std::optional<double> ReadTime(const QString& text);
-
 }  // namespace tessaro::cli

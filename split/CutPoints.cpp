@@ -1,5 +1,6 @@
 #include "split/CutPoints.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 
@@ -40,6 +41,21 @@ std::vector<SplitPart> PartsAtChapters(const SplitSource& source,
 }
 
 }  // namespace
+
+std::optional<double> ReadTime(const QString& text) {
+    static const QRegularExpression kTime(
+        QStringLiteral(R"(^(?:(?:(\d+):)?(\d{1,2}):)?(\d+(?:\.\d+)?)$)"));
+    const QRegularExpressionMatch match = kTime.match(text);
+    if (!match.hasMatch()) {
+        return std::nullopt;
+    }
+    const double seconds = match.captured(3).toDouble();
+    const bool clock = match.hasCaptured(2);
+    if (clock && seconds >= 60) {
+        return std::nullopt;
+    }
+    return match.captured(1).toDouble() * 3600 + match.captured(2).toDouble() * 60 + seconds;
+}
 
 std::variant<QString, std::vector<SplitPart>> PartsAt(const CutPoints& cuts,
                                                       const SplitSource& source, MergeHost& host,

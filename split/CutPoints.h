@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -18,6 +19,9 @@ struct CutPoints {
     double every = 0;           // By::Every: seconds a part
     SilenceRule silence;        // By::Silence
 };
+
+// "HH:MM:SS.mmm", "MM:SS" or seconds, as seconds; none for anything else.
+std::optional<double> ReadTime(const QString& text);
 
 // The parts the cut points make of the source, titled with its chapters where they are cut at
 // chapters; or why there are none, with *usage telling whether that lies in how they were asked
