@@ -194,6 +194,61 @@ geschrieben und ersetzt eine vorhandene Datei erst, wenn das Zusammenfügen voll
     </message>
 </context>
 <context>
+    <name>TessaroSplit</name>
+    <message>
+        <source>Print nothing but warnings and errors.</source>
+        <translation>Nichts als Warnungen und Fehler ausgeben.</translation>
+    </message>
+    <message>
+        <source>Cut at the chapters of INPUT&apos;s own tag, each part titled with its chapter (the default).</source>
+        <translation>An den Kapiteln aus dem Tag von INPUT schneiden, jeden Teil mit dem Titel seines Kapitels (die Voreinstellung).</translation>
+    </message>
+    <message>
+        <source>Cut at the chapters of FILE, in any form tessaro-join reads, titled with them.</source>
+        <translation>An den Kapiteln von FILE schneiden, in jeder Form, die tessaro-join liest, mit deren Titeln.</translation>
+    </message>
+    <message>
+        <source>Cut at each TIME, given as HH:MM:SS.mmm, MM:SS or seconds, increasing.</source>
+        <translation>An jeder Zeit TIME schneiden, angegeben als HH:MM:SS.mmm, MM:SS oder Sekunden, aufsteigend.</translation>
+    </message>
+    <message>
+        <source>Cut into parts of DURATION each (as TIME), the last holding what is left.</source>
+        <translation>In Teile von je DURATION (wie TIME) schneiden; der letzte enthält den Rest.</translation>
+    </message>
+    <message>
+        <source>Cut in the middle of every silence at least SECONDS long (2 unless given).</source>
+        <translation>In der Mitte jeder Stille schneiden, die mindestens SECONDS Sekunden dauert (ohne Angabe 2).</translation>
+    </message>
+    <message>
+        <source>With --at-silence: what stays below DB dBFS is silence (-50 unless given).</source>
+        <translation>Mit --at-silence: Was unter DB dBFS bleibt, ist Stille (ohne Angabe -50).</translation>
+    </message>
+    <message>
+        <source>Write the parts into FOLDER, which must exist (INPUT&apos;s own folder unless given).</source>
+        <translation>Die Teile in den Ordner FOLDER schreiben, der bestehen muss (ohne Angabe der Ordner von INPUT).</translation>
+    </message>
+    <message>
+        <source>Name the parts by PATTERN: {n} the part&apos;s number (zero-padded), {title} its title, {album} the album; &quot;{n} {title}.mp3&quot; unless given, &quot;{n}.mp3&quot; for a part without a title.</source>
+        <translation>Die Teile nach PATTERN benennen: {n} die Nummer des Teils (mit führenden Nullen), {title} sein Titel, {album} das Album; ohne Angabe &quot;{n} {title}.mp3&quot;, &quot;{n}.mp3&quot; für einen Teil ohne Titel.</translation>
+    </message>
+    <message>
+        <source>Write the parts&apos; tags as ID3v2.3 instead of ID3v2.4.</source>
+        <translation>Die Tags der Teile als ID3v2.3 statt ID3v2.4 schreiben.</translation>
+    </message>
+    <message>
+        <source>Replace files that stand where the parts go.</source>
+        <translation>Dateien ersetzen, die dort stehen, wohin die Teile kommen.</translation>
+    </message>
+    <message>
+        <source>Splits an MP3 file into parts without re-encoding: every frame copied byte for byte but the few at a cut, rebuilt to decode alone, each part decoding to exactly the samples between its cut points.</source>
+        <translation>Teilt eine MP3-Datei ohne Neukodierung in Teile: Jeder Frame wird Byte für Byte kopiert, bis auf die wenigen an einem Schnitt, die so neu aufgebaut werden, dass sie allein dekodierbar sind; jeder Teil ergibt genau die Samples zwischen seinen Schnittpunkten.</translation>
+    </message>
+    <message>
+        <source>The file to split.</source>
+        <translation>Die aufzuteilende Datei.</translation>
+    </message>
+</context>
+<context>
     <name>tessaro::AboutDialog</name>
     <message>
         <source>About ...</source>

@@ -189,6 +189,61 @@ join is complete.</source>
     </message>
 </context>
 <context>
+    <name>TessaroSplit</name>
+    <message>
+        <source>Print nothing but warnings and errors.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cut at the chapters of INPUT&apos;s own tag, each part titled with its chapter (the default).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cut at the chapters of FILE, in any form tessaro-join reads, titled with them.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cut at each TIME, given as HH:MM:SS.mmm, MM:SS or seconds, increasing.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cut into parts of DURATION each (as TIME), the last holding what is left.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cut in the middle of every silence at least SECONDS long (2 unless given).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>With --at-silence: what stays below DB dBFS is silence (-50 unless given).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Write the parts into FOLDER, which must exist (INPUT&apos;s own folder unless given).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Name the parts by PATTERN: {n} the part&apos;s number (zero-padded), {title} its title, {album} the album; &quot;{n} {title}.mp3&quot; unless given, &quot;{n}.mp3&quot; for a part without a title.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Write the parts&apos; tags as ID3v2.3 instead of ID3v2.4.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replace files that stand where the parts go.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Splits an MP3 file into parts without re-encoding: every frame copied byte for byte but the few at a cut, rebuilt to decode alone, each part decoding to exactly the samples between its cut points.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file to split.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>tessaro::AboutDialog</name>
     <message>
         <source>About ...</source>
