@@ -76,7 +76,8 @@ asan: deps
 tsan: deps
 	@$(call configure-in,build-tsan,-DTESSARO_SANITIZE=thread)
 	@cmake --build build-tsan -j $(JOBS) --target core_tests command_tests listening_tests \
-	    chapter_view_tests drag_tests frame_fault_tests bad_input_tests fact_reader_tests
+	    chapter_view_tests drag_tests frame_fault_tests bad_input_tests fact_reader_tests \
+	    split_command_tests
 	@cd build-tsan && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS=ignore_noninstrumented_modules=1:die_after_fork=0 \
 	    ctest --output-on-failure -j $(JOBS) -L tsan
 

@@ -44,6 +44,7 @@ SplitDialog::SplitDialog(QWidget* parent, const SplitSource& source, SplitContro
     : QDialog(parent),
       m_source(source),
       m_controller(controller),
+      m_controllerAlive(&controller),
       m_dialogs(dialogs),
       m_parts(new SplitPartsModel(Proposed(source.path), source.sampleRate, this)),
       m_by(new QButtonGroup(this)),
@@ -103,8 +104,8 @@ SplitDialog::SplitDialog(QWidget* parent, const SplitSource& source, SplitContro
 }
 
 SplitDialog::~SplitDialog() {
-    if (m_controller.IsSearching()) {
-        m_controller.Cancel();
+    if (m_controllerAlive && m_controllerAlive->IsSearching()) {
+        m_controllerAlive->Cancel();
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 
 #include "split/CutPoints.h"
 #include "split/Split.h"
@@ -60,6 +61,8 @@ private:
 
     SplitSource m_source;
     SplitController& m_controller;
+    // The same, gone once the window that holds both destroys it, which may come first.
+    QPointer<SplitController> m_controllerAlive;
     WindowDialogs& m_dialogs;
     SplitPartsModel* m_parts;
     QButtonGroup* m_by;
