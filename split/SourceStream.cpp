@@ -58,7 +58,7 @@ std::optional<SourceStream> ReadSourceStream(const QString& path, QString* error
         stream.lengths.push_back(reader.FrameLength());
         const std::optional<ReservoirFrame> frame = ReservoirFrameOf(reader);
         uniform = uniform && first.layer == mp3::FrameHeader::Layer3 && frame &&
-                  SameFormat(first, reader.Header());
+                  !first.IsFreeFormat() && SameFormat(first, reader.Header());
         if (uniform) {
             reservoir.push_back(*frame);
         }
@@ -72,6 +72,7 @@ std::optional<SourceStream> ReadSourceStream(const QString& path, QString* error
         return std::nullopt;
     }
     stream.samplesPerFrame = first.GetSampleCount();
+    stream.freeFormat = first.IsFreeFormat();
     stream.sampleRate = first.GetSampleRate();
     // Delay and padding that do not fit the frames are none the decoders heed either.
     if (stream.Samples() <= 0) {

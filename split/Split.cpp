@@ -58,6 +58,10 @@ PartFrames FramesOf(const SourceStream& stream, const SplitPart& part) {
     frames.first = size_t(std::max<qint64>(0, start - warmUp) / perFrame);
     frames.end =
         std::min(stream.FrameCount(), size_t((end + kDecoderDelay + perFrame - 1) / perFrame));
+    // Readers measure a free-format frame by the next one's start: a part needs two.
+    if (stream.freeFormat) {
+        frames.end = std::min(stream.FrameCount(), std::max(frames.end, frames.first + 2));
+    }
     frames.delay = qint32(start - qint64(frames.first) * perFrame);
     frames.padding =
         qint32(qint64(frames.end - frames.first) * perFrame - frames.delay - (end - start));
@@ -181,9 +185,13 @@ QByteArray PartWriter::HeaderModel(const PartFrames& frames) const {
             ? ReadBytesAt(input.Descriptor(), 4, input.Offset() + stream.offsets[frames.first],
                           &ignored)
             : std::optional(frames.rebuilt.front());
-    return first ? mp3::XingHeader::NewFrame(reinterpret_cast<const quint8*>(first->constData()),
-                                             false, true)
-                 : QByteArray();
+    // A header frame has a bitrate of its own: in front of free-format frames it would make
+    // readers take them for frames of that bitrate, and find none.
+    if (!first || mp3::HeaderOf(*first).IsFreeFormat()) {
+        return {};
+    }
+    return mp3::XingHeader::NewFrame(reinterpret_cast<const quint8*>(first->constData()), false,
+                                     true);
 }
 
 QString PartWriter::Put(const char* data, qint64 length) {

@@ -123,6 +123,22 @@ TEST_F(SplitTest, AChangeOrACancelFailsThePartWithNothingHalfWritten) {
     }
 }
 
+// Free-format frames are measured by where the next one starts: each part is cut at frames, with
+// a warning, and holds two at least, behind no header frame of a bitrate of its own.
+TEST_F(SplitTest, AFreeFormatSourceIsCutAtFramesIntoPartsThatReadersTake) {
+    const QString source = Fixture(QStringLiteral("freeformat_200k.mp3"));
+    QString error;
+    const std::optional<SplitSource> read = ReadSplitSource(source, &error);
+    ASSERT_TRUE(read);
+    const SplitResult result = RunSplit(
+        {source, PartsBetween(*read, {1, 2}), dir.path(), QStringLiteral("{n}.mp3")}, host);
+    ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    EXPECT_EQ(result.warnings.size(), 1);
+    for (const QString& part : result.written) {
+        EXPECT_TRUE(ReadSplitSource(part, &error)) << error.toStdString();
+    }
+}
+
 // The audio frames' bytes of a file, its encoder's header frame left out.
 QByteArray AudioFramesOf(const QString& path) {
     QByteArray bytes;
