@@ -304,6 +304,7 @@ void SplitDialog::ChooseFolder() {
 SplitRequest SplitDialog::Request() const {
     SplitRequest request = m_parts->Request();
     request.force = m_force;
+    request.read = m_source.frames;  // read when the file was chosen: not read again
     return request;
 }
 
