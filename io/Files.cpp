@@ -4,6 +4,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <limits>
 
 #include <fcntl.h>
@@ -12,6 +13,7 @@
 
 #include <QFile>
 #include <cerrno>
+#include <memory>
 
 namespace tessaro {
 
@@ -70,6 +72,51 @@ bool WriteAllAt(int fd, const char* data, qint64 length, qint64 at) {
         at += done;
     }
     return true;
+}
+
+namespace {
+
+constexpr qint64 kCopyBuffer = 1 << 20;
+
+bool ReadAndWriteAt(int in, qint64 from, int out, qint64 to, qint64 length) {
+    const std::unique_ptr<char[]> buffer(new char[size_t(std::min(length, kCopyBuffer))]);
+    for (qint64 done = 0; done < length;) {
+        const qint64 step = std::min(length - done, kCopyBuffer);
+        if (!ReadAllAt(in, buffer.get(), step, from + done) ||
+            !WriteAllAt(out, buffer.get(), step, to + done)) {
+            return false;
+        }
+        done += step;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CopyAllAt(int in, qint64 from, int out, qint64 to, qint64 length) {
+#ifdef __linux__
+    while (length > 0) {
+        off_t inAt = off_t(from), outAt = off_t(to);
+        const ssize_t done = ::copy_file_range(in, &inAt, out, &outAt, size_t(length), 0);
+        if (done < 0 && errno == EINTR) {
+            continue;
+        }
+        // Kernels and file systems that cannot copy between these two say so before copying.
+        if (done < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                         errno == EOPNOTSUPP || errno == EBADF)) {
+            return ReadAndWriteAt(in, from, out, to, length);
+        }
+        if (done <= 0) {
+            return false;
+        }
+        from += done;
+        to += done;
+        length -= done;
+    }
+    return true;
+#else
+    return ReadAndWriteAt(in, from, out, to, length);
+#endif
 }
 
 std::optional<QByteArray> ReadBytesAt(int fd, qint64 length, qint64 at, QString* error) {

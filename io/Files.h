@@ -30,6 +30,11 @@ QString NotRegular(mode_t mode);
 // or -1 with errno set.
 [[nodiscard]] qint64 ReadUpToAt(int fd, char* data, qint64 length, qint64 at);
 [[nodiscard]] bool WriteAllAt(int fd, const char* data, qint64 length, qint64 at);
+// Copies `length` bytes at offset `from` of descriptor `in` to offset `to` of `out`, inside the
+// system where it can (the bytes never pass through this process), by reading and writing where
+// it cannot (another file system, say). False as ReadAllAt: errno says why, or is left as it was
+// when `in` ended first.
+[[nodiscard]] bool CopyAllAt(int in, qint64 from, int out, qint64 to, qint64 length);
 // The `length` bytes at offset `at` of the descriptor; none, with the system's reason in *error,
 // or that the file was cut short, when they cannot be read whole.
 [[nodiscard]] std::optional<QByteArray> ReadBytesAt(int fd, qint64 length, qint64 at,

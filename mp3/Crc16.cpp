@@ -137,7 +137,51 @@ __attribute__((target("pclmul,sse2"))) quint16 ClmulCrc16(const quint8* data, qs
 const bool kHasClmul = __builtin_cpu_supports("pclmul");
 #endif
 
+// The CRC register as a vector over GF(2): a step over a zero byte is linear in it, a matrix
+// whose column k is what the step makes of bit k alone.
+using CrcMatrix = std::array<quint16, 16>;
+
+quint16 Times(const CrcMatrix& matrix, quint16 vector) {
+    quint16 product = 0;
+    for (int k = 0; vector != 0; ++k, vector >>= 1) {
+        if (vector & 1) {
+            product ^= matrix[size_t(k)];
+        }
+    }
+    return product;
+}
+
+CrcMatrix Squared(const CrcMatrix& matrix) {
+    CrcMatrix square{};
+    for (size_t k = 0; k < square.size(); ++k) {
+        square[k] = Times(matrix, matrix[k]);
+    }
+    return square;
+}
+
+constexpr CrcMatrix ZeroByteStep() {
+    CrcMatrix step{};
+    for (size_t k = 0; k < step.size(); ++k) {
+        const quint16 bit = quint16(1U << k);
+        step[k] = quint16((bit >> 8) ^ kCrcTables[0][bit & 0xFF]);
+    }
+    return step;
+}
+
 }  // namespace
+
+quint16 Crc16Combine(quint16 first, quint16 second, qint64 secondLength) {
+    // With an initial value of 0 the CRC of A then B is that of A then as many zero bytes as B
+    // has, plus B's own; the zero bytes are taken in powers of two.
+    CrcMatrix step = ZeroByteStep();
+    for (; secondLength > 0; secondLength >>= 1) {
+        if (secondLength & 1) {
+            first = Times(step, first);
+        }
+        step = Squared(step);
+    }
+    return first ^ second;
+}
 
 quint16 Crc16(const quint8* data, qsizetype length, quint16 crc) {
 #ifdef TESSARO_CLMUL

@@ -120,17 +120,20 @@ std::optional<std::vector<QByteArray>> SelfContainedStart(const Reservoir& reser
         return rebuilt;
     }
     for (size_t i = first; i < reservoir.Size() && rebuilt.size() < kMostRebuilt; ++i) {
+        const std::optional<QByteArray> source = bytes(i);
+        if (!source) {
+            return std::nullopt;
+        }
         const qint64 dataStart = reservoir.AreaStart(i) - reservoir[i].back;
         const std::optional<QByteArray> data =
-            AreaBytes(reservoir, bytes, dataStart, dataStart + reservoir[i].dataLength);
+            AreaBytes(reservoir, bytes, dataStart, dataStart + mp3::MainDataLength(*source));
         // What the next frame draws on from before its own area.
         const bool last = i + 1 == reservoir.Size();
         const qint64 nextArea = last ? 0 : reservoir.AreaStart(i + 1);
         const std::optional<QByteArray> tail =
             last ? QByteArray()
                  : AreaBytes(reservoir, bytes, nextArea - reservoir[i + 1].back, nextArea);
-        const std::optional<QByteArray> source = bytes(i);
-        if (!data || !tail || !source) {
+        if (!data || !tail) {
             return std::nullopt;
         }
         if (std::optional<QByteArray> frame = Rebuilt(*source, *data, *tail)) {

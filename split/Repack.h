@@ -17,7 +17,6 @@ namespace tessaro {
 struct ReservoirFrame {
     qint32 areaLength = 0;  // of its main data area: the frame behind its side information
     qint32 back = 0;        // main_data_begin: how far before its area its main data begins
-    qint32 dataLength = 0;  // of its main data, in whole bytes
 };
 
 // The frames of one stream and where each one's area lies in the bytes all areas make one

@@ -2,6 +2,7 @@
 
 #include "io/Files.h"
 #include "io/InputFile.h"
+#include "mp3/Crc16.h"
 #include "mp3/InputPass.h"
 #include "mp3/LayerIII.h"
 #include "mp3/StreamReader.h"
@@ -20,8 +21,7 @@ std::optional<ReservoirFrame> ReservoirFrameOf(const mp3::StreamReader& reader) 
     }
     const QByteArray frame = QByteArray::fromRawData(reinterpret_cast<const char*>(reader.Frame()),
                                                      reader.FrameLength());
-    return ReservoirFrame{reader.FrameLength() - areaStart, mp3::MainDataBegin(frame),
-                          mp3::MainDataLength(frame)};
+    return ReservoirFrame{reader.FrameLength() - areaStart, mp3::MainDataBegin(frame)};
 }
 
 bool SameFormat(const mp3::FrameHeader& a, const mp3::FrameHeader& b) {
@@ -51,11 +51,15 @@ std::optional<SourceStream> ReadSourceStream(const QString& path, QString* error
             }
             continue;
         }
-        if (stream.offsets.empty()) {
+        if (stream.frames.empty()) {
             first = reader.Header();
         }
-        stream.offsets.push_back(reader.Header().offset);
-        stream.lengths.push_back(reader.FrameLength());
+        const quint8* bytes = reader.Frame();
+        stream.frames.push_back({reader.Header().offset,
+                                 reader.FrameLength(),
+                                 {bytes[0], bytes[1], bytes[2], bytes[3]}});
+        stream.crcBefore.push_back(
+            mp3::Crc16(bytes, reader.FrameLength(), stream.crcBefore.back()));
         const std::optional<ReservoirFrame> frame = ReservoirFrameOf(reader);
         uniform = uniform && first.layer == mp3::FrameHeader::Layer3 && frame &&
                   !first.IsFreeFormat() && SameFormat(first, reader.Header());
@@ -67,7 +71,7 @@ std::optional<SourceStream> ReadSourceStream(const QString& path, QString* error
         *error = CannotRead(path, reader.ReadError());
         return std::nullopt;
     }
-    if (stream.offsets.empty()) {
+    if (stream.frames.empty()) {
         *error = QStringLiteral("%1 holds no MPEG audio frame").arg(Quoted(path));
         return std::nullopt;
     }
@@ -82,6 +86,10 @@ std::optional<SourceStream> ReadSourceStream(const QString& path, QString* error
         stream.reservoir.emplace(std::move(reservoir));
     }
     return stream;
+}
+
+quint16 SourceStream::CrcOf(size_t first, size_t end, qint64 bytes) const {
+    return crcBefore[end] ^ mp3::Crc16Combine(crcBefore[first], 0, bytes);
 }
 
 }  // namespace tessaro

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
+#include <array>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -13,12 +14,22 @@ namespace tessaro {
 
 class InputFile;
 
+// An audio frame where it lies in the file, with its header's bytes: a part copies its frames
+// without reading them again.
+struct SourceFrame {
+    qint64 offset = 0;
+    qint32 length = 0;
+    std::array<quint8, 4> header{};
+};
+
 // The audio frames of a file to split, as they lie in it, and what its encoder's header frame
 // tells of them.
 struct SourceStream {
     std::shared_ptr<InputFile> file;  // as it was open when the frames were read
-    std::vector<qint64> offsets;      // of each audio frame: the header frame in front not counted
-    std::vector<qint32> lengths;
+    std::vector<SourceFrame> frames;  // the header frame in front not counted
+    // crcBefore[i]: the Crc16 of frames 0 to i - 1 one behind the other, for every i up to the
+    // frame count; a run's own comes of the two at its ends.
+    std::vector<quint16> crcBefore{0};
     QByteArray lead;   // the encoder's header frame (Xing, Info or VBRI) in front; empty for none
     qint32 delay = 0;  // the encoder's, as its LAME extension tells; 0 without one
     qint32 padding = 0;
@@ -30,7 +41,9 @@ struct SourceStream {
     // with frames rebuilt to draw on nothing before it. The reservoir is known only then.
     std::optional<Reservoir> reservoir;
 
-    size_t FrameCount() const { return offsets.size(); }
+    size_t FrameCount() const { return frames.size(); }
+    // The Crc16 of frames [first, end) one behind the other, `bytes` long.
+    quint16 CrcOf(size_t first, size_t end, qint64 bytes) const;
     // The samples players play: the encoder's delay and padding left out.
     qint64 Samples() const { return qint64(FrameCount()) * samplesPerFrame - delay - padding; }
 };

@@ -26,8 +26,8 @@ namespace {
 // the one before it and decodes wrong; the synthesis filter's 512 samples of memory behind that,
 // less the 529 samples decoders hold back, end 527 samples in: one granule covers both.
 constexpr qint64 kWarmUp = 576;
-// Whole frames are read and written this many bytes at a time, at most.
-constexpr qint64 kChunkBytes = 1 << 20;
+// Whole frames are copied this many bytes at a time, at most: progress and Cancel between.
+constexpr qint64 kChunkBytes = 8 << 20;
 // The LAME extension holds delay and padding in 12 bits each.
 constexpr qint32 kLargestDelay = 4095;
 
@@ -147,8 +147,8 @@ public:
     PartWriter(const SourceStream& stream, const InputFile& input, const QString& source,
                MergeHost& host)
         : stream(stream), input(input), source(source), host(host) {
-        for (const qint32 length : stream.lengths) {
-            totalBytes += length;
+        for (const SourceFrame& frame : stream.frames) {
+            totalBytes += frame.length;
         }
     }
 
@@ -179,18 +179,17 @@ QByteArray PartWriter::HeaderModel(const PartFrames& frames) const {
     if (xing && xing->HasEncoderExtension()) {
         return stream.lead;
     }
-    QString ignored;
-    const std::optional<QByteArray> first =
+    const QByteArray first =
         frames.rebuilt.empty()
-            ? ReadBytesAt(input.Descriptor(), 4, input.Offset() + stream.offsets[frames.first],
-                          &ignored)
-            : std::optional(frames.rebuilt.front());
+            ? QByteArray(reinterpret_cast<const char*>(stream.frames[frames.first].header.data()),
+                         4)
+            : frames.rebuilt.front();
     // A header frame has a bitrate of its own: in front of free-format frames it would make
     // readers take them for frames of that bitrate, and find none.
-    if (!first || mp3::HeaderOf(*first).IsFreeFormat()) {
+    if (mp3::HeaderOf(first).IsFreeFormat()) {
         return {};
     }
-    return mp3::XingHeader::NewFrame(reinterpret_cast<const quint8*>(first->constData()), false,
+    return mp3::XingHeader::NewFrame(reinterpret_cast<const quint8*>(first.constData()), false,
                                      true);
 }
 
@@ -203,30 +202,33 @@ QString PartWriter::Put(const char* data, qint64 length) {
 }
 
 QString PartWriter::CopyFrames(size_t from, size_t to) {
+    const std::vector<SourceFrame>& source = stream.frames;
     while (from < to) {
-        // A run of frames that lie one behind the other, up to a chunk's worth.
+        // A run of frames that lie one behind the other, up to a chunk's worth, copied in the
+        // system; its CRC comes of those taken while the frames were read.
         size_t end = from + 1;
-        qint64 bytes = stream.lengths[from];
-        while (end < to &&
-               stream.offsets[end] == stream.offsets[end - 1] + stream.lengths[end - 1] &&
-               bytes + stream.lengths[end] <= kChunkBytes) {
-            bytes += stream.lengths[end++];
+        qint64 bytes = source[from].length;
+        while (end < to && source[end].offset == source[end - 1].offset + source[end - 1].length &&
+               bytes + source[end].length <= kChunkBytes) {
+            bytes += source[end++].length;
         }
-        QString why;
-        const std::optional<QByteArray> chunk =
-            ReadBytesAt(input.Descriptor(), bytes, input.Offset() + stream.offsets[from], &why);
-        if (!chunk) {
-            return why;
+        errno = 0;
+        if (!file->flush()) {
+            return FailureReason(*file, errno);
         }
-        const auto* data = reinterpret_cast<const quint8*>(chunk->constData());
-        for (qint64 at = 0; from < end; at += stream.lengths[from++]) {
-            static_cast<void>(joined.AddFrame(data + at, stream.lengths[from], false));
+        const qint64 at = file->pos();
+        if (!CopyAllAt(input.Descriptor(), input.Offset() + source[from].offset, file->handle(), at,
+                       bytes)) {
+            // A source that ends before its frames do was cut while the part was written.
+            return errno != 0 ? qt_error_string(errno) : ChangedWhileRead(this->source);
         }
-        if (joined.NeedsMusicCrc()) {
-            musicCrc = mp3::Crc16(data, bytes, musicCrc);
+        if (!file->seek(at + bytes)) {
+            return file->errorString();
         }
-        if (QString failure = Put(chunk->constData(), bytes); !failure.isEmpty()) {
-            return failure;
+        musicCrc = mp3::Crc16Combine(musicCrc, stream.CrcOf(from, end, bytes), bytes);
+        for (; from < end; ++from) {
+            static_cast<void>(
+                joined.AddFrame(source[from].header.data(), source[from].length, false));
         }
         bytesDone += bytes;
         host.MergeProgress(qint32(bytesDone * 100 / std::max<qint64>(1, totalBytes)), 0);
@@ -318,8 +320,8 @@ QString NamesRefusal(const QStringList& names, bool force, bool* wrongUsage) {
 FrameBytes FrameReader(const SourceStream& stream, const InputFile& input) {
     return [&stream, &input](size_t i) {
         QString ignored;
-        return ReadBytesAt(input.Descriptor(), stream.lengths[i],
-                           input.Offset() + stream.offsets[i], &ignored);
+        return ReadBytesAt(input.Descriptor(), stream.frames[i].length,
+                           input.Offset() + stream.frames[i].offset, &ignored);
     };
 }
 

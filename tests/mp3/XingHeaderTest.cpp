@@ -68,7 +68,17 @@ TEST(Crc16Test, AgreesWithTheCheckValueAndABitwiseCrcAtEveryLengthAndSplit) {
         EXPECT_EQ(mp3::Crc16(Bytes(part) + split, length - split, mp3::Crc16(Bytes(part), split)),
                   BitwiseCrc16(part))
             << length;
+        EXPECT_EQ(
+            mp3::Crc16Combine(mp3::Crc16(Bytes(part), split),
+                              mp3::Crc16(Bytes(part) + split, length - split), length - split),
+            BitwiseCrc16(part))
+            << length;
     }
+    // Runs far longer than any frame, as a part's frames are.
+    const QByteArray many = data.repeated(4000);
+    EXPECT_EQ(mp3::Crc16Combine(mp3::Crc16(Bytes(data), 1300), mp3::Crc16(Bytes(many), many.size()),
+                                many.size()),
+              mp3::Crc16(Bytes(data + many), many.size() + 1300));
 }
 
 TEST(XingHeaderTest, FoundBehindTheSideInformationOnly) {

@@ -10,6 +10,7 @@
 #include "LameFiles.h"
 #include "ReferenceScan.h"
 #include "TestFiles.h"
+#include "split/SourceStream.h"
 
 namespace {
 
@@ -25,6 +26,17 @@ public:
 // encoder's delay and one close to the end.
 std::vector<qint64> OddCuts(qint64 samples) {
     return {301, 12345, samples / 3 + 1, samples / 2 + 7, samples - 1000};
+}
+
+// The music CRC in a part's LAME extension against the Crc16 of the frames behind its header.
+void ExpectMusicCrc(const QString& part) {
+    QString error;
+    const std::optional<SplitSource> read = ReadSplitSource(part, &error);
+    ASSERT_TRUE(read) << error.toStdString();
+    const QByteArray& lead = read->frames->lead;
+    const qsizetype lame = std::max(lead.indexOf("LAME"), lead.indexOf("Lavf"));
+    ASSERT_GE(lame, 0);
+    EXPECT_EQ(BigEndian(lead, lame + 32, 2), read->frames->crcBefore.back());
 }
 
 class SplitTest : public ::testing::Test {
@@ -71,6 +83,7 @@ TEST_F(SplitTest, PartsDecodeToTheirSamplesAndBackToBackToTheWhole) {
                 differing += std::abs(part[j] - whole[at + j]) > tolerance;
             }
             EXPECT_EQ(differing, 0u);
+            ExpectMusicCrc(result.written[qsizetype(i)]);
             at += part.size();
         }
     }
