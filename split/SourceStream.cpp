@@ -61,8 +61,9 @@ std::optional<SourceStream> ReadSourceStream(const QString& path, QString* error
         stream.crcBefore.push_back(
             mp3::Crc16(bytes, reader.FrameLength(), stream.crcBefore.back()));
         const std::optional<ReservoirFrame> frame = ReservoirFrameOf(reader);
+        stream.freeFormat = stream.freeFormat || reader.Header().IsFreeFormat();
         uniform = uniform && first.layer == mp3::FrameHeader::Layer3 && frame &&
-                  !first.IsFreeFormat() && SameFormat(first, reader.Header());
+                  !stream.freeFormat && SameFormat(first, reader.Header());
         if (uniform) {
             reservoir.push_back(*frame);
         }
@@ -76,7 +77,6 @@ std::optional<SourceStream> ReadSourceStream(const QString& path, QString* error
         return std::nullopt;
     }
     stream.samplesPerFrame = first.GetSampleCount();
-    stream.freeFormat = first.IsFreeFormat();
     stream.sampleRate = first.GetSampleRate();
     // Delay and padding that do not fit the frames are none the decoders heed either.
     if (stream.Samples() <= 0) {

@@ -34,7 +34,8 @@ struct SourceStream {
     qint32 delay = 0;  // the encoder's, as its LAME extension tells; 0 without one
     qint32 padding = 0;
     qint32 samplesPerFrame = 0;  // of the first frame
-    // Of free format: a frame's length is where the next one starts, so a lone one has none.
+    // With frames of free format: such a frame's length is where the next one starts, so a lone
+    // one has none.
     bool freeFormat = false;
     qint32 sampleRate = 0;
     // Every frame Layer III of one version, rate and channel count: only then can a part start

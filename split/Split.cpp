@@ -58,9 +58,11 @@ PartFrames FramesOf(const SourceStream& stream, const SplitPart& part) {
     frames.first = size_t(std::max<qint64>(0, start - warmUp) / perFrame);
     frames.end =
         std::min(stream.FrameCount(), size_t((end + kDecoderDelay + perFrame - 1) / perFrame));
-    // Readers measure a free-format frame by the next one's start: a part needs two.
+    // Readers measure a free-format frame by the next one's start: a part needs two, the last
+    // one starting a frame early where the stream ends behind its first.
     if (stream.freeFormat) {
         frames.end = std::min(stream.FrameCount(), std::max(frames.end, frames.first + 2));
+        frames.first = std::min(frames.first, frames.end - std::min<size_t>(frames.end, 2));
     }
     frames.delay = qint32(start - qint64(frames.first) * perFrame);
     frames.padding =

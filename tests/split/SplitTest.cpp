@@ -137,14 +137,23 @@ TEST_F(SplitTest, AChangeOrACancelFailsThePartWithNothingHalfWritten) {
 }
 
 // Free-format frames are measured by where the next one starts, and rebuilt frames could not
-// grow: such a source is cut at frames, with a warning, into parts that readers take.
+// grow: such a source is cut at frames, with a warning, into parts that readers take, the last
+// one too where it starts within the last frame.
 TEST_F(SplitTest, AFreeFormatSourceIsCutAtFramesIntoPartsThatReadersTake) {
-    const QString source = Fixture(QStringLiteral("freeformat_200k.mp3"));
+    // Without its LAME header, so that the last part starts within the last frame, and with an
+    // ID3v1 tag behind, which each part gets too, so that no part's last frame reaches to the end
+    // of its file.
+    std::vector<Unit> frames = ReadAllUnits(Fixture(QStringLiteral("freeformat_200k.mp3")));
+    frames.erase(frames.begin());
+    const QString source =
+        Write(QStringLiteral("free.mp3"), Joined(frames) + "TAG" + QByteArray(125, ' '));
     QString error;
     const std::optional<SplitSource> read = ReadSplitSource(source, &error);
     ASSERT_TRUE(read);
-    const SplitResult result = RunSplit(
-        {source, PartsBetween(*read, {3456, 3457}), dir.path(), QStringLiteral("{n}.mp3")}, host);
+    const SplitResult result =
+        RunSplit({source, PartsBetween(*read, {3456, 3457, read->samples - 1}), dir.path(),
+                  QStringLiteral("{n}.mp3")},
+                 host);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
     EXPECT_EQ(result.warnings.size(), 1);
     for (const QString& part : result.written) {
