@@ -142,7 +142,7 @@ bool MainWindow::IsMerging() const {
 }
 
 bool MainWindow::IsSplitting() const {
-    return m_splitter->IsSplitting();
+    return m_splitter->IsSplitting() || m_splitter->IsReading();
 }
 
 void MainWindow::CreateCentralArea() {
@@ -397,7 +397,7 @@ void MainWindow::ConnectJoin() {
     connect(m_merge, &MergeCommands::logged, this, &MainWindow::Log);
     connect(m_merge, &MergeCommands::ended, this, &MainWindow::OnMergeFinished);
     connect(m_split, &SplitCommands::logged, this, &MainWindow::Log);
-    connect(m_split, &SplitCommands::started, this, &MainWindow::UpdateCommandUI);
+    connect(m_split, &SplitCommands::busyChanged, this, &MainWindow::UpdateCommandUI);
     connect(m_split, &SplitCommands::ended, this, &MainWindow::OnSplitFinished);
 }
 

@@ -69,6 +69,7 @@ public:
     // The command's action, by its name in the command table; null for none.
     QAction* Action(const QString& name) const { return m_actions.value(name); }
     bool IsMerging() const;
+    // Whether a split, or the reading of a file to split, runs.
     bool IsSplitting() const;
     // Runs the merges; its signals tell their progress and end.
     const JoinController& Join() const { return *m_join; }

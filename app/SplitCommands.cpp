@@ -1,5 +1,6 @@
 #include "app/SplitCommands.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QProgressBar>
@@ -16,6 +17,7 @@ namespace tessaro {
 SplitCommands::SplitCommands(QWidget& window, SplitController& split, StatusArea& status)
     : QObject(&window), m_window(window), m_split(split), m_status(status) {
     connect(&m_split, &SplitController::finished, this, &SplitCommands::Finish);
+    connect(&m_split, &SplitController::sourceRead, this, &SplitCommands::Open);
     connect(&m_split, &SplitController::progressed, this, [this](int percent) {
         if (m_split.IsSplitting()) {
             m_status.Progress().setValue(percent);
@@ -28,15 +30,22 @@ void SplitCommands::Split(WindowDialogs& dialogs) {
     if (path.isEmpty()) {
         return;
     }
-    QString error;
-    const std::optional<SplitSource> source = ReadSplitSource(path, &error);
-    if (!source) {
-        Q_EMIT logged(error);
-        dialogs.ShowMessage(&m_window, WindowDialogs::Icon::Error, tr("Split MP3"), error);
+    m_dialogs = &dialogs;
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    m_split.Read(path);
+    Q_EMIT busyChanged();
+}
+
+void SplitCommands::Open(const ReadSource& read) {
+    QApplication::restoreOverrideCursor();
+    Q_EMIT busyChanged();
+    if (!read.source) {
+        Q_EMIT logged(read.error);
+        m_dialogs->ShowMessage(&m_window, WindowDialogs::Icon::Error, tr("Split MP3"), read.error);
         return;
     }
     // Window-modal without a loop of its own, so that the window goes on drawing.
-    auto* dialog = new SplitDialog(&m_window, *source, m_split, dialogs);
+    auto* dialog = new SplitDialog(&m_window, *read.source, m_split, *m_dialogs);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this, dialog] { Start(dialog->Request()); });
     dialog->open();
@@ -56,7 +65,7 @@ void SplitCommands::Start(const SplitRequest& request) {
     m_split.Start(request);
     Q_EMIT logged(tr("Begin to split %1 ...").arg(QFileInfo(request.source).fileName()));
     m_status.ShowSplitStarted();
-    Q_EMIT started();
+    Q_EMIT busyChanged();
 }
 
 void SplitCommands::Cancel() {

@@ -23,12 +23,21 @@ void SplitController::Stop() {
     m_running = false;
 }
 
+void SplitController::Read(const QString& path) {
+    if (IsSplitting()) {
+        return;
+    }
+    Stop();
+    Run(Work::Read,
+        [this, path](MergeHost&) { m_read.source = ReadSplitSource(path, &m_read.error); });
+}
+
 void SplitController::FindParts(const CutPoints& cuts, const SplitSource& source) {
     if (IsSplitting()) {
         return;
     }
     Stop();
-    Run(false, [this, cuts, source](MergeHost& host) {
+    Run(Work::Search, [this, cuts, source](MergeHost& host) {
         std::variant<QString, std::vector<SplitPart>> parts =
             PartsAt(cuts, source, host, &m_found.usage);
         if (QString* why = std::get_if<QString>(&parts)) {
@@ -45,32 +54,34 @@ bool SplitController::Start(const SplitRequest& request) {
     }
     Stop();
     m_request = request;
-    Run(true, [this](MergeHost& host) { m_result = RunSplit(m_request, host); });
+    Run(Work::Split, [this](MergeHost& host) { m_result = RunSplit(m_request, host); });
     return true;
 }
 
-void SplitController::Run(bool split, std::function<void(MergeHost&)> work) {
+void SplitController::Run(Work kind, std::function<void(MergeHost&)> work) {
     m_result = SplitResult();
     m_found = FoundParts();
+    m_read = ReadSource();
     m_cancelled = false;
     m_percent = -1;
     m_shownPercent = -1;
     m_running = true;
-    m_splitting = split;
+    m_work = kind;
     const int run = ++m_run;
+    const char* const names[] = {"reading the file", "the search for cut points", "the split"};
     try {
-        m_worker = StartThread(
-            split ? "the split" : "the search for cut points", [this, run, work = std::move(work)] {
-                QueuedHost host([this] { Q_EMIT progressReady(QPrivateSignal()); }, m_percent,
-                                m_cancelled);
-                work(host);
-                Q_EMIT workDone(run, QPrivateSignal());
-            });
+        m_worker = StartThread(names[int(kind)], [this, run, work = std::move(work)] {
+            QueuedHost host([this] { Q_EMIT progressReady(QPrivateSignal()); }, m_percent,
+                            m_cancelled);
+            work(host);
+            Q_EMIT workDone(run, QPrivateSignal());
+        });
     } catch (const ThreadRefused& refused) {
         const QString error =
             tr("Not enough memory to start a thread for %1").arg(QLatin1String(refused.what()));
         m_result.error = error;
         m_found.error = error;
+        m_read.error = error;
         Q_EMIT workDone(run, QPrivateSignal());
     }
 }
@@ -97,10 +108,16 @@ void SplitController::Finish(int run) {
         m_worker.join();
     }
     m_running = false;
-    if (m_splitting) {
-        Q_EMIT finished(m_result);
-    } else {
-        Q_EMIT found(m_found);
+    switch (m_work) {
+        case Work::Read:
+            Q_EMIT sourceRead(m_read);
+            break;
+        case Work::Search:
+            Q_EMIT found(m_found);
+            break;
+        case Work::Split:
+            Q_EMIT finished(m_result);
+            break;
     }
 }
 

@@ -21,9 +21,16 @@ struct FoundParts {
     bool usage = false;
 };
 
-// Runs one split, or one search for the parts of a split, at a time on a thread of its own, and
-// reports on the thread it lives on (the GUI's) through signals, as the join controller does: a
-// silence search decodes the whole file, a split copies it.
+// The source of a split as read, or why it cannot be split.
+struct ReadSource {
+    std::optional<SplitSource> source;
+    QString error;  // empty when there is a source
+};
+
+// Runs one reading of a source, one search for the parts of a split or one split at a time on a
+// thread of its own, and reports on the thread it lives on (the GUI's) through signals, as the
+// join controller does: reading a source goes through all its frames, a silence search decodes
+// the whole file, a split copies it.
 class SplitController : public QObject {
     Q_OBJECT
 
@@ -32,6 +39,8 @@ public:
     // Cancels what still runs and waits for its thread; its end is not reported.
     ~SplitController() override;
 
+    // Reads the source's frames; nothing while a split runs.
+    void Read(const QString& path);
     // Looks for the parts at `cuts`, giving up a search that still runs, whose end is then not
     // reported; nothing while a split runs.
     void FindParts(const CutPoints& cuts, const SplitSource& source);
@@ -39,8 +48,9 @@ public:
     bool Start(const SplitRequest& request);
     // Asks the running search or split to stop; a split ends with no part half written.
     void Cancel();
-    bool IsSearching() const { return m_running && !m_splitting; }
-    bool IsSplitting() const { return m_running && m_splitting; }
+    bool IsReading() const { return m_running && m_work == Work::Read; }
+    bool IsSearching() const { return m_running && m_work == Work::Search; }
+    bool IsSplitting() const { return m_running && m_work == Work::Split; }
     bool IsCancelling() const { return m_running && m_cancelled; }
     // The split started last.
     const SplitRequest& Request() const { return m_request; }
@@ -48,6 +58,7 @@ public:
 Q_SIGNALS:
     // Percent of the search or split done, each new one told once.
     void progressed(int percent);
+    void sourceRead(const tessaro::ReadSource& read);
     void found(const tessaro::FoundParts& parts);
     // The thread has been joined.
     void finished(const tessaro::SplitResult& result);
@@ -57,22 +68,24 @@ Q_SIGNALS:
     void workDone(int run, QPrivateSignal);
 
 private:
+    enum class Work { Read, Search, Split };
     // Cancels what runs and waits for it.
     void Stop();
-    void Run(bool split, std::function<void(MergeHost&)> work);
+    void Run(Work kind, std::function<void(MergeHost&)> work);
     void TakeProgress();
     void Finish(int run);
 
     SplitRequest m_request;
     SplitResult m_result;
     FoundParts m_found;
+    ReadSource m_read;
     std::thread m_worker;
     std::atomic<bool> m_cancelled{false};
     std::atomic<int> m_percent{-1};
     int m_shownPercent = -1;
     int m_run = 0;
     bool m_running = false;
-    bool m_splitting = false;
+    Work m_work = Work::Search;
 };
 
 }  // namespace tessaro

@@ -53,10 +53,14 @@ private:
             EncodeWithLame(Recording(0, kRate * 10), Encoding{"CBR", false, 2, kRate, 128}));
     }
     QString Folder() const { return dir.filePath(QStringLiteral("book")); }
-    // File > Split MP3 on `path`, its dialog as it opens; null where none did.
+    // File > Split MP3 on `path`, its dialog as it opens once the file is read; null where none
+    // did. While it is read, the window is busy with the split.
     SplitDialog* OpenSplit(tessaro::MainWindow& frame, const QString& path) {
         script->openAnswers << path;
-        frame.Action(QStringLiteral("splitMp3"))->trigger();
+        QAction* split = frame.Action(QStringLiteral("splitMp3"));
+        split->trigger();
+        [&] { QVERIFY(!split->isEnabled() && frame.IsSplitting()); }();
+        [&] { QTRY_VERIFY(!frame.IsSplitting()); }();
         return frame.findChild<SplitDialog*>();
     }
     // Until the dialog has found that its source has no chapters and turned to times.
