@@ -52,30 +52,54 @@ void FormatNotes::Compare(const PlannedInput& input, const mp3::StreamFormat& fo
         firstFormat = format;
     }
     if (reencoded && format != firstFormat) {
-        *warnings << QStringLiteral("re-encoded %1 (%2 to %3) to match the first input")
-                         .arg(Quoted(input.path),
-                              format.FiguresDifferingFrom(firstFormat).join(separator),
-                              firstFormat.FiguresDifferingFrom(format).join(separator));
+        Add(kReencodedToMatch,
+            QStringLiteral("re-encoded %1 (%2 to %3) to match the first input")
+                .arg(Quoted(input.path), format.FiguresDifferingFrom(firstFormat).join(separator),
+                     firstFormat.FiguresDifferingFrom(format).join(separator)),
+            warnings);
     } else if (reencoded && input.change) {
-        *warnings << QStringLiteral("re-encoded %1, which %2, to keep one format throughout")
-                         .arg(Quoted(input.path), ChangeOf(*input.change));
+        Add(kReencodedToKeep,
+            QStringLiteral("re-encoded %1, which %2, to keep one format throughout")
+                .arg(Quoted(input.path), ChangeOf(*input.change)),
+            warnings);
     } else if (const QString mismatch = Mismatch(firstInput, firstFormat, input.path, format);
                !mismatch.isEmpty()) {
-        *warnings << Unlike(mismatch);
+        Unlike(mismatch, warnings);
     }
 }
 
-QString FormatNotes::Unlike(QString warning) {
+void FormatNotes::Add(Kind kind, const QString& warning, QStringList* warnings) {
+    if (++counts[kind] <= kNamed) {
+        *warnings << warning;
+    }
+}
+
+void FormatNotes::Unlike(const QString& warning, QStringList* warnings) {
     const QString remedy = Remedy(firstFormat);
     toConform += !remedy.isEmpty();
-    return warning + remedy;
+    Add(kUnlike, warning + remedy, warnings);
+}
+
+void FormatNotes::Summarise(QStringList* warnings) const {
+    const char* const what[kKinds] = {"re-encoded to match the first",
+                                      "re-encoded to keep one format throughout",
+                                      "of another format than the first, left as they are"};
+    for (int kind = 0; kind < kKinds; ++kind) {
+        if (const int more = counts[size_t(kind)] - kNamed; more > 0) {
+            *warnings << QStringLiteral("\u2026and %1 more %2 %3")
+                             .arg(more)
+                             .arg(more == 1 ? QStringLiteral("input") : QStringLiteral("inputs"),
+                                  QLatin1String(what[kind]));
+        }
+    }
 }
 
 void FormatNotes::CompareChange(const QString& path, const std::optional<mp3::FormatChange>& change,
                                 QStringList* warnings) {
     if (change && change->from == firstFormat) {
-        *warnings << Unlike(QStringLiteral("%1 %2; many players play the joined file wrongly")
-                                .arg(Quoted(path), ChangeOf(*change)));
+        Unlike(QStringLiteral("%1 %2; many players play the joined file wrongly")
+                   .arg(Quoted(path), ChangeOf(*change)),
+               warnings);
     }
 }
 

@@ -113,6 +113,7 @@ void Join::Finish() {
                 .arg(Quoted(outputPath));
         return;
     }
+    formats.Summarise(&result.warnings);
     const SeamMaker::Released last = seams.Release(&result.warnings);
     if (!WriteViews(last.frames)) {
         return;

@@ -2117,9 +2117,19 @@ TEST_F(MergeJobTest, ManySeamsKeepEveryPartWithinHalfAFrameOfWhereItBelongs) {
     }
     const std::vector<float> longer = Recording(0, 21 * 44100);
     UsePaths(paths);
+    // Ten misfits named, re-encoded or not, and the other ten counted in one line.
+    result = Merge();
+    EXPECT_EQ(result.warnings.filter(QStringLiteral("--conform")).size(), 10);
+    EXPECT_EQ(result.warnings.back(), QStringLiteral("\u2026and 10 more inputs of another format "
+                                                     "than the first, left as they are"));
+    EXPECT_EQ(result.formatsToConform, 20);
     const tessaro::JoinOptions conform{.conform = true};
     result = tessaro::RunMerge(JoinOf(workspace, output, conform, writeTag), host);
     ASSERT_TRUE(result.Succeeded()) << result.error.toStdString();
+    EXPECT_EQ(result.warnings.filter(QStringLiteral("re-encoded \"")).size(), 10);
+    EXPECT_EQ(result.warnings, QStringList(result.warnings.mid(0, 10))
+                                   << QStringLiteral("\u2026and 10 more inputs re-encoded to match "
+                                                     "the first"));
     EXPECT_TRUE(result.warnings.filter(QStringLiteral("not seamlessly")).isEmpty())
         << result.warnings.join(' ').toStdString();
     join = DecodeAsPlayers(output, cbr);
