@@ -60,10 +60,6 @@ private:
     std::vector<std::unique_ptr<quint8[]>> kept;
 };
 
-[[noreturn]] void ThrowEndOfStream() {
-    throw Exception_EndOfStream{{QStringLiteral("End of stream!")}};
-}
-
 }  // namespace
 
 StreamReader::StreamReader(const QString& path) : path(path) {
@@ -105,16 +101,12 @@ bool StreamReader::Changed() const {
 qint64 StreamReader::LeadingTagBytes() {
     qint64 end = 0;
     quint8 header[ID3_TAGHEADERSIZE];
-    try {
-        for (position = 0; ReadBytes(header, ID3_TAGHEADERSIZE) == ID3_TAGHEADERSIZE;
-             position = end) {
-            const qint64 length = LeadingTagLength(header);
-            if (length == 0) {
-                break;
-            }
-            end += length;
+    for (position = 0; ReadBytes(header, ID3_TAGHEADERSIZE) == ID3_TAGHEADERSIZE; position = end) {
+        const qint64 length = LeadingTagLength(header);
+        if (length == 0) {
+            break;
         }
-    } catch (const Exception_EndOfStream&) {
+        end += length;
     }
     return std::min(end, audioEnd);
 }
@@ -155,9 +147,6 @@ qint32 StreamReader::ReadBytes(quint8* into, qint32 count) {
         position += n;
         done += n;
     }
-    if (done == 0 && count > 0) {
-        ThrowEndOfStream();
-    }
     return done;
 }
 
@@ -167,10 +156,10 @@ quint8 StreamReader::ReadByte() {
     return byte;
 }
 
-void StreamReader::FindSync(quint8* headerBytes) {
+bool StreamReader::FindSync(quint8* headerBytes) {
     for (;;) {
         if (!Fill()) {
-            ThrowEndOfStream();
+            return false;
         }
         const quint8* begin = buffer + (position - bufferStart);
         const quint8* end = buffer + bufferLength;
@@ -188,7 +177,7 @@ void StreamReader::FindSync(quint8* headerBytes) {
         if (end - ff >= 4 && FrameHeader::IsSync(ff[0], ff[1])) {
             std::memcpy(headerBytes, ff, 4);
             position += 3;
-            return;
+            return true;
         }
         // A second byte that fails the test is not 0xFF, so the scan goes on behind it.
         const quint8 second = ReadByte();
@@ -196,10 +185,7 @@ void StreamReader::FindSync(quint8* headerBytes) {
             headerBytes[0] = 0xFF;
             headerBytes[1] = second;
             // A header cut by the end of the file is not a frame: its last byte does not exist.
-            if (ReadBytes(headerBytes + 2, 2) != 2) {
-                ThrowEndOfStream();
-            }
-            return;
+            return ReadBytes(headerBytes + 2, 2) == 2;
         }
     }
 }
@@ -208,21 +194,16 @@ void StreamReader::Advance() {
     if (atEnd) {
         return;
     }
-    try {
-        for (;;) {
-            quint8 bytes[4];
-            FindSync(bytes);
-            FrameHeader candidate;
-            candidate.ParseHeader(bytes);
-            candidate.offset = position - 4;
-            if (Take(candidate)) {
-                return;
-            }
-            position = candidate.offset + 1;
+    for (quint8 bytes[4]; FindSync(bytes);) {
+        FrameHeader candidate;
+        candidate.ParseHeader(bytes);
+        candidate.offset = position - 4;
+        if (Take(candidate)) {
+            return;
         }
-    } catch (const Exception_EndOfStream&) {
-        atEnd = true;
+        position = candidate.offset + 1;
     }
+    atEnd = true;
 }
 
 bool StreamReader::Take(const FrameHeader& candidate) {

@@ -9,17 +9,12 @@ namespace tessaro {
 class InputFile;
 }
 
-// Errors: nothing leaves this layer as an exception. A reader that cannot open its file, read it
-// or find a frame says so through IsOpen()/OpenError(), ReadError() and AtEnd(); the end-of-stream
-// exception below stays inside the reader.
+// Errors: nothing here throws. A reader that cannot open its file, read it or find a frame says
+// so through IsOpen()/OpenError(), ReadError() and AtEnd(); within it, the end of the bytes is a
+// result like any other, not an exception (a join of ten thousand inputs reaches ten thousand
+// ends).
 
 namespace mp3 {
-
-// Raised by the reader's low-level reads; never leaves the reader.
-struct Exception {
-    QString message;
-};
-struct Exception_EndOfStream : Exception {};
 
 // Walks one MP3 file frame by frame, between its leading ID3v2 tags and its trailing tags.
 // Nothing is decoded, but only real, whole frames are taken: a header with no reserved field,
@@ -95,12 +90,12 @@ private:
     // Reads the buffer anew from position on, up to kReadBufferSize bytes of what is left, into a
     // buffer no one else holds.
     [[nodiscard]] bool Refill();
-    // Copies up to count bytes from position on; raises at the end when count > 0 and none
-    // could be read, returns fewer than count when the audio ends early.
+    // Copies up to count bytes from position on: fewer where the audio ends.
     qint32 ReadBytes(quint8* into, qint32 count);
+    // The byte at position, taken; 0 past the end.
     quint8 ReadByte();
-    // Finds the next sync and returns the 4 header bytes behind it.
-    void FindSync(quint8* headerBytes);
+    // Finds the next sync and gives the 4 header bytes from it; false where the audio ends first.
+    bool FindSync(quint8* headerBytes);
     // Takes the frame `candidate` starts, if it is one, as the current frame.
     bool Take(const FrameHeader& candidate);
     // Where the next free-format header of the stream `candidate` starts is, found up to
