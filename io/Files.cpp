@@ -217,11 +217,17 @@ QString NotReplaceable(const QString& path) {
                                                                    : QString();
 }
 
+std::optional<FileIdentity> IdentityOf(const QString& path) {
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
+        return std::nullopt;
+    }
+    return FileIdentity{info.st_dev, info.st_ino};
+}
+
 bool SameFile(const QString& one, const QString& other) {
-    struct stat first, second;
-    return ::stat(QFile::encodeName(one).constData(), &first) == 0 &&
-           ::stat(QFile::encodeName(other).constData(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    const std::optional<FileIdentity> first = IdentityOf(one);
+    return first && first == IdentityOf(other);
 }
 
 }  // namespace tessaro

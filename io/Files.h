@@ -65,7 +65,15 @@ qint64 RaiseOpenFileLimit();
 // there or a regular file does (links are followed).
 [[nodiscard]] QString NotReplaceable(const QString& path);
 
-// Whether both paths lead to one file that exists, links followed (hard links included).
+// Which file a path leads to, links followed (hard links too): its device and inode.
+struct FileIdentity {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FileIdentity&) const = default;
+};
+// None where nothing exists at `path`.
+[[nodiscard]] std::optional<FileIdentity> IdentityOf(const QString& path);
+// Whether both paths lead to one file that exists.
 [[nodiscard]] bool SameFile(const QString& one, const QString& other);
 
 }  // namespace tessaro

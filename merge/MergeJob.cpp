@@ -21,9 +21,10 @@ QString RefuseOutput(const QStringList& inputs, const QString& outputPath, bool 
         return QStringLiteral("Cannot write %1: %2; choose a name ending in \".mp3\".")
             .arg(Quoted(outputPath), misnamed);
     }
-    // A path that names nothing yet cannot be an input.
-    for (const QString& input : inputs) {
-        if (SameFile(input, outputPath)) {
+    // A path that names nothing yet cannot be an input; the output's identity is taken once.
+    const std::optional<FileIdentity> output = IdentityOf(outputPath);
+    for (const QString& input : output ? inputs : QStringList()) {
+        if (IdentityOf(input) == output) {
             return QStringLiteral(
                        "The output file %1 is also one of the inputs (%2); "
                        "choose another output file.")
