@@ -5,7 +5,9 @@
 # median), so that the machine's load falls on all alike: a plain join, one with a tag, and one of
 # many small inputs; beside them, the two ways a program can copy the same files, read into one
 # reused 1 MiB buffer and written, or mapped and written (bench_copy_baseline), which show what
-# reading costs on this host against mapping; then the join's peak memory. When the window's merge
+# reading costs on this host against mapping, the floor a join is measured against: plain, and for
+# many small (128 KB) and tiny (16 KB) inputs; then the start-up (the best of 20 runs of
+# `--version` and of a one-input join) and the join's peak memory. When the window's merge
 # benchmark is built, it also times a merge through the main window (offscreen) on the same input.
 # BENCH_DIR chooses where inputs and outputs lie (a tmpfs such as /dev/shm, say); by default a new
 # folder in /tmp.
@@ -23,6 +25,8 @@ trap 'rm -rf "$work"' EXIT
 
 small_files=${BENCH_SMALL_FILES:-2000}
 small_frames=${BENCH_SMALL_FRAMES:-300}  # about 128 KB each
+tiny_files=${BENCH_TINY_FILES:-10000}
+tiny_frames=${BENCH_TINY_FRAMES:-38}  # about 16 KB each
 
 generate() {  # generate FOLDER FILES FRAMES
 mkdir -p "$1"
@@ -43,7 +47,7 @@ def info_frame(audio):
     return (header + fields).ljust(417, b"\x00")
 tag = b"ID3\x03\x00\x00" + bytes([0, 0, 0x20, 0]) + b"\x00" * 4096  # padded leading tag
 for i in range(files):
-    with open(os.path.join(work, "in%03d.mp3" % i), "wb") as f:
+    with open(os.path.join(work, "in%05d.mp3" % i), "wb") as f:
         f.write(tag)
         audio = [frame(n % 3 == 0) for n in range(frames)]
         f.write(info_frame(audio))
@@ -53,6 +57,7 @@ PY
 }
 generate "$work" "$files" "$frames"
 generate "$work/small" "$small_files" "$small_frames"
+generate "$work/tiny" "$tiny_files" "$tiny_frames"
 
 inputs=("$work"/in*.mp3)
 cat "${inputs[@]}" >/dev/null  # warm the page cache
@@ -70,6 +75,11 @@ small=("$work"/small/in*.mp3)
 cat "${small[@]}" >/dev/null
 small_cat_into() { cat "${small[@]}" >"$work/small-cat.out"; }
 small_join_into() { "$join" -q -o "$work/small-join.mp3" "${small[@]}"; }
+small_read_into() { "$baseline" read "$work/small-read.out" "${small[@]}"; }
+tiny=("$work"/tiny/in*.mp3)
+cat "${tiny[@]}" >/dev/null
+tiny_join_into() { "$join" -q -o "$work/tiny-join.mp3" "${tiny[@]}"; }
+tiny_read_into() { "$baseline" read "$work/tiny-read.out" "${tiny[@]}"; }
 read_into() { "$baseline" read "$work/read.out" "${inputs[@]}"; }
 map_into() { "$baseline" map "$work/map.out" "${inputs[@]}"; }
 
@@ -77,11 +87,12 @@ map_into() { "$baseline" map "$work/map.out" "${inputs[@]}"; }
 declare -A best ratios cpu_ratios
 for _ in $(seq "$runs"); do
     declare -A took=() used=()
-    for name in cat join tag read map small_cat small_join; do
+    for name in cat join tag read map small_cat small_join small_read tiny_join tiny_read; do
         read -r "took[$name]" "used[$name]" <<<"$(times_of "${name}_into")"
         best[$name]=$(min "${best[$name]:-}" "${took[$name]}")
     done
-    for pair in join/cat tag/cat read/cat map/cat join/read small_join/small_cat; do
+    for pair in join/cat tag/cat read/cat map/cat join/read small_join/small_cat \
+        small_join/small_read tiny_join/tiny_read; do
         ratios[$pair]+="$(echo "${took[${pair%/*}]} / ${took[${pair#*/}]}" | bc -l) "
         cpu_ratios[$pair]+="$(echo "${used[${pair%/*}]} / ${used[${pair#*/}]}" | bc -l) "
     done
@@ -89,7 +100,8 @@ done
 ratio() {  # the median ratio of the rounds' wall times, A/B, and of their processor times
     # shellcheck disable=SC2086
     local of=${1#*/}
-    printf '%.2f x %s (processor time %.2f x)' "$(median ${ratios[$1]})" "${of#small_}" \
+    of=${of#small_}
+    printf '%.2f x %s (processor time %.2f x)' "$(median ${ratios[$1]})" "${of#tiny_}" \
         "$(median ${cpu_ratios[$1]})"
 }
 cmp -s "$work/read.out" "$work/map.out" || echo "the two copies differ!"
@@ -115,6 +127,19 @@ printf 'map:           %.3f s  %s, 8 MiB at a time and written\n' "${best[map]}"
     "$(ratio map/cat)"
 printf 'small inputs:  %d files: cat %.3f s, tessaro-join %.3f s  %s\n' "${#small[@]}" \
     "${best[small_cat]}" "${best[small_join]}" "$(ratio small_join/small_cat)"
+printf '               read %.3f s; tessaro-join %s\n' "${best[small_read]}" \
+    "$(ratio small_join/small_read)"
+printf 'tiny inputs:   %d files: read %.3f s, tessaro-join %.3f s  %s\n' "${#tiny[@]}" \
+    "${best[tiny_read]}" "${best[tiny_join]}" "$(ratio tiny_join/tiny_read)"
+version_best="" one_best=""
+for _ in $(seq 20); do
+    read -r took _ <<<"$(times_of "$join" --version)"
+    version_best=$(min "$version_best" "$took")
+    read -r took _ <<<"$(times_of "$join" -q -o "$work/one.mp3" "${tiny[0]}")"
+    one_best=$(min "$one_best" "$took")
+done
+printf 'start-up:      --version %.1f ms, a one-input join %.1f ms (best of 20)\n' \
+    "$(echo "$version_best * 1000" | bc -l)" "$(echo "$one_best * 1000" | bc -l)"
 printf 'peak memory:   %d KB (maximum resident set of the plain join)\n' "$peak"
 if [ -x "$window" ]; then
     t_window=""
