@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <mutex>
 #include <vector>
 
@@ -126,7 +127,8 @@ bool StreamReader::Refill() {
         keeper = std::move(fresh);
     }
     // Nothing to ask the system for past the audio: a file that grew meanwhile is found changed.
-    const qint64 length = std::clamp<qint64>(audioEnd - position, 0, kReadBufferSize);
+    const qint64 most = std::exchange(readBefore, true) ? kReadBufferSize : kFirstReadSize;
+    const qint64 length = std::clamp<qint64>(audioEnd - position, 0, most);
     bufferLength = length > 0
                        ? tessaro::ReadUpToAt(file->Descriptor(), reinterpret_cast<char*>(buffer),
                                              length, file->Offset() + position)

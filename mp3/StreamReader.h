@@ -76,6 +76,9 @@ public:
 
 private:
     static constexpr qint64 kReadBufferSize = 1 << 20;
+    // The first read is shorter: a look at an input's first frames reads no further, and a
+    // small input is read whole all the same.
+    static constexpr qint64 kFirstReadSize = 64 << 10;
     static constexpr qint64 kLookAhead = 4096;
     // Headers that must follow a frame that does not follow one.
     static constexpr int kConfirmations = 2;
@@ -87,8 +90,8 @@ private:
     // The number of bytes the leading ID3v2 tags occupy, padding and footer included, up to the
     // end of the audio; read through the buffer, which then holds the first frames too.
     qint64 LeadingTagBytes();
-    // Reads the buffer anew from position on, up to kReadBufferSize bytes of what is left, into a
-    // buffer no one else holds.
+    // Reads the buffer anew from position on, up to kReadBufferSize bytes of what is left
+    // (kFirstReadSize the first time), into a buffer no one else holds.
     [[nodiscard]] bool Refill();
     // Copies up to count bytes from position on: fewer where the audio ends.
     qint32 ReadBytes(quint8* into, qint32 count);
@@ -129,6 +132,7 @@ private:
     quint8* buffer = nullptr;
     qint64 bufferStart = 0;   // file offset of buffer[0]
     qint64 bufferLength = 0;  // valid bytes in buffer
+    bool readBefore = false;
 };
 
 }  // namespace mp3
