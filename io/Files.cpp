@@ -130,19 +130,24 @@ std::optional<QByteArray> ReadBytesAt(int fd, qint64 length, qint64 at, QString*
     return bytes;
 }
 
-int OpenRegularFile(const QString& path, QString* error, qint64* size) {
+int OpenRegularFile(const QString& path, QString* error, struct stat* status) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         *error = qt_error_string(errno);
         return -1;
     }
-    struct stat info;
-    *error = ::fstat(fd, &info) != 0 ? qt_error_string(errno) : NotRegular(info.st_mode);
+    *error = ::fstat(fd, status) != 0 ? qt_error_string(errno) : NotRegular(status->st_mode);
     if (!error->isEmpty()) {
         ::close(fd);
         return -1;
     }
-    if (size) {
+    return fd;
+}
+
+int OpenRegularFile(const QString& path, QString* error, qint64* size) {
+    struct stat info {};
+    const int fd = OpenRegularFile(path, error, &info);
+    if (fd >= 0 && size) {
         *size = qint64(info.st_size);
     }
     return fd;

@@ -4,6 +4,7 @@
 #include <QString>
 #include <optional>
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 // Errors: a call that can fail says so in its result, a bool with errno set or the system's
@@ -45,6 +46,8 @@ QString NotRegular(mode_t mode);
 // writer) or a device gives no end of bytes, or none. Returns the descriptor, or -1 with the
 // reason in *error. *size, when given, is the file's size as it was opened.
 [[nodiscard]] int OpenRegularFile(const QString& path, QString* error, qint64* size = nullptr);
+// The same, with the file's whole status as it was opened in *status.
+[[nodiscard]] int OpenRegularFile(const QString& path, QString* error, struct stat* status);
 
 // Raises the number of files this process may hold open to the most the system allows it, and
 // returns that number: a join keeps its inputs open from their first look to their copy.

@@ -10,7 +10,9 @@
 namespace tessaro {
 
 std::shared_ptr<InputFile> InputFile::Open(const QString& path, QString* error) {
-    return Adopt(OpenRegularFile(path, error), error);
+    struct stat info {};
+    const int fd = OpenRegularFile(path, error, &info);
+    return fd >= 0 ? std::shared_ptr<InputFile>(new InputFile(fd, info)) : nullptr;
 }
 
 std::shared_ptr<InputFile> InputFile::Adopt(int fd, QString* error) {
