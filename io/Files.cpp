@@ -104,6 +104,7 @@ bool CopyAllAt(int in, qint64 from, int out, qint64 to, qint64 length) {
         // Kernels and file systems that cannot copy between these two say so before copying.
         if (done < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
                          errno == EOPNOTSUPP || errno == EBADF)) {
+            errno = 0;  // a source that ends first says so by none
             return ReadAndWriteAt(in, from, out, to, length);
         }
         if (done <= 0) {
