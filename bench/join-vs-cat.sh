@@ -7,7 +7,8 @@
 # reused 1 MiB buffer and written, or mapped and written (bench_copy_baseline), which show what
 # reading costs on this host against mapping, the floor a join is measured against: plain, and for
 # many small (128 KB) and tiny (16 KB) inputs; then the start-up (the best of 20 runs of
-# `--version` and of a one-input join) and the join's peak memory. When the window's merge
+# `--version` and of a one-input join), the join's peak memory and, where lame is installed, the
+# processor time a seam costs. When the window's merge
 # benchmark is built, it also times a merge through the main window (offscreen) on the same input.
 # BENCH_DIR chooses where inputs and outputs lie (a tmpfs such as /dev/shm, say); by default a new
 # folder in /tmp.
@@ -141,6 +142,36 @@ done
 printf 'start-up:      --version %.1f ms, a one-input join %.1f ms (best of 20)\n' \
     "$(echo "$version_best * 1000" | bc -l)" "$(echo "$one_best * 1000" | bc -l)"
 printf 'peak memory:   %d KB (maximum resident set of the plain join)\n' "$peak"
+# Per seam: 20 one-second LAME pieces joined plainly, with --seamless and with --seamless --gap 2,
+# the processor time each seam adds to the plain join (best of 3 each).
+if command -v lame >/dev/null; then
+    mkdir -p "$work/seams"
+    python3 - "$work/seams/piece.raw" <<'PY'
+import math, struct, sys
+out = bytearray()
+for i in range(44100):
+    v = int(8000 * math.sin(2 * math.pi * 440 * i / 44100))
+    out += struct.pack("<hh", v, v)
+open(sys.argv[1], "wb").write(out)
+PY
+    pieces=()
+    for i in $(seq 20); do
+        lame --quiet -r -s 44.1 -b 128 "$work/seams/piece.raw" "$work/seams/$i.mp3" 2>/dev/null
+        pieces+=("$work/seams/$i.mp3")
+    done
+    seam_cpu() {  # the best processor time of 3 joins of the pieces with options "$@"
+        local least="" used
+        for _ in 1 2 3; do
+            read -r _ used <<<"$(times_of "$join" -q "$@" -o "$work/seams/out.mp3" "${pieces[@]}")"
+            least=$(min "$least" "$used")
+        done
+        echo "$least"
+    }
+    plain=$(seam_cpu) seamless=$(seam_cpu --seamless) gapped=$(seam_cpu --seamless --gap 2)
+    per_seam() { echo "($1 - $plain) * 1000 / (${#pieces[@]} - 1)" | bc -l; }
+    printf 'per seam:      --seamless %.1f ms, --seamless --gap 2 %.1f ms of processor time\n' \
+        "$(per_seam "$seamless")" "$(per_seam "$gapped")"
+fi
 if [ -x "$window" ]; then
     t_window=""
     for _ in $(seq "$runs"); do
