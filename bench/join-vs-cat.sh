@@ -5,7 +5,8 @@
 # median), so that the machine's load falls on all alike: a plain join, one with a tag, and one of
 # many small inputs; beside them, the two ways a program can copy the same files, read into one
 # reused 1 MiB buffer and written, or mapped and written (bench_copy_baseline), which show what
-# reading costs on this host against mapping, the floor a join is measured against: plain, and for
+# reading costs on this host against mapping, the floor a join is measured against: plain (and,
+# with the inputs on a disk, once more with the output on /dev/shm), and for
 # many small (128 KB) and tiny (16 KB) inputs; then the start-up (the best of 20 runs of
 # `--version` and of a one-input join), the join's peak memory and, where lame is installed, the
 # processor time a seam costs. When the window's merge
@@ -82,18 +83,29 @@ cat "${tiny[@]}" >/dev/null
 tiny_join_into() { "$join" -q -o "$work/tiny-join.mp3" "${tiny[@]}"; }
 tiny_read_into() { "$baseline" read "$work/tiny-read.out" "${tiny[@]}"; }
 read_into() { "$baseline" read "$work/read.out" "${inputs[@]}"; }
+# Inputs on a disk, output on a tmpfs: the reading alone then costs what a disk's page cache does.
+cross=""
+if [ "$(df --output=fstype "$work" | tail -1)" != tmpfs ] && [ -w /dev/shm ]; then
+    cross=$(mktemp -d /dev/shm/join-vs-cat-out.XXXXXX)
+    trap 'rm -rf "$work" "$cross"' EXIT
+fi
+cross_cat_into() { cat "${inputs[@]}" >"$cross/cat.out"; }
+cross_join_into() { "$join" -q -o "$cross/join.mp3" "${inputs[@]}"; }
+cross_read_into() { "$baseline" read "$cross/read.out" "${inputs[@]}"; }
 map_into() { "$baseline" map "$work/map.out" "${inputs[@]}"; }
 
 # Each round takes every contender once, one right after the other.
 declare -A best ratios cpu_ratios
 for _ in $(seq "$runs"); do
     declare -A took=() used=()
-    for name in cat join tag read map small_cat small_join small_read tiny_join tiny_read; do
+    contenders=(cat join tag read map small_cat small_join small_read tiny_join tiny_read)
+    [ -z "$cross" ] || contenders+=(cross_cat cross_join cross_read)
+    for name in "${contenders[@]}"; do
         read -r "took[$name]" "used[$name]" <<<"$(times_of "${name}_into")"
         best[$name]=$(min "${best[$name]:-}" "${took[$name]}")
     done
     for pair in join/cat tag/cat read/cat map/cat join/read small_join/small_cat \
-        small_join/small_read tiny_join/tiny_read; do
+        small_join/small_read tiny_join/tiny_read ${cross:+cross_join/cross_read cross_read/cross_cat}; do
         ratios[$pair]+="$(echo "${took[${pair%/*}]} / ${took[${pair#*/}]}" | bc -l) "
         cpu_ratios[$pair]+="$(echo "${used[${pair%/*}]} / ${used[${pair#*/}]}" | bc -l) "
     done
@@ -102,7 +114,8 @@ ratio() {  # the median ratio of the rounds' wall times, A/B, and of their proce
     # shellcheck disable=SC2086
     local of=${1#*/}
     of=${of#small_}
-    printf '%.2f x %s (processor time %.2f x)' "$(median ${ratios[$1]})" "${of#tiny_}" \
+    of=${of#tiny_}
+    printf '%.2f x %s (processor time %.2f x)' "$(median ${ratios[$1]})" "${of#cross_}" \
         "$(median ${cpu_ratios[$1]})"
 }
 cmp -s "$work/read.out" "$work/map.out" || echo "the two copies differ!"
@@ -126,6 +139,11 @@ printf 'read:          %.3f s  %s, into one 1 MiB buffer and written\n' "${best[
     "$(ratio read/cat)"
 printf 'map:           %.3f s  %s, 8 MiB at a time and written\n' "${best[map]}" \
     "$(ratio map/cat)"
+if [ -n "$cross" ]; then
+    printf 'to a tmpfs:    cat %.3f s; read %.3f s  %s; tessaro-join %.3f s  %s\n' \
+        "${best[cross_cat]}" "${best[cross_read]}" "$(ratio cross_read/cross_cat)" \
+        "${best[cross_join]}" "$(ratio cross_join/cross_read)"
+fi
 printf 'small inputs:  %d files: cat %.3f s, tessaro-join %.3f s  %s\n' "${#small[@]}" \
     "${best[small_cat]}" "${best[small_join]}" "$(ratio small_join/small_cat)"
 printf '               read %.3f s; tessaro-join %s\n' "${best[small_read]}" \
