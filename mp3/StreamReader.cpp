@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <utility>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "io/Files.h"
@@ -215,8 +215,13 @@ bool StreamReader::Take(const FrameHeader& candidate) {
     const qint64 offset = candidate.offset;
     const bool follows =
         frameIndex >= 0 && offset == header.offset + frameLength && candidate.SameStream(header);
-    // The frame, and the headers behind it that may tell whether it is one.
-    Hold(offset, offset + (follows ? 1 : kConfirmations + 2) * kMaxFrameLength + 4);
+    // The frame, and the headers behind it that may tell whether it is one: frames of its
+    // stream are no longer than its bitrate's highest with a padding slot, but in free format.
+    FrameHeader longest = candidate;
+    longest.bitrateIndex = 14;
+    longest.padding = 1;
+    const qint64 reach = candidate.IsFreeFormat() ? kMaxFrameLength : longest.GetFrameLength();
+    Hold(offset, offset + (follows ? 1 : kConfirmations + 2) * reach + 4);
     qint32 length = candidate.GetFrameLength();
     if (candidate.IsFreeFormat()) {
         // A free-format stream keeps its length from frame to frame, but for the padding slot.

@@ -76,9 +76,9 @@ public:
 
 private:
     static constexpr qint64 kReadBufferSize = 1 << 20;
-    // The first read is shorter: a look at an input's first frames reads no further, and a
-    // small input is read whole all the same.
-    static constexpr qint64 kFirstReadSize = 64 << 10;
+    // The first read is shorter: a look at an input's first frames takes a few kilobytes, and
+    // an input of a few frames is still read at once.
+    static constexpr qint64 kFirstReadSize = 16 << 10;
     static constexpr qint64 kLookAhead = 4096;
     // Headers that must follow a frame that does not follow one.
     static constexpr int kConfirmations = 2;
