@@ -43,7 +43,9 @@ JoinPlan::JoinPlan(const QStringList& paths) {
 bool JoinPlan::Look(bool everyFrame, const std::function<bool()>& cancelled, QString* failure) {
     double seconds = 0;
     for (PlannedInput& input : inputs) {
-        InputPass pass(input.file, input.path);
+        InputPass pass(
+            input.file, input.path,
+            everyFrame ? mp3::StreamReader::Reach::Whole : mp3::StreamReader::Reach::FirstFrames);
         mp3::FormatWatch watch;
         input.hasFrames = false;
         input.seconds = 0;

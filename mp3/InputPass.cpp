@@ -20,8 +20,10 @@ bool IsHeaderFrame(const mp3::StreamReader& reader) {
            mp3::XingHeader::IsEncoderHeader(reader.Frame(), reader.FrameLength());
 }
 
-InputPass::InputPass(std::shared_ptr<InputFile> opened, const QString& path)
-    : file(opened ? std::move(opened) : InputFile::Open(path, &openError)), reader(file, path) {}
+InputPass::InputPass(std::shared_ptr<InputFile> opened, const QString& path,
+                     mp3::StreamReader::Reach reach)
+    : file(opened ? std::move(opened) : InputFile::Open(path, &openError)),
+      reader(file, path, reach) {}
 
 PassEnd InputPass::End() const {
     PassEnd end;

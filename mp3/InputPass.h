@@ -32,7 +32,8 @@ public:
     // Stands on the first frame of `file`, opened for the join as `path`, or opened now when
     // null. One that cannot be opened gives no frames and no failure: the copy skips it with a
     // warning saying OpenError().
-    InputPass(std::shared_ptr<InputFile> file, const QString& path);
+    InputPass(std::shared_ptr<InputFile> file, const QString& path,
+              mp3::StreamReader::Reach reach = mp3::StreamReader::Reach::Whole);
 
     const mp3::StreamReader& Reader() const { return reader; }
     const std::shared_ptr<InputFile>& File() const { return file; }

@@ -67,8 +67,9 @@ StreamReader::StreamReader(const QString& path) : path(path) {
     Start(tessaro::InputFile::Open(path, &openError));
 }
 
-StreamReader::StreamReader(std::shared_ptr<tessaro::InputFile> file, const QString& path)
-    : path(path) {
+StreamReader::StreamReader(std::shared_ptr<tessaro::InputFile> file, const QString& path,
+                           Reach reach)
+    : path(path), nextRead(reach == Reach::FirstFrames ? kFirstFramesSize : kReadBufferSize) {
     Start(std::move(file));
 }
 
@@ -127,8 +128,8 @@ bool StreamReader::Refill() {
         keeper = std::move(fresh);
     }
     // Nothing to ask the system for past the audio: a file that grew meanwhile is found changed.
-    const qint64 most = std::exchange(readBefore, true) ? kReadBufferSize : kFirstReadSize;
-    const qint64 length = std::clamp<qint64>(audioEnd - position, 0, most);
+    const qint64 length =
+        std::clamp<qint64>(audioEnd - position, 0, std::exchange(nextRead, kReadBufferSize));
     bufferLength = length > 0
                        ? tessaro::ReadUpToAt(file->Descriptor(), reinterpret_cast<char*>(buffer),
                                              length, file->Offset() + position)

@@ -33,11 +33,16 @@ public:
     // No frame is longer: the reach and a padding slot.
     static constexpr int kMaxFrameLength = kFreeFormatReach + 4;
 
+    // How much of the file its reader means to read: a look at the first frames takes a few
+    // kilobytes at first, where a whole pass reads a full buffer at once.
+    enum class Reach { Whole, FirstFrames };
+
     // Opens the file and moves to its first frame; at its end when it cannot be opened.
     explicit StreamReader(const QString& path);
     // Reads the file at `path` as already opened, so that all who read an input read the same
     // file; at its end when `file` is null.
-    StreamReader(std::shared_ptr<tessaro::InputFile> file, const QString& path);
+    StreamReader(std::shared_ptr<tessaro::InputFile> file, const QString& path,
+                 Reach reach = Reach::Whole);
     ~StreamReader();
     StreamReader(const StreamReader&) = delete;
     StreamReader& operator=(const StreamReader&) = delete;
@@ -76,9 +81,8 @@ public:
 
 private:
     static constexpr qint64 kReadBufferSize = 1 << 20;
-    // The first read is shorter: a look at an input's first frames takes a few kilobytes, and
-    // an input of a few frames is still read at once.
-    static constexpr qint64 kFirstReadSize = 16 << 10;
+    // The first read of a look at the first frames: they take a few kilobytes.
+    static constexpr qint64 kFirstFramesSize = 16 << 10;
     static constexpr qint64 kLookAhead = 4096;
     // Headers that must follow a frame that does not follow one.
     static constexpr int kConfirmations = 2;
@@ -91,7 +95,7 @@ private:
     // end of the audio; read through the buffer, which then holds the first frames too.
     qint64 LeadingTagBytes();
     // Reads the buffer anew from position on, up to kReadBufferSize bytes of what is left
-    // (kFirstReadSize the first time), into a buffer no one else holds.
+    // (nextRead the first time), into a buffer no one else holds.
     [[nodiscard]] bool Refill();
     // Copies up to count bytes from position on: fewer where the audio ends.
     qint32 ReadBytes(quint8* into, qint32 count);
@@ -130,9 +134,9 @@ private:
 
     std::shared_ptr<const void> keeper;  // of the buffer, shared with whoever holds its frames
     quint8* buffer = nullptr;
-    qint64 bufferStart = 0;   // file offset of buffer[0]
-    qint64 bufferLength = 0;  // valid bytes in buffer
-    bool readBefore = false;
+    qint64 bufferStart = 0;             // file offset of buffer[0]
+    qint64 bufferLength = 0;            // valid bytes in buffer
+    qint64 nextRead = kReadBufferSize;  // bytes the next read asks for at most
 };
 
 }  // namespace mp3
