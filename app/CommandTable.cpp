@@ -145,7 +145,7 @@ std::vector<Command> MainWindow::Commands() {
          .use = U::IdleWithEntries,
          .toolBarSeparator = true},
         {.name = "splitMp3",
-         .text = QT_TRANSLATE_NOOP("tessaro::MainWindow", "S&plit MP3..."),
+         .text = QT_TRANSLATE_NOOP("tessaro::MainWindow", "Spli&t MP3..."),
          .prompt = QT_TRANSLATE_NOOP(
              "tessaro::MainWindow",
              "Cut an mp3 file into parts without re-encoding, at its chapters, at times or at "

@@ -984,7 +984,7 @@ Mit vorigem Kapitel vereinen</translation>
         <translation>Die Kapitel, die das nächste Zusammenfügen schreibt, ein- oder ausblenden</translation>
     </message>
     <message>
-        <source>S&amp;plit MP3...</source>
+        <source>Spli&amp;t MP3...</source>
         <translation>MP3 aufte&amp;ilen...</translation>
     </message>
     <message>

@@ -950,7 +950,7 @@ Join with Previous Chapter</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>S&amp;plit MP3...</source>
+        <source>Spli&amp;t MP3...</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -139,7 +139,7 @@ private Q_SLOTS:
                                                       "C&lear Imported Chapters=clearChapterFile",
                                                       "&Export Chapters...=exportChapters",
                                                       "&Merge...=merge",
-                                                      "S&plit MP3...=splitMp3",
+                                                      "Spli&t MP3...=splitMp3",
                                                       "&Preferences...=preferences",
                                                       "-",
                                                       "E&xit=exit"}));

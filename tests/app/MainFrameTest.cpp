@@ -282,18 +282,7 @@ private Q_SLOTS:
             QCOMPARE(frame.Output().windowTitle(), QStringLiteral("Ausgabe"));
             QCOMPARE(frame.View().accessibleName(), QStringLiteral("MP3-Dateien"));
             // Each menu's access keys stay apart in the translation too.
-            for (const QAction* menu : frame.menuBar()->actions()) {
-                QSet<QChar> keys;
-                for (const QAction* item : menu->menu()->actions()) {
-                    const QString text = item->text();
-                    const qsizetype amp = text.indexOf(QLatin1Char('&'));
-                    if (amp >= 0) {
-                        const QChar key = text.at(amp + 1).toLower();
-                        QVERIFY2(!keys.contains(key), qPrintable(text));
-                        keys.insert(key);
-                    }
-                }
-            }
+            ExpectAccessKeysApart(frame);
             // The preferences' boxes, whose texts the engine's choices carry.
             PreferencesDialog preferences;
             QStringList boxes;
@@ -310,6 +299,23 @@ private Q_SLOTS:
         QVERIFY(!none.ProgramTranslated());
         MainWindow frame;
         QCOMPARE(MenuTitles(frame).first(), QStringLiteral("&File"));
+        ExpectAccessKeysApart(frame);
+    }
+
+    // No two items of a menu share an access key.
+    static void ExpectAccessKeysApart(const MainWindow& frame) {
+        for (const QAction* menu : frame.menuBar()->actions()) {
+            QSet<QChar> keys;
+            for (const QAction* item : menu->menu()->actions()) {
+                const QString text = item->text();
+                const qsizetype amp = text.indexOf(QLatin1Char('&'));
+                if (amp >= 0) {
+                    const QChar key = text.at(amp + 1).toLower();
+                    QVERIFY2(!keys.contains(key), qPrintable(text));
+                    keys.insert(key);
+                }
+            }
+        }
     }
 
     // A second start's files are added and logged as Insert adds and logs them.
